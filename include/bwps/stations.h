@@ -13,8 +13,8 @@
 #include <stddef.h>
 #include <stdint.h>
 
-#ifndef BWPS_API
-#define BWPS_API __attribute__((visibility("default")))
+#ifndef BWPS_EXPORT
+#define BWPS_EXPORT __attribute__((visibility("default")))
 #endif
 
 #pragma pack(push, 1)
@@ -141,48 +141,54 @@ extern "C" {
 
 /* Screen that asks for the station id and the working date. 0, or the
  * status of a failed open of the station file. */
-BWPS_API int RSASKSTATIONID(void);
+BWPS_EXPORT int RSASKSTATIONID(void);
 /* Silent station check of the log-in. 1 when the check ran, 0 after an
  * unexpected failure (message box shown). *ok is 1 when no station prompt
  * is configured, or the station was found or added. */
-BWPS_API int ValidateStationAndDate(int* ok);
+BWPS_EXPORT int ValidateStationAndDate(int* ok);
+
+/* The session's colour-keep flag: while set, settling a station leaves the
+ * session's colour table as it is (a station just added still gives its
+ * colours). Clear at load. */
+BWPS_EXPORT void SetStationColourKeep(int keep);
+BWPS_EXPORT int GetStationColourKeep(void);
 
 /* Station index (BPOSSTNX.DB). */
-BWPS_API int ReadStationIndexRecord(const char* stationId, StationIndexRecord* out);
-BWPS_API int GetStationIndexCounter(const char* stationId, int n);
-BWPS_API int WriteStationIndexRecord(short op, uint16_t handle, int lock, StationIndexRecord* record);
-BWPS_API char* GetStationIndexPath(char* out);
-BWPS_API int CreateStationIndexFile(const char* path);
+BWPS_EXPORT int ReadStationIndexRecord(const char* stationId, StationIndexRecord* out);
+BWPS_EXPORT int GetStationIndexCounter(const char* stationId, int n);
+BWPS_EXPORT int WriteStationIndexRecord(short op, uint16_t handle, int lock, StationIndexRecord* record);
+BWPS_EXPORT char* GetStationIndexPath(char* out);
+BWPS_EXPORT int CreateStationIndexFile(const char* path);
 
 /* ---- station devices ---- */
 
-BWPS_API int CreateStationFiles(void);
-BWPS_API int ClearDeviceSettings(DeviceSettings* settings);
-BWPS_API int OpenDevicePort(DeviceSettings* settings);
-BWPS_API int CloseDevicePort(DeviceSettings* settings);
-BWPS_API int StationDevicePortIo(DeviceSettings* settings, int row, int column, const char* text);
-BWPS_API int ConfigureDevicePort(DeviceSettings* settings, const char* text1, const char* text2);
+BWPS_EXPORT int CreateStationFiles(void);
+BWPS_EXPORT int ClearDeviceSettings(DeviceSettings* settings);
+BWPS_EXPORT int OpenDevicePort(DeviceSettings* settings);
+BWPS_EXPORT int CloseDevicePort(DeviceSettings* settings);
+BWPS_EXPORT int StationDevicePortIo(DeviceSettings* settings, int row, int column, const char* text);
+BWPS_EXPORT int ConfigureDevicePort(DeviceSettings* settings, const char* text1, const char* text2);
 /* Port code -> parallel index 0..2 (codes 2..4), serial index 0..2
  * (codes 5..7), or -1 for no port. *serial tells which (may be null). */
-BWPS_API int MapPortCode(int portCode, int* serial);
+BWPS_EXPORT int MapPortCode(int portCode, int* serial);
 /* Serial initialisation byte: speed | data bits | stop bits | parity. */
-BWPS_API int DeviceSerialInitByte(const DeviceSettings* settings);
+BWPS_EXPORT int DeviceSerialInitByte(const DeviceSettings* settings);
 /* Display position of (row, column) on a two-line, 20-column display. */
-BWPS_API int DeviceDisplayPosition(int row, int column);
+BWPS_EXPORT int DeviceDisplayPosition(int row, int column);
 
 /* ---- register detail sources ---- */
 
-BWPS_API int InvDetailUsesRegisterFile(const void* salesHeader);
-BWPS_API int IsRegisterFileMode(const void* salesHeader);
-BWPS_API int OpenInvDetailSource(InvDetailSource* source);
-BWPS_API int ReadInvDetailSource(InvDetailSource* source, short op);
-BWPS_API int ReadInvDetailSourceAt(InvDetailSource* source, short op);
-BWPS_API void CloseInvDetailSource(InvDetailSource* source);
+BWPS_EXPORT int InvDetailUsesRegisterFile(const void* salesHeader);
+BWPS_EXPORT int IsRegisterFileMode(const void* salesHeader);
+BWPS_EXPORT int OpenInvDetailSource(InvDetailSource* source);
+BWPS_EXPORT int ReadInvDetailSource(InvDetailSource* source, short op);
+BWPS_EXPORT int ReadInvDetailSourceAt(InvDetailSource* source, short op);
+BWPS_EXPORT void CloseInvDetailSource(InvDetailSource* source);
 /* True when the register file is open in *fd. With create, a register
  * that has no file yet is entered in BPOSREGS.DB and the answer is false
  * with *fd = -1 (no file could be opened). */
-BWPS_API int OpenRegisterDetailFile(int registerNumber, int* fd, int create);
-BWPS_API char* BuildRegisterDetailPath(int registerNumber, char* out);
+BWPS_EXPORT int OpenRegisterDetailFile(int registerNumber, int* fd, int create);
+BWPS_EXPORT char* BuildRegisterDetailPath(int registerNumber, char* out);
 
 #ifdef __cplusplus
 }

@@ -9,8 +9,8 @@
 #include <cstddef>
 #include <cstdint>
 
-#ifndef BWPS_API
-#define BWPS_API __attribute__((visibility("default")))
+#ifndef BWPS_EXPORT
+#define BWPS_EXPORT __attribute__((visibility("default")))
 #endif
 
 #pragma pack(push, 1)
@@ -28,7 +28,7 @@ static_assert(offsetof(TagUDFSettings, dates) == 326, "UDF settings record");
 // Label kinds of GetLabel.
 enum UdfLabelKind { UDF_TEXT = 6, UDF_AMOUNT = 19, UDF_DATE = 15 };
 
-class BWPS_API CBwUDFSBase {
+class BWPS_EXPORT CBwUDFSBase {
 public:
     virtual const char* GetKey() const = 0;
     virtual const char* GetLabelFormat() const = 0;
@@ -70,7 +70,7 @@ protected:
     static const char* const m_aLabelTypes[3];
 };
 
-class BWPS_API CBwUDFSCust : public CBwUDFSBase {
+class BWPS_EXPORT CBwUDFSCust : public CBwUDFSBase {
 public:
     CBwUDFSCust();
     ~CBwUDFSCust() override;
@@ -84,7 +84,7 @@ private:
     static bool m_bNeedToRefresh;
 };
 
-class BWPS_API CBwUDFSProd : public CBwUDFSBase {
+class BWPS_EXPORT CBwUDFSProd : public CBwUDFSBase {
 public:
     CBwUDFSProd();
     ~CBwUDFSProd() override;
@@ -98,7 +98,7 @@ private:
     static bool m_bNeedToRefresh;
 };
 
-class BWPS_API CBwUDFSServ : public CBwUDFSBase {
+class BWPS_EXPORT CBwUDFSServ : public CBwUDFSBase {
 public:
     CBwUDFSServ();
     ~CBwUDFSServ() override;
@@ -112,7 +112,7 @@ private:
     static bool m_bNeedToRefresh;
 };
 
-class BWPS_API CBwUDFSMngr {
+class BWPS_EXPORT CBwUDFSMngr {
 public:
     ~CBwUDFSMngr();
 
