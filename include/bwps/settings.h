@@ -88,7 +88,7 @@ BWPS_EXPORT int ReadHostDefaults(void* buffer290);
 BWPS_EXPORT int WriteHostDefaults(const void* buffer290);
 
 /* ---- Station ---- */
-BWPS_EXPORT int ReadStationRecord(int unused, void* block336);
+BWPS_EXPORT int ReadStationRecord(uint16_t unused, void* block336);
 BWPS_EXPORT int LoadStationPrintSettings(void);
 BWPS_EXPORT uint8_t* GetStationPrintSettings(void);
 BWPS_EXPORT void CopyInterfaceAccountsToStation(void* work80, void* block336,

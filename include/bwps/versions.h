@@ -5,6 +5,7 @@
 #ifndef BWPS_VERSIONS_H
 #define BWPS_VERSIONS_H
 
+#include <stdbool.h>
 #include <stddef.h>
 #include <stdint.h>
 
@@ -41,9 +42,9 @@ BWPS_EXPORT int DetectDataSetVersion(const char* folder);
 /* The version of the folder's general file: the stamp (1100 .. 1400, 20)
  * or "0ProgVersion   " (8, 9, 10; 10 becomes 8 unless the customer file
  * has 718-byte records). False with status 0 when the file is missing. */
-BWPS_EXPORT int ReadProgVersionRecord(uint16_t* version, const char* folder, int* status);
+BWPS_EXPORT bool ReadProgVersionRecord(uint16_t* version, const char* folder, int* status);
 /* The same over the accounting company's file names. */
-BWPS_EXPORT int ReadAccountingProgVersion(uint16_t* version, const char* folder, int* status);
+BWPS_EXPORT bool ReadAccountingProgVersion(uint16_t* version, const char* folder, int* status);
 BWPS_EXPORT int GetProgVersionCode(int stored, const char* folder);
 /* True when the customer file (kind 3: its accounting name) of the folder
  * has records of 718 bytes or more. */
@@ -57,7 +58,7 @@ BWPS_EXPORT int CheckStoreFiles(const char* folder, int code, int* fileNumberOut
  * after the releases without a version record); 0 at the first missing.
  * The status window, when given, is updated once per file number. */
 BWPS_EXPORT int WalkFolderDataFiles(const char* folder, void* progress);
-BWPS_EXPORT int WriteDataVersionStamp(uint16_t handle, const char* folder, int* status);
+BWPS_EXPORT bool WriteDataVersionStamp(uint16_t handle, const char* folder, int* status);
 /* Renames the folder's files that carry the "POS1" prefix; 1. */
 BWPS_EXPORT int RenameRelease1Files(const char* folder);
 
