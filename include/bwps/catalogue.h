@@ -169,6 +169,9 @@ BWPS_EXPORT int GetFormatFilePath(int index, char* buffer, const char* table);
  * exactly one '/'; the buffer. */
 BWPS_EXPORT char* NormaliseFolder(char* folder);
 BWPS_EXPORT int FileExistsAt(const char* path);
+/* The folder above a folder, ending in one '/' (empty when there is none);
+ * the buffer. */
+BWPS_EXPORT char* ParentFolder(char* buffer, const char* folder);
 
 /* Forgets the folders (for tests). */
 BWPS_EXPORT void ResetCatalogueState(void);

@@ -1,0 +1,122 @@
+// Helpers shared by the catalogue, settings, versions and company-id code:
+// progress windows, today's date, file statistics and moving files.
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <ctime>
+#include <initializer_list>
+
+#include "recman.h"
+#include "session/catalogue_internal.h"
+
+namespace bwps::catalogue {
+
+Progress::Progress(const char*, int) {}
+
+Progress::~Progress() = default;
+
+void Progress::Step() {}
+
+void Concat(char* out, size_t size, const char* a, const char* b, const char* c)
+{
+    if (!out || size == 0)
+        return;
+    char joined[1024];
+    size_t n = 0;
+    for (const char* part : {a, b, c}) {
+        if (!part)
+            continue;
+        size_t len = std::strlen(part);
+        if (n + len >= sizeof joined)
+            len = sizeof joined - 1 - n;
+        std::memcpy(joined + n, part, len);
+        n += len;
+    }
+    if (n >= size)
+        n = size - 1;
+    std::memcpy(out, joined, n);
+    out[n] = '\0';
+}
+
+int32_t Today()
+{
+    std::time_t now = std::time(nullptr);
+    std::tm local{};
+    localtime_r(&now, &local);
+    return (local.tm_year + 1900) * 10000 + (local.tm_mon + 1) * 100 + local.tm_mday;
+}
+
+namespace {
+
+// Statistics: record length (16-bit) at 0, page size at 2, key count at 4,
+// record count (32-bit) at 6.
+int ReadStat(uint16_t handle, unsigned char* buffer)
+{
+    std::memset(buffer, 0, RECMAN_STAT_BUFFER);
+    return BtrStat(handle, buffer);
+}
+
+}  // namespace
+
+int32_t StatRecordLength(uint16_t handle, int* status)
+{
+    unsigned char buffer[RECMAN_STAT_BUFFER];
+    int s = ReadStat(handle, buffer);
+    if (status)
+        *status = s;
+    if (s != 0)
+        return -1;
+    uint16_t length;
+    std::memcpy(&length, buffer, sizeof length);
+    return length;
+}
+
+int32_t StatRecordCount(uint16_t handle, int* status)
+{
+    unsigned char buffer[RECMAN_STAT_BUFFER];
+    int s = ReadStat(handle, buffer);
+    if (status)
+        *status = s;
+    if (s != 0)
+        return -1;
+    uint32_t count;
+    std::memcpy(&count, buffer + 6, sizeof count);
+    return static_cast<int32_t>(count);
+}
+
+bool MoveFile(const char* from, const char* to)
+{
+    if (std::rename(from, to) == 0)
+        return true;
+    if (errno != EXDEV)
+        return false;
+    // Another file system: copy, then remove the source.
+    std::FILE* in = std::fopen(from, "rb");
+    if (!in)
+        return false;
+    std::FILE* out = std::fopen(to, "wb");
+    if (!out) {
+        std::fclose(in);
+        return false;
+    }
+    char chunk[65536];
+    bool ok = true;
+    size_t n;
+    while ((n = std::fread(chunk, 1, sizeof chunk, in)) > 0)
+        if (std::fwrite(chunk, 1, n, out) != n) {
+            ok = false;
+            break;
+        }
+    std::fclose(in);
+    if (std::fclose(out) != 0)
+        ok = false;
+    if (!ok) {
+        std::remove(to);
+        return false;
+    }
+    std::remove(from);
+    return true;
+}
+
+}  // namespace bwps::catalogue

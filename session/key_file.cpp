@@ -1,0 +1,365 @@
+// The key-definition file BPOSKEY.DB (file 88) and the creation of data
+// files from it; the small repairs run when the interface record loads.
+
+#include "bwps/catalogue.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <strings.h>
+#include <unistd.h>
+
+#include "bwps/messages.h"
+#include "bwps/records.h"
+#include "recman.h"
+#include "session/catalogue_internal.h"
+
+using bwps::catalogue::Concat;
+using bwps::catalogue::MoveFile;
+using bwps::catalogue::Progress;
+using bwps::catalogue::StatRecordLength;
+
+namespace {
+
+constexpr int kNameCompare = 15;   // key 0 of the key file: the name, 15 bytes
+constexpr int kSalesHeaderFile = 36;
+constexpr int kOldSalesHeaderLength = 531;
+constexpr int kSalesHeaderLength = 586;
+constexpr int kProductFile = 20;
+constexpr int kProductLength = 668;
+constexpr int kConversionFailedMessage = 831;
+
+bool SameName(const char* a, const char* b)
+{
+    return strncasecmp(a, b, kNameCompare) == 0;
+}
+
+int OpenKeyFile(uint16_t* handle)
+{
+    *handle = 0;
+    const char* path = GetDataFilePath(KEY_FILE_NUMBER);
+    int status = BtrOpenFile(handle, path, 0, 0);
+    if (status != 0) {
+        *handle = 0;
+        ReportRecordManagerError(status, 1, OPEN_OPERATION, KEY_FILE_NUMBER, 0);
+    }
+    return status;
+}
+
+int CreateUnder(int fileNumber, uint16_t keyHandle, const char* folder, const char* extension,
+                void* fileSpec, bool sessionName)
+{
+    const DataFileEntry* entry = GetDataFileEntry(fileNumber);
+    if (fileNumber < 1 || fileNumber > DATA_FILE_COUNT)
+        return -1;
+    if (!entry->Name)
+        return 0;
+
+    unsigned char segments[SEGMENT_BUFFER_SIZE] = {};
+    int count = 0;
+    char keyName[FOLDER_BUFFER_SIZE];
+    std::snprintf(keyName, sizeof keyName, "%s", GetDataFileName(fileNumber));
+    int status = ReadFileKeySpecs(keyName, keyHandle, &count, segments);
+    if (status != 0)
+        return status;
+
+    TagFileSpec spec{};
+    spec.RecordLength = static_cast<uint16_t>(entry->RecordLength);
+    spec.PageSize = static_cast<uint16_t>(entry->PageSize);
+    spec.KeyCount = static_cast<uint8_t>(count);
+    // The general settings files and the report-text file hold
+    // variable-length records.
+    if (fileNumber == GENERAL_FILE_NUMBER || fileNumber == ACCOUNTING_GENERAL_FILE_NUMBER ||
+        fileNumber == 82)
+        spec.Flags = static_cast<uint16_t>(spec.Flags + FF_VARIABLE);
+    if (fileSpec)
+        std::memcpy(fileSpec, &spec, sizeof spec);
+
+    char dir[FOLDER_BUFFER_SIZE];
+    if (folder)
+        std::snprintf(dir, sizeof dir, "%s", folder);
+    else
+        std::snprintf(dir, sizeof dir, "%s",
+                      entry->Kind == FOLDER_BASE ? GetBasePath() : GetFilesPath());
+    NormaliseFolder(dir);
+
+    char name[FOLDER_BUFFER_SIZE];
+    std::snprintf(name, sizeof name, "%s", sessionName ? GetDataFileName(fileNumber) : entry->Name);
+    if (extension) {
+        char* dot = std::strchr(name, '.');
+        if (dot)
+            dot[1] = '\0';
+        else
+            Concat(name, sizeof name, name, ".");
+        Concat(name, sizeof name, name, extension);
+    }
+
+    char path[FOLDER_BUFFER_SIZE];
+    Concat(path, sizeof path, dir, name);
+    status = BtrCreateFile(path, &spec, segments);
+    if (status != 0)
+        ReportRecordManagerError(status, 1, 0, fileNumber, 0);
+    return status;
+}
+
+// Creates one file in its own folder when its path does not exist.
+int CreateWhenMissing(int fileNumber, uint16_t keyHandle)
+{
+    const char* path = GetDataFilePath(fileNumber);
+    if (!path || FileExistsAt(path))
+        return 0;
+    char folder[FOLDER_BUFFER_SIZE];
+    GetDataFileFolder(fileNumber, folder);
+    unsigned char spec[FILE_SPEC_SIZE];
+    return CreateDataFile(fileNumber, keyHandle, folder, nullptr, spec);
+}
+
+}  // namespace
+
+extern "C" {
+
+int ReadFileKeySpecs(const char* name, uint16_t keyHandle, int* count, void* segments)
+{
+    uint16_t handle = keyHandle;
+    bool opened = false;
+    if (handle == 0) {
+        int status = OpenKeyFile(&handle);
+        if (status != 0)
+            return status;
+        opened = true;
+    }
+
+    char key[256] = {};
+    std::memset(key, ' ', GENERAL_KEY_SIZE);
+    const char* accounting = MapToAccountingFileName(name ? name : "");
+    std::memcpy(key, accounting, std::min<size_t>(std::strlen(accounting), GENERAL_KEY_SIZE));
+
+    TagKeyDefinition record{};
+    char search[256];
+    std::memcpy(search, key, sizeof search);
+    int status = BtrGet(B_GET_GE, handle, search, &record, sizeof record);
+    if (status == 0 && !SameName(record.FileName, key))
+        status = B_END_OF_FILE;
+    if (status != 0) {
+        ReportRecordManagerError(status, 1, B_GET_GE, KEY_FILE_NUMBER, 0);
+        if (opened)
+            BtrCloseFile(handle);
+        return status;
+    }
+
+    unsigned char* out = static_cast<unsigned char*>(segments);
+    int last = 0;
+    int stored = 0;
+    for (;;) {
+        last = record.SegmentNumber;
+        // The buffer holds at most SEGMENT_BUFFER_SIZE bytes of segments.
+        if (stored < SEGMENT_BUFFER_SIZE / KEY_SEGMENT_SIZE && out)
+            std::memcpy(out + KEY_SEGMENT_SIZE * stored, &record.Segment, KEY_SEGMENT_SIZE);
+        ++stored;
+        int next = BtrGet(B_GET_NEXT, handle, search, &record, sizeof record);
+        if (next != 0) {
+            if (next != B_END_OF_FILE)
+                ReportRecordManagerError(next, 1, B_GET_NEXT, KEY_FILE_NUMBER, 0);
+            break;
+        }
+        if (!SameName(record.FileName, key))
+            break;
+    }
+    if (count)
+        *count = last + 1;
+    if (opened)
+        BtrCloseFile(handle);
+    return 0;
+}
+
+int CreateDataFile(int fileNumber, uint16_t keyHandle, const char* folder, const char* extension,
+                   void* fileSpec)
+{
+    return CreateUnder(fileNumber, keyHandle, folder, extension, fileSpec, false);
+}
+
+int CreateSessionDataFile(int fileNumber, uint16_t keyHandle, const char* folder,
+                          const char* extension, void* fileSpec)
+{
+    return CreateUnder(fileNumber, keyHandle, folder, extension, fileSpec, true);
+}
+
+int CreateMissingDataFiles(const char* folder)
+{
+    uint16_t keyHandle = 0;
+    int status = OpenKeyFile(&keyHandle);
+    if (status != 0)
+        return status;
+    {
+        Progress progress("RSMsgCreateFiles", 100);
+        for (int file = 1; GetDataFileKind(file) != -1; ++file) {
+            progress.Step();
+            int kind = GetDataFileKind(file);
+            if (kind != FOLDER_DATA && kind != FOLDER_SHARED)
+                continue;
+            unsigned char spec[FILE_SPEC_SIZE];
+            status = CreateDataFile(file, keyHandle, folder, nullptr, spec);
+            if (status != 0)
+                break;
+        }
+    }
+    BtrCloseFile(keyHandle);
+    return status;
+}
+
+int CheckNewFiles90(void)
+{
+    int status = CreateWhenMissing(62, 0);
+    if (status != 0) {
+        ReportRecordManagerError(status, 1, B_INSERT, 62, 0);
+        return 0;
+    }
+    return 1;
+}
+
+int EnsureLaterReleaseFiles(void)
+{
+    static const int kFiles[] = {45, 48, 46, 47, 62};
+    bool anyMissing = false;
+    for (int file : kFiles) {
+        const char* path = GetDataFilePath(file);
+        if (path && !FileExistsAt(path))
+            anyMissing = true;
+    }
+    if (!anyMissing)
+        return 1;
+    uint16_t keyHandle = 0;
+    if (OpenKeyFile(&keyHandle) != 0)
+        return 0;
+    int result = 1;
+    for (int file : kFiles) {
+        if (CreateWhenMissing(file, keyHandle) != 0) {
+            result = 0;
+            break;
+        }
+    }
+    BtrCloseFile(keyHandle);
+    return result;
+}
+
+int ConvertSalesHeaderFile(void)
+{
+    char path[FOLDER_BUFFER_SIZE];
+    Concat(path, sizeof path, GetDataFilePath(kSalesHeaderFile), "");
+
+    uint16_t handle = 0;
+    int status = BtrOpenFile(&handle, path, 0, 0);
+    if (status != 0) {
+        ReportRecordManagerError(status, 1, OPEN_OPERATION, kSalesHeaderFile, 0);
+        return 0;
+    }
+    int32_t length = StatRecordLength(handle, &status);
+    BtrCloseFile(handle);
+    if (length < 0) {
+        ReportRecordManagerError(status, 1, OPEN_OPERATION, kSalesHeaderFile, 0);
+        return 0;
+    }
+    if (length != kOldSalesHeaderLength)
+        return 1;
+
+    // Set the old file aside under a temporary name in the data folder.
+    char folder[FOLDER_BUFFER_SIZE];
+    std::snprintf(folder, sizeof folder, "%s", GetFilesPath());
+    NormaliseFolder(folder);
+    char temp[FOLDER_BUFFER_SIZE];
+    Concat(temp, sizeof temp, folder, "IFXXXXXX");
+    int fd = mkstemp(temp);
+    if (fd < 0)
+        return 0;
+    close(fd);
+    unlink(temp);
+    std::strncat(temp, ".db", sizeof temp - std::strlen(temp) - 1);
+    if (!MoveFile(path, temp)) {
+        ShowMessage(kConversionFailedMessage, 1);
+        return 0;
+    }
+
+    uint16_t keyHandle = 0;
+    if (OpenKeyFile(&keyHandle) != 0) {
+        MoveFile(temp, path);
+        return 0;
+    }
+    unsigned char spec[FILE_SPEC_SIZE];
+    status = CreateDataFile(kSalesHeaderFile, keyHandle, nullptr, nullptr, spec);
+    BtrCloseFile(keyHandle);
+    if (status != 0) {
+        unlink(path);
+        MoveFile(temp, path);
+        return 0;
+    }
+
+    uint16_t newHandle = 0;
+    uint16_t oldHandle = 0;
+    status = BtrOpenFile(&newHandle, path, 0, 0);
+    if (status == 0) {
+        status = BtrOpenFile(&oldHandle, temp, 0, 0);
+        if (status != 0)
+            BtrCloseFile(newHandle);
+    }
+    if (status != 0) {
+        ReportRecordManagerError(status, 1, OPEN_OPERATION, kSalesHeaderFile, 0);
+        unlink(path);
+        MoveFile(temp, path);
+        return 0;
+    }
+
+    bool copied = true;
+    {
+        Progress progress("RSMsgConvertTrans", 100);
+        unsigned char key[256];
+        unsigned char record[kSalesHeaderLength];
+        int op = B_GET_FIRST;
+        for (;;) {
+            std::memset(record, 0, sizeof record);
+            status = BtrGet(op, oldHandle, key, record, kOldSalesHeaderLength);
+            op = B_GET_NEXT;
+            if (status == B_END_OF_FILE)
+                break;
+            if (status != 0) {
+                // A read failure other than the end keeps the old file.
+                ReportRecordManagerError(status, 1, B_GET_NEXT, kSalesHeaderFile, 0);
+                copied = false;
+                break;
+            }
+            unsigned char newKey[256];
+            status = BtrWrite(B_INSERT, newHandle, newKey, record, kSalesHeaderLength);
+            if (status != 0) {
+                copied = false;
+                break;
+            }
+            progress.Step();
+        }
+    }
+    BtrCloseFile(oldHandle);
+    BtrCloseFile(newHandle);
+    if (!copied) {
+        ShowMessage(kConversionFailedMessage, 1);
+        unlink(path);
+        MoveFile(temp, path);
+        return 0;
+    }
+    unlink(temp);
+    return 1;
+}
+
+int ProductFileNeedsConversion(uint16_t handle)
+{
+    uint16_t h = handle;
+    if (h == 0) {
+        if (BtrOpenFile(&h, GetDataFilePath(kProductFile), 0, 0) != 0)
+            return 1;
+    }
+    int status = 0;
+    int32_t length = StatRecordLength(h, &status);
+    if (handle == 0)
+        BtrCloseFile(h);
+    return length != kProductLength;
+}
+
+}  // extern "C"
