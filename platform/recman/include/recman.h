@@ -70,7 +70,19 @@ enum {
     B_FILE_IN_USE = 85,
     B_FILE_FULL = 86,
     B_PERMISSION_ERROR = 94,
-    B_NOT_A_RECORD_FILE = 30
+    B_NOT_A_RECORD_FILE = 30,
+    /* further codes this client gives */
+    B_DISK_FULL = 18,
+    B_PAGE_SIZE_ERROR = 24,
+    B_INVALID_KEY_COUNT = 26,      /* too many keys or segments */
+    B_INVALID_KEY_POSITION = 27,   /* segment outside the record, or a key left open */
+    B_INVALID_RECORD_LENGTH = 28,
+    B_INVALID_KEY_LENGTH = 29,
+    B_NOT_ALLOWED = 41,            /* e.g. dropping a key that is not supplemental */
+    B_INVALID_KEY_FLAGS = 45,
+    B_INVALID_KEY_TYPE = 49,
+    B_DEADLOCK = 78,               /* a wait lock on a record that another handle of this process holds */
+    B_LOCK_ERROR = 81
 };
 
 /* Key-segment flags (word 2 of a 16-byte segment specification). */

@@ -1,0 +1,904 @@
+// The client calls: handles, positioning, reads, writes, locks, file and
+// key specifications.
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+#include <map>
+#include <memory>
+#include <random>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "keys.hpp"
+#include "recman.h"
+#include "store.hpp"
+
+using namespace recman;
+
+namespace {
+
+// Records are locked across processes with open-file-description locks on
+// one byte per position, far above the bytes SQLite locks (around 1 GiB) so
+// that the two never meet. The kernel drops them when the process dies.
+constexpr off_t kLockBase = off_t(1) << 40;
+
+constexpr int kMaxRecordLength = 1 << 24;
+constexpr int kMaxKeys = 119;
+
+struct Handle {
+    uint16_t id = 0;
+    std::shared_ptr<File> file;
+    int keyNo = 0;
+    int second = 0;
+    // Logical position: the record the handle stands on (or stood on, when
+    // it was deleted), as its encoded key under `posKey` and its position.
+    bool positioned = false;
+    int posKey = -1;
+    std::string curEnc;
+    uint32_t curPos = 0;
+    // Current record, for update and delete.
+    bool hasCurrent = false;
+    int64_t curVer = 0;
+    // What the last read gave: bytes returned and whether the stored record
+    // was longer (then an update keeps the part the caller never saw).
+    int lastLength = 0;
+    bool lastTruncated = false;
+    // Locks held.
+    bool hasSingle = false;
+    uint32_t single = 0;
+    std::set<uint32_t> multi;
+};
+
+struct State {
+    std::map<uint16_t, std::unique_ptr<Handle>> handles;
+    std::map<std::pair<dev_t, ino_t>, std::weak_ptr<File>> files;
+    uint16_t nextHandle = 1;
+    uint8_t client[RECMAN_CLIENT_BLOCK] = {};
+    pid_t pid = 0;
+    std::mt19937_64 rng{std::random_device{}()};
+};
+
+State& state() {
+    static State* s = new State;  // never destroyed: handles may be closed at exit by the caller
+    return *s;
+}
+
+// A forked child must not use its parent's connections or lock descriptors:
+// it forgets them (without closing, which would disturb the parent's locks).
+void checkFork() {
+    State& s = state();
+    const pid_t me = ::getpid();
+    if (s.pid == me) return;
+    if (s.pid != 0) {
+        for (auto& [id, h] : s.handles) {
+            auto* leak = new std::shared_ptr<File>(std::move(h->file));  // NOLINT: intentionally kept
+            (void)leak;
+        }
+        s.handles.clear();
+        s.files.clear();
+    }
+    s.pid = me;
+}
+
+Handle* getHandle(uint16_t id) {
+    checkFork();
+    auto& hs = state().handles;
+    auto it = hs.find(id);
+    return it == hs.end() ? nullptr : it->second.get();
+}
+
+// ---- OS record locks ------------------------------------------------------
+
+int osLock(File& f, uint32_t pos, bool wait) {
+    struct flock fl {};
+    fl.l_type = F_WRLCK;
+    fl.l_whence = SEEK_SET;
+    fl.l_start = kLockBase + off_t(pos);
+    fl.l_len = 1;
+    for (;;) {
+        if (::fcntl(f.lockFd, wait ? F_OFD_SETLKW : F_OFD_SETLK, &fl) == 0) return 0;
+        if (errno == EINTR) continue;
+        if (errno == EAGAIN || errno == EACCES) return B_RECORD_IN_USE;
+        if (errno == EDEADLK) return B_DEADLOCK;
+        return B_IO_ERROR;
+    }
+}
+
+void osUnlock(File& f, uint32_t pos) {
+    struct flock fl {};
+    fl.l_type = F_UNLCK;
+    fl.l_whence = SEEK_SET;
+    fl.l_start = kLockBase + off_t(pos);
+    fl.l_len = 1;
+    ::fcntl(f.lockFd, F_OFD_SETLK, &fl);
+}
+
+// True when another process holds the lock of a position.
+bool osLockedElsewhere(File& f, uint32_t pos) {
+    struct flock fl {};
+    fl.l_type = F_WRLCK;
+    fl.l_whence = SEEK_SET;
+    fl.l_start = kLockBase + off_t(pos);
+    fl.l_len = 1;
+    if (::fcntl(f.lockFd, F_OFD_GETLK, &fl) != 0) return false;
+    return fl.l_type != F_UNLCK;
+}
+
+void releaseLock(Handle& h, uint32_t pos) {
+    File& f = *h.file;
+    auto it = f.locks.find(pos);
+    if (it != f.locks.end() && it->second.handle != 0) {
+        if (it->second.handle == h.id) {
+            f.locks.erase(it);
+            osUnlock(f, pos);
+        }
+    }
+    if (h.hasSingle && h.single == pos) h.hasSingle = false;
+    h.multi.erase(pos);
+}
+
+void releaseAll(Handle& h) {
+    if (h.hasSingle) releaseLock(h, h.single);
+    while (!h.multi.empty()) releaseLock(h, *h.multi.begin());
+}
+
+uint16_t idOf(const Handle& h) { return h.id; }
+
+// Takes a lock of a record for a handle: 0, 84 (held elsewhere, no wait) or
+// 78 (held by another handle of this process and the caller would wait:
+// nobody could ever release it).
+int acquire(Handle& h, uint32_t pos, bool multi, bool wait) {
+    File& f = *h.file;
+    const uint16_t me = idOf(h);
+    auto it = f.locks.find(pos);
+    if (it != f.locks.end() && it->second.handle != me) return wait ? B_DEADLOCK : B_RECORD_IN_USE;
+    if (it == f.locks.end()) {
+        const int st = osLock(f, pos, wait);
+        if (st) return st;
+        f.locks[pos] = LockEntry{me, multi};
+    } else if (multi && !it->second.multi) {
+        it->second.multi = true;
+    }
+    if (multi) {
+        if (h.hasSingle && h.single == pos) h.hasSingle = false;
+        h.multi.insert(pos);
+    } else if (!h.multi.count(pos)) {
+        // a new single-record lock replaces the previous one
+        if (h.hasSingle && h.single != pos) releaseLock(h, h.single);
+        h.hasSingle = true;
+        h.single = pos;
+    }
+    return 0;
+}
+
+// 84 when another handle or process holds the record.
+int lockedByOther(Handle& h, uint32_t pos) {
+    File& f = *h.file;
+    auto it = f.locks.find(pos);
+    if (it != f.locks.end()) return it->second.handle == idOf(h) ? 0 : B_RECORD_IN_USE;
+    return osLockedElsewhere(f, pos) ? B_RECORD_IN_USE : 0;
+}
+
+// ---- positioning ------------------------------------------------------------
+
+bool validKey(const Handle& h, int key) { return key >= 0 && size_t(key) < h.file->keys().size(); }
+
+void setCurrent(Handle& h, const Row& row) {
+    h.positioned = true;
+    h.hasCurrent = true;
+    h.curPos = row.pos;
+    h.curVer = row.ver;
+    if (validKey(h, h.keyNo)) {
+        h.posKey = h.keyNo;
+        h.curEnc = encodeRecordKey(h.file->keys()[size_t(h.keyNo)], row.data.data(), row.data.size());
+    } else {
+        h.posKey = -1;
+        h.curEnc.clear();
+    }
+}
+
+void copyOut(Handle& h, const Row& row, void* data, int length, void* key, bool giveKey) {
+    const int want = length == 0 ? h.file->recordLength() : length;
+    const int n = std::min<int>(want, int(row.data.size()));
+    if (data && n > 0) std::memcpy(data, row.data.data(), size_t(n));
+    h.lastLength = n;
+    h.lastTruncated = n < int(row.data.size());
+    if (giveKey && key && validKey(h, h.keyNo)) {
+        const KeyDef& k = h.file->keys()[size_t(h.keyNo)];
+        extractRawKey(k, row.data.data(), row.data.size(), static_cast<uint8_t*>(key));
+    }
+}
+
+// Makes sure the logical position is expressed in the handle's current key
+// (the key may have been changed since the position was taken).
+int alignPosition(Handle& h) {
+    if (!h.positioned) return B_INVALID_POSITIONING;
+    if (h.posKey == h.keyNo) return 0;
+    Row row;
+    bool found = false;
+    const int st = h.file->byPosition(h.curPos, row, found);
+    if (st) return st;
+    if (!found) return B_DIFFERENT_KEY_NUMBER;
+    h.posKey = h.keyNo;
+    h.curEnc = encodeRecordKey(h.file->keys()[size_t(h.keyNo)], row.data.data(), row.data.size());
+    return 0;
+}
+
+// Finds the row an operation asks for. 0 with found=false means "none".
+int locate(Handle& h, int base, const void* key, const void* data, Row& row, bool& found) {
+    File& f = *h.file;
+    found = false;
+    switch (base) {
+    case B_GET_EQUAL:
+    case B_GET_GREATER:
+    case B_GET_GE:
+    case B_GET_LESS:
+    case B_GET_LE: {
+        if (!validKey(h, h.keyNo)) return B_INVALID_KEY_NUMBER;
+        if (!key) return B_KEY_BUFFER_TOO_SHORT;
+        const KeyDef& k = f.keys()[size_t(h.keyNo)];
+        const std::string enc = encodeBufferKey(k, static_cast<const uint8_t*>(key));
+        const KeyQuery q = base == B_GET_EQUAL || base == B_GET_GE ? KQ_GE
+                           : base == B_GET_GREATER                 ? KQ_GT
+                           : base == B_GET_LESS                    ? KQ_LT
+                                                                   : KQ_LE;
+        const int st = f.keyQuery(h.keyNo, q, &enc, 0, row, found);
+        if (st) return st;
+        if (found && base == B_GET_EQUAL && encodeRecordKey(k, row.data.data(), row.data.size()) != enc)
+            found = false;
+        return 0;
+    }
+    case B_GET_FIRST:
+    case B_GET_LAST:
+        if (!validKey(h, h.keyNo)) return B_INVALID_KEY_NUMBER;
+        return f.keyQuery(h.keyNo, base == B_GET_FIRST ? KQ_FIRST : KQ_LAST, nullptr, 0, row, found);
+    case B_GET_NEXT:
+    case B_GET_PREVIOUS: {
+        if (!validKey(h, h.keyNo)) return B_INVALID_KEY_NUMBER;
+        int st = alignPosition(h);
+        if (st) return st;
+        const bool next = base == B_GET_NEXT;
+        if (f.keys()[size_t(h.keyNo)].duplicates) {
+            st = f.keyQuery(h.keyNo, next ? KQ_EQ_AFTER : KQ_EQ_BEFORE, &h.curEnc, h.curPos, row, found);
+            if (st || found) return st;
+        }
+        return f.keyQuery(h.keyNo, next ? KQ_GT : KQ_LT, &h.curEnc, 0, row, found);
+    }
+    case B_GET_DIRECT: {
+        if (!data) return B_DATA_BUFFER_TOO_SHORT;
+        uint32_t pos;
+        std::memcpy(&pos, data, 4);
+        const int st = f.byPosition(pos, row, found);
+        if (!st && !found) return B_INVALID_RECORD_ADDRESS;
+        return st;
+    }
+    case B_STEP_FIRST:
+        return f.step(0, 0, row, found);
+    case B_STEP_LAST:
+        return f.step(3, 0, row, found);
+    case B_STEP_NEXT:
+    case B_STEP_PREVIOUS:
+        if (!h.positioned) return B_INVALID_POSITIONING;
+        return f.step(base == B_STEP_NEXT ? 1 : 2, h.curPos, row, found);
+    default:
+        return B_INVALID_OPERATION;
+    }
+}
+
+int writeLength(const Handle& h, int length, int& n) {
+    const int rl = h.file->recordLength();
+    n = length == 0 ? rl : length;
+    if (n < rl || n > kMaxRecordLength) return B_DATA_BUFFER_TOO_SHORT;
+    if (!h.file->variable()) n = rl;  // a fixed-length file keeps its length
+    return 0;
+}
+
+int doInsert(Handle& h, void* key, void* data, int length) {
+    File& f = *h.file;
+    int n = 0;
+    if (!data) return B_DATA_BUFFER_TOO_SHORT;
+    int st = writeLength(h, length, n);
+    if (st) return st;
+    std::vector<uint8_t> rec(static_cast<uint8_t*>(data), static_cast<uint8_t*>(data) + n);
+
+    bool needsAuto = false;
+    for (const auto& k : f.keys())
+        if (k.autoinc && readAutoinc(k.segs[0], rec.data()) == 0) needsAuto = true;
+    // An assigned autoincrement value and the insert are one transaction, so
+    // that two processes never hand out the same number.
+    if (needsAuto && (st = f.begin())) return st;
+    if (needsAuto) {
+        for (size_t i = 0; i < f.keys().size(); ++i) {
+            const KeyDef& k = f.keys()[i];
+            if (!k.autoinc || readAutoinc(k.segs[0], rec.data()) != 0) continue;
+            Row last;
+            bool found = false;
+            st = f.keyQuery(int(i), (k.segs[0].flags & KF_DESCENDING) ? KQ_FIRST : KQ_LAST, nullptr, 0, last,
+                            found);
+            if (st) break;
+            const int64_t v = found ? readAutoinc(k.segs[0], last.data.data()) + 1 : 1;
+            writeAutoinc(k.segs[0], rec.data(), v);
+            writeAutoinc(k.segs[0], static_cast<uint8_t*>(data), v);
+        }
+    }
+    uint32_t pos = 0;
+    const int64_t ver = int64_t(state().rng() >> 2);
+    if (!st) st = f.insert(rec, ver, pos);
+    if (needsAuto) {
+        if (st)
+            f.rollback();
+        else if ((st = f.commit()))
+            f.rollback();
+    }
+    if (st) return st;
+    Row row;
+    row.pos = pos;
+    row.ver = ver;
+    row.data = std::move(rec);
+    setCurrent(h, row);
+    h.lastLength = int(row.data.size());
+    h.lastTruncated = false;
+    if (key && validKey(h, h.keyNo))
+        extractRawKey(f.keys()[size_t(h.keyNo)], row.data.data(), row.data.size(), static_cast<uint8_t*>(key));
+    return 0;
+}
+
+int doUpdate(Handle& h, void* key, void* data, int length) {
+    File& f = *h.file;
+    if (!h.hasCurrent) return B_INVALID_POSITIONING;
+    if (!data) return B_DATA_BUFFER_TOO_SHORT;
+    int st = lockedByOther(h, h.curPos);
+    if (st) return st;
+    Row old;
+    bool found = false;
+    st = f.byPosition(h.curPos, old, found);
+    if (st) return st;
+    if (!found || old.ver != h.curVer) return B_CONFLICT;
+
+    int n = 0;
+    const int rl = f.recordLength();
+    n = length == 0 ? rl : length;
+    if (n <= 0 || n > kMaxRecordLength) return B_DATA_BUFFER_TOO_SHORT;
+    std::vector<uint8_t> rec(static_cast<uint8_t*>(data), static_cast<uint8_t*>(data) + std::min(n, f.variable() ? n : rl));
+    // The stored bytes beyond the caller's length are kept when the caller
+    // cannot have seen them: always in a fixed-length file, and in a
+    // variable-length one when the last read gave only part of the record.
+    // So a reader that knows only the first part of a longer record (kept so
+    // by another program) never cuts the record down.
+    const bool keepTail = !f.variable() || h.lastTruncated;
+    if (keepTail && rec.size() < old.data.size())
+        rec.insert(rec.end(), old.data.begin() + long(rec.size()), old.data.end());
+    if (int(rec.size()) < rl) return B_DATA_BUFFER_TOO_SHORT;
+
+    for (const auto& k : f.keys()) {
+        if (k.modifiable) continue;
+        if (encodeRecordKey(k, old.data.data(), old.data.size()) != encodeRecordKey(k, rec.data(), rec.size()))
+            return B_MODIFIABLE_KEY_CHANGED;
+    }
+    st = f.update(h.curPos, h.curVer, rec);
+    if (st) return st;
+    Row row;
+    row.pos = h.curPos;
+    row.ver = h.curVer + 1;
+    row.data = std::move(rec);
+    setCurrent(h, row);
+    h.lastLength = int(row.data.size());
+    h.lastTruncated = false;
+    if (h.hasSingle && h.single == row.pos) releaseLock(h, row.pos);
+    if (key && validKey(h, h.keyNo))
+        extractRawKey(f.keys()[size_t(h.keyNo)], row.data.data(), row.data.size(), static_cast<uint8_t*>(key));
+    return 0;
+}
+
+int doDelete(Handle& h) {
+    File& f = *h.file;
+    if (!h.hasCurrent) return B_INVALID_POSITIONING;
+    int st = lockedByOther(h, h.curPos);
+    if (st) return st;
+    st = f.remove(h.curPos, h.curVer);
+    if (st) return st;
+    // The logical position stays where the record was, so that get next
+    // and get previous continue with its neighbours.
+    h.hasCurrent = false;
+    releaseLock(h, h.curPos);
+    return 0;
+}
+
+void closeHandle(uint16_t id) {
+    auto& hs = state().handles;
+    auto it = hs.find(id);
+    if (it == hs.end()) return;
+    Handle& h = *it->second;
+    releaseAll(h);
+    std::shared_ptr<File> f = std::move(h.file);
+    hs.erase(it);
+    if (f && --f->handles == 0) state().files.erase({f->dev, f->ino});
+}
+
+int statFill(Handle& h, uint8_t* b, int64_t count) {
+    File& f = *h.file;
+    std::memset(b, 0, RECMAN_STAT_BUFFER);
+    auto wr16 = [](uint8_t* p, int v) {
+        p[0] = uint8_t(v);
+        p[1] = uint8_t(v >> 8);
+    };
+    wr16(b, f.recordLength());
+    wr16(b + 2, f.pageSize());
+    b[4] = uint8_t(f.keys().size());
+    const uint32_t c = count > int64_t(UINT32_MAX) ? UINT32_MAX : uint32_t(count);
+    std::memcpy(b + 6, &c, 4);
+    wr16(b + 10, f.fileFlags());
+    int off = 16;
+    const std::vector<uint8_t>* acs = nullptr;
+    for (const auto& k : f.keys()) {
+        for (const auto& s : k.segs) {
+            writeSegment(s, b + off);
+            off += kSegSize;
+        }
+        if (!acs && k.usesAcs()) acs = &k.acs;
+    }
+    if (acs) {
+        std::memcpy(b + off, acs->data(), kAcsSize);
+        off += kAcsSize;
+    }
+    wr16(b + RECMAN_STAT_BUFFER - 2, off);
+    return 0;
+}
+
+int totalSegments(const File& f) {
+    int n = 0;
+    for (const auto& k : f.keys()) n += int(k.segs.size());
+    return n;
+}
+
+// Room in a stat block: 16 + 16 per segment + 265 must stay below byte 1817.
+bool fitsStat(int segments) { return 16 + segments * kSegSize + kAcsSize <= RECMAN_STAT_BUFFER - 2; }
+
+void fixKeyNumbersAfterDrop(File& f, int dropped) {
+    for (auto& [id, h] : state().handles) {
+        if (h->file.get() != &f) continue;
+        if (h->keyNo == dropped)
+            h->keyNo = 0;
+        else if (h->keyNo > dropped)
+            --h->keyNo;
+        h->posKey = -1;  // re-derived from the position at the next move
+    }
+}
+
+int dropKey(Handle& h, int key) {
+    File& f = *h.file;
+    if (!validKey(h, key)) return B_INVALID_KEY_NUMBER;
+    if (!f.keys()[size_t(key)].supplemental) return B_NOT_ALLOWED;
+    const int st = f.dropKey(key);
+    if (st) return st;
+    fixKeyNumbersAfterDrop(f, key);
+    return 0;
+}
+
+struct TableObject {
+    int recordLength = 0;
+    int nameLength = 0;
+    uint16_t handle = 0;
+    std::vector<char> name;
+};
+
+}  // namespace
+
+struct RecmanTable : TableObject {};
+
+extern "C" {
+
+int BtrSetClientConfig(const void* block) {
+    checkFork();
+    if (!block) return B_DATA_BUFFER_TOO_SHORT;
+    const auto* p = static_cast<const uint8_t*>(block);
+    bool zero = true;
+    for (int i = 0; i < RECMAN_CLIENT_BLOCK && zero; ++i) zero = p[i] == 0;
+    if (zero) {
+        // end of the client session: every handle is closed
+        std::vector<uint16_t> ids;
+        for (auto& [id, h] : state().handles) ids.push_back(id);
+        for (uint16_t id : ids) closeHandle(id);
+    }
+    std::memcpy(state().client, p, RECMAN_CLIENT_BLOCK);
+    return 0;
+}
+
+int BtrGetClientConfig(void* block) {
+    if (!block) return B_DATA_BUFFER_TOO_SHORT;
+    std::memcpy(block, state().client, RECMAN_CLIENT_BLOCK);
+    return 0;
+}
+
+int BtrOpenFile(uint16_t* handle, const char* path, int /*mode*/, int /*reserved*/) {
+    checkFork();
+    if (!handle) return B_INVALID_OPERATION;
+    *handle = 0;
+    if (!path || !*path) return B_INVALID_FILE_NAME;
+    struct stat st {};
+    if (::stat(path, &st) != 0) {
+        if (errno == ENOENT || errno == ENOTDIR) return B_FILE_NOT_FOUND;
+        if (errno == EACCES) return B_PERMISSION_ERROR;
+        if (errno == ENAMETOOLONG) return B_INVALID_FILE_NAME;
+        return B_IO_ERROR;
+    }
+    if (!S_ISREG(st.st_mode)) return B_NOT_A_RECORD_FILE;
+    if (::access(path, R_OK | W_OK) != 0) return B_PERMISSION_ERROR;
+    State& s = state();
+    std::shared_ptr<File> f = s.files[{st.st_dev, st.st_ino}].lock();
+    if (!f) {
+        const int rc = File::open(path, f);
+        if (rc) {
+            s.files.erase({st.st_dev, st.st_ino});
+            return rc;
+        }
+        s.files[{f->dev, f->ino}] = f;
+    }
+    if (s.handles.size() >= 0xFFFE) return B_IO_ERROR;
+    uint16_t id = s.nextHandle;
+    while (id == 0 || s.handles.count(id)) ++id;
+    s.nextHandle = uint16_t(id + 1);
+    auto h = std::make_unique<Handle>();
+    h->id = id;
+    h->file = f;
+    ++f->handles;
+    s.handles[id] = std::move(h);
+    *handle = id;
+    return 0;
+}
+
+int BtrCloseFile(uint16_t handle) {
+    if (!getHandle(handle)) return B_FILE_NOT_OPEN;
+    closeHandle(handle);
+    return 0;
+}
+
+int BtrGet(int op, uint16_t handle, void* key, void* data, int length) {
+    Handle* h = getHandle(handle);
+    if (!h) return B_FILE_NOT_OPEN;
+    if (op < 0 || length < 0) return B_INVALID_OPERATION;
+    const int bias = (op / 100) * 100;
+    const int base = op % 100;
+    if (bias > B_LOCK_MULTI_NOWAIT) return B_INVALID_OPERATION;
+
+    if (base == B_GET_POSITION) {
+        if (!h->hasCurrent) return B_INVALID_POSITIONING;
+        if (!data) return B_DATA_BUFFER_TOO_SHORT;
+        std::memcpy(data, &h->curPos, 4);
+        return 0;
+    }
+    File& f = *h->file;
+    for (int attempt = 0;; ++attempt) {
+        Row row;
+        bool found = false;
+        int st = locate(*h, base, key, data, row, found);
+        if (st) return st;
+        if (!found) {
+            if (base == B_GET_EQUAL) return B_KEY_NOT_FOUND;
+            return B_END_OF_FILE;
+        }
+        if (bias) {
+            const bool multi = bias >= B_LOCK_MULTI_WAIT;
+            const bool wait = bias == B_LOCK_SINGLE_WAIT || bias == B_LOCK_MULTI_WAIT;
+            st = acquire(*h, row.pos, multi, wait);
+            if (st) return st;
+            // Read again under the lock: the record may have changed (or gone)
+            // while this handle waited for it.
+            Row fresh;
+            st = f.byPosition(row.pos, fresh, found);
+            if (st) return st;
+            if (!found) {
+                releaseLock(*h, row.pos);
+                if (attempt < 8) continue;
+                return base == B_GET_DIRECT ? B_INVALID_RECORD_ADDRESS : B_CONFLICT;
+            }
+            row = std::move(fresh);
+        }
+        setCurrent(*h, row);
+        const bool step = base == B_STEP_NEXT || base == B_STEP_FIRST || base == B_STEP_LAST ||
+                          base == B_STEP_PREVIOUS;
+        copyOut(*h, row, data, length, key, !step);
+        return 0;
+    }
+}
+
+int BtrPosition(int op, uint16_t handle, uint32_t* position) {
+    Handle* h = getHandle(handle);
+    if (!h) return B_FILE_NOT_OPEN;
+    if (!position) return B_DATA_BUFFER_TOO_SHORT;
+    if (op == B_GET_DIRECT) {
+        if (!h->hasCurrent) return B_INVALID_POSITIONING;
+        *position = h->curPos;
+        return 0;
+    }
+    if (op == 0) {
+        Row row;
+        bool found = false;
+        const int st = h->file->byPosition(*position, row, found);
+        if (st) return st;
+        if (!found) return B_INVALID_RECORD_ADDRESS;
+        setCurrent(*h, row);
+        h->lastLength = int(row.data.size());
+        h->lastTruncated = false;
+        return 0;
+    }
+    return B_INVALID_OPERATION;
+}
+
+int BtrSetDefaults(uint16_t handle, int key, int second) {
+    Handle* h = getHandle(handle);
+    if (!h) return B_FILE_NOT_OPEN;
+    if (key != -1) {
+        if (!validKey(*h, key)) return B_INVALID_KEY_NUMBER;
+        h->keyNo = key;
+    }
+    if (second != -1) h->second = second;
+    return 0;
+}
+
+int BtrGetDefaults(uint16_t handle, int* key, int* second) {
+    Handle* h = getHandle(handle);
+    if (!h) return B_FILE_NOT_OPEN;
+    if (key) *key = h->keyNo;
+    if (second) *second = h->second;
+    return 0;
+}
+
+int BtrUnlock(int key, uint16_t handle, const uint32_t* position) {
+    Handle* h = getHandle(handle);
+    if (!h) return B_FILE_NOT_OPEN;
+    if (key == -2) {
+        while (!h->multi.empty()) releaseLock(*h, *h->multi.begin());
+        return 0;
+    }
+    if (key == -1) {
+        if (!position) return B_LOCK_ERROR;
+        if (h->multi.count(*position)) releaseLock(*h, *position);
+        return 0;
+    }
+    if (h->hasSingle) releaseLock(*h, h->single);
+    if (position && h->multi.count(*position)) releaseLock(*h, *position);
+    return 0;
+}
+
+int BtrWrite(int op, uint16_t handle, void* key, void* data, int length) {
+    Handle* h = getHandle(handle);
+    if (!h) return B_FILE_NOT_OPEN;
+    if (length < 0) return B_DATA_BUFFER_TOO_SHORT;
+    switch (op) {
+    case B_INSERT: return doInsert(*h, key, data, length);
+    case B_UPDATE: return doUpdate(*h, key, data, length);
+    case B_DELETE: return doDelete(*h);
+    default: return B_INVALID_OPERATION;
+    }
+}
+
+int BtrDropSupIndex(uint16_t handle, int key) {
+    Handle* h = getHandle(handle);
+    if (!h) return B_FILE_NOT_OPEN;
+    return dropKey(*h, key < 0 ? h->keyNo : key);
+}
+
+int BtrCall211(uint16_t handle) {
+    Handle* h = getHandle(handle);
+    if (!h) return B_FILE_NOT_OPEN;
+    return dropKey(*h, h->keyNo);
+}
+
+int BtrCall212(uint16_t handle) { return getHandle(handle) ? 0 : B_FILE_NOT_OPEN; }
+
+int BtrStat(uint16_t handle, void* buffer) {
+    Handle* h = getHandle(handle);
+    if (!h) return B_FILE_NOT_OPEN;
+    if (!buffer) return B_DATA_BUFFER_TOO_SHORT;
+    int64_t n = 0;
+    const int st = h->file->count(n);
+    if (st) return st;
+    return statFill(*h, static_cast<uint8_t*>(buffer), n);
+}
+
+int BtrCreateSupIndex(uint16_t handle, int length, const void* block) {
+    Handle* h = getHandle(handle);
+    if (!h) return B_FILE_NOT_OPEN;
+    if (!block || length < kSegSize) return B_DATA_BUFFER_TOO_SHORT;
+    KeyDef k;
+    if (!keyFromSpec(static_cast<const uint8_t*>(block), length, k)) return B_INVALID_KEY_POSITION;
+    if (k.segs.back().flags & KF_SEGMENTED) return B_INVALID_KEY_POSITION;  // the block ends inside a key
+    for (auto& s : k.segs) s.flags |= KF_SUPPLEMENTAL;
+    finishKey(k);
+    File& f = *h->file;
+    int st = validateKey(k, f.recordLength());
+    if (st) return st;
+    if (k.autoinc) return B_INVALID_KEY_TYPE;
+    // A supplemental key equal to one the file has is used again, rather
+    // than one more index of the same order.
+    for (size_t i = 0; i < f.keys().size(); ++i) {
+        if (f.keys()[i].supplemental && f.keys()[i].spec() == k.spec()) {
+            h->keyNo = int(i);
+            return 0;
+        }
+    }
+    if (int(f.keys().size()) >= kMaxKeys || !fitsStat(totalSegments(f) + int(k.segs.size())))
+        return B_INVALID_KEY_COUNT;
+    int keyNo = 0;
+    st = f.addKey(k, keyNo);
+    if (st) return st;
+    h->keyNo = keyNo;
+    return 0;
+}
+
+int BtrCall218(uint16_t handle) {
+    Handle* h = getHandle(handle);
+    if (!h) return 0;
+    return h->lastLength;
+}
+
+int32_t BtrGetRecordCount(uint16_t handle) {
+    Handle* h = getHandle(handle);
+    if (!h) return -1;
+    int64_t n = 0;
+    if (h->file->count(n)) return -1;
+    return n > INT32_MAX ? INT32_MAX : int32_t(n);
+}
+
+int BtrLockDelay(int count) {
+    if (count > 0) ::usleep(useconds_t(count) * 50000u);
+    return 0;
+}
+
+void* BtrGetKeyInfo(uint16_t handle, void* buffer, int key) {
+    Handle* h = getHandle(handle);
+    if (!h || !buffer || !validKey(*h, key)) return nullptr;
+    int64_t n = 0;
+    if (h->file->count(n)) return nullptr;
+    statFill(*h, static_cast<uint8_t*>(buffer), n);
+    int seg = 0;
+    for (int i = 0; i < key; ++i) seg += int(h->file->keys()[size_t(i)].segs.size());
+    return static_cast<uint8_t*>(buffer) + 16 + seg * kSegSize;
+}
+
+int BtrCreateFile(const char* path, const void* fileSpec, const void* keySpecs) {
+    checkFork();
+    if (!path || !*path) return B_INVALID_FILE_NAME;
+    if (!fileSpec) return B_DATA_BUFFER_TOO_SHORT;
+    const auto* fs = static_cast<const uint8_t*>(fileSpec);
+    const int recordLength = fs[0] | (fs[1] << 8);
+    const int pageSize = fs[2] | (fs[3] << 8);
+    const int wanted = fs[4];
+    const int flags = fs[10] | (fs[11] << 8);
+    if (recordLength <= 0) return B_INVALID_RECORD_LENGTH;
+    if (pageSize <= 0 || pageSize % 512 != 0) return B_PAGE_SIZE_ERROR;
+    if (wanted > 0 && !keySpecs) return B_DATA_BUFFER_TOO_SHORT;
+
+    // Byte 4 counts keys; a key ends at a segment without the "another
+    // segment follows" flag. Creation stops after that many keys or at the
+    // first all-zero segment, so a count of segments there works as well.
+    std::vector<KeyDef> keys;
+    const auto* p = static_cast<const uint8_t*>(keySpecs);
+    KeyDef cur;
+    int segments = 0;
+    while (int(keys.size()) < wanted) {
+        static const uint8_t zero[kSegSize] = {};
+        if (std::memcmp(p, zero, kSegSize) == 0) break;
+        const Segment s = parseSegment(p);
+        p += kSegSize;
+        ++segments;
+        if (!fitsStat(segments)) return B_INVALID_KEY_COUNT;
+        cur.segs.push_back(s);
+        if (!(s.flags & KF_SEGMENTED)) {
+            finishKey(cur);
+            keys.push_back(std::move(cur));
+            cur = KeyDef();
+        }
+    }
+    if (!cur.segs.empty()) return B_INVALID_KEY_POSITION;  // the last key was left open
+    for (const auto& k : keys) {
+        const int st = validateKey(k, recordLength);
+        if (st) return st;
+    }
+    // A file open here cannot be replaced under its handles.
+    struct stat st {};
+    if (::stat(path, &st) == 0) {
+        auto it = state().files.find({st.st_dev, st.st_ino});
+        if (it != state().files.end() && !it->second.expired()) return B_FILE_IN_USE;
+    }
+    return File::create(path, recordLength, pageSize, flags, keys);
+}
+
+int BtrGetAltCollating(void* buffer) {
+    if (!buffer) return B_DATA_BUFFER_TOO_SHORT;
+    std::memcpy(buffer, defaultAcs().data(), kAcsSize);
+    return 0;
+}
+
+int BtrGetVersion(int16_t* version, char* revision, char* platform) {
+    if (version) *version = 1;
+    if (revision) std::memcpy(revision, "00", 3);
+    if (platform) std::memcpy(platform, "L", 2);
+    return 0;
+}
+
+RecmanTable* BtrTableCreate(int recordLength, int nameLength) {
+    if (recordLength <= 0 || nameLength <= 0) return nullptr;
+    auto* t = new (std::nothrow) RecmanTable;
+    if (!t) return nullptr;
+    t->recordLength = recordLength;
+    t->nameLength = nameLength;
+    t->name.assign(size_t(nameLength) + 1, '\0');
+    return t;
+}
+
+int BtrTableOpen(RecmanTable* table, const char* path) {
+    if (!table) return B_INVALID_OPERATION;
+    if (!path) return B_INVALID_FILE_NAME;
+    if (std::strlen(path) > size_t(table->nameLength)) return B_INVALID_FILE_NAME;
+    if (table->handle) BtrCloseFile(table->handle);
+    table->handle = 0;
+    std::strcpy(table->name.data(), path);
+    return BtrOpenFile(&table->handle, path, 0, 0);
+}
+
+int BtrTableClose(RecmanTable* table) {
+    if (!table) return B_INVALID_OPERATION;
+    if (!table->handle) return 0;
+    const int st = BtrCloseFile(table->handle);
+    table->handle = 0;
+    return st;
+}
+
+void BtrTableFree(RecmanTable* table) {
+    if (!table) return;
+    if (table->handle) BtrCloseFile(table->handle);
+    delete table;
+}
+
+uint16_t BtrTableHandle(const RecmanTable* table) { return table ? table->handle : 0; }
+
+void* RecmanOrdinal(int ordinal) {
+    switch (ordinal) {
+    case 1: return reinterpret_cast<void*>(&BtrCreateFile);
+    case 2: return reinterpret_cast<void*>(&BtrGetAltCollating);
+    case 102: return reinterpret_cast<void*>(&BtrGetVersion);
+    case 200: return reinterpret_cast<void*>(&BtrSetClientConfig);
+    case 201: return reinterpret_cast<void*>(&BtrGetClientConfig);
+    case 202: return reinterpret_cast<void*>(&BtrOpenFile);
+    case 203: return reinterpret_cast<void*>(&BtrCloseFile);
+    case 205: return reinterpret_cast<void*>(&BtrGet);
+    case 206: return reinterpret_cast<void*>(&BtrPosition);
+    case 207: return reinterpret_cast<void*>(&BtrSetDefaults);
+    case 208: return reinterpret_cast<void*>(&BtrUnlock);
+    case 209: return reinterpret_cast<void*>(&BtrWrite);
+    case 210: return reinterpret_cast<void*>(&BtrDropSupIndex);
+    case 211: return reinterpret_cast<void*>(&BtrCall211);
+    case 212: return reinterpret_cast<void*>(&BtrCall212);
+    case 213: return reinterpret_cast<void*>(&BtrStat);
+    case 216: return reinterpret_cast<void*>(&BtrCreateSupIndex);
+    case 217: return reinterpret_cast<void*>(&BtrGetDefaults);
+    case 218: return reinterpret_cast<void*>(&BtrCall218);
+    case 219: return reinterpret_cast<void*>(&BtrGetRecordCount);
+    case 220: return reinterpret_cast<void*>(&BtrLockDelay);
+    case 227: return reinterpret_cast<void*>(&BtrGetKeyInfo);
+    case 300: return reinterpret_cast<void*>(&BtrTableCreate);
+    case 301: return reinterpret_cast<void*>(&BtrTableOpen);
+    case 302: return reinterpret_cast<void*>(&BtrTableHandle);
+    case 303: return reinterpret_cast<void*>(&BtrTableClose);
+    case 304: return reinterpret_cast<void*>(&BtrTableFree);
+    default: return nullptr;
+    }
+}
+
+void RecmanReset(void) {
+    checkFork();
+    std::vector<uint16_t> ids;
+    for (auto& [id, h] : state().handles) ids.push_back(id);
+    for (uint16_t id : ids) closeHandle(id);
+    state().files.clear();
+    std::memset(state().client, 0, RECMAN_CLIENT_BLOCK);
+    state().nextHandle = 1;
+}
+
+}  // extern "C"
