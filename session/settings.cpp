@@ -1,0 +1,437 @@
+// The general settings file: the keyed read of a settings record, the
+// in-memory interface record "0sysinterface  " with its loader and getters,
+// and the records taken from the accounting company when interfaced.
+
+#include "bwps/settings.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+
+#include "bwps/catalogue.h"
+#include "bwps/messages.h"
+#include "bwps/versions.h"
+#include "recman.h"
+#include "session/catalogue_internal.h"
+
+using bwps::catalogue::Concat;
+
+namespace {
+
+TagSysInterface gInterface;                 // the library's copy
+char gAccountingOverride[FOLDER_BUFFER_SIZE]; // takes the record's folder's place when set
+
+constexpr int kKeyCompare = 15;
+
+bool IsKey(const char* key, const char* name)
+{
+    return std::memcmp(key, name, kKeyCompare) == 0;
+}
+
+// Trims blanks at both ends of a text held in a field of `size` bytes.
+void TrimField(char* text, size_t size)
+{
+    text[size - 1] = '\0';
+    size_t start = 0;
+    while (text[start] == ' ')
+        ++start;
+    if (start)
+        std::memmove(text, text + start, std::strlen(text + start) + 1);
+    size_t n = std::strlen(text);
+    while (n > 0 && text[n - 1] == ' ')
+        text[--n] = '\0';
+}
+
+bool IsEmptyText(const char* text, size_t size)
+{
+    for (size_t i = 0; i < size && text[i]; ++i)
+        if (text[i] != ' ')
+            return false;
+    return true;
+}
+
+// Rebuilds the picture path of "0Company       ": only its file name stays,
+// and its folder becomes the images folder of the data files.
+void MovePictureToImages(unsigned char* record, int length)
+{
+    if (length <= COMPANY_PICTURE_OFFSET)
+        return;
+    char* picture = reinterpret_cast<char*>(record + COMPANY_PICTURE_OFFSET);
+    size_t width = static_cast<size_t>(length - COMPANY_PICTURE_OFFSET);
+    size_t n = strnlen(picture, width);
+    if (n == 0 || n == width)
+        return;
+    const char* name = picture;
+    for (size_t i = 0; i < n; ++i)
+        if (picture[i] == '/' || picture[i] == '\\' || picture[i] == ':')
+            name = picture + i + 1;
+    char file[FOLDER_BUFFER_SIZE];
+    std::snprintf(file, sizeof file, "%s", name);
+    char images[FOLDER_BUFFER_SIZE];
+    GetImagesPath(GENERAL_FILE_NUMBER, images);
+    char path[FOLDER_BUFFER_SIZE];
+    Concat(path, sizeof path, images, file);
+    std::memset(picture, 0, width);
+    std::memcpy(picture, path, std::min(std::strlen(path), width - 1));
+}
+
+int OpenGeneralFile(int fileNumber, uint16_t* handle, bool reportMissing)
+{
+    *handle = 0;
+    const char* path = GetDataFilePath(fileNumber);
+    int status = path ? BtrOpenFile(handle, path, 0, 0) : B_INVALID_FILE_NAME;
+    if (status != 0) {
+        *handle = 0;
+        if (status != B_FILE_NOT_FOUND || reportMissing)
+            ReportRecordManagerError(status, 1, OPEN_OPERATION, fileNumber, 0);
+    }
+    return status;
+}
+
+void KeyBuffer(char* keyBuffer, const char* key)
+{
+    std::memset(keyBuffer, 0, 256);
+    std::memcpy(keyBuffer, key, GENERAL_KEY_SIZE);
+}
+
+// Reads one record of a general file by key; reports failures other than
+// `silent`.
+int ReadKeyed(uint16_t handle, int op, const char* key, void* record, int length, int fileNumber,
+              int silent = -1)
+{
+    char keyBuffer[256];
+    KeyBuffer(keyBuffer, key);
+    int status = BtrGet(op, handle, keyBuffer, record, length);
+    if (status != 0 && status != silent)
+        ReportRecordManagerError(status, 1, op, fileNumber, 0);
+    return status;
+}
+
+int ReadStoredInterface(TagSysInterface* record)
+{
+    uint16_t handle = 0;
+    int status = OpenGeneralFile(GENERAL_FILE_NUMBER, &handle, true);
+    if (status != 0)
+        return status;
+    std::memset(record, 0, sizeof *record);
+    status = ReadKeyed(handle, B_GET_EQUAL, GENERAL_KEY_SYSINTERFACE, record,
+                       GENERAL_SYSINTERFACE_SIZE, GENERAL_FILE_NUMBER);
+    BtrCloseFile(handle);
+    return status;
+}
+
+}  // namespace
+
+extern "C" {
+
+int ReadGeneralRecord(int bias, uint16_t handle, int length, const char* key, void* record)
+{
+    if (!key || !record)
+        return B_INVALID_OPERATION;
+    if (IsKey(key, GENERAL_KEY_INTERFACE))
+        return ReadInterfaceRecord(record);
+    if (IsKey(key, GENERAL_KEY_PERIODS))
+        return LoadPeriodsRecord(record);
+    if (IsKey(key, GENERAL_KEY_SYSTEM))
+        return ReadSystemRecordRaw(record);
+
+    uint16_t h = handle;
+    bool opened = false;
+    if (h == 0) {
+        int status = OpenGeneralFile(GENERAL_FILE_NUMBER, &h, false);
+        if (status != 0)
+            return status;
+        opened = true;
+    }
+    int status = ReadKeyed(h, B_GET_EQUAL + bias, key, record, length, GENERAL_FILE_NUMBER);
+    if (opened) {
+        int closed = BtrCloseFile(h);
+        if (status == 0)
+            status = closed;
+    }
+    if (status == 0 && IsKey(key, GENERAL_KEY_COMPANY))
+        MovePictureToImages(static_cast<unsigned char*>(record), length);
+    return status;
+}
+
+int LoadSysInterfaceRecord(void)
+{
+    if (!FileExistsAt(GetDataFilePath(GENERAL_FILE_NUMBER))) {
+        std::memset(&gInterface, 0, sizeof gInterface);
+        return 0;
+    }
+    int status = ReadStoredInterface(&gInterface);
+    if (status != 0) {
+        std::memset(&gInterface, 0, sizeof gInterface);
+        return 0;
+    }
+    TrimField(gInterface.AccountingFolder, sizeof gInterface.AccountingFolder);
+    EnsureLaterReleaseFiles();
+    ConvertSalesHeaderFile();
+    ApplySysInterfaceFlags(&gInterface);
+    return 1;
+}
+
+TagSysInterface* GetSysInterfaceRecord(void)
+{
+    return &gInterface;
+}
+
+int WriteSysInterfaceRecord(void)
+{
+    uint16_t handle = 0;
+    if (OpenGeneralFile(GENERAL_FILE_NUMBER, &handle, true) != 0)
+        return 0;
+    TagSysInterface record{};
+    int status = ReadKeyed(handle, B_GET_EQUAL, GENERAL_KEY_SYSINTERFACE, &record,
+                           GENERAL_SYSINTERFACE_SIZE, GENERAL_FILE_NUMBER);
+    if (status == 0) {
+        char keyBuffer[256];
+        KeyBuffer(keyBuffer, GENERAL_KEY_SYSINTERFACE);
+        status = BtrWrite(B_UPDATE, handle, keyBuffer, &record, GENERAL_SYSINTERFACE_SIZE);
+        if (status != 0)
+            ReportRecordManagerError(status, 1, B_UPDATE, GENERAL_FILE_NUMBER, 0);
+    }
+    BtrCloseFile(handle);
+    return status == 0;
+}
+
+int IsInterfacedToAccounting(void)
+{
+    return gInterface.Interfaced;
+}
+
+void SetInterfacedFlag(int flag)
+{
+    gInterface.Interfaced = static_cast<int16_t>(static_cast<uint8_t>(flag));
+}
+
+int GetSysInterfaceWord25(void)
+{
+    return gInterface.Word25;
+}
+
+int GetSessionOptionWord(void)
+{
+    return gInterface.SessionOption;
+}
+
+int GetSysInterfaceWord53(void)
+{
+    return gInterface.Word53;
+}
+
+int GetSysInterfaceWord57(void)
+{
+    return gInterface.Word57;
+}
+
+char* GetSysInterfaceText96(void)
+{
+    return gInterface.Text96;
+}
+
+char* GetSysInterfaceText102(void)
+{
+    return gInterface.DefaultTaxCode;
+}
+
+int GetInterfaceWord(const void* block, int index)
+{
+    if (!block || index < 0)
+        return 0;
+    int16_t value;
+    std::memcpy(&value, static_cast<const unsigned char*>(block) + 2 * index, sizeof value);
+    return value;
+}
+
+char* GetAccountingCompanyPath(void)
+{
+    if (gAccountingOverride[0])
+        return gAccountingOverride;
+    gInterface.AccountingFolder[sizeof gInterface.AccountingFolder - 1] = '\0';
+    return gInterface.AccountingFolder;
+}
+
+void SetAccountingCompanyPath(const char* folder)
+{
+    std::memset(gInterface.AccountingFolder, 0, sizeof gInterface.AccountingFolder);
+    if (folder)
+        std::strncpy(gInterface.AccountingFolder, folder, sizeof gInterface.AccountingFolder - 1);
+    TrimField(gInterface.AccountingFolder, sizeof gInterface.AccountingFolder);
+}
+
+int SetAccountingFolderIfValid(const char* folder)
+{
+    char text[FOLDER_BUFFER_SIZE] = {};
+    if (folder)
+        std::strncpy(text, folder, sizeof text - 1);
+    TrimField(text, sizeof text);
+    if (text[0]) {
+        int fileNumber = 0;
+        int code = FindAccountingFiles(text, &fileNumber);
+        bool accepted = code >= 8 && code <= DATASET_CURRENT && code != 9;
+        if (!accepted)
+            return 0;
+    }
+    std::memcpy(gAccountingOverride, text, sizeof gAccountingOverride);
+    return 1;
+}
+
+int ReadAccountingLinkPath(const char* companyFolder, char* folderOut, int* flagOut)
+{
+    if (flagOut)
+        *flagOut = 0;
+    char path[FOLDER_BUFFER_SIZE];
+    JoinCompanyFilePath(path, companyFolder, GetDataFileEntry(GENERAL_FILE_NUMBER)->Name);
+    uint16_t handle = 0;
+    int status = BtrOpenFile(&handle, path, 0, 0);
+    if (status != 0) {
+        ReportRecordManagerError(status, 1, OPEN_OPERATION, GENERAL_FILE_NUMBER, 0);
+        return status;
+    }
+    TagSysInterface record{};
+    status = ReadKeyed(handle, B_GET_EQUAL, GENERAL_KEY_SYSINTERFACE, &record,
+                       GENERAL_SYSINTERFACE_SIZE, GENERAL_FILE_NUMBER);
+    BtrCloseFile(handle);
+    if (status != 0)
+        return 0;
+    if (flagOut)
+        *flagOut = record.Interfaced;
+    if (record.Interfaced == 1 && folderOut) {
+        record.AccountingFolder[sizeof record.AccountingFolder - 1] = '\0';
+        std::strcpy(folderOut, record.AccountingFolder);
+    }
+    return 1;
+}
+
+int ApplySysInterfaceFlags(TagSysInterface* record)
+{
+    if (!record || !IsInterfacedToAccounting())
+        return 0;
+    unsigned char area[GENERAL_SYSTEM_SIZE] = {};
+    if (ReadSystemRecordRaw(area) != 0)
+        return 0;
+    record->SystemByte43 = static_cast<int8_t>(area[43]);
+    record->SystemByte44 = static_cast<int8_t>(area[44]);
+    record->ProductActivity = static_cast<char>(area[46]);
+    record->SystemByte47 = static_cast<char>(area[47]);
+    record->SystemByte48 = static_cast<char>(area[48]);
+    record->SystemByte49 = static_cast<char>(area[49]);
+    std::memset(record->SystemText, 0, sizeof record->SystemText);
+    size_t n = strnlen(reinterpret_cast<const char*>(area + 345), sizeof record->SystemText - 1);
+    std::memcpy(record->SystemText, area + 345, n);
+    return 1;
+}
+
+int FixSysInterfaceRecord(void)
+{
+    uint16_t handle = 0;
+    if (OpenGeneralFile(GENERAL_FILE_NUMBER, &handle, true) != 0)
+        return 0;
+    TagSysInterface record{};
+    int status = ReadKeyed(handle, B_GET_EQUAL, GENERAL_KEY_SYSINTERFACE, &record,
+                           GENERAL_SYSINTERFACE_SIZE, GENERAL_FILE_NUMBER);
+    if (status == 0 && record.CardAddressEntry == '\0') {
+        record.CardAddressEntry = 'O';
+        char keyBuffer[256];
+        KeyBuffer(keyBuffer, GENERAL_KEY_SYSINTERFACE);
+        status = BtrWrite(B_UPDATE, handle, keyBuffer, &record, GENERAL_SYSINTERFACE_SIZE);
+        if (status != 0)
+            ReportRecordManagerError(status, 1, B_UPDATE, GENERAL_FILE_NUMBER, 0);
+    }
+    BtrCloseFile(handle);
+    return status == 0;
+}
+
+int SysInterfaceOptionSet(void)
+{
+    TagSysInterface record{};
+    if (ReadStoredInterface(&record) != 0)
+        return 0;
+    return record.OptionSet != '\0';
+}
+
+int ReadSystemRecordRaw(void* buffer360)
+{
+    if (!buffer360)
+        return B_INVALID_OPERATION;
+    unsigned char* out = static_cast<unsigned char*>(buffer360);
+    if (!IsInterfacedToAccounting()) {
+        std::memset(out, 0, GENERAL_SYSTEM_SIZE);
+        std::memcpy(out, GENERAL_KEY_SYSTEM, GENERAL_KEY_SIZE);
+        out[16] = 'A';
+        return 0;
+    }
+    uint16_t handle = 0;
+    int status = OpenGeneralFile(ACCOUNTING_GENERAL_FILE_NUMBER, &handle, true);
+    if (status != 0)
+        return status;
+    unsigned char work[GENERAL_ACCOUNTING_SYSTEM_SIZE] = {};
+    status = ReadKeyed(handle, B_GET_EQUAL, GENERAL_KEY_SYSTEM, work,
+                       GENERAL_ACCOUNTING_SYSTEM_SIZE, ACCOUNTING_GENERAL_FILE_NUMBER);
+    BtrCloseFile(handle);
+    // A failed read leaves the buffer as it was, and says so.
+    if (status != 0)
+        return status;
+    std::memset(out, 0, GENERAL_SYSTEM_SIZE);
+    out[16] = work[312];
+    out[29] = work[365] == 'Y' ? 'D' : 'S';
+    out[38] = work[304];
+    out[43] = work[306];
+    out[44] = work[315];
+    out[45] = work[314];
+    out[46] = work[319];
+    out[47] = work[326];
+    out[48] = work[327];
+    out[49] = work[328];
+    size_t n = strnlen(reinterpret_cast<const char*>(work + 414),
+                       std::min<size_t>(GENERAL_ACCOUNTING_SYSTEM_SIZE - 414,
+                                        GENERAL_SYSTEM_SIZE - 345 - 1));
+    std::memcpy(out + 345, work + 414, n);
+    return 0;
+}
+
+int ReadInterfaceRecord(void* record204)
+{
+    if (!record204)
+        return B_INVALID_OPERATION;
+    if (!IsInterfacedToAccounting()) {
+        InterfaceRecordDefaults(record204, nullptr);
+        return 0;
+    }
+    uint16_t handle = 0;
+    int status = OpenGeneralFile(ACCOUNTING_GENERAL_FILE_NUMBER, &handle, true);
+    if (status != 0)
+        return status;
+    status = ReadKeyed(handle, B_GET_EQUAL, GENERAL_KEY_INTERFACE, record204,
+                       GENERAL_INTERFACE_SIZE, ACCOUNTING_GENERAL_FILE_NUMBER);
+    BtrCloseFile(handle);
+    return status;
+}
+
+int CheckInterfaceAccountsFilled(void)
+{
+    if (!IsInterfacedToAccounting())
+        return 1;
+    LoadSysInterfaceRecord();
+    for (const auto& account : gInterface.Accounts) {
+        if (IsEmptyText(account, sizeof account)) {
+            ShowMessage(461, 1);
+            return 0;
+        }
+    }
+    if (IsEmptyText(gInterface.DefaultTaxCode, sizeof gInterface.DefaultTaxCode)) {
+        ShowMessage(463, 1);
+        return 0;
+    }
+    return 1;
+}
+
+void ResetSettingsState(void)
+{
+    std::memset(&gInterface, 0, sizeof gInterface);
+    std::memset(gAccountingOverride, 0, sizeof gAccountingOverride);
+}
+
+}  // extern "C"
