@@ -96,6 +96,25 @@ typedef struct DeviceSettings {
     char texts[4][21];     /* 40 */
 } DeviceSettings;
 
+/* A cash register (drawer) of BPOSDRWR.DB (file 100, base folder). */
+typedef struct CashRegisterRecord {
+    int16_t registerNumber;      /* 0: key 0 */
+    char description[16];        /* 2 */
+    int16_t drawerPort;          /* 18: 0 none .. 6 COM3 */
+    int16_t drawerCodes[12];     /* 20 */
+    uint8_t unused44[4];         /* 44 */
+    DeviceSettings display;      /* 48: the customer display */
+    char flag172;                /* 172 */
+    int16_t printerChoice173;    /* 173 */
+    int16_t number175;           /* 175 */
+    uint8_t width40;             /* 177 */
+    char flag178;                /* 178 */
+    int16_t number179;           /* 179 */
+    uint8_t unused181[257];      /* 181 */
+    int16_t printerChoice438;    /* 438 */
+    int16_t printerChoice440;    /* 440 */
+} CashRegisterRecord;
+
 /* Reader state over the detail lines of one sale (owned by the caller). */
 typedef struct InvDetailSource {
     int16_t handle;          /* 0: BPOSINDT.DB; negative while closed */
@@ -128,6 +147,10 @@ static_assert(offsetof(StationRecord, folder1) == 1285, "station record");
 static_assert(sizeof(StationIndexRecord) == 55, "station index record");
 static_assert(sizeof(DeviceSettings) == 124, "device settings");
 static_assert(offsetof(DeviceSettings, cursorCommand) == 38, "device settings");
+static_assert(sizeof(CashRegisterRecord) == 442, "cash register record");
+static_assert(offsetof(CashRegisterRecord, display) == 48, "cash register record");
+static_assert(offsetof(CashRegisterRecord, number179) == 179, "cash register record");
+static_assert(offsetof(CashRegisterRecord, printerChoice438) == 438, "cash register record");
 static_assert(sizeof(InvDetailSource) == 782, "detail source");
 static_assert(offsetof(InvDetailSource, header) == 188, "detail source");
 static_assert(offsetof(InvDetailSource, fd) == 778, "detail source");
@@ -184,9 +207,9 @@ BWPS_EXPORT int OpenInvDetailSource(InvDetailSource* source);
 BWPS_EXPORT int ReadInvDetailSource(InvDetailSource* source, short op);
 BWPS_EXPORT int ReadInvDetailSourceAt(InvDetailSource* source, short op);
 BWPS_EXPORT void CloseInvDetailSource(InvDetailSource* source);
-/* True when the register file is open in *fd. With create, a register
- * that has no file yet is entered in BPOSREGS.DB and the answer is false
- * with *fd = -1 (no file could be opened). */
+/* True when the register file is open in *fd; otherwise false with
+ * *fd = -1. With create, a register that has no file yet is also entered
+ * in BPOSREGS.DB (the point-of-sale program writes the file itself). */
 BWPS_EXPORT int OpenRegisterDetailFile(int registerNumber, int* fd, int create);
 BWPS_EXPORT char* BuildRegisterDetailPath(int registerNumber, char* out);
 

@@ -41,6 +41,8 @@ public:
     static void SetGrlTableId(int fileId);
     static short GetHandle();
     static void SetHandle(short handle);  // only while none is set
+    // Forgets the handle handed in by the manager (the manager closes it).
+    static void ReleaseHandle();
 
     // Writes the default labels when the kind has no record yet.
     bool TableInitialize();

@@ -1,0 +1,349 @@
+// User-defined-field settings: one labels record per kind of master record
+// (customers, products, services) in the general settings file.
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+#include <new>
+#include <string>
+
+#include "bwps/catalogue.h"
+#include "bwps/messages.h"
+#include "bwps/records.h"
+#include "bwps/udf.h"
+#include "recman.h"
+
+namespace {
+
+constexpr int kRecordLength = sizeof(TagUDFSettings);
+constexpr short kNoHandle = -1;
+constexpr int kLabelWidth = 30;
+
+void SetLabelText(char* label31, const char* text)
+{
+    std::memset(label31, ' ', kLabelWidth);
+    label31[kLabelWidth] = '\0';
+    const std::size_t n = std::min<std::size_t>(std::strlen(text), kLabelWidth);
+    std::memcpy(label31, text, n);
+}
+
+void MakeKey(char* key255, const char* recordKey)
+{
+    std::memset(key255, 0, 255);
+    std::memcpy(key255, recordKey, GENERAL_KEY_SIZE - 1);
+}
+
+}  // namespace
+
+// ---- CBwUDFSBase ----
+
+int CBwUDFSBase::m_nGrlTableId = -1;
+short CBwUDFSBase::m_hGrlHdl = kNoHandle;
+const char* const CBwUDFSBase::m_aLabelTypes[3] = {"Text", "Amount", "Date"};
+
+CBwUDFSBase::CBwUDFSBase()
+{
+    std::memset(&m_rec, 0, sizeof m_rec);
+    std::memset(&m_scratch, 0, sizeof m_scratch);
+    m_hGrlHdl = kNoHandle;
+}
+
+CBwUDFSBase::~CBwUDFSBase()
+{
+    m_hGrlHdl = kNoHandle;
+}
+
+int CBwUDFSBase::GetFileId(unsigned char kind)
+{
+    switch (kind) {
+    case 'C': return 10;
+    case 'P': return 20;
+    case 'S': return 21;
+    default: return -1;
+    }
+}
+
+int CBwUDFSBase::GetGrlTableId() { return m_nGrlTableId; }
+void CBwUDFSBase::SetGrlTableId(int fileId) { m_nGrlTableId = fileId; }
+short CBwUDFSBase::GetHandle() { return m_hGrlHdl; }
+
+void CBwUDFSBase::SetHandle(short handle)
+{
+    if (m_hGrlHdl == kNoHandle)
+        m_hGrlHdl = handle;
+}
+
+void CBwUDFSBase::ReleaseHandle()
+{
+    m_hGrlHdl = kNoHandle;
+}
+
+bool CBwUDFSBase::Open()
+{
+    if (m_hGrlHdl != kNoHandle)
+        return true;
+    const char* path = GetDataFilePath(m_nGrlTableId);
+    uint16_t handle = 0;
+    m_status = BtrOpenFile(&handle, path != nullptr ? path : "", 0, 0);
+    if (m_status != 0) {
+        ReportRecordManagerError(m_status, 1, OPEN_OPERATION, m_nGrlTableId, 0);
+        return false;
+    }
+    m_hGrlHdl = static_cast<short>(handle);
+    return true;
+}
+
+void CBwUDFSBase::Close()
+{
+    if (m_hGrlHdl != kNoHandle)
+        BtrCloseFile(static_cast<uint16_t>(m_hGrlHdl));
+    m_hGrlHdl = kNoHandle;
+}
+
+void CBwUDFSBase::InitStruct()
+{
+    std::memset(&m_rec, 0, sizeof m_rec);
+    std::memcpy(m_rec.key, GetKey(), GENERAL_KEY_SIZE - 1);
+    char text[64];
+    for (int i = 0; i < 6; ++i) {
+        std::snprintf(text, sizeof text, GetLabelFormat(), m_aLabelTypes[0], i + 1);
+        SetLabelText(m_rec.texts[i], text);
+    }
+    for (int i = 0; i < 4; ++i) {
+        std::snprintf(text, sizeof text, GetLabelFormat(), m_aLabelTypes[1], i + 1);
+        SetLabelText(m_rec.amounts[i], text);
+    }
+    for (int i = 0; i < 2; ++i) {
+        std::snprintf(text, sizeof text, GetLabelFormat(), m_aLabelTypes[2], i + 1);
+        SetLabelText(m_rec.dates[i], text);
+    }
+}
+
+int CBwUDFSBase::TableRead(bool lock, bool toScratch)
+{
+    char key[255];
+    MakeKey(key, GetKey());
+    TagUDFSettings* target = toScratch ? &m_scratch : &m_rec;
+    const int op = lock ? B_GET_EQUAL + B_LOCK_MULTI_NOWAIT : B_GET_EQUAL;
+    m_status = BtrGet(op, static_cast<uint16_t>(m_hGrlHdl), key, target, kRecordLength);
+    if (lock && m_status != 0)
+        BtrUnlock(-2, static_cast<uint16_t>(m_hGrlHdl), nullptr);
+    if (!toScratch)
+        SetNeedToRefresh(m_status != 0);
+    return m_status;
+}
+
+bool CBwUDFSBase::Find()
+{
+    return TableRead(false, false) == 0;
+}
+
+bool CBwUDFSBase::Read()
+{
+    const int status = TableRead(false, false);
+    return status == 0 || status == B_KEY_NOT_FOUND || status == B_END_OF_FILE;
+}
+
+bool CBwUDFSBase::TableWrite(bool insert)
+{
+    char key[255];
+    MakeKey(key, GetKey());
+    const int op = insert ? B_INSERT : B_UPDATE;
+    m_status = BtrWrite(op, static_cast<uint16_t>(m_hGrlHdl), key, &m_rec, kRecordLength);
+    SetNeedToRefresh(m_status != 0);
+    if (m_status != 0) {
+        BtrUnlock(-2, static_cast<uint16_t>(m_hGrlHdl), nullptr);
+        ReportRecordManagerError(m_status, 1, op, m_nGrlTableId, 0);
+        return false;
+    }
+    return true;
+}
+
+bool CBwUDFSBase::Insert()
+{
+    return TableWrite(true);
+}
+
+bool CBwUDFSBase::TableInitialize()
+{
+    const bool opened = m_hGrlHdl == kNoHandle;
+    if (opened && !Open())
+        return false;
+    bool ok = true;
+    if (!Find()) {
+        if (m_status == B_KEY_NOT_FOUND) {
+            InitStruct();
+            ok = Insert();
+        } else {
+            ReportRecordManagerError(m_status, 1, B_GET_EQUAL, m_nGrlTableId, 0);
+            ok = false;
+        }
+    }
+    if (opened)
+        Close();
+    return ok;
+}
+
+void CBwUDFSBase::CloneStruct(TagUDFSettings* out) const
+{
+    std::memcpy(out, &m_rec, sizeof m_rec);
+}
+
+bool CBwUDFSBase::GetLabel(int kind, int index, char* out, unsigned int size) const
+{
+    const char* label = nullptr;
+    if (kind == UDF_TEXT && index >= 1 && index <= 6)
+        label = m_rec.texts[index - 1];
+    else if (kind == UDF_AMOUNT && index >= 1 && index <= 4)
+        label = m_rec.amounts[index - 1];
+    else if (kind == UDF_DATE && index >= 1 && index <= 2)
+        label = m_rec.dates[index - 1];
+    if (label == nullptr || out == nullptr || size == 0)
+        return false;
+    std::snprintf(out, size, "%.*s", kLabelWidth, label);
+    return true;
+}
+
+// ---- the three kinds ----
+
+#define BWPS_UDF_KIND(Class, Key)                                                  \
+    const char* const Class::m_cpKey = Key;                                        \
+    const char* const Class::m_cpLabelFormat = "%s Label %d:";                     \
+    bool Class::m_bNeedToRefresh = true;                                           \
+    Class::Class() { m_bNeedToRefresh = true; }                                    \
+    Class::~Class() { m_bNeedToRefresh = true; }                                   \
+    const char* Class::GetKey() const { return m_cpKey; }                          \
+    const char* Class::GetLabelFormat() const { return m_cpLabelFormat; }          \
+    bool Class::GetNeedToRefresh() const { return m_bNeedToRefresh; }              \
+    void Class::SetNeedToRefresh(bool value) { m_bNeedToRefresh = value; }
+
+BWPS_UDF_KIND(CBwUDFSCust, GENERAL_KEY_UDFCUSTOMER)
+BWPS_UDF_KIND(CBwUDFSProd, GENERAL_KEY_UDFPRODUCT)
+BWPS_UDF_KIND(CBwUDFSServ, GENERAL_KEY_UDFSERVICE)
+
+#undef BWPS_UDF_KIND
+
+// ---- CBwUDFSMngr ----
+
+CBwUDFSMngr* CBwUDFSMngr::m_pUDFSManager = nullptr;
+CBwUDFSCust* CBwUDFSMngr::m_pUDFSCust = nullptr;
+CBwUDFSProd* CBwUDFSMngr::m_pUDFSProd = nullptr;
+CBwUDFSServ* CBwUDFSMngr::m_pUDFSServ = nullptr;
+int CBwUDFSMngr::m_nGrlTableId = -1;
+short CBwUDFSMngr::m_hGrlHdl = kNoHandle;
+const char* const CBwUDFSMngr::m_cpMASTER_ENTITIES = "CPS";
+
+CBwUDFSMngr::~CBwUDFSMngr()
+{
+    Close();
+    delete m_pUDFSCust;
+    delete m_pUDFSProd;
+    delete m_pUDFSServ;
+    m_pUDFSCust = nullptr;
+    m_pUDFSProd = nullptr;
+    m_pUDFSServ = nullptr;
+}
+
+bool CBwUDFSMngr::Create()
+{
+    if (m_pUDFSManager == nullptr) {
+        m_pUDFSManager = new (std::nothrow) CBwUDFSMngr();
+        if (m_pUDFSManager == nullptr) {
+            ShowMessage(1, 1);
+            return false;
+        }
+    }
+    if (m_pUDFSCust == nullptr)
+        m_pUDFSCust = new (std::nothrow) CBwUDFSCust();
+    if (m_pUDFSCust != nullptr && m_pUDFSProd == nullptr)
+        m_pUDFSProd = new (std::nothrow) CBwUDFSProd();
+    if (m_pUDFSProd != nullptr && m_pUDFSServ == nullptr)
+        m_pUDFSServ = new (std::nothrow) CBwUDFSServ();
+    if (m_pUDFSCust == nullptr || m_pUDFSProd == nullptr || m_pUDFSServ == nullptr) {
+        ShowMessage(1, 1);
+        Destroy();
+        return false;
+    }
+    return true;
+}
+
+void CBwUDFSMngr::Destroy()
+{
+    delete m_pUDFSManager;
+    m_pUDFSManager = nullptr;
+}
+
+CBwUDFSMngr* CBwUDFSMngr::Get() { return m_pUDFSManager; }
+bool CBwUDFSMngr::IsActive() { return m_pUDFSManager != nullptr; }
+void CBwUDFSMngr::SetGrlTableId(int fileId) { m_nGrlTableId = fileId; }
+int CBwUDFSMngr::GetGrlTableId() { return m_nGrlTableId; }
+
+bool CBwUDFSMngr::Open(const char* path)
+{
+    if (m_hGrlHdl != kNoHandle)
+        return true;
+    uint16_t handle = 0;
+    const int status = BtrOpenFile(&handle, path, 0, 0);
+    if (status != 0) {
+        ReportRecordManagerError(status, 1, OPEN_OPERATION, m_nGrlTableId, 0);
+        return false;
+    }
+    m_hGrlHdl = static_cast<short>(handle);
+    return true;
+}
+
+void CBwUDFSMngr::Close()
+{
+    if (m_hGrlHdl != kNoHandle)
+        BtrCloseFile(static_cast<uint16_t>(m_hGrlHdl));
+    m_hGrlHdl = kNoHandle;
+}
+
+CBwUDFSBase* CBwUDFSMngr::GetEntity(char entity)
+{
+    switch (entity) {
+    case 'C': return m_pUDFSCust;
+    case 'P': return m_pUDFSProd;
+    case 'S': return m_pUDFSServ;
+    default: return nullptr;
+    }
+}
+
+static bool InitializeEntity(CBwUDFSBase* object, short handle, int fileId)
+{
+    if (object == nullptr)
+        return false;
+    CBwUDFSBase::SetGrlTableId(fileId);
+    CBwUDFSBase::SetHandle(handle);
+    return object->TableInitialize();
+}
+
+bool CBwUDFSMngr::InitializeCust() { return InitializeEntity(m_pUDFSCust, m_hGrlHdl, m_nGrlTableId); }
+bool CBwUDFSMngr::InitializeProd() { return InitializeEntity(m_pUDFSProd, m_hGrlHdl, m_nGrlTableId); }
+bool CBwUDFSMngr::InitializeServ() { return InitializeEntity(m_pUDFSServ, m_hGrlHdl, m_nGrlTableId); }
+
+bool CBwUDFSMngr::InitializeAll(const char* folder)
+{
+    if (!IsActive() || m_nGrlTableId < 0)
+        return false;
+    char path[FOLDER_BUFFER_SIZE] = {};
+    if (folder != nullptr && folder[0] != '\0') {
+        JoinCompanyFilePath(path, folder, GetDataFileName(m_nGrlTableId));
+    } else {
+        const char* catalogue = GetDataFilePath(m_nGrlTableId);
+        if (catalogue == nullptr)
+            return false;
+        std::snprintf(path, sizeof path, "%s", catalogue);
+    }
+    if (!Open(path))
+        return false;
+    const bool ok = InitializeCust() && InitializeProd() && InitializeServ();
+    CBwUDFSBase::ReleaseHandle();
+    Close();
+    return ok;
+}
+
+bool CBwUDFSMngr::GetLabel(char entity, int kind, int index, char* out, unsigned int size)
+{
+    const CBwUDFSBase* object = GetEntity(entity);
+    return object != nullptr && object->GetLabel(kind, index, out, size);
+}

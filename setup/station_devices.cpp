@@ -1,0 +1,419 @@
+// Station devices (the cash-drawer file, the customer display port) and the
+// register detail source: the lines of one sale, read either from the
+// sales-detail file BPOSINDT.DB or from the register's own flat file.
+#include <algorithm>
+#include <cctype>
+#include <cstdio>
+#include <cstring>
+#include <string>
+
+#include "bwps/catalogue.h"
+#include "bwps/messages.h"
+#include "bwps/ordinals.h"
+#include "bwps/stations.h"
+#include "fx.h"
+#include "recman.h"
+
+namespace {
+
+constexpr int kKeyFile = 88;
+constexpr int kRegisterFile = 32;
+constexpr int kSalesDetailFile = 37;
+constexpr int kCashDrawerFile = 100;
+constexpr int kRegisterRecordLength = 777;
+constexpr int kLineLength = 182;
+constexpr int kRegisterNameLength = 11;
+
+// Sales header fields that decide where a sale's lines are.
+constexpr std::size_t kHeaderRegisterNumber = 12;
+constexpr std::size_t kHeaderFlags = 475;
+constexpr std::size_t kHeaderLineOffset = 481;
+constexpr uint16_t kLinesInDataFile = 2;
+
+template <typename T>
+T ReadField(const void* block, std::size_t offset)
+{
+    T value;
+    std::memcpy(&value, static_cast<const uint8_t*>(block) + offset, sizeof value);
+    return value;
+}
+
+// The register's name: "REG" and the number.
+std::string RegisterName(int registerNumber)
+{
+    char prefix[16] = {};
+    GetDefaultRegisterPrefix(prefix);
+    char name[32];
+    std::snprintf(name, sizeof name, "%s%d", prefix, registerNumber);
+    FxTrimText(5, name);
+    return name;
+}
+
+// Enters the register in BPOSREGS.DB when it is not there yet.
+void EnterRegister(int registerNumber)
+{
+    uint16_t handle = 0;
+    const char* path = GetDataFilePath(kRegisterFile);
+    int status = BtrOpenFile(&handle, path != nullptr ? path : "", 0, 0);
+    if (status != 0) {
+        ReportRecordManagerError(status, 1, OPEN_OPERATION, kRegisterFile, 0);
+        return;
+    }
+    uint8_t record[kRegisterRecordLength] = {};
+    char key[255] = {};
+    const std::string name = RegisterName(registerNumber);
+    std::memset(key, ' ', kRegisterNameLength);
+    for (std::size_t i = 0; i < name.size() && i < kRegisterNameLength; ++i)
+        key[i] = static_cast<char>(std::toupper(static_cast<unsigned char>(name[i])));
+    status = BtrGet(B_GET_EQUAL, handle, key, record, kRegisterRecordLength);
+    if (status == B_KEY_NOT_FOUND) {
+        std::memset(record, 0, sizeof record);
+        std::memcpy(record, key, kRegisterNameLength);
+        status = BtrWrite(B_INSERT, handle, key, record, kRegisterRecordLength);
+        if (status != 0 && status != B_DUPLICATE_KEY)
+            ReportRecordManagerError(status, 1, B_INSERT, kRegisterFile, 0);
+    } else if (status != 0) {
+        ReportRecordManagerError(status, 1, B_GET_EQUAL, kRegisterFile, 0);
+    }
+    BtrCloseFile(handle);
+}
+
+int ReadRegisterLine(InvDetailSource* source, short op)
+{
+    if (source->fd < 0)
+        return B_END_OF_FILE;
+    const int base = op % 100;
+    if (base == B_GET_EQUAL || base == B_GET_GE) {
+        const int32_t offset = ReadField<int32_t>(source->header, kHeaderLineOffset);
+        if (FxFileSeek(source->fd, offset, 0) < 0)
+            return B_END_OF_FILE;
+    }
+    int got = 0;
+    if (FxFileRead(source->fd, source->line, kLineLength, &got) != 0)
+        return B_END_OF_FILE;
+    return got == kLineLength ? B_OK : B_END_OF_FILE;
+}
+
+int ReadDataFileLine(InvDetailSource* source, short op, bool report)
+{
+    char key[255] = {};
+    std::memcpy(key, source->header, strnlen(reinterpret_cast<const char*>(source->header), 11));
+    const int status = BtrGet(op, static_cast<uint16_t>(source->handle), key, source->line, 0);
+    if (report && status != 0 && status != B_END_OF_FILE)
+        ReportRecordManagerError(status, 1, op, kSalesDetailFile, 0);
+    return status;
+}
+
+}  // namespace
+
+extern "C" {
+
+// ---- cash-drawer file ----
+
+BWPS_EXPORT int CreateStationFiles(void)
+{
+    char path[FOLDER_BUFFER_SIZE];
+    JoinCompanyFilePath(path, GetBasePath(), GetDataFileName(kCashDrawerFile));
+    if (FileExistsAt(path))
+        return 1;
+
+    uint16_t keyHandle = 0;
+    const char* keyPath = GetDataFilePath(kKeyFile);
+    int status = BtrOpenFile(&keyHandle, keyPath != nullptr ? keyPath : "", 0, 0);
+    if (status != 0) {
+        ReportRecordManagerError(status, 1, OPEN_OPERATION, kKeyFile, 0);
+        return 0;
+    }
+    uint8_t spec[FILE_SPEC_SIZE] = {};
+    status = CreateDataFile(kCashDrawerFile, keyHandle, GetBasePath(), nullptr, spec);
+    BtrCloseFile(keyHandle);
+    if (status != 0)
+        return 0;
+
+    uint16_t handle = 0;
+    status = BtrOpenFile(&handle, path, 0, 0);
+    if (status != 0) {
+        ReportRecordManagerError(status, 1, OPEN_OPERATION, kCashDrawerFile, 0);
+        return 0;
+    }
+    CashRegisterRecord seed;
+    std::memset(&seed, 0, sizeof seed);
+    seed.registerNumber = 1;
+    seed.drawerPort = 0;
+    seed.drawerCodes[0] = 7;
+    ClearDeviceSettings(&seed.display);
+    char key[255] = {};
+    status = BtrWrite(B_INSERT, handle, key, &seed, sizeof seed);
+    BtrCloseFile(handle);
+    if (status != 0) {
+        ReportRecordManagerError(status, 1, B_INSERT, kCashDrawerFile, 0);
+        return 0;
+    }
+    return 1;
+}
+
+// ---- device settings and ports ----
+
+BWPS_EXPORT int ClearDeviceSettings(DeviceSettings* settings)
+{
+    std::memset(settings, 0, sizeof *settings);
+    settings->portCode = 1;
+    settings->speedCode = 0xE0;
+    settings->dataBits = 3;
+    settings->stopBits = 0;
+    settings->parity = 0;
+    settings->flag = 'N';
+    settings->initCodes[0] = 31;
+    settings->secondCodes[0] = 19;
+    settings->thirdCodes[0] = 20;
+    settings->cursorCommand = 16;
+    return 0;
+}
+
+BWPS_EXPORT int MapPortCode(int portCode, int* serial)
+{
+    int index = -1;
+    bool isSerial = false;
+    if (portCode >= 2 && portCode <= 4) {
+        index = portCode - 2;
+    } else if (portCode >= 5 && portCode <= 7) {
+        index = portCode - 5;
+        isSerial = true;
+    }
+    if (serial != nullptr)
+        *serial = isSerial ? 1 : 0;
+    return index;
+}
+
+BWPS_EXPORT int DeviceSerialInitByte(const DeviceSettings* settings)
+{
+    return (settings->speedCode | settings->dataBits | settings->stopBits | settings->parity) & 0xFF;
+}
+
+BWPS_EXPORT int DeviceDisplayPosition(int row, int column)
+{
+    return (row - 1) * 20 + column - 1;
+}
+
+BWPS_EXPORT int OpenDevicePort(DeviceSettings* settings)
+{
+    if (settings->portCode == 1)
+        return 1;
+    int serial = 0;
+    const int index = MapPortCode(settings->portCode, &serial);
+    if (index < 0) {
+        settings->portCode = 1;
+        return 1;
+    }
+    if (!serial) {
+        if (!FxParallelReady(index)) {
+            settings->portCode = 1;
+            ShowMessage(539, 1);
+            return 0;
+        }
+        return 1;
+    }
+    if (FxSerialOpen(index, DeviceSerialInitByte(settings)) != 0 ||
+        FxSerialWrite(index, reinterpret_cast<const char*>(settings->initCodes),
+                      sizeof settings->initCodes) != 0) {
+        settings->portCode = 1;
+        ShowMessage(423, 1);
+        return 0;
+    }
+    return 1;
+}
+
+BWPS_EXPORT int CloseDevicePort(DeviceSettings* settings)
+{
+    if (settings->portCode == 1)
+        return 1;
+    int serial = 0;
+    const int index = MapPortCode(settings->portCode, &serial);
+    // A parallel port holds no open handle between writes (each write
+    // opens and closes its own), so only a serial port is closed here.
+    if (index < 0)
+        settings->portCode = 1;
+    else if (serial)
+        FxSerialClose(index);
+    return 1;
+}
+
+BWPS_EXPORT int StationDevicePortIo(DeviceSettings* settings, int row, int column, const char* text)
+{
+    int serial = 0;
+    const int index = MapPortCode(settings->portCode, &serial);
+    if (index < 0)
+        return 1;
+    const int position = DeviceDisplayPosition(row, column);
+    const int length = text != nullptr ? static_cast<int>(std::strlen(text)) : 0;
+    if (!serial) {
+        int handle = -1;
+        if (FxParallelOpen(1, index, &handle, 0) != 0)
+            return 0;
+        if (!FxParallelReady(index)) {
+            FxFileClose(handle);
+            return 0;
+        }
+        const int32_t block[3] = {settings->cursorCommand, position, 0};
+        FxParallelControl(index, 5, block, 0);
+        int written = 0;
+        if (length > 0)
+            FxFileWrite(handle, text, length, &written);
+        FxFileClose(handle);
+        return written == length;
+    }
+    // Serial: the positioning command and the position, one byte each,
+    // ahead of the text.
+    const char command[2] = {static_cast<char>(settings->cursorCommand),
+                             static_cast<char>(position)};
+    if (FxSerialWrite(index, command, sizeof command) != 0)
+        return 0;
+    return length == 0 || FxSerialWrite(index, text, length) == 0;
+}
+
+BWPS_EXPORT int ConfigureDevicePort(DeviceSettings* settings, const char* text1, const char* text2)
+{
+    int serial = 0;
+    const int index = MapPortCode(settings->portCode, &serial);
+    if (index < 0)
+        return 1;
+    int handle = -1;
+    if (!serial) {
+        if (FxParallelOpen(1, index, &handle, 0) != 0)
+            return 0;
+        if (!FxParallelReady(index)) {
+            FxFileClose(handle);
+            return 0;
+        }
+        FxParallelControl(index, 5, settings->initCodes, 0);
+    } else if (FxSerialWrite(index, reinterpret_cast<const char*>(settings->initCodes),
+                             sizeof settings->initCodes) != 0) {
+        return 0;
+    }
+    auto send = [&](const char* bytes, int length) {
+        if (length == 0)
+            return true;
+        if (!serial) {
+            int written = 0;
+            return FxFileWrite(handle, bytes, length, &written) == 0 && written == length;
+        }
+        return FxSerialWrite(index, bytes, length) == 0;
+    };
+    bool ok = true;
+    if (text1 != nullptr) {
+        ok = send(text1, static_cast<int>(std::strlen(text1))) && send("\n\r", 2);
+    }
+    if (ok && text2 != nullptr) {
+        char line[256] = {};
+        std::strncpy(line, text2, sizeof line - 1);
+        FxTrimText(4, line);
+        ok = send(line, static_cast<int>(std::strlen(line)));
+    }
+    if (!serial)
+        FxFileClose(handle);
+    return ok ? 1 : 0;
+}
+
+// ---- register detail source ----
+
+BWPS_EXPORT int InvDetailUsesRegisterFile(const void* salesHeader)
+{
+    const uint16_t flags = ReadField<uint16_t>(salesHeader, kHeaderFlags);
+    const int32_t offset = ReadField<int32_t>(salesHeader, kHeaderLineOffset);
+    return (flags & kLinesInDataFile) == 0 && offset >= 0 ? 1 : 0;
+}
+
+BWPS_EXPORT int IsRegisterFileMode(const void* salesHeader)
+{
+    return InvDetailUsesRegisterFile(salesHeader) == 1;
+}
+
+BWPS_EXPORT char* BuildRegisterDetailPath(int registerNumber, char* out)
+{
+    const std::string name = RegisterName(registerNumber) + ".db";
+    JoinCompanyFilePath(out, GetFilesPath(), name.c_str());
+    return out;
+}
+
+BWPS_EXPORT int OpenRegisterDetailFile(int registerNumber, int* fd, int create)
+{
+    char path[FOLDER_BUFFER_SIZE];
+    BuildRegisterDetailPath(registerNumber, path);
+    if (FxFileOpen(path, 0x8002, 0x180, 0, fd) == 0)
+        return 1;
+    *fd = -1;
+    if (create)
+        EnterRegister(registerNumber);
+    return 0;
+}
+
+BWPS_EXPORT int OpenInvDetailSource(InvDetailSource* source)
+{
+    source->openCount = 0;
+    source->mode = static_cast<int16_t>(InvDetailUsesRegisterFile(source->header));
+    if (source->mode == 1 && source->fd < 0) {
+        const int16_t number = ReadField<int16_t>(source->header, kHeaderRegisterNumber);
+        int fd = -1;
+        if (!OpenRegisterDetailFile(number, &fd, 1))
+            return 0;
+        source->fd = fd;
+        source->openCount += 2;
+    }
+    if (source->handle < 0) {
+        uint16_t handle = 0;
+        const char* path = GetDataFilePath(kSalesDetailFile);
+        const int status = BtrOpenFile(&handle, path != nullptr ? path : "", 0, 0);
+        if (status != 0) {
+            ReportRecordManagerError(status, 1, OPEN_OPERATION, kSalesDetailFile, 0);
+            return 0;
+        }
+        source->handle = static_cast<int16_t>(handle);
+        source->openCount += 1;
+    }
+    return 1;
+}
+
+BWPS_EXPORT int ReadInvDetailSource(InvDetailSource* source, short op)
+{
+    if (source->mode == 1)
+        return ReadRegisterLine(source, op) == B_OK;
+    return ReadDataFileLine(source, op, true) == B_OK;
+}
+
+BWPS_EXPORT int ReadInvDetailSourceAt(InvDetailSource* source, short op)
+{
+    if (source->mode == 1)
+        return ReadRegisterLine(source, op);
+    return ReadDataFileLine(source, op, false);
+}
+
+BWPS_EXPORT void CloseInvDetailSource(InvDetailSource* source)
+{
+    if (source->openCount == 0)
+        return;
+    if (source->mode == 1 && source->fd >= 0 && (source->openCount & 2)) {
+        FxFileClose(source->fd);
+        source->openCount -= 2;
+    }
+    if (source->openCount != 0 && source->handle >= 0) {
+        BtrCloseFile(static_cast<uint16_t>(source->handle));
+        source->openCount -= 1;
+    }
+}
+
+}  // extern "C"
+
+BWPS_ORDINAL(309, CreateStationFiles);
+BWPS_ORDINAL(310, ClearDeviceSettings);
+BWPS_ORDINAL(311, OpenDevicePort);
+BWPS_ORDINAL(136, CloseDevicePort);
+BWPS_ORDINAL(312, StationDevicePortIo);
+BWPS_ORDINAL(313, ConfigureDevicePort);
+BWPS_ORDINAL(314, InvDetailUsesRegisterFile);
+BWPS_ORDINAL(863, IsRegisterFileMode);
+BWPS_ORDINAL(315, OpenInvDetailSource);
+BWPS_ORDINAL(316, ReadInvDetailSource);
+BWPS_ORDINAL(862, ReadInvDetailSourceAt);
+BWPS_ORDINAL(317, CloseInvDetailSource);
+BWPS_ORDINAL(318, OpenRegisterDetailFile);
+BWPS_ORDINAL(319, BuildRegisterDetailPath);

@@ -1,0 +1,491 @@
+// Stations: settling the station id and the working date at the start of
+// work (the RSASKSTATIONID screen, or silently at log-in), and the station
+// index BPOSSTNX.DB with its four report counters per station.
+#include <cstdio>
+#include <cstring>
+#include <string>
+
+#include "bwps/catalogue.h"
+#include "bwps/messages.h"
+#include "bwps/ordinals.h"
+#include "bwps/records.h"
+#include "bwps/reports.h"
+#include "bwps/session.h"
+#include "bwps/settings.h"
+#include "bwps/stations.h"
+#include "fx.h"
+#include "recman.h"
+#include "reports/station_layouts.h"
+
+using bwps::stations::FillStationColourTable;
+using bwps::stations::MakeStationKey;
+
+namespace {
+
+constexpr int kStationFile = 86;
+constexpr int kMessageFile = 94;
+constexpr const char* kDefaultStation = "DEFAULT       ";
+constexpr const char* kDefaultPrinter = "IBM-Default   ";
+constexpr const char* kIndexFileName = "BPOSSTNX.DB";
+constexpr std::size_t kPromptFlagOffset = 61;
+constexpr int kColourSetQuestion = 5;
+constexpr const char* kFormNames[5] = {"RECEIPT", "QUOTE", "LAYAWAY", "LAYPMT", "ARPMT"};
+
+bool g_colourKeep = false;
+
+void CopyText(char* dst, std::size_t size, const char* src)
+{
+    std::memset(dst, 0, size);
+    if (src != nullptr)
+        std::memcpy(dst, src, strnlen(src, size - 1));
+}
+
+const uint8_t* QuestionColours()
+{
+    return GetSessionPaths()->ColorTable + 5 * kColourSetQuestion;
+}
+
+// Session defaults before a station is settled.
+void SetSessionStationDefaults()
+{
+    SessionBlock* session = GetSessionPaths();
+    CopyText(session->StationId, sizeof session->StationId, kDefaultStation);
+    CopyText(session->PrinterTypeName, sizeof session->PrinterTypeName, kDefaultPrinter);
+    auto* printer = reinterpret_cast<StationPrinterEntry*>(session->StationPrinters[0]);
+    CopyText(printer->name, sizeof printer->name, kDefaultPrinter);
+    printer->normalCodes[0] = 18;
+    printer->condensedCodes[0] = 15;
+}
+
+// The station prompt is configured when the i16 at offset 61 of
+// "0sysinterface  " is not zero; an unreadable record means it is not.
+bool StationPromptConfigured()
+{
+    uint8_t record[GENERAL_SYSINTERFACE_SIZE] = {};
+    if (ReadGeneralRecord(0, 0, GENERAL_SYSINTERFACE_SIZE, GENERAL_KEY_SYSINTERFACE, record) != 0)
+        return false;
+    int16_t flag = 0;
+    std::memcpy(&flag, record + kPromptFlagOffset, sizeof flag);
+    return flag != 0;
+}
+
+void TakeStationColours(const StationRecord& record, bool always)
+{
+    if (always || !g_colourKeep)
+        std::memcpy(GetSessionPaths()->ColorTable, record.colours, sizeof record.colours);
+}
+
+void TakeStationPrinters(const StationRecord& record)
+{
+    std::memcpy(GetSessionPaths()->StationPrinters, record.printers, STATION_PRINTER_TABLE_LEN);
+}
+
+void SetSessionStation(const char* key15)
+{
+    SessionBlock* session = GetSessionPaths();
+    std::memset(session->StationId, 0, sizeof session->StationId);
+    std::memcpy(session->StationId, key15, STATION_ID_LEN);
+}
+
+void NewStationRecord(StationRecord* record, const char* key15, bool withForms)
+{
+    std::memset(record, 0, sizeof *record);
+    std::memcpy(record->id, key15, STATION_ID_LEN);
+    FillStationColourTable(record->colours);
+    if (!withForms)
+        return;
+    CopyText(record->cardForm, 16, "CCARD");
+    CopyText(record->productForm, 16, "INVPROD");
+    CopyText(record->labelForm, 16, "CVLABEL");
+    for (auto& set : record->formSets)
+        for (int i = 0; i < 5; ++i)
+            CopyText(set[i], 16, kFormNames[i]);
+}
+
+// Steps shared by both entries: the session defaults, whether the prompt
+// is configured, the station file opened (created or upgraded first) and,
+// without the prompt, the "DEFAULT" station's settings taken.
+struct StationOpening {
+    bool configured = false;
+    int status = 0;
+    uint16_t handle = 0;
+};
+
+StationOpening OpenStations(bool takePrinters)
+{
+    StationOpening opening;
+    SetSessionStationDefaults();
+    opening.configured = StationPromptConfigured();
+    opening.status = ConvertDocumentForms(GetBasePath(), &opening.handle, 0);
+    if (opening.status != 0)
+        return opening;
+    if (!opening.configured) {
+        char key[255] = {};
+        MakeStationKey(key, kDefaultStation);
+        StationRecord record;
+        if (BtrGet(B_GET_EQUAL, opening.handle, key, &record, sizeof record) == 0) {
+            TakeStationColours(record, false);
+            if (takePrinters)
+                TakeStationPrinters(record);
+        }
+        BtrCloseFile(opening.handle);
+        opening.handle = 0;
+    }
+    return opening;
+}
+
+// Title of a message: its heading line.
+std::string MessageTitle(int number)
+{
+    std::string title;
+    const char* path = GetDataFilePath(kMessageFile);
+    uint16_t handle = 0;
+    if (path == nullptr || BtrOpenFile(&handle, path, 0, 0) != 0)
+        return title;
+    struct {
+        uint16_t number;
+        int16_t line;
+    } key{static_cast<uint16_t>(number), 0};
+    char keyBuffer[255] = {};
+    std::memcpy(keyBuffer, &key, sizeof key);
+    MessageRecord record{};
+    if (BtrGet(B_GET_EQUAL, handle, keyBuffer, &record, sizeof record) == 0)
+        title.assign(record.Text, strnlen(record.Text, sizeof record.Text));
+    BtrCloseFile(handle);
+    return title;
+}
+
+// ---- silent check ----
+
+// 1 when the check ran (ok set), 0 after an unexpected failure.
+int CheckStation(const char* stationText, int* ok)
+{
+    *ok = 0;
+    StationOpening opening = OpenStations(false);
+    if (opening.status != 0) {
+        *ok = opening.configured ? 0 : 1;
+        return 1;
+    }
+    if (!opening.configured) {
+        *ok = 1;
+        return 1;
+    }
+    char id[64] = {};
+    CopyText(id, sizeof id, stationText);
+    FxTrimText(4, id);
+    if (id[0] == '\0') {
+        BtrCloseFile(opening.handle);
+        return 1;
+    }
+
+    char key[255] = {};
+    MakeStationKey(key, id);
+    StationRecord record;
+    int status = BtrGet(B_GET_EQUAL, opening.handle, key, &record, sizeof record);
+    if (status == 0) {
+        SetSessionStation(key);
+        TakeStationColours(record, false);
+        status = BtrWrite(B_UPDATE, opening.handle, key, &record, sizeof record);
+        if (status != 0)
+            ReportRecordManagerError(status, 1, B_UPDATE, kStationFile, 0);
+        *ok = 1;
+        BtrCloseFile(opening.handle);
+        return 1;
+    }
+    if (status != B_KEY_NOT_FOUND) {
+        ReportRecordManagerError(status, 1, B_GET_EQUAL, kStationFile, 0);
+        BtrCloseFile(opening.handle);
+        return 0;
+    }
+
+    char text[160];
+    std::snprintf(text, sizeof text,
+                  "Station Id \"%s\" does not exist, choose one of the following options:", id);
+    char* lines[2] = {text, nullptr};
+    const std::string title = MessageTitle(937);
+    const int choice =
+        FxChoiceDialog(lines, "\001Add Id,Continue", kColourSetQuestion, 0, title.c_str(), 0);
+    if (choice == 1) {
+        NewStationRecord(&record, key, false);
+        status = BtrWrite(B_INSERT, opening.handle, key, &record, sizeof record);
+        if (status != 0) {
+            ReportRecordManagerError(status, 1, B_INSERT, kStationFile, 0);
+            BtrCloseFile(opening.handle);
+            return 0;
+        }
+        SetSessionStation(key);
+        TakeStationColours(record, true);
+    }
+    // Continue: the prompt counts as not configured.
+    *ok = 1;
+    BtrCloseFile(opening.handle);
+    return 1;
+}
+
+// ---- the screen ----
+
+struct AskStationScreen {
+    FxContext fx;  // first: the framework hands it to the handlers
+    FxForm form;
+    FxWindow window;
+    uint16_t handle;
+};
+
+const ScreenField kAskStationTemplate[] = {
+    {1, 3, 20, "%-14sC", nullptr, 0, FX_FIELD_UPPER, nullptr, nullptr, 0, {}, nullptr},
+    {2, 5, 20, "nn/nn/nnnn", nullptr, 0, 0, nullptr, nullptr, 0, {}, nullptr},
+    {0, 0, 0, "", nullptr, 0, 0, nullptr, nullptr, 0, {}, nullptr},
+};
+
+int AskStationNewRecord(void* context)
+{
+    auto* screen = static_cast<AskStationScreen*>(context);
+    char today[16];
+    FxDateFormatLong(today, FxToday());
+    FxFieldSet(&screen->form, 2, today);
+    FxFieldSet(&screen->form, 1, "");
+    return FX_GO_ON;
+}
+
+int AskStationAccept(void* context)
+{
+    auto* screen = static_cast<AskStationScreen*>(context);
+    const char* dateText = FxFieldGet(&screen->form, 2);
+    if (!FxDateValid(dateText)) {
+        ShowMessage(185, 1);
+        return FX_STAY;
+    }
+    const int32_t date = FxDateParse(dateText);
+    GetSessionPaths()->ProgramDate = date;
+    FxSetProgramDate(date);
+
+    if (screen->fx.key == FX_KEY_UP)
+        return FX_GO_ON;
+
+    char id[64] = {};
+    CopyText(id, sizeof id, FxFieldGet(&screen->form, 1));
+    FxTrimText(4, id);
+    char key[255] = {};
+    MakeStationKey(key, id);
+    StationRecord record;
+    int status = BtrGet(B_GET_EQUAL, screen->handle, key, &record, sizeof record);
+    if (status == 0) {
+        SetSessionStation(key);
+        TakeStationColours(record, false);
+        TakeStationPrinters(record);
+        return FX_LEAVE;
+    }
+    if (status != B_KEY_NOT_FOUND) {
+        ReportRecordManagerError(status, 1, B_GET_EQUAL, kStationFile, 0);
+        return FX_STAY;
+    }
+
+    int choice = 1;
+    AskMessage(937, 1, &choice, nullptr, QuestionColours(), -1, -1, 0, 0, 0);
+    if (choice != 1)
+        return FX_LEAVE;
+    if (id[0] == '\0') {
+        ShowMessage(193, 1);
+        FxFocusField(&screen->form, 1);
+        return FX_STAY_FOCUSED;
+    }
+    NewStationRecord(&record, key, true);
+    status = BtrWrite(B_INSERT, screen->handle, key, &record, sizeof record);
+    if (status != 0) {
+        ReportRecordManagerError(status, 1, B_INSERT, kStationFile, 0);
+        return FX_STAY;
+    }
+    SetSessionStation(key);
+    TakeStationColours(record, true);
+    return FX_LEAVE;
+}
+
+int RunAskStationScreen(uint16_t handle)
+{
+    ScreenField fields[3];
+    std::memcpy(fields, kAskStationTemplate, sizeof fields);
+    fields[0].exitHandler = AskStationAccept;
+
+    AskStationScreen screen{};
+    screen.handle = handle;
+    FxAppBegin(&screen.fx);
+    if (!FxFormLoad(&screen.form, fields, 1)) {
+        FxAppEnd(&screen.fx);
+        return 0;
+    }
+    if (FxWindowCreate(&screen.window, 7, 11, 18, 78, 1, 1, ' ', nullptr) != 0) {
+        FxAppEnd(&screen.fx);
+        return 0;
+    }
+    FxWindowSetName(&screen.window, "RSASKSTATIONID");
+    FxWindowAttachForm(&screen.window, &screen.form, 0);
+    screen.form.newRecord = AskStationNewRecord;
+    FxReleaseKey(&screen.form, FX_KEY_F1 + 0x100);        // F2
+    FxSetKeyState(&screen.form, FX_KEY_F1 + 3 * 0x100, 0);  // F4
+    FxSetKeyHandler(&screen.form, FX_KEY_F10, AskStationAccept);
+    FxAppRun(&screen.fx, 0);
+    FxWindowClose(&screen.window, 1);
+    FxAppEnd(&screen.fx);
+    return 0;
+}
+
+// ---- station index ----
+
+std::string IndexPath()
+{
+    char path[FOLDER_BUFFER_SIZE];
+    GetStationIndexPath(path);
+    return path;
+}
+
+int OpenIndex(uint16_t* handle)
+{
+    const std::string path = IndexPath();
+    if (FxFileAccess(path.c_str(), 0) != 0) {
+        const int status = CreateStationIndexFile(path.c_str());
+        if (status != 0)
+            return status;
+    }
+    const int status = BtrOpenFile(handle, path.c_str(), 0, 0);
+    if (status != 0)
+        ReportRecordManagerError(status, 1, OPEN_OPERATION, kStationFile, 0);
+    return status;
+}
+
+}  // namespace
+
+extern "C" {
+
+BWPS_EXPORT void SetStationColourKeep(int keep)
+{
+    g_colourKeep = keep != 0;
+}
+
+BWPS_EXPORT int GetStationColourKeep(void)
+{
+    return g_colourKeep ? 1 : 0;
+}
+
+BWPS_EXPORT int RSASKSTATIONID(void)
+{
+    StationOpening opening = OpenStations(true);
+    if (opening.status != 0)
+        return opening.status;
+    if (!opening.configured)
+        return 0;
+    RunAskStationScreen(opening.handle);
+    BtrCloseFile(opening.handle);
+    return 0;
+}
+
+BWPS_EXPORT int ValidateStationAndDate(int* ok)
+{
+    int settled = 0;
+    const int ran = CheckStation(FxAppStationText(), &settled);
+    if (ok != nullptr)
+        *ok = settled;
+    if (!ran) {
+        FxMessageBox(FxGetOwnerWindow(),
+                     "Unexpected error while validating station id and date. Please try again.",
+                     nullptr, FX_MB_ICONERROR, 0);
+        return 0;
+    }
+    return 1;
+}
+
+BWPS_EXPORT char* GetStationIndexPath(char* out)
+{
+    JoinCompanyFilePath(out, GetBasePath(), kIndexFileName);
+    return out;
+}
+
+BWPS_EXPORT int CreateStationIndexFile(const char* path)
+{
+    TagFileSpec spec{};
+    spec.RecordLength = sizeof(StationIndexRecord);
+    spec.PageSize = 512;
+    spec.KeyCount = 1;
+    TagKeySegment segment{};
+    segment.Position = 1;
+    segment.Length = STATION_ID_LEN;
+    segment.Flags = KF_DUPLICATES | KF_MODIFIABLE;
+    segment.Type = KT_STRING;
+    return BtrCreateFile(path, &spec, &segment);
+}
+
+BWPS_EXPORT int WriteStationIndexRecord(short op, uint16_t handle, int lock,
+                                        StationIndexRecord* record)
+{
+    const bool own = handle < 1;
+    if (own) {
+        const int status = OpenIndex(&handle);
+        if (status != 0)
+            return status;
+    }
+    char key[255] = {};
+    std::memcpy(key, record->id, STATION_ID_LEN);
+    int status = 0;
+    if (op == B_UPDATE) {
+        StationIndexRecord scratch;
+        const int read = lock ? B_GET_EQUAL + B_LOCK_MULTI_NOWAIT : B_GET_EQUAL;
+        status = BtrGet(read, handle, key, &scratch, sizeof scratch);
+        if (status != 0)
+            ReportRecordManagerError(status, 1, B_GET_EQUAL, kStationFile, 0);
+    }
+    if (status == 0) {
+        std::memcpy(key, record->id, STATION_ID_LEN);
+        status = BtrWrite(op, handle, key, record, sizeof *record);
+        if (status != 0)
+            ReportRecordManagerError(status, 1, op, kStationFile, 0);
+    }
+    BtrUnlock(-2, handle, nullptr);
+    if (own)
+        BtrCloseFile(handle);
+    return status;
+}
+
+BWPS_EXPORT int ReadStationIndexRecord(const char* stationId, StationIndexRecord* out)
+{
+    uint16_t handle = 0;
+    int status = OpenIndex(&handle);
+    if (status != 0)
+        return status;
+    char key[255] = {};
+    MakeStationKey(key, stationId);
+    status = BtrGet(B_GET_EQUAL, handle, key, out, sizeof *out);
+    if (status == B_KEY_NOT_FOUND) {
+        StationIndexRecord fresh{};
+        std::memcpy(fresh.id, key, STATION_ID_LEN);
+        for (auto& counter : fresh.counters)
+            counter = 1;
+        status = WriteStationIndexRecord(B_INSERT, handle, 0, &fresh);
+        if (status == 0) {
+            MakeStationKey(key, stationId);
+            status = BtrGet(B_GET_EQUAL, handle, key, out, sizeof *out);
+        }
+    }
+    if (status != 0 && status != B_KEY_NOT_FOUND)
+        ReportRecordManagerError(status, 1, B_GET_EQUAL, kStationFile, 0);
+    BtrCloseFile(handle);
+    return status;
+}
+
+BWPS_EXPORT int GetStationIndexCounter(const char* stationId, int n)
+{
+    if (n < 0 || n > 3)
+        return -1;
+    StationIndexRecord record{};
+    if (ReadStationIndexRecord(stationId, &record) != 0)
+        return -1;
+    return record.counters[n];
+}
+
+}  // extern "C"
+
+BWPS_ORDINAL(631, RSASKSTATIONID);
+BWPS_ORDINAL(865, ValidateStationAndDate);
+BWPS_ORDINAL(166, ReadStationIndexRecord);
+BWPS_ORDINAL(167, GetStationIndexCounter);
+BWPS_ORDINAL(168, WriteStationIndexRecord);
+BWPS_ORDINAL(169, GetStationIndexPath);
+BWPS_ORDINAL(170, CreateStationIndexFile);
