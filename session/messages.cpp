@@ -1,0 +1,521 @@
+// Numbered messages of the message data file, showing and asking them, and
+// the record-manager error report.
+#include "bwps/messages.h"
+
+#include <cstdio>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "bwps/catalogue.h"
+#include "bwps/neighbours.h"
+#include "bwps/session.h"
+#include "fx.h"
+#include "recman.h"
+
+namespace {
+
+// Opens the message data file. The status; a failure is reported.
+int OpenMessageFile(uint16_t& handle)
+{
+    handle = 0;
+    int status = BtrOpenFile(&handle, GetDataFilePath(MESSAGE_FILE_NUMBER), 0, 0);
+    if (status != 0) {
+        ReportRecordManagerError(status, 1, MESSAGE_OPEN_OPERATION, MESSAGE_FILE_NUMBER, 0);
+        handle = 0;
+    }
+    return status;
+}
+
+int ContextOf(int number, int context)
+{
+    return context == MESSAGE_DEFAULT_CONTEXT ? MessageResourceId(number) : context;
+}
+
+char* NewLine(const char* text)
+{
+    auto* line = static_cast<char*>(FxAlloc(1, MESSAGE_LINE_SIZE));
+    if (line == nullptr)
+        return nullptr;
+    std::memset(line, 0, MESSAGE_LINE_SIZE);
+    if (text != nullptr)
+        std::strncpy(line, text, MESSAGE_LINE_SIZE - 1);
+    return line;
+}
+
+// Reads line 0 of a message: its width and the number of lines it names.
+int ReadMessageHeader(int number, uint16_t handle, MessageRecord& record)
+{
+    uint8_t key[256] = {};
+    uint16_t n = static_cast<uint16_t>(number);
+    std::memcpy(key, &n, sizeof n);
+    return BtrGet(B_GET_EQUAL, handle, key, &record, MESSAGE_RECORD_SIZE);
+}
+
+// Shows `count` lines in the framework's choice dialog; the chosen button.
+int ShowLines(char** lines, int count, const char* buttons, int style, int context,
+              const char* caption)
+{
+    std::vector<char*> shown;
+    for (int i = 0; i < count && lines != nullptr && lines[i] != nullptr; ++i)
+        shown.push_back(lines[i]);
+    shown.push_back(nullptr);
+    return FxChoiceDialog(shown.data(), buttons, style, context, caption, 0);
+}
+
+}  // namespace
+
+extern "C" {
+
+BWPS_EXPORT int MessageResourceId(int number)
+{
+    return number + MESSAGE_CONTEXT_OFFSET;
+}
+
+BWPS_EXPORT void FreeMessageLines(char** lines)
+{
+    if (lines == nullptr)
+        return;
+    for (int i = 0; lines[i] != nullptr; ++i) {
+        FxFree(lines[i]);
+        lines[i] = nullptr;
+    }
+}
+
+BWPS_EXPORT int ReadMessageText(int number, uint16_t handle, char** lines, int* width, int* count,
+                                int slots)
+{
+    int dummyWidth = 0, dummyCount = 0;
+    int& w = width != nullptr ? *width : dummyWidth;
+    int& c = count != nullptr ? *count : dummyCount;
+    if (lines == nullptr || slots <= 0)
+        return 1;
+    w = 0;
+    c = 0;
+    lines[0] = nullptr;
+
+    MessageRecord record{};
+    uint8_t key[256] = {};
+    int status = ReadMessageHeader(number, handle, record);
+    if (status != 0) {
+        ReportRecordManagerError(status, 1, B_GET_EQUAL, MESSAGE_FILE_NUMBER, 0);
+        return 1;
+    }
+    std::memcpy(key, &record, 4);
+    status = BtrGet(B_GET_NEXT, handle, key, &record, MESSAGE_RECORD_SIZE);
+    if (status != 0) {
+        if (status != B_END_OF_FILE)
+            ReportRecordManagerError(status, 1, B_GET_NEXT, MESSAGE_FILE_NUMBER, 0);
+        return 1;
+    }
+    bool failed = false;
+    while (status == 0 && record.Number == static_cast<uint16_t>(number)) {
+        c += 1;
+        if (c >= slots) {  // does not fit: at most slots - 1 lines
+            failed = true;
+            break;
+        }
+        char text[MESSAGE_TEXT_SIZE + 1] = {};
+        std::memcpy(text, record.Text, MESSAGE_TEXT_SIZE);
+        char* line = NewLine(text);
+        if (line == nullptr) {
+            failed = true;
+            break;
+        }
+        lines[c - 1] = line;
+        lines[c] = nullptr;
+        if (record.Width > w)
+            w = record.Width;
+        status = BtrGet(B_GET_NEXT, handle, key, &record, MESSAGE_RECORD_SIZE);
+        if (status != 0 && status != B_END_OF_FILE) {
+            ReportRecordManagerError(status, 1, B_GET_NEXT, MESSAGE_FILE_NUMBER, 0);
+            failed = true;
+        }
+    }
+    if (failed) {
+        FreeMessageLines(lines);
+        c = 0;
+        w = 0;
+        return 1;
+    }
+    return 0;
+}
+
+BWPS_EXPORT int ShowMessageDialog(char** lines, int count, int /*width*/, int context, int style,
+                                  int /*value1*/, int /*value2*/, int /*value3*/)
+{
+    ShowLines(lines, count, MESSAGE_BUTTONS_CONTINUE, style, context, nullptr);
+    return 0;
+}
+
+BWPS_EXPORT int ShowMessage(int number, int context)
+{
+    int ctx = ContextOf(number, context);
+    uint16_t handle = 0;
+    int status = OpenMessageFile(handle);
+    if (status != 0)
+        return status;
+    char* lines[MESSAGE_ARRAY_SLOTS] = {};
+    int width = 0, count = 0;
+    if (ReadMessageText(number, handle, lines, &width, &count, MESSAGE_ARRAY_SLOTS) == 0) {
+        ShowMessageDialog(lines, count, width, ctx, MESSAGE_STYLE_SHOW, 0, 0, 0);
+        FreeMessageLines(lines);
+    }
+    BtrCloseFile(handle);
+    return 0;
+}
+
+BWPS_EXPORT int AskMessage(int number, int context, int* choice, const char* buttons,
+                           const void* /*colours*/, int /*unused1*/, int /*unused2*/,
+                           int /*unused3*/, int dialogValue1, int dialogValue2)
+{
+    uint16_t handle = 0;
+    int status = OpenMessageFile(handle);
+    if (status != 0)
+        return status;
+    char* lines[MESSAGE_ARRAY_SLOTS] = {};
+    int width = 0, count = 0;
+    if (ReadMessageText(number, handle, lines, &width, &count, MESSAGE_ARRAY_SLOTS) != 0) {
+        BtrCloseFile(handle);
+        return 1;
+    }
+    // The list is copied: its first byte becomes the default button.
+    std::string list;
+    if (buttons != nullptr) {
+        list = buttons;
+    } else if (count > 0) {
+        list = lines[count - 1];
+        FxFree(lines[count - 1]);
+        lines[count - 1] = nullptr;
+        count -= 1;
+    }
+    if (list.empty())
+        list = MESSAGE_BUTTONS_CONTINUE;
+    int preset = choice != nullptr && *choice >= 1 ? *choice : 1;
+    list[0] = static_cast<char>(preset);
+
+    (void)dialogValue1;
+    (void)dialogValue2;
+    int chosen = ShowLines(lines, count, list.c_str(), MESSAGE_STYLE_ASK, ContextOf(number, context),
+                           nullptr);
+    if (choice != nullptr)
+        *choice = chosen;
+    FreeMessageLines(lines);
+    BtrCloseFile(handle);
+    return 0;
+}
+
+BWPS_EXPORT int ShowAmountMessage(int number, int context, double amount1, double amount2)
+{
+    // The message comes from the framework's message texts; its last two
+    // lines are the captions of the two amounts.
+    char* lines[MESSAGE_ARRAY_SLOTS] = {};
+    int width = 0, count = 0;
+    if (FxTextListLoad(number, lines, &width, &count, MESSAGE_ARRAY_SLOTS) != 0 || count < 2) {
+        FxTextListFree(lines);
+        return 0;
+    }
+    const double amounts[2] = {amount1, amount2};
+    for (int i = 0; i < 2; ++i) {
+        char*& line = lines[count - 2 + i];
+        char text[MESSAGE_LINE_SIZE];
+        std::snprintf(text, sizeof text, " %s $ %-12.2f", line, amounts[i]);
+        char* replaced = NewLine(text);
+        if (replaced != nullptr) {
+            FxFree(line);
+            line = replaced;
+        }
+    }
+    ShowLines(lines, count, MESSAGE_BUTTONS_CONTINUE, MESSAGE_STYLE_ASK, ContextOf(number, context),
+              nullptr);
+    FxTextListFree(lines);
+    return 0;
+}
+
+BWPS_EXPORT int RecordManagerStatusText(int status)
+{
+    switch (status) {
+    case -2: return 23;
+    case -3: return 21;
+    case -4: return 19;
+    case -5: return 17;
+    case -6: return 1359;
+    case 10000: return 1730;
+    default: break;
+    }
+    if (status < 0)
+        return 25;
+    if (status >= 1 && status <= 59)
+        return 2 * status + 25;
+    return 2 * (status - 80) + 145;
+}
+
+BWPS_EXPORT int BuildRecordManagerErrorLines(int status, int operation, const char* path,
+                                             int mode, char** lines, int slots, int* width,
+                                             int* context)
+{
+    if (lines == nullptr || slots < 5)
+        return 0;
+    lines[0] = nullptr;
+    int message = RecordManagerStatusText(status);
+    int ctx = message + MESSAGE_CONTEXT_OFFSET;
+
+    char first[MESSAGE_LINE_SIZE * 3];
+    std::snprintf(first, sizeof first, "Btrieve Error # %3d on file %s.", status,
+                  path != nullptr ? path : "");
+    // The first line keeps the whole path even when it is longer than a
+    // message line.
+    auto* line1 = static_cast<char*>(FxAlloc(1, sizeof first));
+    if (line1 == nullptr)
+        return 0;
+    std::memcpy(line1, first, sizeof first);
+    int w = static_cast<int>(std::strlen(first));
+    lines[0] = line1;
+    lines[1] = NewLine("  ");
+    lines[2] = nullptr;
+    int n = 2;
+
+    if (status >= 101) {
+        if (status == 116) {
+            lines[2] = NewLine("The file is owned by another Microkernel engine");
+            lines[3] = NewLine("acting as a Gateway and cannot be located.");
+            lines[4] = nullptr;
+            n = 4;
+            ctx = 723;
+        } else {
+            ctx = 724;
+        }
+    } else {
+        if (operation == MESSAGE_OPEN_OPERATION && (status == 85 || status == 94 || status == 88))
+            message = (mode == 1024 || mode == 256) ? 175 : 177;
+        uint16_t handle = 0;
+        int st = BtrOpenFile(&handle, GetDataFilePath(MESSAGE_FILE_NUMBER), 0, 0);
+        if (st != 0) {
+            FreeMessageLines(lines);
+            return -st;
+        }
+        int mwidth = 0, mcount = 0;
+        int read = ReadMessageText(message, handle, lines + 2, &mwidth, &mcount, slots - 2);
+        BtrCloseFile(handle);
+        if (read != 0) {
+            FreeMessageLines(lines);
+            return 0;
+        }
+        if (mwidth > w)
+            w = mwidth;
+        n = 2 + mcount;
+    }
+    if (width != nullptr)
+        *width = w;
+    if (context != nullptr)
+        *context = ctx;
+    return n;
+}
+
+BWPS_EXPORT int ShowRecordManagerError(int status, int /*kind*/, int operation, const char* path,
+                                       int mode)
+{
+    if (status == 10000) {
+        int message = RecordManagerStatusText(status);
+        ShowMessage(message, message + MESSAGE_CONTEXT_OFFSET);
+        return 0;
+    }
+    char* lines[ERROR_REPORT_ARRAY_SLOTS + 2] = {};
+    int width = 0, context = 0;
+    int n = BuildRecordManagerErrorLines(status, operation, path, mode, lines,
+                                         ERROR_REPORT_ARRAY_SLOTS + 2, &width, &context);
+    if (n < 0) {
+        // The message file itself cannot be opened: the first line alone.
+        char first[MESSAGE_LINE_SIZE * 3];
+        std::snprintf(first, sizeof first, "Btrieve Error # %3d on file %s.", status,
+                      path != nullptr ? path : "");
+        FxShowText(first);
+        return -n;
+    }
+    if (n == 0)
+        return 0;
+    int state = FxWindowStateSave(0);
+    ShowMessageDialog(lines, n, width, context, MESSAGE_STYLE_SHOW, 0, 0, 0);
+    FxWindowStateRestore(state);
+    FreeMessageLines(lines);
+    return 0;
+}
+
+BWPS_EXPORT void ReportRecordManagerError(int status, int kind, int operation, int fileNumber,
+                                          int mode)
+{
+    const char* path = GetDataFilePath(fileNumber);
+    ShowRecordManagerError(status, kind, operation, path != nullptr ? path : "", mode);
+}
+
+BWPS_EXPORT int ShowDatabaseErrorWindow(int buttons, int /*logFlags*/, int status,
+                                        int /*operation*/, int fileNumber, const char* fileName)
+{
+    uint16_t handle = 0;
+    if (OpenMessageFile(handle) != 0)
+        return 1;
+    int message = RecordManagerStatusText(status);
+    MessageRecord header{};
+    if (ReadMessageHeader(message, handle, header) != 0) {
+        BtrCloseFile(handle);
+        return 1;
+    }
+    char* lines[MESSAGE_ARRAY_SLOTS + 4] = {};
+    char text[MESSAGE_LINE_SIZE * 2];
+    std::snprintf(text, sizeof text, "Btrieve Error # %3d", status);
+    lines[0] = NewLine(text);
+    lines[1] = NewLine("");
+    const char* name = fileName;
+    if (name == nullptr)
+        name = GetDataFileName(fileNumber);
+    std::snprintf(text, sizeof text, "File Name        %-14s", name != nullptr ? name : "");
+    lines[2] = NewLine(text);
+    lines[3] = NewLine("");
+    lines[4] = nullptr;
+    int width = 0, count = 0;
+    int n = 4;
+    if (ReadMessageText(message, handle, lines + 4, &width, &count, MESSAGE_ARRAY_SLOTS) == 0)
+        n += count;
+    BtrCloseFile(handle);
+    for (int i = 0; i < 4; ++i) {
+        int len = static_cast<int>(std::strlen(lines[i]));
+        if (len > width)
+            width = len;
+    }
+
+    std::string list(1, '\1');
+    auto add = [&](const char* caption) {
+        if (list.size() > 1)
+            list += ',';
+        list += caption;
+    };
+    if (buttons & 1)
+        add("Continue");
+    if (buttons & 2)
+        add("Cancel");
+    if (buttons & 4)
+        add("F1 Help");
+    if (list.size() == 1)
+        add("Continue");
+
+    int state = FxWindowStateSave(0);
+    int result = 1;
+    for (;;) {
+        int chosen = ShowLines(lines, n, list.c_str(), 0x7F03, message + MESSAGE_CONTEXT_OFFSET,
+                               " Database Error Message ");
+        // The caption of the chosen button decides.
+        std::string caption;
+        size_t start = 1;
+        for (int i = 1; i <= chosen && start <= list.size(); ++i) {
+            size_t end = list.find(',', start);
+            if (end == std::string::npos)
+                end = list.size();
+            if (i == chosen)
+                caption = list.substr(start, end - start);
+            start = end + 1;
+        }
+        if (caption.rfind("F1", 0) == 0) {
+            FxShowHelp(1, message + MESSAGE_CONTEXT_OFFSET, 0);
+            continue;
+        }
+        result = caption == "Continue" ? 2 : 1;
+        break;
+    }
+    FxWindowStateRestore(state);
+    FreeMessageLines(lines);
+    return result;
+}
+
+BWPS_EXPORT const char* GetNoteFileExtension(int fileNumber)
+{
+    switch (fileNumber) {
+    case 10: return ".CST";
+    case 20: return ".PRD";
+    case 21: return ".SRV";
+    case 23: return ".SNM";
+    case 25: return ".SPR";
+    case 30: return ".VND";
+    default: return nullptr;
+    }
+}
+
+BWPS_EXPORT char* GetNoteFileName(char* name, const char* code, int fileNumber)
+{
+    if (name == nullptr)
+        return nullptr;
+    name[0] = '\0';
+    if (code == nullptr || FxIsEmpty(code))
+        return name;
+    char work[256] = {};
+    std::strncpy(work, code, sizeof work - 1);
+    FxTrimText(7, work);
+    size_t n = strnlen(work, 8);
+    std::memcpy(name, work, n);
+    name[n] = '\0';
+    const char* extension = GetNoteFileExtension(fileNumber);
+    if (extension != nullptr)
+        std::strcat(name, extension);
+    return name;
+}
+
+BWPS_EXPORT int EditRecordNotes(char* name, const char* code, int fileNumber)
+{
+    char local[32];
+    char* out = name != nullptr ? name : local;
+    GetNoteFileName(out, code, fileNumber);
+    char folder[FOLDER_BUFFER_SIZE] = {};
+    GetDataFileFolder(fileNumber, folder);
+    std::string path = std::string(folder) + out;
+    int32_t result = -1;
+    RunTextEditor(1, 0, 23, 79, 132, &result, path.c_str());
+    return 0;
+}
+
+namespace {
+
+// Deletes a note file beside the file's data; asks first when `ask` is set.
+void RemoveNoteFile(const char* name, int fileNumber, bool ask)
+{
+    if (name == nullptr || FxIsEmpty(name))
+        return;
+    char folder[FOLDER_BUFFER_SIZE] = {};
+    GetDataFileFolder(fileNumber, folder);
+    std::string path = std::string(folder) + name;
+    if (FxFileAccess(path.c_str(), 0) != 0)
+        return;
+    if (ask) {
+        int choice = 1;
+        if (AskMessage(1107, MESSAGE_DEFAULT_CONTEXT, &choice, MESSAGE_BUTTONS_YES_NO, nullptr, -1,
+                       -1, 0, 0, 0) != 0 ||
+            choice != 1)
+            return;
+    }
+    FxFileDelete(path.c_str());
+}
+
+}  // namespace
+
+BWPS_EXPORT int ConfirmDeleteNoteFile(const char* name, int fileNumber)
+{
+    RemoveNoteFile(name, fileNumber, true);
+    return 0;
+}
+
+BWPS_EXPORT int DeleteNoteFile(const char* name, int fileNumber)
+{
+    RemoveNoteFile(name, fileNumber, false);
+    return 0;
+}
+
+BWPS_EXPORT int DeleteDataFolderFile(const char* name)
+{
+    if (name == nullptr || FxIsEmpty(name))
+        return 0;
+    char path[FOLDER_BUFFER_SIZE * 2];
+    JoinCompanyFilePath(path, GetFilesPath(), name);
+    if (FxFileAccess(path, 0) != 0)
+        return 0;
+    return FxFileDelete(path) == 0 ? 1 : 0;
+}
+
+}  // extern "C"

@@ -1,0 +1,46 @@
+// Stand-ins for services of the lookups and the desk tools that this build
+// does not carry yet. Each is a weak definition: the real service, once it
+// is compiled into bwpsbase, replaces it.
+#include "bwps/neighbours.h"
+
+#include <cstdio>
+
+#include "fx.h"
+
+namespace {
+
+void NotAvailable(const char* what)
+{
+    char text[128];
+    std::snprintf(text, sizeof text, "%s is not available in this build.", what);
+    FxMessageBox(nullptr, text, 0, 0x40, 0);
+}
+
+}  // namespace
+
+extern "C" {
+
+__attribute__((weak)) BWPS_EXPORT int FlyCustomers(const char*, int, uint16_t, void*, int, int,
+                                                   int, int, int, int)
+{
+    NotAvailable("The customer lookup");
+    return 0;
+}
+
+__attribute__((weak)) BWPS_EXPORT int FlyProducts(const char*, int, uint16_t, void*, int, int, int,
+                                                  int, int, int)
+{
+    NotAvailable("The product lookup");
+    return 0;
+}
+
+__attribute__((weak)) BWPS_EXPORT int RunTextEditor(int, int, int, int, int, int32_t* result,
+                                                    const char*)
+{
+    NotAvailable("The text editor");
+    if (result != nullptr)
+        *result = -1;
+    return 0;
+}
+
+}  // extern "C"
