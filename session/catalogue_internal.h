@@ -22,6 +22,7 @@ public:
 
 private:
     intptr_t window_ = 0;
+    int count_ = 0;
 };
 
 // Today as year x 10000 + month x 100 + day.

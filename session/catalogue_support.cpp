@@ -4,19 +4,31 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
-#include <ctime>
 #include <initializer_list>
 
+#include "fx.h"
 #include "recman.h"
 #include "session/catalogue_internal.h"
 
 namespace bwps::catalogue {
 
-Progress::Progress(const char*, int) {}
+Progress::Progress(const char* screenName, int steps)
+    : window_(reinterpret_cast<intptr_t>(FxProgressOpen(screenName, steps)))
+{
+}
 
-Progress::~Progress() = default;
+Progress::~Progress()
+{
+    if (window_)
+        FxProgressClose(reinterpret_cast<FxStatus*>(window_));
+}
 
-void Progress::Step() {}
+void Progress::Step()
+{
+    ++count_;
+    if (window_)
+        FxProgressStep(reinterpret_cast<FxStatus*>(window_), count_);
+}
 
 void Concat(char* out, size_t size, const char* a, const char* b, const char* c)
 {
@@ -41,10 +53,7 @@ void Concat(char* out, size_t size, const char* a, const char* b, const char* c)
 
 int32_t Today()
 {
-    std::time_t now = std::time(nullptr);
-    std::tm local{};
-    localtime_r(&now, &local);
-    return (local.tm_year + 1900) * 10000 + (local.tm_mon + 1) * 100 + local.tm_mday;
+    return FxToday();
 }
 
 namespace {

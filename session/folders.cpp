@@ -212,9 +212,7 @@ int GetFormatFilePath(int index, char* buffer, const char* table)
         return 0;
     char name[FOLDER_BUFFER_SIZE];
     GetFormatFileName(index, name, table);
-    char folder[FOLDER_BUFFER_SIZE];
-    ParentFolder(folder, GetBaseFolderField());
-    JoinCompanyFilePath(buffer, folder, name);
+    JoinCompanyFilePath(buffer, GetBaseFolderField(), name);
     return 0;
 }
 

@@ -11,6 +11,7 @@
 #include "bwps/catalogue.h"
 #include "bwps/messages.h"
 #include "bwps/versions.h"
+#include "fx.h"
 #include "recman.h"
 #include "session/catalogue_internal.h"
 
@@ -158,17 +159,20 @@ int LoadSysInterfaceRecord(void)
 {
     if (!FileExistsAt(GetDataFilePath(GENERAL_FILE_NUMBER))) {
         std::memset(&gInterface, 0, sizeof gInterface);
+        FxSetInterfaced(0);
         return 0;
     }
     int status = ReadStoredInterface(&gInterface);
     if (status != 0) {
         std::memset(&gInterface, 0, sizeof gInterface);
+        FxSetInterfaced(0);
         return 0;
     }
     TrimField(gInterface.AccountingFolder, sizeof gInterface.AccountingFolder);
     EnsureLaterReleaseFiles();
     ConvertSalesHeaderFile();
     ApplySysInterfaceFlags(&gInterface);
+    FxSetInterfaced(gInterface.InterfacedChar == 'Y' ? 1 : 0);
     return 1;
 }
 

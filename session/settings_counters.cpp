@@ -208,7 +208,7 @@ int WriteCurrentYear(int year)
         // The stored year moves on by one, whatever year was given.
         record.Year = static_cast<int16_t>(record.Year + 1);
         status = Update(file.handle(), GENERAL_KEY_CURRENTYEAR, &record, GENERAL_CURRENTYEAR_SIZE);
-        BtrUnlock(-1, file.handle(), nullptr);
+        BtrUnlock(0, file.handle(), nullptr);
         return status == 0;
     }
     if (status == B_KEY_NOT_FOUND) {

@@ -1,0 +1,464 @@
+// Which release wrote the data files of a folder, for a store data set and
+// for an accounting data set, and the completeness check of each release.
+
+#include "bwps/versions.h"
+
+#include <cstdio>
+#include <cstring>
+#include <sys/stat.h>
+
+#include "bwps/catalogue.h"
+#include "bwps/messages.h"
+#include "bwps/records.h"
+#include "bwps/reports.h"
+#include "fx.h"
+#include "recman.h"
+#include "session/catalogue_internal.h"
+
+using bwps::catalogue::MoveFile;
+using bwps::catalogue::StatRecordLength;
+
+namespace {
+
+constexpr int kCustomerFile = 10;
+constexpr int kRelease10CustomerLength = 718;
+constexpr int kSalesHeaderFile = 36;
+constexpr int kLedgerHeaderFile = 13;
+
+struct Range {
+    int from;
+    int to;
+};
+
+// File numbers that the completeness check of a code does not require.
+bool Excluded(int code, int fileNumber)
+{
+    auto in = [fileNumber](std::initializer_list<Range> ranges) {
+        for (const Range& r : ranges)
+            if (fileNumber >= r.from && fileNumber <= r.to)
+                return true;
+        return false;
+    };
+    switch (code) {
+    case 16:
+        return false;
+    case 15:
+    case 14:
+        return in({{73, 75}});
+    case 13:
+        return in({{69, 75}});
+    case 12:
+        return in({{64, 75}});
+    case 11:
+        return in({{64, 78}});
+    case 10:
+        return in({{62, 62}, {64, 78}});
+    case 0:   // a folder without a version record
+        return in({{48, 48}, {61, 72}, {76, 78}});
+    default:
+        return false;
+    }
+}
+
+bool AccountingSkipped(int code, int fileNumber)
+{
+    auto in = [fileNumber](int from, int to) { return fileNumber >= from && fileNumber <= to; };
+    switch (code) {
+    case 10:
+        return fileNumber == 62 || in(64, 72) || in(76, 78);
+    case 11:
+        return in(64, 72) || in(76, 78);
+    case 12:
+        return in(64, 72);
+    case 13:
+        return in(69, 72);
+    default:
+        return false;
+    }
+}
+
+bool ExistsIn(const char* folder, const char* name)
+{
+    char path[FOLDER_BUFFER_SIZE];
+    JoinCompanyFilePath(path, folder, name);
+    return FileExistsAt(path) != 0;
+}
+
+void NormalisedCopy(char* out, const char* folder)
+{
+    std::snprintf(out, FOLDER_BUFFER_SIZE, "%s", folder ? folder : "");
+    FxTrimText(5, out);
+    NormaliseFolder(out);
+}
+
+// Record length of a data file at a path; -1 when it cannot be read (the
+// failure is reported against the file number).
+int32_t RecordLengthAt(const char* path, int fileNumber)
+{
+    uint16_t handle = 0;
+    int status = BtrOpenFile(&handle, path, 0, 0);
+    if (status != 0) {
+        ReportRecordManagerError(status, 1, OPEN_OPERATION, fileNumber, 0);
+        return -1;
+    }
+    int32_t length = StatRecordLength(handle, &status);
+    if (length < 0)
+        ReportRecordManagerError(status, 1, OPEN_OPERATION, fileNumber, 0);
+    BtrCloseFile(handle);
+    return length;
+}
+
+// The version of a general file: the stamp first, else "0ProgVersion   ".
+bool ReadVersionOf(uint16_t* version, const char* folder, int* status, bool accounting)
+{
+    uint16_t v = 0;
+    int s = 0;
+    if (version)
+        *version = 0;
+    if (status)
+        *status = 0;
+
+    const char* plain = GetDataFileEntry(GENERAL_FILE_NUMBER)->Name;
+    char name[FOLDER_BUFFER_SIZE];
+    std::snprintf(name, sizeof name, "%s", accounting ? MapToAccountingFileName(plain) : plain);
+    char path[FOLDER_BUFFER_SIZE];
+    JoinCompanyFilePath(path, folder, name);
+    if (!FileExistsAt(path))
+        return false;
+
+    TagFilesVersion stamp{};
+    if (ReadFileVersionStamp(&stamp, path) == 0) {
+        v = stamp.Minor == 0 && stamp.Major >= 11 && stamp.Major <= 14 ? stamp.Major * 100 : 20;
+        if (version)
+            *version = v;
+        return true;
+    }
+
+    uint16_t handle = 0;
+    s = BtrOpenFile(&handle, path, 0, 0);
+    if (s != 0) {
+        ReportRecordManagerError(s, 1, OPEN_OPERATION, GENERAL_FILE_NUMBER, 0);
+        if (status)
+            *status = s;
+        return false;
+    }
+    TagProgVersion record{};
+    char key[256] = {};
+    std::memcpy(key, GENERAL_KEY_PROGVERSION, GENERAL_KEY_SIZE);
+    int read = BtrGet(B_GET_EQUAL, handle, key, &record, GENERAL_PROGVERSION_SIZE);
+    BtrCloseFile(handle);
+    if (read == 0)
+        v = static_cast<uint16_t>(record.Version);
+    else if (read != B_KEY_NOT_FOUND && read != B_END_OF_FILE) {
+        ReportRecordManagerError(read, 1, B_GET_EQUAL, GENERAL_FILE_NUMBER, 0);
+        s = read;
+    }
+    if (v == 10 && !CustomerFileIsRelease10(folder, accounting ? FOLDER_ACCOUNTING : FOLDER_SHARED))
+        v = 8;
+    if (version)
+        *version = v;
+    if (status)
+        *status = s;
+    return read == 0;
+}
+
+int PlainAccountingCode(int stored)
+{
+    switch (stored) {
+    case 1100:
+        return 13;
+    case 1200:
+        return 14;
+    case 1300:
+        return 15;
+    case 1400:
+        return 16;
+    case 8:
+        return 10;
+    case 9:
+        return 11;
+    case 10:
+        return 12;
+    default:
+        return DATASET_UNKNOWN;
+    }
+}
+
+// Public release number (8-14) of a data-set code; -1 for any other.
+int ReleaseOfCode(int code)
+{
+    if (code >= 10 && code <= 16)
+        return code - 2;
+    if (code == 8 || code == 9)
+        return code;
+    return -1;
+}
+
+}  // namespace
+
+extern "C" {
+
+int CustomerFileIsRelease10(const char* folder, int kind)
+{
+    const char* plain = GetDataFileEntry(kCustomerFile)->Name;
+    char name[FOLDER_BUFFER_SIZE];
+    std::snprintf(name, sizeof name, "%s",
+                  kind == FOLDER_ACCOUNTING ? MapToAccountingFileName(plain) : plain);
+    char path[FOLDER_BUFFER_SIZE];
+    JoinCompanyFilePath(path, folder, name);
+
+    RecmanTable* table = BtrTableCreate(kRelease10CustomerLength, 255);
+    if (!table) {
+        ShowMessage(1, 2);
+        return 0;
+    }
+    bool release10 = false;
+    int status = BtrTableOpen(table, path);
+    if (status != 0) {
+        ShowRecordManagerError(status, 1, 0, path, 0);
+    } else {
+        int32_t length = StatRecordLength(BtrTableHandle(table), &status);
+        if (length < 0)
+            ShowRecordManagerError(status, 1, 0, path, 0);
+        else
+            release10 = length >= kRelease10CustomerLength;
+        BtrTableClose(table);
+    }
+    BtrTableFree(table);
+    return release10;
+}
+
+bool ReadProgVersionRecord(uint16_t* version, const char* folder, int* status)
+{
+    return ReadVersionOf(version, folder, status, false);
+}
+
+bool ReadAccountingProgVersion(uint16_t* version, const char* folder, int* status)
+{
+    return ReadVersionOf(version, folder, status, true);
+}
+
+int GetProgVersionCode(int stored, const char* folder)
+{
+    switch (stored) {
+    case 8:
+        return 10;
+    case 9:
+        return 11;
+    case 10:
+        return CustomerFileIsRelease10(folder, FOLDER_SHARED) ? 12 : 10;
+    case 1100:
+        return 13;
+    case 1200:
+        return 14;
+    case 1300:
+        return 15;
+    case 1400:
+        return 16;
+    default:
+        return DATASET_UNKNOWN;
+    }
+}
+
+int CheckStoreFiles(const char* folder, int code, int* fileNumberOut)
+{
+    for (int file = 1; GetDataFileKind(file) != -1; ++file) {
+        if (GetDataFileKind(file) != FOLDER_DATA || Excluded(code, file))
+            continue;
+        if (!ExistsIn(folder, GetDataFileName(file))) {
+            if (fileNumberOut)
+                *fileNumberOut = file;
+            return 0;
+        }
+    }
+    return 1;
+}
+
+int WalkFolderDataFiles(const char* folder, void* progress)
+{
+    for (int file = 1; GetDataFileKind(file) != -1; ++file) {
+        if (progress)
+            FxStatusUpdate(static_cast<FxStatus*>(progress), 0);
+        if (GetDataFileKind(file) != FOLDER_DATA || Excluded(0, file))
+            continue;
+        if (!ExistsIn(folder, GetDataFileName(file)))
+            return 0;
+    }
+    return 1;
+}
+
+int DetectDataSetVersion(const char* folder)
+{
+    char dir[FOLDER_BUFFER_SIZE];
+    NormalisedCopy(dir, folder);
+
+    uint16_t stored = 0;
+    int status = 0;
+    if (ReadProgVersionRecord(&stored, dir, &status)) {
+        int code = GetProgVersionCode(stored, dir);
+        if (code == DATASET_UNKNOWN)
+            return DATASET_UNKNOWN;
+        return CheckStoreFiles(dir, code, nullptr) ? code : DATASET_UNKNOWN;
+    }
+    if (status != 0)
+        return DATASET_UNKNOWN;
+
+    // No general file (or no version in it): the names tell the release.
+    if (ExistsIn(dir, GetDataFileEntry(1)->Name)) {
+        if (!WalkFolderDataFiles(dir, nullptr))
+            return DATASET_UNKNOWN;
+        char path[FOLDER_BUFFER_SIZE];
+        JoinCompanyFilePath(path, dir, GetDataFileEntry(kSalesHeaderFile)->Name);
+        return RecordLengthAt(path, kSalesHeaderFile) == 586 ? 9 : 8;
+    }
+    if (ExistsIn(dir, "POS5ACCT.DB"))
+        return 7;
+    if (ExistsIn(dir, "POS1ACCT.DB"))
+        return 6;
+    if (ExistsIn(dir, "POSACCT.DB"))
+        return 5;
+    return DATASET_NONE;
+}
+
+int CheckAccountingFiles(const char* folder, int* fileNumberOut, int code)
+{
+    for (int file = 1; file <= 84; ++file) {
+        int kind = GetDataFileKind(file);
+        if (kind != FOLDER_SHARED && kind != FOLDER_ACCOUNTING)
+            continue;
+        if (AccountingSkipped(code, file))
+            continue;
+        if (fileNumberOut)
+            *fileNumberOut = file;
+        if (!ExistsIn(folder, AccountingFileNameOfId(file)))
+            return 0;
+    }
+    return 1;
+}
+
+int FindAccountingFiles(const char* folder, int* fileNumberOut)
+{
+    char dir[FOLDER_BUFFER_SIZE];
+    NormalisedCopy(dir, folder);
+    uint16_t stored = 0;
+    int status = 0;
+    if (ReadAccountingProgVersion(&stored, dir, &status)) {
+        int code = PlainAccountingCode(stored);
+        return CheckAccountingFiles(dir, fileNumberOut, code) ? code : DATASET_UNKNOWN;
+    }
+    if (status != 0)
+        return DATASET_UNKNOWN;
+    if (ExistsIn(dir, "BWAACCT.DB")) {
+        if (!CheckAccountingFiles(dir, fileNumberOut, DATASET_CURRENT))
+            return DATASET_UNKNOWN;
+        char path[FOLDER_BUFFER_SIZE];
+        JoinCompanyFilePath(path, dir, AccountingFileNameOfId(kLedgerHeaderFile));
+        return RecordLengthAt(path, kLedgerHeaderFile) == 79 ? DATASET_CURRENT : 8;
+    }
+    static const struct {
+        const char* name;
+        int code;
+    } kOlder[] = {{"BA43QCOL.DB", 7}, {"BA43CUSN.DB", 6}, {"BA43ACCT.DB", 5},
+                  {"BWA4ACCT.DB", 4}, {"BA3-F00.DAT", 3}, {"BWA-F00.DAT", 2}};
+    for (const auto& older : kOlder)
+        if (ExistsIn(dir, older.name))
+            return older.code;
+    return DATASET_NONE;
+}
+
+bool WriteDataVersionStamp(uint16_t handle, const char* folder, int* status)
+{
+    char path[FOLDER_BUFFER_SIZE];
+    JoinCompanyFilePath(path, folder, GetDataFileEntry(GENERAL_FILE_NUMBER)->Name);
+    uint16_t h = handle;
+    bool opened = false;
+    if (h == 0) {
+        if (!FileExistsAt(path)) {
+            if (status)
+                *status = -1;
+            return false;
+        }
+        int s = BtrOpenFile(&h, path, 0, 0);
+        if (s != 0) {
+            ReportRecordManagerError(s, 1, OPEN_OPERATION, GENERAL_FILE_NUMBER, 0);
+            if (status)
+                *status = s;
+            return false;
+        }
+        opened = true;
+    }
+    int s = GetFileVersionStamp(path, h);
+    if (status)
+        *status = s;
+    if (opened)
+        BtrCloseFile(h);
+    return s == 0;
+}
+
+int RenameRelease1Files(const char* folder)
+{
+    for (int file = 1; file <= DATA_FILE_COUNT; ++file) {
+        const char* name = GetDataFileEntry(file)->Name;
+        if (!name || std::strlen(name) <= 4)
+            continue;
+        char older[FOLDER_BUFFER_SIZE];
+        std::snprintf(older, sizeof older, "POS1%s", name + 4);
+        char from[FOLDER_BUFFER_SIZE];
+        char to[FOLDER_BUFFER_SIZE];
+        JoinCompanyFilePath(from, folder, older);
+        JoinCompanyFilePath(to, folder, name);
+        if (FileExistsAt(from) && !FileExistsAt(to))
+            MoveFile(from, to);
+    }
+    return 1;
+}
+
+int BWPSDataFilesVersion(const char* folder)
+{
+    return ReleaseOfCode(DetectDataSetVersion(folder));
+}
+
+int BWPSGetGeneralFileVer(const char* folder, int32_t* version)
+{
+    uint16_t stored = 0;
+    int status = 0;
+    bool found = ReadProgVersionRecord(&stored, folder, &status);
+    if (version) {
+        switch (stored) {
+        case 8:
+        case 9:
+        case 10:
+            *version = stored;
+            break;
+        case 1100:
+        case 1200:
+        case 1300:
+        case 1400:
+            *version = stored / 100;
+            break;
+        default:
+            *version = 0;
+        }
+    }
+    return found;
+}
+
+int BWPSFilesInFolder(const char* folder)
+{
+    if (!folder || !*folder)
+        return 0;
+    struct stat st;
+    if (::stat(folder, &st) != 0 || !S_ISDIR(st.st_mode))
+        return 0;
+    for (int file = 1; file <= DATA_FILE_COUNT; ++file)
+        if (GetDataFileKind(file) == FOLDER_DATA && ExistsIn(folder, GetDataFileName(file)))
+            return 1;
+    return 0;
+}
+
+const char* BWPSFileName(int fileNumber)
+{
+    return GetDataFileName(fileNumber);
+}
+
+}  // extern "C"
