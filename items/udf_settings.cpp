@@ -284,7 +284,7 @@ bool CBwUDFSMngr::Open(const char* path)
     uint16_t handle = 0;
     const int status = BtrOpenFile(&handle, path, 0, 0);
     if (status != 0) {
-        ReportRecordManagerError(status, 1, OPEN_OPERATION, m_nGrlTableId, 0);
+        ShowRecordManagerError(status, 1, OPEN_OPERATION, path, 0);
         return false;
     }
     m_hGrlHdl = static_cast<short>(handle);

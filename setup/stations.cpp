@@ -1,6 +1,7 @@
 // Stations: settling the station id and the working date at the start of
 // work (the RSASKSTATIONID screen, or silently at log-in), and the station
 // index BPOSSTNX.DB with its four report counters per station.
+#include <cctype>
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -173,6 +174,9 @@ int CheckStation(const char* stationText, int* ok)
     char id[64] = {};
     CopyText(id, sizeof id, stationText);
     FxTrimText(4, id);
+    // Station ids are codes: kept in upper case, as the prompt enters them.
+    for (char* c = id; *c != '\0'; ++c)
+        *c = static_cast<char>(std::toupper(static_cast<unsigned char>(*c)));
     if (id[0] == '\0') {
         BtrCloseFile(opening.handle);
         return 1;
