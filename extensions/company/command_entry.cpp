@@ -1,0 +1,311 @@
+// BWPSRunCommand: the command entry that the host calls with a command
+// number in the session block, the log-in loop and the base-file checks.
+#include "extensions/company/company.h"
+#include "extensions/company/services.h"
+#include "extensions/company/later_services.h"
+
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <string>
+
+namespace fs = std::filesystem;
+using namespace bwps1;
+
+namespace {
+
+// ---- commands -------------------------------------------------------------
+
+void RunLogin();
+void RunOpenCompany();
+
+void RunEditDate() { ScreenNotInThisBuild("RSEDITDATE"); }
+void RunCompanyHeading() { ShowCompanyBanner(0); }
+void RunConfirmExit()
+{
+    if (AskNumberedMessage(955, "Yes,No", 1) == 1) ExitCode() = ExitCancelled;
+}
+void RunHelpIndex() { ShowHelpTopic(156); }
+void RunCopyCompany() { ScreenNotInThisBuild("CopyCompany"); }
+void RunBackupRestore() { ScreenNotInThisBuild("BackupRestore"); }
+void RunFileUtilities() { ScreenNotInThisBuild("ShowUtilityScreen"); }
+void RunEditCompanyId()
+{
+    ScreenNotInThisBuild("RSEditCompanyId");
+    ShowPeriodStatus();
+}
+void RunNothing() {}
+
+#define LATER(fn, screen) \
+    void fn() { ScreenNotInThisBuild(screen); }
+LATER(RunEditCustomers, "RSEditCustomer")
+LATER(RunEditMasterItems, "RSEditMasterItems")
+LATER(RunEditProducts, "RSEditProduct")
+LATER(RunEditServices, "EditServiceByCode")
+LATER(RunEditBillingCodes, "EditBillCodesByParams")
+LATER(RunEditSerialNumbers, "RSEditSerialNumbers")
+LATER(RunEditTenders, "RSEditTenders")
+LATER(RunEditMessageCodes, "RSEditMsgCode")
+LATER(RunEditPriceBreaks, "RSEditPriceBreaks")
+LATER(RunEditTermsCodes, "RSEditTermsCode")
+LATER(RunEditTaxCodes, "RSEditTaxCode")
+LATER(RunEditSalespersons, "EditSalespersonByParams")
+LATER(RunEditSalespersonTime, "RSEditSPTime")
+LATER(RunEditCashRegisters, "RSEditCashReg")
+LATER(RunEditWarehouses, "RSEditWarehouses")
+LATER(RunEditShipVia, "RSEditShipVia")
+LATER(RunEditWeightUnits, "EditWUCode")
+LATER(RunEditSystemLookups, "RSEditSystemLook")
+LATER(RunEditDefaultProduct, "RSEditDefaultProduct")
+LATER(RunEditDefaultCustomer, "RSEditDefaultCustomer")
+LATER(RunEditDefaultPrinter, "EditDefaultPrinter")
+LATER(RunEditUserAccess, "RSEditUserAccess")
+LATER(RunEditPasswords, "RSEditPassword")
+LATER(RunEditFormSetup, "EditFormSetup")
+LATER(RunEditPrinters, "RSDosEditPrinters")
+LATER(RunEditUdfSettings, "RSUDFSettings")
+LATER(RunSalesPosting, "ShowPosPostScreen")
+LATER(RunCustomerHistory, "ViewCustHistoryByParams")
+#undef LATER
+
+struct Command {
+    int number;
+    const char* constant;
+    const char* title;
+    void (*run)();
+};
+
+const Command kCommands[] = {
+    {CmdLogin, "CmdLogin", "Sign in", RunLogin},
+    {CmdEditDate, "CmdEditDate", "System date", RunEditDate},
+    {CmdCompanyHeading, "CmdCompanyHeading", "Company banner", RunCompanyHeading},
+    {CmdConfirmExit, "CmdConfirmExit", "Leave", RunConfirmExit},
+    {CmdHelpIndex, "CmdHelpIndex", "Help index", RunHelpIndex},
+    {CmdOpenCompany, "CmdOpenCompany", "Open another company", RunOpenCompany},
+    {CmdCopyCompany, "CmdCopyCompany", "Copy company", RunCopyCompany},
+    {CmdBackupRestore, "CmdBackupRestore", "Backup and restore", RunBackupRestore},
+    {CmdFileUtilities, "CmdFileUtilities", "Data-file utilities", RunFileUtilities},
+    {CmdEditCustomers, "CmdEditCustomers", "Customers", RunEditCustomers},
+    {CmdEditMasterItems, "CmdEditMasterItems", "Master items", RunEditMasterItems},
+    {CmdEditProducts, "CmdEditProducts", "Products", RunEditProducts},
+    {CmdEditServices, "CmdEditServices", "Services", RunEditServices},
+    {CmdEditBillingCodes, "CmdEditBillingCodes", "Billing codes", RunEditBillingCodes},
+    {CmdEditSerialNumbers, "CmdEditSerialNumbers", "Serial numbers", RunEditSerialNumbers},
+    {CmdEditTenders, "CmdEditTenders", "Tenders", RunEditTenders},
+    {CmdEditMessageCodes, "CmdEditMessageCodes", "Message codes", RunEditMessageCodes},
+    {CmdEditPriceBreaks, "CmdEditPriceBreaks", "Price breaks", RunEditPriceBreaks},
+    {CmdEditTermsCodes, "CmdEditTermsCodes", "Terms codes", RunEditTermsCodes},
+    {CmdEditTaxCodes, "CmdEditTaxCodes", "Tax codes", RunEditTaxCodes},
+    {CmdEditSalespersons, "CmdEditSalespersons", "Salespersons", RunEditSalespersons},
+    {CmdEditSalespersonTime, "CmdEditSalespersonTime", "Salesperson time clock", RunEditSalespersonTime},
+    {CmdEditCashRegisters, "CmdEditCashRegisters", "Cash registers", RunEditCashRegisters},
+    {CmdEditWarehouses, "CmdEditWarehouses", "Warehouses", RunEditWarehouses},
+    {CmdEditShipVia, "CmdEditShipVia", "Ship via", RunEditShipVia},
+    {CmdEditWeightUnits, "CmdEditWeightUnits", "Weight units", RunEditWeightUnits},
+    {CmdEditCompanyId, "CmdEditCompanyId", "Company information", RunEditCompanyId},
+    {CmdEditSystemLookups, "CmdEditSystemLookups", "Lookup settings", RunEditSystemLookups},
+    {CmdEditDefaultProduct, "CmdEditDefaultProduct", "Default product", RunEditDefaultProduct},
+    {CmdEditDefaultCustomer, "CmdEditDefaultCustomer", "Default customer", RunEditDefaultCustomer},
+    {CmdRefreshHeading, "CmdRefreshHeading", "Refresh heading", RunNothing},
+    {CmdEditDefaultPrinter, "CmdEditDefaultPrinter", "Default printer", RunEditDefaultPrinter},
+    {CmdEditUserAccess, "CmdEditUserAccess", "User access rights", RunEditUserAccess},
+    {CmdEditPasswords, "CmdEditPasswords", "Passwords", RunEditPasswords},
+    {CmdEditFormSetup, "CmdEditFormSetup", "Form setup", RunEditFormSetup},
+    {CmdEditPrinters, "CmdEditPrinters", "Receipt printers", RunEditPrinters},
+    {CmdEditUdfSettings, "CmdEditUdfSettings", "User-defined fields", RunEditUdfSettings},
+    {CmdSalesPosting, "CmdSalesPosting", "Post sales", RunSalesPosting},
+    {CmdCustomerHistory, "CmdCustomerHistory", "Customer history", RunCustomerHistory},
+};
+
+const Command* FindCommand(int number)
+{
+    for (const Command& c : kCommands)
+        if (c.number == number) return &c;
+    return nullptr;
+}
+
+// ---- the log-in loop -------------------------------------------------------
+
+// Banner, period lines, settings and the user-defined-field table id after a
+// company was opened.
+void AfterCompanyOpened()
+{
+    ShowCompanyBanner(0);
+    ShowPeriodStatus();
+    ReloadSysInterface();
+    SetUdfGeneralTable(IsInterfaced() ? 15 : 31);
+}
+
+void RunLogin()
+{
+    int firstPass = 1;
+    int repeat = 0;
+    char userId[32] = {};
+    char password[32] = {};
+    for (;;) {
+        if (!CreateStationFiles()) break;
+        int listCreated = 0, defaultKnown = 0;
+        if (!OpenCompany(firstPass, &listCreated, &defaultKnown)) break;
+        if (DataPath()[0] == 0) return;
+        CheckNewFiles90();
+        WriteSysInterfaceRecord();
+        ExitCode() = ExitDone;
+
+        int stationKnown = 0;
+        if (!ValidateStationAndDate(&stationKnown)) {
+            ExitCode() = ExitCancelled;
+            return;
+        }
+        if (!stationKnown) AskStationId();
+
+        AfterCompanyOpened();
+        ClearOptionFlag(2);
+
+        int rejected = 0, signedIn = 0;
+        std::memset(userId, 0, sizeof userId);
+        std::memset(password, 0, sizeof password);
+        if (!ValidateUserPassword(userId, password, &rejected, &signedIn) || rejected) {
+            ExitCode() = ExitCancelled;
+            return;
+        }
+        if (!VerifyOnlineCheckRegister() || !VerifyOnlineLedger()) {
+            ExitCode() = ExitCancelled;
+            return;
+        }
+        if (signedIn) return;
+        if (PromptUserPassword(userId, password)) return;
+        repeat = 1;
+        firstPass = 0;
+    }
+    if (repeat) ExitCode() = ExitCancelled;
+}
+
+void RunOpenCompany()
+{
+    int listCreated = 0, defaultKnown = 0;
+    if (!OpenCompany(0, &listCreated, &defaultKnown)) return;
+    if (DataPath()[0] == 0) return;
+    CheckNewFiles90();
+    WriteSysInterfaceRecord();
+    ShowCompanyBanner(0);
+    ShowPeriodStatus();
+    SetUdfGeneralTable(IsInterfaced() ? 15 : 31);
+    if (!VerifyOnlineCheckRegister() || !VerifyOnlineLedger()) {
+        ExitCode() = ExitCancelled;
+        return;
+    }
+    char userId[32] = {};
+    char password[32] = {};
+    PromptUserPassword(userId, password);
+}
+
+// After a restore: is the restored data current, convertible or refused?
+void RestoreCheck()
+{
+    const int code = DetectDataSetVersion(DataPath());
+    if (code >= 10 && code <= 15) {
+        SetConversionState(107);
+    } else if (code != DataSetCurrent) {
+        AskNumberedMessage(1487, " Continue", 1);
+        SetConversionState(110);
+    }
+}
+
+void ConvertAfterRestore()
+{
+    if (GetConversionState() != 107) return;
+    SetConversionState(0);
+    if (ConvertCompanyData(DataPath()) == 0) {
+        SetDataFolders(DataPath());
+        ReloadSysInterface();
+        SetAccountingFolderIfValid(" ");
+    }
+}
+
+} // namespace
+
+BWPS1_API int BWPS1CommandInfo(int index, int* number, const char** constant, const char** title)
+{
+    constexpr int count = sizeof kCommands / sizeof kCommands[0];
+    if (index < 0 || index >= count) return 0;
+    if (number) *number = kCommands[index].number;
+    if (constant) *constant = kCommands[index].constant;
+    if (title) *title = kCommands[index].title;
+    return 1;
+}
+
+BWPS1_API int CheckCommandAccess(void)
+{
+    return CheckSessionCommandAccess() ? 0 : 1;
+}
+
+BWPS1_API int BWPSRunCommand(void)
+{
+    LedgerObjects objects;  // the check-register and ledger objects of this call
+    PushClientConfig();
+
+    const int command = CommandNumber();
+    if (command != CmdLogin && command != CmdCompanyHeading && command != CmdConfirmExit &&
+        command != -102) {
+        ReloadPasswords();
+        ReloadSysInterface();
+        if (command != 115 && CheckCommandAccess()) {
+            ShowCompanyBanner(0);
+            return 0;
+        }
+    }
+    SetAccountingFolderIfValid(AccountingFolderText());
+
+    if (static_cast<unsigned>(command) > 106u) {
+        if (!FormatToolsReady(1, command)) CommandNumber() = -1;
+        ReadLookUpsRecord();
+        ClearEditorCallFlag();
+    }
+
+    int result = 0;
+    const Command* c = FindCommand(CommandNumber());
+    if (c) {
+        c->run();
+        if (c->number == CmdBackupRestore) RestoreCheck();
+    } else {
+        result = -1;
+    }
+
+    ConvertAfterRestore();
+    FormatToolsReady(0, -1);
+    if (command != CmdLogin && command != CmdCompanyHeading) ShowCompanyBanner(0);
+    return result;
+}
+
+BWPS1_API int BWPSVerifyBaseFiles(const char* baseFolder, int* missing)
+{
+    std::string folder = baseFolder ? baseFolder : "";
+    if (folder.empty() || folder.back() != '/') folder += '/';
+    if (missing) *missing = 0;
+    for (int file = 85; DataFileKind(file) != -1; ++file) {
+        if (DataFileKind(file) != 0) continue;
+        if (file == 85 || file == 86 || file == 100) continue;
+        std::error_code ec;
+        if (!fs::exists(folder + DataFileName(file), ec)) {
+            if (missing) *missing = file;
+            return 0;
+        }
+    }
+    return 1;
+}
+
+BWPS1_API int BWPSVerifyBaseFilesDefault(void)
+{
+    ExitCode() = ExitCancelled;
+    SetSessionDatesToToday();
+    SetDefaultPrinterSettings();
+    int missing = 0;
+    if (!BWPSVerifyBaseFiles(BasePath(), &missing)) {
+        char text[200];
+        std::snprintf(text, sizeof text, " A file is missing from the RAZAVUR subdirectory : %s ",
+                      DataFileName(missing).c_str());
+        ShowTextMessage(text);
+        return 0;
+    }
+    return 1;
+}

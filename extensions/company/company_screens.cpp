@@ -1,0 +1,570 @@
+// The screens of the company jobs: the "Open Company" list, the first-company
+// screen of a new user and the new-company screen "RSFileCreate".
+#include "extensions/company/company.h"
+#include "extensions/company/later_services.h"
+#include "extensions/company/screens.h"
+#include "extensions/company/services.h"
+
+#include "bwps/catalogue.h"
+#include "bwps/messages.h"
+#include "bwps/session.h"
+#include "bwps/users.h"
+#include "bwps/versions.h"
+#include "fx.h"
+
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+namespace fs = std::filesystem;
+using namespace bwps1;
+
+namespace {
+
+constexpr int kListFile = 85;
+constexpr int kVisibleRows = 5;
+
+void SetField(char* field, size_t size, const std::string& text)
+{
+    std::memset(field, 0, size);
+    std::strncpy(field, text.c_str(), size - 1);
+}
+
+// All records of the list in name order (key 2).
+std::vector<CompanyListRecord> ReadAll(uint16_t handle)
+{
+    std::vector<CompanyListRecord> records;
+    int keyNumber = 0, second = 0;
+    BtrGetDefaults(handle, &keyNumber, &second);
+    BtrSetDefaults(handle, 2, -1);
+    char key[256] = {};
+    CompanyListRecord r;
+    for (int status = BtrGet(B_GET_FIRST, handle, key, &r, sizeof r); status == 0;
+         status = BtrGet(B_GET_NEXT, handle, key, &r, sizeof r))
+        records.push_back(r);
+    BtrSetDefaults(handle, keyNumber, second);
+    return records;
+}
+
+// Positions the handle on the record of that name (key 2); the status.
+int ReadByName(uint16_t handle, const char* name, CompanyListRecord& record)
+{
+    int keyNumber = 0, second = 0;
+    BtrGetDefaults(handle, &keyNumber, &second);
+    BtrSetDefaults(handle, 2, -1);
+    char key[256] = {};
+    std::strncpy(key, Trim(name).c_str(), 18);
+    const int status = BtrGet(B_GET_EQUAL, handle, key, &record, sizeof record);
+    BtrSetDefaults(handle, keyNumber, second);
+    return status;
+}
+
+} // namespace
+
+// ---- the "Open Company" list ---------------------------------------------------
+
+namespace {
+
+enum { kSearchField = 1 };
+
+struct ListContext {
+    FxContext fx;  // first: the framework's part
+    FxForm form;
+    FxWindow window;
+    uint16_t handle = 0;
+};
+
+ListContext& List(void* context) { return *static_cast<ListContext*>(context); }
+
+void DrawRows(ListContext& c)
+{
+    const std::vector<CompanyListRecord> records = ReadAll(c.handle);
+    for (int row = 0; row < kVisibleRows; ++row) {
+        char line[80];
+        if (row < static_cast<int>(records.size())) {
+            const CompanyListRecord& r = records[row];
+            const char mark = (r.Status == 'D' || r.Status == 'Y') ? 'Y' : ' ';
+            std::snprintf(line, sizeof line, "%c %-18.18s %-52.52s", mark, r.CompanyId, r.Folder);
+        } else {
+            std::snprintf(line, sizeof line, "%-73s", "");
+        }
+        FxWindowText(&c.window, 3 + row, 1, 0, line, 0);
+    }
+    FxSetKeyState(&c.form, FX_KEY_F1 + 5 * 0x100, records.empty() ? 0 : 1);
+}
+
+// The record the user means: the one named in the search field, or one
+// picked from a pop-up list of the companies when the field is empty.
+bool TargetRecord(ListContext& c, CompanyListRecord& record)
+{
+    const std::string typed = Trim(FxFieldGet(&c.form, kSearchField));
+    if (!typed.empty()) {
+        if (ReadByName(c.handle, typed.c_str(), record) == 0) return true;
+        // The first name that begins with the typed text.
+        for (const CompanyListRecord& r : ReadAll(c.handle)) {
+            if (std::strncmp(r.CompanyId, typed.c_str(), typed.size()) == 0) {
+                record = r;
+                return true;
+            }
+        }
+        FxBeep();
+        return false;
+    }
+    const std::vector<CompanyListRecord> records = ReadAll(c.handle);
+    if (records.empty()) return false;
+    std::string choices;
+    for (const CompanyListRecord& r : records) {
+        std::string name = Trim(r.CompanyId);
+        for (char& ch : name)
+            if (ch == ',') ch = ' ';
+        if (!choices.empty()) choices += ',';
+        choices += name.empty() ? "?" : name;
+    }
+    const int picked = FxPopupChoose(choices.c_str(), 6, 4, 1);
+    if (picked < 1 || picked > static_cast<int>(records.size())) return false;
+    record = records[picked - 1];
+    return true;
+}
+
+int OnSelect(void* context)
+{
+    ListContext& c = List(context);
+    if (c.fx.key != FX_KEY_ENTER && c.fx.key != FX_KEY_F10) return FX_GO_ON;
+    CompanyListRecord record;
+    if (!TargetRecord(c, record)) return FX_STAY;
+    return SelectCompanyFolder(record, 1, 0) ? FX_LEAVE : FX_STAY;
+}
+
+int OnDeleteCompany(void* context)
+{
+    ListContext& c = List(context);
+    CompanyListRecord record;
+    if (!TargetRecord(c, record)) return FX_STAY;
+    if (record.Status == 'D') {
+        ShowNumberedMessage(261);
+        return FX_STAY;
+    }
+    if (!CheckUserAccess(2, 0, Session()->UserId, 1)) return FX_STAY;
+    if (AskNumberedMessage(945, " Yes,No", 1) != 1) return FX_STAY;
+    if (ReadByName(c.handle, record.CompanyId, record) == 0) {
+        const int status = BtrWrite(B_DELETE, c.handle, nullptr, &record, sizeof record);
+        if (status != 0) ReportError(status, B_DELETE, kListFile, nullptr);
+    }
+    FxFieldSet(&c.form, kSearchField, "");
+    DrawRows(c);
+    return FX_STAY;
+}
+
+int OnNewCompany(void* context)
+{
+    ListContext& c = List(context);
+    if (!CheckUserAccess(3, 0, Session()->UserId, 1)) return FX_STAY;
+    char name[32] = {};
+    char folder[160] = {};
+    const int result = CreateCompanyFiles(c.handle, DialogState().newUser ? 1 : 0, name, folder);
+    if (result == 0) {
+        DialogState().chosen = true;
+        FxFieldSet(&c.form, kSearchField, name);
+    } else if (result == -1) {
+        if (ConvertCompanyData(folder) == 0 && AddCompanyToList(c.handle, name, folder) == 0) {
+            DialogState().chosen = true;
+            FxFieldSet(&c.form, kSearchField, name);
+            FxPostKey(FX_KEY_ENTER);
+        }
+    }
+    DrawRows(c);
+    return FX_STAY;
+}
+
+int OnSetDefault(void* context)
+{
+    ListContext& c = List(context);
+    CompanyListRecord record;
+    if (!TargetRecord(c, record)) return FX_STAY;
+    if (record.Status == 'D') {
+        FxBeep();
+        return FX_STAY;
+    }
+    const int status = SetDefaultCompany(c.handle, &record);
+    if (status != 0) {
+        ReportError(status, B_UPDATE, kListFile, nullptr);
+    } else {
+        FxFieldSet(&c.form, kSearchField, record.CompanyId);
+    }
+    DrawRows(c);
+    return FX_STAY;
+}
+
+ScreenField* ListFields()
+{
+    static ScreenField fields[2];
+    std::memset(fields, 0, sizeof fields);
+    fields[0].number = kSearchField;
+    fields[0].row = 1;
+    fields[0].column = 11;
+    std::strcpy(fields[0].picture, "%-18s");
+    fields[0].exitHandler = OnSelect;
+    return fields;
+}
+
+} // namespace
+
+namespace bwps1 {
+
+bool RunCompanyListDialog(uint16_t handle, int pendingAction, CompanyListRecord& record)
+{
+    ListContext c{};
+    c.handle = handle;
+    FxAppBegin(&c.fx);
+    bool shown = false;
+    if (FxFormLoad(&c.form, ListFields(), 0) != 0 &&
+        FxWindowCreate(&c.window, 3, 0, 3 + 10 - 1, 0 + 78 - 1, 1, 1, ' ', " Open Company ") == 0) {
+        shown = true;
+        FxWindowSetName(&c.window, "RSOpenCompany");
+        FxReleaseKey(&c.form, FX_KEY_F1 + 4 * 0x100);  // F5
+        FxSetKeyHandler(&c.form, FX_KEY_F1 + 5 * 0x100, OnDeleteCompany);
+        FxSetKeyHandler(&c.form, FX_KEY_F1 + 7 * 0x100, OnNewCompany);
+        FxSetKeyHandler(&c.form, FX_KEY_SHIFT_F1 + 7 * 0x100, OnSetDefault);
+        FxSetKeyHandler(&c.form, FX_KEY_F10, OnSelect);
+        FxWindowAttachForm(&c.window, &c.form, 0);
+        FxWindowText(&c.window, 1, 1, 0, "Search :", 0);
+        const auto* current = static_cast<const CompanyListRecord*>(CompanyRecord());
+        FxFieldSet(&c.form, kSearchField, pendingAction ? record.CompanyId : current->CompanyId);
+        DrawRows(c);
+        if (pendingAction == 0x4200) FxPostKey(FX_KEY_F1 + 7 * 0x100);
+        else if (pendingAction == 13) FxPostKey(FX_KEY_ENTER);
+        FxAppRun(&c.fx, 0);
+        FxWindowClose(&c.window, 1);
+    }
+    FxAppEnd(&c.fx);
+    return shown;
+}
+
+} // namespace bwps1
+
+// ---- the first-company screen of a new user -------------------------------------
+
+namespace {
+
+struct NewUserContext {
+    FxContext fx;
+    FxForm form;
+    FxWindow window;
+    uint16_t handle = 0;
+    CompanyListRecord* record = nullptr;
+};
+
+int OnOpenSample(void* context)
+{
+    NewUserContext& c = *static_cast<NewUserContext*>(context);
+    if (FxChoiceGet(&c.form, 1) != 1) return FX_LEAVE;
+    const std::string folder = std::string(ProgramPath()) + "/SAMPDATA";
+    if (bwps1::DetectDataSetVersion(folder.c_str()) != DataSetCurrent) {
+        ShowTextMessage("Sample company files cannot be located.  Please reinstall\n"
+                        "the application selecting 'Sample Company' to use this option.");
+        return FX_STAY;
+    }
+    if (AddCompanyToList(c.handle, "Sample Company", folder.c_str()) == 0) {
+        SetField(c.record->Folder, sizeof c.record->Folder, folder);
+        SetField(c.record->CompanyId, sizeof c.record->CompanyId, "Sample Company");
+        return FX_LEAVE;
+    }
+    return FX_STAY;
+}
+
+int OnQuickTour(void*)
+{
+    FxShowHelp(513, reinterpret_cast<intptr_t>("Quick Tour Intro"), 0);
+    return FX_STAY;
+}
+
+int OnWelcome(void*)
+{
+    FxShowHelp(513, reinterpret_cast<intptr_t>("Welcome"), 0);
+    return FX_STAY;
+}
+
+} // namespace
+
+namespace bwps1 {
+
+bool RunNewUserScreen(uint16_t handle, CompanyListRecord& record)
+{
+    static ScreenField fields[2];
+    std::memset(fields, 0, sizeof fields);
+    fields[0].number = 1;
+    fields[0].row = 2;
+    fields[0].column = 4;
+    std::strcpy(fields[0].picture, "%-30sm");
+    fields[0].choices = "\001Open the sample company data,Add new company data";
+
+    NewUserContext c{};
+    c.handle = handle;
+    c.record = &record;
+    std::memset(record.Folder, 0, sizeof record.Folder);
+    FxAppBegin(&c.fx);
+    if (FxFormLoad(&c.form, fields, 0) != 0 &&
+        FxWindowCreate(&c.window, 6, 10, 6 + 8 - 1, 10 + 60 - 1, 1, 1, ' ', nullptr) == 0) {
+        FxWindowSetName(&c.window, "RSNewUserCID");
+        FxReleaseKey(&c.form, FX_KEY_F1 + 0x100);  // F2
+        FxSetKeyHandler(&c.form, FX_KEY_F10, OnOpenSample);
+        FxSetKeyHandler(&c.form, FX_KEY_F1 + 6 * 0x100, OnQuickTour);
+        FxSetKeyHandler(&c.form, FX_KEY_F1 + 7 * 0x100, OnWelcome);
+        FxWindowAttachForm(&c.window, &c.form, 0);
+        FxChoiceSet(&c.form, 1, 1);
+        FxAppRun(&c.fx, 0);
+        FxWindowClose(&c.window, 1);
+    }
+    FxAppEnd(&c.fx);
+    return record.Folder[0] != 0;
+}
+
+} // namespace bwps1
+
+// ---- the new-company screen "RSFileCreate" -------------------------------------
+
+namespace {
+
+constexpr uint64_t kRequiredSpace = 550000;
+
+enum { kName = 1, kFolder = 2, kRequired = 3, kFree = 4, kInterfaced = 5, kAccFolder = 6 };
+
+struct CreateContext {
+    FxContext fx;
+    FxForm form;
+    FxWindow window;
+    uint16_t handle = 0;
+    int result = 0;
+    bool left = false;  // the F10 handler ended the screen
+    uint64_t freeSpace = 0;
+    char folderBrowse[260] = {};
+    char accBrowse[260] = {};
+    TagSysInterface iface{};
+    std::string name, folder;
+};
+
+CreateContext& Create(void* context) { return *static_cast<CreateContext*>(context); }
+
+std::string Grouped(uint64_t value)
+{
+    std::string digits = std::to_string(value);
+    std::string out;
+    for (size_t i = 0; i < digits.size(); ++i) {
+        if (i > 0 && (digits.size() - i) % 3 == 0) out += ',';
+        out += digits[i];
+    }
+    return out;
+}
+
+uint64_t FreeSpaceOf(const std::string& folder)
+{
+    // The nearest existing folder on the way up tells the drive.
+    fs::path p = folder.empty() ? fs::path(ProgramPath()) : fs::path(folder);
+    std::error_code ec;
+    while (!p.empty() && !fs::exists(p, ec)) p = p.parent_path();
+    uint64_t total = 0, available = 0;
+    if (FxDiskSpace(p.empty() ? "." : p.c_str(), &total, &available) != 0) return 0;
+    return available;
+}
+
+bool IsProgramFolder(const std::string& folder)
+{
+    auto norm = [](std::string s) {
+        s = Trim(s.c_str());
+        while (s.size() > 1 && s.back() == '/') s.pop_back();
+        std::error_code ec;
+        fs::path p = fs::weakly_canonical(s, ec);
+        std::string out = ec ? s : p.string();
+        for (char& ch : out) ch = static_cast<char>(std::tolower(static_cast<unsigned char>(ch)));
+        return out;
+    };
+    if (norm(folder) != norm(ProgramPath())) return false;
+    ShowNumberedMessage(355);
+    return true;
+}
+
+bool CompanyNameExists(const std::string& name, uint16_t handle)
+{
+    if (handle == 0) return false;
+    CompanyListRecord record;
+    const int status = ReadByName(handle, name.c_str(), record);
+    if (status == 0) {
+        ShowTextMessage("Company name already exist.");
+        return true;
+    }
+    if (status != B_KEY_NOT_FOUND && status != B_END_OF_FILE)
+        ReportError(status, B_GET_EQUAL, kListFile, nullptr);
+    return false;
+}
+
+int OnFolderLeft(void* context)
+{
+    CreateContext& c = Create(context);
+    const std::string folder = Trim(FxFieldGet(&c.form, kFolder));
+    if (folder.empty() || IsProgramFolder(folder)) {
+        FxFocusField(&c.form, kFolder);
+        return FX_STAY_FOCUSED;
+    }
+    c.freeSpace = FreeSpaceOf(folder);
+    FxFieldSet(&c.form, kFree, Grouped(c.freeSpace).c_str());
+    return FX_GO_ON;
+}
+
+int OnInterfacedChoice(void* context)
+{
+    CreateContext& c = Create(context);
+    if (FxChoiceGet(&c.form, kInterfaced) == 2) {
+        FxFieldSetDisplayOnly(&c.form, kAccFolder, 0);
+    } else {
+        FxFieldSet(&c.form, kAccFolder, "");
+        FxFieldSetDisplayOnly(&c.form, kAccFolder, 1);
+    }
+    return FX_GO_ON;
+}
+
+// After message 943 the folder is listed (Yes) or left alone (No): only a
+// company that was listed becomes the session's data folder.
+void TakeExistingCompany(CreateContext& c, const std::string& folder)
+{
+    SetDataPath(folder.c_str());
+    SetDataFolders(DataPath());
+    ReloadSysInterface();
+    SetAccountingFolderIfValid(" ");
+    (void)c;
+}
+
+int OnCreateCompany(void* context)
+{
+    CreateContext& c = Create(context);
+    const std::string name = Trim(FxFieldGet(&c.form, kName));
+    if (name.empty() || CompanyNameExists(name, c.handle)) {
+        FxFocusField(&c.form, kName);
+        return FX_STAY_FOCUSED;
+    }
+    std::string folder = Trim(FxFieldGet(&c.form, kFolder));
+    while (folder.size() > 1 && folder.back() == '/') folder.pop_back();
+    if (folder.empty() || IsProgramFolder(folder)) {
+        FxFocusField(&c.form, kFolder);
+        return FX_STAY_FOCUSED;
+    }
+    c.name = name;
+    c.folder = folder;
+    c.result = 0;
+
+    const int code = bwps1::DetectDataSetVersion(folder.c_str());
+    if (code == DataSetCurrent) {
+        if (AskNumberedMessage(943, " Yes,No", 1) == 1) {
+            c.result = c.handle ? AddCompanyToList(c.handle, name.c_str(), folder.c_str()) : 0;
+            TakeExistingCompany(c, folder);
+        } else {
+            c.result = ExitCancelled;
+        }
+        c.left = true;
+        return FX_LEAVE;
+    }
+    if (code >= 10 && code <= 15) {
+        if (AskNumberedMessage(1009, " Yes,No", 1) != 1) return FX_STAY;
+        c.result = -1;
+        c.left = true;
+        return FX_LEAVE;
+    }
+    if (code >= 6 && code <= 9) {
+        ShowNumberedMessage(897);
+        return FX_STAY;
+    }
+    if (code == 5 && AskNumberedMessage(1171, " Yes,No", 1) != 1) return FX_STAY;
+
+    InitSysInterfaceRecord(&c.iface);
+    if (FxChoiceGet(&c.form, kInterfaced) == 2) {
+        std::string acc = Trim(FxFieldGet(&c.form, kAccFolder));
+        while (acc.size() > 1 && acc.back() == '/') acc.pop_back();
+        int file = 0;
+        const int accCode = FindAccountingFiles(acc.c_str(), &file);
+        if (accCode != DataSetCurrent) {
+            ShowNumberedMessage(accCode == 0 || accCode == DataSetUnusable ? 457 : 459);
+            FxFocusField(&c.form, kAccFolder);
+            return FX_STAY_FOCUSED;
+        }
+        c.iface.Interfaced = 1;
+        SetField(c.iface.AccountingFolder, sizeof c.iface.AccountingFolder, acc);
+    }
+
+    if (FreeSpaceOf(folder) < kRequiredSpace) {
+        ShowNumberedMessage(61);
+        c.result = ExitCancelled;
+        c.left = true;
+        return FX_LEAVE;
+    }
+    const int stopped = CreateCompanyInFolder(c.handle, name.c_str(), folder.c_str(), &c.iface, &c.result);
+    if (stopped != 0) return FX_STAY;
+    c.left = true;
+    return FX_LEAVE;
+}
+
+ScreenField* CreateFields()
+{
+    static ScreenField fields[7];
+    std::memset(fields, 0, sizeof fields);
+    struct Spec {
+        int row, column;
+        const char* picture;
+    };
+    const Spec specs[] = {{2, 24, "%-18s"},  {3, 24, "%-143s"}, {5, 24, "%-15s"},
+                          {6, 24, "%-15s"},  {9, 34, "%-10sm"}, {10, 34, "%-143s"}};
+    for (int i = 0; i < 6; ++i) {
+        fields[i].number = static_cast<uint8_t>(i + 1);
+        fields[i].row = static_cast<uint8_t>(specs[i].row);
+        fields[i].column = static_cast<uint8_t>(specs[i].column);
+        std::strcpy(fields[i].picture, specs[i].picture);
+    }
+    fields[kFolder - 1].exitHandler = OnFolderLeft;
+    fields[kRequired - 1].displayOnly = 1;
+    fields[kFree - 1].displayOnly = 1;
+    fields[kInterfaced - 1].choices = "\001No,Yes";
+    fields[kInterfaced - 1].exitHandler = OnInterfacedChoice;
+    fields[kAccFolder - 1].displayOnly = 1;
+    return fields;
+}
+
+} // namespace
+
+BWPS1_API int CreateCompanyFiles(uint16_t listHandle, int newUser, char* name, char* folder)
+{
+    CreateContext c{};
+    c.handle = listHandle;
+    c.freeSpace = FreeSpaceOf(ProgramPath());
+    std::string defaultFolder = ProgramPath();
+    while (defaultFolder.size() > 1 && defaultFolder.back() == '/') defaultFolder.pop_back();
+    if (newUser) defaultFolder += "/POSFILES";
+
+    FxAppBegin(&c.fx);
+    int exitKey = FX_KEY_ESC;
+    if (FxFormLoad(&c.form, CreateFields(), 0) != 0 &&
+        FxWindowCreate(&c.window, 6, 4, 6 + 19 - 1, 4 + 76 - 1, 1, 1, ' ', nullptr) == 0) {
+        FxWindowSetName(&c.window, "RSFileCreate");
+        FxSetKeyHandler(&c.form, FX_KEY_F10, OnCreateCompany);
+        FxAttachFolderBrowse(&c.form, kFolder, "Point Of Sale Data Files Path.", c.folderBrowse);
+        FxAttachFolderBrowse(&c.form, kAccFolder, "Acoounting Data Files Path.", c.accBrowse);
+        FxWindowAttachForm(&c.window, &c.form, 0);
+        FxFieldSet(&c.form, kFolder, defaultFolder.c_str());
+        FxFieldSet(&c.form, kRequired, Grouped(kRequiredSpace).c_str());
+        FxFieldSet(&c.form, kFree, Grouped(c.freeSpace).c_str());
+        FxChoiceSet(&c.form, kInterfaced, 1);
+        exitKey = FxAppRun(&c.fx, 0);
+        if (name) SetField(name, 19, c.name.empty() ? Trim(FxFieldGet(&c.form, kName)) : c.name);
+        if (folder)
+            SetField(folder, 144, c.folder.empty() ? Trim(FxFieldGet(&c.form, kFolder)) : c.folder);
+        FxWindowClose(&c.window, 1);
+    } else {
+        FxAppEnd(&c.fx);
+        return 0;
+    }
+    FxAppEnd(&c.fx);
+    (void)exitKey;
+    if (!c.left) c.result = ExitCancelled;
+    if (c.result != 0 && c.result != ExitCancelled && c.result != -1 && folder)
+        FxFolderCleanup(folder, "POS5*.*");
+    return c.result;
+}

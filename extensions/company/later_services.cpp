@@ -1,0 +1,179 @@
+// Session steps that other parts of the system carry out. Functions of
+// bwpsbase that are declared in its headers are called directly; services
+// whose Parts are not in this build are declared weak here, so that the real
+// entry takes over as soon as bwpsbase exports it, and until then the
+// stand-in below answers as a store without that feature would.
+#include "extensions/company/company.h"
+#include "extensions/company/later_services.h"
+#include "extensions/company/services.h"
+
+#include "bwps/catalogue.h"
+#include "bwps/records.h"
+#include "bwps/reports.h"
+#include "bwps/session.h"
+#include "bwps/settings.h"
+#include "bwps/stations.h"
+#include "bwps/udf.h"
+#include "bwps/users.h"
+
+#include <cstring>
+
+#define BWPS1_WEAK extern "C" __attribute__((weak, visibility("default")))
+
+// Services of later Parts, reached only when bwpsbase exports them.
+BWPS1_WEAK void ShowHelpTopic(int topic);
+BWPS1_WEAK int ReadLookUpsRecord(uint16_t handle, void* buffer);
+BWPS1_WEAK void InitLookUpsRecord(void* record76);
+BWPS1_WEAK void InitProductRecord(void* record668);
+BWPS1_WEAK int FormatToolsReady(int ready, int command);
+
+namespace bwps1 {
+
+void ShowCompanyBanner(int flag) { ::ShowCompanyBanner(flag); }
+void ShowPeriodStatus() { ::ShowPeriodStatus(); }
+
+void ShowHelpTopic(int topic)
+{
+    if (::ShowHelpTopic) ::ShowHelpTopic(topic);
+}
+
+bool CreateStationFiles() { return ::CreateStationFiles() != 0; }
+bool ValidateStationAndDate(int* stationKnown) { return ::ValidateStationAndDate(stationKnown) != 0; }
+void AskStationId() { RSASKSTATIONID(); }
+void CheckNewFiles90() { ::CheckNewFiles90(); }
+void WriteSysInterfaceRecord() { ::WriteSysInterfaceRecord(); }
+void SetUdfGeneralTable(int file) { CBwUDFSMngr::SetGrlTableId(file); }
+void ClearOptionFlag(unsigned bit) { Session()->OptionFlags &= ~bit; }
+
+bool ValidateUserPassword(char* userId, char* password, int* rejected, int* signedIn)
+{
+    return ::ValidateUserPassword(userId, password, rejected, signedIn) != 0;
+}
+
+bool PromptUserPassword(char* userId, char* password)
+{
+    return ::PromptUserPassword(userId, password) != 0;
+}
+
+// The online check register and ledger come with the posting classes; a
+// store without them has nothing online to verify.
+bool VerifyOnlineCheckRegister() { return true; }
+bool VerifyOnlineLedger() { return true; }
+LedgerObjects::LedgerObjects() = default;
+LedgerObjects::~LedgerObjects() = default;
+
+int GetConversionState() { return Session()->ConversionState; }
+void SetConversionState(int state) { Session()->ConversionState = state; }
+
+// Converting data of an older release is not in this build: the data stays
+// as it is and the caller is told it was not converted.
+int ConvertCompanyData(const char* /*folder*/)
+{
+    ScreenNotInThisBuild("ConvertCompanyData");
+    return ExitCancelled;
+}
+
+void PushClientConfig()
+{
+    SessionPathBlock block;
+    std::memset(&block, 0, sizeof block);
+    SessionBlock* s = Session();
+    std::memcpy(block.ProgramPath, s->ProgramPath, sizeof block.ProgramPath);
+    std::memcpy(block.BasePath, s->BasePath, sizeof block.BasePath);
+    std::memcpy(block.DictionaryPath, s->DictionaryPath, sizeof block.DictionaryPath);
+    std::memcpy(block.DataPath, s->DataPath, sizeof block.DataPath);
+    if (IsInterfacedToAccounting()) {
+        const char* acc = GetAccountingCompanyPath();
+        if (acc) std::strncpy(block.AccountingPath, acc, sizeof block.AccountingPath - 1);
+    }
+    block.Zero = 0;
+    block.One = 1;
+    BtrSetClientConfig(&block);
+}
+
+void ReloadPasswords()
+{
+    int status = 0;
+    ReadPasswordsRecord(&status);
+}
+
+bool CheckSessionCommandAccess() { return ::CheckSessionCommandAccess(Session()->UserLevel) != 0; }
+
+const char* AccountingFolderText() { return Session()->AccountingFolderText; }
+
+// The form tools of the report side are not in this build: every command
+// may run.
+bool FormatToolsReady(int ready, int command)
+{
+    if (::FormatToolsReady) return ::FormatToolsReady(ready, command) != 0;
+    return true;
+}
+
+void ReadLookUpsRecord()
+{
+    if (::ReadLookUpsRecord) ::ReadLookUpsRecord(0, nullptr);
+}
+
+void ClearEditorCallFlag() { Session()->EditorCallFlag = 0; }
+
+void SetDefaultPrinterSettings()
+{
+    SessionBlock* s = Session();
+    std::memset(s->PrinterTypeName, 0, sizeof s->PrinterTypeName);
+    std::memcpy(s->PrinterTypeName, "IBM-Default   ", 14);
+    auto* printer = reinterpret_cast<StationPrinterEntry*>(s->StationPrinters[0]);
+    std::memcpy(printer->name, "IBM-Default   ", 14);
+    printer->name[14] = 0;
+    printer->normalCodes[0] = 18;
+    printer->condensedCodes[0] = 15;
+    s->PrinterOption = 0;
+}
+
+bool StartUdfManager(const char* folder)
+{
+    CBwUDFSMngr::SetGrlTableId(31);
+    CBwUDFSMngr::Create();
+    const bool ok = CBwUDFSMngr::InitializeAll(folder);
+    CBwUDFSMngr::Destroy();
+    return ok;
+}
+
+void InitProductRecord(void* record668)
+{
+    if (::InitProductRecord) {
+        ::InitProductRecord(record668);
+        return;
+    }
+    // Until the product defaults land: an empty product record.
+    std::memset(record668, 0, 668);
+}
+
+void InitLookUpsRecord(void* record76)
+{
+    if (::InitLookUpsRecord) {
+        ::InitLookUpsRecord(record76);
+        return;
+    }
+    char* r = static_cast<char*>(record76);
+    std::memset(r, 0, 76);
+    std::memcpy(r, GENERAL_KEY_LOOKUPS, 15);
+    std::memset(r + 16, 'C', 16);
+    std::memset(r + 36, 'N', 13);
+}
+
+// The list columns come from the data dictionary once it is part of this
+// build; until then the company list shows its fixed columns.
+int GetColumnDefinitions85() { return 0; }
+
+int ReadAccountingInterfaceAccount(char* account11)
+{
+    TagInterfaceRecord record;
+    std::memset(&record, 0, sizeof record);
+    const int status = ReadInterfaceRecord(&record);
+    if (status != 0) return status;
+    std::memcpy(account11, record.Accounts[0], 10);
+    account11[10] = 0;
+    return 0;
+}
+
+} // namespace bwps1

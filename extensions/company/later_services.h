@@ -1,0 +1,55 @@
+// Session steps of the command entry that other parts of the system carry
+// out: stations, banner, users, online checks, conversion. Each is a thin
+// call into bwpsbase; where that service is not part of this build yet the
+// call answers as documented in later_services.cpp.
+#pragma once
+
+namespace bwps1 {
+
+// The one placeholder for screens that are not part of this build: shows
+// "<screen> is not available in this build." and leaves ExitCode 27.
+void ScreenNotInThisBuild(const char* screen);
+
+void ShowCompanyBanner(int flag);
+void ShowPeriodStatus();
+void ShowHelpTopic(int topic);
+bool CreateStationFiles();
+bool ValidateStationAndDate(int* stationKnown);
+void AskStationId();
+void CheckNewFiles90();
+void WriteSysInterfaceRecord();
+void SetUdfGeneralTable(int file);
+void ClearOptionFlag(unsigned bit);
+bool ValidateUserPassword(char* userId, char* password, int* rejected, int* signedIn);
+bool PromptUserPassword(char* userId, char* password);
+bool VerifyOnlineCheckRegister();
+bool VerifyOnlineLedger();
+int GetConversionState();
+void SetConversionState(int state);
+int ConvertCompanyData(const char* folder);
+void PushClientConfig();
+void ReloadPasswords();
+bool CheckSessionCommandAccess();
+const char* AccountingFolderText();
+bool FormatToolsReady(int ready, int command);
+void ReadLookUpsRecord();
+void ClearEditorCallFlag();
+void SetSessionDatesToToday();
+void SetDefaultPrinterSettings();
+bool StartUdfManager(const char* folder);
+void InitProductRecord(void* record668);
+void InitLookUpsRecord(void* record76);
+int GetColumnDefinitions85();
+bool AccountingFilesCurrent(const char* folder, int* code);
+int ReadAccountingInterfaceAccount(char* account11);
+
+// The check-register and ledger objects that live for one call of the
+// command entry.
+struct LedgerObjects {
+    LedgerObjects();
+    ~LedgerObjects();
+    LedgerObjects(const LedgerObjects&) = delete;
+    LedgerObjects& operator=(const LedgerObjects&) = delete;
+};
+
+} // namespace bwps1

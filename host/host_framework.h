@@ -1,0 +1,34 @@
+// What the host asks of the screen framework: the application object, the
+// script driver and its transcript, the terminal driver and the menu.
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace host {
+
+struct MenuEntry {
+    int number;
+    std::string title;
+};
+
+// Fills the application object that the libraries read at sign-in.
+void SetApplication(const std::string& user, const std::string& password,
+                    const std::string& parameters, const std::string& station);
+
+// Headless: the script driver with the events of the file (or none).
+// False with a reason when the file cannot be read.
+bool UseScript(const std::string& path, std::string& error);
+// What the screens showed so far.
+std::string Transcript();
+
+// A terminal is attached: the terminal driver runs the screens.
+bool TerminalAttached();
+void UseTerminal();
+// Shows the menu; the chosen command number, or 0 to leave.
+int ChooseCommand(const std::vector<MenuEntry>& entries, const std::string& heading);
+// A line of text for the person at the terminal.
+void Notice(const std::string& text);
+void EndTerminal();
+
+} // namespace host
