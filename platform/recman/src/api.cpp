@@ -40,6 +40,7 @@ struct Handle {
     int posKey = -1;
     std::string curEnc;
     uint32_t curPos = 0;
+    std::vector<uint8_t> curData;  // that record as last seen
     // Current record, for update and delete.
     bool hasCurrent = false;
     int64_t curVer = 0;
@@ -199,6 +200,7 @@ void setCurrent(Handle& h, const Row& row) {
         h.posKey = -1;
         h.curEnc.clear();
     }
+    h.curData.assign(row.data.begin(), row.data.end());
 }
 
 void copyOut(Handle& h, const Row& row, void* data, int length, void* key, bool giveKey) {
@@ -218,13 +220,10 @@ void copyOut(Handle& h, const Row& row, void* data, int length, void* key, bool 
 int alignPosition(Handle& h) {
     if (!h.positioned) return B_INVALID_POSITIONING;
     if (h.posKey == h.keyNo) return 0;
-    Row row;
-    bool found = false;
-    const int st = h.file->byPosition(h.curPos, row, found);
-    if (st) return st;
-    if (!found) return B_DIFFERENT_KEY_NUMBER;
+    // The record as this handle last saw it: also right after it was
+    // deleted, when get next must still find its neighbour in the new key.
     h.posKey = h.keyNo;
-    h.curEnc = encodeRecordKey(h.file->keys()[size_t(h.keyNo)], row.data.data(), row.data.size());
+    h.curEnc = encodeRecordKey(h.file->keys()[size_t(h.keyNo)], h.curData.data(), h.curData.size());
     return 0;
 }
 
