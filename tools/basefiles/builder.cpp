@@ -1,0 +1,207 @@
+#include "builder.h"
+
+#include "table_error.h"
+
+#include <recman.h>
+
+#include <cstddef>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <system_error>
+
+namespace fs = std::filesystem;
+
+namespace basefiles {
+
+namespace {
+
+constexpr int kKeyFile = 88;
+constexpr int kMessageFile = 94;
+constexpr int kPrinterFile = 87;
+constexpr size_t kSegmentBufferEntries = 1536 / sizeof(TagKeySegment);
+
+// Record-manager files of the base folder that start empty. The company
+// list (85), the stations (86) and the cash drawers (100) are created by
+// the program itself when it first needs them.
+constexpr int kEmptyBaseFiles[] = {96, 98, 99};
+
+// The one receipt-printer definition shipped in the printer catalogue: the
+// printer that a new station starts with.
+#pragma pack(push, 1)
+struct PrinterRecord {
+    char name[15];         // 0: NUL-terminated
+    char enabled;          // 15: 'Y' / 'N'
+    uint8_t port;          // 16: 1 = LPT1
+    uint8_t unused17[2];   // 17
+    int16_t number;        // 19
+    uint8_t unused21[2];   // 21
+    int16_t codesA[15];    // 23
+    uint8_t unused53[18];  // 53
+    int16_t codesB[15];    // 71
+    uint8_t unused101[18]; // 101
+};
+#pragma pack(pop)
+static_assert(sizeof(PrinterRecord) == 119, "printer record");
+static_assert(offsetof(PrinterRecord, codesA) == 23 && offsetof(PrinterRecord, codesB) == 71, "printer codes");
+
+PrinterRecord DefaultPrinter() {
+    PrinterRecord p;
+    std::memset(&p, 0, sizeof p);
+    std::memcpy(p.name, "IBM-Default   ", 14);
+    p.enabled = 'N';
+    p.port = 1;
+    p.codesA[0] = 18;
+    p.codesB[0] = 15;
+    return p;
+}
+
+// Help file of the base folder: the help calls only record their topic, so
+// the file only has to be there.
+constexpr const char kHelpText[] =
+    "Point of sale back office help\r\n"
+    "Press F1 on any screen for the help topic of that screen.\r\n";
+
+std::string Status(int status) { return "record-manager status " + std::to_string(status); }
+
+const FileKeys& Row(const KeyTable& table, int fileNumber) {
+    const FileKeys* f = table.find(fileNumber);
+    if (!f) throw BuildError("the key table has no row for file " + std::to_string(fileNumber));
+    return *f;
+}
+
+void WriteTextFile(const fs::path& path, const std::string& text) {
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out << text;
+    if (!out.flush()) throw BuildError("cannot write " + path.string());
+}
+
+void ReplaceFolder(const fs::path& fresh, const fs::path& target) {
+    fs::path old = target;
+    old += ".old";
+    std::error_code ec;
+    fs::remove_all(old, ec);
+    if (fs::exists(target)) fs::rename(target, old);
+    fs::rename(fresh, target);
+    fs::remove_all(old, ec);
+}
+
+fs::path FreshFolder(const fs::path& target) {
+    fs::path fresh = target;
+    fresh += ".new";
+    fs::remove_all(fresh);
+    fs::create_directories(fresh);
+    return fresh;
+}
+
+}  // namespace
+
+Tables LoadTables(const std::string& tableDir) {
+    Tables t;
+    t.keys = LoadKeyTable((fs::path(tableDir) / "keys.txt").string());
+    t.messages = LoadMessageTable((fs::path(tableDir) / "messages.txt").string());
+    t.resources = LoadResourceTable((fs::path(tableDir) / "resources.txt").string());
+    return t;
+}
+
+TagFileSpec MakeFileSpec(const FileKeys& file) {
+    TagFileSpec spec;
+    std::memset(&spec, 0, sizeof spec);
+    spec.RecordLength = static_cast<uint16_t>(file.recordLength);
+    spec.PageSize = static_cast<uint16_t>(file.pageSize);
+    spec.KeyCount = static_cast<uint8_t>(file.segmentCount());
+    if (file.variable) spec.Flags |= FF_VARIABLE;
+    return spec;
+}
+
+void CreateFromTable(const FileKeys& file, const std::string& path) {
+    TagFileSpec spec = MakeFileSpec(file);
+    // A cleared buffer of the size data-file creation uses: the record
+    // manager stops at the first all-zero segment after the last key.
+    std::vector<TagKeySegment> segments = FileSegmentSpecs(file);
+    segments.resize(kSegmentBufferEntries, TagKeySegment{});
+    int status = BtrCreateFile(path.c_str(), &spec, segments.data());
+    if (status != 0) throw BuildError("cannot create " + path + ": " + Status(status));
+}
+
+void InsertRecords(const std::string& path, const void* records, size_t recordSize, size_t count) {
+    uint16_t handle = 0;
+    int status = BtrOpenFile(&handle, path.c_str(), 0, 0);
+    if (status != 0) throw BuildError("cannot open " + path + ": " + Status(status));
+    std::vector<char> record(recordSize);
+    char key[255];
+    for (size_t i = 0; i < count; ++i) {
+        std::memcpy(record.data(), static_cast<const char*>(records) + i * recordSize, recordSize);
+        std::memset(key, 0, sizeof key);
+        status = BtrWrite(B_INSERT, handle, key, record.data(), static_cast<int>(recordSize));
+        if (status != 0) {
+            BtrCloseFile(handle);
+            throw BuildError("cannot insert record " + std::to_string(i + 1) + " into " + path + ": " + Status(status));
+        }
+    }
+    status = BtrCloseFile(handle);
+    if (status != 0) throw BuildError("cannot close " + path + ": " + Status(status));
+}
+
+void WriteBaseFiles(const Tables& tables, const std::string& baseDir) {
+    const KeyTable& keys = tables.keys;
+    fs::path base(baseDir);
+
+    const FileKeys& keyFile = Row(keys, kKeyFile);
+    std::string keyPath = (base / keyFile.name).string();
+    CreateFromTable(keyFile, keyPath);
+    std::vector<TagKeyDefinition> definitions = BuildKeyFileRecords(keys);
+    InsertRecords(keyPath, definitions.data(), sizeof(TagKeyDefinition), definitions.size());
+
+    const FileKeys& messageFile = Row(keys, kMessageFile);
+    std::string messagePath = (base / messageFile.name).string();
+    CreateFromTable(messageFile, messagePath);
+    std::vector<MessageRecord> messages = BuildMessageRecords(tables.messages);
+    InsertRecords(messagePath, messages.data(), sizeof(MessageRecord), messages.size());
+
+    const FileKeys& printerFile = Row(keys, kPrinterFile);
+    std::string printerPath = (base / printerFile.name).string();
+    CreateFromTable(printerFile, printerPath);
+    PrinterRecord printer = DefaultPrinter();
+    InsertRecords(printerPath, &printer, sizeof printer, 1);
+
+    for (const auto& [number, records] : BuildResourceRecords(tables.resources)) {
+        const FileKeys& file = Row(keys, number);
+        std::string path = (base / file.name).string();
+        CreateFromTable(file, path);
+        InsertRecords(path, records.data(), sizeof(FxResourceRecord), records.size());
+    }
+
+    for (int number : kEmptyBaseFiles) {
+        const FileKeys& file = Row(keys, number);
+        CreateFromTable(file, (base / file.name).string());
+    }
+
+    WriteTextFile(base / "WBPSDTL.HLP", kHelpText);
+}
+
+void WriteDictionaryFiles(const Tables& tables, const std::string& dictionaryDir) {
+    // The column dictionary starts empty; its columns come with the data
+    // dictionary.
+    const FileKeys& dictionary = Row(tables.keys, 89);
+    CreateFromTable(dictionary, (fs::path(dictionaryDir) / dictionary.name).string());
+}
+
+void BuildProgramFolders(const Tables& tables, const std::string& programDir) {
+    fs::path program(programDir);
+    try {
+        fs::create_directories(program);
+        fs::path base = program / "RAZAVUR";
+        fs::path freshBase = FreshFolder(base);
+        WriteBaseFiles(tables, freshBase.string());
+        fs::path dictionary = program / "ROVAZERI";
+        fs::path freshDictionary = FreshFolder(dictionary);
+        WriteDictionaryFiles(tables, freshDictionary.string());
+        ReplaceFolder(freshBase, base);
+        ReplaceFolder(freshDictionary, dictionary);
+    } catch (const fs::filesystem_error& e) {
+        throw BuildError(e.what());
+    }
+}
+
+}  // namespace basefiles

@@ -1,0 +1,49 @@
+// Writes the program folder's base folder RAZAVUR and dictionary folder
+// ROVAZERI from the tables.
+#pragma once
+
+#include "key_table.h"
+#include "message_table.h"
+#include "resource_table.h"
+
+#include <bwps/records.h>
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace basefiles {
+
+struct Tables {
+    KeyTable keys;
+    MessageTable messages;
+    ResourceTable resources;
+};
+
+// Reads keys.txt, messages.txt and resources.txt of a table folder.
+Tables LoadTables(const std::string& tableDir);
+
+// The 16-byte file specification as data-file creation builds it: record
+// length, page size, the number of segments at byte 4, the variable-length
+// flag when the file has variable-length records.
+TagFileSpec MakeFileSpec(const FileKeys& file);
+
+// Creates one record-manager file at `path` from its table row; throws
+// BuildError with the status.
+void CreateFromTable(const FileKeys& file, const std::string& path);
+
+// Inserts fixed-length records into a file created at `path`.
+void InsertRecords(const std::string& path, const void* records, size_t recordSize, size_t count);
+
+// Writes every base file into `baseDir` (which must exist and be empty).
+void WriteBaseFiles(const Tables& tables, const std::string& baseDir);
+
+// Writes the dictionary folder's files into `dictionaryDir`.
+void WriteDictionaryFiles(const Tables& tables, const std::string& dictionaryDir);
+
+// Builds PROGRAMDIR/RAZAVUR and PROGRAMDIR/ROVAZERI: each is written into a
+// fresh folder beside it and then put in place, so a failed run leaves the
+// previous folders as they were.
+void BuildProgramFolders(const Tables& tables, const std::string& programDir);
+
+}  // namespace basefiles
