@@ -110,8 +110,8 @@ typedef struct AutoFill AutoFill;
  * Pictures: printf-like width and type ("%-14sC", "%-30s", "%6lu", "%-4u",
  * "%11.4fu", "%10.2f"), a date mask ("nn/nn/nn", "nn/nn/nnnn") or a choice
  * field ("%-10sm"). Type letters after the printf part: C code (upper
- * case), m choice list, u no sign, F quantity in packs. Rows of 0: the field
- * has no place on the screen (it keeps a value but is not drawn). */
+ * case), m choice list, u no sign, F quantity in packs. A row of 0 places
+ * the field on the row of the field before it. */
 typedef struct ScreenField {
     uint8_t number;          /* field number, 0 ends the table */
     uint8_t row;             /* screen row inside the window (0: not drawn) */
@@ -175,8 +175,9 @@ typedef struct FxStoredField {
  *                       name (NUL-padded, "RSMsgPostingCOA"), 32.. the text;
  *                       `number` is free (use a running number)
  * `length` is the count of data bytes used. Texts are NUL-terminated within
- * data. When a kind/number/line appears in two files, the file opened last
- * wins. Missing files are skipped: the calls that need them then fail. */
+ * data. When a kind/number/line appears in two files, the file read last
+ * wins; records added with FxResourceAdd win over files. Missing files are
+ * skipped: the calls that need them then fail. */
 typedef struct FxResourceRecord {
     uint16_t kind;
     uint16_t number;
@@ -631,7 +632,9 @@ FX_API void FxReset(void);                                 /* forgets all framew
  *   wait                 a key read that finds no key (polls go on)
  * When the script is exhausted, every wait for input is answered as if Esc
  * were pressed, and the transcript says "script exhausted"; a screen that
- * still runs after three such answers is closed by the framework.
+ * still runs after three such answers is closed by the framework, and a
+ * blocking key read that got ten such answers in a row gets Enter, so that
+ * no wait can last for ever.
  *
  * Transcript lines (one event each): "window open <name> <t>,<l>-<b>,<r>
  * [title]", "window close <name>", "run begin <name>", "run end <name>

@@ -1,0 +1,83 @@
+// Framework internals shared by the sources of the library.
+#pragma once
+
+#include "fx.h"
+
+#include <string>
+#include <vector>
+
+namespace fx {
+
+// ---- input events
+struct Event {
+    enum Kind { Key, Type, Field, Answer, Pick, Wait, Exhausted };
+    Kind kind = Exhausted;
+    int key = 0;
+    int field = 0;
+    std::string text;
+};
+
+// Takes the next input event. With wait false an empty input gives Wait
+// (terminal: no key pressed; script: a "wait" line or the end of the script
+// answered as Exhausted only when waiting).
+Event nextEvent(bool wait);
+// Puts a key in front of the input.
+void pushKey(int key);
+// Gives an event back: the next nextEvent returns it again.
+void unreadEvent(const Event& ev);
+// Waits for input that got no real answer since the script ran out.
+int exhaustedInARow();
+void clearExhaustedInARow();
+// Counts the answers given after the script ran out (reset by script load).
+int exhaustedCount();
+
+// ---- transcript
+void record(const std::string& line);
+std::string quote(const std::string& text);
+std::string keyName(int key);
+int keyFromName(const std::string& name); // -1 when unknown
+
+// ---- drivers
+bool terminalActive();
+void terminalRedraw();
+void terminalShutdown();
+// Modal choice among buttons on the terminal: index from 0, or -1 on Esc.
+int terminalAskButtons(const std::vector<std::string>& lines, const std::vector<std::string>& buttons,
+                       int defaultIndex);
+// Terminal pop-up list: index from 0, -1 on Esc.
+int terminalPopup(const std::vector<std::string>& items, int current);
+int terminalReadKey(bool wait);
+
+// ---- screen model, for the terminal driver's drawing
+struct FieldView {
+    int number, row, column, width;
+    std::string text;
+    bool hidden, displayOnly, current;
+};
+struct WindowView {
+    FxWindow* window;
+    std::vector<FieldView> fields;
+    std::vector<std::pair<std::pair<int, int>, std::string>> texts; // (row, col) text
+    std::vector<std::string> keyBar;
+};
+std::vector<WindowView> screenViews();
+struct StatusView {
+    std::string name;
+    std::vector<std::string> lines;
+    int count, total;
+};
+std::vector<StatusView> statusViews();
+
+// ---- shared helpers
+std::vector<std::string> splitChoices(const char* list, int* defaultOption);
+std::string trimmed(const std::string& s);
+int pictureWidth(const char* picture);
+
+// ---- resets of each part
+void resetScreens();
+void resetResources();
+void resetApp();
+void resetFiles();
+void resetScript();
+
+} // namespace fx
