@@ -186,6 +186,29 @@ TEST_F(BaseFilesFolder, MessagesReadBackLineByLine) {
     EXPECT_EQ(BtrCloseFile(handle), 0);
 }
 
+TEST_F(BaseFilesFolder, ScreenResourceFilesHoldTheirRecordsInKeyOrder) {
+    auto expected = BuildResourceRecords(tables_->resources);
+    for (const CatalogueEntry& e : kCatalogue) {
+        if (e.number < 90 || e.number > 95 || e.number == 94) continue;
+        uint16_t handle = Open(Base() / e.name);
+        std::vector<FxResourceRecord> stored;
+        FxResourceRecord r;
+        char key[255] = {};
+        int status = BtrGet(B_GET_FIRST, handle, key, &r, sizeof r);
+        while (status == 0) {
+            EXPECT_EQ(BtrCall218(handle), FX_RES_RECORD_LENGTH);
+            stored.push_back(r);
+            status = BtrGet(B_GET_NEXT, handle, key, &r, sizeof r);
+        }
+        EXPECT_EQ(status, B_END_OF_FILE);
+        ASSERT_EQ(stored.size(), expected[e.number].size()) << e.name;
+        for (size_t i = 0; i < stored.size(); ++i)
+            EXPECT_EQ(std::memcmp(&stored[i], &expected[e.number][i], sizeof r), 0) << e.name << " record " << i;
+        EXPECT_EQ(BtrCloseFile(handle), 0);
+    }
+    EXPECT_FALSE(expected[90].empty());
+}
+
 TEST_F(BaseFilesFolder, BaseRecordFilesOpenWithTheirCatalogueLength) {
     for (int number : {87, 96, 98, 99}) {
         const CatalogueEntry& e = kCatalogue[number - 1];
