@@ -5,6 +5,7 @@
 
 #include <cstdio>
 #include <cstring>
+#include <initializer_list>
 #include <unistd.h>
 
 #include "bwps/catalogue.h"

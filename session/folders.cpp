@@ -94,8 +94,10 @@ int FileExistsAt(const char* path)
 
 int SetFolders(const char* program, const char* files, const char* base)
 {
-    if (program)
+    if (program) {
         SetFolder(gProgram, program);
+        KeepLength(gProgram);
+    }
     Terminated(gProgram);
     if (files)
         SetFolder(gFiles, files);

@@ -5,6 +5,7 @@
 
 #include <cstdio>
 #include <cstring>
+#include <initializer_list>
 #include <sys/stat.h>
 
 #include "bwps/catalogue.h"

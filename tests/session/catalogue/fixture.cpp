@@ -1,0 +1,157 @@
+#include "tests/session/catalogue/fixture.h"
+
+#include <stdlib.h>
+
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+
+#include "bwps/catalogue.h"
+#include "bwps/records.h"
+#include "bwps/session.h"
+#include "bwps/settings.h"
+#include "bwps/window_positions.h"
+#include "fx.h"
+#include "recman.h"
+
+namespace fs = std::filesystem;
+
+namespace cattest {
+
+ScratchFolder::ScratchFolder()
+{
+    std::string pattern = (fs::temp_directory_path() / "bwps-catalogue-XXXXXX").string();
+    std::vector<char> buffer(pattern.begin(), pattern.end());
+    buffer.push_back('\0');
+    if (mkdtemp(buffer.data()) == nullptr)
+        throw std::runtime_error("cannot make a scratch folder");
+    path_ = buffer.data();
+}
+
+ScratchFolder::~ScratchFolder()
+{
+    std::error_code ec;
+    fs::remove_all(path_, ec);
+}
+
+void ResetAll()
+{
+    SaveWindowPositions();
+    RecmanReset();
+    FxReset();
+    FxUseScriptDriver();
+    ResetCatalogueState();
+    ResetSettingsState();
+    if (SessionBlock* session = GetSessionPaths())
+        std::memset(session, 0, sizeof *session);
+}
+
+bool Exists(const std::string& path)
+{
+    return fs::exists(path);
+}
+
+void Touch(const std::string& path)
+{
+    std::ofstream(path) << "x";
+}
+
+bool StatFile(const std::string& path, FileStat& out)
+{
+    uint16_t handle = 0;
+    if (BtrOpenFile(&handle, path.c_str(), 0, 0) != 0)
+        return false;
+    uint8_t buffer[RECMAN_STAT_BUFFER] = {};
+    int status = BtrStat(handle, buffer);
+    BtrCloseFile(handle);
+    if (status != 0)
+        return false;
+    out.recordLength = buffer[0] | (buffer[1] << 8);
+    out.keyCount = buffer[4];
+    out.flags = buffer[10] | (buffer[11] << 8);
+    uint32_t count;
+    std::memcpy(&count, buffer + 6, 4);
+    out.records = count;
+    return true;
+}
+
+int PutRecord(const std::string& path, const void* record, int length, int keyLength)
+{
+    uint16_t handle = 0;
+    int status = BtrOpenFile(&handle, path.c_str(), 0, 0);
+    if (status != 0)
+        return status;
+    char key[256] = {};
+    std::memcpy(key, record, static_cast<size_t>(keyLength));
+    std::vector<uint8_t> scratch(static_cast<size_t>(length) + 64);
+    status = BtrGet(B_GET_EQUAL, handle, key, scratch.data(), length);
+    std::vector<uint8_t> copy(static_cast<const uint8_t*>(record),
+                              static_cast<const uint8_t*>(record) + length);
+    if (status == 0)
+        status = BtrWrite(B_UPDATE, handle, key, copy.data(), length);
+    else
+        status = BtrWrite(B_INSERT, handle, key, copy.data(), length);
+    BtrCloseFile(handle);
+    return status;
+}
+
+std::vector<std::vector<uint8_t>> ReadAll(const std::string& path, int length)
+{
+    std::vector<std::vector<uint8_t>> rows;
+    uint16_t handle = 0;
+    if (BtrOpenFile(&handle, path.c_str(), 0, 0) != 0)
+        return rows;
+    char key[256];
+    std::vector<uint8_t> row(static_cast<size_t>(length));
+    for (int op = B_STEP_FIRST; BtrGet(op, handle, key, row.data(), length) == 0; op = B_STEP_NEXT)
+        rows.push_back(row);
+    BtrCloseFile(handle);
+    return rows;
+}
+
+void CatalogueTest::SetUp()
+{
+    ResetAll();
+    const fs::path shipped = fs::path(BWPS_TEST_PROGRAM_FOLDER) / "RAZAVUR";
+    if (!fs::exists(shipped / "BPOSKEY.DB"))
+        GTEST_SKIP() << "the base files are not built yet: " << shipped;
+    program_ = scratch_.path() + "/program";
+    data_ = scratch_.path() + "/company";
+    base_ = program_ + "/RAZAVUR";
+    fs::create_directories(program_ + "/ROVAZERI");
+    fs::create_directories(data_);
+    fs::create_directories(base_);
+    fs::copy_file(shipped / "BPOSKEY.DB", base_ + "/BPOSKEY.DB");
+    if (fs::exists(shipped / "WBPSRSC5.DAT"))
+        fs::copy_file(shipped / "WBPSRSC5.DAT", base_ + "/WBPSRSC5.DAT");
+    UseFolders(data_, base_);
+}
+
+void CatalogueTest::TearDown()
+{
+    ResetAll();
+}
+
+void CatalogueTest::UseFolders(const std::string& data, const std::string& base)
+{
+    SessionBlock* session = GetSessionPaths();
+    std::snprintf(session->ProgramPath, sizeof session->ProgramPath, "%s", program_.c_str());
+    std::snprintf(session->BasePath, sizeof session->BasePath, "%s", base.c_str());
+    std::snprintf(session->DictionaryPath, sizeof session->DictionaryPath, "%s/ROVAZERI",
+                  program_.c_str());
+    std::snprintf(session->DataPath, sizeof session->DataPath, "%s", data.c_str());
+    std::snprintf(session->StationId, sizeof session->StationId, "%-14s", "DEFAULT");
+    SetFolders(program_.c_str(), data.c_str(), base.c_str());
+}
+
+void CatalogueTest::CreateCompany()
+{
+    ASSERT_EQ(CreateMissingDataFiles(data_.c_str()), 0);
+}
+
+void CatalogueTest::PutSettings(const void* record, int length)
+{
+    ASSERT_EQ(PutRecord(DataPath("BPOSGNRL.DB"), record, length, 15), 0);
+}
+
+}  // namespace cattest
