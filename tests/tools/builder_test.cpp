@@ -4,6 +4,7 @@
 #include "catalogue_fixture.h"
 
 #include "builder.h"
+#include "fx.h"
 #include "table_error.h"
 
 #include <recman.h>
@@ -207,6 +208,20 @@ TEST_F(BaseFilesFolder, ScreenResourceFilesHoldTheirRecordsInKeyOrder) {
         EXPECT_EQ(BtrCloseFile(handle), 0);
     }
     EXPECT_FALSE(expected[90].empty());
+}
+
+TEST_F(BaseFilesFolder, TheFrameworkLoadsTheScreenResourceFiles) {
+    std::string base = Base().string();
+    EXPECT_EQ(FxOpenStringFiles(base.c_str(), "WBPSRSC1.DAT", "WBPSRSC2.DAT"), 0);
+    EXPECT_EQ(FxOpenScreenFiles(base.c_str(), "WBPSRSC3.DAT", "WBPSRSC4.DAT", "WBPSRSC6.DAT"), 0);
+    // The extra keys of the company list.
+    char* lines[8] = {};
+    int width = 0, count = 0;
+    ASSERT_EQ(FxTextListLoad(323, lines, &width, &count, 8), 0);
+    ASSERT_EQ(count, 1);
+    EXPECT_STREQ(lines[0], "\x18" "F8,Set Default,1,0,0,0,");
+    FxTextListFree(lines);
+    FxReset();
 }
 
 TEST_F(BaseFilesFolder, BaseRecordFilesOpenWithTheirCatalogueLength) {
