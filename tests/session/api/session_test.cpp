@@ -18,6 +18,41 @@
 namespace fs = std::filesystem;
 using sessiontest::SessionTest;
 
+// Lookup dialogs of this test program: they take the place of the
+// library's own (the picks copy fields of whatever record the dialog gives).
+namespace {
+int g_lookupResult = 0;
+}  // namespace
+
+extern "C" __attribute__((visibility("default"))) int FlyCustomers(const char*, int, uint16_t,
+                                                                     void* record, int, int, int,
+                                                                     int, int, int)
+{
+    auto* r = static_cast<char*>(record);
+    std::strcpy(r + 0, "C1234567890");    // 11 characters: only 10 are copied
+    std::strcpy(r + 350, "Acme Hardware");
+    std::strcpy(r + 575, "62701");
+    std::strcpy(r + 46, "SP1");
+    std::strcpy(r + 707, "1200");
+    std::strcpy(r + 40, "TX1");
+    std::strcpy(r + 64, "BG12345");         // cut to 5
+    return g_lookupResult;
+}
+
+extern "C" __attribute__((visibility("default"))) int FlyProducts(const char*, int, uint16_t,
+                                                                    void* record, int, int, int,
+                                                                    int, int, int)
+{
+    auto* r = static_cast<char*>(record);
+    std::strcpy(r + 0, "WIDGET-100");
+    std::strcpy(r + 15, "Blue widget");
+    std::strcpy(r + 85, "HW");
+    std::strcpy(r + 58, "UPC12345");
+    std::strcpy(r + 102, "VEND1");
+    std::strcpy(r + 637, "MAIN");            // cut to 3
+    return g_lookupResult;
+}
+
 namespace {
 
 TEST(LibraryLoad, ProgramFolderIsTheLibrarysOwnFolder)
@@ -160,6 +195,70 @@ TEST_F(SessionStartStop, AccountingPathOfAnotherCompanyOnlyWhenALinkIsSet)
     BtrCloseFile(handle);
     EXPECT_EQ(BWPSGetAccountingPath(other.path().c_str(), buffer, sizeof buffer), 0);
     EXPECT_STREQ(buffer, "");
+}
+
+TEST_F(SessionStartStop, FrameworkKnowsTheApplication)
+{
+    EXPECT_STREQ(FxGetAppCaption(0), "Bramlow Point of Sale");
+    EXPECT_EQ(FxGetProductNumber(), 4);
+}
+
+class Picks : public SessionTest {
+protected:
+    void SetUp() override
+    {
+        SessionTest::SetUp();
+        CreateFiles({10, 20});
+    }
+    // The buffer as text, with '#' for the bytes the pick left alone and
+    // '.' for NULs.
+    static std::string Shown(const char* buffer, int size)
+    {
+        std::string s(buffer, static_cast<size_t>(size));
+        for (char& c : s)
+            if (c == '\0')
+                c = '.';
+        return s;
+    }
+};
+
+TEST_F(Picks, CustomerFieldsGoToTheirPlacesPaddedWithNuls)
+{
+    char buffer[100];
+    std::memset(buffer, '#', sizeof buffer);
+    g_lookupResult = 0;
+    EXPECT_EQ(BWPSLookupCustomer(buffer), 0);
+    EXPECT_EQ(Shown(buffer, 8), "########");
+
+    g_lookupResult = 1;
+    EXPECT_EQ(BWPSLookupCustomer(buffer), 1);
+    EXPECT_EQ(Shown(buffer, 92),
+              "C123456789#"
+              "Acme Hardware..........................."
+              "#62701.....#SP1..#1200......#TX1..#BG123#");
+}
+
+TEST_F(Picks, ProductResultIsTheLowByte)
+{
+    char buffer[80];
+    std::memset(buffer, '#', sizeof buffer);
+    g_lookupResult = 0x100;
+    EXPECT_EQ(BWPSLookupProduct(buffer), 0);
+    EXPECT_EQ(Shown(buffer, 4), "####");
+
+    g_lookupResult = 0x101;
+    EXPECT_EQ(BWPSLookupProduct(buffer), 1);
+    EXPECT_EQ(Shown(buffer, 76),
+              "WIDGET-100....#Blue widget...................#HW...#UPC12345#VEND1.....#MAI#");
+}
+
+TEST_F(Picks, MissingFileIsReported)
+{
+    fs::remove(data() + "/BPOSCUST.DB");
+    g_lookupResult = 1;
+    char buffer[100] = {};
+    EXPECT_EQ(BWPSLookupCustomer(buffer), 0);
+    EXPECT_NE(Transcript().find("Btrieve Error #  12"), std::string::npos);
 }
 
 class CompanyInfo : public SessionTest {};
