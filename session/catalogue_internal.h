@@ -38,6 +38,9 @@ int32_t StatRecordCount(uint16_t handle, int* status);
 // moved.
 bool MoveFile(const char* from, const char* to);
 
+// Forgets the kept print settings of the station.
+void ResetStationPrintSettings();
+
 }  // namespace bwps::catalogue
 
 #endif

@@ -29,15 +29,10 @@ bool IsKey(const char* key, const char* name)
     return std::memcmp(key, name, kKeyCompare) == 0;
 }
 
-// Trims blanks at both ends of a text held in a field of `size` bytes.
+// Trims trailing blanks of a text held in a field of `size` bytes.
 void TrimField(char* text, size_t size)
 {
     text[size - 1] = '\0';
-    size_t start = 0;
-    while (text[start] == ' ')
-        ++start;
-    if (start)
-        std::memmove(text, text + start, std::strlen(text + start) + 1);
     size_t n = std::strlen(text);
     while (n > 0 && text[n - 1] == ' ')
         text[--n] = '\0';
@@ -436,6 +431,7 @@ void ResetSettingsState(void)
 {
     std::memset(&gInterface, 0, sizeof gInterface);
     std::memset(gAccountingOverride, 0, sizeof gAccountingOverride);
+    bwps::catalogue::ResetStationPrintSettings();
 }
 
 }  // extern "C"

@@ -9,6 +9,7 @@
 #include "bwps/messages.h"
 #include "bwps/session.h"
 #include "recman.h"
+#include "session/catalogue_internal.h"
 
 namespace {
 
@@ -39,6 +40,11 @@ int ReadSessionStation(unsigned char* record)
 }
 
 }  // namespace
+
+void bwps::catalogue::ResetStationPrintSettings()
+{
+    std::memset(gPrintSettings, 0, sizeof gPrintSettings);
+}
 
 extern "C" {
 
