@@ -1,0 +1,141 @@
+// A throw-away installation for the station, form and settings tests: a
+// program folder with its base folder (the key definitions and message
+// texts copied from the built base folder) and an empty company folder,
+// headless framework, fresh record manager and session.
+#ifndef BWPS_TESTS_STATION_FIXTURE_H
+#define BWPS_TESTS_STATION_FIXTURE_H
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <filesystem>
+#include <string>
+#include <system_error>
+#include <vector>
+
+#include <unistd.h>
+
+#include "bwps/catalogue.h"
+#include "bwps/records.h"
+#include "bwps/reports.h"
+#include "bwps/session.h"
+#include "bwps/settings.h"
+#include "bwps/stations.h"
+#include "fx.h"
+#include "recman.h"
+
+namespace bwps::test {
+
+namespace fs = std::filesystem;
+
+class InstallationTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        RecmanReset();
+        FxReset();
+        FxUseScriptDriver();
+        BWPSResetSession();
+        ResetCatalogueState();
+        ResetSettingsState();
+        ResetReportsState();
+        SetStationColourKeep(0);
+
+        const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
+        root_ = fs::temp_directory_path() /
+                ("bwps-" + std::string(info->test_suite_name()) + "-" + info->name() + "-" +
+                 std::to_string(::getpid()));
+        fs::remove_all(root_);
+        program_ = root_ / "program";
+        base_ = program_ / "RAZAVUR";
+        data_ = root_ / "company";
+        fs::create_directories(base_);
+        fs::create_directories(data_);
+        const fs::path built = fs::path(BWPS_PROGRAM_FOLDER) / "RAZAVUR";
+        for (const char* name : {"BPOSKEY.DB", "WBPSRSC5.DAT"})
+            fs::copy_file(built / name, base_ / name, fs::copy_options::overwrite_existing);
+
+        SessionBlock* session = GetSessionPaths();
+        Copy(session->ProgramPath, Folder(program_));
+        Copy(session->BasePath, Folder(base_));
+        Copy(session->DataPath, Folder(data_));
+        SetFolders(Folder(program_).c_str(), Folder(data_).c_str(), Folder(base_).c_str());
+    }
+
+    void TearDown() override
+    {
+        RecmanReset();
+        std::error_code ignored;
+        fs::remove_all(root_, ignored);
+    }
+
+    static std::string Folder(const fs::path& path) { return path.string() + "/"; }
+
+    template <std::size_t N>
+    static void Copy(char (&field)[N], const std::string& text)
+    {
+        std::memset(field, 0, N);
+        std::memcpy(field, text.data(), std::min(text.size(), N - 1));
+    }
+
+    // The company's general settings file, created empty.
+    void CreateGeneralFile()
+    {
+        uint8_t spec[FILE_SPEC_SIZE] = {};
+        ASSERT_EQ(CreateDataFile(GENERAL_FILE_NUMBER, 0, Folder(data_).c_str(), nullptr, spec), 0);
+    }
+
+    // Writes one settings record of the general file (insert or update).
+    void PutGeneralRecord(const void* record, int length)
+    {
+        uint16_t handle = 0;
+        ASSERT_EQ(BtrOpenFile(&handle, GetDataFilePath(GENERAL_FILE_NUMBER), 0, 0), 0);
+        char key[255] = {};
+        std::memcpy(key, record, GENERAL_KEY_SIZE);
+        std::vector<uint8_t> scratch(length);
+        const int found = BtrGet(B_GET_EQUAL, handle, key, scratch.data(), length);
+        std::memcpy(key, record, GENERAL_KEY_SIZE);
+        EXPECT_EQ(BtrWrite(found == 0 ? B_UPDATE : B_INSERT, handle, key,
+                           const_cast<void*>(record), length),
+                  0);
+        BtrCloseFile(handle);
+    }
+
+    // Turns the station prompt of "0sysinterface  " on or off.
+    void SetStationPrompt(bool on)
+    {
+        TagSysInterface record{};
+        std::memcpy(record.Key, GENERAL_KEY_SYSINTERFACE, GENERAL_KEY_SIZE - 1);
+        const int16_t flag = on ? 1 : 0;
+        std::memcpy(reinterpret_cast<uint8_t*>(&record) + 61, &flag, sizeof flag);
+        PutGeneralRecord(&record, sizeof record);
+    }
+
+    // Every record of a record-manager file, in key order.
+    template <typename Record>
+    std::vector<Record> ReadAll(const fs::path& path)
+    {
+        std::vector<Record> records;
+        uint16_t handle = 0;
+        if (BtrOpenFile(&handle, path.c_str(), 0, 0) != 0)
+            return records;
+        char key[255] = {};
+        Record record{};
+        for (int st = BtrGet(B_GET_FIRST, handle, key, &record, sizeof record); st == 0;
+             st = BtrGet(B_GET_NEXT, handle, key, &record, sizeof record))
+            records.push_back(record);
+        BtrCloseFile(handle);
+        return records;
+    }
+
+    static std::string Transcript() { return FxTranscript() != nullptr ? FxTranscript() : ""; }
+
+    fs::path root_;
+    fs::path program_;
+    fs::path base_;
+    fs::path data_;
+};
+
+}  // namespace bwps::test
+
+#endif
