@@ -96,6 +96,27 @@ TEST_F(BaseFilesFolder, HoldsEveryFileThatTheBaseFolderCheckLooksFor) {
     EXPECT_FALSE(fs::exists(program_ / "RAZAVUR.old"));
 }
 
+TEST_F(BaseFilesFolder, HoldsTheSeedFilesThatCompanyCreationCopies) {
+    for (int number : {1, 7, 28, 27, 71, 16}) EXPECT_TRUE(fs::exists(Base() / kCatalogue[number - 1].name)) << number;
+    for (const char* name : {"bposrfld.db", "bposrtxt.db", "bposrhed.db", "bposqcol.db", "bposqexp.db", "bposqhed.db",
+                             "CUSTOMER.IPT", "PRODUCT.IPT", "SERVICE.IPT", "PROMO.IPT"})
+        EXPECT_TRUE(fs::exists(Base() / name)) << name;
+
+    // The weight unit "gm" is there, found whatever the case typed.
+    uint16_t handle = Open(Base() / "BPOSWUNI.DB");
+    EXPECT_EQ(BtrGetRecordCount(handle), 1);
+    for (const char* code : {"gm", "GM"}) {
+        char key[255] = {};
+        std::memcpy(key, code, 2);
+        char record[47] = {};
+        ASSERT_EQ(BtrGet(B_GET_EQUAL, handle, key, record, sizeof record), 0) << code;
+        EXPECT_STREQ(record, "gm");
+        EXPECT_STREQ(record + 7, "Grams");
+        EXPECT_EQ(record[46], 'N');
+    }
+    EXPECT_EQ(BtrCloseFile(handle), 0);
+}
+
 TEST_F(BaseFilesFolder, KeyDefinitionsReadBackByNameInSegmentOrder) {
     uint16_t keyFile = Open(Base() / "BPOSKEY.DB");
     for (const FileKeys& file : tables_->keys.files) {

@@ -26,6 +26,57 @@ constexpr size_t kSegmentBufferEntries = 1536 / sizeof(TagKeySegment);
 // the program itself when it first needs them.
 constexpr int kEmptyBaseFiles[] = {96, 98, 99};
 
+// Seed files that company creation copies from the base folder into every
+// new company: data files under their catalogue names, the report and query
+// definitions under the lower-case names the copy uses, and the import
+// templates. They start empty except for the weight unit "gm", which the
+// weight-unit services fall back to and never let go.
+struct SeedDataFile {
+    int number;
+    const char* name;
+};
+constexpr SeedDataFile kSeedDataFiles[] = {
+    {1, "BPOSACCT.DB"},  {7, "BPOSBICD.DB"},  {28, "BPOSTXTB.DB"}, {27, "BPOSTERM.DB"},
+    {71, "BPOSWUNI.DB"}, {16, "BPOSMSGS.DB"}, {84, "bposrfld.db"}, {82, "bposrtxt.db"},
+    {81, "bposrhed.db"}, {80, "bposqcol.db"}, {83, "bposqexp.db"}, {79, "bposqhed.db"},
+};
+constexpr int kWeightUnitFile = 71;
+
+// Import templates: the file type, ":", the field numbers, "." (here only
+// each file's code field).
+struct SeedTemplate {
+    const char* name;
+    const char* text;
+};
+constexpr SeedTemplate kSeedTemplates[] = {
+    {"CUSTOMER.IPT", "10:1."},
+    {"PRODUCT.IPT", "20:1."},
+    {"SERVICE.IPT", "21:1."},
+    {"PROMO.IPT", "47:3."},
+};
+
+#pragma pack(push, 1)
+struct WeightUnitRecord {
+    char code[7];          // 0: NUL-terminated
+    char description[31];  // 7
+    double factor;         // 38
+    char isDefault;        // 46: 'Y' / 'N'
+};
+#pragma pack(pop)
+static_assert(sizeof(WeightUnitRecord) == 47, "weight unit record");
+static_assert(offsetof(WeightUnitRecord, factor) == 38 && offsetof(WeightUnitRecord, isDefault) == 46,
+              "weight unit fields");
+
+WeightUnitRecord Grams() {
+    WeightUnitRecord w;
+    std::memset(&w, 0, sizeof w);
+    std::memcpy(w.code, "gm", 2);
+    std::memcpy(w.description, "Grams", 5);
+    w.factor = 1.0;
+    w.isDefault = 'N';
+    return w;
+}
+
 // The one receipt-printer definition shipped in the printer catalogue: the
 // printer that a new station starts with.
 #pragma pack(push, 1)
@@ -178,6 +229,16 @@ void WriteBaseFiles(const Tables& tables, const std::string& baseDir) {
     }
 
     WriteTextFile(base / "WBPSDTL.HLP", kHelpText);
+
+    for (const SeedDataFile& seed : kSeedDataFiles) {
+        std::string path = (base / seed.name).string();
+        CreateFromTable(Row(keys, seed.number), path);
+        if (seed.number == kWeightUnitFile) {
+            WeightUnitRecord grams = Grams();
+            InsertRecords(path, &grams, sizeof grams, 1);
+        }
+    }
+    for (const SeedTemplate& t : kSeedTemplates) WriteTextFile(base / t.name, t.text);
 }
 
 void WriteDictionaryFiles(const Tables& tables, const std::string& dictionaryDir) {
