@@ -16,6 +16,8 @@ using Key = std::tuple<int, int, int>; // kind, number, line
 struct Group {
     int origin; // 491, 478 or 0 (added in memory)
     std::map<Key, std::string> records;
+    // screen texts by screen name and line (their record number is free)
+    std::map<std::pair<std::string, int>, std::string> screens;
 };
 
 std::vector<Group> gGroups; // in load order; the last one read wins
@@ -23,7 +25,7 @@ std::vector<Group> gGroups; // in load order; the last one read wins
 Group& manualGroup() {
     for (Group& g : gGroups)
         if (g.origin == 0) return g;
-    gGroups.insert(gGroups.begin(), Group{0, {}});
+    gGroups.insert(gGroups.begin(), Group{0, {}, {}});
     return gGroups.front();
 }
 
@@ -67,10 +69,19 @@ std::string textOf(const std::string& data) {
     return z == std::string::npos ? data : data.substr(0, z);
 }
 
+void store(Group& g, int kind, int number, int line, const std::string& data) {
+    if (kind == FX_RES_SCREEN) {
+        std::string name = textOf(data.substr(0, std::min<size_t>(32, data.size())));
+        g.screens[{name, line}] = data.size() > 32 ? textOf(data.substr(32)) : std::string();
+        return;
+    }
+    g.records[Key{kind, number, line}] = data;
+}
+
 int readFile(const std::string& path, int origin) {
     uint16_t h = 0;
     if (BtrOpenFile(&h, path.c_str(), 0, 0) != 0) return -1;
-    Group g{origin, {}};
+    Group g{origin, {}, {}};
     FxResourceRecord rec;
     char key[256];
     int op = B_STEP_FIRST;
@@ -80,7 +91,7 @@ int readFile(const std::string& path, int origin) {
         if (st != 0) break;
         op = B_STEP_NEXT;
         int len = rec.length <= sizeof rec.data ? rec.length : static_cast<int>(sizeof rec.data);
-        g.records[Key{rec.kind, rec.number, rec.line}] = std::string(rec.data, len);
+        store(g, rec.kind, rec.number, rec.line, std::string(rec.data, len));
     }
     BtrCloseFile(h);
     gGroups.push_back(std::move(g));
@@ -109,15 +120,21 @@ void resetResources() { gGroups.clear(); }
 // Lines of the named screen text (kind 5), in line order.
 std::vector<std::string> screenText(const std::string& name) {
     std::map<int, std::string> out;
-    for (const Group& g : gGroups)
-        for (auto it = g.records.lower_bound(Key{FX_RES_SCREEN, 0, 0});
-             it != g.records.end() && std::get<0>(it->first) == FX_RES_SCREEN; ++it) {
-            const std::string& d = it->second;
-            std::string n = textOf(d.substr(0, std::min<size_t>(32, d.size())));
-            if (n == name) out[std::get<1>(it->first) * 65536 + std::get<2>(it->first)] = d.size() > 32 ? textOf(d.substr(32)) : "";
-        }
+    for (const Group& g : gGroups) {
+        if (g.origin == 0) continue;
+        for (auto it = g.screens.lower_bound({name, 0}); it != g.screens.end() && it->first.first == name; ++it)
+            out[it->first.second] = it->second;
+    }
+    for (const Group& g : gGroups) {
+        if (g.origin != 0) continue;
+        for (auto it = g.screens.lower_bound({name, 0}); it != g.screens.end() && it->first.first == name; ++it)
+            out[it->first.second] = it->second;
+    }
     std::vector<std::string> v;
-    for (auto& [k, t] : out) v.push_back(t);
+    for (auto& [line, text] : out) {
+        if (static_cast<size_t>(line) >= v.size() && line < 64) v.resize(line);
+        v.push_back(text);
+    }
     return v;
 }
 
@@ -128,7 +145,7 @@ extern "C" {
 int FxResourceAdd(int kind, int number, int line, const void* data, int length) {
     if (kind <= 0 || number < 0 || line < 0 || length < 0 || (length > 0 && !data)) return -1;
     if (length > 256) length = 256;
-    manualGroup().records[Key{kind, number, line}] = std::string(static_cast<const char*>(data), length);
+    store(manualGroup(), kind, number, line, std::string(static_cast<const char*>(data), length));
     return 0;
 }
 

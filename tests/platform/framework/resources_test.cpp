@@ -208,10 +208,22 @@ TEST_F(Resources, MissingFilesFailCleanly) {
     FxLineItem items[8];
     EXPECT_NE(0, FxLoadResourceTable(items, 104, sizeof items, &count));
     EXPECT_NE(std::string::npos, std::string(FxTranscript()).find("resource file missing"));
-    // Records added in memory serve where no file does.
+    // Records added in memory serve where no file does; screen texts go by
+    // their screen name, whatever their number.
     EXPECT_EQ(0, FxResourceAdd(FX_RES_STRING, 297, 0, "In memory", 10));
     EXPECT_EQ(9, FxLoadString(297, 64, buf));
     EXPECT_EQ(-1, FxResourceAdd(0, 1, 0, "x", 2));
+    char a[64] = "RSVerifyingPosted", b[64] = "RSPurgingRegister";
+    std::strcpy(a + 32, "Verifying posted documents");
+    std::strcpy(b + 32, "Purging the register");
+    EXPECT_EQ(0, FxResourceAdd(FX_RES_SCREEN, 0, 0, a, 64));
+    EXPECT_EQ(0, FxResourceAdd(FX_RES_SCREEN, 0, 0, b, 64));
+    FxTranscriptClear();
+    FxStatusClose(FxStatusOpen("RSVerifyingPosted", 0));
+    EXPECT_EQ("status open RSVerifyingPosted\n"
+              "status RSVerifyingPosted line 0 \"Verifying posted documents\"\n"
+              "status close RSVerifyingPosted after 0 updates\n",
+              std::string(FxTranscript()));
 }
 
 } // namespace
