@@ -168,7 +168,7 @@ BWPS1_API int SetDefaultCompany(uint16_t handle, const CompanyListRecord* record
     int savedKey = 0, savedSecond = 0;
     BtrGetDefaults(handle, &savedKey, &savedSecond);
     uint32_t savedPos = 0;
-    const bool hadPos = BtrPosition(B_GET_POSITION, handle, &savedPos) == 0;
+    const bool hadPos = BtrPosition(B_GET_DIRECT, handle, &savedPos) == 0;
 
     char key[256] = {};
     CompanyListRecord rec;
@@ -179,7 +179,7 @@ BWPS1_API int SetDefaultCompany(uint16_t handle, const CompanyListRecord* record
         status = BtrGet(B_GET_FIRST + B_LOCK_MULTI_NOWAIT, handle, key, &rec, sizeof rec);
         if (status != 0) break;
         const bool hadDefault = rec.Status == 'D';
-        status = BtrPosition(B_GET_POSITION, handle, &defaultPos);
+        status = BtrPosition(B_GET_DIRECT, handle, &defaultPos);
         if (status != 0) break;
 
         BtrSetDefaults(handle, 1, -1);
@@ -202,11 +202,6 @@ BWPS1_API int SetDefaultCompany(uint16_t handle, const CompanyListRecord* record
 
     BtrUnlock(-2, handle, nullptr);
     BtrSetDefaults(handle, savedKey, savedSecond);
-    if (hadPos) {
-        CompanyListRecord scratch;
-        std::memcpy(&scratch, &savedPos, sizeof savedPos);
-        std::memset(key, 0, sizeof key);
-        BtrGet(B_GET_DIRECT, handle, key, &scratch, sizeof scratch);
-    }
+    if (hadPos) BtrPosition(0, handle, &savedPos);
     return status;
 }

@@ -1,0 +1,260 @@
+// Creating a company from nothing, and the cases where a folder already
+// holds something.
+#include "tests/extensions/company/fixture.h"
+
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+
+#include "bwps/catalogue.h"
+#include "bwps/records.h"
+#include "bwps/reports.h"
+#include "bwps/session.h"
+#include "bwps/versions.h"
+#include "fx.h"
+
+namespace fs = std::filesystem;
+
+namespace companytest {
+namespace {
+
+class CreateCompanyTest : public CompanyTest {
+protected:
+    void SetUp() override
+    {
+        CompanyTest::SetUp();
+        Start("");
+    }
+};
+
+TEST_F(CreateCompanyTest, NewCompanyHasEveryDataFileAndOpensAsCurrent)
+{
+    const std::string folder = Folder("new/store");  // parents are made too
+    ASSERT_TRUE(Create("New Store", folder)) << Transcript();
+
+    for (int file = 1; GetDataFileKind(file) != -1; ++file) {
+        const int kind = GetDataFileKind(file);
+        if (kind != FOLDER_DATA && kind != FOLDER_SHARED) continue;
+        const std::string path = folder + "/" + GetDataFileName(file);
+        ASSERT_TRUE(fs::exists(path)) << path;
+        EXPECT_EQ(StoredRecordLength(path), GetDataFileRecordLength(file)) << path;
+    }
+    EXPECT_EQ(DetectDataSetVersion(folder.c_str()), DATASET_CURRENT);
+
+    // The new company is the session's data folder.
+    EXPECT_EQ(std::string(Session().DataPath), folder);
+    EXPECT_EQ(std::string(GetFilesPath()).rfind(folder, 0), 0u);
+    // Created without the screen, it is not in the company list.
+    EXPECT_TRUE(ListRecords().empty());
+}
+
+TEST_F(CreateCompanyTest, SettingsRecordsAreSeeded)
+{
+    const std::string folder = Folder("store");
+    ASSERT_TRUE(Create("Store", folder));
+
+    char company[818];
+    ASSERT_EQ(ReadSetting(folder, "0Company       ", company, sizeof company), 0);
+    EXPECT_EQ(std::string(company + 16, 31), std::string(30, ' ') + '\0');
+    EXPECT_EQ(std::string(company + 180, 31), std::string(30, ' ') + '\0');
+    EXPECT_EQ(company[300], 0);
+
+    char passwords[167];
+    ASSERT_EQ(ReadSetting(folder, "0Passwords     ", passwords, sizeof passwords), 0);
+    EXPECT_EQ(passwords[16], 'L');
+
+    TagSysInterface iface{};
+    ASSERT_EQ(ReadSetting(folder, "0sysinterface  ", &iface, sizeof iface), 0);
+    EXPECT_EQ(iface.Interfaced, 0);
+    EXPECT_EQ(iface.PasswordsInForce, 'N');
+    EXPECT_EQ(iface.ProductActivity, 'Y');
+    EXPECT_EQ(iface.InterfacedChar, 'N');
+    EXPECT_EQ(iface.VerifyBeforeCopy, 0x59);
+    EXPECT_EQ(std::string(reinterpret_cast<char*>(&iface) + 85, 10), "CASH      ");
+    int16_t word = 0;
+    std::memcpy(&word, reinterpret_cast<char*>(&iface) + 39, 2);
+    EXPECT_EQ(word, 30);
+
+    char defaults[1479];
+    ASSERT_EQ(ReadSetting(folder, "0Defaults      ", defaults, sizeof defaults), 0);
+    EXPECT_EQ(std::string(defaults + 133, 5), std::string("NOY\0R", 5));
+
+    char last[60];
+    ASSERT_EQ(ReadSetting(folder, "0lastnumbers   ", last, sizeof last), 0);
+    int32_t value = 0;
+    std::memcpy(&value, last + 28, 4);
+    EXPECT_EQ(value, 1);
+
+    char year[20];
+    ASSERT_EQ(ReadSetting(folder, "0currentyear   ", year, sizeof year), 0);
+    std::memcpy(&word, year + 16, 2);
+    EXPECT_EQ(word, FxToday() / 10000);
+
+    char lookUps[76];
+    ASSERT_EQ(ReadSetting(folder, "0LookUps       ", lookUps, sizeof lookUps), 0);
+    EXPECT_EQ(std::string(lookUps + 16, 16), std::string(16, 'C'));
+    EXPECT_EQ(std::string(lookUps + 36, 13), std::string(13, 'N'));
+
+    TagFilesVersion stamp{};
+    const std::string general = folder + "/" + GetDataFileName(GENERAL_FILE_NUMBER);
+    ASSERT_EQ(ReadFileVersionStamp(&stamp, general.c_str()), 0);
+    EXPECT_EQ(stamp.Major, 14);
+    EXPECT_EQ(stamp.Minor, 0);
+}
+
+TEST_F(CreateCompanyTest, DefaultTendersAreSeeded)
+{
+    const std::string folder = Folder("store");
+    ASSERT_TRUE(Create("Store", folder));
+    uint16_t handle = 0;
+    ASSERT_EQ(BtrOpenFile(&handle, (folder + "/" + GetDataFileName(33)).c_str(), 0, 0), 0);
+    struct Row {
+        const char* code;
+        const char* account;
+        char kind;
+    };
+    const Row expected[] = {{"AMEX      ", "11025     ", 'O'}, {"CASH      ", "11021     ", 'C'},
+                            {"CHECK     ", "11021     ", 'K'}, {"M/C       ", "11023     ", 'O'},
+                            {"VISA      ", "11024     ", 'O'}};
+    char key[64] = {};
+    char record[97];
+    int status = BtrGet(B_GET_FIRST, handle, key, record, sizeof record);
+    for (const Row& row : expected) {
+        ASSERT_EQ(status, 0) << row.code;
+        EXPECT_EQ(std::string(record, 10), row.code);
+        EXPECT_EQ(std::string(record + 44, 10), row.account) << row.code;
+        EXPECT_EQ(record[96], row.kind) << row.code;
+        EXPECT_EQ(record[42], 'N');
+        status = BtrGet(B_GET_NEXT, handle, key, record, sizeof record);
+    }
+    EXPECT_EQ(status, B_END_OF_FILE);
+    BtrCloseFile(handle);
+}
+
+TEST_F(CreateCompanyTest, SeedDataFilesComeFromTheBaseFolder)
+{
+    const std::string folder = Folder("store");
+    ASSERT_TRUE(Create("Store", folder));
+    for (int file : {1, 7, 28, 27, 71, 16}) {
+        const std::string name = GetDataFileName(file);
+        if (!fs::exists(base() + "/" + name)) continue;
+        EXPECT_EQ(fs::file_size(folder + "/" + name), fs::file_size(base() + "/" + name)) << name;
+    }
+}
+
+// A folder that already holds data files is not emptied unless the user
+// says so: No keeps every record, Yes makes the files new.
+TEST_F(CreateCompanyTest, ExistingDataFilesAreReplacedOnlyWhenConfirmed)
+{
+    const std::string folder = Folder("store");
+    ASSERT_TRUE(Create("Store", folder));
+    const std::string tenders = folder + "/" + GetDataFileName(33);
+
+    auto tenderCount = [&]() {
+        uint16_t handle = 0;
+        if (BtrOpenFile(&handle, tenders.c_str(), 0, 0) != 0) return -1;
+        const int count = BtrGetRecordCount(handle);
+        BtrCloseFile(handle);
+        return count;
+    };
+    // A record the user added after the creation.
+    uint16_t handle = 0;
+    ASSERT_EQ(BtrOpenFile(&handle, tenders.c_str(), 0, 0), 0);
+    char record[97] = {};
+    std::memcpy(record, "GIFT      ", 10);
+    char key[64] = {};
+    ASSERT_EQ(BtrWrite(B_INSERT, handle, key, record, sizeof record), 0);
+    BtrCloseFile(handle);
+    ASSERT_EQ(tenderCount(), 6);
+
+    for (const char* answer : {"", "answer No\n"}) {
+        Script(answer);
+        FxTranscriptClear();
+        EXPECT_FALSE(Create("Store", folder));
+        EXPECT_TRUE(Saw("already holds company data files"));
+        EXPECT_EQ(tenderCount(), 6) << "answer: " << answer;
+    }
+
+    Script("answer Yes\n");
+    EXPECT_TRUE(Create("Store", folder));
+    EXPECT_EQ(tenderCount(), 5);
+}
+
+TEST_F(CreateCompanyTest, FolderThatCannotBeMadeIsReported)
+{
+    const std::string file = Folder("plain-file");
+    std::ofstream(file) << "x";
+    FxTranscriptClear();
+    EXPECT_FALSE(Create("Store", file + "/store"));
+    EXPECT_TRUE(Saw("The data folder could not be created."));
+}
+
+// ---- the "RSFileCreate" screen from the company list ----
+
+class CreateScreenTest : public CreateCompanyTest {
+protected:
+    int RunScreen(const std::string& script, std::string* name = nullptr, std::string* folder = nullptr)
+    {
+        Script(script);
+        uint16_t handle = 0;
+        int created = 0;
+        EXPECT_EQ(OpenCompanyList(&handle, base().c_str(), 0, &created), 0);
+        char n[32] = {}, f[160] = {};
+        FxTranscriptClear();
+        const int result = CreateCompanyFiles(handle, 0, n, f);
+        BtrCloseFile(handle);
+        if (name) *name = n;
+        if (folder) *folder = f;
+        return result;
+    }
+};
+
+TEST_F(CreateScreenTest, CreatesAndListsTheCompany)
+{
+    std::string name, folder;
+    const int result =
+        RunScreen("field 1 Shop\nfield 2 " + Folder("shop") + "\nkey F10\n", &name, &folder);
+    EXPECT_EQ(result, 0) << Transcript();
+    EXPECT_EQ(name, "Shop");
+    EXPECT_EQ(folder, Folder("shop"));
+    const auto records = ListRecords();
+    ASSERT_EQ(records.size(), 1u);
+    EXPECT_STREQ(records[0].CompanyId, "Shop");
+    EXPECT_EQ(records[0].Status, 'D');
+    EXPECT_EQ(std::string(Session().DataPath), Folder("shop"));
+}
+
+TEST_F(CreateScreenTest, RefusesTheProgramFolderAndAKnownName)
+{
+    CreateListed("Shop", Folder("shop"));
+    EXPECT_EQ(RunScreen("field 1 Other\nfield 2 " + program() + "\nkey F10\nkey Esc\n"), ExitCancelled);
+    EXPECT_TRUE(Saw("The data folder cannot be the program folder.")) << Transcript();
+
+    EXPECT_EQ(RunScreen("field 1 Shop\nfield 2 " + Folder("other") + "\nkey F10\nkey Esc\n"),
+              ExitCancelled);
+    EXPECT_TRUE(Saw("Company name already exist.")) << Transcript();
+    EXPECT_FALSE(fs::exists(Folder("other")));
+}
+
+// A folder with a current company: Yes lists it and opens it; No leaves
+// the list and the session's data folder as they were.
+TEST_F(CreateScreenTest, FolderWithACompanyIsListedOnlyWhenConfirmed)
+{
+    ASSERT_TRUE(Create("Old", Folder("old")));
+    ASSERT_TRUE(Create("Current", Folder("current")));
+    ASSERT_EQ(std::string(Session().DataPath), Folder("current"));
+
+    EXPECT_EQ(RunScreen("field 1 Old\nfield 2 " + Folder("old") + "\nkey F10\nanswer No\n"),
+              ExitCancelled);
+    EXPECT_TRUE(Saw("This folder already holds company data.")) << Transcript();
+    EXPECT_EQ(std::string(Session().DataPath), Folder("current"));
+    EXPECT_TRUE(ListRecords().empty());
+
+    EXPECT_EQ(RunScreen("field 1 Old\nfield 2 " + Folder("old") + "\nkey F10\nanswer Yes\n"), 0);
+    EXPECT_EQ(std::string(Session().DataPath), Folder("old"));
+    ASSERT_EQ(ListRecords().size(), 1u);
+    EXPECT_STREQ(ListRecords()[0].CompanyId, "Old");
+}
+
+}  // namespace
+}  // namespace companytest

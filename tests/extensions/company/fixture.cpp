@@ -1,0 +1,172 @@
+#include "tests/extensions/company/fixture.h"
+
+#include <stdlib.h>
+
+#include <cstring>
+#include <filesystem>
+
+#include "bwps/catalogue.h"
+#include "bwps/records.h"
+#include "bwps/session.h"
+#include "bwps/settings.h"
+#include "bwps/users.h"
+#include "fx.h"
+#include "recman.h"
+
+namespace fs = std::filesystem;
+
+namespace companytest {
+
+namespace {
+
+void ResetEverything()
+{
+    RecmanReset();
+    FxReset();
+    FxUseScriptDriver();
+    ResetCatalogueState();
+    ResetSettingsState();
+    ResetUserState();
+    BWPSResetSession();
+}
+
+}  // namespace
+
+void CompanyTest::SetUp()
+{
+    ResetEverything();
+    std::string pattern = (fs::temp_directory_path() / "bwps-company-XXXXXX").string();
+    std::vector<char> buffer(pattern.begin(), pattern.end());
+    buffer.push_back('\0');
+    ASSERT_NE(mkdtemp(buffer.data()), nullptr);
+    scratch_ = buffer.data();
+    program_ = scratch_ + "/program";
+    fs::create_directories(program_ + "/ROVAZERI");
+    const fs::path shipped = fs::path(BWPS_PROGRAM_FOLDER) / "RAZAVUR";
+    ASSERT_TRUE(fs::exists(shipped / "BPOSKEY.DB")) << "the base files are missing: " << shipped;
+    fs::copy(shipped, program_ + "/RAZAVUR", fs::copy_options::recursive);
+    // The company list of the build's base folder is not this test's.
+    std::error_code ec;
+    fs::remove(program_ + "/RAZAVUR/BPOSCID.DB", ec);
+}
+
+void CompanyTest::TearDown()
+{
+    BWPSStopSession();
+    ResetEverything();
+    std::error_code ec;
+    fs::remove_all(scratch_, ec);
+}
+
+void CompanyTest::Start(const std::string& data)
+{
+    BWPSSetExePath(program_.c_str());
+    ASSERT_EQ(BWPSStartSession(program_.c_str(), data.empty() ? nullptr : data.c_str()), 1);
+    if (data.empty()) std::memset(GetSessionPaths()->DataPath, 0, BWPS_PATH_SIZE);
+}
+
+bool CompanyTest::Create(const std::string& name, const std::string& folder)
+{
+    return BWPSCreateCompany(name.c_str(), folder.c_str(), 0, 0, 0) != 0;
+}
+
+void CompanyTest::CreateListed(const std::string& name, const std::string& folder)
+{
+    ASSERT_TRUE(Create(name, folder)) << Transcript();
+    uint16_t handle = 0;
+    int created = 0;
+    ASSERT_EQ(OpenCompanyList(&handle, base().c_str(), 0, &created), 0);
+    EXPECT_EQ(AddCompanyToList(handle, name.c_str(), folder.c_str()), 0);
+    BtrCloseFile(handle);
+}
+
+void CompanyTest::Script(const std::string& text) { ASSERT_EQ(FxScriptLoad(text.c_str()), 0) << text; }
+
+std::string CompanyTest::Transcript() const { return FxTranscript(); }
+
+bool CompanyTest::Saw(const std::string& text) const
+{
+    return Transcript().find(text) != std::string::npos;
+}
+
+int CompanyTest::Run(int command)
+{
+    Session().CommandNumber = command;
+    return BWPSRunCommand();
+}
+
+SessionBlock& CompanyTest::Session() const { return *GetSessionPaths(); }
+
+std::vector<CompanyListRecord> CompanyTest::ListRecords()
+{
+    std::vector<CompanyListRecord> records;
+    uint16_t handle = 0;
+    int created = 0;
+    if (OpenCompanyList(&handle, base().c_str(), 0, &created) != 0) return records;
+    char key[256] = {};
+    CompanyListRecord r;
+    for (int s = BtrGet(B_GET_FIRST, handle, key, &r, sizeof r); s == 0;
+         s = BtrGet(B_GET_NEXT, handle, key, &r, sizeof r))
+        records.push_back(r);
+    BtrCloseFile(handle);
+    return records;
+}
+
+int CompanyTest::ReadSetting(const std::string& folder, const char* key, void* record, int length)
+{
+    uint16_t handle = 0;
+    const std::string path = folder + "/" + GetDataFileName(GENERAL_FILE_NUMBER);
+    int status = BtrOpenFile(&handle, path.c_str(), 0, 0);
+    if (status != 0) return status;
+    char keyBuffer[256] = {};
+    std::memcpy(keyBuffer, key, std::strlen(key));
+    status = BtrGet(B_GET_EQUAL, handle, keyBuffer, record, length);
+    BtrCloseFile(handle);
+    return status;
+}
+
+int CompanyTest::StoredRecordLength(const std::string& path)
+{
+    uint16_t handle = 0;
+    if (BtrOpenFile(&handle, path.c_str(), 0, 0) != 0) return -1;
+    alignas(8) unsigned char stat[RECMAN_STAT_BUFFER] = {};
+    const int status = BtrStat(handle, stat);
+    BtrCloseFile(handle);
+    if (status != 0) return -1;
+    uint16_t length = 0;
+    std::memcpy(&length, stat, sizeof length);
+    return length;
+}
+
+void CompanyTest::RequirePasswords(const std::string& folder)
+{
+    const std::string path = folder + "/" + GetDataFileName(GENERAL_FILE_NUMBER);
+    uint16_t handle = 0;
+    ASSERT_EQ(BtrOpenFile(&handle, path.c_str(), 0, 0), 0);
+    TagSysInterface record{};
+    char key[256] = "0sysinterface  ";
+    ASSERT_EQ(BtrGet(B_GET_EQUAL, handle, key, &record, sizeof record), 0);
+    record.PasswordsInForce = 'Y';
+    EXPECT_EQ(BtrWrite(B_UPDATE, handle, key, &record, sizeof record), 0);
+    BtrCloseFile(handle);
+}
+
+void CompanyTest::AddUser(const std::string& folder, const char* id, const char* password)
+{
+    UserRecord record{};
+    std::memset(record.UserId, ' ', USER_ID_LENGTH - 1);
+    std::memcpy(record.UserId, id, std::strlen(id));
+    std::strncpy(record.Password, password, sizeof record.Password - 1);
+    for (char* c = record.Password; *c != '\0'; ++c) FxCharTransform89(c);
+    std::memset(record.Rights, 'Y', sizeof record.Rights);
+    for (char& c : record.Rights) FxCharTransform89(&c);
+    record.WarehouseFlag = 'N';
+    const std::string path = folder + "/" + GetDataFileName(USER_FILE_NUMBER);
+    uint16_t handle = 0;
+    ASSERT_EQ(BtrOpenFile(&handle, path.c_str(), 0, 0), 0);
+    char key[256] = {};
+    EXPECT_EQ(BtrWrite(B_INSERT, handle, key, &record, sizeof record), 0);
+    BtrCloseFile(handle);
+}
+
+}  // namespace companytest
