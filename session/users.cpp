@@ -287,13 +287,10 @@ BWPS_EXPORT int CheckSilentUserId(int* passwordsInForce, const char* userId, int
         return 0;
     // Passwords are in force only with a user file: a store without one
     // lets everybody in, as every right check does.
-    const char* path = GetDataFilePath(USER_FILE_NUMBER);
-    inForce = GetSysInterfaceRecord()->PasswordsInForce == 'Y' && path != nullptr &&
-                      FxFileAccess(path, 0) == 0
-                  ? 1
-                  : 0;
+    inForce = PasswordsInForce();
     if (!inForce)
         return 1;
+    const char* path = GetDataFilePath(USER_FILE_NUMBER);
 
     uint16_t handle = 0;
     status = BtrOpenFile(&handle, path, 0, 0);

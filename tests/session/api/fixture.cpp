@@ -9,6 +9,7 @@
 #include "bwps/catalogue.h"
 #include "bwps/records.h"
 #include "bwps/session.h"
+#include "bwps/settings.h"
 #include "bwps/users.h"
 #include "fx.h"
 #include "recman.h"
@@ -45,6 +46,7 @@ void ResetEverything()
     FxUseScriptDriver();
     ResetCatalogueState();
     BWPSResetSession();
+    std::memset(GetSysInterfaceRecord(), 0, sizeof(TagSysInterface));
 }
 
 void SessionTest::SetUp()
