@@ -22,7 +22,15 @@ using sessiontest::SessionTest;
 // library's own (the picks copy fields of whatever record the dialog gives).
 namespace {
 int g_lookupResult = 0;
+std::string g_screenLibrary;
 }  // namespace
+
+// The framework's loader of the screen resource library, seen from here.
+extern "C" __attribute__((visibility("default"))) int FxLoadScreenLibrary(const char* path)
+{
+    g_screenLibrary = path != nullptr ? path : "";
+    return 0;
+}
 
 extern "C" __attribute__((visibility("default"))) int FlyCustomers(const char*, int, uint16_t,
                                                                      void* record, int, int, int,
@@ -195,6 +203,15 @@ TEST_F(SessionStartStop, AccountingPathOfAnotherCompanyOnlyWhenALinkIsSet)
     BtrCloseFile(handle);
     EXPECT_EQ(BWPSGetAccountingPath(other.path().c_str(), buffer, sizeof buffer), 0);
     EXPECT_STREQ(buffer, "");
+}
+
+TEST_F(SessionStartStop, ScreenLibraryComesFromTheProgramFolderOrTheLibrarysOwn)
+{
+    EXPECT_EQ(g_screenLibrary, program() + "/DADOVIDA.DLL");
+    BWPSStopSession();
+    EXPECT_EQ(BWPSStartSession(nullptr, data().c_str()), 1);
+    EXPECT_EQ(g_screenLibrary,
+              fs::canonical(sessiontest::BuildProgramFolder()).string() + "/DADOVIDA.DLL");
 }
 
 TEST_F(SessionStartStop, FrameworkKnowsTheApplication)
