@@ -16,6 +16,7 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <string>
 #include <unistd.h>
 
@@ -268,11 +269,32 @@ TEST_F(BaseFilesFolder, AFailedRunLeavesThePreviousFoldersInPlace) {
     std::erase_if(broken.keys.files, [](const FileKeys& f) { return f.fileNumber == 94; });
     EXPECT_THROW(BuildProgramFolders(broken, program.string()), BuildError);
     EXPECT_TRUE(fs::exists(program / "RAZAVUR" / "WBPSRSC5.DAT"));
+    EXPECT_FALSE(fs::exists(program / "RAZAVUR.new"));
     EXPECT_EQ(fs::file_size(program / "RAZAVUR" / "BPOSKEY.DB"), before);
 
     // A good run afterwards replaces the folder.
     BuildProgramFolders(*tables_, program.string());
     EXPECT_TRUE(fs::exists(program / "RAZAVUR" / "WBPSRSC5.DAT"));
+}
+
+TEST_F(BaseFilesFolder, ARebuildKeepsTheFilesTheProgramWrote) {
+    fs::path program = program_ / "kept";
+    BuildProgramFolders(*tables_, program.string());
+    // The company list and a form that the program wrote, and a changed
+    // copy of a shipped file.
+    { std::ofstream(program / "RAZAVUR" / "BPOSCID.DB") << "company list"; }
+    fs::create_directories(program / "RAZAVUR" / "FORMS");
+    { std::ofstream(program / "RAZAVUR" / "FORMS" / "RECEIPT.FMT") << "form"; }
+    { std::ofstream(program / "RAZAVUR" / "WBPSDTL.HLP") << "old help"; }
+
+    BuildProgramFolders(*tables_, program.string());
+    auto read = [](const fs::path& p) {
+        std::ifstream in(p);
+        return std::string(std::istreambuf_iterator<char>(in), {});
+    };
+    EXPECT_EQ(read(program / "RAZAVUR" / "BPOSCID.DB"), "company list");
+    EXPECT_EQ(read(program / "RAZAVUR" / "FORMS" / "RECEIPT.FMT"), "form");
+    EXPECT_NE(read(program / "RAZAVUR" / "WBPSDTL.HLP"), "old help");
 }
 
 TEST(BaseFilesProgram, RejectsAMalformedTableNamingFileAndLine) {

@@ -127,7 +127,20 @@ void WriteTextFile(const fs::path& path, const std::string& text) {
     if (!out.flush()) throw BuildError("cannot write " + path.string());
 }
 
+// Files that the program itself wrote into a folder (the company list,
+// stations, cash drawers, forms ...) are carried over into the fresh folder:
+// only the files the builder writes are replaced.
+void KeepProgramFiles(const fs::path& target, const fs::path& fresh) {
+    if (!fs::is_directory(target)) return;
+    for (const fs::directory_entry& entry : fs::directory_iterator(target)) {
+        fs::path into = fresh / entry.path().filename();
+        if (fs::exists(fs::symlink_status(into))) continue;
+        fs::copy(entry.path(), into, fs::copy_options::recursive | fs::copy_options::copy_symlinks);
+    }
+}
+
 void ReplaceFolder(const fs::path& fresh, const fs::path& target) {
+    KeepProgramFiles(target, fresh);
     fs::path old = target;
     old += ".old";
     std::error_code ec;
@@ -250,18 +263,28 @@ void WriteDictionaryFiles(const Tables& tables, const std::string& dictionaryDir
 
 void BuildProgramFolders(const Tables& tables, const std::string& programDir) {
     fs::path program(programDir);
+    fs::path base = program / "RAZAVUR";
+    fs::path dictionary = program / "ROVAZERI";
+    fs::path freshBase, freshDictionary;
+    auto dropFresh = [&] {
+        std::error_code ec;
+        if (!freshBase.empty()) fs::remove_all(freshBase, ec);
+        if (!freshDictionary.empty()) fs::remove_all(freshDictionary, ec);
+    };
     try {
         fs::create_directories(program);
-        fs::path base = program / "RAZAVUR";
-        fs::path freshBase = FreshFolder(base);
+        freshBase = FreshFolder(base);
         WriteBaseFiles(tables, freshBase.string());
-        fs::path dictionary = program / "ROVAZERI";
-        fs::path freshDictionary = FreshFolder(dictionary);
+        freshDictionary = FreshFolder(dictionary);
         WriteDictionaryFiles(tables, freshDictionary.string());
         ReplaceFolder(freshBase, base);
         ReplaceFolder(freshDictionary, dictionary);
     } catch (const fs::filesystem_error& e) {
+        dropFresh();
         throw BuildError(e.what());
+    } catch (...) {
+        dropFresh();
+        throw;
     }
 }
 

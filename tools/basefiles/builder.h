@@ -43,7 +43,9 @@ void WriteDictionaryFiles(const Tables& tables, const std::string& dictionaryDir
 
 // Builds PROGRAMDIR/RAZAVUR and PROGRAMDIR/ROVAZERI: each is written into a
 // fresh folder beside it and then put in place, so a failed run leaves the
-// previous folders as they were.
+// previous folders as they were. Files in the old folders that the builder
+// does not write (the company list, stations and forms that the program
+// wrote there) are carried over.
 void BuildProgramFolders(const Tables& tables, const std::string& programDir);
 
 }  // namespace basefiles
