@@ -1,6 +1,7 @@
 // The client calls: handles, positioning, reads, writes, locks, file and
 // key specifications.
 #include <fcntl.h>
+#include <pthread.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -48,6 +49,13 @@ struct Handle {
     // was longer (then an update keeps the part the caller never saw).
     int lastLength = 0;
     bool lastTruncated = false;
+    // Rows read ahead for a run of sequential reads.
+    std::vector<Row> ahead;
+    size_t aheadAt = 0;
+    int aheadOp = -1;
+    uint8_t aheadShm[File::kShmHeader] = {};
+    int runOp = -1;
+    int runLength = 0;
     // Locks held.
     bool hasSingle = false;
     uint32_t single = 0;
@@ -59,7 +67,6 @@ struct State {
     std::map<std::pair<dev_t, ino_t>, std::weak_ptr<File>> files;
     uint16_t nextHandle = 1;
     uint8_t client[RECMAN_CLIENT_BLOCK] = {};
-    pid_t pid = 0;
     std::mt19937_64 rng{std::random_device{}()};
 };
 
@@ -70,19 +77,22 @@ State& state() {
 
 // A forked child must not use its parent's connections or lock descriptors:
 // it forgets them (without closing, which would disturb the parent's locks).
+// The child is told by a fork handler, so that no call pays for a getpid().
+bool forked = false;
+void markForked() { forked = true; }
+
 void checkFork() {
+    static const bool registered = [] { return ::pthread_atfork(nullptr, nullptr, markForked) == 0; }();
+    (void)registered;
+    if (!forked) return;
+    forked = false;
     State& s = state();
-    const pid_t me = ::getpid();
-    if (s.pid == me) return;
-    if (s.pid != 0) {
-        for (auto& [id, h] : s.handles) {
-            auto* leak = new std::shared_ptr<File>(std::move(h->file));  // NOLINT: intentionally kept
-            (void)leak;
-        }
-        s.handles.clear();
-        s.files.clear();
+    for (auto& [id, h] : s.handles) {
+        auto* kept = new std::shared_ptr<File>(std::move(h->file));  // deliberately never released
+        (void)kept;
     }
-    s.pid = me;
+    s.handles.clear();
+    s.files.clear();
 }
 
 Handle* getHandle(uint16_t id) {
@@ -188,7 +198,7 @@ int lockedByOther(Handle& h, uint32_t pos) {
 
 bool validKey(const Handle& h, int key) { return key >= 0 && size_t(key) < h.file->keys().size(); }
 
-void setCurrent(Handle& h, const Row& row) {
+void setCurrent(Handle& h, Row& row, bool take = false) {
     h.positioned = true;
     h.hasCurrent = true;
     h.curPos = row.pos;
@@ -200,7 +210,10 @@ void setCurrent(Handle& h, const Row& row) {
         h.posKey = -1;
         h.curEnc.clear();
     }
-    h.curData.assign(row.data.begin(), row.data.end());
+    if (take)
+        h.curData.swap(row.data);
+    else
+        h.curData.assign(row.data.begin(), row.data.end());
 }
 
 void copyOut(Handle& h, const Row& row, void* data, int length, void* key, bool giveKey) {
@@ -227,10 +240,55 @@ int alignPosition(Handle& h) {
     return 0;
 }
 
+// One row of a query that gives at most one.
+int single(int st, std::vector<Row>& rows, Row& row, bool& found) {
+    found = !st && !rows.empty();
+    if (found) row = std::move(rows.front());
+    return st;
+}
+
+// Sequential reads (get next / previous, step next / previous) fetch the
+// following rows ahead, more the longer a run of them goes on. The rows are
+// served while no connection has committed anything since they were read
+// (the -wal index header is unchanged) and the handle did nothing else.
+void dropAhead(Handle& h) {
+    h.ahead.clear();
+    h.aheadAt = 0;
+    h.aheadOp = -1;
+}
+
+int aheadLimit(Handle& h, int base) {
+    if (h.runOp != base) {
+        h.runOp = base;
+        h.runLength = 0;
+    }
+    ++h.runLength;
+    return h.runLength < 2 ? 1 : std::min(64, 1 << std::min(h.runLength, 6));
+}
+
+bool takeAhead(Handle& h, int base, Row& row) {
+    if (h.aheadOp != base || h.aheadAt >= h.ahead.size()) return false;
+    uint8_t now[File::kShmHeader];
+    if (!h.file->shmSnapshot(now) || std::memcmp(now, h.aheadShm, sizeof now) != 0) return false;
+    row = std::move(h.ahead[h.aheadAt++]);
+    return true;
+}
+
+void keepAhead(Handle& h, int base, std::vector<Row>& rows, const uint8_t* shm) {
+    dropAhead(h);
+    if (rows.size() < 2) return;
+    h.ahead = std::move(rows);
+    h.aheadAt = 1;  // the first row is the one read now
+    h.aheadOp = base;
+    std::memcpy(h.aheadShm, shm, File::kShmHeader);
+}
+
 // Finds the row an operation asks for. 0 with found=false means "none".
-int locate(Handle& h, int base, const void* key, const void* data, Row& row, bool& found) {
+// `sequential` allows reading ahead (no lock asked).
+int locate(Handle& h, int base, const void* key, const void* data, Row& row, bool& found, bool sequential) {
     File& f = *h.file;
     found = false;
+    std::vector<Row> rows;
     switch (base) {
     case B_GET_EQUAL:
     case B_GET_GREATER:
@@ -245,7 +303,7 @@ int locate(Handle& h, int base, const void* key, const void* data, Row& row, boo
                            : base == B_GET_GREATER                 ? KQ_GT
                            : base == B_GET_LESS                    ? KQ_LT
                                                                    : KQ_LE;
-        const int st = f.keyQuery(h.keyNo, q, &enc, 0, row, found);
+        const int st = single(f.keyQuery(h.keyNo, q, &enc, 0, 1, rows), rows, row, found);
         if (st) return st;
         if (found && base == B_GET_EQUAL && encodeRecordKey(k, row.data.data(), row.data.size()) != enc)
             found = false;
@@ -254,18 +312,40 @@ int locate(Handle& h, int base, const void* key, const void* data, Row& row, boo
     case B_GET_FIRST:
     case B_GET_LAST:
         if (!validKey(h, h.keyNo)) return B_INVALID_KEY_NUMBER;
-        return f.keyQuery(h.keyNo, base == B_GET_FIRST ? KQ_FIRST : KQ_LAST, nullptr, 0, row, found);
+        return single(f.keyQuery(h.keyNo, base == B_GET_FIRST ? KQ_FIRST : KQ_LAST, nullptr, 0, 1, rows), rows,
+                      row, found);
     case B_GET_NEXT:
-    case B_GET_PREVIOUS: {
-        if (!validKey(h, h.keyNo)) return B_INVALID_KEY_NUMBER;
-        int st = alignPosition(h);
+    case B_GET_PREVIOUS:
+    case B_STEP_NEXT:
+    case B_STEP_PREVIOUS: {
+        const bool byKey = base == B_GET_NEXT || base == B_GET_PREVIOUS;
+        if (byKey && !validKey(h, h.keyNo)) return B_INVALID_KEY_NUMBER;
+        int st = byKey ? alignPosition(h) : (h.positioned ? 0 : int(B_INVALID_POSITIONING));
         if (st) return st;
-        const bool next = base == B_GET_NEXT;
-        if (f.keys()[size_t(h.keyNo)].duplicates) {
-            st = f.keyQuery(h.keyNo, next ? KQ_EQ_AFTER : KQ_EQ_BEFORE, &h.curEnc, h.curPos, row, found);
-            if (st || found) return st;
+        if (sequential && takeAhead(h, base, row)) {
+            found = true;
+            return 0;
         }
-        return f.keyQuery(h.keyNo, next ? KQ_GT : KQ_LT, &h.curEnc, 0, row, found);
+        uint8_t shm[File::kShmHeader];
+        const bool canKeep = sequential && f.shmSnapshot(shm);
+        const int limit = canKeep ? aheadLimit(h, base) : 1;
+        const bool next = base == B_GET_NEXT || base == B_STEP_NEXT;
+        if (!byKey) {
+            st = f.step(next ? 1 : 2, h.curPos, limit, rows);
+        } else {
+            if (f.keys()[size_t(h.keyNo)].duplicates)
+                st = f.keyQuery(h.keyNo, next ? KQ_EQ_AFTER : KQ_EQ_BEFORE, &h.curEnc, h.curPos, limit, rows);
+            if (!st && int(rows.size()) < limit) {
+                std::vector<Row> more;
+                st = f.keyQuery(h.keyNo, next ? KQ_GT : KQ_LT, &h.curEnc, 0, limit - int(rows.size()), more);
+                for (auto& r : more) rows.push_back(std::move(r));
+            }
+        }
+        if (st || rows.empty()) return st;
+        found = true;
+        row = rows.front();
+        if (canKeep) keepAhead(h, base, rows, shm);
+        return 0;
     }
     case B_GET_DIRECT: {
         if (!data) return B_DATA_BUFFER_TOO_SHORT;
@@ -276,13 +356,9 @@ int locate(Handle& h, int base, const void* key, const void* data, Row& row, boo
         return st;
     }
     case B_STEP_FIRST:
-        return f.step(0, 0, row, found);
+        return single(f.step(0, 0, 1, rows), rows, row, found);
     case B_STEP_LAST:
-        return f.step(3, 0, row, found);
-    case B_STEP_NEXT:
-    case B_STEP_PREVIOUS:
-        if (!h.positioned) return B_INVALID_POSITIONING;
-        return f.step(base == B_STEP_NEXT ? 1 : 2, h.curPos, row, found);
+        return single(f.step(3, 0, 1, rows), rows, row, found);
     default:
         return B_INVALID_OPERATION;
     }
@@ -314,10 +390,12 @@ int doInsert(Handle& h, void* key, void* data, int length) {
         for (size_t i = 0; i < f.keys().size(); ++i) {
             const KeyDef& k = f.keys()[i];
             if (!k.autoinc || readAutoinc(k.segs[0], rec.data()) != 0) continue;
+            std::vector<Row> rows;
             Row last;
             bool found = false;
-            st = f.keyQuery(int(i), (k.segs[0].flags & KF_DESCENDING) ? KQ_FIRST : KQ_LAST, nullptr, 0, last,
-                            found);
+            st = single(f.keyQuery(int(i), (k.segs[0].flags & KF_DESCENDING) ? KQ_FIRST : KQ_LAST, nullptr, 0, 1,
+                                   rows),
+                        rows, last, found);
             if (st) break;
             const int64_t v = found ? readAutoinc(k.segs[0], last.data.data()) + 1 : 1;
             writeAutoinc(k.segs[0], rec.data(), v);
@@ -326,7 +404,10 @@ int doInsert(Handle& h, void* key, void* data, int length) {
     }
     uint32_t pos = 0;
     const int64_t ver = int64_t(state().rng() >> 2);
-    if (!st) st = f.insert(rec, ver, pos);
+    std::vector<std::string> encs(f.keys().size());
+    for (size_t i = 0; i < encs.size(); ++i)
+        if (f.hasColumn(int(i))) encs[i] = encodeRecordKey(f.keys()[i], rec.data(), rec.size());
+    if (!st) st = f.insert(rec, ver, encs, pos);
     if (needsAuto) {
         if (st)
             f.rollback();
@@ -352,11 +433,9 @@ int doUpdate(Handle& h, void* key, void* data, int length) {
     if (!data) return B_DATA_BUFFER_TOO_SHORT;
     int st = lockedByOther(h, h.curPos);
     if (st) return st;
-    Row old;
-    bool found = false;
-    st = f.byPosition(h.curPos, old, found);
-    if (st) return st;
-    if (!found || old.ver != h.curVer) return B_CONFLICT;
+    // The record as this handle read it; the update applies only while the
+    // stored record is still that version (else 80), so this is its content.
+    const std::vector<uint8_t>& old = h.curData;
 
     int n = 0;
     const int rl = f.recordLength();
@@ -369,16 +448,19 @@ int doUpdate(Handle& h, void* key, void* data, int length) {
     // So a reader that knows only the first part of a longer record (kept so
     // by another program) never cuts the record down.
     const bool keepTail = !f.variable() || h.lastTruncated;
-    if (keepTail && rec.size() < old.data.size())
-        rec.insert(rec.end(), old.data.begin() + long(rec.size()), old.data.end());
+    if (keepTail && rec.size() < old.size())
+        rec.insert(rec.end(), old.begin() + long(rec.size()), old.end());
     if (int(rec.size()) < rl) return B_DATA_BUFFER_TOO_SHORT;
 
-    for (const auto& k : f.keys()) {
-        if (k.modifiable) continue;
-        if (encodeRecordKey(k, old.data.data(), old.data.size()) != encodeRecordKey(k, rec.data(), rec.size()))
-            return B_MODIFIABLE_KEY_CHANGED;
+    std::vector<std::string> encs(f.keys().size());
+    std::vector<bool> changed(f.keys().size());
+    for (size_t i = 0; i < encs.size(); ++i) {
+        const KeyDef& k = f.keys()[i];
+        encs[i] = encodeRecordKey(k, rec.data(), rec.size());
+        changed[i] = encodeRecordKey(k, old.data(), old.size()) != encs[i];
+        if (changed[i] && !k.modifiable) return B_MODIFIABLE_KEY_CHANGED;
     }
-    st = f.update(h.curPos, h.curVer, rec);
+    st = f.update(h.curPos, h.curVer, rec, encs, changed);
     if (st) return st;
     Row row;
     row.pos = h.curPos;
@@ -571,10 +653,16 @@ int BtrGet(int op, uint16_t handle, void* key, void* data, int length) {
         return 0;
     }
     File& f = *h->file;
+    const bool sequential = bias == 0 && (base == B_GET_NEXT || base == B_GET_PREVIOUS || base == B_STEP_NEXT ||
+                                          base == B_STEP_PREVIOUS);
+    if (!sequential) {
+        dropAhead(*h);
+        h->runOp = -1;
+    }
     for (int attempt = 0;; ++attempt) {
         Row row;
         bool found = false;
-        int st = locate(*h, base, key, data, row, found);
+        int st = locate(*h, base, key, data, row, found, sequential);
         if (st) return st;
         if (!found) {
             if (base == B_GET_EQUAL) return B_KEY_NOT_FOUND;
@@ -597,10 +685,10 @@ int BtrGet(int op, uint16_t handle, void* key, void* data, int length) {
             }
             row = std::move(fresh);
         }
-        setCurrent(*h, row);
         const bool step = base == B_STEP_NEXT || base == B_STEP_FIRST || base == B_STEP_LAST ||
                           base == B_STEP_PREVIOUS;
         copyOut(*h, row, data, length, key, !step);
+        setCurrent(*h, row, true);
         return 0;
     }
 }
@@ -615,6 +703,7 @@ int BtrPosition(int op, uint16_t handle, uint32_t* position) {
         return 0;
     }
     if (op == 0) {
+        dropAhead(*h);
         Row row;
         bool found = false;
         const int st = h->file->byPosition(*position, row, found);
@@ -631,6 +720,7 @@ int BtrPosition(int op, uint16_t handle, uint32_t* position) {
 int BtrSetDefaults(uint16_t handle, int key, int second) {
     Handle* h = getHandle(handle);
     if (!h) return B_FILE_NOT_OPEN;
+    dropAhead(*h);
     if (key != -1) {
         if (!validKey(*h, key)) return B_INVALID_KEY_NUMBER;
         h->keyNo = key;
@@ -667,6 +757,7 @@ int BtrUnlock(int key, uint16_t handle, const uint32_t* position) {
 int BtrWrite(int op, uint16_t handle, void* key, void* data, int length) {
     Handle* h = getHandle(handle);
     if (!h) return B_FILE_NOT_OPEN;
+    dropAhead(*h);
     if (length < 0) return B_DATA_BUFFER_TOO_SHORT;
     switch (op) {
     case B_INSERT: return doInsert(*h, key, data, length);

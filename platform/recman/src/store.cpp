@@ -1,6 +1,7 @@
 #include "store.hpp"
 
 #include <fcntl.h>
+#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -90,21 +91,27 @@ int metaInt(sqlite3* db, const char* name, int64_t& out) {
     return rc;
 }
 
-int writeKeyRow(sqlite3* db, int keyNo, const std::string& ixname, const std::vector<uint8_t>& spec) {
+int writeKeyRow(sqlite3* db, int keyNo, const std::string& ixname, const std::vector<uint8_t>& spec,
+                const std::string& col) {
     sqlite3_stmt* s = nullptr;
-    int rc = sqlite3_prepare_v2(db, "INSERT INTO keys(keyno, ixname, spec) VALUES(?1, ?2, ?3)", -1, &s, nullptr);
+    int rc = sqlite3_prepare_v2(db, "INSERT INTO keys(keyno, ixname, spec, col) VALUES(?1, ?2, ?3, ?4)", -1, &s,
+                                nullptr);
     if (rc != SQLITE_OK) return rc;
     sqlite3_bind_int(s, 1, keyNo);
     sqlite3_bind_text(s, 2, ixname.c_str(), -1, SQLITE_TRANSIENT);
     sqlite3_bind_blob(s, 3, spec.data(), int(spec.size()), SQLITE_TRANSIENT);
+    if (col.empty())
+        sqlite3_bind_null(s, 4);
+    else
+        sqlite3_bind_text(s, 4, col.c_str(), -1, SQLITE_TRANSIENT);
     rc = sqlite3_step(s);
     sqlite3_finalize(s);
     return rc == SQLITE_DONE ? SQLITE_OK : rc;
 }
 
-std::string indexSql(const std::string& ixname, const KeyDef& k) {
-    return std::string(k.duplicates ? "CREATE INDEX " : "CREATE UNIQUE INDEX ") + ixname +
-           " ON rec(rmkey(data, X'" + hex(k.spec()) + "'))";
+std::string indexSql(const std::string& ixname, const KeyDef& k, const std::string& col) {
+    return std::string(k.duplicates ? "CREATE INDEX " : "CREATE UNIQUE INDEX ") + ixname + " ON rec(" +
+           (col.empty() ? "rmkey(data, X'" + hex(k.spec()) + "')" : col) + ")";
 }
 
 int errnoStatus(int e) {
@@ -165,6 +172,7 @@ File::~File() {
         *s = nullptr;
     }
     if (db_) sqlite3_close(db_);
+    if (shm_) ::munmap(const_cast<uint8_t*>(shm_), shmLen_);
     // The lock descriptor is closed only after SQLite has closed its own:
     // closing any descriptor of a file drops the process's POSIX locks on
     // it, SQLite's included.
@@ -177,8 +185,10 @@ void File::dropStatements() {
     for (auto& v : keyStmts_)
         for (auto* s : v) sqlite3_finalize(s);
     keyStmts_.clear();
+    for (auto& [mask, s] : updates_) sqlite3_finalize(s);
+    updates_.clear();
     for (sqlite3_stmt** s : {&byPos_, &stepStmts_[0], &stepStmts_[1], &stepStmts_[2], &stepStmts_[3], &count_,
-                             &insert_, &update_, &delete_}) {
+                             &insert_, &delete_}) {
         sqlite3_finalize(*s);
         *s = nullptr;
     }
@@ -209,7 +219,7 @@ int File::open(const std::string& path, std::shared_ptr<File>& out) {
     f->path_ = path;
     int rc = sqlite3_open_v2(path.c_str(), &f->db_, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX, nullptr);
     if (rc != SQLITE_OK) return statusOf(rc) == B_FILE_NOT_FOUND ? B_IO_ERROR : statusOf(rc);
-    sqlite3_extended_result_codes(f->db_, 0);
+    sqlite3_extended_result_codes(f->db_, 1);
     registerKeyFunction(f->db_);
     rc = execAll(f->db_, kOpenPragmas);
     if (rc != SQLITE_OK) return statusOf(rc);
@@ -238,6 +248,17 @@ int File::open(const std::string& path, std::shared_ptr<File>& out) {
     if (f->recordLength_ <= 0 || f->recordLength_ > 0xFFFF) return B_NOT_A_RECORD_FILE;
     const int st3 = f->loadKeys();
     if (st3) return st3;
+    // The -wal index exists now (the reads above made it); map its header
+    // to see commits of every connection without starting a transaction.
+    const int shmFd = ::open((path + "-shm").c_str(), O_RDONLY | O_CLOEXEC);
+    if (shmFd >= 0) {
+        void* m = ::mmap(nullptr, kShmHeader, PROT_READ, MAP_SHARED, shmFd, 0);
+        ::close(shmFd);
+        if (m != MAP_FAILED) {
+            f->shm_ = static_cast<const uint8_t*>(m);
+            f->shmLen_ = kShmHeader;
+        }
+    }
     out = std::move(f);
     return 0;
 }
@@ -246,8 +267,9 @@ int File::loadKeys() {
     dropStatements();
     keys_.clear();
     exprs_.clear();
+    cols_.clear();
     sqlite3_stmt* s = nullptr;
-    int rc = sqlite3_prepare_v2(db_, "SELECT keyno, spec FROM keys ORDER BY keyno", -1, &s, nullptr);
+    int rc = sqlite3_prepare_v2(db_, "SELECT keyno, spec, col FROM keys ORDER BY keyno", -1, &s, nullptr);
     if (rc != SQLITE_OK) {
         sqlite3_finalize(s);
         return (rc & 0xff) == SQLITE_ERROR ? B_NOT_A_RECORD_FILE : statusOf(rc);
@@ -261,7 +283,9 @@ int File::loadKeys() {
             status = B_NOT_A_RECORD_FILE;
             break;
         }
-        exprs_.push_back(keyExpr(k));
+        const auto* col = sqlite3_column_text(s, 2);
+        cols_.push_back(col ? reinterpret_cast<const char*>(col) : "");
+        exprs_.push_back(col ? cols_.back() : keyExpr(k));
         keys_.push_back(std::move(k));
     }
     if (!status && rc != SQLITE_DONE) status = statusOf(rc);
@@ -296,29 +320,45 @@ static int fetchRow(sqlite3_stmt* s, Row& row, bool& found) {
     return rc == SQLITE_DONE ? 0 : statusOf(rc);
 }
 
-int File::keyQuery(int key, KeyQuery q, const std::string* enc, uint32_t pos, Row& row, bool& found) {
-    found = false;
-    const std::string& e = exprs_[size_t(key)];
-    static const char* head = "SELECT pos, ver, data FROM rec ";
-    std::string sql;
-    switch (q) {
-    case KQ_GE: sql = head + ("WHERE " + e + " >= ?1 ORDER BY " + e + ", pos LIMIT 1"); break;
-    case KQ_GT: sql = head + ("WHERE " + e + " > ?1 ORDER BY " + e + ", pos LIMIT 1"); break;
-    case KQ_LE: sql = head + ("WHERE " + e + " <= ?1 ORDER BY " + e + " DESC, pos DESC LIMIT 1"); break;
-    case KQ_LT: sql = head + ("WHERE " + e + " < ?1 ORDER BY " + e + " DESC, pos DESC LIMIT 1"); break;
-    case KQ_EQ_AFTER: sql = head + ("WHERE " + e + " = ?1 AND pos > ?2 ORDER BY pos LIMIT 1"); break;
-    case KQ_EQ_BEFORE: sql = head + ("WHERE " + e + " = ?1 AND pos < ?2 ORDER BY pos DESC LIMIT 1"); break;
-    case KQ_FIRST: sql = head + ("ORDER BY " + e + ", pos LIMIT 1"); break;
-    case KQ_LAST: sql = head + ("ORDER BY " + e + " DESC, pos DESC LIMIT 1"); break;
-    default: return B_INVALID_OPERATION;
+static int fetchRows(sqlite3_stmt* s, std::vector<Row>& rows) {
+    rows.clear();
+    for (;;) {
+        Row row;
+        bool found = false;
+        const int st = fetchRow(s, row, found);
+        if (st) return st;
+        if (!found) return 0;
+        rows.push_back(std::move(row));
     }
-    sqlite3_stmt* s = keyStmts_[size_t(key)][q];
-    if (!s) s = prepare(keyStmts_[size_t(key)][q], sql);
+}
+
+int File::keyQuery(int key, KeyQuery q, const std::string* enc, uint32_t pos, int limit, std::vector<Row>& rows) {
+    rows.clear();
+    sqlite3_stmt*& slot = keyStmts_[size_t(key)][q];
+    if (!slot) {
+        const std::string& e = exprs_[size_t(key)];
+        const std::string head = "SELECT pos, ver, data FROM rec ";
+        std::string sql;
+        switch (q) {
+        case KQ_GE: sql = head + "WHERE " + e + " >= ?1 ORDER BY " + e + ", pos LIMIT ?9"; break;
+        case KQ_GT: sql = head + "WHERE " + e + " > ?1 ORDER BY " + e + ", pos LIMIT ?9"; break;
+        case KQ_LE: sql = head + "WHERE " + e + " <= ?1 ORDER BY " + e + " DESC, pos DESC LIMIT ?9"; break;
+        case KQ_LT: sql = head + "WHERE " + e + " < ?1 ORDER BY " + e + " DESC, pos DESC LIMIT ?9"; break;
+        case KQ_EQ_AFTER: sql = head + "WHERE " + e + " = ?1 AND pos > ?2 ORDER BY pos LIMIT ?9"; break;
+        case KQ_EQ_BEFORE: sql = head + "WHERE " + e + " = ?1 AND pos < ?2 ORDER BY pos DESC LIMIT ?9"; break;
+        case KQ_FIRST: sql = head + "ORDER BY " + e + ", pos LIMIT ?9"; break;
+        case KQ_LAST: sql = head + "ORDER BY " + e + " DESC, pos DESC LIMIT ?9"; break;
+        default: return B_INVALID_OPERATION;
+        }
+        prepare(slot, sql);
+    }
+    sqlite3_stmt* s = slot;
     if (!s) return B_IO_ERROR;
     StmtUse use(s);
     if (enc) sqlite3_bind_blob(s, 1, enc->data(), int(enc->size()), SQLITE_STATIC);
     if (q == KQ_EQ_AFTER || q == KQ_EQ_BEFORE) sqlite3_bind_int64(s, 2, pos);
-    return fetchRow(s, row, found);
+    sqlite3_bind_int(s, 9, limit);
+    return fetchRows(s, rows);
 }
 
 int File::byPosition(uint32_t pos, Row& row, bool& found) {
@@ -329,18 +369,19 @@ int File::byPosition(uint32_t pos, Row& row, bool& found) {
     return fetchRow(s, row, found);
 }
 
-int File::step(int dir, uint32_t pos, Row& row, bool& found) {
+int File::step(int dir, uint32_t pos, int limit, std::vector<Row>& rows) {
     static const char* sql[4] = {
-        "SELECT pos, ver, data FROM rec ORDER BY pos LIMIT 1",
-        "SELECT pos, ver, data FROM rec WHERE pos > ?1 ORDER BY pos LIMIT 1",
-        "SELECT pos, ver, data FROM rec WHERE pos < ?1 ORDER BY pos DESC LIMIT 1",
-        "SELECT pos, ver, data FROM rec ORDER BY pos DESC LIMIT 1",
+        "SELECT pos, ver, data FROM rec ORDER BY pos LIMIT ?9",
+        "SELECT pos, ver, data FROM rec WHERE pos > ?1 ORDER BY pos LIMIT ?9",
+        "SELECT pos, ver, data FROM rec WHERE pos < ?1 ORDER BY pos DESC LIMIT ?9",
+        "SELECT pos, ver, data FROM rec ORDER BY pos DESC LIMIT ?9",
     };
     sqlite3_stmt* s = prepare(stepStmts_[dir], sql[dir]);
     if (!s) return B_IO_ERROR;
     StmtUse use(s);
     if (dir == 1 || dir == 2) sqlite3_bind_int64(s, 1, pos);
-    return fetchRow(s, row, found);
+    sqlite3_bind_int(s, 9, limit);
+    return fetchRows(s, rows);
 }
 
 int File::count(int64_t& n) {
@@ -353,12 +394,30 @@ int File::count(int64_t& n) {
     return 0;
 }
 
-int File::insert(const std::vector<uint8_t>& data, int64_t ver, uint32_t& pos) {
-    sqlite3_stmt* s = prepare(insert_, "INSERT INTO rec(ver, data) VALUES(?1, ?2)");
+bool File::shmSnapshot(uint8_t* out) const {
+    if (!shm_) return false;
+    std::memcpy(out, shm_, kShmHeader);
+    return true;
+}
+
+int File::insert(const std::vector<uint8_t>& data, int64_t ver, const std::vector<std::string>& encs,
+                 uint32_t& pos) {
+    if (!insert_) {
+        std::string cols = "ver, data", vals = "?1, ?2";
+        for (size_t i = 0; i < cols_.size(); ++i) {
+            if (cols_[i].empty()) continue;
+            cols += ", " + cols_[i];
+            vals += ", ?" + std::to_string(i + 3);
+        }
+        prepare(insert_, "INSERT INTO rec(" + cols + ") VALUES(" + vals + ")");
+    }
+    sqlite3_stmt* s = insert_;
     if (!s) return B_IO_ERROR;
     StmtUse use(s);
     sqlite3_bind_int64(s, 1, ver);
     sqlite3_bind_blob(s, 2, data.data(), int(data.size()), SQLITE_STATIC);
+    for (size_t i = 0; i < cols_.size(); ++i)
+        if (!cols_[i].empty()) sqlite3_bind_blob(s, int(i) + 3, encs[i].data(), int(encs[i].size()), SQLITE_STATIC);
     const int rc = sqlite3_step(s);
     if (rc != SQLITE_DONE) return statusOf(rc);
     const int64_t p = sqlite3_last_insert_rowid(db_);
@@ -374,13 +433,26 @@ int File::insert(const std::vector<uint8_t>& data, int64_t ver, uint32_t& pos) {
     return 0;
 }
 
-int File::update(uint32_t pos, int64_t ver, const std::vector<uint8_t>& data) {
-    sqlite3_stmt* s = prepare(update_, "UPDATE rec SET data = ?1, ver = ver + 1 WHERE pos = ?2 AND ver = ?3");
+int File::update(uint32_t pos, int64_t ver, const std::vector<uint8_t>& data, const std::vector<std::string>& encs,
+                 const std::vector<bool>& changed) {
+    // One statement per set of changed key columns, so that an index whose
+    // key value stays is not touched.
+    sqlite3_stmt*& slot = updates_[changed];
+    if (!slot) {
+        std::string sql = "UPDATE rec SET data = ?1, ver = ver + 1";
+        for (size_t i = 0; i < cols_.size(); ++i)
+            if (!cols_[i].empty() && changed[i]) sql += ", " + cols_[i] + " = ?" + std::to_string(i + 4);
+        prepare(slot, sql + " WHERE pos = ?2 AND ver = ?3");
+    }
+    sqlite3_stmt* s = slot;
     if (!s) return B_IO_ERROR;
     StmtUse use(s);
     sqlite3_bind_blob(s, 1, data.data(), int(data.size()), SQLITE_STATIC);
     sqlite3_bind_int64(s, 2, pos);
     sqlite3_bind_int64(s, 3, ver);
+    for (size_t i = 0; i < cols_.size(); ++i)
+        if (!cols_[i].empty() && changed[i])
+            sqlite3_bind_blob(s, int(i) + 4, encs[i].data(), int(encs[i].size()), SQLITE_STATIC);
     const int rc = sqlite3_step(s);
     if (rc != SQLITE_DONE) return statusOf(rc);
     return sqlite3_changes(db_) == 1 ? 0 : B_CONFLICT;
@@ -425,7 +497,7 @@ int File::addKey(const KeyDef& k, int& keyNo) {
     int64_t next = 0;
     int rc = metaInt(db_, "nextix", next);
     const std::string ixname = "key_ix" + std::to_string(next);
-    if (rc == SQLITE_OK) rc = writeKeyRow(db_, int(keys_.size()), ixname, k.spec());
+    if (rc == SQLITE_OK) rc = writeKeyRow(db_, int(keys_.size()), ixname, k.spec(), "");
     if (rc == SQLITE_OK) {
         sqlite3_stmt* s = nullptr;
         rc = sqlite3_prepare_v2(db_, "UPDATE meta SET value = value + 1 WHERE name='nextix'", -1, &s, nullptr);
@@ -433,7 +505,7 @@ int File::addKey(const KeyDef& k, int& keyNo) {
         sqlite3_finalize(s);
     }
     dropStatements();  // a schema change: let nothing hold the old schema
-    if (rc == SQLITE_OK) rc = execAll(db_, indexSql(ixname, k).c_str());
+    if (rc == SQLITE_OK) rc = execAll(db_, indexSql(ixname, k, "").c_str());
     if (rc != SQLITE_OK) {
         rollback();
         loadKeys();
@@ -503,8 +575,13 @@ int File::create(const std::string& path, int recordLength, int pageSize, int fi
                      "PRAGMA journal_mode=WAL;"
                      "BEGIN;"
                      "CREATE TABLE meta(name TEXT PRIMARY KEY, value) WITHOUT ROWID;"
-                     "CREATE TABLE keys(keyno INTEGER PRIMARY KEY, ixname TEXT NOT NULL, spec BLOB NOT NULL);"
-                     "CREATE TABLE rec(pos INTEGER PRIMARY KEY, ver INTEGER NOT NULL, data BLOB NOT NULL);");
+                     "CREATE TABLE keys(keyno INTEGER PRIMARY KEY, ixname TEXT NOT NULL, spec BLOB NOT NULL,"
+                     " col TEXT);");
+    }
+    if (rc == SQLITE_OK) {
+        std::string sql = "CREATE TABLE rec(pos INTEGER PRIMARY KEY, ver INTEGER NOT NULL, data BLOB NOT NULL";
+        for (size_t i = 0; i < keys.size(); ++i) sql += ", kc" + std::to_string(i) + " BLOB NOT NULL";
+        rc = execAll(db, (sql + ")").c_str());
     }
     if (rc == SQLITE_OK) {
         char sql[512];
@@ -516,8 +593,9 @@ int File::create(const std::string& path, int recordLength, int pageSize, int fi
     }
     for (size_t i = 0; rc == SQLITE_OK && i < keys.size(); ++i) {
         const std::string ixname = "key_ix" + std::to_string(i);
-        rc = writeKeyRow(db, int(i), ixname, keys[i].spec());
-        if (rc == SQLITE_OK) rc = execAll(db, indexSql(ixname, keys[i]).c_str());
+        const std::string col = "kc" + std::to_string(i);
+        rc = writeKeyRow(db, int(i), ixname, keys[i].spec(), col);
+        if (rc == SQLITE_OK) rc = execAll(db, indexSql(ixname, keys[i], col).c_str());
     }
     if (rc == SQLITE_OK) rc = execAll(db, "COMMIT;");
     if (rc != SQLITE_OK) status = statusOf(rc);

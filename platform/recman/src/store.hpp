@@ -2,20 +2,25 @@
 // and the file's specification.
 //
 // Layout of the database:
-//   meta(name, value)         file format tag, record length, page size,
-//                             file flags, the counter for index names
-//   keys(keyno, ixname, spec) one row per key, numbered from 0; spec is the
-//                             key's segment block (+ its collating sequence)
-//   rec(pos, ver, data)       pos = INTEGER PRIMARY KEY = the record's 32-bit
-//                             physical position; ver changes at every update
-//                             (conflict detection); data = the record bytes
-// and per key an index on the expression rmkey(data, X'<spec>'): an SQL
-// function that encodes the key value of a record so that memcmp order is
-// key order. An index entry is (encoded key, pos), so duplicates come back in
+//   meta(name, value)              format tag, record length, page size, file
+//                                  flags, the counter for index names
+//   keys(keyno, ixname, spec, col) one row per key, numbered from 0; spec is
+//                                  the key's segment block (+ its collating
+//                                  sequence); col names the key's column
+//   rec(pos, ver, data, kc0, ...)  pos = INTEGER PRIMARY KEY = the record's
+//                                  32-bit physical position; ver changes at
+//                                  every update (conflict detection); data =
+//                                  the record bytes; kcN = the encoded value
+//                                  of key N (see keys.hpp)
+// The keys given at creation have a column each, indexed (unique when the key
+// allows no duplicates); an update rewrites only the indexes whose key value
+// changed. A supplemental key added later is an index on the expression
+// rmkey(data, X'<spec>'), an SQL function that encodes the key from the
+// record: since the expression carries the key's whole definition, every
+// connection keeps that index right, even one that opened the file before
+// the key was added. An index entry ends with pos, so duplicates come back in
 // position order, which is insertion order (a new record always gets a
-// position above every existing one). Because the expression carries the
-// key's whole definition, every connection keeps every index right, even one
-// that opened the file before a supplemental key was added.
+// position above every existing one).
 #pragma once
 
 #include <sqlite3.h>
@@ -51,7 +56,7 @@ private:
     sqlite3_stmt* s_;
 };
 
-// Statements of one key; prepared on first use.
+// Statements of one key; prepared on first use. ?9 is the row limit.
 enum KeyQuery {
     KQ_GE, KQ_GT, KQ_LE, KQ_LT,      // ?1 = encoded key
     KQ_EQ_AFTER, KQ_EQ_BEFORE,       // ?1 = encoded key, ?2 = position
@@ -88,16 +93,27 @@ public:
     const std::string& path() const { return path_; }
     sqlite3* db() const { return db_; }
 
-    // Row access: 0, or 4/9 when nothing matched (as the caller decides), or
-    // a status for an engine failure. `found` tells whether a row came back.
-    int keyQuery(int key, KeyQuery q, const std::string* enc, uint32_t pos, Row& row, bool& found);
+    // Row access: 0 or a status for an engine failure; `rows` gets at most
+    // `limit` rows (none when nothing matched).
+    int keyQuery(int key, KeyQuery q, const std::string* enc, uint32_t pos, int limit, std::vector<Row>& rows);
     int byPosition(uint32_t pos, Row& row, bool& found);
-    int step(int dir, uint32_t pos, Row& row, bool& found);  // dir: 0 first, 1 next, 2 prev, 3 last
+    // dir: 0 first, 1 next, 2 prev, 3 last
+    int step(int dir, uint32_t pos, int limit, std::vector<Row>& rows);
     int count(int64_t& n);
 
-    int insert(const std::vector<uint8_t>& data, int64_t ver, uint32_t& pos);
-    int update(uint32_t pos, int64_t ver, const std::vector<uint8_t>& data);
+    // Keys with a column of their own (the keys given at creation).
+    bool hasColumn(int key) const { return !cols_[size_t(key)].empty(); }
+    // `encs` holds the encoded value of every key (only column keys are used).
+    int insert(const std::vector<uint8_t>& data, int64_t ver, const std::vector<std::string>& encs, uint32_t& pos);
+    // `changed` marks the column keys whose value changes.
+    int update(uint32_t pos, int64_t ver, const std::vector<uint8_t>& data, const std::vector<std::string>& encs,
+               const std::vector<bool>& changed);
     int remove(uint32_t pos, int64_t ver);
+
+    // The write-ahead-log index header changes at every commit of any
+    // connection. Rows read ahead stay valid while it is unchanged.
+    static constexpr int kShmHeader = 48;
+    bool shmSnapshot(uint8_t* out) const;
 
     // Transactions around multi-step writes (autoincrement, index builds).
     int begin();
@@ -130,12 +146,15 @@ private:
     int fileFlags_ = 0;
     std::vector<KeyDef> keys_;
     std::vector<std::string> exprs_;
+    std::vector<std::string> cols_;
     std::vector<std::vector<sqlite3_stmt*>> keyStmts_;
+    std::map<std::vector<bool>, sqlite3_stmt*> updates_;
+    const uint8_t* shm_ = nullptr;
+    size_t shmLen_ = 0;
     sqlite3_stmt* byPos_ = nullptr;
     sqlite3_stmt* stepStmts_[4] = {};
     sqlite3_stmt* count_ = nullptr;
     sqlite3_stmt* insert_ = nullptr;
-    sqlite3_stmt* update_ = nullptr;
     sqlite3_stmt* delete_ = nullptr;
     sqlite3_stmt* begin_ = nullptr;
     sqlite3_stmt* commit_ = nullptr;

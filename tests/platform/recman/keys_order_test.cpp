@@ -57,7 +57,7 @@ TEST_F(RecmanTest, EveryKeyTypeReadsBackInItsOrder) {
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
         const int len = int(c.values[0].size());
-        const std::string name = "o" + std::to_string(n++) + ".db";
+        const std::string name = std::to_string(n++) + "o.db";
         uint16_t h = make(name, len + 1, {{1, len, c.flags, c.type}}, 1);
         for (size_t i = 0; i < c.values.size(); ++i) {
             std::vector<uint8_t> r = c.values[i];
@@ -95,7 +95,7 @@ TEST_F(RecmanTest, GetEqualMatchesValuesThatCompareEqual) {
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
         const int len = int(c.stored.size());
-        uint16_t h = make("e" + std::to_string(n++) + ".db", len, {{1, len, c.flags, c.type}}, 1);
+        uint16_t h = make(std::to_string(n++) + "e.db", len, {{1, len, c.flags, c.type}}, 1);
         std::vector<uint8_t> r = c.stored;
         ASSERT_EQ(BtrWrite(B_INSERT, h, nullptr, r.data(), len), 0);
         std::vector<uint8_t> key = c.search, out(static_cast<size_t>(len));

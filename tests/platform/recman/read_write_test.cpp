@@ -306,7 +306,7 @@ TEST_F(RecmanTest, VariableLengthRecordsKeepTheirLengthAndAShortReaderKeepsTheTa
         auto r = record(k, n);
         ASSERT_EQ(BtrWrite(B_INSERT, h, nullptr, r.data(), int(n)), 0);
     }
-    std::vector<uint8_t> too = record("0Short", 10);
+    std::vector<uint8_t> too = record("0Short", 16);
     EXPECT_EQ(BtrWrite(B_INSERT, h, nullptr, too.data(), 10), B_DATA_BUFFER_TOO_SHORT)
         << "shorter than the fixed part";
 

@@ -60,7 +60,7 @@ protected:
         RecmanReset();
         const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
         dir_ = std::filesystem::temp_directory_path() /
-               ("recman-" + std::to_string(::getpid()) + "-" + info->test_suite_name() + "-" + info->name());
+               (std::string("recman-") += std::to_string(::getpid()) + "-" + info->test_suite_name() + "-" + info->name());
         std::filesystem::remove_all(dir_);
         std::filesystem::create_directories(dir_);
     }
