@@ -42,6 +42,8 @@ std::string Transcript()
     return text ? text : "";
 }
 
+void ClearTranscript() { FxTranscriptClear(); }
+
 bool TerminalAttached() { return isatty(STDIN_FILENO) && isatty(STDOUT_FILENO); }
 
 void UseTerminal() { FxUseTerminalDriver(); }

@@ -21,6 +21,7 @@ void SetApplication(const std::string& user, const std::string& password,
 bool UseScript(const std::string& path, std::string& error);
 // What the screens showed so far.
 std::string Transcript();
+void ClearTranscript();
 
 // A terminal is attached: the terminal driver runs the screens.
 bool TerminalAttached();

@@ -61,6 +61,7 @@ bool LoadLibraries(const std::string& folder, Libraries& libs, std::string& erro
            Find(b, "GetDataFileName", libs.GetDataFileName, error) &&
            Find(b, "GetDataFileKind", libs.GetDataFileKind, error) &&
            Find(b, "ReadGeneralRecord", libs.ReadGeneralRecord, error) &&
+           Find(b, "BWPSUpdateCompanyInfo", libs.UpdateCompanyInfo, error) &&
            Find(e, "BWPSRunCommand", libs.RunCommand, error) &&
            Find(e, "BWPSVerifyBaseFiles", libs.VerifyBaseFiles, error) &&
            Find(e, "BWPSCreateCompany", libs.CreateCompany, error) &&

@@ -25,6 +25,9 @@ struct Libraries {
     const char* (*GetDataFileName)(int) = nullptr;
     int (*GetDataFileKind)(int) = nullptr;
     int (*ReadGeneralRecord)(int, uint16_t, int, const char*, void*) = nullptr;
+    int (*UpdateCompanyInfo)(const char*, const char*, const char*, const char*, const char*,
+                             const char*, const char*, const char*, const char*, const char*,
+                             const char*, const char*, const char*, const char*) = nullptr;
 
     // bwpos-1
     int (*RunCommand)() = nullptr;

@@ -231,6 +231,8 @@ int CreateCompany(Host& h, const std::string& folder, const std::string& name)
         h.Stop();
         return Fail("company not created in " + folder);
     }
+    // The new company's own record carries its name (the banner shows it).
+    h.libs.UpdateCompanyInfo(name.c_str(), "", "", "", "", "", "", "", "", "", "", "", "", "");
     if (!h.libs.UpdateAppCID(name.c_str(), folder.c_str())) {
         h.Stop();
         return Fail("company created in " + folder + " but not added to the company list");
@@ -271,6 +273,7 @@ int RunDemo(int argc, char** argv)
 
     if (h.IsCompany(folder)) {
         std::printf("Using the demo company already in %s.\n", folder.c_str());
+        h.libs.UpdateAppCID(name.c_str(), folder.c_str());  // listed again if the list was lost
     } else {
         if (int status = CreateCompany(h, folder, name)) return status;
         std::printf("Created company \"%s\" in %s.\n", name.c_str(), folder.c_str());
@@ -278,6 +281,7 @@ int RunDemo(int argc, char** argv)
 
     std::string error;
     if (!host::UseScript("", error)) return Fail(error);
+    host::ClearTranscript();
     host::SetApplication("", "", "", "");
     h.Start(folder);
     int exitCode = 0;
@@ -290,7 +294,8 @@ int RunDemo(int argc, char** argv)
     SessionBlock* s = h.Session();
     std::printf("Signed in. Open company: \"%s\" in %s.\n", s->CompanyName, s->DataPath);
     h.Run(kCompanyHeading, &exitCode);
-    std::printf("\nWhat the screens showed:\n%s\n", host::Transcript().c_str());
+    std::printf("\nWhat the screens showed while signing in and refreshing the banner:\n%s\n",
+                host::Transcript().c_str());
     PrintCompanyList(h);
     h.Stop();
     return 0;

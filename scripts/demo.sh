@@ -5,4 +5,4 @@ cd "$(dirname "$0")/.."
 bash scripts/deps.sh
 cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 cmake --build build -j"$(nproc)"
-exec build/bin/recman-shell demo "${1:-./demo-data}"
+exec build/bin/bwpos demo "${1:-./demo-company}"

@@ -206,7 +206,7 @@ void RestoreCheck()
     if (code >= 10 && code <= 15) {
         SetConversionState(107);
     } else if (code != DataSetCurrent) {
-        AskNumberedMessage(1487, " Continue", 1);
+        AskNumberedMessage(1487, "Continue", 1);
         SetConversionState(110);
     }
 }

@@ -147,7 +147,7 @@ int OnDeleteCompany(void* context)
         return FX_STAY;
     }
     if (!CheckUserAccess(2, 0, Session()->UserId, 1)) return FX_STAY;
-    if (AskNumberedMessage(945, " Yes,No", 1) != 1) return FX_STAY;
+    if (AskNumberedMessage(945, "Yes,No", 1) != 1) return FX_STAY;
     if (ReadByName(c.handle, record.CompanyId, record) == 0) {
         const int status = BtrWrite(B_DELETE, c.handle, nullptr, &record, sizeof record);
         if (status != 0) ReportError(status, B_DELETE, kListFile, nullptr);
@@ -455,7 +455,7 @@ int OnCreateCompany(void* context)
 
     const int code = bwps1::DetectDataSetVersion(folder.c_str());
     if (code == DataSetCurrent) {
-        if (AskNumberedMessage(943, " Yes,No", 1) == 1) {
+        if (AskNumberedMessage(943, "Yes,No", 1) == 1) {
             c.result = c.handle ? AddCompanyToList(c.handle, name.c_str(), folder.c_str()) : 0;
             TakeExistingCompany(c, folder);
         } else {
@@ -465,7 +465,7 @@ int OnCreateCompany(void* context)
         return FX_LEAVE;
     }
     if (code >= 10 && code <= 15) {
-        if (AskNumberedMessage(1009, " Yes,No", 1) != 1) return FX_STAY;
+        if (AskNumberedMessage(1009, "Yes,No", 1) != 1) return FX_STAY;
         c.result = -1;
         c.left = true;
         return FX_LEAVE;
@@ -474,7 +474,7 @@ int OnCreateCompany(void* context)
         ShowNumberedMessage(897);
         return FX_STAY;
     }
-    if (code == 5 && AskNumberedMessage(1171, " Yes,No", 1) != 1) return FX_STAY;
+    if (code == 5 && AskNumberedMessage(1171, "Yes,No", 1) != 1) return FX_STAY;
 
     InitSysInterfaceRecord(&c.iface);
     if (FxChoiceGet(&c.form, kInterfaced) == 2) {

@@ -138,7 +138,7 @@ bool OpenDefaultCompany(uint16_t handle, int* action, CompanyListRecord& record,
         ExitCode() = ExitRunRestore;
         return true;
     }
-    AskNumberedMessage(1487, " Continue", 1);
+    AskNumberedMessage(1487, "Continue", 1);
     *action = 27;
     return false;
 }

@@ -107,8 +107,10 @@ void ReportError(int status, int operation, int file, const char* /*path*/)
 int AskNumberedMessage(int number, const char* buttons, int defaultChoice)
 {
     int choice = defaultChoice;
+    // The first byte of the list names the default button.
     char list[128] = {};
-    if (buttons) std::strncpy(list, buttons, sizeof list - 1);
+    list[0] = static_cast<char>(defaultChoice > 0 ? defaultChoice : 1);
+    if (buttons) std::strncpy(list + 1, buttons, sizeof list - 2);
     unsigned char colours[5] = {};
     if (AskMessage(number, 1, &choice, buttons ? list : nullptr, colours, -1, -1, 0, 0, 0) != 0)
         return 0;

@@ -110,7 +110,7 @@ TEST_F(HostTest, CreateCompanyThenRunCommandsHeadless)
     std::ofstream(script) << "answer Yes\n";
     o = Bwpos({"--company", company, "--user", "", "--password", "", "--script", script, "104"});
     EXPECT_EQ(o.status, 27) << o.out;
-    EXPECT_NE(o.out.find("Exit the program?"), std::string::npos) << o.out;
+    EXPECT_NE(o.out.find("Exit the program?\" [Yes,No] -> Yes"), std::string::npos) << o.out;
 
     // The same folder again is refused without touching it.
     o = Bwpos({"create-company", company, "Other"});

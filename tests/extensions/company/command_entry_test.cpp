@@ -83,8 +83,10 @@ TEST_F(CommandEntryTest, ConfirmExitSetsCancelOnlyForYes)
 {
     Script("answer Yes\n");
     Session().ExitCode = 0;
+    FxTranscriptClear();
     EXPECT_EQ(Run(CmdConfirmExit), 0);
     EXPECT_EQ(Session().ExitCode, ExitCancelled);
+    EXPECT_TRUE(Saw("\"Exit the program?\" [Yes,No] -> Yes")) << Transcript();
 
     Script("answer No\n");
     Session().ExitCode = 0;
