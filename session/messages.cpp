@@ -63,6 +63,27 @@ int ShowLines(char** lines, int count, const char* buttons, int style, int conte
     return FxChoiceDialog(shown.data(), buttons, style, context, caption, 0);
 }
 
+// Deletes a note file beside the file's data; asks first when `ask` is set.
+void RemoveNoteFile(const char* name, int fileNumber, bool ask)
+{
+    if (name == nullptr || FxIsEmpty(name))
+        return;
+    char folder[FOLDER_BUFFER_SIZE] = {};
+    GetDataFileFolder(fileNumber, folder);
+    std::string path = std::string(folder) + name;
+    if (FxFileAccess(path.c_str(), 0) != 0)
+        return;
+    if (ask) {
+        int choice = 1;
+        if (AskMessage(1107, MESSAGE_DEFAULT_CONTEXT, &choice, MESSAGE_BUTTONS_YES_NO, nullptr, -1,
+                       -1, 0, 0, 0) != 0 ||
+            choice != 1)
+            return;
+    }
+    FxFileDelete(path.c_str());
+}
+
+
 }  // namespace
 
 extern "C" {
@@ -471,29 +492,6 @@ BWPS_EXPORT int EditRecordNotes(char* name, const char* code, int fileNumber)
     return 0;
 }
 
-namespace {
-
-// Deletes a note file beside the file's data; asks first when `ask` is set.
-void RemoveNoteFile(const char* name, int fileNumber, bool ask)
-{
-    if (name == nullptr || FxIsEmpty(name))
-        return;
-    char folder[FOLDER_BUFFER_SIZE] = {};
-    GetDataFileFolder(fileNumber, folder);
-    std::string path = std::string(folder) + name;
-    if (FxFileAccess(path.c_str(), 0) != 0)
-        return;
-    if (ask) {
-        int choice = 1;
-        if (AskMessage(1107, MESSAGE_DEFAULT_CONTEXT, &choice, MESSAGE_BUTTONS_YES_NO, nullptr, -1,
-                       -1, 0, 0, 0) != 0 ||
-            choice != 1)
-            return;
-    }
-    FxFileDelete(path.c_str());
-}
-
-}  // namespace
 
 BWPS_EXPORT int ConfirmDeleteNoteFile(const char* name, int fileNumber)
 {
