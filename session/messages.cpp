@@ -39,7 +39,7 @@ char* NewLine(const char* text)
         return nullptr;
     std::memset(line, 0, MESSAGE_LINE_SIZE);
     if (text != nullptr)
-        std::strncpy(line, text, MESSAGE_LINE_SIZE - 1);
+        std::memcpy(line, text, strnlen(text, MESSAGE_LINE_SIZE - 1));
     return line;
 }
 
