@@ -279,8 +279,9 @@ void FxUseTerminalDriver(void) {
     installHandlers();
     if (!initscr()) return;
     gActive = true;
-    raw();
+    cbreak(); // Ctrl+C still interrupts: the handler gives the terminal back
     noecho();
+    nonl();
     keypad(stdscr, TRUE);
     set_escdelay(25);
     drawAll();
