@@ -176,6 +176,49 @@ TEST_F(Locks, LocksHoldAcrossProcessesAndDieWithTheirProcess) {
     EXPECT_EQ(read(b, "r2", B_LOCK_SINGLE_NOWAIT), 0) << "the killed process's lock is gone";
 }
 
+TEST_F(Locks, AReadingRunSeesAnotherProcessesWrites) {
+    for (const char* r : {"r4 four ", "r5 five ", "r6 six  "})
+        ASSERT_EQ(BtrWrite(B_INSERT, a, nullptr, const_cast<char*>(r), kLen), 0);
+    Pipe toChild, toParent;
+    const std::string file = path("l.db");
+    const pid_t child = spawn([&]() -> int {
+        uint16_t h = 0;
+        char key[2] = {'r', '5'}, rec[kLen];
+        if (BtrOpenFile(&h, file.c_str(), 0, 0)) return 10;
+        if (toChild.get() != 'x') return 11;
+        if (BtrGet(B_GET_EQUAL, h, key, rec, kLen)) return 12;
+        rec[3] = 'F';
+        if (BtrWrite(B_UPDATE, h, nullptr, rec, kLen)) return 13;
+        key[1] = '4';
+        if (BtrGet(B_GET_EQUAL, h, key, rec, kLen) || BtrWrite(B_DELETE, h, nullptr, nullptr, 0)) return 14;
+        if (BtrWrite(B_INSERT, h, nullptr, const_cast<char*>("r7 seven"), kLen)) return 15;
+        toParent.put('a');
+        return 0;
+    });
+    // the reader is three records into a run (rows after it read ahead) when
+    // the other process updates r5, deletes r4 and adds r7
+    char key[2];
+    std::string seen;
+    ASSERT_EQ(BtrGet(B_GET_FIRST, b, key, buf, kLen), 0);
+    for (int i = 0; i < 2; ++i) {
+        ASSERT_EQ(BtrGet(B_GET_NEXT, b, key, buf, kLen), 0);
+        seen += buf[1];
+    }
+    toChild.put('x');
+    ASSERT_EQ(toParent.get(), 'a');
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    ASSERT_TRUE(WIFEXITED(status));
+    ASSERT_EQ(WEXITSTATUS(status), 0);
+    while (BtrGet(B_GET_NEXT, b, key, buf, kLen) == 0) {
+        seen += buf[1];
+        if (buf[1] == '5') {
+            EXPECT_EQ(buf[3], 'F') << "the other process's update is read";
+        }
+    }
+    EXPECT_EQ(seen, "23567");
+}
+
 TEST_F(RecmanTest, AWriteThatReturnedSurvivesKillOfItsProcess) {
     const std::string file = path("d.db");
     uint16_t h = make("d.db", 16, {{1, 4, 0x100, KT_INTEGER}}, 1);

@@ -139,6 +139,44 @@ TEST_F(Keyed, PositionsGetDirectAndStepsFollowPhysicalOrder) {
     EXPECT_EQ(order, "EDCB");
 }
 
+TEST_F(Keyed, ASequentialRunSeesWritesMadeMeanwhile) {
+    uint16_t other = 0;
+    ASSERT_EQ(BtrOpenFile(&other, path("k.db").c_str(), 0, 0), 0);
+    int32_t key = 0;
+    Rec r{};
+    std::string seen;
+    ASSERT_EQ(BtrGet(B_GET_FIRST, h, &key, &r, 16), 0);
+    for (int i = 0; i < 2; ++i) {
+        ASSERT_EQ(BtrGet(B_GET_NEXT, h, &key, &r, 16), 0);
+        seen += tagOf(r)[0];
+    }
+    // a record enters right after the current one, another one changes
+    Rec e = rec(25, "EEEE");
+    ASSERT_EQ(BtrWrite(B_INSERT, other, nullptr, &e, 16), 0);
+    key = 30;
+    Rec d{};
+    ASSERT_EQ(BtrGet(B_GET_EQUAL, other, &key, &d, 16), 0);
+    d.pad[0] = '!';
+    ASSERT_EQ(BtrWrite(B_UPDATE, other, nullptr, &d, 16), 0);
+    while (BtrGet(B_GET_NEXT, h, &key, &r, 16) == 0) {
+        seen += tagOf(r)[0];
+        if (tagOf(r) == "DDDD") {
+            EXPECT_EQ(r.pad[0], '!');
+        }
+    }
+    EXPECT_EQ(seen, "BCED");
+    // and the same for steps in physical order
+    seen.clear();
+    ASSERT_EQ(BtrGet(B_STEP_FIRST, h, &key, &r, 16), 0);
+    for (int i = 0; i < 2; ++i) {
+        ASSERT_EQ(BtrGet(B_STEP_NEXT, h, &key, &r, 16), 0);
+        seen += tagOf(r)[0];
+    }
+    ASSERT_EQ(BtrWrite(B_DELETE, other, nullptr, nullptr, 0), 0);  // other stands on DDDD
+    while (BtrGet(B_STEP_NEXT, h, &key, &r, 16) == 0) seen += tagOf(r)[0];
+    EXPECT_EQ(seen, "BCE") << "the deleted record is not served";
+}
+
 TEST_F(Keyed, WriteErrors) {
     // unique key clash on insert and on update
     Rec dup = rec(99, "BBBB");
