@@ -460,8 +460,8 @@ BWPS_EXPORT int ReadStationIndexRecord(const char* stationId, StationIndexRecord
     if (status == B_KEY_NOT_FOUND) {
         StationIndexRecord fresh{};
         std::memcpy(fresh.id, key, STATION_ID_LEN);
-        for (auto& counter : fresh.counters)
-            counter = 1;
+        for (int i = 0; i < 4; ++i)
+            fresh.counters[i] = 1;
         status = WriteStationIndexRecord(B_INSERT, handle, 0, &fresh);
         if (status == 0) {
             MakeStationKey(key, stationId);

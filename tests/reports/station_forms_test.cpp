@@ -145,8 +145,8 @@ TEST_F(StationFormsTest, NewBaseFolderGetsOnlyTheDefaultStation)
     EXPECT_EQ(Text(s.printers[0].name, 15), "IBM-Default   ");
     EXPECT_EQ(s.printers[0].flag15, 'N');
     EXPECT_EQ(s.printers[0].port, 1);
-    EXPECT_EQ(s.printers[0].normalCodes[0], 18);
-    EXPECT_EQ(s.printers[0].condensedCodes[0], 15);
+    EXPECT_EQ(int(s.printers[0].normalCodes[0]), 18);
+    EXPECT_EQ(int(s.printers[0].condensedCodes[0]), 15);
     for (const auto& block : s.printSettings) {
         EXPECT_EQ(block.numberStyle, 'D');
         EXPECT_EQ(block.printMode, 'N');
@@ -193,19 +193,19 @@ TEST_F(StationFormsTest, Layout1017IsWidenedToTheCurrentLayout)
         EXPECT_EQ(Text(s.printers[p].name, 15), "PRN" + std::to_string(p));
         EXPECT_EQ(s.printers[p].flag15, 'Y');
         EXPECT_EQ(s.printers[p].port, p + 1);
-        EXPECT_EQ(s.printers[p].word17, 100 + p);
-        EXPECT_EQ(s.printers[p].linesPerPage, 66);
-        EXPECT_EQ(s.printers[p].word21, 0);
-        EXPECT_EQ(s.printers[p].normalCodes[0], 27 + p);
-        EXPECT_EQ(s.printers[p].normalCodes[23], 0x1234);
-        EXPECT_EQ(s.printers[p].condensedCodes[23], 0x4321);
+        EXPECT_EQ(int(s.printers[p].word17), 100 + p);
+        EXPECT_EQ(int(s.printers[p].linesPerPage), 66);
+        EXPECT_EQ(int(s.printers[p].word21), 0);
+        EXPECT_EQ(int(s.printers[p].normalCodes[0]), 27 + p);
+        EXPECT_EQ(int(s.printers[p].normalCodes[23]), 0x1234);
+        EXPECT_EQ(int(s.printers[p].condensedCodes[23]), 0x4321);
     }
     EXPECT_EQ(Text(s.name545, 15), "BACKOFFICE");
     EXPECT_EQ(s.flag848, 'K');
     EXPECT_EQ(s.printSettings[0].numberStyle, 'F');
-    EXPECT_EQ(s.printSettings[0].count, 3);
+    EXPECT_EQ(int(s.printSettings[0].count), 3);
     EXPECT_EQ(s.printSettings[1].printMode, 'C');
-    EXPECT_EQ(s.printSettings[2].count, 3);  // the first block again
+    EXPECT_EQ(int(s.printSettings[2].count), 3);  // the first block again
     EXPECT_EQ(s.printSettings[3].numberStyle, 'F');
     const char* forms[5] = {"RCPT1", "QUOTE1", "LAY1", "LPMT1", "ARP1"};
     for (const auto& set : s.formSets)
@@ -273,8 +273,8 @@ TEST_F(StationFormsTest, OldestLayoutGoesThroughBothEarlierSteps)
     EXPECT_EQ(Text(s.drivePath2, 144), "A:\\");
     EXPECT_EQ(Text(s.folder1, 144), Folder(program_));
     EXPECT_EQ(Text(s.folder2, 144), Folder(program_));
-    EXPECT_EQ(s.printers[1].word21, 0);
-    EXPECT_EQ(s.printers[1].normalCodes[23], 0x1234);
+    EXPECT_EQ(int(s.printers[1].word21), 0);
+    EXPECT_EQ(int(s.printers[1].normalCodes[23]), 0x1234);
     EXPECT_EQ(RecordLength(StationPath()), 1573);
 }
 

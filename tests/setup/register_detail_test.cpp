@@ -167,11 +167,11 @@ TEST_F(RegisterDetailTest, CashDrawerFileIsCreatedOnceWithItsSeed)
     ASSERT_EQ(CreateStationFiles(), 1);
     auto drawers = ReadAll<CashRegisterRecord>(base_ / "BPOSDRWR.DB");
     ASSERT_EQ(drawers.size(), 1u);
-    EXPECT_EQ(drawers[0].registerNumber, 1);
-    EXPECT_EQ(drawers[0].drawerPort, 0);
-    EXPECT_EQ(drawers[0].drawerCodes[0], 7);
-    EXPECT_EQ(drawers[0].display.portCode, 1);
-    EXPECT_EQ(drawers[0].display.cursorCommand, 16);
+    EXPECT_EQ(int(drawers[0].registerNumber), 1);
+    EXPECT_EQ(int(drawers[0].drawerPort), 0);
+    EXPECT_EQ(int(drawers[0].drawerCodes[0]), 7);
+    EXPECT_EQ(int(drawers[0].display.portCode), 1);
+    EXPECT_EQ(int(drawers[0].display.cursorCommand), 16);
 
     // An existing file is left as it is.
     uint16_t handle = 0;
@@ -198,17 +198,17 @@ TEST_F(RegisterDetailTest, DeviceBlockDefaultsPortsAndPositions)
     DeviceSettings settings;
     std::memset(&settings, 0x5A, sizeof settings);
     EXPECT_EQ(ClearDeviceSettings(&settings), 0);
-    EXPECT_EQ(settings.portCode, 1);
-    EXPECT_EQ(settings.speedCode, 0xE0);
-    EXPECT_EQ(settings.dataBits, 3);
-    EXPECT_EQ(settings.stopBits, 0);
-    EXPECT_EQ(settings.parity, 0);
+    EXPECT_EQ(int(settings.portCode), 1);
+    EXPECT_EQ(int(settings.speedCode), 0xE0);
+    EXPECT_EQ(int(settings.dataBits), 3);
+    EXPECT_EQ(int(settings.stopBits), 0);
+    EXPECT_EQ(int(settings.parity), 0);
     EXPECT_EQ(settings.flag, 'N');
-    EXPECT_EQ(settings.initCodes[0], 31);
-    EXPECT_EQ(settings.initCodes[1], 0);
-    EXPECT_EQ(settings.secondCodes[0], 19);
-    EXPECT_EQ(settings.thirdCodes[0], 20);
-    EXPECT_EQ(settings.cursorCommand, 16);
+    EXPECT_EQ(int(settings.initCodes[0]), 31);
+    EXPECT_EQ(int(settings.initCodes[1]), 0);
+    EXPECT_EQ(int(settings.secondCodes[0]), 19);
+    EXPECT_EQ(int(settings.thirdCodes[0]), 20);
+    EXPECT_EQ(int(settings.cursorCommand), 16);
     EXPECT_EQ(settings.texts[3][20], '\0');
     EXPECT_EQ(DeviceSerialInitByte(&settings), 0xE3);
     settings.speedCode = 0x80;
@@ -233,7 +233,7 @@ TEST_F(RegisterDetailTest, DeviceBlockDefaultsPortsAndPositions)
     ClearDeviceSettings(&settings);
     settings.portCode = 8;
     EXPECT_EQ(OpenDevicePort(&settings), 1);
-    EXPECT_EQ(settings.portCode, 1);
+    EXPECT_EQ(int(settings.portCode), 1);
     EXPECT_EQ(StationDevicePortIo(&settings, 1, 1, "HELLO"), 1);
     EXPECT_EQ(CloseDevicePort(&settings), 1);
 }
