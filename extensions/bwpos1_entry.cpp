@@ -3,8 +3,8 @@
 #include "extensions/company/services.h"
 
 #include "bwps/session.h"
+#include "fx.h"
 
-#include <cstdlib>
 #include <cstring>
 
 #define BWPS1_WEAK extern "C" __attribute__((weak, visibility("default")))
@@ -18,20 +18,21 @@ namespace {
 
 void* g_checkTable = nullptr;
 
-// A private copy of the check table of bwpsbase (67 entries).
+// A private copy of the check table of bwpsbase (67 entries), in framework
+// memory.
 void LoadCheckTableCopy()
 {
     if (g_checkTable || !GetCheckTableSize || !CopyCheckTable) return;
     const int count = GetCheckTableSize();
     const int entry = GetCheckTableEntrySize ? GetCheckTableEntrySize() : 18;
     if (count <= 0 || entry <= 0) return;
-    g_checkTable = std::calloc(static_cast<size_t>(count), static_cast<size_t>(entry));
+    g_checkTable = FxAlloc(count, entry);
     if (g_checkTable) CopyCheckTable(g_checkTable);
 }
 
 void FreeCheckTableCopy()
 {
-    std::free(g_checkTable);
+    FxFree(g_checkTable);
     g_checkTable = nullptr;
 }
 

@@ -45,7 +45,9 @@ BWPS1_API int ConvertCompanyList(const char* folder)
     std::error_code ec;
     fs::rename(listPath, oldPath, ec);
     if (ec) {
-        bwps1::ReportError(B_IO_ERROR, B_OPEN_REPORT, kCompanyListFile, listPath.c_str());
+        bwps1::ShowTextMessage(("The company list " + listPath + " could not be renamed to " + oldPath +
+                                " for its conversion: " + ec.message())
+                                   .c_str());
         return B_IO_ERROR;
     }
     auto putBack = [&]() {
@@ -163,6 +165,12 @@ BWPS1_API int AddCompanyToList(uint16_t handle, const char* name, const char* fo
     return status;
 }
 
+namespace {
+int g_lastOperation = 0;  // operation of SetDefaultCompany's last call
+}
+
+int bwps1::LastDefaultMarkOperation() { return g_lastOperation; }
+
 BWPS1_API int SetDefaultCompany(uint16_t handle, const CompanyListRecord* record)
 {
     int savedKey = 0, savedSecond = 0;
@@ -174,8 +182,10 @@ BWPS1_API int SetDefaultCompany(uint16_t handle, const CompanyListRecord* record
     CompanyListRecord rec;
     uint32_t defaultPos = 0;
     int status = 0;
+    g_lastOperation = 0;
     do {
         BtrSetDefaults(handle, 0, -1);
+        g_lastOperation = B_GET_FIRST;
         status = BtrGet(B_GET_FIRST + B_LOCK_MULTI_NOWAIT, handle, key, &rec, sizeof rec);
         if (status != 0) break;
         const bool hadDefault = rec.Status == 'D';
@@ -186,17 +196,21 @@ BWPS1_API int SetDefaultCompany(uint16_t handle, const CompanyListRecord* record
         std::memset(key, 0, sizeof key);
         key[0] = 'N';
         std::memcpy(key + 1, record->CompanyId, sizeof record->CompanyId);
+        g_lastOperation = B_GET_EQUAL;
         status = BtrGet(B_GET_EQUAL + B_LOCK_MULTI_NOWAIT, handle, key, &rec, sizeof rec);
         if (status != 0) break;
         rec.Status = 'D';
+        g_lastOperation = B_UPDATE;
         status = BtrWrite(B_UPDATE, handle, nullptr, &rec, sizeof rec);
         if (status != 0 || !hadDefault) break;
 
         BtrSetDefaults(handle, 0, -1);
         std::memcpy(&rec, &defaultPos, sizeof defaultPos);
+        g_lastOperation = B_GET_DIRECT;
         status = BtrGet(B_GET_DIRECT + B_LOCK_MULTI_NOWAIT, handle, key, &rec, sizeof rec);
         if (status != 0) break;
         rec.Status = 'N';
+        g_lastOperation = B_UPDATE;
         status = BtrWrite(B_UPDATE, handle, nullptr, &rec, sizeof rec);
     } while (false);
 

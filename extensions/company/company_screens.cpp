@@ -189,7 +189,7 @@ int OnSetDefault(void* context)
     }
     const int status = SetDefaultCompany(c.handle, &record);
     if (status != 0) {
-        ReportError(status, B_UPDATE, kListFile, nullptr);
+        ReportError(status, LastDefaultMarkOperation(), kListFile, nullptr);
     } else {
         FxFieldSet(&c.form, kSearchField, record.CompanyId);
     }

@@ -259,10 +259,11 @@ bool CopyAccountingSettings()
     for (const Read& r : {Read{"0Company", company, 818}, Read{"0LookUps", lookUps, 76}}) {
         char key[64] = {};
         PutKey(key, r.key);
-        status = BtrGet(B_GET_EQUAL, handle, key, scratch, r.length);
-        if (status == 0) status = BtrWrite(B_UPDATE, handle, key, r.buffer, r.length);
+        int op = B_GET_EQUAL;
+        status = BtrGet(op, handle, key, scratch, r.length);
+        if (status == 0) status = BtrWrite(op = B_UPDATE, handle, key, r.buffer, r.length);
         if (status != 0) {
-            ReportError(status, B_UPDATE, kGeneralFile, path.c_str());
+            ReportError(status, op, kGeneralFile, path.c_str());
             ok = false;
             break;
         }
@@ -270,14 +271,15 @@ bool CopyAccountingSettings()
     if (ok) {
         char key[64] = {};
         PutKey(key, "0Defaults");
-        status = BtrGet(B_GET_EQUAL, handle, key, scratch, sizeof scratch);
+        int op = B_GET_EQUAL;
+        status = BtrGet(op, handle, key, scratch, sizeof scratch);
         if (status == 0) {
             std::memcpy(scratch + 16, defaults + 16, 810 - 16 + 1);
             std::memcpy(scratch + 811, defaults + 1606, 2273 - 1606 + 1);
-            status = BtrWrite(B_UPDATE, handle, key, scratch, sizeof scratch);
+            status = BtrWrite(op = B_UPDATE, handle, key, scratch, sizeof scratch);
         }
         if (status != 0) {
-            ReportError(status, B_UPDATE, kGeneralFile, path.c_str());
+            ReportError(status, op, kGeneralFile, path.c_str());
             ok = false;
         }
     }

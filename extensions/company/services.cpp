@@ -99,9 +99,13 @@ bool WriteDataVersionStamp(uint16_t handle, const char* folder, int* status)
     return ::WriteDataVersionStamp(handle, folder, status);
 }
 
-void ReportError(int status, int operation, int file, const char* /*path*/)
+// The report names the file that was really used: its own path when the
+// caller has one (a company that is not the session's, a file set aside),
+// else the catalogue's path of the file number.
+void ReportError(int status, int operation, int file, const char* path)
 {
-    ReportRecordManagerError(status, 1, operation, file, 0);
+    if (path && *path) ShowRecordManagerError(status, 1, operation, path, 0);
+    else ReportRecordManagerError(status, 1, operation, file, 0);
 }
 
 int AskNumberedMessage(int number, const char* buttons, int defaultChoice)

@@ -48,6 +48,8 @@ bool WriteDataVersionStamp(uint16_t handle, const char* folder, int* status);
 
 // Reports and messages.
 void ReportError(int status, int operation, int file, const char* path);
+// The record-manager operation of the last step of SetDefaultCompany.
+int LastDefaultMarkOperation();
 // Asks a numbered message with a button list such as "Yes,No" (null: the
 // message's own); the chosen button from 1, 0 when none was chosen.
 int AskNumberedMessage(int number, const char* buttons, int defaultChoice);

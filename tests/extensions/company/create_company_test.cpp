@@ -180,6 +180,22 @@ TEST_F(CreateCompanyTest, ExistingDataFilesAreReplacedOnlyWhenConfirmed)
     EXPECT_EQ(tenderCount(), 5);
 }
 
+// A failure while seeding another company than the session's names that
+// company's file and the operation that failed.
+TEST_F(CreateCompanyTest, SeedingFailureNamesTheFileOfTheNewCompany)
+{
+    ASSERT_TRUE(Create("Store", Folder("store")));
+    fs::create_directories(Folder("bare"));
+    FxTranscriptClear();
+    EXPECT_EQ(SeedCompanySettingsRecords(Folder("bare").c_str(), nullptr), B_FILE_NOT_FOUND);
+    EXPECT_TRUE(Saw(Folder("bare") + "/BPOSGNRL.DB")) << Transcript();
+    EXPECT_FALSE(Saw(Folder("store") + "/BPOSGNRL.DB")) << Transcript();
+
+    FxTranscriptClear();
+    EXPECT_EQ(SeedTenders(Folder("bare").c_str(), 0), B_FILE_NOT_FOUND);
+    EXPECT_TRUE(Saw(Folder("bare") + "/BPOSTEND.DB")) << Transcript();
+}
+
 TEST_F(CreateCompanyTest, FolderThatCannotBeMadeIsReported)
 {
     const std::string file = Folder("plain-file");
