@@ -95,10 +95,10 @@ TEST_F(CompanyIdTest, OlderLayoutIsConverted)
     EXPECT_EQ(records[0].Status, 'D');
     EXPECT_STREQ(records[0].CompanyId, "MAIN STORE");
     EXPECT_STREQ(records[0].Folder, "/stores/main");
-    EXPECT_EQ(records[0].Date, 20010101);
+    EXPECT_EQ(+records[0].Date, 20010101);
     EXPECT_EQ(records[1].Status, 'N');
     EXPECT_STREQ(records[1].Folder, "/stores/second");
-    EXPECT_EQ(records[1].Date, 20020202);
+    EXPECT_EQ(+records[1].Date, 20020202);
     FileStat stat;
     ASSERT_TRUE(StatFile(CidPath(), stat));
     EXPECT_EQ(stat.recordLength, COMPANY_ID_SIZE);

@@ -37,11 +37,11 @@ TEST_F(CreationTest, ReadsTheSegmentsOfAFileByItsName)
     EXPECT_EQ(count, 7);
     TagKeySegment first;
     std::memcpy(&first, segments, sizeof first);
-    EXPECT_EQ(first.Position, 1);
-    EXPECT_EQ(first.Length, 11);
+    EXPECT_EQ(+first.Position, 1);
+    EXPECT_EQ(+first.Length, 11);
     TagKeySegment name;
     std::memcpy(&name, segments + KEY_SEGMENT_SIZE, sizeof name);
-    EXPECT_EQ(name.Position, 351);   // offset 350, counted from 1
+    EXPECT_EQ(+name.Position, 351);   // offset 350, counted from 1
 
     // Any case, the accounting form, and an open key-file handle all find it.
     uint16_t keyHandle = 0;
@@ -94,10 +94,10 @@ TEST_F(CreationTest, CreatesFilesOfEveryKindOnRequest)
     TagFileSpec spec{};
     // The accounting company's general file: variable-length, catalogue name.
     ASSERT_EQ(CreateDataFile(15, 0, data().c_str(), nullptr, &spec), 0);
-    EXPECT_EQ(spec.RecordLength, 16);
-    EXPECT_EQ(spec.PageSize, 4096);
-    EXPECT_EQ(spec.KeyCount, 1);
-    EXPECT_EQ(spec.Flags & FF_VARIABLE, FF_VARIABLE);
+    EXPECT_EQ(+spec.RecordLength, 16);
+    EXPECT_EQ(+spec.PageSize, 4096);
+    EXPECT_EQ(+spec.KeyCount, 1);
+    EXPECT_EQ(+spec.Flags & FF_VARIABLE, FF_VARIABLE);
     // A file of the base folder goes there when no folder is given.
     ASSERT_EQ(CreateDataFile(85, 0, nullptr, nullptr, &spec), 0);
     FileStat stat;
@@ -133,7 +133,8 @@ TEST_F(CreationTest, LaterReleaseFilesAreAddedWhenMissing)
     CreateCompany();
     for (const char* name : {"BPOSCARD.DB", "BPOSRSAV.DB", "BPOSITMD.DB"})
         std::filesystem::remove(DataPath(name));
-    ASSERT_EQ(PutRecord(DataPath("BPOSPPHD.DB"), "P1         ", 120, 11), 0);
+    uint8_t promotion[120] = {'P', '1'};
+    ASSERT_EQ(PutRecord(DataPath("BPOSPPHD.DB"), promotion, sizeof promotion, 11), 0);
     EXPECT_EQ(EnsureLaterReleaseFiles(), 1);
     for (const char* name : {"BPOSCARD.DB", "BPOSRSAV.DB", "BPOSITMD.DB"})
         EXPECT_TRUE(Exists(DataPath(name))) << name;

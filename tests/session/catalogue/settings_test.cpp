@@ -121,8 +121,8 @@ TEST_F(SettingsTest, StandAloneRedirectsGiveBuiltInRecords)
 
     TagPeriods periods{};
     ASSERT_EQ(ReadGeneralRecord(0, 0, GENERAL_PERIODS_SIZE, GENERAL_KEY_PERIODS, &periods), 0);
-    EXPECT_EQ(periods.Count, 12);
-    EXPECT_EQ(periods.CurrentPeriod, -1);
+    EXPECT_EQ(+periods.Count, 12);
+    EXPECT_EQ(+periods.CurrentPeriod, -1);
     const struct {
         int entry;
         const char* name;
@@ -137,8 +137,8 @@ TEST_F(SettingsTest, StandAloneRedirectsGiveBuiltInRecords)
         SCOPED_TRACE(c.entry);
         const TagPeriodEntry& e = periods.Entries[c.entry];
         EXPECT_STREQ(e.Name, c.name);
-        EXPECT_EQ(e.FirstDate, c.first);
-        EXPECT_EQ(e.LastDate, c.last);
+        EXPECT_EQ(+e.FirstDate, c.first);
+        EXPECT_EQ(+e.LastDate, c.last);
         EXPECT_EQ(e.Status, 'O');
         EXPECT_EQ(e.State, 'I');
     }
@@ -170,8 +170,8 @@ TEST_F(SettingsTest, VariableLengthsAndBothKeyForms)
     // A shorter read gives the first bytes of the record.
     TagLastNumbers part{};
     ASSERT_EQ(ReadGeneralRecord(0, 0, 24, GENERAL_KEY_LASTNUMBERS, &part), 0);
-    EXPECT_EQ(part.Counters[1], 101);
-    EXPECT_EQ(part.Counters[2], 0);
+    EXPECT_EQ(+part.Counters[1], 101);
+    EXPECT_EQ(+part.Counters[2], 0);
     // A key blank-padded to 16 finds the record stored with its NUL.
     char padded[17];
     std::memcpy(padded, GENERAL_KEY_LASTNUMBERS, 15);
@@ -179,7 +179,7 @@ TEST_F(SettingsTest, VariableLengthsAndBothKeyForms)
     padded[16] = '\0';
     TagLastNumbers full{};
     ASSERT_EQ(ReadGeneralRecord(0, 0, sizeof full, padded, &full), 0);
-    EXPECT_EQ(full.Counters[10], 110);
+    EXPECT_EQ(+full.Counters[10], 110);
     // Records of different lengths live side by side.
     uint8_t hostRead[GENERAL_HOSTDEFAULTS_SIZE] = {};
     ASSERT_EQ(ReadHostDefaults(hostRead), 1);
@@ -233,9 +233,9 @@ TEST_F(SettingsTest, CountersGiveAndTakeNumbers)
     EXPECT_STREQ(text, "        31");
     TagTransInfo stored{};
     ASSERT_EQ(ReadGeneralRecord(0, 0, GENERAL_TRANSINFO_SIZE, GENERAL_KEY_TRANSINFO, &stored), 0);
-    EXPECT_EQ(stored.Counters[1], 21);
-    EXPECT_EQ(stored.Counters[2], 31);
-    EXPECT_EQ(stored.Counters[0], 4);
+    EXPECT_EQ(+stored.Counters[1], 21);
+    EXPECT_EQ(+stored.Counters[2], 31);
+    EXPECT_EQ(+stored.Counters[0], 4);
 }
 
 TEST_F(SettingsTest, CurrentYearAndHostDefaults)
@@ -287,11 +287,11 @@ TEST_F(SettingsTest, InterfacedRecordsComeFromTheAccountingCompany)
     ASSERT_TRUE(LoadSysInterfaceRecord());
     ASSERT_TRUE(IsInterfacedToAccounting());
     TagSysInterface* record = GetSysInterfaceRecord();
-    EXPECT_EQ(record->SystemByte43, -16);
-    EXPECT_EQ(record->SystemByte44, 5);
+    EXPECT_EQ(+record->SystemByte43, -16);
+    EXPECT_EQ(+record->SystemByte44, 5);
     EXPECT_EQ(record->ProductActivity, 'Y');
-    EXPECT_EQ(record->SystemByte47, 'p');
-    EXPECT_EQ(record->SystemByte49, 'r');
+    EXPECT_EQ(+record->SystemByte47, 'p');
+    EXPECT_EQ(+record->SystemByte49, 'r');
     EXPECT_STREQ(record->SystemText, "ACCTPASS");
 
     uint8_t system[GENERAL_SYSTEM_SIZE];
@@ -320,14 +320,14 @@ TEST_F(SettingsTest, FailedSystemReadChangesNothing)
     Interface(acct, 1);
     ASSERT_TRUE(LoadSysInterfaceRecord());
     TagSysInterface* record = GetSysInterfaceRecord();
-    EXPECT_EQ(record->SystemByte43, 0);
+    EXPECT_EQ(+record->SystemByte43, 0);
     uint8_t system[GENERAL_SYSTEM_SIZE];
     std::memset(system, 0x33, sizeof system);
     EXPECT_EQ(ReadSystemRecordRaw(system), B_KEY_NOT_FOUND);
     EXPECT_EQ(system[16], 0x33);
     record->SystemByte44 = 77;
     EXPECT_EQ(ApplySysInterfaceFlags(record), 0);
-    EXPECT_EQ(record->SystemByte44, 77);
+    EXPECT_EQ(+record->SystemByte44, 77);
 
     // Missing accounts and tax code are refused with their messages.
     Interface(acct, 1);
