@@ -342,17 +342,26 @@ std::string IndexPath()
     return path;
 }
 
+// The station index is not in the data-file table: its failures are
+// reported with its own path.
+void ReportIndexError(int status, int operation)
+{
+    ShowRecordManagerError(status, 1, operation, IndexPath().c_str(), 0);
+}
+
 int OpenIndex(uint16_t* handle)
 {
     const std::string path = IndexPath();
     if (FxFileAccess(path.c_str(), 0) != 0) {
         const int status = CreateStationIndexFile(path.c_str());
-        if (status != 0)
+        if (status != 0) {
+            ReportIndexError(status, 0);
             return status;
+        }
     }
     const int status = BtrOpenFile(handle, path.c_str(), 0, 0);
     if (status != 0)
-        ReportRecordManagerError(status, 1, OPEN_OPERATION, kStationFile, 0);
+        ReportIndexError(status, OPEN_OPERATION);
     return status;
 }
 
@@ -434,13 +443,13 @@ BWPS_EXPORT int WriteStationIndexRecord(short op, uint16_t handle, int lock,
         const int read = lock ? B_GET_EQUAL + B_LOCK_MULTI_NOWAIT : B_GET_EQUAL;
         status = BtrGet(read, handle, key, &scratch, sizeof scratch);
         if (status != 0)
-            ReportRecordManagerError(status, 1, B_GET_EQUAL, kStationFile, 0);
+            ReportIndexError(status, read);
     }
     if (status == 0) {
         std::memcpy(key, record->id, STATION_ID_LEN);
         status = BtrWrite(op, handle, key, record, sizeof *record);
         if (status != 0)
-            ReportRecordManagerError(status, 1, op, kStationFile, 0);
+            ReportIndexError(status, op);
     }
     BtrUnlock(-2, handle, nullptr);
     if (own)
@@ -469,7 +478,7 @@ BWPS_EXPORT int ReadStationIndexRecord(const char* stationId, StationIndexRecord
         }
     }
     if (status != 0 && status != B_KEY_NOT_FOUND)
-        ReportRecordManagerError(status, 1, B_GET_EQUAL, kStationFile, 0);
+        ReportIndexError(status, B_GET_EQUAL);
     BtrCloseFile(handle);
     return status;
 }
