@@ -391,7 +391,7 @@ BWPS_EXPORT void CloseInvDetailSource(InvDetailSource* source)
 {
     if (source->openCount == 0)
         return;
-    if (source->mode == 1 && source->fd >= 0 && (source->openCount & 2)) {
+    if (source->mode == 1 && source->fd >= 0) {
         FxFileClose(source->fd);
         source->openCount -= 2;
     }

@@ -352,3 +352,38 @@ TEST_F(StationFormsTest, FormTableOfEachSetAndBack)
 
 }  // namespace
 }  // namespace bwps::test
+
+namespace bwps::test {
+namespace {
+
+TEST_F(StationFormsTest, PrinterTableComesFromTheSessionStation)
+{
+    // An empty table gets the built-in printer even when the read fails.
+    StationPrinterEntry table[3] = {};
+    fs::remove(base_ / "BPOSKEY.DB");
+    EXPECT_NE(GetDefaultProfileName(table), 0);
+    EXPECT_EQ(Text(table[0].name, 15), "IBM-Default   ");
+    EXPECT_EQ(int(table[0].normalCodes[0]), 18);
+    EXPECT_EQ(int(table[0].condensedCodes[0]), 15);
+    EXPECT_EQ(Text(GetSessionPaths()->StationId, 16), "DEFAULT       ");
+    fs::copy_file(fs::path(BWPS_PROGRAM_FOLDER) / "RAZAVUR" / "BPOSKEY.DB", base_ / "BPOSKEY.DB");
+
+    StationRecord till{};
+    BuildDefaultStationRecord(&till, "/p/");
+    std::memcpy(till.id, "TILL5         ", 15);
+    Put(till.printers[2].name, "THIRD");
+    Put(till.printers[3].name, "FOURTH");
+    WriteOldFile(StationPath(), 1573, {Bytes(till)});
+    Copy(GetSessionPaths()->StationId, "TILL5         ");
+
+    ASSERT_EQ(ReadStationDefaultForm(), 0);
+    const auto* session = reinterpret_cast<const StationPrinterEntry*>(GetSessionPaths()->StationPrinters);
+    EXPECT_EQ(Text(session[0].name, 15), "IBM-Default   ");
+    EXPECT_EQ(Text(session[2].name, 15), "THIRD");
+
+    Copy(GetSessionPaths()->StationId, "NOSUCH        ");
+    EXPECT_EQ(GetDefaultProfileName(table), B_KEY_NOT_FOUND);
+}
+
+}  // namespace
+}  // namespace bwps::test
