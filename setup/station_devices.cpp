@@ -285,7 +285,11 @@ BWPS_EXPORT int ConfigureDevicePort(DeviceSettings* settings, const char* text1,
             FxFileClose(handle);
             return 0;
         }
-        FxParallelControl(index, 5, settings->initCodes, 0);
+        // The port takes a three-word command block: the ten bytes of the
+        // sequence as stored, zero-padded.
+        int32_t block[3] = {};
+        std::memcpy(block, settings->initCodes, sizeof settings->initCodes);
+        FxParallelControl(index, 5, block, 0);
     } else if (FxSerialWrite(index, reinterpret_cast<const char*>(settings->initCodes),
                              sizeof settings->initCodes) != 0) {
         return 0;

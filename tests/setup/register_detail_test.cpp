@@ -240,3 +240,48 @@ TEST_F(RegisterDetailTest, DeviceBlockDefaultsPortsAndPositions)
 
 }  // namespace
 }  // namespace bwps::test
+
+namespace bwps::test {
+namespace {
+
+std::string ReadBytes(const fs::path& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+std::string Words(std::initializer_list<int32_t> words)
+{
+    std::string bytes;
+    for (int32_t w : words)
+        bytes.append(reinterpret_cast<const char*>(&w), sizeof w);
+    return bytes;
+}
+
+TEST_F(RegisterDetailTest, DisplayTextGoesToTheDevicePortAtItsPosition)
+{
+    FxSetDeviceFolder(Folder(root_).c_str());
+    DeviceSettings display;
+    ClearDeviceSettings(&display);
+
+    // Parallel: the positioning block, then the text.
+    display.portCode = 3;  // LPT2
+    ASSERT_EQ(OpenDevicePort(&display), 1);
+    ASSERT_EQ(StationDevicePortIo(&display, 2, 1, "HELLO"), 1);
+    EXPECT_EQ(ReadBytes(root_ / "LPT2.out"), Words({16, 20, 0}) + "HELLO");
+    EXPECT_EQ(CloseDevicePort(&display), 1);
+    EXPECT_EQ(display.portCode, 3);
+
+    // Serial: the initialisation codes at opening; positioning command and
+    // position one byte each ahead of the text; two configured lines.
+    display.portCode = 5;  // COM1
+    ASSERT_EQ(OpenDevicePort(&display), 1);
+    ASSERT_EQ(StationDevicePortIo(&display, 1, 20, "X"), 1);
+    ASSERT_EQ(ConfigureDevicePort(&display, "AB", "  CD  "), 1);
+    const std::string init(reinterpret_cast<const char*>(display.initCodes), 10);
+    EXPECT_EQ(ReadBytes(root_ / "COM1.out"),
+              init + std::string("\x10\x13", 2) + "X" + init + "AB\n\rCD");
+}
+
+}  // namespace
+}  // namespace bwps::test
