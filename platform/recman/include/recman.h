@@ -2,8 +2,111 @@
  * data files that are stored, one file each, as SQLite databases.
  *
  * Every call returns a Btrieve status (0 success) unless said otherwise.
- * Handles are unsigned 16-bit. Callers that go by ordinal use
+ * Handles are unsigned 16-bit and never 0. Callers that go by ordinal use
  * RecmanOrdinal(n), which gives the entry of that ordinal or null.
+ *
+ * The library is single-threaded: call it from one thread.
+ *
+ * ---- File specification (16 bytes; BtrCreateFile reads it, BtrStat fills it)
+ *   0  u16  record length (the fixed part of a variable-length file)
+ *   2  u16  page size: a multiple of 512 (kept and shown; storage uses its own)
+ *   4  u8   number of keys. BtrCreateFile takes it as a count n, closes a key
+ *           at each segment without KF_SEGMENTED, and stops after n keys or
+ *           at the first all-zero segment, whichever comes first (so a count
+ *           of segments there works too).
+ *   5  u8   reserved, 0
+ *   6  u32  record count (BtrStat only; ignored by BtrCreateFile)
+ *  10  u16  file flags: FF_VARIABLE = variable-length records
+ *  12  4    reserved, 0
+ *
+ * ---- Key-segment specification (16 bytes each, keys one after another)
+ *   0  u16  position in the record, from 1
+ *   2  u16  length
+ *   4  u16  flags KF_* (duplicates and modifiable are taken from a key's
+ *           first segment; KF_SUPPLEMENTAL is set on every segment of a key
+ *           added by BtrCreateSupIndex)
+ *   6  4    reserved, 0
+ *  10  u8   extended type KT_* (read only when KF_EXTENDED is set; else the
+ *           segment is a string)
+ *  11  u8   null value: kept as given, not used
+ *  12  4    reserved, 0
+ * Types: string (bytewise), integer (signed, 1/2/4/8 bytes little-endian),
+ * unsigned binary (1/2/4/8), float (4 or 8, by value; -0 equals 0), zstring
+ * (compared up to its first NUL), autoincrement (2/4/8, a key of one segment
+ * without duplicates). KF_NO_CASE compares strings without regard to ASCII
+ * case; KF_ALT_COLLATE maps string bytes through the collating sequence;
+ * KF_DESCENDING inverts a segment's order. Duplicates come back in the order
+ * they were inserted. A key is at most 255 bytes; a file has at most 119
+ * keys and, so that its statistics fit, at most 96 segments in all.
+ *
+ * ---- Statistics block (BtrStat, BtrGetKeyInfo): RECMAN_STAT_BUFFER bytes
+ *   the file specification, then every key's segments, then, when a key uses
+ *   KF_ALT_COLLATE, the 265-byte collating sequence; u16 at byte 1817 = the
+ *   length of that (16 + 16 x segments [+ 265], odd exactly when the
+ *   sequence is there). Bytes up to 1817 not used are zeroed. The caller's
+ *   buffer must hold RECMAN_STAT_BUFFER bytes.
+ *
+ * ---- Collating sequence (265 bytes; BtrGetAltCollating gives the default)
+ *   0 = 0xAC, 1..8 = its name ("UPPER   "), 9..264 = the byte each byte
+ *   sorts as (the default maps a-z to A-Z). A BtrCreateSupIndex block may
+ *   carry one after its segments; BtrCreateFile always uses the default.
+ *
+ * ---- Reading
+ *   BtrGet(op + lock bias, handle, key, data, length): the key is the
+ *   handle's current key (BtrSetDefaults). length 0 = the file's record
+ *   length. A record longer than length gives its first length bytes (status
+ *   0); a shorter one gives its own length. BtrCall218 gives the number of
+ *   bytes the last read returned. The key buffer (at least the key's length)
+ *   comes back holding the key of the record read (not for step operations).
+ *   A search key is a whole key buffer: a zero tail is a value like any other
+ *   (a zero integer tail skips negative values, as a full-key compare does).
+ *   Equal finds the first of duplicates; less-or-equal and less find the
+ *   last record at or below the value (the last duplicate). A failed read
+ *   leaves the position where it was; get next at the end gives 9 and stays.
+ *   Get direct (23): position in the first 4 bytes of data. Get position
+ *   (22): position into the first 4 bytes of data. Step operations walk
+ *   physical order (positions ascending = insertion order) and also set the
+ *   position in the current key. After a delete, get next / previous go on
+ *   from where the deleted record stood, in any key. After an update the
+ *   position follows the record's new key value.
+ *   Positions are 32-bit and stay valid while the record exists; a position
+ *   freed by a delete may come back for a later insert.
+ *
+ * ---- Writing
+ *   BtrWrite(2 insert / 3 update / 4 delete, handle, key or null, data,
+ *   length). Insert needs length (0 = record length) at least the record
+ *   length; a fixed-length file stores exactly the record length.
+ *   An autoincrement field of 0 gets the highest value + 1 (written back into
+ *   data); another value is kept. Update and delete work on the current
+ *   record: 8 without one, 80 when the record changed or went since this
+ *   handle read it, 84 when another handle or process locks it, 10 when a key
+ *   without KF_MODIFIABLE changes, 5 on a unique-key clash.
+ *   Update length: in a variable-length file the record takes the length
+ *   given, except that when this handle's last read returned only part of
+ *   the record (or the record was made current by BtrPosition 0, which
+ *   returns no data), the stored bytes past the length given are kept (a
+ *   reader that knows only the first part of a longer record never cuts it
+ *   down); a result shorter than the record length gives 22.
+ *   In a fixed-length file a shorter length keeps the stored rest.
+ *
+ * ---- Locks (bias added to a get operation)
+ *   +100/+200 single-record wait/no-wait, +300/+400 multiple-record. Held by
+ *   another handle or process: no-wait gives 84 at once; wait blocks until
+ *   the other process releases it, and gives 78 when the holder is another
+ *   handle of this process (it could never be released). Reads without a
+ *   lock are always served. A handle's single-record lock goes with its next
+ *   single-locked read, its update or delete of that record, BtrUnlock with
+ *   a key number >= 0, and close. Multiple-record locks stay until BtrUnlock
+ *   (-2, handle, 0): all of them, or (-1, handle, &position): that one (81
+ *   without a position), delete of the record, and close. A process that
+ *   ends, however it ends, releases its locks.
+ *
+ * ---- Open modes
+ *   Every mode (0, 0x100, 0x200, 0x400, -100 ...) opens for reading and
+ *   writing; one file may be open through many handles. A missing file gives
+ *   12, a file that is not writable 94, a file that is not a data file of
+ *   this manager 30, a damaged one 2 (or 30). BtrCreateFile replaces a
+ *   closed file and gives 85 for one open in this process.
  */
 #ifndef RECMAN_H
 #define RECMAN_H
@@ -117,30 +220,52 @@ enum {
     RECMAN_MAX_SEGMENTS = 96
 };
 
+/* 200: the 872-byte block is kept (BtrGetClientConfig gives it back); an
+ * all-zero block ends the client session: every handle is closed. */
 RECMAN_API int BtrSetClientConfig(const void* block);               /* 200 */
 RECMAN_API int BtrGetClientConfig(void* block);                     /* 201 */
 RECMAN_API int BtrOpenFile(uint16_t* handle, const char* path, int mode, int reserved); /* 202 */
 RECMAN_API int BtrCloseFile(uint16_t handle);                       /* 203 */
 RECMAN_API int BtrGet(int op, uint16_t handle, void* key, void* data, int length); /* 205 */
+/* 206: op 23 stores the current record's position in *position; op 0 makes
+ * the record at *position current again (43 when it is gone). */
 RECMAN_API int BtrPosition(int op, uint16_t handle, uint32_t* position); /* 206 */
+/* 207: key -1 or second -1 leave that value; the second value is kept for
+ * BtrGetDefaults only. A key number the file does not have gives 6. */
 RECMAN_API int BtrSetDefaults(uint16_t handle, int key, int second); /* 207 */
 RECMAN_API int BtrUnlock(int key, uint16_t handle, const uint32_t* position); /* 208 */
 RECMAN_API int BtrWrite(int op, uint16_t handle, void* key, void* data, int length); /* 209 */
+/* 210: drops supplemental key `key` (key < 0: the handle's current key).
+ * Keys above it move down one number; handles on the dropped key go to key
+ * 0. A key given at creation cannot be dropped (41). */
 RECMAN_API int BtrDropSupIndex(uint16_t handle, int key);           /* 210 */
 RECMAN_API int BtrCall211(uint16_t handle);  /* drop the supplemental index of the selected key */
 RECMAN_API int BtrCall212(uint16_t handle);  /* maintenance after a rebuild: no work needed here */
 RECMAN_API int BtrStat(uint16_t handle, void* buffer);              /* 213 */
+/* 216: block = one key's segments (ended by a segment without KF_SEGMENTED),
+ * then optionally a collating sequence; length = the block's length. The
+ * key gets the next free number, is filled at once and becomes the handle's
+ * current key. A supplemental key equal to one the file has is not made
+ * twice: that one is selected. 5 when a key without duplicates meets
+ * duplicate values (the file is left as it was). */
 RECMAN_API int BtrCreateSupIndex(uint16_t handle, int length, const void* block); /* 216 */
 RECMAN_API int BtrGetDefaults(uint16_t handle, int* key, int* second); /* 217 */
-RECMAN_API int BtrCall218(uint16_t handle);  /* length of the record just read */
+RECMAN_API int BtrCall218(uint16_t handle);  /* bytes returned by the last read (0 for an unknown handle) */
 RECMAN_API int32_t BtrGetRecordCount(uint16_t handle);              /* 219: the count, or -1 */
-RECMAN_API int BtrLockDelay(int count);                             /* 220 */
+RECMAN_API int BtrLockDelay(int count);                             /* 220: waits count x 50 ms */
+/* 227: fills buffer as BtrStat does and returns a pointer into it at the
+ * first segment of `key`, or null (unknown handle or key). */
 RECMAN_API void* BtrGetKeyInfo(uint16_t handle, void* buffer, int key); /* 227 */
 RECMAN_API int BtrCreateFile(const char* path, const void* fileSpec, const void* keySpecs); /* 1 */
 RECMAN_API int BtrGetAltCollating(void* buffer);                    /* 2: 265 bytes */
+/* 102: *version = 1, revision "00" (3 bytes with the NUL), platform "L" (2). */
 RECMAN_API int BtrGetVersion(int16_t* version, char* revision, char* platform); /* 102 */
 
-/* Table objects (300, 301, 303, 304): a file opened through a small object. */
+/* Table objects (300, 301, 303, 304): a file opened through a small object.
+ * BtrTableCreate(record length, longest path) gives null for lengths below 1;
+ * BtrTableOpen opens the path (mode 0) into the object; BtrTableHandle (also
+ * ordinal 302) gives its handle for the other calls (0 when closed);
+ * BtrTableFree closes it when open and frees the object. */
 typedef struct RecmanTable RecmanTable;
 RECMAN_API RecmanTable* BtrTableCreate(int recordLength, int nameLength); /* 300 */
 RECMAN_API int BtrTableOpen(RecmanTable* table, const char* path);       /* 301 */

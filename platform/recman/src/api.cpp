@@ -710,8 +710,9 @@ int BtrPosition(int op, uint16_t handle, uint32_t* position) {
         if (st) return st;
         if (!found) return B_INVALID_RECORD_ADDRESS;
         setCurrent(*h, row);
-        h->lastLength = int(row.data.size());
-        h->lastTruncated = false;
+        // the caller got no data here: an update keeps what it may not know
+        h->lastLength = 0;
+        h->lastTruncated = true;
         return 0;
     }
     return B_INVALID_OPERATION;
