@@ -62,10 +62,12 @@ enum {
     FX_KEY_SHIFT_F10 = 0x5D00
 };
 
-/* Answers of handlers, as the screen loop reads them. Only the low 16 bits
- * choose the action; bits above (0x40000, 0x80000) are grid hints: the
- * list was changed (0x40000) or a line was removed or added (0x80000);
- * both make the grid redraw. Unknown low values count as FX_STAY. */
+/* Answers of handlers, as the screen loop reads them. The low 16 bits
+ * choose the action; unknown low values count as FX_STAY. An answer with
+ * bit 0x40000 (the list changed) or 0x80000 (a line was removed or added)
+ * is a grid answer: the grid is drawn again and the cursor takes up the
+ * current line again (its line-enter callback runs); only a low part of 1
+ * (leave) still counts. */
 enum {
     FX_GO_ON = 0,         /* field accepted / key did its work; Esc leaves */
     FX_LEAVE = 1,         /* leave the screen: FxAppRun returns */
@@ -412,7 +414,14 @@ FX_API int FxAttachFolderBrowse(FxForm* form, int field, const char* title, char
 FX_API int FxFormText(void* form, int row, int column, int attribute, const char* text, int flags); /* (1002) writes a text on a form's window; 0 */
 FX_API void FxWindowSetName(FxWindow* window, const char* name); /* screen name shown by the window */
 
-/* ---- grids (a form whose lines are the elements of its own list) */
+/* ---- grids: a form of one line's fields placed under a main form, whose
+ * lines are records held by the framework. Leaving the main form's last
+ * field forward enters the grid at its current line. On each line the
+ * grid's fields start blank and its lineEnter callback fills them from
+ * FxGridCurrent (null on the new line past the last one). Leaving a line
+ * (forward past its last field, back before its first, Up, Down) first
+ * runs lineLeave, whose answer 0 or 0x40 lets the cursor go; going back
+ * from the first line's first field returns to the main form. */
 FX_API int FxGridAttach(FxForm* mainForm, FxForm* grid, const FxGridBlock* block); /* (316) places the grid under the main form; 0 */
 FX_API int FxGridClear(FxForm* grid);                      /* (317) removes every line; 0 */
 FX_API int FxGridRedraw(FxForm* grid);                     /* (318) draws the lines again; 0 */

@@ -298,7 +298,7 @@ void removeMenuRow(void* keys, int key) {
 }
 
 std::string answerName(int answer) {
-    switch (answer & 0xFFFF) {
+    switch (answer & ~0xFFFF ? -1 : answer) {
     case FX_GO_ON: return "0";
     case FX_LEAVE: return "leave";
     case FX_RECORD_DONE: return "record done";
@@ -427,24 +427,111 @@ void leave(Run& r, int key, bool escaped) {
     r.exitKey = key;
 }
 
+bool accepted(int answer) {
+    int a = answer & 0xFFFF;
+    return a == FX_GO_ON || a == FX_LOOKUP_SET;
+}
+
+int lastEnterable(FormImpl* fi) {
+    for (int i = fi->count; i-- > 0;)
+        if (enterable(fi, fi->table[i].number)) return fi->table[i].number;
+    return 0;
+}
+
+FxForm* gridOf(FxForm* main) {
+    FormImpl* mi = formImpl(main);
+    return mi && !mi->grids.empty() ? mi->grids.front() : nullptr;
+}
+
+// Puts the cursor on line `row` of a grid (row == the number of lines: a
+// new line); the grid's fields start blank and its line-enter callback
+// fills them.
+void enterLine(Run& r, FxForm* grid, int row, int field) {
+    FormImpl* gi = formImpl(grid);
+    if (!gi) return;
+    int count = static_cast<int>(gi->lines.size());
+    gi->row = std::max(0, std::min(row, count));
+    r.form = grid;
+    emptyForm(gi);
+    fx::record("line enter " + std::to_string(gi->row) + (gi->row == count ? " new" : ""));
+    gi->focusRequested = false;
+    if (grid->lineEnter) {
+        r.ctx->key = 0;
+        grid->lineEnter(r.ctx);
+    }
+    gi = formImpl(grid);
+    if (!gi) return;
+    int n = gi->focusRequested && enterable(gi, grid->currentField) ? grid->currentField
+            : enterable(gi, field)                                  ? field
+                                                                    : firstEnterable(gi);
+    gi->focusRequested = false;
+    enterField(r, n);
+}
+
+// Runs the grid's line-leave callback; its answer.
+int leaveLine(Run& r, FxForm* grid) {
+    FormImpl* gi = formImpl(grid);
+    int answer = 0;
+    if (grid->lineLeave) answer = grid->lineLeave(r.ctx);
+    fx::record("line leave " + std::to_string(gi ? gi->row : 0) + " -> " + answerName(answer));
+    return answer;
+}
+
+// Moves the cursor after an accepted field: within the form, from the main
+// form's last field into its grid, from a line's last field to the next
+// line and from a grid's first line back to the main form.
+void moveOn(Run& r, int dir) {
+    FormImpl* fi = formImpl(r.form);
+    if (!fi || dir == 0) return;
+    int cur = r.form->currentField;
+    FxForm* grid = gridOf(r.main);
+    if (r.form == r.main) {
+        if (grid && dir > 0 && cur == lastEnterable(fi)) {
+            FormImpl* gi = formImpl(grid);
+            enterLine(r, grid, gi ? gi->row : 0, 0);
+            return;
+        }
+        enterField(r, nextEnterable(fi, cur, dir));
+        return;
+    }
+    // in a grid
+    bool edge = dir > 0 ? cur == lastEnterable(fi) : cur == firstEnterable(fi);
+    if (!edge) {
+        enterField(r, nextEnterable(fi, cur, dir));
+        return;
+    }
+    if (!accepted(leaveLine(r, r.form))) return;
+    if (dir > 0) {
+        enterLine(r, r.form, fi->row + 1, 0);
+    } else if (fi->row > 0) {
+        enterLine(r, r.form, fi->row - 1, lastEnterable(fi));
+    } else {
+        r.form = r.main;
+        if (FormImpl* mi = formImpl(r.main)) enterField(r, lastEnterable(mi));
+    }
+}
+
 // Acts on a handler's answer. fieldExit: the answer of a field's exit
 // handler, dir the direction the cursor was going.
 void act(Run& r, int answer, int key, bool fieldExit, int dir) {
-    FormImpl* fi = formImpl(r.form);
+    if ((answer & 0xFFFF) == FX_LEAVE) {
+        leave(r, key, false);
+        return;
+    }
+    if (answer & 0xC0000) { // the grid's lines changed: show them and take up the current line again
+        fx::record("grid changed");
+        fx::terminalRedraw();
+        FxForm* grid = gridOf(r.main);
+        if (grid && r.form == grid) enterLine(r, grid, formImpl(grid)->row, grid->currentField);
+        return;
+    }
     switch (answer & 0xFFFF) {
-    case FX_LEAVE: leave(r, key, false); return;
     case FX_RECORD_DONE: recordDone(r); return;
     case FX_GO_ON:
     case FX_LOOKUP_SET:
-        if (fieldExit) {
-            if (fi && dir != 0) {
-                int cur = r.form->currentField;
-                int next = nextEnterable(fi, cur, dir);
-                enterField(r, next);
-            }
-        } else if ((answer & 0xFFFF) == FX_GO_ON && (key == FX_KEY_ESC || r.ctx->key == FX_KEY_ESC)) {
+        if (fieldExit) moveOn(r, dir);
+        else if ((answer & 0xFFFF) == FX_GO_ON && (key == FX_KEY_ESC || r.ctx->key == FX_KEY_ESC))
             leave(r, FX_KEY_ESC, true);
-        }
         return;
     default: return; // stay (0x20, 0x80 and unknown answers)
     }
@@ -473,13 +560,14 @@ void typeInto(Run& r, const std::string& text) {
     }
 }
 
-void exitField(Run& r, int key, int dir) {
+// Leaves the current field through its exit handler; the answer.
+int exitField(Run& r, int key, int dir) {
     FormImpl* fi = formImpl(r.form);
     int n = r.form ? r.form->currentField : 0;
     ScreenField* f = fieldDef(fi, n);
     if (!f) {
         if (fi && dir) enterField(r, firstEnterable(fi));
-        return;
+        return FX_GO_ON;
     }
     int answer = 0;
     if (f->exitHandler) {
@@ -489,6 +577,20 @@ void exitField(Run& r, int key, int dir) {
     }
     fx::record("field " + std::to_string(n) + " exit " + fx::quote(fieldText(fi, n)) + " -> " + answerName(answer));
     act(r, answer, key, true, dir);
+    return answer;
+}
+
+// Up and Down in a grid go to the line above or below, same field.
+void moveLine(Run& r, int key, int dir) {
+    FxForm* grid = r.form;
+    FormImpl* gi = formImpl(grid);
+    int field = grid->currentField;
+    int answer = exitField(r, key, 0);
+    if (r.done || r.form != grid || !accepted(answer) || (answer & 0xC0000)) return;
+    int target = gi->row + dir;
+    if (target < 0 || target > static_cast<int>(gi->lines.size())) return;
+    if (!accepted(leaveLine(r, grid))) return;
+    enterLine(r, grid, target, field);
 }
 
 void pressKey(Run& r, int key) {
@@ -509,10 +611,16 @@ void pressKey(Run& r, int key) {
         return;
     }
     switch (key) {
-    case FX_KEY_ENTER:
-    case FX_KEY_TAB:
-    case FX_KEY_DOWN: exitField(r, key, 1); return;
+    case FX_KEY_DOWN:
     case FX_KEY_UP:
+        if (r.form != r.main && formImpl(r.form)) {
+            moveLine(r, key, key == FX_KEY_DOWN ? 1 : -1);
+            return;
+        }
+        exitField(r, key, key == FX_KEY_DOWN ? 1 : -1);
+        return;
+    case FX_KEY_ENTER:
+    case FX_KEY_TAB: exitField(r, key, 1); return;
     case FX_KEY_SHIFT_TAB: exitField(r, key, -1); return;
     case FX_KEY_ESC:
         fx::record("key Esc");

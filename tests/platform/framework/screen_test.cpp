@@ -479,3 +479,93 @@ TEST_F(Screen, ApplicationObject) {
 }
 
 } // namespace
+
+namespace {
+
+// A header form with one field and a grid of lines {code, quantity}.
+struct Line {
+    char code[11];
+    int quantity;
+};
+
+struct GridScreen {
+    FxContext fx;
+    FxWindow window;
+    FxForm main;
+    FxForm grid;
+    ScreenField mainTable[2];
+    ScreenField gridTable[3];
+};
+
+int gridLineEnter(void* c) {
+    GridScreen* g = static_cast<GridScreen*>(c);
+    if (Line* l = static_cast<Line*>(FxGridCurrent(&g->grid))) {
+        FxFieldSet(&g->grid, 1, l->code);
+        FxFieldSet(&g->grid, 2, std::to_string(l->quantity).c_str());
+    }
+    return FX_GO_ON;
+}
+
+int gridLineLeave(void* c) {
+    GridScreen* g = static_cast<GridScreen*>(c);
+    if (FxIsEmpty(FxFieldGet(&g->grid, 1))) return FX_GO_ON; // a blank line is not kept
+    int qty = std::atoi(FxFieldGet(&g->grid, 2));
+    if (qty <= 0) {
+        FxFocusField(&g->grid, 2);
+        return FX_STAY_FOCUSED;
+    }
+    Line* l = static_cast<Line*>(FxGridCurrent(&g->grid));
+    if (!l) {
+        l = static_cast<Line*>(FxGridNewLine(&g->grid, sizeof(Line)));
+        FxGridLine(c, &g->grid, l, 0x200000);
+    }
+    std::snprintf(l->code, sizeof l->code, "%s", FxFieldGet(&g->grid, 1));
+    l->quantity = qty;
+    return FX_GO_ON;
+}
+
+int gridRemoveLine(void* c) {
+    GridScreen* g = static_cast<GridScreen*>(c);
+    FxGridLine(c, &g->grid, nullptr, 0x400000);
+    return 0x80002;
+}
+
+TEST_F(Screen, GridLinesEnterLeaveAndRemove) {
+    GridScreen g{};
+    g.mainTable[0] = {1, 1, 10, "%-10s", nullptr, 1, 0, nullptr, nullptr, 0, {}, nullptr};
+    g.gridTable[0] = {1, 3, 2, "%-10sC", nullptr, 1, 0, nullptr, nullptr, 0, {}, nullptr};
+    g.gridTable[1] = {2, 3, 14, "%5d", nullptr, 1, 0, nullptr, nullptr, 0, {}, nullptr};
+    // Two lines typed; the second is given a bad quantity first; Up goes
+    // back to line 0, Shift+F6 removes it; F10 leaves.
+    ASSERT_EQ(0, FxScriptLoad("type Header\nkey Enter\n"
+                              "type a1\nkey Enter\ntype 3\nkey Enter\n"
+                              "type b2\nkey Enter\ntype 0\nkey Enter\ntype 4\nkey Enter\n"
+                              "key Up\nkey Up\nkey Shift+F6\nkey F10\n"));
+    FxAppBegin(&g.fx);
+    ASSERT_NE(0, FxFormLoad(&g.main, g.mainTable, 1));
+    ASSERT_NE(0, FxFormLoad(&g.grid, g.gridTable, 1));
+    FxWindowCreate(&g.window, 1, 0, 20, 79, 1, 1, ' ', "Lines");
+    g.grid.lineEnter = gridLineEnter;
+    g.grid.lineLeave = gridLineLeave;
+    FxSetKeyHandler(&g.main, FX_KEY_F10, [](void*) -> int { return FX_LEAVE; });
+    FxSetKeyHandler(&g.grid, 0x5900, gridRemoveLine);
+    FxWindowAttachForm(&g.window, &g.main, 0);
+    FxGridBlock block{4, 1, 78, 1};
+    ASSERT_EQ(0, FxGridAttach(&g.main, &g.grid, &block));
+    EXPECT_EQ(FX_KEY_F10, FxAppRun(&g.fx, 0));
+    ASSERT_EQ(1, FxGridCount(&g.grid));
+    Line* l = static_cast<Line*>(FxGridFirst(&g.grid));
+    ASSERT_NE(nullptr, l);
+    EXPECT_STREQ("B2", l->code);
+    EXPECT_EQ(4, l->quantity);
+    EXPECT_EQ(nullptr, FxGridNext(&g.grid));
+    std::string t = FxTranscript();
+    EXPECT_NE(std::string::npos, t.find("field 1 exit \"Header\" -> 0\nline enter 0 new\nfield 1 enter \"\"\n"));
+    EXPECT_NE(std::string::npos, t.find("field 2 exit \"0\" -> 0\nline leave 1 -> stay focused\n"));
+    EXPECT_NE(std::string::npos, t.find("line leave 1 -> 0\nline enter 2 new\n"));
+    EXPECT_NE(std::string::npos, t.find("line leave 1 -> 0\nline enter 0\nfield 1 enter \"A1\"\n"));
+    EXPECT_NE(std::string::npos, t.find("key Shift+F6 -> 0x80002\ngrid changed\nline enter 0\nfield 1 enter \"B2\"\n"));
+    FxAppEnd(&g.fx);
+}
+
+} // namespace
