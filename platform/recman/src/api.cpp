@@ -6,6 +6,8 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <climits>
+#include <cstdlib>
 #include <cstring>
 #include <map>
 #include <memory>
@@ -70,9 +72,40 @@ struct State {
     std::mt19937_64 rng{std::random_device{}()};
 };
 
+void closeAllAtExit();
+
 State& state() {
-    static State* s = new State;  // never destroyed: handles may be closed at exit by the caller
+    // Never destroyed (handles may still be closed by other exit code); at a
+    // normal exit every file is closed, so that each is one whole file again
+    // (SQLite folds its -wal file back in when the last connection closes).
+    static State* s = [] {
+        std::atexit(closeAllAtExit);
+        return new State;
+    }();
     return *s;
+}
+
+// The folder of a path resolved, so that two spellings of one path compare
+// equal; the name itself is kept (it may not exist yet).
+std::string canonical(const char* path) {
+    std::string p(path);
+    const size_t slash = p.rfind('/');
+    const std::string dir = slash == std::string::npos ? "." : (slash == 0 ? "/" : p.substr(0, slash));
+    const std::string name = slash == std::string::npos ? p : p.substr(slash + 1);
+    char buf[PATH_MAX];
+    if (!::realpath(dir.c_str(), buf)) return p;
+    return std::string(buf) + "/" + name;
+}
+
+// True when a file that was open under this path has been replaced (deleted
+// or renamed over) while its handles stay open: SQLite names its -wal and
+// -shm files after the path, so the new file must wait until they close.
+bool replacedWhileOpen(const std::string& canon, dev_t dev, ino_t ino) {
+    for (auto& [id, w] : state().files) {
+        auto f = w.lock();
+        if (f && f->canon == canon && (f->dev != dev || f->ino != ino)) return true;
+    }
+    return false;
 }
 
 // A forked child must not use its parent's connections or lock descriptors:
@@ -610,6 +643,8 @@ int BtrOpenFile(uint16_t* handle, const char* path, int /*mode*/, int /*reserved
     if (!S_ISREG(st.st_mode)) return B_NOT_A_RECORD_FILE;
     if (::access(path, R_OK | W_OK) != 0) return B_PERMISSION_ERROR;
     State& s = state();
+    const std::string canon = canonical(path);
+    if (replacedWhileOpen(canon, st.st_dev, st.st_ino)) return B_FILE_IN_USE;
     std::shared_ptr<File> f = s.files[{st.st_dev, st.st_ino}].lock();
     if (!f) {
         const int rc = File::open(path, f);
@@ -617,6 +652,7 @@ int BtrOpenFile(uint16_t* handle, const char* path, int /*mode*/, int /*reserved
             s.files.erase({st.st_dev, st.st_ino});
             return rc;
         }
+        f->canon = canon;
         s.files[{f->dev, f->ino}] = f;
     }
     if (s.handles.size() >= 0xFFFE) return B_IO_ERROR;
@@ -893,9 +929,11 @@ int BtrCreateFile(const char* path, const void* fileSpec, const void* keySpecs) 
     }
     // A file open here cannot be replaced under its handles.
     struct stat st {};
-    if (::stat(path, &st) == 0) {
-        auto it = state().files.find({st.st_dev, st.st_ino});
-        if (it != state().files.end() && !it->second.expired()) return B_FILE_IN_USE;
+    const bool exists = ::stat(path, &st) == 0;
+    for (auto& [id, w] : state().files) {
+        auto f = w.lock();
+        if (f && (f->canon == canonical(path) || (exists && f->dev == st.st_dev && f->ino == st.st_ino)))
+            return B_FILE_IN_USE;
     }
     return File::create(path, recordLength, pageSize, flags, keys);
 }
@@ -983,13 +1021,19 @@ void* RecmanOrdinal(int ordinal) {
 }
 
 void RecmanReset(void) {
+    closeAllAtExit();
+    state().nextHandle = 1;
+}
+
+}  // extern "C"
+
+namespace {
+void closeAllAtExit() {
     checkFork();
     std::vector<uint16_t> ids;
     for (auto& [id, h] : state().handles) ids.push_back(id);
     for (uint16_t id : ids) closeHandle(id);
     state().files.clear();
     std::memset(state().client, 0, RECMAN_CLIENT_BLOCK);
-    state().nextHandle = 1;
 }
-
-}  // extern "C"
+}  // namespace

@@ -171,7 +171,16 @@ File::~File() {
         sqlite3_finalize(*s);
         *s = nullptr;
     }
-    if (db_) sqlite3_close(db_);
+    if (db_) {
+        // SQLite does not fold the -wal file back in when the file was
+        // deleted or renamed over while open; its -wal (named after the path)
+        // would then be replayed into whatever file comes to that path. Empty
+        // it here so that it is harmless.
+        struct stat st {};
+        if (::stat(path_.c_str(), &st) != 0 || st.st_dev != dev || st.st_ino != ino)
+            sqlite3_wal_checkpoint_v2(db_, nullptr, SQLITE_CHECKPOINT_TRUNCATE, nullptr, nullptr);
+        sqlite3_close(db_);
+    }
     if (shm_) ::munmap(const_cast<uint8_t*>(shm_), shmLen_);
     // The lock descriptor is closed only after SQLite has closed its own:
     // closing any descriptor of a file drops the process's POSIX locks on

@@ -130,6 +130,7 @@ public:
 
     dev_t dev = 0;
     ino_t ino = 0;
+    std::string canon;  // the path with its folder resolved
     int handles = 0;
 
 private:

@@ -188,6 +188,18 @@ TEST_F(RecmanTest, CreateReplacesAClosedFileButNotAnOpenOne) {
     ASSERT_EQ(BtrCreateFile(path("r.db").c_str(), spec.data(), block.data()), 0);
     ASSERT_EQ(BtrOpenFile(&h, path("r.db").c_str(), 0, 0), 0);
     EXPECT_EQ(BtrGetRecordCount(h), 0);
+
+    // a file renamed over one that is still open waits until that one closes
+    ASSERT_EQ(BtrWrite(B_INSERT, h, nullptr, rec, 8), 0);
+    ASSERT_EQ(BtrCreateFile(path("new.db").c_str(), spec.data(), block.data()), 0);
+    std::filesystem::rename(path("new.db"), path("r.db"));
+    uint16_t h2 = 0;
+    EXPECT_EQ(BtrOpenFile(&h2, (dir_.string() + "/./r.db").c_str(), 0, 0), B_FILE_IN_USE);
+    EXPECT_EQ(BtrCreateFile(path("r.db").c_str(), spec.data(), block.data()), B_FILE_IN_USE);
+    EXPECT_EQ(BtrGetRecordCount(h), 1) << "the old file goes on for its handle";
+    BtrCloseFile(h);
+    ASSERT_EQ(BtrOpenFile(&h2, path("r.db").c_str(), 0, 0), 0);
+    EXPECT_EQ(BtrGetRecordCount(h2), 0);
 }
 
 TEST_F(RecmanTest, ClientBlockIsKeptAndAZeroBlockEndsTheSession) {

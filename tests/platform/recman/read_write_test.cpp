@@ -374,6 +374,15 @@ TEST_F(RecmanTest, VariableLengthRecordsKeepTheirLengthAndAShortReaderKeepsTheTa
     want[100] = '#';
     EXPECT_EQ(std::memcmp(back.data(), want.data(), 1246), 0);
 
+    // back to a stored position: the caller's buffer may be partial
+    uint32_t pos = 0;
+    ASSERT_EQ(BtrPosition(B_GET_DIRECT, h, &pos), 0);
+    ASSERT_EQ(BtrGet(B_GET_FIRST, h, key, buf.data(), 4096), 0);
+    ASSERT_EQ(BtrPosition(0, h, &pos), 0);
+    ASSERT_EQ(BtrWrite(B_UPDATE, h, key, want.data(), 526), 0);
+    ASSERT_EQ(BtrGet(B_GET_EQUAL, h, key, back.data(), 4096), 0);
+    ASSERT_EQ(BtrCall218(h), 1246);
+
     // a reader that saw the whole record writes the length it gives
     ASSERT_EQ(BtrWrite(B_UPDATE, h, key, back.data(), 40), 0);
     ASSERT_EQ(BtrGet(B_GET_EQUAL, h, key, back.data(), 4096), 0);
