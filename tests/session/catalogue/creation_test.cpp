@@ -7,6 +7,7 @@
 #include "bwps/catalogue.h"
 #include "bwps/records.h"
 #include "bwps/settings.h"
+#include "fx.h"
 #include "recman.h"
 #include "tests/session/catalogue/fixture.h"
 
@@ -61,7 +62,12 @@ TEST_F(CreationTest, ReadsTheSegmentsOfAFileByItsName)
 
 TEST_F(CreationTest, EveryFileOfKindsOneAndTwoIsCreatedAsCatalogued)
 {
+    FxTranscriptClear();
     ASSERT_EQ(CreateMissingDataFiles(data().c_str()), 0);
+    const std::string transcript = FxTranscript();
+    EXPECT_NE(transcript.find("progress open RSMsgCreateFiles 100"), std::string::npos);
+    EXPECT_NE(transcript.find("RSMsgCreateFiles 100/100"), std::string::npos);
+    EXPECT_NE(transcript.find("progress close RSMsgCreateFiles"), std::string::npos);
     int created = 0;
     for (int file = 1; file <= DATA_FILE_COUNT; ++file) {
         int kind = GetDataFileKind(file);
