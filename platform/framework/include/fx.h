@@ -409,7 +409,7 @@ FX_API int FxColumnSetState(FxForm* form, int field, int state);   /* (285) grid
 FX_API int FxFieldIsEmpty(FxForm* form, int field, int flags, int* out); /* (280) non-zero when blank or "First"/"Last" (an open range end) */
 FX_API int FxFormRedraw(void* context, FxForm* form);      /* (277) redisplay after fields were set; 0 */
 FX_API int FxFormRedrawAfterPick(void* context, FxForm* form); /* (276) redisplay after a pick; 0 */
-FX_API int FxSetChoiceLetters(FxWindow* window, int zero, int field, const char* letters); /* (1027) count byte then one letter per option; 0 */
+FX_API int FxSetChoiceLetters(FxWindow* window, int zero, int field, const char* letters); /* (1027) count byte, then one letter per option: typing a letter picks its option; 0 */
 FX_API int FxAttachFolderBrowse(FxForm* form, int field, const char* title, char* buffer); /* (1035) folder browse on a field (F5): title and 260-byte buffer; 0 */
 FX_API int FxFormText(void* form, int row, int column, int attribute, const char* text, int flags); /* (1002) writes a text on a form's window; 0 */
 FX_API void FxWindowSetName(FxWindow* window, const char* name); /* screen name shown by the window */

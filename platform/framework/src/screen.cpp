@@ -45,6 +45,7 @@ struct FormImpl {
     int row = 0;
     size_t walk = 0;
     std::map<int, std::string> columnChoices;
+    std::map<int, std::string> letters; // one letter per option of a choice field
 };
 
 struct KeyBinding {
@@ -231,7 +232,16 @@ bool storeText(FormImpl* fi, int n, const std::string& value, bool typed) {
             st->option = static_cast<int>(o);
             return true;
         }
-        // a single letter picks the first option that begins with it
+        // a single letter picks the option of that letter, else the first
+        // option that begins with it
+        if (typed && v.size() == 1 && fi->letters.count(n)) {
+            const std::string& l = fi->letters[n];
+            for (size_t i = 0; i < l.size() && i < items.size(); ++i)
+                if (std::toupper(static_cast<unsigned char>(l[i])) == std::toupper(static_cast<unsigned char>(v[0]))) {
+                    st->option = static_cast<int>(i) + 1;
+                    return true;
+                }
+        }
         if (typed && v.size() == 1)
             for (size_t i = 0; i < items.size(); ++i)
                 if (!items[i].empty() && std::toupper(static_cast<unsigned char>(items[i][0])) ==
@@ -761,10 +771,26 @@ int FxAppEnd(FxContext* context) {
     if (!ci) return 0;
     size_t idx = static_cast<size_t>(ci - gContexts.data());
     for (size_t i = gContexts.size(); i-- > idx;) {
-        ContextImpl& c = gContexts[i];
-        for (void* b : c.keyBars) gKeyBars.erase(b);
+        ContextImpl c = gContexts[i];
         gContexts.pop_back();
+        for (void* b : c.keyBars) gKeyBars.erase(b);
+        // Windows the screen left open go with it: nothing may point to a
+        // screen context that is gone.
+        for (FxWindow* w : c.windows)
+            if (openWindow(w)) {
+                fx::record("window close " + windowName(w) + " (left open by its screen)");
+                FxWindow* keep = w;
+                gOpenWindows.erase(std::remove(gOpenWindows.begin(), gOpenWindows.end(), keep), gOpenWindows.end());
+                gWindows.erase(keep);
+                for (auto& [form, fi] : gForms)
+                    if (fi->window == keep) fi->window = nullptr;
+                keep->open = 0;
+                if (gLastWindow == keep) gLastWindow = nullptr;
+            }
+        for (FxForm* f : c.forms)
+            if (gLastForm == f) gLastForm = nullptr;
     }
+    fx::terminalRedraw();
     return 0;
 }
 
@@ -952,7 +978,17 @@ int FxFormRedrawAfterPick(void*, FxForm*) {
     return 0;
 }
 
-int FxSetChoiceLetters(FxWindow*, int, int, const char*) { return 0; }
+int FxSetChoiceLetters(FxWindow* window, int, int field, const char* letters) {
+    FormImpl* fi = window && openWindow(window) ? formImpl(window->form) : nullptr;
+    if (!fi && !gContexts.empty() && gContexts.back().ctx) fi = formImpl(gContexts.back().ctx->form);
+    if (!fi && !gContexts.empty() && !gContexts.back().forms.empty()) fi = formImpl(gContexts.back().forms.front());
+    if (!fi || !fieldDef(fi, field) || !letters) return -1;
+    int count = static_cast<unsigned char>(letters[0]);
+    std::string l;
+    for (int i = 1; i <= count && letters[i]; ++i) l += letters[i];
+    fi->letters[field] = l;
+    return 0;
+}
 
 int FxAttachFolderBrowse(FxForm* form, int field, const char*, char*) {
     return fieldDef(formImpl(form), field) ? 0 : -1;

@@ -569,3 +569,33 @@ TEST_F(Screen, GridLinesEnterLeaveAndRemove) {
 }
 
 } // namespace
+
+namespace {
+
+TEST_F(Screen, ChoiceLettersAndWindowsLeftOpen) {
+    // Item type "Normal,Non-Inventory,Negative" answers to N, I and G.
+    ASSERT_EQ(0, FxScriptLoad("type G\nkey Enter\ntype i\n"));
+    struct S {
+        FxContext fx;
+        FxWindow window;
+        FxForm form;
+        ScreenField table[3];
+    } s{};
+    s.table[0] = {1, 1, 1, "%-14sm", kKinds, 1, 0, nullptr, nullptr, 0, {}, nullptr};
+    s.table[1] = {2, 2, 1, "%-14sm", kKinds, 1, 0, nullptr, nullptr, 0, {}, nullptr};
+    FxAppBegin(&s.fx);
+    FxFormLoad(&s.form, s.table, 1);
+    FxWindowCreate(&s.window, 0, 0, 5, 40, 1, 1, ' ', "Kinds");
+    FxWindowAttachForm(&s.window, &s.form, 0);
+    EXPECT_EQ(0, FxSetChoiceLetters(&s.window, 0, 1, "\x03NIG"));
+    EXPECT_EQ(-1, FxSetChoiceLetters(&s.window, 0, 7, "\x03NIG"));
+    FxAppRun(&s.fx, 0);
+    EXPECT_EQ(3, FxChoiceGet(&s.form, 1)); // G: Negative
+    EXPECT_EQ(2, FxChoiceGet(&s.form, 2)); // no letters here and no option begins with 'i': the default stays
+    FxAppEnd(&s.fx); // the window was not closed by the screen
+    EXPECT_EQ(0, s.window.open);
+    EXPECT_NE(std::string::npos, std::string(FxTranscript()).find("window close Kinds (left open by its screen)\n"));
+    EXPECT_EQ(-1, FxWindowClose(&s.window, 1));
+}
+
+} // namespace
