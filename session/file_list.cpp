@@ -45,8 +45,7 @@ int OpenFileList(uint16_t* list, ...)
             break;
     }
     va_end(args);
-    if (count < FILE_LIST_SLOTS && words[count - 1] != 0)
-        words[count] = 0;
+    // Thirty words without an ending 0 fill the list; no further word is read.
     return OpenFileListArray(list, words);
 }
 
