@@ -296,7 +296,7 @@ int aheadLimit(Handle& h, int base) {
         h.runLength = 0;
     }
     ++h.runLength;
-    return h.runLength < 2 ? 1 : std::min(64, 1 << std::min(h.runLength, 6));
+    return h.runLength < 2 ? 1 : 1 << std::min(h.runLength, 8);
 }
 
 bool takeAhead(Handle& h, int base, Row& row) {
