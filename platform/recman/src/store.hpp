@@ -21,6 +21,17 @@
 // the key was added. An index entry ends with pos, so duplicates come back in
 // position order, which is insertion order (a new record always gets a
 // position above every existing one).
+//
+// Transactions over several files (not asked for yet) fit this layout: a
+// session transaction opens BEGIN IMMEDIATE on each file's connection at its
+// first write and COMMITs them all at the end. To make the set all or
+// nothing across a crash between two COMMITs, each file would also write,
+// inside its own SQLite transaction, the before-images of what it changes
+// into an undo table keyed by the transaction id; a marker file naming the
+// transaction and its files is written before the first COMMIT and removed
+// (with the undo rows) after the last. Opening a file whose undo table holds
+// rows of a transaction whose marker is still there (its process died) puts
+// the before-images back.
 #pragma once
 
 #include <sqlite3.h>
