@@ -176,6 +176,27 @@ TEST_F(RecmanTest, OneFileThroughSeveralHandlesEachWithItsOwnPositionAndKey) {
     EXPECT_EQ(BtrGet(B_GET_NEXT, hs[1], key, rec, 8), 0) << "the other handles stay open";
 }
 
+TEST_F(RecmanTest, AClosedDataFileIsOneFileThatCanBeCopiedAndRenamed) {
+    uint16_t h = make("one.db", 8, {{1, 8, 0}}, 1);
+    for (const char* r : {"first   ", "second  "})
+        ASSERT_EQ(BtrWrite(B_INSERT, h, nullptr, const_cast<char*>(r), 8), 0);
+    ASSERT_EQ(BtrCloseFile(h), 0);
+    std::vector<std::string> names;
+    for (const auto& e : std::filesystem::directory_iterator(dir_)) names.push_back(e.path().filename().string());
+    EXPECT_EQ(names, std::vector<std::string>{"one.db"});
+    std::filesystem::copy_file(path("one.db"), path("copy.db"));
+    std::filesystem::rename(path("one.db"), path("moved.db"));
+    for (const char* name : {"copy.db", "moved.db"}) {
+        SCOPED_TRACE(name);
+        ASSERT_EQ(BtrOpenFile(&h, path(name).c_str(), 0, 0), 0);
+        char rec[8], key[8];
+        ASSERT_EQ(BtrGet(B_GET_LAST, h, key, rec, 8), 0);
+        EXPECT_EQ(std::string(rec, 8), "second  ");
+        EXPECT_EQ(BtrGetRecordCount(h), 2);
+        BtrCloseFile(h);
+    }
+}
+
 TEST_F(RecmanTest, CreateReplacesAClosedFileButNotAnOpenOne) {
     uint16_t h = make("r.db", 8, {{1, 8, 0}}, 1);
     char rec[8] = {'a', 'b', 'c', 'd', 'e', 'f', 'g', 'h'};
