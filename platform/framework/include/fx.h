@@ -14,7 +14,13 @@
  * Conventions fixed here
  *   - Rows and columns count from 0 at the top left of a 25 x 80 screen.
  *     FxWindowCreate takes the four corners: top row, left column, bottom
- *     row, right column (all inclusive).
+ *     row, right column (all inclusive), never a height and a width.
+ *   - Key calls (FxSetKeyHandler, FxSetKeyState, FxSetKeyCaption, ...)
+ *     take `void* keys`: a form or a key bar, both accepted, since every
+ *     form begins with its key bar. A stand-alone key bar belongs to the
+ *     screen context that is innermost when it is first used.
+ *   - A screen runs the first form loaded (or attached) since its
+ *     FxAppBegin, in the first window created (or attached) since then.
  *   - Key codes: PC scan code << 8 (F1 0x3B00 .. F10 0x4400, Shift+F1
  *     0x5400 .. Shift+F10 0x5D00, Alt+letter by its scan code, Alt+1..9
  *     0x7800..0x8000, Alt+0 0x8100); Esc 27, Enter 13; FX_KEY_* below.
@@ -397,7 +403,7 @@ FX_API int FxBannerShow(const char* text, int colour);     /* (945) shows the ba
 
 /* ---- forms and fields */
 FX_API int FxFormLoad(FxForm* form, ScreenField* table, int mode);  /* (271) binds the table (read in place); non-zero on success */
-FX_API const char* FxFieldGet(FxForm* form, int field);    /* (301) the field's text (valid until the field changes); "" when unknown */
+FX_API const char* FxFieldGet(FxForm* form, int field);    /* (301) the field's text, or its option's text (valid until the next get or change of the field; copy it); "" when unknown */
 FX_API int FxFieldSet(FxForm* form, int field, const char* value);  /* (302) sets the text (copied, cut to the picture width); 0 */
 FX_API int FxChoiceGet(FxForm* form, int field);           /* (304) selected option from 1; 0 when not a choice field */
 FX_API int FxChoiceSet(FxForm* form, int field, int option);/* (305) selects an option from 1; 0, -1 when out of range */
@@ -439,7 +445,7 @@ FX_API int FxGridLineChoicesReset(FxForm* grid, void* line); /* (1045) one line'
 
 /* ---- windows */
 FX_API int FxWindowCreate(FxWindow* window, int top, int left, int bottom, int right,
-                          int border, int style, int fill, const char* title); /* (172) 0 on success */
+                          int border, int style, int fill, const char* title); /* (172) corners, cut to the 25 x 80 screen; 0 on success, -1 when top > bottom or left > right */
 FX_API int FxWindowClose(FxWindow* window, int restore);   /* (173) 0 */
 FX_API int FxWindowAttachForm(FxWindow* window, FxForm* form, int flags); /* (174) shows the form (null: none); 0 */
 FX_API int FxWindowText(FxWindow* window, int row, int column, int attribute, const char* text, int flags); /* writes a text in the window; 0 */
@@ -519,7 +525,7 @@ FX_API int FxPictureIsNumeric(const char* picture);        /* (235) non-zero for
 FX_API int FxPictureNumberInfo(const char* picture, int* decimals, int* width, int* sign); /* (244) 0 for numeric pictures */
 FX_API int FxPictureMatch(const char* text, const char* mask); /* (243) 0 when text fits the mask (n digit, c any, a letter, others literal) */
 FX_API char* FxPictureAdjust(int flags, char* format);     /* (259) picture to a printf format (type letters dropped), in place */
-FX_API char* FxFormatValue(char* out, const char* picture, int type, const void* value); /* (260) value at pointer by data type (see fx_types below); out */
+FX_API char* FxFormatValue(char* out, const char* picture, int type, const void* value); /* (260) the value at the pointer by its data type: 1 char, 2 text, 3 date, 4 byte, 5 int16, 6 uint16, 7 int32, 8 uint32, 9 float, 10 and 11 double, 12 time; out */
 FX_API int FxFormatNumber(char* out, const char* picture, int flags, int pack, double value); /* quantity as text; "packs/units" for 'F' pictures with pack > 1; 0 */
 FX_API int FxParseNumber(const char* text, int pack, double* value); /* (332) text of FxFormatNumber back to a quantity; 0, -1 when not a number */
 
@@ -559,7 +565,7 @@ FX_API void FxListClear(FxList* list);                     /* frees every node a
 
 /* ---- files and folders (handles are small integers, -1 for none) */
 FX_API int FxFileAccess(const char* path, int mode);       /* (128) 0 when the file exists, -1 when missing */
-FX_API int FxFileOpen(const char* path, int flags, int perm, int share, int* handle); /* (129) flags: 0x8000 binary, 2 read-write, 1 write, 0 read, 0x100 create; 0 on success */
+FX_API int FxFileOpen(const char* path, int flags, int perm, int share, int* handle); /* (129) flags: 0 read, 1 write, 2 read-write, 0x100 create, 0x200 empty, 0x008 append, 0x8000 binary; 0 on success, 4 when missing, 2 on another failure */
 FX_API int FxFileCreate(const char* path, int perm);       /* (130) creates (or empties) a file; 0, -1 on failure */
 FX_API int FxFileClose(int handle);                        /* (131) 0 */
 FX_API int FxFileRead(int handle, void* buffer, int size, int* count); /* (132) 0, -1 on error; count read */
