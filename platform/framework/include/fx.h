@@ -508,6 +508,9 @@ FX_API int FxLoadString(int number, int size, char* buffer); /* (502) text by nu
 FX_API int FxTextListLoad(int id, char** lines, int* width, int* count, int capacity); /* (492) lines of text list id into lines[capacity] (FxAlloc'd, null-ended); 0, non-zero when missing */
 FX_API void FxTextListFree(char** lines);                  /* (493) frees each line of a loaded list, slots set to null */
 FX_API char* FxAllocLine(int width);                       /* (257) a line of width blanks (FxAlloc'd) */
+/* The stored form of passwords and rights flags: a fixed permutation of the
+ * byte values 1..255 in which no value stays itself; 0 stays 0, so stored
+ * texts keep their terminating zero. 88 undoes 89 for every byte. */
 FX_API void FxCharTransform88(char* ch);                   /* (88) one stored character to its plain form, in place */
 FX_API void FxCharTransform89(char* ch);                   /* (89) one plain character to its stored form, in place */
 

@@ -25,6 +25,7 @@ struct FieldState {
     bool displayOnly = false;
     bool hidden = false;
     bool disabled = false;
+    bool fresh = false; // just entered: the first typed character replaces the text
     std::string cache;
 };
 
@@ -395,6 +396,7 @@ void enterField(Run& r, int n) {
     if (!fi || !n) return;
     r.form->currentField = n;
     ScreenField* f = fieldDef(fi, n);
+    if (FieldState* st = fieldState(fi, n)) st->fresh = true;
     fx::record("field " + std::to_string(n) + " enter " + fx::quote(fieldText(fi, n)));
     if (f && f->entryHandler) {
         r.ctx->key = 0;
@@ -641,6 +643,7 @@ void pressKey(Run& r, int key) {
         int n = r.form ? r.form->currentField : 0;
         if (fi && enterable(fi, n) && !isChoice(fieldDef(fi, n)) && !fi->fields[n].text.empty()) {
             fi->fields[n].text.pop_back();
+            fi->fields[n].fresh = false;
             fi->changed = true;
         }
         return;
@@ -662,7 +665,9 @@ void pressKey(Run& r, int key) {
                         if (storeText(fi, n, std::string(1, static_cast<char>(key)), true)) fi->changed = true;
                     }
                 } else {
-                    std::string t = fi->fields[n].text + static_cast<char>(key);
+                    FieldState& st = fi->fields[n];
+                    std::string t = (st.fresh ? std::string() : st.text) + static_cast<char>(key);
+                    st.fresh = false;
                     storeText(fi, n, t, true);
                     fi->changed = true;
                 }
@@ -1438,8 +1443,7 @@ FxStatus* FxStatusOpen(const char* name, int) {
 
 int FxStatusUpdate(FxStatus* status, int) {
     if (!knownStatus(status)) return -1;
-    ++status->s.updates;
-    fx::terminalRedraw();
+    if (++status->s.updates % 32 == 1) fx::terminalRedraw(); // long runs update often
     return 0;
 }
 
