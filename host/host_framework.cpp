@@ -48,6 +48,8 @@ bool TerminalAttached() { return isatty(STDIN_FILENO) && isatty(STDOUT_FILENO); 
 
 void UseTerminal() { FxUseTerminalDriver(); }
 
+void MarkFirstRun() { FxAppSetFirstRun(1); }
+
 int ChooseCommand(const std::vector<MenuEntry>& entries, const std::string& heading)
 {
     std::string list;

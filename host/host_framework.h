@@ -26,6 +26,8 @@ void ClearTranscript();
 // A terminal is attached: the terminal driver runs the screens.
 bool TerminalAttached();
 void UseTerminal();
+// The host starts for the first time: no company is known yet.
+void MarkFirstRun();
 // Shows the menu; the chosen command number, or 0 to leave.
 int ChooseCommand(const std::vector<MenuEntry>& entries, const std::string& heading);
 // A line of text for the person at the terminal.

@@ -123,6 +123,13 @@ struct Host {
         return 0;
     }
 
+    bool HasListedCompany()
+    {
+        char id[32], path[160], status = 0;
+        int32_t date = 0;
+        return libs.GetFirstAppCID(nullptr, id, sizeof id, path, sizeof path, &date, &status) != 0;
+    }
+
     bool IsCompany(const std::string& folder)
     {
         return libs.DetectDataSetVersion(folder.c_str()) == kDataSetCurrent;
@@ -312,6 +319,8 @@ int RunInteractive()
     Host h;
     if (int status = h.Load()) return status;
     host::UseTerminal();
+    // Without any company yet, the log-in offers the first-company screen.
+    if (!h.HasListedCompany()) host::MarkFirstRun();
     h.Start("");
     int exitCode = 0;
     h.Run(kLogin, &exitCode);

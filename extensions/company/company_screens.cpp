@@ -548,6 +548,14 @@ BWPS1_API int CreateCompanyFiles(uint16_t listHandle, int newUser, char* name, c
         FxAttachFolderBrowse(&c.form, kFolder, "Point Of Sale Data Files Path.", c.folderBrowse);
         FxAttachFolderBrowse(&c.form, kAccFolder, "Acoounting Data Files Path.", c.accBrowse);
         FxWindowAttachForm(&c.window, &c.form, 0);
+        struct Label {
+            int row;
+            const char* text;
+        };
+        for (const Label& l : {Label{2, "Company Name"}, Label{3, "Data Files Folder"},
+                               Label{5, "Disk Space Required"}, Label{6, "Disk Space Available"},
+                               Label{9, "Interfaced with Accounting"}, Label{10, "Accounting Folder"}})
+            FxWindowText(&c.window, l.row, 2, 0, l.text, 0);
         FxFieldSet(&c.form, kFolder, defaultFolder.c_str());
         FxFieldSet(&c.form, kRequired, Grouped(kRequiredSpace).c_str());
         FxFieldSet(&c.form, kFree, Grouped(c.freeSpace).c_str());

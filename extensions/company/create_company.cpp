@@ -370,8 +370,9 @@ BWPS1_API int CreateCompanyInFolder(uint16_t listHandle, const char* name, const
 
     if ((*result = CreateMissingFiles(folder)) != 0) return 1;
     if ((*result = SeedCompanySettingsRecords(folder, sysInterface)) != 0) return 1;
-    const bool interfaced =
-        sysInterface && *reinterpret_cast<const int16_t*>(static_cast<const char*>(sysInterface) + 51) != 0;
+    int16_t interfacedFlag = 0;
+    if (sysInterface) std::memcpy(&interfacedFlag, static_cast<const char*>(sysInterface) + 51, 2);
+    const bool interfaced = interfacedFlag != 0;
     if ((*result = SeedTenders(folder, interfaced)) != 0) return 1;
     if (listHandle != 0) {
         *result = AddCompanyToList(listHandle, name, folder);
@@ -389,9 +390,11 @@ BWPS1_API int CreateCompanyInFolder(uint16_t listHandle, const char* name, const
         }
     }
     if (interfaced) {
-        if (CopyAccountingSettings()) FillTenderAccounts();
+        CopyAccountingSettings();
+        FillTenderAccounts();
     }
-    if (CopyImportTemplates()) CopyReportFiles();
+    CopyImportTemplates();
+    CopyReportFiles();
     return 0;
 }
 
