@@ -340,7 +340,7 @@ typedef struct FxAppObject {
 FX_API int FxAppBegin(FxContext* context);                 /* (270) starts a screen context; 0 */
 FX_API int FxAppRun(FxContext* context, int nested);       /* (227) runs the screen; the key that ended it (27 Esc) */
 FX_API int FxAppEnd(FxContext* context);                   /* (273) ends the screen context; 0 */
-FX_API int FxStart(void);                                  /* (220) framework start; 0 */
+FX_API int FxStart(void);                                  /* (220) framework start (the terminal driver when stdin and stdout are terminals and no driver was chosen by a call or FxReset); 0 */
 FX_API int FxStop(void);                                   /* (221) framework end: windows closed, terminal restored; 0 */
 FX_API int FxContextBegin(intptr_t a, intptr_t b, intptr_t c); /* (1478) outer begin of a host call (starts the framework when needed); 0 */
 FX_API int FxContextEnd(void);                             /* (1477) ends what FxContextBegin began; 0 */
@@ -632,7 +632,7 @@ FX_API int FxScriptRemaining(void);                        /* events not yet tak
 FX_API const char* FxTranscript(void);                     /* the transcript so far */
 FX_API void FxTranscriptClear(void);                       /* empties the transcript */
 FX_API void FxTranscriptNote(const char* text);            /* adds one line "note <text>" */
-FX_API void FxReset(void);                                 /* forgets all framework state (script, transcript, app object, resources, windows, identity) */
+FX_API void FxReset(void);                                 /* forgets all framework state (script, transcript, app object, resources, windows, identity) and keeps the script driver */
 
 /* Script format: one event a line; blank lines and lines starting '#'
  * are skipped. Keys are named F1..F10, Shift+F1..Shift+F10, Alt+A..Alt+Z,

@@ -163,7 +163,7 @@ int FxContextEnd(void) {
 }
 
 void FxReset(void) {
-    fx::terminalShutdown();
+    FxUseScriptDriver(); // a reset process (a test) never switches to the terminal by itself
     fx::resetScreens();
     fx::resetResources();
     fx::resetApp();
