@@ -161,6 +161,7 @@ TEST_F(BaseFilesFolder, EveryStoredFileCanBeCreatedWithItsRecordLengthAndKeys) {
         ASSERT_FALSE(stored.empty()) << file.name;
         std::vector<TagKeySegment> segments;
         for (const TagKeyDefinition& d : stored) segments.push_back(d.Segment);
+        const size_t segmentCount = segments.size();
         // Passed in a cleared 1536-byte buffer, as data-file creation does.
         TagKeySegment zero;
         std::memset(&zero, 0, sizeof zero);
@@ -172,7 +173,7 @@ TEST_F(BaseFilesFolder, EveryStoredFileCanBeCreatedWithItsRecordLengthAndKeys) {
         std::memset(&spec, 0, sizeof spec);
         spec.RecordLength = static_cast<uint16_t>(file.recordLength);
         spec.PageSize = static_cast<uint16_t>(file.pageSize);
-        spec.KeyCount = static_cast<uint8_t>(segments.size());
+        spec.KeyCount = static_cast<uint8_t>(segmentCount);
         if (file.fileNumber == 31 || file.fileNumber == 82) spec.Flags = FF_VARIABLE;
         fs::path path = data / (std::to_string(file.fileNumber) + "_" + file.name);
         ASSERT_EQ(BtrCreateFile(path.c_str(), &spec, segments.data()), 0) << file.name;
@@ -187,6 +188,60 @@ TEST_F(BaseFilesFolder, EveryStoredFileCanBeCreatedWithItsRecordLengthAndKeys) {
         EXPECT_EQ(BtrCloseFile(handle), 0);
     }
     EXPECT_EQ(BtrCloseFile(keyFile), 0);
+}
+
+TEST_F(BaseFilesFolder, FilesCreatedInCodeTakeTheirRowsAsTheyStand) {
+    // Every row the key file leaves out (screen resources, files outside
+    // the catalogue, the accounting side's files), created from the row
+    // itself: the record manager keeps each segment as given.
+    fs::path data = program_ / "in-code";
+    fs::create_directories(data);
+    int created = 0;
+    for (const FileKeys& file : tables_->keys.files) {
+        if (file.inKeyFile) continue;
+        fs::path path = data / ("f" + std::to_string(created++) + ".db");
+        ASSERT_NO_THROW(CreateFromTable(file, path.string())) << file.name;
+        uint16_t handle = Open(path);
+        alignas(8) unsigned char stat[RECMAN_STAT_BUFFER] = {};
+        ASSERT_EQ(BtrStat(handle, stat), 0) << file.name;
+        EXPECT_EQ(stat[0] | stat[1] << 8, file.recordLength) << file.name;
+        EXPECT_EQ(stat[4], file.keys.size()) << file.name;
+        EXPECT_EQ((stat[10] & FF_VARIABLE) != 0, file.variable) << file.name;
+        std::vector<TagKeySegment> expected = FileSegmentSpecs(file);
+        for (size_t i = 0; i < expected.size(); ++i) {
+            TagKeySegment got;
+            std::memcpy(&got, stat + 16 + 16 * i, sizeof got);
+            EXPECT_EQ(got.Position, expected[i].Position) << file.name << " segment " << i;
+            EXPECT_EQ(got.Length, expected[i].Length) << file.name << " segment " << i;
+            EXPECT_EQ(got.Flags, expected[i].Flags) << file.name << " segment " << i;
+            EXPECT_EQ(got.Type, expected[i].Type) << file.name << " segment " << i;
+        }
+        EXPECT_EQ(BtrCloseFile(handle), 0);
+    }
+    EXPECT_NE(tables_->keys.findUncatalogued("BWBCALRT.DB"), nullptr);
+}
+
+TEST_F(BaseFilesFolder, TheKeyFileRefusesASegmentStoredTwice) {
+    fs::path copy = program_ / "keyfile-copy";
+    fs::create_directories(copy);
+    // The record manager's file may have companions beside it: copy them all.
+    for (const fs::directory_entry& e : fs::directory_iterator(Base()))
+        if (e.path().filename().string().rfind("BPOSKEY.DB", 0) == 0)
+            fs::copy_file(e.path(), copy / e.path().filename());
+    uint16_t handle = Open(copy / "BPOSKEY.DB");
+    std::vector<TagKeyDefinition> records = BuildKeyFileRecords(tables_->keys);
+    ASSERT_FALSE(records.empty());
+    TagKeyDefinition again = records[records.size() / 2];
+    char key[255] = {};
+    EXPECT_EQ(BtrWrite(B_INSERT, handle, key, &again, sizeof again), B_DUPLICATE_KEY);
+    // In lower case it is the same name.
+    for (char& c : again.FileName) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    EXPECT_EQ(BtrWrite(B_INSERT, handle, key, &again, sizeof again), B_DUPLICATE_KEY);
+    // The next segment number of the same file is accepted.
+    again.SegmentNumber = 90;
+    EXPECT_EQ(BtrWrite(B_INSERT, handle, key, &again, sizeof again), 0);
+    EXPECT_EQ(BtrGetRecordCount(handle), static_cast<int>(records.size()) + 1);
+    EXPECT_EQ(BtrCloseFile(handle), 0);
 }
 
 TEST_F(BaseFilesFolder, MessagesReadBackLineByLine) {

@@ -3,6 +3,7 @@
 // for malformed table lines.
 #include "catalogue_fixture.h"
 
+#include "builder.h"
 #include "key_table.h"
 #include "table_error.h"
 
@@ -111,8 +112,9 @@ TEST(BaseFilesKeyTable, StoredNamesAreBlankPaddedAndSegmentsNumberedInOrder) {
         EXPECT_EQ(name.find('\0'), std::string::npos) << name;
         EXPECT_EQ(r.Unused, 0);
         if (name != previous) {
-            // One run of records per file: a name never comes back later.
+            // One run of records per file, the runs sorted by name.
             EXPECT_TRUE(seen.insert(name).second) << name << " is split";
+            EXPECT_LT(previous, name);
             previous = name;
             expected = 0;
         }
@@ -172,11 +174,17 @@ TEST(BaseFilesKeyTable, SettledKeysAreStoredAsDecided) {
     EXPECT_EQ(general[0].Position, 1);
     EXPECT_EQ(general[0].Length, 15);
     EXPECT_EQ(general[0].Flags & KF_DUPLICATES, 0);
-    // The key file: the name only, 15 bytes, case-insensitive, duplicates.
+    // The key file: key 0 the name only, 15 bytes, case-insensitive,
+    // duplicates; key 1 name + segment number, unique, so that the same
+    // segment can never be stored twice.
     auto keyFile = FileSegmentSpecs(*table.find(88));
-    ASSERT_EQ(keyFile.size(), 1u);
+    ASSERT_EQ(keyFile.size(), 3u);
     EXPECT_EQ(keyFile[0].Length, 15);
-    EXPECT_EQ(keyFile[0].Flags, KF_DUPLICATES | KF_MODIFIABLE | KF_NO_CASE);
+    EXPECT_EQ(keyFile[0].Flags, KF_DUPLICATES | KF_NO_CASE);
+    EXPECT_EQ(keyFile[1].Flags, KF_SEGMENTED | KF_NO_CASE);
+    EXPECT_EQ(keyFile[2].Position, 19);
+    EXPECT_EQ(keyFile[2].Flags, KF_EXTENDED);
+    EXPECT_EQ(keyFile[2].Type, KT_INTEGER);
     // Autoincrement keys are unique and not modifiable.
     for (int f : {8, 13}) {
         for (const Key& k : table.find(f)->keys)
@@ -192,6 +200,94 @@ TEST(BaseFilesKeyTable, SettledKeysAreStoredAsDecided) {
     ASSERT_EQ(accountingInvoices->keys.size(), 12u);
     EXPECT_EQ(accountingInvoices->keys[7].segments[0].offset, 1);
     EXPECT_EQ(accountingInvoices->keys[11].segments[0].offset, 1285);
+}
+
+TEST(BaseFilesKeyTable, EveryStoredSegmentHasTheCreateLayout) {
+    const KeyTable& table = Shipped();
+    const std::set<int> types = {KT_STRING, KT_INTEGER, KT_FLOAT, KT_ZSTRING, KT_UNSIGNED, KT_AUTOINC};
+    for (const auto& [name, records] : ByName(BuildKeyFileRecords(table))) {
+        const FileKeys* file = table.findByKeyFileName(name.substr(0, name.find(' ')));
+        ASSERT_NE(file, nullptr) << name;
+        uint16_t keyFlags = 0;
+        bool keyStart = true;
+        int keys = 0;
+        for (const TagKeyDefinition& r : records) {
+            const TagKeySegment& s = r.Segment;
+            const uint8_t* raw = reinterpret_cast<const uint8_t*>(&s);
+            EXPECT_GE(s.Position, 1) << name;
+            EXPECT_LE(s.Position + s.Length - 1, file->recordLength) << name;
+            // Only these flags; supplemental, collating and descending never.
+            EXPECT_EQ(s.Flags & ~(KF_DUPLICATES | KF_MODIFIABLE | KF_SEGMENTED | KF_EXTENDED | KF_NO_CASE), 0)
+                << name << " segment " << r.SegmentNumber;
+            EXPECT_TRUE(types.count(s.Type)) << name;
+            EXPECT_EQ((s.Flags & KF_EXTENDED) != 0, s.Type != KT_STRING) << name << " segment " << r.SegmentNumber;
+            if (s.Flags & KF_NO_CASE) {
+                EXPECT_TRUE(s.Type == KT_STRING || s.Type == KT_ZSTRING) << name;
+            }
+            for (int i : {6, 7, 8, 9, 11, 12, 13, 14, 15}) EXPECT_EQ(raw[i], 0) << name << " byte " << i;
+            // Duplicates and modifiable are the same on every segment of a key.
+            uint16_t own = s.Flags & (KF_DUPLICATES | KF_MODIFIABLE);
+            if (keyStart) {
+                keyFlags = own;
+                ++keys;
+            }
+            EXPECT_EQ(own, keyFlags) << name << " segment " << r.SegmentNumber;
+            keyStart = (s.Flags & KF_SEGMENTED) == 0;
+        }
+        EXPECT_TRUE(keyStart) << name << ": the last segment continues";
+        EXPECT_EQ(keys, static_cast<int>(file->keys.size())) << name;
+    }
+}
+
+TEST(BaseFilesKeyTable, FileSpecificationCountsKeysAndMarksVariableLength) {
+    std::istringstream in(Table(
+        "| 82 | BPOSRTXT.DB | 21 | 4096 | V | Y | 0 | (0,16,s) | D | Y | |\n"
+        "| 8 | BPOSCHCK.DB | 120 | 2048 | | Y | 0 | (0,11,s)+(102,4,i4) | D | Y | |\n"
+        "| | | | | | | 1 | (0,11,s)+(11,9,s) | D | Y | |\n"
+        "| | | | | | | 2 | (114,4,ai4) | U | N | |\n"));
+    KeyTable table = ParseKeyTable(in, "keys.txt");
+    struct Case {
+        int file;
+        uint16_t length, page;
+        uint8_t keys;
+        uint16_t flags;
+    };
+    for (const Case& c : {Case{82, 21, 4096, 1, FF_VARIABLE}, Case{8, 120, 2048, 3, 0}, Case{88, 36, 4096, 1, 0}}) {
+        TagFileSpec spec = MakeFileSpec(*table.find(c.file));
+        EXPECT_EQ(spec.RecordLength, c.length) << c.file;
+        EXPECT_EQ(spec.PageSize, c.page) << c.file;
+        EXPECT_EQ(spec.KeyCount, c.keys) << c.file;
+        EXPECT_EQ(spec.Flags, c.flags) << c.file;
+        const uint8_t* raw = reinterpret_cast<const uint8_t*>(&spec);
+        for (int i : {5, 6, 7, 8, 9, 12, 13, 14, 15}) EXPECT_EQ(raw[i], 0) << c.file << " byte " << i;
+    }
+}
+
+TEST(BaseFilesKeyTable, FilesOutsideTheCatalogueStayOutOfTheKeyFile) {
+    std::istringstream in(Table(
+        "| 10 | BPOSCUST.DB | 795 | 4096 | | Y | 0 | (0,11,ci) | U | Y | |\n"
+        "| - | BWBCALRT.DB | 856 | 4096 | | N | 0 | (0,4,ai4) | U | N | |\n"
+        "| | | | | | | 1-2 | (261,1,u1)+(264,11,s) each | D | N | |\n"
+        "| - | alerts.001-.010 | 856 | 4096 | | N | 0-2 | as BWBCALRT.DB | | | |\n"
+        "| - | work layout 1 | 14 | 512 | opt | N | 0 | (0,6,s) | D | N | |\n"));
+    KeyTable table = ParseKeyTable(in, "keys.txt");
+    EXPECT_EQ(table.find(kNotCatalogued), nullptr);
+    const FileKeys* alerts = table.findUncatalogued("BWBCALRT.DB");
+    const FileKeys* work = table.findUncatalogued("alerts.001-.010");
+    ASSERT_NE(alerts, nullptr);
+    ASSERT_NE(work, nullptr);
+    ASSERT_EQ(work->keys.size(), 3u);
+    auto a = FileSegmentSpecs(*alerts), w = FileSegmentSpecs(*work);
+    ASSERT_EQ(a.size(), w.size());
+    EXPECT_EQ(std::memcmp(a.data(), w.data(), a.size() * sizeof(TagKeySegment)), 0);
+    const FileKeys* layout = table.findUncatalogued("work layout 1");
+    ASSERT_NE(layout, nullptr);
+    EXPECT_TRUE(layout->variableByCreator);
+    EXPECT_FALSE(layout->variable);
+
+    auto groups = ByName(BuildKeyFileRecords(table));
+    EXPECT_EQ(groups.size(), 2u);  // the key file and the customers
+    EXPECT_TRUE(groups.count(Padded("BWACUST.DB")));
 }
 
 TEST(BaseFilesKeyTable, MalformedLinesAreRejectedWithFileAndLine) {
@@ -220,6 +316,16 @@ TEST(BaseFilesKeyTable, MalformedLinesAreRejectedWithFileAndLine) {
          5, "keys differ"},
         {"| | BPOSCUST.DB | 795 | 4096 | | Y | 1 | (0,1,s) | D | Y | |\n", 4, "file columns"},
         {"10 | BPOSCUST.DB | 795 | 4096 | | Y | 0 | (0,11,s) | U | Y |\n", 4, "begins and ends"},
+        {"| - | BPOSWPOS.DB | 342 | 4096 | | Y | 0 | (0,15,s) | U | N | |\n", 4, "kf must be N"},
+        {"| - | BPOSSTNX.DB | 55 | 512 | | N | 0 | (0,15,s) | D | Y | |\n"
+         "| - | BPOSSTNX.DB | 55 | 512 | | N | 0 | (0,15,s) | D | Y | |\n",
+         5, "listed twice"},
+        {"| - | alerts.001 | 856 | 4096 | | N | 0 | as BWBCALRT.DB | | | |\n", 4, "BWBCALRT.DB is not in the table"},
+        {"| 36 | BPOSINHD.DB | 586 | 4096 | | Y | 0 | (0,11,s) | U | Y | |\n"
+         "| 50 | BPOSINHD.DB | 1311 | 4096 | | N | 0 | (0,1,s) | U | Y | |\n"
+         "| - | copy | 586 | 4096 | | N | 0 | as BPOSINHD.DB | | | |\n",
+         6, "more than one row"},
+        {"| 10 | BPOSCUST.DB | 795 | 4096 | x | Y | 0 | (0,11,s) | U | Y | |\n", 4, "var must be"},
     };
     for (const Case& c : cases) {
         std::istringstream in(Table(c.rows));

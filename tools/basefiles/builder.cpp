@@ -173,7 +173,7 @@ TagFileSpec MakeFileSpec(const FileKeys& file) {
     std::memset(&spec, 0, sizeof spec);
     spec.RecordLength = static_cast<uint16_t>(file.recordLength);
     spec.PageSize = static_cast<uint16_t>(file.pageSize);
-    spec.KeyCount = static_cast<uint8_t>(file.segmentCount());
+    spec.KeyCount = static_cast<uint8_t>(file.keys.size());
     if (file.variable) spec.Flags |= FF_VARIABLE;
     return spec;
 }

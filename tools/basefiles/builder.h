@@ -23,9 +23,9 @@ struct Tables {
 // Reads keys.txt, messages.txt and resources.txt of a table folder.
 Tables LoadTables(const std::string& tableDir);
 
-// The 16-byte file specification as data-file creation builds it: record
-// length, page size, the number of segments at byte 4, the variable-length
-// flag when the file has variable-length records.
+// The 16-byte file specification of a table row: record length, page size,
+// the number of keys at byte 4, the variable-length flag when the file has
+// variable-length records; every other byte 0.
 TagFileSpec MakeFileSpec(const FileKeys& file);
 
 // Creates one record-manager file at `path` from its table row; throws

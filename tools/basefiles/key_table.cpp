@@ -48,13 +48,19 @@ const TypeInfo* FindType(const std::string& name) {
     return nullptr;
 }
 
-// A run of keys copied from another file ("as file N").
+// A run of keys copied from another file ("as file N" or "as NAME").
 struct CopyRow {
     size_t fileIndex;
     int first, last;
-    int fromFile;
+    int fromFile;          // catalogue number, or
+    std::string fromName;  // the name of a row when not empty
     int line;
+
+    std::string From() const { return fromName.empty() ? "file " + std::to_string(fromFile) : fromName; }
 };
+
+// "-" in the file-number column: a file outside the catalogue.
+bool Uncatalogued(const std::string& cell) { return cell == "-"; }
 
 struct Parser {
     std::string source;
@@ -126,20 +132,35 @@ struct Parser {
         } else {
             FileKeys file;
             file.line = line;
-            file.fileNumber = static_cast<int>(Number(line, cells[kFile], "file number", -1, 100));
-            if (file.fileNumber == 0) Fail(line, "file number 0 is not a file");
-            if (table.find(file.fileNumber)) Fail(line, "file " + cells[kFile] + " is listed twice");
             file.name = cells[kName];
-            if (file.name.empty() || file.name.size() > 15 || file.name.find(' ') != std::string::npos ||
-                file.name.find('.') == std::string::npos)
-                Fail(line, "file name \"" + file.name + "\" is not a data-file name");
+            if (Uncatalogued(cells[kFile])) {
+                // Created in code under this name, or a label of a kind of
+                // file that the caller names.
+                file.fileNumber = kNotCatalogued;
+                if (file.name.empty() || file.name.size() > 20)
+                    Fail(line, "name \"" + file.name + "\" of a file outside the catalogue is empty or too long");
+                for (const FileKeys& other : table.files)
+                    if (other.fileNumber == kNotCatalogued && other.name == file.name)
+                        Fail(line, file.name + " is listed twice");
+            } else {
+                file.fileNumber = static_cast<int>(Number(line, cells[kFile], "file number", -1, 100));
+                if (file.fileNumber == 0) Fail(line, "file number 0 is not a file");
+                if (table.find(file.fileNumber)) Fail(line, "file " + cells[kFile] + " is listed twice");
+                if (file.name.empty() || file.name.size() > 15 || file.name.find(' ') != std::string::npos ||
+                    file.name.find('.') == std::string::npos)
+                    Fail(line, "file name \"" + file.name + "\" is not a data-file name");
+            }
             file.recordLength = static_cast<int>(Number(line, cells[kLength], "record length", 1, 65535));
             file.pageSize = static_cast<int>(Number(line, cells[kPage], "page size", 512, 4096));
             if (file.pageSize % 512) Fail(line, "page size " + cells[kPage] + " is not a multiple of 512");
-            if (cells[kVar] != "" && cells[kVar] != "V") Fail(line, "var must be V or empty");
+            if (cells[kVar] != "" && cells[kVar] != "V" && cells[kVar] != "opt")
+                Fail(line, "var must be V, opt or empty");
             file.variable = cells[kVar] == "V";
+            file.variableByCreator = cells[kVar] == "opt";
             if (cells[kInKeyFile] != "Y" && cells[kInKeyFile] != "N") Fail(line, "kf must be Y or N");
             file.inKeyFile = cells[kInKeyFile] == "Y";
+            if (file.fileNumber == kNotCatalogued && file.inKeyFile)
+                Fail(line, "a file outside the catalogue is created in code: kf must be N");
             table.files.push_back(file);
         }
         size_t fileIndex = table.files.size() - 1;
@@ -148,16 +169,22 @@ struct Parser {
         auto [first, last] = KeyRange(line, cells[kKey]);
         const std::string& spec = cells[kSegments];
 
-        if (spec.rfind("as file", 0) == 0) {
+        if (spec.rfind("as ", 0) == 0) {
             if (!cells[kUnique].empty() || !cells[kModifiable].empty())
                 Fail(line, "a copied key takes U/D and M from the file it copies");
-            int from = static_cast<int>(Number(line, spec.substr(7), "copied file number", -1, 100));
-            if (from == file.fileNumber) Fail(line, "a file cannot copy its own keys");
+            CopyRow copy{fileIndex, first, last, 0, "", line};
+            if (spec.rfind("as file ", 0) == 0) {
+                copy.fromFile = static_cast<int>(Number(line, spec.substr(8), "copied file number", -1, 100));
+                if (copy.fromFile == file.fileNumber) Fail(line, "a file cannot copy its own keys");
+            } else {
+                copy.fromName = Trim(spec.substr(3));
+                if (copy.fromName == file.name) Fail(line, "a file cannot copy its own keys");
+            }
             for (int k = first; k <= last; ++k) {
                 AddKey(file, line, k);
                 pending.insert({fileIndex, k});
             }
-            copies.push_back({fileIndex, first, last, from, line});
+            copies.push_back(copy);
             return;
         }
 
@@ -187,33 +214,45 @@ struct Parser {
         }
     }
 
+    // The row a copy takes its keys from: by number, or the one row of
+    // that name.
+    const FileKeys* Source(const CopyRow& copy) const {
+        if (copy.fromName.empty()) return table.find(copy.fromFile);
+        const FileKeys* found = nullptr;
+        for (const FileKeys& f : table.files)
+            if (f.name == copy.fromName) {
+                if (found) Fail(copy.line, "more than one row is named " + copy.fromName + ": copy by file number");
+                found = &f;
+            }
+        return found;
+    }
+
     void ResolveCopies() {
         for (const CopyRow& copy : copies) {
-            const FileKeys* from = table.find(copy.fromFile);
-            if (!from) Fail(copy.line, "file " + std::to_string(copy.fromFile) + " is not in the table");
+            const FileKeys* from = Source(copy);
+            if (!from) Fail(copy.line, copy.From() + " is not in the table");
             for (int k = copy.first; k <= copy.last; ++k) {
                 if (k >= static_cast<int>(from->keys.size()))
-                    Fail(copy.line, "file " + std::to_string(copy.fromFile) + " has no key " + std::to_string(k));
+                    Fail(copy.line, copy.From() + " has no key " + std::to_string(k));
                 size_t fromIndex = static_cast<size_t>(from - table.files.data());
                 if (pending.count({fromIndex, k}))
-                    Fail(copy.line, "file " + std::to_string(copy.fromFile) + " copies its key " +
-                                        std::to_string(k) + " too: copy from the file that defines it");
+                    Fail(copy.line, copy.From() + " copies its key " + std::to_string(k) +
+                                        " too: copy from the file that defines it");
             }
         }
         for (const CopyRow& copy : copies) {
             FileKeys& file = table.files[copy.fileIndex];
-            const FileKeys* from = table.find(copy.fromFile);
+            const FileKeys* from = Source(copy);
             for (int k = copy.first; k <= copy.last; ++k) file.keys[k] = from->keys[k];
         }
         for (const CopyRow& copy : copies) {
             // Copying only some keys of a file that has more is a table error:
             // the copy says "the same keys".
             const FileKeys& file = table.files[copy.fileIndex];
-            const FileKeys* from = table.find(copy.fromFile);
+            const FileKeys* from = Source(copy);
             if (copy.first == 0 && file.keys.size() != from->keys.size())
                 Fail(copy.line, file.name + " copies " + std::to_string(copy.last - copy.first + 1) + " of the " +
-                                    std::to_string(from->keys.size()) + " keys of file " +
-                                    std::to_string(copy.fromFile));
+                                    std::to_string(from->keys.size()) + " keys of " + copy.From());
         }
     }
 
@@ -257,8 +296,15 @@ int FileKeys::segmentCount() const {
 }
 
 const FileKeys* KeyTable::find(int fileNumber) const {
+    if (fileNumber == kNotCatalogued) return nullptr;
     for (const FileKeys& f : files)
         if (f.fileNumber == fileNumber) return &f;
+    return nullptr;
+}
+
+const FileKeys* KeyTable::findUncatalogued(const std::string& name) const {
+    for (const FileKeys& f : files)
+        if (f.fileNumber == kNotCatalogued && f.name == name) return &f;
     return nullptr;
 }
 
@@ -295,7 +341,10 @@ KeyTable ParseKeyTable(std::istream& in, const std::string& source) {
             header = true;
             continue;
         }
-        if (!cells[kFile].empty() && cells[kFile].find_first_not_of("-") == std::string::npos) continue;
+        if (std::all_of(cells.begin(), cells.end(), [](const std::string& c) {
+                return c.size() >= 3 && c.find_first_not_of("-") == std::string::npos;
+            }))
+            continue;
         if (!header) p.Fail(line, "the column header row must come first");
         p.Row(line, cells);
     }
@@ -339,14 +388,15 @@ std::vector<TagKeySegment> FileSegmentSpecs(const FileKeys& file) {
 }
 
 std::vector<TagKeyDefinition> BuildKeyFileRecords(const KeyTable& table) {
+    // One entry per stored name, the first row of that name; names in byte
+    // order, which for these upper-case names is the key's order too.
+    std::map<std::string, const FileKeys*> byName;
+    for (const FileKeys& file : table.files)
+        if (file.inKeyFile) byName.insert({AccountingName(file.name), &file});
     std::vector<TagKeyDefinition> records;
-    std::set<std::string> written;
-    for (const FileKeys& file : table.files) {
-        if (!file.inKeyFile) continue;
-        std::string name = AccountingName(file.name);
-        if (!written.insert(name).second) continue;
+    for (const auto& [name, file] : byName) {
         int16_t number = 0;
-        for (const TagKeySegment& spec : FileSegmentSpecs(file)) {
+        for (const TagKeySegment& spec : FileSegmentSpecs(*file)) {
             TagKeyDefinition r;
             std::memset(&r, 0, sizeof r);
             std::memset(r.FileName, ' ', sizeof r.FileName);

@@ -25,12 +25,17 @@ struct Key {
     bool modifiable = true;
 };
 
+// File number of a row outside the catalogue ("-" in the table).
+constexpr int kNotCatalogued = 0;
+
 struct FileKeys {
-    int fileNumber = 0;          // catalogue number; -1 for the conversion file
+    int fileNumber = 0;          // catalogue number; -1 for the conversion file;
+                                 // kNotCatalogued for a file created in code
     std::string name;            // catalogue name
     int recordLength = 0;
     int pageSize = 0;
     bool variable = false;
+    bool variableByCreator = false;  // the creator sets the flag or not
     bool inKeyFile = true;       // false: kept in the table for fixtures only
     std::vector<Key> keys;
     int line = 0;                // line of the file's first row in the table
@@ -43,6 +48,8 @@ struct KeyTable {
 
     // The file of a catalogue number, or null.
     const FileKeys* find(int fileNumber) const;
+    // The row of a file outside the catalogue, by its name, or null.
+    const FileKeys* findUncatalogued(const std::string& name) const;
     // The file written under an accounting-form name, or null.
     const FileKeys* findByKeyFileName(const std::string& accountingName) const;
 };
@@ -62,8 +69,9 @@ TagKeySegment MakeSegmentSpec(const Segment& segment, const Key& key, bool last)
 // All segment specifications of a file, keys in order.
 std::vector<TagKeySegment> FileSegmentSpecs(const FileKeys& file);
 
-// The records of BPOSKEY.DB in insertion order: files in table order (each
-// accounting name once), each file's segments numbered from 0.
+// The records of BPOSKEY.DB in insertion order: by stored name (each
+// accounting name once, from the first row of that name), then by segment
+// number, counted from 0 over all keys of the file.
 std::vector<TagKeyDefinition> BuildKeyFileRecords(const KeyTable& table);
 
 // Key definitions of BPOSKEY.DB itself (file 88).
