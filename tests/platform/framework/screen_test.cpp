@@ -4,7 +4,11 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
+#include <cstdlib>
 #include <cstring>
+#include <fstream>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -138,36 +142,15 @@ protected:
 };
 
 TEST_F(Screen, SampleScreenTranscriptWhole) {
-    ASSERT_EQ(0, FxScriptLoad("type abc\n"
-                              "key Enter\n"
-                              "type Widget\n"
-                              "key Enter\n"
-                              "type No\n"
-                              "key F10\n"
-                              "key F6\n"
-                              "answer Yes\n"));
+    const std::string dir = FX_TEST_DIR;
+    ASSERT_EQ(0, FxScriptLoadFile((dir + "/sample_screen.script").c_str()));
     Editor e{};
     EXPECT_EQ(0x4000, runEditor(e));
-    const char* expected =
-        "window open 1,1-10,60\n"
-        "window name RSEditSample\n"
-        "run begin RSEditSample\n"
-        "field 1 enter \"\"\n"
-        "field 1 type \"ABC\"\n"
-        "field 1 exit \"ABC\" -> 0\n"
-        "field 2 enter \"\"\n"
-        "field 2 type \"Widget\"\n"
-        "field 2 exit \"Widget\" -> 0\n"
-        "field 3 enter \"Yes\"\n"
-        "field 3 type \"No\"\n"
-        "key F10 -> record done\n"
-        "record done\n"
-        "field 1 enter \"\"\n"
-        "message \"Delete this record?\" [Yes,No] -> Yes\n"
-        "key F6 -> leave\n"
-        "run end RSEditSample F6\n"
-        "window close RSEditSample\n";
-    EXPECT_EQ(expected, transcript());
+    std::ifstream expected(dir + "/sample_screen.transcript");
+    std::stringstream text;
+    text << expected.rdbuf();
+    ASSERT_FALSE(text.str().empty());
+    EXPECT_EQ(text.str(), transcript());
     ASSERT_EQ(1u, e.saved.size());
     EXPECT_EQ("ABC|Widget|2|2", e.saved[0]);
     EXPECT_EQ(2, e.newRecords);
