@@ -75,7 +75,8 @@ enum {
  * current line again (its line-enter callback runs); only a low part of 1
  * (leave) still counts. */
 enum {
-    FX_GO_ON = 0,         /* field accepted / key did its work; Esc leaves */
+    FX_GO_ON = 0,         /* field accepted: the cursor goes on (to the field the handler
+                             focused, if it did) / key did its work; Esc leaves */
     FX_LEAVE = 1,         /* leave the screen: FxAppRun returns */
     FX_RECORD_DONE = 2,   /* the form starts empty again (new-record callback) */
     FX_STAY = 0x20,       /* stay where the cursor is */

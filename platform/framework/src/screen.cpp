@@ -582,12 +582,22 @@ int exitField(Run& r, int key, int dir) {
         return FX_GO_ON;
     }
     int answer = 0;
+    FxForm* form = r.form;
+    fi->focusRequested = false;
     if (f->exitHandler) {
         r.ctx->key = key;
         answer = f->exitHandler(r.ctx);
         fi = formImpl(r.form);
     }
     fx::record("field " + std::to_string(n) + " exit " + fx::quote(fieldText(fi, n)) + " -> " + answerName(answer));
+    // A handler that accepts the field and puts the cursor elsewhere itself
+    // is followed there.
+    if (fi && r.form == form && fi->focusRequested && accepted(answer) && !(answer & 0xC0000) &&
+        form->currentField != n && enterable(fi, form->currentField)) {
+        fi->focusRequested = false;
+        enterField(r, form->currentField);
+        return answer;
+    }
     act(r, answer, key, true, dir);
     return answer;
 }

@@ -582,3 +582,30 @@ TEST_F(Screen, ChoiceLettersAndWindowsLeftOpen) {
 }
 
 } // namespace
+
+namespace {
+
+int jumpToFour(void* c) {
+    FxFocusField(&static_cast<Editor*>(c)->form, 4);
+    return FX_GO_ON;
+}
+
+TEST_F(Screen, AcceptingHandlerThatFocusesIsFollowed) {
+    ASSERT_EQ(0, FxScriptLoad("type A\nkey Enter\nkey Enter\n"));
+    Editor e{};
+    std::memcpy(e.table, kTemplate, sizeof kTemplate);
+    e.table[0].exitHandler = jumpToFour;
+    FxAppBegin(&e.fx);
+    FxFormLoad(&e.form, e.table, 1);
+    FxWindowCreate(&e.window, 0, 0, 10, 50, 1, 1, ' ', "Jump");
+    FxWindowAttachForm(&e.window, &e.form, 0);
+    FxAppRun(&e.fx, 0);
+    FxAppEnd(&e.fx);
+    // field 1 goes to field 4 (not 2); the second Enter leaves 4 for 1
+    // (5 is display-only), wrapping round.
+    EXPECT_NE(std::string::npos,
+              std::string(FxTranscript()).find("field 1 exit \"A\" -> 0\nfield 4 enter \"Non-Inventory\"\n"
+                                               "field 4 exit \"Non-Inventory\" -> 0\nfield 1 enter \"A\"\n"));
+}
+
+} // namespace
