@@ -57,6 +57,8 @@ StatusWindow::~StatusWindow()
 FrameworkContext::FrameworkContext(int x, int y, int z) { FxContextBegin(x, y, z); }
 FrameworkContext::~FrameworkContext() { FxContextEnd(); }
 
+void HandDataFolderToFramework() { FxSetDataFolder(DataPath()); }
+
 bool HostGaveCompany()
 {
     return !FxIsEmpty(FxAppCompanyText()) || DataPath()[0] != 0 || FxAppFirstRun() != 0;

@@ -193,6 +193,7 @@ BWPS1_API int OpenCompany(int firstPass, int* listCreated, int* defaultKnown)
             SetCompanyName(record.CompanyId);
             SetDataPath(record.Folder);
             SetFolders(ProgramPath(), DataPath(), BasePath());
+            HandDataFolderToFramework();
             SetCompanyRecord(&record);
             ReloadSysInterface();
             BtrCloseFile(handle);
@@ -216,6 +217,7 @@ BWPS1_API int OpenCompany(int firstPass, int* listCreated, int* defaultKnown)
     if (status != 0) return 1;
     const auto* current = static_cast<const CompanyListRecord*>(CompanyRecord());
     if (current->Date == 0) return 1;
+    HandDataFolderToFramework();
     return DialogState().chosen ? 1 : 0;
 }
 

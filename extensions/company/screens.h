@@ -20,6 +20,8 @@ bool OpenDefaultCompany(uint16_t handle, int* action, CompanyListRecord& record,
 // True when the host named a company (the session's data folder is set).
 bool HostGaveCompany();
 void SetStatusWindowQuietFlag(int flag);
+// Tells the framework the data folder of the open company.
+void HandDataFolderToFramework();
 int ShowFileConvert(const char* folder, int a, int b);
 
 // The "Open Company" list; false when the dialog could not be shown.

@@ -92,9 +92,9 @@ TEST_F(CompanyListTest, ListUnderItsOlderNameIsRenamedAndConverted)
         EXPECT_EQ(records[0].Status, 'D');
         EXPECT_STREQ(records[0].CompanyId, "Main Store");
         EXPECT_STREQ(records[0].Folder, "/data/main");
-        EXPECT_EQ(records[0].Date, 20240105);
+        EXPECT_EQ(static_cast<int32_t>(records[0].Date), 20240105);
         EXPECT_STREQ(records[1].CompanyId, "Outlet");
-        EXPECT_EQ(records[1].Date, 20240220);
+        EXPECT_EQ(static_cast<int32_t>(records[1].Date), 20240220);
     }
 }
 
@@ -136,7 +136,7 @@ TEST_F(CompanyListTest, FirstCompanyIsDefaultAndTheMarkMoves)
     EXPECT_EQ(records[0].Status, 'D');
     EXPECT_STREQ(records[0].CompanyId, "Alpha");
     EXPECT_STREQ(records[0].Folder, "/data/alpha");
-    EXPECT_EQ(records[0].Date, FxToday());
+    EXPECT_EQ(static_cast<int32_t>(records[0].Date), FxToday());
     EXPECT_EQ(records[1].Status, 'N');
     EXPECT_EQ(records[2].Status, 'N');
 
@@ -153,6 +153,26 @@ TEST_F(CompanyListTest, FirstCompanyIsDefaultAndTheMarkMoves)
         }
     }
     EXPECT_EQ(defaults, 1);
+}
+
+// A list without any default (as an older list may be): the company chosen
+// becomes the default even when it is the first record.
+TEST_F(CompanyListTest, DefaultMarkOnAListWithoutDefault)
+{
+    WriteOldList(ListPath(), {Old('N', "Alpha", "/data/alpha", 20240105),
+                              Old('N', "Beta", "/data/beta", 20240106)});
+    uint16_t handle = 0;
+    int created = 0;
+    ASSERT_EQ(OpenCompanyList(&handle, base().c_str(), 0, &created), 0);
+    CompanyListRecord alpha = ListRecords()[0];
+    ASSERT_STREQ(alpha.CompanyId, "Alpha");
+    EXPECT_EQ(SetDefaultCompany(handle, &alpha), 0);
+    BtrCloseFile(handle);
+    const auto records = ListRecords();
+    ASSERT_EQ(records.size(), 2u);
+    EXPECT_EQ(records[0].Status, 'D');
+    EXPECT_STREQ(records[0].CompanyId, "Alpha");
+    EXPECT_EQ(records[1].Status, 'N');
 }
 
 // A list file that cannot be opened leaves the session as it was and

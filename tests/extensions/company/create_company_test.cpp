@@ -65,11 +65,11 @@ TEST_F(CreateCompanyTest, SettingsRecordsAreSeeded)
 
     TagSysInterface iface{};
     ASSERT_EQ(ReadSetting(folder, "0sysinterface  ", &iface, sizeof iface), 0);
-    EXPECT_EQ(iface.Interfaced, 0);
+    EXPECT_EQ(static_cast<int>(iface.Interfaced), 0);
     EXPECT_EQ(iface.PasswordsInForce, 'N');
     EXPECT_EQ(iface.ProductActivity, 'Y');
     EXPECT_EQ(iface.InterfacedChar, 'N');
-    EXPECT_EQ(iface.VerifyBeforeCopy, 0x59);
+    EXPECT_EQ(static_cast<int>(iface.VerifyBeforeCopy), 0x59);
     EXPECT_EQ(std::string(reinterpret_cast<char*>(&iface) + 85, 10), "CASH      ");
     int16_t word = 0;
     std::memcpy(&word, reinterpret_cast<char*>(&iface) + 39, 2);
