@@ -337,7 +337,23 @@ typedef struct FxAppObject {
 
 /* =============================================================== calls */
 
-/* ---- application, identity, start and stop */
+/* ---- application, identity, start and stop
+ *
+ * The screen loop (FxAppRun): the form starts empty and its newRecord
+ * callback runs; the cursor goes to the first field that takes input (not
+ * display-only, hidden, disabled or FX_FIELD_SKIP), or to the field
+ * focused before the run; the field's entryHandler runs. Then, for each key:
+ *   - a key bound on the form (or on its main form, for a grid, or on a
+ *     stand-alone key bar of the screen): its handler runs with the key in
+ *     the context's key slot; switched off: nothing; bound to null: nothing;
+ *   - else Enter, Tab, Down: the field's exitHandler runs, then the cursor
+ *     goes forward (wrapping round); Up, Shift+Tab: the same, backward;
+ *   - else Esc leaves; printable keys and Backspace edit the field (the
+ *     first key after entering a field replaces its text; a choice field
+ *     takes a letter of an option, Space moves to the next option).
+ * Answers as listed above; leaving by Esc on a form whose fields were
+ * typed into first asks the form's question callback. FxAppRun returns the
+ * key that ended the screen and leaves it in the context's key slot. */
 FX_API int FxAppBegin(FxContext* context);                 /* (270) starts a screen context; 0 */
 FX_API int FxAppRun(FxContext* context, int nested);       /* (227) runs the screen; the key that ended it (27 Esc) */
 FX_API int FxAppEnd(FxContext* context);                   /* (273) ends the screen context; 0 */
