@@ -654,7 +654,8 @@ FX_API void FxReset(void);                                 /* forgets all framew
 /* Script format: one event a line; blank lines and lines starting '#'
  * are skipped. Keys are named F1..F10, Shift+F1..Shift+F10, Alt+A..Alt+Z,
  * Alt+0..Alt+9, Esc, Enter, Tab, ShiftTab, Up, Down, Left, Right, PgUp,
- * PgDn, Home, End, or given as a number (0x4400, 27).
+ * PgDn, Home, End, Backspace, Del, Ins, Space, a single character ('A' or
+ * A), or given as a number (0x4400, 27).
  *   key <key>            press a key
  *   type <text>          replace the current field's text (choice fields:
  *                        the option whose text is typed, or its number)
@@ -671,13 +672,23 @@ FX_API void FxReset(void);                                 /* forgets all framew
  * blocking key read that got ten such answers in a row gets Enter, so that
  * no wait can last for ever.
  *
- * Transcript lines (one event each): "window open <name> <t>,<l>-<b>,<r>
- * [title]", "window close <name>", "run begin <name>", "run end <name>
- * <key>", "field <n> enter <text>", "field <n> exit <text> -> <answer>",
- * "key <key> -> <answer>", "message <text> [<buttons>] -> <answer>",
- * "status open <name>", "status <name> line <n> <text>", "progress <name>
- * <count>/<total>", "status close <name>", "help <kind> <topic>", "beep",
- * "script exhausted". Texts are quoted with C escapes. */
+ * Transcript lines (one event each; texts quoted with C escapes):
+ *   window open <t>,<l>-<b>,<r> ["title"]     window name <name>
+ *   window close <name>                       text <window> <row>,<col> "text"
+ *   run begin <name> [nested]                 run end <name> <key>
+ *   field <n> enter "text"                    field <n> type "text"
+ *   field <n> exit "text" -> <answer>         record done
+ *   key <key> -> <answer> | off | no action   key Esc    leave refused
+ *   line enter <row> [new]                    line leave <row> -> <answer>
+ *   grid changed                              autofill "code" "description"
+ *   message "text" [<buttons>] -> <button> [(Esc) | (default)]
+ *   popup [<items>] -> <item> | none          help <kind> <topic>
+ *   status open <name>                        status <name> line <n> "text"
+ *   status close <name> after <n> updates     progress open <name> <total>
+ *   progress <name> <count>/<total>           progress close <name>
+ *   beep    note "text"    script exhausted    run forced closed <name>
+ * Answers read 0, leave, record done, stay, lookup set, stay focused, or
+ * the number in hex. Keys are named as in scripts ('A' for a character). */
 
 #ifdef __cplusplus
 } /* extern "C" */
