@@ -425,7 +425,7 @@ FX_API int FxFieldSet(FxForm* form, int field, const char* value);  /* (302) set
 FX_API int FxChoiceGet(FxForm* form, int field);           /* (304) selected option from 1; 0 when not a choice field */
 FX_API int FxChoiceSet(FxForm* form, int field, int option);/* (305) selects an option from 1; 0, -1 when out of range */
 FX_API int FxFocusField(FxForm* form, int field);          /* (286) cursor to the field; 0 */
-FX_API int FxEnableField(FxForm* form, int field, int on); /* enables (1) or disables (0) a field; 0, -1 when unknown */
+FX_API int FxEnableField(FxForm* form, int field, int on); /* enables a field (on 1) or disables it (on 0); 0, -1 when unknown */
 FX_API int FxFieldSetDisplayOnly(FxForm* form, int field, int on); /* (282) 1 display-only, 0 enterable; 0 */
 FX_API int FxFieldSetState(FxForm* form, int field, int state);    /* (284) 0 shown, 2 hidden (blank, skipped); 0 */
 FX_API int FxColumnSetState(FxForm* form, int field, int state);   /* (285) grid column: 0 shown, 2 hidden; 0 */

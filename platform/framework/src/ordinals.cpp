@@ -8,7 +8,6 @@ struct OrdinalEntry {
 };
 
 const OrdinalEntry kOrdinals[] = {
-    {1, reinterpret_cast<void*>(&FxEnableField)},
     {3, reinterpret_cast<void*>(&FxBeep)},
     {5, reinterpret_cast<void*>(&FxTimeNowText)},
     {7, reinterpret_cast<void*>(&FxTimeFormat)},
