@@ -440,7 +440,7 @@ TEST_F(Screen, OrdinalTableMatchesTheCalls) {
     EXPECT_EQ(reinterpret_cast<void*>(&FxCharTransform88), FxOrdinal(88));
     EXPECT_EQ(reinterpret_cast<void*>(&FxApp), FxOrdinal(1290));
     EXPECT_EQ(nullptr, FxOrdinal(9999));
-    EXPECT_EQ(nullptr, FxOrdinal(1)); // the record manager's numbers are not ours
+    EXPECT_EQ(nullptr, FxOrdinal(1)); // no framework call has ordinal 1
     // Called through the table, a call behaves as itself.
     auto pad = reinterpret_cast<char* (*)(char*, int)>(FxOrdinal(545));
     char text[16] = "POS";
