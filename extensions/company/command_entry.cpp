@@ -19,54 +19,100 @@ namespace {
 void RunLogin();
 void RunOpenCompany();
 
-void RunEditDate() { ScreenNotInThisBuild("RSEDITDATE"); }
+// Screens of other parts are reached by their plain names. Until a screen
+// is part of this build its entry is absent and the command answers through
+// ScreenNotInThisBuild.
+#define BWPS1_SCREEN extern "C" __attribute__((weak, visibility("default")))
+BWPS1_SCREEN int RSEDITDATE(int);
+BWPS1_SCREEN int CopyCompany(void);
+BWPS1_SCREEN int BackupRestore(int, int);
+BWPS1_SCREEN int ShowUtilityScreen(void);
+BWPS1_SCREEN int RSEditCustomer(int);
+BWPS1_SCREEN int RSEditMasterItems(int);
+BWPS1_SCREEN int RSEditProduct(int);
+BWPS1_SCREEN int EditServiceByCode(const char*);
+BWPS1_SCREEN int EditBillCodesByParams(const char*);
+BWPS1_SCREEN int RSEditSerialNumbers(int);
+BWPS1_SCREEN int RSEditTenders(int);
+BWPS1_SCREEN int RSEditMsgCode(int);
+BWPS1_SCREEN int RSEditPriceBreaks(int);
+BWPS1_SCREEN int RSEditTermsCode(int);
+BWPS1_SCREEN int RSEditTaxCode(int);
+BWPS1_SCREEN int EditSalespersonByParams(const char*);
+BWPS1_SCREEN int RSEditSPTime(void);
+BWPS1_SCREEN int RSEditCashReg(int);
+BWPS1_SCREEN int RSEditWarehouses(int);
+BWPS1_SCREEN int RSEditShipVia(int);
+BWPS1_SCREEN int EditWUCode(int);
+BWPS1_SCREEN int RSEditCompanyId(void);
+BWPS1_SCREEN int RSEditSystemLook(void);
+BWPS1_SCREEN int RSEditDefaultProduct(void);
+BWPS1_SCREEN int RSEditDefaultCustomer(int);
+BWPS1_SCREEN int EditDefaultPrinter(const char*, char*, const char*);
+BWPS1_SCREEN int RSEditUserAccess(void);
+BWPS1_SCREEN int RSEditPassword(void);
+BWPS1_SCREEN int EditFormSetup(void);
+BWPS1_SCREEN int RSDosEditPrinters(void);
+BWPS1_SCREEN int RSUDFSettings(void);
+BWPS1_SCREEN int ShowPosPostScreen(void);
+BWPS1_SCREEN int ViewCustHistoryByParams(const char*);
+#undef BWPS1_SCREEN
+
+// Runs the screen entry when this build has it, else the placeholder.
+#define SCREEN(entry, ...)                                   \
+    do {                                                     \
+        if (::entry) ::entry(__VA_ARGS__);                   \
+        else ScreenNotInThisBuild(#entry);                   \
+    } while (false)
+
+void RunEditDate() { SCREEN(RSEDITDATE, 0); }
 void RunCompanyHeading() { ShowCompanyBanner(0); }
 void RunConfirmExit()
 {
     if (AskNumberedMessage(955, "Yes,No", 1) == 1) ExitCode() = ExitCancelled;
 }
 void RunHelpIndex() { ShowHelpTopic(156); }
-void RunCopyCompany() { ScreenNotInThisBuild("CopyCompany"); }
-void RunBackupRestore() { ScreenNotInThisBuild("BackupRestore"); }
-void RunFileUtilities() { ScreenNotInThisBuild("ShowUtilityScreen"); }
+void RunCopyCompany() { SCREEN(CopyCompany); }
+void RunBackupRestore() { SCREEN(BackupRestore, 0, 0); }
+void RunFileUtilities() { SCREEN(ShowUtilityScreen); }
 void RunEditCompanyId()
 {
-    ScreenNotInThisBuild("RSEditCompanyId");
+    SCREEN(RSEditCompanyId);
     ShowPeriodStatus();
 }
 void RunNothing() {}
-
-#define LATER(fn, screen) \
-    void fn() { ScreenNotInThisBuild(screen); }
-LATER(RunEditCustomers, "RSEditCustomer")
-LATER(RunEditMasterItems, "RSEditMasterItems")
-LATER(RunEditProducts, "RSEditProduct")
-LATER(RunEditServices, "EditServiceByCode")
-LATER(RunEditBillingCodes, "EditBillCodesByParams")
-LATER(RunEditSerialNumbers, "RSEditSerialNumbers")
-LATER(RunEditTenders, "RSEditTenders")
-LATER(RunEditMessageCodes, "RSEditMsgCode")
-LATER(RunEditPriceBreaks, "RSEditPriceBreaks")
-LATER(RunEditTermsCodes, "RSEditTermsCode")
-LATER(RunEditTaxCodes, "RSEditTaxCode")
-LATER(RunEditSalespersons, "EditSalespersonByParams")
-LATER(RunEditSalespersonTime, "RSEditSPTime")
-LATER(RunEditCashRegisters, "RSEditCashReg")
-LATER(RunEditWarehouses, "RSEditWarehouses")
-LATER(RunEditShipVia, "RSEditShipVia")
-LATER(RunEditWeightUnits, "EditWUCode")
-LATER(RunEditSystemLookups, "RSEditSystemLook")
-LATER(RunEditDefaultProduct, "RSEditDefaultProduct")
-LATER(RunEditDefaultCustomer, "RSEditDefaultCustomer")
-LATER(RunEditDefaultPrinter, "EditDefaultPrinter")
-LATER(RunEditUserAccess, "RSEditUserAccess")
-LATER(RunEditPasswords, "RSEditPassword")
-LATER(RunEditFormSetup, "EditFormSetup")
-LATER(RunEditPrinters, "RSDosEditPrinters")
-LATER(RunEditUdfSettings, "RSUDFSettings")
-LATER(RunSalesPosting, "ShowPosPostScreen")
-LATER(RunCustomerHistory, "ViewCustHistoryByParams")
-#undef LATER
+void RunEditCustomers() { SCREEN(RSEditCustomer, 0); }
+void RunEditMasterItems() { SCREEN(RSEditMasterItems, 0); }
+void RunEditProducts() { SCREEN(RSEditProduct, 0); }
+void RunEditServices() { SCREEN(EditServiceByCode, CommandParamText()); }
+void RunEditBillingCodes() { SCREEN(EditBillCodesByParams, CommandParamText()); }
+void RunEditSerialNumbers() { SCREEN(RSEditSerialNumbers, 0); }
+void RunEditTenders() { SCREEN(RSEditTenders, 0); }
+void RunEditMessageCodes() { SCREEN(RSEditMsgCode, 0); }
+void RunEditPriceBreaks() { SCREEN(RSEditPriceBreaks, 0); }
+void RunEditTermsCodes() { SCREEN(RSEditTermsCode, 0); }
+void RunEditTaxCodes() { SCREEN(RSEditTaxCode, 0); }
+void RunEditSalespersons() { SCREEN(EditSalespersonByParams, CommandParamText()); }
+void RunEditSalespersonTime() { SCREEN(RSEditSPTime); }
+void RunEditCashRegisters() { SCREEN(RSEditCashReg, 0); }
+void RunEditWarehouses() { SCREEN(RSEditWarehouses, 0); }
+void RunEditShipVia() { SCREEN(RSEditShipVia, 0); }
+void RunEditWeightUnits() { SCREEN(EditWUCode, 0); }
+void RunEditSystemLookups() { SCREEN(RSEditSystemLook); }
+void RunEditDefaultProduct() { SCREEN(RSEditDefaultProduct); }
+void RunEditDefaultCustomer() { SCREEN(RSEditDefaultCustomer, 2); }
+void RunEditDefaultPrinter()
+{
+    SCREEN(EditDefaultPrinter, BasePath(), ReportPrinterName(), "Generic Report");
+}
+void RunEditUserAccess() { SCREEN(RSEditUserAccess); }
+void RunEditPasswords() { SCREEN(RSEditPassword); }
+void RunEditFormSetup() { SCREEN(EditFormSetup); }
+void RunEditPrinters() { SCREEN(RSDosEditPrinters); }
+void RunEditUdfSettings() { SCREEN(RSUDFSettings); }
+void RunSalesPosting() { SCREEN(ShowPosPostScreen); }
+void RunCustomerHistory() { SCREEN(ViewCustHistoryByParams, CommandParamText()); }
+#undef SCREEN
 
 struct Command {
     int number;

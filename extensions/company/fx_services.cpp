@@ -57,6 +57,8 @@ StatusWindow::~StatusWindow()
 FrameworkContext::FrameworkContext(int x, int y, int z) { FxContextBegin(x, y, z); }
 FrameworkContext::~FrameworkContext() { FxContextEnd(); }
 
+const char* CommandParamText() { return FxAppParameterText(); }
+
 void HandDataFolderToFramework() { FxSetDataFolder(DataPath()); }
 
 bool HostGaveCompany()

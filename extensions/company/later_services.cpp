@@ -100,6 +100,7 @@ void ReloadPasswords()
 bool CheckSessionCommandAccess() { return ::CheckSessionCommandAccess(Session()->UserLevel) != 0; }
 
 const char* AccountingFolderText() { return Session()->AccountingFolderText; }
+char* ReportPrinterName() { return Session()->ReportPrinterName; }
 
 // The form tools of the report side are not in this build: every command
 // may run.

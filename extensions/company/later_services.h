@@ -31,6 +31,10 @@ void PushClientConfig();
 void ReloadPasswords();
 bool CheckSessionCommandAccess();
 const char* AccountingFolderText();
+// The host's parameter text (name='value' pairs) for the editors that pick
+// a code from it.
+const char* CommandParamText();
+char* ReportPrinterName();
 bool FormatToolsReady(int ready, int command);
 void ReadLookUpsRecord();
 void ClearEditorCallFlag();
