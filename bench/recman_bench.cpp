@@ -53,63 +53,58 @@ void check(bool ok, const char* what) {
 }
 
 struct Times {
-    double insert = 0, equal = 0, scan = 0, update = 0;
+    double insert = 0, equal = 0, scan = 1e9, update = 0;
 };
 
-Times runRecman(const std::string& path, int n, const std::vector<int>& order) {
-    Times t;
-    uint8_t spec[16] = {};
-    spec[0] = kLen;
-    spec[3] = 0x10;
-    spec[4] = 2;
-    uint8_t keys[32] = {};
-    keys[0] = 1;
-    keys[2] = 10;  // string at 1, unique
-    keys[16] = 11;
-    keys[18] = 4;
-    keys[20] = KF_DUPLICATES | KF_MODIFIABLE;
-    keys[21] = KF_EXTENDED >> 8;
-    keys[26] = KT_INTEGER;
-    check(BtrCreateFile(path.c_str(), spec, keys) == 0, "create");
-    uint16_t h = 0;
-    check(BtrOpenFile(&h, path.c_str(), 0, 0) == 0, "open");
-    char key[16];
-    Record r{};
-
-    double t0 = now();
-    for (int i = 0; i < n; ++i) {
-        r = makeRecord(i);
-        check(BtrWrite(B_INSERT, h, key, &r, kLen) == 0, "insert");
+// The two sides run in alternating slices of each operation, so that a
+// change of machine load falls on both alike; a scan runs several times and
+// its best time counts.
+class RecmanSide {
+public:
+    explicit RecmanSide(const std::string& path) {
+        uint8_t spec[16] = {};
+        spec[0] = kLen;
+        spec[3] = 0x10;
+        spec[4] = 2;
+        uint8_t keys[32] = {};
+        keys[0] = 1;
+        keys[2] = 10;  // string at 1, unique
+        keys[16] = 11;
+        keys[18] = 4;
+        keys[20] = KF_DUPLICATES | KF_MODIFIABLE;
+        keys[21] = KF_EXTENDED >> 8;
+        keys[26] = KT_INTEGER;
+        check(BtrCreateFile(path.c_str(), spec, keys) == 0, "create");
+        check(BtrOpenFile(&h_, path.c_str(), 0, 0) == 0, "open");
     }
-    t.insert = now() - t0;
-
-    t0 = now();
-    for (int i : order) {
+    ~RecmanSide() { BtrCloseFile(h_); }
+    void insert(int i) {
+        r_ = makeRecord(i);
+        check(BtrWrite(B_INSERT, h_, key_, &r_, kLen) == 0, "insert");
+    }
+    void equal(int i) {
         Record want = makeRecord(i);
-        std::memcpy(key, want.code, 10);
-        check(BtrGet(B_GET_EQUAL, h, key, &r, kLen) == 0, "get equal");
+        std::memcpy(key_, want.code, 10);
+        check(BtrGet(B_GET_EQUAL, h_, key_, &r_, kLen) == 0, "get equal");
     }
-    t.equal = now() - t0;
-
-    t0 = now();
-    int seen = 0;
-    for (int st = BtrGet(B_GET_FIRST, h, key, &r, kLen); st == 0; st = BtrGet(B_GET_NEXT, h, key, &r, kLen)) ++seen;
-    t.scan = now() - t0;
-    check(seen == n, "scan count");
-
-    t0 = now();
-    for (int i : order) {
-        Record want = makeRecord(i);
-        std::memcpy(key, want.code, 10);
-        check(BtrGet(B_GET_EQUAL, h, key, &r, kLen) == 0, "get equal before update");
-        r.group += 1;
-        r.payload[0] = 'U';
-        check(BtrWrite(B_UPDATE, h, key, &r, kLen) == 0, "update");
+    int scan() {
+        int seen = 0;
+        for (int st = BtrGet(B_GET_FIRST, h_, key_, &r_, kLen); st == 0; st = BtrGet(B_GET_NEXT, h_, key_, &r_, kLen))
+            ++seen;
+        return seen;
     }
-    t.update = now() - t0;
-    BtrCloseFile(h);
-    return t;
-}
+    void update(int i) {
+        equal(i);
+        r_.group += 1;
+        r_.payload[0] = 'U';
+        check(BtrWrite(B_UPDATE, h_, key_, &r_, kLen) == 0, "update");
+    }
+
+private:
+    uint16_t h_ = 0;
+    char key_[16] = {};
+    Record r_{};
+};
 
 sqlite3_stmt* prep(sqlite3* db, const char* sql) {
     sqlite3_stmt* s = nullptr;
@@ -117,75 +112,101 @@ sqlite3_stmt* prep(sqlite3* db, const char* sql) {
     return s;
 }
 
-Times runRaw(const std::string& path, int n, const std::vector<int>& order) {
-    Times t;
-    ::unlink(path.c_str());
-    sqlite3* db = nullptr;
-    check(sqlite3_open(path.c_str(), &db) == SQLITE_OK, "raw open");
-    check(sqlite3_exec(db,
-                       "PRAGMA journal_mode=WAL; PRAGMA synchronous=NORMAL; PRAGMA cache_size=-16384;"
-                       "CREATE TABLE rec(pos INTEGER PRIMARY KEY, code BLOB NOT NULL, grp INTEGER NOT NULL,"
-                       " data BLOB NOT NULL);"
-                       "CREATE UNIQUE INDEX rec_code ON rec(code); CREATE INDEX rec_grp ON rec(grp);",
-                       nullptr, nullptr, nullptr) == SQLITE_OK,
-          "raw schema");
-    sqlite3_stmt* ins = prep(db, "INSERT INTO rec(code, grp, data) VALUES(?1, ?2, ?3)");
-    sqlite3_stmt* get = prep(db, "SELECT pos, data FROM rec WHERE code = ?1");
-    sqlite3_stmt* scan = prep(db, "SELECT data FROM rec ORDER BY code");
-    sqlite3_stmt* upd = prep(db, "UPDATE rec SET grp = ?1, data = ?2 WHERE pos = ?3");
-    Record r{};
-
-    double t0 = now();
-    for (int i = 0; i < n; ++i) {
-        r = makeRecord(i);
-        sqlite3_bind_blob(ins, 1, r.code, 10, SQLITE_STATIC);
-        sqlite3_bind_int(ins, 2, r.group);
-        sqlite3_bind_blob(ins, 3, &r, kLen, SQLITE_STATIC);
-        check(sqlite3_step(ins) == SQLITE_DONE, "raw insert");
-        sqlite3_reset(ins);
+class RawSide {
+public:
+    explicit RawSide(const std::string& path) {
+        ::unlink(path.c_str());
+        check(sqlite3_open(path.c_str(), &db_) == SQLITE_OK, "raw open");
+        check(sqlite3_exec(db_,
+                           "PRAGMA journal_mode=WAL; PRAGMA synchronous=NORMAL; PRAGMA cache_size=-16384;"
+                           "CREATE TABLE rec(pos INTEGER PRIMARY KEY, code BLOB NOT NULL, grp INTEGER NOT NULL,"
+                           " data BLOB NOT NULL);"
+                           "CREATE UNIQUE INDEX rec_code ON rec(code); CREATE INDEX rec_grp ON rec(grp);",
+                           nullptr, nullptr, nullptr) == SQLITE_OK,
+              "raw schema");
+        ins_ = prep(db_, "INSERT INTO rec(code, grp, data) VALUES(?1, ?2, ?3)");
+        get_ = prep(db_, "SELECT pos, data FROM rec WHERE code = ?1");
+        scan_ = prep(db_, "SELECT data FROM rec ORDER BY code");
+        upd_ = prep(db_, "UPDATE rec SET grp = ?1, data = ?2 WHERE pos = ?3");
     }
-    t.insert = now() - t0;
-
-    t0 = now();
-    for (int i : order) {
+    ~RawSide() {
+        for (auto* s : {ins_, get_, scan_, upd_}) sqlite3_finalize(s);
+        sqlite3_close(db_);
+    }
+    void insert(int i) {
+        r_ = makeRecord(i);
+        sqlite3_bind_blob(ins_, 1, r_.code, 10, SQLITE_STATIC);
+        sqlite3_bind_int(ins_, 2, r_.group);
+        sqlite3_bind_blob(ins_, 3, &r_, kLen, SQLITE_STATIC);
+        check(sqlite3_step(ins_) == SQLITE_DONE, "raw insert");
+        sqlite3_reset(ins_);
+    }
+    int64_t equal(int i) {
         Record want = makeRecord(i);
-        sqlite3_bind_blob(get, 1, want.code, 10, SQLITE_STATIC);
-        check(sqlite3_step(get) == SQLITE_ROW, "raw get");
-        std::memcpy(&r, sqlite3_column_blob(get, 1), kLen);
-        sqlite3_reset(get);
+        sqlite3_bind_blob(get_, 1, want.code, 10, SQLITE_STATIC);
+        check(sqlite3_step(get_) == SQLITE_ROW, "raw get");
+        const int64_t pos = sqlite3_column_int64(get_, 0);
+        std::memcpy(&r_, sqlite3_column_blob(get_, 1), kLen);
+        sqlite3_reset(get_);
+        return pos;
     }
-    t.equal = now() - t0;
+    int scan() {
+        int seen = 0;
+        while (sqlite3_step(scan_) == SQLITE_ROW) {
+            std::memcpy(&r_, sqlite3_column_blob(scan_, 0), kLen);
+            ++seen;
+        }
+        sqlite3_reset(scan_);
+        return seen;
+    }
+    void update(int i) {
+        const int64_t pos = equal(i);
+        r_.group += 1;
+        r_.payload[0] = 'U';
+        sqlite3_bind_int(upd_, 1, r_.group);
+        sqlite3_bind_blob(upd_, 2, &r_, kLen, SQLITE_STATIC);
+        sqlite3_bind_int64(upd_, 3, pos);
+        check(sqlite3_step(upd_) == SQLITE_DONE, "raw update");
+        sqlite3_reset(upd_);
+    }
 
-    t0 = now();
-    int seen = 0;
-    while (sqlite3_step(scan) == SQLITE_ROW) {
-        std::memcpy(&r, sqlite3_column_blob(scan, 0), kLen);
-        ++seen;
-    }
-    sqlite3_reset(scan);
-    t.scan = now() - t0;
-    check(seen == n, "raw scan count");
+private:
+    sqlite3* db_ = nullptr;
+    sqlite3_stmt *ins_ = nullptr, *get_ = nullptr, *scan_ = nullptr, *upd_ = nullptr;
+    Record r_{};
+};
 
-    t0 = now();
-    for (int i : order) {
-        Record want = makeRecord(i);
-        sqlite3_bind_blob(get, 1, want.code, 10, SQLITE_STATIC);
-        check(sqlite3_step(get) == SQLITE_ROW, "raw get before update");
-        const int64_t pos = sqlite3_column_int64(get, 0);
-        std::memcpy(&r, sqlite3_column_blob(get, 1), kLen);
-        sqlite3_reset(get);
-        r.group += 1;
-        r.payload[0] = 'U';
-        sqlite3_bind_int(upd, 1, r.group);
-        sqlite3_bind_blob(upd, 2, &r, kLen, SQLITE_STATIC);
-        sqlite3_bind_int64(upd, 3, pos);
-        check(sqlite3_step(upd) == SQLITE_DONE, "raw update");
-        sqlite3_reset(upd);
+template <typename F>
+double timed(F&& f) {
+    const double t0 = now();
+    f();
+    return now() - t0;
+}
+
+void run(RecmanSide& rm, RawSide& raw, int n, const std::vector<int>& order, Times& trm, Times& traw) {
+    const int slices = 10;
+    const int per = (n + slices - 1) / slices;
+    for (int s = 0; s < slices; ++s) {
+        const int lo = s * per, hi = std::min(n, lo + per);
+        traw.insert += timed([&] { for (int i = lo; i < hi; ++i) raw.insert(i); });
+        trm.insert += timed([&] { for (int i = lo; i < hi; ++i) rm.insert(i); });
     }
-    t.update = now() - t0;
-    for (auto* s : {ins, get, scan, upd}) sqlite3_finalize(s);
-    sqlite3_close(db);
-    return t;
+    for (int s = 0; s < slices; ++s) {
+        const int lo = s * per, hi = std::min(n, lo + per);
+        traw.equal += timed([&] { for (int i = lo; i < hi; ++i) raw.equal(order[size_t(i)]); });
+        trm.equal += timed([&] { for (int i = lo; i < hi; ++i) rm.equal(order[size_t(i)]); });
+    }
+    for (int s = 0; s < 5; ++s) {
+        int a = 0, b = 0;
+        traw.scan = std::min(traw.scan, timed([&] { a = raw.scan(); }));
+        trm.scan = std::min(trm.scan, timed([&] { b = rm.scan(); }));
+        check(a == n && b == n, "scan count");
+    }
+    for (int s = 0; s < slices; ++s) {
+        const int lo = s * per, hi = std::min(n, lo + per);
+        traw.update += timed([&] { for (int i = lo; i < hi; ++i) raw.update(order[size_t(i)]); });
+        trm.update += timed([&] { for (int i = lo; i < hi; ++i) rm.update(order[size_t(i)]); });
+    }
 }
 
 }  // namespace
@@ -199,8 +220,12 @@ int main(int argc, char** argv) {
     for (int i = 0; i < n; ++i) order[size_t(i)] = i;
     std::shuffle(order.begin(), order.end(), std::mt19937(42));
 
-    const Times raw = runRaw(rawPath, n, order);
-    const Times rm = runRecman(rmPath, n, order);
+    Times rm, raw;
+    {
+        RecmanSide rmSide(rmPath);
+        RawSide rawSide(rawPath);
+        run(rmSide, rawSide, n, order, rm, raw);
+    }
     std::printf("%d records of %d bytes, two keys\n", n, kLen);
     std::printf("%-22s %12s %12s %8s\n", "operation", "recman s", "sqlite s", "ratio");
     auto row = [](const char* what, double a, double b) {

@@ -52,7 +52,7 @@ struct Handle {
     int lastLength = 0;
     bool lastTruncated = false;
     // Rows read ahead for a run of sequential reads.
-    std::vector<Row> ahead;
+    RowSet ahead;
     size_t aheadAt = 0;
     int aheadOp = -1;
     uint8_t aheadShm[File::kShmHeader] = {};
@@ -231,33 +231,42 @@ int lockedByOther(Handle& h, uint32_t pos) {
 
 bool validKey(const Handle& h, int key) { return key >= 0 && size_t(key) < h.file->keys().size(); }
 
-void setCurrent(Handle& h, Row& row, bool take = false) {
+// A record found by a read: in a Row of its own or among rows read ahead.
+struct RowView {
+    uint32_t pos = 0;
+    int64_t ver = 0;
+    const uint8_t* data = nullptr;
+    size_t len = 0;
+};
+
+RowView viewOf(const Row& r) { return RowView{r.pos, r.ver, r.data.data(), r.data.size()}; }
+
+void setCurrent(Handle& h, const RowView& row) {
     h.positioned = true;
     h.hasCurrent = true;
     h.curPos = row.pos;
     h.curVer = row.ver;
     if (validKey(h, h.keyNo)) {
         h.posKey = h.keyNo;
-        h.curEnc = encodeRecordKey(h.file->keys()[size_t(h.keyNo)], row.data.data(), row.data.size());
+        h.curEnc = encodeRecordKey(h.file->keys()[size_t(h.keyNo)], row.data, row.len);
     } else {
         h.posKey = -1;
         h.curEnc.clear();
     }
-    if (take)
-        h.curData.swap(row.data);
-    else
-        h.curData.assign(row.data.begin(), row.data.end());
+    h.curData.assign(row.data, row.data + row.len);
 }
 
-void copyOut(Handle& h, const Row& row, void* data, int length, void* key, bool giveKey) {
+void setCurrent(Handle& h, const Row& row) { setCurrent(h, viewOf(row)); }
+
+void copyOut(Handle& h, const RowView& row, void* data, int length, void* key, bool giveKey) {
     const int want = length == 0 ? h.file->recordLength() : length;
-    const int n = std::min<int>(want, int(row.data.size()));
-    if (data && n > 0) std::memcpy(data, row.data.data(), size_t(n));
+    const int n = std::min<int>(want, int(row.len));
+    if (data && n > 0) std::memcpy(data, row.data, size_t(n));
     h.lastLength = n;
-    h.lastTruncated = n < int(row.data.size());
+    h.lastTruncated = n < int(row.len);
     if (giveKey && key && validKey(h, h.keyNo)) {
         const KeyDef& k = h.file->keys()[size_t(h.keyNo)];
-        extractRawKey(k, row.data.data(), row.data.size(), static_cast<uint8_t*>(key));
+        extractRawKey(k, row.data, row.len, static_cast<uint8_t*>(key));
     }
 }
 
@@ -274,9 +283,9 @@ int alignPosition(Handle& h) {
 }
 
 // One row of a query that gives at most one.
-int single(int st, std::vector<Row>& rows, Row& row, bool& found) {
+int single(int st, const RowSet& rows, Row& row, bool& found) {
     found = !st && !rows.empty();
-    if (found) row = std::move(rows.front());
+    if (found) row = rows.row(0);
     return st;
 }
 
@@ -299,17 +308,20 @@ int aheadLimit(Handle& h, int base) {
     return h.runLength < 2 ? 1 : 1 << std::min(h.runLength, 8);
 }
 
-bool takeAhead(Handle& h, int base, Row& row) {
+RowView viewAt(const RowSet& rows, size_t i) {
+    return RowView{rows.items[i].pos, rows.items[i].ver, rows.data(i), rows.items[i].len};
+}
+
+bool takeAhead(Handle& h, int base, RowView& row) {
     if (h.aheadOp != base || h.aheadAt >= h.ahead.size()) return false;
     uint8_t now[File::kShmHeader];
     if (!h.file->shmSnapshot(now) || std::memcmp(now, h.aheadShm, sizeof now) != 0) return false;
-    row = std::move(h.ahead[h.aheadAt++]);
+    row = viewAt(h.ahead, h.aheadAt++);
     return true;
 }
 
-void keepAhead(Handle& h, int base, std::vector<Row>& rows, const uint8_t* shm) {
+void keepAhead(Handle& h, int base, RowSet& rows, const uint8_t* shm) {
     dropAhead(h);
-    if (rows.size() < 2) return;
     h.ahead = std::move(rows);
     h.aheadAt = 1;  // the first row is the one read now
     h.aheadOp = base;
@@ -318,10 +330,64 @@ void keepAhead(Handle& h, int base, std::vector<Row>& rows, const uint8_t* shm) 
 
 // Finds the row an operation asks for. 0 with found=false means "none".
 // `sequential` allows reading ahead (no lock asked).
-int locate(Handle& h, int base, const void* key, const void* data, Row& row, bool& found, bool sequential) {
+// The row found is in `view`, which points into `row` or into the rows the
+// handle read ahead.
+int locateRow(Handle& h, int base, const void* key, const void* data, Row& row, bool& found);
+
+int locate(Handle& h, int base, const void* key, const void* data, Row& row, RowView& view, bool& found,
+           bool sequential) {
+    if (base == B_GET_NEXT || base == B_GET_PREVIOUS || base == B_STEP_NEXT || base == B_STEP_PREVIOUS) {
+        File& f = *h.file;
+        found = false;
+        RowSet rows;
+        const bool byKey = base == B_GET_NEXT || base == B_GET_PREVIOUS;
+        if (byKey && !validKey(h, h.keyNo)) return B_INVALID_KEY_NUMBER;
+        int st = byKey ? alignPosition(h) : (h.positioned ? 0 : int(B_INVALID_POSITIONING));
+        if (st) return st;
+        if (sequential && takeAhead(h, base, view)) {
+            found = true;
+            return 0;
+        }
+        uint8_t shm[File::kShmHeader];
+        const bool canKeep = sequential && f.shmSnapshot(shm);
+        const int limit = canKeep ? aheadLimit(h, base) : 1;
+        const bool next = base == B_GET_NEXT || base == B_STEP_NEXT;
+        if (!byKey) {
+            st = f.step(next ? 1 : 2, h.curPos, limit, rows);
+        } else {
+            if (f.keys()[size_t(h.keyNo)].duplicates)
+                st = f.keyQuery(h.keyNo, next ? KQ_EQ_AFTER : KQ_EQ_BEFORE, &h.curEnc, h.curPos, limit, rows);
+            if (!st && int(rows.size()) < limit) {
+                RowSet more;
+                st = f.keyQuery(h.keyNo, next ? KQ_GT : KQ_LT, &h.curEnc, 0, limit - int(rows.size()), more);
+                for (size_t i = 0; i < more.size(); ++i) {
+                    const size_t off = rows.bytes.size();
+                    rows.bytes.insert(rows.bytes.end(), more.data(i), more.data(i) + more.items[i].len);
+                    rows.items.push_back({more.items[i].pos, more.items[i].ver, off, more.items[i].len});
+                }
+            }
+        }
+        if (st || rows.empty()) return st;
+        found = true;
+        if (canKeep && rows.size() > 1) {
+            keepAhead(h, base, rows, shm);  // the buffer moves with the set: views stay valid
+            view = viewAt(h.ahead, 0);
+        } else {
+            dropAhead(h);
+            row = rows.row(0);
+            view = viewOf(row);
+        }
+        return 0;
+    }
+    const int st = locateRow(h, base, key, data, row, found);
+    if (!st && found) view = viewOf(row);
+    return st;
+}
+
+int locateRow(Handle& h, int base, const void* key, const void* data, Row& row, bool& found) {
     File& f = *h.file;
     found = false;
-    std::vector<Row> rows;
+    RowSet rows;
     switch (base) {
     case B_GET_EQUAL:
     case B_GET_GREATER:
@@ -347,39 +413,6 @@ int locate(Handle& h, int base, const void* key, const void* data, Row& row, boo
         if (!validKey(h, h.keyNo)) return B_INVALID_KEY_NUMBER;
         return single(f.keyQuery(h.keyNo, base == B_GET_FIRST ? KQ_FIRST : KQ_LAST, nullptr, 0, 1, rows), rows,
                       row, found);
-    case B_GET_NEXT:
-    case B_GET_PREVIOUS:
-    case B_STEP_NEXT:
-    case B_STEP_PREVIOUS: {
-        const bool byKey = base == B_GET_NEXT || base == B_GET_PREVIOUS;
-        if (byKey && !validKey(h, h.keyNo)) return B_INVALID_KEY_NUMBER;
-        int st = byKey ? alignPosition(h) : (h.positioned ? 0 : int(B_INVALID_POSITIONING));
-        if (st) return st;
-        if (sequential && takeAhead(h, base, row)) {
-            found = true;
-            return 0;
-        }
-        uint8_t shm[File::kShmHeader];
-        const bool canKeep = sequential && f.shmSnapshot(shm);
-        const int limit = canKeep ? aheadLimit(h, base) : 1;
-        const bool next = base == B_GET_NEXT || base == B_STEP_NEXT;
-        if (!byKey) {
-            st = f.step(next ? 1 : 2, h.curPos, limit, rows);
-        } else {
-            if (f.keys()[size_t(h.keyNo)].duplicates)
-                st = f.keyQuery(h.keyNo, next ? KQ_EQ_AFTER : KQ_EQ_BEFORE, &h.curEnc, h.curPos, limit, rows);
-            if (!st && int(rows.size()) < limit) {
-                std::vector<Row> more;
-                st = f.keyQuery(h.keyNo, next ? KQ_GT : KQ_LT, &h.curEnc, 0, limit - int(rows.size()), more);
-                for (auto& r : more) rows.push_back(std::move(r));
-            }
-        }
-        if (st || rows.empty()) return st;
-        found = true;
-        row = rows.front();
-        if (canKeep) keepAhead(h, base, rows, shm);
-        return 0;
-    }
     case B_GET_DIRECT: {
         if (!data) return B_DATA_BUFFER_TOO_SHORT;
         uint32_t pos;
@@ -423,7 +456,7 @@ int doInsert(Handle& h, void* key, void* data, int length) {
         for (size_t i = 0; i < f.keys().size(); ++i) {
             const KeyDef& k = f.keys()[i];
             if (!k.autoinc || readAutoinc(k.segs[0], rec.data()) != 0) continue;
-            std::vector<Row> rows;
+            RowSet rows;
             Row last;
             bool found = false;
             st = single(f.keyQuery(int(i), (k.segs[0].flags & KF_DESCENDING) ? KQ_FIRST : KQ_LAST, nullptr, 0, 1,
@@ -697,8 +730,9 @@ int BtrGet(int op, uint16_t handle, void* key, void* data, int length) {
     }
     for (int attempt = 0;; ++attempt) {
         Row row;
+        RowView view;
         bool found = false;
-        int st = locate(*h, base, key, data, row, found, sequential);
+        int st = locate(*h, base, key, data, row, view, found, sequential);
         if (st) return st;
         if (!found) {
             if (base == B_GET_EQUAL) return B_KEY_NOT_FOUND;
@@ -707,24 +741,24 @@ int BtrGet(int op, uint16_t handle, void* key, void* data, int length) {
         if (bias) {
             const bool multi = bias >= B_LOCK_MULTI_WAIT;
             const bool wait = bias == B_LOCK_SINGLE_WAIT || bias == B_LOCK_MULTI_WAIT;
-            st = acquire(*h, row.pos, multi, wait);
+            const uint32_t pos = view.pos;
+            st = acquire(*h, pos, multi, wait);
             if (st) return st;
             // Read again under the lock: the record may have changed (or gone)
             // while this handle waited for it.
-            Row fresh;
-            st = f.byPosition(row.pos, fresh, found);
+            st = f.byPosition(pos, row, found);
             if (st) return st;
             if (!found) {
-                releaseLock(*h, row.pos);
+                releaseLock(*h, pos);
                 if (attempt < 8) continue;
                 return base == B_GET_DIRECT ? B_INVALID_RECORD_ADDRESS : B_CONFLICT;
             }
-            row = std::move(fresh);
+            view = viewOf(row);
         }
         const bool step = base == B_STEP_NEXT || base == B_STEP_FIRST || base == B_STEP_LAST ||
                           base == B_STEP_PREVIOUS;
-        copyOut(*h, row, data, length, key, !step);
-        setCurrent(*h, row, true);
+        copyOut(*h, view, data, length, key, !step);
+        setCurrent(*h, view);
         return 0;
     }
 }

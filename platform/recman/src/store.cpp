@@ -329,19 +329,23 @@ static int fetchRow(sqlite3_stmt* s, Row& row, bool& found) {
     return rc == SQLITE_DONE ? 0 : statusOf(rc);
 }
 
-static int fetchRows(sqlite3_stmt* s, std::vector<Row>& rows) {
+static int fetchRows(sqlite3_stmt* s, int limit, RowSet& rows) {
     rows.clear();
+    rows.items.reserve(size_t(limit));
     for (;;) {
-        Row row;
-        bool found = false;
-        const int st = fetchRow(s, row, found);
-        if (st) return st;
-        if (!found) return 0;
-        rows.push_back(std::move(row));
+        const int rc = sqlite3_step(s);
+        if (rc == SQLITE_DONE) return 0;
+        if (rc != SQLITE_ROW) return statusOf(rc);
+        const auto* p = static_cast<const uint8_t*>(sqlite3_column_blob(s, 2));
+        const size_t n = size_t(sqlite3_column_bytes(s, 2));
+        const size_t off = rows.bytes.size();
+        if (off == 0) rows.bytes.reserve(n * size_t(limit));
+        rows.bytes.insert(rows.bytes.end(), p, p + n);
+        rows.items.push_back({uint32_t(sqlite3_column_int64(s, 0)), sqlite3_column_int64(s, 1), off, n});
     }
 }
 
-int File::keyQuery(int key, KeyQuery q, const std::string* enc, uint32_t pos, int limit, std::vector<Row>& rows) {
+int File::keyQuery(int key, KeyQuery q, const std::string* enc, uint32_t pos, int limit, RowSet& rows) {
     rows.clear();
     sqlite3_stmt*& slot = keyStmts_[size_t(key)][q];
     if (!slot) {
@@ -367,7 +371,7 @@ int File::keyQuery(int key, KeyQuery q, const std::string* enc, uint32_t pos, in
     if (enc) sqlite3_bind_blob(s, 1, enc->data(), int(enc->size()), SQLITE_STATIC);
     if (q == KQ_EQ_AFTER || q == KQ_EQ_BEFORE) sqlite3_bind_int64(s, 2, pos);
     sqlite3_bind_int(s, 9, limit);
-    return fetchRows(s, rows);
+    return fetchRows(s, limit, rows);
 }
 
 int File::byPosition(uint32_t pos, Row& row, bool& found) {
@@ -378,7 +382,7 @@ int File::byPosition(uint32_t pos, Row& row, bool& found) {
     return fetchRow(s, row, found);
 }
 
-int File::step(int dir, uint32_t pos, int limit, std::vector<Row>& rows) {
+int File::step(int dir, uint32_t pos, int limit, RowSet& rows) {
     static const char* sql[4] = {
         "SELECT pos, ver, data FROM rec ORDER BY pos LIMIT ?9",
         "SELECT pos, ver, data FROM rec WHERE pos > ?1 ORDER BY pos LIMIT ?9",
@@ -390,7 +394,7 @@ int File::step(int dir, uint32_t pos, int limit, std::vector<Row>& rows) {
     StmtUse use(s);
     if (dir == 1 || dir == 2) sqlite3_bind_int64(s, 1, pos);
     sqlite3_bind_int(s, 9, limit);
-    return fetchRows(s, rows);
+    return fetchRows(s, limit, rows);
 }
 
 int File::count(int64_t& n) {

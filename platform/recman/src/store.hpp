@@ -81,6 +81,32 @@ struct Row {
     std::vector<uint8_t> data;
 };
 
+// The rows of one query, their bytes kept in one buffer.
+struct RowSet {
+    struct Item {
+        uint32_t pos;
+        int64_t ver;
+        size_t off;
+        size_t len;
+    };
+    std::vector<uint8_t> bytes;
+    std::vector<Item> items;
+    size_t size() const { return items.size(); }
+    bool empty() const { return items.empty(); }
+    const uint8_t* data(size_t i) const { return bytes.data() + items[i].off; }
+    void clear() {
+        bytes.clear();
+        items.clear();
+    }
+    Row row(size_t i) const {
+        Row r;
+        r.pos = items[i].pos;
+        r.ver = items[i].ver;
+        r.data.assign(data(i), data(i) + items[i].len);
+        return r;
+    }
+};
+
 struct LockEntry {
     uint16_t handle = 0;
     bool multi = false;
@@ -106,10 +132,10 @@ public:
 
     // Row access: 0 or a status for an engine failure; `rows` gets at most
     // `limit` rows (none when nothing matched).
-    int keyQuery(int key, KeyQuery q, const std::string* enc, uint32_t pos, int limit, std::vector<Row>& rows);
+    int keyQuery(int key, KeyQuery q, const std::string* enc, uint32_t pos, int limit, RowSet& rows);
     int byPosition(uint32_t pos, Row& row, bool& found);
     // dir: 0 first, 1 next, 2 prev, 3 last
-    int step(int dir, uint32_t pos, int limit, std::vector<Row>& rows);
+    int step(int dir, uint32_t pos, int limit, RowSet& rows);
     int count(int64_t& n);
 
     // Keys with a column of their own (the keys given at creation).
