@@ -2,9 +2,13 @@
 #include "tests/extensions/company/fixture.h"
 
 #include <filesystem>
+#include <fstream>
 #include <set>
 
 #include "bwps/catalogue.h"
+#include "bwps/records.h"
+#include "bwps/reports.h"
+#include "bwps/versions.h"
 #include "bwps/session.h"
 #include "fx.h"
 
@@ -132,6 +136,46 @@ TEST_F(CommandEntryTest, RightsCheckRefusesSecuredCommands)
     FxTranscriptClear();
     EXPECT_EQ(Run(CmdEditCustomers), 0);
     EXPECT_TRUE(Saw("RSEditCustomer is not available in this build"));
+}
+
+// After the backup-and-restore command the restored data is checked: a
+// convertible release is converted in the same call, an unusable one is
+// refused with message 1487, a current one is left alone.
+TEST_F(CommandEntryTest, RestoreCheckDecidesOnTheRestoredData)
+{
+    // Current data: nothing more happens.
+    FxTranscriptClear();
+    EXPECT_EQ(Run(CmdBackupRestore), 0);
+    EXPECT_EQ(Session().ConversionState, 0);
+    EXPECT_FALSE(Saw("incomplete or of an unknown version"));
+
+    // Data stamped 12.0: converted at once (the conversion is not in this
+    // build, so the data stays as it is).
+    TagFilesVersion stamp{};
+    std::memcpy(stamp.Key, "0BwFilesVersion", 16);
+    stamp.Major = 12;
+    const std::string general = company_ + "/" + GetDataFileName(GENERAL_FILE_NUMBER);
+    uint16_t handle = 0;
+    ASSERT_EQ(BtrOpenFile(&handle, general.c_str(), 0, 0), 0);
+    ASSERT_EQ(WriteFileVersionStamp(handle, &stamp), 0);
+    BtrCloseFile(handle);
+    ASSERT_EQ(DetectDataSetVersion(company_.c_str()), 14);
+    FxTranscriptClear();
+    EXPECT_EQ(Run(CmdBackupRestore), 0);
+    EXPECT_EQ(Session().ConversionState, 0);
+    EXPECT_TRUE(Saw("ConvertCompanyData is not available in this build")) << Transcript();
+
+    // Data of the oldest release: refused.
+    const std::string oldest = Folder("oldest");
+    fs::create_directories(oldest);
+    std::ofstream(oldest + "/POSACCT.DB") << "old";
+    std::memset(Session().DataPath, 0, BWPS_PATH_SIZE);
+    std::memcpy(Session().DataPath, oldest.c_str(), oldest.size());
+    FxTranscriptClear();
+    EXPECT_EQ(Run(CmdBackupRestore), 0);
+    EXPECT_EQ(Session().ConversionState, BWPS_CONVERSION_REFUSED);
+    EXPECT_TRUE(Saw("The company data is incomplete or of an unknown version.")) << Transcript();
+    EXPECT_FALSE(Saw("ConvertCompanyData"));
 }
 
 TEST_F(CommandEntryTest, VerifyBaseFilesFindsTheFirstMissingFile)
