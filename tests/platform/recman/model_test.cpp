@@ -121,6 +121,15 @@ TEST_F(RecmanTest, RandomOperationsAgreeWithAModel) {
         return r;
     };
 
+    // A second handle walks key 1 in long runs of get next while the first
+    // one writes: its reads must always follow the file as it is now.
+    uint16_t reader = 0;
+    ASSERT_EQ(BtrOpenFile(&reader, path("model.db").c_str(), 0, 0), 0);
+    ASSERT_EQ(BtrSetDefaults(reader, 1, -1), 0);
+    bool readerOn = false;
+    Bytes readerRec;
+    uint32_t readerPos = 0;
+
     Model m;
     int key = 0;
     std::optional<uint32_t> cur;  // current record (for update / delete)
@@ -150,6 +159,24 @@ TEST_F(RecmanTest, RandomOperationsAgreeWithAModel) {
         SCOPED_TRACE(step);
         const int what = pick(100);
         Bytes data(kLen), kb(8, 0);
+        for (int n = pick(4); n > 0; --n) {
+            const int st = BtrGet(readerOn ? B_GET_NEXT : B_GET_FIRST, reader, kb.data(), data.data(), kLen);
+            const auto want = readerOn ? m.find(1, B_GET_NEXT, keyOf(1, readerRec), readerPos)
+                                       : m.find(1, B_GET_FIRST, Bytes(3, 0));
+            if (!want) {
+                ASSERT_EQ(st, B_END_OF_FILE);
+                readerOn = false;
+                continue;
+            }
+            ASSERT_EQ(st, 0);
+            uint32_t pos = 0;
+            ASSERT_EQ(BtrPosition(B_GET_DIRECT, reader, &pos), 0);
+            ASSERT_EQ(pos, *want);
+            ASSERT_EQ(data, m.recs[pos]);
+            readerOn = true;
+            readerRec = data;
+            readerPos = pos;
+        }
         if (what < 30) {  // insert
             Bytes r = randomRecord();
             const bool clash = m.clash(r, std::nullopt);
