@@ -453,6 +453,85 @@ TEST_F(Keyed, SupplementalKeysAreAddedUsableAtOnceAndDropped) {
     EXPECT_EQ(st[4], 2);
 }
 
+// What the data utilities do with a file: drop its supplemental keys walking
+// the statistics block from the last segment back, and rebuild it into a new
+// file made from its own statistics, copying each record with its length.
+TEST_F(RecmanTest, StatisticsDriveIndexDropAndRebuild) {
+    uint16_t h = make("v.db", 20, {{1, 8, KF_ALT_COLLATE | 0x10}, {9, 2, 0x100 | KF_DUPLICATES, KT_INTEGER}, {11, 4, 1}},
+                      2, FF_VARIABLE);
+    std::vector<std::vector<uint8_t>> recs;
+    for (int i = 0; i < 5; ++i) {
+        std::vector<uint8_t> r(size_t(20 + i * 300), uint8_t('a' + i));
+        std::memcpy(r.data(), i % 2 ? "Mixed   " : "mixed   ", 8);
+        r[8] = uint8_t(i);
+        r[9] = 0;
+        recs.push_back(r);
+        ASSERT_EQ(BtrWrite(B_INSERT, h, nullptr, r.data(), int(r.size())), 0);
+    }
+    for (int col : {15, 17}) {
+        auto block = segBlock({{col, 2, KF_DUPLICATES | KF_MODIFIABLE}}, 0);
+        ASSERT_EQ(BtrCreateSupIndex(h, int(block.size()), block.data()), 0);
+    }
+
+    // the rebuild: keys up to the first supplemental one
+    uint8_t st[RECMAN_STAT_BUFFER];
+    ASSERT_EQ(BtrStat(h, st), 0);
+    int len = get16(st + RECMAN_STAT_BUFFER - 2);
+    ASSERT_EQ((len - 16) % 2, 1);
+    int segs = (len - 16 - 265) / 16;
+    ASSERT_EQ(segs, 5);
+    std::vector<uint8_t> spec(st, st + 16), keys;
+    int taken = 0;
+    for (int i = 0; i < segs; ++i) {
+        const uint8_t* seg = st + 16 + 16 * i;
+        if (get16(seg + 4) & KF_SUPPLEMENTAL) break;
+        keys.insert(keys.end(), seg, seg + 16);
+        if (!(get16(seg + 4) & KF_SEGMENTED)) ++taken;
+    }
+    spec[4] = uint8_t(taken);
+    keys.resize(keys.size() + 16, 0);
+    ASSERT_EQ(BtrCreateFile(path("v.new").c_str(), spec.data(), keys.data()), 0);
+    uint16_t n = 0;
+    ASSERT_EQ(BtrOpenFile(&n, path("v.new").c_str(), 0x100, 0), 0);
+    std::vector<uint8_t> buf(4096);
+    char kb[16];
+    int copied = 0;
+    for (int r = BtrGet(B_STEP_FIRST, h, kb, buf.data(), 4096); r == 0; r = BtrGet(B_STEP_NEXT, h, kb, buf.data(), 4096)) {
+        ASSERT_EQ(BtrWrite(B_INSERT, n, nullptr, buf.data(), BtrCall218(h)), 0);
+        ++copied;
+    }
+    EXPECT_EQ(copied, 5);
+    uint8_t nst[RECMAN_STAT_BUFFER];
+    ASSERT_EQ(BtrStat(n, nst), 0);
+    EXPECT_EQ(nst[4], 2);
+    EXPECT_EQ(get16(nst + 10), FF_VARIABLE);
+    EXPECT_EQ(std::memcmp(nst + 16, st + 16, 3 * 16), 0) << "the keys come across as they were";
+    for (const auto& want : recs) {
+        ASSERT_EQ(BtrSetDefaults(n, 1, -1), 0);
+        ASSERT_EQ(BtrGet(B_GET_EQUAL, n, const_cast<uint8_t*>(want.data()) + 10, buf.data(), 4096), 0);
+        ASSERT_EQ(BtrCall218(n), int(want.size()));
+        EXPECT_EQ(std::memcmp(buf.data(), want.data(), want.size()), 0);
+    }
+
+    // the drop: from the last segment back, key by key
+    int cursor = segs - 1;
+    int dropped = 0;
+    for (int k = st[4] - 1; k >= 0; --k) {
+        if (get16(st + 16 + 16 * cursor + 4) & KF_SUPPLEMENTAL) {
+            ASSERT_EQ(BtrSetDefaults(h, k, 0), 0);
+            ASSERT_EQ(BtrCall211(h), 0);
+            ++dropped;
+        }
+        --cursor;
+        while (cursor >= 0 && (get16(st + 16 + 16 * cursor + 4) & KF_SEGMENTED)) --cursor;
+    }
+    EXPECT_EQ(dropped, 2);
+    BtrCall212(h);
+    ASSERT_EQ(BtrStat(h, st), 0);
+    EXPECT_EQ(st[4], 2);
+    EXPECT_EQ(get16(st + RECMAN_STAT_BUFFER - 2), 16 + 3 * 16 + 265);
+}
+
 TEST_F(RecmanTest, SupplementalKeyWithCollatingSequenceSortsWithoutCase) {
     uint16_t h = make("c.db", 8, {{1, 8, 0}}, 1);
     for (const char* s : {"banana  ", "Apple   ", "apricot ", "Cherry  "})
