@@ -76,9 +76,10 @@ int printStat(uint16_t h) {
         const uint8_t* s = b + 16 + i * 16;
         const int flags = rd16(s + 4);
         if (first) std::printf("key %d:\n", key);
-        std::printf("  position %u length %u flags 0x%04x %s%s%s%s%s\n", rd16(s), rd16(s + 2), flags,
+        std::printf("  position %u length %u flags 0x%04x %s%s%s%s%s%s%s\n", rd16(s), rd16(s + 2), flags,
                     typeName(flags, s[10]), (flags & KF_DUPLICATES) ? " duplicates" : "",
                     (flags & KF_MODIFIABLE) ? " modifiable" : "", (flags & KF_DESCENDING) ? " descending" : "",
+                    (flags & KF_NO_CASE) ? " ignoring-case" : "", (flags & KF_ALT_COLLATE) ? " collated" : "",
                     (flags & KF_SUPPLEMENTAL) ? " supplemental" : "");
         first = !(flags & KF_SEGMENTED);
         if (first) ++key;
