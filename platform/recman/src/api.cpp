@@ -139,7 +139,7 @@ Handle* getHandle(uint16_t id) {
 
 int osLock(File& f, uint32_t pos, bool wait) {
     struct flock fl {};
-    fl.l_type = F_WRLCK;
+    fl.l_type = f.readOnly ? F_RDLCK : F_WRLCK;  // a read-only descriptor can hold only read locks
     fl.l_whence = SEEK_SET;
     fl.l_start = kLockBase + off_t(pos);
     fl.l_len = 1;
@@ -674,7 +674,7 @@ int BtrOpenFile(uint16_t* handle, const char* path, int /*mode*/, int /*reserved
         return B_IO_ERROR;
     }
     if (!S_ISREG(st.st_mode)) return B_NOT_A_RECORD_FILE;
-    if (::access(path, R_OK | W_OK) != 0) return B_PERMISSION_ERROR;
+    if (::access(path, R_OK) != 0) return B_PERMISSION_ERROR;
     State& s = state();
     const std::string canon = canonical(path);
     if (replacedWhileOpen(canon, st.st_dev, st.st_ino)) return B_FILE_IN_USE;
@@ -830,6 +830,7 @@ int BtrWrite(int op, uint16_t handle, void* key, void* data, int length) {
     if (!h) return B_FILE_NOT_OPEN;
     dropAhead(*h);
     if (length < 0) return B_DATA_BUFFER_TOO_SHORT;
+    if (h->file->readOnly && (op == B_INSERT || op == B_UPDATE || op == B_DELETE)) return B_PERMISSION_ERROR;
     switch (op) {
     case B_INSERT: return doInsert(*h, key, data, length);
     case B_UPDATE: return doUpdate(*h, key, data, length);

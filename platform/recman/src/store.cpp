@@ -207,7 +207,10 @@ int File::open(const std::string& path, std::shared_ptr<File>& out) {
     // Look at the file before SQLite does: anything that is not a SQLite
     // database (an empty file included, which SQLite would take for a new
     // one) is not a data file of ours.
-    int fd = ::open(path.c_str(), O_RDWR | O_CLOEXEC);
+    // A file without write permission (the dictionary ships read-only) is
+    // opened for reading; a write to it gives 94.
+    const bool writable = ::access(path.c_str(), W_OK) == 0;
+    int fd = ::open(path.c_str(), (writable ? O_RDWR : O_RDONLY) | O_CLOEXEC);
     if (fd < 0) return errnoStatus(errno);
     char head[16] = {};
     const ssize_t n = ::pread(fd, head, sizeof head, 0);
@@ -223,40 +226,22 @@ int File::open(const std::string& path, std::shared_ptr<File>& out) {
 
     std::shared_ptr<File> f(new File);
     f->lockFd = fd;
+    f->readOnly = !writable;
     f->dev = st.st_dev;
     f->ino = st.st_ino;
     f->path_ = path;
-    int rc = sqlite3_open_v2(path.c_str(), &f->db_, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX, nullptr);
-    if (rc != SQLITE_OK) return statusOf(rc) == B_FILE_NOT_FOUND ? B_IO_ERROR : statusOf(rc);
-    sqlite3_extended_result_codes(f->db_, 1);
-    registerKeyFunction(f->db_);
-    rc = execAll(f->db_, kOpenPragmas);
-    if (rc != SQLITE_OK) return statusOf(rc);
-
-    int64_t v = 0;
-    sqlite3_stmt* s = nullptr;
-    rc = sqlite3_prepare_v2(f->db_, "SELECT value FROM meta WHERE name='format'", -1, &s, nullptr);
-    if (rc != SQLITE_OK) {
-        const int st2 = statusOf(rc);
-        sqlite3_finalize(s);
-        // no meta table: a SQLite database, but not one of ours
-        return st2 == B_IO_ERROR && (rc & 0xff) == SQLITE_ERROR ? B_NOT_A_RECORD_FILE : st2;
+    int status = f->connect(writable ? SQLITE_OPEN_READWRITE : SQLITE_OPEN_READONLY, path);
+    if (status && !writable) {
+        // a read-only file in a folder where SQLite cannot make its -shm
+        // file (read-only media): nobody writes it, so read it as immutable
+        sqlite3_close(f->db_);
+        f->db_ = nullptr;
+        char* uri = sqlite3_mprintf("file:%q?immutable=1", path.c_str());
+        status = f->connect(SQLITE_OPEN_READONLY | SQLITE_OPEN_URI, uri);
+        sqlite3_free(uri);
     }
-    rc = sqlite3_step(s);
-    const bool ours = rc == SQLITE_ROW && sqlite3_column_type(s, 0) == SQLITE_TEXT &&
-                      std::strcmp(reinterpret_cast<const char*>(sqlite3_column_text(s, 0)), kFormatTag) == 0;
-    sqlite3_finalize(s);
-    if (rc != SQLITE_ROW && rc != SQLITE_DONE) return statusOf(rc);
-    if (!ours) return B_NOT_A_RECORD_FILE;
-    if (metaInt(f->db_, "reclen", v) != SQLITE_OK) return B_NOT_A_RECORD_FILE;
-    f->recordLength_ = int(v);
-    if (metaInt(f->db_, "pagesize", v) != SQLITE_OK) return B_NOT_A_RECORD_FILE;
-    f->pageSize_ = int(v);
-    if (metaInt(f->db_, "flags", v) != SQLITE_OK) return B_NOT_A_RECORD_FILE;
-    f->fileFlags_ = int(v);
-    if (f->recordLength_ <= 0 || f->recordLength_ > 0xFFFF) return B_NOT_A_RECORD_FILE;
-    const int st3 = f->loadKeys();
-    if (st3) return st3;
+    if (status) return status;
+
     // The -wal index exists now (the reads above made it); map its header
     // to see commits of every connection without starting a transaction.
     const int shmFd = ::open((path + "-shm").c_str(), O_RDONLY | O_CLOEXEC);
@@ -269,6 +254,40 @@ int File::open(const std::string& path, std::shared_ptr<File>& out) {
         }
     }
     out = std::move(f);
+    return 0;
+}
+
+int File::connect(int flags, const std::string& name) {
+    int rc = sqlite3_open_v2(name.c_str(), &db_, flags | SQLITE_OPEN_NOMUTEX, nullptr);
+    if (rc != SQLITE_OK) return statusOf(rc) == B_FILE_NOT_FOUND ? B_IO_ERROR : statusOf(rc);
+    sqlite3_extended_result_codes(db_, 1);
+    registerKeyFunction(db_);
+    rc = execAll(db_, kOpenPragmas);
+    if (rc != SQLITE_OK) return statusOf(rc);
+    int64_t v = 0;
+    sqlite3_stmt* s = nullptr;
+    rc = sqlite3_prepare_v2(db_, "SELECT value FROM meta WHERE name='format'", -1, &s, nullptr);
+    if (rc != SQLITE_OK) {
+        const int st2 = statusOf(rc);
+        sqlite3_finalize(s);
+        // no meta table: a SQLite database, but not one of ours
+        return st2 == B_IO_ERROR && (rc & 0xff) == SQLITE_ERROR ? B_NOT_A_RECORD_FILE : st2;
+    }
+    rc = sqlite3_step(s);
+    const bool ours = rc == SQLITE_ROW && sqlite3_column_type(s, 0) == SQLITE_TEXT &&
+                      std::strcmp(reinterpret_cast<const char*>(sqlite3_column_text(s, 0)), kFormatTag) == 0;
+    sqlite3_finalize(s);
+    if (rc != SQLITE_ROW && rc != SQLITE_DONE) return statusOf(rc);
+    if (!ours) return B_NOT_A_RECORD_FILE;
+    if (metaInt(db_, "reclen", v) != SQLITE_OK) return B_NOT_A_RECORD_FILE;
+    recordLength_ = int(v);
+    if (metaInt(db_, "pagesize", v) != SQLITE_OK) return B_NOT_A_RECORD_FILE;
+    pageSize_ = int(v);
+    if (metaInt(db_, "flags", v) != SQLITE_OK) return B_NOT_A_RECORD_FILE;
+    fileFlags_ = int(v);
+    if (recordLength_ <= 0 || recordLength_ > 0xFFFF) return B_NOT_A_RECORD_FILE;
+    const int st3 = loadKeys();
+    if (st3) return st3;
     return 0;
 }
 

@@ -164,6 +164,7 @@ public:
     // that keep other processes out.
     std::map<uint32_t, LockEntry> locks;
     int lockFd = -1;
+    bool readOnly = false;  // opened for reading only: record locks are read locks
 
     dev_t dev = 0;
     ino_t ino = 0;
@@ -172,6 +173,7 @@ public:
 
 private:
     File() = default;
+    int connect(int flags, const std::string& name);
     int loadKeys();
     void dropStatements();
     sqlite3_stmt* prepare(sqlite3_stmt*& slot, const std::string& sql);

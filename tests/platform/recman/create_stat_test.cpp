@@ -150,6 +150,26 @@ TEST_F(RecmanTest, OpenGivesClearStatusesAndNeverCrashesOnForeignOrDamagedFiles)
     }
 }
 
+TEST_F(RecmanTest, AReadOnlyFileOpensForReading) {
+    if (::geteuid() == 0) GTEST_SKIP() << "permission bits do not bind the super-user";
+    uint16_t h = make("ro.db", 8, {{1, 8, 0}}, 1);
+    ASSERT_EQ(BtrWrite(B_INSERT, h, nullptr, const_cast<char*>("readonly"), 8), 0);
+    BtrCloseFile(h);
+    std::filesystem::permissions(path("ro.db"), std::filesystem::perms::owner_read);
+    ASSERT_EQ(BtrOpenFile(&h, path("ro.db").c_str(), 0, 0), 0);
+    char rec[8], key[8];
+    ASSERT_EQ(BtrGet(B_GET_FIRST + B_LOCK_SINGLE_NOWAIT, h, key, rec, 8), 0);
+    EXPECT_EQ(std::string(rec, 8), "readonly");
+    EXPECT_EQ(BtrWrite(B_UPDATE, h, nullptr, rec, 8), B_PERMISSION_ERROR);
+    EXPECT_EQ(BtrWrite(B_INSERT, h, nullptr, rec, 8), B_PERMISSION_ERROR);
+    BtrCloseFile(h);
+    std::filesystem::permissions(dir_, std::filesystem::perms::owner_read | std::filesystem::perms::owner_exec);
+    ASSERT_EQ(BtrOpenFile(&h, path("ro.db").c_str(), 0, 0), 0) << "read-only file in a read-only folder";
+    EXPECT_EQ(BtrGet(B_GET_FIRST, h, key, rec, 8), 0);
+    BtrCloseFile(h);
+    std::filesystem::permissions(dir_, std::filesystem::perms::owner_all);
+}
+
 TEST_F(RecmanTest, OneFileThroughSeveralHandlesEachWithItsOwnPositionAndKey) {
     uint16_t a = make("m.db", 8, {{1, 4, 0}, {5, 4, 1}}, 2);
     std::vector<uint16_t> hs;
