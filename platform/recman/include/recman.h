@@ -103,10 +103,12 @@
  *
  * ---- Open modes
  *   Every mode (0, 0x100, 0x200, 0x400, -100 ...) opens for reading and
- *   writing; one file may be open through many handles. A missing file gives
- *   12, a file that is not writable 94, a file that is not a data file of
+ *   writing; one file may be open through many handles. A file without
+ *   write permission opens for reading only (its writes give 94). A missing
+ *   file gives 12, an unreadable one 94, a file that is not a data file of
  *   this manager 30, a damaged one 2 (or 30). BtrCreateFile replaces a
- *   closed file and gives 85 for one open in this process.
+ *   closed file and gives 85 for one open in this process; so does opening a
+ *   path whose file was replaced while a handle still has the old one open.
  */
 #ifndef RECMAN_H
 #define RECMAN_H
