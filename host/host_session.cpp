@@ -55,6 +55,7 @@ bool LoadLibraries(const std::string& folder, Libraries& libs, std::string& erro
            Find(b, "BWPSStopSession", libs.StopSession, error) &&
            Find(b, "GetSessionPaths", libs.GetSessionPaths, error) &&
            Find(b, "DetectDataSetVersion", libs.DetectDataSetVersion, error) &&
+           Find(b, "BWPSFilesInFolder", libs.FilesInFolder, error) &&
            Find(b, "BWPSUpdateAppCID", libs.UpdateAppCID, error) &&
            Find(b, "BWPSGetFirstAppCID", libs.GetFirstAppCID, error) &&
            Find(b, "BWPSGetNextAppCID", libs.GetNextAppCID, error) &&

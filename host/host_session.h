@@ -19,6 +19,7 @@ struct Libraries {
     int (*StopSession)() = nullptr;
     SessionBlock* (*GetSessionPaths)() = nullptr;
     int (*DetectDataSetVersion)(const char*) = nullptr;
+    int (*FilesInFolder)(const char*) = nullptr;
     int (*UpdateAppCID)(const char*, const char*) = nullptr;
     int (*GetFirstAppCID)(void*, char*, int, char*, int, int32_t*, char*) = nullptr;
     int (*GetNextAppCID)(void*, char*, int, char*, int, int32_t*, char*) = nullptr;

@@ -228,6 +228,8 @@ int CreateCompany(Host& h, const std::string& folder, const std::string& name)
     if (fs::exists(folder, ec) && !fs::is_directory(folder, ec))
         return Fail(folder + " is a file, not a folder");
     if (h.IsCompany(folder)) return Fail(folder + " already holds a company");
+    if (h.libs.FilesInFolder(folder.c_str()))
+        return Fail(folder + " already holds data files of a company; they are not replaced");
 
     std::string error;
     if (!host::UseScript("", error)) return Fail(error);

@@ -112,10 +112,17 @@ TEST_F(HostTest, CreateCompanyThenRunCommandsHeadless)
     EXPECT_EQ(o.status, 27) << o.out;
     EXPECT_NE(o.out.find("Exit the program?\" [Yes,No] -> Yes"), std::string::npos) << o.out;
 
-    // The same folder again is refused without touching it.
+    // The same folder again is refused without touching it, and so is a
+    // folder that holds only some of a company's files.
     o = Bwpos({"create-company", company, "Other"});
     EXPECT_NE(o.status, 0);
     EXPECT_EQ(Lines(o.out), 1) << o.out;
+    fs::remove(company + "/BPOSGNRL.DB");
+    const auto customers = fs::file_size(company + "/BPOSCUST.DB");
+    o = Bwpos({"create-company", company, "Other"});
+    EXPECT_NE(o.status, 0);
+    EXPECT_EQ(Lines(o.out), 1) << o.out;
+    EXPECT_EQ(fs::file_size(company + "/BPOSCUST.DB"), customers);
 }
 
 TEST_F(HostTest, DemoCreatesOpensAndListsTheCompany)
@@ -168,13 +175,20 @@ TEST_F(HostTest, UnknownCommandIsRefused)
     }
 }
 
-TEST_F(HostTest, MissingOrDamagedBaseFolderIsReported)
+TEST_F(HostTest, MissingLibraryOrDamagedBaseFolderIsReported)
 {
     fs::remove(program_ + "/RAZAVUR/BPOSKEY.DB");
     Outcome o = Bwpos({"demo", scratch_ + "/demo"});
     EXPECT_EQ(o.status, 3);
     EXPECT_NE(o.out.find("BPOSKEY.DB"), std::string::npos) << o.out;
     EXPECT_EQ(Lines(o.out), 1) << o.out;
+
+    fs::rename(program_ + "/libbwpos-1.so", program_ + "/libbwpos-1.keep");
+    o = Bwpos({"demo", scratch_ + "/demo"});
+    EXPECT_EQ(o.status, 3);
+    EXPECT_NE(o.out.find("libbwpos-1.so"), std::string::npos) << o.out;
+    EXPECT_EQ(Lines(o.out), 1) << o.out;
+    fs::rename(program_ + "/libbwpos-1.keep", program_ + "/libbwpos-1.so");
 
     fs::remove_all(program_ + "/RAZAVUR");
     o = Bwpos({"demo", scratch_ + "/demo"});
