@@ -120,10 +120,10 @@ void checkFork() {
     if (!forked) return;
     forked = false;
     State& s = state();
-    for (auto& [id, h] : s.handles) {
-        auto* kept = new std::shared_ptr<File>(std::move(h->file));  // deliberately never released
-        (void)kept;
-    }
+    // Kept, never closed: closing would let SQLite checkpoint the parent's
+    // files under it.
+    static auto* inherited = new std::vector<std::shared_ptr<File>>;
+    for (auto& [id, h] : s.handles) inherited->push_back(std::move(h->file));
     s.handles.clear();
     s.files.clear();
 }
