@@ -23,6 +23,7 @@ namespace {
 constexpr int kLogin = 101;
 constexpr int kConfirmExit = 104;
 constexpr int kCompanyHeading = 103;
+constexpr int kRunRestore = 112;  // exit code and command: restore the company's data
 constexpr int kDataSetCurrent = 16;
 
 const char* const kUsage =
@@ -87,6 +88,16 @@ struct Host {
         const int result = libs.RunCommand();
         *exitCode = s->ExitCode;
         return result;
+    }
+
+    // Signs in. When the company opening asks for a restore (its data is
+    // too old), the restore command runs and the sign-in is tried again.
+    void Login(int* exitCode)
+    {
+        Run(kLogin, exitCode);
+        if (*exitCode != kRunRestore) return;
+        Run(kRunRestore, exitCode);
+        if (*exitCode == 0) Run(kLogin, exitCode);
     }
 
     std::vector<host::MenuEntry> Menu()
@@ -193,7 +204,7 @@ int RunHeadless(int argc, char** argv)
     h.Start(company);
 
     int exitCode = 0;
-    h.Run(kLogin, &exitCode);
+    h.Login(&exitCode);
     int status = 0;
     if (exitCode != 0) {
         std::fputs(host::Transcript().c_str(), stdout);
@@ -294,7 +305,7 @@ int RunDemo(int argc, char** argv)
     host::SetApplication("", "", "", "");
     h.Start(folder);
     int exitCode = 0;
-    h.Run(kLogin, &exitCode);
+    h.Login(&exitCode);
     if (exitCode != 0) {
         std::fputs(host::Transcript().c_str(), stdout);
         h.Stop();
@@ -325,7 +336,7 @@ int RunInteractive()
     if (!h.HasListedCompany()) host::MarkFirstRun();
     h.Start("");
     int exitCode = 0;
-    h.Run(kLogin, &exitCode);
+    h.Login(&exitCode);
     if (exitCode != 0 || h.Session()->DataPath[0] == 0) {
         h.Stop();
         host::EndTerminal();
