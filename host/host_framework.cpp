@@ -10,8 +10,10 @@
 namespace host {
 
 void SetApplication(const std::string& user, const std::string& password,
-                    const std::string& parameters, const std::string& station)
+                    const std::string& parameters, const std::string& station,
+                    const std::string& company)
 {
+    FxAppSetCompanyText(company.c_str());
     FxAppSetUserId(user.c_str());
     FxAppSetPassword(password.c_str());
     FxAppObject* app = FxApp();

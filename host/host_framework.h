@@ -14,7 +14,8 @@ struct MenuEntry {
 
 // Fills the application object that the libraries read at sign-in.
 void SetApplication(const std::string& user, const std::string& password,
-                    const std::string& parameters, const std::string& station);
+                    const std::string& parameters, const std::string& station,
+                    const std::string& company);
 
 // Headless: the script driver with the events of the file (or none).
 // False with a reason when the file cannot be read.

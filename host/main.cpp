@@ -200,7 +200,7 @@ int RunHeadless(int argc, char** argv)
 
     std::string error;
     if (!host::UseScript(a.script, error)) return Fail(error);
-    host::SetApplication(a.user, a.password, a.params, a.station);
+    host::SetApplication(a.user, a.password, a.params, a.station, company);
     h.Start(company);
 
     int exitCode = 0;
@@ -302,7 +302,7 @@ int RunDemo(int argc, char** argv)
     std::string error;
     if (!host::UseScript("", error)) return Fail(error);
     host::ClearTranscript();
-    host::SetApplication("", "", "", "");
+    host::SetApplication("", "", "", "", folder);
     h.Start(folder);
     int exitCode = 0;
     h.Login(&exitCode);
