@@ -39,15 +39,16 @@ void PutAt(char* record, int offset, T value)
     std::memcpy(record + offset, &value, sizeof value);
 }
 
-// True when the folder holds any data file of kind 1 or 2: a company, or the
-// remains of one, whose files must not be replaced without asking.
+// True when the folder holds any data file of kind 1 or 2 under the name
+// that the creation would use: a company, or the remains of one, whose files
+// must not be replaced without asking.
 bool FolderHoldsDataFiles(const std::string& folder)
 {
     for (int file = 1; DataFileKind(file) != -1; ++file) {
         const int kind = DataFileKind(file);
         if (kind != 1 && kind != 2) continue;
         std::error_code ec;
-        if (fs::exists(JoinPath(folder, DataFileName(file)), ec)) return true;
+        if (fs::exists(JoinPath(folder, CatalogueFileName(file)), ec)) return true;
     }
     return false;
 }
@@ -384,7 +385,7 @@ BWPS1_API int CreateCompanyInFolder(uint16_t listHandle, const char* name, const
     SetAccountingFolderIfValid(" ");
 
     for (int file : {1, 7, 28, 27, 71, 16}) {
-        if (!CopyFromBase(DataFileName(file))) {
+        if (!CopyFromBase(CatalogueFileName(file))) {
             ShowNumberedMessage(357);
             break;
         }

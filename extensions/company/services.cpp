@@ -61,6 +61,13 @@ std::string DataFileName(int file)
     return name ? name : "";
 }
 
+std::string CatalogueFileName(int file)
+{
+    char buffer[FOLDER_BUFFER_SIZE] = {};
+    const char* name = CopyDataFileName(file, buffer);
+    return name ? name : "";
+}
+
 int DataFileKind(int file) { return GetDataFileKind(file); }
 int DataFileRecordLength(int file) { return GetDataFileRecordLength(file); }
 

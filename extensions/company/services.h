@@ -30,7 +30,8 @@ void SetCompanyRecord(const void* record168);
 const void* CompanyRecord();
 
 // Catalogue and folders.
-std::string DataFileName(int file);
+std::string DataFileName(int file);       // the name the session uses
+std::string CatalogueFileName(int file);  // the catalogue's own name
 int DataFileKind(int file);
 int DataFileRecordLength(int file);
 std::string DataFilePathOf(int file);
