@@ -209,7 +209,8 @@ TEST_F(CreateCompanyTest, FolderThatCannotBeMadeIsReported)
 
 class CreateScreenTest : public CreateCompanyTest {
 protected:
-    int RunScreen(const std::string& script, std::string* name = nullptr, std::string* folder = nullptr)
+    int RunScreen(const std::string& script, std::string* name = nullptr, std::string* folder = nullptr,
+                  int newUser = 0)
     {
         Script(script);
         uint16_t handle = 0;
@@ -217,7 +218,7 @@ protected:
         EXPECT_EQ(OpenCompanyList(&handle, base().c_str(), 0, &created), 0);
         char n[32] = {}, f[160] = {};
         FxTranscriptClear();
-        const int result = CreateCompanyFiles(handle, 0, n, f);
+        const int result = CreateCompanyFiles(handle, newUser, n, f);
         BtrCloseFile(handle);
         if (name) *name = n;
         if (folder) *folder = f;
@@ -238,6 +239,16 @@ TEST_F(CreateScreenTest, CreatesAndListsTheCompany)
     EXPECT_STREQ(records[0].CompanyId, "Shop");
     EXPECT_EQ(records[0].Status, 'D');
     EXPECT_EQ(std::string(Session().DataPath), Folder("shop"));
+}
+
+TEST_F(CreateScreenTest, DefaultFolderOfANewUserIsUnderTheProgramFolder)
+{
+    std::string folder;
+    EXPECT_EQ(RunScreen("key Esc\n", nullptr, &folder, 1), ExitCancelled);
+    EXPECT_EQ(folder, program() + "/POSFILES");
+    EXPECT_EQ(RunScreen("key Esc\n", nullptr, &folder, 0), ExitCancelled);
+    EXPECT_EQ(folder, program());
+    EXPECT_TRUE(ListRecords().empty());
 }
 
 TEST_F(CreateScreenTest, RefusesTheProgramFolderAndAKnownName)
