@@ -228,6 +228,18 @@ TEST_F(CompanyListTest, ListDialogOpensTheCompanyTyped)
     EXPECT_STREQ(Session().CompanyName, "Beta");
 }
 
+TEST_F(CompanyListTest, ListDialogOffersThePickWhenNothingIsTyped)
+{
+    CreateListed("Alpha", Folder("alpha"));
+    CreateListed("Beta", Folder("beta"));
+    std::memset(Session().CompanyRecord, 0, sizeof Session().CompanyRecord);
+    Script("key Enter\npick 1\n");
+    int created = 0, known = 0;
+    ASSERT_EQ(OpenCompany(0, &created, &known), 1) << Transcript();
+    EXPECT_EQ(std::string(Session().DataPath), Folder("alpha"));
+    EXPECT_STREQ(Session().CompanyName, "Alpha");
+}
+
 TEST_F(CompanyListTest, ListDialogEscapeKeepsTheOpenCompany)
 {
     CreateListed("Alpha", Folder("alpha"));
