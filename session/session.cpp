@@ -15,7 +15,9 @@
 #include "bwps/messages.h"
 #include "bwps/neighbours.h"
 #include "bwps/records.h"
+#include "bwps/reports.h"
 #include "bwps/settings.h"
+#include "bwps/stations.h"
 #include "bwps/users.h"
 #include "bwps/versions.h"
 #include "bwps/window_positions.h"
@@ -529,9 +531,15 @@ BWPS_EXPORT int BWPSUpdateAppCID(const char* companyId, const char* folder)
 
 BWPS_EXPORT void BWPSResetSession(void)
 {
+    // Everything a session leaves in memory goes, so that a second session
+    // in the same process starts as the first did.
     g_appCids.Clear();
     std::memset(&g_session, 0, sizeof g_session);
     ResetUserState();
+    ResetCatalogueState();
+    ResetSettingsState();
+    ResetReportsState();
+    SetStationColourKeep(0);
     BWPSSetExePath(g_libraryFolder);
 }
 
