@@ -162,8 +162,9 @@ BWPS_EXPORT int LoadInterfaceRecord(void);
 
 /* Forgets the session: clears the session block (the folders of the
  * library's own location are set again), the company-id list, the signed-in
- * user and the in-memory passwords record. For tests that run two sessions
- * in one process. */
+ * user, the in-memory passwords record, the folders of the catalogue, the
+ * settings copies and the report and station state. For tests that run two
+ * sessions in one process. */
 BWPS_EXPORT void BWPSResetSession(void);
 
 #ifdef __cplusplus
