@@ -180,6 +180,65 @@ TEST_F(CreateCompanyTest, ExistingDataFilesAreReplacedOnlyWhenConfirmed)
     EXPECT_EQ(tenderCount(), 5);
 }
 
+// A company interfaced with an accounting company takes that company's
+// settings, and its tenders take the interface's first default account.
+TEST_F(CreateCompanyTest, InterfacedCompanyTakesTheAccountingSettings)
+{
+    const std::string acc = Folder("accounting");
+    fs::create_directories(acc);
+    char spec[16] = {};
+    ASSERT_EQ(CreateSessionDataFile(ACCOUNTING_GENERAL_FILE_NUMBER, 0, acc.c_str(), nullptr, spec), 0);
+    const std::string accGeneral = acc + "/" + GetAccountingDataFileName(ACCOUNTING_GENERAL_FILE_NUMBER);
+    ASSERT_TRUE(fs::exists(accGeneral)) << accGeneral;
+    uint16_t handle = 0;
+    ASSERT_EQ(BtrOpenFile(&handle, accGeneral.c_str(), 0, 0), 0);
+    auto put = [&](const char* key, char* record, int length) {
+        std::memset(record, 0, 16);
+        std::memcpy(record, key, std::strlen(key));
+        char k[64] = {};
+        EXPECT_EQ(BtrWrite(B_INSERT, handle, k, record, length), 0) << key;
+    };
+    char company[818] = {}, lookUps[76] = {}, defaults[2274] = {}, iface[204] = {};
+    std::memcpy(company + 16, "Ledger House", 12);
+    std::memset(lookUps + 16, 'N', 16);
+    std::memset(defaults + 16, 'A', 810 - 16 + 1);
+    std::memset(defaults + 1606, 'P', 2273 - 1606 + 1);
+    std::memcpy(iface + 17, "10100     ", 10);
+    put("0Company       ", company, sizeof company);
+    put("0LookUps       ", lookUps, sizeof lookUps);
+    put("0Defaults      ", defaults, sizeof defaults);
+    put("0Interface     ", iface, sizeof iface);
+    BtrCloseFile(handle);
+
+    TagSysInterface record{};
+    InitSysInterfaceRecord(&record);
+    record.Interfaced = 1;
+    std::memcpy(record.AccountingFolder, acc.c_str(), acc.size());
+    const std::string folder = Folder("linked");
+    int result = -5;
+    ASSERT_EQ(CreateCompanyInFolder(0, "Linked", folder.c_str(), &record, &result), 0) << Transcript();
+    EXPECT_EQ(result, 0);
+
+    char read[1479] = {};
+    ASSERT_EQ(ReadSetting(folder, "0Company       ", read, 818), 0);
+    EXPECT_EQ(std::string(read + 16, 12), "Ledger House");
+    ASSERT_EQ(ReadSetting(folder, "0LookUps       ", read, 76), 0);
+    EXPECT_EQ(std::string(read + 16, 16), std::string(16, 'N'));
+    ASSERT_EQ(ReadSetting(folder, "0Defaults      ", read, 1479), 0);
+    EXPECT_EQ(std::string(read + 16, 795), std::string(795, 'A'));
+    EXPECT_EQ(std::string(read + 811, 668), std::string(668, 'P'));
+
+    ASSERT_EQ(BtrOpenFile(&handle, (folder + "/" + GetDataFileName(33)).c_str(), 0, 0), 0);
+    char key[64] = {};
+    char tender[97];
+    int count = 0;
+    for (int st = BtrGet(B_GET_FIRST, handle, key, tender, sizeof tender); st == 0;
+         st = BtrGet(B_GET_NEXT, handle, key, tender, sizeof tender), ++count)
+        EXPECT_EQ(std::string(tender + 44, 10), "10100     ") << std::string(tender, 10);
+    EXPECT_EQ(count, 5);
+    BtrCloseFile(handle);
+}
+
 // A failure while seeding another company than the session's names that
 // company's file and the operation that failed.
 TEST_F(CreateCompanyTest, SeedingFailureNamesTheFileOfTheNewCompany)
