@@ -44,7 +44,6 @@ bool StartUdfManager(const char* folder);
 void InitProductRecord(void* record668);
 void InitLookUpsRecord(void* record76);
 int GetColumnDefinitions85();
-bool AccountingFilesCurrent(const char* folder, int* code);
 int ReadAccountingInterfaceAccount(char* account11);
 
 // The check-register and ledger objects that live for one call of the

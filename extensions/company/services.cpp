@@ -69,7 +69,6 @@ std::string CatalogueFileName(int file)
 }
 
 int DataFileKind(int file) { return GetDataFileKind(file); }
-int DataFileRecordLength(int file) { return GetDataFileRecordLength(file); }
 
 std::string DataFilePathOf(int file)
 {

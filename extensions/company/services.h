@@ -33,7 +33,6 @@ const void* CompanyRecord();
 std::string DataFileName(int file);       // the name the session uses
 std::string CatalogueFileName(int file);  // the catalogue's own name
 int DataFileKind(int file);
-int DataFileRecordLength(int file);
 std::string DataFilePathOf(int file);
 int CreateDataFileIn(int file, const char* folder);
 int CreateMissingFiles(const char* folder);
