@@ -44,6 +44,10 @@ struct Handle {
     std::string curEnc;
     uint32_t curPos = 0;
     std::vector<uint8_t> curData;  // that record as last seen
+    // When set, curEnc and curData are not filled in yet: the record is the
+    // row read ahead at aheadAt - 1, copied only when something needs it
+    // (see settle), so that a run of get next copies each record once.
+    bool curLazy = false;
     // Current record, for update and delete.
     bool hasCurrent = false;
     int64_t curVer = 0;
@@ -53,6 +57,7 @@ struct Handle {
     bool lastTruncated = false;
     // Rows read ahead for a run of sequential reads.
     RowSet ahead;
+    RowSet spare;  // the next batch is read into this one; the two swap
     size_t aheadAt = 0;
     int aheadOp = -1;
     uint8_t aheadShm[File::kShmHeader] = {};
@@ -244,6 +249,7 @@ RowView viewOf(const Row& r) { return RowView{r.pos, r.ver, r.data.data(), r.dat
 void setCurrent(Handle& h, const RowView& row) {
     h.positioned = true;
     h.hasCurrent = true;
+    h.curLazy = false;
     h.curPos = row.pos;
     h.curVer = row.ver;
     if (validKey(h, h.keyNo)) {
@@ -272,9 +278,12 @@ void copyOut(Handle& h, const RowView& row, void* data, int length, void* key, b
 
 // Makes sure the logical position is expressed in the handle's current key
 // (the key may have been changed since the position was taken).
+void settle(Handle& h);
+
 int alignPosition(Handle& h) {
     if (!h.positioned) return B_INVALID_POSITIONING;
     if (h.posKey == h.keyNo) return 0;
+    settle(h);
     // The record as this handle last saw it: also right after it was
     // deleted, when get next must still find its neighbour in the new key.
     h.posKey = h.keyNo;
@@ -293,7 +302,38 @@ int single(int st, const RowSet& rows, Row& row, bool& found) {
 // following rows ahead, more the longer a run of them goes on. The rows are
 // served while no connection has committed anything since they were read
 // (the -wal index header is unchanged) and the handle did nothing else.
+RowView viewAt(const RowSet& rows, size_t i) {
+    return RowView{rows.items[i].pos, rows.items[i].ver, rows.data(i), rows.items[i].len};
+}
+
+// The current record taken from the rows read ahead: only its position and
+// version now; its bytes and encoded key when settle() asks for them.
+void setCurrentAhead(Handle& h, const RowView& row) {
+    h.positioned = true;
+    h.hasCurrent = true;
+    h.curLazy = true;
+    h.curPos = row.pos;
+    h.curVer = row.ver;
+    h.posKey = validKey(h, h.keyNo) ? h.keyNo : -1;
+}
+
+// Fills in curData and curEnc of a current record set by setCurrentAhead.
+// Must run before the rows read ahead are dropped or replaced.
+void settle(Handle& h) {
+    if (!h.curLazy) return;
+    h.curLazy = false;
+    const RowView row = viewAt(h.ahead, h.aheadAt - 1);
+    if (h.posKey >= 0 && validKey(h, h.posKey)) {
+        h.curEnc = encodeRecordKey(h.file->keys()[size_t(h.posKey)], row.data, row.len);
+    } else {
+        h.posKey = -1;
+        h.curEnc.clear();
+    }
+    h.curData.assign(row.data, row.data + row.len);
+}
+
 void dropAhead(Handle& h) {
+    settle(h);
     h.ahead.clear();
     h.aheadAt = 0;
     h.aheadOp = -1;
@@ -308,21 +348,16 @@ int aheadLimit(Handle& h, int base) {
     return h.runLength < 2 ? 1 : 1 << std::min(h.runLength, 8);
 }
 
-RowView viewAt(const RowSet& rows, size_t i) {
-    return RowView{rows.items[i].pos, rows.items[i].ver, rows.data(i), rows.items[i].len};
-}
-
 bool takeAhead(Handle& h, int base, RowView& row) {
     if (h.aheadOp != base || h.aheadAt >= h.ahead.size()) return false;
-    uint8_t now[File::kShmHeader];
-    if (!h.file->shmSnapshot(now) || std::memcmp(now, h.aheadShm, sizeof now) != 0) return false;
+    if (!h.file->shmUnchanged(h.aheadShm)) return false;
     row = viewAt(h.ahead, h.aheadAt++);
     return true;
 }
 
 void keepAhead(Handle& h, int base, RowSet& rows, const uint8_t* shm) {
     dropAhead(h);
-    h.ahead = std::move(rows);
+    std::swap(h.ahead, rows);  // the buffer moves with the set: views stay valid
     h.aheadAt = 1;  // the first row is the one read now
     h.aheadOp = base;
     std::memcpy(h.aheadShm, shm, File::kShmHeader);
@@ -330,24 +365,27 @@ void keepAhead(Handle& h, int base, RowSet& rows, const uint8_t* shm) {
 
 // Finds the row an operation asks for. 0 with found=false means "none".
 // `sequential` allows reading ahead (no lock asked).
-// The row found is in `view`, which points into `row` or into the rows the
-// handle read ahead.
+// The row found is in `view`, which points into `row` or, with `fromAhead`
+// set, into the rows the handle read ahead (at aheadAt - 1).
 int locateRow(Handle& h, int base, const void* key, const void* data, Row& row, bool& found);
 
 int locate(Handle& h, int base, const void* key, const void* data, Row& row, RowView& view, bool& found,
-           bool sequential) {
+           bool sequential, bool& fromAhead) {
+    fromAhead = false;
     if (base == B_GET_NEXT || base == B_GET_PREVIOUS || base == B_STEP_NEXT || base == B_STEP_PREVIOUS) {
         File& f = *h.file;
         found = false;
-        RowSet rows;
         const bool byKey = base == B_GET_NEXT || base == B_GET_PREVIOUS;
         if (byKey && !validKey(h, h.keyNo)) return B_INVALID_KEY_NUMBER;
         int st = byKey ? alignPosition(h) : (h.positioned ? 0 : int(B_INVALID_POSITIONING));
         if (st) return st;
         if (sequential && takeAhead(h, base, view)) {
-            found = true;
+            found = fromAhead = true;
             return 0;
         }
+        settle(h);  // the query below starts from the current record's key
+        RowSet& rows = h.spare;
+        rows.clear();
         uint8_t shm[File::kShmHeader];
         const bool canKeep = sequential && f.shmSnapshot(shm);
         const int limit = canKeep ? aheadLimit(h, base) : 1;
@@ -357,21 +395,16 @@ int locate(Handle& h, int base, const void* key, const void* data, Row& row, Row
         } else {
             if (f.keys()[size_t(h.keyNo)].duplicates)
                 st = f.keyQuery(h.keyNo, next ? KQ_EQ_AFTER : KQ_EQ_BEFORE, &h.curEnc, h.curPos, limit, rows);
-            if (!st && int(rows.size()) < limit) {
-                RowSet more;
-                st = f.keyQuery(h.keyNo, next ? KQ_GT : KQ_LT, &h.curEnc, 0, limit - int(rows.size()), more);
-                for (size_t i = 0; i < more.size(); ++i) {
-                    const size_t off = rows.bytes.size();
-                    rows.bytes.insert(rows.bytes.end(), more.data(i), more.data(i) + more.items[i].len);
-                    rows.items.push_back({more.items[i].pos, more.items[i].ver, off, more.items[i].len});
-                }
-            }
+            if (!st && int(rows.size()) < limit)
+                st = f.keyQuery(h.keyNo, next ? KQ_GT : KQ_LT, &h.curEnc, 0, limit - int(rows.size()), rows,
+                                true);
         }
         if (st || rows.empty()) return st;
         found = true;
         if (canKeep && rows.size() > 1) {
-            keepAhead(h, base, rows, shm);  // the buffer moves with the set: views stay valid
+            keepAhead(h, base, rows, shm);
             view = viewAt(h.ahead, 0);
+            fromAhead = true;
         } else {
             dropAhead(h);
             row = rows.row(0);
@@ -731,8 +764,8 @@ int BtrGet(int op, uint16_t handle, void* key, void* data, int length) {
     for (int attempt = 0;; ++attempt) {
         Row row;
         RowView view;
-        bool found = false;
-        int st = locate(*h, base, key, data, row, view, found, sequential);
+        bool found = false, fromAhead = false;
+        int st = locate(*h, base, key, data, row, view, found, sequential, fromAhead);
         if (st) return st;
         if (!found) {
             if (base == B_GET_EQUAL) return B_KEY_NOT_FOUND;
@@ -754,11 +787,15 @@ int BtrGet(int op, uint16_t handle, void* key, void* data, int length) {
                 return base == B_GET_DIRECT ? B_INVALID_RECORD_ADDRESS : B_CONFLICT;
             }
             view = viewOf(row);
+            fromAhead = false;
         }
         const bool step = base == B_STEP_NEXT || base == B_STEP_FIRST || base == B_STEP_LAST ||
                           base == B_STEP_PREVIOUS;
         copyOut(*h, view, data, length, key, !step);
-        setCurrent(*h, view);
+        if (fromAhead)
+            setCurrentAhead(*h, view);
+        else
+            setCurrent(*h, view);
         return 0;
     }
 }

@@ -214,7 +214,10 @@ std::string encodeBufferKey(const KeyDef& k, const uint8_t* key) {
 void extractRawKey(const KeyDef& k, const uint8_t* rec, size_t len, uint8_t* out) {
     for (const auto& s : k.segs) {
         const size_t start = size_t(s.position) - 1;
-        for (size_t i = 0; i < s.length; ++i) out[i] = start + i < len ? rec[start + i] : 0;
+        if (start + s.length <= len)
+            std::memcpy(out, rec + start, s.length);
+        else
+            for (size_t i = 0; i < s.length; ++i) out[i] = start + i < len ? rec[start + i] : 0;
         out += s.length;
     }
 }

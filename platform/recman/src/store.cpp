@@ -348,24 +348,25 @@ static int fetchRow(sqlite3_stmt* s, Row& row, bool& found) {
     return rc == SQLITE_DONE ? 0 : statusOf(rc);
 }
 
+// Adds the rows of a query to `rows`.
 static int fetchRows(sqlite3_stmt* s, int limit, RowSet& rows) {
-    rows.clear();
-    rows.items.reserve(size_t(limit));
-    for (;;) {
+    rows.items.reserve(rows.items.size() + size_t(limit));
+    for (bool first = true;; first = false) {
         const int rc = sqlite3_step(s);
         if (rc == SQLITE_DONE) return 0;
         if (rc != SQLITE_ROW) return statusOf(rc);
         const auto* p = static_cast<const uint8_t*>(sqlite3_column_blob(s, 2));
         const size_t n = size_t(sqlite3_column_bytes(s, 2));
         const size_t off = rows.bytes.size();
-        if (off == 0) rows.bytes.reserve(n * size_t(limit));
+        if (first) rows.bytes.reserve(off + n * size_t(limit));
         rows.bytes.insert(rows.bytes.end(), p, p + n);
         rows.items.push_back({uint32_t(sqlite3_column_int64(s, 0)), sqlite3_column_int64(s, 1), off, n});
     }
 }
 
-int File::keyQuery(int key, KeyQuery q, const std::string* enc, uint32_t pos, int limit, RowSet& rows) {
-    rows.clear();
+int File::keyQuery(int key, KeyQuery q, const std::string* enc, uint32_t pos, int limit, RowSet& rows,
+                   bool append) {
+    if (!append) rows.clear();
     sqlite3_stmt*& slot = keyStmts_[size_t(key)][q];
     if (!slot) {
         const std::string& e = exprs_[size_t(key)];
@@ -413,6 +414,7 @@ int File::step(int dir, uint32_t pos, int limit, RowSet& rows) {
     StmtUse use(s);
     if (dir == 1 || dir == 2) sqlite3_bind_int64(s, 1, pos);
     sqlite3_bind_int(s, 9, limit);
+    rows.clear();
     return fetchRows(s, limit, rows);
 }
 

@@ -38,6 +38,7 @@
 #include <sys/types.h>
 
 #include <cstdint>
+#include <cstring>
 #include <map>
 #include <memory>
 #include <string>
@@ -132,7 +133,9 @@ public:
 
     // Row access: 0 or a status for an engine failure; `rows` gets at most
     // `limit` rows (none when nothing matched).
-    int keyQuery(int key, KeyQuery q, const std::string* enc, uint32_t pos, int limit, RowSet& rows);
+    // With `append`, the rows are added after those `rows` holds already.
+    int keyQuery(int key, KeyQuery q, const std::string* enc, uint32_t pos, int limit, RowSet& rows,
+                 bool append = false);
     int byPosition(uint32_t pos, Row& row, bool& found);
     // dir: 0 first, 1 next, 2 prev, 3 last
     int step(int dir, uint32_t pos, int limit, RowSet& rows);
@@ -151,6 +154,13 @@ public:
     // connection. Rows read ahead stay valid while it is unchanged.
     static constexpr int kShmHeader = 48;
     bool shmSnapshot(uint8_t* out) const;
+    // False also when there is no header to look at.
+    bool shmUnchanged(const uint8_t* snapshot) const {
+        if (!shm_) return false;
+        uint8_t now[kShmHeader];
+        std::memcpy(now, shm_, kShmHeader);
+        return std::memcmp(now, snapshot, kShmHeader) == 0;
+    }
 
     // Transactions around multi-step writes (autoincrement, index builds).
     int begin();
