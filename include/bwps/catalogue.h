@@ -11,9 +11,7 @@
 #include <stddef.h>
 #include <stdint.h>
 
-#ifndef BWPS_EXPORT
-#define BWPS_EXPORT __attribute__((visibility("default")))
-#endif
+#include "bwps/export.h"
 
 #ifdef __cplusplus
 extern "C" {

@@ -11,9 +11,7 @@
 #ifndef BWPS_ORDINALS_H
 #define BWPS_ORDINALS_H
 
-#ifndef BWPS_EXPORT
-#define BWPS_EXPORT __attribute__((visibility("default")))
-#endif
+#include "bwps/export.h"
 
 #ifdef __cplusplus
 extern "C" {

@@ -10,9 +10,7 @@
 #include "bwps/records.h"
 #include "bwps/stations.h"
 
-#ifndef BWPS_EXPORT
-#define BWPS_EXPORT __attribute__((visibility("default")))
-#endif
+#include "bwps/export.h"
 
 /* The stamp is the "0BwFilesVersion" record (TagFilesVersion, 18 bytes). */
 

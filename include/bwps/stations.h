@@ -13,9 +13,7 @@
 #include <stddef.h>
 #include <stdint.h>
 
-#ifndef BWPS_EXPORT
-#define BWPS_EXPORT __attribute__((visibility("default")))
-#endif
+#include "bwps/export.h"
 
 #pragma pack(push, 1)
 

@@ -9,9 +9,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#ifndef BWPS_EXPORT
-#define BWPS_EXPORT __attribute__((visibility("default")))
-#endif
+#include "bwps/export.h"
 
 #pragma pack(push, 1)
 struct TagUDFSettings {

@@ -10,9 +10,7 @@
 
 #include "bwps/records.h"
 
-#ifndef BWPS_EXPORT
-#define BWPS_EXPORT __attribute__((visibility("default")))
-#endif
+#include "bwps/export.h"
 
 #define WINDOW_POSITION_FILE_NAME "BPOSWPOS.DB"
 
