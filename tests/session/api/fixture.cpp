@@ -1,7 +1,5 @@
 #include "tests/session/api/fixture.h"
 
-#include <stdlib.h>
-
 #include <cstring>
 #include <filesystem>
 #include <sstream>
@@ -13,39 +11,15 @@
 #include "bwps/users.h"
 #include "fx.h"
 #include "recman.h"
+#include "tests/support/library.h"
 
 namespace fs = std::filesystem;
 
 namespace sessiontest {
 
-std::string BuildProgramFolder()
-{
-    return BWPS_PROGRAM_FOLDER;
-}
-
-ScratchFolder::ScratchFolder()
-{
-    std::string pattern = (fs::temp_directory_path() / "bwps-session-XXXXXX").string();
-    std::vector<char> buffer(pattern.begin(), pattern.end());
-    buffer.push_back('\0');
-    if (mkdtemp(buffer.data()) == nullptr)
-        throw std::runtime_error("cannot make a scratch folder");
-    path_ = buffer.data();
-}
-
-ScratchFolder::~ScratchFolder()
-{
-    std::error_code ec;
-    fs::remove_all(path_, ec);
-}
-
 void ResetEverything()
 {
-    RecmanReset();
-    FxReset();
-    FxUseScriptDriver();
-    ResetCatalogueState();
-    BWPSResetSession();
+    bwpstest::ResetLibraryState();
     std::memset(GetSysInterfaceRecord(), 0, sizeof(TagSysInterface));
 }
 
@@ -56,9 +30,9 @@ void SessionTest::SetUp()
     data_ = scratch_.path() + "/company";
     fs::create_directories(program_ + "/ROVAZERI");
     fs::create_directories(data_);
-    const fs::path shipped = fs::path(BuildProgramFolder()) / "RAZAVUR";
+    const fs::path shipped = bwpstest::BuiltBaseFolder();
     ASSERT_TRUE(fs::exists(shipped / "BPOSKEY.DB")) << "the base files are missing: " << shipped;
-    fs::copy(shipped, program_ + "/RAZAVUR", fs::copy_options::recursive);
+    bwpstest::CopyBaseFolder(program_);
 
     BWPSSetExePath(program_.c_str());
     ASSERT_EQ(BWPSStartSession(program_.c_str(), data_.c_str()), 1);
@@ -84,22 +58,8 @@ namespace {
 // Inserts the record, or replaces the one with the same key.
 void PutRecord(int file, const void* key, size_t keyLength, const void* record, int length)
 {
-    uint16_t handle = 0;
-    ASSERT_EQ(BtrOpenFile(&handle, GetDataFilePath(file), 0, 0), 0) << "file " << file;
-    std::vector<uint8_t> existing(static_cast<size_t>(length) + 64);
-    uint8_t keyBuffer[256] = {};
-    std::memcpy(keyBuffer, key, keyLength);
-    int status = BtrGet(B_GET_EQUAL, handle, keyBuffer, existing.data(), length);
-    std::vector<uint8_t> copy(static_cast<const uint8_t*>(record),
-                              static_cast<const uint8_t*>(record) + length);
-    std::memset(keyBuffer, 0, sizeof keyBuffer);
-    std::memcpy(keyBuffer, key, keyLength);
-    if (status == 0)
-        status = BtrWrite(B_UPDATE, handle, keyBuffer, copy.data(), length);
-    else
-        status = BtrWrite(B_INSERT, handle, keyBuffer, copy.data(), length);
-    EXPECT_EQ(status, 0) << "writing to file " << file;
-    BtrCloseFile(handle);
+    EXPECT_EQ(bwpstest::PutRecord(GetDataFilePath(file), key, keyLength, record, length), 0)
+        << "writing to file " << file;
 }
 
 }  // namespace

@@ -9,24 +9,12 @@
 #include <string>
 
 #include "bwps/users.h"
+#include "tests/support/folders.h"
 
 namespace sessiontest {
 
-// The program folder of the build (the libraries and RAZAVUR).
-std::string BuildProgramFolder();
-
-// A folder that is removed with everything in it at the end.
-class ScratchFolder {
-public:
-    ScratchFolder();
-    ~ScratchFolder();
-    ScratchFolder(const ScratchFolder&) = delete;
-    ScratchFolder& operator=(const ScratchFolder&) = delete;
-    const std::string& path() const { return path_; }
-
-private:
-    std::string path_;
-};
+using bwpstest::BuildProgramFolder;
+using bwpstest::ScratchFolder;
 
 // Everything the library, the record manager and the framework keep between
 // calls, forgotten.
@@ -67,7 +55,7 @@ protected:
     int TranscriptCount(const std::string& text) const;
 
 private:
-    ScratchFolder scratch_;
+    ScratchFolder scratch_{"session"};
     std::string program_;
     std::string data_;
 };

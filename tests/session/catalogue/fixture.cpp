@@ -1,7 +1,5 @@
 #include "tests/session/catalogue/fixture.h"
 
-#include <stdlib.h>
-
 #include <cstring>
 #include <filesystem>
 #include <fstream>
@@ -18,32 +16,10 @@ namespace fs = std::filesystem;
 
 namespace cattest {
 
-ScratchFolder::ScratchFolder()
-{
-    std::string pattern = (fs::temp_directory_path() / "bwps-catalogue-XXXXXX").string();
-    std::vector<char> buffer(pattern.begin(), pattern.end());
-    buffer.push_back('\0');
-    if (mkdtemp(buffer.data()) == nullptr)
-        throw std::runtime_error("cannot make a scratch folder");
-    path_ = buffer.data();
-}
-
-ScratchFolder::~ScratchFolder()
-{
-    std::error_code ec;
-    fs::remove_all(path_, ec);
-}
-
 void ResetAll()
 {
     SaveWindowPositions();
-    RecmanReset();
-    FxReset();
-    FxUseScriptDriver();
-    ResetCatalogueState();
-    ResetSettingsState();
-    if (SessionBlock* session = GetSessionPaths())
-        std::memset(session, 0, sizeof *session);
+    bwpstest::ResetLibraryState();
 }
 
 bool Exists(const std::string& path)
@@ -56,43 +32,9 @@ void Touch(const std::string& path)
     std::ofstream(path) << "x";
 }
 
-bool StatFile(const std::string& path, FileStat& out)
-{
-    uint16_t handle = 0;
-    if (BtrOpenFile(&handle, path.c_str(), 0, 0) != 0)
-        return false;
-    uint8_t buffer[RECMAN_STAT_BUFFER] = {};
-    int status = BtrStat(handle, buffer);
-    BtrCloseFile(handle);
-    if (status != 0)
-        return false;
-    out.recordLength = buffer[0] | (buffer[1] << 8);
-    out.keyCount = buffer[4];
-    out.flags = buffer[10] | (buffer[11] << 8);
-    uint32_t count;
-    std::memcpy(&count, buffer + 6, 4);
-    out.records = count;
-    return true;
-}
-
 int PutRecord(const std::string& path, const void* record, int length, int keyLength)
 {
-    uint16_t handle = 0;
-    int status = BtrOpenFile(&handle, path.c_str(), 0, 0);
-    if (status != 0)
-        return status;
-    char key[256] = {};
-    std::memcpy(key, record, static_cast<size_t>(keyLength));
-    std::vector<uint8_t> scratch(static_cast<size_t>(length) + 64);
-    status = BtrGet(B_GET_EQUAL, handle, key, scratch.data(), length);
-    std::vector<uint8_t> copy(static_cast<const uint8_t*>(record),
-                              static_cast<const uint8_t*>(record) + length);
-    if (status == 0)
-        status = BtrWrite(B_UPDATE, handle, key, copy.data(), length);
-    else
-        status = BtrWrite(B_INSERT, handle, key, copy.data(), length);
-    BtrCloseFile(handle);
-    return status;
+    return bwpstest::PutRecord(path, record, static_cast<size_t>(keyLength), record, length);
 }
 
 std::vector<std::vector<uint8_t>> ReadAll(const std::string& path, int length)
@@ -112,7 +54,7 @@ std::vector<std::vector<uint8_t>> ReadAll(const std::string& path, int length)
 void CatalogueTest::SetUp()
 {
     ResetAll();
-    const fs::path shipped = fs::path(BWPS_TEST_PROGRAM_FOLDER) / "RAZAVUR";
+    const fs::path shipped = bwpstest::BuiltBaseFolder();
     if (!fs::exists(shipped / "BPOSKEY.DB"))
         GTEST_SKIP() << "the base files are not built yet: " << shipped;
     program_ = scratch_.path() + "/program";

@@ -8,20 +8,12 @@
 #include <string>
 #include <vector>
 
+#include "tests/support/folders.h"
+#include "tests/support/library.h"
+
 namespace cattest {
 
-// A folder removed with everything in it at the end.
-class ScratchFolder {
-public:
-    ScratchFolder();
-    ~ScratchFolder();
-    ScratchFolder(const ScratchFolder&) = delete;
-    ScratchFolder& operator=(const ScratchFolder&) = delete;
-    const std::string& path() const { return path_; }
-
-private:
-    std::string path_;
-};
+using bwpstest::ScratchFolder;
 
 // Forgets the library, record-manager and framework state.
 void ResetAll();
@@ -30,15 +22,8 @@ void ResetAll();
 bool Exists(const std::string& path);
 void Touch(const std::string& path);
 
-// Record length, key count and file flags of a data file; false when it
-// cannot be opened.
-struct FileStat {
-    int recordLength = -1;
-    int keyCount = -1;
-    int flags = 0;
-    int64_t records = -1;
-};
-bool StatFile(const std::string& path, FileStat& out);
+using bwpstest::FileStat;
+using bwpstest::StatFile;
 
 // Inserts or replaces a record of a keyed file (key 0 at offset 0 of
 // `keyLength` bytes).
@@ -68,7 +53,7 @@ protected:
     std::string DataPath(const char* name) const { return data_ + "/" + name; }
 
 private:
-    ScratchFolder scratch_;
+    ScratchFolder scratch_{"catalogue"};
     std::string program_;
     std::string data_;
     std::string base_;

@@ -1,0 +1,44 @@
+#include "tests/support/folders.h"
+
+#include <stdlib.h>
+
+#include <stdexcept>
+#include <system_error>
+#include <vector>
+
+namespace fs = std::filesystem;
+
+namespace bwpstest {
+
+ScratchFolder::ScratchFolder(const std::string& label)
+{
+    std::string pattern = (fs::temp_directory_path() / ("bwps-" + label + "-XXXXXX")).string();
+    std::vector<char> buffer(pattern.begin(), pattern.end());
+    buffer.push_back('\0');
+    if (mkdtemp(buffer.data()) == nullptr)
+        throw std::runtime_error("cannot make a scratch folder");
+    path_ = buffer.data();
+}
+
+ScratchFolder::~ScratchFolder()
+{
+    std::error_code ec;
+    fs::remove_all(path_, ec);
+}
+
+std::string BuildProgramFolder()
+{
+    return BWPS_PROGRAM_FOLDER;
+}
+
+fs::path BuiltBaseFolder()
+{
+    return fs::path(BuildProgramFolder()) / "RAZAVUR";
+}
+
+void CopyBaseFolder(const std::string& program)
+{
+    fs::copy(BuiltBaseFolder(), program + "/RAZAVUR", fs::copy_options::recursive);
+}
+
+}  // namespace bwpstest
