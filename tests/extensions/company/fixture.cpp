@@ -1,7 +1,5 @@
 #include "tests/extensions/company/fixture.h"
 
-#include <stdlib.h>
-
 #include <cstring>
 #include <filesystem>
 
@@ -12,39 +10,20 @@
 #include "bwps/users.h"
 #include "fx.h"
 #include "recman.h"
+#include "tests/support/library.h"
 
 namespace fs = std::filesystem;
 
 namespace companytest {
 
-namespace {
-
-void ResetEverything()
-{
-    RecmanReset();
-    FxReset();
-    FxUseScriptDriver();
-    ResetCatalogueState();
-    ResetSettingsState();
-    ResetUserState();
-    BWPSResetSession();
-}
-
-}  // namespace
-
 void CompanyTest::SetUp()
 {
-    ResetEverything();
-    std::string pattern = (fs::temp_directory_path() / "bwps-company-XXXXXX").string();
-    std::vector<char> buffer(pattern.begin(), pattern.end());
-    buffer.push_back('\0');
-    ASSERT_NE(mkdtemp(buffer.data()), nullptr);
-    scratch_ = buffer.data();
-    program_ = scratch_ + "/program";
+    bwpstest::ResetLibraryState();
+    program_ = scratch_.path() + "/program";
     fs::create_directories(program_ + "/ROVAZERI");
-    const fs::path shipped = fs::path(BWPS_PROGRAM_FOLDER) / "RAZAVUR";
+    const fs::path shipped = bwpstest::BuiltBaseFolder();
     ASSERT_TRUE(fs::exists(shipped / "BPOSKEY.DB")) << "the base files are missing: " << shipped;
-    fs::copy(shipped, program_ + "/RAZAVUR", fs::copy_options::recursive);
+    bwpstest::CopyBaseFolder(program_);
     // The company list of the build's base folder is not this test's.
     std::error_code ec;
     fs::remove(program_ + "/RAZAVUR/BPOSCID.DB", ec);
@@ -53,9 +32,7 @@ void CompanyTest::SetUp()
 void CompanyTest::TearDown()
 {
     BWPSStopSession();
-    ResetEverything();
-    std::error_code ec;
-    fs::remove_all(scratch_, ec);
+    bwpstest::ResetLibraryState();
 }
 
 void CompanyTest::Start(const std::string& data)
@@ -127,15 +104,8 @@ int CompanyTest::ReadSetting(const std::string& folder, const char* key, void* r
 
 int CompanyTest::StoredRecordLength(const std::string& path)
 {
-    uint16_t handle = 0;
-    if (BtrOpenFile(&handle, path.c_str(), 0, 0) != 0) return -1;
-    alignas(8) unsigned char stat[RECMAN_STAT_BUFFER] = {};
-    const int status = BtrStat(handle, stat);
-    BtrCloseFile(handle);
-    if (status != 0) return -1;
-    uint16_t length = 0;
-    std::memcpy(&length, stat, sizeof length);
-    return length;
+    bwpstest::FileStat stat;
+    return bwpstest::StatFile(path, stat) ? stat.recordLength : -1;
 }
 
 void CompanyTest::RequirePasswords(const std::string& folder)

@@ -12,6 +12,7 @@
 
 #include "extensions/company/company.h"
 #include "recman.h"
+#include "tests/support/folders.h"
 
 namespace companytest {
 
@@ -23,7 +24,7 @@ protected:
     const std::string& program() const { return program_; }
     std::string base() const { return program_ + "/RAZAVUR"; }
     // A folder under the scratch folder (not created).
-    std::string Folder(const std::string& name) const { return scratch_ + "/" + name; }
+    std::string Folder(const std::string& name) const { return scratch_.path() + "/" + name; }
 
     // Starts the session over the data folder (empty: none).
     void Start(const std::string& data);
@@ -53,7 +54,7 @@ protected:
     void AddUser(const std::string& folder, const char* id, const char* password);
 
 private:
-    std::string scratch_;
+    bwpstest::ScratchFolder scratch_{"company"};
     std::string program_;
 };
 
