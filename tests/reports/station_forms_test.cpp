@@ -366,7 +366,7 @@ TEST_F(StationFormsTest, PrinterTableComesFromTheSessionStation)
     EXPECT_EQ(int(table[0].normalCodes[0]), 18);
     EXPECT_EQ(int(table[0].condensedCodes[0]), 15);
     EXPECT_EQ(Text(GetSessionPaths()->StationId, 16), "DEFAULT       ");
-    fs::copy_file(fs::path(BWPS_PROGRAM_FOLDER) / "RAZAVUR" / "BPOSKEY.DB", base_ / "BPOSKEY.DB");
+    fs::copy_file(bwpstest::BuiltBaseFolder() / "BPOSKEY.DB", base_ / "BPOSKEY.DB");
 
     StationRecord till{};
     BuildDefaultStationRecord(&till, "/p/");

@@ -23,6 +23,8 @@
 #include "bwps/stations.h"
 #include "fx.h"
 #include "recman.h"
+#include "tests/support/folders.h"
+#include "tests/support/library.h"
 
 namespace bwps::test {
 
@@ -32,14 +34,7 @@ class InstallationTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        RecmanReset();
-        FxReset();
-        FxUseScriptDriver();
-        BWPSResetSession();
-        ResetCatalogueState();
-        ResetSettingsState();
-        ResetReportsState();
-        SetStationColourKeep(0);
+        bwpstest::ResetLibraryState();
 
         const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
         root_ = fs::temp_directory_path() /
@@ -51,7 +46,7 @@ protected:
         data_ = root_ / "company";
         fs::create_directories(base_);
         fs::create_directories(data_);
-        const fs::path built = fs::path(BWPS_PROGRAM_FOLDER) / "RAZAVUR";
+        const fs::path built = bwpstest::BuiltBaseFolder();
         for (const char* name : {"BPOSKEY.DB", "WBPSRSC5.DAT"})
             fs::copy_file(built / name, base_ / name, fs::copy_options::overwrite_existing);
 
@@ -88,17 +83,9 @@ protected:
     // Writes one settings record of the general file (insert or update).
     void PutGeneralRecord(const void* record, int length)
     {
-        uint16_t handle = 0;
-        ASSERT_EQ(BtrOpenFile(&handle, GetDataFilePath(GENERAL_FILE_NUMBER), 0, 0), 0);
-        char key[255] = {};
-        std::memcpy(key, record, GENERAL_KEY_SIZE);
-        std::vector<uint8_t> scratch(length);
-        const int found = BtrGet(B_GET_EQUAL, handle, key, scratch.data(), length);
-        std::memcpy(key, record, GENERAL_KEY_SIZE);
-        EXPECT_EQ(BtrWrite(found == 0 ? B_UPDATE : B_INSERT, handle, key,
-                           const_cast<void*>(record), length),
+        EXPECT_EQ(bwpstest::PutRecord(GetDataFilePath(GENERAL_FILE_NUMBER), record,
+                                      GENERAL_KEY_SIZE, record, length),
                   0);
-        BtrCloseFile(handle);
     }
 
     // Turns the station prompt of "0sysinterface  " on or off.
