@@ -12,6 +12,8 @@
 #include <string>
 #include <vector>
 
+#include "tests/support/folders.h"
+
 namespace fs = std::filesystem;
 
 namespace {
@@ -35,30 +37,20 @@ class HostTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        std::string pattern = (fs::temp_directory_path() / "bwps-host-XXXXXX").string();
-        std::vector<char> buffer(pattern.begin(), pattern.end());
-        buffer.push_back('\0');
-        ASSERT_NE(mkdtemp(buffer.data()), nullptr);
-        scratch_ = buffer.data();
+        scratch_ = folder_.path();
         program_ = scratch_ + "/program";
         fs::create_directories(program_);
-        const fs::path shipped = BWPS_PROGRAM_FOLDER;
+        const fs::path shipped = bwpstest::BuildProgramFolder();
         ASSERT_TRUE(fs::exists(shipped / "bwpos"));
         for (const auto& entry : fs::directory_iterator(shipped)) {
             const std::string name = entry.path().filename().string();
             if (name == "bwpos" || name.find(".so") != std::string::npos)
                 fs::copy(entry.path(), program_ + "/" + name);
         }
-        fs::copy(shipped / "RAZAVUR", program_ + "/RAZAVUR", fs::copy_options::recursive);
+        bwpstest::CopyBaseFolder(program_);
         std::error_code ec;
         fs::remove(program_ + "/RAZAVUR/BPOSCID.DB", ec);
         fs::create_directories(program_ + "/ROVAZERI");
-    }
-
-    void TearDown() override
-    {
-        std::error_code ec;
-        fs::remove_all(scratch_, ec);
     }
 
     Outcome Bwpos(const std::vector<std::string>& args)
@@ -85,6 +77,7 @@ protected:
         return n;
     }
 
+    bwpstest::ScratchFolder folder_{"host"};
     std::string scratch_;
     std::string program_;
 };
