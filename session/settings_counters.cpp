@@ -64,6 +64,25 @@ void RightAligned(char* text, long value)
     text[10] = '\0';
 }
 
+// Reads one record of the general file by its key; the status.
+int Get(uint16_t handle, int op, const char* key, void* record, int length)
+{
+    char keyBuffer[256];
+    Key(keyBuffer, key);
+    return BtrGet(op, handle, keyBuffer, record, length);
+}
+
+// Reads "0lastnumbers   ", locked for update when a number is taken; a
+// failure is reported. The status.
+int GetLastNumbers(uint16_t handle, int take, TagLastNumbers& record)
+{
+    int status = Get(handle, B_GET_EQUAL + (take ? kTakeBias : 0), GENERAL_KEY_LASTNUMBERS,
+                     &record, GENERAL_LASTNUMBERS_SIZE);
+    if (status != 0)
+        ReportRecordManagerError(status, 1, B_GET_EQUAL, GENERAL_FILE_NUMBER, 0);
+    return status;
+}
+
 int Update(uint16_t handle, const char* key, void* record, int length)
 {
     char keyBuffer[256];
@@ -91,14 +110,9 @@ int ReadLastNumbers(uint16_t handle, int take, char* textOut, int32_t* valueOut)
     if (!file.ok())
         return 0;
     TagLastNumbers record{};
-    char keyBuffer[256];
-    Key(keyBuffer, GENERAL_KEY_LASTNUMBERS);
-    int op = B_GET_EQUAL + (take ? kTakeBias : 0);
-    int status = BtrGet(op, file.handle(), keyBuffer, &record, GENERAL_LASTNUMBERS_SIZE);
-    if (status != 0) {
-        ReportRecordManagerError(status, 1, B_GET_EQUAL, GENERAL_FILE_NUMBER, 0);
+    int status = GetLastNumbers(file.handle(), take, record);
+    if (status != 0)
         return 0;
-    }
     if (textOut)
         RightAligned(textOut, static_cast<long>(record.Counters[0]) + 1);
     if (valueOut)
@@ -121,14 +135,9 @@ int NextLastNumber(int counter, uint16_t handle, int take, char* textOut)
     if (!file.ok())
         return 0;
     TagLastNumbers record{};
-    char keyBuffer[256];
-    Key(keyBuffer, GENERAL_KEY_LASTNUMBERS);
-    int op = B_GET_EQUAL + (take ? kTakeBias : 0);
-    int status = BtrGet(op, file.handle(), keyBuffer, &record, GENERAL_LASTNUMBERS_SIZE);
-    if (status != 0) {
-        ReportRecordManagerError(status, 1, B_GET_EQUAL, GENERAL_FILE_NUMBER, 0);
+    int status = GetLastNumbers(file.handle(), take, record);
+    if (status != 0)
         return 0;
-    }
     if (textOut)
         RightAligned(textOut, static_cast<long>(record.Counters[counter]) + 1);
     if (take) {
@@ -184,9 +193,8 @@ int ReadCurrentYear(void)
     if (!file.ok())
         return year;
     TagCurrentYear record{};
-    char keyBuffer[256];
-    Key(keyBuffer, GENERAL_KEY_CURRENTYEAR);
-    int status = BtrGet(B_GET_EQUAL, file.handle(), keyBuffer, &record, GENERAL_CURRENTYEAR_SIZE);
+    int status = Get(file.handle(), B_GET_EQUAL, GENERAL_KEY_CURRENTYEAR, &record,
+                     GENERAL_CURRENTYEAR_SIZE);
     if (status == 0)
         return record.Year;
     if (status != B_KEY_NOT_FOUND)
@@ -200,10 +208,8 @@ int WriteCurrentYear(int year)
     if (!file.ok())
         return 0;
     TagCurrentYear record{};
-    char keyBuffer[256];
-    Key(keyBuffer, GENERAL_KEY_CURRENTYEAR);
-    int status = BtrGet(B_GET_EQUAL + kYearLockBias, file.handle(), keyBuffer, &record,
-                        GENERAL_CURRENTYEAR_SIZE);
+    int status = Get(file.handle(), B_GET_EQUAL + kYearLockBias, GENERAL_KEY_CURRENTYEAR, &record,
+                     GENERAL_CURRENTYEAR_SIZE);
     if (status == 0) {
         // The stored year moves on by one, whatever year was given.
         record.Year = static_cast<int16_t>(record.Year + 1);
@@ -217,6 +223,7 @@ int WriteCurrentYear(int year)
         std::memset(&record, 0, sizeof record);
         std::memcpy(record.Key, GENERAL_KEY_CURRENTYEAR, GENERAL_KEY_SIZE);
         record.Year = static_cast<int16_t>(year);
+        char keyBuffer[256];
         Key(keyBuffer, GENERAL_KEY_CURRENTYEAR);
         status = BtrWrite(B_INSERT, file.handle(), keyBuffer, &record, GENERAL_CURRENTYEAR_SIZE);
         if (status != 0)
@@ -233,9 +240,8 @@ int ReadHostDefaults(void* buffer290)
     if (!file.ok())
         return 0;
     TagHostDefaults record{};
-    char keyBuffer[256];
-    Key(keyBuffer, GENERAL_KEY_HOSTDEFAULTS);
-    int status = BtrGet(B_GET_EQUAL, file.handle(), keyBuffer, &record, GENERAL_HOSTDEFAULTS_SIZE);
+    int status = Get(file.handle(), B_GET_EQUAL, GENERAL_KEY_HOSTDEFAULTS, &record,
+                     GENERAL_HOSTDEFAULTS_SIZE);
     if (status == 0) {
         if (buffer290)
             std::memcpy(buffer290, &record, GENERAL_HOSTDEFAULTS_SIZE);
@@ -252,9 +258,8 @@ int WriteHostDefaults(const void* buffer290)
     if (!file.ok())
         return 0;
     TagHostDefaults stored{};
-    char keyBuffer[256];
-    Key(keyBuffer, GENERAL_KEY_HOSTDEFAULTS);
-    int status = BtrGet(B_GET_EQUAL, file.handle(), keyBuffer, &stored, GENERAL_HOSTDEFAULTS_SIZE);
+    int status = Get(file.handle(), B_GET_EQUAL, GENERAL_KEY_HOSTDEFAULTS, &stored,
+                     GENERAL_HOSTDEFAULTS_SIZE);
     int op;
     if (status == 0)
         op = B_UPDATE;
@@ -268,6 +273,7 @@ int WriteHostDefaults(const void* buffer290)
     if (buffer290)
         std::memcpy(&record, buffer290, GENERAL_HOSTDEFAULTS_SIZE);
     std::memcpy(record.Key, GENERAL_KEY_HOSTDEFAULTS, GENERAL_KEY_SIZE);
+    char keyBuffer[256];
     Key(keyBuffer, GENERAL_KEY_HOSTDEFAULTS);
     status = BtrWrite(op, file.handle(), keyBuffer, &record, GENERAL_HOSTDEFAULTS_SIZE);
     if (status != 0)
