@@ -116,6 +116,28 @@ int ReadStoredInterface(TagSysInterface* record)
     return status;
 }
 
+// Reads "0sysinterface  " of the store's general file, lets `change` alter
+// it (false: nothing to write) and writes it back. 1 when nothing failed.
+template <typename Change>
+int RewriteSysInterface(Change change)
+{
+    uint16_t handle = 0;
+    if (OpenGeneralFile(GENERAL_FILE_NUMBER, &handle, true) != 0)
+        return 0;
+    TagSysInterface record{};
+    int status = ReadKeyed(handle, B_GET_EQUAL, GENERAL_KEY_SYSINTERFACE, &record,
+                           GENERAL_SYSINTERFACE_SIZE, GENERAL_FILE_NUMBER);
+    if (status == 0 && change(record)) {
+        char keyBuffer[256];
+        KeyBuffer(keyBuffer, GENERAL_KEY_SYSINTERFACE);
+        status = BtrWrite(B_UPDATE, handle, keyBuffer, &record, GENERAL_SYSINTERFACE_SIZE);
+        if (status != 0)
+            ReportRecordManagerError(status, 1, B_UPDATE, GENERAL_FILE_NUMBER, 0);
+    }
+    BtrCloseFile(handle);
+    return status == 0;
+}
+
 }  // namespace
 
 extern "C" {
@@ -178,21 +200,7 @@ TagSysInterface* GetSysInterfaceRecord(void)
 
 int WriteSysInterfaceRecord(void)
 {
-    uint16_t handle = 0;
-    if (OpenGeneralFile(GENERAL_FILE_NUMBER, &handle, true) != 0)
-        return 0;
-    TagSysInterface record{};
-    int status = ReadKeyed(handle, B_GET_EQUAL, GENERAL_KEY_SYSINTERFACE, &record,
-                           GENERAL_SYSINTERFACE_SIZE, GENERAL_FILE_NUMBER);
-    if (status == 0) {
-        char keyBuffer[256];
-        KeyBuffer(keyBuffer, GENERAL_KEY_SYSINTERFACE);
-        status = BtrWrite(B_UPDATE, handle, keyBuffer, &record, GENERAL_SYSINTERFACE_SIZE);
-        if (status != 0)
-            ReportRecordManagerError(status, 1, B_UPDATE, GENERAL_FILE_NUMBER, 0);
-    }
-    BtrCloseFile(handle);
-    return status == 0;
+    return RewriteSysInterface([](TagSysInterface&) { return true; });
 }
 
 int IsInterfacedToAccounting(void)
@@ -325,22 +333,12 @@ int ApplySysInterfaceFlags(TagSysInterface* record)
 
 int FixSysInterfaceRecord(void)
 {
-    uint16_t handle = 0;
-    if (OpenGeneralFile(GENERAL_FILE_NUMBER, &handle, true) != 0)
-        return 0;
-    TagSysInterface record{};
-    int status = ReadKeyed(handle, B_GET_EQUAL, GENERAL_KEY_SYSINTERFACE, &record,
-                           GENERAL_SYSINTERFACE_SIZE, GENERAL_FILE_NUMBER);
-    if (status == 0 && record.CardAddressEntry == '\0') {
+    return RewriteSysInterface([](TagSysInterface& record) {
+        if (record.CardAddressEntry != '\0')
+            return false;
         record.CardAddressEntry = 'O';
-        char keyBuffer[256];
-        KeyBuffer(keyBuffer, GENERAL_KEY_SYSINTERFACE);
-        status = BtrWrite(B_UPDATE, handle, keyBuffer, &record, GENERAL_SYSINTERFACE_SIZE);
-        if (status != 0)
-            ReportRecordManagerError(status, 1, B_UPDATE, GENERAL_FILE_NUMBER, 0);
-    }
-    BtrCloseFile(handle);
-    return status == 0;
+        return true;
+    });
 }
 
 int SysInterfaceOptionSet(void)
