@@ -92,6 +92,16 @@ void NormalisedCopy(char* out, const char* folder)
     NormaliseFolder(out);
 }
 
+// Path of a data file in a company folder, under its accounting name when
+// `accounting` is set.
+void DataFilePathIn(char* path, const char* folder, int fileNumber, bool accounting)
+{
+    const char* plain = GetDataFileEntry(fileNumber)->Name;
+    char name[FOLDER_BUFFER_SIZE];
+    std::snprintf(name, sizeof name, "%s", accounting ? MapToAccountingFileName(plain) : plain);
+    JoinCompanyFilePath(path, folder, name);
+}
+
 // Record length of a data file at a path; -1 when it cannot be read (the
 // failure is reported against the file number).
 int32_t RecordLengthAt(const char* path, int fileNumber)
@@ -119,11 +129,8 @@ bool ReadVersionOf(uint16_t* version, const char* folder, int* status, bool acco
     if (status)
         *status = 0;
 
-    const char* plain = GetDataFileEntry(GENERAL_FILE_NUMBER)->Name;
-    char name[FOLDER_BUFFER_SIZE];
-    std::snprintf(name, sizeof name, "%s", accounting ? MapToAccountingFileName(plain) : plain);
     char path[FOLDER_BUFFER_SIZE];
-    JoinCompanyFilePath(path, folder, name);
+    DataFilePathIn(path, folder, GENERAL_FILE_NUMBER, accounting);
     if (!FileExistsAt(path))
         return false;
 
@@ -201,12 +208,8 @@ extern "C" {
 
 int CustomerFileIsRelease10(const char* folder, int kind)
 {
-    const char* plain = GetDataFileEntry(kCustomerFile)->Name;
-    char name[FOLDER_BUFFER_SIZE];
-    std::snprintf(name, sizeof name, "%s",
-                  kind == FOLDER_ACCOUNTING ? MapToAccountingFileName(plain) : plain);
     char path[FOLDER_BUFFER_SIZE];
-    JoinCompanyFilePath(path, folder, name);
+    DataFilePathIn(path, folder, kCustomerFile, kind == FOLDER_ACCOUNTING);
 
     RecmanTable* table = BtrTableCreate(kRelease10CustomerLength, 255);
     if (!table) {
@@ -241,24 +244,10 @@ bool ReadAccountingProgVersion(uint16_t* version, const char* folder, int* statu
 
 int GetProgVersionCode(int stored, const char* folder)
 {
-    switch (stored) {
-    case 8:
-        return 10;
-    case 9:
-        return 11;
-    case 10:
+    // A store stamped 10 may still hold the customer file of release 8.
+    if (stored == 10)
         return CustomerFileIsRelease10(folder, FOLDER_SHARED) ? 12 : 10;
-    case 1100:
-        return 13;
-    case 1200:
-        return 14;
-    case 1300:
-        return 15;
-    case 1400:
-        return 16;
-    default:
-        return DATASET_UNKNOWN;
-    }
+    return PlainAccountingCode(stored);
 }
 
 int CheckStoreFiles(const char* folder, int code, int* fileNumberOut)
