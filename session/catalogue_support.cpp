@@ -58,40 +58,34 @@ int32_t Today()
 
 namespace {
 
-// Statistics: record length (16-bit) at 0, page size at 2, key count at 4,
-// record count (32-bit) at 6.
-int ReadStat(uint16_t handle, unsigned char* buffer)
+// One field of the statistics: record length (16-bit) at 0, page size at
+// 2, key count at 4, record count (32-bit) at 6. -1 when the file cannot
+// be read.
+template <typename Field>
+int32_t StatField(uint16_t handle, int* status, size_t offset)
 {
-    std::memset(buffer, 0, RECMAN_STAT_BUFFER);
-    return BtrStat(handle, buffer);
+    unsigned char buffer[RECMAN_STAT_BUFFER];
+    std::memset(buffer, 0, sizeof buffer);
+    int s = BtrStat(handle, buffer);
+    if (status)
+        *status = s;
+    if (s != 0)
+        return -1;
+    Field value;
+    std::memcpy(&value, buffer + offset, sizeof value);
+    return static_cast<int32_t>(value);
 }
 
 }  // namespace
 
 int32_t StatRecordLength(uint16_t handle, int* status)
 {
-    unsigned char buffer[RECMAN_STAT_BUFFER];
-    int s = ReadStat(handle, buffer);
-    if (status)
-        *status = s;
-    if (s != 0)
-        return -1;
-    uint16_t length;
-    std::memcpy(&length, buffer, sizeof length);
-    return length;
+    return StatField<uint16_t>(handle, status, 0);
 }
 
 int32_t StatRecordCount(uint16_t handle, int* status)
 {
-    unsigned char buffer[RECMAN_STAT_BUFFER];
-    int s = ReadStat(handle, buffer);
-    if (status)
-        *status = s;
-    if (s != 0)
-        return -1;
-    uint32_t count;
-    std::memcpy(&count, buffer + 6, sizeof count);
-    return static_cast<int32_t>(count);
+    return StatField<uint32_t>(handle, status, 6);
 }
 
 bool MoveFile(const char* from, const char* to)
