@@ -135,6 +135,40 @@ void CopyPickField(char* out, int outOffset, const uint8_t* record, int offset, 
     std::memset(out + outOffset + n, 0, static_cast<size_t>(width) - n);
 }
 
+// A field of a lookup's pick buffer: where it goes, where it comes from in
+// the picked record, and its width.
+struct PickField {
+    int to;
+    int from;
+    int width;
+};
+
+using LookupDialog = int (*)(const char*, int, uint16_t, void*, int, int, int, int, int, int);
+
+// Runs a lookup dialog over a data file and, when a record was picked,
+// copies its fields into the buffer. The dialog's result (masked), or 0
+// when the file cannot be opened.
+template <size_t RecordSize, size_t FieldCount>
+int LookupAndPick(int fileNumber, LookupDialog dialog, int resultMask,
+                  const PickField (&fields)[FieldCount], char* buffer)
+{
+    uint16_t handle = 0;
+    int status = BtrOpenFile(&handle, GetDataFilePath(fileNumber), 0, 0);
+    if (status != 0) {
+        ReportRecordManagerError(status, 1, 0, fileNumber, 0);
+        return 0;
+    }
+    uint8_t record[RecordSize] = {};
+    int result = dialog(nullptr, 0, handle, record, 4, 4, 20, 60, 0, 1) & resultMask;
+    if (result != 0 && buffer != nullptr) {
+        std::memset(buffer, 0, 4);
+        for (const PickField& field : fields)
+            CopyPickField(buffer, field.to, record, field.from, field.width);
+    }
+    BtrCloseFile(handle);
+    return result;
+}
+
 int HandOutAppCid(char* idBuffer, int idSize, char* pathBuffer, int pathSize, int32_t* date,
                   char* status)
 {
@@ -414,49 +448,17 @@ BWPS_EXPORT int BWPSUpdateCompanyInfo(const char* t1, const char* t2, const char
 
 BWPS_EXPORT int BWPSLookupCustomer(char* buffer)
 {
-    uint16_t handle = 0;
-    int status = BtrOpenFile(&handle, GetDataFilePath(10), 0, 0);
-    if (status != 0) {
-        ReportRecordManagerError(status, 1, 0, 10, 0);
-        return 0;
-    }
-    uint8_t record[795] = {};
-    int result = FlyCustomers(nullptr, 0, handle, record, 4, 4, 20, 60, 0, 1);
-    if (result != 0 && buffer != nullptr) {
-        std::memset(buffer, 0, 4);
-        CopyPickField(buffer, 0, record, 0, 10);
-        CopyPickField(buffer, 11, record, 350, 40);
-        CopyPickField(buffer, 52, record, 575, 10);
-        CopyPickField(buffer, 63, record, 46, 5);
-        CopyPickField(buffer, 69, record, 707, 10);
-        CopyPickField(buffer, 80, record, 40, 5);
-        CopyPickField(buffer, 86, record, 64, 5);
-    }
-    BtrCloseFile(handle);
-    return result;
+    static constexpr PickField kFields[] = {{0, 0, 10},  {11, 350, 40}, {52, 575, 10},
+                                            {63, 46, 5}, {69, 707, 10}, {80, 40, 5},
+                                            {86, 64, 5}};
+    return LookupAndPick<795>(10, FlyCustomers, ~0, kFields, buffer);
 }
 
 BWPS_EXPORT int BWPSLookupProduct(char* buffer)
 {
-    uint16_t handle = 0;
-    int status = BtrOpenFile(&handle, GetDataFilePath(20), 0, 0);
-    if (status != 0) {
-        ReportRecordManagerError(status, 1, 0, 20, 0);
-        return 0;
-    }
-    uint8_t record[668] = {};
-    int result = FlyProducts(nullptr, 0, handle, record, 4, 4, 20, 60, 0, 1) & 0xFF;
-    if (result != 0 && buffer != nullptr) {
-        std::memset(buffer, 0, 4);
-        CopyPickField(buffer, 0, record, 0, 14);
-        CopyPickField(buffer, 15, record, 15, 30);
-        CopyPickField(buffer, 46, record, 85, 5);
-        CopyPickField(buffer, 52, record, 58, 8);
-        CopyPickField(buffer, 61, record, 102, 10);
-        CopyPickField(buffer, 72, record, 637, 3);
-    }
-    BtrCloseFile(handle);
-    return result;
+    static constexpr PickField kFields[] = {{0, 0, 14},  {15, 15, 30}, {46, 85, 5},
+                                            {52, 58, 8}, {61, 102, 10}, {72, 637, 3}};
+    return LookupAndPick<668>(20, FlyProducts, 0xFF, kFields, buffer);
 }
 
 BWPS_EXPORT int BWPSGetFirstAppCID(void* /*unused*/, char* idBuffer, int idSize, char* pathBuffer,
