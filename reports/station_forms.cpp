@@ -22,10 +22,7 @@
 namespace bwps::stations {
 namespace {
 
-constexpr int kStationFile = 86;
 constexpr int kKeyFile = 88;
-constexpr const char* kDefaultStation = "DEFAULT       ";
-constexpr const char* kDefaultPrinter = "IBM-Default   ";
 constexpr const char* kTempName = "stntemp.db";
 constexpr const char* kFormNames[5] = {"RECEIPT", "QUOTE", "LAYAWAY", "LAYPMT", "ARPMT"};
 
@@ -40,13 +37,6 @@ constexpr uint8_t kStationColours[50] = {
     0x3F, 0x3F, 0x4E, 0x0E, 0x0A,  0x70, 0x71, 0x4E, 0x0E, 0x70,
     0x4F, 0x4F, 0x4E, 0x0E, 0x4F,  0x0E, 0x0E, 0x0E, 0x0E, 0x0E,
     0x07, 0x07, 0x07, 0x07, 0x07,  0x00, 0x00, 0x00, 0x00, 0x00};
-
-void CopyText(char* dst, std::size_t size, const char* src)
-{
-    std::memset(dst, 0, size);
-    if (src != nullptr)
-        std::memcpy(dst, src, strnlen(src, size - 1));
-}
 
 std::string StationPath()
 {
@@ -87,16 +77,6 @@ void UpdateStatus(intptr_t window)
 {
     if (window != 0)
         FxStatusUpdate(reinterpret_cast<FxStatus*>(window), 0);
-}
-
-void PutDefaultForms(StationRecord* record)
-{
-    CopyText(record->cardForm, 16, "CCARD");
-    CopyText(record->productForm, 16, "INVPROD");
-    CopyText(record->labelForm, 16, "CVLABEL");
-    for (auto& set : record->formSets)
-        for (int i = 0; i < 5; ++i)
-            CopyText(set[i], 16, kFormNames[i]);
 }
 
 void DefaultPrintSettings(StationPrintSettings* block)
@@ -241,6 +221,23 @@ int RunUpgradeStep(Step step, intptr_t window)
 }
 
 }  // namespace
+
+void CopyText(char* dst, std::size_t size, const char* src)
+{
+    std::memset(dst, 0, size);
+    if (src != nullptr)
+        std::memcpy(dst, src, strnlen(src, size - 1));
+}
+
+void PutDefaultForms(StationRecord* record)
+{
+    CopyText(record->cardForm, 16, "CCARD");
+    CopyText(record->productForm, 16, "INVPROD");
+    CopyText(record->labelForm, 16, "CVLABEL");
+    for (auto& set : record->formSets)
+        for (int i = 0; i < 5; ++i)
+            CopyText(set[i], 16, kFormNames[i]);
+}
 
 void FillStationColourTable(uint8_t* table50)
 {

@@ -18,28 +18,22 @@
 #include "recman.h"
 #include "reports/station_layouts.h"
 
+using bwps::stations::CopyText;
 using bwps::stations::FillStationColourTable;
+using bwps::stations::kDefaultPrinter;
+using bwps::stations::kDefaultStation;
+using bwps::stations::kStationFile;
 using bwps::stations::MakeStationKey;
+using bwps::stations::PutDefaultForms;
 
 namespace {
 
-constexpr int kStationFile = 86;
 constexpr int kMessageFile = 94;
-constexpr const char* kDefaultStation = "DEFAULT       ";
-constexpr const char* kDefaultPrinter = "IBM-Default   ";
 constexpr const char* kIndexFileName = "BPOSSTNX.DB";
 constexpr std::size_t kPromptFlagOffset = 61;
 constexpr int kColourSetQuestion = 5;
-constexpr const char* kFormNames[5] = {"RECEIPT", "QUOTE", "LAYAWAY", "LAYPMT", "ARPMT"};
 
 bool g_colourKeep = false;
-
-void CopyText(char* dst, std::size_t size, const char* src)
-{
-    std::memset(dst, 0, size);
-    if (src != nullptr)
-        std::memcpy(dst, src, strnlen(src, size - 1));
-}
 
 const uint8_t* QuestionColours()
 {
@@ -93,14 +87,8 @@ void NewStationRecord(StationRecord* record, const char* key15, bool withForms)
     std::memset(record, 0, sizeof *record);
     std::memcpy(record->id, key15, STATION_ID_LEN);
     FillStationColourTable(record->colours);
-    if (!withForms)
-        return;
-    CopyText(record->cardForm, 16, "CCARD");
-    CopyText(record->productForm, 16, "INVPROD");
-    CopyText(record->labelForm, 16, "CVLABEL");
-    for (auto& set : record->formSets)
-        for (int i = 0; i < 5; ++i)
-            CopyText(set[i], 16, kFormNames[i]);
+    if (withForms)
+        PutDefaultForms(record);
 }
 
 // Steps shared by both entries: the session defaults, whether the prompt
