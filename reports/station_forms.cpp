@@ -18,11 +18,11 @@
 #include "fx.h"
 #include "recman.h"
 #include "reports/station_layouts.h"
+#include "session/catalogue_internal.h"
 
 namespace bwps::stations {
 namespace {
 
-constexpr int kKeyFile = 88;
 constexpr const char* kTempName = "stntemp.db";
 constexpr const char* kFormNames[5] = {"RECEIPT", "QUOTE", "LAYAWAY", "LAYPMT", "ARPMT"};
 
@@ -155,17 +155,7 @@ int RunUpgradeStep(Step step, intptr_t window)
         return -1;
 
     // A new, empty station file.
-    uint16_t keyHandle = 0;
-    const char* keyPath = GetDataFilePath(kKeyFile);
-    status = BtrOpenFile(&keyHandle, keyPath != nullptr ? keyPath : "", 0, 0);
-    if (status != 0) {
-        ReportRecordManagerError(status, 1, OPEN_OPERATION, kKeyFile, 0);
-        RestoreStationFile(station, temp, false);
-        return status;
-    }
-    uint8_t spec[FILE_SPEC_SIZE] = {};
-    status = CreateDataFile(kStationFile, keyHandle, nullptr, nullptr, spec);
-    BtrCloseFile(keyHandle);
+    status = bwps::catalogue::CreateFromKeyFile(kStationFile, nullptr);
     if (status != 0) {
         RestoreStationFile(station, temp, Exists(station));
         return status;
@@ -404,16 +394,7 @@ BWPS_EXPORT int ConvertDocumentForms(const char* folder, uint16_t* handle, uint1
 
     int status = 0;
     if (!Exists(station)) {
-        uint16_t keyHandle = 0;
-        const char* keyPath = GetDataFilePath(kKeyFile);
-        status = BtrOpenFile(&keyHandle, keyPath != nullptr ? keyPath : "", 0, 0);
-        if (status != 0) {
-            ReportRecordManagerError(status, 1, OPEN_OPERATION, kKeyFile, 0);
-            return status;
-        }
-        uint8_t spec[FILE_SPEC_SIZE] = {};
-        status = CreateDataFile(kStationFile, keyHandle, folder, nullptr, spec);
-        BtrCloseFile(keyHandle);
+        status = bwps::catalogue::CreateFromKeyFile(kStationFile, folder);
         if (status != 0)
             return status;
         status = EnsureDefaultStationRecord();

@@ -38,6 +38,11 @@ int32_t StatRecordCount(uint16_t handle, int* status);
 // moved.
 bool MoveFile(const char* from, const char* to);
 
+// Creates a data file from its key definitions: opens the key file (a
+// failure to open is reported), creates the file in `folder` (null: where
+// the session keeps it) and closes the key file again. The status.
+int CreateFromKeyFile(int fileNumber, const char* folder);
+
 // Forgets the kept print settings of the station.
 void ResetStationPrintSettings();
 

@@ -39,7 +39,7 @@ int OpenKeyFile(uint16_t* handle)
 {
     *handle = 0;
     const char* path = GetDataFilePath(KEY_FILE_NUMBER);
-    int status = BtrOpenFile(handle, path, 0, 0);
+    int status = BtrOpenFile(handle, path != nullptr ? path : "", 0, 0);
     if (status != 0) {
         *handle = 0;
         ReportRecordManagerError(status, 1, OPEN_OPERATION, KEY_FILE_NUMBER, 0);
@@ -363,3 +363,19 @@ int ProductFileNeedsConversion(uint16_t handle)
 }
 
 }  // extern "C"
+
+namespace bwps::catalogue {
+
+int CreateFromKeyFile(int fileNumber, const char* folder)
+{
+    uint16_t keyHandle = 0;
+    int status = OpenKeyFile(&keyHandle);
+    if (status != 0)
+        return status;
+    uint8_t spec[FILE_SPEC_SIZE] = {};
+    status = CreateDataFile(fileNumber, keyHandle, folder, nullptr, spec);
+    BtrCloseFile(keyHandle);
+    return status;
+}
+
+}  // namespace bwps::catalogue

@@ -13,10 +13,10 @@
 #include "bwps/stations.h"
 #include "fx.h"
 #include "recman.h"
+#include "session/catalogue_internal.h"
 
 namespace {
 
-constexpr int kKeyFile = 88;
 constexpr int kRegisterFile = 32;
 constexpr int kSalesDetailFile = 37;
 constexpr int kCashDrawerFile = 100;
@@ -117,16 +117,7 @@ BWPS_EXPORT int CreateStationFiles(void)
     if (FileExistsAt(path))
         return 1;
 
-    uint16_t keyHandle = 0;
-    const char* keyPath = GetDataFilePath(kKeyFile);
-    int status = BtrOpenFile(&keyHandle, keyPath != nullptr ? keyPath : "", 0, 0);
-    if (status != 0) {
-        ReportRecordManagerError(status, 1, OPEN_OPERATION, kKeyFile, 0);
-        return 0;
-    }
-    uint8_t spec[FILE_SPEC_SIZE] = {};
-    status = CreateDataFile(kCashDrawerFile, keyHandle, GetBasePath(), nullptr, spec);
-    BtrCloseFile(keyHandle);
+    int status = bwps::catalogue::CreateFromKeyFile(kCashDrawerFile, GetBasePath());
     if (status != 0)
         return 0;
 
