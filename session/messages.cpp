@@ -12,6 +12,7 @@
 #include "bwps/session.h"
 #include "fx.h"
 #include "recman.h"
+#include "session/status_messages.h"
 
 namespace {
 
@@ -255,20 +256,7 @@ BWPS_EXPORT int ShowAmountMessage(int number, int context, double amount1, doubl
 
 BWPS_EXPORT int RecordManagerStatusText(int status)
 {
-    switch (status) {
-    case -2: return 23;
-    case -3: return 21;
-    case -4: return 19;
-    case -5: return 17;
-    case -6: return 1359;
-    case 10000: return 1730;
-    default: break;
-    }
-    if (status < 0)
-        return 25;
-    if (status >= 1 && status <= 59)
-        return 2 * status + 25;
-    return 2 * (status - 80) + 145;
+    return bwps::StatusMessageNumber(status);
 }
 
 BWPS_EXPORT int BuildRecordManagerErrorLines(int status, int operation, const char* path,

@@ -8,6 +8,8 @@
 #include <fstream>
 #include <set>
 
+#include "session/status_messages.h"
+
 namespace basefiles {
 
 namespace {
@@ -125,19 +127,6 @@ std::vector<MessageRecord> BuildMessageRecords(const MessageTable& table) {
     return records;
 }
 
-int StatusMessageNumber(int status) {
-    switch (status) {
-    case -2: return 23;
-    case -3: return 21;
-    case -4: return 19;
-    case -5: return 17;
-    case -6: return 1359;
-    case 10000: return 1730;
-    default: break;
-    }
-    if (status < 0) return 25;
-    if (status >= 1 && status <= 59) return 2 * status + 25;
-    return 2 * (status - 80) + 145;
-}
+int StatusMessageNumber(int status) { return bwps::StatusMessageNumber(status); }
 
 }  // namespace basefiles
