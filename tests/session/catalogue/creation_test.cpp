@@ -158,14 +158,7 @@ TEST_F(CreationTest, WidensTheOlderSalesHeaderFile)
 {
     CreateCompany();
     // A sales-header file of 531-byte records, keyed by invoice number.
-    TagFileSpec spec{};
-    spec.RecordLength = 531;
-    spec.PageSize = 4096;
-    spec.KeyCount = 1;
-    TagKeySegment segment{};
-    segment.Position = 1;
-    segment.Length = 11;
-    ASSERT_EQ(BtrCreateFile(DataPath("BPOSINHD.DB").c_str(), &spec, &segment), 0);
+    ASSERT_EQ(CreateKeyedFile(DataPath("BPOSINHD.DB"), 531, 11), 0);
     uint8_t record[531];
     for (const char* invoice : {"INV0001    ", "INV0002    "}) {
         std::memset(record, 'x', sizeof record);

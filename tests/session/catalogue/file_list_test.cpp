@@ -11,16 +11,7 @@
 namespace cattest {
 namespace {
 
-class FileListTest : public CatalogueTest {
-protected:
-    void SetUp() override
-    {
-        CatalogueTest::SetUp();
-        if (IsSkipped())
-            return;
-        CreateCompany();
-    }
-};
+using FileListTest = CompanyCatalogueTest;
 
 TEST_F(FileListTest, OpensEachFileWithItsMode)
 {

@@ -37,6 +37,18 @@ int PutRecord(const std::string& path, const void* record, int length, int keyLe
     return bwpstest::PutRecord(path, record, static_cast<size_t>(keyLength), record, length);
 }
 
+int CreateKeyedFile(const std::string& path, int recordLength, int keyLength)
+{
+    TagFileSpec spec{};
+    spec.RecordLength = static_cast<uint16_t>(recordLength);
+    spec.PageSize = 4096;
+    spec.KeyCount = 1;
+    TagKeySegment segment{};
+    segment.Position = 1;
+    segment.Length = static_cast<uint16_t>(keyLength);
+    return BtrCreateFile(path.c_str(), &spec, &segment);
+}
+
 std::vector<std::vector<uint8_t>> ReadAll(const std::string& path, int length)
 {
     std::vector<std::vector<uint8_t>> rows;

@@ -28,6 +28,9 @@ using bwpstest::StatFile;
 // Inserts or replaces a record of a keyed file (key 0 at offset 0 of
 // `keyLength` bytes).
 int PutRecord(const std::string& path, const void* record, int length, int keyLength);
+// Creates a record-manager file of `recordLength`-byte records with one key:
+// the first `keyLength` bytes. The status.
+int CreateKeyedFile(const std::string& path, int recordLength, int keyLength);
 // Every record of a file in physical order.
 std::vector<std::vector<uint8_t>> ReadAll(const std::string& path, int length);
 
@@ -57,6 +60,19 @@ private:
     std::string program_;
     std::string data_;
     std::string base_;
+};
+
+// A catalogue test whose company folder holds every data file from the
+// start.
+class CompanyCatalogueTest : public CatalogueTest {
+protected:
+    void SetUp() override
+    {
+        CatalogueTest::SetUp();
+        if (IsSkipped())
+            return;
+        CreateCompany();
+    }
 };
 
 }  // namespace cattest

@@ -24,16 +24,8 @@ T Keyed(const char* key)
     return record;
 }
 
-class SettingsTest : public CatalogueTest {
+class SettingsTest : public CompanyCatalogueTest {
 protected:
-    void SetUp() override
-    {
-        CatalogueTest::SetUp();
-        if (IsSkipped())
-            return;
-        CreateCompany();
-    }
-
     // An accounting company folder with its own general file.
     std::string MakeAccountingCompany()
     {

@@ -38,14 +38,7 @@ protected:
     void CustomerRecordLength(int length)
     {
         fs::remove(DataPath("BPOSCUST.DB"));
-        TagFileSpec spec{};
-        spec.RecordLength = static_cast<uint16_t>(length);
-        spec.PageSize = 4096;
-        spec.KeyCount = 1;
-        TagKeySegment segment{};
-        segment.Position = 1;
-        segment.Length = 11;
-        ASSERT_EQ(BtrCreateFile(DataPath("BPOSCUST.DB").c_str(), &spec, &segment), 0);
+        ASSERT_EQ(CreateKeyedFile(DataPath("BPOSCUST.DB"), length, 11), 0);
     }
 };
 
@@ -135,14 +128,7 @@ TEST_F(VersionsTest, CurrentNamesWithoutVersionRecord)
     // Older sales headers tell release 8.
     Touch(DataPath("BPOSLAYH.DB"));
     fs::remove(DataPath("BPOSINHD.DB"));
-    TagFileSpec spec{};
-    spec.RecordLength = 531;
-    spec.PageSize = 4096;
-    spec.KeyCount = 1;
-    TagKeySegment segment{};
-    segment.Position = 1;
-    segment.Length = 11;
-    ASSERT_EQ(BtrCreateFile(DataPath("BPOSINHD.DB").c_str(), &spec, &segment), 0);
+    ASSERT_EQ(CreateKeyedFile(DataPath("BPOSINHD.DB"), 531, 11), 0);
     EXPECT_EQ(DetectDataSetVersion(data().c_str()), 8);
     EXPECT_EQ(BWPSDataFilesVersion(data().c_str()), 8);
 }
