@@ -70,47 +70,29 @@ protected:
     static const char* const m_aLabelTypes[3];
 };
 
-class BWPS_EXPORT CBwUDFSCust : public CBwUDFSBase {
-public:
-    CBwUDFSCust();
-    ~CBwUDFSCust() override;
-    const char* GetKey() const override;
-    const char* GetLabelFormat() const override;
-    bool GetNeedToRefresh() const override;
-    void SetNeedToRefresh(bool value) override;
-private:
-    static const char* const m_cpKey;
-    static const char* const m_cpLabelFormat;
-    static bool m_bNeedToRefresh;
-};
+// The three kinds (customer, product, service) differ only in their key;
+// each keeps its own refresh flag.
+#define BWPS_UDF_KIND_CLASS(Class)                      \
+    class BWPS_EXPORT Class : public CBwUDFSBase {      \
+    public:                                             \
+        Class();                                        \
+        ~Class() override;                              \
+        const char* GetKey() const override;            \
+        const char* GetLabelFormat() const override;    \
+        bool GetNeedToRefresh() const override;         \
+        void SetNeedToRefresh(bool value) override;     \
+                                                        \
+    private:                                            \
+        static const char* const m_cpKey;               \
+        static const char* const m_cpLabelFormat;       \
+        static bool m_bNeedToRefresh;                   \
+    }
 
-class BWPS_EXPORT CBwUDFSProd : public CBwUDFSBase {
-public:
-    CBwUDFSProd();
-    ~CBwUDFSProd() override;
-    const char* GetKey() const override;
-    const char* GetLabelFormat() const override;
-    bool GetNeedToRefresh() const override;
-    void SetNeedToRefresh(bool value) override;
-private:
-    static const char* const m_cpKey;
-    static const char* const m_cpLabelFormat;
-    static bool m_bNeedToRefresh;
-};
+BWPS_UDF_KIND_CLASS(CBwUDFSCust);
+BWPS_UDF_KIND_CLASS(CBwUDFSProd);
+BWPS_UDF_KIND_CLASS(CBwUDFSServ);
 
-class BWPS_EXPORT CBwUDFSServ : public CBwUDFSBase {
-public:
-    CBwUDFSServ();
-    ~CBwUDFSServ() override;
-    const char* GetKey() const override;
-    const char* GetLabelFormat() const override;
-    bool GetNeedToRefresh() const override;
-    void SetNeedToRefresh(bool value) override;
-private:
-    static const char* const m_cpKey;
-    static const char* const m_cpLabelFormat;
-    static bool m_bNeedToRefresh;
-};
+#undef BWPS_UDF_KIND_CLASS
 
 class BWPS_EXPORT CBwUDFSMngr {
 public:
