@@ -789,6 +789,16 @@ int BtrGet(int op, uint16_t handle, void* key, void* data, int length) {
     if (!sequential) {
         dropAhead(*h);
         h->runOp = -1;
+    } else if (h->positioned && h->aheadOp == base) {
+        // The common case of a run: the next row read ahead, in the key the
+        // position is taken in (else locate re-expresses the position first).
+        const bool byKey = base == B_GET_NEXT || base == B_GET_PREVIOUS;
+        RowView view;
+        if ((!byKey || h->posKey == h->keyNo) && takeAhead(*h, base, view)) {
+            copyOut(*h, view, data, length, key, byKey);
+            setCurrentAhead(*h, view);
+            return 0;
+        }
     }
     for (int attempt = 0;; ++attempt) {
         Row row;
