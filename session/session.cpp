@@ -12,6 +12,7 @@
 #include <cstring>
 
 #include "bwps/catalogue.h"
+#include "bwps/check_table.h"
 #include "bwps/messages.h"
 #include "bwps/neighbours.h"
 #include "bwps/records.h"
@@ -541,6 +542,7 @@ BWPS_EXPORT void BWPSResetSession(void)
     ResetCatalogueState();
     ResetSettingsState();
     ResetReportsState();
+    ResetCheckTable();
     SetStationColourKeep(0);
     BWPSSetExePath(g_libraryFolder);
 }

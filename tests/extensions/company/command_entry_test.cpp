@@ -6,6 +6,7 @@
 #include <set>
 
 #include "bwps/catalogue.h"
+#include "bwps/check_table.h"
 #include "bwps/records.h"
 #include "bwps/reports.h"
 #include "bwps/versions.h"
@@ -212,6 +213,18 @@ TEST_F(CommandEntryTest, OrdinalsGiveTheExports)
     EXPECT_EQ(BWPS1Ordinal(100), reinterpret_cast<void*>(&BWPSCreateCompany));
     EXPECT_EQ(BWPS1Ordinal(103), reinterpret_cast<void*>(&BWPSFileOpenSelect));
     EXPECT_EQ(BWPS1Ordinal(4), nullptr);
+}
+
+TEST_F(CommandEntryTest, KeepsAPrivateCopyOfTheCheckTableFromLoad)
+{
+    const auto* copy = static_cast<const FileCheckRow*>(BWPS1CheckTableCopy());
+    ASSERT_NE(copy, nullptr);
+    FindCheckEntry(10)->RecordCount = 99;  // the library's table changes ...
+    EXPECT_EQ(copy[0].FileNumber, CHECK_ALL_FILES);
+    EXPECT_EQ(copy[8].FileNumber, 10);
+    EXPECT_EQ(copy[8].RecordCount, -1);  // ... the copy does not
+    EXPECT_EQ(copy[GetCheckTableSize() - 1].FileNumber, 0);
+    ResetCheckTable();
 }
 
 }  // namespace
