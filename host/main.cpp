@@ -4,7 +4,9 @@
 #include "host/host_framework.h"
 #include "host/host_session.h"
 
+#include "bwps/records.h"
 #include "bwps/session.h"
+#include "recman.h"
 
 #include <unistd.h>
 
@@ -283,6 +285,45 @@ void PrintCompanyList(Host& h)
         std::printf("  %c %-18s %s (added %d)\n", status == 'D' ? '*' : ' ', id, path, date);
 }
 
+// The company's data files as the record manager sees them: name, record
+// length, keys and records, three to a line; then the data-files version
+// stamp of its general settings file.
+void PrintDataFiles(Host& h, const std::string& folder)
+{
+    std::printf("Data files of the company:\n");
+    int shown = 0;
+    for (int n = 1; n <= 100; ++n) {
+        const int kind = h.libs.GetDataFileKind(n);
+        const char* name = h.libs.GetDataFileName(n);
+        if ((kind != 1 && kind != 2) || name == nullptr) continue;
+        const std::string path = folder + "/" + name;
+        uint16_t handle = 0;
+        if (BtrOpenFile(&handle, path.c_str(), 0, 0) != 0) continue;
+        unsigned char stat[RECMAN_STAT_BUFFER] = {};
+        const int status = BtrStat(handle, stat);
+        BtrCloseFile(handle);
+        if (status != 0) continue;
+        uint16_t length = 0;
+        int32_t records = 0;
+        std::memcpy(&length, stat, sizeof length);
+        std::memcpy(&records, stat + 6, sizeof records);
+        std::printf("  %-12s %4u b %d k %3d r%s", name, length, stat[4], records,
+                    ++shown % 3 == 0 ? "\n" : " ");
+    }
+    if (shown % 3 != 0) std::printf("\n");
+    std::printf("  (%d files; b = bytes a record, k = keys, r = records)\n", shown);
+
+    const std::string general = folder + "/" + h.libs.GetDataFileName(31);
+    uint16_t handle = 0;
+    if (BtrOpenFile(&handle, general.c_str(), 0, 0) != 0) return;
+    TagFilesVersion stamp{};
+    char key[16] = {};
+    std::memcpy(key, GENERAL_KEY_FILESVERSION, 15);
+    if (BtrGet(B_GET_EQUAL, handle, key, &stamp, sizeof stamp) == 0)
+        std::printf("Data-files version stamp: %u.%u\n", stamp.Major, stamp.Minor);
+    BtrCloseFile(handle);
+}
+
 int RunDemo(int argc, char** argv)
 {
     if (argc > 3) return Fail("usage: bwpos demo [DIR]");
@@ -316,6 +357,7 @@ int RunDemo(int argc, char** argv)
     h.Run(kCompanyHeading, &exitCode);
     std::printf("\nWhat the screens showed while signing in and refreshing the banner:\n%s\n",
                 host::Transcript().c_str());
+    PrintDataFiles(h, s->DataPath);
     PrintCompanyList(h);
     h.Stop();
     return 0;
