@@ -540,19 +540,21 @@ int File::addKey(const KeyDef& k, int& keyNo) {
     }
     dropStatements();  // a schema change: let nothing hold the old schema
     if (rc == SQLITE_OK) rc = execAll(db_, indexSql(ixname, k, "").c_str());
-    if (rc != SQLITE_OK) {
-        rollback();
-        loadKeys();
-        return statusOf(rc);
-    }
-    st = commit();
+    st = endKeyChange(rc);
+    if (st) return st;
+    keyNo = int(keys_.size());
+    return loadKeys();
+}
+
+// Ends a change of the keys: commits it, or on any failure rolls it back and
+// reads the keys as they were; the status.
+int File::endKeyChange(int rc) {
+    const int st = rc != SQLITE_OK ? statusOf(rc) : commit();
     if (st) {
         rollback();
         loadKeys();
-        return st;
     }
-    keyNo = int(keys_.size());
-    return loadKeys();
+    return st;
 }
 
 int File::dropKey(int keyNo) {
@@ -575,18 +577,8 @@ int File::dropKey(int keyNo) {
                                 "; UPDATE keys SET keyno = -keyno - 1 WHERE keyno < 0;";
         rc = execAll(db_, sql.c_str());
     }
-    if (rc != SQLITE_OK) {
-        rollback();
-        loadKeys();
-        return statusOf(rc);
-    }
-    st = commit();
-    if (st) {
-        rollback();
-        loadKeys();
-        return st;
-    }
-    return loadKeys();
+    st = endKeyChange(rc);
+    return st ? st : loadKeys();
 }
 
 int File::create(const std::string& path, int recordLength, int pageSize, int fileFlags,

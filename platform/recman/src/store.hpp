@@ -185,6 +185,7 @@ private:
     File() = default;
     int connect(int flags, const std::string& name);
     int loadKeys();
+    int endKeyChange(int rc);
     void dropStatements();
     sqlite3_stmt* prepare(sqlite3_stmt*& slot, const std::string& sql);
     std::string keyExpr(const KeyDef& k) const;
