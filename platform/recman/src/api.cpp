@@ -157,12 +157,19 @@ Handle* getHandle(uint16_t id) {
 
 // ---- OS record locks ------------------------------------------------------
 
-int osLock(File& f, uint32_t pos, bool wait) {
+// The one-byte lock range of a record position.
+struct flock lockRange(short type, uint32_t pos) {
     struct flock fl {};
-    fl.l_type = f.readOnly ? F_RDLCK : F_WRLCK;  // a read-only descriptor can hold only read locks
+    fl.l_type = type;
     fl.l_whence = SEEK_SET;
     fl.l_start = kLockBase + off_t(pos);
     fl.l_len = 1;
+    return fl;
+}
+
+int osLock(File& f, uint32_t pos, bool wait) {
+    // a read-only descriptor can hold only read locks
+    struct flock fl = lockRange(f.readOnly ? F_RDLCK : F_WRLCK, pos);
     for (;;) {
         if (::fcntl(f.lockFd, wait ? F_OFD_SETLKW : F_OFD_SETLK, &fl) == 0) return 0;
         if (errno == EINTR) continue;
@@ -173,21 +180,13 @@ int osLock(File& f, uint32_t pos, bool wait) {
 }
 
 void osUnlock(File& f, uint32_t pos) {
-    struct flock fl {};
-    fl.l_type = F_UNLCK;
-    fl.l_whence = SEEK_SET;
-    fl.l_start = kLockBase + off_t(pos);
-    fl.l_len = 1;
+    struct flock fl = lockRange(F_UNLCK, pos);
     ::fcntl(f.lockFd, F_OFD_SETLK, &fl);
 }
 
 // True when another process holds the lock of a position.
 bool osLockedElsewhere(File& f, uint32_t pos) {
-    struct flock fl {};
-    fl.l_type = F_WRLCK;
-    fl.l_whence = SEEK_SET;
-    fl.l_start = kLockBase + off_t(pos);
-    fl.l_len = 1;
+    struct flock fl = lockRange(F_WRLCK, pos);
     if (::fcntl(f.lockFd, F_OFD_GETLK, &fl) != 0) return false;
     return fl.l_type != F_UNLCK;
 }
