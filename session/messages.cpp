@@ -84,6 +84,31 @@ void RemoveNoteFile(const char* name, int fileNumber, bool ask)
     FxFileDelete(path.c_str());
 }
 
+// One numbered message read from the message file; the file is closed and
+// the lines freed when it goes.
+struct NumberedMessage {
+    explicit NumberedMessage(int number)
+        : openStatus(OpenMessageFile(handle))
+    {
+        if (openStatus == 0)
+            readStatus = ReadMessageText(number, handle, lines, &width, &count, MESSAGE_ARRAY_SLOTS);
+    }
+    ~NumberedMessage()
+    {
+        FreeMessageLines(lines);
+        if (openStatus == 0)
+            BtrCloseFile(handle);
+    }
+    NumberedMessage(const NumberedMessage&) = delete;
+    NumberedMessage& operator=(const NumberedMessage&) = delete;
+
+    uint16_t handle = 0;
+    int openStatus;
+    int readStatus = 1;
+    char* lines[MESSAGE_ARRAY_SLOTS] = {};
+    int width = 0;
+    int count = 0;
+};
 
 }  // namespace
 
@@ -173,17 +198,11 @@ BWPS_EXPORT int ShowMessageDialog(char** lines, int count, int /*width*/, int co
 BWPS_EXPORT int ShowMessage(int number, int context)
 {
     int ctx = ContextOf(number, context);
-    uint16_t handle = 0;
-    int status = OpenMessageFile(handle);
-    if (status != 0)
-        return status;
-    char* lines[MESSAGE_ARRAY_SLOTS] = {};
-    int width = 0, count = 0;
-    if (ReadMessageText(number, handle, lines, &width, &count, MESSAGE_ARRAY_SLOTS) == 0) {
-        ShowMessageDialog(lines, count, width, ctx, MESSAGE_STYLE_SHOW, 0, 0, 0);
-        FreeMessageLines(lines);
-    }
-    BtrCloseFile(handle);
+    NumberedMessage m(number);
+    if (m.openStatus != 0)
+        return m.openStatus;
+    if (m.readStatus == 0)
+        ShowMessageDialog(m.lines, m.count, m.width, ctx, MESSAGE_STYLE_SHOW, 0, 0, 0);
     return 0;
 }
 
@@ -191,25 +210,20 @@ BWPS_EXPORT int AskMessage(int number, int context, int* choice, const char* but
                            const void* /*colours*/, int /*unused1*/, int /*unused2*/,
                            int /*unused3*/, int dialogValue1, int dialogValue2)
 {
-    uint16_t handle = 0;
-    int status = OpenMessageFile(handle);
-    if (status != 0)
-        return status;
-    char* lines[MESSAGE_ARRAY_SLOTS] = {};
-    int width = 0, count = 0;
-    if (ReadMessageText(number, handle, lines, &width, &count, MESSAGE_ARRAY_SLOTS) != 0) {
-        BtrCloseFile(handle);
+    NumberedMessage m(number);
+    if (m.openStatus != 0)
+        return m.openStatus;
+    if (m.readStatus != 0)
         return 1;
-    }
     // The list is copied: its first byte becomes the default button.
     std::string list;
     if (buttons != nullptr) {
         list = buttons;
-    } else if (count > 0) {
-        list = lines[count - 1];
-        FxFree(lines[count - 1]);
-        lines[count - 1] = nullptr;
-        count -= 1;
+    } else if (m.count > 0) {
+        list = m.lines[m.count - 1];
+        FxFree(m.lines[m.count - 1]);
+        m.lines[m.count - 1] = nullptr;
+        m.count -= 1;
     }
     if (list.empty())
         list = MESSAGE_BUTTONS_CONTINUE;
@@ -218,12 +232,10 @@ BWPS_EXPORT int AskMessage(int number, int context, int* choice, const char* but
 
     (void)dialogValue1;
     (void)dialogValue2;
-    int chosen = ShowLines(lines, count, list.c_str(), MESSAGE_STYLE_ASK, ContextOf(number, context),
-                           nullptr);
+    int chosen = ShowLines(m.lines, m.count, list.c_str(), MESSAGE_STYLE_ASK,
+                           ContextOf(number, context), nullptr);
     if (choice != nullptr)
         *choice = chosen;
-    FreeMessageLines(lines);
-    BtrCloseFile(handle);
     return 0;
 }
 
