@@ -151,7 +151,8 @@ char* FxDateFormat(char* out, int32_t date) {
         out[0] = '\0';
         return out;
     }
-    std::snprintf(out, 9, "%02d/%02d/%02d", m, d, y % 100);
+    // split() keeps month and day in range; the modulo tells the compiler so.
+    std::snprintf(out, 9, "%02u/%02u/%02u", unsigned(m) % 100u, unsigned(d) % 100u, unsigned(y) % 100u);
     return out;
 }
 
