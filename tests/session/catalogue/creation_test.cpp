@@ -154,6 +154,30 @@ TEST_F(CreationTest, LaterReleaseFilesAreAddedWhenMissing)
     EXPECT_TRUE(Exists(DataPath("BPOSITMD.DB")));
 }
 
+// An interfaced store names the shared files by their accounting names:
+// the file looked for is the file created, and a file of the other name is
+// never replaced.
+TEST_F(CreationTest, LaterReleaseFilesOfAnInterfacedStoreAreCreatedUnderTheNameChecked)
+{
+    SetInterfacedFlag(1);
+    const std::string itemFile = GetDataFilePath(62);
+    ASSERT_NE(itemFile, DataPath("BPOSITMD.DB"));
+    EXPECT_FALSE(Exists(itemFile));
+    uint8_t record[64] = {'K', 'E', 'E', 'P'};
+    ASSERT_EQ(CreateKeyedFile(DataPath("BPOSITMD.DB"), sizeof record, 4), 0);
+    ASSERT_EQ(PutRecord(DataPath("BPOSITMD.DB"), record, sizeof record, 4), 0);
+
+    EXPECT_EQ(CheckNewFiles90(), 1);
+    EXPECT_TRUE(Exists(itemFile)) << itemFile;
+    FileStat stat;
+    ASSERT_TRUE(StatFile(DataPath("BPOSITMD.DB"), stat));
+    EXPECT_EQ(stat.records, 1);
+
+    EXPECT_EQ(EnsureLaterReleaseFiles(), 1);
+    for (int file : {45, 48, 46, 47, 62})
+        EXPECT_TRUE(Exists(GetDataFilePath(file))) << file << " " << GetDataFilePath(file);
+}
+
 TEST_F(CreationTest, WidensTheOlderSalesHeaderFile)
 {
     CreateCompany();
