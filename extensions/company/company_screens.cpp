@@ -1,7 +1,7 @@
 // The screens of the company jobs: the "Open Company" list, the first-company
 // screen of a new user and the new-company screen "RSFileCreate".
 #include "extensions/company/company.h"
-#include "extensions/company/later_services.h"
+#include "extensions/company/session_steps.h"
 #include "extensions/company/screens.h"
 #include "extensions/company/services.h"
 
