@@ -159,18 +159,23 @@ TEST_F(CreationTest, LaterReleaseFilesAreAddedWhenMissing)
 // never replaced.
 TEST_F(CreationTest, LaterReleaseFilesOfAnInterfacedStoreAreCreatedUnderTheNameChecked)
 {
+    const std::string accounting = scratch() + "/accounting";
+    std::filesystem::create_directories(accounting);
     SetInterfacedFlag(1);
+    SetAccountingCompanyPath(accounting.c_str());
     const std::string itemFile = GetDataFilePath(62);
-    ASSERT_NE(itemFile, DataPath("BPOSITMD.DB"));
+    ASSERT_EQ(itemFile, accounting + "/BWAITMD.DB");
     EXPECT_FALSE(Exists(itemFile));
+    // A file of the catalogue name beside it is not the one looked for.
+    const std::string other = accounting + "/BPOSITMD.DB";
     uint8_t record[64] = {'K', 'E', 'E', 'P'};
-    ASSERT_EQ(CreateKeyedFile(DataPath("BPOSITMD.DB"), sizeof record, 4), 0);
-    ASSERT_EQ(PutRecord(DataPath("BPOSITMD.DB"), record, sizeof record, 4), 0);
+    ASSERT_EQ(CreateKeyedFile(other, sizeof record, 4), 0);
+    ASSERT_EQ(PutRecord(other, record, sizeof record, 4), 0);
 
     EXPECT_EQ(CheckNewFiles90(), 1);
     EXPECT_TRUE(Exists(itemFile)) << itemFile;
     FileStat stat;
-    ASSERT_TRUE(StatFile(DataPath("BPOSITMD.DB"), stat));
+    ASSERT_TRUE(StatFile(other, stat));
     EXPECT_EQ(stat.records, 1);
 
     EXPECT_EQ(EnsureLaterReleaseFiles(), 1);
