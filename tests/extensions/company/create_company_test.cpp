@@ -14,6 +14,7 @@
 #include "bwps/session.h"
 #include "bwps/versions.h"
 #include "fx.h"
+#include "tests/support/catalogue_table.h"
 
 namespace fs = std::filesystem;
 
@@ -34,13 +35,17 @@ TEST_F(CreateCompanyTest, NewCompanyHasEveryDataFileAndOpensAsCurrent)
     const std::string folder = Folder("new/store");  // parents are made too
     ASSERT_TRUE(Create("New Store", folder)) << Transcript();
 
-    for (int file = 1; GetDataFileKind(file) != -1; ++file) {
-        const int kind = GetDataFileKind(file);
-        if (kind != FOLDER_DATA && kind != FOLDER_SHARED) continue;
-        const std::string path = folder + "/" + GetDataFileName(file);
+    // Every file of kinds 1 and 2 of the documented catalogue, with its
+    // record length.
+    int created = 0;
+    for (const bwpstest::CatalogueRow& row : bwpstest::kCatalogueRows) {
+        if (row.kind != FOLDER_DATA && row.kind != FOLDER_SHARED) continue;
+        const std::string path = folder + "/" + row.name;
         ASSERT_TRUE(fs::exists(path)) << path;
-        EXPECT_EQ(StoredRecordLength(path), GetDataFileRecordLength(file)) << path;
+        EXPECT_EQ(StoredRecordLength(path), row.length) << path;
+        ++created;
     }
+    EXPECT_EQ(created, 55);
     EXPECT_EQ(DetectDataSetVersion(folder.c_str()), DATASET_CURRENT);
 
     // The new company is the session's data folder.

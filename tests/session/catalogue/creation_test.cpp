@@ -9,6 +9,7 @@
 #include "bwps/settings.h"
 #include "fx.h"
 #include "recman.h"
+#include "tests/support/catalogue_table.h"
 #include "tests/session/catalogue/fixture.h"
 
 namespace cattest {
@@ -83,7 +84,7 @@ TEST_F(CreationTest, EveryFileOfKindsOneAndTwoIsCreatedAsCatalogued)
         SCOPED_TRACE(std::to_string(file) + " " + name);
         FileStat stat;
         ASSERT_TRUE(StatFile(path, stat));
-        EXPECT_EQ(stat.recordLength, GetDataFileRecordLength(file));
+        EXPECT_EQ(stat.recordLength, bwpstest::CatalogueRowOf(file).length);
         uint8_t segments[SEGMENT_BUFFER_SIZE] = {};
         int count = 0;
         ASSERT_EQ(ReadFileKeySpecs(name, 0, &count, segments), 0);
