@@ -211,5 +211,47 @@ TEST_F(CreationTest, WidensTheOlderSalesHeaderFile)
     EXPECT_FALSE(ProductFileNeedsConversion(0));
 }
 
+// A failure while the old records are copied keeps the old file as it was:
+// here two old records share an invoice number, which the new file's first
+// key does not allow.
+TEST_F(CreationTest, FailedSalesHeaderCopyKeepsTheOldFile)
+{
+    CreateCompany();
+    const std::string path = DataPath("BPOSINHD.DB");
+    TagFileSpec spec{};
+    spec.RecordLength = 531;
+    spec.PageSize = 4096;
+    spec.KeyCount = 1;
+    TagKeySegment segment{};
+    segment.Position = 1;
+    segment.Length = 11;
+    segment.Flags = KF_DUPLICATES;
+    ASSERT_EQ(BtrCreateFile(path.c_str(), &spec, &segment), 0);
+    uint16_t handle = 0;
+    ASSERT_EQ(BtrOpenFile(&handle, path.c_str(), 0, 0), 0);
+    uint8_t record[531];
+    for (char fill : {'a', 'b'}) {
+        std::memset(record, fill, sizeof record);
+        std::memcpy(record, "INV0001    ", 11);
+        char key[256];
+        ASSERT_EQ(BtrWrite(B_INSERT, handle, key, record, sizeof record), 0);
+    }
+    BtrCloseFile(handle);
+    FxTranscriptClear();
+
+    EXPECT_EQ(ConvertSalesHeaderFile(), 0);
+    FileStat stat;
+    ASSERT_TRUE(StatFile(path, stat));
+    EXPECT_EQ(stat.recordLength, 531);
+    EXPECT_EQ(stat.records, 2);
+    auto rows = ReadAll(path, 531);
+    ASSERT_EQ(rows.size(), 2u);
+    EXPECT_EQ(rows[1][530], 'b');
+    for (const auto& entry : std::filesystem::directory_iterator(data()))
+        EXPECT_NE(entry.path().filename().string().rfind("IF", 0), 0u) << entry.path();
+    EXPECT_NE(std::string(FxTranscript()).find("could not be converted"), std::string::npos)
+        << FxTranscript();
+}
+
 }  // namespace
 }  // namespace cattest
