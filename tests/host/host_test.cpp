@@ -390,6 +390,12 @@ TEST_F(HostTest, ReadOnlyOrUnreadableCompanyFails)
     EXPECT_EQ(o.status, 6) << o.out;
     EXPECT_TRUE(Has(o, "record-manager error 94")) << o.out;
 
+    // A company that cannot be created says why on the error stream.
+    o = BwposUnprivileged({"create-company", company + "/inner", "Inner"});
+    EXPECT_EQ(o.status, 4) << o.out;
+    EXPECT_TRUE(Has(o, "cannot create the folder " + company + "/inner")) << o.out;
+    EXPECT_EQ(Lines(o.out), 1) << o.out;
+
     fs::permissions(company, fs::perms::none);
     o = BwposUnprivileged(Headless(company, {"103"}));
     EXPECT_EQ(o.status, 4) << o.out;
