@@ -17,9 +17,22 @@ void SetApplication(const std::string& user, const std::string& password,
                     const std::string& parameters, const std::string& station,
                     const std::string& company);
 
+// Largest script file taken.
+constexpr long long kScriptLimit = 16LL * 1024 * 1024;
+// Largest line number a "pick" event may name.
+constexpr long kPickLimit = 32767;
+
 // Headless: the script driver with the events of the file (or none).
-// False with a reason when the file cannot be read.
+// False with a one-line reason when the file cannot be used: it cannot be
+// read, is a folder, a device, a pipe or larger than kScriptLimit, holds a
+// NUL byte, or has a line that is not an event (named by its number).
 bool UseScript(const std::string& path, std::string& error);
+// Events of the script not taken yet.
+int ScriptEventsLeft();
+
+// The text with control characters written as escapes (\n, \t, \xNN), for
+// one-line messages.
+std::string Printable(const std::string& text);
 // What the screens showed so far.
 std::string Transcript();
 void ClearTranscript();

@@ -63,10 +63,13 @@ bool LoadLibraries(const std::string& folder, Libraries& libs, std::string& erro
            Find(b, "GetDataFileKind", libs.GetDataFileKind, error) &&
            Find(b, "ReadGeneralRecord", libs.ReadGeneralRecord, error) &&
            Find(b, "BWPSUpdateCompanyInfo", libs.UpdateCompanyInfo, error) &&
+           Find(b, "RecordManagerErrorsReported", libs.ErrorsReported, error) &&
+           Find(b, "CheckFolderTextProblem", libs.FolderTextProblem, error) &&
            Find(e, "BWPSRunCommand", libs.RunCommand, error) &&
            Find(e, "BWPSVerifyBaseFiles", libs.VerifyBaseFiles, error) &&
            Find(e, "BWPSCreateCompany", libs.CreateCompany, error) &&
-           Find(e, "BWPS1CommandInfo", libs.CommandInfo, error);
+           Find(e, "BWPS1CommandInfo", libs.CommandInfo, error) &&
+           Find(e, "BWPS1CommandInBuild", libs.CommandInBuild, error);
 }
 
 void UnloadLibraries(Libraries& libs)

@@ -29,12 +29,15 @@ struct Libraries {
     int (*UpdateCompanyInfo)(const char*, const char*, const char*, const char*, const char*,
                              const char*, const char*, const char*, const char*, const char*,
                              const char*, const char*, const char*, const char*) = nullptr;
+    int (*ErrorsReported)(int*, char*, int) = nullptr;
+    int (*FolderTextProblem)(const char*, char*, int) = nullptr;
 
     // bwpos-1
     int (*RunCommand)() = nullptr;
     int (*VerifyBaseFiles)(const char*, int*) = nullptr;
     int (*CreateCompany)(const char*, const char*, int, int, int) = nullptr;
     int (*CommandInfo)(int, int*, const char**, const char**) = nullptr;
+    int (*CommandInBuild)(int) = nullptr;
 };
 
 // The folder of the running program.

@@ -11,6 +11,7 @@
 #include <unistd.h>
 
 #include <cctype>
+#include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
@@ -27,6 +28,18 @@ constexpr int kConfirmExit = 104;
 constexpr int kCompanyHeading = 103;
 constexpr int kRunRestore = 112;  // exit code and command: restore the company's data
 constexpr int kDataSetCurrent = 16;
+constexpr size_t kFolderLimit = 143;  // the session's folder fields
+constexpr size_t kNameLimit = 18;     // the company list's name field
+
+// Exit statuses of the program.
+constexpr int kExitDone = 0;
+constexpr int kExitUsage = 2;          // bad arguments, unknown command, unusable script
+constexpr int kExitProgramFolder = 3;  // a library or a base file is missing or damaged
+constexpr int kExitCompany = 4;        // the company folder cannot be used or created
+constexpr int kExitSignIn = 5;         // the company was not opened or the user not signed in
+constexpr int kExitRecordManager = 6;  // the screens reported a record-manager error
+constexpr int kExitCancelled = 27;     // a command was cancelled (or the leave question answered Yes)
+constexpr int kExitNotInThisBuild = 28;  // the command's screen is not in this build
 
 const char* const kUsage =
     "usage: bwpos                      sign in and choose commands in a terminal\n"
@@ -34,9 +47,23 @@ const char* const kUsage =
     "             [--script FILE] COMMAND...   run commands headless, print the transcript\n"
     "       bwpos create-company DIR NAME     create a company and add it to the list\n"
     "       bwpos demo [DIR]                  create a demo company (./demo-company) and open it\n"
-    "COMMAND is a command number (e.g. 103) or its name (e.g. CmdCompanyHeading).\n";
+    "       bwpos --help                      this text and the commands of this build\n"
+    "\n"
+    "COMMAND is a command number (e.g. 103) or its name (e.g. CmdCompanyHeading).\n"
+    "DIR is a company folder of at most 143 characters (its absolute path); NAME has\n"
+    "1 to 18 characters (18 bytes). A new company has no users and no passwords:\n"
+    "any --user and --password (e.g. empty ones) sign in until passwords are set up.\n"
+    "The script has one event a line (key F10, type TEXT, field N TEXT, answer Yes,\n"
+    "pick N, wait); at most 16 MB.\n"
+    "\n"
+    "Exit statuses: 0 done; 2 usage (bad arguments, unknown command, unusable\n"
+    "script); 3 program folder (a library or base file missing or damaged);\n"
+    "4 company folder (missing, unreadable, too long, damaged data files, not\n"
+    "created); 5 sign-in failed (company not opened, user or password refused);\n"
+    "6 a record-manager error was reported; 27 cancelled; 28 the command is not\n"
+    "available in this build; any other value is the command's own exit code.\n";
 
-int Fail(const std::string& text, int status = 2)
+int Fail(const std::string& text, int status = kExitUsage)
 {
     std::fprintf(stderr, "bwpos: %s\n", text.c_str());
     return status;
@@ -82,11 +109,12 @@ struct Host {
     }
 
     // Runs one command; its return value (-1 unknown) and the exit code.
+    // The log-in starts from "cancelled": only its own success clears it.
     int Run(int number, int* exitCode)
     {
         SessionBlock* s = Session();
         s->CommandNumber = number;
-        s->ExitCode = 0;
+        s->ExitCode = number == kLogin ? kExitCancelled : 0;
         const int result = libs.RunCommand();
         *exitCode = s->ExitCode;
         return result;
@@ -100,6 +128,27 @@ struct Host {
         if (*exitCode != kRunRestore) return;
         Run(kRunRestore, exitCode);
         if (*exitCode == 0) Run(kLogin, exitCode);
+    }
+
+    // Record-manager error reports shown so far; the last one's status and
+    // path.
+    int Errors(int* status = nullptr, std::string* path = nullptr)
+    {
+        int last = 0;
+        char text[512] = {};
+        const int n = libs.ErrorsReported(&last, text, sizeof text);
+        if (status) *status = last;
+        if (path) *path = text;
+        return n;
+    }
+
+    // "record-manager error S on PATH" of the last report.
+    std::string LastError()
+    {
+        int status = 0;
+        std::string path;
+        Errors(&status, &path);
+        return "record-manager error " + std::to_string(status) + " on " + host::Printable(path);
     }
 
     std::vector<host::MenuEntry> Menu()
@@ -147,7 +196,72 @@ struct Host {
     {
         return libs.DetectDataSetVersion(folder.c_str()) == kDataSetCurrent;
     }
+
+    // Why the folder does not hold a company this build can open.
+    std::string CompanyProblem(const std::string& folder)
+    {
+        const std::string shown = host::Printable(folder);
+        if (::access(folder.c_str(), R_OK | X_OK) != 0)
+            return "cannot read the company folder " + shown + ": " + std::strerror(errno);
+        bool anyFile = false;
+        std::string missing;
+        for (int n = 1; n <= 100; ++n) {
+            if (libs.GetDataFileKind(n) != 1) continue;
+            const char* name = libs.GetDataFileName(n);
+            if (name == nullptr) continue;
+            const std::string path = folder + "/" + name;
+            std::error_code ec;
+            if (!fs::exists(path, ec)) {
+                if (missing.empty()) missing = name;
+                continue;
+            }
+            anyFile = true;
+            uint16_t handle = 0;
+            const int status = BtrOpenFile(&handle, path.c_str(), 0, 0);
+            if (status != 0)
+                return "the company in " + shown + " is damaged: " + name +
+                       " cannot be opened (record-manager status " + std::to_string(status) + ")";
+            BtrCloseFile(handle);
+        }
+        if (!anyFile)
+            return "no company in " + shown + " (create one with: bwpos create-company DIR NAME)";
+        if (!missing.empty())
+            return "the company in " + shown + " is incomplete: " + missing + " is missing";
+        const int code = libs.DetectDataSetVersion(folder.c_str());
+        return "the data in " + shown + " is of another release (version code " +
+               std::to_string(code) + ") and cannot be opened by this build";
+    }
 };
+
+// The company folder given on the command line, made absolute; empty with
+// a one-line reason when it cannot hold a company.
+std::string CompanyFolder(const std::string& given, std::string& error)
+{
+    const std::string folder = Absolute(given);
+    if (folder.size() > kFolderLimit) {
+        error = "the company folder " + host::Printable(folder) + " has " +
+                std::to_string(folder.size()) + " characters; a company folder has at most " +
+                std::to_string(kFolderLimit);
+        return "";
+    }
+    for (unsigned char c : folder) {
+        if (c < 0x20 || c == 0x7F) {
+            error = "the company folder " + host::Printable(folder) +
+                    " holds a control character";
+            return "";
+        }
+    }
+    return folder;
+}
+
+// Characters of a UTF-8 text.
+size_t Characters(const std::string& text)
+{
+    size_t n = 0;
+    for (unsigned char c : text)
+        if ((c & 0xC0) != 0x80) ++n;
+    return n;
+}
 
 // ---- headless -----------------------------------------------------------------
 
@@ -181,6 +295,35 @@ int ParseHeadless(int argc, char** argv, HeadlessArgs& a)
     return 0;
 }
 
+// Name of a command for messages: "103 (CmdCompanyHeading)".
+std::string CommandName(Host& h, int number)
+{
+    int n = 0;
+    const char* constant = nullptr;
+    for (int i = 0; h.libs.CommandInfo(i, &n, &constant, nullptr); ++i)
+        if (n == number) return std::to_string(number) + " (" + constant + ")";
+    return std::to_string(number);
+}
+
+// Signs in headless; 0, or the exit status after one line saying why. A
+// run that is not signed in runs no command.
+int SignIn(Host& h, const std::string& company)
+{
+    const int errorsBefore = h.Errors();
+    int exitCode = kExitCancelled;
+    h.Login(&exitCode);
+    const std::string shown = host::Printable(company);
+    if (h.Errors() != errorsBefore)
+        return Fail("not signed in to the company in " + shown + ": " + h.LastError(),
+                    kExitRecordManager);
+    if (exitCode != 0 || h.Session()->DataPath[0] == 0)
+        return Fail("not signed in to the company in " + shown +
+                        ": the company was not opened or the user id or password was refused"
+                        " (exit code " + std::to_string(exitCode) + ")",
+                    kExitSignIn);
+    return 0;
+}
+
 int RunHeadless(int argc, char** argv)
 {
     HeadlessArgs a;
@@ -191,73 +334,113 @@ int RunHeadless(int argc, char** argv)
     std::vector<int> numbers;
     for (const std::string& c : a.commands) {
         const int n = h.CommandOf(c);
-        if (n == 0) return Fail("unknown command " + c);
+        if (n == 0) return Fail("unknown command " + host::Printable(c) + " (see bwpos --help)");
         numbers.push_back(n);
     }
-    const std::string company = Absolute(a.company);
-    std::error_code ec;
-    if (!fs::is_directory(company, ec)) return Fail("company folder " + company + " does not exist");
-    if (!h.IsCompany(company))
-        return Fail("no company in " + company + " (create one with: bwpos create-company DIR NAME)");
-
     std::string error;
+    const std::string company = CompanyFolder(a.company, error);
+    if (company.empty()) return Fail(error, kExitCompany);
+    std::error_code ec;
+    if (!fs::exists(company, ec) && ec.value() != EACCES)
+        return Fail("company folder " + host::Printable(company) + " does not exist", kExitCompany);
+    if (!fs::is_directory(company, ec) && ec.value() != EACCES)
+        return Fail(host::Printable(company) + " is a file, not a company folder", kExitCompany);
+    if (!h.IsCompany(company)) return Fail(h.CompanyProblem(company), kExitCompany);
+
     if (!host::UseScript(a.script, error)) return Fail(error);
     host::SetApplication(a.user, a.password, a.params, a.station, company);
     h.Start(company);
 
-    int exitCode = 0;
-    h.Login(&exitCode);
-    int status = 0;
-    if (exitCode != 0) {
-        std::fputs(host::Transcript().c_str(), stdout);
-        h.Stop();
-        return Fail("sign-in failed (exit code " + std::to_string(exitCode) + ")", exitCode);
-    }
-    for (int n : numbers) {
+    int status = SignIn(h, company);
+    for (size_t i = 0; status == 0 && i < numbers.size(); ++i) {
+        const int n = numbers[i];
+        const int errorsBefore = h.Errors();
+        int exitCode = 0;
         if (h.Run(n, &exitCode) == -1) {
             status = Fail("command " + std::to_string(n) + " is not known to the command entry");
-            break;
-        }
-        if (exitCode != 0) {
-            status = exitCode;
-            break;
+        } else if (h.Errors() != errorsBefore) {
+            status = Fail("command " + CommandName(h, n) + ": " + h.LastError(), kExitRecordManager);
+        } else if (exitCode == kExitNotInThisBuild) {
+            status = Fail("command " + CommandName(h, n) + " is not available in this build",
+                          kExitNotInThisBuild);
+        } else if (exitCode == kExitCancelled) {
+            status = Fail("command " + CommandName(h, n) + " ended cancelled", kExitCancelled);
+        } else if (exitCode != 0) {
+            status = Fail("command " + CommandName(h, n) + " ended with exit code " +
+                              std::to_string(exitCode),
+                          exitCode);
         }
     }
     std::fputs(host::Transcript().c_str(), stdout);
+    if (status == 0 && host::ScriptEventsLeft() > 0)
+        std::fprintf(stderr, "bwpos: note: %d script event(s) were not used\n",
+                     host::ScriptEventsLeft());
     h.Stop();
     return status;
 }
 
 // ---- create-company and demo ---------------------------------------------------
 
-// Creates the company and lists it; 0 or an exit status.
+// Creates the company and lists it; 0 or an exit status after one line
+// on the error stream saying why.
 int CreateCompany(Host& h, const std::string& folder, const std::string& name)
 {
-    if (name.empty() || name.size() > 18) return Fail("a company name has 1 to 18 characters");
-    if (folder.size() > 143) return Fail("the company folder path is longer than 143 characters");
-    if (folder == Absolute(h.programFolder))
-        return Fail("a company cannot be created in the program folder");
+    const size_t characters = Characters(name);
+    if (characters == 0 || characters > kNameLimit)
+        return Fail("a company name has 1 to 18 characters; \"" + host::Printable(name) + "\" has " +
+                    std::to_string(characters));
+    if (name.size() > kNameLimit)
+        return Fail("a company name is kept in 18 bytes; \"" + host::Printable(name) + "\" takes " +
+                    std::to_string(name.size()) + " (letters outside A-Z take more than one)");
+    for (unsigned char c : name)
+        if (c < 0x20 || c == 0x7F) return Fail("a company name holds no control characters");
+    char normalised[260] = {};
+    switch (h.libs.FolderTextProblem(folder.c_str(), normalised, sizeof normalised)) {
+    case 0: break;
+    case 5:  // too long
+        return Fail("the company folder " + host::Printable(folder) + " has " +
+                    std::to_string(folder.size()) + " characters; a company folder has at most " +
+                    std::to_string(kFolderLimit), kExitCompany);
+    case 6:  // the program folder or inside it
+        return Fail("a company cannot be created in the program folder or a folder inside it",
+                    kExitCompany);
+    default:
+        return Fail("the company folder " + host::Printable(folder) + " is not a valid folder name",
+                    kExitCompany);
+    }
+    const std::string shown = host::Printable(folder);
     std::error_code ec;
     if (fs::exists(folder, ec) && !fs::is_directory(folder, ec))
-        return Fail(folder + " is a file, not a folder");
-    if (h.IsCompany(folder)) return Fail(folder + " already holds a company");
+        return Fail(shown + " is a file, not a folder", kExitCompany);
+    if (h.IsCompany(folder)) return Fail(shown + " already holds a company", kExitCompany);
     if (h.libs.FilesInFolder(folder.c_str()))
-        return Fail(folder + " already holds data files of a company; they are not replaced");
+        return Fail(shown + " already holds data files of a company; they are not replaced",
+                    kExitCompany);
+    fs::create_directories(folder, ec);
+    if (ec) return Fail("cannot create the folder " + shown + ": " + ec.message(), kExitCompany);
+    if (::access(folder.c_str(), W_OK | X_OK) != 0)
+        return Fail("cannot write into the folder " + shown + ": " + std::strerror(errno),
+                    kExitCompany);
 
     std::string error;
     if (!host::UseScript("", error)) return Fail(error);
     h.Start("");
+    const int errorsBefore = h.Errors();
     const bool created = h.libs.CreateCompany(name.c_str(), folder.c_str(), 0, 0, 0) != 0;
     if (!created) {
         std::fputs(host::Transcript().c_str(), stdout);
+        const std::string why = h.Errors() != errorsBefore ? h.LastError()
+                                                             : "the creation was stopped";
         h.Stop();
-        return Fail("company not created in " + folder);
+        return Fail("company not created in " + shown + ": " + why, kExitCompany);
     }
     // The new company's own record carries its name (the banner shows it).
     h.libs.UpdateCompanyInfo(name.c_str(), "", "", "", "", "", "", "", "", "", "", "", "", "");
     if (!h.libs.UpdateAppCID(name.c_str(), folder.c_str())) {
+        const std::string why = h.Errors() != errorsBefore ? ": " + h.LastError() : "";
         h.Stop();
-        return Fail("company created in " + folder + " but not added to the company list");
+        return Fail("company created in " + shown + " but not added to the company list" + why,
+                    kExitCompany);
     }
     h.Stop();
     return 0;
@@ -268,7 +451,9 @@ int RunCreateCompany(int argc, char** argv)
     if (argc != 4) return Fail("usage: bwpos create-company DIR NAME");
     Host h;
     if (int status = h.Load()) return status;
-    const std::string folder = Absolute(argv[2]);
+    std::string error;
+    const std::string folder = CompanyFolder(argv[2], error);
+    if (folder.empty()) return Fail(error, kExitCompany);
     if (int status = CreateCompany(h, folder, argv[3])) return status;
     std::printf("Created company \"%s\" in %s and added it to the company list.\n", argv[3],
                 folder.c_str());
@@ -329,7 +514,9 @@ int RunDemo(int argc, char** argv)
     if (argc > 3) return Fail("usage: bwpos demo [DIR]");
     Host h;
     if (int status = h.Load()) return status;
-    const std::string folder = Absolute(argc == 3 ? argv[2] : "./demo-company");
+    std::string error;
+    const std::string folder = CompanyFolder(argc == 3 ? argv[2] : "./demo-company", error);
+    if (folder.empty()) return Fail(error, kExitCompany);
     const std::string name = "Demo Company";
 
     if (h.IsCompany(folder)) {
@@ -340,18 +527,16 @@ int RunDemo(int argc, char** argv)
         std::printf("Created company \"%s\" in %s.\n", name.c_str(), folder.c_str());
     }
 
-    std::string error;
     if (!host::UseScript("", error)) return Fail(error);
     host::ClearTranscript();
     host::SetApplication("", "", "", "", folder);
     h.Start(folder);
-    int exitCode = 0;
-    h.Login(&exitCode);
-    if (exitCode != 0) {
+    if (int status = SignIn(h, folder)) {
         std::fputs(host::Transcript().c_str(), stdout);
         h.Stop();
-        return Fail("sign-in failed (exit code " + std::to_string(exitCode) + ")", exitCode);
+        return status;
     }
+    int exitCode = 0;
     SessionBlock* s = h.Session();
     std::printf("Signed in. Open company: \"%s\" in %s.\n", s->CompanyName, s->DataPath);
     h.Run(kCompanyHeading, &exitCode);
@@ -369,7 +554,7 @@ int RunInteractive()
 {
     if (!host::TerminalAttached()) {
         std::fputs(kUsage, stderr);
-        return 2;
+        return kExitUsage;
     }
     Host h;
     if (int status = h.Load()) return status;
@@ -382,7 +567,7 @@ int RunInteractive()
     if (exitCode != 0 || h.Session()->DataPath[0] == 0) {
         h.Stop();
         host::EndTerminal();
-        return Fail("not signed in", exitCode ? exitCode : 1);
+        return Fail("not signed in (exit code " + std::to_string(exitCode) + ")", kExitSignIn);
     }
     const std::vector<host::MenuEntry> menu = h.Menu();
     for (;;) {
@@ -390,7 +575,7 @@ int RunInteractive()
         const int number = host::ChooseCommand(menu, heading);
         if (number == 0 || number == kConfirmExit) {
             h.Run(kConfirmExit, &exitCode);
-            if (exitCode == 27) break;
+            if (exitCode == kExitCancelled) break;
             continue;
         }
         if (h.Run(number, &exitCode) == -1) host::Notice("That command is not known.");
@@ -400,18 +585,38 @@ int RunInteractive()
     return 0;
 }
 
+// The usage and the command table of this build (when the libraries load).
+int PrintHelp()
+{
+    std::fputs(kUsage, stdout);
+    Host h;
+    std::string error;
+    h.programFolder = host::ProgramFolder();
+    if (!host::LoadLibraries(h.programFolder, h.libs, error)) {
+        std::printf("\n(The commands are listed when the libraries load: %s.)\n", error.c_str());
+        return kExitDone;
+    }
+    std::printf("\nCommands (\"-\": not available in this build; it answers so and exits 28):\n");
+    int number = 0;
+    const char* constant = nullptr;
+    const char* title = nullptr;
+    for (int i = 0; h.libs.CommandInfo(i, &number, &constant, &title); ++i)
+        std::printf("  %c %3d %-24s %s\n", h.libs.CommandInBuild(number) == 1 ? ' ' : '-', number,
+                    constant, title);
+    return kExitDone;
+}
+
 } // namespace
 
 int main(int argc, char** argv)
 {
     if (argc >= 2) {
         const std::string first = argv[1];
-        if (first == "--help" || first == "-h") {
-            std::fputs(kUsage, stdout);
-            return 0;
-        }
+        if (first == "--help" || first == "-h") return PrintHelp();
         if (first == "create-company") return RunCreateCompany(argc, argv);
         if (first == "demo") return RunDemo(argc, argv);
+        if (first.rfind("-", 0) != 0)
+            return Fail("unknown command " + host::Printable(first) + " (see bwpos --help)");
         return RunHeadless(argc, argv);
     }
     return RunInteractive();

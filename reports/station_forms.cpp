@@ -363,6 +363,27 @@ BWPS_EXPORT int EnsureDefaultStationRecord(void)
     return status;
 }
 
+// True when the station file at its path has a layout no upgrade step
+// changes (or cannot be read: the steps then report that themselves).
+static bool StationFileIsCurrent()
+{
+    const std::string station = StationPath();
+    uint16_t handle = 0;
+    if (BtrOpenFile(&handle, station.c_str(), 0, 0) != 0)
+        return false;
+    std::vector<uint8_t> stat(RECMAN_STAT_BUFFER, 0);
+    const int status = BtrStat(handle, stat.data());
+    BtrCloseFile(handle);
+    if (status != 0)
+        return false;
+    uint16_t recordLength = 0;
+    std::memcpy(&recordLength, stat.data(), sizeof recordLength);
+    for (Step step : {Step::FromOldest, Step::From1017, Step::From1291})
+        if (!StepLeavesAlone(step, recordLength))
+            return false;
+    return true;
+}
+
 BWPS_EXPORT int UpgradeStationFileStep1(const char*, intptr_t statusWindow)
 {
     return RunUpgradeStep(Step::FromOldest, statusWindow);
@@ -400,7 +421,8 @@ BWPS_EXPORT int ConvertDocumentForms(const char* folder, uint16_t* handle, uint1
         status = EnsureDefaultStationRecord();
         if (status != 0)
             return status;
-    } else {
+    } else if (!StationFileIsCurrent()) {
+        // The status window shows only while a station file is converted.
         FxStatus* statusWindow = FxStatusOpen("RSConvertingForms", 0);
         const auto window = reinterpret_cast<intptr_t>(statusWindow);
         int (*const steps[3])(const char*, intptr_t) = {

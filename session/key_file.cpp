@@ -103,7 +103,9 @@ int CreateUnder(int fileNumber, uint16_t keyHandle, const char* folder, const ch
     return status;
 }
 
-// Creates one file in its own folder when its path does not exist.
+// Creates one file in its own folder when its path does not exist, under
+// the name that path uses (the accounting name for a file shared with the
+// accounting company), so the file checked is the file created.
 int CreateWhenMissing(int fileNumber, uint16_t keyHandle)
 {
     const char* path = GetDataFilePath(fileNumber);
@@ -112,7 +114,7 @@ int CreateWhenMissing(int fileNumber, uint16_t keyHandle)
     char folder[FOLDER_BUFFER_SIZE];
     GetDataFileFolder(fileNumber, folder);
     unsigned char spec[FILE_SPEC_SIZE];
-    return CreateDataFile(fileNumber, keyHandle, folder, nullptr, spec);
+    return CreateSessionDataFile(fileNumber, keyHandle, folder, nullptr, spec);
 }
 
 }  // namespace

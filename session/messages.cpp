@@ -12,9 +12,37 @@
 #include "bwps/session.h"
 #include "fx.h"
 #include "recman.h"
+#include "session/session_internal.h"
 #include "session/status_messages.h"
 
 namespace {
+
+// Record-manager error reports shown since the session began: how many, and
+// the status and path of the last one (the host's exit status reads them).
+int g_errorReports = 0;
+int g_lastErrorStatus = 0;
+std::string g_lastErrorPath;
+
+// Set while the lines of an error report are built. Reading the
+// explanation can fail and report that failure; such a report is not shown
+// (the report being built says that its explanation is missing instead), so
+// the report never calls itself again.
+bool g_buildingReport = false;
+
+struct BuildingReport {
+    BuildingReport() : was(g_buildingReport) { g_buildingReport = true; }
+    ~BuildingReport() { g_buildingReport = was; }
+    BuildingReport(const BuildingReport&) = delete;
+    BuildingReport& operator=(const BuildingReport&) = delete;
+    bool was;
+};
+
+void NoteErrorReport(int status, const char* path)
+{
+    ++g_errorReports;
+    g_lastErrorStatus = status;
+    g_lastErrorPath = path != nullptr ? path : "";
+}
 
 // Opens the message data file. The status; a failure is reported.
 int OpenMessageFile(uint16_t& handle)
@@ -316,11 +344,22 @@ BWPS_EXPORT int BuildRecordManagerErrorLines(int status, int operation, const ch
             return -st;
         }
         int mwidth = 0, mcount = 0;
-        int read = ReadMessageText(message, handle, lines + 2, &mwidth, &mcount, slots - 2);
+        int read = 1;
+        {
+            BuildingReport building;
+            read = ReadMessageText(message, handle, lines + 2, &mwidth, &mcount, slots - 2);
+        }
         BtrCloseFile(handle);
         if (read != 0) {
-            FreeMessageLines(lines);
-            return 0;
+            // The explanation is missing or cannot be read: a plain text
+            // with the status number stands in for it.
+            char text[MESSAGE_LINE_SIZE];
+            std::snprintf(text, sizeof text,
+                          "The message file holds no explanation of status %d.", status);
+            lines[2] = NewLine(text);
+            lines[3] = nullptr;
+            mwidth = static_cast<int>(std::strlen(text));
+            mcount = 1;
         }
         if (mwidth > w)
             w = mwidth;
@@ -336,6 +375,9 @@ BWPS_EXPORT int BuildRecordManagerErrorLines(int status, int operation, const ch
 BWPS_EXPORT int ShowRecordManagerError(int status, int /*kind*/, int operation, const char* path,
                                        int mode)
 {
+    if (g_buildingReport)
+        return 0;
+    NoteErrorReport(status, path);
     if (status == 10000) {
         int message = RecordManagerStatusText(status);
         ShowMessage(message, message + MESSAGE_CONTEXT_OFFSET);
@@ -372,6 +414,10 @@ BWPS_EXPORT void ReportRecordManagerError(int status, int kind, int operation, i
 BWPS_EXPORT int ShowDatabaseErrorWindow(int buttons, int /*logFlags*/, int status,
                                         int /*operation*/, int fileNumber, const char* fileName)
 {
+    if (g_buildingReport)
+        return 1;
+    NoteErrorReport(status, fileName != nullptr ? fileName : GetDataFilePath(fileNumber));
+    BuildingReport building;
     uint16_t handle = 0;
     if (OpenMessageFile(handle) != 0)
         return 1;
@@ -447,6 +493,15 @@ BWPS_EXPORT int ShowDatabaseErrorWindow(int buttons, int /*logFlags*/, int statu
     return result;
 }
 
+BWPS_EXPORT int RecordManagerErrorsReported(int* lastStatus, char* lastPath, int pathSize)
+{
+    if (lastStatus != nullptr)
+        *lastStatus = g_lastErrorStatus;
+    if (lastPath != nullptr && pathSize > 0)
+        std::snprintf(lastPath, static_cast<size_t>(pathSize), "%s", g_lastErrorPath.c_str());
+    return g_errorReports;
+}
+
 BWPS_EXPORT const char* GetNoteFileExtension(int fileNumber)
 {
     switch (fileNumber) {
@@ -517,3 +572,15 @@ BWPS_EXPORT int DeleteDataFolderFile(const char* name)
 }
 
 }  // extern "C"
+
+namespace bwps::session {
+
+void ResetErrorReports()
+{
+    g_errorReports = 0;
+    g_lastErrorStatus = 0;
+    g_lastErrorPath.clear();
+    g_buildingReport = false;
+}
+
+}  // namespace bwps::session

@@ -1,6 +1,6 @@
-// Stand-ins for services of the lookups and the desk tools that this build
-// does not carry yet. Each is a weak definition: the real service, once it
-// is compiled into bwpsbase, replaces it.
+// Stand-ins for services of the lookups and the desk tools that are not in
+// this build. Each is a weak definition: the real service, when it is
+// compiled into bwpsbase, replaces it.
 #include "bwps/neighbours.h"
 
 #include <cstdio>

@@ -543,6 +543,7 @@ BWPS_EXPORT void BWPSResetSession(void)
     ResetSettingsState();
     ResetReportsState();
     ResetCheckTable();
+    bwps::session::ResetErrorReports();
     SetStationColourKeep(0);
     BWPSSetExePath(g_libraryFolder);
 }

@@ -9,6 +9,8 @@
 namespace bwps::session {
 // The folder this library was loaded from (empty when unknown).
 const char* LibraryFolder();
+// Forgets the count of record-manager error reports shown.
+void ResetErrorReports();
 }  // namespace bwps::session
 
 namespace bwps::users {

@@ -224,8 +224,12 @@ BWPS_EXPORT int ReadPasswordsRecord(int* status)
         out = st;
         return 0;
     }
+    // A failed read is the caller's to tell: no error report (a company
+    // without the record signs in without a record-manager error box).
     PasswordsRecord record{};
-    st = ReadGeneralRecord(0, handle, kPasswordsLength, PASSWORDS_RECORD_KEY, &record);
+    char key[256] = {};
+    std::memcpy(key, PASSWORDS_RECORD_KEY, std::strlen(PASSWORDS_RECORD_KEY));
+    st = BtrGet(B_GET_EQUAL, handle, key, &record, kPasswordsLength);
     if (st != 0) {
         BtrCloseFile(handle);
         out = st;
@@ -512,8 +516,10 @@ BWPS_EXPORT int CheckUserAccessOrMessage(int command, const char* userId, int sh
         for (int right : row.rights)
             if (CheckUserAccess(right, 0, userId, 0))
                 return 1;
+        // The refusal names its reason: 1483 for a user without the
+        // rights, 1481 for a user id that is not in the user file.
         if (showMessage)
-            ShowMessage(1481, MESSAGE_DEFAULT_CONTEXT);
+            CheckUserAccess(row.rights[0], 0, userId, 1);
         return 0;
     }
     return 0;

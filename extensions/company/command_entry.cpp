@@ -2,7 +2,7 @@
 // number in the session block, the log-in loop and the base-file checks.
 #include "extensions/company/company.h"
 #include "extensions/company/services.h"
-#include "extensions/company/later_services.h"
+#include "extensions/company/session_steps.h"
 
 #include <cstdio>
 #include <cstring>
@@ -19,8 +19,8 @@ namespace {
 void RunLogin();
 void RunOpenCompany();
 
-// Screens of other parts are reached by their plain names. Until a screen
-// is part of this build its entry is absent and the command answers through
+// Screens of other areas are reached by their plain names. A screen that is
+// not in this build has no entry, and its command answers through
 // ScreenNotInThisBuild.
 #define BWPS1_SCREEN extern "C" __attribute__((weak, visibility("default")))
 BWPS1_SCREEN int RSEDITDATE(int);
@@ -119,49 +119,55 @@ struct Command {
     const char* constant;
     const char* title;
     void (*run)();
+    bool (*inBuild)();  // false when the command answers "not available in this build"
 };
 
+bool Own() { return true; }
+bool HelpInBuild() { return HelpTopicsInBuild(); }
+#define HAS(entry) [] { return ::entry != nullptr; }
+
 const Command kCommands[] = {
-    {CmdLogin, "CmdLogin", "Sign in", RunLogin},
-    {CmdEditDate, "CmdEditDate", "System date", RunEditDate},
-    {CmdCompanyHeading, "CmdCompanyHeading", "Company banner", RunCompanyHeading},
-    {CmdConfirmExit, "CmdConfirmExit", "Leave", RunConfirmExit},
-    {CmdHelpIndex, "CmdHelpIndex", "Help index", RunHelpIndex},
-    {CmdOpenCompany, "CmdOpenCompany", "Open another company", RunOpenCompany},
-    {CmdCopyCompany, "CmdCopyCompany", "Copy company", RunCopyCompany},
-    {CmdBackupRestore, "CmdBackupRestore", "Backup and restore", RunBackupRestore},
-    {CmdFileUtilities, "CmdFileUtilities", "Data-file utilities", RunFileUtilities},
-    {CmdEditCustomers, "CmdEditCustomers", "Customers", RunEditCustomers},
-    {CmdEditMasterItems, "CmdEditMasterItems", "Master items", RunEditMasterItems},
-    {CmdEditProducts, "CmdEditProducts", "Products", RunEditProducts},
-    {CmdEditServices, "CmdEditServices", "Services", RunEditServices},
-    {CmdEditBillingCodes, "CmdEditBillingCodes", "Billing codes", RunEditBillingCodes},
-    {CmdEditSerialNumbers, "CmdEditSerialNumbers", "Serial numbers", RunEditSerialNumbers},
-    {CmdEditTenders, "CmdEditTenders", "Tenders", RunEditTenders},
-    {CmdEditMessageCodes, "CmdEditMessageCodes", "Message codes", RunEditMessageCodes},
-    {CmdEditPriceBreaks, "CmdEditPriceBreaks", "Price breaks", RunEditPriceBreaks},
-    {CmdEditTermsCodes, "CmdEditTermsCodes", "Terms codes", RunEditTermsCodes},
-    {CmdEditTaxCodes, "CmdEditTaxCodes", "Tax codes", RunEditTaxCodes},
-    {CmdEditSalespersons, "CmdEditSalespersons", "Salespersons", RunEditSalespersons},
-    {CmdEditSalespersonTime, "CmdEditSalespersonTime", "Salesperson time clock", RunEditSalespersonTime},
-    {CmdEditCashRegisters, "CmdEditCashRegisters", "Cash registers", RunEditCashRegisters},
-    {CmdEditWarehouses, "CmdEditWarehouses", "Warehouses", RunEditWarehouses},
-    {CmdEditShipVia, "CmdEditShipVia", "Ship via", RunEditShipVia},
-    {CmdEditWeightUnits, "CmdEditWeightUnits", "Weight units", RunEditWeightUnits},
-    {CmdEditCompanyId, "CmdEditCompanyId", "Company information", RunEditCompanyId},
-    {CmdEditSystemLookups, "CmdEditSystemLookups", "Lookup settings", RunEditSystemLookups},
-    {CmdEditDefaultProduct, "CmdEditDefaultProduct", "Default product", RunEditDefaultProduct},
-    {CmdEditDefaultCustomer, "CmdEditDefaultCustomer", "Default customer", RunEditDefaultCustomer},
-    {CmdRefreshHeading, "CmdRefreshHeading", "Refresh heading", RunNothing},
-    {CmdEditDefaultPrinter, "CmdEditDefaultPrinter", "Default printer", RunEditDefaultPrinter},
-    {CmdEditUserAccess, "CmdEditUserAccess", "User access rights", RunEditUserAccess},
-    {CmdEditPasswords, "CmdEditPasswords", "Passwords", RunEditPasswords},
-    {CmdEditFormSetup, "CmdEditFormSetup", "Form setup", RunEditFormSetup},
-    {CmdEditPrinters, "CmdEditPrinters", "Receipt printers", RunEditPrinters},
-    {CmdEditUdfSettings, "CmdEditUdfSettings", "User-defined fields", RunEditUdfSettings},
-    {CmdSalesPosting, "CmdSalesPosting", "Post sales", RunSalesPosting},
-    {CmdCustomerHistory, "CmdCustomerHistory", "Customer history", RunCustomerHistory},
+    {CmdLogin, "CmdLogin", "Sign in", RunLogin, Own},
+    {CmdEditDate, "CmdEditDate", "System date", RunEditDate, HAS(RSEDITDATE)},
+    {CmdCompanyHeading, "CmdCompanyHeading", "Company banner", RunCompanyHeading, Own},
+    {CmdConfirmExit, "CmdConfirmExit", "Leave", RunConfirmExit, Own},
+    {CmdHelpIndex, "CmdHelpIndex", "Help index", RunHelpIndex, HelpInBuild},
+    {CmdOpenCompany, "CmdOpenCompany", "Open another company", RunOpenCompany, Own},
+    {CmdCopyCompany, "CmdCopyCompany", "Copy company", RunCopyCompany, HAS(CopyCompany)},
+    {CmdBackupRestore, "CmdBackupRestore", "Backup and restore", RunBackupRestore, HAS(BackupRestore)},
+    {CmdFileUtilities, "CmdFileUtilities", "Data-file utilities", RunFileUtilities, HAS(ShowUtilityScreen)},
+    {CmdEditCustomers, "CmdEditCustomers", "Customers", RunEditCustomers, HAS(RSEditCustomer)},
+    {CmdEditMasterItems, "CmdEditMasterItems", "Master items", RunEditMasterItems, HAS(RSEditMasterItems)},
+    {CmdEditProducts, "CmdEditProducts", "Products", RunEditProducts, HAS(RSEditProduct)},
+    {CmdEditServices, "CmdEditServices", "Services", RunEditServices, HAS(EditServiceByCode)},
+    {CmdEditBillingCodes, "CmdEditBillingCodes", "Billing codes", RunEditBillingCodes, HAS(EditBillCodesByParams)},
+    {CmdEditSerialNumbers, "CmdEditSerialNumbers", "Serial numbers", RunEditSerialNumbers, HAS(RSEditSerialNumbers)},
+    {CmdEditTenders, "CmdEditTenders", "Tenders", RunEditTenders, HAS(RSEditTenders)},
+    {CmdEditMessageCodes, "CmdEditMessageCodes", "Message codes", RunEditMessageCodes, HAS(RSEditMsgCode)},
+    {CmdEditPriceBreaks, "CmdEditPriceBreaks", "Price breaks", RunEditPriceBreaks, HAS(RSEditPriceBreaks)},
+    {CmdEditTermsCodes, "CmdEditTermsCodes", "Terms codes", RunEditTermsCodes, HAS(RSEditTermsCode)},
+    {CmdEditTaxCodes, "CmdEditTaxCodes", "Tax codes", RunEditTaxCodes, HAS(RSEditTaxCode)},
+    {CmdEditSalespersons, "CmdEditSalespersons", "Salespersons", RunEditSalespersons, HAS(EditSalespersonByParams)},
+    {CmdEditSalespersonTime, "CmdEditSalespersonTime", "Salesperson time clock", RunEditSalespersonTime, HAS(RSEditSPTime)},
+    {CmdEditCashRegisters, "CmdEditCashRegisters", "Cash registers", RunEditCashRegisters, HAS(RSEditCashReg)},
+    {CmdEditWarehouses, "CmdEditWarehouses", "Warehouses", RunEditWarehouses, HAS(RSEditWarehouses)},
+    {CmdEditShipVia, "CmdEditShipVia", "Ship via", RunEditShipVia, HAS(RSEditShipVia)},
+    {CmdEditWeightUnits, "CmdEditWeightUnits", "Weight units", RunEditWeightUnits, HAS(EditWUCode)},
+    {CmdEditCompanyId, "CmdEditCompanyId", "Company information", RunEditCompanyId, HAS(RSEditCompanyId)},
+    {CmdEditSystemLookups, "CmdEditSystemLookups", "Lookup settings", RunEditSystemLookups, HAS(RSEditSystemLook)},
+    {CmdEditDefaultProduct, "CmdEditDefaultProduct", "Default product", RunEditDefaultProduct, HAS(RSEditDefaultProduct)},
+    {CmdEditDefaultCustomer, "CmdEditDefaultCustomer", "Default customer", RunEditDefaultCustomer, HAS(RSEditDefaultCustomer)},
+    {CmdRefreshHeading, "CmdRefreshHeading", "Refresh heading", RunNothing, Own},
+    {CmdEditDefaultPrinter, "CmdEditDefaultPrinter", "Default printer", RunEditDefaultPrinter, HAS(EditDefaultPrinter)},
+    {CmdEditUserAccess, "CmdEditUserAccess", "User access rights", RunEditUserAccess, HAS(RSEditUserAccess)},
+    {CmdEditPasswords, "CmdEditPasswords", "Passwords", RunEditPasswords, HAS(RSEditPassword)},
+    {CmdEditFormSetup, "CmdEditFormSetup", "Form setup", RunEditFormSetup, HAS(EditFormSetup)},
+    {CmdEditPrinters, "CmdEditPrinters", "Receipt printers", RunEditPrinters, HAS(RSDosEditPrinters)},
+    {CmdEditUdfSettings, "CmdEditUdfSettings", "User-defined fields", RunEditUdfSettings, HAS(RSUDFSettings)},
+    {CmdSalesPosting, "CmdSalesPosting", "Post sales", RunSalesPosting, HAS(ShowPosPostScreen)},
+    {CmdCustomerHistory, "CmdCustomerHistory", "Customer history", RunCustomerHistory, HAS(ViewCustHistoryByParams)},
 };
+#undef HAS
 
 const Command* FindCommand(int number)
 {
@@ -278,6 +284,13 @@ BWPS1_API int BWPS1CommandInfo(int index, int* number, const char** constant, co
     if (constant) *constant = kCommands[index].constant;
     if (title) *title = kCommands[index].title;
     return 1;
+}
+
+BWPS1_API int BWPS1CommandInBuild(int number)
+{
+    const Command* c = FindCommand(number);
+    if (!c) return -1;
+    return c->inBuild() ? 1 : 0;
 }
 
 BWPS1_API int CheckCommandAccess(void)

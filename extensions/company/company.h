@@ -59,7 +59,9 @@ enum : int {
 };
 
 // Exit codes left in the session block.
-enum : int { ExitDone = 0, ExitCancelled = 27, ExitRunRestore = 112 };
+// ExitNotInThisBuild: the command's screen is not in this build (told
+// apart from a cancelled command).
+enum : int { ExitDone = 0, ExitCancelled = 27, ExitNotInThisBuild = 28, ExitRunRestore = 112 };
 
 // Data-set codes of a folder.
 enum : int { DataSetCurrent = 16, DataSetUnusable = 20 };
@@ -93,6 +95,9 @@ BWPS1_API void* BWPS1Ordinal(int ordinal);
 // entry `index` (0-based); false past the end.
 BWPS1_API int BWPS1CommandInfo(int index, int* number, const char** constant,
                                const char** title);
+// 1 when this build has what the command runs, 0 when the command answers
+// "... is not available in this build.", -1 for an unknown command.
+BWPS1_API int BWPS1CommandInBuild(int number);
 
 // Lower-level steps, exported for the host and the tests.
 BWPS1_API int ConvertCompanyList(const char* folder);

@@ -1,7 +1,7 @@
 // The screens of the company jobs: the "Open Company" list, the first-company
 // screen of a new user and the new-company screen "RSFileCreate".
 #include "extensions/company/company.h"
-#include "extensions/company/later_services.h"
+#include "extensions/company/session_steps.h"
 #include "extensions/company/screens.h"
 #include "extensions/company/services.h"
 
@@ -399,11 +399,24 @@ bool CompanyNameExists(const std::string& name, uint16_t handle)
     return false;
 }
 
+// The typed folder made absolute and checked (CheckFolderText), written
+// back into its field; false (the field keeps the checked text) when it
+// does not pass.
+bool CheckFolderField(CreateContext& c, std::string& folder)
+{
+    char text[FOLDER_BUFFER_SIZE] = {};
+    std::snprintf(text, sizeof text, "%s", FxFieldGet(&c.form, kFolder));
+    const bool valid = CheckFolderText(text) != 0 && !IsProgramFolder(text);
+    FxFieldSet(&c.form, kFolder, text);
+    folder = Trim(text);
+    return valid;
+}
+
 int OnFolderLeft(void* context)
 {
     CreateContext& c = Create(context);
-    const std::string folder = Trim(FxFieldGet(&c.form, kFolder));
-    if (folder.empty() || IsProgramFolder(folder)) {
+    std::string folder;
+    if (!CheckFolderField(c, folder)) {
         FxFocusField(&c.form, kFolder);
         return FX_STAY_FOCUSED;
     }
@@ -443,9 +456,8 @@ int OnCreateCompany(void* context)
         FxFocusField(&c.form, kName);
         return FX_STAY_FOCUSED;
     }
-    std::string folder = Trim(FxFieldGet(&c.form, kFolder));
-    while (folder.size() > 1 && folder.back() == '/') folder.pop_back();
-    if (folder.empty() || IsProgramFolder(folder)) {
+    std::string folder;
+    if (!CheckFolderField(c, folder)) {
         FxFocusField(&c.form, kFolder);
         return FX_STAY_FOCUSED;
     }
@@ -497,8 +509,9 @@ int OnCreateCompany(void* context)
         c.left = true;
         return FX_LEAVE;
     }
-    const int stopped = CreateCompanyInFolder(c.handle, name.c_str(), folder.c_str(), &c.iface, &c.result);
-    if (stopped != 0) return FX_STAY;
+    // A stopped creation leaves the screen too: the result (27 or the
+    // record-manager status) goes back to the caller and to the clean-up.
+    CreateCompanyInFolder(c.handle, name.c_str(), folder.c_str(), &c.iface, &c.result);
     c.left = true;
     return FX_LEAVE;
 }
@@ -534,10 +547,14 @@ BWPS1_API int CreateCompanyFiles(uint16_t listHandle, int newUser, char* name, c
 {
     CreateContext c{};
     c.handle = listHandle;
-    c.freeSpace = FreeSpaceOf(ProgramPath());
-    std::string defaultFolder = ProgramPath();
-    while (defaultFolder.size() > 1 && defaultFolder.back() == '/') defaultFolder.pop_back();
-    if (newUser) defaultFolder += "/POSFILES";
+    // A company folder is never inside the program folder (a rebuild
+    // replaces it): the default is POSFILES in the home folder.
+    (void)newUser;
+    char defaultText[FOLDER_BUFFER_SIZE] = {};
+    if (CheckFolderTextProblem("~/POSFILES", defaultText, sizeof defaultText) != FOLDER_TEXT_OK)
+        defaultText[0] = '\0';
+    const std::string defaultFolder = defaultText;
+    c.freeSpace = FreeSpaceOf(defaultFolder.empty() ? ProgramPath() : defaultFolder);
 
     FxAppBegin(&c.fx);
     int exitKey = FX_KEY_ESC;

@@ -2,7 +2,7 @@
 // the general settings file seeded, the default tenders and the seed files
 // of the base folder.
 #include "extensions/company/company.h"
-#include "extensions/company/later_services.h"
+#include "extensions/company/session_steps.h"
 #include "extensions/company/services.h"
 
 #include <cstring>

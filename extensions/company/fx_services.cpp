@@ -1,5 +1,5 @@
 // The calls of the company jobs into the screen framework.
-#include "extensions/company/later_services.h"
+#include "extensions/company/session_steps.h"
 #include "extensions/company/screens.h"
 #include "extensions/company/services.h"
 
@@ -29,7 +29,7 @@ void ScreenNotInThisBuild(const char* screen)
 {
     const std::string text = std::string(screen) + " is not available in this build.";
     FxShowText(text.c_str());
-    ExitCode() = ExitCancelled;
+    ExitCode() = ExitNotInThisBuild;
 }
 
 int32_t Today() { return FxToday(); }

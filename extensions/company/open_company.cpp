@@ -1,7 +1,7 @@
 // Opening a company: the default company at start-up, the "Open Company"
 // list, the selection of a record and the host's direct entry.
 #include "extensions/company/company.h"
-#include "extensions/company/later_services.h"
+#include "extensions/company/session_steps.h"
 #include "extensions/company/screens.h"
 #include "extensions/company/services.h"
 

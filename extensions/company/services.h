@@ -1,6 +1,6 @@
 // What the company jobs use of bwpsbase and of the screen framework, behind
-// one small set of calls. Services whose Parts come with later work answer
-// through stand-ins that say so (see later_services.cpp).
+// one small set of calls. Services that are not in this build answer
+// through stand-ins that say so (see session_steps.cpp).
 #pragma once
 
 #include <cstdint>

@@ -67,6 +67,29 @@ BWPS_EXPORT char* GetFilesPathBuffer(void);
 /* The base path field of the session block. */
 BWPS_EXPORT char* GetBaseFolderField(void);
 
+/* ---- Typed folders ---- */
+/* Longest company folder the session's folder fields hold. */
+enum { COMPANY_FOLDER_MAX = 143 };
+/* What is wrong with a typed folder, if anything. */
+enum {
+    FOLDER_TEXT_OK = 0,
+    FOLDER_TEXT_EMPTY = 1,     /* nothing typed */
+    FOLDER_TEXT_CONTROL = 2,   /* holds a control character */
+    FOLDER_TEXT_RELATIVE = 3,  /* not absolute after "~" is resolved */
+    FOLDER_TEXT_ROOT = 4,      /* the root folder itself */
+    FOLDER_TEXT_TOO_LONG = 5,  /* longer than COMPANY_FOLDER_MAX */
+    FOLDER_TEXT_PROGRAM = 6    /* the program folder or a folder inside it */
+};
+/* Resolves "~" (the home folder) and "." and ".." of a typed folder and
+ * checks the result (above). FOLDER_TEXT_OK with the absolute folder
+ * (no trailing "/") in `normalised`, else the problem. */
+BWPS_EXPORT int CheckFolderTextProblem(const char* folder, char* normalised, int size);
+/* The same for a folder typed on a screen: the text is replaced in place by
+ * the absolute folder (the buffer holds FOLDER_BUFFER_SIZE bytes) and 1 is
+ * the answer; otherwise message 195 (empty), 355 (the program folder or
+ * inside it) or 325 (any other problem) is shown and the answer is 0. */
+BWPS_EXPORT int CheckFolderText(char* folder);
+
 /* ---- Names and paths ---- */
 /* Folder of the entry's kind + GetDataFileName; null outside 1-100. */
 BWPS_EXPORT char* GetDataFilePath(int fileNumber);

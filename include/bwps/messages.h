@@ -92,6 +92,11 @@ BWPS_EXPORT int BuildRecordManagerErrorLines(int status, int operation, const ch
 BWPS_EXPORT int ShowDatabaseErrorWindow(int buttons, int logFlags, int status, int operation,
                                         int fileNumber, const char* fileName);
 
+/* Record-manager error reports shown since the session began (the error
+ * report and the database error window); the status and path of the last
+ * one go to the outs. */
+BWPS_EXPORT int RecordManagerErrorsReported(int* lastStatus, char* lastPath, int pathSize);
+
 /* Record note files. */
 BWPS_EXPORT const char* GetNoteFileExtension(int fileNumber);
 BWPS_EXPORT char* GetNoteFileName(char* name, const char* code, int fileNumber);

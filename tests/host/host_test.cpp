@@ -5,7 +5,10 @@
 #include <stdlib.h>
 #include <sys/wait.h>
 
+#include <sys/stat.h>
+
 #include <array>
+#include <initializer_list>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -13,6 +16,7 @@
 #include <vector>
 
 #include "tests/support/folders.h"
+#include "tests/support/privileges.h"
 
 namespace fs = std::filesystem;
 
@@ -69,6 +73,38 @@ protected:
         return o;
     }
 
+    // As Bwpos, without the super-user's rights (the scratch folder is
+    // handed to the unprivileged id first).
+    Outcome BwposUnprivileged(const std::vector<std::string>& args)
+    {
+        std::string command = Quote(program_ + "/bwpos");
+        for (const std::string& a : args) command += " " + Quote(a);
+        Outcome o;
+        o.status = bwpstest::RunCommandUnprivileged(command, o.out);
+        return o;
+    }
+
+    // Creates a company; fails the test when it cannot.
+    void CreateCompany(const std::string& folder, const std::string& name = "Shop")
+    {
+        const Outcome o = Bwpos({"create-company", folder, name});
+        ASSERT_EQ(o.status, 0) << o.out;
+    }
+
+    // The company folder with the usual sign-in options and commands.
+    std::vector<std::string> Headless(const std::string& company,
+                                      std::initializer_list<std::string> rest)
+    {
+        std::vector<std::string> args = {"--company", company, "--user", "", "--password", ""};
+        args.insert(args.end(), rest);
+        return args;
+    }
+
+    static bool Has(const Outcome& o, const std::string& text)
+    {
+        return o.out.find(text) != std::string::npos;
+    }
+
     static int Lines(const std::string& text)
     {
         int n = 0;
@@ -93,10 +129,17 @@ TEST_F(HostTest, CreateCompanyThenRunCommandsHeadless)
     o = Bwpos({"--company", company, "--user", "", "--password", "", "CmdRefreshHeading", "103"});
     EXPECT_EQ(o.status, 0) << o.out;
 
-    // A screen of a later part answers with exit code 27 and says why.
+    // Nothing was converted: no form-conversion status window.
+    EXPECT_FALSE(Has(o, "RSConvertingForms")) << o.out;
+
+    // A screen that is not in this build answers with its own exit status
+    // (not the one of a cancelled command) and says why.
     o = Bwpos({"--company", company, "--user", "", "--password", "", "141"});
-    EXPECT_EQ(o.status, 27) << o.out;
-    EXPECT_NE(o.out.find("not available in this build"), std::string::npos) << o.out;
+    EXPECT_EQ(o.status, 28) << o.out;
+    EXPECT_NE(o.out.find("RSEditCompanyId is not available in this build."), std::string::npos)
+        << o.out;
+    EXPECT_TRUE(Has(o, "bwpos: command 141 (CmdEditCompanyId) is not available in this build"))
+        << o.out;
 
     // The leave question answered from a script.
     const std::string script = scratch_ + "/leave.txt";
@@ -139,6 +182,14 @@ TEST_F(HostTest, MistakesGiveOneLineAndFailure)
     const std::vector<std::vector<std::string>> cases = {
         {"--company"},
         {"--company", scratch_ + "/missing", "103"},
+        {"--company", scratch_ + "/" + std::string(150, 'x'), "103"},
+        {"--company", scratch_ + "/line\nbreak", "103"},
+        {"help"},
+        {"crate-company", scratch_ + "/x", "Name"},
+        {"create-company", scratch_ + "/x", std::string(19, 'n')},
+        {"create-company", scratch_ + "/x", std::string(10, '\xC3') + std::string(10, '\xA9')},
+        {"create-company", scratch_ + "/" + std::string(150, 'y'), "Name"},
+        {"create-company", program_ + "/RAZAVUR/inside", "Name"},
         {"--company", scratch_ + "/empty", "103"},
         {"--company", scratch_ + "/empty"},
         {"--bogus", "1"},
@@ -155,6 +206,205 @@ TEST_F(HostTest, MistakesGiveOneLineAndFailure)
         EXPECT_LT(o.status, 128) << shown << o.out;
         EXPECT_EQ(Lines(o.out), 1) << shown << o.out;
     }
+}
+
+// What the one line says for the mistakes a user makes most.
+TEST_F(HostTest, MistakesSayWhatIsWrong)
+{
+    struct Case {
+        std::vector<std::string> args;
+        int status;
+        const char* says;
+    };
+    const Case cases[] = {
+        {{"help"}, 2, "bwpos: unknown command help"},
+        {{"crate-company", "x", "y"}, 2, "bwpos: unknown command crate-company"},
+        {{"--company", scratch_ + "/" + std::string(150, 'x'), "103"}, 4, "at most 143"},
+        {{"--company", scratch_ + "/line\nbreak", "103"}, 4, "/line\\nbreak"},
+        {{"create-company", scratch_ + "/x", std::string(19, 'n')}, 2, "1 to 18 characters"},
+        // Ten two-byte letters: ten characters, but 20 bytes.
+        {{"create-company", scratch_ + "/x", [] {
+              std::string name;
+              for (int i = 0; i < 10; ++i) name += "\xC3\xA9";
+              return name;
+          }()},
+         2, "kept in 18 bytes"},
+        {{"create-company", scratch_ + "/" + std::string(150, 'y'), "Name"}, 4, "at most 143"},
+        {{"create-company", program_ + "/RAZAVUR/inside", "Name"}, 4, "program folder"},
+    };
+    for (const Case& c : cases) {
+        const Outcome o = Bwpos(c.args);
+        EXPECT_EQ(o.status, c.status) << o.out;
+        EXPECT_TRUE(Has(o, c.says)) << o.out;
+        EXPECT_EQ(Lines(o.out), 1) << o.out;
+    }
+    EXPECT_FALSE(fs::exists(scratch_ + "/x"));
+    // A name of 18 characters that are not all ASCII fits when its bytes do.
+    CreateCompany(scratch_ + "/cafe", "Caf\xC3\xA9 du Coin");
+}
+
+// --help lists every command with its number, name, title and whether this
+// build has it, and says how a new company signs in.
+TEST_F(HostTest, HelpListsTheCommands)
+{
+    const Outcome o = Bwpos({"--help"});
+    EXPECT_EQ(o.status, 0);
+    for (const char* line : {"    103 CmdCompanyHeading        Company banner",
+                             "  - 141 CmdEditCompanyId         Company information",
+                             "    110 CmdOpenCompany", "  - 401 CmdCustomerHistory"})
+        EXPECT_TRUE(Has(o, line)) << line << "\n" << o.out;
+    EXPECT_TRUE(Has(o, "at most 143 characters")) << o.out;
+    EXPECT_TRUE(Has(o, "no users and no passwords")) << o.out;
+    EXPECT_TRUE(Has(o, "28 the command is not")) << o.out;
+}
+
+// A damaged company list: the company cannot be opened, so nobody is
+// signed in, no command runs and the run fails with one line saying why.
+TEST_F(HostTest, SignInFailsClosedOnADamagedCompanyList)
+{
+    const std::string company = scratch_ + "/shop";
+    CreateCompany(company);
+    std::ofstream(program_ + "/RAZAVUR/BPOSCID.DB", std::ios::trunc) << "not a company list";
+    const Outcome o = Bwpos(Headless(company, {"103"}));
+    EXPECT_NE(o.status, 0) << o.out;
+    EXPECT_FALSE(Has(o, "banner")) << o.out;  // command 103 did not run
+    EXPECT_TRUE(Has(o, "bwpos: not signed in to the company in " + company)) << o.out;
+    EXPECT_TRUE(Has(o, "BPOSCID.DB")) << o.out;
+}
+
+// A long folder is never cut to the session's 143 characters: the company
+// at the cut path is neither opened nor written.
+TEST_F(HostTest, LongCompanyFolderIsRefusedNotCut)
+{
+    std::string shortFolder = scratch_ + "/";
+    shortFolder += std::string(143 - shortFolder.size(), 's');
+    ASSERT_EQ(shortFolder.size(), 143u);
+    CreateCompany(shortFolder, "Short");
+    const std::string longFolder = shortFolder + "-longer";
+    fs::copy(shortFolder, longFolder);
+    const auto before = fs::last_write_time(shortFolder + "/BPOSGNRL.DB");
+
+    const Outcome o = Bwpos(Headless(longFolder, {"103"}));
+    EXPECT_EQ(o.status, 4) << o.out;
+    EXPECT_TRUE(Has(o, "a company folder has at most 143")) << o.out;
+    EXPECT_FALSE(Has(o, "banner")) << o.out;
+    EXPECT_EQ(Lines(o.out), 1) << o.out;
+    EXPECT_EQ(fs::last_write_time(shortFolder + "/BPOSGNRL.DB"), before);
+}
+
+// A folder that is not a company that opens says what is wrong with it.
+TEST_F(HostTest, DamagedOrIncompleteCompanyNamesTheFile)
+{
+    const std::string company = scratch_ + "/shop";
+    CreateCompany(company);
+    fs::create_directories(scratch_ + "/empty");
+
+    const std::string damaged = scratch_ + "/damaged";
+    fs::copy(company, damaged);
+    std::ofstream(damaged + "/BPOSGNRL.DB", std::ios::trunc) << "not a data file";
+    const std::string incomplete = scratch_ + "/incomplete";
+    fs::copy(company, incomplete);
+    fs::remove(incomplete + "/BPOSTEND.DB");
+
+    struct Case {
+        std::string folder;
+        const char* says;
+    };
+    const Case cases[] = {
+        {damaged, "is damaged: BPOSGNRL.DB cannot be opened (record-manager status"},
+        {incomplete, "is incomplete: BPOSTEND.DB is missing"},
+        {scratch_ + "/empty", "no company in"},
+    };
+    for (const Case& c : cases) {
+        const Outcome o = Bwpos(Headless(c.folder, {"103"}));
+        EXPECT_EQ(o.status, 4) << o.out;
+        EXPECT_TRUE(Has(o, c.says)) << o.out;
+        EXPECT_EQ(Lines(o.out), 1) << o.out;
+    }
+}
+
+// Scripts are checked before anything runs: the line or the reason is
+// named, and no command runs.
+TEST_F(HostTest, ScriptsThatCannotBeUsedAreRefused)
+{
+    const std::string company = scratch_ + "/shop";
+    CreateCompany(company);
+    auto write = [&](const std::string& name, const std::string& text) {
+        const std::string path = scratch_ + "/" + name;
+        std::ofstream(path, std::ios::binary) << text;
+        return path;
+    };
+    fs::create_directories(scratch_ + "/folder.txt");
+    const std::string fifo = scratch_ + "/fifo";
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    const std::string big = scratch_ + "/big.txt";
+    {
+        std::ofstream out(big, std::ios::binary);
+        const std::string line(1023, ' ');
+        for (int i = 0; i < 16 * 1024 + 1; ++i) out << line << '\n';
+    }
+    struct Case {
+        std::string script;
+        const char* says;
+    };
+    const Case cases[] = {
+        {write("bad.txt", "key F10\nanswer Yes\nfly away\n"), "line 3 is not an event: \"fly away\""},
+        {write("nul.txt", std::string("key F10\ntype a\0b\n", 17)), "line 2 holds a NUL byte"},
+        {write("pick.txt", "pick 99999999999999999999\n"), "line 1: a pick number is 0 to"},
+        {scratch_ + "/folder.txt", "is a folder, not a file"},
+        {fifo, "is not a plain file"},
+        {"/dev/null", "is not a plain file"},
+        {big, "is larger than 16 MB"},
+        {scratch_ + "/missing.txt", "cannot read the script"},
+    };
+    for (const Case& c : cases) {
+        const Outcome o = Bwpos(Headless(company, {"--script", c.script, "103"}));
+        EXPECT_EQ(o.status, 2) << c.script << "\n" << o.out;
+        EXPECT_TRUE(Has(o, c.says)) << o.out;
+        EXPECT_FALSE(Has(o, "banner")) << o.out;
+        EXPECT_EQ(Lines(o.out), 1) << o.out;
+    }
+
+    // Events left over at the end are reported; the run itself is done.
+    const Outcome o =
+        Bwpos(Headless(company, {"--script", write("extra.txt", "answer No\nkey F10\n"), "104"}));
+    EXPECT_EQ(o.status, 0) << o.out;
+    EXPECT_TRUE(Has(o, "1 script event(s) were not used")) << o.out;
+}
+
+// Without the super-user's rights (the tests may run as the super-user):
+// a company whose files cannot be written fails with the record-manager
+// error, and a folder that cannot be read says "permission denied".
+TEST_F(HostTest, ReadOnlyOrUnreadableCompanyFails)
+{
+    const std::string company = scratch_ + "/shop";
+    CreateCompany(company);
+    ASSERT_TRUE(bwpstest::GiveToUnprivileged(scratch_));
+    for (const auto& entry : fs::directory_iterator(company))
+        fs::permissions(entry.path(), fs::perms::owner_read | fs::perms::group_read |
+                                          fs::perms::others_read);
+    fs::permissions(company, fs::perms::owner_read | fs::perms::owner_exec |
+                                 fs::perms::group_read | fs::perms::group_exec |
+                                 fs::perms::others_read | fs::perms::others_exec);
+    Outcome o = BwposUnprivileged(Headless(company, {"103"}));
+    EXPECT_EQ(o.status, 6) << o.out;
+    EXPECT_TRUE(Has(o, "record-manager error 94")) << o.out;
+
+    // A company that cannot be created says why on the error stream.
+    o = BwposUnprivileged({"create-company", company + "/inner", "Inner"});
+    EXPECT_EQ(o.status, 4) << o.out;
+    EXPECT_TRUE(Has(o, "cannot create the folder " + company + "/inner")) << o.out;
+    EXPECT_EQ(Lines(o.out), 1) << o.out;
+
+    fs::permissions(company, fs::perms::none);
+    o = BwposUnprivileged(Headless(company, {"103"}));
+    EXPECT_EQ(o.status, 4) << o.out;
+    EXPECT_TRUE(Has(o, "cannot read the company folder " + company + ": Permission denied"))
+        << o.out;
+    EXPECT_FALSE(Has(o, "no company")) << o.out;
+    fs::permissions(company, fs::perms::owner_all);
+    for (const auto& entry : fs::directory_iterator(company))
+        fs::permissions(entry.path(), fs::perms::owner_read | fs::perms::owner_write);
 }
 
 TEST_F(HostTest, UnknownCommandIsRefused)

@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <map>
 #include <sstream>
 #include <string>
 
@@ -31,6 +32,79 @@ TEST(BaseFilesMessageTable, EveryStatusHasAnExplanation) {
     // The open failures of the error report.
     EXPECT_NE(table.find(175), nullptr);
     EXPECT_NE(table.find(177), nullptr);
+}
+
+// Each status's explanation says what that status means: a table of the
+// meanings, one phrase each, looked for in the text that the status reaches;
+// and no two statuses share a text, nor does a status reach a message that
+// the screens show for something else.
+TEST(BaseFilesMessageTable, EachStatusIsExplainedByItsOwnMeaning) {
+    struct Meaning {
+        int status;
+        const char* phrase;
+    };
+    const Meaning meanings[] = {
+        {-7, "error of its own"}, {-6, "refused the request"}, {-5, "could not start a session"},
+        {-4, "ran out of memory"}, {-3, "could not be reached"}, {-2, "not loaded"},
+        {1, "operation it does not know"}, {2, "disk or network error"}, {3, "not open"},
+        {4, "not found"}, {5, "already exists"}, {6, "no index with this number"},
+        {7, "another index"}, {8, "no current record"}, {9, "end of the file"},
+        {10, "cannot be changed"}, {11, "name or its folder"}, {12, "file was not found"},
+        {13, "second file is missing"}, {14, "could not be opened"}, {15, "could not be read"},
+        {16, "could not grow"}, {17, "closed properly"}, {18, "not enough free space"},
+        {19, "cannot recover"}, {20, "not running"}, {21, "shorter than the index"},
+        {22, "does not fit the space"}, {23, "position block"}, {24, "page size"},
+        {25, "could not be created"}, {26, "too many or no keys"}, {27, "outside the record"},
+        {28, "record length of the file definition"}, {29, "key length"},
+        {30, "not a data file"}, {31, "already extended"}, {32, "could not be written"},
+        {33, "could not be unloaded"}, {34, "second part is not valid"},
+        {35, "folder could not be found"}, {36, "could not be started"},
+        {37, "already in progress"}, {38, "transaction control file"},
+        {39, "no transaction to end"}, {40, "changed in one transaction"},
+        {41, "not allowed on this file"}, {42, "half-written"}, {43, "record address"},
+        {44, "not in the index"}, {45, "flags of a key"}, {46, "may not change this file"},
+        {47, "files are open at once"}, {48, "sort order"}, {49, "key type"},
+        {50, "already has an owner"}, {51, "owner name is not valid"}, {52, "cache to disk"},
+        {53, "version of the record manager"}, {54, "variable-length record"},
+        {55, "automatic number"}, {56, "index of the file is incomplete"},
+        {57, "could not use its memory"}, {58, "does not fit the program's buffer"},
+        {59, "file already exists"}, {60, "more records than it may"}, {61, "work space"},
+        {62, "search request"}, {63, "records to add"}, {64, "search condition is too long"},
+        {65, "field outside the record"}, {66, "databases are open at once"}, {67, "dictionary"},
+        {68, "record linked to this one"}, {69, "link rule between files is not valid"},
+        {70, "names a file"}, {71, "breaks a link rule"}, {72, "file linked to this one"},
+        {73, "do not agree"}, {74, "cancelled the transaction"}, {75, "internal error"},
+        {76, "changed by another station"}, {77, "timed out"}, {78, "wait on each other"},
+        {79, "made an error in its request"}, {80, "changed this record"},
+        {81, "could not be locked"}, {82, "lost its place"}, {83, "current transaction"},
+        {84, "using this record"}, {85, "using this file"},
+        {86, "record manager cannot open more files"}, {87, "station cannot open more files"},
+        {88, "does not allow this"}, {89, "network name"}, {90, "drive table"},
+        {91, "server could not be reached"}, {92, "transactions are in progress"},
+        {93, "locked in a way"}, {94, "no permission"},
+        {95, "connection to the record manager was lost"}, {96, "network connection failed"},
+        {97, "too large"}, {98, "inside a transaction"}, {99, "component it needs"},
+        {100, "no free cache buffers"}, {10000, "inactive"},
+    };
+    const MessageTable& table = Shipped();
+    std::map<int, int> statusOf;  // message number -> the status it explains
+    for (const Meaning& m : meanings) {
+        const int number = StatusMessageNumber(m.status);
+        const Message* message = table.find(number);
+        ASSERT_NE(message, nullptr) << "status " << m.status;
+        std::string text;
+        for (const std::string& line : message->lines) text += line + " ";
+        EXPECT_NE(text.find(m.phrase), std::string::npos)
+            << "status " << m.status << " reaches message " << number << ": " << text;
+        const auto [at, fresh] = statusOf.emplace(number, m.status);
+        EXPECT_TRUE(fresh) << "statuses " << at->second << " and " << m.status
+                           << " share message " << number;
+    }
+    // Messages the screens show for their own purposes (18 is "disk full"
+    // and shares message 61 with the disk-full notice on purpose).
+    for (int shown : {183, 185, 193, 261, 355, 357, 361, 371, 1481, 1483, 1487, 1547}) {
+        EXPECT_EQ(statusOf.count(shown), 0u) << "message " << shown << " explains a status";
+    }
 }
 
 TEST(BaseFilesMessageTable, ShownAndAskedMessagesHaveTextsAndTheRightButtons) {

@@ -9,14 +9,36 @@
 
 #include <cstdio>
 #include <exception>
+#include <string>
 
 #ifndef BWPS_BASEFILES_TABLES
 #define BWPS_BASEFILES_TABLES "tools/tables"
 #endif
 
+namespace {
+
+const char* const kUsage =
+    "usage: bwps-basefiles PROGRAMDIR [TABLEDIR]\n"
+    "Writes PROGRAMDIR/RAZAVUR and PROGRAMDIR/ROVAZERI from the tables in TABLEDIR\n"
+    "(default: the source tree's tools/tables).\n";
+
+}  // namespace
+
 int main(int argc, char** argv) {
+    for (int i = 1; i < argc; ++i) {
+        const std::string arg = argv[i];
+        if (arg == "--help" || arg == "-h") {
+            std::fputs(kUsage, stdout);
+            return 0;
+        }
+        // A folder named like an option is never written.
+        if (!arg.empty() && arg[0] == '-') {
+            std::fprintf(stderr, "bwps-basefiles: unknown option %s\n%s", arg.c_str(), kUsage);
+            return 2;
+        }
+    }
     if (argc < 2 || argc > 3) {
-        std::fprintf(stderr, "usage: %s PROGRAMDIR [TABLEDIR]\n", argv[0]);
+        std::fputs(kUsage, stderr);
         return 2;
     }
     const char* tableDir = argc == 3 ? argv[2] : BWPS_BASEFILES_TABLES;

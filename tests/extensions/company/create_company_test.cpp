@@ -2,16 +2,19 @@
 // holds something.
 #include "tests/extensions/company/fixture.h"
 
+#include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
 
 #include "bwps/catalogue.h"
+#include "bwps/ordinals.h"
 #include "bwps/records.h"
 #include "bwps/reports.h"
 #include "bwps/session.h"
 #include "bwps/versions.h"
 #include "fx.h"
+#include "tests/support/catalogue_table.h"
 
 namespace fs = std::filesystem;
 
@@ -32,13 +35,17 @@ TEST_F(CreateCompanyTest, NewCompanyHasEveryDataFileAndOpensAsCurrent)
     const std::string folder = Folder("new/store");  // parents are made too
     ASSERT_TRUE(Create("New Store", folder)) << Transcript();
 
-    for (int file = 1; GetDataFileKind(file) != -1; ++file) {
-        const int kind = GetDataFileKind(file);
-        if (kind != FOLDER_DATA && kind != FOLDER_SHARED) continue;
-        const std::string path = folder + "/" + GetDataFileName(file);
+    // Every file of kinds 1 and 2 of the documented catalogue, with its
+    // record length.
+    int created = 0;
+    for (const bwpstest::CatalogueRow& row : bwpstest::kCatalogueRows) {
+        if (row.kind != FOLDER_DATA && row.kind != FOLDER_SHARED) continue;
+        const std::string path = folder + "/" + row.name;
         ASSERT_TRUE(fs::exists(path)) << path;
-        EXPECT_EQ(StoredRecordLength(path), GetDataFileRecordLength(file)) << path;
+        EXPECT_EQ(StoredRecordLength(path), row.length) << path;
+        ++created;
     }
+    EXPECT_EQ(created, 55);
     EXPECT_EQ(DetectDataSetVersion(folder.c_str()), DATASET_CURRENT);
 
     // The new company is the session's data folder.
@@ -300,13 +307,90 @@ TEST_F(CreateScreenTest, CreatesAndListsTheCompany)
     EXPECT_EQ(std::string(Session().DataPath), Folder("shop"));
 }
 
-TEST_F(CreateScreenTest, DefaultFolderOfANewUserIsUnderTheProgramFolder)
+// A company folder is never inside the program folder: the default is
+// POSFILES in the home folder.
+TEST_F(CreateScreenTest, DefaultFolderIsPosfilesInTheHomeFolder)
 {
+    const char* oldHome = std::getenv("HOME");
+    const std::string keep = oldHome != nullptr ? oldHome : "";
+    setenv("HOME", Folder("home").c_str(), 1);
     std::string folder;
     EXPECT_EQ(RunScreen("key Esc\n", nullptr, &folder, 1), ExitCancelled);
-    EXPECT_EQ(folder, program() + "/POSFILES");
+    EXPECT_EQ(folder, Folder("home") + "/POSFILES");
     EXPECT_EQ(RunScreen("key Esc\n", nullptr, &folder, 0), ExitCancelled);
-    EXPECT_EQ(folder, program());
+    EXPECT_EQ(folder, Folder("home") + "/POSFILES");
+    EXPECT_TRUE(ListRecords().empty());
+
+    // "~" stands for the home folder; the company's folder is stored whole.
+    EXPECT_EQ(RunScreen("field 1 Home\nfield 2 ~/shop\nkey F10\n", nullptr, &folder), 0)
+        << Transcript();
+    EXPECT_EQ(folder, Folder("home") + "/shop");
+    ASSERT_EQ(ListRecords().size(), 1u);
+    EXPECT_EQ(std::string(ListRecords()[0].Folder), Folder("home") + "/shop");
+    if (oldHome != nullptr) setenv("HOME", keep.c_str(), 1);
+    else unsetenv("HOME");
+}
+
+// Typed folders go through CheckFolderText: "." and ".." are resolved and
+// the absolute folder is stored; a relative folder, a control character,
+// an empty field and the program folder (or inside it) are refused with
+// their messages and nothing is created.
+TEST_F(CreateScreenTest, TypedFoldersAreCheckedAndStoredAbsolute)
+{
+    std::string folder;
+    EXPECT_EQ(RunScreen("field 1 Dots\nfield 2 " + Folder("x") + "/../dots/./\nkey F10\n", nullptr,
+                        &folder),
+              0)
+        << Transcript();
+    EXPECT_EQ(folder, Folder("dots"));
+    ASSERT_EQ(ListRecords().size(), 1u);
+    EXPECT_EQ(std::string(ListRecords()[0].Folder), Folder("dots"));
+
+    struct Case {
+        std::string typed;
+        const char* message;
+    };
+    const Case cases[] = {
+        {"relative/shop", "The folder name is not valid."},
+        {"/", "The folder name is not valid."},
+        {Folder("tab") + "\tname", "The folder name is not valid."},
+        {program() + "/POSFILES", "cannot be the program folder or a folder inside it."},
+        {"   ", "Enter the folder of the company's data files."},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.typed);
+        EXPECT_EQ(RunScreen("field 1 Other\nfield 2 " + c.typed + "\nkey F10\nkey Esc\n"),
+                  ExitCancelled);
+        EXPECT_TRUE(Saw(c.message)) << Transcript();
+        EXPECT_EQ(ListRecords().size(), 1u);
+    }
+    EXPECT_FALSE(fs::exists("relative"));
+    EXPECT_FALSE(fs::exists(program() + "/POSFILES"));
+
+    char text[FOLDER_BUFFER_SIZE] = "/a/./b/../c/";
+    EXPECT_EQ(CheckFolderText(text), 1);
+    EXPECT_STREQ(text, "/a/c");
+    // The field holds 143 characters; a longer folder text is refused.
+    char out[FOLDER_BUFFER_SIZE];
+    const std::string longest = "/" + std::string(COMPANY_FOLDER_MAX - 1, 'a');
+    EXPECT_EQ(CheckFolderTextProblem(longest.c_str(), out, sizeof out), FOLDER_TEXT_OK);
+    EXPECT_EQ(CheckFolderTextProblem((longest + "a").c_str(), out, sizeof out),
+              FOLDER_TEXT_TOO_LONG);
+    EXPECT_EQ(CheckFolderTextProblem((longest + "/./").c_str(), out, sizeof out), FOLDER_TEXT_OK);
+    EXPECT_EQ(BWPSOrdinal(374), reinterpret_cast<void*>(&CheckFolderText));
+}
+
+// A creation that stops on a failure leaves the screen with its status, so
+// that the caller and the clean-up see it (not a cancel).
+TEST_F(CreateScreenTest, StoppedCreationAnswersItsStatus)
+{
+    uint16_t handle = 0;
+    int created = 0;
+    ASSERT_EQ(OpenCompanyList(&handle, base().c_str(), 0, &created), 0);
+    BtrCloseFile(handle);
+    fs::remove(base() + "/" + GetDataFileName(88));  // the key definitions
+    const int result = RunScreen("field 1 Shop\nfield 2 " + Folder("shop") + "\nkey F10\n");
+    EXPECT_EQ(result, B_FILE_NOT_FOUND) << Transcript();
     EXPECT_TRUE(ListRecords().empty());
 }
 
@@ -314,7 +398,7 @@ TEST_F(CreateScreenTest, RefusesTheProgramFolderAndAKnownName)
 {
     CreateListed("Shop", Folder("shop"));
     EXPECT_EQ(RunScreen("field 1 Other\nfield 2 " + program() + "\nkey F10\nkey Esc\n"), ExitCancelled);
-    EXPECT_TRUE(Saw("The data folder cannot be the program folder.")) << Transcript();
+    EXPECT_TRUE(Saw("The data folder cannot be the program folder")) << Transcript();
 
     EXPECT_EQ(RunScreen("field 1 Shop\nfield 2 " + Folder("other") + "\nkey F10\nkey Esc\n"),
               ExitCancelled);

@@ -2,6 +2,7 @@
 
 #include <cstring>
 #include <filesystem>
+#include <sstream>
 
 #include "bwps/catalogue.h"
 #include "bwps/records.h"
@@ -64,6 +65,16 @@ std::string CompanyTest::Transcript() const { return FxTranscript(); }
 bool CompanyTest::Saw(const std::string& text) const
 {
     return Transcript().find(text) != std::string::npos;
+}
+
+int CompanyTest::Count(const std::string& text) const
+{
+    int n = 0;
+    std::string line;
+    std::istringstream lines(Transcript());
+    while (std::getline(lines, line))
+        if (line.find(text) != std::string::npos) ++n;
+    return n;
 }
 
 int CompanyTest::Run(int command)

@@ -36,6 +36,8 @@ protected:
     void Script(const std::string& text);
     std::string Transcript() const;
     bool Saw(const std::string& text) const;
+    // Number of transcript lines that hold the text.
+    int Count(const std::string& text) const;
 
     // Runs one command as the host does; its return value.
     int Run(int command);

@@ -1,7 +1,8 @@
-// The host's road through the library: load it with dlopen, start a session
-// over a new company folder, create the company's data files from the base
-// folder's key definitions, read and write settings records, show a
-// numbered message, sign a user in and stop the session.
+// The host's road through the library: load it with dlopen from a private
+// program folder, start a session over a new company folder, create the
+// company's data files from the base folder's key definitions, read and
+// write settings records, show a numbered message, sign a user in and stop
+// the session.
 #include <dlfcn.h>
 #include <stdlib.h>
 
@@ -64,7 +65,14 @@ TEST(HostLoad, ASessionOverANewCompanyFromLoadToStop)
     RecmanReset();
     FxReset();
     FxUseScriptDriver();
-    Library lib(BWPS_BASE_LIBRARY);
+    // A private program folder: the library and a copy of the base folder,
+    // so that nothing of the build's own program folder is read or written.
+    Scratch programFolder;
+    const std::string program = fs::canonical(programFolder.path).string();
+    fs::copy(BWPS_BASE_LIBRARY, program + "/libbwpsbase.so");
+    fs::copy(fs::path(BWPS_PROGRAM_FOLDER) / "RAZAVUR", program + "/RAZAVUR",
+             fs::copy_options::recursive);
+    Library lib((program + "/libbwpsbase.so").c_str());
     ASSERT_TRUE(lib.loaded()) << dlerror();
 
     auto getSession = lib.get<SessionBlock*()>("GetSessionPaths");
@@ -86,7 +94,6 @@ TEST(HostLoad, ASessionOverANewCompanyFromLoadToStop)
 
     // Loading took the program folder from the library's own location.
     SessionBlock* session = getSession();
-    const std::string program = fs::canonical(BWPS_PROGRAM_FOLDER).string();
     EXPECT_EQ(std::string(session->ProgramPath), program);
     EXPECT_EQ(std::string(session->BasePath), program + "/RAZAVUR");
 

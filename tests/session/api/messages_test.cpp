@@ -202,7 +202,8 @@ TEST_F(Messages, StatusesMapToTheirExplanations)
 {
     const int table[][2] = {
         {-2, 23},  {-3, 21},   {-4, 19},   {-5, 17},  {-6, 1359}, {-7, 25},    {-100, 25},
-        {1, 27},   {4, 33},    {59, 143},  {60, 105}, {80, 145},  {94, 173},   {116, 217},
+        {1, 27},   {4, 33},    {59, 143},  {60, 1901}, {79, 1939}, {80, 145},   {94, 173},
+        {95, 1941}, {96, 1943}, {98, 181},  {99, 1945}, {100, 1947}, {116, 217},
         {10000, 1730},
     };
     for (const auto& row : table) {
@@ -231,7 +232,8 @@ TEST_F(Messages, ErrorReportLinesForATableOfFailures)
         {85, -100, 0, 3, 2156, "The file is in use by another station."},
         {116, 5, 0, 4, 723, "The file is owned by another Microkernel engine"},
         {150, 5, 0, 2, 724, nullptr},
-        {40, 5, 0, 0, 0, nullptr},  // no explanation in the file: nothing is shown
+        // No explanation in the file: a plain text with the status number.
+        {40, 5, 0, 3, 2106, "The message file holds no explanation of status 40."},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.status);
@@ -282,6 +284,41 @@ TEST_F(Messages, ReportFallsBackToAPlainBoxWithoutTheMessageFile)
     EXPECT_NE(Transcript().find("Btrieve Error #   4 on file /x/BPOSCUST.DB."), std::string::npos);
     FxTranscriptClear();
     EXPECT_EQ(ShowMessage(7, MESSAGE_DEFAULT_CONTEXT), 12);
+}
+
+// A message file without the explanation of "not found" (status 4): reading
+// a missing message reports status 4, whose explanation is missing too. The
+// report does not call itself again; it shows the status with a plain text.
+TEST_F(Messages, MissingExplanationOfAReadFailureDoesNotRecurse)
+{
+    WriteMessageFile(GetDataFilePath(MESSAGE_FILE_NUMBER), {{7, {"First line"}}});
+    FxTranscriptClear();
+    const int before = RecordManagerErrorsReported(nullptr, nullptr, 0);
+    EXPECT_EQ(ShowMessage(12, MESSAGE_DEFAULT_CONTEXT), 0);
+    const std::string shown = Transcript();
+    EXPECT_EQ(TranscriptCount("Btrieve Error #   4"), 1) << shown;
+    EXPECT_NE(shown.find("The message file holds no explanation of status 4."), std::string::npos)
+        << shown;
+    int status = 0;
+    char path[256] = {};
+    EXPECT_EQ(RecordManagerErrorsReported(&status, path, sizeof path), before + 1);
+    EXPECT_EQ(status, 4);
+    EXPECT_EQ(std::string(path), Path(MESSAGE_FILE_NUMBER));
+
+    // The same through the database error window and a direct report.
+    FxTranscriptClear();
+    Script("answer Continue");
+    ShowDatabaseErrorWindow(1, 0, 4, 5, 10, nullptr);
+    ReportRecordManagerError(4, 1, 5, 10, 0);
+    EXPECT_EQ(TranscriptCount("The message file holds no explanation of status 4."), 1)
+        << Transcript();
+
+    // A damaged message file (not one of the record manager's files).
+    std::ofstream(Path(MESSAGE_FILE_NUMBER), std::ios::trunc) << "not a data file";
+    FxTranscriptClear();
+    EXPECT_NE(ShowMessage(12, MESSAGE_DEFAULT_CONTEXT), 0);
+    ReportRecordManagerError(4, 1, 5, 10, 0);
+    EXPECT_NE(Transcript().find("Btrieve Error #   4 on file"), std::string::npos) << Transcript();
 }
 
 TEST_F(Messages, DatabaseErrorWindowAnswersByTheChosenCaption)

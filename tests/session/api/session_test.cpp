@@ -7,6 +7,7 @@
 #include <string>
 
 #include "bwps/catalogue.h"
+#include "bwps/messages.h"
 #include "bwps/records.h"
 #include "bwps/session.h"
 #include "bwps/settings.h"
@@ -14,6 +15,7 @@
 #include "fx.h"
 #include "recman.h"
 #include "tests/session/api/fixture.h"
+#include "tests/support/privileges.h"
 
 namespace fs = std::filesystem;
 using sessiontest::SessionTest;
@@ -122,6 +124,46 @@ TEST(SessionPaths, BasePathIsCopiedWithinTheCallersSize)
 }
 
 class SessionStartStop : public SessionTest {};
+
+// A company whose files cannot be written, checked without the super-user's
+// rights (permission bits do not bind the super-user, and CI runs the tests
+// as the super-user): the files open for reading, a write gives 94, and the
+// error report shows and counts it.
+TEST_F(SessionStartStop, ReadOnlyCompanyReportsPermissionErrors)
+{
+    SetPasswordsInForce(false);  // a "0sysinterface  " record to rewrite
+    RecmanReset();               // no connection opened for writing is kept
+    const std::string scratch = fs::path(data()).parent_path().string();
+    ASSERT_TRUE(bwpstest::GiveToUnprivileged(scratch));
+    const auto readOnly = fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read;
+    const auto exec = fs::perms::owner_exec | fs::perms::group_exec | fs::perms::others_exec;
+    for (const auto& entry : fs::directory_iterator(data()))
+        fs::permissions(entry.path(), readOnly);
+    fs::permissions(data(), readOnly | exec);
+
+    // The child answers the number of the first check that failed.
+    const int failed = bwpstest::RunUnprivileged([] {
+        uint16_t handle = 0;
+        if (BtrOpenFile(&handle, GetDataFilePath(GENERAL_FILE_NUMBER), 0, 0) != 0) return 1;
+        char key[256] = "0sysinterface  ";
+        TagSysInterface record{};
+        if (BtrGet(B_GET_EQUAL, handle, key, &record, sizeof record) != 0) return 2;
+        if (BtrWrite(B_UPDATE, handle, key, &record, sizeof record) != B_PERMISSION_ERROR) return 3;
+        if (BtrWrite(B_INSERT, handle, key, &record, sizeof record) != B_PERMISSION_ERROR) return 4;
+        BtrCloseFile(handle);
+        FxTranscriptClear();
+        const int before = RecordManagerErrorsReported(nullptr, nullptr, 0);
+        if (WriteSysInterfaceRecord() != 0) return 5;
+        int status = 0;
+        if (RecordManagerErrorsReported(&status, nullptr, 0) != before + 1 || status != 94) return 6;
+        if (std::string(FxTranscript()).find("Btrieve Error #  94") == std::string::npos) return 7;
+        return 0;
+    });
+    fs::permissions(data(), fs::perms::owner_all);
+    for (const auto& entry : fs::directory_iterator(data()))
+        fs::permissions(entry.path(), fs::perms::owner_read | fs::perms::owner_write);
+    EXPECT_EQ(failed, 0) << "check " << failed << " failed in the unprivileged child";
+}
 
 TEST_F(SessionStartStop, RecordManagerGetsThePathBlockAndAZeroBlockAtStop)
 {

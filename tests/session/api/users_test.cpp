@@ -27,6 +27,12 @@ std::string SignedInUser()
     return id;
 }
 
+// Texts of the numbered messages the checks show.
+const char* const kUnknownUser = "The user id was not found.";             // 1481
+const char* const kNoRight = "You do not have the right to use this function.";  // 1483
+const char* const kNoWarehouse = "You do not have access to this warehouse.";   // 1547
+const char* const kTooManyAttempts = "Too many wrong passwords.";           // 183
+
 bool UserIdIsAllZero()
 {
     const SessionBlock* s = GetSessionPaths();
@@ -229,7 +235,7 @@ TEST_F(Users, FifthFailedAttemptCancelsTheSignIn)
         EXPECT_EQ(GetSignInFailureCount(), 5);
         EXPECT_EQ(GetSessionPaths()->UserLevel, -1);
         EXPECT_GT(FxScriptRemaining(), 0);  // the screen ended before the good attempt
-        EXPECT_NE(Transcript().find("message"), std::string::npos);
+        EXPECT_EQ(TranscriptCount(kTooManyAttempts), 1) << Transcript();
     }
 }
 
@@ -269,8 +275,12 @@ TEST_F(Users, RightsAreCheckedByNumberFromOne)
 
     // Messages only when asked for: 1483 refused, 1481 unknown user.
     EXPECT_EQ(CheckUserAccess(2, 0, "ALICE", 1), 0);
+    EXPECT_EQ(TranscriptCount(kNoRight), 1) << Transcript();
+    EXPECT_EQ(TranscriptCount(kUnknownUser), 0) << Transcript();
+    FxTranscriptClear();
     EXPECT_EQ(CheckUserAccess(2, 0, "BOB", 1), 0);
-    EXPECT_EQ(TranscriptCount("message"), 2) << Transcript();
+    EXPECT_EQ(TranscriptCount(kUnknownUser), 1) << Transcript();
+    EXPECT_EQ(TranscriptCount(kNoRight), 0) << Transcript();
 
     GetSessionPaths()->UserLevel = BWPS_SUPERVISOR_LEVEL;
     EXPECT_EQ(CheckUserAccess(2, 0, "BOB", 1), 1);
@@ -295,6 +305,32 @@ TEST_F(Users, ReadErrorOnTheUserFileRefusesInsteadOfGrantingAll)
     EXPECT_NE(Transcript().find("Btrieve Error"), std::string::npos);
 }
 
+// A company without the passwords record: the read says so to its caller
+// and shows no record-manager error, also at sign-in.
+TEST_F(Users, MissingPasswordsRecordIsReadWithoutAnErrorBox)
+{
+    uint16_t handle = 0;
+    ASSERT_EQ(BtrOpenFile(&handle, GetDataFilePath(GENERAL_FILE_NUMBER), 0, 0), 0);
+    char key[256] = {};
+    std::memcpy(key, PASSWORDS_RECORD_KEY, std::strlen(PASSWORDS_RECORD_KEY));
+    PasswordsRecord record{};
+    ASSERT_EQ(BtrGet(B_GET_EQUAL, handle, key, &record, sizeof record), 0);
+    ASSERT_EQ(BtrWrite(B_DELETE, handle, key, &record, sizeof record), 0);
+    BtrCloseFile(handle);
+    FxTranscriptClear();
+
+    int status = -1;
+    EXPECT_EQ(ReadPasswordsRecord(&status), 0);
+    EXPECT_EQ(status, B_KEY_NOT_FOUND);
+    FxAppSetUserId("ALICE");
+    FxAppSetPassword("pw1");
+    char id[32] = {}, password[32] = {};
+    int rejected = -1, signedIn = -1;
+    ValidateUserPassword(id, password, &rejected, &signedIn);
+    EXPECT_NE(signedIn, 1);
+    EXPECT_EQ(Transcript().find("Btrieve Error"), std::string::npos) << Transcript();
+}
+
 TEST_F(Users, SecuredCommandsFollowTheirRight)
 {
     AddUser("ALICE", "pw1", {30});
@@ -311,7 +347,7 @@ TEST_F(Users, SecuredCommandsFollowTheirRight)
     int inForce = 0, idOk = 0, passwordOk = 0;
     ASSERT_EQ(BWPSCheckUser(&inForce, "BOB", &idOk, "pw2", &passwordOk), 1);
     EXPECT_EQ(CheckUserGroupAccess(140), 0);
-    EXPECT_EQ(TranscriptCount("message"), 1);  // refused with its message
+    EXPECT_EQ(TranscriptCount(kNoRight), 1) << Transcript();  // refused with its message
     EXPECT_EQ(CheckUserGroupAccess(112), 1);
     EXPECT_EQ(CheckUserGroupAccess(113), 1);
 
@@ -336,10 +372,17 @@ TEST_F(Users, CommandsWithThreeRightsNeedAnyOne)
     EXPECT_EQ(CheckUserAccessOrMessage(120, "BOB", 1), 1);
     EXPECT_EQ(CheckUserAccessOrMessage(121, "BOB", 0), 0);
     EXPECT_EQ(TranscriptCount("message"), 0);
+    // A known user without the rights is told so; an unknown user id is
+    // told that it was not found.
     EXPECT_EQ(CheckUserAccessOrMessage(122, "BOB", 1), 0);
-    EXPECT_EQ(TranscriptCount("message"), 1);
+    EXPECT_EQ(TranscriptCount(kNoRight), 1) << Transcript();
+    EXPECT_EQ(TranscriptCount(kUnknownUser), 0) << Transcript();
     EXPECT_EQ(CheckUserAccessOrMessage(999, "ALICE", 1), 0);
-    EXPECT_EQ(TranscriptCount("message"), 1);
+    EXPECT_EQ(TranscriptCount(kNoRight), 1) << Transcript();
+    FxTranscriptClear();
+    EXPECT_EQ(CheckUserAccessOrMessage(122, "CAROL", 1), 0);
+    EXPECT_EQ(TranscriptCount(kUnknownUser), 1) << Transcript();
+    EXPECT_EQ(TranscriptCount(kNoRight), 0) << Transcript();
 }
 
 TEST_F(Users, WarehousesByFlagOrByGrant)
@@ -361,7 +404,7 @@ TEST_F(Users, WarehousesByFlagOrByGrant)
     }
     EXPECT_EQ(TranscriptCount("message"), 0);
     EXPECT_EQ(CheckUserWarehouseAccess(0, "BOB", "W2", 1), 0);
-    EXPECT_EQ(TranscriptCount("message"), 1);
+    EXPECT_EQ(TranscriptCount(kNoWarehouse), 1) << Transcript();
 }
 
 }  // namespace

@@ -6,43 +6,23 @@
 #include "bwps/catalogue.h"
 #include "bwps/settings.h"
 #include "bwps/versions.h"
+#include "tests/support/catalogue_table.h"
 #include "tests/session/catalogue/fixture.h"
 
 namespace cattest {
 namespace {
 
-struct Row {
-    int file;
-    int kind;
-    const char* name;
-    int length;
-    int page;
-};
-
 TEST(Catalogue, EntriesAsTabled)
 {
     ResetAll();
-    const Row rows[] = {
-        {1, 2, "BPOSACCT.DB", 569, 4096},   {2, 3, "BPOSAPOP.DB", 123, 4096},
-        {10, 2, "BPOSCUST.DB", 795, 4096},  {15, 3, "BPOSGNRL.DB", 16, 4096},
-        {22, 3, "BPOSSLDT.DB", 259, 2560},  {26, 1, "BPOSSPTM.DB", 73, 4096},
-        {30, 3, "BPOSVEND.DB", 795, 3072},  {31, 1, "BPOSGNRL.DB", 16, 4096},
-        {36, 1, "BPOSINHD.DB", 586, 4096},  {50, 3, "BPOSINHD.DB", 1311, 4096},
-        {51, 3, "BPOSINDT.DB", 260, 4096},  {61, 1, "BPOSGEN3.DB", 231, 4096},
-        {75, 1, "BPOSPPCU.DB", 24, 4096},   {79, 4, "BPOSQHED.DB", 169, 4096},
-        {84, 4, "BPOSRFLD.DB", 121, 4096},  {85, 0, "BPOSCID.DB", 168, 4096},
-        {86, 0, "BPOSSTN.DB", 1573, 4096},  {88, 0, "BPOSKEY.DB", 36, 4096},
-        {89, 5, "WBWPOCOL.DB", 130, 4096},  {90, 0, "WBPSRSC1.DAT", 0, 0},
-        {94, 0, "WBPSRSC5.DAT", 0, 0},      {97, 0, "WBPSDTL.HLP", 0, 0},
-        {100, 0, "BPOSDRWR.DB", 442, 4096},
-    };
-    for (const Row& r : rows) {
+    for (const bwpstest::CatalogueRow& r : bwpstest::kCatalogueRows) {
         SCOPED_TRACE(r.file);
         EXPECT_EQ(GetDataFileKind(r.file), r.kind);
         EXPECT_EQ(GetDataFileRecordLength(r.file), r.length);
         EXPECT_EQ(GetDataFilePageSize(r.file), r.page);
         char name[FOLDER_BUFFER_SIZE] = "garbage";
         EXPECT_STREQ(CopyDataFileName(r.file, name), r.name);
+        EXPECT_STREQ(GetDataFileEntry(r.file)->Name, r.name);
     }
     // Every number from 1 to 100 names a file; the kinds hold 0 to 5.
     int perKind[6] = {};

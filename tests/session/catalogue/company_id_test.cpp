@@ -3,12 +3,15 @@
 
 #include <cstring>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <string>
 
 #include "bwps/catalogue.h"
 #include "bwps/records.h"
 #include "bwps/session.h"
 #include "bwps/versions.h"
+#include "fx.h"
 #include "recman.h"
 #include "tests/session/catalogue/fixture.h"
 
@@ -16,6 +19,13 @@ namespace fs = std::filesystem;
 
 namespace cattest {
 namespace {
+
+std::vector<uint8_t> FileBytes(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    return std::vector<uint8_t>((std::istreambuf_iterator<char>(in)),
+                                std::istreambuf_iterator<char>());
+}
 
 class CompanyIdTest : public CatalogueTest {
 protected:
@@ -127,6 +137,60 @@ TEST_F(CompanyIdTest, FailedConversionKeepsTheOldFile)
     ASSERT_EQ(OpenCompanyIdFile(&handle, base().c_str(), 0, &created), 0);
     BtrCloseFile(handle);
     EXPECT_EQ(Companies().size(), 2u);
+}
+
+// A failure while the old records are copied puts the old file back as it
+// was and hands out no handle. Here the key definitions of this base folder
+// make the name key unique, and two old records share a name, so the second
+// copy fails.
+TEST_F(CompanyIdTest, FailedCopyKeepsTheOldFile)
+{
+    {
+        uint16_t keys = 0;
+        ASSERT_EQ(BtrOpenFile(&keys, (base() + "/BPOSKEY.DB").c_str(), 0, 0), 0);
+        char key[256] = {};
+        std::memset(key, ' ', 15);
+        const char* stored = MapToAccountingFileName("BPOSCID.DB");  // the stored form
+        std::memcpy(key, stored, std::strlen(stored));
+        TagKeyDefinition record{};
+        int status = BtrGet(B_GET_EQUAL, keys, key, &record, sizeof record);
+        while (status == 0 && record.SegmentNumber != 3)
+            status = BtrGet(B_GET_NEXT, keys, key, &record, sizeof record);
+        ASSERT_EQ(status, 0);
+        ASSERT_EQ(+record.Segment.Position, 2);  // the name
+        record.Segment.Flags = static_cast<uint16_t>(record.Segment.Flags & ~KF_DUPLICATES);
+        ASSERT_EQ(BtrWrite(B_UPDATE, keys, key, &record, sizeof record), 0);
+        BtrCloseFile(keys);
+    }
+    WriteOldFile(CidPath());
+    TagCompanyIdOld twin{};
+    twin.Status = 'N';
+    std::strcpy(twin.CompanyId, "SECOND");
+    std::strcpy(twin.Folder, "/stores/twin");
+    twin.Value = 20030303;
+    {
+        // Inserted beside the first "SECOND" (the older file allows that).
+        uint16_t old = 0;
+        ASSERT_EQ(BtrOpenFile(&old, CidPath().c_str(), 0, 0), 0);
+        char key[256];
+        ASSERT_EQ(BtrWrite(B_INSERT, old, key, &twin, sizeof twin), 0);
+        BtrCloseFile(old);
+    }
+    const std::vector<uint8_t> before = FileBytes(CidPath());
+    FxTranscriptClear();
+
+    uint16_t handle = 0;
+    int created = 0;
+    EXPECT_EQ(OpenCompanyIdFile(&handle, base().c_str(), 0, &created), B_DUPLICATE_KEY);
+    EXPECT_EQ(handle, 0);
+    EXPECT_FALSE(Exists(base() + "/CID10.TMP"));
+    EXPECT_EQ(FileBytes(CidPath()), before);
+    FileStat stat;
+    ASSERT_TRUE(StatFile(CidPath(), stat));
+    EXPECT_EQ(stat.recordLength, COMPANY_ID_OLD_SIZE);
+    EXPECT_EQ(stat.records, 3);
+    EXPECT_NE(std::string(FxTranscript()).find("Btrieve Error #   5"), std::string::npos)
+        << FxTranscript();
 }
 
 TEST_F(CompanyIdTest, OlderFileOfTheFolderAboveIsMovedIn)

@@ -9,6 +9,7 @@
 #include "bwps/settings.h"
 #include "fx.h"
 #include "recman.h"
+#include "tests/support/catalogue_table.h"
 #include "tests/session/catalogue/fixture.h"
 
 namespace cattest {
@@ -83,7 +84,7 @@ TEST_F(CreationTest, EveryFileOfKindsOneAndTwoIsCreatedAsCatalogued)
         SCOPED_TRACE(std::to_string(file) + " " + name);
         FileStat stat;
         ASSERT_TRUE(StatFile(path, stat));
-        EXPECT_EQ(stat.recordLength, GetDataFileRecordLength(file));
+        EXPECT_EQ(stat.recordLength, bwpstest::CatalogueRowOf(file).length);
         uint8_t segments[SEGMENT_BUFFER_SIZE] = {};
         int count = 0;
         ASSERT_EQ(ReadFileKeySpecs(name, 0, &count, segments), 0);
@@ -154,6 +155,35 @@ TEST_F(CreationTest, LaterReleaseFilesAreAddedWhenMissing)
     EXPECT_TRUE(Exists(DataPath("BPOSITMD.DB")));
 }
 
+// An interfaced store names the shared files by their accounting names:
+// the file looked for is the file created, and a file of the other name is
+// never replaced.
+TEST_F(CreationTest, LaterReleaseFilesOfAnInterfacedStoreAreCreatedUnderTheNameChecked)
+{
+    const std::string accounting = scratch() + "/accounting";
+    std::filesystem::create_directories(accounting);
+    SetInterfacedFlag(1);
+    SetAccountingCompanyPath(accounting.c_str());
+    const std::string itemFile = GetDataFilePath(62);
+    ASSERT_EQ(itemFile, accounting + "/BWAITMD.DB");
+    EXPECT_FALSE(Exists(itemFile));
+    // A file of the catalogue name beside it is not the one looked for.
+    const std::string other = accounting + "/BPOSITMD.DB";
+    uint8_t record[64] = {'K', 'E', 'E', 'P'};
+    ASSERT_EQ(CreateKeyedFile(other, sizeof record, 4), 0);
+    ASSERT_EQ(PutRecord(other, record, sizeof record, 4), 0);
+
+    EXPECT_EQ(CheckNewFiles90(), 1);
+    EXPECT_TRUE(Exists(itemFile)) << itemFile;
+    FileStat stat;
+    ASSERT_TRUE(StatFile(other, stat));
+    EXPECT_EQ(stat.records, 1);
+
+    EXPECT_EQ(EnsureLaterReleaseFiles(), 1);
+    for (int file : {45, 48, 46, 47, 62})
+        EXPECT_TRUE(Exists(GetDataFilePath(file))) << file << " " << GetDataFilePath(file);
+}
+
 TEST_F(CreationTest, WidensTheOlderSalesHeaderFile)
 {
     CreateCompany();
@@ -179,6 +209,48 @@ TEST_F(CreationTest, WidensTheOlderSalesHeaderFile)
     // A second run finds nothing to do.
     EXPECT_EQ(ConvertSalesHeaderFile(), 1);
     EXPECT_FALSE(ProductFileNeedsConversion(0));
+}
+
+// A failure while the old records are copied keeps the old file as it was:
+// here two old records share an invoice number, which the new file's first
+// key does not allow.
+TEST_F(CreationTest, FailedSalesHeaderCopyKeepsTheOldFile)
+{
+    CreateCompany();
+    const std::string path = DataPath("BPOSINHD.DB");
+    TagFileSpec spec{};
+    spec.RecordLength = 531;
+    spec.PageSize = 4096;
+    spec.KeyCount = 1;
+    TagKeySegment segment{};
+    segment.Position = 1;
+    segment.Length = 11;
+    segment.Flags = KF_DUPLICATES;
+    ASSERT_EQ(BtrCreateFile(path.c_str(), &spec, &segment), 0);
+    uint16_t handle = 0;
+    ASSERT_EQ(BtrOpenFile(&handle, path.c_str(), 0, 0), 0);
+    uint8_t record[531];
+    for (char fill : {'a', 'b'}) {
+        std::memset(record, fill, sizeof record);
+        std::memcpy(record, "INV0001    ", 11);
+        char key[256];
+        ASSERT_EQ(BtrWrite(B_INSERT, handle, key, record, sizeof record), 0);
+    }
+    BtrCloseFile(handle);
+    FxTranscriptClear();
+
+    EXPECT_EQ(ConvertSalesHeaderFile(), 0);
+    FileStat stat;
+    ASSERT_TRUE(StatFile(path, stat));
+    EXPECT_EQ(stat.recordLength, 531);
+    EXPECT_EQ(stat.records, 2);
+    auto rows = ReadAll(path, 531);
+    ASSERT_EQ(rows.size(), 2u);
+    EXPECT_EQ(rows[1][530], 'b');
+    for (const auto& entry : std::filesystem::directory_iterator(data()))
+        EXPECT_NE(entry.path().filename().string().rfind("IF", 0), 0u) << entry.path();
+    EXPECT_NE(std::string(FxTranscript()).find("could not be converted"), std::string::npos)
+        << FxTranscript();
 }
 
 }  // namespace

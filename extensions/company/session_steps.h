@@ -1,14 +1,17 @@
-// Session steps of the command entry that other parts of the system carry
+// Session steps of the command entry that other areas of the system carry
 // out: stations, banner, users, online checks, conversion. Each is a thin
-// call into bwpsbase; where that service is not part of this build yet the
-// call answers as documented in later_services.cpp.
+// call into bwpsbase; where that service is not in this build the call
+// answers as documented in session_steps.cpp.
 #pragma once
 
 namespace bwps1 {
 
-// The one placeholder for screens that are not part of this build: shows
-// "<screen> is not available in this build." and leaves ExitCode 27.
+// The one placeholder for screens that are not in this build: shows
+// "<screen> is not available in this build." and leaves ExitCode
+// ExitNotInThisBuild.
 void ScreenNotInThisBuild(const char* screen);
+// True when this build shows help topics.
+bool HelpTopicsInBuild();
 
 void ShowCompanyBanner(int flag);
 void ShowPeriodStatus();

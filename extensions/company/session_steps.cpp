@@ -1,10 +1,10 @@
-// Session steps that other parts of the system carry out. Functions of
+// Session steps that other areas of the system carry out. Functions of
 // bwpsbase that are declared in its headers are called directly; services
-// whose Parts are not in this build are declared weak here, so that the real
-// entry takes over as soon as bwpsbase exports it, and until then the
-// stand-in below answers as a store without that feature would.
+// that are not in this build are declared weak here: the real entry takes
+// over when bwpsbase exports it, and without it the stand-in below answers
+// as a store without that feature would.
 #include "extensions/company/company.h"
-#include "extensions/company/later_services.h"
+#include "extensions/company/session_steps.h"
 #include "extensions/company/services.h"
 
 #include "bwps/catalogue.h"
@@ -20,7 +20,7 @@
 
 #define BWPS1_WEAK extern "C" __attribute__((weak, visibility("default")))
 
-// Services of later Parts, reached only when bwpsbase exports them.
+// Services not in this build, reached only when bwpsbase exports them.
 BWPS1_WEAK void ShowHelpTopic(int topic);
 BWPS1_WEAK int ReadLookUpsRecord(uint16_t handle, void* buffer);
 BWPS1_WEAK void InitLookUpsRecord(void* record76);
@@ -36,6 +36,8 @@ void ShowHelpTopic(int topic)
 {
     if (::ShowHelpTopic) ::ShowHelpTopic(topic);
 }
+
+bool HelpTopicsInBuild() { return ::ShowHelpTopic != nullptr; }
 
 bool CreateStationFiles() { return ::CreateStationFiles() != 0; }
 bool ValidateStationAndDate(int* stationKnown) { return ::ValidateStationAndDate(stationKnown) != 0; }
@@ -145,7 +147,7 @@ void InitProductRecord(void* record668)
         ::InitProductRecord(record668);
         return;
     }
-    // Until the product defaults land: an empty product record.
+    // Without the product defaults in this build: an empty product record.
     std::memset(record668, 0, 668);
 }
 
@@ -162,8 +164,8 @@ void InitLookUpsRecord(void* record76)
     std::memset(r + 36, 'N', 13);
 }
 
-// The list columns come from the data dictionary once it is part of this
-// build; until then the company list shows its fixed columns.
+// The data dictionary is not in this build: the company list shows its
+// fixed columns.
 int GetColumnDefinitions85() { return 0; }
 
 int ReadAccountingInterfaceAccount(char* account11)
