@@ -14,6 +14,7 @@
 #include "bwps/settings.h"
 #include "bwps/table.h"
 #include "customers/history_internal.h"
+#include "posting/joined_batch.h"
 #include "fx.h"
 #include "recman.h"
 
@@ -63,17 +64,7 @@ void Clear(HistPostResult* result)
         std::memset(result, 0, sizeof *result);
 }
 
-// A write batch that joins the caller's transaction when one is open.
-class Batch {
-public:
-    bool Ok() const { return batch_.Begun().Ok() || joined_; }
-    const Status& Begun() const { return batch_.Begun(); }
-    Status Commit() { return batch_.Active() ? batch_.Commit() : Status{}; }
-
-private:
-    bwps::WriteBatch batch_;
-    bool joined_ = batch_.Begun().Is(37);
-};
+using Batch = bwps::JoinedBatch;
 
 // ---- Building a detail -------------------------------------------------------
 
