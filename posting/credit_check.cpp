@@ -2,6 +2,7 @@
 // with their warning and error screens and the supervisor override.
 #include "bwps/credit_check.h"
 
+#include <cmath>
 #include <cstdio>
 #include <cstring>
 
@@ -486,6 +487,9 @@ bool CBaseCreditCheck::CustAvailableCreditOk(double amount, const char* invoice,
 {
     m_problem = 0;
     if (Empty(m_custNo, sizeof m_custNo))
+        return false;
+    // An amount that is not a number cannot be checked (never accepted).
+    if (!std::isfinite(amount))
         return false;
     if (OpenOInvoiceTable() != 0)
         return false;

@@ -1,6 +1,8 @@
 // BwOIHeader: the header of an open invoice kept in step with its details.
 #include "bwps/open_invoices.h"
 
+#include <cmath>
+#include <cstdio>
 #include <cstring>
 
 #include "bwps/catalogue.h"
@@ -29,6 +31,19 @@ void ReportUnlessNotFound(int status, int op, int fileId)
 }
 
 bool SameText(const char* a, const char* b, size_t n) { return std::memcmp(a, b, n) == 0; }
+
+// A detail whose amounts are not numbers is refused with a message that
+// names it: nothing of it reaches the header.
+bool AmountsUsable(const TagOpenInvoice& d)
+{
+    if (std::isfinite(d.Amount) && std::isfinite(d.Discount))
+        return true;
+    char text[96];
+    std::snprintf(text, sizeof text, "Open invoice %.11s of %.11s: the amount is not a number.",
+                  d.Invoice, d.Customer);
+    FxMessageBox(nullptr, text, "Open invoices", 0x10, 0);
+    return false;
+}
 
 bool EmptyField(const char* field, size_t n)
 {
@@ -489,6 +504,8 @@ static void RefreshSameRank(TagOpenInvoiceHdr& h, const TagOpenInvoice& d)
 
 bool BwOIHeader::UpdateDtlInsertion(const TagOpenInvoice& d)
 {
+    if (!AmountsUsable(d))
+        return false;
     if (HdrExists(d, true)) {
         const int rank = PrecedenceCompare(d);
         if (rank == m_iDTL_PRECEDENCE_GT_HDR) {
@@ -541,6 +558,8 @@ bool BwOIHeader::SaveDtlBeforeModification(const TagOpenInvoice& d, bool reread)
 
 bool BwOIHeader::UpdateDtlModification(const TagOpenInvoice& d)
 {
+    if (!AmountsUsable(d))
+        return false;
     if (!HdrExists(m_savedDtl, true))
         return false;
     if (m_savedDtlCount > 0)

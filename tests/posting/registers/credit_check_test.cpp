@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <cstring>
 #include <string>
 
@@ -136,6 +137,15 @@ TEST_F(CreditCheckTest, LevelsWithoutAScreen)
         EXPECT_EQ(check.GetProblem(), c.problem);
         EXPECT_EQ(check.GetAction(), c.action);
     }
+}
+
+TEST_F(CreditCheckTest, AmountThatIsNotANumberIsNeverAccepted)
+{
+    CBaseCreditCheck check;
+    ASSERT_TRUE(check.SetCustNo("WITHIN"));
+    EXPECT_FALSE(check.CustAvailableCreditOk(std::nan(""), "NEW", 1));
+    EXPECT_EQ(check.GetProblem(), 0);
+    EXPECT_EQ(check.GetAction(), 0);
 }
 
 TEST_F(CreditCheckTest, OnlyTheOldInvoiceIsPastDue)

@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <cstring>
 
 #include "tests/posting/registers/company.h"
@@ -253,6 +254,19 @@ TEST_F(OpenInvoiceTest, LockedHeaderIsRefusedWithoutADuplicate)
     TagOpenInvoiceHdr h;
     ASSERT_TRUE(ReadHeader("C1", "INV1", h));
     EXPECT_DOUBLE_EQ(h.Balance, 100) << "the stored totals are kept";
+}
+
+TEST_F(OpenInvoiceTest, AmountThatIsNotANumberIsRefusedByName)
+{
+    BwOIHeader hdr(70, -1, static_cast<short>(dtl_));
+    ASSERT_TRUE(hdr.Init());
+    InsertDetail(hdr, Detail("C1", "INV1", 'I', 1, 100, 20260105));
+    TagOpenInvoice bad = Detail("C1", "INV1", 'P', 2, std::nan(""), 20260110);
+    EXPECT_FALSE(hdr.UpdateDtlInsertion(bad));
+    EXPECT_TRUE(TranscriptHas("INV1")) << FxTranscript();
+    TagOpenInvoiceHdr h;
+    ASSERT_TRUE(ReadHeader("C1", "INV1", h));
+    EXPECT_DOUBLE_EQ(h.Balance, 100);
 }
 
 TEST_F(OpenInvoiceTest, PayablesCountCreditMemosAsChargesAndDebitMemosAsMemos)

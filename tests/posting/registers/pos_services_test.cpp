@@ -263,6 +263,32 @@ TEST_F(PosServicesTest, AssemblyWithAMissingComponentWritesNothing)
     }
 }
 
+// A product that another station holds stops the assembly half-way: the
+// write batch takes back what was written before it.
+TEST_F(PosServicesTest, AssemblyStoppedHalfWayLeavesNoComponentChanged)
+{
+    GTEST_SKIP() << "needs record-manager transactions that roll back";
+    Stock();
+    Insert(5, Line("AS1", 1, "P1", 4, 40));
+    Insert(5, Line("AS1", 2, "P2", 2, 20));
+    TagAssemblyHeader header = Header("AS1", 1, 60);
+    uint16_t holder = Open(20);
+    char key[256] = {};
+    std::strcpy(key, "P2");
+    TagProduct held;
+    ASSERT_EQ(BtrGet(B_GET_EQUAL + B_LOCK_MULTI_NOWAIT, holder, key, &held, sizeof held), 0);
+    uint16_t lines = Open(5), products = Open(20), services = Open(21);
+    uint8_t block[275];
+    double cost = 0;
+    EXPECT_EQ(PostAssemblyComponents(0, lines, products, services, &cost, &header, block), 1);
+    BtrCloseFile(lines);
+    BtrCloseFile(products);
+    BtrCloseFile(services);
+    BtrCloseFile(holder);
+    EXPECT_DOUBLE_EQ(Stored("P1").Amounts[PRODUCT_QUANTITY], 10);
+    EXPECT_EQ(Count(63), 0);
+}
+
 TEST_F(PosServicesTest, AssemblyWithoutLinesHasNothingToPost)
 {
     uint16_t lines = Open(5), products = Open(20), services = Open(21), accounts = Open(1);
