@@ -351,10 +351,11 @@ Status TakeHistoryNumber(Table& general, IndexValues& values, int32_t& number)
     }
     if (!s.Ok())
         return s;
-    int32_t& counter = values.Counters[kHistoryCounter];
+    int32_t counter = values.Counters[kHistoryCounter];
     counter = counter < 0 ? 1 : counter + 1;
     if (counter < 1)
         counter = 1;
+    values.Counters[kHistoryCounter] = counter;
     number = counter;
     return {};
 }
@@ -497,6 +498,10 @@ BWPS_EXPORT int AddNumberedCustHistDetail(uint16_t generalHandle, TagOpenInvoice
 BWPS_EXPORT int DeleteCustHistDetail(int32_t number, HistPostResult* result)
 {
     Clear(result);
+    if (DetailHandle() == 0) {
+        Note(result, FileNo::CustomerHistoryDetail, B_GET_EQUAL, B_FILE_NOT_OPEN);
+        return B_FILE_NOT_OPEN;
+    }
     Batch batch;
     if (!batch.Ok())
         return batch.Begun().status;
@@ -537,6 +542,10 @@ BWPS_EXPORT int MarkCustHistDetailPosted(const TagOpenInvoice* line, const void*
 BWPS_EXPORT int UpdateCustHistDetail(int32_t number, double amount, HistPostResult* result)
 {
     Clear(result);
+    if (DetailHandle() == 0) {
+        Note(result, FileNo::CustomerHistoryDetail, B_GET_EQUAL, B_FILE_NOT_OPEN);
+        return B_FILE_NOT_OPEN;
+    }
     Batch batch;
     if (!batch.Ok())
         return batch.Begun().status;
@@ -561,6 +570,10 @@ BWPS_EXPORT int UpdateCustHistDetail(int32_t number, double amount, HistPostResu
 
 BWPS_EXPORT int32_t NextSetupCustHistNumber(void)
 {
+    if (DetailHandle() == 0) {
+        Status{B_FILE_NOT_OPEN, B_GET_FIRST, FileNo::CustomerHistoryDetail}.Report();
+        return 1;
+    }
     Table detail;
     detail.Borrow(FileNo::CustomerHistoryDetail, DetailHandle());
     KeyBuffer key;

@@ -633,12 +633,15 @@ BWPS_EXPORT int NormalizeProductYesNo(void* record668)
 
 BWPS_EXPORT void ClearProductAmounts(void* record668)
 {
-    auto* p = static_cast<TagProduct*>(record668);
-    for (double& a : p->Amounts)
-        FxIsZeroAmount(&a);
-    for (auto& run : p->Runs)
-        for (double& a : run)
-            FxIsZeroAmount(&a);
+    // Ten doubles from 290, then six runs of five from 370: one block.
+    auto* first = static_cast<uint8_t*>(record668) + offsetof(TagProduct, Amounts);
+    constexpr int kCount = 10 + 6 * 5;
+    for (int i = 0; i < kCount; ++i) {
+        double value;
+        std::memcpy(&value, first + 8 * i, sizeof value);
+        FxIsZeroAmount(&value);
+        std::memcpy(first + 8 * i, &value, sizeof value);
+    }
 }
 
 static int ReadActive(uint16_t handle, FileNo file, const char* code, void* record, int length,

@@ -172,6 +172,16 @@ TagProductActivity ActivityOf(const TagProduct& product, const TagAssemblyHeader
 
 int Factor(const TagProduct& p) { return p.UnitFactor < 1 ? 1 : p.UnitFactor; }
 
+// Average cost = value / (quantity / unit factor) when the quantity on hand
+// is not zero.
+void Average(TagProduct& p)
+{
+    double quantity = p.Amounts[PRODUCT_QUANTITY];
+    if (FxIsZeroAmount(&quantity) == 0)
+        p.Amounts[PRODUCT_AVERAGE_COST] =
+            FxDivide(p.Amounts[PRODUCT_VALUE], FxDivide(quantity, Factor(p)));
+}
+
 // Rounded to 4 decimals through the quantity picture.
 double FourDecimals(double value)
 {
@@ -296,9 +306,7 @@ BWPS_EXPORT int UpdateComponentProduct(int mode, uint16_t productsHandle, TagPro
     } else {
         p.Amounts[PRODUCT_QUANTITY] += q;
         p.Amounts[PRODUCT_VALUE] += line->Cost;
-        if (FxIsZeroAmount(&p.Amounts[PRODUCT_QUANTITY]) == 0)
-            p.Amounts[PRODUCT_AVERAGE_COST] =
-                FxDivide(p.Amounts[PRODUCT_VALUE], FxDivide(p.Amounts[PRODUCT_QUANTITY], Factor(p)));
+        Average(p);
         a.Direction = '1';
         a.Quantity = q;
         a.Value = line->Cost;
@@ -319,15 +327,10 @@ BWPS_EXPORT int UpdateAssembledProduct(uint16_t productsHandle, TagProduct* prod
     TagProductActivity a = ActivityOf(p, *header);
     const double quantity = header->QuantityBuilt * Factor(p);
     const double cost = header->Cost;
-    auto average = [&] {
-        if (FxIsZeroAmount(&p.Amounts[PRODUCT_QUANTITY]) == 0)
-            p.Amounts[PRODUCT_AVERAGE_COST] =
-                FxDivide(p.Amounts[PRODUCT_VALUE], FxDivide(p.Amounts[PRODUCT_QUANTITY], Factor(p)));
-    };
     if (header->Kind == 'A') {
         p.Amounts[PRODUCT_QUANTITY] += quantity;
         p.Amounts[PRODUCT_VALUE] += cost;
-        average();
+        Average(p);
         if (header->Date >= p.LastDate) {
             p.Amounts[PRODUCT_LAST_COST] = FxDivide(cost, header->QuantityBuilt);
             p.LastDate = header->Date;
@@ -339,7 +342,7 @@ BWPS_EXPORT int UpdateAssembledProduct(uint16_t productsHandle, TagProduct* prod
         p.Amounts[PRODUCT_QUANTITY] -= quantity;
         p.Amounts[PRODUCT_SECOND_QUANTITY] -= quantity;
         p.Amounts[PRODUCT_VALUE] -= cost;
-        average();
+        Average(p);
         a.Direction = '5';
         a.Quantity = -quantity;
         a.Value = -cost;
@@ -471,6 +474,8 @@ BWPS_EXPORT int PostAssemblyGL(uint16_t ledgerLinesHandle, double first, double 
                                void* statusBlock)
 {
     const auto* iface = static_cast<const TagInterfaceRecord*>(interface204);
+    if (iface == nullptr || ledgerHeader79 == nullptr)
+        return B_INVALID_OPERATION;
     int32_t debit = 1, credit = 1000;
     Table lines;
     lines.Borrow(FileNo::LedgerDetail, ledgerLinesHandle);

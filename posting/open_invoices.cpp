@@ -299,15 +299,24 @@ bool BwOIHeader::HdrExists(const TagOpenInvoice& d, bool lock)
     return HdrExists(cust, inv, lock);
 }
 
+// The framework's amount correction on a field of the packed record.
+static void CorrectAmount(void* field)
+{
+    double value;
+    std::memcpy(&value, field, sizeof value);
+    FxIsZeroAmount(&value);
+    std::memcpy(field, &value, sizeof value);
+}
+
 void BwOIHeader::DoDataCorrections()
 {
-    FxIsZeroAmount(&m_hdr.Balance);
-    FxIsZeroAmount(&m_hdr.Double76);
-    FxIsZeroAmount(&m_hdr.DiscountTotal);
-    FxIsZeroAmount(&m_hdr.ChargesTotal);
-    FxIsZeroAmount(&m_hdr.BalanceLessDiscount);
-    FxIsZeroAmount(&m_hdr.PaymentsTotal);
-    FxIsZeroAmount(&m_hdr.MemoTotal);
+    CorrectAmount(&m_hdr.Balance);
+    CorrectAmount(&m_hdr.Double76);
+    CorrectAmount(&m_hdr.DiscountTotal);
+    CorrectAmount(&m_hdr.ChargesTotal);
+    CorrectAmount(&m_hdr.BalanceLessDiscount);
+    CorrectAmount(&m_hdr.PaymentsTotal);
+    CorrectAmount(&m_hdr.MemoTotal);
 }
 
 bool BwOIHeader::Save()

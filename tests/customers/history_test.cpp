@@ -143,15 +143,15 @@ TEST_F(HistoryTest, SummaryFollowsInsertUpdateAndDelete)
         const auto summaries = Summaries();
         ASSERT_EQ(summaries.size(), 1u);
         const CustHistSummary& sum = summaries[0];
-        EXPECT_DOUBLE_EQ(sum.Total, s.total);
-        EXPECT_DOUBLE_EQ(sum.Payments, s.payments);
-        EXPECT_DOUBLE_EQ(sum.PaymentDiscounts, s.discounts);
-        EXPECT_DOUBLE_EQ(sum.OpenBalance, s.open);
-        EXPECT_DOUBLE_EQ(sum.Amounts70, s.amounts70);
-        EXPECT_DOUBLE_EQ(sum.Doubles141, s.doubles141);
-        EXPECT_EQ(sum.OriginNumber, s.origin);
-        EXPECT_EQ(sum.PaymentNumber, s.payment);
-        EXPECT_EQ(sum.Type, s.originType);
+        EXPECT_DOUBLE_EQ(+sum.Total, s.total);
+        EXPECT_DOUBLE_EQ(+sum.Payments, s.payments);
+        EXPECT_DOUBLE_EQ(+sum.PaymentDiscounts, s.discounts);
+        EXPECT_DOUBLE_EQ(+sum.OpenBalance, s.open);
+        EXPECT_DOUBLE_EQ(+sum.Amounts70, s.amounts70);
+        EXPECT_DOUBLE_EQ(+sum.Doubles141, s.doubles141);
+        EXPECT_EQ(+sum.OriginNumber, s.origin);
+        EXPECT_EQ(+sum.PaymentNumber, s.payment);
+        EXPECT_EQ(+sum.Type, s.originType);
         EXPECT_STREQ(sum.Text22, "T22");
     }
     HistPostResult r;
@@ -171,17 +171,17 @@ TEST_F(HistoryTest, CreditLineIsStoredNegatedWithSourceAndReference)
     ASSERT_EQ(PostCustHistDetail(2, 0, &l, &customer_, &header_, &r), 0);
     const auto details = All<CustHistDetail>(40);
     ASSERT_EQ(details.size(), 1u);
-    EXPECT_DOUBLE_EQ(details[0].Line.Double70, -25);
+    EXPECT_DOUBLE_EQ(+details[0].Line.Double70, -25);
     EXPECT_EQ(std::string(details[0].Source, 7), std::string("POS   \0", 7));
     EXPECT_STREQ(details[0].Reference, "D1");
-    EXPECT_DOUBLE_EQ(details[0].HeaderDouble, 7);
-    EXPECT_DOUBLE_EQ(Summaries()[0].Total, -25);
+    EXPECT_DOUBLE_EQ(+details[0].HeaderDouble, 7);
+    EXPECT_DOUBLE_EQ(+Summaries()[0].Total, -25);
 
     TagOpenInvoice copy = Line('I', 10, 5, 20260101);
     ASSERT_EQ(PostCustHistDetail(2, 1, &copy, &customer_, &header_, &r), 0);
     CustHistDetail stored = All<CustHistDetail>(40, 1)[1];
-    EXPECT_EQ(stored.Source[0], 0) << "a copy-only line keeps only the line";
-    EXPECT_DOUBLE_EQ(stored.HeaderDouble, 0);
+    EXPECT_EQ(+stored.Source[0], 0) << "a copy-only line keeps only the line";
+    EXPECT_DOUBLE_EQ(+stored.HeaderDouble, 0);
 }
 
 TEST_F(HistoryTest, ChangeOfAnUnknownLineAnswersNotFoundWithItsFile)
@@ -190,9 +190,9 @@ TEST_F(HistoryTest, ChangeOfAnUnknownLineAnswersNotFoundWithItsFile)
     TagOpenInvoice l = Line('I', 77, 10, 20260101);
     HistPostResult r;
     EXPECT_EQ(PostCustHistDetail(3, 0, &l, &customer_, &header_, &r), B_KEY_NOT_FOUND);
-    EXPECT_EQ(r.File, 40);
-    EXPECT_EQ(r.Operation, B_GET_EQUAL);
-    EXPECT_EQ(r.Status, B_KEY_NOT_FOUND);
+    EXPECT_EQ(+r.File, 40);
+    EXPECT_EQ(+r.Operation, B_GET_EQUAL);
+    EXPECT_EQ(+r.Status, B_KEY_NOT_FOUND);
     EXPECT_EQ(DeleteCustHistDetail(77, &r), B_KEY_NOT_FOUND);
     EXPECT_EQ(UpdateCustHistDetail(77, 1.0, &r), B_KEY_NOT_FOUND);
     EXPECT_EQ(Count(41), 0);
@@ -207,10 +207,10 @@ TEST_F(HistoryTest, NumberedLinesContinueAfterTheHighestStoredNumber)
     for (int32_t expected : {42, 43}) {
         TagOpenInvoice l = Line('P', 0, 1, 20260102);
         ASSERT_EQ(AddNumberedCustHistDetail(0, &l, &customer_, &header_, &r), 0);
-        EXPECT_EQ(l.Id, expected);
+        EXPECT_EQ(+l.Id, expected);
     }
     EXPECT_EQ(Count(40), 3);
-    EXPECT_DOUBLE_EQ(Summaries()[0].Payments, 2);
+    EXPECT_DOUBLE_EQ(+Summaries()[0].Payments, 2);
 }
 
 // A history line that cannot be added answers its status and writes
@@ -222,10 +222,10 @@ TEST_F(HistoryTest, FailedNumberedAddAnswersItsStatusAndWritesNothing)
     TagOpenInvoice l = Line('I', 0, 10, 20260101);
     HistPostResult r;
     EXPECT_EQ(AddNumberedCustHistDetail(0, &l, &customer_, &header_, &r), B_FILE_NOT_FOUND);
-    EXPECT_EQ(r.File, 31);
+    EXPECT_EQ(+r.File, 31);
     EXPECT_EQ(Count(40), 0);
     EXPECT_EQ(Count(41), 0);
-    EXPECT_EQ(l.Id, 0);
+    EXPECT_EQ(+l.Id, 0);
 }
 
 TEST_F(HistoryTest, AmountChangeMarksPostedAndMovesTheSummary)
@@ -236,9 +236,9 @@ TEST_F(HistoryTest, AmountChangeMarksPostedAndMovesTheSummary)
     ASSERT_EQ(PostCustHistDetail(2, 0, &l, &customer_, &header_, &r), 0);
     ASSERT_EQ(UpdateCustHistDetail(5, 60, &r), 0);
     const auto details = All<CustHistDetail>(40);
-    EXPECT_EQ(details[0].Line.Status, 'P');
-    EXPECT_DOUBLE_EQ(details[0].Line.Double70, 60);
-    EXPECT_DOUBLE_EQ(Summaries()[0].Amounts70, 60);
+    EXPECT_EQ(+details[0].Line.Status, 'P');
+    EXPECT_DOUBLE_EQ(+details[0].Line.Double70, 60);
+    EXPECT_DOUBLE_EQ(+Summaries()[0].Amounts70, 60);
     l.Id = 5;
     ASSERT_EQ(MarkCustHistDetailPosted(&l, &customer_, nullptr, &r), 0);
 }
@@ -253,6 +253,15 @@ TEST_F(HistoryTest, SetupNumbersGoBelowEveryNumberInUse)
         ASSERT_EQ(PostCustHistDetail(2, 1, &l, &customer_, &header_, &r), 0);
     }
     EXPECT_EQ(NextSetupCustHistNumber(), -8);
+}
+
+TEST_F(HistoryTest, ServicesOnClosedHistoryFilesAnswerNotOpen)
+{
+    HistPostResult r;
+    EXPECT_EQ(DeleteCustHistDetail(1, &r), B_FILE_NOT_OPEN);
+    EXPECT_EQ(UpdateCustHistDetail(1, 2.0, &r), B_FILE_NOT_OPEN);
+    EXPECT_EQ(NextSetupCustHistNumber(), 1);
+    EXPECT_EQ(Count(40), 0);
 }
 
 TEST_F(HistoryTest, WorkFilesAreCreatedAndRemoved)

@@ -78,19 +78,19 @@ TEST_F(ActivityTest, ProductRecordDefaults)
     std::memset(&p, 0x55, sizeof p);
     EXPECT_EQ(InitProductRecord(&p), 0);
     EXPECT_EQ(std::string(p.Flags262, 5), std::string("\0YYNN", 5));
-    EXPECT_EQ(p.Kind, 3);
-    EXPECT_EQ(p.Byte269, 1);
+    EXPECT_EQ(+p.Kind, 3);
+    EXPECT_EQ(+p.Byte269, 1);
     EXPECT_STREQ(p.Unit1, "EA");
     EXPECT_STREQ(p.Unit2, "EA");
-    EXPECT_EQ(p.UnitFactor, 1);
-    EXPECT_EQ(p.Value272, 1);
-    EXPECT_EQ(p.Amounts[PRODUCT_QUANTITY], 0);
+    EXPECT_EQ(+p.UnitFactor, 1);
+    EXPECT_EQ(+p.Value272, 1);
+    EXPECT_EQ(+p.Amounts[PRODUCT_QUANTITY], 0);
 
     std::memset(&p, 0x55, sizeof p);
     EXPECT_EQ(InitProductRecordDefaults(&p), 0);
     EXPECT_EQ(std::string(p.Flags262, 5), "NYNNN");
-    EXPECT_EQ(p.Byte269, 'Y');
-    EXPECT_EQ(p.BaselineValue, 0);
+    EXPECT_EQ(+p.Byte269, 'Y');
+    EXPECT_EQ(+p.BaselineValue, 0);
 
     std::memcpy(p.Flags262, "nN\0xY", 5);
     NormalizeProductYesNo(&p);
@@ -189,14 +189,14 @@ TEST_F(ActivityTest, ScannedBaselineEqualsTheBaselineKeptBeforeTheSales)
     }
     BtrCloseFile(products);
     const TagProduct before1 = Stored("P1");
-    EXPECT_DOUBLE_EQ(before1.BaselineQuantity, 10);
+    EXPECT_DOUBLE_EQ(+before1.BaselineQuantity, 10);
     ASSERT_EQ(ScanProductActivity(), 0);
     const TagProduct after1 = Stored("P1"), after2 = Stored("P2");
-    EXPECT_DOUBLE_EQ(after1.BaselineQuantity, 10);
-    EXPECT_DOUBLE_EQ(after1.BaselineValue, 100);
-    EXPECT_DOUBLE_EQ(after2.BaselineQuantity, 5);
-    EXPECT_DOUBLE_EQ(after2.BaselineValue, 40);
-    EXPECT_DOUBLE_EQ(after1.Amounts[PRODUCT_QUANTITY], 9);
+    EXPECT_DOUBLE_EQ(+after1.BaselineQuantity, 10);
+    EXPECT_DOUBLE_EQ(+after1.BaselineValue, 100);
+    EXPECT_DOUBLE_EQ(+after2.BaselineQuantity, 5);
+    EXPECT_DOUBLE_EQ(+after2.BaselineValue, 40);
+    EXPECT_DOUBLE_EQ(+after1.Amounts[PRODUCT_QUANTITY], 9);
 }
 
 TEST_F(ActivityTest, FindAndDeleteTouchOnlyTheProductsOwnRecords)
@@ -253,8 +253,8 @@ TEST_F(ActivityTest, HistoryBucketsAfterATableOfSales)
         TagProductHistory r;
         ASSERT_TRUE(ReadProductHistory(h, key, &r));
         for (int b = 0; b < 13; ++b) {
-            EXPECT_DOUBLE_EQ(r.First[b], expectFirst[year - 2026][b]) << year << " bucket " << b;
-            EXPECT_DOUBLE_EQ(r.Second[b], expectSecond[year - 2026][b]) << year << " bucket " << b;
+            EXPECT_DOUBLE_EQ(+r.First[b], expectFirst[year - 2026][b]) << year << " bucket " << b;
+            EXPECT_DOUBLE_EQ(+r.Second[b], expectSecond[year - 2026][b]) << year << " bucket " << b;
         }
     }
     BtrCloseFile(h);
@@ -270,7 +270,7 @@ TEST_F(ActivityTest, HistoryBucketsAfterATableOfSales)
     BtrCloseFile(sh);
     const auto rows = All<TagServiceHistory>(44);
     ASSERT_EQ(rows.size(), 1u);
-    EXPECT_DOUBLE_EQ(rows[0].Amounts[1], 25);
+    EXPECT_DOUBLE_EQ(+rows[0].Amounts[1], 25);
 }
 
 TEST_F(ActivityTest, ItemDetailsCountDeleteAndPostedLines)
@@ -334,7 +334,7 @@ TEST_F(ActivityTest, ActiveReadsLockedReadsAndSecondQuantity)
     TagProduct out;
     EXPECT_TRUE(ReadActiveProduct(products, "P1", &out));
     EXPECT_FALSE(ReadActiveProduct(products, "P2", &out));
-    EXPECT_EQ(out.Code[0], 0) << "an inactive product reads as cleared";
+    EXPECT_EQ(+out.Code[0], 0) << "an inactive product reads as cleared";
     EXPECT_FALSE(ReadActiveProduct(products, "P9", &out));
 
     int file = 0, status = -1;
@@ -352,8 +352,8 @@ TEST_F(ActivityTest, ActiveReadsLockedReadsAndSecondQuantity)
     EXPECT_EQ(UpdateProductRecord(products, "P9", 1), B_KEY_NOT_FOUND);
     BtrCloseFile(products);
     BtrCloseFile(services);
-    EXPECT_DOUBLE_EQ(Stored("P1").Amounts[PRODUCT_SECOND_QUANTITY], 2);
-    EXPECT_DOUBLE_EQ(Stored("P3").Amounts[PRODUCT_SECOND_QUANTITY], 0) << "no stock kept";
+    EXPECT_DOUBLE_EQ(+Stored("P1").Amounts[PRODUCT_SECOND_QUANTITY], 2);
+    EXPECT_DOUBLE_EQ(+Stored("P3").Amounts[PRODUCT_SECOND_QUANTITY], 0) << "no stock kept";
 }
 
 TEST(ProductOrdinals, ServicesAreReachedByNumber)

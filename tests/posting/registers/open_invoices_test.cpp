@@ -159,20 +159,20 @@ TEST_F(OpenInvoiceTest, HeaderFollowsEveryChangeOfItsDetails)
             DeleteDetail(hdr, s.detail.Id);
         TagOpenInvoiceHdr h;
         ASSERT_TRUE(ReadHeader("C1", "INV1", h));
-        EXPECT_DOUBLE_EQ(h.ChargesTotal, s.charges);
-        EXPECT_DOUBLE_EQ(h.PaymentsTotal, s.payments);
-        EXPECT_DOUBLE_EQ(h.DiscountTotal, s.discounts);
-        EXPECT_DOUBLE_EQ(h.MemoTotal, s.memos);
-        EXPECT_DOUBLE_EQ(h.Balance, s.balance);
-        EXPECT_DOUBLE_EQ(h.BalanceLessDiscount, s.balance - s.discounts);
-        EXPECT_EQ(h.MainId, s.mainId);
+        EXPECT_DOUBLE_EQ(+h.ChargesTotal, s.charges);
+        EXPECT_DOUBLE_EQ(+h.PaymentsTotal, s.payments);
+        EXPECT_DOUBLE_EQ(+h.DiscountTotal, s.discounts);
+        EXPECT_DOUBLE_EQ(+h.MemoTotal, s.memos);
+        EXPECT_DOUBLE_EQ(+h.Balance, s.balance);
+        EXPECT_DOUBLE_EQ(+h.BalanceLessDiscount, s.balance - s.discounts);
+        EXPECT_EQ(+h.MainId, s.mainId);
         TagOpenInvoice main;
         ASSERT_TRUE(FindDetail(s.mainId, main));
-        EXPECT_EQ(h.Type, main.Type);
-        EXPECT_EQ(h.Precedence, main.Precedence);
-        EXPECT_EQ(h.Date, main.Date);
-        EXPECT_EQ(h.Date52, main.Date46);
-        EXPECT_EQ(h.Value64, main.Value58);
+        EXPECT_EQ(+h.Type, +main.Type);
+        EXPECT_EQ(+h.Precedence, +main.Precedence);
+        EXPECT_EQ(+h.Date, +main.Date);
+        EXPECT_EQ(+h.Date52, +main.Date46);
+        EXPECT_EQ(+h.Value64, +main.Value58);
     }
     EXPECT_EQ(Count(70), 1);
     for (int32_t id : {2, 3, 4, 5})
@@ -192,9 +192,9 @@ TEST_F(OpenInvoiceTest, SameRankRefreshesOnlyTheCarriedFields)
     InsertDetail(hdr, twin);
     TagOpenInvoiceHdr h;
     ASSERT_TRUE(ReadHeader("C1", "INV1", h));
-    EXPECT_EQ(h.MainId, 1);
-    EXPECT_EQ(h.Date52, 20270101);
-    EXPECT_EQ(h.Value64, 20);
+    EXPECT_EQ(+h.MainId, 1);
+    EXPECT_EQ(+h.Date52, 20270101);
+    EXPECT_EQ(+h.Value64, 20);
     EXPECT_STRNE(h.Text26, "OTHER");
 }
 
@@ -214,7 +214,7 @@ TEST_F(OpenInvoiceTest, UnchangedModificationWritesNothingAndReleasesTheLock)
     EXPECT_EQ(BtrGet(B_GET_EQUAL + B_LOCK_MULTI_NOWAIT, other, key, &h, sizeof h), 0)
         << "the header is not left locked";
     BtrCloseFile(other);
-    EXPECT_DOUBLE_EQ(h.ChargesTotal, 100);
+    EXPECT_DOUBLE_EQ(+h.ChargesTotal, 100);
 }
 
 TEST_F(OpenInvoiceTest, DetailMovedToAnotherInvoiceMovesItsAmount)
@@ -228,9 +228,9 @@ TEST_F(OpenInvoiceTest, DetailMovedToAnotherInvoiceMovesItsAmount)
     TagOpenInvoiceHdr h1, h2;
     ASSERT_TRUE(ReadHeader("C1", "INV1", h1));
     ASSERT_TRUE(ReadHeader("C1", "INV2", h2));
-    EXPECT_DOUBLE_EQ(h1.Balance, 100);
-    EXPECT_DOUBLE_EQ(h2.Balance, 7);
-    EXPECT_EQ(h2.MainId, 2);
+    EXPECT_DOUBLE_EQ(+h1.Balance, 100);
+    EXPECT_DOUBLE_EQ(+h2.Balance, 7);
+    EXPECT_EQ(+h2.MainId, 2);
 }
 
 // A header held by another user is refused, never replaced by a second one.
@@ -253,7 +253,7 @@ TEST_F(OpenInvoiceTest, LockedHeaderIsRefusedWithoutADuplicate)
     EXPECT_EQ(Count(70), 1);
     TagOpenInvoiceHdr h;
     ASSERT_TRUE(ReadHeader("C1", "INV1", h));
-    EXPECT_DOUBLE_EQ(h.Balance, 100) << "the stored totals are kept";
+    EXPECT_DOUBLE_EQ(+h.Balance, 100) << "the stored totals are kept";
 }
 
 TEST_F(OpenInvoiceTest, AmountThatIsNotANumberIsRefusedByName)
@@ -266,7 +266,7 @@ TEST_F(OpenInvoiceTest, AmountThatIsNotANumberIsRefusedByName)
     EXPECT_TRUE(TranscriptHas("INV1")) << FxTranscript();
     TagOpenInvoiceHdr h;
     ASSERT_TRUE(ReadHeader("C1", "INV1", h));
-    EXPECT_DOUBLE_EQ(h.Balance, 100);
+    EXPECT_DOUBLE_EQ(+h.Balance, 100);
 }
 
 TEST_F(OpenInvoiceTest, PayablesCountCreditMemosAsChargesAndDebitMemosAsMemos)
@@ -289,9 +289,9 @@ TEST_F(OpenInvoiceTest, PayablesCountCreditMemosAsChargesAndDebitMemosAsMemos)
     }
     TagOpenInvoiceHdr h;
     hdr.GetData(h);
-    EXPECT_DOUBLE_EQ(h.ChargesTotal, 110);
-    EXPECT_DOUBLE_EQ(h.MemoTotal, 4);
-    EXPECT_DOUBLE_EQ(h.Balance, 106);
+    EXPECT_DOUBLE_EQ(+h.ChargesTotal, 110);
+    EXPECT_DOUBLE_EQ(+h.MemoTotal, 4);
+    EXPECT_DOUBLE_EQ(+h.Balance, 106);
     BtrCloseFile(dtl2);
 }
 
@@ -351,7 +351,7 @@ TEST_F(OpenInvoiceTest, RebuildOfARangeLeavesOtherCustomersAlone)
     const auto headers = All<TagOpenInvoiceHdr>(70);
     ASSERT_EQ(headers.size(), 1u);
     EXPECT_STREQ(headers[0].Customer, "B2");
-    EXPECT_DOUBLE_EQ(headers[0].Balance, 20);
+    EXPECT_DOUBLE_EQ(+headers[0].Balance, 20);
 }
 
 }  // namespace

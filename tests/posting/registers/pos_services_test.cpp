@@ -192,15 +192,15 @@ TEST_F(PosServicesTest, AssemblyPostingMovesStockAndBalances)
     BtrCloseFile(accounts);
     BtrCloseFile(ledger);
 
-    EXPECT_DOUBLE_EQ(Stored("P1").Amounts[PRODUCT_QUANTITY], 6);
-    EXPECT_DOUBLE_EQ(Stored("P1").Amounts[PRODUCT_VALUE], 60);
-    EXPECT_DOUBLE_EQ(Stored("P2").Amounts[PRODUCT_QUANTITY], 3);
+    EXPECT_DOUBLE_EQ(+Stored("P1").Amounts[PRODUCT_QUANTITY], 6);
+    EXPECT_DOUBLE_EQ(+Stored("P1").Amounts[PRODUCT_VALUE], 60);
+    EXPECT_DOUBLE_EQ(+Stored("P2").Amounts[PRODUCT_QUANTITY], 3);
     const TagProduct kit = Stored("KIT1");
-    EXPECT_DOUBLE_EQ(kit.Amounts[PRODUCT_QUANTITY], 2);
-    EXPECT_DOUBLE_EQ(kit.Amounts[PRODUCT_VALUE], 75);
-    EXPECT_DOUBLE_EQ(kit.Amounts[PRODUCT_AVERAGE_COST], 37.5);
-    EXPECT_DOUBLE_EQ(kit.Amounts[PRODUCT_LAST_COST], 37.5);
-    EXPECT_EQ(kit.LastDate, 20260301);
+    EXPECT_DOUBLE_EQ(+kit.Amounts[PRODUCT_QUANTITY], 2);
+    EXPECT_DOUBLE_EQ(+kit.Amounts[PRODUCT_VALUE], 75);
+    EXPECT_DOUBLE_EQ(+kit.Amounts[PRODUCT_AVERAGE_COST], 37.5);
+    EXPECT_DOUBLE_EQ(+kit.Amounts[PRODUCT_LAST_COST], 37.5);
+    EXPECT_EQ(+kit.LastDate, 20260301);
 
     const auto activity = All<TagProductActivity>(63);
     ASSERT_EQ(activity.size(), 3u);
@@ -258,7 +258,7 @@ TEST_F(PosServicesTest, AssemblyWithAMissingComponentWritesNothing)
         BtrCloseFile(products);
         BtrCloseFile(services);
         BtrCloseFile(accounts);
-        EXPECT_DOUBLE_EQ(Stored("P1").Amounts[PRODUCT_QUANTITY], 10);
+        EXPECT_DOUBLE_EQ(+Stored("P1").Amounts[PRODUCT_QUANTITY], 10);
         EXPECT_EQ(Count(63), 0);
     }
 }
@@ -285,7 +285,7 @@ TEST_F(PosServicesTest, AssemblyStoppedHalfWayLeavesNoComponentChanged)
     BtrCloseFile(products);
     BtrCloseFile(services);
     BtrCloseFile(holder);
-    EXPECT_DOUBLE_EQ(Stored("P1").Amounts[PRODUCT_QUANTITY], 10);
+    EXPECT_DOUBLE_EQ(+Stored("P1").Amounts[PRODUCT_QUANTITY], 10);
     EXPECT_EQ(Count(63), 0);
 }
 
