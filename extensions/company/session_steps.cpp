@@ -8,6 +8,7 @@
 #include "extensions/company/services.h"
 
 #include "bwps/catalogue.h"
+#include "bwps/products.h"
 #include "bwps/records.h"
 #include "bwps/reports.h"
 #include "bwps/session.h"
@@ -24,7 +25,6 @@
 BWPS1_WEAK void ShowHelpTopic(int topic);
 BWPS1_WEAK int ReadLookUpsRecord(uint16_t handle, void* buffer);
 BWPS1_WEAK void InitLookUpsRecord(void* record76);
-BWPS1_WEAK void InitProductRecord(void* record668);
 BWPS1_WEAK int FormatToolsReady(int ready, int command);
 
 namespace bwps1 {
@@ -141,15 +141,7 @@ bool StartUdfManager(const char* folder)
     return ok;
 }
 
-void InitProductRecord(void* record668)
-{
-    if (::InitProductRecord) {
-        ::InitProductRecord(record668);
-        return;
-    }
-    // Without the product defaults in this build: an empty product record.
-    std::memset(record668, 0, 668);
-}
+void InitProductRecord(void* record668) { ::InitProductRecord(record668); }
 
 void InitLookUpsRecord(void* record76)
 {

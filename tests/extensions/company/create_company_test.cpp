@@ -85,6 +85,9 @@ TEST_F(CreateCompanyTest, SettingsRecordsAreSeeded)
     char defaults[1479];
     ASSERT_EQ(ReadSetting(folder, "0Defaults      ", defaults, sizeof defaults), 0);
     EXPECT_EQ(std::string(defaults + 133, 5), std::string("NOY\0R", 5));
+    EXPECT_EQ(std::string(defaults + 811 + 67, 3), std::string("EA\0", 3))
+        << "the product image holds the product defaults";
+    EXPECT_EQ(defaults[811 + 268], 3);
 
     char last[60];
     ASSERT_EQ(ReadSetting(folder, "0lastnumbers   ", last, sizeof last), 0);
