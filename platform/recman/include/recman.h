@@ -174,6 +174,7 @@ enum {
     B_RECORD_IN_USE = 84,
     B_FILE_IN_USE = 85,
     B_FILE_FULL = 86,
+    B_TOO_MANY_FILES = 86,         /* the process ran out of file descriptors (EMFILE/ENFILE) */
     B_PERMISSION_ERROR = 94,
     B_NOT_A_RECORD_FILE = 30,
     /* further codes this client gives */
@@ -186,7 +187,9 @@ enum {
     B_NOT_ALLOWED = 41,            /* e.g. dropping a key that is not supplemental */
     B_INVALID_KEY_FLAGS = 45,
     B_INVALID_KEY_TYPE = 49,
-    B_DEADLOCK = 78,               /* a wait lock on a record that another handle of this process holds */
+    B_TRANSACTION_ACTIVE = 37,     /* begin transaction while one is active */
+    B_NO_TRANSACTION = 39,         /* end or abort transaction without a begin */
+    B_DEADLOCK = 78,               /* a wait lock that could never, or not within RECMAN_LOCK_WAIT_MS, be had */
     B_LOCK_ERROR = 81
 };
 
@@ -255,6 +258,9 @@ RECMAN_API int BtrGetDefaults(uint16_t handle, int* key, int* second); /* 217 */
 RECMAN_API int BtrCall218(uint16_t handle);  /* bytes returned by the last read (0 for an unknown handle) */
 RECMAN_API int32_t BtrGetRecordCount(uint16_t handle);              /* 219: the count, or -1 */
 RECMAN_API int BtrLockDelay(int count);                             /* 220: waits count x 50 ms */
+/* Transactions: op B_BEGIN_TRAN 19, B_END_TRAN 20, B_ABORT_TRAN 21 (see
+ * "Transactions" above; BtrGet and BtrWrite take these operations too). */
+RECMAN_API int BtrTransaction(int op);
 /* 227: fills buffer as BtrStat does and returns a pointer into it at the
  * first segment of `key`, or null (unknown handle or key). */
 RECMAN_API void* BtrGetKeyInfo(uint16_t handle, void* buffer, int key); /* 227 */
