@@ -76,7 +76,6 @@ struct Handle {
 struct Tx {
     bool active = false;
     int64_t id = 0;
-    std::string marker;
     std::vector<std::shared_ptr<File>> files;
     std::vector<std::pair<std::shared_ptr<File>, uint32_t>> locks;
 };
@@ -84,6 +83,12 @@ struct Tx {
 struct State {
     std::map<uint16_t, std::unique_ptr<Handle>> handles;
     Tx tx;
+    // This process's marker file (made at its first transaction over two
+    // files or more, in the folder of that transaction's first file; removed
+    // at exit). Its first line names the transaction between the commits of
+    // its files, else zeros; the process holds a lock on it while it lives.
+    std::string marker;
+    int markerFd = -1;
     // The handle found last, so that a run of calls on one handle skips the
     // search; cleared whenever a handle goes away.
     uint16_t lastId = 0;
@@ -153,6 +158,9 @@ void forgetInherited() {
     for (auto& f : s.tx.files) inherited->push_back(std::move(f));
     for (auto& [f, pos] : s.tx.locks) inherited->push_back(std::move(f));
     s.tx = Tx();
+    if (s.markerFd >= 0) ::close(s.markerFd);  // the parent's: its lock stays with the parent
+    s.markerFd = -1;
+    s.marker.clear();
     s.handles.clear();
     s.last = nullptr;
     s.lastId = 0;
@@ -308,7 +316,6 @@ void endTx() {
     tx.active = false;
     endTxLocks();
     tx.files.clear();
-    tx.marker.clear();
     tx.id = 0;
 }
 
@@ -328,12 +335,13 @@ int joinTx(Handle& h) {
     Tx& tx = state().tx;
     File& f = *h.file;
     if (!tx.active || f.inTx()) return 0;
-    if (tx.marker.empty()) {
+    State& s = state();
+    if (s.marker.empty()) {
         const size_t slash = f.canon.rfind('/');
         const std::string dir = slash == std::string::npos ? "." : f.canon.substr(0, slash);
-        tx.marker = dir + "/.recman-tx-" + hex64(uint64_t(tx.id));
+        s.marker = dir + "/.recman-tx-" + std::to_string(::getpid()) + "-" + hex64(s.rng()).substr(0, 8);
     }
-    const int st = f.txJoin(tx.id, tx.marker);
+    const int st = f.txJoin(tx.id, s.marker);
     if (st) return st;
     tx.files.push_back(h.file);
     return 0;
@@ -360,17 +368,30 @@ int commitTx() {
     size_t locked = 0;
     for (; locked < files.size(); ++locked)
         if (lockByte(files[locked]->lockFd, F_WRLCK, kCommitByte) != 0) break;
-    int mfd = -1;
+    State& s = state();
+    bool named = false;
     if (locked == files.size()) {
-        mfd = ::open(tx.marker.c_str(), O_CREAT | O_EXCL | O_RDWR | O_CLOEXEC, 0666);
-        std::string body;
+        if (s.markerFd < 0) {
+            s.markerFd = ::open(s.marker.c_str(), O_CREAT | O_RDWR | O_CLOEXEC, 0666);
+            if (s.markerFd >= 0 && lockByte(s.markerFd, F_WRLCK, 0) != 0) {
+                ::close(s.markerFd);
+                s.markerFd = -1;
+                errno = EIO;
+            }
+        }
+        std::string body = hex64(uint64_t(tx.id)) + "\n";
         for (auto& f : files) body += f->canon + "\n";
-        if (mfd < 0 || lockByte(mfd, F_WRLCK, 0) != 0 ||
-            ::write(mfd, body.data(), body.size()) != ssize_t(body.size()))
-            st = mfd < 0 && (errno == EMFILE || errno == ENFILE) ? B_TOO_MANY_FILES : B_IO_ERROR;
+        body += "\n";
+        if (s.markerFd < 0)
+            st = errno == EMFILE || errno == ENFILE ? B_TOO_MANY_FILES : B_IO_ERROR;
+        else if (::pwrite(s.markerFd, body.data(), body.size(), 0) != ssize_t(body.size()))
+            st = B_IO_ERROR;
+        else
+            named = true;
     } else {
         st = B_FILE_IN_USE;
     }
+    static const char zeros[] = "0000000000000000";
     size_t committed = 0;
     if (!st) {
         for (; committed < files.size(); ++committed)
@@ -386,11 +407,11 @@ int commitTx() {
                 files[i]->txRollback();
             }
         }
-        if (mfd >= 0 && all) ::unlink(tx.marker.c_str());
+        if (named && all) ::pwrite(s.markerFd, zeros, 16, 0);
     } else {
-        ::unlink(tx.marker.c_str());  // the commit point
+        // the commit point: the marker names this transaction no more
+        if (::pwrite(s.markerFd, zeros, 16, 0) != 16) st = B_IO_ERROR;
     }
-    if (mfd >= 0) ::close(mfd);
     for (size_t i = 0; i < locked; ++i) {
         struct flock fl {};
         fl.l_type = F_UNLCK;
@@ -1488,6 +1509,11 @@ void closeAllAtExit() {
     checkFork();
     // a transaction left open is rolled back
     if (state().tx.active) abortTx();
+    if (state().markerFd >= 0) {
+        ::unlink(state().marker.c_str());
+        ::close(state().markerFd);
+        state().markerFd = -1;
+    }
     std::vector<uint16_t> ids;
     for (auto& [id, h] : state().handles) ids.push_back(id);
     for (uint16_t id : ids) closeHandle(id);

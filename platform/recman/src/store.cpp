@@ -231,7 +231,8 @@ void File::dropStatements() {
     for (auto& [mask, s] : updates_) sqlite3_finalize(s);
     updates_.clear();
     for (sqlite3_stmt** s : {&byPos_, &stepStmts_[0], &stepStmts_[1], &stepStmts_[2], &stepStmts_[3], &count_,
-                             &insert_, &delete_, &undoIns_, &undoBefore_}) {
+                             &insert_, &delete_, &undoIns_, &undoBefore_, &txRow_, &leftovers_, &dropRows_[0],
+                             &dropRows_[1]}) {
         sqlite3_finalize(*s);
         *s = nullptr;
     }
@@ -787,59 +788,37 @@ constexpr const char* kTxTables =
 
 enum class Marker { Absent, Alive, Dead };
 
-// The state of a transaction's marker file: gone (the transaction
-// committed, or was rolled back everywhere), held by its living owner, or
-// left by a process that died.
-Marker markerState(const std::string& m) {
+// The state of transaction `txid` by its marker: absent (the marker names
+// another transaction or none: it committed, or was put back everywhere),
+// held by its living owner, or left by a process that died.
+Marker markerState(const std::string& m, int64_t txid) {
     if (m.empty()) return Marker::Absent;
     const int fd = ::open(m.c_str(), O_RDONLY | O_CLOEXEC);
     if (fd < 0) return errno == ENOENT ? Marker::Absent : Marker::Alive;  // unknown: do not touch
-    const bool held = byteHeld(fd, F_WRLCK, 0);
+    char b[17] = {};
+    const bool named = ::pread(fd, b, 16, 0) == 16 && std::strtoull(b, nullptr, 16) == uint64_t(txid);
+    const bool held = named && byteHeld(fd, F_WRLCK, 0);
     ::close(fd);  // a marker, not a data file: no lock of SQLite's is on it
-    return held ? Marker::Alive : Marker::Dead;
+    return !named ? Marker::Absent : held ? Marker::Alive : Marker::Dead;
 }
 
-struct Leftover {
-    int64_t txid;
-    std::string marker;
-};
-
-int leftovers(sqlite3* db, std::vector<Leftover>& out) {
-    out.clear();
-    sqlite3_stmt* s = nullptr;
-    int rc = sqlite3_prepare_v2(db,
-                                "SELECT u.txid, (SELECT marker FROM rm_tx t WHERE t.txid = u.txid)"
-                                " FROM (SELECT DISTINCT txid FROM rm_undo) u",
-                                -1, &s, nullptr);
-    if (rc != SQLITE_OK) {
-        sqlite3_finalize(s);
-        return (rc & 0xff) == SQLITE_ERROR ? 0 : statusOf(rc);  // no such table: nothing left over
-    }
-    while ((rc = sqlite3_step(s)) == SQLITE_ROW) {
-        const auto* m = reinterpret_cast<const char*>(sqlite3_column_text(s, 1));
-        out.push_back({sqlite3_column_int64(s, 0), m ? m : ""});
-    }
-    sqlite3_finalize(s);
-    return rc == SQLITE_DONE ? 0 : statusOf(rc);
-}
-
-int dropRows(sqlite3* db, int64_t txid) {
-    char sql[160];
-    std::snprintf(sql, sizeof sql, "DELETE FROM rm_undo WHERE txid=%lld; DELETE FROM rm_tx WHERE txid=%lld;",
-                  static_cast<long long>(txid), static_cast<long long>(txid));
-    return statusOf(execAll(db, sql));
-}
-
-// The files a marker names, one a line.
+// The files a marker names, one a line after the transaction's line, up
+// to an empty line.
 std::vector<std::string> markerFiles(const std::string& m) {
     std::vector<std::string> out;
     FILE* f = std::fopen(m.c_str(), "re");
     if (!f) return out;
     char line[4200];
+    bool first = true;
     while (std::fgets(line, sizeof line, f)) {
         std::string l(line);
         while (!l.empty() && (l.back() == '\n' || l.back() == '\r')) l.pop_back();
-        if (!l.empty()) out.push_back(l);
+        if (first) {
+            first = false;
+            continue;
+        }
+        if (l.empty()) break;
+        out.push_back(l);
     }
     std::fclose(f);
     return out;
@@ -850,9 +829,12 @@ std::vector<std::string> markerFiles(const std::string& m) {
 int File::txJoin(int64_t id, const std::string& marker) {
     if (readOnly) return B_PERMISSION_ERROR;
     const int64_t end = nowMs() + kTranWaitMs;
-    for (;;) {
-        int st = recoverDead();  // transactions of dead processes, each in a transaction of its own
-        if (st && st != B_FILE_IN_USE) return st;
+    for (bool recover = false;; recover = true) {
+        int st = 0;
+        if (recover) {
+            st = recoverDead();  // transactions of dead processes, each in a transaction of its own
+            if (st && st != B_FILE_IN_USE) return st;
+        }
         const int64_t left = end - nowMs();
         if (left <= 0) return B_FILE_IN_USE;
         sqlite3_busy_timeout(db_, int(left));
@@ -866,31 +848,30 @@ int File::txJoin(int64_t id, const std::string& marker) {
             ::usleep(1000);
             continue;
         }
-        int rc = execAll(db_, kTxTables);
+        int rc = txTables_ ? SQLITE_OK : execAll(db_, kTxTables);
+        if (rc == SQLITE_OK) txTables_ = true;
         std::vector<Leftover> rows;
-        if (rc == SQLITE_OK) st = leftovers(db_, rows);
+        if (rc == SQLITE_OK) st = leftovers(rows);
         else st = statusOf(rc);
         bool dead = false;
         for (const auto& l : rows) {
             if (st) break;
             bool mine = false;
             for (int64_t d : doneTx) mine = mine || d == l.txid;
-            const Marker m = mine ? Marker::Absent : markerState(l.marker);
+            const Marker m = mine ? Marker::Absent : markerState(l.marker, l.txid);
             if (m == Marker::Dead) dead = true;
-            else if (m == Marker::Absent) st = dropRows(db_, l.txid);
+            else if (m == Marker::Absent) st = dropRows(l.txid);
         }
         doneTx.clear();
         if (!st && !dead) {
-            sqlite3_stmt* s = nullptr;
-            rc = sqlite3_prepare_v2(db_, "INSERT OR REPLACE INTO rm_tx(txid, marker) VALUES(?1, ?2)", -1, &s,
-                                    nullptr);
-            if (rc == SQLITE_OK) {
+            sqlite3_stmt* s = prepare(txRow_, "INSERT OR REPLACE INTO rm_tx(txid, marker) VALUES(?1, ?2)");
+            if (s) {
+                StmtUse use(s);
                 sqlite3_bind_int64(s, 1, id);
-                sqlite3_bind_text(s, 2, marker.c_str(), -1, SQLITE_TRANSIENT);
+                sqlite3_bind_text(s, 2, marker.c_str(), -1, SQLITE_STATIC);
                 rc = sqlite3_step(s);
             }
-            sqlite3_finalize(s);
-            st = rc == SQLITE_DONE ? 0 : statusOf(rc);
+            st = s && rc == SQLITE_DONE ? 0 : statusOf(s ? rc : SQLITE_ERROR);
         }
         if (st || dead) {
             sqlite3_stmt* r = prepare(rollback_, "ROLLBACK");
@@ -907,7 +888,34 @@ int File::txJoin(int64_t id, const std::string& marker) {
     }
 }
 
-int File::txDropOwnRows() { return txId_ ? dropRows(db_, txId_) : 0; }
+int File::txDropOwnRows() { return txId_ ? dropRows(txId_) : 0; }
+
+int File::leftovers(std::vector<Leftover>& out) {
+    out.clear();
+    sqlite3_stmt* s = prepare(leftovers_,
+                              "SELECT u.txid, (SELECT marker FROM rm_tx t WHERE t.txid = u.txid)"
+                              " FROM (SELECT DISTINCT txid FROM rm_undo) u");
+    if (!s) return 0;  // no such table (a file of an older build): nothing left over
+    StmtUse use(s);
+    int rc;
+    while ((rc = sqlite3_step(s)) == SQLITE_ROW) {
+        const auto* m = reinterpret_cast<const char*>(sqlite3_column_text(s, 1));
+        out.push_back({sqlite3_column_int64(s, 0), m ? m : ""});
+    }
+    return rc == SQLITE_DONE ? 0 : statusOf(rc);
+}
+
+int File::dropRows(int64_t txid) {
+    for (int i = 0; i < 2; ++i) {
+        sqlite3_stmt* s = prepare(dropRows_[i], i ? "DELETE FROM rm_tx WHERE txid=?1" : "DELETE FROM rm_undo WHERE txid=?1");
+        if (!s) return B_IO_ERROR;
+        StmtUse use(s);
+        sqlite3_bind_int64(s, 1, txid);
+        const int rc = sqlite3_step(s);
+        if (rc != SQLITE_DONE) return statusOf(rc);
+    }
+    return 0;
+}
 
 int File::txCommit() {
     if (!txId_) return 0;
@@ -987,7 +995,7 @@ int File::undo(int64_t id) {
     sqlite3_finalize(q);
     sqlite3_finalize(del);
     sqlite3_finalize(ins);
-    st = rc == SQLITE_OK ? dropRows(db_, id) : statusOf(rc);
+    st = rc == SQLITE_OK ? dropRows(id) : statusOf(rc);
     if (!st) st = commit();
     if (st) rollback();
     return st;
@@ -996,10 +1004,10 @@ int File::undo(int64_t id) {
 int File::recoverDead() {
     if (readOnly || txId_) return 0;
     std::vector<Leftover> rows;
-    int st = leftovers(db_, rows);
+    int st = leftovers(rows);
     if (st) return st;
     for (const auto& l : rows) {
-        if (markerState(l.marker) != Marker::Dead) continue;
+        if (markerState(l.marker, l.txid) != Marker::Dead) continue;
         // Its process died between the commits of its files: put every
         // file the marker names back, then remove the marker.
         bool all = true;

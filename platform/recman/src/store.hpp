@@ -22,19 +22,21 @@
 // position order, which is insertion order (a new record always gets a
 // position above every existing one).
 //
-// Transactions over several files (BtrTransaction, see txn.cpp): a
-// process transaction opens BEGIN IMMEDIATE on each file's connection at its
-// first write there and COMMITs them all at the end. Each file also writes,
+// Transactions over several files (BtrTransaction, api.cpp): a process
+// transaction opens BEGIN IMMEDIATE on each file's connection at its first
+// write there and COMMITs them all at the end. Each file also writes,
 // inside its own SQLite transaction, the before-images of what it changes
 // into rm_undo (keyed by the transaction id), and a row of rm_tx naming the
-// transaction's marker file. With two or more files, the marker (naming the
-// files) is made before the first COMMIT and removed after the last: its
-// removal is the commit point. Opening a file whose rm_undo holds rows of a
-// transaction whose marker is still there and whose owner is gone (the
-// owner holds a lock on the marker while it lives) puts the before-images
-// back, in every file the marker names, then removes the marker. Rows of a
-// transaction without a marker are left-overs of one that committed; they
-// are dropped at the next transaction's first write to the file.
+// process's marker file. One file commits alone. With two or more, the
+// process writes into its marker (a small file it keeps, and holds a lock
+// on, for its life) the transaction's id and files before the first COMMIT,
+// and overwrites the id with zeros after the last: that is the commit
+// point. Opening a file whose rm_undo holds rows of a transaction that its
+// marker still names while no process holds the marker's lock (its owner
+// died between two COMMITs) puts the before-images back, in every file the
+// marker names, then removes the marker. Rows of a transaction the marker
+// no longer names are left-overs of one that committed; they are dropped
+// at the next transaction's first write to the file.
 //
 // Lock bytes on the descriptor each File holds for its whole life (never a
 // second descriptor on the data file, -wal or -shm: closing any descriptor
@@ -257,6 +259,12 @@ private:
     // committing), or a status.
     int afterRead();
     int saveBefore(uint32_t pos, bool inserted);
+    struct Leftover {
+        int64_t txid;
+        std::string marker;
+    };
+    int leftovers(std::vector<Leftover>& out);
+    int dropRows(int64_t txid);
     int rowFits(size_t n) const;
 
     std::string path_;
@@ -283,6 +291,10 @@ private:
     sqlite3_stmt* commit_ = nullptr;
     sqlite3_stmt* rollback_ = nullptr;
     sqlite3_stmt* undoIns_ = nullptr;
+    sqlite3_stmt* txRow_ = nullptr;
+    sqlite3_stmt* leftovers_ = nullptr;
+    sqlite3_stmt* dropRows_[2] = {};
+    bool txTables_ = false;
     sqlite3_stmt* undoBefore_ = nullptr;
 
     friend struct FileAccess;
