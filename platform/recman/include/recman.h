@@ -225,6 +225,15 @@ enum {
     RECMAN_MAX_SEGMENTS = 96
 };
 
+/* Bounded waits, in milliseconds (see "Locks", "Open modes" and
+ * "Transactions" above). */
+enum {
+    RECMAN_BUSY_WAIT_MS = 10000,  /* a read or write waits this long for another process's write: then 85 */
+    RECMAN_TRAN_WAIT_MS = 5000,   /* a transaction's first write to a file; a reader waiting for another
+                                     process's transaction to finish its commits: then 85 */
+    RECMAN_LOCK_WAIT_MS = 3000    /* a wait lock (bias 100/300) held by another process: then 78 */
+};
+
 /* 200: the 872-byte block is kept (BtrGetClientConfig gives it back); an
  * all-zero block ends the client session: every handle is closed. */
 RECMAN_API int BtrSetClientConfig(const void* block);               /* 200 */

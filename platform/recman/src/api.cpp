@@ -1,5 +1,6 @@
 // The client calls: handles, positioning, reads, writes, locks, file and
 // key specifications.
+#include <dirent.h>
 #include <fcntl.h>
 #include <pthread.h>
 #include <sys/stat.h>
@@ -330,16 +331,55 @@ std::string hex64(uint64_t v) {
     return b;
 }
 
+// Markers left by processes that died outside a commit (naming no
+// transaction, unlocked, older than a minute) are removed when a process
+// makes its own marker in that folder.
+void sweepMarkers(const std::string& dir) {
+    DIR* d = ::opendir(dir.c_str());
+    if (!d) return;
+    const time_t now = ::time(nullptr);
+    while (dirent* e = ::readdir(d)) {
+        if (std::strncmp(e->d_name, ".recman-tx-", 11) != 0) continue;
+        const std::string m = dir + "/" + e->d_name;
+        struct stat st {};
+        if (::stat(m.c_str(), &st) != 0 || !S_ISREG(st.st_mode) || now - st.st_mtime < 60) continue;
+        const int fd = ::open(m.c_str(), O_RDONLY | O_CLOEXEC);
+        if (fd < 0) continue;
+        char b[17] = {};
+        const bool zero = ::pread(fd, b, 16, 0) == 16 && std::strtoull(b, nullptr, 16) == 0;
+        if (zero && !byteHeld(fd, F_WRLCK, 0)) ::unlink(m.c_str());
+        ::close(fd);
+    }
+    ::closedir(d);
+}
+
 // Before a write inside a transaction: the file joins it (0 or a status).
 int joinTx(Handle& h) {
     Tx& tx = state().tx;
     File& f = *h.file;
     if (!tx.active || f.inTx()) return 0;
     State& s = state();
-    if (s.marker.empty()) {
+    if (s.markerFd < 0) {
         const size_t slash = f.canon.rfind('/');
         const std::string dir = slash == std::string::npos ? "." : f.canon.substr(0, slash);
+        sweepMarkers(dir);
         s.marker = dir + "/.recman-tx-" + std::to_string(::getpid()) + "-" + hex64(s.rng()).substr(0, 8);
+        s.markerFd = ::open(s.marker.c_str(), O_CREAT | O_RDWR | O_CLOEXEC, 0666);
+        if (s.markerFd < 0) {
+            const int e = errno;
+            s.marker.clear();
+            return e == EMFILE || e == ENFILE ? B_TOO_MANY_FILES
+                   : e == EACCES || e == EPERM || e == EROFS ? B_PERMISSION_ERROR
+                                                             : B_IO_ERROR;
+        }
+        static const char zeros[] = "0000000000000000\n";
+        if (lockByte(s.markerFd, F_WRLCK, 0) != 0 || ::pwrite(s.markerFd, zeros, 17, 0) != 17) {
+            ::close(s.markerFd);
+            ::unlink(s.marker.c_str());
+            s.markerFd = -1;
+            s.marker.clear();
+            return B_IO_ERROR;
+        }
     }
     const int st = f.txJoin(tx.id, s.marker);
     if (st) return st;
@@ -371,19 +411,11 @@ int commitTx() {
     State& s = state();
     bool named = false;
     if (locked == files.size()) {
-        if (s.markerFd < 0) {
-            s.markerFd = ::open(s.marker.c_str(), O_CREAT | O_RDWR | O_CLOEXEC, 0666);
-            if (s.markerFd >= 0 && lockByte(s.markerFd, F_WRLCK, 0) != 0) {
-                ::close(s.markerFd);
-                s.markerFd = -1;
-                errno = EIO;
-            }
-        }
         std::string body = hex64(uint64_t(tx.id)) + "\n";
         for (auto& f : files) body += f->canon + "\n";
         body += "\n";
         if (s.markerFd < 0)
-            st = errno == EMFILE || errno == ENFILE ? B_TOO_MANY_FILES : B_IO_ERROR;
+            st = B_IO_ERROR;
         else if (::pwrite(s.markerFd, body.data(), body.size(), 0) != ssize_t(body.size()))
             st = B_IO_ERROR;
         else
@@ -1514,6 +1546,7 @@ void closeAllAtExit() {
         ::close(state().markerFd);
         state().markerFd = -1;
     }
+    state().marker.clear();
     std::vector<uint16_t> ids;
     for (auto& [id, h] : state().handles) ids.push_back(id);
     for (uint16_t id : ids) closeHandle(id);

@@ -63,6 +63,7 @@
 #include <vector>
 
 #include "keys.hpp"
+#include "recman.h"
 
 namespace recman {
 
@@ -137,10 +138,9 @@ constexpr off_t kOpenByte = kLockBase - 1;
 constexpr off_t kCommitByte = kLockBase - 2;
 
 // Bounded waits (documented in recman.h).
-constexpr int kBusyMs = 10000;      // a statement waits this long for another process's write
-constexpr int kTranWaitMs = 5000;   // a transaction's first write to a file, and a reader
-                                    // waiting for another transaction's commit
-constexpr int kLockWaitMs = 3000;   // a wait lock (bias 100/300) held by another process
+constexpr int kBusyMs = RECMAN_BUSY_WAIT_MS;
+constexpr int kTranWaitMs = RECMAN_TRAN_WAIT_MS;
+constexpr int kLockWaitMs = RECMAN_LOCK_WAIT_MS;
 
 // What a read ahead depends on: the write-ahead-log index header (changes
 // at every commit of any connection) and this process's own write counter
