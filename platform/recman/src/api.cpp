@@ -159,6 +159,8 @@ void forgetInherited() {
     for (auto& f : s.tx.files) inherited->push_back(std::move(f));
     for (auto& [f, pos] : s.tx.locks) inherited->push_back(std::move(f));
     s.tx = Tx();
+    // a child draws transaction ids of its own, not its parent's sequence
+    s.rng.seed(std::random_device{}() ^ (uint64_t(::getpid()) << 32) ^ uint64_t(nowMs()));
     if (s.markerFd >= 0) ::close(s.markerFd);  // the parent's: its lock stays with the parent
     s.markerFd = -1;
     s.marker.clear();

@@ -160,6 +160,7 @@ TEST_F(MultiProcess, AWriterFinishesWhileTwentyProcessesOpenAndClose) {
             if (st) return st;
             acks.putValue(i);
         }
+        acks.putValue(int32_t(-1));  // the end (other children hold the pipe open too)
         return BtrCloseFile(h);
     });
     std::vector<pid_t> openers;
@@ -181,7 +182,7 @@ TEST_F(MultiProcess, AWriterFinishesWhileTwentyProcessesOpenAndClose) {
     }
     acks.closeWrite();
     std::vector<int32_t> acked;
-    for (int32_t v; acks.getValue(v, mp::kRunMs + 20000);) acked.push_back(v);
+    for (int32_t v; acks.getValue(v, mp::kRunMs + 20000) && v >= 0;) acked.push_back(v);
     EXPECT_EQ(mp::reap(writer), 0) << "the writer's status";
     for (pid_t k : openers) EXPECT_EQ(mp::reap(k), 0) << "an opener's status";
     holdCmd.put('x');

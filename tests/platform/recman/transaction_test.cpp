@@ -280,7 +280,8 @@ TEST_F(Tran, AWriterKilledAtRandomPointsLeavesEveryTransactionWholeOrAbsent) {
     }
     std::mt19937 rng(20261210);
     int done = 0, rounds = 0, cutBetweenCommits = 0;
-    while (done < kTransactions && rounds < 60) {
+    uint32_t window = 6000;
+    while (done < kTransactions && rounds < 100) {
         ++rounds;
         RecmanReset();
         Pipe started;
@@ -304,11 +305,16 @@ TEST_F(Tran, AWriterKilledAtRandomPointsLeavesEveryTransactionWholeOrAbsent) {
                     }
                 }
                 if (BtrTransaction(B_END_TRAN)) return 15;
+                ::usleep(300);  // the work between two transactions
             }
             return 0;
         });
         ASSERT_EQ(started.get(), 's');
-        ::usleep(useconds_t(500 + rng() % 6000));
+        // (the first commits of a run are the slowest: SQLite syncs each
+        // new -wal header, so many kills fall between two commits)
+        // The window of the kill widens while a round makes no progress and
+        // narrows after one that did: many kills, at varied points.
+        ::usleep(useconds_t(1000 + rng() % window));
         ::kill(kid, SIGKILL);
         const int rc = mp::reap(kid);
         ASSERT_TRUE(rc == 1000 + SIGKILL || rc == 0) << "writer ended with " << rc;
@@ -333,6 +339,7 @@ TEST_F(Tran, AWriterKilledAtRandomPointsLeavesEveryTransactionWholeOrAbsent) {
         ASSERT_EQ(BtrGet(B_GET_EQUAL, h[1], &k, &c, kLen), 0);
         ASSERT_EQ(std::atoi(c.text), whole) << "the counter agrees with the transactions there";
         for (int t = 1; t <= whole; ++t) ASSERT_EQ(present[size_t(t)], 3) << "transactions end in order";
+        window = whole > done ? std::max<uint32_t>(6000, window / 2) : window + 4000;
         done = whole;
     }
     EXPECT_EQ(done, kTransactions) << "after " << rounds << " rounds";
