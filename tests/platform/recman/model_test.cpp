@@ -287,7 +287,9 @@ void ModelRun::run(bool tx) {
             ASSERT_EQ(BtrGetRecordCount(h), int32_t(m.recs.size()));
         }
     }
-    if (inTx) ASSERT_EQ(BtrTransaction(B_END_TRAN), 0);
+    if (inTx) {
+        ASSERT_EQ(BtrTransaction(B_END_TRAN), 0);
+    }
     EXPECT_GT(checks, 1000);
     EXPECT_EQ(BtrGetRecordCount(h), int32_t(m.recs.size()));
     if (tx) {

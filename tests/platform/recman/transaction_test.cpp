@@ -228,6 +228,39 @@ TEST_F(Tran, ASecondProcessReadsNothingOfAnOpenTransaction) {
     for (int i = 0; i < 3; ++i) EXPECT_EQ(count(i), 5) << "file " << i;
 }
 
+// A transaction whose first write to a file meets another process's open
+// transaction on that file waits the documented time, then gives 85 (and
+// stays active); once the other ends, the file can join.
+TEST_F(Tran, AFileInAnotherProcessesTransactionGivesFileInUseAfterTheBoundedWait) {
+    Pipe ready, go;
+    const pid_t kid = mp::spawn([&]() -> int {
+        uint16_t a = 0;
+        if (BtrOpenFile(&a, names[0].c_str(), 0, 0)) return 10;
+        if (BtrTransaction(B_BEGIN_TRAN)) return 11;
+        Rec r = rec(1);
+        if (BtrWrite(B_INSERT, a, nullptr, &r, kLen)) return 12;
+        ready.put('r');
+        if (go.get(30000) != 'g') return 13;
+        return BtrTransaction(B_END_TRAN);
+    });
+    ASSERT_EQ(ready.get(), 'r');
+    openAll();
+    ASSERT_EQ(BtrTransaction(B_BEGIN_TRAN), 0);
+    Rec r = rec(2);
+    ASSERT_EQ(BtrWrite(B_INSERT, h[1], nullptr, &r, kLen), 0);
+    const int64_t t0 = mp::nowMs();
+    EXPECT_EQ(BtrWrite(B_INSERT, h[0], nullptr, &r, kLen), B_FILE_IN_USE);
+    const int64_t took = mp::nowMs() - t0;
+    EXPECT_GE(took, RECMAN_TRAN_WAIT_MS - 500);
+    EXPECT_LE(took, RECMAN_TRAN_WAIT_MS + 2000);
+    go.put('g');
+    EXPECT_EQ(mp::reap(kid), 0);
+    EXPECT_EQ(BtrWrite(B_INSERT, h[0], nullptr, &r, kLen), 0) << "the other transaction ended";
+    ASSERT_EQ(BtrTransaction(B_END_TRAN), 0);
+    EXPECT_EQ(count(0), 2);
+    EXPECT_EQ(count(1), 1);
+}
+
 TEST_F(Tran, ATransactionLeftOpenAtExitIsRolledBack) {
     const pid_t kid = mp::spawn(
         [&]() -> int {
