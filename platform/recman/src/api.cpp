@@ -1539,7 +1539,15 @@ void RecmanReset(void) {
 }  // extern "C"
 
 namespace {
+void closeAll();
 void closeAllAtExit() {
+    try {
+        closeAll();
+    } catch (...) {
+        // at exit: nothing more to do
+    }
+}
+void closeAll() {
     checkFork();
     // a transaction left open is rolled back
     if (state().tx.active) abortTx();

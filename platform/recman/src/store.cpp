@@ -49,7 +49,18 @@ std::string hex(const std::vector<uint8_t>& b) {
 
 // rmkey(data, spec): the encoded key of a record. The parsed spec is kept as
 // auxiliary data of the constant argument, so it is parsed once per statement.
+void keyFunctionBody(sqlite3_context* ctx, int argc, sqlite3_value** argv);
+
+// No C++ exception may cross SQLite's C frames.
 void keyFunction(sqlite3_context* ctx, int argc, sqlite3_value** argv) {
+    try {
+        keyFunctionBody(ctx, argc, argv);
+    } catch (...) {
+        sqlite3_result_error_nomem(ctx);
+    }
+}
+
+void keyFunctionBody(sqlite3_context* ctx, int argc, sqlite3_value** argv) {
     if (argc != 2) {
         sqlite3_result_error(ctx, "rmkey takes two arguments", -1);
         return;
