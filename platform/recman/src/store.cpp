@@ -1020,23 +1020,27 @@ int File::recoverDead() {
     for (const auto& l : rows) {
         if (markerState(l.marker, l.txid) != Marker::Dead) continue;
         // Its process died between the commits of its files: put every
-        // file the marker names back, then remove the marker.
+        // file the marker names back (this one first), then remove the
+        // marker.
+        const int self = undo(l.txid);
+        if (self) {
+            st = self;  // this file stays as it is: not opened
+            continue;
+        }
         bool all = true;
         for (const std::string& p : markerFiles(l.marker)) {
             struct stat ps {};
             if (::stat(p.c_str(), &ps) != 0) continue;  // gone: nothing to put back
+            if (ps.st_dev == dev && ps.st_ino == ino) continue;
+            std::shared_ptr<File> other = openHere ? openHere(ps.st_dev, ps.st_ino) : nullptr;
             int s2 = 0;
-            if (ps.st_dev == dev && ps.st_ino == ino) {
-                s2 = undo(l.txid);
-            } else {
-                std::shared_ptr<File> other = openHere ? openHere(ps.st_dev, ps.st_ino) : nullptr;
-                if (!other) s2 = File::open(p, other, false);
-                if (!s2 && other) s2 = other->undo(l.txid);
-            }
+            if (!other) s2 = File::open(p, other, false);
+            if (!s2 && other) s2 = other->undo(l.txid);
             if (s2) all = false;
         }
+        // Another file that cannot be put back now (busy) keeps the marker:
+        // its next open or transaction does it.
         if (all) ::unlink(l.marker.c_str());
-        else st = B_FILE_IN_USE;
     }
     return st;
 }
