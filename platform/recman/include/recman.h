@@ -145,8 +145,9 @@
  *   - A file joins the transaction at its first write in it: the write
  *     waits up to RECMAN_TRAN_WAIT_MS (5 s) for another process's
  *     transaction (or write) on that file to end, then gives 85 (the
- *     transaction stays active: abort it). Two processes whose
- *     transactions wait for each other's files both get 85 in that time.
+ *     transaction stays active: abort it). So transactions of two
+ *     processes that wait for each other's files never wait for ever: one
+ *     of them, or both, get 85 within that time.
  *     Writes of other processes to a file in a transaction wait for its
  *     end (RECMAN_BUSY_WAIT_MS, then 85).
  *   - Reads in this process see the transaction's own writes (every handle);
