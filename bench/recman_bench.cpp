@@ -4,8 +4,11 @@
 // and read-then-update. The raw side uses prepared statements on a table with
 // the keys in their own indexed columns, in the same journal mode and
 // synchronous setting as the record manager. Prints each time and the ratio.
+// Then transactions: 10 inserts over 3 files per transaction (4, 3, 3), the
+// record manager's BtrTransaction against raw SQLite with one transaction
+// per file (BEGIN ... COMMIT on each of the three databases).
 //
-//   recman_bench [records] [folder]
+//   recman_bench [records] [folder] [transactions]
 #include <sqlite3.h>
 #include <unistd.h>
 
@@ -62,6 +65,10 @@ struct Times {
 class RecmanSide {
 public:
     explicit RecmanSide(const std::string& path) {
+        create(path);
+        check(BtrOpenFile(&h_, path.c_str(), 0, 0) == 0, "open");
+    }
+    static void create(const std::string& path) {
         uint8_t spec[16] = {};
         spec[0] = kLen;
         spec[3] = 0x10;
@@ -75,8 +82,8 @@ public:
         keys[21] = KF_EXTENDED >> 8;
         keys[26] = KT_INTEGER;
         check(BtrCreateFile(path.c_str(), spec, keys) == 0, "create");
-        check(BtrOpenFile(&h_, path.c_str(), 0, 0) == 0, "open");
     }
+    uint16_t handle() const { return h_; }
     ~RecmanSide() { BtrCloseFile(h_); }
     void insert(int i) {
         r_ = makeRecord(i);
@@ -176,6 +183,98 @@ private:
     Record r_{};
 };
 
+// Three files, 10 inserts per transaction.
+constexpr int kTxFiles = 3;
+constexpr int kTxInserts = 10;
+
+class RecmanTx {
+public:
+    explicit RecmanTx(const std::string& dir) {
+        for (int i = 0; i < kTxFiles; ++i) {
+            paths_[i] = dir + "/recman_bench_tx" + std::to_string(i) + ".db";
+            RecmanSide::create(paths_[i]);
+            check(BtrOpenFile(&h_[i], paths_[i].c_str(), 0, 0) == 0, "open tx file");
+        }
+    }
+    ~RecmanTx() {
+        for (int i = 0; i < kTxFiles; ++i) BtrCloseFile(h_[i]);
+        for (auto& p : paths_) {
+            ::unlink(p.c_str());
+            ::unlink((p + "-wal").c_str());
+            ::unlink((p + "-shm").c_str());
+        }
+    }
+    void run(int t) {
+        check(BtrTransaction(B_BEGIN_TRAN) == 0, "begin");
+        for (int j = 0; j < kTxInserts; ++j) {
+            Record r = makeRecord(t * kTxInserts + j);
+            check(BtrWrite(B_INSERT, h_[j % kTxFiles], key_, &r, kLen) == 0, "tx insert");
+        }
+        check(BtrTransaction(B_END_TRAN) == 0, "end");
+    }
+    int64_t count() const {
+        int64_t n = 0;
+        for (int i = 0; i < kTxFiles; ++i) n += BtrGetRecordCount(h_[i]);
+        return n;
+    }
+
+private:
+    std::string paths_[kTxFiles];
+    uint16_t h_[kTxFiles] = {};
+    char key_[16] = {};
+};
+
+class RawTx {
+public:
+    explicit RawTx(const std::string& dir) {
+        for (int i = 0; i < kTxFiles; ++i) {
+            paths_[i] = dir + "/recman_bench_rawtx" + std::to_string(i) + ".db";
+            ::unlink(paths_[i].c_str());
+            check(sqlite3_open(paths_[i].c_str(), &db_[i]) == SQLITE_OK, "raw tx open");
+            check(sqlite3_exec(db_[i],
+                               "PRAGMA journal_mode=WAL; PRAGMA synchronous=NORMAL; PRAGMA cache_size=-16384;"
+                               "CREATE TABLE rec(pos INTEGER PRIMARY KEY, code BLOB NOT NULL, grp INTEGER NOT NULL,"
+                               " data BLOB NOT NULL);"
+                               "CREATE UNIQUE INDEX rec_code ON rec(code); CREATE INDEX rec_grp ON rec(grp);",
+                               nullptr, nullptr, nullptr) == SQLITE_OK,
+                  "raw tx schema");
+            ins_[i] = prep(db_[i], "INSERT INTO rec(code, grp, data) VALUES(?1, ?2, ?3)");
+            begin_[i] = prep(db_[i], "BEGIN");
+            commit_[i] = prep(db_[i], "COMMIT");
+        }
+    }
+    ~RawTx() {
+        for (int i = 0; i < kTxFiles; ++i) {
+            for (auto* s : {ins_[i], begin_[i], commit_[i]}) sqlite3_finalize(s);
+            sqlite3_close(db_[i]);
+            ::unlink(paths_[i].c_str());
+        }
+    }
+    void run(int t) {
+        for (int i = 0; i < kTxFiles; ++i) {
+            check(sqlite3_step(begin_[i]) == SQLITE_DONE, "raw begin");
+            sqlite3_reset(begin_[i]);
+            for (int j = i; j < kTxInserts; j += kTxFiles) {
+                Record r = makeRecord(t * kTxInserts + j);
+                sqlite3_bind_blob(ins_[i], 1, r.code, 10, SQLITE_STATIC);
+                sqlite3_bind_int(ins_[i], 2, r.group);
+                sqlite3_bind_blob(ins_[i], 3, &r, kLen, SQLITE_STATIC);
+                check(sqlite3_step(ins_[i]) == SQLITE_DONE, "raw tx insert");
+                sqlite3_reset(ins_[i]);
+            }
+            check(sqlite3_step(commit_[i]) == SQLITE_DONE, "raw commit");
+            sqlite3_reset(commit_[i]);
+        }
+    }
+
+private:
+    std::string paths_[kTxFiles];
+    sqlite3* db_[kTxFiles] = {};
+    sqlite3_stmt* ins_[kTxFiles] = {};
+    sqlite3_stmt* begin_[kTxFiles] = {};
+    sqlite3_stmt* commit_[kTxFiles] = {};
+};
+
 template <typename F>
 double timed(F&& f) {
     const double t0 = now();
@@ -214,6 +313,7 @@ void run(RecmanSide& rm, RawSide& raw, int n, const std::vector<int>& order, Tim
 int main(int argc, char** argv) {
     const int n = argc > 1 ? std::atoi(argv[1]) : 100000;
     const std::string dir = argc > 2 ? argv[2] : "/tmp";
+    const int ntx = argc > 3 ? std::atoi(argv[3]) : 5000;
     const std::string rmPath = dir + "/recman_bench.db";
     const std::string rawPath = dir + "/recman_bench_raw.db";
     std::vector<int> order(static_cast<size_t>(n));
@@ -235,6 +335,23 @@ int main(int argc, char** argv) {
     row("get equal", rm.equal, raw.equal);
     row("get next scan", rm.scan, raw.scan);
     row("get equal + update", rm.update, raw.update);
+
+    double txRm = 0, txRaw = 0;
+    {
+        RecmanTx rmTx(dir);
+        RawTx rawTx(dir);
+        const int slices = 10;
+        const int per = (ntx + slices - 1) / slices;
+        for (int s = 0; s < slices; ++s) {
+            const int lo = s * per, hi = std::min(ntx, lo + per);
+            txRaw += timed([&] { for (int t = lo; t < hi; ++t) rawTx.run(t); });
+            txRm += timed([&] { for (int t = lo; t < hi; ++t) rmTx.run(t); });
+        }
+        check(rmTx.count() == int64_t(ntx) * kTxInserts, "tx count");
+    }
+    std::printf("%d transactions of %d inserts over %d files\n", ntx, kTxInserts, kTxFiles);
+    row("transaction", txRm, txRaw);
+    row("per transaction (ms)", txRm * 1000 / ntx, txRaw * 1000 / ntx);
     for (const auto& p : {rmPath, rawPath}) {
         ::unlink(p.c_str());
         ::unlink((p + "-wal").c_str());

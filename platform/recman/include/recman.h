@@ -64,13 +64,19 @@
  *   last record at or below the value (the last duplicate). A failed read
  *   leaves the position where it was; get next at the end gives 9 and stays.
  *   Get direct (23): position in the first 4 bytes of data. Get position
- *   (22): position into the first 4 bytes of data. Step operations walk
+ *   (22): position into the first 4 bytes of data; both need a data length
+ *   (0 = the record length) of at least 4, else 22. Step operations walk
  *   physical order (positions ascending = insertion order) and also set the
  *   position in the current key. After a delete, get next / previous go on
  *   from where the deleted record stood, in any key. After an update the
  *   position follows the record's new key value.
  *   Positions are 32-bit and stay valid while the record exists; a position
  *   freed by a delete may come back for a later insert.
+ *   A damaged file gives 2, never wrong bytes or a walk without end: a
+ *   stored record whose length disagrees with the file (not exactly the
+ *   record length in a fixed-length file, shorter than it in a
+ *   variable-length one), or a get next / previous that would not move on
+ *   in key order (an index entry that disagrees with its record).
  *
  * ---- Writing
  *   BtrWrite(2 insert / 3 update / 4 delete, handle, key or null, data,
@@ -91,24 +97,77 @@
  *
  * ---- Locks (bias added to a get operation)
  *   +100/+200 single-record wait/no-wait, +300/+400 multiple-record. Held by
- *   another handle or process: no-wait gives 84 at once; wait blocks until
- *   the other process releases it, and gives 78 when the holder is another
- *   handle of this process (it could never be released). Reads without a
+ *   another handle or process: no-wait gives 84 at once; wait waits until
+ *   the other process releases it, but at most RECMAN_LOCK_WAIT_MS (3 s):
+ *   then 78, so that a cycle of wait locks between processes always ends
+ *   (each waiter of the cycle gets 78 within that time); it gives 78 at once
+ *   when the holder is another handle of this process (it could never be
+ *   released). Reads without a
  *   lock are always served. A handle's single-record lock goes with its next
  *   single-locked read, its update or delete of that record, BtrUnlock with
  *   a key number >= 0, and close. Multiple-record locks stay until BtrUnlock
  *   (-2, handle, 0): all of them, or (-1, handle, &position): that one (81
  *   without a position), delete of the record, and close. A process that
- *   ends, however it ends, releases its locks.
+ *   ends, however it ends, releases its locks. Inside a transaction the
+ *   locks taken are held to its end (see "Transactions").
  *
  * ---- Open modes
  *   Every mode (0, 0x100, 0x200, 0x400, -100 ...) opens for reading and
  *   writing; one file may be open through many handles. A file without
  *   write permission opens for reading only (its writes give 94). A missing
  *   file gives 12, an unreadable one 94, a file that is not a data file of
- *   this manager 30, a damaged one 2 (or 30). BtrCreateFile replaces a
- *   closed file and gives 85 for one open in this process; so does opening a
- *   path whose file was replaced while a handle still has the old one open.
+ *   this manager 30, a damaged one 2 (or 30): among others a stored key
+ *   specification that BtrCreateFile would refuse (type, length, position
+ *   inside the record, float width 4/8, key length <= 255, key and segment
+ *   counts). A path that is not a regular file (FIFO, device, socket,
+ *   folder) gives 30. A read-only file in a folder where the database
+ *   library cannot make its shared-memory file is read as it stands on disk,
+ *   but only when no -wal file with frames lies beside it: then 94 (it
+ *   would otherwise give older data than was committed). Running out of file
+ *   descriptors gives 86 (B_TOO_MANY_FILES, Btrieve's "file table full").
+ *   Opening waits for other processes' writes and checkpoints (up to
+ *   RECMAN_BUSY_WAIT_MS) instead of giving 85.
+ *   BtrCreateFile replaces a closed file and gives 85 for one open in this
+ *   process or in another process; so does opening a path whose file was
+ *   replaced while a handle still has the old one open. It never replaces a
+ *   path that is not a regular file: 30.
+ *
+ * ---- Waits: any read or write waits up to RECMAN_BUSY_WAIT_MS (10 s) for
+ *   another process's write to end, then gives 85.
+ *
+ * ---- Transactions: BtrTransaction(19 begin / 20 end / 21 abort); BtrGet
+ *   and BtrWrite take these operations too (handle, buffers and length
+ *   unused). A transaction covers every write this process makes, through
+ *   any handle, to any data file, between begin and end: at end they are
+ *   all there, after abort (or the death of the process, or its exit with
+ *   the transaction open, or a zero client block, or RecmanReset) none is.
+ *   - begin while one is active gives 37; end or abort without one gives 39.
+ *   - A file joins the transaction at its first write in it: the write
+ *     waits up to RECMAN_TRAN_WAIT_MS (5 s) for another process's
+ *     transaction (or write) on that file to end, then gives 85 (the
+ *     transaction stays active: abort it). So transactions of two
+ *     processes that wait for each other's files never wait for ever: one
+ *     of them, or both, get 85 within that time.
+ *     Writes of other processes to a file in a transaction wait for its
+ *     end (RECMAN_BUSY_WAIT_MS, then 85).
+ *   - Reads in this process see the transaction's own writes (every handle);
+ *     other processes see none of them before end, and never half of them:
+ *     a read that meets a transaction between the commits of its files
+ *     waits for them all (up to RECMAN_TRAN_WAIT_MS, then 85).
+ *   - Record locks taken inside are held to the end, whatever would release
+ *     them before (update, unlock, another single lock, close).
+ *   - All or nothing also holds across a kill -9 between the commits of two
+ *     files: the next open of any of them (or the next transaction's first
+ *     write to it) puts every file of the transaction back. Until then a
+ *     process that had the file open when the writer died may see part.
+ *   - Supplemental keys cannot be made or dropped inside one (41).
+ *   - End gives 0, or the status of a failed commit (then nothing of the
+ *     transaction is there).
+ *   The files keep two small tables of their own (rm_tx, rm_undo) for this,
+ *   and each process that ends a transaction over two files or more keeps a
+ *   marker file ".recman-tx-<pid>-<n>" in the folder of its first file while
+ *   it runs (removed at exit; one left by a killed process is removed by a
+ *   later transaction in that folder after a minute).
  */
 #ifndef RECMAN_H
 #define RECMAN_H
@@ -174,6 +233,7 @@ enum {
     B_RECORD_IN_USE = 84,
     B_FILE_IN_USE = 85,
     B_FILE_FULL = 86,
+    B_TOO_MANY_FILES = 86,         /* the process ran out of file descriptors (EMFILE/ENFILE) */
     B_PERMISSION_ERROR = 94,
     B_NOT_A_RECORD_FILE = 30,
     /* further codes this client gives */
@@ -186,7 +246,9 @@ enum {
     B_NOT_ALLOWED = 41,            /* e.g. dropping a key that is not supplemental */
     B_INVALID_KEY_FLAGS = 45,
     B_INVALID_KEY_TYPE = 49,
-    B_DEADLOCK = 78,               /* a wait lock on a record that another handle of this process holds */
+    B_TRANSACTION_ACTIVE = 37,     /* begin transaction while one is active */
+    B_NO_TRANSACTION = 39,         /* end or abort transaction without a begin */
+    B_DEADLOCK = 78,               /* a wait lock that could never, or not within RECMAN_LOCK_WAIT_MS, be had */
     B_LOCK_ERROR = 81
 };
 
@@ -222,6 +284,15 @@ enum {
     RECMAN_MAX_SEGMENTS = 96
 };
 
+/* Bounded waits, in milliseconds (see "Locks", "Open modes" and
+ * "Transactions" above). */
+enum {
+    RECMAN_BUSY_WAIT_MS = 10000,  /* a read or write waits this long for another process's write: then 85 */
+    RECMAN_TRAN_WAIT_MS = 5000,   /* a transaction's first write to a file; a reader waiting for another
+                                     process's transaction to finish its commits: then 85 */
+    RECMAN_LOCK_WAIT_MS = 3000    /* a wait lock (bias 100/300) held by another process: then 78 */
+};
+
 /* 200: the 872-byte block is kept (BtrGetClientConfig gives it back); an
  * all-zero block ends the client session: every handle is closed. */
 RECMAN_API int BtrSetClientConfig(const void* block);               /* 200 */
@@ -255,6 +326,9 @@ RECMAN_API int BtrGetDefaults(uint16_t handle, int* key, int* second); /* 217 */
 RECMAN_API int BtrCall218(uint16_t handle);  /* bytes returned by the last read (0 for an unknown handle) */
 RECMAN_API int32_t BtrGetRecordCount(uint16_t handle);              /* 219: the count, or -1 */
 RECMAN_API int BtrLockDelay(int count);                             /* 220: waits count x 50 ms */
+/* Transactions: op B_BEGIN_TRAN 19, B_END_TRAN 20, B_ABORT_TRAN 21 (see
+ * "Transactions" above; BtrGet and BtrWrite take these operations too). */
+RECMAN_API int BtrTransaction(int op);
 /* 227: fills buffer as BtrStat does and returns a pointer into it at the
  * first segment of `key`, or null (unknown handle or key). */
 RECMAN_API void* BtrGetKeyInfo(uint16_t handle, void* buffer, int key); /* 227 */

@@ -1,5 +1,6 @@
 // The client calls: handles, positioning, reads, writes, locks, file and
 // key specifications.
+#include <dirent.h>
 #include <fcntl.h>
 #include <pthread.h>
 #include <sys/stat.h>
@@ -26,9 +27,9 @@ using namespace recman;
 namespace {
 
 // Records are locked across processes with open-file-description locks on
-// one byte per position, far above the bytes SQLite locks (around 1 GiB) so
-// that the two never meet. The kernel drops them when the process dies.
-constexpr off_t kLockBase = off_t(1) << 40;
+// one byte per position (kLockBase + position, store.hpp), far above the
+// bytes SQLite locks (around 1 GiB) so that the two never meet. The kernel
+// drops them when the process dies.
 
 constexpr int kMaxRecordLength = 1 << 24;
 constexpr int kMaxKeys = 119;
@@ -62,7 +63,7 @@ struct Handle {
     RowSet ahead;
     size_t aheadAt = 0;
     int aheadOp = -1;
-    uint8_t aheadShm[File::kShmHeader] = {};
+    Snapshot aheadSnap{};
     int runOp = -1;
     int runLength = 0;
     // Locks held.
@@ -71,8 +72,24 @@ struct Handle {
     std::set<uint32_t> multi;
 };
 
+// The process transaction (BtrTransaction): the files it wrote, in the
+// order of their first write, and the record locks taken inside it.
+struct Tx {
+    bool active = false;
+    int64_t id = 0;
+    std::vector<std::shared_ptr<File>> files;
+    std::vector<std::pair<std::shared_ptr<File>, uint32_t>> locks;
+};
+
 struct State {
     std::map<uint16_t, std::unique_ptr<Handle>> handles;
+    Tx tx;
+    // This process's marker file (made at its first transaction over two
+    // files or more, in the folder of that transaction's first file; removed
+    // at exit). Its first line names the transaction between the commits of
+    // its files, else zeros; the process holds a lock on it while it lives.
+    std::string marker;
+    int markerFd = -1;
     // The handle found last, so that a run of calls on one handle skips the
     // search; cleared whenever a handle goes away.
     uint16_t lastId = 0;
@@ -95,7 +112,12 @@ State& state() {
     static State* s = [] {
         std::atexit(closeAllAtExit);
         ::pthread_atfork(nullptr, nullptr, markForked);
-        return new State;
+        auto* st = new State;
+        recman::openHere = [st](dev_t d, ino_t i) -> std::shared_ptr<File> {
+            auto it = st->files.find({d, i});
+            return it == st->files.end() ? nullptr : it->second.lock();
+        };
+        return st;
     }();
     return *s;
 }
@@ -134,6 +156,14 @@ void forgetInherited() {
     // files under it.
     static auto* inherited = new std::vector<std::shared_ptr<File>>;
     for (auto& [id, h] : s.handles) inherited->push_back(std::move(h->file));
+    for (auto& f : s.tx.files) inherited->push_back(std::move(f));
+    for (auto& [f, pos] : s.tx.locks) inherited->push_back(std::move(f));
+    s.tx = Tx();
+    // a child draws transaction ids of its own, not its parent's sequence
+    s.rng.seed(std::random_device{}() ^ (uint64_t(::getpid()) << 32) ^ uint64_t(nowMs()));
+    if (s.markerFd >= 0) ::close(s.markerFd);  // the parent's: its lock stays with the parent
+    s.markerFd = -1;
+    s.marker.clear();
     s.handles.clear();
     s.last = nullptr;
     s.lastId = 0;
@@ -167,15 +197,23 @@ struct flock lockRange(short type, uint32_t pos) {
     return fl;
 }
 
+// A wait lock never blocks in the kernel (open-file-description locks know
+// no deadlocks between processes): it polls with no-wait attempts, and when
+// the record is still held after kLockWaitMs it gives 78, so that a cycle
+// of waits between processes always ends.
 int osLock(File& f, uint32_t pos, bool wait) {
     // a read-only descriptor can hold only read locks
     struct flock fl = lockRange(f.readOnly ? F_RDLCK : F_WRLCK, pos);
+    const int64_t end = wait ? nowMs() + kLockWaitMs : 0;
+    useconds_t pause = 1000;
     for (;;) {
-        if (::fcntl(f.lockFd, wait ? F_OFD_SETLKW : F_OFD_SETLK, &fl) == 0) return 0;
+        if (::fcntl(f.lockFd, F_OFD_SETLK, &fl) == 0) return 0;
         if (errno == EINTR) continue;
-        if (errno == EAGAIN || errno == EACCES) return B_RECORD_IN_USE;
-        if (errno == EDEADLK) return B_DEADLOCK;
-        return B_IO_ERROR;
+        if (errno != EAGAIN && errno != EACCES) return B_IO_ERROR;
+        if (!wait) return B_RECORD_IN_USE;
+        if (nowMs() >= end) return B_DEADLOCK;
+        ::usleep(pause);
+        pause = std::min<useconds_t>(pause * 2, 20000);
     }
 }
 
@@ -195,7 +233,8 @@ void releaseLock(Handle& h, uint32_t pos) {
     File& f = *h.file;
     auto it = f.locks.find(pos);
     if (it != f.locks.end() && it->second.handle != 0) {
-        if (it->second.handle == h.id) {
+        // a lock taken inside a transaction is held to its end
+        if (it->second.handle == h.id && !(it->second.tx && state().tx.active)) {
             f.locks.erase(it);
             osUnlock(f, pos);
         }
@@ -222,7 +261,9 @@ int acquire(Handle& h, uint32_t pos, bool multi, bool wait) {
     if (it == f.locks.end()) {
         const int st = osLock(f, pos, wait);
         if (st) return st;
-        f.locks[pos] = LockEntry{me, multi};
+        Tx& tx = state().tx;
+        f.locks[pos] = LockEntry{me, multi, tx.active};
+        if (tx.active) tx.locks.emplace_back(h.file, pos);
     } else if (multi && !it->second.multi) {
         it->second.multi = true;
     }
@@ -244,6 +285,199 @@ int lockedByOther(Handle& h, uint32_t pos) {
     auto it = f.locks.find(pos);
     if (it != f.locks.end()) return it->second.handle == idOf(h) ? 0 : B_RECORD_IN_USE;
     return osLockedElsewhere(f, pos) ? B_RECORD_IN_USE : 0;
+}
+
+// ---- transactions -------------------------------------------------------------
+
+Handle* handleById(uint16_t id) {
+    auto& hs = state().handles;
+    auto it = hs.find(id);
+    return it == hs.end() ? nullptr : it->second.get();
+}
+
+// The locks taken inside the transaction: released unless a handle still
+// holds them by the ordinary rules (then they follow those from now on).
+void endTxLocks() {
+    Tx& tx = state().tx;
+    for (auto& [f, pos] : tx.locks) {
+        auto it = f->locks.find(pos);
+        if (it == f->locks.end() || !it->second.tx) continue;
+        Handle* h = handleById(it->second.handle);
+        const bool used = h && h->file == f && ((h->hasSingle && h->single == pos) || h->multi.count(pos));
+        if (used) {
+            it->second.tx = false;
+        } else {
+            f->locks.erase(it);
+            osUnlock(*f, pos);
+        }
+    }
+    tx.locks.clear();
+}
+
+void endTx() {
+    Tx& tx = state().tx;
+    tx.active = false;
+    endTxLocks();
+    tx.files.clear();
+    tx.id = 0;
+}
+
+void abortTx() {
+    for (auto& f : state().tx.files) f->txRollback();
+    endTx();
+}
+
+std::string hex64(uint64_t v) {
+    char b[17];
+    std::snprintf(b, sizeof b, "%016llx", static_cast<unsigned long long>(v));
+    return b;
+}
+
+// Markers left by processes that died outside a commit (naming no
+// transaction, unlocked, older than a minute) are removed when a process
+// makes its own marker in that folder.
+void sweepMarkers(const std::string& dir) {
+    DIR* d = ::opendir(dir.c_str());
+    if (!d) return;
+    const time_t now = ::time(nullptr);
+    while (dirent* e = ::readdir(d)) {
+        if (std::strncmp(e->d_name, ".recman-tx-", 11) != 0) continue;
+        const std::string m = dir + "/" + e->d_name;
+        struct stat st {};
+        if (::stat(m.c_str(), &st) != 0 || !S_ISREG(st.st_mode) || now - st.st_mtime < 60) continue;
+        const int fd = ::open(m.c_str(), O_RDONLY | O_CLOEXEC);
+        if (fd < 0) continue;
+        char b[17] = {};
+        const bool zero = ::pread(fd, b, 16, 0) == 16 && std::strtoull(b, nullptr, 16) == 0;
+        if (zero && !byteHeld(fd, F_WRLCK, 0)) ::unlink(m.c_str());
+        ::close(fd);
+    }
+    ::closedir(d);
+}
+
+// Before a write inside a transaction: the file joins it (0 or a status).
+int joinTx(Handle& h) {
+    Tx& tx = state().tx;
+    File& f = *h.file;
+    if (!tx.active || f.inTx()) return 0;
+    State& s = state();
+    if (s.markerFd < 0) {
+        const size_t slash = f.canon.rfind('/');
+        const std::string dir = slash == std::string::npos ? "." : f.canon.substr(0, slash);
+        sweepMarkers(dir);
+        s.marker = dir + "/.recman-tx-" + std::to_string(::getpid()) + "-" + hex64(s.rng()).substr(0, 8);
+        s.markerFd = ::open(s.marker.c_str(), O_CREAT | O_RDWR | O_CLOEXEC, 0666);
+        if (s.markerFd < 0) {
+            const int e = errno;
+            s.marker.clear();
+            return e == EMFILE || e == ENFILE ? B_TOO_MANY_FILES
+                   : e == EACCES || e == EPERM || e == EROFS ? B_PERMISSION_ERROR
+                                                             : B_IO_ERROR;
+        }
+        static const char zeros[] = "0000000000000000\n";
+        if (lockByte(s.markerFd, F_WRLCK, 0) != 0 || ::pwrite(s.markerFd, zeros, 17, 0) != 17) {
+            ::close(s.markerFd);
+            ::unlink(s.marker.c_str());
+            s.markerFd = -1;
+            s.marker.clear();
+            return B_IO_ERROR;
+        }
+    }
+    const int st = f.txJoin(tx.id, s.marker);
+    if (st) return st;
+    tx.files.push_back(h.file);
+    return 0;
+}
+
+// All or nothing: one file commits alone; several commit under their
+// commit bytes, with the marker made before the first COMMIT and removed
+// after the last (its removal is the commit point; see store.hpp).
+int commitTx() {
+    Tx& tx = state().tx;
+    auto& files = tx.files;
+    int st = 0;
+    if (files.size() == 1) {
+        st = files[0]->txDropOwnRows();
+        if (!st) st = files[0]->txCommit();
+        if (st) files[0]->txRollback();
+        endTx();
+        return st;
+    }
+    if (files.empty()) {
+        endTx();
+        return 0;
+    }
+    size_t locked = 0;
+    for (; locked < files.size(); ++locked)
+        if (lockByte(files[locked]->lockFd, F_WRLCK, kCommitByte) != 0) break;
+    State& s = state();
+    bool named = false;
+    if (locked == files.size()) {
+        std::string body = hex64(uint64_t(tx.id)) + "\n";
+        for (auto& f : files) body += f->canon + "\n";
+        body += "\n";
+        if (s.markerFd < 0)
+            st = B_IO_ERROR;
+        else if (::pwrite(s.markerFd, body.data(), body.size(), 0) != ssize_t(body.size()))
+            st = B_IO_ERROR;
+        else
+            named = true;
+    } else {
+        st = B_FILE_IN_USE;
+    }
+    static const char zeros[] = "0000000000000000";
+    size_t committed = 0;
+    if (!st) {
+        for (; committed < files.size(); ++committed)
+            if ((st = files[committed]->txCommit())) break;
+    }
+    if (st) {
+        // Put back what committed, drop the rest.
+        bool all = true;
+        for (size_t i = 0; i < files.size(); ++i) {
+            if (i < committed) {
+                if (files[i]->undo(tx.id)) all = false;
+            } else {
+                files[i]->txRollback();
+            }
+        }
+        if (named && all) ::pwrite(s.markerFd, zeros, 16, 0);
+    } else {
+        // the commit point: the marker names this transaction no more
+        if (::pwrite(s.markerFd, zeros, 16, 0) != 16) st = B_IO_ERROR;
+    }
+    for (size_t i = 0; i < locked; ++i) {
+        struct flock fl {};
+        fl.l_type = F_UNLCK;
+        fl.l_whence = SEEK_SET;
+        fl.l_start = kCommitByte;
+        fl.l_len = 1;
+        ::fcntl(files[i]->lockFd, F_OFD_SETLK, &fl);
+    }
+    endTx();
+    return st;
+}
+
+int transaction(int op) {
+    checkFork();
+    Tx& tx = state().tx;
+    switch (op) {
+    case B_BEGIN_TRAN:
+        if (tx.active) return B_TRANSACTION_ACTIVE;
+        tx = Tx();
+        tx.active = true;
+        while (tx.id == 0) tx.id = int64_t(state().rng() >> 1);
+        return 0;
+    case B_END_TRAN:
+        if (!tx.active) return B_NO_TRANSACTION;
+        return commitTx();
+    case B_ABORT_TRAN:
+        if (!tx.active) return B_NO_TRANSACTION;
+        abortTx();
+        return 0;
+    default:
+        return B_INVALID_OPERATION;
+    }
 }
 
 // ---- positioning ------------------------------------------------------------
@@ -336,7 +570,6 @@ void setCurrentAhead(Handle& h, const RowView& row) {
 void settle(Handle& h) {
     if (!h.curLazy) return;
     h.curLazy = false;
-    if (getenv("BREAK")) return;
     const RowView row = viewAt(h.ahead, h.aheadAt - 1);
     if (h.posKey >= 0 && validKey(h, h.posKey)) {
         h.curEnc = encodeRecordKey(h.file->keys()[size_t(h.posKey)], row.data, row.len);
@@ -370,17 +603,17 @@ int aheadLimit(Handle& h, int base) {
 
 bool takeAhead(Handle& h, int base, RowView& row) {
     if (h.aheadOp != base || h.aheadAt >= h.ahead.size()) return false;
-    if (!h.file->shmUnchanged(h.aheadShm)) return false;
+    if (!h.file->unchanged(h.aheadSnap)) return false;
     row = viewAt(h.ahead, h.aheadAt++);
     return true;
 }
 
 // The rows just read into `ahead` are kept for the sequential reads that
 // follow; the first of them is the one read now.
-void keepAhead(Handle& h, int base, const uint8_t* shm) {
+void keepAhead(Handle& h, int base, const Snapshot& snap) {
     h.aheadAt = 1;
     h.aheadOp = base;
-    std::memcpy(h.aheadShm, shm, File::kShmHeader);
+    h.aheadSnap = snap;
 }
 
 // Finds the row an operation asks for. 0 with found=false means "none".
@@ -407,8 +640,8 @@ int locate(Handle& h, int base, const void* key, const void* data, Row& row, Row
         // into the buffer of the rows read ahead.
         dropAhead(h);
         RowSet& rows = h.ahead;
-        uint8_t shm[File::kShmHeader];
-        const bool canKeep = sequential && f.shmSnapshot(shm);
+        Snapshot snap;
+        const bool canKeep = sequential && f.snapshot(snap);
         const int limit = canKeep ? aheadLimit(h, base) : 1;
         const bool next = base == B_GET_NEXT || base == B_STEP_NEXT;
         if (!byKey) {
@@ -424,9 +657,27 @@ int locate(Handle& h, int base, const void* key, const void* data, Row& row, Row
             rows.clear();
             return st;
         }
+        // A walk always ends: in key order every row must come after the
+        // current one by its own record (a damaged index, whose stored key
+        // disagrees with the record, would else lead back for ever). The
+        // first and the last row are checked: the last one is where the
+        // next query starts.
+        if (byKey) {
+            const KeyDef& k = f.keys()[size_t(h.keyNo)];
+            for (size_t i : {size_t(0), rows.size() - 1}) {
+                const std::string e = encodeRecordKey(k, rows.data(i), rows.items[i].len);
+                const int c = e.compare(h.curEnc);
+                const bool after = next ? (c > 0 || (c == 0 && rows.items[i].pos > h.curPos))
+                                        : (c < 0 || (c == 0 && rows.items[i].pos < h.curPos));
+                if (!after) {
+                    rows.clear();
+                    return B_IO_ERROR;
+                }
+            }
+        }
         found = true;
         if (canKeep && rows.size() > 1) {
-            keepAhead(h, base, shm);
+            keepAhead(h, base, snap);
             view = viewAt(h.ahead, 0);
             fromAhead = true;
         } else {
@@ -624,7 +875,12 @@ void closeHandle(uint16_t id) {
         state().lastId = 0;
     }
     hs.erase(it);
-    if (f && --f->handles == 0) state().files.erase({f->dev, f->ino});
+    if (!f) return;
+    --f->handles;
+    const std::pair<dev_t, ino_t> id2{f->dev, f->ino};
+    f.reset();  // a transaction may keep the file open to its end
+    auto fit = state().files.find(id2);
+    if (fit != state().files.end() && fit->second.expired()) state().files.erase(fit);
 }
 
 int statFill(Handle& h, uint8_t* b, int64_t count) {
@@ -698,448 +954,609 @@ struct TableObject {
 
 struct RecmanTable : TableObject {};
 
+// Every entry below catches whatever C++ exception its work may raise
+// (bad_alloc above all): none ever crosses into a C caller; it gives 2 (or
+// the entry's "nothing" value) instead.
 extern "C" {
 
 int BtrSetClientConfig(const void* block) {
-    checkFork();
-    if (!block) return B_DATA_BUFFER_TOO_SHORT;
-    const auto* p = static_cast<const uint8_t*>(block);
-    bool zero = true;
-    for (int i = 0; i < RECMAN_CLIENT_BLOCK && zero; ++i) zero = p[i] == 0;
-    if (zero) {
-        // end of the client session: every handle is closed
-        std::vector<uint16_t> ids;
-        for (auto& [id, h] : state().handles) ids.push_back(id);
-        for (uint16_t id : ids) closeHandle(id);
+    try {
+        checkFork();
+        if (!block) return B_DATA_BUFFER_TOO_SHORT;
+        const auto* p = static_cast<const uint8_t*>(block);
+        bool zero = true;
+        for (int i = 0; i < RECMAN_CLIENT_BLOCK && zero; ++i) zero = p[i] == 0;
+        if (zero) {
+            // end of the client session: a transaction left open is rolled
+            // back and every handle is closed
+            if (state().tx.active) abortTx();
+            std::vector<uint16_t> ids;
+            for (auto& [id, h] : state().handles) ids.push_back(id);
+            for (uint16_t id : ids) closeHandle(id);
+        }
+        std::memcpy(state().client, p, RECMAN_CLIENT_BLOCK);
+        return 0;
+    } catch (...) {
+        return B_IO_ERROR;
     }
-    std::memcpy(state().client, p, RECMAN_CLIENT_BLOCK);
-    return 0;
 }
 
 int BtrGetClientConfig(void* block) {
-    if (!block) return B_DATA_BUFFER_TOO_SHORT;
-    std::memcpy(block, state().client, RECMAN_CLIENT_BLOCK);
-    return 0;
+    try {
+        if (!block) return B_DATA_BUFFER_TOO_SHORT;
+        std::memcpy(block, state().client, RECMAN_CLIENT_BLOCK);
+        return 0;
+    } catch (...) {
+        return B_IO_ERROR;
+    }
 }
 
 int BtrOpenFile(uint16_t* handle, const char* path, int /*mode*/, int /*reserved*/) {
-    checkFork();
-    if (!handle) return B_INVALID_OPERATION;
-    *handle = 0;
-    if (!path || !*path) return B_INVALID_FILE_NAME;
-    struct stat st {};
-    if (::stat(path, &st) != 0) {
-        if (errno == ENOENT || errno == ENOTDIR) return B_FILE_NOT_FOUND;
-        if (errno == EACCES) return B_PERMISSION_ERROR;
-        if (errno == ENAMETOOLONG) return B_INVALID_FILE_NAME;
+    try {
+        checkFork();
+        if (!handle) return B_INVALID_OPERATION;
+        *handle = 0;
+        if (!path || !*path) return B_INVALID_FILE_NAME;
+        struct stat st {};
+        if (::stat(path, &st) != 0) {
+            if (errno == ENOENT || errno == ENOTDIR) return B_FILE_NOT_FOUND;
+            if (errno == EACCES) return B_PERMISSION_ERROR;
+            if (errno == ENAMETOOLONG) return B_INVALID_FILE_NAME;
+            return B_IO_ERROR;
+        }
+        if (!S_ISREG(st.st_mode)) return B_NOT_A_RECORD_FILE;
+        if (::access(path, R_OK) != 0) return B_PERMISSION_ERROR;
+        State& s = state();
+        const std::string canon = canonical(path);
+        if (replacedWhileOpen(canon, st.st_dev, st.st_ino)) return B_FILE_IN_USE;
+        std::shared_ptr<File> f;
+        if (auto it = s.files.find({st.st_dev, st.st_ino}); it != s.files.end()) f = it->second.lock();
+        if (!f) {
+            const int rc = File::open(path, f);
+            if (rc) return rc;
+            if (f->canon.empty()) f->canon = canon;
+            s.files[{f->dev, f->ino}] = f;
+        }
+        if (s.handles.size() >= 0xFFFE) return B_IO_ERROR;
+        uint16_t id = s.nextHandle;
+        while (id == 0 || s.handles.count(id)) ++id;
+        s.nextHandle = uint16_t(id + 1);
+        auto h = std::make_unique<Handle>();
+        h->id = id;
+        h->file = f;
+        ++f->handles;
+        s.handles[id] = std::move(h);
+        *handle = id;
+        return 0;
+    } catch (...) {
         return B_IO_ERROR;
     }
-    if (!S_ISREG(st.st_mode)) return B_NOT_A_RECORD_FILE;
-    if (::access(path, R_OK) != 0) return B_PERMISSION_ERROR;
-    State& s = state();
-    const std::string canon = canonical(path);
-    if (replacedWhileOpen(canon, st.st_dev, st.st_ino)) return B_FILE_IN_USE;
-    std::shared_ptr<File> f = s.files[{st.st_dev, st.st_ino}].lock();
-    if (!f) {
-        const int rc = File::open(path, f);
-        if (rc) {
-            s.files.erase({st.st_dev, st.st_ino});
-            return rc;
-        }
-        f->canon = canon;
-        s.files[{f->dev, f->ino}] = f;
-    }
-    if (s.handles.size() >= 0xFFFE) return B_IO_ERROR;
-    uint16_t id = s.nextHandle;
-    while (id == 0 || s.handles.count(id)) ++id;
-    s.nextHandle = uint16_t(id + 1);
-    auto h = std::make_unique<Handle>();
-    h->id = id;
-    h->file = f;
-    ++f->handles;
-    s.handles[id] = std::move(h);
-    *handle = id;
-    return 0;
 }
 
 int BtrCloseFile(uint16_t handle) {
-    if (!getHandle(handle)) return B_FILE_NOT_OPEN;
-    closeHandle(handle);
-    return 0;
+    try {
+        if (!getHandle(handle)) return B_FILE_NOT_OPEN;
+        closeHandle(handle);
+        return 0;
+    } catch (...) {
+        return B_IO_ERROR;
+    }
 }
 
 int BtrGet(int op, uint16_t handle, void* key, void* data, int length) {
-    Handle* h = getHandle(handle);
-    if (!h) return B_FILE_NOT_OPEN;
-    if (op < 0 || length < 0) return B_INVALID_OPERATION;
-    const int bias = (op / 100) * 100;
-    const int base = op % 100;
-    if (bias > B_LOCK_MULTI_NOWAIT) return B_INVALID_OPERATION;
+    try {
+        if (op >= B_BEGIN_TRAN && op <= B_ABORT_TRAN) return BtrTransaction(op);
+        Handle* h = getHandle(handle);
+        if (!h) return B_FILE_NOT_OPEN;
+        if (op < 0 || length < 0) return B_INVALID_OPERATION;
+        const int bias = (op / 100) * 100;
+        const int base = op % 100;
+        if (bias > B_LOCK_MULTI_NOWAIT) return B_INVALID_OPERATION;
 
-    if (base == B_GET_POSITION) {
-        if (!h->hasCurrent) return B_INVALID_POSITIONING;
-        if (!data) return B_DATA_BUFFER_TOO_SHORT;
-        std::memcpy(data, &h->curPos, 4);
-        return 0;
-    }
-    File& f = *h->file;
-    const bool sequential = bias == 0 && (base == B_GET_NEXT || base == B_GET_PREVIOUS || base == B_STEP_NEXT ||
-                                          base == B_STEP_PREVIOUS);
-    if (!sequential) {
-        dropAhead(*h);
-        h->runOp = -1;
-    } else if (h->positioned && h->aheadOp == base) {
-        // The common case of a run: the next row read ahead, in the key the
-        // position is taken in (else locate re-expresses the position first).
-        const bool byKey = base == B_GET_NEXT || base == B_GET_PREVIOUS;
-        RowView view;
-        if ((!byKey || h->posKey == h->keyNo) && takeAhead(*h, base, view)) {
-            copyOut(*h, view, data, length, key, byKey);
-            setCurrentAhead(*h, view);
+        if (base == B_GET_POSITION || base == B_GET_DIRECT) {
+            // the position takes 4 bytes of the data buffer
+            const int n = length == 0 ? h->file->recordLength() : length;
+            if (!data || n < 4) return B_DATA_BUFFER_TOO_SHORT;
+        }
+        if (base == B_GET_POSITION) {
+            if (!h->hasCurrent) return B_INVALID_POSITIONING;
+            std::memcpy(data, &h->curPos, 4);
             return 0;
         }
-    }
-    for (int attempt = 0;; ++attempt) {
-        Row row;
-        RowView view;
-        bool found = false, fromAhead = false;
-        int st = locate(*h, base, key, data, row, view, found, sequential, fromAhead);
-        if (st) return st;
-        if (!found) {
-            if (base == B_GET_EQUAL) return B_KEY_NOT_FOUND;
-            return B_END_OF_FILE;
+        File& f = *h->file;
+        const bool sequential = bias == 0 && (base == B_GET_NEXT || base == B_GET_PREVIOUS || base == B_STEP_NEXT ||
+                                              base == B_STEP_PREVIOUS);
+        if (!sequential) {
+            dropAhead(*h);
+            h->runOp = -1;
+        } else if (h->positioned && h->aheadOp == base) {
+            // The common case of a run: the next row read ahead, in the key the
+            // position is taken in (else locate re-expresses the position first).
+            const bool byKey = base == B_GET_NEXT || base == B_GET_PREVIOUS;
+            RowView view;
+            if ((!byKey || h->posKey == h->keyNo) && takeAhead(*h, base, view)) {
+                copyOut(*h, view, data, length, key, byKey);
+                setCurrentAhead(*h, view);
+                return 0;
+            }
         }
-        if (bias) {
-            const bool multi = bias >= B_LOCK_MULTI_WAIT;
-            const bool wait = bias == B_LOCK_SINGLE_WAIT || bias == B_LOCK_MULTI_WAIT;
-            const uint32_t pos = view.pos;
-            st = acquire(*h, pos, multi, wait);
-            if (st) return st;
-            // Read again under the lock: the record may have changed (or gone)
-            // while this handle waited for it.
-            st = f.byPosition(pos, row, found);
+        for (int attempt = 0;; ++attempt) {
+            Row row;
+            RowView view;
+            bool found = false, fromAhead = false;
+            int st = locate(*h, base, key, data, row, view, found, sequential, fromAhead);
             if (st) return st;
             if (!found) {
-                releaseLock(*h, pos);
-                if (attempt < 8) continue;
-                return base == B_GET_DIRECT ? B_INVALID_RECORD_ADDRESS : B_CONFLICT;
+                if (base == B_GET_EQUAL) return B_KEY_NOT_FOUND;
+                return B_END_OF_FILE;
             }
-            view = viewOf(row);
-            fromAhead = false;
+            if (bias) {
+                const bool multi = bias >= B_LOCK_MULTI_WAIT;
+                const bool wait = bias == B_LOCK_SINGLE_WAIT || bias == B_LOCK_MULTI_WAIT;
+                const uint32_t pos = view.pos;
+                st = acquire(*h, pos, multi, wait);
+                if (st) return st;
+                // Read again under the lock: the record may have changed (or gone)
+                // while this handle waited for it.
+                st = f.byPosition(pos, row, found);
+                if (st) return st;
+                if (!found) {
+                    releaseLock(*h, pos);
+                    if (attempt < 8) continue;
+                    return base == B_GET_DIRECT ? B_INVALID_RECORD_ADDRESS : B_CONFLICT;
+                }
+                view = viewOf(row);
+                fromAhead = false;
+            }
+            const bool step = base == B_STEP_NEXT || base == B_STEP_FIRST || base == B_STEP_LAST ||
+                              base == B_STEP_PREVIOUS;
+            copyOut(*h, view, data, length, key, !step);
+            if (fromAhead)
+                setCurrentAhead(*h, view);
+            else
+                setCurrent(*h, view);
+            return 0;
         }
-        const bool step = base == B_STEP_NEXT || base == B_STEP_FIRST || base == B_STEP_LAST ||
-                          base == B_STEP_PREVIOUS;
-        copyOut(*h, view, data, length, key, !step);
-        if (fromAhead)
-            setCurrentAhead(*h, view);
-        else
-            setCurrent(*h, view);
-        return 0;
+    } catch (...) {
+        return B_IO_ERROR;
     }
 }
 
 int BtrPosition(int op, uint16_t handle, uint32_t* position) {
-    Handle* h = getHandle(handle);
-    if (!h) return B_FILE_NOT_OPEN;
-    if (!position) return B_DATA_BUFFER_TOO_SHORT;
-    if (op == B_GET_DIRECT) {
-        if (!h->hasCurrent) return B_INVALID_POSITIONING;
-        *position = h->curPos;
-        return 0;
+    try {
+        Handle* h = getHandle(handle);
+        if (!h) return B_FILE_NOT_OPEN;
+        if (!position) return B_DATA_BUFFER_TOO_SHORT;
+        if (op == B_GET_DIRECT) {
+            if (!h->hasCurrent) return B_INVALID_POSITIONING;
+            *position = h->curPos;
+            return 0;
+        }
+        if (op == 0) {
+            dropAhead(*h);
+            Row row;
+            bool found = false;
+            const int st = h->file->byPosition(*position, row, found);
+            if (st) return st;
+            if (!found) return B_INVALID_RECORD_ADDRESS;
+            setCurrent(*h, row);
+            // the caller got no data here: an update keeps what it may not know
+            h->lastLength = 0;
+            h->lastTruncated = true;
+            return 0;
+        }
+        return B_INVALID_OPERATION;
+    } catch (...) {
+        return B_IO_ERROR;
     }
-    if (op == 0) {
-        dropAhead(*h);
-        Row row;
-        bool found = false;
-        const int st = h->file->byPosition(*position, row, found);
-        if (st) return st;
-        if (!found) return B_INVALID_RECORD_ADDRESS;
-        setCurrent(*h, row);
-        // the caller got no data here: an update keeps what it may not know
-        h->lastLength = 0;
-        h->lastTruncated = true;
-        return 0;
-    }
-    return B_INVALID_OPERATION;
 }
 
 int BtrSetDefaults(uint16_t handle, int key, int second) {
-    Handle* h = getHandle(handle);
-    if (!h) return B_FILE_NOT_OPEN;
-    dropAhead(*h);
-    if (key != -1) {
-        if (!validKey(*h, key)) return B_INVALID_KEY_NUMBER;
-        h->keyNo = key;
+    try {
+        Handle* h = getHandle(handle);
+        if (!h) return B_FILE_NOT_OPEN;
+        dropAhead(*h);
+        if (key != -1) {
+            if (!validKey(*h, key)) return B_INVALID_KEY_NUMBER;
+            h->keyNo = key;
+        }
+        if (second != -1) h->second = second;
+        return 0;
+    } catch (...) {
+        return B_IO_ERROR;
     }
-    if (second != -1) h->second = second;
-    return 0;
 }
 
 int BtrGetDefaults(uint16_t handle, int* key, int* second) {
-    Handle* h = getHandle(handle);
-    if (!h) return B_FILE_NOT_OPEN;
-    if (key) *key = h->keyNo;
-    if (second) *second = h->second;
-    return 0;
+    try {
+        Handle* h = getHandle(handle);
+        if (!h) return B_FILE_NOT_OPEN;
+        if (key) *key = h->keyNo;
+        if (second) *second = h->second;
+        return 0;
+    } catch (...) {
+        return B_IO_ERROR;
+    }
 }
 
 int BtrUnlock(int key, uint16_t handle, const uint32_t* position) {
-    Handle* h = getHandle(handle);
-    if (!h) return B_FILE_NOT_OPEN;
-    if (key == -2) {
-        while (!h->multi.empty()) releaseLock(*h, *h->multi.begin());
+    try {
+        Handle* h = getHandle(handle);
+        if (!h) return B_FILE_NOT_OPEN;
+        if (key == -2) {
+            while (!h->multi.empty()) releaseLock(*h, *h->multi.begin());
+            return 0;
+        }
+        if (key == -1) {
+            if (!position) return B_LOCK_ERROR;
+            if (h->multi.count(*position)) releaseLock(*h, *position);
+            return 0;
+        }
+        if (h->hasSingle) releaseLock(*h, h->single);
+        if (position && h->multi.count(*position)) releaseLock(*h, *position);
         return 0;
+    } catch (...) {
+        return B_IO_ERROR;
     }
-    if (key == -1) {
-        if (!position) return B_LOCK_ERROR;
-        if (h->multi.count(*position)) releaseLock(*h, *position);
-        return 0;
-    }
-    if (h->hasSingle) releaseLock(*h, h->single);
-    if (position && h->multi.count(*position)) releaseLock(*h, *position);
-    return 0;
 }
 
 int BtrWrite(int op, uint16_t handle, void* key, void* data, int length) {
-    Handle* h = getHandle(handle);
-    if (!h) return B_FILE_NOT_OPEN;
-    dropAhead(*h);
-    if (length < 0) return B_DATA_BUFFER_TOO_SHORT;
-    if (h->file->readOnly && (op == B_INSERT || op == B_UPDATE || op == B_DELETE)) return B_PERMISSION_ERROR;
-    switch (op) {
-    case B_INSERT: return doInsert(*h, key, data, length);
-    case B_UPDATE: return doUpdate(*h, key, data, length);
-    case B_DELETE: return doDelete(*h);
-    default: return B_INVALID_OPERATION;
+    try {
+        if (op >= B_BEGIN_TRAN && op <= B_ABORT_TRAN) return BtrTransaction(op);
+        Handle* h = getHandle(handle);
+        if (!h) return B_FILE_NOT_OPEN;
+        dropAhead(*h);
+        if (length < 0) return B_DATA_BUFFER_TOO_SHORT;
+        if (h->file->readOnly && (op == B_INSERT || op == B_UPDATE || op == B_DELETE)) return B_PERMISSION_ERROR;
+        if (op == B_INSERT || op == B_UPDATE || op == B_DELETE) {
+            const int st = joinTx(*h);
+            if (st) return st;
+        }
+        switch (op) {
+        case B_INSERT: return doInsert(*h, key, data, length);
+        case B_UPDATE: return doUpdate(*h, key, data, length);
+        case B_DELETE: return doDelete(*h);
+        default: return B_INVALID_OPERATION;
+        }
+    } catch (...) {
+        return B_IO_ERROR;
     }
 }
 
 int BtrDropSupIndex(uint16_t handle, int key) {
-    Handle* h = getHandle(handle);
-    if (!h) return B_FILE_NOT_OPEN;
-    return dropKey(*h, key < 0 ? h->keyNo : key);
+    try {
+        Handle* h = getHandle(handle);
+        if (!h) return B_FILE_NOT_OPEN;
+        if (state().tx.active) return B_NOT_ALLOWED;
+        return dropKey(*h, key < 0 ? h->keyNo : key);
+    } catch (...) {
+        return B_IO_ERROR;
+    }
 }
 
 int BtrCall211(uint16_t handle) {
-    Handle* h = getHandle(handle);
-    if (!h) return B_FILE_NOT_OPEN;
-    return dropKey(*h, h->keyNo);
+    try {
+        Handle* h = getHandle(handle);
+        if (!h) return B_FILE_NOT_OPEN;
+        if (state().tx.active) return B_NOT_ALLOWED;
+        return dropKey(*h, h->keyNo);
+    } catch (...) {
+        return B_IO_ERROR;
+    }
 }
 
-int BtrCall212(uint16_t handle) { return getHandle(handle) ? 0 : B_FILE_NOT_OPEN; }
+int BtrCall212(uint16_t handle) {
+    try {
+        return getHandle(handle) ? 0 : B_FILE_NOT_OPEN;
+    } catch (...) {
+        return B_IO_ERROR;
+    }
+}
 
 int BtrStat(uint16_t handle, void* buffer) {
-    Handle* h = getHandle(handle);
-    if (!h) return B_FILE_NOT_OPEN;
-    if (!buffer) return B_DATA_BUFFER_TOO_SHORT;
-    int64_t n = 0;
-    const int st = h->file->count(n);
-    if (st) return st;
-    return statFill(*h, static_cast<uint8_t*>(buffer), n);
+    try {
+        Handle* h = getHandle(handle);
+        if (!h) return B_FILE_NOT_OPEN;
+        if (!buffer) return B_DATA_BUFFER_TOO_SHORT;
+        int64_t n = 0;
+        const int st = h->file->count(n);
+        if (st) return st;
+        return statFill(*h, static_cast<uint8_t*>(buffer), n);
+    } catch (...) {
+        return B_IO_ERROR;
+    }
 }
 
 int BtrCreateSupIndex(uint16_t handle, int length, const void* block) {
-    Handle* h = getHandle(handle);
-    if (!h) return B_FILE_NOT_OPEN;
-    if (!block || length < kSegSize) return B_DATA_BUFFER_TOO_SHORT;
-    KeyDef k;
-    if (!keyFromSpec(static_cast<const uint8_t*>(block), length, k)) return B_INVALID_KEY_POSITION;
-    if (k.segs.back().flags & KF_SEGMENTED) return B_INVALID_KEY_POSITION;  // the block ends inside a key
-    for (auto& s : k.segs) s.flags |= KF_SUPPLEMENTAL;
-    finishKey(k);
-    File& f = *h->file;
-    int st = validateKey(k, f.recordLength());
-    if (st) return st;
-    if (k.autoinc) return B_INVALID_KEY_TYPE;
-    // A supplemental key equal to one the file has is used again, rather
-    // than one more index of the same order.
-    for (size_t i = 0; i < f.keys().size(); ++i) {
-        if (f.keys()[i].supplemental && f.keys()[i].spec() == k.spec()) {
-            h->keyNo = int(i);
-            return 0;
+    try {
+        Handle* h = getHandle(handle);
+        if (!h) return B_FILE_NOT_OPEN;
+        if (!block || length < kSegSize) return B_DATA_BUFFER_TOO_SHORT;
+        if (state().tx.active) return B_NOT_ALLOWED;
+        KeyDef k;
+        if (!keyFromSpec(static_cast<const uint8_t*>(block), length, k)) return B_INVALID_KEY_POSITION;
+        if (k.segs.back().flags & KF_SEGMENTED) return B_INVALID_KEY_POSITION;  // the block ends inside a key
+        for (auto& s : k.segs) s.flags |= KF_SUPPLEMENTAL;
+        finishKey(k);
+        File& f = *h->file;
+        int st = validateKey(k, f.recordLength());
+        if (st) return st;
+        if (k.autoinc) return B_INVALID_KEY_TYPE;
+        // A supplemental key equal to one the file has is used again, rather
+        // than one more index of the same order.
+        for (size_t i = 0; i < f.keys().size(); ++i) {
+            if (f.keys()[i].supplemental && f.keys()[i].spec() == k.spec()) {
+                h->keyNo = int(i);
+                return 0;
+            }
         }
+        if (int(f.keys().size()) >= kMaxKeys || !fitsStat(totalSegments(f) + int(k.segs.size())))
+            return B_INVALID_KEY_COUNT;
+        int keyNo = 0;
+        st = f.addKey(k, keyNo);
+        if (st) return st;
+        h->keyNo = keyNo;
+        return 0;
+    } catch (...) {
+        return B_IO_ERROR;
     }
-    if (int(f.keys().size()) >= kMaxKeys || !fitsStat(totalSegments(f) + int(k.segs.size())))
-        return B_INVALID_KEY_COUNT;
-    int keyNo = 0;
-    st = f.addKey(k, keyNo);
-    if (st) return st;
-    h->keyNo = keyNo;
-    return 0;
 }
 
 int BtrCall218(uint16_t handle) {
-    Handle* h = getHandle(handle);
-    if (!h) return 0;
-    return h->lastLength;
+    try {
+        Handle* h = getHandle(handle);
+        if (!h) return 0;
+        return h->lastLength;
+    } catch (...) {
+        return 0;
+    }
 }
 
 int32_t BtrGetRecordCount(uint16_t handle) {
-    Handle* h = getHandle(handle);
-    if (!h) return -1;
-    int64_t n = 0;
-    if (h->file->count(n)) return -1;
-    return n > INT32_MAX ? INT32_MAX : int32_t(n);
+    try {
+        Handle* h = getHandle(handle);
+        if (!h) return -1;
+        int64_t n = 0;
+        if (h->file->count(n)) return -1;
+        return n > INT32_MAX ? INT32_MAX : int32_t(n);
+    } catch (...) {
+        return -1;
+    }
 }
 
 int BtrLockDelay(int count) {
-    if (count > 0) ::usleep(useconds_t(count) * 50000u);
-    return 0;
+    try {
+        if (count > 0) ::usleep(useconds_t(count) * 50000u);
+        return 0;
+    } catch (...) {
+        return B_IO_ERROR;
+    }
 }
 
 void* BtrGetKeyInfo(uint16_t handle, void* buffer, int key) {
-    Handle* h = getHandle(handle);
-    if (!h || !buffer || !validKey(*h, key)) return nullptr;
-    int64_t n = 0;
-    if (h->file->count(n)) return nullptr;
-    statFill(*h, static_cast<uint8_t*>(buffer), n);
-    int seg = 0;
-    for (int i = 0; i < key; ++i) seg += int(h->file->keys()[size_t(i)].segs.size());
-    return static_cast<uint8_t*>(buffer) + 16 + seg * kSegSize;
+    try {
+        Handle* h = getHandle(handle);
+        if (!h || !buffer || !validKey(*h, key)) return nullptr;
+        int64_t n = 0;
+        if (h->file->count(n)) return nullptr;
+        statFill(*h, static_cast<uint8_t*>(buffer), n);
+        int seg = 0;
+        for (int i = 0; i < key; ++i) seg += int(h->file->keys()[size_t(i)].segs.size());
+        return static_cast<uint8_t*>(buffer) + 16 + seg * kSegSize;
+    } catch (...) {
+        return nullptr;
+    }
 }
 
 int BtrCreateFile(const char* path, const void* fileSpec, const void* keySpecs) {
-    checkFork();
-    if (!path || !*path) return B_INVALID_FILE_NAME;
-    if (!fileSpec) return B_DATA_BUFFER_TOO_SHORT;
-    const auto* fs = static_cast<const uint8_t*>(fileSpec);
-    const int recordLength = fs[0] | (fs[1] << 8);
-    const int pageSize = fs[2] | (fs[3] << 8);
-    const int wanted = fs[4];
-    const int flags = fs[10] | (fs[11] << 8);
-    if (recordLength <= 0) return B_INVALID_RECORD_LENGTH;
-    if (pageSize <= 0 || pageSize % 512 != 0) return B_PAGE_SIZE_ERROR;
-    if (wanted > 0 && !keySpecs) return B_DATA_BUFFER_TOO_SHORT;
+    try {
+        checkFork();
+        if (!path || !*path) return B_INVALID_FILE_NAME;
+        if (!fileSpec) return B_DATA_BUFFER_TOO_SHORT;
+        const auto* fs = static_cast<const uint8_t*>(fileSpec);
+        const int recordLength = fs[0] | (fs[1] << 8);
+        const int pageSize = fs[2] | (fs[3] << 8);
+        const int wanted = fs[4];
+        const int flags = fs[10] | (fs[11] << 8);
+        if (recordLength <= 0) return B_INVALID_RECORD_LENGTH;
+        if (pageSize <= 0 || pageSize % 512 != 0) return B_PAGE_SIZE_ERROR;
+        if (wanted > 0 && !keySpecs) return B_DATA_BUFFER_TOO_SHORT;
 
-    // Byte 4 counts keys; a key ends at a segment without the "another
-    // segment follows" flag. Creation stops after that many keys or at the
-    // first all-zero segment, so a count of segments there works as well.
-    std::vector<KeyDef> keys;
-    const auto* p = static_cast<const uint8_t*>(keySpecs);
-    KeyDef cur;
-    int segments = 0;
-    while (int(keys.size()) < wanted) {
-        static const uint8_t zero[kSegSize] = {};
-        if (std::memcmp(p, zero, kSegSize) == 0) break;
-        const Segment s = parseSegment(p);
-        p += kSegSize;
-        ++segments;
-        if (!fitsStat(segments)) return B_INVALID_KEY_COUNT;
-        cur.segs.push_back(s);
-        if (!(s.flags & KF_SEGMENTED)) {
-            finishKey(cur);
-            keys.push_back(std::move(cur));
-            cur = KeyDef();
+        // Byte 4 counts keys; a key ends at a segment without the "another
+        // segment follows" flag. Creation stops after that many keys or at the
+        // first all-zero segment, so a count of segments there works as well.
+        std::vector<KeyDef> keys;
+        const auto* p = static_cast<const uint8_t*>(keySpecs);
+        KeyDef cur;
+        int segments = 0;
+        while (int(keys.size()) < wanted) {
+            static const uint8_t zero[kSegSize] = {};
+            if (std::memcmp(p, zero, kSegSize) == 0) break;
+            const Segment s = parseSegment(p);
+            p += kSegSize;
+            ++segments;
+            if (!fitsStat(segments)) return B_INVALID_KEY_COUNT;
+            cur.segs.push_back(s);
+            if (!(s.flags & KF_SEGMENTED)) {
+                finishKey(cur);
+                keys.push_back(std::move(cur));
+                cur = KeyDef();
+            }
         }
+        if (!cur.segs.empty()) return B_INVALID_KEY_POSITION;  // the last key was left open
+        for (const auto& k : keys) {
+            const int st = validateKey(k, recordLength);
+            if (st) return st;
+        }
+        // A file open here cannot be replaced under its handles.
+        struct stat st {};
+        const bool exists = ::stat(path, &st) == 0;
+        for (auto& [id, w] : state().files) {
+            auto f = w.lock();
+            if (f && (f->canon == canonical(path) || (exists && f->dev == st.st_dev && f->ino == st.st_ino)))
+                return B_FILE_IN_USE;
+        }
+        return File::create(path, recordLength, pageSize, flags, keys);
+    } catch (...) {
+        return B_IO_ERROR;
     }
-    if (!cur.segs.empty()) return B_INVALID_KEY_POSITION;  // the last key was left open
-    for (const auto& k : keys) {
-        const int st = validateKey(k, recordLength);
-        if (st) return st;
-    }
-    // A file open here cannot be replaced under its handles.
-    struct stat st {};
-    const bool exists = ::stat(path, &st) == 0;
-    for (auto& [id, w] : state().files) {
-        auto f = w.lock();
-        if (f && (f->canon == canonical(path) || (exists && f->dev == st.st_dev && f->ino == st.st_ino)))
-            return B_FILE_IN_USE;
-    }
-    return File::create(path, recordLength, pageSize, flags, keys);
 }
 
 int BtrGetAltCollating(void* buffer) {
-    if (!buffer) return B_DATA_BUFFER_TOO_SHORT;
-    std::memcpy(buffer, defaultAcs().data(), kAcsSize);
-    return 0;
+    try {
+        if (!buffer) return B_DATA_BUFFER_TOO_SHORT;
+        std::memcpy(buffer, defaultAcs().data(), kAcsSize);
+        return 0;
+    } catch (...) {
+        return B_IO_ERROR;
+    }
 }
 
 int BtrGetVersion(int16_t* version, char* revision, char* platform) {
-    if (version) *version = 1;
-    if (revision) std::memcpy(revision, "00", 3);
-    if (platform) std::memcpy(platform, "L", 2);
-    return 0;
+    try {
+        if (version) *version = 1;
+        if (revision) std::memcpy(revision, "00", 3);
+        if (platform) std::memcpy(platform, "L", 2);
+        return 0;
+    } catch (...) {
+        return B_IO_ERROR;
+    }
 }
 
 RecmanTable* BtrTableCreate(int recordLength, int nameLength) {
-    if (recordLength <= 0 || nameLength <= 0) return nullptr;
-    auto* t = new (std::nothrow) RecmanTable;
-    if (!t) return nullptr;
-    t->recordLength = recordLength;
-    t->nameLength = nameLength;
-    t->name.assign(size_t(nameLength) + 1, '\0');
-    return t;
+    try {
+        if (recordLength <= 0 || nameLength <= 0) return nullptr;
+        if (recordLength > 0xFFFF || nameLength > PATH_MAX) return nullptr;
+        auto* t = new (std::nothrow) RecmanTable;
+        if (!t) return nullptr;
+        t->recordLength = recordLength;
+        t->nameLength = nameLength;
+        t->name.assign(size_t(nameLength) + 1, '\0');
+        return t;
+    } catch (...) {
+        return nullptr;
+    }
 }
 
 int BtrTableOpen(RecmanTable* table, const char* path) {
-    if (!table) return B_INVALID_OPERATION;
-    if (!path) return B_INVALID_FILE_NAME;
-    if (std::strlen(path) > size_t(table->nameLength)) return B_INVALID_FILE_NAME;
-    if (table->handle) BtrCloseFile(table->handle);
-    table->handle = 0;
-    std::strcpy(table->name.data(), path);
-    return BtrOpenFile(&table->handle, path, 0, 0);
+    try {
+        if (!table) return B_INVALID_OPERATION;
+        if (!path) return B_INVALID_FILE_NAME;
+        if (std::strlen(path) > size_t(table->nameLength)) return B_INVALID_FILE_NAME;
+        if (table->handle) BtrCloseFile(table->handle);
+        table->handle = 0;
+        std::strcpy(table->name.data(), path);
+        return BtrOpenFile(&table->handle, path, 0, 0);
+    } catch (...) {
+        return B_IO_ERROR;
+    }
 }
 
 int BtrTableClose(RecmanTable* table) {
-    if (!table) return B_INVALID_OPERATION;
-    if (!table->handle) return 0;
-    const int st = BtrCloseFile(table->handle);
-    table->handle = 0;
-    return st;
+    try {
+        if (!table) return B_INVALID_OPERATION;
+        if (!table->handle) return 0;
+        const int st = BtrCloseFile(table->handle);
+        table->handle = 0;
+        return st;
+    } catch (...) {
+        return B_IO_ERROR;
+    }
 }
 
 void BtrTableFree(RecmanTable* table) {
-    if (!table) return;
-    if (table->handle) BtrCloseFile(table->handle);
-    delete table;
+    try {
+        if (!table) return;
+        if (table->handle) BtrCloseFile(table->handle);
+        delete table;
+    } catch (...) {
+        // nothing to give back
+    }
 }
 
-uint16_t BtrTableHandle(const RecmanTable* table) { return table ? table->handle : 0; }
+uint16_t BtrTableHandle(const RecmanTable* table) {
+    try {
+        return table ? table->handle : 0;
+    } catch (...) {
+        return 0;
+    }
+}
 
 void* RecmanOrdinal(int ordinal) {
-    switch (ordinal) {
-    case 1: return reinterpret_cast<void*>(&BtrCreateFile);
-    case 2: return reinterpret_cast<void*>(&BtrGetAltCollating);
-    case 102: return reinterpret_cast<void*>(&BtrGetVersion);
-    case 200: return reinterpret_cast<void*>(&BtrSetClientConfig);
-    case 201: return reinterpret_cast<void*>(&BtrGetClientConfig);
-    case 202: return reinterpret_cast<void*>(&BtrOpenFile);
-    case 203: return reinterpret_cast<void*>(&BtrCloseFile);
-    case 205: return reinterpret_cast<void*>(&BtrGet);
-    case 206: return reinterpret_cast<void*>(&BtrPosition);
-    case 207: return reinterpret_cast<void*>(&BtrSetDefaults);
-    case 208: return reinterpret_cast<void*>(&BtrUnlock);
-    case 209: return reinterpret_cast<void*>(&BtrWrite);
-    case 210: return reinterpret_cast<void*>(&BtrDropSupIndex);
-    case 211: return reinterpret_cast<void*>(&BtrCall211);
-    case 212: return reinterpret_cast<void*>(&BtrCall212);
-    case 213: return reinterpret_cast<void*>(&BtrStat);
-    case 216: return reinterpret_cast<void*>(&BtrCreateSupIndex);
-    case 217: return reinterpret_cast<void*>(&BtrGetDefaults);
-    case 218: return reinterpret_cast<void*>(&BtrCall218);
-    case 219: return reinterpret_cast<void*>(&BtrGetRecordCount);
-    case 220: return reinterpret_cast<void*>(&BtrLockDelay);
-    case 227: return reinterpret_cast<void*>(&BtrGetKeyInfo);
-    case 300: return reinterpret_cast<void*>(&BtrTableCreate);
-    case 301: return reinterpret_cast<void*>(&BtrTableOpen);
-    case 302: return reinterpret_cast<void*>(&BtrTableHandle);
-    case 303: return reinterpret_cast<void*>(&BtrTableClose);
-    case 304: return reinterpret_cast<void*>(&BtrTableFree);
-    default: return nullptr;
+    try {
+        switch (ordinal) {
+        case 1: return reinterpret_cast<void*>(&BtrCreateFile);
+        case 2: return reinterpret_cast<void*>(&BtrGetAltCollating);
+        case 102: return reinterpret_cast<void*>(&BtrGetVersion);
+        case 200: return reinterpret_cast<void*>(&BtrSetClientConfig);
+        case 201: return reinterpret_cast<void*>(&BtrGetClientConfig);
+        case 202: return reinterpret_cast<void*>(&BtrOpenFile);
+        case 203: return reinterpret_cast<void*>(&BtrCloseFile);
+        case 205: return reinterpret_cast<void*>(&BtrGet);
+        case 206: return reinterpret_cast<void*>(&BtrPosition);
+        case 207: return reinterpret_cast<void*>(&BtrSetDefaults);
+        case 208: return reinterpret_cast<void*>(&BtrUnlock);
+        case 209: return reinterpret_cast<void*>(&BtrWrite);
+        case 210: return reinterpret_cast<void*>(&BtrDropSupIndex);
+        case 211: return reinterpret_cast<void*>(&BtrCall211);
+        case 212: return reinterpret_cast<void*>(&BtrCall212);
+        case 213: return reinterpret_cast<void*>(&BtrStat);
+        case 216: return reinterpret_cast<void*>(&BtrCreateSupIndex);
+        case 217: return reinterpret_cast<void*>(&BtrGetDefaults);
+        case 218: return reinterpret_cast<void*>(&BtrCall218);
+        case 219: return reinterpret_cast<void*>(&BtrGetRecordCount);
+        case 220: return reinterpret_cast<void*>(&BtrLockDelay);
+        case 227: return reinterpret_cast<void*>(&BtrGetKeyInfo);
+        case 300: return reinterpret_cast<void*>(&BtrTableCreate);
+        case 301: return reinterpret_cast<void*>(&BtrTableOpen);
+        case 302: return reinterpret_cast<void*>(&BtrTableHandle);
+        case 303: return reinterpret_cast<void*>(&BtrTableClose);
+        case 304: return reinterpret_cast<void*>(&BtrTableFree);
+        default: return nullptr;
+        }
+    } catch (...) {
+        return nullptr;
+    }
+}
+
+int BtrTransaction(int op) {
+    try {
+        return transaction(op);
+    } catch (...) {
+        return B_IO_ERROR;
     }
 }
 
 void RecmanReset(void) {
-    closeAllAtExit();
-    state().nextHandle = 1;
+    try {
+        closeAllAtExit();
+        state().nextHandle = 1;
+    } catch (...) {
+        // nothing to give back
+    }
 }
 
 }  // extern "C"
 
 namespace {
+void closeAll();
 void closeAllAtExit() {
+    try {
+        closeAll();
+    } catch (...) {
+        // at exit: nothing more to do
+    }
+}
+void closeAll() {
     checkFork();
+    // a transaction left open is rolled back
+    if (state().tx.active) abortTx();
+    if (state().markerFd >= 0) {
+        ::unlink(state().marker.c_str());
+        ::close(state().markerFd);
+        state().markerFd = -1;
+    }
+    state().marker.clear();
     std::vector<uint16_t> ids;
     for (auto& [id, h] : state().handles) ids.push_back(id);
     for (uint16_t id : ids) closeHandle(id);

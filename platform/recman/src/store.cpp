@@ -1,13 +1,14 @@
 #include "store.hpp"
 
 #include <fcntl.h>
-#include <sys/mman.h>
 #include <sys/stat.h>
+#include <time.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <functional>
 
 #include "recman.h"
 
@@ -24,13 +25,14 @@ namespace {
 // - synchronous=NORMAL: no fsync at each commit, only at checkpoints. That
 //   gives up only the last commits on a power loss or a kernel crash, never
 //   on a process crash, and it never corrupts the file.
-// - busy_timeout: several processes share the files; a write waits for
-//   another process's write to end instead of failing at once.
+// - busy timeout (set with sqlite3_busy_timeout before any statement, so
+//   that the first read of the schema waits too): several processes share
+//   the files; a write waits for another process's write to end instead of
+//   failing at once.
 // When the last connection closes, SQLite checkpoints and removes the -wal
 // file, so a closed data file is one self-contained file on disk.
 constexpr const char* kOpenPragmas =
     "PRAGMA synchronous=NORMAL;"
-    "PRAGMA busy_timeout=10000;"
     "PRAGMA cache_size=-16384;"
     "PRAGMA temp_store=MEMORY;";
 
@@ -47,7 +49,18 @@ std::string hex(const std::vector<uint8_t>& b) {
 
 // rmkey(data, spec): the encoded key of a record. The parsed spec is kept as
 // auxiliary data of the constant argument, so it is parsed once per statement.
+void keyFunctionBody(sqlite3_context* ctx, int argc, sqlite3_value** argv);
+
+// No C++ exception may cross SQLite's C frames.
 void keyFunction(sqlite3_context* ctx, int argc, sqlite3_value** argv) {
+    try {
+        keyFunctionBody(ctx, argc, argv);
+    } catch (...) {
+        sqlite3_result_error_nomem(ctx);
+    }
+}
+
+void keyFunctionBody(sqlite3_context* ctx, int argc, sqlite3_value** argv) {
     if (argc != 2) {
         sqlite3_result_error(ctx, "rmkey takes two arguments", -1);
         return;
@@ -57,7 +70,7 @@ void keyFunction(sqlite3_context* ctx, int argc, sqlite3_value** argv) {
         const auto* p = static_cast<const uint8_t*>(sqlite3_value_blob(argv[1]));
         const int n = sqlite3_value_bytes(argv[1]);
         auto* k = new KeyDef;
-        if (!p || !keyFromSpec(p, n, *k)) {
+        if (!p || !keyFromSpec(p, n, *k) || validateKey(*k, 0xFFFF) != 0) {
             delete k;
             sqlite3_result_error(ctx, "rmkey: bad key specification", -1);
             return;
@@ -127,6 +140,9 @@ int errnoStatus(int e) {
         return B_DISK_FULL;
     case ENAMETOOLONG:
         return B_INVALID_FILE_NAME;
+    case EMFILE:
+    case ENFILE:
+        return B_TOO_MANY_FILES;
     default:
         return B_IO_ERROR;
     }
@@ -165,6 +181,34 @@ void registerKeyFunction(sqlite3* db) {
                                nullptr, nullptr);
 }
 
+int64_t nowMs() {
+    timespec ts{};
+    ::clock_gettime(CLOCK_MONOTONIC, &ts);
+    return int64_t(ts.tv_sec) * 1000 + ts.tv_nsec / 1000000;
+}
+
+int lockByte(int fd, short type, off_t at, bool wait) {
+    struct flock fl {};
+    fl.l_type = type;
+    fl.l_whence = SEEK_SET;
+    fl.l_start = at;
+    fl.l_len = 1;
+    for (;;) {
+        if (::fcntl(fd, wait ? F_OFD_SETLKW : F_OFD_SETLK, &fl) == 0) return 0;
+        if (errno != EINTR) return errno;
+    }
+}
+
+bool byteHeld(int fd, short type, off_t at) {
+    struct flock fl {};
+    fl.l_type = type;
+    fl.l_whence = SEEK_SET;
+    fl.l_start = at;
+    fl.l_len = 1;
+    if (::fcntl(fd, F_OFD_GETLK, &fl) != 0) return false;
+    return fl.l_type != F_UNLCK;
+}
+
 File::~File() {
     dropStatements();
     for (sqlite3_stmt** s : {&begin_, &commit_, &rollback_}) {
@@ -181,11 +225,12 @@ File::~File() {
             sqlite3_wal_checkpoint_v2(db_, nullptr, SQLITE_CHECKPOINT_TRUNCATE, nullptr, nullptr);
         sqlite3_close(db_);
     }
-    if (shm_) ::munmap(const_cast<uint8_t*>(shm_), shmLen_);
+    shm_ = nullptr;
     // The lock descriptor is closed only after SQLite has closed its own:
     // closing any descriptor of a file drops the process's POSIX locks on
     // it, SQLite's included.
     if (lockFd >= 0) ::close(lockFd);
+    for (int fd : spareFds) ::close(fd);
 }
 
 std::string File::keyExpr(const KeyDef& k) const { return "rmkey(data, X'" + hex(k.spec()) + "')"; }
@@ -197,72 +242,149 @@ void File::dropStatements() {
     for (auto& [mask, s] : updates_) sqlite3_finalize(s);
     updates_.clear();
     for (sqlite3_stmt** s : {&byPos_, &stepStmts_[0], &stepStmts_[1], &stepStmts_[2], &stepStmts_[3], &count_,
-                             &insert_, &delete_}) {
+                             &insert_, &delete_, &undoIns_, &undoBefore_, &txRow_, &leftovers_, &dropRows_[0],
+                             &dropRows_[1]}) {
         sqlite3_finalize(*s);
         *s = nullptr;
     }
 }
 
-int File::open(const std::string& path, std::shared_ptr<File>& out) {
+// Looks up a file this process has open (by device and inode); set by the
+// client calls. Used so that a second descriptor is never closed under a
+// SQLite connection of this process.
+std::function<std::shared_ptr<File>(dev_t, ino_t)> openHere;
+
+int File::open(const std::string& path, std::shared_ptr<File>& out, bool recover) {
     // Look at the file before SQLite does: anything that is not a SQLite
     // database (an empty file included, which SQLite would take for a new
     // one) is not a data file of ours.
     // A file without write permission (the dictionary ships read-only) is
     // opened for reading; a write to it gives 94.
-    const bool writable = ::access(path.c_str(), W_OK) == 0;
-    int fd = ::open(path.c_str(), (writable ? O_RDWR : O_RDONLY) | O_CLOEXEC);
-    if (fd < 0) return errnoStatus(errno);
-    char head[16] = {};
-    const ssize_t n = ::pread(fd, head, sizeof head, 0);
-    if (n != ssize_t(sizeof head) || std::memcmp(head, "SQLite format 3", 16) != 0) {
-        ::close(fd);
-        return B_NOT_A_RECORD_FILE;
-    }
-    struct stat st {};
-    if (::fstat(fd, &st) != 0) {
-        ::close(fd);
-        return B_IO_ERROR;
-    }
-
-    std::shared_ptr<File> f(new File);
-    f->lockFd = fd;
-    f->readOnly = !writable;
-    f->dev = st.st_dev;
-    f->ino = st.st_ino;
-    f->path_ = path;
-    int status = f->connect(writable ? SQLITE_OPEN_READWRITE : SQLITE_OPEN_READONLY, path);
-    if (status && !writable) {
-        // a read-only file in a folder where SQLite cannot make its -shm
-        // file (read-only media): nobody writes it, so read it as immutable
-        sqlite3_close(f->db_);
-        f->db_ = nullptr;
-        char* uri = sqlite3_mprintf("file:%q?immutable=1", path.c_str());
-        status = f->connect(SQLITE_OPEN_READONLY | SQLITE_OPEN_URI, uri);
-        sqlite3_free(uri);
-    }
-    if (status) return status;
-
-    // The -wal index exists now (the reads above made it); map its header
-    // to see commits of every connection without starting a transaction.
-    const int shmFd = ::open((path + "-shm").c_str(), O_RDONLY | O_CLOEXEC);
-    if (shmFd >= 0) {
-        void* m = ::mmap(nullptr, kShmHeader, PROT_READ, MAP_SHARED, shmFd, 0);
-        ::close(shmFd);
-        if (m != MAP_FAILED) {
-            f->shm_ = static_cast<const uint8_t*>(m);
-            f->shmLen_ = kShmHeader;
+    // The descriptor opened here stays open for the life of the File (record
+    // locks live on it) and is closed only after SQLite's own.
+    for (int attempt = 0;; ++attempt) {
+        const bool writable = ::access(path.c_str(), W_OK) == 0;
+        int fd = ::open(path.c_str(), (writable ? O_RDWR : O_RDONLY) | O_CLOEXEC | O_NONBLOCK);
+        if (fd < 0) return errnoStatus(errno);
+        struct stat st {};
+        if (::fstat(fd, &st) != 0) {
+            ::close(fd);
+            return B_IO_ERROR;
         }
+        if (std::shared_ptr<File> here = openHere ? openHere(st.st_dev, st.st_ino) : nullptr) {
+            // the path came to name a file this process has open: never
+            // close a descriptor under its connection
+            here->spareFds.push_back(fd);
+            out = here;
+            return 0;
+        }
+        // From here on no SQLite connection of this process is on this file:
+        // closing `fd` on a failure is harmless.
+        if (!S_ISREG(st.st_mode)) {
+            ::close(fd);
+            return B_NOT_A_RECORD_FILE;
+        }
+        ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+        char head[16] = {};
+        const ssize_t n = ::pread(fd, head, sizeof head, 0);
+        if (n != ssize_t(sizeof head) || std::memcmp(head, "SQLite format 3", 16) != 0) {
+            ::close(fd);
+            return B_NOT_A_RECORD_FILE;
+        }
+        // Open: a read lock on the open byte, which BtrCreateFile of another
+        // process tests. A creation holds it only for a moment.
+        const int64_t end = nowMs() + kTranWaitMs;
+        int e = 0;
+        while ((e = lockByte(fd, F_RDLCK, kOpenByte)) == EAGAIN || e == EACCES) {
+            if (nowMs() > end) break;
+            ::usleep(2000);
+        }
+        if (e) {
+            ::close(fd);
+            return e == EAGAIN || e == EACCES ? B_FILE_IN_USE : B_IO_ERROR;
+        }
+        // The path may have been replaced meanwhile: then open what it
+        // names now.
+        struct stat now {};
+        if (::stat(path.c_str(), &now) != 0 || now.st_dev != st.st_dev || now.st_ino != st.st_ino) {
+            ::close(fd);
+            if (attempt < 20) continue;
+            return B_FILE_IN_USE;
+        }
+
+        std::shared_ptr<File> f(new File);
+        f->lockFd = fd;
+        f->readOnly = !writable;
+        f->dev = st.st_dev;
+        f->ino = st.st_ino;
+        f->path_ = path;
+        bool immutable = false;
+        int status = f->connect(writable ? SQLITE_OPEN_READWRITE : SQLITE_OPEN_READONLY, path);
+        if (status && !writable && status != B_TOO_MANY_FILES) {
+            // A read-only file in a folder where SQLite cannot make its -shm
+            // file (read-only media): nobody can write it, so it is read as
+            // immutable -- but only when no -wal file holds frames, which
+            // that would not see (it would give older data silently).
+            struct stat w {};
+            if (::stat((path + "-wal").c_str(), &w) == 0 && w.st_size > 32) return B_PERMISSION_ERROR;
+            sqlite3_close(f->db_);
+            f->db_ = nullptr;
+            char* uri = sqlite3_mprintf("file:%q?immutable=1", path.c_str());
+            status = f->connect(SQLITE_OPEN_READONLY | SQLITE_OPEN_URI, uri);
+            sqlite3_free(uri);
+            immutable = true;
+        }
+        if (status) return status;
+
+        // The connection's own mapping of the -wal index (made by the reads
+        // above), through its VFS: its header changes at every commit of any
+        // connection, which tells when rows read ahead are stale.
+        if (!immutable) {
+            sqlite3_file* fp = nullptr;
+            if (sqlite3_file_control(f->db_, "main", SQLITE_FCNTL_FILE_POINTER, &fp) == SQLITE_OK && fp &&
+                fp->pMethods && fp->pMethods->iVersion >= 2 && fp->pMethods->xShmMap) {
+                volatile void* p = nullptr;
+                if (fp->pMethods->xShmMap(fp, 0, 32768, 0, &p) == SQLITE_OK && p)
+                    f->shm_ = static_cast<const volatile uint8_t*>(p);
+            }
+        }
+        if (recover && !f->readOnly) {
+            status = f->recoverDead();
+            if (status) return status;
+        }
+        out = std::move(f);
+        return 0;
     }
-    out = std::move(f);
-    return 0;
 }
 
 int File::connect(int flags, const std::string& name) {
     int rc = sqlite3_open_v2(name.c_str(), &db_, flags | SQLITE_OPEN_NOMUTEX, nullptr);
-    if (rc != SQLITE_OK) return statusOf(rc) == B_FILE_NOT_FOUND ? B_IO_ERROR : statusOf(rc);
+    if (rc != SQLITE_OK) {
+        const int e = db_ ? sqlite3_system_errno(db_) : 0;
+        if (e == EMFILE || e == ENFILE) return B_TOO_MANY_FILES;
+        return statusOf(rc) == B_FILE_NOT_FOUND ? B_IO_ERROR : statusOf(rc);
+    }
+    // Before any statement: the first read of the schema may meet another
+    // process's write or checkpoint.
+    sqlite3_busy_timeout(db_, kBusyMs);
     sqlite3_extended_result_codes(db_, 1);
     registerKeyFunction(db_);
-    rc = execAll(db_, kOpenPragmas);
+    const int64_t end = nowMs() + kBusyMs;
+    for (;;) {
+        const int st = readSchema();
+        if (st != B_FILE_IN_USE || nowMs() > end) {
+            if (st == B_IO_ERROR) {
+                const int e = sqlite3_system_errno(db_);
+                if (e == EMFILE || e == ENFILE) return B_TOO_MANY_FILES;
+            }
+            return st;
+        }
+        ::usleep(5000);
+    }
+}
+
+int File::readSchema() {
+    int rc = execAll(db_, kOpenPragmas);
     if (rc != SQLITE_OK) return statusOf(rc);
     int64_t v = 0;
     sqlite3_stmt* s = nullptr;
@@ -279,17 +401,25 @@ int File::connect(int flags, const std::string& name) {
     sqlite3_finalize(s);
     if (rc != SQLITE_ROW && rc != SQLITE_DONE) return statusOf(rc);
     if (!ours) return B_NOT_A_RECORD_FILE;
-    if (metaInt(db_, "reclen", v) != SQLITE_OK) return B_NOT_A_RECORD_FILE;
+    if ((rc = metaInt(db_, "reclen", v)) != SQLITE_OK) return rc == SQLITE_NOTFOUND ? B_NOT_A_RECORD_FILE : statusOf(rc);
     recordLength_ = int(v);
-    if (metaInt(db_, "pagesize", v) != SQLITE_OK) return B_NOT_A_RECORD_FILE;
+    if ((rc = metaInt(db_, "pagesize", v)) != SQLITE_OK) return rc == SQLITE_NOTFOUND ? B_NOT_A_RECORD_FILE : statusOf(rc);
     pageSize_ = int(v);
-    if (metaInt(db_, "flags", v) != SQLITE_OK) return B_NOT_A_RECORD_FILE;
+    if ((rc = metaInt(db_, "flags", v)) != SQLITE_OK) return rc == SQLITE_NOTFOUND ? B_NOT_A_RECORD_FILE : statusOf(rc);
     fileFlags_ = int(v);
     if (recordLength_ <= 0 || recordLength_ > 0xFFFF) return B_NOT_A_RECORD_FILE;
-    const int st3 = loadKeys();
-    if (st3) return st3;
-    return 0;
+    return loadKeys();
 }
+
+namespace {
+// A stored key column name: kc<digits>.
+bool columnName(const char* c) {
+    if (!c || c[0] != 'k' || c[1] != 'c' || !c[2]) return false;
+    for (const char* p = c + 2; *p; ++p)
+        if (*p < '0' || *p > '9') return false;
+    return std::strlen(c) < 8;
+}
+}  // namespace
 
 int File::loadKeys() {
     dropStatements();
@@ -304,15 +434,22 @@ int File::loadKeys() {
     }
     int expect = 0;
     int status = 0;
+    int segments = 0;
     while ((rc = sqlite3_step(s)) == SQLITE_ROW) {
+        // A stored key is checked as BtrCreateFile checks one: a damaged
+        // specification gives 2 here rather than a read past a record.
         KeyDef k;
         const auto* p = static_cast<const uint8_t*>(sqlite3_column_blob(s, 1));
-        if (sqlite3_column_int(s, 0) != expect++ || !p || !keyFromSpec(p, sqlite3_column_bytes(s, 1), k)) {
-            status = B_NOT_A_RECORD_FILE;
+        const int n = sqlite3_column_bytes(s, 1);
+        const auto* col = reinterpret_cast<const char*>(sqlite3_column_text(s, 2));
+        if (sqlite3_column_int(s, 0) != expect++ || !p || !keyFromSpec(p, n, k) ||
+            int(k.spec().size()) != n || (k.usesAcs() && k.acs.size() != size_t(kAcsSize)) ||
+            validateKey(k, recordLength_) != 0 || (col && !columnName(col)) || (!col && !k.supplemental) ||
+            (segments += int(k.segs.size())) > 96 || expect > 119) {
+            status = B_IO_ERROR;
             break;
         }
-        const auto* col = sqlite3_column_text(s, 2);
-        cols_.push_back(col ? reinterpret_cast<const char*>(col) : "");
+        cols_.push_back(col ? col : "");
         exprs_.push_back(col ? cols_.back() : keyExpr(k));
         keys_.push_back(std::move(k));
     }
@@ -333,6 +470,35 @@ sqlite3_stmt* File::prepare(sqlite3_stmt*& slot, const std::string& sql) {
     return slot;
 }
 
+// 0 when a stored record of n bytes fits the file: exactly the record
+// length in a fixed-length file, at least that in a variable-length one;
+// else 2 (a damaged record).
+int File::rowFits(size_t n) const {
+    if (variable() ? n < size_t(recordLength_) : n != size_t(recordLength_)) return B_IO_ERROR;
+    return 0;
+}
+
+int File::afterRead() {
+    if (txId_ || !shm_) return 0;
+    uint8_t now[sizeof checkedHdr_];
+    std::memcpy(now, const_cast<const uint8_t*>(shm_), sizeof now);
+    if (std::memcmp(now, checkedHdr_, sizeof now) == 0) return 0;
+    // Something committed since the last check. While a transaction of
+    // another process holds the commit byte, it is between the commits of
+    // its files: what was read may be half of it. Wait for its end and read
+    // again. Else every commit up to `now` is whole.
+    if (!byteHeld(lockFd, F_WRLCK, kCommitByte)) {
+        std::memcpy(checkedHdr_, now, sizeof now);
+        return 0;
+    }
+    const int64_t end = nowMs() + kTranWaitMs;
+    while (byteHeld(lockFd, F_WRLCK, kCommitByte)) {
+        if (nowMs() > end) return B_FILE_IN_USE;
+        ::usleep(500);
+    }
+    return 1;
+}
+
 static int fetchRow(sqlite3_stmt* s, Row& row, bool& found) {
     const int rc = sqlite3_step(s);
     if (rc == SQLITE_ROW) {
@@ -340,7 +506,10 @@ static int fetchRow(sqlite3_stmt* s, Row& row, bool& found) {
         row.ver = sqlite3_column_int64(s, 1);
         const auto* p = static_cast<const uint8_t*>(sqlite3_column_blob(s, 2));
         const int n = sqlite3_column_bytes(s, 2);
-        row.data.assign(p, p + n);
+        if (p)
+            row.data.assign(p, p + n);
+        else
+            row.data.clear();
         found = true;
         return 0;
     }
@@ -356,7 +525,7 @@ static int fetchRows(sqlite3_stmt* s, int limit, RowSet& rows) {
         if (rc == SQLITE_DONE) return 0;
         if (rc != SQLITE_ROW) return statusOf(rc);
         const auto* p = static_cast<const uint8_t*>(sqlite3_column_blob(s, 2));
-        const size_t n = size_t(sqlite3_column_bytes(s, 2));
+        const size_t n = p ? size_t(sqlite3_column_bytes(s, 2)) : 0;
         const size_t off = rows.bytes.size();
         if (first) rows.bytes.reserve(off + n * size_t(limit));
         rows.bytes.insert(rows.bytes.end(), p, p + n);
@@ -364,9 +533,16 @@ static int fetchRows(sqlite3_stmt* s, int limit, RowSet& rows) {
     }
 }
 
+static void truncateRows(RowSet& rows, size_t items) {
+    if (rows.items.size() <= items) return;
+    rows.bytes.resize(rows.items[items].off);
+    rows.items.resize(items);
+}
+
 int File::keyQuery(int key, KeyQuery q, const std::string* enc, uint32_t pos, int limit, RowSet& rows,
                    bool append) {
     if (!append) rows.clear();
+    const size_t had = rows.items.size();
     sqlite3_stmt*& slot = keyStmts_[size_t(key)][q];
     if (!slot) {
         const std::string& e = exprs_[size_t(key)];
@@ -387,19 +563,42 @@ int File::keyQuery(int key, KeyQuery q, const std::string* enc, uint32_t pos, in
     }
     sqlite3_stmt* s = slot;
     if (!s) return B_IO_ERROR;
-    StmtUse use(s);
-    if (enc) sqlite3_bind_blob(s, 1, enc->data(), int(enc->size()), SQLITE_STATIC);
-    if (q == KQ_EQ_AFTER || q == KQ_EQ_BEFORE) sqlite3_bind_int64(s, 2, pos);
-    sqlite3_bind_int(s, 9, limit);
-    return fetchRows(s, limit, rows);
+    for (;;) {
+        int st;
+        {
+            StmtUse use(s);
+            if (enc) sqlite3_bind_blob(s, 1, enc->data(), int(enc->size()), SQLITE_STATIC);
+            if (q == KQ_EQ_AFTER || q == KQ_EQ_BEFORE) sqlite3_bind_int64(s, 2, pos);
+            sqlite3_bind_int(s, 9, limit);
+            st = fetchRows(s, limit, rows);
+        }
+        if (st) return st;
+        const int a = afterRead();
+        if (a == 0) break;
+        if (a != 1) return a;
+        truncateRows(rows, had);
+    }
+    for (size_t i = had; i < rows.items.size(); ++i)
+        if (int st = rowFits(rows.items[i].len)) return st;
+    return 0;
 }
 
 int File::byPosition(uint32_t pos, Row& row, bool& found) {
     sqlite3_stmt* s = prepare(byPos_, "SELECT pos, ver, data FROM rec WHERE pos = ?1");
     if (!s) return B_IO_ERROR;
-    StmtUse use(s);
-    sqlite3_bind_int64(s, 1, pos);
-    return fetchRow(s, row, found);
+    for (;;) {
+        int st;
+        {
+            StmtUse use(s);
+            sqlite3_bind_int64(s, 1, pos);
+            st = fetchRow(s, row, found);
+        }
+        if (st) return st;
+        const int a = afterRead();
+        if (a == 0) break;
+        if (a != 1) return a;
+    }
+    return found ? rowFits(row.data.size()) : 0;
 }
 
 int File::step(int dir, uint32_t pos, int limit, RowSet& rows) {
@@ -411,31 +610,60 @@ int File::step(int dir, uint32_t pos, int limit, RowSet& rows) {
     };
     sqlite3_stmt* s = prepare(stepStmts_[dir], sql[dir]);
     if (!s) return B_IO_ERROR;
-    StmtUse use(s);
-    if (dir == 1 || dir == 2) sqlite3_bind_int64(s, 1, pos);
-    sqlite3_bind_int(s, 9, limit);
-    rows.clear();
-    return fetchRows(s, limit, rows);
+    for (;;) {
+        rows.clear();
+        int st;
+        {
+            StmtUse use(s);
+            if (dir == 1 || dir == 2) sqlite3_bind_int64(s, 1, pos);
+            sqlite3_bind_int(s, 9, limit);
+            st = fetchRows(s, limit, rows);
+        }
+        if (st) return st;
+        const int a = afterRead();
+        if (a == 0) break;
+        if (a != 1) return a;
+    }
+    for (size_t i = 0; i < rows.items.size(); ++i)
+        if (int st = rowFits(rows.items[i].len)) return st;
+    return 0;
 }
 
 int File::count(int64_t& n) {
     sqlite3_stmt* s = prepare(count_, "SELECT count(*) FROM rec");
     if (!s) return B_IO_ERROR;
-    StmtUse use(s);
-    const int rc = sqlite3_step(s);
-    if (rc != SQLITE_ROW) return statusOf(rc);
-    n = sqlite3_column_int64(s, 0);
-    return 0;
+    for (;;) {
+        {
+            StmtUse use(s);
+            const int rc = sqlite3_step(s);
+            if (rc != SQLITE_ROW) return statusOf(rc);
+            n = sqlite3_column_int64(s, 0);
+        }
+        const int a = afterRead();
+        if (a == 0) return 0;
+        if (a != 1) return a;
+    }
 }
 
-bool File::shmSnapshot(uint8_t* out) const {
-    if (!shm_) return false;
-    std::memcpy(out, shm_, kShmHeader);
-    return true;
+// Inside a process transaction: the before-image of a record about to
+// change, or (inserted) the mark that it did not exist.
+int File::saveBefore(uint32_t pos, bool inserted) {
+    if (!txId_) return 0;
+    sqlite3_stmt* s = inserted ? prepare(undoIns_, "INSERT INTO rm_undo(txid, pos) VALUES(?1, ?2)")
+                               : prepare(undoBefore_,
+                                         "INSERT INTO rm_undo(txid, pos, ver, data)"
+                                         " SELECT ?1, pos, ver, data FROM rec WHERE pos = ?2");
+    if (!s) return B_IO_ERROR;
+    StmtUse use(s);
+    sqlite3_bind_int64(s, 1, txId_);
+    sqlite3_bind_int64(s, 2, pos);
+    const int rc = sqlite3_step(s);
+    return rc == SQLITE_DONE ? 0 : statusOf(rc);
 }
 
 int File::insert(const std::vector<uint8_t>& data, int64_t ver, const std::vector<std::string>& encs,
                  uint32_t& pos) {
+    ++writeSeq_;
     if (!insert_) {
         std::string cols = "ver, data", vals = "?1, ?2";
         for (size_t i = 0; i < cols_.size(); ++i) {
@@ -447,12 +675,16 @@ int File::insert(const std::vector<uint8_t>& data, int64_t ver, const std::vecto
     }
     sqlite3_stmt* s = insert_;
     if (!s) return B_IO_ERROR;
-    StmtUse use(s);
-    sqlite3_bind_int64(s, 1, ver);
-    sqlite3_bind_blob(s, 2, data.data(), int(data.size()), SQLITE_STATIC);
-    for (size_t i = 0; i < cols_.size(); ++i)
-        if (!cols_[i].empty()) sqlite3_bind_blob(s, int(i) + 3, encs[i].data(), int(encs[i].size()), SQLITE_STATIC);
-    const int rc = sqlite3_step(s);
+    int rc;
+    {
+        StmtUse use(s);
+        sqlite3_bind_int64(s, 1, ver);
+        sqlite3_bind_blob(s, 2, data.data(), int(data.size()), SQLITE_STATIC);
+        for (size_t i = 0; i < cols_.size(); ++i)
+            if (!cols_[i].empty())
+                sqlite3_bind_blob(s, int(i) + 3, encs[i].data(), int(encs[i].size()), SQLITE_STATIC);
+        rc = sqlite3_step(s);
+    }
     if (rc != SQLITE_DONE) return statusOf(rc);
     const int64_t p = sqlite3_last_insert_rowid(db_);
     if (p > int64_t(UINT32_MAX)) {  // positions are 32-bit
@@ -464,11 +696,16 @@ int File::insert(const std::vector<uint8_t>& data, int64_t ver, const std::vecto
         return B_FILE_FULL;
     }
     pos = uint32_t(p);
+    if (txId_) {
+        const int st = saveBefore(pos, true);
+        if (st) return st;  // the caller's transaction is rolled back or aborted
+    }
     return 0;
 }
 
 int File::update(uint32_t pos, int64_t ver, const std::vector<uint8_t>& data, const std::vector<std::string>& encs,
                  const std::vector<bool>& changed) {
+    ++writeSeq_;
     // One statement per set of changed key columns, so that an index whose
     // key value stays is not touched.
     sqlite3_stmt*& slot = updates_[changed];
@@ -480,6 +717,10 @@ int File::update(uint32_t pos, int64_t ver, const std::vector<uint8_t>& data, co
     }
     sqlite3_stmt* s = slot;
     if (!s) return B_IO_ERROR;
+    if (txId_) {
+        const int st = saveBefore(pos, false);
+        if (st) return st;
+    }
     StmtUse use(s);
     sqlite3_bind_blob(s, 1, data.data(), int(data.size()), SQLITE_STATIC);
     sqlite3_bind_int64(s, 2, pos);
@@ -493,8 +734,13 @@ int File::update(uint32_t pos, int64_t ver, const std::vector<uint8_t>& data, co
 }
 
 int File::remove(uint32_t pos, int64_t ver) {
+    ++writeSeq_;
     sqlite3_stmt* s = prepare(delete_, "DELETE FROM rec WHERE pos = ?1 AND ver = ?2");
     if (!s) return B_IO_ERROR;
+    if (txId_) {
+        const int st = saveBefore(pos, false);
+        if (st) return st;
+    }
     StmtUse use(s);
     sqlite3_bind_int64(s, 1, pos);
     sqlite3_bind_int64(s, 2, ver);
@@ -504,6 +750,11 @@ int File::remove(uint32_t pos, int64_t ver) {
 }
 
 int File::begin() {
+    if (txId_) {  // inside a process transaction: a savepoint
+        const int rc = execAll(db_, "SAVEPOINT rm_step");
+        if (rc == SQLITE_OK) ++savepoints_;
+        return statusOf(rc);
+    }
     sqlite3_stmt* s = prepare(begin_, "BEGIN IMMEDIATE");
     if (!s) return B_IO_ERROR;
     StmtUse use(s);
@@ -511,6 +762,11 @@ int File::begin() {
 }
 
 int File::commit() {
+    if (txId_) {
+        if (savepoints_ <= 0) return 0;
+        --savepoints_;
+        return statusOf(execAll(db_, "RELEASE rm_step"));
+    }
     sqlite3_stmt* s = prepare(commit_, "COMMIT");
     if (!s) return B_IO_ERROR;
     StmtUse use(s);
@@ -518,11 +774,275 @@ int File::commit() {
 }
 
 void File::rollback() {
+    ++writeSeq_;
+    if (txId_) {
+        if (savepoints_ <= 0) return;
+        --savepoints_;
+        execAll(db_, "ROLLBACK TO rm_step; RELEASE rm_step");
+        return;
+    }
     if (sqlite3_get_autocommit(db_)) return;
     sqlite3_stmt* s = prepare(rollback_, "ROLLBACK");
     if (!s) return;
     StmtUse use(s);
     sqlite3_step(s);
+}
+
+// ---- process transactions ---------------------------------------------------
+
+namespace {
+
+constexpr const char* kTxTables =
+    "CREATE TABLE IF NOT EXISTS rm_tx(txid INTEGER PRIMARY KEY, marker TEXT NOT NULL);"
+    "CREATE TABLE IF NOT EXISTS rm_undo(seq INTEGER PRIMARY KEY, txid INTEGER NOT NULL, pos INTEGER NOT NULL,"
+    " ver INTEGER, data BLOB);";
+
+enum class Marker { Absent, Alive, Dead };
+
+// The state of transaction `txid` by its marker: absent (the marker names
+// another transaction or none: it committed, or was put back everywhere),
+// held by its living owner, or left by a process that died.
+Marker markerState(const std::string& m, int64_t txid) {
+    if (m.empty()) return Marker::Absent;
+    const int fd = ::open(m.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) return errno == ENOENT ? Marker::Absent : Marker::Alive;  // unknown: do not touch
+    char b[17] = {};
+    const bool named = ::pread(fd, b, 16, 0) == 16 && std::strtoull(b, nullptr, 16) == uint64_t(txid);
+    const bool held = named && byteHeld(fd, F_WRLCK, 0);
+    ::close(fd);  // a marker, not a data file: no lock of SQLite's is on it
+    return !named ? Marker::Absent : held ? Marker::Alive : Marker::Dead;
+}
+
+// The files a marker names, one a line after the transaction's line, up
+// to an empty line.
+std::vector<std::string> markerFiles(const std::string& m) {
+    std::vector<std::string> out;
+    FILE* f = std::fopen(m.c_str(), "re");
+    if (!f) return out;
+    char line[4200];
+    bool first = true;
+    while (std::fgets(line, sizeof line, f)) {
+        std::string l(line);
+        while (!l.empty() && (l.back() == '\n' || l.back() == '\r')) l.pop_back();
+        if (first) {
+            first = false;
+            continue;
+        }
+        if (l.empty()) break;
+        out.push_back(l);
+    }
+    std::fclose(f);
+    return out;
+}
+
+}  // namespace
+
+int File::txJoin(int64_t id, const std::string& marker) {
+    if (readOnly) return B_PERMISSION_ERROR;
+    const int64_t end = nowMs() + kTranWaitMs;
+    for (bool recover = false;; recover = true) {
+        int st = 0;
+        if (recover) {
+            st = recoverDead();  // transactions of dead processes, each in a transaction of its own
+            if (st && st != B_FILE_IN_USE) return st;
+        }
+        const int64_t left = end - nowMs();
+        if (left <= 0) return B_FILE_IN_USE;
+        sqlite3_busy_timeout(db_, int(left));
+        st = begin();
+        sqlite3_busy_timeout(db_, kBusyMs);
+        if (st) return st;
+        // Another process's transaction may still be committing its other
+        // files (it wrote this one already): wait for its end.
+        if (byteHeld(lockFd, F_WRLCK, kCommitByte)) {
+            rollback();
+            ::usleep(1000);
+            continue;
+        }
+        int rc = txTables_ ? SQLITE_OK : execAll(db_, kTxTables);
+        if (rc == SQLITE_OK) txTables_ = true;
+        std::vector<Leftover> rows;
+        if (rc == SQLITE_OK) st = leftovers(rows);
+        else st = statusOf(rc);
+        bool dead = false;
+        for (const auto& l : rows) {
+            if (st) break;
+            bool mine = false;
+            for (int64_t d : doneTx) mine = mine || d == l.txid;
+            const Marker m = mine ? Marker::Absent : markerState(l.marker, l.txid);
+            if (m == Marker::Dead) dead = true;
+            else if (m == Marker::Absent) st = dropRows(l.txid);
+        }
+        doneTx.clear();
+        if (!st && !dead) {
+            sqlite3_stmt* s = prepare(txRow_, "INSERT OR REPLACE INTO rm_tx(txid, marker) VALUES(?1, ?2)");
+            if (s) {
+                StmtUse use(s);
+                sqlite3_bind_int64(s, 1, id);
+                sqlite3_bind_text(s, 2, marker.c_str(), -1, SQLITE_STATIC);
+                rc = sqlite3_step(s);
+            }
+            st = s && rc == SQLITE_DONE ? 0 : statusOf(s ? rc : SQLITE_ERROR);
+        }
+        if (st || dead) {
+            sqlite3_stmt* r = prepare(rollback_, "ROLLBACK");
+            if (r) {
+                StmtUse use(r);
+                sqlite3_step(r);
+            }
+            if (st) return st;
+            continue;  // a process died meanwhile: recover first
+        }
+        txId_ = id;
+        savepoints_ = 0;
+        return 0;
+    }
+}
+
+int File::txDropOwnRows() { return txId_ ? dropRows(txId_) : 0; }
+
+int File::leftovers(std::vector<Leftover>& out) {
+    out.clear();
+    sqlite3_stmt* s = prepare(leftovers_,
+                              "SELECT u.txid, (SELECT marker FROM rm_tx t WHERE t.txid = u.txid)"
+                              " FROM (SELECT DISTINCT txid FROM rm_undo) u");
+    if (!s) return 0;  // no such table (a file of an older build): nothing left over
+    StmtUse use(s);
+    int rc;
+    while ((rc = sqlite3_step(s)) == SQLITE_ROW) {
+        const auto* m = reinterpret_cast<const char*>(sqlite3_column_text(s, 1));
+        out.push_back({sqlite3_column_int64(s, 0), m ? m : ""});
+    }
+    return rc == SQLITE_DONE ? 0 : statusOf(rc);
+}
+
+int File::dropRows(int64_t txid) {
+    for (int i = 0; i < 2; ++i) {
+        sqlite3_stmt* s = prepare(dropRows_[i], i ? "DELETE FROM rm_tx WHERE txid=?1" : "DELETE FROM rm_undo WHERE txid=?1");
+        if (!s) return B_IO_ERROR;
+        StmtUse use(s);
+        sqlite3_bind_int64(s, 1, txid);
+        const int rc = sqlite3_step(s);
+        if (rc != SQLITE_DONE) return statusOf(rc);
+    }
+    return 0;
+}
+
+int File::txCommit() {
+    if (!txId_) return 0;
+    sqlite3_stmt* s = prepare(commit_, "COMMIT");
+    int st = B_IO_ERROR;
+    if (s) {
+        StmtUse use(s);
+        st = statusOf(sqlite3_step(s));
+    }
+    if (st) return st;  // still in the transaction: the caller rolls back
+    doneTx.push_back(txId_);
+    txId_ = 0;
+    savepoints_ = 0;
+    ++writeSeq_;
+    return 0;
+}
+
+void File::txRollback() {
+    txId_ = 0;
+    savepoints_ = 0;
+    ++writeSeq_;
+    if (sqlite3_get_autocommit(db_)) return;
+    sqlite3_stmt* s = prepare(rollback_, "ROLLBACK");
+    if (!s) return;
+    StmtUse use(s);
+    sqlite3_step(s);
+}
+
+int File::undo(int64_t id) {
+    if (txId_ || readOnly) return B_FILE_IN_USE;
+    int st = begin();
+    if (st) return st;
+    ++writeSeq_;
+    sqlite3_stmt* q = nullptr;
+    int rc = sqlite3_prepare_v2(db_, "SELECT pos, ver, data FROM rm_undo WHERE txid=?1 ORDER BY seq DESC", -1, &q,
+                                nullptr);
+    sqlite3_stmt* del = nullptr;
+    sqlite3_stmt* ins = nullptr;
+    if (rc == SQLITE_OK) rc = sqlite3_prepare_v2(db_, "DELETE FROM rec WHERE pos=?1", -1, &del, nullptr);
+    if (rc == SQLITE_OK) {
+        std::string cols = "pos, ver, data", vals = "?1, ?2, ?3";
+        for (size_t i = 0; i < cols_.size(); ++i) {
+            if (cols_[i].empty()) continue;
+            cols += ", " + cols_[i];
+            vals += ", ?" + std::to_string(i + 4);
+        }
+        rc = sqlite3_prepare_v2(db_, ("INSERT INTO rec(" + cols + ") VALUES(" + vals + ")").c_str(), -1, &ins,
+                                nullptr);
+    }
+    if (rc == SQLITE_OK) {
+        sqlite3_bind_int64(q, 1, id);
+        while (rc == SQLITE_OK && (rc = sqlite3_step(q)) == SQLITE_ROW) {
+            const int64_t pos = sqlite3_column_int64(q, 0);
+            sqlite3_bind_int64(del, 1, pos);
+            rc = sqlite3_step(del);
+            sqlite3_reset(del);
+            rc = rc == SQLITE_DONE ? SQLITE_OK : rc;
+            if (rc != SQLITE_OK || sqlite3_column_type(q, 2) == SQLITE_NULL) continue;
+            const auto* p = static_cast<const uint8_t*>(sqlite3_column_blob(q, 2));
+            const int n = sqlite3_column_bytes(q, 2);
+            std::vector<uint8_t> data(p, p + n);
+            std::vector<std::string> encs(keys_.size());
+            sqlite3_bind_int64(ins, 1, pos);
+            sqlite3_bind_int64(ins, 2, sqlite3_column_int64(q, 1));
+            sqlite3_bind_blob(ins, 3, data.data(), n, SQLITE_TRANSIENT);
+            for (size_t i = 0; i < cols_.size(); ++i) {
+                if (cols_[i].empty()) continue;
+                encs[i] = encodeRecordKey(keys_[i], data.data(), data.size());
+                sqlite3_bind_blob(ins, int(i) + 4, encs[i].data(), int(encs[i].size()), SQLITE_TRANSIENT);
+            }
+            rc = sqlite3_step(ins);
+            sqlite3_reset(ins);
+            rc = rc == SQLITE_DONE ? SQLITE_OK : rc;
+        }
+        if (rc == SQLITE_DONE) rc = SQLITE_OK;
+    }
+    sqlite3_finalize(q);
+    sqlite3_finalize(del);
+    sqlite3_finalize(ins);
+    st = rc == SQLITE_OK ? dropRows(id) : statusOf(rc);
+    if (!st) st = commit();
+    if (st) rollback();
+    return st;
+}
+
+int File::recoverDead() {
+    if (readOnly || txId_) return 0;
+    std::vector<Leftover> rows;
+    int st = leftovers(rows);
+    if (st) return st;
+    for (const auto& l : rows) {
+        if (markerState(l.marker, l.txid) != Marker::Dead) continue;
+        // Its process died between the commits of its files: put every
+        // file the marker names back (this one first), then remove the
+        // marker.
+        const int self = undo(l.txid);
+        if (self) {
+            st = self;  // this file stays as it is: not opened
+            continue;
+        }
+        bool all = true;
+        for (const std::string& p : markerFiles(l.marker)) {
+            struct stat ps {};
+            if (::stat(p.c_str(), &ps) != 0) continue;  // gone: nothing to put back
+            if (ps.st_dev == dev && ps.st_ino == ino) continue;
+            std::shared_ptr<File> other = openHere ? openHere(ps.st_dev, ps.st_ino) : nullptr;
+            int s2 = 0;
+            if (!other) s2 = File::open(p, other, false);
+            if (!s2 && other) s2 = other->undo(l.txid);
+            if (s2) all = false;
+        }
+        // Another file that cannot be put back now (busy) keeps the marker:
+        // its next open or transaction does it.
+        if (all) ::unlink(l.marker.c_str());
+    }
+    return st;
 }
 
 int File::addKey(const KeyDef& k, int& keyNo) {
@@ -583,6 +1103,34 @@ int File::dropKey(int keyNo) {
 
 int File::create(const std::string& path, int recordLength, int pageSize, int fileFlags,
                  const std::vector<KeyDef>& keys) {
+    // A file of that name open in another process (it holds a read lock on
+    // the open byte) is not replaced: 85. The check holds a write lock on
+    // the old file's open byte until the new file is in place, so that no
+    // process opens the old one meanwhile. (The caller made sure that this
+    // process has no connection on it: closing `old` drops no lock of
+    // SQLite's.) A path that is not a regular file is never replaced: 30.
+    int old = -1;
+    struct stat ost {};
+    if (::stat(path.c_str(), &ost) == 0) {
+        if (!S_ISREG(ost.st_mode)) return B_NOT_A_RECORD_FILE;
+        const bool w = ::access(path.c_str(), W_OK) == 0;
+        old = ::open(path.c_str(), (w ? O_RDWR : O_RDONLY) | O_CLOEXEC | O_NONBLOCK);
+        if (old >= 0) {
+            const bool busy = w ? lockByte(old, F_WRLCK, kOpenByte) != 0 : byteHeld(old, F_WRLCK, kOpenByte);
+            if (busy) {
+                ::close(old);
+                return B_FILE_IN_USE;
+            }
+        }
+    } else if (errno != ENOENT) {
+        return errnoStatus(errno);
+    }
+    struct Closer {
+        int& fd;
+        ~Closer() {
+            if (fd >= 0) ::close(fd);
+        }
+    } closer{old};
     // Build the new file beside the target and move it in place in one
     // rename, so that a failed creation never leaves half a file behind.
     const std::string tmp = path + ".new-" + std::to_string(::getpid());
@@ -603,6 +1151,7 @@ int File::create(const std::string& path, int recordLength, int pageSize, int fi
                      "CREATE TABLE meta(name TEXT PRIMARY KEY, value) WITHOUT ROWID;"
                      "CREATE TABLE keys(keyno INTEGER PRIMARY KEY, ixname TEXT NOT NULL, spec BLOB NOT NULL,"
                      " col TEXT);");
+        if (rc == SQLITE_OK) rc = execAll(db, kTxTables);
     }
     if (rc == SQLITE_OK) {
         std::string sql = "CREATE TABLE rec(pos INTEGER PRIMARY KEY, ver INTEGER NOT NULL, data BLOB NOT NULL";

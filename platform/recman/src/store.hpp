@@ -22,29 +22,48 @@
 // position order, which is insertion order (a new record always gets a
 // position above every existing one).
 //
-// Transactions over several files (not asked for yet) fit this layout: a
-// session transaction opens BEGIN IMMEDIATE on each file's connection at its
-// first write and COMMITs them all at the end. To make the set all or
-// nothing across a crash between two COMMITs, each file would also write,
+// Transactions over several files (BtrTransaction, api.cpp): a process
+// transaction opens BEGIN IMMEDIATE on each file's connection at its first
+// write there and COMMITs them all at the end. Each file also writes,
 // inside its own SQLite transaction, the before-images of what it changes
-// into an undo table keyed by the transaction id; a marker file naming the
-// transaction and its files is written before the first COMMIT and removed
-// (with the undo rows) after the last. Opening a file whose undo table holds
-// rows of a transaction whose marker is still there (its process died) puts
-// the before-images back.
+// into rm_undo (keyed by the transaction id), and a row of rm_tx naming the
+// process's marker file. One file commits alone. With two or more, the
+// process writes into its marker (a small file it keeps, and holds a lock
+// on, for its life) the transaction's id and files before the first COMMIT,
+// and overwrites the id with zeros after the last: that is the commit
+// point. Opening a file whose rm_undo holds rows of a transaction that its
+// marker still names while no process holds the marker's lock (its owner
+// died between two COMMITs) puts the before-images back, in every file the
+// marker names, then removes the marker. Rows of a transaction the marker
+// no longer names are left-overs of one that committed; they are dropped
+// at the next transaction's first write to the file.
+//
+// Lock bytes on the descriptor each File holds for its whole life (never a
+// second descriptor on the data file, -wal or -shm: closing any descriptor
+// of a file drops every POSIX lock the process holds on it, SQLite's too):
+//   kLockBase + position   record locks (open-file-description locks)
+//   kOpenByte              read-locked while the file is open (BtrCreateFile
+//                          of another process tests it: 85)
+//   kCommitByte            write-locked by a transaction from before its
+//                          first COMMIT to after its last; a reader that sees
+//                          a commit it has not checked yet waits for it to
+//                          be free, so no process reads half a transaction
 #pragma once
 
 #include <sqlite3.h>
+#include <fcntl.h>
 #include <sys/types.h>
 
 #include <cstdint>
 #include <cstring>
+#include <functional>
 #include <map>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "keys.hpp"
+#include "recman.h"
 
 namespace recman {
 
@@ -111,14 +130,37 @@ struct RowSet {
 struct LockEntry {
     uint16_t handle = 0;
     bool multi = false;
+    bool tx = false;  // taken inside a transaction: held to its end
 };
+
+constexpr off_t kLockBase = off_t(1) << 40;
+constexpr off_t kOpenByte = kLockBase - 1;
+constexpr off_t kCommitByte = kLockBase - 2;
+
+// Bounded waits (documented in recman.h).
+constexpr int kBusyMs = RECMAN_BUSY_WAIT_MS;
+constexpr int kTranWaitMs = RECMAN_TRAN_WAIT_MS;
+constexpr int kLockWaitMs = RECMAN_LOCK_WAIT_MS;
+
+// What a read ahead depends on: the write-ahead-log index header (changes
+// at every commit of any connection) and this process's own write counter
+// (changes at every write, also inside a transaction, whose commit is
+// still to come).
+struct Snapshot {
+    uint8_t hdr[48];
+    uint64_t seq;
+};
+
+// Milliseconds of a monotonic clock.
+int64_t nowMs();
 
 class File {
 public:
     ~File();
 
-    // Opens an existing data file; 0 or a status.
-    static int open(const std::string& path, std::shared_ptr<File>& out);
+    // Opens an existing data file; 0 or a status. `recover` runs the
+    // recovery of transactions whose process died (see above).
+    static int open(const std::string& path, std::shared_ptr<File>& out, bool recover = true);
     // Creates (or replaces) a data file; 0 or a status.
     static int create(const std::string& path, int recordLength, int pageSize, int fileFlags,
                       const std::vector<KeyDef>& keys);
@@ -150,19 +192,23 @@ public:
                const std::vector<bool>& changed);
     int remove(uint32_t pos, int64_t ver);
 
-    // The write-ahead-log index header changes at every commit of any
-    // connection. Rows read ahead stay valid while it is unchanged.
-    static constexpr int kShmHeader = 48;
-    bool shmSnapshot(uint8_t* out) const;
-    // False also when there is no header to look at.
-    bool shmUnchanged(const uint8_t* snapshot) const {
+    // Snapshot of what rows read ahead depend on; false when there is
+    // nothing to look at (then nothing is read ahead).
+    bool snapshot(Snapshot& out) const {
         if (!shm_) return false;
-        uint8_t now[kShmHeader];
-        std::memcpy(now, shm_, kShmHeader);
-        return std::memcmp(now, snapshot, kShmHeader) == 0;
+        std::memcpy(out.hdr, const_cast<const uint8_t*>(shm_), sizeof out.hdr);
+        out.seq = writeSeq_;
+        return true;
+    }
+    bool unchanged(const Snapshot& s) const {
+        if (!shm_ || s.seq != writeSeq_) return false;
+        uint8_t now[sizeof s.hdr];
+        std::memcpy(now, const_cast<const uint8_t*>(shm_), sizeof now);
+        return std::memcmp(now, s.hdr, sizeof now) == 0;
     }
 
-    // Transactions around multi-step writes (autoincrement, index builds).
+    // Transactions around multi-step writes (autoincrement, index builds);
+    // savepoints inside a process transaction.
     int begin();
     int commit();
     void rollback();
@@ -170,10 +216,28 @@ public:
     int addKey(const KeyDef& k, int& keyNo);
     int dropKey(int keyNo);
 
+    // ---- process transactions (txn.cpp) ----
+    bool inTx() const { return txId_ != 0; }
+    int64_t txId() const { return txId_; }
+    // First write of transaction `id` to this file: BEGIN IMMEDIATE within
+    // kTranWaitMs (else 85), left-overs dropped, rm_tx row written.
+    int txJoin(int64_t id, const std::string& marker);
+    int txCommit();     // COMMIT; the file leaves the transaction
+    void txRollback();  // ROLLBACK; the file leaves the transaction
+    // For the last file of a transaction: its own rows go with the commit.
+    int txDropOwnRows();
+    // Puts back the before-images of transaction `id` in a transaction of
+    // its own; 0 or a status.
+    int undo(int64_t id);
+    // Runs recovery of transactions whose process died; 0 or a status.
+    int recoverDead();
+    std::vector<int64_t> doneTx;  // own transactions that committed: left-overs to drop
+
     // Locks of records: the in-process table, and the OS byte-range locks
     // that keep other processes out.
     std::map<uint32_t, LockEntry> locks;
     int lockFd = -1;
+    std::vector<int> spareFds;  // descriptors of this file closed only after SQLite's
     bool readOnly = false;  // opened for reading only: record locks are read locks
 
     dev_t dev = 0;
@@ -184,11 +248,24 @@ public:
 private:
     File() = default;
     int connect(int flags, const std::string& name);
+    int readSchema();
     int loadKeys();
     int endKeyChange(int rc);
     void dropStatements();
     sqlite3_stmt* prepare(sqlite3_stmt*& slot, const std::string& sql);
     std::string keyExpr(const KeyDef& k) const;
+    // After a read outside a transaction: 0 when what was read is whole,
+    // 1 when it must be read again (a transaction of another process was
+    // committing), or a status.
+    int afterRead();
+    int saveBefore(uint32_t pos, bool inserted);
+    struct Leftover {
+        int64_t txid;
+        std::string marker;
+    };
+    int leftovers(std::vector<Leftover>& out);
+    int dropRows(int64_t txid);
+    int rowFits(size_t n) const;
 
     std::string path_;
     sqlite3* db_ = nullptr;
@@ -200,8 +277,11 @@ private:
     std::vector<std::string> cols_;
     std::vector<std::vector<sqlite3_stmt*>> keyStmts_;
     std::map<std::vector<bool>, sqlite3_stmt*> updates_;
-    const uint8_t* shm_ = nullptr;
-    size_t shmLen_ = 0;
+    const volatile uint8_t* shm_ = nullptr;  // SQLite's own mapping of the -shm file
+    uint8_t checkedHdr_[48] = {};
+    uint64_t writeSeq_ = 0;
+    int64_t txId_ = 0;
+    int savepoints_ = 0;
     sqlite3_stmt* byPos_ = nullptr;
     sqlite3_stmt* stepStmts_[4] = {};
     sqlite3_stmt* count_ = nullptr;
@@ -210,7 +290,26 @@ private:
     sqlite3_stmt* begin_ = nullptr;
     sqlite3_stmt* commit_ = nullptr;
     sqlite3_stmt* rollback_ = nullptr;
+    sqlite3_stmt* undoIns_ = nullptr;
+    sqlite3_stmt* txRow_ = nullptr;
+    sqlite3_stmt* leftovers_ = nullptr;
+    sqlite3_stmt* dropRows_[2] = {};
+    bool txTables_ = false;
+    sqlite3_stmt* undoBefore_ = nullptr;
+
+    friend struct FileAccess;
 };
+
+// Finds a file this process has open by device and inode (set by the
+// client calls).
+extern std::function<std::shared_ptr<File>(dev_t, ino_t)> openHere;
+
+// Lock helpers on a File's descriptor (open-file-description locks).
+// 0 when set, else errno.
+int lockByte(int fd, short type, off_t at, bool wait = false);
+// True when another descriptor (of any process) holds a lock on the byte
+// that conflicts with `type`.
+bool byteHeld(int fd, short type, off_t at);
 
 // Maps a SQLite result code to a record-manager status.
 int statusOf(int rc);

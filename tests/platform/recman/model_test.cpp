@@ -99,7 +99,18 @@ struct Model {
     }
 };
 
-TEST_F(RecmanTest, RandomOperationsAgreeWithAModel) {
+// With `tx`, the operations run partly inside transactions that end or
+// are aborted at random: an abort puts the model back as it was at begin.
+class ModelRun : public RecmanTest {
+protected:
+    void run(bool tx);
+};
+
+TEST_F(ModelRun, RandomOperationsAgreeWithAModel) { run(false); }
+
+TEST_F(ModelRun, RandomOperationsWithTransactionsAgreeWithAModel) { run(true); }
+
+void ModelRun::run(bool tx) {
     uint16_t h = make("model.db", kLen,
                       {{1, 4, 0x100 | KF_MODIFIABLE, KT_INTEGER},
                        {5, 3, KF_DUPLICATES | KF_MODIFIABLE | KF_NO_CASE},
@@ -137,6 +148,7 @@ TEST_F(RecmanTest, RandomOperationsAgreeWithAModel) {
     Bytes curRec;  // the record the position stands on (kept after a delete)
     uint32_t curPos = 0;
     int checks = 0;
+    bool inTx = false, stale = false;  // stale: the handle's record went with an abort
 
     auto expectRead = [&](int st, std::optional<uint32_t> want, const Bytes& data, int op) {
         if (!want) {
@@ -149,16 +161,47 @@ TEST_F(RecmanTest, RandomOperationsAgreeWithAModel) {
         ASSERT_EQ(pos, *want);
         ASSERT_EQ(data, m.recs[*want]);
         cur = pos;
+        stale = false;
         positioned = true;
         curRec = data;
         curPos = pos;
         ++checks;
     };
 
+    int ended = 0, aborted = 0;
+    Model saved;
     for (int step = 0; step < 4000; ++step) {
         SCOPED_TRACE(step);
-        const int what = pick(100);
         Bytes data(kLen), kb(8, 0);
+        if (tx && pick(100) < 4) {
+            if (!inTx) {
+                ASSERT_EQ(BtrTransaction(B_BEGIN_TRAN), 0);
+                saved = m;
+                inTx = true;
+            } else if (pick(2)) {
+                ASSERT_EQ(BtrTransaction(B_END_TRAN), 0);
+                inTx = false;
+                ++ended;
+            } else {
+                ASSERT_EQ(BtrTransaction(B_ABORT_TRAN), 0);
+                m = saved;
+                inTx = false;
+                ++aborted;
+                // the records the handles stood on may be gone: start again
+                readerOn = false;
+                key = 0;
+                ASSERT_EQ(BtrSetDefaults(h, 0, -1), 0);
+                positioned = false;
+                cur.reset();
+                stale = true;
+                const int st = BtrGet(B_GET_FIRST, h, kb.data(), data.data(), kLen);
+                const auto want = m.find(0, B_GET_FIRST, Bytes(4, 0));
+                expectRead(st, want, data, B_GET_FIRST);
+                if (want) stale = false;
+            }
+            continue;
+        }
+        const int what = pick(100);
         for (int n = pick(4); n > 0; --n) {
             const int st = BtrGet(readerOn ? B_GET_NEXT : B_GET_FIRST, reader, kb.data(), data.data(), kLen);
             const auto want = readerOn ? m.find(1, B_GET_NEXT, keyOf(1, readerRec), readerPos)
@@ -188,6 +231,7 @@ TEST_F(RecmanTest, RandomOperationsAgreeWithAModel) {
                 ASSERT_EQ(m.recs.count(pos), 0u);
                 m.recs[pos] = r;
                 cur = pos;
+                stale = false;
                 positioned = true;
                 curRec = r;
                 curPos = pos;
@@ -231,6 +275,7 @@ TEST_F(RecmanTest, RandomOperationsAgreeWithAModel) {
             }
         } else {  // delete
             if (!cur) {
+                if (stale) continue;  // the handle's record went with an abort
                 ASSERT_EQ(BtrWrite(B_DELETE, h, nullptr, nullptr, 0), B_INVALID_POSITIONING);
                 continue;
             }
@@ -242,8 +287,29 @@ TEST_F(RecmanTest, RandomOperationsAgreeWithAModel) {
             ASSERT_EQ(BtrGetRecordCount(h), int32_t(m.recs.size()));
         }
     }
+    if (inTx) {
+        ASSERT_EQ(BtrTransaction(B_END_TRAN), 0);
+    }
     EXPECT_GT(checks, 1000);
     EXPECT_EQ(BtrGetRecordCount(h), int32_t(m.recs.size()));
+    if (tx) {
+        EXPECT_GT(ended, 5);
+        EXPECT_GT(aborted, 5);
+        // what the model holds is what a fresh open finds
+        RecmanReset();
+        ASSERT_EQ(BtrOpenFile(&h, path("model.db").c_str(), 0, 0), 0);
+        EXPECT_EQ(BtrGetRecordCount(h), int32_t(m.recs.size()));
+        Bytes data(kLen), kb(8, 0);
+        size_t n = 0;
+        for (int st = BtrGet(B_STEP_FIRST, h, kb.data(), data.data(), kLen); st == 0;
+             st = BtrGet(B_STEP_NEXT, h, kb.data(), data.data(), kLen), ++n) {
+            uint32_t pos = 0;
+            ASSERT_EQ(BtrPosition(B_GET_DIRECT, h, &pos), 0);
+            ASSERT_EQ(m.recs.count(pos), 1u);
+            ASSERT_EQ(data, m.recs[pos]);
+        }
+        EXPECT_EQ(n, m.recs.size());
+    }
 }
 
 }  // namespace
