@@ -205,7 +205,11 @@ public:
         static_assert(std::is_trivially_copyable_v<R> && sizeof(R) >= 4);
         std::memset(&record, 0, sizeof record);
         std::memcpy(&record, &position, 4);
-        return Get(B_GET_DIRECT + lockBias, key, record);
+        const int op = B_GET_DIRECT + lockBias;
+        Status s = Get(op, key.bytes, &record, static_cast<int>(sizeof record));
+        if (s.Ok() && BytesRead() < static_cast<int>(sizeof record))
+            return {B_DATA_BUFFER_TOO_SHORT, B_GET_DIRECT, file_};
+        return s;
     }
 
     // ---- Writing: the record struct whole.

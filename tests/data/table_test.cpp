@@ -120,3 +120,25 @@ TEST(WriteBatchTest, MisplacedCallsGiveTheContractStatuses)
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(TableTest, DirectReadsTheRecordAtAPosition)
+{
+    Table table;
+    ASSERT_TRUE(table.OpenPath(FileNo::Tenders, path_.c_str()).Ok());
+    Row a{"A1", 1}, b{"B2", 2};
+    ASSERT_TRUE(table.Insert(a).Ok());
+    ASSERT_TRUE(table.Insert(b).Ok());
+    Row read{};
+    char code[8] = "B2";
+    ASSERT_TRUE(table.Find(code, read).Ok());
+    uint32_t position = 0;
+    ASSERT_TRUE(table.Position(position).Ok());
+    KeyBuffer key;
+    ASSERT_TRUE(table.Get(B_GET_FIRST, key, read).Ok());
+    ASSERT_TRUE(table.Direct(position, key, read).Ok());
+    EXPECT_EQ(read.value, 2);
+}
+
+}  // namespace

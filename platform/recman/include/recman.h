@@ -336,9 +336,6 @@ RECMAN_API int BtrCreateFile(const char* path, const void* fileSpec, const void*
 RECMAN_API int BtrGetAltCollating(void* buffer);                    /* 2: 265 bytes */
 /* 102: *version = 1, revision "00" (3 bytes with the NUL), platform "L" (2). */
 RECMAN_API int BtrGetVersion(int16_t* version, char* revision, char* platform); /* 102 */
-/* Transactions: op B_BEGIN_TRAN (19), B_END_TRAN (20), B_ABORT_TRAN (21).
- * 37 for a begin inside a transaction, 39 for an end or abort without one. */
-RECMAN_API int BtrTransaction(int op);
 
 /* Table objects (300, 301, 303, 304): a file opened through a small object.
  * BtrTableCreate(record length, longest path) gives null for lengths below 1;

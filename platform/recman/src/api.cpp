@@ -250,6 +250,19 @@ void releaseAll(Handle& h) {
 
 uint16_t idOf(const Handle& h) { return h.id; }
 
+Handle* handleById(uint16_t id);
+
+// A lock that the process's transaction keeps after the handle that took it
+// let it go (released, or the handle closed): it guards the transaction's
+// writes against other processes, and is this process's own, so any of its
+// handles may take it over until the transaction ends.
+bool heldOnlyForTx(File& f, uint32_t pos, const LockEntry& e) {
+    if (!e.tx || !state().tx.active) return false;
+    const Handle* owner = handleById(e.handle);
+    return !(owner && owner->file.get() == &f &&
+             ((owner->hasSingle && owner->single == pos) || owner->multi.count(pos)));
+}
+
 // Takes a lock of a record for a handle: 0, 84 (held elsewhere, no wait) or
 // 78 (held by another handle of this process and the caller would wait:
 // nobody could ever release it).
@@ -257,6 +270,8 @@ int acquire(Handle& h, uint32_t pos, bool multi, bool wait) {
     File& f = *h.file;
     const uint16_t me = idOf(h);
     auto it = f.locks.find(pos);
+    if (it != f.locks.end() && it->second.handle != me && heldOnlyForTx(f, pos, it->second))
+        it->second.handle = me;
     if (it != f.locks.end() && it->second.handle != me) return wait ? B_DEADLOCK : B_RECORD_IN_USE;
     if (it == f.locks.end()) {
         const int st = osLock(f, pos, wait);
@@ -283,7 +298,8 @@ int acquire(Handle& h, uint32_t pos, bool multi, bool wait) {
 int lockedByOther(Handle& h, uint32_t pos) {
     File& f = *h.file;
     auto it = f.locks.find(pos);
-    if (it != f.locks.end()) return it->second.handle == idOf(h) ? 0 : B_RECORD_IN_USE;
+    if (it != f.locks.end())
+        return it->second.handle == idOf(h) || heldOnlyForTx(f, pos, it->second) ? 0 : B_RECORD_IN_USE;
     return osLockedElsewhere(f, pos) ? B_RECORD_IN_USE : 0;
 }
 

@@ -1,5 +1,4 @@
-// Damaged files and calls at the edges of the C API (issue 8 items 4, 5,
-// 7, 8, 9): each gives its status, never a crash, a hang or wrong bytes.
+// Damaged files and calls at the edges of the C API: each gives its status, never a crash, a hang or wrong bytes.
 #include <sqlite3.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
@@ -136,7 +135,7 @@ TEST_F(Damaged, PathsThatAreNotRegularFilesAreNeitherOpenedNorReplaced) {
     EXPECT_TRUE(S_ISCHR(st.st_mode));
 }
 
-// Issue 8 item 8: a read-only folder whose -wal holds frames gives 94 rather
+// a read-only folder whose -wal holds frames gives 94 rather
 // than older data. Run as an unprivileged user (permission bits do not bind
 // the super-user): the test drops to "nobody" in a child.
 TEST_F(Damaged, AReadOnlyFolderWithFramesInItsWalGives94) {

@@ -1,4 +1,4 @@
-// Several processes on one data file (issue 8): opens under contention,
+// Several processes on one data file: opens under contention,
 // record locks across processes, a writer while others open and close, a
 // cycle of wait locks, replacing a file another process has open, and
 // durability across a kill -9 with another process opening the file.
@@ -114,7 +114,7 @@ TEST_F(MultiProcess, CountersUpdatedUnderLocksByEightProcessesAddUp) {
     EXPECT_GT(total, 0);
 }
 
-// Issue 8 item 2: processes that do nothing but open, read and close one
+// processes that do nothing but open, read and close one
 // file never see 85 (the busy timeout is set before the schema is read).
 TEST_F(MultiProcess, OpensAndClosesUnderContentionNeverGiveFileInUse) {
     std::vector<pid_t> kids;
@@ -243,7 +243,7 @@ TEST_F(MultiProcess, ACycleOfWaitLocksBetweenTwoProcessesEndsInDeadlockStatus) {
     EXPECT_EQ(mp::reap(b), 0);
 }
 
-// Issue 8 item 7: BtrCreateFile does not replace a file that another
+// BtrCreateFile does not replace a file that another
 // process has open (85), and does once it is closed.
 TEST_F(MultiProcess, CreateGivesFileInUseWhileAnotherProcessHasTheFileOpen) {
     Pipe ready, done;

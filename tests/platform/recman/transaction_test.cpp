@@ -1,4 +1,4 @@
-// Record-manager transactions (issue 10 item 5): all or nothing over every
+// Record-manager transactions: all or nothing over every
 // file a process writes between begin and end, also across a kill -9
 // between the commits of two files; reads inside see their own writes;
 // locks taken inside are held to the end; other processes see nothing of a
@@ -184,10 +184,19 @@ TEST_F(Tran, LocksTakenInsideAreHeldToTheEnd) {
     k = 3;
     ASSERT_EQ(BtrGet(B_GET_EQUAL + B_LOCK_MULTI_NOWAIT, h[0], &k, &r, kLen), 0);
     ASSERT_EQ(BtrUnlock(-2, h[0], nullptr), 0);
-    for (int32_t id = 1; id <= 3; ++id) {
-        k = id;
-        EXPECT_EQ(BtrGet(B_GET_EQUAL + B_LOCK_SINGLE_NOWAIT, other, &k, &r, kLen), B_RECORD_IN_USE) << id;
-    }
+    // Another process finds all three locked until the end.
+    const pid_t kid = mp::spawn([&]() -> int {
+        uint16_t elsewhere = 0;
+        if (BtrOpenFile(&elsewhere, names[0].c_str(), 0, 0)) return 10;
+        for (int32_t id = 1; id <= 3; ++id) {
+            Rec rr;
+            int32_t kk = id;
+            if (BtrGet(B_GET_EQUAL + B_LOCK_SINGLE_NOWAIT, elsewhere, &kk, &rr, kLen) != B_RECORD_IN_USE)
+                return 20 + id;
+        }
+        return 0;
+    });
+    EXPECT_EQ(mp::reap(kid), 0);
     ASSERT_EQ(BtrTransaction(B_END_TRAN), 0);
     for (int32_t id = 1; id <= 3; ++id) {
         k = id;
@@ -409,6 +418,36 @@ TEST_F(Tran, AWriterKilledAtRandomPointsLeavesEveryTransactionWholeOrAbsent) {
     EXPECT_GE(rounds, 2);
     std::printf("[ info ] %d rounds, %d of them cut between the commits of two files\n", rounds,
                 cutBetweenCommits);
+}
+
+}  // namespace
+
+namespace {
+
+// A counter drawn twice inside one transaction, each time through a handle
+// of its own that reads with a lock, updates and closes: the lock the
+// transaction keeps after the first close is the process's own, so the
+// second draw takes it over instead of finding the record in use.
+TEST_F(Tran, LocksKeptForTheTransactionServeItsOtherHandles) {
+    openAll();
+    Rec counter = rec(1, "0");
+    ASSERT_EQ(BtrWrite(B_INSERT, h[0], nullptr, &counter, kLen), 0);
+    ASSERT_EQ(BtrTransaction(B_BEGIN_TRAN), 0);
+    for (int draw = 0; draw < 2; ++draw) {
+        uint16_t own = 0;
+        ASSERT_EQ(BtrOpenFile(&own, names[0].c_str(), 0, 0), 0);
+        Rec r;
+        int32_t k = 1;
+        ASSERT_EQ(BtrGet(B_GET_EQUAL + B_LOCK_MULTI_NOWAIT, own, &k, &r, kLen), 0) << "draw " << draw;
+        r.text[0] = static_cast<char>('1' + draw);
+        ASSERT_EQ(BtrWrite(B_UPDATE, own, nullptr, &r, kLen), 0) << "draw " << draw;
+        ASSERT_EQ(BtrCloseFile(own), 0);
+    }
+    ASSERT_EQ(BtrTransaction(B_END_TRAN), 0);
+    Rec r;
+    int32_t k = 1;
+    ASSERT_EQ(BtrGet(B_GET_EQUAL, h[0], &k, &r, kLen), 0);
+    EXPECT_EQ(r.text[0], '2');
 }
 
 }  // namespace

@@ -174,7 +174,7 @@ TEST_F(PosServicesTest, AssemblyPostingMovesStockAndBalances)
         double services_cost = -1;
         ASSERT_EQ(PostAssemblyComponents(0, lines, products, services, &services_cost, &header,
                                          block),
-                  0);
+                  0) << "DBG " << *(int32_t*)(block+255) << " " << *(int32_t*)(block+259) << " " << *(int32_t*)(block+263);
         EXPECT_DOUBLE_EQ(services_cost, 15);
         char key[256] = {};
         std::strcpy(key, "KIT1");
@@ -267,7 +267,6 @@ TEST_F(PosServicesTest, AssemblyWithAMissingComponentWritesNothing)
 // write batch takes back what was written before it.
 TEST_F(PosServicesTest, AssemblyStoppedHalfWayLeavesNoComponentChanged)
 {
-    GTEST_SKIP() << "needs record-manager transactions that roll back";
     Stock();
     Insert(5, Line("AS1", 1, "P1", 4, 40));
     Insert(5, Line("AS1", 2, "P2", 2, 20));
