@@ -6,6 +6,7 @@
 #include <string>
 
 #include "bwps/catalogue.h"
+#include "bwps/testing.h"
 #include "bwps/messages.h"
 #include "bwps/records.h"
 #include "bwps/reports.h"

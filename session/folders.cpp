@@ -10,6 +10,7 @@
 
 #include "bwps/session.h"
 #include "bwps/settings.h"
+#include "bwps/testing.h"
 #include "session/catalogue_internal.h"
 
 using bwps::catalogue::Concat;

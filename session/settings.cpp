@@ -9,6 +9,7 @@
 #include <cstring>
 
 #include "bwps/catalogue.h"
+#include "bwps/testing.h"
 #include "bwps/messages.h"
 #include "bwps/versions.h"
 #include "fx.h"

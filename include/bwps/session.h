@@ -158,13 +158,6 @@ BWPS_EXPORT int OpenScreenResourceFiles(void);
  * interface record; true when the read succeeded. */
 BWPS_EXPORT int LoadInterfaceRecord(void);
 
-/* Forgets the session: clears the session block (the folders of the
- * library's own location are set again), the company-id list, the signed-in
- * user, the in-memory passwords record, the folders of the catalogue, the
- * settings copies and the report and station state. For tests that run two
- * sessions in one process. */
-BWPS_EXPORT void BWPSResetSession(void);
-
 #ifdef __cplusplus
 }
 #endif

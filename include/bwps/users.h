@@ -128,9 +128,6 @@ BWPS_EXPORT void MakeUserIdKey(char* key, const char* userId);
 
 /* Failed attempts on the current sign-in screen. */
 BWPS_EXPORT int GetSignInFailureCount(void);
-/* Forgets the in-memory passwords record and the failure count. */
-BWPS_EXPORT void ResetUserState(void);
-
 #ifdef __cplusplus
 }
 #endif
