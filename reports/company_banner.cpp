@@ -15,6 +15,10 @@
 #include "fx.h"
 #include "recman.h"
 #include "reports/station_layouts.h"
+#include "bwps/files.h"
+
+using bwps::FileNo;
+using bwps::No;
 
 namespace {
 
@@ -113,12 +117,12 @@ BWPS_EXPORT int ShowPeriodStatus(void)
 {
     if (g_periodHeadingOff)
         return 0;
-    const char* path = GetDataFilePath(GENERAL_FILE_NUMBER);
+    const char* path = GetDataFilePath(No(FileNo::General));
     uint16_t handle = 0;
     int status = BtrOpenFile(&handle, path != nullptr ? path : "", 0, 0);
     if (status != 0) {
         if (status != B_FILE_NOT_FOUND)
-            ReportRecordManagerError(status, 1, OPEN_OPERATION, GENERAL_FILE_NUMBER, 0);
+            ReportRecordManagerError(status, 1, OPEN_OPERATION, No(FileNo::General), 0);
         return status;
     }
     uint8_t company[GENERAL_COMPANY_SIZE] = {};

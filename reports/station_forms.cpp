@@ -19,6 +19,10 @@
 #include "recman.h"
 #include "reports/station_layouts.h"
 #include "session/catalogue_internal.h"
+#include "bwps/files.h"
+
+using bwps::FileNo;
+using bwps::No;
 
 namespace bwps::stations {
 namespace {
@@ -40,7 +44,7 @@ constexpr uint8_t kStationColours[50] = {
 
 std::string StationPath()
 {
-    const char* path = GetDataFilePath(kStationFile);
+    const char* path = GetDataFilePath(No(FileNo::Stations));
     return path != nullptr ? std::string(path) : std::string();
 }
 
@@ -155,7 +159,7 @@ int RunUpgradeStep(Step step, intptr_t window)
         return -1;
 
     // A new, empty station file.
-    status = bwps::catalogue::CreateFromKeyFile(kStationFile, nullptr);
+    status = bwps::catalogue::CreateFromKeyFile(No(FileNo::Stations), nullptr);
     if (status != 0) {
         RestoreStationFile(station, temp, Exists(station));
         return status;
@@ -165,13 +169,13 @@ int RunUpgradeStep(Step step, intptr_t window)
     uint16_t newHandle = 0;
     status = BtrOpenFile(&oldHandle, temp.c_str(), 0, 0);
     if (status != 0) {
-        ReportRecordManagerError(status, 1, OPEN_OPERATION, kStationFile, 0);
+        ReportRecordManagerError(status, 1, OPEN_OPERATION, No(FileNo::Stations), 0);
         RestoreStationFile(station, temp, true);
         return status;
     }
     status = BtrOpenFile(&newHandle, station.c_str(), 0, 0);
     if (status != 0) {
-        ReportRecordManagerError(status, 1, OPEN_OPERATION, kStationFile, 0);
+        ReportRecordManagerError(status, 1, OPEN_OPERATION, No(FileNo::Stations), 0);
         BtrCloseFile(oldHandle);
         RestoreStationFile(station, temp, true);
         return status;
@@ -380,7 +384,7 @@ BWPS_EXPORT int UpgradeStationFileStep3(const char*, intptr_t statusWindow)
 
 BWPS_EXPORT int ConvertDocumentForms(const char* folder, uint16_t* handle, uint16_t mode)
 {
-    const char* name = GetDataFileName(kStationFile);
+    const char* name = GetDataFileName(No(FileNo::Stations));
     char station[FOLDER_BUFFER_SIZE];
     JoinCompanyFilePath(station, folder, name);
     char older[FOLDER_BUFFER_SIZE];
@@ -394,7 +398,7 @@ BWPS_EXPORT int ConvertDocumentForms(const char* folder, uint16_t* handle, uint1
 
     int status = 0;
     if (!Exists(station)) {
-        status = bwps::catalogue::CreateFromKeyFile(kStationFile, folder);
+        status = bwps::catalogue::CreateFromKeyFile(No(FileNo::Stations), folder);
         if (status != 0)
             return status;
         status = EnsureDefaultStationRecord();

@@ -14,6 +14,10 @@
 #include "bwps/session.h"
 #include "recman.h"
 #include "session/catalogue_internal.h"
+#include "bwps/files.h"
+
+using bwps::FileNo;
+using bwps::No;
 
 using bwps::catalogue::MoveFile;
 using bwps::catalogue::StatRecordCount;
@@ -25,12 +29,12 @@ constexpr const char* kConversionTemp = "CID10.TMP";
 
 const char* CompanyIdName()
 {
-    return GetDataFileEntry(COMPANY_ID_FILE_NUMBER)->Name;
+    return GetDataFileEntry(No(FileNo::CompanyIds))->Name;
 }
 
 void ReportCompanyId(int status, int operation)
 {
-    ReportRecordManagerError(status, 1, operation, COMPANY_ID_FILE_NUMBER, 0);
+    ReportRecordManagerError(status, 1, operation, No(FileNo::CompanyIds), 0);
 }
 
 // Copies every old record into the new file; 0 when all were copied.
@@ -92,7 +96,7 @@ int ConvertCompanyIdFile(const char* baseFolder)
     };
 
     unsigned char spec[FILE_SPEC_SIZE];
-    int status = CreateDataFile(COMPANY_ID_FILE_NUMBER, 0, baseFolder, nullptr, spec);
+    int status = CreateDataFile(No(FileNo::CompanyIds), 0, baseFolder, nullptr, spec);
     if (status != 0) {
         ReportCompanyId(status, OPEN_OPERATION);
         restore();
@@ -152,13 +156,13 @@ int OpenCompanyIdFile(uint16_t* handle, const char* baseFolder, int mode, int* c
         }
         if (!moved) {
             uint16_t keyHandle = 0;
-            int status = BtrOpenFile(&keyHandle, GetDataFilePath(KEY_FILE_NUMBER), 0, 0);
+            int status = BtrOpenFile(&keyHandle, GetDataFilePath(No(FileNo::KeyDefinitions)), 0, 0);
             if (status != 0) {
-                ReportRecordManagerError(status, 1, OPEN_OPERATION, KEY_FILE_NUMBER, 0);
+                ReportRecordManagerError(status, 1, OPEN_OPERATION, No(FileNo::KeyDefinitions), 0);
                 return status;
             }
             unsigned char spec[FILE_SPEC_SIZE];
-            status = CreateDataFile(COMPANY_ID_FILE_NUMBER, keyHandle, baseFolder, nullptr, spec);
+            status = CreateDataFile(No(FileNo::CompanyIds), keyHandle, baseFolder, nullptr, spec);
             BtrCloseFile(keyHandle);
             if (created)
                 *created = 1;

@@ -14,6 +14,10 @@
 #include "bwps/records.h"
 #include "recman.h"
 #include "session/catalogue_internal.h"
+#include "bwps/files.h"
+
+using bwps::FileNo;
+using bwps::No;
 
 using bwps::catalogue::Concat;
 using bwps::catalogue::MoveFile;
@@ -23,10 +27,8 @@ using bwps::catalogue::StatRecordLength;
 namespace {
 
 constexpr int kNameCompare = 15;   // key 0 of the key file: the name, 15 bytes
-constexpr int kSalesHeaderFile = 36;
 constexpr int kOldSalesHeaderLength = 531;
 constexpr int kSalesHeaderLength = 586;
-constexpr int kProductFile = 20;
 constexpr int kProductLength = 668;
 constexpr int kConversionFailedMessage = 831;
 
@@ -38,11 +40,11 @@ bool SameName(const char* a, const char* b)
 int OpenKeyFile(uint16_t* handle)
 {
     *handle = 0;
-    const char* path = GetDataFilePath(KEY_FILE_NUMBER);
+    const char* path = GetDataFilePath(No(FileNo::KeyDefinitions));
     int status = BtrOpenFile(handle, path != nullptr ? path : "", 0, 0);
     if (status != 0) {
         *handle = 0;
-        ReportRecordManagerError(status, 1, OPEN_OPERATION, KEY_FILE_NUMBER, 0);
+        ReportRecordManagerError(status, 1, OPEN_OPERATION, No(FileNo::KeyDefinitions), 0);
     }
     return status;
 }
@@ -70,7 +72,7 @@ int CreateUnder(int fileNumber, uint16_t keyHandle, const char* folder, const ch
     spec.KeyCount = static_cast<uint8_t>(count);
     // The general settings files and the report-text file hold
     // variable-length records.
-    if (fileNumber == GENERAL_FILE_NUMBER || fileNumber == ACCOUNTING_GENERAL_FILE_NUMBER ||
+    if (fileNumber == No(FileNo::General) || fileNumber == No(FileNo::AccountingGeneral) ||
         fileNumber == 82)
         spec.Flags = static_cast<uint16_t>(spec.Flags + FF_VARIABLE);
     if (fileSpec)
@@ -142,7 +144,7 @@ int ReadFileKeySpecs(const char* name, uint16_t keyHandle, int* count, void* seg
     if (status == 0 && !SameName(record.FileName, key))
         status = B_END_OF_FILE;
     if (status != 0) {
-        ReportRecordManagerError(status, 1, B_GET_GE, KEY_FILE_NUMBER, 0);
+        ReportRecordManagerError(status, 1, B_GET_GE, No(FileNo::KeyDefinitions), 0);
         if (opened)
             BtrCloseFile(handle);
         return status;
@@ -160,7 +162,7 @@ int ReadFileKeySpecs(const char* name, uint16_t keyHandle, int* count, void* seg
         int next = BtrGet(B_GET_NEXT, handle, search, &record, sizeof record);
         if (next != 0) {
             if (next != B_END_OF_FILE)
-                ReportRecordManagerError(next, 1, B_GET_NEXT, KEY_FILE_NUMBER, 0);
+                ReportRecordManagerError(next, 1, B_GET_NEXT, No(FileNo::KeyDefinitions), 0);
             break;
         }
         if (!SameName(record.FileName, key))
@@ -246,18 +248,18 @@ int EnsureLaterReleaseFiles(void)
 int ConvertSalesHeaderFile(void)
 {
     char path[FOLDER_BUFFER_SIZE];
-    Concat(path, sizeof path, GetDataFilePath(kSalesHeaderFile), "");
+    Concat(path, sizeof path, GetDataFilePath(No(FileNo::SalesHeader)), "");
 
     uint16_t handle = 0;
     int status = BtrOpenFile(&handle, path, 0, 0);
     if (status != 0) {
-        ReportRecordManagerError(status, 1, OPEN_OPERATION, kSalesHeaderFile, 0);
+        ReportRecordManagerError(status, 1, OPEN_OPERATION, No(FileNo::SalesHeader), 0);
         return 0;
     }
     int32_t length = StatRecordLength(handle, &status);
     BtrCloseFile(handle);
     if (length < 0) {
-        ReportRecordManagerError(status, 1, OPEN_OPERATION, kSalesHeaderFile, 0);
+        ReportRecordManagerError(status, 1, OPEN_OPERATION, No(FileNo::SalesHeader), 0);
         return 0;
     }
     if (length != kOldSalesHeaderLength)
@@ -286,7 +288,7 @@ int ConvertSalesHeaderFile(void)
         return 0;
     }
     unsigned char spec[FILE_SPEC_SIZE];
-    status = CreateDataFile(kSalesHeaderFile, keyHandle, nullptr, nullptr, spec);
+    status = CreateDataFile(No(FileNo::SalesHeader), keyHandle, nullptr, nullptr, spec);
     BtrCloseFile(keyHandle);
     if (status != 0) {
         unlink(path);
@@ -303,7 +305,7 @@ int ConvertSalesHeaderFile(void)
             BtrCloseFile(newHandle);
     }
     if (status != 0) {
-        ReportRecordManagerError(status, 1, OPEN_OPERATION, kSalesHeaderFile, 0);
+        ReportRecordManagerError(status, 1, OPEN_OPERATION, No(FileNo::SalesHeader), 0);
         unlink(path);
         MoveFile(temp, path);
         return 0;
@@ -323,7 +325,7 @@ int ConvertSalesHeaderFile(void)
                 break;
             if (status != 0) {
                 // A read failure other than the end keeps the old file.
-                ReportRecordManagerError(status, 1, B_GET_NEXT, kSalesHeaderFile, 0);
+                ReportRecordManagerError(status, 1, B_GET_NEXT, No(FileNo::SalesHeader), 0);
                 copied = false;
                 break;
             }
@@ -352,7 +354,7 @@ int ProductFileNeedsConversion(uint16_t handle)
 {
     uint16_t h = handle;
     if (h == 0) {
-        if (BtrOpenFile(&h, GetDataFilePath(kProductFile), 0, 0) != 0)
+        if (BtrOpenFile(&h, GetDataFilePath(No(FileNo::Products)), 0, 0) != 0)
             return 1;
     }
     int status = 0;

@@ -15,6 +15,10 @@
 #include "fx.h"
 #include "recman.h"
 #include "session/catalogue_internal.h"
+#include "bwps/files.h"
+
+using bwps::FileNo;
+using bwps::No;
 
 using bwps::catalogue::Concat;
 
@@ -65,7 +69,7 @@ void MovePictureToImages(unsigned char* record, int length)
     char file[FOLDER_BUFFER_SIZE];
     std::snprintf(file, sizeof file, "%s", name);
     char images[FOLDER_BUFFER_SIZE];
-    GetImagesPath(GENERAL_FILE_NUMBER, images);
+    GetImagesPath(No(FileNo::General), images);
     char path[FOLDER_BUFFER_SIZE];
     Concat(path, sizeof path, images, file);
     std::memset(picture, 0, width);
@@ -107,12 +111,12 @@ int ReadKeyed(uint16_t handle, int op, const char* key, void* record, int length
 int ReadStoredInterface(TagSysInterface* record)
 {
     uint16_t handle = 0;
-    int status = OpenGeneralFile(GENERAL_FILE_NUMBER, &handle, true);
+    int status = OpenGeneralFile(No(FileNo::General), &handle, true);
     if (status != 0)
         return status;
     std::memset(record, 0, sizeof *record);
     status = ReadKeyed(handle, B_GET_EQUAL, GENERAL_KEY_SYSINTERFACE, record,
-                       GENERAL_SYSINTERFACE_SIZE, GENERAL_FILE_NUMBER);
+                       GENERAL_SYSINTERFACE_SIZE, No(FileNo::General));
     BtrCloseFile(handle);
     return status;
 }
@@ -123,17 +127,17 @@ template <typename Change>
 int RewriteSysInterface(Change change)
 {
     uint16_t handle = 0;
-    if (OpenGeneralFile(GENERAL_FILE_NUMBER, &handle, true) != 0)
+    if (OpenGeneralFile(No(FileNo::General), &handle, true) != 0)
         return 0;
     TagSysInterface record{};
     int status = ReadKeyed(handle, B_GET_EQUAL, GENERAL_KEY_SYSINTERFACE, &record,
-                           GENERAL_SYSINTERFACE_SIZE, GENERAL_FILE_NUMBER);
+                           GENERAL_SYSINTERFACE_SIZE, No(FileNo::General));
     if (status == 0 && change(record)) {
         char keyBuffer[256];
         KeyBuffer(keyBuffer, GENERAL_KEY_SYSINTERFACE);
         status = BtrWrite(B_UPDATE, handle, keyBuffer, &record, GENERAL_SYSINTERFACE_SIZE);
         if (status != 0)
-            ReportRecordManagerError(status, 1, B_UPDATE, GENERAL_FILE_NUMBER, 0);
+            ReportRecordManagerError(status, 1, B_UPDATE, No(FileNo::General), 0);
     }
     BtrCloseFile(handle);
     return status == 0;
@@ -157,12 +161,12 @@ int ReadGeneralRecord(int bias, uint16_t handle, int length, const char* key, vo
     uint16_t h = handle;
     bool opened = false;
     if (h == 0) {
-        int status = OpenGeneralFile(GENERAL_FILE_NUMBER, &h, false);
+        int status = OpenGeneralFile(No(FileNo::General), &h, false);
         if (status != 0)
             return status;
         opened = true;
     }
-    int status = ReadKeyed(h, B_GET_EQUAL + bias, key, record, length, GENERAL_FILE_NUMBER);
+    int status = ReadKeyed(h, B_GET_EQUAL + bias, key, record, length, No(FileNo::General));
     if (opened) {
         int closed = BtrCloseFile(h);
         if (status == 0)
@@ -175,7 +179,7 @@ int ReadGeneralRecord(int bias, uint16_t handle, int length, const char* key, vo
 
 int LoadSysInterfaceRecord(void)
 {
-    if (!FileExistsAt(GetDataFilePath(GENERAL_FILE_NUMBER))) {
+    if (!FileExistsAt(GetDataFilePath(No(FileNo::General)))) {
         std::memset(&gInterface, 0, sizeof gInterface);
         FxSetInterfaced(0);
         return 0;
@@ -291,16 +295,16 @@ int ReadAccountingLinkPath(const char* companyFolder, char* folderOut, int* flag
     if (flagOut)
         *flagOut = 0;
     char path[FOLDER_BUFFER_SIZE];
-    JoinCompanyFilePath(path, companyFolder, GetDataFileEntry(GENERAL_FILE_NUMBER)->Name);
+    JoinCompanyFilePath(path, companyFolder, GetDataFileEntry(No(FileNo::General))->Name);
     uint16_t handle = 0;
     int status = BtrOpenFile(&handle, path, 0, 0);
     if (status != 0) {
-        ReportRecordManagerError(status, 1, OPEN_OPERATION, GENERAL_FILE_NUMBER, 0);
+        ReportRecordManagerError(status, 1, OPEN_OPERATION, No(FileNo::General), 0);
         return status;
     }
     TagSysInterface record{};
     status = ReadKeyed(handle, B_GET_EQUAL, GENERAL_KEY_SYSINTERFACE, &record,
-                       GENERAL_SYSINTERFACE_SIZE, GENERAL_FILE_NUMBER);
+                       GENERAL_SYSINTERFACE_SIZE, No(FileNo::General));
     BtrCloseFile(handle);
     if (status != 0)
         return 0;
@@ -362,12 +366,12 @@ int ReadSystemRecordRaw(void* buffer360)
         return 0;
     }
     uint16_t handle = 0;
-    int status = OpenGeneralFile(ACCOUNTING_GENERAL_FILE_NUMBER, &handle, true);
+    int status = OpenGeneralFile(No(FileNo::AccountingGeneral), &handle, true);
     if (status != 0)
         return status;
     unsigned char work[GENERAL_ACCOUNTING_SYSTEM_SIZE] = {};
     status = ReadKeyed(handle, B_GET_EQUAL, GENERAL_KEY_SYSTEM, work,
-                       GENERAL_ACCOUNTING_SYSTEM_SIZE, ACCOUNTING_GENERAL_FILE_NUMBER);
+                       GENERAL_ACCOUNTING_SYSTEM_SIZE, No(FileNo::AccountingGeneral));
     BtrCloseFile(handle);
     // A failed read leaves the buffer as it was, and says so.
     if (status != 0)
@@ -399,11 +403,11 @@ int ReadInterfaceRecord(void* record204)
         return 0;
     }
     uint16_t handle = 0;
-    int status = OpenGeneralFile(ACCOUNTING_GENERAL_FILE_NUMBER, &handle, true);
+    int status = OpenGeneralFile(No(FileNo::AccountingGeneral), &handle, true);
     if (status != 0)
         return status;
     status = ReadKeyed(handle, B_GET_EQUAL, GENERAL_KEY_INTERFACE, record204,
-                       GENERAL_INTERFACE_SIZE, ACCOUNTING_GENERAL_FILE_NUMBER);
+                       GENERAL_INTERFACE_SIZE, No(FileNo::AccountingGeneral));
     BtrCloseFile(handle);
     return status;
 }

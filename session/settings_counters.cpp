@@ -10,6 +10,10 @@
 #include "bwps/messages.h"
 #include "recman.h"
 #include "session/catalogue_internal.h"
+#include "bwps/files.h"
+
+using bwps::FileNo;
+using bwps::No;
 
 namespace {
 
@@ -24,10 +28,10 @@ public:
     {
         if (handle_ != 0)
             return;
-        status_ = BtrOpenFile(&handle_, GetDataFilePath(GENERAL_FILE_NUMBER), 0, 0);
+        status_ = BtrOpenFile(&handle_, GetDataFilePath(No(FileNo::General)), 0, 0);
         if (status_ != 0) {
             handle_ = 0;
-            ReportRecordManagerError(status_, 1, OPEN_OPERATION, GENERAL_FILE_NUMBER, 0);
+            ReportRecordManagerError(status_, 1, OPEN_OPERATION, No(FileNo::General), 0);
         } else {
             owned_ = true;
         }
@@ -79,7 +83,7 @@ int GetLastNumbers(uint16_t handle, int take, TagLastNumbers& record)
     int status = Get(handle, B_GET_EQUAL + (take ? kTakeBias : 0), GENERAL_KEY_LASTNUMBERS,
                      &record, GENERAL_LASTNUMBERS_SIZE);
     if (status != 0)
-        ReportRecordManagerError(status, 1, B_GET_EQUAL, GENERAL_FILE_NUMBER, 0);
+        ReportRecordManagerError(status, 1, B_GET_EQUAL, No(FileNo::General), 0);
     return status;
 }
 
@@ -89,7 +93,7 @@ int Update(uint16_t handle, const char* key, void* record, int length)
     Key(keyBuffer, key);
     int status = BtrWrite(B_UPDATE, handle, keyBuffer, record, length);
     if (status != 0)
-        ReportRecordManagerError(status, 1, B_UPDATE, GENERAL_FILE_NUMBER, 0);
+        ReportRecordManagerError(status, 1, B_UPDATE, No(FileNo::General), 0);
     return status;
 }
 
@@ -97,7 +101,7 @@ void ReleaseLocks(uint16_t handle)
 {
     int status = BtrUnlock(-2, handle, nullptr);
     if (status != 0)
-        ReportRecordManagerError(status, 1, -2, GENERAL_FILE_NUMBER, 0);
+        ReportRecordManagerError(status, 1, -2, No(FileNo::General), 0);
 }
 
 }  // namespace
@@ -198,7 +202,7 @@ int ReadCurrentYear(void)
     if (status == 0)
         return record.Year;
     if (status != B_KEY_NOT_FOUND)
-        ReportRecordManagerError(status, 1, B_GET_EQUAL, GENERAL_FILE_NUMBER, 0);
+        ReportRecordManagerError(status, 1, B_GET_EQUAL, No(FileNo::General), 0);
     return year;
 }
 
@@ -227,10 +231,10 @@ int WriteCurrentYear(int year)
         Key(keyBuffer, GENERAL_KEY_CURRENTYEAR);
         status = BtrWrite(B_INSERT, file.handle(), keyBuffer, &record, GENERAL_CURRENTYEAR_SIZE);
         if (status != 0)
-            ReportRecordManagerError(status, 1, B_INSERT, GENERAL_FILE_NUMBER, 0);
+            ReportRecordManagerError(status, 1, B_INSERT, No(FileNo::General), 0);
         return status == 0;
     }
-    ReportRecordManagerError(status, 1, B_GET_EQUAL, GENERAL_FILE_NUMBER, 0);
+    ReportRecordManagerError(status, 1, B_GET_EQUAL, No(FileNo::General), 0);
     return 0;
 }
 
@@ -248,7 +252,7 @@ int ReadHostDefaults(void* buffer290)
         return 1;
     }
     if (status != B_KEY_NOT_FOUND && status != B_END_OF_FILE)
-        ReportRecordManagerError(status, 1, B_GET_EQUAL, GENERAL_FILE_NUMBER, 0);
+        ReportRecordManagerError(status, 1, B_GET_EQUAL, No(FileNo::General), 0);
     return 0;
 }
 
@@ -266,7 +270,7 @@ int WriteHostDefaults(const void* buffer290)
     else if (status == B_KEY_NOT_FOUND || status == B_END_OF_FILE)
         op = B_INSERT;
     else {
-        ReportRecordManagerError(status, 1, B_GET_EQUAL, GENERAL_FILE_NUMBER, 0);
+        ReportRecordManagerError(status, 1, B_GET_EQUAL, No(FileNo::General), 0);
         return 0;
     }
     TagHostDefaults record{};
@@ -277,7 +281,7 @@ int WriteHostDefaults(const void* buffer290)
     Key(keyBuffer, GENERAL_KEY_HOSTDEFAULTS);
     status = BtrWrite(op, file.handle(), keyBuffer, &record, GENERAL_HOSTDEFAULTS_SIZE);
     if (status != 0)
-        ReportRecordManagerError(status, 1, op, GENERAL_FILE_NUMBER, 0);
+        ReportRecordManagerError(status, 1, op, No(FileNo::General), 0);
     return status == 0;
 }
 

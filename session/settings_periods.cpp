@@ -9,6 +9,10 @@
 #include "bwps/catalogue.h"
 #include "bwps/messages.h"
 #include "recman.h"
+#include "bwps/files.h"
+
+using bwps::FileNo;
+using bwps::No;
 
 namespace {
 
@@ -64,16 +68,16 @@ int LoadPeriodsRecord(void* record462)
         return 0;
     }
     uint16_t handle = 0;
-    int status = BtrOpenFile(&handle, GetDataFilePath(ACCOUNTING_GENERAL_FILE_NUMBER), 0, 0);
+    int status = BtrOpenFile(&handle, GetDataFilePath(No(FileNo::AccountingGeneral)), 0, 0);
     if (status != 0) {
-        ReportRecordManagerError(status, 1, OPEN_OPERATION, ACCOUNTING_GENERAL_FILE_NUMBER, 0);
+        ReportRecordManagerError(status, 1, OPEN_OPERATION, No(FileNo::AccountingGeneral), 0);
         return status;
     }
     char key[256] = {};
     std::memcpy(key, GENERAL_KEY_PERIODS, GENERAL_KEY_SIZE);
     status = BtrGet(B_GET_EQUAL, handle, key, record462, GENERAL_PERIODS_SIZE);
     if (status != 0)
-        ReportRecordManagerError(status, 1, B_GET_EQUAL, ACCOUNTING_GENERAL_FILE_NUMBER, 0);
+        ReportRecordManagerError(status, 1, B_GET_EQUAL, No(FileNo::AccountingGeneral), 0);
     BtrCloseFile(handle);
     return status;
 }

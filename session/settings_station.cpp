@@ -10,10 +10,13 @@
 #include "bwps/session.h"
 #include "recman.h"
 #include "session/catalogue_internal.h"
+#include "bwps/files.h"
+
+using bwps::FileNo;
+using bwps::No;
 
 namespace {
 
-constexpr int kStationFile = 86;
 constexpr int kStationIdLength = 15;
 
 uint8_t gPrintSettings[STATION_PRINT_SIZE];
@@ -22,9 +25,9 @@ uint8_t gPrintSettings[STATION_PRINT_SIZE];
 int ReadSessionStation(unsigned char* record)
 {
     uint16_t handle = 0;
-    int status = BtrOpenFile(&handle, GetDataFilePath(kStationFile), 0, 0);
+    int status = BtrOpenFile(&handle, GetDataFilePath(No(FileNo::Stations)), 0, 0);
     if (status != 0) {
-        ReportRecordManagerError(status, 1, OPEN_OPERATION, kStationFile, 0);
+        ReportRecordManagerError(status, 1, OPEN_OPERATION, No(FileNo::Stations), 0);
         return status;
     }
     char key[256] = {};
@@ -34,7 +37,7 @@ int ReadSessionStation(unsigned char* record)
     std::memset(record, 0, STATION_RECORD_SIZE);
     status = BtrGet(B_GET_EQUAL, handle, key, record, STATION_RECORD_SIZE);
     if (status != 0)
-        ReportRecordManagerError(status, 1, B_GET_EQUAL, kStationFile, 0);
+        ReportRecordManagerError(status, 1, B_GET_EQUAL, No(FileNo::Stations), 0);
     BtrCloseFile(handle);
     return status;
 }

@@ -14,12 +14,13 @@
 #include "fx.h"
 #include "recman.h"
 #include "session/catalogue_internal.h"
+#include "bwps/files.h"
+
+using bwps::FileNo;
+using bwps::No;
 
 namespace {
 
-constexpr int kRegisterFile = 32;
-constexpr int kSalesDetailFile = 37;
-constexpr int kCashDrawerFile = 100;
 constexpr int kRegisterRecordLength = 777;
 constexpr int kLineLength = 182;
 constexpr int kRegisterNameLength = 11;
@@ -53,10 +54,10 @@ std::string RegisterName(int registerNumber)
 void EnterRegister(int registerNumber)
 {
     uint16_t handle = 0;
-    const char* path = GetDataFilePath(kRegisterFile);
+    const char* path = GetDataFilePath(No(FileNo::Registers));
     int status = BtrOpenFile(&handle, path != nullptr ? path : "", 0, 0);
     if (status != 0) {
-        ReportRecordManagerError(status, 1, OPEN_OPERATION, kRegisterFile, 0);
+        ReportRecordManagerError(status, 1, OPEN_OPERATION, No(FileNo::Registers), 0);
         return;
     }
     uint8_t record[kRegisterRecordLength] = {};
@@ -71,9 +72,9 @@ void EnterRegister(int registerNumber)
         std::memcpy(record, key, kRegisterNameLength);
         status = BtrWrite(B_INSERT, handle, key, record, kRegisterRecordLength);
         if (status != 0 && status != B_DUPLICATE_KEY)
-            ReportRecordManagerError(status, 1, B_INSERT, kRegisterFile, 0);
+            ReportRecordManagerError(status, 1, B_INSERT, No(FileNo::Registers), 0);
     } else if (status != 0) {
-        ReportRecordManagerError(status, 1, B_GET_EQUAL, kRegisterFile, 0);
+        ReportRecordManagerError(status, 1, B_GET_EQUAL, No(FileNo::Registers), 0);
     }
     BtrCloseFile(handle);
 }
@@ -100,7 +101,7 @@ int ReadDataFileLine(InvDetailSource* source, short op, bool report)
     std::memcpy(key, source->header, strnlen(reinterpret_cast<const char*>(source->header), 11));
     const int status = BtrGet(op, static_cast<uint16_t>(source->handle), key, source->line, 0);
     if (report && status != 0 && status != B_END_OF_FILE)
-        ReportRecordManagerError(status, 1, op, kSalesDetailFile, 0);
+        ReportRecordManagerError(status, 1, op, No(FileNo::SalesDetail), 0);
     return status;
 }
 
@@ -113,18 +114,18 @@ extern "C" {
 BWPS_EXPORT int CreateStationFiles(void)
 {
     char path[FOLDER_BUFFER_SIZE];
-    JoinCompanyFilePath(path, GetBasePath(), GetDataFileName(kCashDrawerFile));
+    JoinCompanyFilePath(path, GetBasePath(), GetDataFileName(No(FileNo::CashRegisters)));
     if (FileExistsAt(path))
         return 1;
 
-    int status = bwps::catalogue::CreateFromKeyFile(kCashDrawerFile, GetBasePath());
+    int status = bwps::catalogue::CreateFromKeyFile(No(FileNo::CashRegisters), GetBasePath());
     if (status != 0)
         return 0;
 
     uint16_t handle = 0;
     status = BtrOpenFile(&handle, path, 0, 0);
     if (status != 0) {
-        ReportRecordManagerError(status, 1, OPEN_OPERATION, kCashDrawerFile, 0);
+        ReportRecordManagerError(status, 1, OPEN_OPERATION, No(FileNo::CashRegisters), 0);
         return 0;
     }
     CashRegisterRecord seed;
@@ -137,7 +138,7 @@ BWPS_EXPORT int CreateStationFiles(void)
     status = BtrWrite(B_INSERT, handle, key, &seed, sizeof seed);
     BtrCloseFile(handle);
     if (status != 0) {
-        ReportRecordManagerError(status, 1, B_INSERT, kCashDrawerFile, 0);
+        ReportRecordManagerError(status, 1, B_INSERT, No(FileNo::CashRegisters), 0);
         return 0;
     }
     return 1;
@@ -356,10 +357,10 @@ BWPS_EXPORT int OpenInvDetailSource(InvDetailSource* source)
     }
     if (source->handle < 0) {
         uint16_t handle = 0;
-        const char* path = GetDataFilePath(kSalesDetailFile);
+        const char* path = GetDataFilePath(No(FileNo::SalesDetail));
         const int status = BtrOpenFile(&handle, path != nullptr ? path : "", 0, 0);
         if (status != 0) {
-            ReportRecordManagerError(status, 1, OPEN_OPERATION, kSalesDetailFile, 0);
+            ReportRecordManagerError(status, 1, OPEN_OPERATION, No(FileNo::SalesDetail), 0);
             return 0;
         }
         source->handle = static_cast<int16_t>(handle);

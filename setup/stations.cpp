@@ -17,18 +17,20 @@
 #include "fx.h"
 #include "recman.h"
 #include "reports/station_layouts.h"
+#include "bwps/files.h"
+
+using bwps::FileNo;
+using bwps::No;
 
 using bwps::stations::CopyText;
 using bwps::stations::FillStationColourTable;
 using bwps::stations::kDefaultPrinter;
 using bwps::stations::kDefaultStation;
-using bwps::stations::kStationFile;
 using bwps::stations::MakeStationKey;
 using bwps::stations::PutDefaultForms;
 
 namespace {
 
-constexpr int kMessageFile = 94;
 constexpr const char* kIndexFileName = "BPOSSTNX.DB";
 constexpr std::size_t kPromptFlagOffset = 61;
 constexpr int kColourSetQuestion = 5;
@@ -127,7 +129,7 @@ StationOpening OpenStations(bool takePrinters)
 std::string MessageTitle(int number)
 {
     std::string title;
-    const char* path = GetDataFilePath(kMessageFile);
+    const char* path = GetDataFilePath(No(FileNo::MessageTexts));
     uint16_t handle = 0;
     if (path == nullptr || BtrOpenFile(&handle, path, 0, 0) != 0)
         return title;
@@ -179,13 +181,13 @@ int CheckStation(const char* stationText, int* ok)
         TakeStationColours(record, false);
         status = BtrWrite(B_UPDATE, opening.handle, key, &record, sizeof record);
         if (status != 0)
-            ReportRecordManagerError(status, 1, B_UPDATE, kStationFile, 0);
+            ReportRecordManagerError(status, 1, B_UPDATE, No(FileNo::Stations), 0);
         *ok = 1;
         BtrCloseFile(opening.handle);
         return 1;
     }
     if (status != B_KEY_NOT_FOUND) {
-        ReportRecordManagerError(status, 1, B_GET_EQUAL, kStationFile, 0);
+        ReportRecordManagerError(status, 1, B_GET_EQUAL, No(FileNo::Stations), 0);
         BtrCloseFile(opening.handle);
         return 0;
     }
@@ -201,7 +203,7 @@ int CheckStation(const char* stationText, int* ok)
         NewStationRecord(&record, key, false);
         status = BtrWrite(B_INSERT, opening.handle, key, &record, sizeof record);
         if (status != 0) {
-            ReportRecordManagerError(status, 1, B_INSERT, kStationFile, 0);
+            ReportRecordManagerError(status, 1, B_INSERT, No(FileNo::Stations), 0);
             BtrCloseFile(opening.handle);
             return 0;
         }
@@ -268,7 +270,7 @@ int AskStationAccept(void* context)
         return FX_LEAVE;
     }
     if (status != B_KEY_NOT_FOUND) {
-        ReportRecordManagerError(status, 1, B_GET_EQUAL, kStationFile, 0);
+        ReportRecordManagerError(status, 1, B_GET_EQUAL, No(FileNo::Stations), 0);
         return FX_STAY;
     }
 
@@ -284,7 +286,7 @@ int AskStationAccept(void* context)
     NewStationRecord(&record, key, true);
     status = BtrWrite(B_INSERT, screen->handle, key, &record, sizeof record);
     if (status != 0) {
-        ReportRecordManagerError(status, 1, B_INSERT, kStationFile, 0);
+        ReportRecordManagerError(status, 1, B_INSERT, No(FileNo::Stations), 0);
         return FX_STAY;
     }
     SetSessionStation(key);

@@ -8,13 +8,15 @@
 using bwps1::B_OPEN_REPORT;
 #include <filesystem>
 #include <string>
+#include "bwps/files.h"
+
+using bwps::FileNo;
+using bwps::No;
 
 namespace fs = std::filesystem;
 
 namespace {
 
-constexpr int kCompanyListFile = 85;
-constexpr int kKeyFile = 88;
 
 std::string JoinPath(const std::string& folder, const std::string& name)
 {
@@ -27,7 +29,7 @@ std::string JoinPath(const std::string& folder, const std::string& name)
 // The name of file 85 with its first four characters replaced.
 std::string OlderListName(const char* prefix)
 {
-    std::string name = bwps1::DataFileName(kCompanyListFile);
+    std::string name = bwps1::DataFileName(No(FileNo::CompanyIds));
     if (name.size() >= 4) name.replace(0, 4, prefix);
     return name;
 }
@@ -36,7 +38,7 @@ std::string OlderListName(const char* prefix)
 
 BWPS1_API int ConvertCompanyList(const char* folder)
 {
-    const std::string listName = bwps1::DataFileName(kCompanyListFile);
+    const std::string listName = bwps1::DataFileName(No(FileNo::CompanyIds));
     const std::string listPath = JoinPath(folder, listName);
     const std::string oldPath = JoinPath(folder, "CID10.TMP");
 
@@ -59,17 +61,17 @@ BWPS1_API int ConvertCompanyList(const char* folder)
     uint16_t oldHandle = 0;
     int status = BtrOpenFile(&oldHandle, oldPath.c_str(), 0, 0);
     if (status != 0) {
-        bwps1::ReportError(status, B_OPEN_REPORT, kCompanyListFile, oldPath.c_str());
+        bwps1::ReportError(status, B_OPEN_REPORT, No(FileNo::CompanyIds), oldPath.c_str());
         putBack();
         return status;
     }
 
-    status = bwps1::CreateDataFileIn(kCompanyListFile, folder);
+    status = bwps1::CreateDataFileIn(No(FileNo::CompanyIds), folder);
     uint16_t newHandle = 0;
     if (status == 0) {
         status = BtrOpenFile(&newHandle, listPath.c_str(), 0, 0);
         if (status != 0)
-            bwps1::ReportError(status, B_OPEN_REPORT, kCompanyListFile, listPath.c_str());
+            bwps1::ReportError(status, B_OPEN_REPORT, No(FileNo::CompanyIds), listPath.c_str());
     }
     if (status != 0) {
         BtrCloseFile(oldHandle);
@@ -98,13 +100,13 @@ BWPS1_API int ConvertCompanyList(const char* folder)
         std::memset(key, 0, sizeof key);
         insertStatus = BtrWrite(B_INSERT, newHandle, key, &rec, sizeof rec);
         if (insertStatus != 0) {
-            bwps1::ReportError(insertStatus, B_INSERT, kCompanyListFile, listPath.c_str());
+            bwps1::ReportError(insertStatus, B_INSERT, No(FileNo::CompanyIds), listPath.c_str());
             break;
         }
     }
     if (insertStatus == 0 && status == B_END_OF_FILE) status = 0;
     else if (insertStatus != 0) status = insertStatus;
-    else bwps1::ReportError(status, B_GET_NEXT, kCompanyListFile, oldPath.c_str());
+    else bwps1::ReportError(status, B_GET_NEXT, No(FileNo::CompanyIds), oldPath.c_str());
 
     BtrCloseFile(newHandle);
     BtrCloseFile(oldHandle);
@@ -120,7 +122,7 @@ BWPS1_API int OpenCompanyList(uint16_t* handle, const char* folder, int16_t mode
 {
     *listCreated = 0;
     *handle = 0;
-    const std::string listPath = JoinPath(folder, bwps1::DataFileName(kCompanyListFile));
+    const std::string listPath = JoinPath(folder, bwps1::DataFileName(No(FileNo::CompanyIds)));
     std::error_code ec;
     if (!fs::exists(listPath, ec)) {
         for (const char* prefix : {"POS5", "POS1"}) {
@@ -132,7 +134,7 @@ BWPS1_API int OpenCompanyList(uint16_t* handle, const char* folder, int16_t mode
         }
     }
     if (!fs::exists(listPath, ec)) {
-        int status = bwps1::CreateDataFileIn(kCompanyListFile, folder);
+        int status = bwps1::CreateDataFileIn(No(FileNo::CompanyIds), folder);
         if (status != 0) return status;
         *listCreated = 1;
     }
@@ -161,7 +163,7 @@ BWPS1_API int AddCompanyToList(uint16_t handle, const char* name, const char* fo
     char key[256] = {};
     int status = BtrWrite(B_INSERT, handle, key, &rec, sizeof rec);
     if (status != 0)
-        bwps1::ReportError(status, B_INSERT, kCompanyListFile, nullptr);
+        bwps1::ReportError(status, B_INSERT, No(FileNo::CompanyIds), nullptr);
     return status;
 }
 

@@ -11,6 +11,7 @@
 #include <stdint.h>
 
 #include "bwps/export.h"
+#include "bwps/records/company_ids.h"
 
 #ifdef __cplusplus
 extern "C" {
@@ -99,19 +100,8 @@ static_assert(offsetof(SessionPathBlock, Zero) == 864, "first value");
 static_assert(offsetof(SessionPathBlock, One) == 868, "second value");
 #endif
 
-/* The company-id record of BPOSCID.DB (file 85, base folder). */
-#pragma pack(push, 1)
-typedef struct CompanyIdRecord {
-    char Status;                          /* 0: "D" default company, "N" any other */
-    char CompanyId[19];                   /* 1: 18 characters + NUL */
-    char Folder[BWPS_PATH_SIZE];          /* 20: 143 characters + NUL */
-    int32_t Date;                         /* 164: framework date when written */
-} CompanyIdRecord;
-#pragma pack(pop)
 #ifdef __cplusplus
-static_assert(sizeof(CompanyIdRecord) == 168, "company-id record");
-static_assert(offsetof(CompanyIdRecord, Folder) == 20, "company folder");
-static_assert(offsetof(CompanyIdRecord, Date) == 164, "company date");
+static_assert(sizeof(((CompanyIdRecord*)0)->Folder) == BWPS_PATH_SIZE, "company folder");
 #endif
 
 /* ---- The session block ---- */
