@@ -4,6 +4,8 @@
 
 #include "bwps/settings.h"
 
+#include "bwps/records/copy.h"
+
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
@@ -23,6 +25,19 @@ using bwps::No;
 using bwps::catalogue::Concat;
 
 namespace {
+
+// The accounting company's system record as the store reads it.
+constexpr bwps::records::ByteCopy kSystemFromAccounting[] = {
+    {offsetof(TagSystemRecord, Byte16), offsetof(TagAccountingSystemRecord, Byte312), 1},
+    {offsetof(TagSystemRecord, Byte38), offsetof(TagAccountingSystemRecord, Byte304), 1},
+    {offsetof(TagSystemRecord, Byte43), offsetof(TagAccountingSystemRecord, Byte306), 1},
+    {offsetof(TagSystemRecord, Byte44), offsetof(TagAccountingSystemRecord, Byte315), 1},
+    {offsetof(TagSystemRecord, Byte45), offsetof(TagAccountingSystemRecord, Byte314), 1},
+    {offsetof(TagSystemRecord, ProductActivity), offsetof(TagAccountingSystemRecord, Byte319), 1},
+    {offsetof(TagSystemRecord, Byte47), offsetof(TagAccountingSystemRecord, Bytes326), 3},
+};
+static_assert(bwps::records::FitsBoth<TagSystemRecord, TagAccountingSystemRecord>(
+    kSystemFromAccounting));
 
 TagSysInterface gInterface;                 // the library's copy
 char gAccountingOverride[FOLDER_BUFFER_SIZE]; // takes the record's folder's place when set
@@ -55,10 +70,11 @@ bool IsEmptyText(const char* text, size_t size)
 // and its folder becomes the images folder of the data files.
 void MovePictureToImages(unsigned char* record, int length)
 {
-    if (length <= COMPANY_PICTURE_OFFSET)
+    constexpr int kPicture = static_cast<int>(offsetof(TagCompanyRecord, Picture));
+    if (length <= kPicture)
         return;
-    char* picture = reinterpret_cast<char*>(record + COMPANY_PICTURE_OFFSET);
-    size_t width = static_cast<size_t>(length - COMPANY_PICTURE_OFFSET);
+    char* picture = reinterpret_cast<char*>(record + kPicture);
+    size_t width = static_cast<size_t>(length - kPicture);
     size_t n = strnlen(picture, width);
     if (n == 0 || n == width)
         return;
@@ -321,18 +337,19 @@ int ApplySysInterfaceFlags(TagSysInterface* record)
 {
     if (!record || !IsInterfacedToAccounting())
         return 0;
-    unsigned char area[GENERAL_SYSTEM_SIZE] = {};
-    if (ReadSystemRecordRaw(area) != 0)
+    TagSystemRecord system;
+    std::memset(&system, 0, sizeof system);
+    if (ReadSystemRecordRaw(&system) != 0)
         return 0;
-    record->SystemByte43 = static_cast<int8_t>(area[43]);
-    record->SystemByte44 = static_cast<int8_t>(area[44]);
-    record->ProductActivity = static_cast<char>(area[46]);
-    record->SystemByte47 = static_cast<char>(area[47]);
-    record->SystemByte48 = static_cast<char>(area[48]);
-    record->SystemByte49 = static_cast<char>(area[49]);
+    record->SystemByte43 = static_cast<int8_t>(system.Byte43);
+    record->SystemByte44 = static_cast<int8_t>(system.Byte44);
+    record->ProductActivity = system.ProductActivity;
+    record->SystemByte47 = system.Byte47;
+    record->SystemByte48 = system.Byte48;
+    record->SystemByte49 = system.Byte49;
     std::memset(record->SystemText, 0, sizeof record->SystemText);
-    size_t n = strnlen(reinterpret_cast<const char*>(area + 345), sizeof record->SystemText - 1);
-    std::memcpy(record->SystemText, area + 345, n);
+    const size_t n = strnlen(system.Text345, sizeof record->SystemText - 1);
+    std::memcpy(record->SystemText, system.Text345, n);
     return 1;
 }
 
@@ -358,39 +375,30 @@ int ReadSystemRecordRaw(void* buffer360)
 {
     if (!buffer360)
         return B_INVALID_OPERATION;
-    unsigned char* out = static_cast<unsigned char*>(buffer360);
+    TagSystemRecord* out = static_cast<TagSystemRecord*>(buffer360);
     if (!IsInterfacedToAccounting()) {
-        std::memset(out, 0, GENERAL_SYSTEM_SIZE);
-        std::memcpy(out, GENERAL_KEY_SYSTEM, GENERAL_KEY_SIZE);
-        out[16] = 'A';
+        std::memset(out, 0, sizeof *out);
+        std::memcpy(out->Key, GENERAL_KEY_SYSTEM, GENERAL_KEY_SIZE);
+        out->Byte16 = 'A';
         return 0;
     }
     uint16_t handle = 0;
     int status = OpenGeneralFile(No(FileNo::AccountingGeneral), &handle, true);
     if (status != 0)
         return status;
-    unsigned char work[GENERAL_ACCOUNTING_SYSTEM_SIZE] = {};
-    status = ReadKeyed(handle, B_GET_EQUAL, GENERAL_KEY_SYSTEM, work,
-                       GENERAL_ACCOUNTING_SYSTEM_SIZE, No(FileNo::AccountingGeneral));
+    TagAccountingSystemRecord work;
+    std::memset(&work, 0, sizeof work);
+    status = ReadKeyed(handle, B_GET_EQUAL, GENERAL_KEY_SYSTEM, &work, sizeof work,
+                       No(FileNo::AccountingGeneral));
     BtrCloseFile(handle);
     // A failed read leaves the buffer as it was, and says so.
     if (status != 0)
         return status;
-    std::memset(out, 0, GENERAL_SYSTEM_SIZE);
-    out[16] = work[312];
-    out[29] = work[365] == 'Y' ? 'D' : 'S';
-    out[38] = work[304];
-    out[43] = work[306];
-    out[44] = work[315];
-    out[45] = work[314];
-    out[46] = work[319];
-    out[47] = work[326];
-    out[48] = work[327];
-    out[49] = work[328];
-    size_t n = strnlen(reinterpret_cast<const char*>(work + 414),
-                       std::min<size_t>(GENERAL_ACCOUNTING_SYSTEM_SIZE - 414,
-                                        GENERAL_SYSTEM_SIZE - 345 - 1));
-    std::memcpy(out + 345, work + 414, n);
+    std::memset(out, 0, sizeof *out);
+    bwps::records::CopyBytes(out, &work, kSystemFromAccounting);
+    out->Byte29 = work.Byte365 == 'Y' ? 'D' : 'S';
+    const size_t n = strnlen(work.Text414, std::min(sizeof work.Text414, sizeof out->Text345 - 1));
+    std::memcpy(out->Text345, work.Text414, n);
     return 0;
 }
 
