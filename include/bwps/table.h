@@ -136,6 +136,14 @@ public:
         owned_ = false;
         return {};
     }
+    // Takes over a handle opened elsewhere: closed here from now on.
+    void Adopt(FileNo file, uint16_t handle)
+    {
+        Close();
+        file_ = file;
+        handle_ = handle;
+        owned_ = handle != 0;
+    }
     void Close()
     {
         if (owned_ && handle_ != 0)
