@@ -5,6 +5,7 @@
 #include "bwps/settings.h"
 
 #include "bwps/records/copy.h"
+#include "bwps/table.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -25,6 +26,9 @@ using bwps::No;
 using bwps::catalogue::Concat;
 
 namespace {
+
+using bwps::Status;
+using bwps::Table;
 
 // The accounting company's system record as the store reads it.
 constexpr bwps::records::ByteCopy kSystemFromAccounting[] = {
@@ -92,71 +96,55 @@ void MovePictureToImages(unsigned char* record, int length)
     std::memcpy(picture, path, std::min(std::strlen(path), width - 1));
 }
 
-int OpenGeneralFile(int fileNumber, uint16_t* handle, bool reportMissing)
+bwps::KeyBuffer GeneralKey(const char* key)
 {
-    *handle = 0;
-    const char* path = GetDataFilePath(fileNumber);
-    int status = path ? BtrOpenFile(handle, path, 0, 0) : B_INVALID_FILE_NAME;
-    if (status != 0) {
-        *handle = 0;
-        if (status != B_FILE_NOT_FOUND || reportMissing)
-            ReportRecordManagerError(status, 1, OPEN_OPERATION, fileNumber, 0);
-    }
-    return status;
+    bwps::KeyBuffer buffer;
+    std::memcpy(buffer.bytes, key, GENERAL_KEY_SIZE);
+    return buffer;
 }
 
-void KeyBuffer(char* keyBuffer, const char* key)
+// Reads one record of a general file by key into its struct.
+template <class R>
+Status ReadKeyed(Table& file, int op, const char* key, R& record)
 {
-    std::memset(keyBuffer, 0, 256);
-    std::memcpy(keyBuffer, key, GENERAL_KEY_SIZE);
+    bwps::KeyBuffer buffer = GeneralKey(key);
+    return file.Get(op, buffer, record);
 }
 
-// Reads one record of a general file by key; reports failures other than
-// `silent`.
-int ReadKeyed(uint16_t handle, int op, const char* key, void* record, int length, int fileNumber,
-              int silent = -1)
+// Reads one record of a general file by key.
+template <class R>
+Status ReadFromFile(FileNo which, const char* key, R& record)
 {
-    char keyBuffer[256];
-    KeyBuffer(keyBuffer, key);
-    int status = BtrGet(op, handle, keyBuffer, record, length);
-    if (status != 0 && status != silent)
-        ReportRecordManagerError(status, 1, op, fileNumber, 0);
-    return status;
-}
-
-int ReadStoredInterface(TagSysInterface* record)
-{
-    uint16_t handle = 0;
-    int status = OpenGeneralFile(No(FileNo::General), &handle, true);
-    if (status != 0)
-        return status;
-    std::memset(record, 0, sizeof *record);
-    status = ReadKeyed(handle, B_GET_EQUAL, GENERAL_KEY_SYSINTERFACE, record,
-                       GENERAL_SYSINTERFACE_SIZE, No(FileNo::General));
-    BtrCloseFile(handle);
-    return status;
+    Table file;
+    Status s = file.Open(which);
+    if (s.Ok())
+        s = ReadKeyed(file, B_GET_EQUAL, key, record);
+    return s;
 }
 
 // Reads "0sysinterface  " of the store's general file, lets `change` alter
-// it (false: nothing to write) and writes it back. 1 when nothing failed.
+// it (false: nothing to write) and writes it back.
 template <typename Change>
-int RewriteSysInterface(Change change)
+Status RewriteSysInterface(Change change)
 {
-    uint16_t handle = 0;
-    if (OpenGeneralFile(No(FileNo::General), &handle, true) != 0)
-        return 0;
+    Table file;
+    Status s = file.Open(FileNo::General);
+    if (!s.Ok())
+        return s;
     TagSysInterface record{};
-    int status = ReadKeyed(handle, B_GET_EQUAL, GENERAL_KEY_SYSINTERFACE, &record,
-                           GENERAL_SYSINTERFACE_SIZE, No(FileNo::General));
-    if (status == 0 && change(record)) {
-        char keyBuffer[256];
-        KeyBuffer(keyBuffer, GENERAL_KEY_SYSINTERFACE);
-        status = BtrWrite(B_UPDATE, handle, keyBuffer, &record, GENERAL_SYSINTERFACE_SIZE);
-        if (status != 0)
-            ReportRecordManagerError(status, 1, B_UPDATE, No(FileNo::General), 0);
+    s = ReadKeyed(file, B_GET_EQUAL, GENERAL_KEY_SYSINTERFACE, record);
+    if (s.Ok() && change(record)) {
+        bwps::KeyBuffer key = GeneralKey(GENERAL_KEY_SYSINTERFACE);
+        s = file.Update(record, &key);
     }
-    BtrCloseFile(handle);
-    return status == 0;
+    return s;
+}
+
+// An exported call's result: its failure reported once; 1 on success.
+int Reported(const Status& s)
+{
+    s.Report();
+    return s.Ok() ? 1 : 0;
 }
 
 }  // namespace
@@ -174,23 +162,20 @@ int ReadGeneralRecord(int bias, uint16_t handle, int length, const char* key, vo
     if (IsKey(key, GENERAL_KEY_SYSTEM))
         return ReadSystemRecordRaw(record);
 
-    uint16_t h = handle;
-    bool opened = false;
-    if (h == 0) {
-        int status = OpenGeneralFile(No(FileNo::General), &h, false);
-        if (status != 0)
-            return status;
-        opened = true;
+    Table file;
+    Status s = file.Borrow(FileNo::General, handle);
+    if (!s.Ok()) {
+        // A missing general file is no error here.
+        if (!s.Is(B_FILE_NOT_FOUND))
+            s.Report();
+        return s.status;
     }
-    int status = ReadKeyed(h, B_GET_EQUAL + bias, key, record, length, No(FileNo::General));
-    if (opened) {
-        int closed = BtrCloseFile(h);
-        if (status == 0)
-            status = closed;
-    }
-    if (status == 0 && IsKey(key, GENERAL_KEY_COMPANY))
+    bwps::KeyBuffer buffer = GeneralKey(key);
+    s = file.Get(B_GET_EQUAL + bias, buffer.bytes, record, length);
+    s.Report();
+    if (s.Ok() && IsKey(key, GENERAL_KEY_COMPANY))
         MovePictureToImages(static_cast<unsigned char*>(record), length);
-    return status;
+    return s.status;
 }
 
 int LoadSysInterfaceRecord(void)
@@ -200,8 +185,9 @@ int LoadSysInterfaceRecord(void)
         FxSetInterfaced(0);
         return 0;
     }
-    int status = ReadStoredInterface(&gInterface);
-    if (status != 0) {
+    const Status s = ReadFromFile(FileNo::General, GENERAL_KEY_SYSINTERFACE, gInterface);
+    s.Report();
+    if (!s.Ok()) {
         std::memset(&gInterface, 0, sizeof gInterface);
         FxSetInterfaced(0);
         return 0;
@@ -221,7 +207,7 @@ TagSysInterface* GetSysInterfaceRecord(void)
 
 int WriteSysInterfaceRecord(void)
 {
-    return RewriteSysInterface([](TagSysInterface&) { return true; });
+    return Reported(RewriteSysInterface([](TagSysInterface&) { return true; }));
 }
 
 int IsInterfacedToAccounting(void)
@@ -312,18 +298,18 @@ int ReadAccountingLinkPath(const char* companyFolder, char* folderOut, int* flag
         *flagOut = 0;
     char path[FOLDER_BUFFER_SIZE];
     JoinCompanyFilePath(path, companyFolder, GetDataFileEntry(No(FileNo::General))->Name);
-    uint16_t handle = 0;
-    int status = BtrOpenFile(&handle, path, 0, 0);
-    if (status != 0) {
-        ReportRecordManagerError(status, 1, OPEN_OPERATION, No(FileNo::General), 0);
-        return status;
+    Table file;
+    Status s = file.OpenPath(FileNo::General, path);
+    if (!s.Ok()) {
+        s.Report();
+        return s.status;
     }
     TagSysInterface record{};
-    status = ReadKeyed(handle, B_GET_EQUAL, GENERAL_KEY_SYSINTERFACE, &record,
-                       GENERAL_SYSINTERFACE_SIZE, No(FileNo::General));
-    BtrCloseFile(handle);
-    if (status != 0)
+    s = ReadKeyed(file, B_GET_EQUAL, GENERAL_KEY_SYSINTERFACE, record);
+    if (!s.Ok()) {
+        s.Report();
         return 0;
+    }
     if (flagOut)
         *flagOut = record.Interfaced;
     if (record.Interfaced == 1 && folderOut) {
@@ -355,20 +341,20 @@ int ApplySysInterfaceFlags(TagSysInterface* record)
 
 int FixSysInterfaceRecord(void)
 {
-    return RewriteSysInterface([](TagSysInterface& record) {
+    return Reported(RewriteSysInterface([](TagSysInterface& record) {
         if (record.CardAddressEntry != '\0')
             return false;
         record.CardAddressEntry = 'O';
         return true;
-    });
+    }));
 }
 
 int SysInterfaceOptionSet(void)
 {
     TagSysInterface record{};
-    if (ReadStoredInterface(&record) != 0)
-        return 0;
-    return record.OptionSet != '\0';
+    const Status s = ReadFromFile(FileNo::General, GENERAL_KEY_SYSINTERFACE, record);
+    s.Report();
+    return s.Ok() && record.OptionSet != '\0';
 }
 
 int ReadSystemRecordRaw(void* buffer360)
@@ -382,18 +368,11 @@ int ReadSystemRecordRaw(void* buffer360)
         out->Byte16 = 'A';
         return 0;
     }
-    uint16_t handle = 0;
-    int status = OpenGeneralFile(No(FileNo::AccountingGeneral), &handle, true);
-    if (status != 0)
-        return status;
     TagAccountingSystemRecord work;
-    std::memset(&work, 0, sizeof work);
-    status = ReadKeyed(handle, B_GET_EQUAL, GENERAL_KEY_SYSTEM, &work, sizeof work,
-                       No(FileNo::AccountingGeneral));
-    BtrCloseFile(handle);
+    const Status s = ReadFromFile(FileNo::AccountingGeneral, GENERAL_KEY_SYSTEM, work);
     // A failed read leaves the buffer as it was, and says so.
-    if (status != 0)
-        return status;
+    if (!s.Ok())
+        return s.Report(), s.status;
     std::memset(out, 0, sizeof *out);
     bwps::records::CopyBytes(out, &work, kSystemFromAccounting);
     out->Byte29 = work.Byte365 == 'Y' ? 'D' : 'S';
@@ -410,14 +389,12 @@ int ReadInterfaceRecord(void* record204)
         InterfaceRecordDefaults(record204, nullptr);
         return 0;
     }
-    uint16_t handle = 0;
-    int status = OpenGeneralFile(No(FileNo::AccountingGeneral), &handle, true);
-    if (status != 0)
-        return status;
-    status = ReadKeyed(handle, B_GET_EQUAL, GENERAL_KEY_INTERFACE, record204,
-                       GENERAL_INTERFACE_SIZE, No(FileNo::AccountingGeneral));
-    BtrCloseFile(handle);
-    return status;
+    TagInterfaceRecord record;
+    const Status s = ReadFromFile(FileNo::AccountingGeneral, GENERAL_KEY_INTERFACE, record);
+    s.Report();
+    if (s.Ok())
+        std::memcpy(record204, &record, sizeof record);
+    return s.status;
 }
 
 int CheckInterfaceAccountsFilled(void)
