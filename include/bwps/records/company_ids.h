@@ -18,6 +18,12 @@ typedef struct CompanyIdRecord {
     int32_t Date;                         /* 164: framework date when written */
 } CompanyIdRecord;
 
+/* Key 1 of the company list: the mark, then the company id. */
+typedef struct CompanyIdKey1 {
+    char Status;                          /* 0 */
+    char CompanyId[19];                   /* 1 */
+} CompanyIdKey1;
+
 /* ---- Company-id file, older layout (60 bytes) ---- */
 typedef struct TagCompanyIdOld {
     char Status;                    /* 0 */
@@ -30,6 +36,7 @@ typedef struct TagCompanyIdOld {
 
 #ifdef __cplusplus
 static_assert(sizeof(CompanyIdRecord) == 168, "company-id record");
+static_assert(sizeof(CompanyIdKey1) == 20, "company-id key 1");
 static_assert(offsetof(CompanyIdRecord, Folder) == 20, "company folder");
 static_assert(offsetof(CompanyIdRecord, Date) == 164, "company date");
 static_assert(sizeof(TagCompanyIdOld) == 60, "old company id");
