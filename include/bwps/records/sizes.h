@@ -11,6 +11,7 @@
 #include "bwps/records/items.h"
 #include "bwps/records/keys.h"
 #include "bwps/records/messages.h"
+#include "bwps/records/sales.h"
 #include "bwps/records/stations.h"
 #include "bwps/records/users.h"
 
@@ -26,6 +27,11 @@ struct RecordSize {
 // 15) hold records of many lengths under their keys; their catalogue row
 // gives the fixed part, the key (16 bytes).
 inline constexpr RecordSize kRecordSizes[] = {
+    {FileNo::Registers, sizeof(RegisterRecord), "RegisterRecord"},
+    {FileNo::SalesHeader, sizeof(SalesHeaderRecord), "SalesHeaderRecord"},
+    {FileNo::SalesDetail, sizeof(SalesLineRecord), "SalesLineRecord"},
+    {FileNo::QuoteHeader, sizeof(SalesHeaderRecord), "SalesHeaderRecord"},
+    {FileNo::QuoteDetail, sizeof(SalesLineRecord), "SalesLineRecord"},
     {FileNo::Units, sizeof(WeightUnitRecord), "WeightUnitRecord"},
     {FileNo::Users, sizeof(UserRecord), "UserRecord"},
     {FileNo::UserWarehouses, sizeof(UserWarehouseRecord), "UserWarehouseRecord"},
