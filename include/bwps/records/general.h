@@ -80,7 +80,9 @@ typedef struct TagSysInterface {
     int16_t Word53;                 /* 53 */
     int16_t CheckJournalPrinted;    /* 55 */
     int16_t Word57;                 /* 57 */
-    uint8_t Data59[12];             /* 59 */
+    uint8_t Data59[2];              /* 59 */
+    int16_t StationPrompt;          /* 61: non-zero: the station id is asked at sign-in */
+    uint8_t Data63[8];              /* 63 */
     int16_t VerifyBeforeCopy;       /* 71: 89 ("Y") verifies every transaction */
     int16_t SystemByte43;           /* 73: from the accounting system record */
     int16_t SystemByte44;           /* 75 */
@@ -272,6 +274,7 @@ static_assert(offsetof(TagSysInterface, Word25) == 25, "word 25");
 static_assert(offsetof(TagSysInterface, SessionOption) == 33, "word 33");
 static_assert(offsetof(TagSysInterface, Interfaced) == 51, "interfaced flag");
 static_assert(offsetof(TagSysInterface, CheckJournalPrinted) == 55, "journal check");
+static_assert(offsetof(TagSysInterface, StationPrompt) == 61, "station prompt");
 static_assert(offsetof(TagSysInterface, VerifyBeforeCopy) == 71, "verify");
 static_assert(offsetof(TagSysInterface, SystemByte43) == 73, "system byte 43");
 static_assert(offsetof(TagSysInterface, CardAuthorizer) == 81, "card authorizer");
