@@ -137,9 +137,17 @@ enum {
     STATION_PRINT_SIZE = 119
 };
 
+/* The form table of a station (336 bytes): a 16-byte head, then one
+ * 16-byte form name per form kind (FORM_... of bwps/stations.h). */
+typedef struct StationFormTable {
+    uint8_t Head[16];               /* 0 */
+    char Forms[20][16];             /* 16: by form kind */
+} StationFormTable;
+
 #pragma pack(pop)
 
 #ifdef __cplusplus
+static_assert(sizeof(StationFormTable) == STATION_FORM_TABLE_LEN, "form table");
 static_assert(sizeof(StationPrinterEntry) == 119, "printer entry");
 static_assert(offsetof(StationPrinterEntry, normalCodes) == 23, "printer entry");
 static_assert(offsetof(StationPrinterEntry, condensedCodes) == 71, "printer entry");
