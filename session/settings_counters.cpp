@@ -81,8 +81,13 @@ Status LastNumber(Table& file, int counter, int take, char* textOut, int32_t* se
 {
     TagLastNumbers record{};
     Status s = Read(file, B_GET_EQUAL + (take ? kTakeBias : 0), GENERAL_KEY_LASTNUMBERS, record);
-    if (!s.Ok())
+    if (!s.Ok()) {
+        // A record too short for its struct was read, and locked, all the
+        // same: the lock goes with the failure.
+        if (take)
+            file.UnlockAll();
         return s;
+    }
     if (textOut)
         RightAligned(textOut, static_cast<long>(record.Counters[counter]) + 1);
     if (second)
