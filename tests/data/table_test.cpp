@@ -87,6 +87,29 @@ TEST_F(TableTest, RecordShorterThanItsStructIsAnError)
     EXPECT_EQ(wide.extra[0], 0) << "nothing past the bytes read";
 }
 
+// A locked read that gives 22 for a short record leaves the record free
+// for another handle.
+TEST_F(TableTest, ShortLockedReadKeepsNoLock)
+{
+    Table first;
+    Table second;
+    ASSERT_TRUE(first.OpenPath(FileNo::Tenders, path_.c_str()).Ok());
+    ASSERT_TRUE(second.OpenPath(FileNo::Tenders, path_.c_str()).Ok());
+    Row row{"L1", 5};
+    ASSERT_TRUE(first.Insert(row).Ok());
+    for (int bias : {B_LOCK_SINGLE_NOWAIT, B_LOCK_MULTI_NOWAIT}) {
+        WideRow wide{};
+        KeyBuffer key;
+        key.Set(row.code);
+        EXPECT_EQ(first.Get(B_GET_EQUAL + bias, key, wide).status, B_DATA_BUFFER_TOO_SHORT)
+            << bias;
+        Row read{};
+        EXPECT_TRUE(second.Find(row.code, read, bias).Ok()) << bias;
+        second.UnlockAll();
+        second.Unlock();
+    }
+}
+
 TEST_F(TableTest, ClosesOwnedHandlesOnlyAndOnEveryPath)
 {
     uint16_t lent = 0;
