@@ -3,6 +3,7 @@
 #include "table_error.h"
 
 #include <bwps/files.h>
+#include <bwps/table.h>
 #include <bwps/records/items.h>
 #include <bwps/records/stations.h>
 #include <recman.h>
@@ -167,21 +168,20 @@ void CreateFromTable(const FileKeys& file, const std::string& path) {
 }
 
 void InsertRecords(const std::string& path, const void* records, size_t recordSize, size_t count) {
-    uint16_t handle = 0;
-    int status = BtrOpenFile(&handle, path.c_str(), 0, 0);
-    if (status != 0) throw BuildError("cannot open " + path + ": " + Status(status));
+    // The file is closed on every way out, a failed insert included.
+    bwps::Table file;
+    const bwps::Status opened = file.OpenPath(FileNo::None, path.c_str());
+    if (!opened.Ok()) throw BuildError("cannot open " + path + ": " + Status(opened.status));
     std::vector<char> record(recordSize);
-    char key[255];
     for (size_t i = 0; i < count; ++i) {
         std::memcpy(record.data(), static_cast<const char*>(records) + i * recordSize, recordSize);
-        std::memset(key, 0, sizeof key);
-        status = BtrWrite(B_INSERT, handle, key, record.data(), static_cast<int>(recordSize));
-        if (status != 0) {
-            BtrCloseFile(handle);
-            throw BuildError("cannot insert record " + std::to_string(i + 1) + " into " + path + ": " + Status(status));
-        }
+        bwps::KeyBuffer key;
+        const bwps::Status s = file.Write(B_INSERT, record.data(), static_cast<int>(recordSize), &key);
+        if (!s.Ok())
+            throw BuildError("cannot insert record " + std::to_string(i + 1) + " into " + path + ": " +
+                             Status(s.status));
     }
-    status = BtrCloseFile(handle);
+    const int status = BtrCloseFile(file.Release());
     if (status != 0) throw BuildError("cannot close " + path + ": " + Status(status));
 }
 
