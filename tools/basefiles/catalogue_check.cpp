@@ -36,8 +36,8 @@ void CompareRow(std::vector<std::string>& out, int number, const DataFileEntry& 
                       " in the catalogue, " + std::to_string(row->recordLength) +
                       " in the key table");
     if (row->pageSize != e.PageSize)
-        out.push_back(label + ": page size " + std::to_string(e.PageSize) +
-                      " in the catalogue, " + std::to_string(row->pageSize) + " in the key table");
+        out.push_back(label + ": page size " + std::to_string(e.PageSize) + " in the catalogue, " +
+                      std::to_string(row->pageSize) + " in the key table");
 }
 
 }  // namespace
