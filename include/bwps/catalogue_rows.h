@@ -10,6 +10,8 @@
 
 #include "bwps/catalogue.h"
 #include "bwps/files.h"
+#include "bwps/messages.h"
+#include "bwps/users.h"
 
 namespace bwps {
 
@@ -146,6 +148,16 @@ constexpr bool RowsInFileOrder()
 }
 }  // namespace detail
 static_assert(detail::RowsInFileOrder(), "catalogue row n names file number n");
+
+// The file numbers the exported C headers name keep the values of FileNo.
+static_assert(KEY_FILE_NUMBER == No(FileNo::KeyDefinitions));
+static_assert(GENERAL_FILE_NUMBER == No(FileNo::General));
+static_assert(ACCOUNTING_GENERAL_FILE_NUMBER == No(FileNo::AccountingGeneral));
+static_assert(COMPANY_ID_FILE_NUMBER == No(FileNo::CompanyIds));
+static_assert(MESSAGE_FILE_NUMBER == No(FileNo::MessageTexts));
+static_assert(USER_FILE_NUMBER == No(FileNo::Users));
+static_assert(SECURED_FUNCTION_FILE_NUMBER == No(FileNo::MenuRights));
+static_assert(USER_WAREHOUSE_FILE_NUMBER == No(FileNo::UserWarehouses));
 
 }  // namespace bwps
 
