@@ -2,29 +2,23 @@
 #include "extensions/company/company.h"
 #include "extensions/company/services.h"
 
+#include "bwps/check_table.h"
 #include "bwps/session.h"
 #include "fx.h"
 
 #include <cstring>
 
-#define BWPS1_WEAK extern "C" __attribute__((weak, visibility("default")))
-
-// The data-file check table of bwpsbase, copied when bwpsbase offers it.
-BWPS1_WEAK int GetCheckTableSize(void);
-BWPS1_WEAK int GetCheckTableEntrySize(void);
-BWPS1_WEAK int CopyCheckTable(void* block);
-
 namespace {
 
 void* g_checkTable = nullptr;
 
-// A private copy of the check table of bwpsbase (67 entries), in framework
-// memory.
+// A private copy of the data-file check table of bwpsbase (67 entries), in
+// framework memory.
 void LoadCheckTableCopy()
 {
-    if (g_checkTable || !GetCheckTableSize || !CopyCheckTable) return;
+    if (g_checkTable) return;
     const int count = GetCheckTableSize();
-    const int entry = GetCheckTableEntrySize ? GetCheckTableEntrySize() : 18;
+    const int entry = GetCheckTableEntrySize();
     if (count <= 0 || entry <= 0) return;
     g_checkTable = FxAlloc(count, entry);
     if (g_checkTable) CopyCheckTable(g_checkTable);

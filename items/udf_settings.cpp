@@ -10,6 +10,7 @@
 #include "bwps/messages.h"
 #include "bwps/records.h"
 #include "bwps/udf.h"
+#include "bwps/table.h"
 #include "recman.h"
 
 namespace {
@@ -81,14 +82,15 @@ bool CBwUDFSBase::Open()
 {
     if (m_hGrlHdl != kNoHandle)
         return true;
-    const char* path = GetDataFilePath(m_nGrlTableId);
-    uint16_t handle = 0;
-    m_status = BtrOpenFile(&handle, path != nullptr ? path : "", 0, 0);
-    if (m_status != 0) {
-        ReportRecordManagerError(m_status, 1, OPEN_OPERATION, m_nGrlTableId, 0);
+    bwps::Table file;
+    const bwps::Status s = file.Open(static_cast<bwps::FileNo>(m_nGrlTableId));
+    m_status = s.status;
+    if (!s.Ok()) {
+        s.Report();
         return false;
     }
-    m_hGrlHdl = static_cast<short>(handle);
+    // The object keeps the handle until Close.
+    m_hGrlHdl = static_cast<short>(file.Release());
     return true;
 }
 
@@ -152,7 +154,7 @@ bool CBwUDFSBase::TableWrite(bool insert)
     SetNeedToRefresh(m_status != 0);
     if (m_status != 0) {
         BtrUnlock(-2, static_cast<uint16_t>(m_hGrlHdl), nullptr);
-        ReportRecordManagerError(m_status, 1, op, m_nGrlTableId, 0);
+        bwps::Status{m_status, op, static_cast<bwps::FileNo>(m_nGrlTableId)}.Report();
         return false;
     }
     return true;
@@ -174,7 +176,7 @@ bool CBwUDFSBase::TableInitialize()
             InitStruct();
             ok = Insert();
         } else {
-            ReportRecordManagerError(m_status, 1, B_GET_EQUAL, m_nGrlTableId, 0);
+            bwps::Status{m_status, B_GET_EQUAL, static_cast<bwps::FileNo>(m_nGrlTableId)}.Report();
             ok = false;
         }
     }
@@ -281,13 +283,14 @@ bool CBwUDFSMngr::Open(const char* path)
 {
     if (m_hGrlHdl != kNoHandle)
         return true;
-    uint16_t handle = 0;
-    const int status = BtrOpenFile(&handle, path, 0, 0);
-    if (status != 0) {
-        ShowRecordManagerError(status, 1, OPEN_OPERATION, path, 0);
+    bwps::Table file;
+    const bwps::Status s = file.OpenPath(bwps::FileNo::General, path);
+    if (!s.Ok()) {
+        // The file of another folder: the report names its own path.
+        ShowRecordManagerError(s.status, 1, s.operation, path, 0);
         return false;
     }
-    m_hGrlHdl = static_cast<short>(handle);
+    m_hGrlHdl = static_cast<short>(file.Release());
     return true;
 }
 

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "bwps/catalogue.h"
+#include "bwps/testing.h"
 #include "bwps/messages.h"
 #include "bwps/records.h"
 #include "bwps/reports.h"
@@ -14,12 +15,13 @@
 #include "fx.h"
 #include "recman.h"
 #include "reports/station_layouts.h"
+#include "bwps/files.h"
+#include "bwps/table.h"
+
+using bwps::FileNo;
 
 namespace {
 
-constexpr std::size_t kCompanyName = 16;
-constexpr std::size_t kAddressLines[3] = {98, 139, 180};
-constexpr std::size_t kCompanyTextWidth = 41;
 constexpr int kCaptionColour = 2;
 constexpr int kCaptionGradient = 24;
 
@@ -33,10 +35,11 @@ struct BannerDescription {
 };
 BannerDescription g_banner{};
 
-std::string CompanyText(const uint8_t* record, std::size_t offset)
+// A 41-byte text field of "0Company       ", trimmed.
+std::string CompanyText(const char (&field)[41])
 {
-    char text[kCompanyTextWidth + 1] = {};
-    std::memcpy(text, record + offset, kCompanyTextWidth);
+    char text[sizeof field + 1] = {};
+    std::memcpy(text, field, sizeof field);
     FxTrimText(4, text);
     return text;
 }
@@ -112,18 +115,19 @@ BWPS_EXPORT int ShowPeriodStatus(void)
 {
     if (g_periodHeadingOff)
         return 0;
-    const char* path = GetDataFilePath(GENERAL_FILE_NUMBER);
-    uint16_t handle = 0;
-    int status = BtrOpenFile(&handle, path != nullptr ? path : "", 0, 0);
-    if (status != 0) {
-        if (status != B_FILE_NOT_FOUND)
-            ReportRecordManagerError(status, 1, OPEN_OPERATION, GENERAL_FILE_NUMBER, 0);
-        return status;
+    bwps::Table file;
+    const bwps::Status opened = file.Open(FileNo::General);
+    if (!opened.Ok()) {
+        if (!opened.Is(B_FILE_NOT_FOUND))
+            opened.Report();
+        return opened.status;
     }
-    uint8_t company[GENERAL_COMPANY_SIZE] = {};
-    status = ReadGeneralRecord(0, handle, GENERAL_COMPANY_SIZE, GENERAL_KEY_COMPANY, company);
+    const uint16_t handle = file.Handle();
+    TagCompanyRecord company{};
+    const int status =
+        ReadGeneralRecord(0, handle, sizeof company, GENERAL_KEY_COMPANY, &company);
     if (status == 0)
-        FxSetCompanyName(CompanyText(company, kCompanyName).c_str());
+        FxSetCompanyName(CompanyText(company.Name).c_str());
 
     TagPeriods periods{};
     if (ReadGeneralRecord(0, handle, GENERAL_PERIODS_SIZE, GENERAL_KEY_PERIODS, &periods) != 0)
@@ -143,7 +147,6 @@ BWPS_EXPORT int ShowPeriodStatus(void)
     const std::string line2 = std::string(first) + " to " + last;
     FxSetHeadingLine(2, line2.c_str());
 
-    BtrCloseFile(handle);
     return status;
 }
 
@@ -151,8 +154,8 @@ BWPS_EXPORT void ShowCompanyBanner(int flag)
 {
     if (flag != 0)
         return;
-    uint8_t company[GENERAL_COMPANY_SIZE] = {};
-    if (ReadGeneralRecord(0, 0, GENERAL_COMPANY_SIZE, GENERAL_KEY_COMPANY, company) != 0)
+    TagCompanyRecord company{};
+    if (ReadGeneralRecord(0, 0, sizeof company, GENERAL_KEY_COMPANY, &company) != 0)
         return;
     if (!g_bannerCreated) {
         FxBannerCreate(0, 0, 8, 0x30, kCaptionColour, kCaptionGradient);
@@ -163,12 +166,14 @@ BWPS_EXPORT void ShowCompanyBanner(int flag)
     FxBannerClear();
 
     std::memset(&g_banner, 0, sizeof g_banner);
-    std::string text = CompanyText(company, kCompanyName);
+    std::string text = CompanyText(company.Name);
     std::snprintf(g_banner.slots[0], sizeof g_banner.slots[0], "%s", text.c_str());
     const int slotFlags[3] = {1, 2, 4};
+    const char(*const addressLines[3])[41] = {&company.Address1, &company.Address2,
+                                              &company.Address3};
     int slot = 1;
     for (int i = 0; i < 3; ++i) {
-        const std::string line = CompanyText(company, kAddressLines[i]);
+        const std::string line = CompanyText(*addressLines[i]);
         if (line.empty())
             continue;
         text += "\n" + line;

@@ -19,6 +19,14 @@
 #include "recman.h"
 #include "reports/station_layouts.h"
 #include "session/catalogue_internal.h"
+#include "bwps/files.h"
+#include "bwps/table.h"
+
+using bwps::FileNo;
+using bwps::No;
+using bwps::KeyBuffer;
+using bwps::Status;
+using bwps::Table;
 
 namespace bwps::stations {
 namespace {
@@ -40,7 +48,7 @@ constexpr uint8_t kStationColours[50] = {
 
 std::string StationPath()
 {
-    const char* path = GetDataFilePath(kStationFile);
+    const char* path = GetDataFilePath(No(FileNo::Stations));
     return path != nullptr ? std::string(path) : std::string();
 }
 
@@ -134,13 +142,15 @@ void BuildForStep(Step step, const std::vector<uint8_t>& old, std::size_t oldLen
 int RunUpgradeStep(Step step, intptr_t window)
 {
     const std::string station = StationPath();
-    uint16_t handle = 0;
-    int status = BtrOpenFile(&handle, station.c_str(), 0, 0);
-    if (status != 0)
-        return status;
+    int status = 0;
     std::vector<uint8_t> stat(RECMAN_STAT_BUFFER, 0);
-    status = BtrStat(handle, stat.data());
-    BtrCloseFile(handle);
+    {
+        Table stations;
+        const Status s = stations.OpenPath(FileNo::Stations, station.c_str());
+        if (!s.Ok())
+            return s.status;
+        status = BtrStat(stations.Handle(), stat.data());
+    }
     if (status != 0)
         return status;
     uint16_t recordLength = 0;
@@ -155,27 +165,25 @@ int RunUpgradeStep(Step step, intptr_t window)
         return -1;
 
     // A new, empty station file.
-    status = bwps::catalogue::CreateFromKeyFile(kStationFile, nullptr);
+    status = bwps::catalogue::CreateFromKeyFile(No(FileNo::Stations), nullptr);
     if (status != 0) {
         RestoreStationFile(station, temp, Exists(station));
         return status;
     }
 
-    uint16_t oldHandle = 0;
-    uint16_t newHandle = 0;
-    status = BtrOpenFile(&oldHandle, temp.c_str(), 0, 0);
-    if (status != 0) {
-        ReportRecordManagerError(status, 1, OPEN_OPERATION, kStationFile, 0);
+    Table older;
+    Table newer;
+    Status opened = older.OpenPath(FileNo::Stations, temp.c_str());
+    if (opened.Ok())
+        opened = newer.OpenPath(FileNo::Stations, station.c_str());
+    if (!opened.Ok()) {
+        opened.Report();
+        older.Close();
         RestoreStationFile(station, temp, true);
-        return status;
+        return opened.status;
     }
-    status = BtrOpenFile(&newHandle, station.c_str(), 0, 0);
-    if (status != 0) {
-        ReportRecordManagerError(status, 1, OPEN_OPERATION, kStationFile, 0);
-        BtrCloseFile(oldHandle);
-        RestoreStationFile(station, temp, true);
-        return status;
-    }
+    const uint16_t oldHandle = older.Handle();
+    const uint16_t newHandle = newer.Handle();
 
     // Copy every record.
     const std::size_t bufferSize = std::max<std::size_t>(recordLength, sizeof(StationRecord)) + 16;
@@ -195,8 +203,8 @@ int RunUpgradeStep(Step step, intptr_t window)
         std::fill(old.begin(), old.end(), 0);
         status = BtrGet(B_GET_NEXT, oldHandle, key, old.data(), 0);
     }
-    BtrCloseFile(oldHandle);
-    BtrCloseFile(newHandle);
+    older.Close();
+    newer.Close();
 
     if (status == 0 || status == B_END_OF_FILE) {
         FxFileDelete(temp.c_str());
@@ -345,22 +353,18 @@ BWPS_EXPORT void BuildDefaultStationRecord(StationRecord* record, const char* pr
 BWPS_EXPORT int EnsureDefaultStationRecord(void)
 {
     const std::string station = StationPath();
-    uint16_t handle = 0;
-    int status = BtrOpenFile(&handle, station.c_str(), 0, 0);
-    if (status != 0)
-        return status;
-    char key[255] = {};
-    MakeStationKey(key, kDefaultStation);
+    Table stations;
+    Status s = stations.OpenPath(FileNo::Stations, station.c_str());
+    if (!s.Ok())
+        return s.status;
+    KeyBuffer key;
+    MakeStationKey(reinterpret_cast<char*>(key.bytes), kDefaultStation);
     StationRecord record;
-    if (BtrGet(B_GET_EQUAL, handle, key, &record, sizeof record) == 0) {
-        BtrCloseFile(handle);
+    if (stations.Get(B_GET_EQUAL, key, record).Ok())
         return 0;
-    }
     BuildDefaultStationRecord(&record, GetProgramPath());
-    MakeStationKey(key, kDefaultStation);
-    status = BtrWrite(B_INSERT, handle, key, &record, sizeof record);
-    BtrCloseFile(handle);
-    return status;
+    MakeStationKey(reinterpret_cast<char*>(key.bytes), kDefaultStation);
+    return stations.Insert(record, &key).status;
 }
 
 // True when the station file at its path has a layout no upgrade step
@@ -401,7 +405,7 @@ BWPS_EXPORT int UpgradeStationFileStep3(const char*, intptr_t statusWindow)
 
 BWPS_EXPORT int ConvertDocumentForms(const char* folder, uint16_t* handle, uint16_t mode)
 {
-    const char* name = GetDataFileName(kStationFile);
+    const char* name = GetDataFileName(No(FileNo::Stations));
     char station[FOLDER_BUFFER_SIZE];
     JoinCompanyFilePath(station, folder, name);
     char older[FOLDER_BUFFER_SIZE];
@@ -415,7 +419,7 @@ BWPS_EXPORT int ConvertDocumentForms(const char* folder, uint16_t* handle, uint1
 
     int status = 0;
     if (!Exists(station)) {
-        status = bwps::catalogue::CreateFromKeyFile(kStationFile, folder);
+        status = bwps::catalogue::CreateFromKeyFile(No(FileNo::Stations), folder);
         if (status != 0)
             return status;
         status = EnsureDefaultStationRecord();
@@ -458,17 +462,18 @@ BWPS_EXPORT int GetDefaultProfileName(void* printerTable)
         CopyText(session->StationId, sizeof session->StationId, kDefaultStation);
 
     uint16_t handle = 0;
-    int status = ConvertDocumentForms(GetBasePath(), &handle, 0);
+    const int status = ConvertDocumentForms(GetBasePath(), &handle, 0);
     if (status != 0)
         return status;
-    char key[255] = {};
-    MakeStationKey(key, session->StationId);
+    Table stations;
+    stations.Adopt(FileNo::Stations, handle);
+    KeyBuffer key;
+    MakeStationKey(reinterpret_cast<char*>(key.bytes), session->StationId);
     StationRecord record;
-    status = BtrGet(B_GET_EQUAL, handle, key, &record, sizeof record);
-    if (status == 0)
+    const Status s = stations.Get(B_GET_EQUAL, key, record);
+    if (s.Ok())
         std::memcpy(printerTable, record.printers, STATION_PRINTER_TABLE_LEN);
-    BtrCloseFile(handle);
-    return status;
+    return s.status;
 }
 
 BWPS_EXPORT void BuildStationFormTable(char* scratch, void* formTable, const StationRecord* record,
@@ -479,8 +484,8 @@ BWPS_EXPORT void BuildStationFormTable(char* scratch, void* formTable, const Sta
     std::memcpy(names, record->formSets[index], sizeof names);
     if (scratch != nullptr)
         std::memcpy(scratch, names, sizeof names);
-    auto* table = static_cast<char*>(formTable);
-    auto entry = [table](int kind) { return table + 16 + 16 * kind; };
+    auto* table = static_cast<StationFormTable*>(formTable);
+    auto entry = [table](int kind) { return table->Forms[kind]; };
     std::memcpy(entry(FORM_RECEIPT), names[0], 16);
     std::memcpy(entry(FORM_QUOTE), names[1], 16);
     std::memcpy(entry(FORM_LAYAWAY), names[2], 16);
@@ -494,8 +499,8 @@ BWPS_EXPORT void BuildStationFormTable(char* scratch, void* formTable, const Sta
 BWPS_EXPORT void StoreStationFormTable(StationRecord* record, const void* formTable, int printerKind)
 {
     const int index = printerKind == 2 ? 1 : printerKind == 3 ? 2 : 0;
-    const auto* table = static_cast<const char*>(formTable);
-    auto entry = [table](int kind) { return table + 16 + 16 * kind; };
+    const auto* table = static_cast<const StationFormTable*>(formTable);
+    auto entry = [table](int kind) { return table->Forms[kind]; };
     char(*set)[16] = record->formSets[index];
     std::memcpy(set[0], entry(FORM_RECEIPT), 16);
     std::memcpy(set[1], entry(FORM_QUOTE), 16);

@@ -6,6 +6,7 @@
 #include "bwps/ordinals.h"
 #include "bwps/records.h"
 #include "bwps/reports.h"
+#include "bwps/table.h"
 #include "recman.h"
 
 namespace {
@@ -36,6 +37,21 @@ void CurrentStamp(TagFilesVersion* stamp)
 
 }  // namespace
 
+namespace {
+
+// Opens the general file at the path into the table (as
+// OpenFileVersionStampFile: -1 when the file is not there).
+int OpenStampFile(bwps::Table& file, const char* path)
+{
+    uint16_t handle = 0;
+    const int status = OpenFileVersionStampFile(path, &handle);
+    if (status == 0)
+        file.Adopt(bwps::FileNo::General, handle);
+    return status;
+}
+
+}  // namespace
+
 extern "C" {
 
 BWPS_EXPORT int OpenFileVersionStampFile(const char* path, uint16_t* handle)
@@ -61,15 +77,13 @@ BWPS_EXPORT int WriteFileVersionStamp(uint16_t handle, TagFilesVersion* stamp)
 
 BWPS_EXPORT int ReadFileVersionStamp(TagFilesVersion* stamp, const char* generalFilePath)
 {
-    uint16_t handle = 0;
-    int status = OpenFileVersionStampFile(generalFilePath, &handle);
+    bwps::Table file;
+    const int status = OpenStampFile(file, generalFilePath);
     if (status != 0)
         return status;
-    char key[255];
-    StampKey(key);
-    status = BtrGet(B_GET_EQUAL, handle, key, stamp, kStampLength);
-    BtrCloseFile(handle);
-    return status;
+    bwps::KeyBuffer key;
+    StampKey(reinterpret_cast<char*>(key.bytes));
+    return file.Get(B_GET_EQUAL, key.bytes, stamp, kStampLength).status;
 }
 
 BWPS_EXPORT int GetFileVersionStamp(const char* generalFilePath, uint16_t handle)
@@ -79,10 +93,11 @@ BWPS_EXPORT int GetFileVersionStamp(const char* generalFilePath, uint16_t handle
     if (handle != 0)
         return WriteFileVersionStamp(handle, &stamp);
 
-    uint16_t own = 0;
-    int status = OpenFileVersionStampFile(generalFilePath, &own);
+    bwps::Table file;
+    int status = OpenStampFile(file, generalFilePath);
     if (status != 0)
         return status;
+    const uint16_t own = file.Handle();
     char key[255];
     TagFilesVersion scratch;
     StampKey(key);
@@ -94,7 +109,6 @@ BWPS_EXPORT int GetFileVersionStamp(const char* generalFilePath, uint16_t handle
         StampKey(key);
         status = BtrWrite(B_INSERT, own, key, &stamp, kStampLength);
     }
-    BtrCloseFile(own);
     return status;
 }
 

@@ -1,13 +1,14 @@
 #!/usr/bin/env bash
 # Builds everything and runs every test: a normal build, then the same
-# tests under AddressSanitizer and UndefinedBehaviorSanitizer.
+# tests under AddressSanitizer and UndefinedBehaviorSanitizer. Warnings
+# stop both builds.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/deps.sh
-jobs=$(nproc)
-cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+jobs=${BWPS_JOBS:-$(nproc)}
+cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo -DBWPS_WERROR=ON >/dev/null
 cmake --build build -j"$jobs"
 (cd build && ctest --output-on-failure -j"$jobs")
-cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=Debug -DBWPS_SANITIZE=ON -DBWPS_BENCH=OFF >/dev/null
+cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=Debug -DBWPS_SANITIZE=ON -DBWPS_BENCH=OFF -DBWPS_WERROR=ON >/dev/null
 cmake --build build-asan -j"$jobs"
 (cd build-asan && ASAN_OPTIONS=detect_leaks=1 ctest --output-on-failure -j"$jobs")

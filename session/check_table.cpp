@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "bwps/ordinals.h"
+#include "bwps/testing.h"
 
 namespace {
 

@@ -14,6 +14,13 @@
 #include "bwps/session.h"
 #include "recman.h"
 #include "session/catalogue_internal.h"
+#include "bwps/files.h"
+#include "bwps/table.h"
+
+using bwps::FileNo;
+using bwps::No;
+using bwps::Status;
+using bwps::Table;
 
 using bwps::catalogue::MoveFile;
 using bwps::catalogue::StatRecordCount;
@@ -25,12 +32,12 @@ constexpr const char* kConversionTemp = "CID10.TMP";
 
 const char* CompanyIdName()
 {
-    return GetDataFileEntry(COMPANY_ID_FILE_NUMBER)->Name;
+    return GetDataFileEntry(No(FileNo::CompanyIds))->Name;
 }
 
 void ReportCompanyId(int status, int operation)
 {
-    ReportRecordManagerError(status, 1, operation, COMPANY_ID_FILE_NUMBER, 0);
+    Status{status, operation, FileNo::CompanyIds}.Report();
 }
 
 // Copies every old record into the new file; 0 when all were copied.
@@ -92,30 +99,25 @@ int ConvertCompanyIdFile(const char* baseFolder)
     };
 
     unsigned char spec[FILE_SPEC_SIZE];
-    int status = CreateDataFile(COMPANY_ID_FILE_NUMBER, 0, baseFolder, nullptr, spec);
+    int status = CreateDataFile(No(FileNo::CompanyIds), 0, baseFolder, nullptr, spec);
     if (status != 0) {
         ReportCompanyId(status, OPEN_OPERATION);
         restore();
         return status;
     }
-    uint16_t oldHandle = 0;
-    uint16_t newHandle = 0;
-    status = BtrOpenFile(&oldHandle, temp, 0, 0);
-    if (status != 0) {
-        ReportCompanyId(status, OPEN_OPERATION);
-        restore();
-        return status;
+    {
+        Table older;
+        Table newer;
+        Status s = older.OpenPath(FileNo::CompanyIds, temp);
+        if (s.Ok())
+            s = newer.OpenPath(FileNo::CompanyIds, path);
+        if (s.Ok())
+            status = CopyOldRecords(older.Handle(), newer.Handle());
+        else {
+            s.Report();
+            status = s.status;
+        }
     }
-    status = BtrOpenFile(&newHandle, path, 0, 0);
-    if (status != 0) {
-        ReportCompanyId(status, OPEN_OPERATION);
-        BtrCloseFile(oldHandle);
-        restore();
-        return status;
-    }
-    status = CopyOldRecords(oldHandle, newHandle);
-    BtrCloseFile(newHandle);
-    BtrCloseFile(oldHandle);
     if (status != 0) {
         restore();
         return status;
@@ -151,15 +153,15 @@ int OpenCompanyIdFile(uint16_t* handle, const char* baseFolder, int mode, int* c
             }
         }
         if (!moved) {
-            uint16_t keyHandle = 0;
-            int status = BtrOpenFile(&keyHandle, GetDataFilePath(KEY_FILE_NUMBER), 0, 0);
-            if (status != 0) {
-                ReportRecordManagerError(status, 1, OPEN_OPERATION, KEY_FILE_NUMBER, 0);
-                return status;
+            Table keys;
+            const Status opened = keys.Open(FileNo::KeyDefinitions);
+            if (!opened.Ok()) {
+                opened.Report();
+                return opened.status;
             }
             unsigned char spec[FILE_SPEC_SIZE];
-            status = CreateDataFile(COMPANY_ID_FILE_NUMBER, keyHandle, baseFolder, nullptr, spec);
-            BtrCloseFile(keyHandle);
+            const int status =
+                CreateDataFile(No(FileNo::CompanyIds), keys.Handle(), baseFolder, nullptr, spec);
             if (created)
                 *created = 1;
             if (status != 0)
@@ -195,11 +197,14 @@ int ReadCompanyIdRecords(const char* baseFolder, void* records, int count, int* 
 {
     if (countOut)
         *countOut = 0;
-    uint16_t handle = 0;
+    uint16_t opened = 0;
     int created = 0;
-    int status = OpenCompanyIdFile(&handle, baseFolder, 0, &created);
+    int status = OpenCompanyIdFile(&opened, baseFolder, 0, &created);
     if (status != 0)
         return status;
+    Table list;
+    list.Adopt(FileNo::CompanyIds, opened);
+    const uint16_t handle = list.Handle();
     if (!records || count == 0) {
         int32_t n = StatRecordCount(handle, &status);
         if (countOut)
@@ -221,7 +226,6 @@ int ReadCompanyIdRecords(const char* baseFolder, void* records, int count, int* 
         if (countOut)
             *countOut = used;
     }
-    BtrCloseFile(handle);
     return status;
 }
 
@@ -251,9 +255,11 @@ int SetDefaultCompanyId(uint16_t handle, const void* record)
     CompanyIdRecord target{};
     uint32_t targetPosition = 0;
     BtrSetDefaults(handle, 1, -1);
+    CompanyIdKey1 byName{};
+    byName.Status = 'N';
+    std::memcpy(byName.CompanyId, wanted->CompanyId, sizeof byName.CompanyId);
     std::memset(key, 0, sizeof key);
-    key[0] = 'N';
-    std::memcpy(key + 1, wanted->CompanyId, sizeof wanted->CompanyId);
+    std::memcpy(key, &byName, sizeof byName);
     status = BtrGet(B_GET_EQUAL, handle, key, &target, sizeof target);
     if (status == 0) {
         BtrPosition(B_GET_DIRECT, handle, &targetPosition);

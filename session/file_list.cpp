@@ -4,7 +4,7 @@
 
 #include <cstdarg>
 
-#include "bwps/messages.h"
+#include "bwps/table.h"
 #include "recman.h"
 
 extern "C" {
@@ -20,14 +20,16 @@ int OpenFileListArray(uint16_t* list, const int32_t* words)
         int fileNumber = word & 0xFF;
         // The second byte times 256 is the open mode, as a signed 16-bit value.
         int mode = static_cast<int16_t>(word & 0xFF00);
-        const char* path = GetDataFilePath(fileNumber);
-        int status = path ? BtrOpenFile(&list[slot], path, mode, 0) : B_INVALID_FILE_NAME;
-        if (status != 0) {
+        bwps::Table file;
+        const bwps::Status s = file.Open(static_cast<bwps::FileNo>(fileNumber), mode);
+        if (!s.Ok()) {
             list[slot] = 0;
-            ReportRecordManagerError(status, 1, OPEN_OPERATION, fileNumber, mode);
+            s.Report(1, mode);
             CloseFileList(list);
-            return status;
+            return s.status;
         }
+        // The list owns the handle from here; CloseFileList closes it.
+        list[slot] = file.Release();
     }
     return 0;
 }

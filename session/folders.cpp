@@ -10,6 +10,7 @@
 
 #include "bwps/session.h"
 #include "bwps/settings.h"
+#include "bwps/testing.h"
 #include "session/catalogue_internal.h"
 
 using bwps::catalogue::Concat;
@@ -194,9 +195,12 @@ int GetFormatFileName(int index, char* buffer, const char* table)
     buffer[0] = '\0';
     if (!table || index < -1)
         return 0;
-    char name[17];
-    std::memcpy(name, table + 16 * (index + 1), 16);
-    name[16] = '\0';
+    // The table is a list of 16-byte names.
+    using Name = char[16];
+    const Name* names = reinterpret_cast<const Name*>(table);
+    char name[sizeof(Name) + 1];
+    std::memcpy(name, names[index + 1], sizeof(Name));
+    name[sizeof(Name)] = '\0';
     // Trim the name at both ends.
     char* start = name;
     while (*start == ' ')

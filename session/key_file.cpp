@@ -14,6 +14,13 @@
 #include "bwps/records.h"
 #include "recman.h"
 #include "session/catalogue_internal.h"
+#include "bwps/files.h"
+#include "bwps/table.h"
+
+using bwps::FileNo;
+using bwps::No;
+using bwps::Status;
+using bwps::Table;
 
 using bwps::catalogue::Concat;
 using bwps::catalogue::MoveFile;
@@ -23,10 +30,8 @@ using bwps::catalogue::StatRecordLength;
 namespace {
 
 constexpr int kNameCompare = 15;   // key 0 of the key file: the name, 15 bytes
-constexpr int kSalesHeaderFile = 36;
 constexpr int kOldSalesHeaderLength = 531;
 constexpr int kSalesHeaderLength = 586;
-constexpr int kProductFile = 20;
 constexpr int kProductLength = 668;
 constexpr int kConversionFailedMessage = 831;
 
@@ -35,16 +40,12 @@ bool SameName(const char* a, const char* b)
     return strncasecmp(a, b, kNameCompare) == 0;
 }
 
-int OpenKeyFile(uint16_t* handle)
+// Opens the key-definition file; a failure is reported. The status.
+int OpenKeyFile(Table& keys)
 {
-    *handle = 0;
-    const char* path = GetDataFilePath(KEY_FILE_NUMBER);
-    int status = BtrOpenFile(handle, path != nullptr ? path : "", 0, 0);
-    if (status != 0) {
-        *handle = 0;
-        ReportRecordManagerError(status, 1, OPEN_OPERATION, KEY_FILE_NUMBER, 0);
-    }
-    return status;
+    const Status s = keys.Open(FileNo::KeyDefinitions);
+    s.Report();
+    return s.status;
 }
 
 int CreateUnder(int fileNumber, uint16_t keyHandle, const char* folder, const char* extension,
@@ -70,8 +71,8 @@ int CreateUnder(int fileNumber, uint16_t keyHandle, const char* folder, const ch
     spec.KeyCount = static_cast<uint8_t>(count);
     // The general settings files and the report-text file hold
     // variable-length records.
-    if (fileNumber == GENERAL_FILE_NUMBER || fileNumber == ACCOUNTING_GENERAL_FILE_NUMBER ||
-        fileNumber == 82)
+    if (fileNumber == No(FileNo::General) || fileNumber == No(FileNo::AccountingGeneral) ||
+        fileNumber == No(FileNo::ReportTexts))
         spec.Flags = static_cast<uint16_t>(spec.Flags + FF_VARIABLE);
     if (fileSpec)
         std::memcpy(fileSpec, &spec, sizeof spec);
@@ -98,23 +99,22 @@ int CreateUnder(int fileNumber, uint16_t keyHandle, const char* folder, const ch
     char path[FOLDER_BUFFER_SIZE];
     Concat(path, sizeof path, dir, name);
     status = BtrCreateFile(path, &spec, segments);
-    if (status != 0)
-        ReportRecordManagerError(status, 1, 0, fileNumber, 0);
+    Status{status, 0, static_cast<FileNo>(fileNumber)}.Report();
     return status;
 }
 
 // Creates one file in its own folder when its path does not exist, under
 // the name that path uses (the accounting name for a file shared with the
 // accounting company), so the file checked is the file created.
-int CreateWhenMissing(int fileNumber, uint16_t keyHandle)
+int CreateWhenMissing(FileNo file, uint16_t keyHandle)
 {
-    const char* path = GetDataFilePath(fileNumber);
+    const char* path = GetDataFilePath(No(file));
     if (!path || FileExistsAt(path))
         return 0;
     char folder[FOLDER_BUFFER_SIZE];
-    GetDataFileFolder(fileNumber, folder);
+    GetDataFileFolder(No(file), folder);
     unsigned char spec[FILE_SPEC_SIZE];
-    return CreateSessionDataFile(fileNumber, keyHandle, folder, nullptr, spec);
+    return CreateSessionDataFile(No(file), keyHandle, folder, nullptr, spec);
 }
 
 }  // namespace
@@ -123,14 +123,13 @@ extern "C" {
 
 int ReadFileKeySpecs(const char* name, uint16_t keyHandle, int* count, void* segments)
 {
-    uint16_t handle = keyHandle;
-    bool opened = false;
-    if (handle == 0) {
-        int status = OpenKeyFile(&handle);
-        if (status != 0)
-            return status;
-        opened = true;
+    Table keys;
+    {
+        const Status s = keys.Borrow(FileNo::KeyDefinitions, keyHandle);
+        if (!s.Ok())
+            return s.Report(), s.status;
     }
+    const uint16_t handle = keys.Handle();
 
     char key[256] = {};
     std::memset(key, ' ', GENERAL_KEY_SIZE);
@@ -144,9 +143,7 @@ int ReadFileKeySpecs(const char* name, uint16_t keyHandle, int* count, void* seg
     if (status == 0 && !SameName(record.FileName, key))
         status = B_END_OF_FILE;
     if (status != 0) {
-        ReportRecordManagerError(status, 1, B_GET_GE, KEY_FILE_NUMBER, 0);
-        if (opened)
-            BtrCloseFile(handle);
+        Status{status, B_GET_GE, FileNo::KeyDefinitions}.Report();
         return status;
     }
 
@@ -162,7 +159,7 @@ int ReadFileKeySpecs(const char* name, uint16_t keyHandle, int* count, void* seg
         int next = BtrGet(B_GET_NEXT, handle, search, &record, sizeof record);
         if (next != 0) {
             if (next != B_END_OF_FILE)
-                ReportRecordManagerError(next, 1, B_GET_NEXT, KEY_FILE_NUMBER, 0);
+                Status{next, B_GET_NEXT, FileNo::KeyDefinitions}.Report();
             break;
         }
         if (!SameName(record.FileName, key))
@@ -170,8 +167,6 @@ int ReadFileKeySpecs(const char* name, uint16_t keyHandle, int* count, void* seg
     }
     if (count)
         *count = last + 1;
-    if (opened)
-        BtrCloseFile(handle);
     return 0;
 }
 
@@ -189,10 +184,11 @@ int CreateSessionDataFile(int fileNumber, uint16_t keyHandle, const char* folder
 
 int CreateMissingDataFiles(const char* folder)
 {
-    uint16_t keyHandle = 0;
-    int status = OpenKeyFile(&keyHandle);
+    Table keys;
+    int status = OpenKeyFile(keys);
     if (status != 0)
         return status;
+    const uint16_t keyHandle = keys.Handle();
     {
         Progress progress("RSMsgCreateFiles", 100);
         for (int file = 1; GetDataFileKind(file) != -1; ++file) {
@@ -206,15 +202,14 @@ int CreateMissingDataFiles(const char* folder)
                 break;
         }
     }
-    BtrCloseFile(keyHandle);
     return status;
 }
 
 int CheckNewFiles90(void)
 {
-    int status = CreateWhenMissing(62, 0);
+    const int status = CreateWhenMissing(FileNo::ItemDetails, 0);
     if (status != 0) {
-        ReportRecordManagerError(status, 1, B_INSERT, 62, 0);
+        Status{status, B_INSERT, FileNo::ItemDetails}.Report();
         return 0;
     }
     return 1;
@@ -222,45 +217,45 @@ int CheckNewFiles90(void)
 
 int EnsureLaterReleaseFiles(void)
 {
-    static const int kFiles[] = {45, 48, 46, 47, 62};
+    static const FileNo kFiles[] = {FileNo::CardTransactions, FileNo::RegisterReconciliations,
+                                    FileNo::PromotionHeader, FileNo::PromotionProducts,
+                                    FileNo::ItemDetails};
     bool anyMissing = false;
-    for (int file : kFiles) {
-        const char* path = GetDataFilePath(file);
+    for (FileNo file : kFiles) {
+        const char* path = GetDataFilePath(No(file));
         if (path && !FileExistsAt(path))
             anyMissing = true;
     }
     if (!anyMissing)
         return 1;
-    uint16_t keyHandle = 0;
-    if (OpenKeyFile(&keyHandle) != 0)
+    Table keys;
+    if (OpenKeyFile(keys) != 0)
         return 0;
-    int result = 1;
-    for (int file : kFiles) {
-        if (CreateWhenMissing(file, keyHandle) != 0) {
-            result = 0;
-            break;
-        }
-    }
-    BtrCloseFile(keyHandle);
-    return result;
+    for (FileNo file : kFiles)
+        if (CreateWhenMissing(file, keys.Handle()) != 0)
+            return 0;
+    return 1;
 }
 
 int ConvertSalesHeaderFile(void)
 {
     char path[FOLDER_BUFFER_SIZE];
-    Concat(path, sizeof path, GetDataFilePath(kSalesHeaderFile), "");
+    Concat(path, sizeof path, GetDataFilePath(No(FileNo::SalesHeader)), "");
 
-    uint16_t handle = 0;
-    int status = BtrOpenFile(&handle, path, 0, 0);
-    if (status != 0) {
-        ReportRecordManagerError(status, 1, OPEN_OPERATION, kSalesHeaderFile, 0);
-        return 0;
-    }
-    int32_t length = StatRecordLength(handle, &status);
-    BtrCloseFile(handle);
-    if (length < 0) {
-        ReportRecordManagerError(status, 1, OPEN_OPERATION, kSalesHeaderFile, 0);
-        return 0;
+    int status = 0;
+    int32_t length = -1;
+    {
+        Table headers;
+        Status s = headers.OpenPath(FileNo::SalesHeader, path);
+        if (s.Ok()) {
+            length = StatRecordLength(headers.Handle(), &status);
+            if (length < 0)
+                s = {status, bwps::kOpenOperation, FileNo::SalesHeader};
+        }
+        if (!s.Ok()) {
+            s.Report();
+            return 0;
+        }
     }
     if (length != kOldSalesHeaderLength)
         return 1;
@@ -282,30 +277,16 @@ int ConvertSalesHeaderFile(void)
         return 0;
     }
 
-    uint16_t keyHandle = 0;
-    if (OpenKeyFile(&keyHandle) != 0) {
-        MoveFile(temp, path);
-        return 0;
-    }
-    unsigned char spec[FILE_SPEC_SIZE];
-    status = CreateDataFile(kSalesHeaderFile, keyHandle, nullptr, nullptr, spec);
-    BtrCloseFile(keyHandle);
-    if (status != 0) {
-        unlink(path);
-        MoveFile(temp, path);
-        return 0;
-    }
-
-    uint16_t newHandle = 0;
-    uint16_t oldHandle = 0;
-    status = BtrOpenFile(&newHandle, path, 0, 0);
-    if (status == 0) {
-        status = BtrOpenFile(&oldHandle, temp, 0, 0);
-        if (status != 0)
-            BtrCloseFile(newHandle);
+    {
+        Table keys;
+        status = OpenKeyFile(keys);
+        if (status == 0) {
+            unsigned char spec[FILE_SPEC_SIZE];
+            status =
+                CreateDataFile(No(FileNo::SalesHeader), keys.Handle(), nullptr, nullptr, spec);
+        }
     }
     if (status != 0) {
-        ReportRecordManagerError(status, 1, OPEN_OPERATION, kSalesHeaderFile, 0);
         unlink(path);
         MoveFile(temp, path);
         return 0;
@@ -313,6 +294,20 @@ int ConvertSalesHeaderFile(void)
 
     bool copied = true;
     {
+        Table newer;
+        Table older;
+        Status s = newer.OpenPath(FileNo::SalesHeader, path);
+        if (s.Ok())
+            s = older.OpenPath(FileNo::SalesHeader, temp);
+        if (!s.Ok()) {
+            s.Report();
+            newer.Close();
+            unlink(path);
+            MoveFile(temp, path);
+            return 0;
+        }
+        const uint16_t newHandle = newer.Handle();
+        const uint16_t oldHandle = older.Handle();
         Progress progress("RSMsgConvertTrans", 100);
         unsigned char key[256];
         unsigned char record[kSalesHeaderLength];
@@ -325,7 +320,7 @@ int ConvertSalesHeaderFile(void)
                 break;
             if (status != 0) {
                 // A read failure other than the end keeps the old file.
-                ReportRecordManagerError(status, 1, B_GET_NEXT, kSalesHeaderFile, 0);
+                Status{status, B_GET_NEXT, FileNo::SalesHeader}.Report();
                 copied = false;
                 break;
             }
@@ -338,8 +333,6 @@ int ConvertSalesHeaderFile(void)
             progress.Step();
         }
     }
-    BtrCloseFile(oldHandle);
-    BtrCloseFile(newHandle);
     if (!copied) {
         ShowMessage(kConversionFailedMessage, 1);
         unlink(path);
@@ -352,16 +345,11 @@ int ConvertSalesHeaderFile(void)
 
 int ProductFileNeedsConversion(uint16_t handle)
 {
-    uint16_t h = handle;
-    if (h == 0) {
-        if (BtrOpenFile(&h, GetDataFilePath(kProductFile), 0, 0) != 0)
-            return 1;
-    }
+    Table products;
+    if (!products.Borrow(FileNo::Products, handle).Ok())
+        return 1;
     int status = 0;
-    int32_t length = StatRecordLength(h, &status);
-    if (handle == 0)
-        BtrCloseFile(h);
-    return length != kProductLength;
+    return StatRecordLength(products.Handle(), &status) != kProductLength;
 }
 
 }  // extern "C"
@@ -370,14 +358,12 @@ namespace bwps::catalogue {
 
 int CreateFromKeyFile(int fileNumber, const char* folder)
 {
-    uint16_t keyHandle = 0;
-    int status = OpenKeyFile(&keyHandle);
+    Table keys;
+    const int status = OpenKeyFile(keys);
     if (status != 0)
         return status;
     uint8_t spec[FILE_SPEC_SIZE] = {};
-    status = CreateDataFile(fileNumber, keyHandle, folder, nullptr, spec);
-    BtrCloseFile(keyHandle);
-    return status;
+    return CreateDataFile(fileNumber, keys.Handle(), folder, nullptr, spec);
 }
 
 }  // namespace bwps::catalogue

@@ -4,6 +4,7 @@
 
 #include <stdint.h>
 
+#include "bwps/testing.h"
 #include "bwps/users.h"
 
 namespace bwps::session {

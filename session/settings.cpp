@@ -4,20 +4,44 @@
 
 #include "bwps/settings.h"
 
+#include "bwps/records/copy.h"
+#include "bwps/table.h"
+
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
 
 #include "bwps/catalogue.h"
+#include "bwps/testing.h"
 #include "bwps/messages.h"
 #include "bwps/versions.h"
 #include "fx.h"
 #include "recman.h"
 #include "session/catalogue_internal.h"
+#include "bwps/files.h"
+
+using bwps::FileNo;
+using bwps::No;
 
 using bwps::catalogue::Concat;
 
 namespace {
+
+using bwps::Status;
+using bwps::Table;
+
+// The accounting company's system record as the store reads it.
+constexpr bwps::records::ByteCopy kSystemFromAccounting[] = {
+    {offsetof(TagSystemRecord, Byte16), offsetof(TagAccountingSystemRecord, Byte312), 1},
+    {offsetof(TagSystemRecord, Byte38), offsetof(TagAccountingSystemRecord, Byte304), 1},
+    {offsetof(TagSystemRecord, Byte43), offsetof(TagAccountingSystemRecord, Byte306), 1},
+    {offsetof(TagSystemRecord, Byte44), offsetof(TagAccountingSystemRecord, Byte315), 1},
+    {offsetof(TagSystemRecord, Byte45), offsetof(TagAccountingSystemRecord, Byte314), 1},
+    {offsetof(TagSystemRecord, ProductActivity), offsetof(TagAccountingSystemRecord, Byte319), 1},
+    {offsetof(TagSystemRecord, Byte47), offsetof(TagAccountingSystemRecord, Bytes326), 3},
+};
+static_assert(bwps::records::FitsBoth<TagSystemRecord, TagAccountingSystemRecord>(
+    kSystemFromAccounting));
 
 TagSysInterface gInterface;                 // the library's copy
 char gAccountingOverride[FOLDER_BUFFER_SIZE]; // takes the record's folder's place when set
@@ -50,10 +74,11 @@ bool IsEmptyText(const char* text, size_t size)
 // and its folder becomes the images folder of the data files.
 void MovePictureToImages(unsigned char* record, int length)
 {
-    if (length <= COMPANY_PICTURE_OFFSET)
+    constexpr int kPicture = static_cast<int>(offsetof(TagCompanyRecord, Picture));
+    if (length <= kPicture)
         return;
-    char* picture = reinterpret_cast<char*>(record + COMPANY_PICTURE_OFFSET);
-    size_t width = static_cast<size_t>(length - COMPANY_PICTURE_OFFSET);
+    char* picture = reinterpret_cast<char*>(record + kPicture);
+    size_t width = static_cast<size_t>(length - kPicture);
     size_t n = strnlen(picture, width);
     if (n == 0 || n == width)
         return;
@@ -64,78 +89,62 @@ void MovePictureToImages(unsigned char* record, int length)
     char file[FOLDER_BUFFER_SIZE];
     std::snprintf(file, sizeof file, "%s", name);
     char images[FOLDER_BUFFER_SIZE];
-    GetImagesPath(GENERAL_FILE_NUMBER, images);
+    GetImagesPath(No(FileNo::General), images);
     char path[FOLDER_BUFFER_SIZE];
     Concat(path, sizeof path, images, file);
     std::memset(picture, 0, width);
     std::memcpy(picture, path, std::min(std::strlen(path), width - 1));
 }
 
-int OpenGeneralFile(int fileNumber, uint16_t* handle, bool reportMissing)
+bwps::KeyBuffer GeneralKey(const char* key)
 {
-    *handle = 0;
-    const char* path = GetDataFilePath(fileNumber);
-    int status = path ? BtrOpenFile(handle, path, 0, 0) : B_INVALID_FILE_NAME;
-    if (status != 0) {
-        *handle = 0;
-        if (status != B_FILE_NOT_FOUND || reportMissing)
-            ReportRecordManagerError(status, 1, OPEN_OPERATION, fileNumber, 0);
-    }
-    return status;
+    bwps::KeyBuffer buffer;
+    std::memcpy(buffer.bytes, key, GENERAL_KEY_SIZE);
+    return buffer;
 }
 
-void KeyBuffer(char* keyBuffer, const char* key)
+// Reads one record of a general file by key into its struct.
+template <class R>
+Status ReadKeyed(Table& file, int op, const char* key, R& record)
 {
-    std::memset(keyBuffer, 0, 256);
-    std::memcpy(keyBuffer, key, GENERAL_KEY_SIZE);
+    bwps::KeyBuffer buffer = GeneralKey(key);
+    return file.Get(op, buffer, record);
 }
 
-// Reads one record of a general file by key; reports failures other than
-// `silent`.
-int ReadKeyed(uint16_t handle, int op, const char* key, void* record, int length, int fileNumber,
-              int silent = -1)
+// Reads one record of a general file by key.
+template <class R>
+Status ReadFromFile(FileNo which, const char* key, R& record)
 {
-    char keyBuffer[256];
-    KeyBuffer(keyBuffer, key);
-    int status = BtrGet(op, handle, keyBuffer, record, length);
-    if (status != 0 && status != silent)
-        ReportRecordManagerError(status, 1, op, fileNumber, 0);
-    return status;
-}
-
-int ReadStoredInterface(TagSysInterface* record)
-{
-    uint16_t handle = 0;
-    int status = OpenGeneralFile(GENERAL_FILE_NUMBER, &handle, true);
-    if (status != 0)
-        return status;
-    std::memset(record, 0, sizeof *record);
-    status = ReadKeyed(handle, B_GET_EQUAL, GENERAL_KEY_SYSINTERFACE, record,
-                       GENERAL_SYSINTERFACE_SIZE, GENERAL_FILE_NUMBER);
-    BtrCloseFile(handle);
-    return status;
+    Table file;
+    Status s = file.Open(which);
+    if (s.Ok())
+        s = ReadKeyed(file, B_GET_EQUAL, key, record);
+    return s;
 }
 
 // Reads "0sysinterface  " of the store's general file, lets `change` alter
-// it (false: nothing to write) and writes it back. 1 when nothing failed.
+// it (false: nothing to write) and writes it back.
 template <typename Change>
-int RewriteSysInterface(Change change)
+Status RewriteSysInterface(Change change)
 {
-    uint16_t handle = 0;
-    if (OpenGeneralFile(GENERAL_FILE_NUMBER, &handle, true) != 0)
-        return 0;
+    Table file;
+    Status s = file.Open(FileNo::General);
+    if (!s.Ok())
+        return s;
     TagSysInterface record{};
-    int status = ReadKeyed(handle, B_GET_EQUAL, GENERAL_KEY_SYSINTERFACE, &record,
-                           GENERAL_SYSINTERFACE_SIZE, GENERAL_FILE_NUMBER);
-    if (status == 0 && change(record)) {
-        char keyBuffer[256];
-        KeyBuffer(keyBuffer, GENERAL_KEY_SYSINTERFACE);
-        status = BtrWrite(B_UPDATE, handle, keyBuffer, &record, GENERAL_SYSINTERFACE_SIZE);
-        if (status != 0)
-            ReportRecordManagerError(status, 1, B_UPDATE, GENERAL_FILE_NUMBER, 0);
+    s = ReadKeyed(file, B_GET_EQUAL, GENERAL_KEY_SYSINTERFACE, record);
+    if (s.Ok() && change(record)) {
+        bwps::KeyBuffer key = GeneralKey(GENERAL_KEY_SYSINTERFACE);
+        s = file.Update(record, &key);
     }
-    BtrCloseFile(handle);
-    return status == 0;
+    return s;
+}
+
+// An exported call's result: its failure reported once; 1 on success.
+int Reported(const Status& s)
+{
+    s.Report();
+    return s.Ok() ? 1 : 0;
 }
 
 }  // namespace
@@ -153,34 +162,32 @@ int ReadGeneralRecord(int bias, uint16_t handle, int length, const char* key, vo
     if (IsKey(key, GENERAL_KEY_SYSTEM))
         return ReadSystemRecordRaw(record);
 
-    uint16_t h = handle;
-    bool opened = false;
-    if (h == 0) {
-        int status = OpenGeneralFile(GENERAL_FILE_NUMBER, &h, false);
-        if (status != 0)
-            return status;
-        opened = true;
+    Table file;
+    Status s = file.Borrow(FileNo::General, handle);
+    if (!s.Ok()) {
+        // A missing general file is no error here.
+        if (!s.Is(B_FILE_NOT_FOUND))
+            s.Report();
+        return s.status;
     }
-    int status = ReadKeyed(h, B_GET_EQUAL + bias, key, record, length, GENERAL_FILE_NUMBER);
-    if (opened) {
-        int closed = BtrCloseFile(h);
-        if (status == 0)
-            status = closed;
-    }
-    if (status == 0 && IsKey(key, GENERAL_KEY_COMPANY))
+    bwps::KeyBuffer buffer = GeneralKey(key);
+    s = file.Get(B_GET_EQUAL + bias, buffer.bytes, record, length);
+    s.Report();
+    if (s.Ok() && IsKey(key, GENERAL_KEY_COMPANY))
         MovePictureToImages(static_cast<unsigned char*>(record), length);
-    return status;
+    return s.status;
 }
 
 int LoadSysInterfaceRecord(void)
 {
-    if (!FileExistsAt(GetDataFilePath(GENERAL_FILE_NUMBER))) {
+    if (!FileExistsAt(GetDataFilePath(No(FileNo::General)))) {
         std::memset(&gInterface, 0, sizeof gInterface);
         FxSetInterfaced(0);
         return 0;
     }
-    int status = ReadStoredInterface(&gInterface);
-    if (status != 0) {
+    const Status s = ReadFromFile(FileNo::General, GENERAL_KEY_SYSINTERFACE, gInterface);
+    s.Report();
+    if (!s.Ok()) {
         std::memset(&gInterface, 0, sizeof gInterface);
         FxSetInterfaced(0);
         return 0;
@@ -200,7 +207,7 @@ TagSysInterface* GetSysInterfaceRecord(void)
 
 int WriteSysInterfaceRecord(void)
 {
-    return RewriteSysInterface([](TagSysInterface&) { return true; });
+    return Reported(RewriteSysInterface([](TagSysInterface&) { return true; }));
 }
 
 int IsInterfacedToAccounting(void)
@@ -290,19 +297,19 @@ int ReadAccountingLinkPath(const char* companyFolder, char* folderOut, int* flag
     if (flagOut)
         *flagOut = 0;
     char path[FOLDER_BUFFER_SIZE];
-    JoinCompanyFilePath(path, companyFolder, GetDataFileEntry(GENERAL_FILE_NUMBER)->Name);
-    uint16_t handle = 0;
-    int status = BtrOpenFile(&handle, path, 0, 0);
-    if (status != 0) {
-        ReportRecordManagerError(status, 1, OPEN_OPERATION, GENERAL_FILE_NUMBER, 0);
-        return status;
+    JoinCompanyFilePath(path, companyFolder, GetDataFileEntry(No(FileNo::General))->Name);
+    Table file;
+    Status s = file.OpenPath(FileNo::General, path);
+    if (!s.Ok()) {
+        s.Report();
+        return s.status;
     }
     TagSysInterface record{};
-    status = ReadKeyed(handle, B_GET_EQUAL, GENERAL_KEY_SYSINTERFACE, &record,
-                       GENERAL_SYSINTERFACE_SIZE, GENERAL_FILE_NUMBER);
-    BtrCloseFile(handle);
-    if (status != 0)
+    s = ReadKeyed(file, B_GET_EQUAL, GENERAL_KEY_SYSINTERFACE, record);
+    if (!s.Ok()) {
+        s.Report();
         return 0;
+    }
     if (flagOut)
         *flagOut = record.Interfaced;
     if (record.Interfaced == 1 && folderOut) {
@@ -316,76 +323,61 @@ int ApplySysInterfaceFlags(TagSysInterface* record)
 {
     if (!record || !IsInterfacedToAccounting())
         return 0;
-    unsigned char area[GENERAL_SYSTEM_SIZE] = {};
-    if (ReadSystemRecordRaw(area) != 0)
+    TagSystemRecord system;
+    std::memset(&system, 0, sizeof system);
+    if (ReadSystemRecordRaw(&system) != 0)
         return 0;
-    record->SystemByte43 = static_cast<int8_t>(area[43]);
-    record->SystemByte44 = static_cast<int8_t>(area[44]);
-    record->ProductActivity = static_cast<char>(area[46]);
-    record->SystemByte47 = static_cast<char>(area[47]);
-    record->SystemByte48 = static_cast<char>(area[48]);
-    record->SystemByte49 = static_cast<char>(area[49]);
+    record->SystemByte43 = static_cast<int8_t>(system.Byte43);
+    record->SystemByte44 = static_cast<int8_t>(system.Byte44);
+    record->ProductActivity = system.ProductActivity;
+    record->SystemByte47 = system.Byte47;
+    record->SystemByte48 = system.Byte48;
+    record->SystemByte49 = system.Byte49;
     std::memset(record->SystemText, 0, sizeof record->SystemText);
-    size_t n = strnlen(reinterpret_cast<const char*>(area + 345), sizeof record->SystemText - 1);
-    std::memcpy(record->SystemText, area + 345, n);
+    const size_t n = strnlen(system.Text345, sizeof record->SystemText - 1);
+    std::memcpy(record->SystemText, system.Text345, n);
     return 1;
 }
 
 int FixSysInterfaceRecord(void)
 {
-    return RewriteSysInterface([](TagSysInterface& record) {
+    return Reported(RewriteSysInterface([](TagSysInterface& record) {
         if (record.CardAddressEntry != '\0')
             return false;
         record.CardAddressEntry = 'O';
         return true;
-    });
+    }));
 }
 
 int SysInterfaceOptionSet(void)
 {
     TagSysInterface record{};
-    if (ReadStoredInterface(&record) != 0)
-        return 0;
-    return record.OptionSet != '\0';
+    const Status s = ReadFromFile(FileNo::General, GENERAL_KEY_SYSINTERFACE, record);
+    s.Report();
+    return s.Ok() && record.OptionSet != '\0';
 }
 
 int ReadSystemRecordRaw(void* buffer360)
 {
     if (!buffer360)
         return B_INVALID_OPERATION;
-    unsigned char* out = static_cast<unsigned char*>(buffer360);
+    TagSystemRecord* out = static_cast<TagSystemRecord*>(buffer360);
     if (!IsInterfacedToAccounting()) {
-        std::memset(out, 0, GENERAL_SYSTEM_SIZE);
-        std::memcpy(out, GENERAL_KEY_SYSTEM, GENERAL_KEY_SIZE);
-        out[16] = 'A';
+        std::memset(out, 0, sizeof *out);
+        std::memcpy(out->Key, GENERAL_KEY_SYSTEM, GENERAL_KEY_SIZE);
+        out->Byte16 = 'A';
         return 0;
     }
-    uint16_t handle = 0;
-    int status = OpenGeneralFile(ACCOUNTING_GENERAL_FILE_NUMBER, &handle, true);
-    if (status != 0)
-        return status;
-    unsigned char work[GENERAL_ACCOUNTING_SYSTEM_SIZE] = {};
-    status = ReadKeyed(handle, B_GET_EQUAL, GENERAL_KEY_SYSTEM, work,
-                       GENERAL_ACCOUNTING_SYSTEM_SIZE, ACCOUNTING_GENERAL_FILE_NUMBER);
-    BtrCloseFile(handle);
+    TagAccountingSystemRecord work;
+    const Status s = ReadFromFile(FileNo::AccountingGeneral, GENERAL_KEY_SYSTEM, work);
     // A failed read leaves the buffer as it was, and says so.
-    if (status != 0)
-        return status;
-    std::memset(out, 0, GENERAL_SYSTEM_SIZE);
-    out[16] = work[312];
-    out[29] = work[365] == 'Y' ? 'D' : 'S';
-    out[38] = work[304];
-    out[43] = work[306];
-    out[44] = work[315];
-    out[45] = work[314];
-    out[46] = work[319];
-    out[47] = work[326];
-    out[48] = work[327];
-    out[49] = work[328];
-    size_t n = strnlen(reinterpret_cast<const char*>(work + 414),
-                       std::min<size_t>(GENERAL_ACCOUNTING_SYSTEM_SIZE - 414,
-                                        GENERAL_SYSTEM_SIZE - 345 - 1));
-    std::memcpy(out + 345, work + 414, n);
+    if (!s.Ok())
+        return s.Report(), s.status;
+    std::memset(out, 0, sizeof *out);
+    bwps::records::CopyBytes(out, &work, kSystemFromAccounting);
+    out->Byte29 = work.Byte365 == 'Y' ? 'D' : 'S';
+    const size_t n = strnlen(work.Text414, std::min(sizeof work.Text414, sizeof out->Text345 - 1));
+    std::memcpy(out->Text345, work.Text414, n);
     return 0;
 }
 
@@ -397,14 +389,12 @@ int ReadInterfaceRecord(void* record204)
         InterfaceRecordDefaults(record204, nullptr);
         return 0;
     }
-    uint16_t handle = 0;
-    int status = OpenGeneralFile(ACCOUNTING_GENERAL_FILE_NUMBER, &handle, true);
-    if (status != 0)
-        return status;
-    status = ReadKeyed(handle, B_GET_EQUAL, GENERAL_KEY_INTERFACE, record204,
-                       GENERAL_INTERFACE_SIZE, ACCOUNTING_GENERAL_FILE_NUMBER);
-    BtrCloseFile(handle);
-    return status;
+    TagInterfaceRecord record;
+    const Status s = ReadFromFile(FileNo::AccountingGeneral, GENERAL_KEY_INTERFACE, record);
+    s.Report();
+    if (s.Ok())
+        std::memcpy(record204, &record, sizeof record);
+    return s.status;
 }
 
 int CheckInterfaceAccountsFilled(void)

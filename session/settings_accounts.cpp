@@ -2,6 +2,7 @@
 // block of the posting side.
 
 #include "bwps/settings.h"
+#include "bwps/stations.h"
 
 #include <cstring>
 
@@ -36,7 +37,7 @@ const DefaultAccount kDefaults[18] = {
 };
 
 constexpr int kAccountWidth = 11;
-constexpr int kFieldWidth = 16;
+constexpr int kFieldWidth = STATION_FORM_NAME_LEN;
 
 void CopyAccount(char* field, const char* account)
 {
@@ -44,16 +45,11 @@ void CopyAccount(char* field, const char* account)
     std::memcpy(field, account, kAccountWidth - 1);
 }
 
-int SetOffset(int set)
+// The set's five 16-byte accounts: set 2 the second, set 3 the third, any
+// other value the first.
+int SetIndex(int set)
 {
-    switch (set) {
-    case 2:
-        return STATION_SET2_OFFSET;
-    case 3:
-        return STATION_SET3_OFFSET;
-    default:
-        return STATION_SET1_OFFSET;
-    }
+    return set == 2 || set == 3 ? set - 1 : 0;
 }
 
 }  // namespace
@@ -107,35 +103,38 @@ void CopyInterfaceAccountsToStation(void* work80, void* block336, const void* st
 {
     if (!block336 || !stationRecord)
         return;
-    const unsigned char* station = static_cast<const unsigned char*>(stationRecord);
-    unsigned char localWork[5 * kFieldWidth];
-    unsigned char* work = work80 ? static_cast<unsigned char*>(work80) : localWork;
-    std::memcpy(work, station + SetOffset(set), 5 * kFieldWidth);
-    unsigned char* block = static_cast<unsigned char*>(block336);
-    std::memset(block, 0, sizeof(TagStationAccounts));
-    std::memcpy(block + 16, work + 0 * kFieldWidth, kFieldWidth);
-    std::memcpy(block + 32, work + 1 * kFieldWidth, kFieldWidth);
-    std::memcpy(block + 48, work + 2 * kFieldWidth, kFieldWidth);
-    std::memcpy(block + 64, station + STATION_FIELD1_OFFSET, kFieldWidth);
-    std::memcpy(block + 80, work + 3 * kFieldWidth, kFieldWidth);
-    std::memcpy(block + 96, work + 4 * kFieldWidth, kFieldWidth);
-    std::memcpy(block + 112, station + STATION_FIELD2_OFFSET, kFieldWidth);
-    std::memcpy(block + 128, station + STATION_FIELD3_OFFSET, kFieldWidth);
+    const auto* station = static_cast<const StationRecord*>(stationRecord);
+    char localWork[STATION_FORMS_PER_SET][kFieldWidth];
+    auto* work = work80 ? static_cast<char(*)[kFieldWidth]>(work80) : localWork;
+    std::memcpy(work, station->formSets[SetIndex(set)], sizeof localWork);
+    TagStationAccounts block;
+    std::memset(&block, 0, sizeof block);
+    std::memcpy(block.Account1, work[0], kFieldWidth);
+    std::memcpy(block.Account2, work[1], kFieldWidth);
+    std::memcpy(block.Account3, work[2], kFieldWidth);
+    std::memcpy(block.StationField1, station->cardForm, kFieldWidth);
+    std::memcpy(block.Account4, work[3], kFieldWidth);
+    std::memcpy(block.Account5, work[4], kFieldWidth);
+    std::memcpy(block.StationField2, station->productForm, kFieldWidth);
+    std::memcpy(block.StationField3, station->labelForm, kFieldWidth);
+    std::memcpy(block336, &block, sizeof block);
 }
 
 void CopyInterfaceAccountsFromStation(void* stationRecord, const void* block336, int set)
 {
     if (!block336 || !stationRecord)
         return;
-    unsigned char* station = static_cast<unsigned char*>(stationRecord);
-    const unsigned char* block = static_cast<const unsigned char*>(block336);
-    unsigned char* fields = station + SetOffset(set);
-    static const int kFrom[5] = {16, 32, 48, 80, 96};
-    for (int i = 0; i < 5; ++i)
-        std::memcpy(fields + i * kFieldWidth, block + kFrom[i], kFieldWidth);
-    std::memcpy(station + STATION_FIELD1_OFFSET, block + 64, kFieldWidth);
-    std::memcpy(station + STATION_FIELD2_OFFSET, block + 112, kFieldWidth);
-    std::memcpy(station + STATION_FIELD3_OFFSET, block + 128, kFieldWidth);
+    auto* station = static_cast<StationRecord*>(stationRecord);
+    TagStationAccounts block;
+    std::memcpy(&block, block336, sizeof block);
+    char(*fields)[kFieldWidth] = station->formSets[SetIndex(set)];
+    const char* const from[STATION_FORMS_PER_SET] = {block.Account1, block.Account2, block.Account3,
+                                                     block.Account4, block.Account5};
+    for (int i = 0; i < STATION_FORMS_PER_SET; ++i)
+        std::memcpy(fields[i], from[i], kFieldWidth);
+    std::memcpy(station->cardForm, block.StationField1, kFieldWidth);
+    std::memcpy(station->productForm, block.StationField2, kFieldWidth);
+    std::memcpy(station->labelForm, block.StationField3, kFieldWidth);
 }
 
 }  // extern "C"

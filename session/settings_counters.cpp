@@ -7,52 +7,28 @@
 #include <cstring>
 
 #include "bwps/catalogue.h"
-#include "bwps/messages.h"
 #include "recman.h"
 #include "session/catalogue_internal.h"
+#include "bwps/files.h"
+#include "bwps/table.h"
+
+using bwps::FileNo;
 
 namespace {
 
+using bwps::KeyBuffer;
+using bwps::Status;
+using bwps::Table;
+
 constexpr int kTakeBias = B_LOCK_MULTI_NOWAIT;   // 400
 constexpr int kYearLockBias = B_LOCK_SINGLE_NOWAIT; // 200
+constexpr int kUnlockAllOperation = -2;          // as the error report names it
 
-// A handle of the store's general file: the caller's, or one opened here
-// and closed when this goes out of scope.
-class GeneralFile {
-public:
-    explicit GeneralFile(uint16_t handle) : handle_(handle)
-    {
-        if (handle_ != 0)
-            return;
-        status_ = BtrOpenFile(&handle_, GetDataFilePath(GENERAL_FILE_NUMBER), 0, 0);
-        if (status_ != 0) {
-            handle_ = 0;
-            ReportRecordManagerError(status_, 1, OPEN_OPERATION, GENERAL_FILE_NUMBER, 0);
-        } else {
-            owned_ = true;
-        }
-    }
-    ~GeneralFile()
-    {
-        if (owned_)
-            BtrCloseFile(handle_);
-    }
-    GeneralFile(const GeneralFile&) = delete;
-    GeneralFile& operator=(const GeneralFile&) = delete;
-    bool ok() const { return status_ == 0; }
-    int status() const { return status_; }
-    uint16_t handle() const { return handle_; }
-
-private:
-    uint16_t handle_;
-    int status_ = 0;
-    bool owned_ = false;
-};
-
-void Key(char* keyBuffer, const char* key)
+KeyBuffer GeneralKey(const char* key)
 {
-    std::memset(keyBuffer, 0, 256);
-    std::memcpy(keyBuffer, key, GENERAL_KEY_SIZE);
+    KeyBuffer buffer;
+    std::memcpy(buffer.bytes, key, GENERAL_KEY_SIZE);
+    return buffer;
 }
 
 // The number right-aligned in 10 characters.
@@ -64,40 +40,68 @@ void RightAligned(char* text, long value)
     text[10] = '\0';
 }
 
-// Reads one record of the general file by its key; the status.
-int Get(uint16_t handle, int op, const char* key, void* record, int length)
+// Reads one record of the general file by its key.
+template <class R>
+Status Read(Table& file, int op, const char* key, R& record)
 {
-    char keyBuffer[256];
-    Key(keyBuffer, key);
-    return BtrGet(op, handle, keyBuffer, record, length);
+    KeyBuffer buffer = GeneralKey(key);
+    return file.Get(op, buffer, record);
 }
 
-// Reads "0lastnumbers   ", locked for update when a number is taken; a
-// failure is reported. The status.
-int GetLastNumbers(uint16_t handle, int take, TagLastNumbers& record)
+// Writes (insert or update) one record of the general file under its key.
+template <class R>
+Status Write(Table& file, int op, const char* key, R& record)
 {
-    int status = Get(handle, B_GET_EQUAL + (take ? kTakeBias : 0), GENERAL_KEY_LASTNUMBERS,
-                     &record, GENERAL_LASTNUMBERS_SIZE);
-    if (status != 0)
-        ReportRecordManagerError(status, 1, B_GET_EQUAL, GENERAL_FILE_NUMBER, 0);
-    return status;
+    KeyBuffer buffer = GeneralKey(key);
+    return file.Write(op, &record, static_cast<int>(sizeof record), &buffer);
 }
 
-int Update(uint16_t handle, const char* key, void* record, int length)
+// Releases every multiple-record lock of the file.
+Status ReleaseLocks(Table& file)
 {
-    char keyBuffer[256];
-    Key(keyBuffer, key);
-    int status = BtrWrite(B_UPDATE, handle, keyBuffer, record, length);
-    if (status != 0)
-        ReportRecordManagerError(status, 1, B_UPDATE, GENERAL_FILE_NUMBER, 0);
-    return status;
+    Status s = file.UnlockAll();
+    if (!s.Ok())
+        s.operation = kUnlockAllOperation;
+    return s;
 }
 
-void ReleaseLocks(uint16_t handle)
+// The result of an exported call: the failure, if any, is reported here
+// once; true on success.
+int Reported(const Status& s)
 {
-    int status = BtrUnlock(-2, handle, nullptr);
-    if (status != 0)
-        ReportRecordManagerError(status, 1, -2, GENERAL_FILE_NUMBER, 0);
+    s.Report();
+    return s.Ok();
+}
+
+// Takes or reads counter `counter` of "0lastnumbers   ": text := counter + 1;
+// `second`, when given, takes counter 3 as well. `reportUnlock`: an unlock
+// failure is reported too.
+Status LastNumber(Table& file, int counter, int take, char* textOut, int32_t* second,
+                  bool reportUnlock)
+{
+    TagLastNumbers record{};
+    Status s = Read(file, B_GET_EQUAL + (take ? kTakeBias : 0), GENERAL_KEY_LASTNUMBERS, record);
+    if (!s.Ok()) {
+        // A record too short for its struct was read, and locked, all the
+        // same: the lock goes with the failure.
+        if (take)
+            file.UnlockAll();
+        return s;
+    }
+    if (textOut)
+        RightAligned(textOut, static_cast<long>(record.Counters[counter]) + 1);
+    if (second)
+        *second = record.Counters[3];
+    if (!take)
+        return s;
+    record.Counters[counter] += 1;
+    if (second)
+        record.Counters[3] += 1;
+    s = Write(file, B_UPDATE, GENERAL_KEY_LASTNUMBERS, record);
+    const Status unlocked = ReleaseLocks(file);
+    if (s.Ok() && reportUnlock)
+        return unlocked;
+    return s;
 }
 
 }  // namespace
@@ -106,59 +110,36 @@ extern "C" {
 
 int ReadLastNumbers(uint16_t handle, int take, char* textOut, int32_t* valueOut)
 {
-    GeneralFile file(handle);
-    if (!file.ok())
-        return 0;
-    TagLastNumbers record{};
-    int status = GetLastNumbers(file.handle(), take, record);
-    if (status != 0)
-        return 0;
-    if (textOut)
-        RightAligned(textOut, static_cast<long>(record.Counters[0]) + 1);
-    if (valueOut)
-        *valueOut = record.Counters[3];
-    if (take) {
-        record.Counters[0] += 1;
-        if (valueOut)
-            record.Counters[3] += 1;
-        status = Update(file.handle(), GENERAL_KEY_LASTNUMBERS, &record, GENERAL_LASTNUMBERS_SIZE);
-        BtrUnlock(-2, file.handle(), nullptr);
-    }
-    return status == 0;
+    Table file;
+    Status s = file.Borrow(FileNo::General, handle);
+    if (s.Ok())
+        s = LastNumber(file, 0, take, textOut, valueOut, false);
+    return Reported(s);
 }
 
 int NextLastNumber(int counter, uint16_t handle, int take, char* textOut)
 {
     if (counter < 0 || counter >= 11)
         return 0;
-    GeneralFile file(handle);
-    if (!file.ok())
-        return 0;
-    TagLastNumbers record{};
-    int status = GetLastNumbers(file.handle(), take, record);
-    if (status != 0)
-        return 0;
-    if (textOut)
-        RightAligned(textOut, static_cast<long>(record.Counters[counter]) + 1);
-    if (take) {
-        record.Counters[counter] += 1;
-        status = Update(file.handle(), GENERAL_KEY_LASTNUMBERS, &record, GENERAL_LASTNUMBERS_SIZE);
-        ReleaseLocks(file.handle());
-    }
-    return status == 0;
+    Table file;
+    Status s = file.Borrow(FileNo::General, handle);
+    if (s.Ok())
+        s = LastNumber(file, counter, take, textOut, nullptr, true);
+    return Reported(s);
 }
 
 int NextTransactionNumber(int kind, uint16_t handle, int take, char* textOut)
 {
     if (kind < 0 || kind >= 31)
         return 0;
-    GeneralFile file(handle);
-    if (!file.ok())
-        return 0;
+    Table file;
+    Status s = file.Borrow(FileNo::General, handle);
+    if (!s.Ok())
+        return Reported(s);
     TagTransInfo record{};
-    int status = ReadGeneralRecord(take ? kTakeBias : 0, file.handle(), GENERAL_TRANSINFO_SIZE,
-                                   GENERAL_KEY_TRANSINFO, &record);
-    if (status != 0)
+    // ReadGeneralRecord reports its own failure.
+    if (ReadGeneralRecord(take ? kTakeBias : 0, file.Handle(), GENERAL_TRANSINFO_SIZE,
+                          GENERAL_KEY_TRANSINFO, &record) != 0)
         return 0;
     long number = static_cast<long>(record.Counters[kind]) + 1;
     if (textOut) {
@@ -180,105 +161,88 @@ int NextTransactionNumber(int kind, uint16_t handle, int take, char* textOut)
         } else {
             record.Counters[kind] += 1;
         }
-        status = Update(file.handle(), GENERAL_KEY_TRANSINFO, &record, GENERAL_TRANSINFO_SIZE);
-        ReleaseLocks(file.handle());
+        s = Write(file, B_UPDATE, GENERAL_KEY_TRANSINFO, record);
+        const Status unlocked = ReleaseLocks(file);
+        if (s.Ok())
+            s = unlocked;
     }
-    return status == 0;
+    return Reported(s);
 }
 
 int ReadCurrentYear(void)
 {
-    int year = bwps::catalogue::Today() / 10000;
-    GeneralFile file(0);
-    if (!file.ok())
-        return year;
+    const int year = bwps::catalogue::Today() / 10000;
+    Table file;
+    Status s = file.Open(FileNo::General);
     TagCurrentYear record{};
-    int status = Get(file.handle(), B_GET_EQUAL, GENERAL_KEY_CURRENTYEAR, &record,
-                     GENERAL_CURRENTYEAR_SIZE);
-    if (status == 0)
+    if (s.Ok())
+        s = Read(file, B_GET_EQUAL, GENERAL_KEY_CURRENTYEAR, record);
+    if (s.Ok())
         return record.Year;
-    if (status != B_KEY_NOT_FOUND)
-        ReportRecordManagerError(status, 1, B_GET_EQUAL, GENERAL_FILE_NUMBER, 0);
+    if (!s.Is(B_KEY_NOT_FOUND))
+        s.Report();
     return year;
 }
 
 int WriteCurrentYear(int year)
 {
-    GeneralFile file(0);
-    if (!file.ok())
-        return 0;
+    Table file;
+    Status s = file.Open(FileNo::General);
+    if (!s.Ok())
+        return Reported(s);
     TagCurrentYear record{};
-    int status = Get(file.handle(), B_GET_EQUAL + kYearLockBias, GENERAL_KEY_CURRENTYEAR, &record,
-                     GENERAL_CURRENTYEAR_SIZE);
-    if (status == 0) {
+    s = Read(file, B_GET_EQUAL + kYearLockBias, GENERAL_KEY_CURRENTYEAR, record);
+    if (s.Ok()) {
         // The stored year moves on by one, whatever year was given.
         record.Year = static_cast<int16_t>(record.Year + 1);
-        status = Update(file.handle(), GENERAL_KEY_CURRENTYEAR, &record, GENERAL_CURRENTYEAR_SIZE);
-        BtrUnlock(0, file.handle(), nullptr);
-        return status == 0;
+        s = Write(file, B_UPDATE, GENERAL_KEY_CURRENTYEAR, record);
+        file.Unlock();
+        return Reported(s);
     }
-    if (status == B_KEY_NOT_FOUND) {
-        if (year < 1)
-            return 0;
-        std::memset(&record, 0, sizeof record);
-        std::memcpy(record.Key, GENERAL_KEY_CURRENTYEAR, GENERAL_KEY_SIZE);
-        record.Year = static_cast<int16_t>(year);
-        char keyBuffer[256];
-        Key(keyBuffer, GENERAL_KEY_CURRENTYEAR);
-        status = BtrWrite(B_INSERT, file.handle(), keyBuffer, &record, GENERAL_CURRENTYEAR_SIZE);
-        if (status != 0)
-            ReportRecordManagerError(status, 1, B_INSERT, GENERAL_FILE_NUMBER, 0);
-        return status == 0;
-    }
-    ReportRecordManagerError(status, 1, B_GET_EQUAL, GENERAL_FILE_NUMBER, 0);
-    return 0;
+    if (!s.Is(B_KEY_NOT_FOUND))
+        return Reported(s);
+    if (year < 1)
+        return 0;
+    std::memset(&record, 0, sizeof record);
+    std::memcpy(record.Key, GENERAL_KEY_CURRENTYEAR, GENERAL_KEY_SIZE);
+    record.Year = static_cast<int16_t>(year);
+    return Reported(Write(file, B_INSERT, GENERAL_KEY_CURRENTYEAR, record));
 }
 
 int ReadHostDefaults(void* buffer290)
 {
-    GeneralFile file(0);
-    if (!file.ok())
-        return 0;
+    Table file;
+    Status s = file.Open(FileNo::General);
+    if (!s.Ok())
+        return Reported(s);
     TagHostDefaults record{};
-    int status = Get(file.handle(), B_GET_EQUAL, GENERAL_KEY_HOSTDEFAULTS, &record,
-                     GENERAL_HOSTDEFAULTS_SIZE);
-    if (status == 0) {
+    s = Read(file, B_GET_EQUAL, GENERAL_KEY_HOSTDEFAULTS, record);
+    if (s.Ok()) {
         if (buffer290)
-            std::memcpy(buffer290, &record, GENERAL_HOSTDEFAULTS_SIZE);
+            std::memcpy(buffer290, &record, sizeof record);
         return 1;
     }
-    if (status != B_KEY_NOT_FOUND && status != B_END_OF_FILE)
-        ReportRecordManagerError(status, 1, B_GET_EQUAL, GENERAL_FILE_NUMBER, 0);
+    if (!s.NotFound())
+        s.Report();
     return 0;
 }
 
 int WriteHostDefaults(const void* buffer290)
 {
-    GeneralFile file(0);
-    if (!file.ok())
-        return 0;
-    TagHostDefaults stored{};
-    int status = Get(file.handle(), B_GET_EQUAL, GENERAL_KEY_HOSTDEFAULTS, &stored,
-                     GENERAL_HOSTDEFAULTS_SIZE);
-    int op;
-    if (status == 0)
-        op = B_UPDATE;
-    else if (status == B_KEY_NOT_FOUND || status == B_END_OF_FILE)
-        op = B_INSERT;
-    else {
-        ReportRecordManagerError(status, 1, B_GET_EQUAL, GENERAL_FILE_NUMBER, 0);
-        return 0;
-    }
+    Table file;
+    Status s = file.Open(FileNo::General);
+    if (!s.Ok())
+        return Reported(s);
     TagHostDefaults record{};
+    s = Read(file, B_GET_EQUAL, GENERAL_KEY_HOSTDEFAULTS, record);
+    if (!s.Ok() && !s.NotFound())
+        return Reported(s);
+    const int op = s.Ok() ? B_UPDATE : B_INSERT;
+    std::memset(&record, 0, sizeof record);
     if (buffer290)
-        std::memcpy(&record, buffer290, GENERAL_HOSTDEFAULTS_SIZE);
+        std::memcpy(&record, buffer290, sizeof record);
     std::memcpy(record.Key, GENERAL_KEY_HOSTDEFAULTS, GENERAL_KEY_SIZE);
-    char keyBuffer[256];
-    Key(keyBuffer, GENERAL_KEY_HOSTDEFAULTS);
-    status = BtrWrite(op, file.handle(), keyBuffer, &record, GENERAL_HOSTDEFAULTS_SIZE);
-    if (status != 0)
-        ReportRecordManagerError(status, 1, op, GENERAL_FILE_NUMBER, 0);
-    return status == 0;
+    return Reported(Write(file, op, GENERAL_KEY_HOSTDEFAULTS, record));
 }
 
 }  // extern "C"

@@ -9,6 +9,10 @@
 #include "bwps/catalogue.h"
 #include "bwps/messages.h"
 #include "recman.h"
+#include "bwps/files.h"
+#include "bwps/table.h"
+
+using bwps::FileNo;
 
 namespace {
 
@@ -63,19 +67,18 @@ int LoadPeriodsRecord(void* record462)
         BuildDefaultPeriods(record462);
         return 0;
     }
-    uint16_t handle = 0;
-    int status = BtrOpenFile(&handle, GetDataFilePath(ACCOUNTING_GENERAL_FILE_NUMBER), 0, 0);
-    if (status != 0) {
-        ReportRecordManagerError(status, 1, OPEN_OPERATION, ACCOUNTING_GENERAL_FILE_NUMBER, 0);
-        return status;
+    bwps::Table file;
+    bwps::Status s = file.Open(FileNo::AccountingGeneral);
+    if (s.Ok()) {
+        bwps::KeyBuffer key;
+        std::memcpy(key.bytes, GENERAL_KEY_PERIODS, GENERAL_KEY_SIZE);
+        TagPeriods record;
+        s = file.Get(B_GET_EQUAL, key, record);
+        if (s.Ok())
+            std::memcpy(record462, &record, sizeof record);
     }
-    char key[256] = {};
-    std::memcpy(key, GENERAL_KEY_PERIODS, GENERAL_KEY_SIZE);
-    status = BtrGet(B_GET_EQUAL, handle, key, record462, GENERAL_PERIODS_SIZE);
-    if (status != 0)
-        ReportRecordManagerError(status, 1, B_GET_EQUAL, ACCOUNTING_GENERAL_FILE_NUMBER, 0);
-    BtrCloseFile(handle);
-    return status;
+    s.Report();
+    return s.status;
 }
 
 }  // extern "C"

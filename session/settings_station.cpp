@@ -6,37 +6,39 @@
 #include <cstring>
 
 #include "bwps/catalogue.h"
-#include "bwps/messages.h"
 #include "bwps/session.h"
 #include "recman.h"
 #include "session/catalogue_internal.h"
+#include "bwps/files.h"
+#include "bwps/stations.h"
+#include "bwps/table.h"
+
+using bwps::FileNo;
 
 namespace {
 
-constexpr int kStationFile = 86;
+using bwps::KeyBuffer;
+using bwps::Status;
+using bwps::Table;
+
 constexpr int kStationIdLength = 15;
 
-uint8_t gPrintSettings[STATION_PRINT_SIZE];
+// The print settings: the fourth printer entry of the station record.
+uint8_t gPrintSettings[sizeof(StationPrinterEntry)];
+static_assert(sizeof gPrintSettings == STATION_PRINT_SIZE);
 
-// Reads the session station's record; the status.
-int ReadSessionStation(unsigned char* record)
+// Reads the session station's record.
+Status ReadSessionStation(StationRecord& record)
 {
-    uint16_t handle = 0;
-    int status = BtrOpenFile(&handle, GetDataFilePath(kStationFile), 0, 0);
-    if (status != 0) {
-        ReportRecordManagerError(status, 1, OPEN_OPERATION, kStationFile, 0);
-        return status;
-    }
-    char key[256] = {};
+    Table file;
+    Status s = file.Open(FileNo::Stations);
+    if (!s.Ok())
+        return s;
+    KeyBuffer key;
     SessionBlock* session = GetSessionPaths();
     if (session)
-        std::memcpy(key, session->StationId, kStationIdLength);
-    std::memset(record, 0, STATION_RECORD_SIZE);
-    status = BtrGet(B_GET_EQUAL, handle, key, record, STATION_RECORD_SIZE);
-    if (status != 0)
-        ReportRecordManagerError(status, 1, B_GET_EQUAL, kStationFile, 0);
-    BtrCloseFile(handle);
-    return status;
+        std::memcpy(key.bytes, session->StationId, kStationIdLength);
+    return file.Get(B_GET_EQUAL, key, record);
 }
 
 }  // namespace
@@ -52,23 +54,26 @@ int ReadStationRecord(uint16_t, void* block336)
 {
     if (block336)
         std::memset(block336, 0, sizeof(TagStationAccounts));
-    unsigned char record[STATION_RECORD_SIZE];
-    int status = ReadSessionStation(record);
-    if (status == 0 && block336) {
-        unsigned char work[80];
-        CopyInterfaceAccountsToStation(work, block336, record, 0);
+    StationRecord record;
+    const Status s = ReadSessionStation(record);
+    s.Report();
+    if (s.Ok() && block336) {
+        char work[STATION_FORMS_PER_SET][STATION_FORM_NAME_LEN];
+        CopyInterfaceAccountsToStation(work, block336, &record, 0);
     }
-    return status;
+    return s.status;
 }
 
 int LoadStationPrintSettings(void)
 {
-    unsigned char record[STATION_RECORD_SIZE];
-    if (ReadSessionStation(record) != 0) {
+    StationRecord record;
+    const Status s = ReadSessionStation(record);
+    s.Report();
+    if (!s.Ok()) {
         std::memset(gPrintSettings, 0, sizeof gPrintSettings);
         return 0;
     }
-    std::memcpy(gPrintSettings, record + STATION_PRINT_OFFSET, sizeof gPrintSettings);
+    std::memcpy(gPrintSettings, &record.printers[3], sizeof gPrintSettings);
     return 1;
 }
 

@@ -14,28 +14,28 @@
 #include "fx.h"
 #include "recman.h"
 #include "session/catalogue_internal.h"
+#include "bwps/files.h"
+#include "bwps/records/sales.h"
+#include "bwps/table.h"
+
+using bwps::FileNo;
+using bwps::No;
 
 namespace {
 
-constexpr int kRegisterFile = 32;
-constexpr int kSalesDetailFile = 37;
-constexpr int kCashDrawerFile = 100;
-constexpr int kRegisterRecordLength = 777;
-constexpr int kLineLength = 182;
-constexpr int kRegisterNameLength = 11;
+using bwps::KeyBuffer;
+using bwps::Status;
+using bwps::Table;
 
-// Sales header fields that decide where a sale's lines are.
-constexpr std::size_t kHeaderRegisterNumber = 12;
-constexpr std::size_t kHeaderFlags = 475;
-constexpr std::size_t kHeaderLineOffset = 481;
-constexpr uint16_t kLinesInDataFile = 2;
+constexpr int kLineLength = sizeof(SalesLineRecord);
+constexpr int kRegisterNameLength = sizeof(RegisterRecord::Name);
 
-template <typename T>
-T ReadField(const void* block, std::size_t offset)
+// The sales header of a caller's buffer.
+SalesHeaderRecord HeaderOf(const void* salesHeader)
 {
-    T value;
-    std::memcpy(&value, static_cast<const uint8_t*>(block) + offset, sizeof value);
-    return value;
+    SalesHeaderRecord header;
+    std::memcpy(&header, salesHeader, sizeof header);
+    return header;
 }
 
 // The register's name: "REG" and the number.
@@ -52,30 +52,25 @@ std::string RegisterName(int registerNumber)
 // Enters the register in BPOSREGS.DB when it is not there yet.
 void EnterRegister(int registerNumber)
 {
-    uint16_t handle = 0;
-    const char* path = GetDataFilePath(kRegisterFile);
-    int status = BtrOpenFile(&handle, path != nullptr ? path : "", 0, 0);
-    if (status != 0) {
-        ReportRecordManagerError(status, 1, OPEN_OPERATION, kRegisterFile, 0);
-        return;
-    }
-    uint8_t record[kRegisterRecordLength] = {};
-    char key[255] = {};
+    Table registers;
+    Status s = registers.Open(FileNo::Registers);
+    if (!s.Ok())
+        return s.Report();
+    RegisterRecord record{};
+    KeyBuffer key;
     const std::string name = RegisterName(registerNumber);
-    std::memset(key, ' ', kRegisterNameLength);
+    std::memset(key.bytes, ' ', kRegisterNameLength);
     for (std::size_t i = 0; i < name.size() && i < kRegisterNameLength; ++i)
-        key[i] = static_cast<char>(std::toupper(static_cast<unsigned char>(name[i])));
-    status = BtrGet(B_GET_EQUAL, handle, key, record, kRegisterRecordLength);
-    if (status == B_KEY_NOT_FOUND) {
-        std::memset(record, 0, sizeof record);
-        std::memcpy(record, key, kRegisterNameLength);
-        status = BtrWrite(B_INSERT, handle, key, record, kRegisterRecordLength);
-        if (status != 0 && status != B_DUPLICATE_KEY)
-            ReportRecordManagerError(status, 1, B_INSERT, kRegisterFile, 0);
-    } else if (status != 0) {
-        ReportRecordManagerError(status, 1, B_GET_EQUAL, kRegisterFile, 0);
+        key.bytes[i] = static_cast<uint8_t>(std::toupper(static_cast<unsigned char>(name[i])));
+    s = registers.Get(B_GET_EQUAL, key, record);
+    if (s.Is(B_KEY_NOT_FOUND)) {
+        std::memset(&record, 0, sizeof record);
+        std::memcpy(record.Name, key.bytes, kRegisterNameLength);
+        s = registers.Insert(record, &key);
+        if (s.Is(B_DUPLICATE_KEY))
+            return;
     }
-    BtrCloseFile(handle);
+    s.Report();
 }
 
 int ReadRegisterLine(InvDetailSource* source, short op)
@@ -84,7 +79,7 @@ int ReadRegisterLine(InvDetailSource* source, short op)
         return B_END_OF_FILE;
     const int base = op % 100;
     if (base == B_GET_EQUAL || base == B_GET_GE) {
-        const int32_t offset = ReadField<int32_t>(source->header, kHeaderLineOffset);
+        const int32_t offset = HeaderOf(source->header).FirstLineOffset;
         if (FxFileSeek(source->fd, offset, 0) < 0)
             return B_END_OF_FILE;
     }
@@ -97,10 +92,11 @@ int ReadRegisterLine(InvDetailSource* source, short op)
 int ReadDataFileLine(InvDetailSource* source, short op, bool report)
 {
     char key[255] = {};
-    std::memcpy(key, source->header, strnlen(reinterpret_cast<const char*>(source->header), 11));
+    const SalesHeaderRecord header = HeaderOf(source->header);
+    std::memcpy(key, header.Number, strnlen(header.Number, sizeof header.Number));
     const int status = BtrGet(op, static_cast<uint16_t>(source->handle), key, source->line, 0);
     if (report && status != 0 && status != B_END_OF_FILE)
-        ReportRecordManagerError(status, 1, op, kSalesDetailFile, 0);
+        Status{status, op % 100, FileNo::SalesDetail}.Report();
     return status;
 }
 
@@ -113,18 +109,18 @@ extern "C" {
 BWPS_EXPORT int CreateStationFiles(void)
 {
     char path[FOLDER_BUFFER_SIZE];
-    JoinCompanyFilePath(path, GetBasePath(), GetDataFileName(kCashDrawerFile));
+    JoinCompanyFilePath(path, GetBasePath(), GetDataFileName(No(FileNo::CashRegisters)));
     if (FileExistsAt(path))
         return 1;
 
-    int status = bwps::catalogue::CreateFromKeyFile(kCashDrawerFile, GetBasePath());
+    int status = bwps::catalogue::CreateFromKeyFile(No(FileNo::CashRegisters), GetBasePath());
     if (status != 0)
         return 0;
 
-    uint16_t handle = 0;
-    status = BtrOpenFile(&handle, path, 0, 0);
-    if (status != 0) {
-        ReportRecordManagerError(status, 1, OPEN_OPERATION, kCashDrawerFile, 0);
+    Table drawers;
+    Status s = drawers.OpenPath(FileNo::CashRegisters, path);
+    if (!s.Ok()) {
+        s.Report();
         return 0;
     }
     CashRegisterRecord seed;
@@ -133,14 +129,10 @@ BWPS_EXPORT int CreateStationFiles(void)
     seed.drawerPort = 0;
     seed.drawerCodes[0] = 7;
     ClearDeviceSettings(&seed.display);
-    char key[255] = {};
-    status = BtrWrite(B_INSERT, handle, key, &seed, sizeof seed);
-    BtrCloseFile(handle);
-    if (status != 0) {
-        ReportRecordManagerError(status, 1, B_INSERT, kCashDrawerFile, 0);
-        return 0;
-    }
-    return 1;
+    KeyBuffer key;
+    s = drawers.Insert(seed, &key);
+    s.Report();
+    return s.Ok() ? 1 : 0;
 }
 
 // ---- device settings and ports ----
@@ -313,9 +305,8 @@ BWPS_EXPORT int ConfigureDevicePort(DeviceSettings* settings, const char* text1,
 
 BWPS_EXPORT int InvDetailUsesRegisterFile(const void* salesHeader)
 {
-    const uint16_t flags = ReadField<uint16_t>(salesHeader, kHeaderFlags);
-    const int32_t offset = ReadField<int32_t>(salesHeader, kHeaderLineOffset);
-    return (flags & kLinesInDataFile) == 0 && offset >= 0 ? 1 : 0;
+    const SalesHeaderRecord header = HeaderOf(salesHeader);
+    return (header.Flags & SALES_LINES_IN_DATA_FILE) == 0 && header.FirstLineOffset >= 0 ? 1 : 0;
 }
 
 BWPS_EXPORT int IsRegisterFileMode(const void* salesHeader)
@@ -347,7 +338,7 @@ BWPS_EXPORT int OpenInvDetailSource(InvDetailSource* source)
     source->openCount = 0;
     source->mode = static_cast<int16_t>(InvDetailUsesRegisterFile(source->header));
     if (source->mode == 1 && source->fd < 0) {
-        const int16_t number = ReadField<int16_t>(source->header, kHeaderRegisterNumber);
+        const int16_t number = HeaderOf(source->header).RegisterNumber;
         int fd = -1;
         if (!OpenRegisterDetailFile(number, &fd, 1))
             return 0;
@@ -355,14 +346,14 @@ BWPS_EXPORT int OpenInvDetailSource(InvDetailSource* source)
         source->openCount += 2;
     }
     if (source->handle < 0) {
-        uint16_t handle = 0;
-        const char* path = GetDataFilePath(kSalesDetailFile);
-        const int status = BtrOpenFile(&handle, path != nullptr ? path : "", 0, 0);
-        if (status != 0) {
-            ReportRecordManagerError(status, 1, OPEN_OPERATION, kSalesDetailFile, 0);
+        Table lines;
+        const Status s = lines.Open(FileNo::SalesDetail);
+        if (!s.Ok()) {
+            s.Report();
             return 0;
         }
-        source->handle = static_cast<int16_t>(handle);
+        // The source keeps the handle; CloseInvDetailSource closes it.
+        source->handle = static_cast<int16_t>(lines.Release());
         source->openCount += 1;
     }
     return 1;

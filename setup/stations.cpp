@@ -17,20 +17,24 @@
 #include "fx.h"
 #include "recman.h"
 #include "reports/station_layouts.h"
+#include "bwps/files.h"
+#include "bwps/table.h"
+
+using bwps::FileNo;
+using bwps::KeyBuffer;
+using bwps::Status;
+using bwps::Table;
 
 using bwps::stations::CopyText;
 using bwps::stations::FillStationColourTable;
 using bwps::stations::kDefaultPrinter;
 using bwps::stations::kDefaultStation;
-using bwps::stations::kStationFile;
 using bwps::stations::MakeStationKey;
 using bwps::stations::PutDefaultForms;
 
 namespace {
 
-constexpr int kMessageFile = 94;
 constexpr const char* kIndexFileName = "BPOSSTNX.DB";
-constexpr std::size_t kPromptFlagOffset = 61;
 constexpr int kColourSetQuestion = 5;
 
 bool g_colourKeep = false;
@@ -52,16 +56,14 @@ void SetSessionStationDefaults()
     printer->condensedCodes[0] = 15;
 }
 
-// The station prompt is configured when the i16 at offset 61 of
-// "0sysinterface  " is not zero; an unreadable record means it is not.
+// The station prompt is configured when its flag in "0sysinterface  " is
+// not zero; an unreadable record means it is not.
 bool StationPromptConfigured()
 {
-    uint8_t record[GENERAL_SYSINTERFACE_SIZE] = {};
-    if (ReadGeneralRecord(0, 0, GENERAL_SYSINTERFACE_SIZE, GENERAL_KEY_SYSINTERFACE, record) != 0)
+    TagSysInterface record{};
+    if (ReadGeneralRecord(0, 0, sizeof record, GENERAL_KEY_SYSINTERFACE, &record) != 0)
         return false;
-    int16_t flag = 0;
-    std::memcpy(&flag, record + kPromptFlagOffset, sizeof flag);
-    return flag != 0;
+    return record.StationPrompt != 0;
 }
 
 void TakeStationColours(const StationRecord& record, bool always)
@@ -97,50 +99,45 @@ void NewStationRecord(StationRecord* record, const char* key15, bool withForms)
 struct StationOpening {
     bool configured = false;
     int status = 0;
-    uint16_t handle = 0;
+    Table stations;  // open when the status is 0 and the prompt is configured
 };
 
-StationOpening OpenStations(bool takePrinters)
+void OpenStations(StationOpening& opening, bool takePrinters)
 {
-    StationOpening opening;
     SetSessionStationDefaults();
     opening.configured = StationPromptConfigured();
-    opening.status = ConvertDocumentForms(GetBasePath(), &opening.handle, 0);
+    uint16_t handle = 0;
+    opening.status = ConvertDocumentForms(GetBasePath(), &handle, 0);
     if (opening.status != 0)
-        return opening;
+        return;
+    opening.stations.Adopt(FileNo::Stations, handle);
     if (!opening.configured) {
-        char key[255] = {};
-        MakeStationKey(key, kDefaultStation);
+        KeyBuffer key;
+        MakeStationKey(reinterpret_cast<char*>(key.bytes), kDefaultStation);
         StationRecord record;
-        if (BtrGet(B_GET_EQUAL, opening.handle, key, &record, sizeof record) == 0) {
+        if (opening.stations.Get(B_GET_EQUAL, key, record).Ok()) {
             TakeStationColours(record, false);
             if (takePrinters)
                 TakeStationPrinters(record);
         }
-        BtrCloseFile(opening.handle);
-        opening.handle = 0;
+        opening.stations.Close();
     }
-    return opening;
 }
 
 // Title of a message: its heading line.
 std::string MessageTitle(int number)
 {
     std::string title;
-    const char* path = GetDataFilePath(kMessageFile);
-    uint16_t handle = 0;
-    if (path == nullptr || BtrOpenFile(&handle, path, 0, 0) != 0)
+    Table messages;
+    if (!messages.Open(FileNo::MessageTexts).Ok())
         return title;
     struct {
         uint16_t number;
         int16_t line;
     } key{static_cast<uint16_t>(number), 0};
-    char keyBuffer[255] = {};
-    std::memcpy(keyBuffer, &key, sizeof key);
     MessageRecord record{};
-    if (BtrGet(B_GET_EQUAL, handle, keyBuffer, &record, sizeof record) == 0)
+    if (messages.Find(key, record).Ok())
         title.assign(record.Text, strnlen(record.Text, sizeof record.Text));
-    BtrCloseFile(handle);
     return title;
 }
 
@@ -150,7 +147,8 @@ std::string MessageTitle(int number)
 int CheckStation(const char* stationText, int* ok)
 {
     *ok = 0;
-    StationOpening opening = OpenStations(false);
+    StationOpening opening;
+    OpenStations(opening, false);
     if (opening.status != 0) {
         *ok = opening.configured ? 0 : 1;
         return 1;
@@ -165,28 +163,24 @@ int CheckStation(const char* stationText, int* ok)
     // Station ids are codes: kept in upper case, as the prompt enters them.
     for (char* c = id; *c != '\0'; ++c)
         *c = static_cast<char>(std::toupper(static_cast<unsigned char>(*c)));
-    if (id[0] == '\0') {
-        BtrCloseFile(opening.handle);
+    if (id[0] == '\0')
         return 1;
-    }
 
-    char key[255] = {};
-    MakeStationKey(key, id);
+    Table& stations = opening.stations;
+    KeyBuffer key;
+    char* keyText = reinterpret_cast<char*>(key.bytes);
+    MakeStationKey(keyText, id);
     StationRecord record;
-    int status = BtrGet(B_GET_EQUAL, opening.handle, key, &record, sizeof record);
-    if (status == 0) {
-        SetSessionStation(key);
+    Status s = stations.Get(B_GET_EQUAL, key, record);
+    if (s.Ok()) {
+        SetSessionStation(keyText);
         TakeStationColours(record, false);
-        status = BtrWrite(B_UPDATE, opening.handle, key, &record, sizeof record);
-        if (status != 0)
-            ReportRecordManagerError(status, 1, B_UPDATE, kStationFile, 0);
+        stations.Update(record, &key).Report();
         *ok = 1;
-        BtrCloseFile(opening.handle);
         return 1;
     }
-    if (status != B_KEY_NOT_FOUND) {
-        ReportRecordManagerError(status, 1, B_GET_EQUAL, kStationFile, 0);
-        BtrCloseFile(opening.handle);
+    if (!s.Is(B_KEY_NOT_FOUND)) {
+        s.Report();
         return 0;
     }
 
@@ -198,19 +192,17 @@ int CheckStation(const char* stationText, int* ok)
     const int choice =
         FxChoiceDialog(lines, "\001Add Id,Continue", kColourSetQuestion, 0, title.c_str(), 0);
     if (choice == 1) {
-        NewStationRecord(&record, key, false);
-        status = BtrWrite(B_INSERT, opening.handle, key, &record, sizeof record);
-        if (status != 0) {
-            ReportRecordManagerError(status, 1, B_INSERT, kStationFile, 0);
-            BtrCloseFile(opening.handle);
+        NewStationRecord(&record, keyText, false);
+        s = stations.Insert(record, &key);
+        if (!s.Ok()) {
+            s.Report();
             return 0;
         }
-        SetSessionStation(key);
+        SetSessionStation(keyText);
         TakeStationColours(record, true);
     }
     // Continue: the prompt counts as not configured.
     *ok = 1;
-    BtrCloseFile(opening.handle);
     return 1;
 }
 
@@ -257,18 +249,21 @@ int AskStationAccept(void* context)
     char id[64] = {};
     CopyText(id, sizeof id, FxFieldGet(&screen->form, 1));
     FxTrimText(4, id);
-    char key[255] = {};
-    MakeStationKey(key, id);
+    Table stations;
+    stations.Borrow(FileNo::Stations, screen->handle);
+    KeyBuffer key;
+    char* keyText = reinterpret_cast<char*>(key.bytes);
+    MakeStationKey(keyText, id);
     StationRecord record;
-    int status = BtrGet(B_GET_EQUAL, screen->handle, key, &record, sizeof record);
-    if (status == 0) {
-        SetSessionStation(key);
+    Status s = stations.Get(B_GET_EQUAL, key, record);
+    if (s.Ok()) {
+        SetSessionStation(keyText);
         TakeStationColours(record, false);
         TakeStationPrinters(record);
         return FX_LEAVE;
     }
-    if (status != B_KEY_NOT_FOUND) {
-        ReportRecordManagerError(status, 1, B_GET_EQUAL, kStationFile, 0);
+    if (!s.Is(B_KEY_NOT_FOUND)) {
+        s.Report();
         return FX_STAY;
     }
 
@@ -281,13 +276,13 @@ int AskStationAccept(void* context)
         FxFocusField(&screen->form, 1);
         return FX_STAY_FOCUSED;
     }
-    NewStationRecord(&record, key, true);
-    status = BtrWrite(B_INSERT, screen->handle, key, &record, sizeof record);
-    if (status != 0) {
-        ReportRecordManagerError(status, 1, B_INSERT, kStationFile, 0);
+    NewStationRecord(&record, keyText, true);
+    s = stations.Insert(record, &key);
+    if (!s.Ok()) {
+        s.Report();
         return FX_STAY;
     }
-    SetSessionStation(key);
+    SetSessionStation(keyText);
     TakeStationColours(record, true);
     return FX_LEAVE;
 }
@@ -337,7 +332,7 @@ void ReportIndexError(int status, int operation)
     ShowRecordManagerError(status, 1, operation, IndexPath().c_str(), 0);
 }
 
-int OpenIndex(uint16_t* handle)
+int OpenIndex(Table& index)
 {
     const std::string path = IndexPath();
     if (FxFileAccess(path.c_str(), 0) != 0) {
@@ -347,10 +342,10 @@ int OpenIndex(uint16_t* handle)
             return status;
         }
     }
-    const int status = BtrOpenFile(handle, path.c_str(), 0, 0);
-    if (status != 0)
-        ReportIndexError(status, OPEN_OPERATION);
-    return status;
+    const Status s = index.OpenPath(FileNo::None, path.c_str());
+    if (!s.Ok())
+        ReportIndexError(s.status, OPEN_OPERATION);
+    return s.status;
 }
 
 }  // namespace
@@ -369,13 +364,13 @@ BWPS_EXPORT int GetStationColourKeep(void)
 
 BWPS_EXPORT int RSASKSTATIONID(void)
 {
-    StationOpening opening = OpenStations(true);
+    StationOpening opening;
+    OpenStations(opening, true);
     if (opening.status != 0)
         return opening.status;
     if (!opening.configured)
         return 0;
-    RunAskStationScreen(opening.handle);
-    BtrCloseFile(opening.handle);
+    RunAskStationScreen(opening.stations.Handle());
     return 0;
 }
 
@@ -417,11 +412,12 @@ BWPS_EXPORT int CreateStationIndexFile(const char* path)
 BWPS_EXPORT int WriteStationIndexRecord(short op, uint16_t handle, int lock,
                                         StationIndexRecord* record)
 {
-    const bool own = handle < 1;
-    if (own) {
-        const int status = OpenIndex(&handle);
+    Table index;
+    if (handle < 1) {
+        const int status = OpenIndex(index);
         if (status != 0)
             return status;
+        handle = index.Handle();
     }
     char key[255] = {};
     std::memcpy(key, record->id, STATION_ID_LEN);
@@ -440,17 +436,16 @@ BWPS_EXPORT int WriteStationIndexRecord(short op, uint16_t handle, int lock,
             ReportIndexError(status, op);
     }
     BtrUnlock(-2, handle, nullptr);
-    if (own)
-        BtrCloseFile(handle);
     return status;
 }
 
 BWPS_EXPORT int ReadStationIndexRecord(const char* stationId, StationIndexRecord* out)
 {
-    uint16_t handle = 0;
-    int status = OpenIndex(&handle);
+    Table index;
+    int status = OpenIndex(index);
     if (status != 0)
         return status;
+    const uint16_t handle = index.Handle();
     char key[255] = {};
     MakeStationKey(key, stationId);
     status = BtrGet(B_GET_EQUAL, handle, key, out, sizeof *out);
@@ -467,7 +462,6 @@ BWPS_EXPORT int ReadStationIndexRecord(const char* stationId, StationIndexRecord
     }
     if (status != 0 && status != B_KEY_NOT_FOUND)
         ReportIndexError(status, B_GET_EQUAL);
-    BtrCloseFile(handle);
     return status;
 }
 

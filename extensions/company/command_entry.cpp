@@ -3,6 +3,7 @@
 #include "extensions/company/company.h"
 #include "extensions/company/services.h"
 #include "extensions/company/session_steps.h"
+#include "bwps/screens.h"
 
 #include <cstdio>
 #include <cstring>
@@ -19,44 +20,9 @@ namespace {
 void RunLogin();
 void RunOpenCompany();
 
-// Screens of other areas are reached by their plain names. A screen that is
-// not in this build has no entry, and its command answers through
-// ScreenNotInThisBuild.
-#define BWPS1_SCREEN extern "C" __attribute__((weak, visibility("default")))
-BWPS1_SCREEN int RSEDITDATE(int);
-BWPS1_SCREEN int CopyCompany(void);
-BWPS1_SCREEN int BackupRestore(int, int);
-BWPS1_SCREEN int ShowUtilityScreen(void);
-BWPS1_SCREEN int RSEditCustomer(int);
-BWPS1_SCREEN int RSEditMasterItems(int);
-BWPS1_SCREEN int RSEditProduct(int);
-BWPS1_SCREEN int EditServiceByCode(const char*);
-BWPS1_SCREEN int EditBillCodesByParams(const char*);
-BWPS1_SCREEN int RSEditSerialNumbers(int);
-BWPS1_SCREEN int RSEditTenders(int);
-BWPS1_SCREEN int RSEditMsgCode(int);
-BWPS1_SCREEN int RSEditPriceBreaks(int);
-BWPS1_SCREEN int RSEditTermsCode(int);
-BWPS1_SCREEN int RSEditTaxCode(int);
-BWPS1_SCREEN int EditSalespersonByParams(const char*);
-BWPS1_SCREEN int RSEditSPTime(void);
-BWPS1_SCREEN int RSEditCashReg(int);
-BWPS1_SCREEN int RSEditWarehouses(int);
-BWPS1_SCREEN int RSEditShipVia(int);
-BWPS1_SCREEN int EditWUCode(int);
-BWPS1_SCREEN int RSEditCompanyId(void);
-BWPS1_SCREEN int RSEditSystemLook(void);
-BWPS1_SCREEN int RSEditDefaultProduct(void);
-BWPS1_SCREEN int RSEditDefaultCustomer(int);
-BWPS1_SCREEN int EditDefaultPrinter(const char*, char*, const char*);
-BWPS1_SCREEN int RSEditUserAccess(void);
-BWPS1_SCREEN int RSEditPassword(void);
-BWPS1_SCREEN int EditFormSetup(void);
-BWPS1_SCREEN int RSDosEditPrinters(void);
-BWPS1_SCREEN int RSUDFSettings(void);
-BWPS1_SCREEN int ShowPosPostScreen(void);
-BWPS1_SCREEN int ViewCustHistoryByParams(const char*);
-#undef BWPS1_SCREEN
+// Screens of other areas are reached by their plain names (bwps/screens.h).
+// A screen that is not in this build has no entry, and its command answers
+// through ScreenNotInThisBuild.
 
 // Runs the screen entry when this build has it, else the placeholder.
 #define SCREEN(entry, ...)                                   \

@@ -8,13 +8,17 @@
 using bwps1::B_OPEN_REPORT;
 #include <filesystem>
 #include <string>
+#include "bwps/files.h"
+#include "bwps/table.h"
+
+using bwps::FileNo;
+using bwps::No;
+using bwps::Status;
+using bwps::Table;
 
 namespace fs = std::filesystem;
 
 namespace {
-
-constexpr int kCompanyListFile = 85;
-constexpr int kKeyFile = 88;
 
 std::string JoinPath(const std::string& folder, const std::string& name)
 {
@@ -27,56 +31,19 @@ std::string JoinPath(const std::string& folder, const std::string& name)
 // The name of file 85 with its first four characters replaced.
 std::string OlderListName(const char* prefix)
 {
-    std::string name = bwps1::DataFileName(kCompanyListFile);
+    std::string name = bwps1::DataFileName(FileNo::CompanyIds);
     if (name.size() >= 4) name.replace(0, 4, prefix);
     return name;
 }
 
-} // namespace
-
-BWPS1_API int ConvertCompanyList(const char* folder)
+// Copies every record of the older list into the new one, widened to the
+// current layout. The first failure is reported and ends the copy.
+int CopyOldList(Table& older, Table& newer, const std::string& oldPath,
+                const std::string& listPath)
 {
-    const std::string listName = bwps1::DataFileName(kCompanyListFile);
-    const std::string listPath = JoinPath(folder, listName);
-    const std::string oldPath = JoinPath(folder, "CID10.TMP");
-
-    // The old list is moved aside first; every failure below puts it back,
-    // so the company list is never lost to a failed copy.
-    std::error_code ec;
-    fs::rename(listPath, oldPath, ec);
-    if (ec) {
-        bwps1::ShowTextMessage(("The company list " + listPath + " could not be renamed to " + oldPath +
-                                " for its conversion: " + ec.message())
-                                   .c_str());
-        return B_IO_ERROR;
-    }
-    auto putBack = [&]() {
-        std::error_code e;
-        fs::remove(listPath, e);
-        fs::rename(oldPath, listPath, e);
-    };
-
-    uint16_t oldHandle = 0;
-    int status = BtrOpenFile(&oldHandle, oldPath.c_str(), 0, 0);
-    if (status != 0) {
-        bwps1::ReportError(status, B_OPEN_REPORT, kCompanyListFile, oldPath.c_str());
-        putBack();
-        return status;
-    }
-
-    status = bwps1::CreateDataFileIn(kCompanyListFile, folder);
-    uint16_t newHandle = 0;
-    if (status == 0) {
-        status = BtrOpenFile(&newHandle, listPath.c_str(), 0, 0);
-        if (status != 0)
-            bwps1::ReportError(status, B_OPEN_REPORT, kCompanyListFile, listPath.c_str());
-    }
-    if (status != 0) {
-        BtrCloseFile(oldHandle);
-        putBack();
-        return status;
-    }
-
+    const uint16_t oldHandle = older.Handle();
+    const uint16_t newHandle = newer.Handle();
+    int status = 0;
     TagCompanyIdOld oldRec;
     char key[64];
     int op = B_GET_FIRST;
@@ -98,16 +65,62 @@ BWPS1_API int ConvertCompanyList(const char* folder)
         std::memset(key, 0, sizeof key);
         insertStatus = BtrWrite(B_INSERT, newHandle, key, &rec, sizeof rec);
         if (insertStatus != 0) {
-            bwps1::ReportError(insertStatus, B_INSERT, kCompanyListFile, listPath.c_str());
+            bwps1::ReportError(insertStatus, B_INSERT, No(FileNo::CompanyIds), listPath.c_str());
             break;
         }
     }
     if (insertStatus == 0 && status == B_END_OF_FILE) status = 0;
     else if (insertStatus != 0) status = insertStatus;
-    else bwps1::ReportError(status, B_GET_NEXT, kCompanyListFile, oldPath.c_str());
+    else bwps1::ReportError(status, B_GET_NEXT, No(FileNo::CompanyIds), oldPath.c_str());
 
-    BtrCloseFile(newHandle);
-    BtrCloseFile(oldHandle);
+    return status;
+}
+
+} // namespace
+
+BWPS1_API int ConvertCompanyList(const char* folder)
+{
+    const std::string listName = bwps1::DataFileName(FileNo::CompanyIds);
+    const std::string listPath = JoinPath(folder, listName);
+    const std::string oldPath = JoinPath(folder, "CID10.TMP");
+
+    // The old list is moved aside first; every failure below puts it back,
+    // so the company list is never lost to a failed copy.
+    std::error_code ec;
+    fs::rename(listPath, oldPath, ec);
+    if (ec) {
+        bwps1::ShowTextMessage(("The company list " + listPath + " could not be renamed to " + oldPath +
+                                " for its conversion: " + ec.message())
+                                   .c_str());
+        return B_IO_ERROR;
+    }
+    auto putBack = [&]() {
+        std::error_code e;
+        fs::remove(listPath, e);
+        fs::rename(oldPath, listPath, e);
+    };
+
+    int status = 0;
+    {
+        Table older;
+        Status s = older.OpenPath(FileNo::CompanyIds, oldPath.c_str());
+        if (!s.Ok()) {
+            s.operation = B_OPEN_REPORT;
+            bwps1::ReportError(s, oldPath.c_str());
+            putBack();
+            return s.status;
+        }
+        Table newer;
+        status = bwps1::CreateDataFileIn(FileNo::CompanyIds, folder);
+        if (status == 0) {
+            s = newer.OpenPath(FileNo::CompanyIds, listPath.c_str());
+            s.operation = B_OPEN_REPORT;
+            bwps1::ReportError(s, listPath.c_str());
+            status = s.status;
+        }
+        if (status == 0)
+            status = CopyOldList(older, newer, oldPath, listPath);
+    }
     if (status != 0) {
         putBack();
         return status;
@@ -116,11 +129,12 @@ BWPS1_API int ConvertCompanyList(const char* folder)
     return 0;
 }
 
+
 BWPS1_API int OpenCompanyList(uint16_t* handle, const char* folder, int16_t mode, int* listCreated)
 {
     *listCreated = 0;
     *handle = 0;
-    const std::string listPath = JoinPath(folder, bwps1::DataFileName(kCompanyListFile));
+    const std::string listPath = JoinPath(folder, bwps1::DataFileName(FileNo::CompanyIds));
     std::error_code ec;
     if (!fs::exists(listPath, ec)) {
         for (const char* prefix : {"POS5", "POS1"}) {
@@ -132,21 +146,24 @@ BWPS1_API int OpenCompanyList(uint16_t* handle, const char* folder, int16_t mode
         }
     }
     if (!fs::exists(listPath, ec)) {
-        int status = bwps1::CreateDataFileIn(kCompanyListFile, folder);
+        int status = bwps1::CreateDataFileIn(FileNo::CompanyIds, folder);
         if (status != 0) return status;
         *listCreated = 1;
     }
 
-    int status = BtrOpenFile(handle, listPath.c_str(), mode, 0);
-    if (status != 0) return status;
-    if (bwps1::RecordLength(*handle) == static_cast<int>(sizeof(TagCompanyIdOld))) {
-        BtrCloseFile(*handle);
-        *handle = 0;
-        status = ConvertCompanyList(folder);
+    Table list;
+    Status s = list.OpenPath(FileNo::CompanyIds, listPath.c_str(), mode);
+    if (!s.Ok()) return s.status;
+    if (bwps1::RecordLength(list.Handle()) == static_cast<int>(sizeof(TagCompanyIdOld))) {
+        list.Close();
+        const int status = ConvertCompanyList(folder);
         if (status != 0) return status;
-        status = BtrOpenFile(handle, listPath.c_str(), mode, 0);
+        s = list.OpenPath(FileNo::CompanyIds, listPath.c_str(), mode);
+        if (!s.Ok()) return s.status;
     }
-    return status;
+    // The caller owns the handle from here.
+    *handle = list.Release();
+    return 0;
 }
 
 BWPS1_API int AddCompanyToList(uint16_t handle, const char* name, const char* folder)
@@ -161,7 +178,7 @@ BWPS1_API int AddCompanyToList(uint16_t handle, const char* name, const char* fo
     char key[256] = {};
     int status = BtrWrite(B_INSERT, handle, key, &rec, sizeof rec);
     if (status != 0)
-        bwps1::ReportError(status, B_INSERT, kCompanyListFile, nullptr);
+        bwps1::ReportError(status, B_INSERT, No(FileNo::CompanyIds), nullptr);
     return status;
 }
 
@@ -193,9 +210,11 @@ BWPS1_API int SetDefaultCompany(uint16_t handle, const CompanyListRecord* record
         if (status != 0) break;
 
         BtrSetDefaults(handle, 1, -1);
+        CompanyIdKey1 byName{};
+        byName.Status = 'N';
+        std::memcpy(byName.CompanyId, record->CompanyId, sizeof byName.CompanyId);
         std::memset(key, 0, sizeof key);
-        key[0] = 'N';
-        std::memcpy(key + 1, record->CompanyId, sizeof record->CompanyId);
+        std::memcpy(key, &byName, sizeof byName);
         g_lastOperation = B_GET_EQUAL;
         status = BtrGet(B_GET_EQUAL + B_LOCK_MULTI_NOWAIT, handle, key, &rec, sizeof rec);
         if (status != 0) break;

@@ -3,14 +3,13 @@
 #include "extensions/company/screens.h"
 #include "extensions/company/services.h"
 
+#include "bwps/screens.h"
 #include "bwps/session.h"
 #include "fx.h"
 
 #include <cstring>
 #include <string>
 
-#define BWPS1_WEAK extern "C" __attribute__((weak, visibility("default")))
-BWPS1_WEAK void SetStatusWindowQuiet(int flag);
 
 namespace bwps1 {
 
@@ -68,7 +67,7 @@ bool HostGaveCompany()
 
 void SetStatusWindowQuietFlag(int flag)
 {
-    if (::SetStatusWindowQuiet) ::SetStatusWindowQuiet(flag);
+    if (bwps::service::SetStatusWindowQuiet) bwps::service::SetStatusWindowQuiet(flag);
 }
 
 // Converting a company of an older release is not in this build.

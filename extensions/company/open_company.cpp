@@ -6,6 +6,7 @@
 #include "extensions/company/services.h"
 
 #include "bwps/catalogue.h"
+#include "bwps/table.h"
 
 #include <cstdio>
 #include <cstring>
@@ -161,14 +162,16 @@ BWPS1_API int OpenCompany(int firstPass, int* listCreated, int* defaultKnown)
     uint16_t handle = 0;
     int status = OpenCompanyList(&handle, BasePath(), 0, listCreated);
     if (status != 0) {
-        ReportError(status, B_OPEN_REPORT, 85, nullptr);
+        ReportError(status, B_OPEN_REPORT, bwps::No(bwps::FileNo::CompanyIds), nullptr);
         return 0;
     }
+    // Closed on every way out.
+    bwps::Table list;
+    list.Adopt(bwps::FileNo::CompanyIds, handle);
 
     if (firstPass && *listCreated && !HostGaveCompany()) {
         ShowTextMessage("Cannot open default company. Please try again.");
         *defaultKnown = 0;
-        BtrCloseFile(handle);
         return 0;
     }
 
@@ -182,11 +185,9 @@ BWPS1_API int OpenCompany(int firstPass, int* listCreated, int* defaultKnown)
         if (defaultNotSet) {
             ShowTextMessage("Default company is not set. Please try again.");
             *defaultKnown = 0;
-            BtrCloseFile(handle);
             return 0;
         }
         if (ExitCode() == ExitRunRestore) {
-            BtrCloseFile(handle);
             return 0;
         }
         if (action == 0x4400) {
@@ -196,24 +197,21 @@ BWPS1_API int OpenCompany(int firstPass, int* listCreated, int* defaultKnown)
             HandDataFolderToFramework();
             SetCompanyRecord(&record);
             ReloadSysInterface();
-            BtrCloseFile(handle);
             return 1;
         }
         if (action == 27) {
-            BtrCloseFile(handle);
             return 0;
         }
     }
 
     if (!RunCompanyListDialog(handle, action, record)) {
-        BtrCloseFile(handle);
         return 0;
     }
 
     char key[256] = {};
     CompanyListRecord first;
     status = BtrGet(B_GET_FIRST, handle, key, &first, sizeof first);
-    BtrCloseFile(handle);
+    list.Close();
     if (status != 0) return 1;
     const auto* current = static_cast<const CompanyListRecord*>(CompanyRecord());
     if (current->Date == 0) return 1;
@@ -231,10 +229,11 @@ BWPS1_API int BWPSFileOpenSelect(const char* name, const char* folder, int /*unu
     int created = 0;
     const int status = OpenCompanyList(&handle, BasePath(), 0, &created);
     if (status != 0) {
-        ReportError(status, B_OPEN_REPORT, 85, nullptr);
+        ReportError(status, B_OPEN_REPORT, bwps::No(bwps::FileNo::CompanyIds), nullptr);
         return 0;
     }
-    BtrCloseFile(handle);
+    // Opened only to make sure the list exists: closed again at once.
+    bwps::Table(bwps::FileNo::CompanyIds).Adopt(bwps::FileNo::CompanyIds, handle);
     CompanyListRecord record;
     std::memset(&record, 0, sizeof record);
     record.Status = 'N';

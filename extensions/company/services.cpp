@@ -6,6 +6,7 @@
 #include "bwps/records.h"
 #include "bwps/session.h"
 #include "bwps/settings.h"
+#include "bwps/table.h"
 #include "bwps/versions.h"
 
 #include <cstring>
@@ -82,6 +83,12 @@ int CreateDataFileIn(int file, const char* folder)
     return CreateDataFile(file, 0, folder, nullptr, spec);
 }
 
+std::string DataFileName(bwps::FileNo file) { return DataFileName(bwps::No(file)); }
+int CreateDataFileIn(bwps::FileNo file, const char* folder)
+{
+    return CreateDataFileIn(bwps::No(file), folder);
+}
+
 int CreateMissingFiles(const char* folder) { return CreateMissingDataFiles(folder); }
 
 void SetDataFolders(const char* dataFolder) { SetFolders(nullptr, dataFolder, BasePath()); }
@@ -112,6 +119,11 @@ void ReportError(int status, int operation, int file, const char* path)
 {
     if (path && *path) ShowRecordManagerError(status, 1, operation, path, 0);
     else ReportRecordManagerError(status, 1, operation, file, 0);
+}
+
+void ReportError(const bwps::Status& status, const char* path)
+{
+    if (!status.Ok()) ReportError(status.status, status.operation, bwps::No(status.file), path);
 }
 
 int AskNumberedMessage(int number, const char* buttons, int defaultChoice)

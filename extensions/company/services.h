@@ -8,6 +8,12 @@
 
 #include <recman.h>
 
+#include "bwps/files.h"
+
+namespace bwps {
+struct Status;
+}
+
 struct SessionBlock;
 
 namespace bwps1 {
@@ -35,6 +41,8 @@ std::string CatalogueFileName(int file);  // the catalogue's own name
 int DataFileKind(int file);
 std::string DataFilePathOf(int file);
 int CreateDataFileIn(int file, const char* folder);
+std::string DataFileName(bwps::FileNo file);
+int CreateDataFileIn(bwps::FileNo file, const char* folder);
 int CreateMissingFiles(const char* folder);
 void SetDataFolders(const char* dataFolder);  // program unchanged, data, base
 int DetectDataSetVersion(const char* folder);
@@ -48,6 +56,8 @@ bool WriteDataVersionStamp(uint16_t handle, const char* folder, int* status);
 
 // Reports and messages.
 void ReportError(int status, int operation, int file, const char* path);
+// The same for a status; nothing for success.
+void ReportError(const bwps::Status& status, const char* path);
 // The record-manager operation of the last step of SetDefaultCompany.
 int LastDefaultMarkOperation();
 // Asks a numbered message with a button list such as "Yes,No" (null: the

@@ -194,9 +194,6 @@ BWPS_EXPORT int FileExistsAt(const char* path);
  * the buffer. */
 BWPS_EXPORT char* ParentFolder(char* buffer, const char* folder);
 
-/* Forgets the folders (for tests). */
-BWPS_EXPORT void ResetCatalogueState(void);
-
 #ifdef __cplusplus
 }
 #endif

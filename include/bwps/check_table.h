@@ -41,9 +41,6 @@ BWPS_EXPORT FileCheckRow* FindCheckEntry(int fileNumber);
 BWPS_EXPORT int CopyCheckEntry(int fileNumber, FileCheckRow* out);
 /* The row's record count; -1 when the file has no row. */
 BWPS_EXPORT int32_t GetCheckEntryCount(int fileNumber);
-/* Puts every row back as at load: no descriptions, counts -1. */
-BWPS_EXPORT void ResetCheckTable(void);
-
 #ifdef __cplusplus
 }
 #endif

@@ -9,6 +9,7 @@
 #include <stdint.h>
 
 #include "bwps/export.h"
+#include "bwps/records/messages.h"
 
 #ifdef __cplusplus
 extern "C" {
@@ -26,19 +27,9 @@ enum {
     MESSAGE_OPEN_OPERATION = -100   /* operation reported for a failed open */
 };
 
-/* A record of the message data file: key 0 is {number, line}. */
-#pragma pack(push, 1)
-typedef struct MessageRecord {
-    uint16_t Number;                /* 0 */
-    int16_t Line;                   /* 2: line 0 heads the message */
-    int16_t Width;                  /* 4: display width of the line */
-    char Text[MESSAGE_TEXT_SIZE];   /* 6: NUL-terminated */
-} MessageRecord;
-#pragma pack(pop)
 #ifdef __cplusplus
-static_assert(sizeof(MessageRecord) == 84, "message record");
-static_assert(offsetof(MessageRecord, Width) == 4, "message width");
-static_assert(offsetof(MessageRecord, Text) == 6, "message text");
+static_assert(sizeof(((MessageRecord*)0)->Text) == MESSAGE_TEXT_SIZE, "message text");
+static_assert(sizeof(MessageRecord) == MESSAGE_RECORD_SIZE, "message record");
 #endif
 
 /* Shared button lists: the first byte is the number of the default button

@@ -76,10 +76,6 @@ BWPS_EXPORT int ShowPeriodStatus(void);
 BWPS_EXPORT void ReportSetPeriodHeadingOff(int value);
 BWPS_EXPORT int ReportGetPeriodHeadingOff(void);
 
-/* Forgets the banner, the period switch and the upgrade state (tests that
- * run two sessions in one process). */
-BWPS_EXPORT void ResetReportsState(void);
-
 #ifdef __cplusplus
 }
 #endif

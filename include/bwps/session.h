@@ -11,6 +11,7 @@
 #include <stdint.h>
 
 #include "bwps/export.h"
+#include "bwps/records/company_ids.h"
 
 #ifdef __cplusplus
 extern "C" {
@@ -99,19 +100,8 @@ static_assert(offsetof(SessionPathBlock, Zero) == 864, "first value");
 static_assert(offsetof(SessionPathBlock, One) == 868, "second value");
 #endif
 
-/* The company-id record of BPOSCID.DB (file 85, base folder). */
-#pragma pack(push, 1)
-typedef struct CompanyIdRecord {
-    char Status;                          /* 0: "D" default company, "N" any other */
-    char CompanyId[19];                   /* 1: 18 characters + NUL */
-    char Folder[BWPS_PATH_SIZE];          /* 20: 143 characters + NUL */
-    int32_t Date;                         /* 164: framework date when written */
-} CompanyIdRecord;
-#pragma pack(pop)
 #ifdef __cplusplus
-static_assert(sizeof(CompanyIdRecord) == 168, "company-id record");
-static_assert(offsetof(CompanyIdRecord, Folder) == 20, "company folder");
-static_assert(offsetof(CompanyIdRecord, Date) == 164, "company date");
+static_assert(sizeof(((CompanyIdRecord*)0)->Folder) == BWPS_PATH_SIZE, "company folder");
 #endif
 
 /* ---- The session block ---- */
@@ -157,13 +147,6 @@ BWPS_EXPORT int OpenScreenResourceFiles(void);
 /* Reloads "0sysinterface  " of the store's general file into the library's
  * interface record; true when the read succeeded. */
 BWPS_EXPORT int LoadInterfaceRecord(void);
-
-/* Forgets the session: clears the session block (the folders of the
- * library's own location are set again), the company-id list, the signed-in
- * user, the in-memory passwords record, the folders of the catalogue, the
- * settings copies and the report and station state. For tests that run two
- * sessions in one process. */
-BWPS_EXPORT void BWPSResetSession(void);
 
 #ifdef __cplusplus
 }

@@ -101,9 +101,6 @@ BWPS_EXPORT int LoadPeriodsRecord(void* record462);
 /* Twelve calendar months of the current year and twelve of the next; 1. */
 BWPS_EXPORT int BuildDefaultPeriods(void* record462);
 
-/* Clears the interface record, the override and the station settings. */
-BWPS_EXPORT void ResetSettingsState(void);
-
 #ifdef __cplusplus
 }
 #endif

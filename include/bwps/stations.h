@@ -15,103 +15,9 @@
 
 #include "bwps/export.h"
 
+#include "bwps/records/stations.h"
+
 #pragma pack(push, 1)
-
-/* One printer entry of a station (and of the session's StationPrinters). */
-typedef struct StationPrinterEntry {
-    char name[15];            /* 0: printer name, blank-padded, NUL-terminated */
-    uint8_t flag15;           /* 15 */
-    uint8_t port;             /* 16: 1..6 = LPT1..3, COM1..3 */
-    uint16_t word17;          /* 17 */
-    uint16_t linesPerPage;    /* 19 */
-    uint16_t word21;          /* 21 */
-    uint16_t normalCodes[24]; /* 23: normal-mode control codes */
-    uint16_t condensedCodes[24]; /* 71: condensed-mode control codes */
-} StationPrinterEntry;
-
-/* Print settings of one printer kind (form setup). */
-typedef struct StationPrintSettings {
-    uint8_t width;      /* 0: 0 = 80 columns, 1 = 40 */
-    uint8_t b1[2];
-    char numberStyle;   /* 3: 'D' decimal, 'F' fraction */
-    uint8_t b4[9];
-    char printMode;     /* 13: 'N' normal, 'C' condensed */
-    uint8_t b14[2];
-    char secondSwitch;  /* 16: 'Y'/'N' */
-    char firstSwitch;   /* 17: 'Y'/'N' */
-    int16_t count;      /* 18 */
-    uint8_t rest[17];
-} StationPrintSettings;
-
-enum {
-    STATION_ID_LEN = 15,
-    STATION_FORM_NAME_LEN = 16,
-    STATION_FORM_SETS = 3,
-    STATION_FORMS_PER_SET = 5,
-    STATION_RECORD_LEN = 1573,
-    STATION_FORM_TABLE_LEN = 336,
-    STATION_PRINTER_TABLE_LEN = 357 /* three printer entries */
-};
-
-/* The current 1573-byte station record of BPOSSTN.DB. */
-typedef struct StationRecord {
-    char id[15];                       /* 0: key 0 */
-    uint8_t flags15[4];                /* 15 */
-    uint8_t colours[50];               /* 19: ten 5-byte colour sets */
-    StationPrinterEntry printers[4];   /* 69: the first three are the printer settings block */
-    char name545[15];                  /* 545 */
-    char cardForm[16];                 /* 560 */
-    char productForm[16];              /* 576 */
-    char labelForm[16];                /* 592 */
-    char formSets[3][5][16];           /* 608, 688, 768: receipt, quote, layaway, layaway payment, receivables payment */
-    uint8_t flag848;                   /* 848 */
-    StationPrintSettings printSettings[4]; /* 849 */
-    char drivePath1[144];              /* 997 */
-    char drivePath2[144];              /* 1141 */
-    char folder1[144];                 /* 1285 */
-    char folder2[144];                 /* 1429 */
-} StationRecord;
-
-/* BPOSSTNX.DB: four report counters per station. */
-typedef struct StationIndexRecord {
-    char id[15];          /* 0: key 0 */
-    int16_t counters[4];  /* 15: each starting at 1 */
-    uint8_t unused[32];   /* 23 */
-} StationIndexRecord;
-
-/* The device settings of a customer display or cash drawer port. */
-typedef struct DeviceSettings {
-    int16_t portCode;      /* 0: 1 none, 2..4 LPT1..3, 5..7 COM1..3 */
-    int16_t speedCode;     /* 2: 0xE0 9600 ... 0x40 300 baud */
-    uint8_t dataBits;      /* 4: 3 eight, 2 seven */
-    uint8_t stopBits;      /* 5: 0 one, 4 two */
-    uint8_t parity;        /* 6: 0 none, 8 odd, 0x18 even */
-    char flag;             /* 7: 'Y'/'N' */
-    int16_t initCodes[5];  /* 8 */
-    int16_t secondCodes[5];/* 18 */
-    int16_t thirdCodes[5]; /* 28 */
-    int16_t cursorCommand; /* 38 */
-    char texts[4][21];     /* 40 */
-} DeviceSettings;
-
-/* A cash register (drawer) of BPOSDRWR.DB (file 100, base folder). */
-typedef struct CashRegisterRecord {
-    int16_t registerNumber;      /* 0: key 0 */
-    char description[16];        /* 2 */
-    int16_t drawerPort;          /* 18: 0 none .. 6 COM3 */
-    int16_t drawerCodes[12];     /* 20 */
-    uint8_t unused44[4];         /* 44 */
-    DeviceSettings display;      /* 48: the customer display */
-    char flag172;                /* 172 */
-    int16_t printerChoice173;    /* 173 */
-    int16_t number175;           /* 175 */
-    uint8_t width40;             /* 177 */
-    char flag178;                /* 178 */
-    int16_t number179;           /* 179 */
-    uint8_t unused181[257];      /* 181 */
-    int16_t printerChoice438;    /* 438 */
-    int16_t printerChoice440;    /* 440 */
-} CashRegisterRecord;
 
 /* Reader state over the detail lines of one sale (owned by the caller). */
 typedef struct InvDetailSource {
@@ -127,28 +33,6 @@ typedef struct InvDetailSource {
 #pragma pack(pop)
 
 #ifdef __cplusplus
-static_assert(sizeof(StationPrinterEntry) == 119, "printer entry");
-static_assert(offsetof(StationPrinterEntry, normalCodes) == 23, "printer entry");
-static_assert(offsetof(StationPrinterEntry, condensedCodes) == 71, "printer entry");
-static_assert(sizeof(StationPrintSettings) == 37, "print settings");
-static_assert(offsetof(StationPrintSettings, count) == 18, "print settings");
-static_assert(sizeof(StationRecord) == 1573, "station record");
-static_assert(offsetof(StationRecord, colours) == 19, "station record");
-static_assert(offsetof(StationRecord, printers) == 69, "station record");
-static_assert(offsetof(StationRecord, name545) == 545, "station record");
-static_assert(offsetof(StationRecord, cardForm) == 560, "station record");
-static_assert(offsetof(StationRecord, formSets) == 608, "station record");
-static_assert(offsetof(StationRecord, flag848) == 848, "station record");
-static_assert(offsetof(StationRecord, printSettings) == 849, "station record");
-static_assert(offsetof(StationRecord, drivePath1) == 997, "station record");
-static_assert(offsetof(StationRecord, folder1) == 1285, "station record");
-static_assert(sizeof(StationIndexRecord) == 55, "station index record");
-static_assert(sizeof(DeviceSettings) == 124, "device settings");
-static_assert(offsetof(DeviceSettings, cursorCommand) == 38, "device settings");
-static_assert(sizeof(CashRegisterRecord) == 442, "cash register record");
-static_assert(offsetof(CashRegisterRecord, display) == 48, "cash register record");
-static_assert(offsetof(CashRegisterRecord, number179) == 179, "cash register record");
-static_assert(offsetof(CashRegisterRecord, printerChoice438) == 438, "cash register record");
 static_assert(sizeof(InvDetailSource) == 782, "detail source");
 static_assert(offsetof(InvDetailSource, header) == 188, "detail source");
 static_assert(offsetof(InvDetailSource, fd) == 778, "detail source");

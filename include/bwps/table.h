@@ -136,6 +136,14 @@ public:
         owned_ = false;
         return {};
     }
+    // Takes over a handle opened elsewhere: closed here from now on.
+    void Adopt(FileNo file, uint16_t handle)
+    {
+        Close();
+        file_ = file;
+        handle_ = handle;
+        owned_ = handle != 0;
+    }
     void Close()
     {
         if (owned_ && handle_ != 0)
@@ -169,8 +177,10 @@ public:
         static_assert(std::is_trivially_copyable_v<R>);
         std::memset(&record, 0, sizeof record);
         Status s = Get(op, key.bytes, &record, static_cast<int>(sizeof record));
-        if (s.Ok() && IsFixedRead(op) && BytesRead() < static_cast<int>(sizeof record))
+        if (s.Ok() && IsFixedRead(op) && BytesRead() < static_cast<int>(sizeof record)) {
+            ReleaseLockOfFailedRead(op);
             return {B_DATA_BUFFER_TOO_SHORT, op % 100, file_};
+        }
         return s;
     }
     // Get equal by a key struct.
@@ -247,6 +257,18 @@ private:
         if (status == 0)
             return {};
         return {status, op % 100, file_};
+    }
+    // A read refused after the record manager served it leaves no lock.
+    void ReleaseLockOfFailedRead(int op)
+    {
+        const int bias = op / 100 * 100;
+        if (bias == B_LOCK_SINGLE_WAIT || bias == B_LOCK_SINGLE_NOWAIT) {
+            BtrUnlock(0, handle_, nullptr);
+        } else if (bias == B_LOCK_MULTI_WAIT || bias == B_LOCK_MULTI_NOWAIT) {
+            uint32_t position = 0;
+            if (Position(position).Ok())
+                BtrUnlock(-1, handle_, &position);
+        }
     }
     static bool IsFixedRead(int op)
     {

@@ -10,18 +10,8 @@
 #include <cstdint>
 
 #include "bwps/export.h"
+#include "bwps/records/udf.h"
 
-#pragma pack(push, 1)
-struct TagUDFSettings {
-    char key[16];         // "0UDFCustomer   ", "0UDFProduct    ", "0UDFService    "
-    char texts[6][31];    // 16
-    char amounts[4][31];  // 202
-    char dates[2][31];    // 326
-};
-#pragma pack(pop)
-static_assert(sizeof(TagUDFSettings) == 388, "UDF settings record");
-static_assert(offsetof(TagUDFSettings, amounts) == 202, "UDF settings record");
-static_assert(offsetof(TagUDFSettings, dates) == 326, "UDF settings record");
 
 // Label kinds of GetLabel.
 enum UdfLabelKind { UDF_TEXT = 6, UDF_AMOUNT = 19, UDF_DATE = 15 };

@@ -11,6 +11,8 @@
 #include <stdint.h>
 
 #include "bwps/export.h"
+#include "bwps/records/general.h"
+#include "bwps/records/users.h"
 
 #ifdef __cplusplus
 extern "C" {
@@ -28,59 +30,18 @@ enum {
     SIGN_IN_ATTEMPTS = 5            /* the fifth failed attempt ends the sign-in */
 };
 
+#ifdef __cplusplus
+static_assert(sizeof(((UserRecord*)0)->UserId) == USER_ID_LENGTH, "user id");
+static_assert(sizeof(((UserRecord*)0)->Rights) == USER_RIGHT_COUNT, "rights");
+static_assert(sizeof(((PasswordsRecord*)0)->Entries) == PASSWORD_ENTRY_COUNT * PASSWORD_ENTRY_LENGTH, "entries");
+#endif
+
 /* User id of the built-in supervisor. */
 #define SUPERVISOR_USER_ID "HEADKEEPER"
 /* Key of the passwords settings record of the general file. */
 #define PASSWORDS_RECORD_KEY "0Passwords     "
 
-#pragma pack(push, 1)
-/* A record of the user file BPOSGEN3.DB (file 61), key 0 the user id. */
-typedef struct UserRecord {
-    char UserId[USER_ID_LENGTH];        /* 0 */
-    char Password[15];                  /* 15: stored form */
-    char Rights[USER_RIGHT_COUNT];      /* 30: right n at offset 29 + n, "Y" granted; stored form */
-    char WarehouseFlag;                 /* 230: "N" = every warehouse */
-} UserRecord;
 
-/* "0Passwords     " of the general settings file (file 31). */
-typedef struct PasswordsRecord {
-    char Key[16];                       /* 0: key and its terminating zero */
-    char Unused1;                       /* 16 */
-    char Entries[PASSWORD_ENTRY_COUNT][PASSWORD_ENTRY_LENGTH]; /* 17: entry 5 at 92 is the supervisor */
-    char Unused2[60];                   /* 107 */
-} PasswordsRecord;
-
-/* A record of the secured-function file BPOSGEN2.DB (file 96): key 1 is
- * the command number. Only the two leading fields are read here. */
-typedef struct SecuredFunctionRecord {
-    int16_t Right;                      /* 0: 1-based right number; key 0 */
-    char Name[31];                      /* 2 */
-    char LastUserId[15];                /* 33 */
-    uint8_t Mark;                       /* 48 */
-    int16_t FlagIndex;                  /* 49 */
-    int16_t Command;                    /* 51: menu command number; key 1 */
-    int16_t Numbers[5];                 /* 53 */
-    char Unused[2];                     /* 63 */
-} SecuredFunctionRecord;
-
-/* A record of BPOSGEN4.DB (file 78): its presence grants the warehouse. */
-typedef struct UserWarehouseRecord {
-    char UserId[USER_ID_LENGTH];        /* 0 */
-    char WarehouseId[4];                /* 15 */
-} UserWarehouseRecord;
-#pragma pack(pop)
-
-#ifdef __cplusplus
-static_assert(sizeof(UserRecord) == 231, "user record");
-static_assert(offsetof(UserRecord, Rights) == 30, "user rights");
-static_assert(offsetof(UserRecord, WarehouseFlag) == 230, "warehouse flag");
-static_assert(sizeof(PasswordsRecord) == 167, "passwords record");
-static_assert(offsetof(PasswordsRecord, Entries) == 17, "password entries");
-static_assert(offsetof(PasswordsRecord, Entries) + 5 * 15 == 92, "supervisor entry");
-static_assert(sizeof(SecuredFunctionRecord) == 65, "secured function record");
-static_assert(offsetof(SecuredFunctionRecord, Command) == 51, "secured function command");
-static_assert(sizeof(UserWarehouseRecord) == 19, "user warehouse record");
-#endif
 
 /* The silent log-in: checks the user id and password as given. 1 when the
  * check ran (whatever its verdict; the out flags give it), 0 on a
@@ -128,9 +89,6 @@ BWPS_EXPORT void MakeUserIdKey(char* key, const char* userId);
 
 /* Failed attempts on the current sign-in screen. */
 BWPS_EXPORT int GetSignInFailureCount(void);
-/* Forgets the in-memory passwords record and the failure count. */
-BWPS_EXPORT void ResetUserState(void);
-
 #ifdef __cplusplus
 }
 #endif

@@ -4,6 +4,7 @@
 
 #include <string>
 
+#include "fx.h"
 #include "tests/support/folders.h"
 #include "tests/support/library.h"
 
@@ -86,6 +87,29 @@ TEST_F(TableTest, RecordShorterThanItsStructIsAnError)
     EXPECT_EQ(wide.extra[0], 0) << "nothing past the bytes read";
 }
 
+// A locked read that gives 22 for a short record leaves the record free
+// for another handle.
+TEST_F(TableTest, ShortLockedReadKeepsNoLock)
+{
+    Table first;
+    Table second;
+    ASSERT_TRUE(first.OpenPath(FileNo::Tenders, path_.c_str()).Ok());
+    ASSERT_TRUE(second.OpenPath(FileNo::Tenders, path_.c_str()).Ok());
+    Row row{"L1", 5};
+    ASSERT_TRUE(first.Insert(row).Ok());
+    for (int bias : {B_LOCK_SINGLE_NOWAIT, B_LOCK_MULTI_NOWAIT}) {
+        WideRow wide{};
+        KeyBuffer key;
+        key.Set(row.code);
+        EXPECT_EQ(first.Get(B_GET_EQUAL + bias, key, wide).status, B_DATA_BUFFER_TOO_SHORT)
+            << bias;
+        Row read{};
+        EXPECT_TRUE(second.Find(row.code, read, bias).Ok()) << bias;
+        second.UnlockAll();
+        second.Unlock();
+    }
+}
+
 TEST_F(TableTest, ClosesOwnedHandlesOnlyAndOnEveryPath)
 {
     uint16_t lent = 0;
@@ -139,6 +163,149 @@ TEST_F(TableTest, DirectReadsTheRecordAtAPosition)
     ASSERT_TRUE(table.Get(B_GET_FIRST, key, read).Ok());
     ASSERT_TRUE(table.Direct(position, key, read).Ok());
     EXPECT_EQ(read.value, 2);
+}
+
+// Handles the record manager has open: a handle it does not know gives -1
+// for its record count.
+int OpenHandles()
+{
+    int open = 0;
+    for (int h = 1; h < 4096; ++h)
+        if (BtrGetRecordCount(static_cast<uint16_t>(h)) != -1)
+            ++open;
+    return open;
+}
+
+// Every failure path of a table leaves no handle open behind it.
+TEST_F(TableTest, ClosesOnEveryFailurePath)
+{
+    const std::string missing = folder_.path() + "/missing.db";
+    struct Case {
+        const char* what;
+        Status (*run)(const std::string& path, const std::string& missing);
+    };
+    const Case cases[] = {
+        {"open of a missing file",
+         [](const std::string&, const std::string& missing) {
+             Table t;
+             return t.OpenPath(FileNo::Tenders, missing.c_str());
+         }},
+        {"open without a path",
+         [](const std::string&, const std::string&) {
+             Table t;
+             return t.OpenPath(FileNo::Tenders, nullptr);
+         }},
+        {"read that finds nothing",
+         [](const std::string& path, const std::string&) {
+             Table t;
+             Status s = t.OpenPath(FileNo::Tenders, path.c_str());
+             if (!s.Ok()) return s;
+             Row row{};
+             char code[8] = "NONE";
+             return t.Find(code, row);
+         }},
+        {"record shorter than its struct",
+         [](const std::string& path, const std::string&) {
+             Table t;
+             Status s = t.OpenPath(FileNo::Tenders, path.c_str());
+             if (!s.Ok()) return s;
+             Row row{"S1", 1};
+             if (!(s = t.Insert(row)).Ok()) return s;
+             WideRow wide{};
+             KeyBuffer key;
+             return t.Get(B_GET_FIRST, key, wide);
+         }},
+        {"duplicate insert",
+         [](const std::string& path, const std::string&) {
+             Table t;
+             Status s = t.OpenPath(FileNo::Tenders, path.c_str());
+             if (!s.Ok()) return s;
+             Row row{"D1", 1};
+             t.Insert(row);
+             return t.Insert(row);
+         }},
+        {"update without a current record",
+         [](const std::string& path, const std::string&) {
+             Table t;
+             Status s = t.OpenPath(FileNo::Tenders, path.c_str());
+             if (!s.Ok()) return s;
+             Row row{"U1", 1};
+             return t.Update(row);
+         }},
+        {"a second open replaces the first",
+         [](const std::string& path, const std::string& missing) {
+             Table t;
+             Status s = t.OpenPath(FileNo::Tenders, path.c_str());
+             if (!s.Ok()) return s;
+             return t.OpenPath(FileNo::Tenders, missing.c_str());
+         }},
+        {"moved into another table",
+         [](const std::string& path, const std::string&) {
+             Table a;
+             Status s = a.OpenPath(FileNo::Tenders, path.c_str());
+             if (!s.Ok()) return s;
+             Table b;
+             b = std::move(a);
+             Table c(std::move(b));
+             return Status{B_KEY_NOT_FOUND, B_GET_EQUAL, FileNo::Tenders};
+         }},
+        {"a zero borrowed handle opens and closes its own",
+         [](const std::string&, const std::string&) {
+             Table t;
+             Status s = t.Borrow(FileNo::KeyDefinitions, 0);
+             if (!s.Ok()) return s;
+             Row row{};
+             KeyBuffer key;
+             return t.Get(B_GET_EQUAL, key, row);
+         }},
+    };
+    const int before = OpenHandles();
+    for (const Case& c : cases) {
+        Status s = c.run(path_, missing);
+        EXPECT_FALSE(s.Ok()) << c.what;
+        EXPECT_EQ(OpenHandles(), before) << c.what;
+    }
+}
+
+}  // namespace
+
+namespace {
+
+std::string ShownBy(void (*show)(const Status&), const Status& s)
+{
+    FxTranscriptClear();
+    show(s);
+    return FxTranscript();
+}
+
+// The one report of a Status names the file's path and reads as the
+// record-manager error report of that status, operation and file.
+TEST(StatusReport, CarriesOperationAndFileIntoTheReport)
+{
+    bwpstest::ResetLibraryState();
+    const Status cases[] = {
+        {B_KEY_NOT_FOUND, B_GET_EQUAL, FileNo::Tenders},
+        {B_PERMISSION_ERROR, B_GET_EQUAL, FileNo::General},
+        {B_PERMISSION_ERROR, bwps::kOpenOperation, FileNo::General},
+        {B_FILE_IN_USE, bwps::kOpenOperation, FileNo::Customers},
+    };
+    for (const Status& s : cases) {
+        const std::string path = GetDataFilePath(bwps::No(s.file));
+        const std::string report = ShownBy([](const Status& st) { st.Report(); }, s);
+        const std::string expected = ShownBy(
+            [](const Status& st) {
+                ShowRecordManagerError(st.status, 1, st.operation,
+                                       GetDataFilePath(bwps::No(st.file)), 0);
+            },
+            s);
+        EXPECT_EQ(report, expected) << s.status << " " << s.operation;
+        EXPECT_NE(report.find(path), std::string::npos) << report;
+    }
+    // The operation changes what the report says of status 94.
+    EXPECT_NE(ShownBy([](const Status& st) { st.Report(); }, cases[1]),
+              ShownBy([](const Status& st) { st.Report(); }, cases[2]));
+    // Success shows nothing.
+    EXPECT_EQ(ShownBy([](const Status& st) { st.Report(); }, Status{}), "");
 }
 
 }  // namespace

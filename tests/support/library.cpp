@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "bwps/session.h"
+#include "bwps/testing.h"
 #include "fx.h"
 #include "recman.h"
 

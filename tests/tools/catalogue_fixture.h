@@ -1,6 +1,11 @@
-// The data-file catalogue as the program tables it: number, folder kind,
-// name, record length, page size. The tests hold the key table against it.
+// The data-file catalogue as the program tables it (bwps/catalogue_rows.h):
+// number, folder kind, name, record length, page size. The tests hold the
+// key table against it.
 #pragma once
+
+#include <array>
+
+#include "bwps/catalogue_rows.h"
 
 struct CatalogueEntry {
     int number;
@@ -10,105 +15,11 @@ struct CatalogueEntry {
     int pageSize;
 };
 
-inline constexpr CatalogueEntry kCatalogue[] = {
-    {1, 2, "BPOSACCT.DB", 569, 4096},
-    {2, 3, "BPOSAPOP.DB", 123, 4096},
-    {3, 2, "BPOSAROP.DB", 123, 4096},
-    {4, 2, "BPOSASSM.DB", 40, 4096},
-    {5, 2, "BPOSASTD.DB", 72, 4096},
-    {6, 2, "BPOSASTH.DB", 70, 4096},
-    {7, 2, "BPOSBICD.DB", 89, 4096},
-    {8, 3, "BPOSCHCK.DB", 120, 4096},
-    {9, 2, "BPOSCUSA.DB", 401, 4096},
-    {10, 2, "BPOSCUST.DB", 795, 4096},
-    {11, 2, "BPOSGLJL.DB", 11, 4096},
-    {12, 2, "BPOSGLTD.DB", 84, 4096},
-    {13, 2, "BPOSGLTH.DB", 79, 4096},
-    {14, 3, "BPOSGNRA.DB", 401, 4096},
-    {15, 3, "BPOSGNRL.DB", 16, 4096},
-    {16, 2, "BPOSMSGS.DB", 130, 4096},
-    {17, 2, "BPOSPRBK.DB", 87, 4096},
-    {18, 3, "BPOSPHYS.DB", 24, 4096},
-    {19, 3, "BPOSPOHD.DB", 1311, 4096},
-    {20, 2, "BPOSPROD.DB", 668, 4096},
-    {21, 2, "BPOSSERV.DB", 196, 4096},
-    {22, 3, "BPOSSLDT.DB", 259, 2560},
-    {23, 2, "BPOSSNUM.DB", 57, 4096},
-    {24, 2, "BPOSSNDT.DB", 69, 4096},
-    {25, 2, "BPOSSPER.DB", 572, 4096},
-    {26, 1, "BPOSSPTM.DB", 73, 4096},
-    {27, 2, "BPOSTERM.DB", 36, 4096},
-    {28, 2, "BPOSTXTB.DB", 995, 4096},
-    {29, 3, "BPOSVENA.DB", 401, 4096},
-    {30, 3, "BPOSVEND.DB", 795, 3072},
-    {31, 1, "BPOSGNRL.DB", 16, 4096},
-    {32, 1, "BPOSREGS.DB", 777, 4096},
-    {33, 1, "BPOSTEND.DB", 97, 4096},
-    {34, 1, "BPOSLAYH.DB", 172, 4096},
-    {35, 1, "BPOSLAYD.DB", 97, 4096},
-    {36, 1, "BPOSINHD.DB", 586, 4096},
-    {37, 1, "BPOSINDT.DB", 182, 4096},
-    {38, 1, "BPOSPRHI.DB", 227, 4096},
-    {39, 1, "BPOSCUHI.DB", 223, 4096},
-    {40, 2, "BPOSCUHD.DB", 157, 4096},
-    {41, 2, "BPOSCUHS.DB", 125, 4096},
-    {42, 1, "BPOSQTEH.DB", 586, 4096},
-    {43, 1, "BPOSQTED.DB", 182, 4096},
-    {44, 1, "BPOSSERH.DB", 123, 4096},
-    {45, 1, "BPOSCARD.DB", 185, 4096},
-    {46, 1, "BPOSPPHD.DB", 120, 4096},
-    {47, 1, "BPOSPPDD.DB", 63, 4096},
-    {48, 1, "BPOSRSAV.DB", 793, 4096},
-    {49, 3, "BPOSARTH.DB", 120, 4096},
-    {50, 3, "BPOSINHD.DB", 1311, 4096},
-    {51, 3, "BPOSINDT.DB", 260, 4096},
-    {52, 3, "BPOSINRH.DB", 1311, 4096},
-    {53, 3, "BPOSINRD.DB", 260, 4096},
-    {54, 3, "BPOSBORD.DB", 145, 4096},
-    {55, 3, "BPOSPODT.DB", 260, 4096},
-    {56, 3, "BPOSPURD.DB", 260, 4096},
-    {57, 3, "BPOSCHTH.DB", 480, 4096},
-    {58, 3, "BPOSCHTD.DB", 108, 4096},
-    {59, 3, "BPOSCHRH.DB", 480, 4096},
-    {60, 3, "BPOSCHRD.DB", 108, 4096},
-    {61, 1, "BPOSGEN3.DB", 231, 4096},
-    {62, 2, "BPOSITMD.DB", 64, 4096},
-    {63, 2, "BPOSPRTD.DB", 175, 4096},
-    {64, 2, "BPOSUDFC.DB", 297, 4096},
-    {65, 3, "BPOSUDFV.DB", 297, 4096},
-    {66, 2, "BPOSUDFP.DB", 301, 4096},
-    {67, 2, "BPOSUDFS.DB", 301, 4096},
-    {68, 2, "BPOSSVIA.DB", 114, 4096},
-    {69, 3, "BPOSAPOH.DB", 124, 4096},
-    {70, 2, "BPOSAROH.DB", 124, 4096},
-    {71, 2, "BPOSWUNI.DB", 47, 4096},
-    {72, 2, "BPOSPALT.DB", 63, 4096},
-    {73, 2, "BPOSAULG.DB", 71, 4096},
-    {74, 2, "BPOSPBMP.DB", 535, 4096},
-    {75, 1, "BPOSPPCU.DB", 24, 4096},
-    {76, 2, "BPOSWHSE.DB", 362, 4096},
-    {77, 2, "BPOSMITM.DB", 290, 4096},
-    {78, 2, "BPOSGEN4.DB", 19, 4096},
-    {79, 4, "BPOSQHED.DB", 169, 4096},
-    {80, 4, "BPOSQCOL.DB", 222, 4096},
-    {81, 4, "BPOSRHED.DB", 149, 4096},
-    {82, 4, "BPOSRTXT.DB", 21, 4096},
-    {83, 4, "BPOSQEXP.DB", 327, 4096},
-    {84, 4, "BPOSRFLD.DB", 121, 4096},
-    {85, 0, "BPOSCID.DB", 168, 4096},
-    {86, 0, "BPOSSTN.DB", 1573, 4096},
-    {87, 0, "BPOSPRN.DB", 119, 4096},
-    {88, 0, "BPOSKEY.DB", 36, 4096},
-    {89, 5, "WBWPOCOL.DB", 130, 4096},
-    {90, 0, "WBPSRSC1.DAT", 0, 0},
-    {91, 0, "WBPSRSC2.DAT", 0, 0},
-    {92, 0, "WBPSRSC3.DAT", 0, 0},
-    {93, 0, "WBPSRSC4.DAT", 0, 0},
-    {94, 0, "WBPSRSC5.DAT", 0, 0},
-    {95, 0, "WBPSRSC6.DAT", 0, 0},
-    {96, 0, "BPOSGEN2.DB", 65, 4096},
-    {97, 0, "WBPSDTL.HLP", 0, 0},
-    {98, 0, "BPOSVAR.DB", 98, 4096},
-    {99, 0, "BPOSBPRN.DB", 50, 4096},
-    {100, 0, "BPOSDRWR.DB", 442, 4096},
-};
+inline constexpr std::array<CatalogueEntry, DATA_FILE_COUNT> kCatalogue = [] {
+    std::array<CatalogueEntry, DATA_FILE_COUNT> rows{};
+    for (int n = 1; n <= DATA_FILE_COUNT; ++n) {
+        const DataFileEntry& e = bwps::kCatalogueRows[n].entry;
+        rows[n - 1] = {n, e.Kind, e.Name, e.RecordLength, e.PageSize};
+    }
+    return rows;
+}();

@@ -4,6 +4,7 @@
 #include "catalogue_fixture.h"
 
 #include "builder.h"
+#include "catalogue_check.h"
 #include "key_table.h"
 #include "table_error.h"
 
@@ -11,6 +12,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <map>
 #include <set>
@@ -338,6 +340,55 @@ TEST(BaseFilesKeyTable, MalformedLinesAreRejectedWithFileAndLine) {
             EXPECT_NE(std::string(e.what()).find("keys.txt:" + std::to_string(c.line) + ": "), std::string::npos)
                 << e.what();
             EXPECT_NE(std::string(e.what()).find(c.says), std::string::npos) << e.what();
+        }
+    }
+}
+
+// The build-time check: the shipped tables agree with the catalogue and the
+// record structs; each kind of disagreement is named with its file.
+TEST(BaseFilesCatalogueCheck, ShippedTablesAndRecordStructsAgreeWithTheCatalogue) {
+    EXPECT_TRUE(CatalogueDisagreements(Shipped()).empty());
+    EXPECT_TRUE(RecordSizeDisagreements().empty());
+    EXPECT_NO_THROW(CheckCatalogue(Shipped()));
+}
+
+TEST(BaseFilesCatalogueCheck, EachDisagreementIsNamedWithItsFile) {
+    struct Case {
+        const char* what;
+        void (*change)(KeyTable&);
+        const char* expected;
+    };
+    const Case cases[] = {
+        {"record length", [](KeyTable& t) { const_cast<FileKeys*>(t.find(36))->recordLength = 531; },
+         "file 36 BPOSINHD.DB: record length 586 in the catalogue, 531 in the key table"},
+        {"page size", [](KeyTable& t) { const_cast<FileKeys*>(t.find(22))->pageSize = 4096; },
+         "file 22 BPOSSLDT.DB: page size 2560 in the catalogue, 4096 in the key table"},
+        {"name", [](KeyTable& t) { const_cast<FileKeys*>(t.find(10))->name = "BPOSCUSX.DB"; },
+         "file 10 BPOSCUST.DB: named BPOSCUSX.DB in the key table"},
+        {"missing row", [](KeyTable& t) { const_cast<FileKeys*>(t.find(33))->fileNumber = 133; },
+         "file 33 BPOSTEND.DB: no row in the key table"},
+        {"resource in the key file",
+         [](KeyTable& t) {
+             FileKeys row;
+             row.fileNumber = 94;
+             row.name = "WBPSRSC5.DAT";
+             row.inKeyFile = true;
+             for (FileKeys& f : t.files)
+                 if (f.fileNumber == 94) f.fileNumber = kNotCatalogued;
+             t.files.push_back(row);
+         },
+         "file 94 WBPSRSC5.DAT: not a record-manager file, but written to the key file"},
+    };
+    for (const Case& c : cases) {
+        KeyTable table = Shipped();
+        c.change(table);
+        const std::vector<std::string> found = CatalogueDisagreements(table);
+        EXPECT_NE(std::find(found.begin(), found.end(), c.expected), found.end()) << c.what;
+        try {
+            CheckCatalogue(table);
+            ADD_FAILURE() << c.what << ": no error";
+        } catch (const BuildError& e) {
+            EXPECT_NE(std::string(e.what()).find(c.expected), std::string::npos) << c.what;
         }
     }
 }

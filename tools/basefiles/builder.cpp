@@ -2,6 +2,10 @@
 
 #include "table_error.h"
 
+#include <bwps/files.h>
+#include <bwps/table.h>
+#include <bwps/records/items.h>
+#include <bwps/records/stations.h>
 #include <recman.h>
 
 #include <cstddef>
@@ -16,15 +20,16 @@ namespace basefiles {
 
 namespace {
 
-constexpr int kKeyFile = 88;
-constexpr int kMessageFile = 94;
-constexpr int kPrinterFile = 87;
+using bwps::FileNo;
+using bwps::No;
+
 constexpr size_t kSegmentBufferEntries = 1536 / sizeof(TagKeySegment);
 
 // Record-manager files of the base folder that start empty. The company
 // list (85), the stations (86) and the cash drawers (100) are created by
 // the program itself when it first needs them.
-constexpr int kEmptyBaseFiles[] = {96, 98, 99};
+constexpr FileNo kEmptyBaseFiles[] = {FileNo::MenuRights, FileNo::FormVariables,
+                                     FileNo::BarcodePrinters};
 
 // Seed files that company creation copies from the base folder into every
 // new company: data files under their catalogue names, the report and query
@@ -32,15 +37,17 @@ constexpr int kEmptyBaseFiles[] = {96, 98, 99};
 // templates. They start empty except for the weight unit "gm", which the
 // weight-unit services fall back to and never let go.
 struct SeedDataFile {
-    int number;
+    FileNo file;
     const char* name;
 };
 constexpr SeedDataFile kSeedDataFiles[] = {
-    {1, "BPOSACCT.DB"},  {7, "BPOSBICD.DB"},  {28, "BPOSTXTB.DB"}, {27, "BPOSTERM.DB"},
-    {71, "BPOSWUNI.DB"}, {16, "BPOSMSGS.DB"}, {84, "bposrfld.db"}, {82, "bposrtxt.db"},
-    {81, "bposrhed.db"}, {80, "bposqcol.db"}, {83, "bposqexp.db"}, {79, "bposqhed.db"},
+    {FileNo::Accounts, "BPOSACCT.DB"},     {FileNo::BillingCodes, "BPOSBICD.DB"},
+    {FileNo::TaxTable, "BPOSTXTB.DB"},     {FileNo::Terms, "BPOSTERM.DB"},
+    {FileNo::Units, "BPOSWUNI.DB"},        {FileNo::MessageCodes, "BPOSMSGS.DB"},
+    {FileNo::ReportFields, "bposrfld.db"}, {FileNo::ReportTexts, "bposrtxt.db"},
+    {FileNo::ReportHeaders, "bposrhed.db"}, {FileNo::QueryColumns, "bposqcol.db"},
+    {FileNo::QueryExpressions, "bposqexp.db"}, {FileNo::QueryHeaders, "bposqhed.db"},
 };
-constexpr int kWeightUnitFile = 71;
 
 // Import templates: the file type, ":", the field numbers, "." (here only
 // each file's code field).
@@ -55,17 +62,6 @@ constexpr SeedTemplate kSeedTemplates[] = {
     {"PROMO.IPT", "47:3."},
 };
 
-#pragma pack(push, 1)
-struct WeightUnitRecord {
-    char code[7];          // 0: NUL-terminated
-    char description[31];  // 7
-    double factor;         // 38
-    char isDefault;        // 46: 'Y' / 'N'
-};
-#pragma pack(pop)
-static_assert(sizeof(WeightUnitRecord) == 47, "weight unit record");
-static_assert(offsetof(WeightUnitRecord, factor) == 38 && offsetof(WeightUnitRecord, isDefault) == 46,
-              "weight unit fields");
 
 WeightUnitRecord Grams() {
     WeightUnitRecord w;
@@ -79,31 +75,14 @@ WeightUnitRecord Grams() {
 
 // The one receipt-printer definition shipped in the printer catalogue: the
 // printer that a new station starts with.
-#pragma pack(push, 1)
-struct PrinterRecord {
-    char name[15];         // 0: NUL-terminated
-    char enabled;          // 15: 'Y' / 'N'
-    uint8_t port;          // 16: 1 = LPT1
-    uint8_t unused17[2];   // 17
-    int16_t number;        // 19
-    uint8_t unused21[2];   // 21
-    int16_t codesA[15];    // 23
-    uint8_t unused53[18];  // 53
-    int16_t codesB[15];    // 71
-    uint8_t unused101[18]; // 101
-};
-#pragma pack(pop)
-static_assert(sizeof(PrinterRecord) == 119, "printer record");
-static_assert(offsetof(PrinterRecord, codesA) == 23 && offsetof(PrinterRecord, codesB) == 71, "printer codes");
-
-PrinterRecord DefaultPrinter() {
-    PrinterRecord p;
+StationPrinterEntry DefaultPrinter() {
+    StationPrinterEntry p;
     std::memset(&p, 0, sizeof p);
     std::memcpy(p.name, "IBM-Default   ", 14);
-    p.enabled = 'N';
+    p.flag15 = 'N';
     p.port = 1;
-    p.codesA[0] = 18;
-    p.codesB[0] = 15;
+    p.normalCodes[0] = 18;
+    p.condensedCodes[0] = 15;
     return p;
 }
 
@@ -115,9 +94,9 @@ constexpr const char kHelpText[] =
 
 std::string Status(int status) { return "record-manager status " + std::to_string(status); }
 
-const FileKeys& Row(const KeyTable& table, int fileNumber) {
-    const FileKeys* f = table.find(fileNumber);
-    if (!f) throw BuildError("the key table has no row for file " + std::to_string(fileNumber));
+const FileKeys& Row(const KeyTable& table, FileNo file) {
+    const FileKeys* f = table.find(No(file));
+    if (!f) throw BuildError("the key table has no row for file " + std::to_string(No(file)));
     return *f;
 }
 
@@ -189,21 +168,20 @@ void CreateFromTable(const FileKeys& file, const std::string& path) {
 }
 
 void InsertRecords(const std::string& path, const void* records, size_t recordSize, size_t count) {
-    uint16_t handle = 0;
-    int status = BtrOpenFile(&handle, path.c_str(), 0, 0);
-    if (status != 0) throw BuildError("cannot open " + path + ": " + Status(status));
+    // The file is closed on every way out, a failed insert included.
+    bwps::Table file;
+    const bwps::Status opened = file.OpenPath(FileNo::None, path.c_str());
+    if (!opened.Ok()) throw BuildError("cannot open " + path + ": " + Status(opened.status));
     std::vector<char> record(recordSize);
-    char key[255];
     for (size_t i = 0; i < count; ++i) {
         std::memcpy(record.data(), static_cast<const char*>(records) + i * recordSize, recordSize);
-        std::memset(key, 0, sizeof key);
-        status = BtrWrite(B_INSERT, handle, key, record.data(), static_cast<int>(recordSize));
-        if (status != 0) {
-            BtrCloseFile(handle);
-            throw BuildError("cannot insert record " + std::to_string(i + 1) + " into " + path + ": " + Status(status));
-        }
+        bwps::KeyBuffer key;
+        const bwps::Status s = file.Write(B_INSERT, record.data(), static_cast<int>(recordSize), &key);
+        if (!s.Ok())
+            throw BuildError("cannot insert record " + std::to_string(i + 1) + " into " + path + ": " +
+                             Status(s.status));
     }
-    status = BtrCloseFile(handle);
+    const int status = BtrCloseFile(file.Release());
     if (status != 0) throw BuildError("cannot close " + path + ": " + Status(status));
 }
 
@@ -211,32 +189,32 @@ void WriteBaseFiles(const Tables& tables, const std::string& baseDir) {
     const KeyTable& keys = tables.keys;
     fs::path base(baseDir);
 
-    const FileKeys& keyFile = Row(keys, kKeyFile);
+    const FileKeys& keyFile = Row(keys, FileNo::KeyDefinitions);
     std::string keyPath = (base / keyFile.name).string();
     CreateFromTable(keyFile, keyPath);
     std::vector<TagKeyDefinition> definitions = BuildKeyFileRecords(keys);
     InsertRecords(keyPath, definitions.data(), sizeof(TagKeyDefinition), definitions.size());
 
-    const FileKeys& messageFile = Row(keys, kMessageFile);
+    const FileKeys& messageFile = Row(keys, FileNo::MessageTexts);
     std::string messagePath = (base / messageFile.name).string();
     CreateFromTable(messageFile, messagePath);
     std::vector<MessageRecord> messages = BuildMessageRecords(tables.messages);
     InsertRecords(messagePath, messages.data(), sizeof(MessageRecord), messages.size());
 
-    const FileKeys& printerFile = Row(keys, kPrinterFile);
+    const FileKeys& printerFile = Row(keys, FileNo::Printers);
     std::string printerPath = (base / printerFile.name).string();
     CreateFromTable(printerFile, printerPath);
-    PrinterRecord printer = DefaultPrinter();
+    StationPrinterEntry printer = DefaultPrinter();
     InsertRecords(printerPath, &printer, sizeof printer, 1);
 
     for (const auto& [number, records] : BuildResourceRecords(tables.resources)) {
-        const FileKeys& file = Row(keys, number);
+        const FileKeys& file = Row(keys, static_cast<FileNo>(number));
         std::string path = (base / file.name).string();
         CreateFromTable(file, path);
         InsertRecords(path, records.data(), sizeof(FxResourceRecord), records.size());
     }
 
-    for (int number : kEmptyBaseFiles) {
+    for (FileNo number : kEmptyBaseFiles) {
         const FileKeys& file = Row(keys, number);
         CreateFromTable(file, (base / file.name).string());
     }
@@ -245,8 +223,8 @@ void WriteBaseFiles(const Tables& tables, const std::string& baseDir) {
 
     for (const SeedDataFile& seed : kSeedDataFiles) {
         std::string path = (base / seed.name).string();
-        CreateFromTable(Row(keys, seed.number), path);
-        if (seed.number == kWeightUnitFile) {
+        CreateFromTable(Row(keys, seed.file), path);
+        if (seed.file == FileNo::Units) {
             WeightUnitRecord grams = Grams();
             InsertRecords(path, &grams, sizeof grams, 1);
         }
@@ -257,7 +235,7 @@ void WriteBaseFiles(const Tables& tables, const std::string& baseDir) {
 void WriteDictionaryFiles(const Tables& tables, const std::string& dictionaryDir) {
     // The column dictionary starts empty; its columns come with the data
     // dictionary.
-    const FileKeys& dictionary = Row(tables.keys, 89);
+    const FileKeys& dictionary = Row(tables.keys, FileNo::DictionaryColumns);
     CreateFromTable(dictionary, (fs::path(dictionaryDir) / dictionary.name).string());
 }
 

@@ -3,6 +3,8 @@
 // 264-byte records built from it.
 #pragma once
 
+#include <bwps/files.h>
+
 #include <fx.h>
 
 #include <istream>
@@ -27,7 +29,10 @@ struct ResourceTable {
 };
 
 // The resource files, in catalogue order.
-inline constexpr int kResourceFiles[] = {90, 91, 92, 93, 95};
+inline constexpr int kResourceFiles[] = {
+    bwps::No(bwps::FileNo::Resources1), bwps::No(bwps::FileNo::Resources2),
+    bwps::No(bwps::FileNo::Resources3), bwps::No(bwps::FileNo::Resources4),
+    bwps::No(bwps::FileNo::Resources6)};
 
 ResourceTable ParseResourceTable(std::istream& in, const std::string& source);
 ResourceTable LoadResourceTable(const std::string& path);

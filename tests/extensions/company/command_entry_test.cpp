@@ -8,6 +8,7 @@
 
 #include "bwps/catalogue.h"
 #include "bwps/check_table.h"
+#include "bwps/testing.h"
 #include "bwps/records.h"
 #include "bwps/reports.h"
 #include "bwps/versions.h"

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "bwps/check_table.h"
+#include "bwps/testing.h"
 
 namespace {
 

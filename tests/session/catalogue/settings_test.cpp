@@ -230,6 +230,55 @@ TEST_F(SettingsTest, CountersGiveAndTakeNumbers)
     EXPECT_EQ(+stored.Counters[0], 4);
 }
 
+// Occurrences of a text in the transcript.
+int TimesShown(const std::string& text)
+{
+    const std::string shown = FxTranscript();
+    int n = 0;
+    for (size_t at = shown.find(text); at != std::string::npos; at = shown.find(text, at + 1))
+        ++n;
+    return n;
+}
+
+// A failing settings call reports once, naming the general file; a record
+// shorter than its struct takes no number and is left as it was.
+TEST_F(SettingsTest, FailuresAreReportedOnceAndShortRecordsTakeNoNumber)
+{
+    const std::string general = GetDataFilePath(GENERAL_FILE_NUMBER);
+    char text[16] = {};
+    int32_t value = 0;
+
+    FxTranscriptClear();
+    EXPECT_FALSE(NextLastNumber(0, 0, 1, text));
+    EXPECT_EQ(TimesShown(general), 1) << "no \"0lastnumbers   \" record";
+    EXPECT_NE(FxTranscript(), std::string()) << "the report is shown";
+
+    // A damaged "0lastnumbers   ": 30 bytes of the 60.
+    auto numbers = Keyed<TagLastNumbers>(GENERAL_KEY_LASTNUMBERS);
+    numbers.Counters[0] = 41;
+    PutSettings(&numbers, 30);
+    FxTranscriptClear();
+    EXPECT_FALSE(ReadLastNumbers(0, 1, text, &value));
+    EXPECT_EQ(TimesShown(general), 1);
+    EXPECT_FALSE(NextLastNumber(0, 0, 1, text));
+    uint16_t handle = 0;
+    ASSERT_EQ(BtrOpenFile(&handle, general.c_str(), 0, 0), 0);
+    uint8_t key[256] = {};
+    std::memcpy(key, GENERAL_KEY_LASTNUMBERS, GENERAL_KEY_SIZE);
+    TagLastNumbers stored{};
+    EXPECT_EQ(BtrGet(B_GET_EQUAL, handle, key, &stored, sizeof stored), 0);
+    EXPECT_EQ(BtrCall218(handle), 30) << "the record keeps its length";
+    EXPECT_EQ(+stored.Counters[0], 41) << "no number was taken";
+    BtrCloseFile(handle);
+
+    // Records that may be missing stay quiet.
+    FxTranscriptClear();
+    uint8_t host[GENERAL_HOSTDEFAULTS_SIZE] = {};
+    EXPECT_EQ(ReadHostDefaults(host), 0);
+    EXPECT_EQ(ReadCurrentYear(), FxToday() / 10000);
+    EXPECT_EQ(TimesShown(general), 0);
+}
+
 TEST_F(SettingsTest, CurrentYearAndHostDefaults)
 {
     EXPECT_EQ(ReadCurrentYear(), FxToday() / 10000);

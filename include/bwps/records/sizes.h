@@ -1,0 +1,48 @@
+// bwps/records/sizes.h: every record struct of a catalogued data file with
+// its file. The base-files builder holds each against its catalogue row at
+// every build, and the record tests against the record manager's view.
+#ifndef BWPS_RECORDS_SIZES_H
+#define BWPS_RECORDS_SIZES_H
+
+#include <cstddef>
+
+#include "bwps/files.h"
+#include "bwps/records/company_ids.h"
+#include "bwps/records/items.h"
+#include "bwps/records/keys.h"
+#include "bwps/records/messages.h"
+#include "bwps/records/sales.h"
+#include "bwps/records/stations.h"
+#include "bwps/records/users.h"
+
+namespace bwps::records {
+
+struct RecordSize {
+    FileNo file;
+    std::size_t size;
+    const char* record;
+};
+
+// Files whose every record is one struct. The general settings files (31,
+// 15) hold records of many lengths under their keys; their catalogue row
+// gives the fixed part, the key (16 bytes).
+inline constexpr RecordSize kRecordSizes[] = {
+    {FileNo::Registers, sizeof(RegisterRecord), "RegisterRecord"},
+    {FileNo::SalesHeader, sizeof(SalesHeaderRecord), "SalesHeaderRecord"},
+    {FileNo::SalesDetail, sizeof(SalesLineRecord), "SalesLineRecord"},
+    {FileNo::QuoteHeader, sizeof(SalesHeaderRecord), "SalesHeaderRecord"},
+    {FileNo::QuoteDetail, sizeof(SalesLineRecord), "SalesLineRecord"},
+    {FileNo::Units, sizeof(WeightUnitRecord), "WeightUnitRecord"},
+    {FileNo::Users, sizeof(UserRecord), "UserRecord"},
+    {FileNo::UserWarehouses, sizeof(UserWarehouseRecord), "UserWarehouseRecord"},
+    {FileNo::CompanyIds, sizeof(CompanyIdRecord), "CompanyIdRecord"},
+    {FileNo::Stations, sizeof(StationRecord), "StationRecord"},
+    {FileNo::Printers, sizeof(StationPrinterEntry), "StationPrinterEntry"},
+    {FileNo::KeyDefinitions, sizeof(TagKeyDefinition), "TagKeyDefinition"},
+    {FileNo::MenuRights, sizeof(SecuredFunctionRecord), "SecuredFunctionRecord"},
+    {FileNo::CashRegisters, sizeof(CashRegisterRecord), "CashRegisterRecord"},
+};
+
+}  // namespace bwps::records
+
+#endif

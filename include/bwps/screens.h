@@ -1,0 +1,121 @@
+/* bwps/screens.h: the screen and service entries that one library reaches
+ * in another (or in itself) by name. Each is declared here once; the caller
+ * and the file that defines the entry both include this header, so the
+ * compiler holds both sides to one signature.
+ *
+ *  - Screen entries (BWPS_SCREEN_ENTRIES): the command entry of bwpos-1
+ *    runs them. A build without one has no definition: the reference is
+ *    weak, the entry's address is null and the command shows "<entry> is
+ *    not available in this build.".
+ *  - Services of bwpsbase that bwpos-1 calls when this build has them
+ *    (namespace bwps::service, weak references as well).
+ *  - Services with a stand-in: bwpsbase defines a weak stand-in that any
+ *    real definition compiled into bwpsbase replaces (FlyCustomers,
+ *    FlyProducts, RunTextEditor).
+ */
+#ifndef BWPS_SCREENS_H
+#define BWPS_SCREENS_H
+
+#include <stdint.h>
+
+#include "bwps/export.h"
+
+/* An entry this build may lack: a weak, exported symbol. */
+#define BWPS_OPTIONAL_ENTRY __attribute__((weak, visibility("default")))
+
+/* X (result, name, parameters) for every screen entry of the command
+ * entry, in the order of its command table. */
+#define BWPS_SCREEN_ENTRIES(X)                                          \
+    X(int, RSEDITDATE, (int))                                           \
+    X(int, CopyCompany, (void))                                         \
+    X(int, BackupRestore, (int, int))                                   \
+    X(int, ShowUtilityScreen, (void))                                   \
+    X(int, RSEditCustomer, (int))                                       \
+    X(int, RSEditMasterItems, (int))                                    \
+    X(int, RSEditProduct, (int))                                        \
+    X(int, EditServiceByCode, (const char*))                            \
+    X(int, EditBillCodesByParams, (const char*))                        \
+    X(int, RSEditSerialNumbers, (int))                                  \
+    X(int, RSEditTenders, (int))                                        \
+    X(int, RSEditMsgCode, (int))                                        \
+    X(int, RSEditPriceBreaks, (int))                                    \
+    X(int, RSEditTermsCode, (int))                                      \
+    X(int, RSEditTaxCode, (int))                                        \
+    X(int, EditSalespersonByParams, (const char*))                      \
+    X(int, RSEditSPTime, (void))                                        \
+    X(int, RSEditCashReg, (int))                                        \
+    X(int, RSEditWarehouses, (int))                                     \
+    X(int, RSEditShipVia, (int))                                        \
+    X(int, EditWUCode, (int))                                           \
+    X(int, RSEditCompanyId, (void))                                     \
+    X(int, RSEditSystemLook, (void))                                    \
+    X(int, RSEditDefaultProduct, (void))                                \
+    X(int, RSEditDefaultCustomer, (int))                                \
+    X(int, EditDefaultPrinter, (const char*, char*, const char*))       \
+    X(int, RSEditUserAccess, (void))                                    \
+    X(int, RSEditPassword, (void))                                      \
+    X(int, EditFormSetup, (void))                                       \
+    X(int, RSDosEditPrinters, (void))                                   \
+    X(int, RSUDFSettings, (void))                                       \
+    X(int, ShowPosPostScreen, (void))                                   \
+    X(int, ViewCustHistoryByParams, (const char*))
+
+#ifdef __cplusplus
+extern "C" {
+#endif
+
+#define BWPS_DECLARE_SCREEN_ENTRY(result, name, parameters) \
+    BWPS_OPTIONAL_ENTRY result name parameters;
+BWPS_SCREEN_ENTRIES(BWPS_DECLARE_SCREEN_ENTRY)
+#undef BWPS_DECLARE_SCREEN_ENTRY
+
+/* ---- Services with a stand-in in bwpsbase ---- */
+
+/* Customer lookup dialog over BPOSCUST.DB (file 10): start text or null,
+ * restore-position flag, open handle, 795-byte record out, then the list's
+ * placement values (4, 4, 20, 60, 0, 1). Non-zero when a customer was
+ * picked (its record is then in the buffer); 0 when cancelled. */
+BWPS_EXPORT int FlyCustomers(const char* startText, int restorePosition, uint16_t handle,
+                             void* record, int a, int b, int c, int d, int e, int f);
+
+/* Product lookup dialog over BPOSPROD.DB (file 20), as FlyCustomers with
+ * the 668-byte product record; the low byte of the result is non-zero when
+ * a product was picked. */
+BWPS_EXPORT int FlyProducts(const char* startText, int restorePosition, uint16_t handle,
+                            void* record, int a, int b, int c, int d, int e, int f);
+
+/* Text editor window on a file: top row, left column, bottom row, right
+ * column, line length, 32-bit result (the caller sets -1), full path. */
+BWPS_EXPORT int RunTextEditor(int top, int left, int bottom, int right, int lineLength,
+                              int32_t* result, const char* path);
+
+#ifdef __cplusplus
+}
+
+/* ---- Services of bwpsbase that bwpos-1 calls when this build has them ---- */
+namespace bwps::service {
+extern "C" {
+/* Shows a help topic. */
+BWPS_OPTIONAL_ENTRY void ShowHelpTopic(int topic);
+/* Reads "0LookUps       " (76 bytes) through the handle (0: its own). */
+BWPS_OPTIONAL_ENTRY int ReadLookUpsRecord(uint16_t handle, void* buffer);
+/* Fills the default "0LookUps       " record (76 bytes). */
+BWPS_OPTIONAL_ENTRY void InitLookUpsRecord(void* record76);
+/* Fills the default product record (668 bytes). */
+BWPS_OPTIONAL_ENTRY void InitProductRecord(void* record668);
+/* Non-zero when the form tools let the command run. */
+BWPS_OPTIONAL_ENTRY int FormatToolsReady(int ready, int command);
+/* Quiets (1) or restores (0) the status window. */
+BWPS_OPTIONAL_ENTRY void SetStatusWindowQuiet(int flag);
+}  // extern "C"
+}  // namespace bwps::service
+
+namespace bwps {
+/* The names of the screen entries, in the order of BWPS_SCREEN_ENTRIES. */
+#define BWPS_SCREEN_ENTRY_NAME(result, name, parameters) #name,
+inline constexpr const char* kScreenEntryNames[] = {BWPS_SCREEN_ENTRIES(BWPS_SCREEN_ENTRY_NAME)};
+#undef BWPS_SCREEN_ENTRY_NAME
+}  // namespace bwps
+#endif
+
+#endif
