@@ -185,4 +185,25 @@ void ResetPostingState();
 
 }  // namespace bwps::posting
 
+
+
+namespace bwps::posting {
+
+// A write batch that joins a record-manager transaction the caller has
+// already begun (the begin answers 37): then its commit is the caller's.
+class JoinedBatch {
+public:
+    JoinedBatch() : joined_(batch_.Begun().Is(kNested)) {}
+    bool Ok() const { return batch_.Active() || joined_; }
+    const Status& Begun() const { return batch_.Begun(); }
+    Status Commit() { return joined_ ? Success() : batch_.Commit(); }
+    void Abort() { batch_.Abort(); }
+
+private:
+    static constexpr int kNested = 37;
+    WriteBatch batch_;
+    bool joined_;
+};
+
+}  // namespace bwps::posting
 #endif
