@@ -195,6 +195,8 @@ class JoinedBatch {
 public:
     JoinedBatch() : joined_(batch_.Begun().Is(kNested)) {}
     bool Ok() const { return batch_.Active() || joined_; }
+    // True when the caller's transaction is the one that commits.
+    bool Joined() const { return joined_; }
     const Status& Begun() const { return batch_.Begun(); }
     Status Commit() { return joined_ ? Success() : batch_.Commit(); }
     void Abort() { batch_.Abort(); }
