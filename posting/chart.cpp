@@ -78,7 +78,8 @@ void Apply(TagAccount& record, char side, int alternate, int period, double amou
 namespace bwps::posting {
 
 Status RollUpAmount(Table& accounts, const char* account, char side, int alternate, int period,
-                    double amount, FxStatus* progress, int lockBias, bool& missingParent)
+                    double amount, FxStatus* progress, int lockBias, bool& missingParent,
+                    bool apply)
 {
     missingParent = false;
     if (account == nullptr || period < 0 || period >= ACCOUNT_PERIODS || !std::isfinite(amount))
@@ -111,6 +112,10 @@ Status RollUpAmount(Table& accounts, const char* account, char side, int alterna
         }
         key = AccountKeyBuffer(record.Parent);
     }
+    if (lockBias != 0)
+        accounts.UnlockAll();
+    if (!apply)
+        return Success();
     for (const std::string& number : chain) {
         if (progress != nullptr)
             FxStatusUpdate(progress, 0);
@@ -234,7 +239,7 @@ int ValidateAccountKeepPosition(uint16_t accounts, const char* account)
     table.SetKey(0);
     if (kept) {
         KeyBuffer key;
-        table.Direct(position, key, record);
+        ReadDirect(table, position, record);
     }
     return result;
 }
@@ -340,7 +345,7 @@ int GetDifferenceAccount(uint16_t accounts, int lockBias, TagAccount* out)
     if (kept) {
         KeyBuffer back;
         TagAccount other;
-        table.Direct(position, back, other);
+        ReadDirect(table, position, other);
     }
     return s.Ok() ? 1 : 0;
 }

@@ -172,6 +172,26 @@ int PostTransactionToChart(uint16_t headers, uint16_t lines, uint16_t accounts,
         close();
         return Finish(block, batch.Begun());
     }
+    // Every account of every line, and the accounts above them, must be
+    // there before the first amount is added.
+    for (const TagLedgerDetail& line : all) {
+        bool missingParent = false;
+        s = RollUpAmount(accountTable, line.Account, line.DebitCredit, alternate, period,
+                         line.Amount, nullptr, 0, missingParent, false);
+        if (!s.Ok()) {
+            close();
+            batch.Abort();
+            ClearBlock(block, FileNo::Accounts, B_GET_EQUAL);
+            CopyText(block.Key, ACCOUNT_NUMBER_WIDTH, line.Account);
+            if (how.reportRollUp) {
+                if (missingParent)
+                    ShowMessage(233, MESSAGE_DEFAULT_CONTEXT);
+                else
+                    s.Report(1, 0);
+            }
+            return Finish(block, s);
+        }
+    }
     const int lockBias = how.locked ? B_LOCK_MULTI_WAIT : 0;
     for (const TagLedgerDetail& line : all) {
         ClearBlock(block, FileNo::Accounts, B_GET_EQUAL);

@@ -256,8 +256,13 @@ bool CBaseGL::OpenTables(int hdrFile, int dtlFile)
 
 bool CBaseGL::OpenTables(int hdrFile, int dtlFile, int custFile, int vendFile)
 {
+    // A store that is not interfaced keeps no vendor file of its own; the
+    // posting of a sale never reads it.
+    const bool vendorNeeded = IsInterfacedToAccounting() ||
+                              (GetDataFilePath(vendFile) != nullptr && FileExistsAt(GetDataFilePath(vendFile)));
     if (!OpenInto(salesHdr_, hdrFile, 0) || !OpenInto(salesDtl_, dtlFile, 0) ||
-        !OpenInto(cust_, custFile, 0) || !OpenInto(vend_, vendFile, 0) || !OpenTables()) {
+        !OpenInto(cust_, custFile, 0) || (vendorNeeded && !OpenInto(vend_, vendFile, 0)) ||
+        !OpenTables()) {
         CloseTables();
         return false;
     }
@@ -688,7 +693,7 @@ bool CBaseGL::DeleteTran(TagSalesHdr& sale)
     if (kept) {
         KeyBuffer back;
         TagSalesHdr other;
-        sales.Direct(position, back, other);
+        ReadDirect(sales, position, other);
     }
     return deleted;
 }

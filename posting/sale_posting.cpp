@@ -214,11 +214,11 @@ bool CBaseGL::UpdateFromSalesTran(TagSalesHdr& sale)
         KeyBuffer key;
         if (headerKept) {
             TagSalesHdr other;
-            sales.Direct(headerPosition, key, other);
+            ReadDirect(sales, headerPosition, other);
         }
         if (lineKept) {
             TagSalesDetail other;
-            lines.Direct(linePosition, key, other);
+            ReadDirect(lines, linePosition, other);
         }
     };
 
@@ -253,6 +253,7 @@ bool CBaseGL::UpdateFromSalesTran(TagSalesHdr& sale)
     bool ok = SalesTransaction(local);
     SavedTransaction old;
     JoinedBatch batch;
+    bool written = false;   // the ledger files were written to
     if (ok) {
         PadText(header_.JournalCode, sizeof header_.JournalCode,
                 FieldText(sales_.GetJrnlCode(), LEDGER_JOURNAL_WIDTH).c_str());
@@ -262,11 +263,13 @@ bool CBaseGL::UpdateFromSalesTran(TagSalesHdr& sale)
         ok = batch.Ok();
         if (ok && !replace) {
             std::memset(header_.TranNo, 0, sizeof header_.TranNo);
+            written = true;
             ok = Committ(false);
         } else if (ok) {
-            SaveStoredTransaction(GLHdrHdl(), GLDtlHdl(), oldKey, old);
+            ok = SaveStoredTransaction(GLHdrHdl(), GLDtlHdl(), oldKey, old).Ok();
             std::memcpy(header_.TranNo, oldKey.TranNo, sizeof header_.TranNo);
-            ok = UpdateTran(nullptr, nullptr);
+            written = ok;
+            ok = ok && UpdateTran(nullptr, nullptr);
         }
     }
     if (ok) {
@@ -281,13 +284,13 @@ bool CBaseGL::UpdateFromSalesTran(TagSalesHdr& sale)
     if (!ok) {
         // Nothing of this sale stays: the ledger and the sale keep what they
         // held before.
-        const long written = header_.TranKey;
+        const long newKey = header_.TranKey;
         batch.Abort();
-        if (!batch.Joined()) {
+        if (written && !batch.Joined()) {
             if (replace)
                 RestoreStoredTransaction(GLHdrHdl(), GLDtlHdl(), oldKey, old);
             else if (!IsEmptyText(header_.TranNo, sizeof header_.TranNo))
-                RemoveWritten(written);
+                RemoveWritten(newKey);
         }
         restore();
         sales_.SetJrnl(nullptr);
@@ -458,7 +461,7 @@ bool CBaseGL::CreateGLEntry(char kind, const char* item, const char* category, d
         Table codes;
         codes.Borrow(FileNo::BillingCodes, CodesHdl());
         KeyBuffer key;
-        PadText(reinterpret_cast<char*>(key.bytes), 7, Trim(FieldText(item, 15)).c_str());
+        PadText(reinterpret_cast<char*>(key.bytes), 6, Trim(FieldText(item, 15)).c_str());
         BillingCodeRecord code;
         Status s = codes.Get(B_GET_EQUAL, key, code);
         if (!s.Ok()) {

@@ -152,7 +152,7 @@ bool CBaseGLSales::ReadEntry()
     Table lines;
     lines.Borrow(FileNo::SalesDetail, handle_);
     KeyBuffer key;
-    Status s = lines.Direct(index_[current_].Position, key, detail_);
+    Status s = ReadDirect(lines, index_[current_].Position, detail_);
     if (!s.Ok()) {
         ReportRecordManagerError(s.status, 1, B_GET_DIRECT, No(FileNo::SalesDetail), 0);
         return false;
