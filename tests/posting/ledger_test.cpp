@@ -277,6 +277,7 @@ TEST_F(LedgerTest, APosterKilledMidCommitLeavesTransactionsWholeOrAbsent)
     if (!RecordManagerUndoesAbort(data_))
         GTEST_SKIP() << "the record manager keeps writes of an aborted transaction";
     for (int round = 0; round < 3; ++round) {
+        RecmanReset();   // no connection of this process is carried into the child
         const pid_t child = ::fork();
         if (child == 0) {
             CBaseGL gl;
