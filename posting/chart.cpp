@@ -238,7 +238,6 @@ int ValidateAccountKeepPosition(uint16_t accounts, const char* account)
     const int result = ValidateAccountNo(accounts, account, &record);
     table.SetKey(0);
     if (kept) {
-        KeyBuffer key;
         ReadDirect(table, position, record);
     }
     return result;
@@ -343,7 +342,6 @@ int GetDifferenceAccount(uint16_t accounts, int lockBias, TagAccount* out)
     if (!s.Ok())
         s.Report(1, 0);
     if (kept) {
-        KeyBuffer back;
         TagAccount other;
         ReadDirect(table, position, other);
     }

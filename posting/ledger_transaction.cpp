@@ -691,7 +691,6 @@ bool CBaseGL::DeleteTran(TagSalesHdr& sale)
     }
     sales.UnlockAll();
     if (kept) {
-        KeyBuffer back;
         TagSalesHdr other;
         ReadDirect(sales, position, other);
     }

@@ -211,7 +211,6 @@ bool CBaseGL::UpdateFromSalesTran(TagSalesHdr& sale)
     const bool headerKept = sales.Position(headerPosition).Ok();
     const bool lineKept = lines.Position(linePosition).Ok();
     auto restore = [&] {
-        KeyBuffer key;
         if (headerKept) {
             TagSalesHdr other;
             ReadDirect(sales, headerPosition, other);
