@@ -53,8 +53,9 @@ KeyBuffer AccountKeyBuffer(const char* account)
 
 void Apply(TagAccount& record, char side, int alternate, int period, double amount)
 {
-    double& debit = alternate ? record.DebitTotal2 : record.DebitTotal;
-    double& credit = alternate ? record.CreditTotal2 : record.CreditTotal;
+    // The record is packed: totals are read and written by value.
+    double debit = alternate ? record.DebitTotal2 : record.DebitTotal;
+    double credit = alternate ? record.CreditTotal2 : record.CreditTotal;
     if (side == 'D') {
         if (amount >= 0)
             debit += amount;
@@ -65,6 +66,13 @@ void Apply(TagAccount& record, char side, int alternate, int period, double amou
             credit += amount;
         else
             debit += -amount;
+    }
+    if (alternate) {
+        record.DebitTotal2 = debit;
+        record.CreditTotal2 = credit;
+    } else {
+        record.DebitTotal = debit;
+        record.CreditTotal = credit;
     }
     double signedAmount = amount;
     if (DebitNormal(record.Type) ? side == 'C' : side == 'D')

@@ -129,8 +129,10 @@ bool CBaseGLSales::AllocCount()
         entry.Kind = line.Kind;
         std::memcpy(entry.Category, line.Category, sizeof entry.Category);
         std::memcpy(entry.ItemCode, line.ItemCode, sizeof entry.ItemCode);
-        if (!lines.Position(entry.Position).Ok())
+        uint32_t position = 0;
+        if (!lines.Position(position).Ok())
             return false;
+        entry.Position = position;
         ++filled;
         s = lines.Get(B_GET_NEXT, key, line);
     }

@@ -50,7 +50,7 @@ protected:
         header.Deleted = 'N';
         TagPostingStatus block;
         EXPECT_EQ(InsertGLHeaderRecord(headers_, &header, &block), 0);
-        EXPECT_GT(header.TranKey, 0) << "the stored record is read back with its key";
+        EXPECT_GT(+header.TranKey, 0) << "the stored record is read back with its key";
         uint16_t n = 0;
         for (const Line& l : lines) {
             TagLedgerDetail d{};
@@ -103,8 +103,8 @@ TEST_F(ChartTest, AMissingParentLeavesEveryAccountUntouched)
     TagPostingStatus block;
     EXPECT_EQ(PostAccountAmountStatus(accounts_, "7001", 'D', 0, 0, 10.0, &block, nullptr),
               B_KEY_NOT_FOUND);
-    EXPECT_EQ(block.FileNumber, 1);
-    EXPECT_EQ(block.Status, B_KEY_NOT_FOUND);
+    EXPECT_EQ(+block.FileNumber, 1);
+    EXPECT_EQ(+block.Status, B_KEY_NOT_FOUND);
     EXPECT_DOUBLE_EQ(Account("7001").Balance, 0.0);
 }
 
@@ -140,7 +140,7 @@ TEST_F(ChartTest, AccountNumbersAndRecords)
     InitAccountRecord(&a);
     EXPECT_EQ(a.Type, 1);
     EXPECT_EQ(a.Kind, 'G');
-    EXPECT_EQ(a.NextNumber, 1);
+    EXPECT_EQ(+a.NextNumber, 1);
     EXPECT_EQ(AccountHasAmounts(&a), 0);
     a.Periods[4] = 2.0;
     EXPECT_EQ(AccountHasAmounts(&a), 2);
@@ -236,7 +236,7 @@ TEST_F(ChartTest, UnbalancedOrDifferenceAccountTransactionsLeaveTheChartUnchange
         EXPECT_DOUBLE_EQ(Account("11021").Balance, 0.0) << "nothing posted for " << c.code;
         EXPECT_DOUBLE_EQ(Account("1").DebitTotal, 0.0);
         EXPECT_EQ(ShowPostingStatus(debit, credit, &h, &block), 1);
-        EXPECT_EQ(block.StopFlag, 1);
+        EXPECT_EQ(+block.StopFlag, 1);
     }
     for (const TagGLHeader& h : Headers())
         EXPECT_EQ(h.Posted, 'N');
@@ -323,7 +323,7 @@ TEST_F(ChartTest, CurrentPostingRecord)
     TagCurrentPosting record;
     EXPECT_EQ(ReadCurrentPosting(0, &record), 0);
     EXPECT_EQ(record.Flag, 'Y');
-    EXPECT_EQ(record.Last, 20260131);
+    EXPECT_EQ(+record.Last, 20260131);
     EXPECT_EQ(ClearCurrentPosting(0), 1);
     EXPECT_EQ(ReadCurrentPosting(0, &record), 0);
     EXPECT_EQ(record.Flag, 'N');

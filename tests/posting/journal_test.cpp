@@ -37,16 +37,16 @@ TEST_F(JournalTest, ANewJournalStartsAtOneAndLookingDoesNotTake)
     char number[16] = {};
     EXPECT_EQ(EnsureJournalCode(5, h, "GJ", number), 0);
     EXPECT_STREQ(number, "         1");
-    EXPECT_EQ(Journal("GJ").LastNumber, 0u) << "mode 5 only looks";
+    EXPECT_EQ(+Journal("GJ").LastNumber, 0u) << "mode 5 only looks";
     EXPECT_EQ(EnsureJournalCode(3, h, "GJ", number), 0);
     EXPECT_STREQ(number, "         1");
     EXPECT_EQ(EnsureJournalCode(3, h, "GJ", number), 0);
     EXPECT_STREQ(number, "         2");
-    EXPECT_EQ(Journal("GJ").LastNumber, 2u);
+    EXPECT_EQ(+Journal("GJ").LastNumber, 2u);
     TagPostingStatus block;
     EXPECT_EQ(DrawJournalNumber(h, "GJ", number, &block), 0);
     EXPECT_STREQ(number, "         3");
-    EXPECT_EQ(block.FileNumber, 11);
+    EXPECT_EQ(+block.FileNumber, 11);
     BtrCloseFile(h);
 }
 
@@ -92,7 +92,7 @@ TEST_F(JournalTest, NumbersDrawnByTwoProcessesNeverRepeat)
             EXPECT_TRUE(seen.insert(n).second) << "number " << n << " drawn twice";
     }
     EXPECT_EQ(seen.size(), 2u * kEach);
-    EXPECT_EQ(Journal("POS").LastNumber, 2u * kEach);
+    EXPECT_EQ(+Journal("POS").LastNumber, 2u * kEach);
 }
 
 TEST_F(JournalTest, ReservedJournalCodes)

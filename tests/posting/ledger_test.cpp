@@ -61,14 +61,14 @@ TEST_F(LedgerTest, CommitWritesTheHeaderAndNumberedLines)
     EXPECT_STREQ(headers[0].TranNo, "         1");
     EXPECT_STREQ(headers[0].JournalCode, "POS   ");
     EXPECT_EQ(headers[0].Posted, 'N');
-    EXPECT_EQ(headers[0].StartDate, 0);
-    EXPECT_GT(headers[0].TranKey, 0);
-    EXPECT_EQ(headers[0].TranKey, gl.GetTranKey());
+    EXPECT_EQ(+headers[0].StartDate, 0);
+    EXPECT_GT(+headers[0].TranKey, 0);
+    EXPECT_EQ(+headers[0].TranKey, gl.GetTranKey());
     const auto lines = LinesOf(headers[0]);
     ASSERT_EQ(lines.size(), 3u);
     for (uint16_t i = 0; i < 3; ++i) {
-        EXPECT_EQ(lines[i].LineNo, i);
-        EXPECT_EQ(lines[i].TranDate, 20260105);
+        EXPECT_EQ(+lines[i].LineNo, i);
+        EXPECT_EQ(+lines[i].TranDate, 20260105);
     }
     EXPECT_EQ(lines[2].DebitCredit, 'C');
     EXPECT_DOUBLE_EQ(lines[2].Amount, 4.0);
@@ -79,7 +79,7 @@ TEST_F(LedgerTest, CommitWritesTheHeaderAndNumberedLines)
     const auto second = Headers();
     ASSERT_EQ(second.size(), 2u);
     EXPECT_STREQ(second[1].TranNo, "         2");
-    EXPECT_EQ(LinesOf(second[1])[0].LineNo, 0);
+    EXPECT_EQ(+LinesOf(second[1])[0].LineNo, 0);
 }
 
 TEST_F(LedgerTest, LinesToMissingOrGeneralAccountsAreRefused)
@@ -109,7 +109,7 @@ TEST_F(LedgerTest, VerifyWritesNothingAndKeysAreKeptOrDrawn)
     const auto headers = Headers();
     ASSERT_EQ(headers.size(), 1u);
     EXPECT_STREQ(headers[0].TranNo, "ABC");
-    EXPECT_EQ(headers[0].TranKey, 77);
+    EXPECT_EQ(+headers[0].TranKey, 77);
 }
 
 TEST_F(LedgerTest, ACommitFailingPartWayLeavesNeitherHeaderNorLines)
@@ -156,7 +156,7 @@ TEST_F(LedgerTest, AReplacementThatFailsKeepsTheOldTransaction)
     EXPECT_FALSE(gl.UpdateTran(journal, number));
     const auto after = Headers();
     ASSERT_EQ(after.size(), 2u);
-    EXPECT_EQ(after[1].TranKey, before.TranKey);
+    EXPECT_EQ(+after[1].TranKey, +before.TranKey);
     EXPECT_DOUBLE_EQ(after[1].DebitTotal, 20.0);
     EXPECT_EQ(Summary(after[1]), beforeLines);
 
@@ -210,8 +210,8 @@ TEST_F(LedgerTest, MarkersOfADocumentWithAndWithoutLines)
     TagPostingStatus block;
     ASSERT_EQ(FindDeletedMarkerByNumber(headers, "POS", "         1", &header, &block), 0);
     EXPECT_EQ(WriteDeletedGLMarker(B_UPDATE, headers, lines, &header, &block), 0);
-    EXPECT_EQ(block.FileNumber, 13);
-    EXPECT_EQ(block.Operation, B_UPDATE);
+    EXPECT_EQ(+block.FileNumber, 13);
+    EXPECT_EQ(+block.Operation, B_UPDATE);
     EXPECT_EQ(AllLines().size(), 2u);
     // A document without lines: the header is written all the same.
     ASSERT_EQ(FindDeletedMarkerByNumber(headers, "POS", "         1", &header, &block), 0);
@@ -242,7 +242,7 @@ TEST_F(LedgerTest, TheSaleReaderGivesLinesByKindCategoryAndItem)
     EXPECT_EQ(reader.GetCount(), 5);
     std::vector<double> order;
     for (bool more = reader.GetFirst(); more; more = reader.GetNext())
-        order.push_back(reader.GetDtlPtr()->Extended);
+        order.push_back(+reader.GetDtlPtr()->Extended);
     EXPECT_EQ(order, (std::vector<double>{5, 4, 2, 3, 1})) << FxTranscript();
 
     // A copy has an index of its own.

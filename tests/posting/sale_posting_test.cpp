@@ -137,13 +137,13 @@ TEST_F(SalePostingTest, EverySaleBecomesABalancedTransaction)
         SCOPED_TRACE(c.name);
         TagSalesHdr sale = c.header;
         ASSERT_TRUE(gl.UpdateFromSalesTran(sale)) << gl.GetError() << " " << gl.GetErrorStr() << FxTranscript();
-        EXPECT_GT(sale.LedgerKey, 0);
-        EXPECT_EQ(ReadSale(FieldText(c.header.InvoiceNo, 11).c_str()).LedgerKey, sale.LedgerKey);
+        EXPECT_GT(+sale.LedgerKey, 0);
+        EXPECT_EQ(+ReadSale(FieldText(c.header.InvoiceNo, 11).c_str()).LedgerKey, +sale.LedgerKey);
         const TagGLHeader h = HeaderOf(sale.LedgerKey);
         EXPECT_STREQ(h.JournalCode, "POS   ");
         EXPECT_EQ(FieldText(h.SourceDocument, 11), FieldText(c.header.InvoiceNo, 11));
         EXPECT_EQ(FieldText(h.Reference, 11), FieldText(c.header.InvoiceNo, 11));
-        EXPECT_EQ(h.TranDate, c.header.TranDate);
+        EXPECT_EQ(+h.TranDate, +c.header.TranDate);
         std::vector<Line> expected = c.expected;
         std::sort(expected.begin(), expected.end());
         EXPECT_EQ(Summary(h), expected);
@@ -191,9 +191,9 @@ TEST_F(SalePostingTest, RepostingASaleReplacesItsTransaction)
     ASSERT_EQ(headers.size(), 1u) << "replaced, never doubled";
     EXPECT_STREQ(headers[0].TranNo, first.TranNo);
     EXPECT_STREQ(headers[0].JournalCode, first.JournalCode);
-    EXPECT_EQ(headers[0].TranKey, sale.LedgerKey);
+    EXPECT_EQ(+headers[0].TranKey, +sale.LedgerKey);
     EXPECT_EQ(AllLines().size(), c.expected.size());
-    EXPECT_EQ(ReadSale("CASH1").LedgerKey, sale.LedgerKey);
+    EXPECT_EQ(+ReadSale("CASH1").LedgerKey, +sale.LedgerKey);
 }
 
 TEST_F(SalePostingTest, TheOnlineOptionOffPostsNothing)
@@ -205,7 +205,7 @@ TEST_F(SalePostingTest, TheOnlineOptionOffPostsNothing)
     TagSalesHdr sale = c.header;
     EXPECT_TRUE(gl.UpdateFromSalesTran(sale));
     EXPECT_TRUE(Headers().empty());
-    EXPECT_EQ(sale.LedgerKey, 0);
+    EXPECT_EQ(+sale.LedgerKey, 0);
 }
 
 TEST_F(SalePostingTest, ASaleThatCannotBePostedWritesNothing)
@@ -253,7 +253,7 @@ TEST_F(SalePostingTest, ASaleThatCannotBePostedWritesNothing)
             EXPECT_NE(std::string(gl.GetErrorStr()).find(FieldText(b.header.InvoiceNo, 11)),
                       std::string::npos);
         }
-        EXPECT_EQ(ReadSale(FieldText(b.header.InvoiceNo, 11).c_str()).LedgerKey, 0);
+        EXPECT_EQ(+ReadSale(FieldText(b.header.InvoiceNo, 11).c_str()).LedgerKey, 0);
     }
     EXPECT_TRUE(Headers().empty());
     EXPECT_TRUE(AllLines().empty());
@@ -277,12 +277,12 @@ TEST_F(SalePostingTest, ARepostThatFailsKeepsTheEarlierTransaction)
     ASSERT_EQ(BtrWrite(B_DELETE, products, nullptr, record, 0), 0);
     BtrCloseFile(products);
     EXPECT_FALSE(gl.UpdateFromSalesTran(sale));
-    EXPECT_EQ(sale.LedgerKey, before.TranKey);
+    EXPECT_EQ(+sale.LedgerKey, +before.TranKey);
     const auto headers = Headers();
     ASSERT_EQ(headers.size(), 1u);
-    EXPECT_EQ(headers[0].TranKey, before.TranKey);
+    EXPECT_EQ(+headers[0].TranKey, +before.TranKey);
     EXPECT_EQ(AllLines().size(), c.expected.size());
-    EXPECT_EQ(ReadSale("CASH1").LedgerKey, before.TranKey);
+    EXPECT_EQ(+ReadSale("CASH1").LedgerKey, +before.TranKey);
 }
 
 TEST_F(SalePostingTest, DeletingASalesTransactionClearsTheSalesKey)
@@ -293,8 +293,8 @@ TEST_F(SalePostingTest, DeletingASalesTransactionClearsTheSalesKey)
     TagSalesHdr sale = c.header;
     ASSERT_TRUE(gl.UpdateFromSalesTran(sale));
     ASSERT_TRUE(gl.DeleteTran(sale));
-    EXPECT_EQ(sale.LedgerKey, 0);
-    EXPECT_EQ(ReadSale("CHG1").LedgerKey, 0);
+    EXPECT_EQ(+sale.LedgerKey, 0);
+    EXPECT_EQ(+ReadSale("CHG1").LedgerKey, 0);
     const auto headers = Headers();
     ASSERT_EQ(headers.size(), 1u);
     EXPECT_STREQ(headers[0].Reference, "DELETED");
