@@ -176,17 +176,11 @@ CBaseGL& CBaseGL::operator=(const CBaseGL& other)
 }
 
 // Every member is copied; the line list is copied entry by entry, so the
-// two objects never free the same entries.
+// two objects never free the same entries, and the files are opened anew.
 void CBaseGL::CopyFrom(const CBaseGL& other)
 {
+    CloseTables();
     FxListClear(&lines_);
-    std::memcpy(handles_, other.handles_, sizeof handles_);
-    salesHdr_ = other.salesHdr_;
-    salesDtl_ = other.salesDtl_;
-    cust_ = other.cust_;
-    vend_ = other.vend_;
-    cvHandle_ = other.cvHandle_;
-    accountingGeneral_ = other.accountingGeneral_;
     cvFile_ = other.cvFile_;
     hdrFile_ = other.hdrFile_;
     result_ = other.result_;
@@ -217,6 +211,19 @@ void CBaseGL::CopyFrom(const CBaseGL& other)
     source->walk = walk;
     interface_ = other.interface_;
     sales_ = other.sales_;
+    // A copy never shares the original's file handles (each object closes
+    // its own): the files open in the original are opened again.
+    for (uint16_t& handle : handles_)
+        handle = kClosed;
+    salesHdr_ = salesDtl_ = cust_ = vend_ = cvHandle_ = accountingGeneral_ = kClosed;
+    open_ = false;
+    const bool salesOpen = IsOpen(other.salesHdr_) && other.hdrFile_ == No(FileNo::SalesHeader);
+    if (salesOpen && IsOpen(other.cust_))
+        OpenTables(other.hdrFile_, No(FileNo::SalesDetail), CustId(), VendId());
+    else if (salesOpen)
+        OpenTables(other.hdrFile_, No(FileNo::SalesDetail));
+    else if (other.open_)
+        OpenTables();
 }
 
 // ---- Files

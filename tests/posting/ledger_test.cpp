@@ -270,6 +270,20 @@ TEST_F(LedgerTest, TheSaleReaderGivesLinesByKindCategoryAndItem)
     BtrCloseFile(lines);
 }
 
+TEST_F(LedgerTest, ACopiedObjectHasLinesOfItsOwn)
+{
+    CBaseGL* gl = new CBaseGL;
+    ASSERT_TRUE(Build(*gl, {{"11021", 'D', 2}, {"4101", 'C', 2}}));
+    CBaseGL copy(*gl);
+    delete gl;   // the copy's lines outlive the original
+    EXPECT_EQ(copy.GetLineList()->count, 2);
+    ASSERT_TRUE(copy.Committ(true));
+    EXPECT_EQ(AllLines().size(), 2u);
+    CBaseGL assigned;
+    assigned = copy;
+    EXPECT_EQ(assigned.GetLineList()->count, 2);
+}
+
 // A poster killed in the middle of its commits leaves every transaction
 // whole (header and all its lines, totals agreeing) or absent.
 TEST_F(LedgerTest, APosterKilledMidCommitLeavesTransactionsWholeOrAbsent)

@@ -13,6 +13,7 @@
 #include "fx.h"
 #include "recman.h"
 #include "tests/posting/fixture.h"
+#include "tests/support/library.h"
 
 namespace postingtest {
 namespace {
@@ -283,6 +284,23 @@ TEST_F(SalePostingTest, ARepostThatFailsKeepsTheEarlierTransaction)
     EXPECT_EQ(+headers[0].TranKey, +before.TranKey);
     EXPECT_EQ(AllLines().size(), c.expected.size());
     EXPECT_EQ(+ReadSale("CASH1").LedgerKey, +before.TranKey);
+}
+
+TEST_F(SalePostingTest, AProductWithoutAUnitFactorIsCostedByTheUnit)
+{
+    bwps::posting::ProductRecord bulk{};
+    CopyText(bulk.Code, "BULK");
+    bulk.Kind = 1;
+    bulk.UnitFactor = 0;
+    bulk.AverageCost = 3.0;
+    ASSERT_EQ(bwpstest::PutRecord(FilePath(20), bulk.Code, 15, &bulk, sizeof bulk), 0);
+    PutSale(With(Sale("BULK1", '1', 10), "", "", 0, "CASH", 10, 10, 0), {{'P', "BULK", "", 2, 10}});
+    CBaseGL gl;
+    TagSalesHdr sale = ReadSale("BULK1");
+    ASSERT_TRUE(gl.UpdateFromSalesTran(sale));
+    EXPECT_EQ(Summary(HeaderOf(sale.LedgerKey)),
+              (std::vector<Line>{{"11021", 'D', 10}, {"11071", 'C', 6}, {"4101", 'C', 10},
+                                 {"5101", 'D', 6}}));
 }
 
 TEST_F(SalePostingTest, DeletingASalesTransactionClearsTheSalesKey)
