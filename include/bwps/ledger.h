@@ -4,7 +4,7 @@
 // record-manager transaction), reads, replaces and deletes stored ones, and
 // posts a sale (UpdateFromSalesTran).
 //
-// Both classes are used by the second library and later screens: the
+// Both classes are used by the second library and by screens: the
 // member order below is the stored contract of their objects.
 #ifndef BWPS_LEDGER_H
 #define BWPS_LEDGER_H
