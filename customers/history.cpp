@@ -14,7 +14,7 @@
 #include "bwps/settings.h"
 #include "bwps/table.h"
 #include "customers/history_internal.h"
-#include "posting/joined_batch.h"
+#include "bwps/table.h"
 #include "fx.h"
 #include "recman.h"
 

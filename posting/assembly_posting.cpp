@@ -14,7 +14,7 @@
 #include "bwps/records.h"
 #include "bwps/table.h"
 #include "fx.h"
-#include "posting/joined_batch.h"
+#include "bwps/table.h"
 #include "recman.h"
 
 namespace {

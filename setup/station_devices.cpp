@@ -27,13 +27,13 @@ using bwps::KeyBuffer;
 using bwps::Status;
 using bwps::Table;
 
-constexpr int kLineLength = sizeof(SalesLineRecord);
+constexpr int kLineLength = sizeof(TagSalesDetail);
 constexpr int kRegisterNameLength = sizeof(RegisterRecord::Name);
 
 // The sales header of a caller's buffer.
-SalesHeaderRecord HeaderOf(const void* salesHeader)
+TagSalesHdr HeaderOf(const void* salesHeader)
 {
-    SalesHeaderRecord header;
+    TagSalesHdr header;
     std::memcpy(&header, salesHeader, sizeof header);
     return header;
 }
@@ -92,8 +92,8 @@ int ReadRegisterLine(InvDetailSource* source, short op)
 int ReadDataFileLine(InvDetailSource* source, short op, bool report)
 {
     char key[255] = {};
-    const SalesHeaderRecord header = HeaderOf(source->header);
-    std::memcpy(key, header.Number, strnlen(header.Number, sizeof header.Number));
+    const TagSalesHdr header = HeaderOf(source->header);
+    std::memcpy(key, header.InvoiceNo, strnlen(header.InvoiceNo, sizeof header.InvoiceNo));
     const int status = BtrGet(op, static_cast<uint16_t>(source->handle), key, source->line, 0);
     if (report && status != 0 && status != B_END_OF_FILE)
         Status{status, op % 100, FileNo::SalesDetail}.Report();
@@ -305,7 +305,7 @@ BWPS_EXPORT int ConfigureDevicePort(DeviceSettings* settings, const char* text1,
 
 BWPS_EXPORT int InvDetailUsesRegisterFile(const void* salesHeader)
 {
-    const SalesHeaderRecord header = HeaderOf(salesHeader);
+    const TagSalesHdr header = HeaderOf(salesHeader);
     return (header.Flags & SALES_LINES_IN_DATA_FILE) == 0 && header.FirstLineOffset >= 0 ? 1 : 0;
 }
 

@@ -322,6 +322,27 @@ private:
     bool active_ = false;
 };
 
+// A write batch that joins a record-manager transaction the caller has
+// already begun (the begin answers 37): then the caller's commit or abort
+// decides for both, and Commit here is a no-op success.
+class JoinedBatch {
+public:
+    JoinedBatch() : joined_(batch_.Begun().Is(kNested)) {}
+    JoinedBatch(const JoinedBatch&) = delete;
+    JoinedBatch& operator=(const JoinedBatch&) = delete;
+    bool Ok() const { return batch_.Active() || joined_; }
+    // True when the caller's transaction is the one that commits.
+    bool Joined() const { return joined_; }
+    const Status& Begun() const { return batch_.Begun(); }
+    Status Commit() { return joined_ ? Success() : batch_.Commit(); }
+    void Abort() { batch_.Abort(); }
+
+private:
+    static constexpr int kNested = 37;
+    WriteBatch batch_;
+    bool joined_;
+};
+
 }  // namespace bwps
 
 #endif

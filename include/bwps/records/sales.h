@@ -1,7 +1,9 @@
-/* bwps/records/sales.h: the sales documents BPOSINHD.DB (file 36, and the
- * quotes BPOSQTEH.DB, file 42), their lines BPOSINDT.DB (file 37) and the
- * registers BPOSREGS.DB (file 32): the fields this build reads.
- * Packed and little-endian; the offsets are the stored ones.
+/* bwps/records/sales.h: stored point-of-sale transactions. Sales headers of
+ * BPOSINHD.DB (file 36, and the quotes BPOSQTEH.DB, file 42), sales lines
+ * of BPOSINDT.DB (file 37, also the record of a register detail file) and
+ * the registers of BPOSREGS.DB (file 32). Packed,
+ * little-endian, fixed offsets; text fields are NUL-terminated inside
+ * their width. Bytes that the posting does not read are kept as they are.
  */
 #ifndef BWPS_RECORDS_SALES_H
 #define BWPS_RECORDS_SALES_H
@@ -11,25 +13,84 @@
 
 #pragma pack(push, 1)
 
-/* A sales header (586 bytes). */
-typedef struct SalesHeaderRecord {
-    char Number[11];                /* 0: the document number, key 0 */
-    char DocumentType;              /* 11 */
-    int16_t RegisterNumber;         /* 12 */
-    uint8_t reserved14[461];        /* 14 */
-    uint16_t Flags;                 /* 475: SALES_LINES_IN_DATA_FILE */
-    uint8_t reserved477[4];         /* 477 */
-    int32_t FirstLineOffset;        /* 481: first line in the register file; negative: none */
-    uint8_t reserved485[101];       /* 485 */
-} SalesHeaderRecord;
+/* Transaction types of a sale (offset 11): layaway 3, receipt without
+ * lines 5, cash in/out 6, stored as the digit or as the byte value; 'V'
+ * a void. */
+enum {
+    SALE_TYPE_LAYAWAY = 3,
+    SALE_TYPE_RECEIPT = 5,
+    SALE_TYPE_CASH_IN_OUT = 6,
+    SALE_TYPE_VOID = 'V'
+};
+/* Flag value of a completed layaway (offset 475). */
+enum { SALE_LAYAWAY_COMPLETED = 4 };
 
+/* BPOSINHD.DB, 586 bytes. Key 0: the invoice number. */
+typedef struct TagSalesHdr {
+    char InvoiceNo[11];             /* 0 */
+    char Type;                      /* 11 */
+    int16_t RegisterNumber;         /* 12 */
+    uint8_t Data14[6];              /* 14 */
+    char CustomerNo[11];            /* 20: the layaway number for a layaway */
+    char CustomerName[40];          /* 31 */
+    uint8_t Data71[196];            /* 71 */
+    int32_t TranDate;               /* 267 */
+    uint8_t Data271[16];            /* 271 */
+    char TaxCode[6];                /* 287 */
+    uint8_t Data293[10];            /* 293 */
+    char CashDescription[6];        /* 303 */
+    char LayawayCustomer[11];       /* 309: customer of a layaway in progress */
+    uint8_t Data320[11];            /* 320 */
+    char Tender1[11];               /* 331 */
+    char Tender2[11];               /* 342: also the account of a cash in/out */
+    char TenderRef1[31];            /* 353 */
+    char TenderRef2[31];            /* 384 */
+    double CashAmount;              /* 415 */
+    double TaxAmount;               /* 423 */
+    double InvoiceTotal;            /* 431 */
+    double Tendered;                /* 439 */
+    double ChangeGiven;             /* 447 */
+    double TenderAmount1;           /* 455 */
+    double TenderAmount2;           /* 463 */
+    uint8_t Data471[4];             /* 471 */
+    uint16_t Flags;                 /* 475: 4 = layaway completed; SALES_LINES_IN_DATA_FILE */
+    uint8_t Data477[4];             /* 477 */
+    int32_t FirstLineOffset;        /* 481: first line in the register file; negative: none */
+    double DiscountTaken;           /* 485 */
+    uint8_t Data493[30];            /* 493 */
+    double TotalCost;               /* 523 */
+    uint8_t Data531[43];            /* 531 */
+    int32_t LedgerKey;              /* 574: key 2 of the sale's ledger transaction, 0 when none */
+    int32_t DepositKey1;            /* 578: check-register keys of the deposits */
+    int32_t DepositKey2;            /* 582 */
+} TagSalesHdr;
+
+/* Flag bit of a sale whose lines are in BPOSINDT.DB (offset 475). */
 enum { SALES_LINES_IN_DATA_FILE = 0x0002 };
 
-/* A sales line (182 bytes), also the record of a register detail file. */
-typedef struct SalesLineRecord {
-    char Number[11];                /* 0: the document number */
-    uint8_t reserved11[171];        /* 11 */
-} SalesLineRecord;
+/* Line kinds (offset 21). */
+enum {
+    SALE_LINE_PRODUCT = 'P',
+    SALE_LINE_SERVICE = 'S',
+    SALE_LINE_BILLING = 'C'
+};
+
+/* BPOSINDT.DB, 182 bytes. Key 0: invoice number + line number. */
+typedef struct TagSalesDetail {
+    char InvoiceNo[11];             /* 0 */
+    int16_t LineNo;                 /* 11 */
+    uint8_t Data13[2];              /* 13 */
+    char Category[6];               /* 15 */
+    char Kind;                      /* 21 */
+    char ItemCode[15];              /* 22 */
+    uint8_t Data37[51];             /* 37 */
+    double Quantity;                /* 88 */
+    uint8_t Data96[32];             /* 96 */
+    double Quantity2;               /* 128: its sign is given to the line's cost */
+    double Extended;                /* 136 */
+    double Cost;                    /* 144 */
+    uint8_t Data152[30];            /* 152 */
+} TagSalesDetail;
 
 /* A register of BPOSREGS.DB (777 bytes). */
 typedef struct RegisterRecord {
@@ -40,12 +101,41 @@ typedef struct RegisterRecord {
 #pragma pack(pop)
 
 #ifdef __cplusplus
-static_assert(sizeof(SalesHeaderRecord) == 586, "sales header");
-static_assert(offsetof(SalesHeaderRecord, RegisterNumber) == 12, "sales header register");
-static_assert(offsetof(SalesHeaderRecord, Flags) == 475, "sales header flags");
-static_assert(offsetof(SalesHeaderRecord, FirstLineOffset) == 481, "sales header line offset");
-static_assert(sizeof(SalesLineRecord) == 182, "sales line");
+static_assert(sizeof(TagSalesHdr) == 586, "sales header");
+static_assert(offsetof(TagSalesHdr, Type) == 11, "sale type");
+static_assert(offsetof(TagSalesHdr, RegisterNumber) == 12, "sale register");
+static_assert(offsetof(TagSalesHdr, FirstLineOffset) == 481, "sale first register line");
+static_assert(offsetof(TagSalesHdr, CustomerNo) == 20, "sale customer");
+static_assert(offsetof(TagSalesHdr, CustomerName) == 31, "sale customer name");
+static_assert(offsetof(TagSalesHdr, TranDate) == 267, "sale date");
+static_assert(offsetof(TagSalesHdr, TaxCode) == 287, "sale tax code");
+static_assert(offsetof(TagSalesHdr, CashDescription) == 303, "sale cash description");
+static_assert(offsetof(TagSalesHdr, LayawayCustomer) == 309, "sale layaway customer");
+static_assert(offsetof(TagSalesHdr, Tender1) == 331, "sale tender 1");
+static_assert(offsetof(TagSalesHdr, Tender2) == 342, "sale tender 2");
+static_assert(offsetof(TagSalesHdr, TenderRef1) == 353, "sale tender reference 1");
+static_assert(offsetof(TagSalesHdr, TenderRef2) == 384, "sale tender reference 2");
+static_assert(offsetof(TagSalesHdr, CashAmount) == 415, "sale cash amount");
+static_assert(offsetof(TagSalesHdr, TaxAmount) == 423, "sale tax");
+static_assert(offsetof(TagSalesHdr, InvoiceTotal) == 431, "sale total");
+static_assert(offsetof(TagSalesHdr, Tendered) == 439, "sale tendered");
+static_assert(offsetof(TagSalesHdr, ChangeGiven) == 447, "sale change");
+static_assert(offsetof(TagSalesHdr, TenderAmount1) == 455, "sale tender amount 1");
+static_assert(offsetof(TagSalesHdr, TenderAmount2) == 463, "sale tender amount 2");
+static_assert(offsetof(TagSalesHdr, Flags) == 475, "sale flags");
+static_assert(offsetof(TagSalesHdr, DiscountTaken) == 485, "sale discount");
+static_assert(offsetof(TagSalesHdr, TotalCost) == 523, "sale total cost");
+static_assert(offsetof(TagSalesHdr, LedgerKey) == 574, "sale ledger key");
+static_assert(sizeof(TagSalesDetail) == 182, "sales line");
 static_assert(sizeof(RegisterRecord) == 777, "register");
+static_assert(offsetof(TagSalesDetail, LineNo) == 11, "sales line number");
+static_assert(offsetof(TagSalesDetail, Category) == 15, "sales line category");
+static_assert(offsetof(TagSalesDetail, Kind) == 21, "sales line kind");
+static_assert(offsetof(TagSalesDetail, ItemCode) == 22, "sales line item");
+static_assert(offsetof(TagSalesDetail, Quantity) == 88, "sales line quantity");
+static_assert(offsetof(TagSalesDetail, Quantity2) == 128, "sales line second quantity");
+static_assert(offsetof(TagSalesDetail, Extended) == 136, "sales line amount");
+static_assert(offsetof(TagSalesDetail, Cost) == 144, "sales line cost");
 #endif
 
 #endif

@@ -28,10 +28,10 @@ struct RecordSize {
 // gives the fixed part, the key (16 bytes).
 inline constexpr RecordSize kRecordSizes[] = {
     {FileNo::Registers, sizeof(RegisterRecord), "RegisterRecord"},
-    {FileNo::SalesHeader, sizeof(SalesHeaderRecord), "SalesHeaderRecord"},
-    {FileNo::SalesDetail, sizeof(SalesLineRecord), "SalesLineRecord"},
-    {FileNo::QuoteHeader, sizeof(SalesHeaderRecord), "SalesHeaderRecord"},
-    {FileNo::QuoteDetail, sizeof(SalesLineRecord), "SalesLineRecord"},
+    {FileNo::SalesHeader, sizeof(TagSalesHdr), "TagSalesHdr"},
+    {FileNo::SalesDetail, sizeof(TagSalesDetail), "TagSalesDetail"},
+    {FileNo::QuoteHeader, sizeof(TagSalesHdr), "TagSalesHdr"},
+    {FileNo::QuoteDetail, sizeof(TagSalesDetail), "TagSalesDetail"},
     {FileNo::Units, sizeof(WeightUnitRecord), "WeightUnitRecord"},
     {FileNo::Users, sizeof(UserRecord), "UserRecord"},
     {FileNo::UserWarehouses, sizeof(UserWarehouseRecord), "UserWarehouseRecord"},

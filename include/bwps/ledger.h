@@ -1,0 +1,250 @@
+// bwps/ledger.h: the ledger-posting classes. CBaseGLSales holds the
+// point-of-sale transaction being posted; CBaseGL builds a ledger
+// transaction in memory and writes it (header and lines inside one
+// record-manager transaction), reads, replaces and deletes stored ones, and
+// posts a sale (UpdateFromSalesTran).
+//
+// Both classes are used by the second library and by screens: the
+// member order below is the stored contract of their objects.
+#ifndef BWPS_LEDGER_H
+#define BWPS_LEDGER_H
+
+#include <cstdint>
+#include <string>
+
+#include "bwps/export.h"
+#include "bwps/records.h"
+#include "bwps/records/accounts.h"
+#include "bwps/records/ledger.h"
+#include "bwps/records/sales.h"
+#include "fx.h"
+
+// Error codes of CBaseGL::GetError.
+enum {
+    GL_ERROR_ACCOUNT = 1000,        // account missing or not a detail account
+    GL_ERROR_LIST = 1001,           // a line could not be added to the list
+    GL_ERROR_LINE_WRITE = 1002,     // a line could not be written
+    GL_ERROR_NUMBER = 1003,         // no transaction number could be drawn
+    GL_ERROR_HEADER_WRITE = 1004,   // the header insert failed
+    GL_ERROR_REPLACE = 1005,        // the old transaction could not be read or removed
+    GL_ERROR_SALE = 1006            // the sale cannot be posted as it stands (error text: why)
+};
+
+#pragma pack(push, 1)
+// One entry of the sale reader's index: kind, category, item, position.
+struct TagSalesIndexEntry {
+    char Kind;
+    char Category[6];
+    char ItemCode[15];
+    uint32_t Position;
+};
+#pragma pack(pop)
+static_assert(sizeof(TagSalesIndexEntry) == 26, "sales index entry");
+
+class BWPS_EXPORT CBaseGLSales {
+public:
+    CBaseGLSales();
+    ~CBaseGLSales();
+    CBaseGLSales(const CBaseGLSales& other);
+    CBaseGLSales& operator=(const CBaseGLSales& other);
+
+    void SetHeader(const TagSalesHdr* header);
+    TagSalesHdr* GetHdrPtr() { return &header_; }
+    TagSalesDetail* GetDtlPtr() { return &detail_; }
+    void SetJrnl(const char* code);
+    char* GetJrnlCode() { return journal_; }
+
+    bool InitDtlIndex(short dtlHandle);
+    bool InitDtlIndex();
+    bool CountDetail();
+    bool AllocCount();
+    bool GetFirst();
+    bool GetNext();
+    int32_t GetCount() const { return count_; }
+
+private:
+    void FreeIndex();
+    bool ReadEntry();
+
+    TagSalesHdr header_;
+    TagSalesDetail detail_;
+    TagSalesIndexEntry* index_;
+    unsigned char customer_[795];
+    char journal_[7];
+    int32_t count_;
+    int32_t current_;
+    int32_t indexAllocated_;        // Yes/No flag
+    uint16_t handle_;
+};
+
+class CBaseGLAr;
+
+class BWPS_EXPORT CBaseGL {
+public:
+    CBaseGL();
+    virtual ~CBaseGL();
+    CBaseGL(const CBaseGL& other);
+    CBaseGL& operator=(const CBaseGL& other);
+
+    // ---- Files
+    bool OpenTables();
+    bool OpenTables(int hdrFile, int dtlFile);
+    bool OpenTables(int hdrFile, int dtlFile, int custFile, int vendFile);
+    void CloseTables();
+    bool ReadSysIntf();
+    bool IsPosOnLine();
+
+    // ---- The transaction in memory
+    bool BeginTran();
+    bool EndTran();
+    void AbortTran();
+    bool InsertHeader();
+    bool InsertHeader(TagGLHeader* header);
+    bool InsertDetail();
+    bool InsertDetail(TagLedgerDetail* detail);
+    bool ValidDetail();
+    bool ValidHeader();
+    bool Committ(bool clearTranNo);
+    void UpdateTotal();
+    bool WriteHeader(bool clearTranNo);
+    bool WriteHeaderUpdate();
+    bool WriteDetail();
+
+    // ---- Stored transactions
+    bool UpdateTran(char* journal, char* tranNo);
+    bool DeleteTran(char* journal, char* tranNo, int kind);
+    bool DeleteTran(long key);
+    bool DeleteTran(TagSalesHdr& sale);
+    bool ReadGLHeader(long key, TagGLHeader& out);
+    long GetTranKey() const { return header_.TranKey; }
+
+    // ---- Posting a sale
+    bool UpdateFromSalesTran(TagSalesHdr& sale);
+
+    // ---- Accessors
+    uint16_t GetHandle(int n) const { return n >= 0 && n < 30 ? handles_[n] : 0xFFFF; }
+    uint16_t GLHdrHdl() const { return handles_[0]; }
+    uint16_t GLDtlHdl() const { return handles_[1]; }
+    uint16_t GLJrnlHdl() const { return handles_[2]; }
+    uint16_t AcctHdl() const { return handles_[3]; }
+    uint16_t TaxHdl() const { return handles_[4]; }
+    uint16_t ServHdl() const { return handles_[6]; }
+    uint16_t CodesHdl() const { return handles_[7]; }
+    uint16_t TenderHdl() const { return handles_[8]; }
+    uint16_t LayHdl() const { return handles_[9]; }
+    uint16_t GnrlHdl() const { return handles_[10]; }
+    uint16_t HdrHdl() const { return salesHdr_; }
+    uint16_t DtlHdl() const { return salesDtl_; }
+    uint16_t CustHdl() const { return cust_; }
+    uint16_t VendHdl() const { return vend_; }
+    uint16_t CVHdl() const { return cvHandle_; }
+    uint16_t* BwaGenHdlPtr() { return &accountingGeneral_; }
+    uint16_t IndexValHdl() const;
+    static int CustId() { return 10; }
+    static int VendId() { return 30; }
+    int CVFile() const { return cvFile_; }
+    int GetHdrTblId() const { return hdrFile_; }
+    int GetResult() const { return result_; }
+    int GetError() const { return error_; }
+    const char* GetErrorStr() const { return errorText_; }
+    int GetLastFile() const { return lastFile_; }
+    int GetLastOp() const { return lastOp_; }
+    void SetVerify(bool on) { verify_ = on; }
+    bool IsVerify() const { return verify_; }
+    void SetRecordsFound(bool on) { recordsFound_ = on; }
+    bool GetRecordsFound() const { return recordsFound_; }
+    void SetDetailLines(bool on) { detailLines_ = on; }
+    bool GetDetailLines() const { return detailLines_; }
+    void SetUpdateDetail(bool on) { updateDetail_ = on; }
+    bool GetUpdateDetail() const { return updateDetail_; }
+    void SetSavedCost(double cost) { savedCost_ = cost; }
+    double GetSavedCost() const { return savedCost_; }
+    void SetPostRef(const char* reference);
+    const char* GetPostRef() const { return postRef_; }
+    bool PostRefEmpty() const;
+    void SetTranNo(const char* number);
+    void SetJrnlCode(const char* code);
+    void SetReference(const char* reference);
+    void SetTranDate(int32_t date) { header_.TranDate = date; }
+    void SetReverse(char flag) { header_.Reverse = flag; }
+    void SetDetailAcct(const char* account);
+    void SetDetailDesc(const char* description);
+    void SetDetailAmt(double amount) { detail_.Amount = amount; }
+    void SetDtlDbcr(char side) { detail_.DebitCredit = side; }
+    TagGLHeader* GetJrnl() { return &header_; }
+    TagGLHeader* GetGLHeader() { return &header_; }
+    char* GetTran() { return header_.TranNo; }
+    TagLedgerDetail* GetDtlPtr() { return &detail_; }
+    CBaseGLSales* GetBiPoPtr() { return &sales_; }
+    int32_t NextLine() { return nextLine_++; }
+    // The lines of the transaction being built (84-byte entries).
+    FxList* GetLineList() { return &lines_; }
+
+private:
+    // Posting a sale (the steps of UpdateFromSalesTran).
+    bool SalesTransaction(TagSalesHdr& sale);
+    bool SalesInitGLHeader(const char* invoiceNo, int32_t date);
+    bool CheckSale(const TagSalesHdr& sale);
+    bool PostDetailRecords(TagSalesHdr& sale);
+    bool CreateGLEntry(char kind, const char* item, const char* category, double* amounts,
+                       TagSalesHdr& sale, int saleType);
+    bool UpdateGenLedger(char side, const char* description, const char* account, double amount);
+    bool UpdateInventory(char costMethod, double* amounts, TagSalesDetail& line);
+    bool PostHeaderRecords(TagSalesHdr& sale);
+    bool UpdateCustomer(const TagSalesHdr& sale, double& layawayFinal, char* account,
+                        double& amount);
+    bool AccumulatePayments(FxList* list, const TagSalesHdr& sale, double& total);
+    bool ProcessPayments(double total, const TagSalesHdr& sale, FxList* list);
+    bool AccumulateTaxes(FxList* list, const TagSalesHdr& sale, double& total);
+    bool ProcessTaxes(double total, FxList* list);
+    bool ProcessArEntries(CBaseGLAr& ar);
+    bool ProcessDiscTaken(double amount);
+    bool CreateGLLayEntry(double amount, char side, const TagSalesHdr& sale, bool tenderAccount);
+    bool CreateLayawayFinalEntry(double amount);
+    bool PostPosFinal();
+    bool UpdateZeroEntry();
+    bool UpdateCashOutTrans(const TagSalesHdr& sale);
+    std::string SaleDescription(const TagSalesHdr& sale) const;
+    void SaleError(const TagSalesHdr& sale, const char* cause);
+    void Fail(int error, int file, int operation);
+    bool WriteTransaction(bool clearTranNo);
+    bool RemoveWritten(long newKey);
+    bool ReadHeaderByKey(long key, TagGLHeader& out);
+    void CopyFrom(const CBaseGL& other);
+
+    uint16_t handles_[30];
+    uint16_t salesHdr_;
+    uint16_t salesDtl_;
+    uint16_t cust_;
+    uint16_t vend_;
+    uint16_t cvHandle_;
+    uint16_t accountingGeneral_;
+    int16_t cvFile_;
+    int32_t hdrFile_;
+    int16_t result_;
+    bool open_;
+    int32_t nextLine_;
+    int32_t tranActive_;            // Yes/No flag
+    char errorText_[256];
+    int32_t error_;
+    int32_t lastFile_;
+    int32_t lastOp_;
+    bool online_;
+    double net_;
+    double costTotal_;
+    bool updateDetail_;
+    bool detailLines_;
+    bool recordsFound_;
+    double savedCost_;
+    char postRef_[11];
+    bool verify_;
+    unsigned char sysInterface_[GENERAL_SYSINTERFACE_SIZE];
+    unsigned char system_[GENERAL_SYSTEM_SIZE];
+    TagGLHeader header_;
+    TagLedgerDetail detail_;
+    FxList lines_;
+    TagInterfaceRecord interface_;
+    CBaseGLSales sales_;
+};
+
+#endif

@@ -1,0 +1,205 @@
+// Shared helpers of the posting sources: fixed-width texts, the views of
+// the master records that the posting reads, and the small services of the
+// session layer that the posting reaches through one place each.
+#ifndef BWPS_POSTING_INTERNAL_H
+#define BWPS_POSTING_INTERNAL_H
+
+#include <cstddef>
+#include <cstdint>
+#include <cstring>
+#include <initializer_list>
+#include <string>
+
+#include "bwps/records/accounts.h"
+#include "bwps/records/ledger.h"
+#include "bwps/table.h"
+
+namespace bwps::posting {
+
+// ---- Fixed-width texts
+
+// Copies at most width-1 characters of src into dst[width], NUL-filled.
+inline void CopyText(char* dst, std::size_t width, const char* src)
+{
+    std::memset(dst, 0, width);
+    if (src == nullptr)
+        return;
+    std::size_t n = 0;
+    while (n + 1 < width && src[n] != '\0')
+        ++n;
+    std::memcpy(dst, src, n);
+}
+// The text of a field (up to its NUL or its width).
+inline std::string FieldText(const char* field, std::size_t width)
+{
+    std::size_t n = 0;
+    while (n < width && field[n] != '\0')
+        ++n;
+    return std::string(field, n);
+}
+inline std::string TrimRight(std::string text)
+{
+    while (!text.empty() && (text.back() == ' ' || text.back() == '\0'))
+        text.pop_back();
+    return text;
+}
+inline std::string Trim(std::string text)
+{
+    text = TrimRight(std::move(text));
+    std::size_t first = text.find_first_not_of(' ');
+    return first == std::string::npos ? std::string() : text.substr(first);
+}
+inline std::string TrimmedField(const char* field, std::size_t width)
+{
+    return Trim(FieldText(field, width));
+}
+// dst[width] := src blank-padded to width-1 characters and its NUL.
+inline void PadText(char* dst, std::size_t width, const char* src)
+{
+    std::memset(dst, ' ', width - 1);
+    dst[width - 1] = '\0';
+    if (src == nullptr)
+        return;
+    for (std::size_t i = 0; i + 1 < width && src[i] != '\0'; ++i)
+        dst[i] = src[i];
+}
+template <std::size_t N>
+void PadText(char (&dst)[N], const std::string& src)
+{
+    PadText(dst, N, src.c_str());
+}
+template <std::size_t N>
+void CopyText(char (&dst)[N], const std::string& src)
+{
+    CopyText(dst, N, src.c_str());
+}
+// An account number as key 0 holds it: 10 characters blank padded.
+inline std::string AccountKey(const char* account)
+{
+    char key[ACCOUNT_NUMBER_WIDTH];
+    PadText(key, sizeof key, TrimRight(account != nullptr ? FieldText(account, 64) : "").c_str());
+    return std::string(key, sizeof key);
+}
+// A journal code as key 0 of files 11, 12, 13 holds it: 6 characters
+// blank padded and the NUL.
+inline void JournalKey(char (&out)[LEDGER_JOURNAL_WIDTH], const char* code)
+{
+    PadText(out, sizeof out, code != nullptr ? TrimRight(FieldText(code, 16)).c_str() : "");
+}
+inline bool IsEmptyText(const char* text, std::size_t width)
+{
+    return Trim(FieldText(text, width)).empty();
+}
+// 'Y', 'y' or the byte 1.
+inline bool IsYes(char c)
+{
+    return c == 'Y' || c == 'y' || c == 1;
+}
+
+// ---- Master records read by the posting (only the fields it reads)
+#pragma pack(push, 1)
+struct ProductRecord {              // BPOSPROD.DB, 668 bytes
+    char Code[15];                  // 0
+    uint8_t Data15[253];            // 15
+    uint8_t Kind;                   // 268: 1 or 3 carry a cost
+    uint8_t Data269;                // 269
+    int16_t UnitFactor;             // 270
+    uint8_t Data272[34];            // 272
+    double LastCost;                // 306
+    double StandardCost;            // 314
+    double AverageCost;             // 322
+    uint8_t Data330[338];           // 330
+};
+struct ServiceRecord {              // BPOSSERV.DB, 196 bytes
+    char Code[15];
+    uint8_t Data[181];
+};
+struct TaxRecord {                  // BPOSTXTB.DB, 995 bytes
+    char Code[6];                   // 0
+    uint8_t Data6[13];              // 6
+    float TotalRate;                // 19
+    uint8_t Data23[4];              // 23
+    struct Entry {
+        char Account[11];
+        float Rate;
+    } Entries[8];                   // 27
+    uint8_t Data147[848];           // 147
+};
+struct TenderRecord {               // BPOSTEND.DB, 97 bytes
+    char Code[11];                  // 0
+    uint8_t Data11[33];             // 11
+    char Account[11];               // 44
+    uint8_t Data55[42];             // 55
+};
+struct BillingCodeRecord {          // BPOSBICD.DB, 89 bytes
+    char Code[6];                   // 0
+    uint8_t Data6[41];              // 6
+    char Account[11];               // 47
+    uint8_t Data58[31];             // 58
+};
+struct CustomerRecord {             // BPOSCUST.DB, 795 bytes
+    char Code[11];                  // 0
+    uint8_t Data11[696];            // 11
+    char Account[11];               // 707: receivable account
+    uint8_t Data718[77];            // 718
+};
+struct LayawayRecord {              // BPOSLAYH.DB, 172 bytes
+    char Number[11];                // 0
+    char Customer[11];              // 11
+    uint8_t Data22[92];             // 22
+    double Prepayments;             // 114
+    uint8_t Data122[50];            // 122
+};
+#pragma pack(pop)
+static_assert(sizeof(ProductRecord) == 668 && offsetof(ProductRecord, Kind) == 268 &&
+              offsetof(ProductRecord, UnitFactor) == 270 &&
+              offsetof(ProductRecord, LastCost) == 306 &&
+              offsetof(ProductRecord, StandardCost) == 314 &&
+              offsetof(ProductRecord, AverageCost) == 322);
+static_assert(sizeof(ServiceRecord) == 196);
+static_assert(sizeof(TaxRecord) == 995 && offsetof(TaxRecord, TotalRate) == 19 &&
+              offsetof(TaxRecord, Entries) == 27 && sizeof(TaxRecord::Entry) == 15);
+static_assert(sizeof(TenderRecord) == 97 && offsetof(TenderRecord, Account) == 44);
+static_assert(sizeof(BillingCodeRecord) == 89 && offsetof(BillingCodeRecord, Account) == 47);
+static_assert(sizeof(CustomerRecord) == 795 && offsetof(CustomerRecord, Account) == 707);
+static_assert(sizeof(LayawayRecord) == 172 && offsetof(LayawayRecord, Customer) == 11 &&
+              offsetof(LayawayRecord, Prepayments) == 114);
+
+// Get direct (23): the record at a position, made current. The position
+// goes in the first 4 bytes of the record buffer.
+template <class R>
+Status ReadDirect(Table& table, uint32_t position, R& record)
+{
+    static_assert(sizeof(R) >= 4);
+    std::memset(&record, 0, sizeof record);
+    std::memcpy(&record, &position, 4);
+    KeyBuffer key;
+    return table.Get(B_GET_DIRECT, key.bytes, &record, static_cast<int>(sizeof record));
+}
+
+// ---- Session services, each reached through one function here
+
+// A numbered message in an error window, the values listed below its
+// text; log flag 1 also writes it to the message log. 2 when the user
+// chose Continue, else 1.
+int PostingErrorWindow(int message, int buttons, int logFlags,
+                       std::initializer_list<std::string> values);
+// The database error window for a status (buttons 1 Continue, 2 Cancel,
+// 4 help). 2 for Continue, else 1.
+int PostingDatabaseErrorWindow(int buttons, int logFlags, int status, int operation,
+                               int fileNumber);
+// A byte of the system options (index = record offset - 304 of
+// "0System        "); index 8 gives 'A' unless it holds 'A', 'S' or 'L'.
+char PostingSystemOption(int index);
+
+// Clears the module-wide state of the posting sources (tests).
+void ResetPostingState();
+
+}  // namespace bwps::posting
+
+
+
+namespace bwps::posting {
+using bwps::JoinedBatch;
+}  // namespace bwps::posting
+#endif
