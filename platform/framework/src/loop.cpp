@@ -1,0 +1,433 @@
+// The screen loop: screen contexts, running a form, moving between fields
+// and grid lines, and what handler answers do.
+#include "screen.hpp"
+
+#include <algorithm>
+#include <cctype>
+#include <cstdlib>
+#include <cstring>
+#include <map>
+#include <memory>
+#include <string>
+#include <strings.h>
+#include <vector>
+
+namespace fx::scr {
+namespace {
+
+struct Run {
+    FxContext* ctx;
+    ContextImpl* ci;
+    FxForm* form;    // form that has the cursor
+    FxForm* main;    // the screen's main form
+    std::string name;
+    bool done = false;
+    int exitKey = 0;
+};
+
+void enterField(Run& r, int n) {
+    FormImpl* fi = formImpl(r.form);
+    if (!fi || !n) return;
+    r.form->currentField = n;
+    ScreenField* f = fieldDef(fi, n);
+    if (FieldState* st = fieldState(fi, n)) st->fresh = true;
+    fx::record("field " + std::to_string(n) + " enter " + fx::quote(fieldText(fi, n)));
+    if (f && f->entryHandler) {
+        r.ctx->key = 0;
+        f->entryHandler(r.ctx);
+    }
+}
+
+void startEmpty(Run& r) {
+    FormImpl* fi = formImpl(r.main);
+    if (!fi) return;
+    r.form = r.main;
+    fi->focusRequested = false;
+    if (r.main->newRecord) r.main->newRecord(r.ctx);
+    fi = formImpl(r.main);
+    if (!fi) return;
+    int n = fi->focusRequested && enterable(fi, r.main->currentField) ? r.main->currentField : firstEnterable(fi);
+    fi->focusRequested = false;
+    enterField(r, n);
+}
+
+void recordDone(Run& r) {
+    fx::record("record done");
+    if (FormImpl* fi = formImpl(r.main)) emptyForm(fi);
+    startEmpty(r);
+}
+
+void leave(Run& r, int key, bool escaped) {
+    if (escaped) {
+        FormImpl* fi = formImpl(r.main);
+        if (fi && fi->changed && r.main->question) {
+            int q = r.main->question(r.main);
+            if (q == 0) {
+                fx::record("leave refused");
+                return;
+            }
+        }
+        key = FX_KEY_ESC;
+    }
+    r.done = true;
+    r.exitKey = key;
+}
+
+bool accepted(int answer) {
+    int a = answer & 0xFFFF;
+    return a == FX_GO_ON || a == FX_LOOKUP_SET;
+}
+
+
+FxForm* gridOf(FxForm* main) {
+    FormImpl* mi = formImpl(main);
+    return mi && !mi->grids.empty() ? mi->grids.front() : nullptr;
+}
+
+// Puts the cursor on line `row` of a grid (row == the number of lines: a
+// new line); the grid's fields start blank and its line-enter callback
+// fills them.
+void enterLine(Run& r, FxForm* grid, int row, int field) {
+    FormImpl* gi = formImpl(grid);
+    if (!gi) return;
+    int count = static_cast<int>(gi->lines.size());
+    gi->row = std::max(0, std::min(row, count));
+    r.form = grid;
+    emptyForm(gi);
+    fx::record("line enter " + std::to_string(gi->row) + (gi->row == count ? " new" : ""));
+    gi->focusRequested = false;
+    if (grid->lineEnter) {
+        r.ctx->key = 0;
+        grid->lineEnter(r.ctx);
+    }
+    gi = formImpl(grid);
+    if (!gi) return;
+    int n = gi->focusRequested && enterable(gi, grid->currentField) ? grid->currentField
+            : enterable(gi, field)                                  ? field
+                                                                    : firstEnterable(gi);
+    gi->focusRequested = false;
+    enterField(r, n);
+}
+
+// Runs the grid's line-leave callback; its answer.
+int leaveLine(Run& r, FxForm* grid) {
+    FormImpl* gi = formImpl(grid);
+    int answer = 0;
+    if (grid->lineLeave) answer = grid->lineLeave(r.ctx);
+    fx::record("line leave " + std::to_string(gi ? gi->row : 0) + " -> " + answerName(answer));
+    return answer;
+}
+
+// Moves the cursor after an accepted field: within the form, from the main
+// form's last field into its grid, from a line's last field to the next
+// line and from a grid's first line back to the main form.
+void moveOn(Run& r, int dir) {
+    FormImpl* fi = formImpl(r.form);
+    if (!fi || dir == 0) return;
+    int cur = r.form->currentField;
+    FxForm* grid = gridOf(r.main);
+    if (r.form == r.main) {
+        if (grid && dir > 0 && cur == lastEnterable(fi)) {
+            FormImpl* gi = formImpl(grid);
+            enterLine(r, grid, gi ? gi->row : 0, 0);
+            return;
+        }
+        enterField(r, nextEnterable(fi, cur, dir));
+        return;
+    }
+    // in a grid
+    bool edge = dir > 0 ? cur == lastEnterable(fi) : cur == firstEnterable(fi);
+    if (!edge) {
+        enterField(r, nextEnterable(fi, cur, dir));
+        return;
+    }
+    if (!accepted(leaveLine(r, r.form))) return;
+    if (dir > 0) {
+        enterLine(r, r.form, fi->row + 1, 0);
+    } else if (fi->row > 0) {
+        enterLine(r, r.form, fi->row - 1, lastEnterable(fi));
+    } else {
+        r.form = r.main;
+        if (FormImpl* mi = formImpl(r.main)) enterField(r, lastEnterable(mi));
+    }
+}
+
+// Acts on a handler's answer. fieldExit: the answer of a field's exit
+// handler, dir the direction the cursor was going.
+void act(Run& r, int answer, int key, bool fieldExit, int dir) {
+    if ((answer & 0xFFFF) == FX_LEAVE) {
+        leave(r, key, false);
+        return;
+    }
+    if (answer & 0xC0000) { // the grid's lines changed: show them and take up the current line again
+        fx::record("grid changed");
+        fx::terminalRedraw();
+        FxForm* grid = gridOf(r.main);
+        if (grid && r.form == grid) enterLine(r, grid, formImpl(grid)->row, grid->currentField);
+        return;
+    }
+    switch (answer & 0xFFFF) {
+    case FX_RECORD_DONE: recordDone(r); return;
+    case FX_GO_ON:
+    case FX_LOOKUP_SET:
+        if (fieldExit) moveOn(r, dir);
+        else if ((answer & 0xFFFF) == FX_GO_ON && (key == FX_KEY_ESC || r.ctx->key == FX_KEY_ESC))
+            leave(r, FX_KEY_ESC, true);
+        return;
+    default: return; // stay (0x20, 0x80 and unknown answers)
+    }
+}
+
+void typeInto(Run& r, const std::string& text) {
+    FormImpl* fi = formImpl(r.form);
+    int n = r.form ? r.form->currentField : 0;
+    if (!fi || !enterable(fi, n)) {
+        fx::record("type " + fx::quote(text) + " ignored: no field takes input");
+        return;
+    }
+    if (!storeText(fi, n, text, true)) {
+        fx::record("field " + std::to_string(n) + " has no option " + fx::quote(text));
+        return;
+    }
+    fi->changed = true;
+    fx::record("field " + std::to_string(n) + " type " + fx::quote(fieldText(fi, n)));
+    ScreenField* f = fieldDef(fi, n);
+    if (f && f->typeAhead) {
+        AutoFill::Item item{nullptr, nullptr};
+        if (f->typeAhead->FindOpen(fi->fields[n].text.c_str()) && f->typeAhead->FindFirst(item))
+            fx::record("autofill " + fx::quote(item.code ? item.code : "") + " " +
+                       fx::quote(item.description ? item.description : ""));
+        f->typeAhead->FindClose();
+    }
+}
+
+// Leaves the current field through its exit handler; the answer.
+int exitField(Run& r, int key, int dir) {
+    FormImpl* fi = formImpl(r.form);
+    int n = r.form ? r.form->currentField : 0;
+    ScreenField* f = fieldDef(fi, n);
+    if (!f) {
+        if (fi && dir) enterField(r, firstEnterable(fi));
+        return FX_GO_ON;
+    }
+    int answer = 0;
+    FxForm* form = r.form;
+    fi->focusRequested = false;
+    if (f->exitHandler) {
+        r.ctx->key = key;
+        answer = f->exitHandler(r.ctx);
+        fi = formImpl(r.form);
+    }
+    fx::record("field " + std::to_string(n) + " exit " + fx::quote(fieldText(fi, n)) + " -> " + answerName(answer));
+    // A handler that accepts the field and puts the cursor elsewhere itself
+    // is followed there.
+    if (fi && r.form == form && fi->focusRequested && accepted(answer) && !(answer & 0xC0000) &&
+        form->currentField != n && enterable(fi, form->currentField)) {
+        fi->focusRequested = false;
+        enterField(r, form->currentField);
+        return answer;
+    }
+    act(r, answer, key, true, dir);
+    return answer;
+}
+
+// Up and Down in a grid go to the line above or below, same field.
+void moveLine(Run& r, int key, int dir) {
+    FxForm* grid = r.form;
+    FormImpl* gi = formImpl(grid);
+    int field = grid->currentField;
+    int answer = exitField(r, key, 0);
+    if (r.done || r.form != grid || !accepted(answer) || (answer & 0xC0000)) return;
+    int target = gi->row + dir;
+    if (target < 0 || target > static_cast<int>(gi->lines.size())) return;
+    if (!accepted(leaveLine(r, grid))) return;
+    enterLine(r, grid, target, field);
+}
+
+void pressKey(Run& r, int key) {
+    r.ctx->key = key;
+    KeyBinding* b = findBinding(r.form, r.ci, key);
+    if (b && !b->enabled) {
+        fx::record("key " + fx::keyName(key) + " -> off");
+        return;
+    }
+    if (b && b->handler) {
+        int answer = b->handler(r.ctx);
+        fx::record("key " + fx::keyName(key) + " -> " + answerName(answer));
+        act(r, answer, key, false, 0);
+        return;
+    }
+    if (b) {
+        fx::record("key " + fx::keyName(key) + " -> no action");
+        return;
+    }
+    switch (key) {
+    case FX_KEY_DOWN:
+    case FX_KEY_UP:
+        if (r.form != r.main && formImpl(r.form)) {
+            moveLine(r, key, key == FX_KEY_DOWN ? 1 : -1);
+            return;
+        }
+        exitField(r, key, key == FX_KEY_DOWN ? 1 : -1);
+        return;
+    case FX_KEY_ENTER:
+    case FX_KEY_TAB: exitField(r, key, 1); return;
+    case FX_KEY_SHIFT_TAB: exitField(r, key, -1); return;
+    case FX_KEY_ESC:
+        fx::record("key Esc");
+        leave(r, FX_KEY_ESC, true);
+        return;
+    case 8: {
+        FormImpl* fi = formImpl(r.form);
+        int n = r.form ? r.form->currentField : 0;
+        if (fi && enterable(fi, n) && !isChoice(fieldDef(fi, n)) && !fi->fields[n].text.empty()) {
+            fi->fields[n].text.pop_back();
+            fi->fields[n].fresh = false;
+            fi->changed = true;
+        }
+        return;
+    }
+    default:
+        if (key >= 32 && key < 256) {
+            FormImpl* fi = formImpl(r.form);
+            int n = r.form ? r.form->currentField : 0;
+            if (fi && enterable(fi, n)) {
+                ScreenField* f = fieldDef(fi, n);
+                if (isChoice(f)) {
+                    if (key == ' ') {
+                        int def = 1;
+                        size_t count = fx::splitChoices(f->choices, &def).size();
+                        FieldState* st = &fi->fields[n];
+                        st->option = optionOf(f, st) % static_cast<int>(count ? count : 1) + 1;
+                        fi->changed = true;
+                    } else {
+                        if (storeText(fi, n, std::string(1, static_cast<char>(key)), true)) fi->changed = true;
+                    }
+                } else {
+                    FieldState& st = fi->fields[n];
+                    std::string t = (st.fresh ? std::string() : st.text) + static_cast<char>(key);
+                    st.fresh = false;
+                    storeText(fi, n, t, true);
+                    fi->changed = true;
+                }
+            }
+            return;
+        }
+        fx::record("key " + fx::keyName(key) + " -> no action");
+    }
+}
+
+
+} // namespace
+} // namespace fx::scr
+
+using namespace fx::scr;
+
+extern "C" {
+
+// ---- contexts and the loop
+
+int FxAppBegin(FxContext* context) {
+    if (!context) return -1;
+    context->key = 0;
+    context->exitKey = 0;
+    context->form = nullptr;
+    context->window = nullptr;
+    ContextImpl ci;
+    ci.ctx = context;
+    gContexts.push_back(ci);
+    context->impl = nullptr;
+    return 0;
+}
+
+int FxAppEnd(FxContext* context) {
+    if (!context) return -1;
+    ContextImpl* ci = contextOf(context);
+    if (!ci) return 0;
+    size_t idx = static_cast<size_t>(ci - gContexts.data());
+    for (size_t i = gContexts.size(); i-- > idx;) {
+        ContextImpl c = gContexts[i];
+        gContexts.pop_back();
+        for (void* b : c.keyBars) gKeyBars.erase(b);
+        // Windows the screen left open go with it: nothing may point to a
+        // screen context that is gone.
+        for (FxWindow* w : c.windows)
+            if (openWindow(w)) {
+                fx::record("window close " + windowName(w) + " (left open by its screen)");
+                dropWindow(w);
+            }
+    }
+    fx::terminalRedraw();
+    return 0;
+}
+
+int FxAppRun(FxContext* context, int nested) {
+    if (!context) return FX_KEY_ESC;
+    ContextImpl* ci = contextOf(context);
+    if (!ci) {
+        FxAppBegin(context);
+        ci = contextOf(context);
+    }
+    FxForm* form = context->form;
+    if (!form && !ci->forms.empty()) form = ci->forms.front();
+    FxWindow* win = context->window;
+    if (!win && !ci->windows.empty()) win = ci->windows.front();
+    FormImpl* fi = formImpl(form);
+    if (!fi) form = nullptr;
+    if (fi && win && openWindow(win) && !fi->window) {
+        fi->window = win;
+        if (!win->form) win->form = form;
+    }
+    if (fi && fi->window) win = fi->window;
+    context->form = form;
+    context->window = win;
+    Run r{context, ci, form, form, windowName(win)};
+    fx::record("run begin " + r.name + (nested ? " nested" : ""));
+    if (!form) fx::record("run has no form: only Esc leaves");
+    fx::terminalRedraw();
+    if (form) startEmpty(r);
+    while (!r.done) {
+        ci = contextOf(context);
+        r.ci = ci;
+        fx::terminalRedraw();
+        fx::Event ev = fx::nextEvent(true);
+        switch (ev.kind) {
+        case fx::Event::Exhausted:
+            if (fx::exhaustedCount() > 3) {
+                fx::record("run forced closed " + r.name);
+                r.done = true;
+                r.exitKey = FX_KEY_ESC;
+                context->key = FX_KEY_ESC;
+                break;
+            }
+            pressKey(r, FX_KEY_ESC);
+            break;
+        case fx::Event::Key: pressKey(r, ev.key); break;
+        case fx::Event::Type: typeInto(r, ev.text); break;
+        case fx::Event::Field: {
+            FormImpl* f = formImpl(r.form);
+            if (!f || !enterable(f, ev.field)) {
+                fx::record("field " + std::to_string(ev.field) + " cannot take input");
+                break;
+            }
+            r.form->currentField = ev.field;
+            typeInto(r, ev.text);
+            break;
+        }
+        case fx::Event::Answer:
+            fx::record("answer " + fx::quote(ev.text) + " ignored: no question is open");
+            break;
+        case fx::Event::Pick:
+            fx::record("pick " + std::to_string(ev.field) + " ignored: no list is open");
+            break;
+        case fx::Event::Wait: break;
+        }
+    }
+    context->key = r.exitKey;
+    context->exitKey = r.exitKey;
+    fx::record("run end " + r.name + " " + fx::keyName(r.exitKey));
+    fx::terminalRedraw();
+    return r.exitKey;
+}
+
+} // extern "C"
