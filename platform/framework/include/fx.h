@@ -62,6 +62,11 @@ enum {
     FX_KEY_PGDN = 0x5100,
     FX_KEY_HOME = 0x4700,
     FX_KEY_END = 0x4F00,
+    FX_KEY_INS = 0x5200,
+    FX_KEY_DEL = 0x5300,
+    FX_KEY_BACKSPACE = 8,
+    FX_KEY_CTRL_HOME = 0x7700, /* delivered to handlers; the field loop gives it no meaning */
+    FX_KEY_CTRL_END = 0x7500,
     FX_KEY_F1 = 0x3B00, /* F(n) = 0x3B00 + (n-1)*0x100, n = 1..10 */
     FX_KEY_F10 = 0x4400,
     FX_KEY_SHIFT_F1 = 0x5400, /* Shift+F(n) = 0x5400 + (n-1)*0x100 */
@@ -97,7 +102,8 @@ enum {
 /* Field flags of a screen field (ScreenField.flags). */
 enum {
     FX_FIELD_UPPER = 0x10, /* typed text is turned to upper case */
-    FX_FIELD_SKIP = 0x80   /* the cursor skips the field (shown only) */
+    FX_FIELD_SKIP = 0x80,  /* the cursor skips the field (shown only) */
+    FX_FIELD_CONCEALED = 0x0400 /* a password: shown and written to the transcript as '*' */
 };
 
 /* ------------------------------------------------------------- types */
@@ -425,6 +431,7 @@ FX_API int FxFieldSet(FxForm* form, int field, const char* value);  /* (302) set
 FX_API int FxChoiceGet(FxForm* form, int field);           /* (304) selected option from 1; 0 when not a choice field */
 FX_API int FxChoiceSet(FxForm* form, int field, int option);/* (305) selects an option from 1; 0, -1 when out of range */
 FX_API int FxFocusField(FxForm* form, int field);          /* (286) cursor to the field; 0 */
+FX_API int FxFieldSetConcealed(FxForm* form, int field, int on); /* 1: a password field, shown (and written to the transcript) as '*' (as FX_FIELD_CONCEALED); 0 */
 FX_API int FxEnableField(FxForm* form, int field, int on); /* enables a field (on 1) or disables it (on 0); 0, -1 when unknown */
 FX_API int FxFieldSetDisplayOnly(FxForm* form, int field, int on); /* (282) 1 display-only, 0 enterable; 0 */
 FX_API int FxFieldSetState(FxForm* form, int field, int state);    /* (284) 0 shown, 2 hidden (blank, skipped); 0 */

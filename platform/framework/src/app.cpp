@@ -135,7 +135,10 @@ int FxShowHelp(int kind, intptr_t topic, int) {
     return 0;
 }
 
-void FxBeep(void) { fx::record("beep"); }
+void FxBeep(void) {
+    fx::record("beep");
+    fx::terminalBeep();
+}
 
 int FxStart(void) {
     if (!gId.started) {

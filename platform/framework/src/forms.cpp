@@ -17,14 +17,23 @@ extern "C" {
 
 // ---- forms and fields
 
-int FxFormLoad(FxForm* form, ScreenField* table, int mode) {
+int FxFormLoad(FxForm* form, ScreenField* table, int) {
     if (!form || !table) return 0;
+    for (int i = 0; i < FX_MAX_FIELDS && table[i].number != 0; ++i) {
+        char picture[sizeof table[i].picture + 1] = {};
+        std::memcpy(picture, table[i].picture, sizeof table[i].picture);
+        fx::PictureKind k = fx::pictureKind(picture);
+        if (!k.problem.empty()) {
+            fx::record("form load refused: field " + std::to_string(table[i].number) + " picture " + fx::quote(picture) +
+                       ": " + k.problem);
+            return 0;
+        }
+    }
     for (auto it = gForms.find(form); it != gForms.end(); it = gForms.end())
         for (void* line : it->second->lines) FxFree(line);
     auto fi = std::make_unique<FormImpl>();
     fi->form = form;
     fi->table = table;
-    fi->mode = mode;
     while (fi->count < FX_MAX_FIELDS && table[fi->count].number != 0) ++fi->count;
     int maxNo = 0;
     for (int i = 0; i < fi->count; ++i) maxNo = std::max(maxNo, static_cast<int>(table[i].number));
@@ -79,6 +88,13 @@ int FxFocusField(FxForm* form, int field) {
     if (!fieldDef(fi, field)) return -1;
     form->currentField = field;
     fi->focusRequested = true;
+    return 0;
+}
+
+int FxFieldSetConcealed(FxForm* form, int field, int on) {
+    FormImpl* fi = formImpl(form);
+    if (!fieldDef(fi, field)) return -1;
+    fieldState(fi, field)->concealed = on != 0;
     return 0;
 }
 

@@ -41,6 +41,7 @@ int keyFromName(const std::string& name); // -1 when unknown
 bool terminalActive();
 void terminalRedraw();
 void terminalShutdown();
+void terminalBeep();
 // Modal choice among buttons on the terminal: index from 0, or -1 on Esc.
 int terminalAskButtons(const std::vector<std::string>& lines, const std::vector<std::string>& buttons,
                        int defaultIndex);
@@ -51,8 +52,10 @@ int terminalReadKey(bool wait);
 // ---- screen model, for the terminal driver's drawing
 struct FieldView {
     int number, row, column, width;
-    std::string text;
+    std::string text;     // as shown ('*' for a concealed field)
     bool hidden, displayOnly, current;
+    int cursor;           // place of the cursor in the text
+    bool alignRight;      // numbers are shown right-aligned when not being typed
 };
 struct WindowView {
     FxWindow* window;
@@ -72,6 +75,20 @@ std::vector<StatusView> statusViews();
 std::vector<std::string> splitChoices(const char* list, int* defaultOption);
 std::string trimmed(const std::string& s);
 int pictureWidth(const char* picture);
+// What a field's picture lets a person type.
+struct PictureKind {
+    enum Kind { Text, Number, Mask };
+    Kind kind = Text;
+    int width = 0;
+    int decimals = 0;      // numbers: digits after the point
+    bool sign = true;      // numbers: a leading '-' is allowed
+    bool packs = false;    // numbers: "packs/units" quantities ('F')
+    bool upper = false;    // 'C': typed letters become upper case
+    bool date = false;     // masks "nn/nn/nn" and "nn/nn/nnnn"
+    std::string mask;      // masks: n digit, a letter, c any, others literal
+    std::string problem;   // why the picture cannot be used, empty when it can
+};
+PictureKind pictureKind(const char* picture);
 
 // ---- resets of each part
 void resetScreens();

@@ -30,8 +30,9 @@ void enterField(Run& r, int n) {
     if (!fi || !n) return;
     r.form->currentField = n;
     ScreenField* f = fieldDef(fi, n);
-    if (FieldState* st = fieldState(fi, n)) st->fresh = true;
-    fx::record("field " + std::to_string(n) + " enter " + fx::quote(fieldText(fi, n)));
+    FieldState* st = fieldState(fi, n);
+    if (st) enterFieldText(*st);
+    fx::record("field " + std::to_string(n) + " enter " + fx::quote(shownText(f, st, fieldText(fi, n))));
     if (f && f->entryHandler) {
         r.ctx->key = 0;
         f->entryHandler(r.ctx);
@@ -185,13 +186,18 @@ void typeInto(Run& r, const std::string& text) {
         fx::record("type " + fx::quote(text) + " ignored: no field takes input");
         return;
     }
-    if (!storeText(fi, n, text, true)) {
-        fx::record("field " + std::to_string(n) + " has no option " + fx::quote(text));
-        return;
-    }
-    fi->changed = true;
-    fx::record("field " + std::to_string(n) + " type " + fx::quote(fieldText(fi, n)));
     ScreenField* f = fieldDef(fi, n);
+    FieldState* st = fieldState(fi, n);
+    if (isChoice(f)) {
+        if (!storeText(fi, n, text, true)) {
+            fx::record("field " + std::to_string(n) + " has no option " + fx::quote(text));
+            return;
+        }
+        fi->changed = true;
+    } else {
+        typeWhole(fi, n, text);
+    }
+    fx::record("field " + std::to_string(n) + " type " + fx::quote(shownText(f, st, fieldText(fi, n))));
     if (f && f->typeAhead) {
         AutoFill::Item item{nullptr, nullptr};
         if (f->typeAhead->FindOpen(fi->fields[n].text.c_str()) && f->typeAhead->FindFirst(item))
@@ -210,6 +216,14 @@ int exitField(Run& r, int key, int dir) {
         if (fi && dir) enterField(r, firstEnterable(fi));
         return FX_GO_ON;
     }
+    if (std::string why = checkLeave(fi, n); !why.empty()) {
+        gStatusLine = why;
+        fx::record("field " + std::to_string(n) + " refused " + fx::quote(shownText(f, fieldState(fi, n), fieldText(fi, n))) +
+                   ": " + why);
+        FxBeep();
+        return FX_STAY;
+    }
+    gStatusLine.clear();
     int answer = 0;
     FxForm* form = r.form;
     fi->focusRequested = false;
@@ -218,7 +232,8 @@ int exitField(Run& r, int key, int dir) {
         answer = f->exitHandler(r.ctx);
         fi = formImpl(r.form);
     }
-    fx::record("field " + std::to_string(n) + " exit " + fx::quote(fieldText(fi, n)) + " -> " + answerName(answer));
+    fx::record("field " + std::to_string(n) + " exit " + fx::quote(shownText(fieldDef(fi, n), fieldState(fi, n), fieldText(fi, n))) +
+               " -> " + answerName(answer));
     // A handler that accepts the field and puts the cursor elsewhere itself
     // is followed there.
     if (fi && r.form == form && fi->focusRequested && accepted(answer) && !(answer & 0xC0000) &&
@@ -277,15 +292,16 @@ void pressKey(Run& r, int key) {
         fx::record("key Esc");
         leave(r, FX_KEY_ESC, true);
         return;
-    case 8: {
+    case FX_KEY_LEFT:
+    case FX_KEY_RIGHT:
+    case FX_KEY_HOME:
+    case FX_KEY_END:
+    case FX_KEY_INS:
+    case FX_KEY_DEL:
+    case FX_KEY_BACKSPACE: {
         FormImpl* fi = formImpl(r.form);
-        int n = r.form ? r.form->currentField : 0;
-        if (fi && enterable(fi, n) && !isChoice(fieldDef(fi, n)) && !fi->fields[n].text.empty()) {
-            fi->fields[n].text.pop_back();
-            fi->fields[n].fresh = false;
-            fi->changed = true;
-        }
-        return;
+        if (fi && editKey(fi, r.form->currentField, key)) return;
+        break;
     }
     default:
         if (key >= 32 && key < 256) {
@@ -304,17 +320,14 @@ void pressKey(Run& r, int key) {
                         if (storeText(fi, n, std::string(1, static_cast<char>(key)), true)) fi->changed = true;
                     }
                 } else {
-                    FieldState& st = fi->fields[n];
-                    std::string t = (st.fresh ? std::string() : st.text) + static_cast<char>(key);
-                    st.fresh = false;
-                    storeText(fi, n, t, true);
-                    fi->changed = true;
+                    typeChar(fi, n, static_cast<char>(key));
                 }
             }
             return;
         }
-        fx::record("key " + fx::keyName(key) + " -> no action");
+        break;
     }
+    fx::record("key " + fx::keyName(key) + " -> no action");
 }
 
 

@@ -23,6 +23,9 @@ struct FieldState {
     bool hidden = false;
     bool disabled = false;
     bool fresh = false; // just entered: the first typed character replaces the text
+    bool edited = false; // typed into since the cursor came: checked when it leaves
+    bool concealed = false; // shown as '*' (FxFieldSetConcealed)
+    size_t cursor = 0;  // place of the cursor in the text
     std::string cache;
 };
 
@@ -30,7 +33,6 @@ struct FormImpl {
     FxForm* form = nullptr;
     ScreenField* table = nullptr;
     int count = 0;
-    int mode = 0;
     std::vector<FieldState> fields; // by field number; 0 unused
     bool changed = false;
     bool focusRequested = false;
@@ -50,8 +52,6 @@ struct KeyBinding {
     FxHandler handler = nullptr;
     bool bound = false;
     bool enabled = true;
-    bool button = false;
-    std::string caption;
 };
 
 struct KeyBarImpl {
@@ -102,6 +102,8 @@ ScreenField* fieldDef(FormImpl* fi, int n);
 FieldState* fieldState(FormImpl* fi, int n);
 bool isChoice(const ScreenField* f);
 std::string pictureLetters(const char* picture);
+// A field's picture as a text (the 16 bytes need not end in a NUL).
+std::string pictureText(const ScreenField* f);
 int optionOf(const ScreenField* f, const FieldState* st);
 bool enterable(FormImpl* fi, int n);
 int firstEnterable(FormImpl* fi);
@@ -117,6 +119,16 @@ void removeMenuRow(void* keys, int key);
 std::string answerName(int answer);
 bool knownStatus(FxStatus* s);
 FxWindow* openWindow(FxWindow* w);
+// Field editing (editing.cpp).
+extern bool gInsertMode;
+extern std::string gStatusLine; // reason of the last refused entry, shown at the bottom
+bool isConcealed(const ScreenField* f, const FieldState* st);
+std::string shownText(const ScreenField* f, const FieldState* st, const std::string& text);
+void enterFieldText(FieldState& st);
+bool typeChar(FormImpl* fi, int n, char c);
+bool editKey(FormImpl* fi, int n, int key);
+void typeWhole(FormImpl* fi, int n, const std::string& text);
+std::string checkLeave(FormImpl* fi, int n);
 // Closes an open window: it leaves every form, context and the open list.
 void dropWindow(FxWindow* w);
 

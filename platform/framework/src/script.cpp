@@ -29,6 +29,7 @@ const NamedKey kNamed[] = {
     {"Up", 0x4800},     {"Down", 0x5000},        {"Left", 0x4B00},    {"Right", 0x4D00},
     {"PgUp", 0x4900},   {"PgDn", 0x5100},        {"Home", 0x4700},    {"End", 0x4F00},
     {"Backspace", 8},   {"Del", 0x5300},         {"Ins", 0x5200},     {"Space", 32},
+    {"Ctrl+Home", 0x7700}, {"Ctrl+End", 0x7500},
 };
 
 // Alt+letter scan codes, A to Z.

@@ -56,6 +56,10 @@ bool isChoice(const ScreenField* f) {
     return false;
 }
 
+std::string pictureText(const ScreenField* f) {
+    return f ? std::string(f->picture, strnlen(f->picture, sizeof f->picture)) : std::string();
+}
+
 std::string pictureLetters(const char* picture) {
     // type letters after the printf conversion
     const char* p = picture;
@@ -176,10 +180,10 @@ bool storeText(FormImpl* fi, int n, const std::string& value, bool typed) {
         return false;
     }
     std::string t = value;
-    int w = fx::pictureWidth(f->picture);
+    int w = fx::pictureWidth(pictureText(f).c_str());
     if (w > 0 && static_cast<int>(t.size()) > w) t.resize(w);
     if (typed) {
-        std::string letters = pictureLetters(f->picture);
+        std::string letters = pictureLetters(pictureText(f).c_str());
         if ((f->flags & FX_FIELD_UPPER) || letters.find('C') != std::string::npos)
             for (char& c : t) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
     }
@@ -278,6 +282,8 @@ namespace fx {
 
 void resetScreens() {
     using namespace fx::scr;
+    gInsertMode = true;
+    gStatusLine.clear();
     for (FxStatus* s : gStatus) delete s;
     gStatus.clear();
     for (auto& [form, fi] : gForms)

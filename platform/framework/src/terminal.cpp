@@ -54,7 +54,11 @@ const int kAltLetters[26] = {0x1E00, 0x3000, 0x2E00, 0x2000, 0x1200, 0x2100, 0x2
                              0x2400, 0x2500, 0x2600, 0x3200, 0x3100, 0x1800, 0x1900, 0x1000, 0x1300,
                              0x1F00, 0x1400, 0x1600, 0x2F00, 0x1100, 0x2D00, 0x1500, 0x2C00};
 
+int gCtrlHome = -1, gCtrlEnd = -1; // terminal codes of Ctrl+Home and Ctrl+End, when it has them
+
 int mapKey(int ch) {
+    if (ch == gCtrlHome) return 0x7700;
+    if (ch == gCtrlEnd) return 0x7500;
     if (ch >= KEY_F(1) && ch <= KEY_F(10)) return 0x3B00 + (ch - KEY_F(1)) * 0x100;
     if (ch >= KEY_F(13) && ch <= KEY_F(22)) return 0x5400 + (ch - KEY_F(13)) * 0x100;
     switch (ch) {
@@ -91,7 +95,7 @@ int mapKey(int ch) {
         return 27;
     }
     if (ch >= 32 && ch < 256) return ch;
-    return 0;
+    return -1;
 }
 
 void drawBox(int top, int left, int bottom, int right, const std::string& title) {
@@ -124,18 +128,25 @@ void drawAll() {
             if (f.hidden) continue;
             int r = w->top + f.row, c = w->left + f.column;
             if (r > w->bottom || c > w->right) continue;
-            int width = std::min(f.width, w->right - c);
+            // a field wider than its window scrolls so that the cursor stays in view
+            int width = std::max(1, std::min(f.width, w->right - c));
             std::string t = f.text;
             for (char& ch : t)
                 if (static_cast<unsigned char>(ch) == 0xFF) ch = ' ';
-            t.resize(std::max(0, width), ' ');
+            int first = f.current && f.cursor >= width ? f.cursor - width + 1 : 0;
+            t = first < static_cast<int>(t.size()) ? t.substr(first) : std::string();
+            if (f.alignRight) {
+                t = fx::trimmed(t);
+                if (static_cast<int>(t.size()) < width) t.insert(0, width - t.size(), ' ');
+            }
+            t.resize(width, ' ');
             attr_t a = f.current ? A_REVERSE : f.displayOnly ? A_NORMAL : A_UNDERLINE;
             attron(a);
             mvaddnstr(r, c, t.c_str(), width);
             attroff(a);
             if (f.current) {
                 cursorRow = r;
-                cursorCol = c + std::min(static_cast<int>(fx::trimmed(f.text).size()), std::max(0, width - 1));
+                cursorCol = c + std::min(f.cursor - first, width - 1);
             }
         }
         if (&v == &views.back() && !v.keyBar.empty()) {
@@ -184,13 +195,30 @@ void terminalRedraw() {
 
 void terminalShutdown() { restore(); }
 
+void terminalBeep() {
+    if (gActive) beep();
+}
+
 int terminalReadKey(bool wait) {
     if (!gActive) return 0;
     timeout(wait ? -1 : 0);
-    int ch = getch();
+    for (;;) {
+        int ch = getch();
+        if (ch == ERR) break;
+        if (ch == KEY_RESIZE) {
+            drawAll();
+            continue;
+        }
+        int k = mapKey(ch);
+        if (k < 0) {
+            fx::record("key code " + std::to_string(ch) + " ignored: not a key the framework knows");
+            continue;
+        }
+        timeout(-1);
+        return k;
+    }
     timeout(-1);
-    if (ch == ERR) return 0;
-    return mapKey(ch);
+    return 0;
 }
 
 int terminalAskButtons(const std::vector<std::string>& lines, const std::vector<std::string>& buttons,
@@ -284,6 +312,10 @@ void FxUseTerminalDriver(void) {
     nonl();
     keypad(stdscr, TRUE);
     set_escdelay(25);
+    gCtrlHome = key_defined("kHOM5");
+    gCtrlEnd = key_defined("kEND5");
+    if (gCtrlHome <= 0) gCtrlHome = -1;
+    if (gCtrlEnd <= 0) gCtrlEnd = -1;
     drawAll();
 }
 

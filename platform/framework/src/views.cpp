@@ -39,11 +39,14 @@ std::vector<WindowView> screenViews() {
                 fv.row = f.row ? f.row : prevRow;
                 prevRow = fv.row;
                 fv.column = f.column;
-                fv.width = std::max(1, fx::pictureWidth(f.picture));
-                fv.text = fieldText(fi, f.number);
-                fv.hidden = fi->fields[f.number < fi->fields.size() ? f.number : 0].hidden;
+                fv.width = std::max(1, fx::pictureWidth(pictureText(&f).c_str()));
+                FieldState* st = fieldState(fi, f.number);
+                fv.text = shownText(&f, st, fieldText(fi, f.number));
+                fv.hidden = st && st->hidden;
                 fv.displayOnly = !enterable(fi, f.number);
                 fv.current = form == cursorForm && form->currentField == f.number;
+                fv.cursor = st ? static_cast<int>(std::min(st->cursor, st->text.size())) : 0;
+                fv.alignRight = fx::pictureKind(pictureText(&f).c_str()).kind == fx::PictureKind::Number && !(fv.current && st && st->edited);
                 v.fields.push_back(fv);
             }
             FxKeyBar* bar = &form->keys;

@@ -126,7 +126,6 @@ int FxSetKeyState(void* keys, int key, int on) {
 
 int FxSetKeyCaption(void* keys, int key, const char* text) {
     if (!keys) return -1;
-    keyBar(keys).keys[key].caption = text ? text : "";
     FxKeyBar* bar = static_cast<FxKeyBar*>(keys);
     for (int i = 0; i < FX_KEYMENU_ROWS && bar->menu[i].key; ++i)
         if (bar->menu[i].key == key && text) {
@@ -136,9 +135,8 @@ int FxSetKeyCaption(void* keys, int key, const char* text) {
     return 0;
 }
 
-int FxSetKeyButton(void* keys, int key) {
+int FxSetKeyButton(void* keys, int) {
     if (!keys) return -1;
-    keyBar(keys).keys[key].button = true;
     return 0;
 }
 
