@@ -320,13 +320,40 @@ typedef struct FxTextReader {
     void* impl;
 } FxTextReader;
 
-/* Spreadsheet writer: cells separated by tabs, rows by CR LF, written to a
- * file opened with FxFileOpen (handle). */
+/* Spreadsheet writer: rows ended by CR LF; cells separated by tabs
+ * (FX_SHEET_TABS) or by commas with every text cell in double quotes
+ * (FX_SHEET_COMMAS, a quote doubled). Either the caller opens the file
+ * (FxFileOpen) and fills handle (kind 0 = tabs), or FxSheetOpen opens it by
+ * name into a caller's block that begins with an FxSheet, and FxSheetClose
+ * closes it. */
 typedef struct FxSheet {
     int32_t handle;
     int32_t column;          /* cells written in the current row */
     int32_t row;             /* rows ended */
+    int32_t kind;            /* FX_SHEET_TABS or FX_SHEET_COMMAS */
+    int32_t owned;           /* 1 when FxSheetOpen opened the file */
 } FxSheet;
+
+enum { FX_SHEET_TABS = 1, FX_SHEET_COMMAS = 3, FX_SHEET_BLOCK = 279 };
+
+/* The framework's report block (FxReportBlockGet, 1430): a 32-bit flag word
+ * (bit 0x40: a working date is set) and the working date's text, 11
+ * characters, read by the report writer for its period heading. */
+#pragma pack(push, 1)
+typedef struct FxReportBlock {
+    uint32_t flags;
+    char date[11];
+} FxReportBlock;
+#pragma pack(pop)
+
+/* Where FxFreeSpace (435) learns the free bytes of a folder: 0 and the
+ * bytes, or non-zero when the folder cannot be asked. */
+typedef int (*FxFreeSpaceSource)(const char* folder, uint64_t* bytes);
+
+#ifdef __cplusplus
+static_assert(sizeof(FxReportBlock) == 15, "report block: flag word and 11-character date");
+static_assert(sizeof(FxSheet) <= FX_SHEET_BLOCK, "a sheet fits the caller's block");
+#endif
 
 /* Status and progress windows. */
 typedef struct FxStatus FxStatus;
@@ -394,7 +421,7 @@ FX_API void FxSetAppCode(const char* text);                /* (1319) application
 FX_API void FxSetAppShortName(const char* text);           /* (1321) short name */
 FX_API void FxSetAppKey(const char* text);                 /* (1323) settings key name */
 FX_API void FxSetSingleUserTitle(const char* text);        /* (1325) single-user title */
-FX_API char* FxConvertText(char* text);                    /* (1326) text to display form, in place (identity here); the text */
+FX_API char* FxConvertText(char* text);                    /* (1326) a text to its display form, in place (unchanged); null: the program title (FxSetAppTitle; read only) */
 FX_API void FxSetProductName(const char* text);            /* (1327) product name */
 FX_API void FxSetAppVersion(const char* text);             /* (1329) version text */
 FX_API void FxSetHelpFile(const char* name);               /* (1331) help file name */
@@ -421,7 +448,8 @@ FX_API void FxRegisterDialog(void* dialog);                /* (1230) a dialog of
 FX_API void FxUnregisterDialog(void* dialog);              /* (1231) it closed */
 FX_API int FxBannerCreate(int a, int b, int c, int d, int colour1, int colour2); /* (941) company banner (recorded); 0 */
 FX_API int FxBannerColour(int colour1, int colour2);       /* (943) recolours the banner; 0 */
-FX_API void FxBannerClear(void);                           /* (1430) clears the banner text */
+FX_API void FxBannerClear(void);                           /* clears the banner text (recorded) */
+FX_API FxReportBlock* FxReportBlockGet(void);              /* (1430) the framework's report block (flag word, then the 11-character date) */
 FX_API int FxBannerShow(const char* text, int colour);     /* (945) shows the banner text; 0 */
 
 /* ---- forms and fields */
@@ -490,6 +518,9 @@ FX_API int FxIsLeaveKey(const void* keyOrContext);         /* (346) non-zero whe
 FX_API int FxGetKey(int wait);                             /* (348) next key, 0 when none (wait 0) */
 FX_API int FxPostKey(int key);                             /* (950) queues a key for the running screen; 0 */
 FX_API int FxPump(void);                                   /* (660) lets the screen refresh; 0 */
+FX_API int FxKeyFlush(void);                               /* (500) drops the keys typed ahead and queued by FxPostKey (after a run was broken off); 0 */
+FX_API int FxRefreshTop(void);                             /* (175) draws the top window again; 0 */
+FX_API int FxWindowPrompt(FxWindow* window, const char* text); /* (1043) a prompt on the window's last inside row; 0, -1 when the window is not open */
 FX_API void FxBeep(void);                                  /* (3) alert sound (recorded) */
 
 /* ---- message boxes, choice dialogs, pop-up lists, help */
@@ -529,7 +560,9 @@ FX_API char* FxBlankZero(char* text, int point);           /* (550) a zero numbe
 FX_API char* FxDecimalPoint(int point, char* text);        /* (551) decimal separator written as point ('.' when 0); the text */
 FX_API int FxIsFillerChar(int ch);                         /* (261) non-zero for blank ( ) - . / (dialing ignores them) */
 FX_API int FxLoadString(int number, int size, char* buffer); /* (502) text by number; its length, 0 (buffer "") when missing */
-FX_API int FxTextListLoad(int id, char** lines, int* width, int* count, int capacity); /* (492) lines of text list id into lines[capacity] (FxAlloc'd, null-ended); 0, non-zero when missing */
+FX_API int FxTextListLoad(int id, char** lines, int* width, int* count, int capacity); /* lines of text list id into lines[capacity] (FxAlloc'd, null-ended); 0, non-zero when missing */
+FX_API int FxTextListSplit(const char* text, char** lines, int* width, int* count, int capacity); /* the parts of a text split at '|' and line ends, as FxTextListLoad gives lines (at most capacity-1); 0 */
+FX_API int FxTextListLoadOrSplit(intptr_t listOrText, char** lines, int* width, int* count, int capacity); /* (492) 0..0xFFFF: FxTextListLoad of that list; else the address of a text: FxTextListSplit (a column-list text) */
 FX_API void FxTextListFree(char** lines);                  /* (493) frees each line of a loaded list, slots set to null */
 FX_API char* FxAllocLine(int width);                       /* (257) a line of width blanks (FxAlloc'd) */
 /* The stored form of passwords and rights flags: a fixed permutation of the
@@ -537,6 +570,9 @@ FX_API char* FxAllocLine(int width);                       /* (257) a line of wi
  * texts keep their terminating zero. 88 undoes 89 for every byte. */
 FX_API void FxCharTransform88(char* ch);                   /* (88) one stored character to its plain form, in place */
 FX_API void FxCharTransform89(char* ch);                   /* (89) one plain character to its stored form, in place */
+FX_API char* FxPasswordToPlain(char* text);                /* (90) a stored password held in a record to its plain form, in place, up to its NUL; text */
+FX_API char* FxPasswordToStored(char* text);               /* (94) a plain password to its stored form, in place, up to its NUL; text */
+FX_API char* FxButtonListAdd(char* list, const char* caption); /* (226) appends a button caption to a button list of FxChoiceDialog (a ',' between captions; a lone default byte kept first); list */
 
 /* ---- numbers and pictures */
 FX_API char* FxFormatAmount(double value, char* out, int decimals); /* "%.*f" with round half away from zero; out */
@@ -544,6 +580,7 @@ FX_API double FxRound(double value, int decimals);         /* round half away fr
 FX_API int FxIsZeroAmount(double* amount);                 /* (418) non-zero within 0.001 of zero; such an amount (and NaN) is set to 0.0 */
 FX_API int FxAmountsEqual(double a, double b);             /* (423) non-zero when they differ by less than 0.001 */
 FX_API int FxIsNegativeAmount(double value);               /* (427) non-zero below -0.001 */
+FX_API int FxIsPositiveAmount(double value);               /* (428) non-zero above 0.001 (the zero band of 418 is neither) */
 FX_API double FxDivide(double a, double b);                /* (417) a / b, 0 when b is within 0.000001 of zero */
 FX_API double FxAmountCorrect(double value, int decimals); /* (422) removes binary noise: FxRound to decimals */
 FX_API double FxLongToAmount(int32_t value, int decimals); /* (425) value / 10^decimals */
@@ -561,7 +598,12 @@ FX_API int32_t FxToday(void);                              /* (59) working date 
 FX_API void FxTodayRefresh(void);                          /* (57) reads the system clock again */
 FX_API int32_t FxSystemDate(void);                         /* (58) the system's date */
 FX_API int FxDateValid(const char* text);                  /* (49) non-zero when text is a date */
-FX_API int FxDateCheck(const char* text);                  /* (50) as FxDateValid */
+FX_API int FxDateCheck(const char* text);                  /* (50) the full check: a date (as 49) whose year is 1900..2099, the years the
+                                                              day numbers (72) and the two-digit years cover; a text 49 reads but 50
+                                                              refuses ("01/01/1850") is the case of message 1672 */
+FX_API int FxDateMonth(int32_t date);                      /* (62) month of a date, 1..12; 0 for an invalid date */
+FX_API char* FxDateWithMonth(char* out, int32_t date, const char* month); /* (56) "Jan 05, 2025" (13 bytes) with the given month abbreviation
+                                                              (null: the English one); "" for an invalid date; out */
 FX_API int32_t FxDateParse(const char* text);              /* (54) date of a text, 0 when invalid */
 FX_API char* FxDateFormat(char* out, int32_t date);        /* (47) "MM/DD/YY" (9 bytes), "" for 0 or an invalid date; out */
 FX_API char* FxDateFormatLong(char* out, int32_t date);    /* "MM/DD/YYYY" (11 bytes); out */
@@ -570,7 +612,10 @@ FX_API int32_t FxDateOfPeriod(int year, int month);        /* (60) first day of 
 FX_API int FxDateYear(int32_t date);                       /* (61) year of a date */
 FX_API int FxYearOfDate(int32_t date);                     /* (64) year of a date */
 FX_API int32_t FxDateAdjust(int32_t date, int n);          /* (66) n = -1: last day of the date's month; else date + n days */
-FX_API int32_t FxDateAddYears(int32_t date, int years);    /* (70) same day years on (Feb 29 -> Feb 28) */
+FX_API int32_t FxDateAddYears(int32_t date, int years);    /* (70) same day years on (Feb 29 -> Feb 28). Every caller passes a stored
+                                                              date and 1 (next-year periods; the record passes that move a file's
+                                                              dates one year on): a value that is not a date (0 included) comes
+                                                              back unchanged, so no stored value is ever lost */
 FX_API int32_t FxDateAddMonths(int32_t date, int months);  /* same day months on, cut to the month's end */
 FX_API int32_t FxDateAddDays(int32_t date, int days);      /* date + days */
 FX_API int32_t FxMonthEnd(int32_t date);                   /* last day of the date's month */
@@ -580,7 +625,9 @@ FX_API uint16_t FxClock(void);                             /* (12) minutes since
 FX_API double FxTimeToHours(int32_t time);                 /* (13) minutes to hours */
 FX_API char* FxTimeFormat(char* out, int32_t time, int style); /* (7) style 4 "hh:mm AM", others "HH:MM"; out */
 FX_API char* FxTimeNowText(char* out, int style);          /* (5) current time as FxTimeFormat; out */
-FX_API char* FxTimeToText(char* out, int32_t time);        /* (48) "HH:MM"; out */
+FX_API char* FxTimeToText(char* out, int32_t value);       /* (48) a clock value 0..1439 as "HH:MM" (time columns); a date
+                                                              (year*10000+month*100+day) as "MM/DD/YYYY" (the working-date field
+                                                              and the report block's 11 characters); anything else ""; out (11 bytes) */
 
 /* ---- memory and lists */
 FX_API void* FxAlloc(int count, int size);                 /* (437) zeroed block, null on failure */
@@ -618,6 +665,10 @@ FX_API int FxTextNext(FxTextReader* reader);               /* (151) reads the ne
 FX_API int FxSheetEndRow(FxSheet* sheet);                  /* (514) ends the row; 0, -1 on a write failure */
 FX_API int FxSheetText(FxSheet* sheet, const char* text);  /* (515) a text cell; 0 */
 FX_API int FxSheetNumber(FxSheet* sheet, double value);    /* (516) a number cell; 0 */
+FX_API int FxSheetOpen(int kind, int unused1, int unused2, const char* path, void* block); /* (512) creates the file and an FxSheet at the head of block (FX_SHEET_BLOCK bytes): kind 3 commas, others tabs; 0, -1 when the file cannot be made */
+FX_API int FxSheetClose(void* block);                      /* (513) ends an open row and closes a sheet of 512; 0, -1 when it was not open */
+FX_API int FxFreeSpace(const char* folder, uint64_t* bytes); /* (435) free bytes of the folder (null or "": the data folder, else the current one); 0, -1 when it cannot be asked */
+FX_API void FxSetFreeSpaceSource(FxFreeSpaceSource source); /* where 435 asks (null: the file system) */
 
 /* ---- screen resources */
 FX_API int FxOpenStringFiles(const char* base, const char* name1, const char* name2); /* (491) files 90, 91; 0 (missing files are skipped) */
@@ -637,8 +688,10 @@ FX_API int FxSerialClose(int port);                        /* (1442) 0 */
 FX_API int FxSerialWrite(int port, const char* data, int length); /* (1443) as FxSerialSend */
 FX_API int FxSerialReopen(int port, int settings);         /* (700) 0 */
 FX_API int FxParallelOpen(int kind, int index, int* handle, int flags); /* (1450) file handle for FxFileWrite/FxFileClose; 0 */
-FX_API int FxParallelClose(int handle);                    /* (1451) 0 */
-FX_API int FxParallelControl(int index, int op, const void* block, int flags); /* (1452) command block of 3 int32 to the port; 0 */
+FX_API int FxParallelClose(int port, int handle);          /* (1451) closes the handle FxParallelOpen gave for the port (a negative handle: nothing); 0 */
+FX_API int FxParallelControl(int index, int op, const void* block, int flags); /* (1452) flags bit 1: op 16-bit codes at block are sent (their low bytes,
+                                                              as FxDeviceSend); else the 12-byte command block (3 int32) goes to the port; 0 */
+FX_API int FxPrinterReady(int port, int wait, int tries, int flags); /* (1454) asks the port up to tries times (at least once); non-zero when ready */
 FX_API int FxParallelReopen(int kind, int index, int* handle); /* (685) as FxParallelOpen; 0 */
 FX_API int FxParallelReady(int index);                     /* (687) non-zero when the port can take output */
 FX_API int FxDeviceSend(int port, int count, const uint16_t* codes); /* (1453) 16-bit codes to parallel port index port; 0 */

@@ -29,6 +29,7 @@ struct Identity {
 } gId;
 
 char gMainWindowToken = 0;
+FxReportBlock gReportBlock{};
 
 void copyText(char* dest, size_t size, const char* src) {
     std::string s = src ? src : "";
@@ -43,7 +44,12 @@ namespace fx {
 void resetApp() {
     gApp = FxAppObject{};
     gId = Identity{};
+    gReportBlock = FxReportBlock{};
 }
+std::string dataFolder() { return gId.dataFolder; }
+std::string companyName() { return gId.companyName; }
+std::string headingLine(int line) { return line == 2 ? gId.heading2 : gId.heading1; }
+std::string appTitle() { return gId.title; }
 } // namespace fx
 
 extern "C" {
@@ -120,7 +126,9 @@ void FxUnregisterDialog(void*) {}
 
 int FxBannerCreate(int, int, int, int, int, int) { return 0; }
 int FxBannerColour(int, int) { return 0; }
-void FxBannerClear(void) {}
+void FxBannerClear(void) { fx::record("banner cleared"); }
+
+FxReportBlock* FxReportBlockGet(void) { return &gReportBlock; }
 
 int FxBannerShow(const char* text, int) {
     fx::record("banner " + fx::quote(text ? text : ""));

@@ -42,6 +42,8 @@ bool terminalActive();
 void terminalRedraw();
 void terminalShutdown();
 void terminalBeep();
+void terminalFlush(); // drops the keys typed ahead
+void dropPushedKeys(); // drops keys queued by FxPostKey
 // Modal choice among buttons on the terminal: index from 0, or -1 on Esc.
 int terminalAskButtons(const std::vector<std::string>& lines, const std::vector<std::string>& buttons,
                        int defaultIndex);
@@ -89,6 +91,12 @@ struct PictureKind {
     std::string problem;   // why the picture cannot be used, empty when it can
 };
 PictureKind pictureKind(const char* picture);
+
+// ---- identity kept by app.cpp
+std::string dataFolder();
+std::string companyName();
+std::string headingLine(int line);
+std::string appTitle();
 
 // ---- resets of each part
 void resetScreens();

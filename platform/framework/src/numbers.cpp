@@ -161,6 +161,8 @@ char* FxFormatAmount(double value, char* out, int decimals) {
     return out;
 }
 
+int FxIsPositiveAmount(double value) { return std::isfinite(value) && value > 0.001 ? 1 : 0; }
+
 int FxIsZeroAmount(double* amount) {
     if (!amount) return 1;
     if (!std::isfinite(*amount) || std::fabs(*amount) < 0.001) {

@@ -208,6 +208,44 @@ int FxTextListLoad(int id, char** lines, int* width, int* count, int capacity) {
     return 0;
 }
 
+int FxTextListSplit(const char* text, char** lines, int* width, int* count, int capacity) {
+    if (width) *width = 0;
+    if (count) *count = 0;
+    if (!lines || capacity <= 0) return -1;
+    lines[0] = nullptr;
+    if (!text) return 1;
+    int n = 0, w = 0;
+    std::string part;
+    for (const char* p = text;; ++p) {
+        if (*p && *p != '|' && *p != '\n' && *p != '\r') {
+            part += *p;
+            continue;
+        }
+        if (*p == '\r' && p[1] == '\n') ++p;
+        if (n >= capacity - 1) break;
+        char* line = static_cast<char*>(FxAlloc(static_cast<int>(part.size()) + 1, 1));
+        if (!line) {
+            FxTextListFree(lines);
+            return 2;
+        }
+        std::memcpy(line, part.c_str(), part.size() + 1);
+        lines[n++] = line;
+        lines[n] = nullptr;
+        w = std::max(w, static_cast<int>(part.size()));
+        part.clear();
+        if (!*p) break;
+    }
+    if (width) *width = w;
+    if (count) *count = n;
+    return 0;
+}
+
+int FxTextListLoadOrSplit(intptr_t listOrText, char** lines, int* width, int* count, int capacity) {
+    if (listOrText >= 0 && listOrText <= 0xFFFF)
+        return FxTextListLoad(static_cast<int>(listOrText), lines, width, count, capacity);
+    return FxTextListSplit(reinterpret_cast<const char*>(listOrText), lines, width, count, capacity);
+}
+
 void FxTextListFree(char** lines) {
     if (!lines) return;
     for (char** p = lines; *p; ++p) {

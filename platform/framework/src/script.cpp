@@ -106,6 +106,8 @@ bool parseLine(const std::string& raw, fx::Event& ev, bool& skip) {
 
 namespace fx {
 
+void dropPushedKeys() { gPushed.clear(); }
+
 void record(const std::string& line) {
     gTranscript += line;
     gTranscript += '\n';

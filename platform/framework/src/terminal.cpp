@@ -195,6 +195,10 @@ void terminalRedraw() {
 
 void terminalShutdown() { restore(); }
 
+void terminalFlush() {
+    if (gActive) flushinp();
+}
+
 void terminalBeep() {
     if (gActive) beep();
 }

@@ -198,4 +198,25 @@ int FxPump(void) {
     return 0;
 }
 
+int FxRefreshTop(void) {
+    fx::terminalRedraw();
+    return 0;
+}
+
+int FxWindowPrompt(FxWindow* window, const char* text) {
+    if (!window || !openWindow(window)) {
+        fx::record("prompt refused: not an open window");
+        return -1;
+    }
+    // the prompt goes on the window's last inside row
+    int row = std::max(0, window->bottom - window->top - 1);
+    return FxWindowText(window, row, 1, 0, text ? text : "", 0);
+}
+
+int FxKeyFlush(void) {
+    fx::dropPushedKeys();
+    fx::terminalFlush();
+    return 0;
+}
+
 } // extern "C"
