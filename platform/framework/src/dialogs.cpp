@@ -153,18 +153,28 @@ int FxChoiceDialog(char** lines, const char* buttons, int, int helpContext, cons
     }
 }
 
-int FxPopupChoose(const char* list, int, int, int current) {
+int FxPopupChoose(const char* list, int row, int column, int current) {
     int def = 1;
     std::vector<std::string> items = fx::splitChoices(list, &def);
-    int result = current;
-    std::string how;
     if (items.empty()) return 0;
-    if (fx::terminalActive()) {
-        int r = fx::terminalPopup(items, current > 0 ? current - 1 : 0);
-        result = r < 0 ? 0 : r + 1;
-    } else {
+    int count = static_cast<int>(items.size());
+    int result = current >= 1 && current <= count ? current : 0;
+    std::string how;
+    for (bool asking = true; asking;) {
+        asking = false;
+        if (fx::terminalActive()) {
+            int r = fx::terminalPopup(items, result > 0 ? result - 1 : 0, row, column);
+            if (r == -2) { // F1
+                FxShowHelp(1, 0, 0);
+                asking = true;
+                continue;
+            }
+            result = r < 0 ? 0 : r + 1;
+            if (r < 0) how = "Esc";
+            continue;
+        }
         fx::Event ev = fx::nextEvent(true);
-        if (ev.kind == fx::Event::Pick && ev.field >= 0 && ev.field <= static_cast<int>(items.size())) {
+        if (ev.kind == fx::Event::Pick && ev.field >= 0 && ev.field <= count) {
             result = ev.field;
         } else if (ev.kind == fx::Event::Answer) {
             for (size_t i = 0; i < items.size(); ++i)
@@ -172,6 +182,14 @@ int FxPopupChoose(const char* list, int, int, int current) {
         } else if (ev.kind == fx::Event::Exhausted || (ev.kind == fx::Event::Key && ev.key == FX_KEY_ESC)) {
             result = 0;
             how = "Esc";
+        } else if (ev.kind == fx::Event::Key && ev.key == FX_KEY_F1) {
+            FxShowHelp(1, 0, 0);
+            asking = true;
+        } else if (ev.kind == fx::Event::Key && (ev.key == FX_KEY_F10 || ev.key == FX_KEY_ENTER)) {
+            how = ev.key == FX_KEY_F10 ? "F10" : "Enter";
+        } else if (ev.kind == fx::Event::Key && (ev.key == FX_KEY_DOWN || ev.key == FX_KEY_UP)) {
+            result = std::clamp(result + (ev.key == FX_KEY_DOWN ? 1 : -1), 1, count);
+            asking = true;
         } else {
             fx::unreadEvent(ev);
             how = "kept";
@@ -179,8 +197,8 @@ int FxPopupChoose(const char* list, int, int, int current) {
     }
     std::string joined;
     for (size_t i = 0; i < items.size(); ++i) joined += (i ? "," : "") + items[i];
-    fx::record("popup [" + joined + "] -> " + (result > 0 && result <= static_cast<int>(items.size()) ? items[result - 1] : "none") +
-               (how.empty() ? "" : " (" + how + ")"));
+    fx::record("popup [" + joined + "] at " + std::to_string(row) + "," + std::to_string(column) + " -> " +
+               (result > 0 && result <= count ? items[result - 1] : "none") + (how.empty() ? "" : " (" + how + ")"));
     return result;
 }
 

@@ -41,9 +41,15 @@ int FxFormLoad(FxForm* form, ScreenField* table, int) {
     for (int i = 0; i < fi->count; ++i) fi->fields[table[i].number].displayOnly = table[i].displayOnly == 1;
     FormImpl* raw = fi.get();
     gForms[form] = std::move(fi);
+    // the key-menu rows start empty; bindings made on the form before its
+    // load stay, and now belong to the form (they go when its screen ends)
     std::memset(&form->keys.menu, 0, sizeof form->keys.menu);
     form->keys.impl = nullptr;
-    gKeyBars.erase(form);
+    if (auto kb = gKeyBars.find(form); kb != gKeyBars.end() && kb->second->context) {
+        for (ContextImpl& c : gContexts)
+            c.keyBars.erase(std::remove(c.keyBars.begin(), c.keyBars.end(), static_cast<void*>(form)), c.keyBars.end());
+        kb->second->context = 0;
+    }
     form->impl = raw;
     form->currentField = firstEnterable(raw);
     if (ContextImpl* ci = innermost())

@@ -47,8 +47,9 @@ void dropPushedKeys(); // drops keys queued by FxPostKey
 // Modal choice among buttons on the terminal: index from 0, or -1 on Esc.
 int terminalAskButtons(const std::vector<std::string>& lines, const std::vector<std::string>& buttons,
                        int defaultIndex);
-// Terminal pop-up list: index from 0, -1 on Esc.
-int terminalPopup(const std::vector<std::string>& items, int current);
+// Terminal pop-up list at row, column (negative: centred): index from 0, -1
+// on Esc, -2 on F1.
+int terminalPopup(const std::vector<std::string>& items, int current, int row, int column);
 int terminalReadKey(bool wait);
 
 // ---- screen model, for the terminal driver's drawing

@@ -110,13 +110,24 @@ void enterLine(Run& r, FxForm* grid, int row, int field) {
     enterField(r, n);
 }
 
-// Runs the grid's line-leave callback; its answer.
+// Runs the grid's line-leave callback; its answer. An answer of 2 (the
+// line is done) lets the cursor go as 0 does.
 int leaveLine(Run& r, FxForm* grid) {
     FormImpl* gi = formImpl(grid);
     int answer = 0;
     if (grid->lineLeave) answer = grid->lineLeave(r.ctx);
     fx::record("line leave " + std::to_string(gi ? gi->row : 0) + " -> " + answerName(answer));
-    return answer;
+    return (answer & 0xFFFF) == FX_RECORD_DONE && !(answer & ~0xFFFF) ? FX_GO_ON : answer;
+}
+
+// Back to the main form, at the given field or else its current one.
+void backToMain(Run& r, int field) {
+    FormImpl* mi = formImpl(r.main);
+    if (!mi) return;
+    r.form = r.main;
+    int n = enterable(mi, field) ? field : enterable(mi, r.main->currentField) ? r.main->currentField : firstEnterable(mi);
+    mi->focusRequested = false;
+    enterField(r, n);
 }
 
 // Moves the cursor after an accepted field: within the form, from the main
@@ -160,19 +171,44 @@ void act(Run& r, int answer, int key, bool fieldExit, int dir) {
         leave(r, key, false);
         return;
     }
+    FxForm* grid = gridOf(r.main);
+    bool inGrid = grid && r.form == grid;
+    int low = answer & 0xFFFF;
     if (answer & 0xC0000) { // the grid's lines changed: show them and take up the current line again
         fx::record("grid changed");
         fx::terminalRedraw();
-        FxForm* grid = gridOf(r.main);
-        if (grid && r.form == grid) enterLine(r, grid, formImpl(grid)->row, grid->currentField);
+        // the list emptied with 2 or 6 (0x40002, 0x40006): the record is done
+        if (!(answer & 0x40000) || (low != FX_RECORD_DONE && low != 6)) {
+            if (inGrid) enterLine(r, grid, formImpl(grid)->row, grid->currentField);
+            return;
+        }
+    }
+    if (answer & 0x10000) { // the list was filled
+        fx::record("grid filled");
+        fx::terminalRedraw();
+        if (low == FX_RECORD_DONE || low == 6) { // into the list
+            if (grid) enterLine(r, grid, 0, 0);
+            return;
+        }
+        if (low == FX_GO_ON && fieldExit) moveOn(r, dir);
         return;
     }
-    switch (answer & 0xFFFF) {
-    case FX_RECORD_DONE: recordDone(r); return;
+    switch (low) {
+    case FX_RECORD_DONE:
+        // on a grid line: the line is done and the cursor goes to the next one
+        if (inGrid && !(answer & 0x40000)) {
+            if (accepted(leaveLine(r, grid))) enterLine(r, grid, formImpl(grid)->row + 1, 0);
+            return;
+        }
+        recordDone(r);
+        return;
+    case 6: recordDone(r); return;      // the record is done, from either form
+    case 4: backToMain(r, 0); return;   // back to the main form
+    case 0x84: backToMain(r, r.main ? r.main->currentField : 0); return; // at the field the handler set
     case FX_GO_ON:
     case FX_LOOKUP_SET:
         if (fieldExit) moveOn(r, dir);
-        else if ((answer & 0xFFFF) == FX_GO_ON && (key == FX_KEY_ESC || r.ctx->key == FX_KEY_ESC))
+        else if (low == FX_GO_ON && (key == FX_KEY_ESC || r.ctx->key == FX_KEY_ESC))
             leave(r, FX_KEY_ESC, true);
         return;
     default: return; // stay (0x20, 0x80 and unknown answers)
@@ -362,6 +398,9 @@ int FxAppEnd(FxContext* context) {
         ContextImpl c = gContexts[i];
         gContexts.pop_back();
         for (void* b : c.keyBars) gKeyBars.erase(b);
+        // the forms of the screen lose their bindings: a later form at the
+        // same address starts without them
+        for (FxForm* f : c.forms) gKeyBars.erase(f);
         // Windows the screen left open go with it: nothing may point to a
         // screen context that is gone.
         for (FxWindow* w : c.windows)

@@ -267,7 +267,7 @@ int terminalAskButtons(const std::vector<std::string>& lines, const std::vector<
     }
 }
 
-int terminalPopup(const std::vector<std::string>& items, int current) {
+int terminalPopup(const std::vector<std::string>& items, int current, int row, int column) {
     int sel = std::clamp(current, 0, static_cast<int>(items.size()) - 1);
     for (;;) {
         drawAll();
@@ -275,7 +275,8 @@ int terminalPopup(const std::vector<std::string>& items, int current) {
         for (const std::string& s : items) width = std::max(width, static_cast<int>(s.size()) + 4);
         width = std::min(width, 78);
         int height = std::min(23, static_cast<int>(items.size()) + 2);
-        int top = (25 - height) / 2, left = (80 - width) / 2;
+        int top = row >= 0 ? std::min(row, 25 - height) : (25 - height) / 2;
+        int left = column >= 0 ? std::min(column, 80 - width) : (80 - width) / 2;
         drawBox(top, left, top + height - 1, left + width - 1, "");
         int first = std::max(0, sel - (height - 3));
         for (int i = 0; i < height - 2 && first + i < static_cast<int>(items.size()); ++i) {
@@ -286,6 +287,7 @@ int terminalPopup(const std::vector<std::string>& items, int current) {
         refresh();
         int k = terminalReadKey(true);
         if (k == 27) return -1;
+        if (k == 0x3B00) return -2;
         if (k == 13 || k == 0x4400) return sel;
         if (k == 0x4800 && sel > 0) --sel;
         if (k == 0x5000 && sel + 1 < static_cast<int>(items.size())) ++sel;
