@@ -12,10 +12,10 @@ namespace {
 
 // One field under test (field 1) and a plain field after it.
 struct OneField {
-    FxContext fx;
-    FxWindow window;
-    FxForm form;
-    ScreenField table[3];
+    FxContext fx{};
+    FxWindow window{};
+    FxForm form{};
+    ScreenField table[3]{};
     std::string prefill;
     bool left = false;
     std::string atExit;
