@@ -441,8 +441,8 @@ FX_API int FxWindowStateSave(int flags);                   /* (1332) current win
 FX_API void FxWindowStateRestore(int state);               /* (674) puts back a state of 1332 */
 FX_API int FxLoadScreenLibrary(const char* path);          /* (1370) screen resource library: recorded; 0 */
 FX_API void FxUnloadScreenLibrary(void);                   /* (1371) releases it */
-FX_API int FxRestoreWindowPos(const char* name, void* window); /* (1272) saved position of a named window; 0 when known */
-FX_API int FxSaveWindowPos(const char* name, void* window);    /* (1273) keeps the position under the name; 0 */
+FX_API int FxRestoreWindowPos(const char* name, void* window); /* (1272) asks the registered store for the window (an open FxWindow, or null) under the name and moves it there; 0 when the store knew it, -1 otherwise */
+FX_API int FxSaveWindowPos(const char* name, void* window);    /* (1273) gives the window's corners (an open FxWindow, or null) under the name to the registered store; 0 when stored, -1 otherwise (no store among them) */
 FX_API void FxCenterDialog(void* dialog, void* owner);     /* (1110) centres a dialog (recorded) */
 FX_API void FxRegisterDialog(void* dialog);                /* (1230) a dialog of the host opened */
 FX_API void FxUnregisterDialog(void* dialog);              /* (1231) it closed */
@@ -773,6 +773,29 @@ public:
     virtual bool FindClose();
     virtual bool FindFirst(Item& item);
     virtual bool FindNext(Item& item);
+};
+
+/* The store of window positions (one per session, registered with
+ * SetObject). The framework fills the store's position data for one window
+ * and calls LoadOrSave(0) when a named window opens (FxWindowSetName, 1272)
+ * and LoadOrSave(1) when it closes (FxWindowClose, 1273). Position data
+ * (FX_WINPOS_DATA bytes): bytes 0-49 the window name (NUL-padded), byte 50
+ * zero, bytes 51-66 the window's top, left, bottom and right (int32, little
+ * endian), the rest zero. A load that answers true moves the window to the
+ * stored corners when they have the window's size and lie on the screen.
+ * Without a registered store nothing is kept. */
+class FX_API CBrmWinPosition {
+public:
+    enum { FX_WINPOS_DATA = 327, FX_WINPOS_NAME = 50 };
+    explicit CBrmWinPosition(uint8_t* positionData);
+    virtual int LoadOrSave(int save) = 0; /* true on success */
+    virtual ~CBrmWinPosition();
+    static void SetObject(CBrmWinPosition* store); /* null unregisters */
+    static CBrmWinPosition* GetObject();
+    uint8_t* PositionData() const { return data_; }
+
+private:
+    uint8_t* data_;
 };
 #endif
 

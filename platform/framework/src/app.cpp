@@ -25,7 +25,6 @@ struct Identity {
     int started = 0;
     int contextDepth = 0;
     int windowState = 0;
-    std::map<std::string, int> windowPositions;
 } gId;
 
 char gMainWindowToken = 0;
@@ -110,16 +109,6 @@ int FxLoadScreenLibrary(const char* path) {
 
 void FxUnloadScreenLibrary(void) { gId.screenLibrary.clear(); }
 
-int FxRestoreWindowPos(const char* name, void*) {
-    return name && gId.windowPositions.count(name) ? 0 : -1;
-}
-
-int FxSaveWindowPos(const char* name, void*) {
-    if (!name) return -1;
-    gId.windowPositions[name] = 1;
-    return 0;
-}
-
 void FxCenterDialog(void*, void*) {}
 void FxRegisterDialog(void*) {}
 void FxUnregisterDialog(void*) {}
@@ -176,6 +165,7 @@ int FxContextEnd(void) {
 void FxReset(void) {
     FxUseScriptDriver(); // a reset process (a test) never switches to the terminal by itself
     fx::resetScreens();
+    fx::resetWindowPositions();
     fx::resetResources();
     fx::resetApp();
     fx::resetFiles();

@@ -191,6 +191,7 @@ void FxWindowSetName(FxWindow* window, const char* name) {
     std::memset(window->name, 0, sizeof window->name);
     if (name) std::strncpy(window->name, name, sizeof window->name - 1);
     fx::record("window name " + windowName(window));
+    if (window->name[0] && openWindow(window)) FxRestoreWindowPos(window->name, window);
 }
 
 } // extern "C"

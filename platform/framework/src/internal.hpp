@@ -105,5 +105,6 @@ void resetResources();
 void resetApp();
 void resetFiles();
 void resetScript();
+void resetWindowPositions();
 
 } // namespace fx

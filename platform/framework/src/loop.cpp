@@ -406,6 +406,10 @@ int FxAppEnd(FxContext* context) {
         for (FxWindow* w : c.windows)
             if (openWindow(w)) {
                 fx::record("window close " + windowName(w) + " (left open by its screen)");
+                if (w->name[0]) {
+                    std::string name(w->name, strnlen(w->name, sizeof w->name));
+                    FxSaveWindowPos(name.c_str(), w);
+                }
                 dropWindow(w);
             }
     }

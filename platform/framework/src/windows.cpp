@@ -13,7 +13,84 @@
 
 using namespace fx::scr;
 
+namespace {
+
+CBrmWinPosition* gPositionStore = nullptr;
+
+void put32(uint8_t* p, int32_t v) {
+    for (int i = 0; i < 4; ++i) p[i] = static_cast<uint8_t>(static_cast<uint32_t>(v) >> (8 * i));
+}
+
+int32_t get32(const uint8_t* p) {
+    uint32_t v = 0;
+    for (int i = 0; i < 4; ++i) v |= static_cast<uint32_t>(p[i]) << (8 * i);
+    return static_cast<int32_t>(v);
+}
+
+// Fills the store's position data for a window; false without a store or a name.
+bool fillPosition(const char* name, FxWindow* w) {
+    if (!gPositionStore || !gPositionStore->PositionData() || !name || !*name) return false;
+    uint8_t* d = gPositionStore->PositionData();
+    std::memset(d, 0, CBrmWinPosition::FX_WINPOS_DATA);
+    std::memcpy(d, name, strnlen(name, CBrmWinPosition::FX_WINPOS_NAME - 1));
+    if (w) {
+        put32(d + 51, w->top);
+        put32(d + 55, w->left);
+        put32(d + 59, w->bottom);
+        put32(d + 63, w->right);
+    }
+    return true;
+}
+
+// Loads a window's position from the store and moves the window there when
+// the stored corners have its size and lie on the screen. 0 when the store
+// knew the window.
+int loadPosition(const char* name, FxWindow* w) {
+    if (!fillPosition(name, w)) return -1;
+    if (!gPositionStore->LoadOrSave(0)) return -1;
+    const uint8_t* d = gPositionStore->PositionData();
+    if (w && w->open) {
+        int top = get32(d + 51), left = get32(d + 55), bottom = get32(d + 59), right = get32(d + 63);
+        bool sameSize = bottom - top == w->bottom - w->top && right - left == w->right - w->left;
+        bool onScreen = top >= 0 && left >= 0 && bottom <= 24 && right <= 79 && top <= bottom && left <= right;
+        if (sameSize && onScreen && (top != w->top || left != w->left)) {
+            w->top = top;
+            w->left = left;
+            w->bottom = bottom;
+            w->right = right;
+            fx::record("window position " + std::string(name) + " " + std::to_string(top) + "," + std::to_string(left) +
+                       "-" + std::to_string(bottom) + "," + std::to_string(right));
+            fx::terminalRedraw();
+        }
+    }
+    return 0;
+}
+
+int savePosition(const char* name, FxWindow* w) {
+    if (!fillPosition(name, w)) return -1;
+    return gPositionStore->LoadOrSave(1) ? 0 : -1;
+}
+
+FxWindow* asOpenWindow(void* window) { return openWindow(static_cast<FxWindow*>(window)); }
+
+} // namespace
+
+namespace fx {
+void resetWindowPositions() { gPositionStore = nullptr; }
+} // namespace fx
+
+CBrmWinPosition::CBrmWinPosition(uint8_t* positionData) : data_(positionData) {}
+CBrmWinPosition::~CBrmWinPosition() {
+    if (gPositionStore == this) gPositionStore = nullptr;
+}
+void CBrmWinPosition::SetObject(CBrmWinPosition* store) { gPositionStore = store; }
+CBrmWinPosition* CBrmWinPosition::GetObject() { return gPositionStore; }
+
 extern "C" {
+
+int FxRestoreWindowPos(const char* name, void* window) { return loadPosition(name, asOpenWindow(window)); }
+
+int FxSaveWindowPos(const char* name, void* window) { return savePosition(name, asOpenWindow(window)); }
 
 // ---- windows
 
@@ -48,6 +125,10 @@ int FxWindowCreate(FxWindow* window, int top, int left, int bottom, int right, i
 int FxWindowClose(FxWindow* window, int) {
     if (!window || !openWindow(window)) return -1;
     fx::record("window close " + windowName(window));
+    if (window->name[0]) {
+        std::string name(window->name, strnlen(window->name, sizeof window->name));
+        savePosition(name.c_str(), window);
+    }
     dropWindow(window);
     fx::terminalRedraw();
     return 0;
