@@ -208,7 +208,9 @@ enum {
     FX_RES_LINEITEMS = 3,
     FX_RES_FORM = 4,
     FX_RES_SCREEN = 5,
-    FX_RES_RECORD_LENGTH = 264
+    FX_RES_RECORD_LENGTH = 264,
+    FX_SCREEN_TITLE_LINE = 100 /* kind 5 line 100 of a screen name: the screen's title ("Create a Company");
+                                  lines 0-63 are its text lines */
 };
 
 #ifdef __cplusplus
@@ -706,7 +708,8 @@ FX_API int FxUsingTerminal(void);                          /* non-zero when the 
 FX_API int FxScriptLoad(const char* text);                 /* appends script events (one a line); 0, -1 on a bad line (nothing added) */
 FX_API int FxScriptLoadFile(const char* path);             /* as FxScriptLoad from a file; -2 when it cannot be read */
 FX_API int FxScriptRemaining(void);                        /* events not yet taken */
-FX_API const char* FxTranscript(void);                     /* the transcript so far */
+FX_API const char* FxTranscript(void);                     /* the transcript so far (the script driver's; the terminal driver keeps none in memory) */
+FX_API int FxTranscriptToFile(const char* path);           /* also appends every transcript line to the file (either driver; null: stops); 0, -1 when it cannot be opened */
 FX_API void FxTranscriptClear(void);                       /* empties the transcript */
 FX_API void FxTranscriptNote(const char* text);            /* adds one line "note <text>" */
 FX_API void FxReset(void);                                 /* forgets all framework state (script, transcript, app object, resources, windows, identity) and keeps the script driver */

@@ -69,9 +69,13 @@ struct WindowView {
 std::vector<WindowView> screenViews();
 struct StatusView {
     std::string name;
+    std::string title;
     std::vector<std::string> lines;
     int count, total;
+    bool progress;
 };
+// A count in at most 6 characters: 999999, then 1.2M, 12.3M, 123M, 1.2G.
+std::string shortCount(long long n);
 std::vector<StatusView> statusViews();
 
 // ---- shared helpers
@@ -98,6 +102,11 @@ std::string dataFolder();
 std::string companyName();
 std::string headingLine(int line);
 std::string appTitle();
+
+// ---- screen texts
+constexpr int kScreenTextLines = 64;
+std::vector<std::string> screenText(const std::string& name); // lines 0..63 of a named screen text
+std::string screenTitle(const std::string& name);             // its title (line FX_SCREEN_TITLE_LINE), or ""
 
 // ---- resets of each part
 void resetScreens();

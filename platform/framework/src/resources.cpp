@@ -132,10 +132,23 @@ std::vector<std::string> screenText(const std::string& name) {
     }
     std::vector<std::string> v;
     for (auto& [line, text] : out) {
-        if (static_cast<size_t>(line) >= v.size() && line < 64) v.resize(line);
+        if (line >= kScreenTextLines) break; // the title and other lines above the text
+        if (static_cast<size_t>(line) >= v.size()) v.resize(line);
         v.push_back(text);
     }
     return v;
+}
+
+std::string screenTitle(const std::string& name) {
+    if (name.empty()) return std::string();
+    std::string title;
+    for (const Group& g : gGroups) // the file read last wins
+        if (g.origin != 0)
+            if (auto it = g.screens.find({name, FX_SCREEN_TITLE_LINE}); it != g.screens.end()) title = it->second;
+    for (const Group& g : gGroups) // records added in memory win over files
+        if (g.origin == 0)
+            if (auto it = g.screens.find({name, FX_SCREEN_TITLE_LINE}); it != g.screens.end()) title = it->second;
+    return title;
 }
 
 } // namespace fx

@@ -10,10 +10,6 @@
 #include <string>
 #include <vector>
 
-namespace fx {
-std::vector<std::string> screenText(const std::string& name);
-}
-
 namespace fx::scr {
 
 struct FieldState {
@@ -77,6 +73,9 @@ struct StatusImpl {
     int total = 0;
     int updates = 0;
     bool progress = false;
+    int shownPercent = -1;  // last whole percent written to the transcript
+    long long shownCount = -1; // without a total: last count written
+    std::string title;      // from the screen resources, or the name given
 };
 
 } // namespace fx::scr

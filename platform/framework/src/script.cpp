@@ -17,6 +17,7 @@ std::deque<fx::Event> gScript;
 std::deque<int> gPushed;
 int gInARow = 0;
 std::string gTranscript;
+FILE* gTranscriptFile = nullptr; // FxTranscriptToFile
 int gExhausted = 0;
 
 struct NamedKey {
@@ -109,6 +110,14 @@ namespace fx {
 void dropPushedKeys() { gPushed.clear(); }
 
 void record(const std::string& line) {
+    if (gTranscriptFile) {
+        std::fputs(line.c_str(), gTranscriptFile);
+        std::fputc('\n', gTranscriptFile);
+        std::fflush(gTranscriptFile);
+    }
+    // a terminal session can run for days: its transcript goes only to the
+    // transcript file, when one was asked for
+    if (terminalActive()) return;
     gTranscript += line;
     gTranscript += '\n';
 }
@@ -244,6 +253,8 @@ Event nextEvent(bool wait) {
 }
 
 void resetScript() {
+    if (gTranscriptFile) std::fclose(gTranscriptFile);
+    gTranscriptFile = nullptr;
     gScript.clear();
     gPushed.clear();
     gTranscript.clear();
@@ -286,6 +297,14 @@ int FxScriptRemaining(void) { return static_cast<int>(gScript.size()); }
 const char* FxTranscript(void) { return gTranscript.c_str(); }
 
 void FxTranscriptClear(void) { gTranscript.clear(); }
+
+int FxTranscriptToFile(const char* path) {
+    if (gTranscriptFile) std::fclose(gTranscriptFile);
+    gTranscriptFile = nullptr;
+    if (!path || !*path) return 0;
+    gTranscriptFile = std::fopen(path, "ae");
+    return gTranscriptFile ? 0 : -1;
+}
 
 void FxTranscriptNote(const char* text) { fx::record("note " + fx::quote(text ? text : "")); }
 

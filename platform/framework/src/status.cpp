@@ -13,6 +13,48 @@
 
 using namespace fx::scr;
 
+namespace fx {
+
+std::string shortCount(long long n) {
+    if (n < 0) return "-" + shortCount(-n);
+    if (n < 1000000) return std::to_string(n);
+    static const char kUnits[] = {'M', 'G', 'T'};
+    double v = static_cast<double>(n) / 1e6;
+    int u = 0;
+    while (v >= 999.5 && u < 2) {
+        v /= 1000;
+        ++u;
+    }
+    char buf[32];
+    if (v < 9.95) std::snprintf(buf, sizeof buf, "%.1f%c", v, kUnits[u]);
+    else std::snprintf(buf, sizeof buf, "%.0f%c", v, kUnits[u]);
+    return buf;
+}
+
+} // namespace fx
+
+namespace {
+
+// The transcript keeps one progress line per whole percent (and the last
+// step); without a total, one at 1, 2, 5, 10, 20, 50 ... steps.
+bool worthALine(StatusImpl& s) {
+    if (s.total > 0) {
+        int percent = static_cast<int>(std::min<long long>(100, std::max<long long>(0, static_cast<long long>(s.count) * 100 / s.total)));
+        if (percent == s.shownPercent && s.count != s.total) return false;
+        s.shownPercent = percent;
+        return true;
+    }
+    long long c = s.count;
+    if (c <= s.shownCount) return false;
+    long long p = 1;
+    while (p * 10 <= c) p *= 10;
+    if (c != p && c != 2 * p && c != 5 * p) return false;
+    s.shownCount = c;
+    return true;
+}
+
+} // namespace
+
 extern "C" {
 
 // ---- status and progress windows
@@ -21,6 +63,7 @@ FxStatus* FxStatusOpen(const char* name, int) {
     FxStatus* s = new FxStatus;
     s->s.name = name ? name : "";
     s->s.lines = fx::screenText(s->s.name);
+    s->s.title = fx::screenTitle(s->s.name);
     s->s.lines.resize(std::max<size_t>(8, s->s.lines.size()));
     gStatus.push_back(s);
     fx::record("status open " + s->s.name);
@@ -61,8 +104,12 @@ FxStatus* FxProgressOpen(const char* name, int total) {
     s->s.progress = true;
     s->s.total = total > 0 ? total : 0;
     s->s.lines.resize(2);
+    s->s.title = fx::screenTitle(s->s.name);
+    std::vector<std::string> text = fx::screenText(s->s.name);
+    for (size_t i = 0; i < text.size() && i < 2; ++i) s->s.lines[i] = text[i];
     gStatus.push_back(s);
-    fx::record("progress open " + s->s.name + " " + std::to_string(s->s.total));
+    fx::record("progress open " + s->s.name + " " + std::to_string(s->s.total) +
+               (s->s.title.empty() ? "" : " " + fx::quote(s->s.title)));
     fx::terminalRedraw();
     return s;
 }
@@ -70,7 +117,8 @@ FxStatus* FxProgressOpen(const char* name, int total) {
 int FxProgressStep(FxStatus* progress, int count) {
     if (!knownStatus(progress)) return -1;
     progress->s.count = count;
-    fx::record("progress " + progress->s.name + " " + std::to_string(count) + "/" + std::to_string(progress->s.total));
+    if (worthALine(progress->s))
+        fx::record("progress " + progress->s.name + " " + std::to_string(count) + "/" + std::to_string(progress->s.total));
     fx::terminalRedraw();
     return 0;
 }
@@ -87,8 +135,8 @@ int FxProgressClose(FxStatus* progress) { return FxStatusClose(progress); }
 
 int FxProgressSetTitle(FxStatus* progress, const char* title) {
     if (!knownStatus(progress)) return -1;
-    progress->s.name = title ? title : "";
-    fx::record("progress title " + fx::quote(progress->s.name));
+    progress->s.title = title ? title : "";
+    fx::record("progress title " + fx::quote(progress->s.title));
     return 0;
 }
 

@@ -64,7 +64,8 @@ std::vector<WindowView> screenViews() {
 
 std::vector<StatusView> statusViews() {
     std::vector<StatusView> out;
-    for (FxStatus* s : gStatus) out.push_back(StatusView{s->s.name, s->s.lines, s->s.count, s->s.total});
+    for (FxStatus* s : gStatus)
+        out.push_back(StatusView{s->s.name, s->s.title, s->s.lines, s->s.count, s->s.total, s->s.progress});
     return out;
 }
 

@@ -265,6 +265,71 @@ TEST_F(Calls, WindowPromptOnTheLastRow) {
     EXPECT_EQ(-1, prompt(&w, "x"));
 }
 
+// ---- progress windows
+
+int countLines(const std::string& text, const std::string& prefix) {
+    int n = 0;
+    for (size_t at = text.find(prefix); at != std::string::npos; at = text.find(prefix, at + 1))
+        if (at == 0 || text[at - 1] == '\n') ++n;
+    return n;
+}
+
+void addScreenText(const char* name, int line, const char* text) {
+    char data[256] = {};
+    std::strncpy(data, name, 31);
+    std::strncpy(data + 32, text, 200);
+    FxResourceAdd(FX_RES_SCREEN, 1, line, data, 32 + static_cast<int>(std::strlen(text)) + 1);
+}
+
+TEST_F(Calls, ProgressKeepsOneLinePerWholePercent) {
+    struct Case {
+        int total, steps, lines;
+    } cases[] = {
+        {1000, 1000, 101},  // 0% (the first steps) and each percent up to 100
+        {50, 50, 50},       // fewer steps than percents: every step
+        {3, 3, 3},
+        {0, 1000, 10},      // no total: 1, 2, 5, 10 ... 1000
+        {2000000, 2000000, 101},
+    };
+    for (const Case& c : cases) {
+        FxReset();
+        FxUseScriptDriver();
+        FxStatus* p = FxProgressOpen("RSMsgCreateFiles", c.total);
+        for (int i = 1; i <= c.steps; ++i) FxProgressStep(p, i);
+        FxProgressClose(p);
+        std::string t = FxTranscript();
+        EXPECT_EQ(c.lines, countLines(t, "progress RSMsgCreateFiles ")) << c.total;
+        if (c.total) {
+            EXPECT_NE(std::string::npos, t.find("progress RSMsgCreateFiles " + std::to_string(c.total) + "/")) << c.total;
+        }
+    }
+}
+
+TEST_F(Calls, ProgressAndStatusTitlesFromTheScreenResources) {
+    addScreenText("RSMsgCreateFiles", 0, "Creating the data files");
+    addScreenText("RSMsgCreateFiles", FX_SCREEN_TITLE_LINE, "New Company");
+    FxStatus* p = FxProgressOpen("RSMsgCreateFiles", 10);
+    FxProgressSetTitle(p, "Data Files");
+    FxProgressClose(p);
+    FxStatus* s = FxStatusOpen("RSMsgCreateFiles", 0);
+    FxStatusClose(s);
+    const std::string t = FxTranscript();
+    EXPECT_NE(std::string::npos, t.find("progress open RSMsgCreateFiles 10 \"New Company\"\n")) << t;
+    EXPECT_NE(std::string::npos, t.find("progress title \"Data Files\"\nprogress close RSMsgCreateFiles\n")) << t;
+    // the title is not one of the status window's text lines
+    EXPECT_NE(std::string::npos, t.find("status RSMsgCreateFiles line 0 \"Creating the data files\"\nstatus close"));
+}
+
+TEST_F(Calls, TranscriptToAFile) {
+    ASSERT_EQ(0, FxTranscriptToFile(path("transcript.txt").c_str()));
+    FxTranscriptNote("first");
+    FxBeep();
+    ASSERT_EQ(0, FxTranscriptToFile(nullptr));
+    FxTranscriptNote("not in the file");
+    EXPECT_EQ("note \"first\"\nbeep\n", slurp(path("transcript.txt")));
+    EXPECT_EQ(-1, FxTranscriptToFile(path("no/such/folder/t.txt").c_str()));
+}
+
 // ---- screens
 
 struct Small {
