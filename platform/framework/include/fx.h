@@ -515,6 +515,10 @@ FX_API int FxSetKeyButton(void* keys, int key);            /* (362) shows the ke
 FX_API int FxKeyMenuShowBeside(void* keys, int key, int on); /* (364) rows after `key` in the menu go on the key bar beside it; 0 */
 FX_API int FxReleaseKey(void* keys, int key);              /* (365) removes a key's binding and menu row; 0 */
 FX_API int FxKeyMenuApply(void* keys);                     /* (367) takes the key-menu table into the key bar; 0 */
+FX_API int FxKeyBarText(void* keys, int width, char* out, int size); /* the key bar as drawn in width columns: rows joined by '\n'
+                                                              ("F1 Help  F10 Save"; a key switched off in parentheses; rows
+                                                              under F2 left out); one row when it fits, else two, with
+                                                              captions shortened, then keys only; the number of rows */
 FX_API int FxKeyRead(void* buffer, int wait, int flags);   /* (344) reads a key into the int32 at buffer; non-zero when one came */
 FX_API int FxIsLeaveKey(const void* keyOrContext);         /* (346) non-zero when the int32 at the pointer is Esc (contexts: escaped) */
 FX_API int FxGetKey(int wait);                             /* (348) next key, 0 when none (wait 0) */

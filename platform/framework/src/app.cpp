@@ -49,6 +49,8 @@ std::string dataFolder() { return gId.dataFolder; }
 std::string companyName() { return gId.companyName; }
 std::string headingLine(int line) { return line == 2 ? gId.heading2 : gId.heading1; }
 std::string appTitle() { return gId.title; }
+std::string helpFolder() { return gId.helpFolder; }
+std::string helpFile() { return gId.helpFile; }
 } // namespace fx
 
 extern "C" {

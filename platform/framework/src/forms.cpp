@@ -190,7 +190,8 @@ void FxWindowSetName(FxWindow* window, const char* name) {
     if (!window) return;
     std::memset(window->name, 0, sizeof window->name);
     if (name) std::strncpy(window->name, name, sizeof window->name - 1);
-    fx::record("window name " + windowName(window));
+    std::string title = fx::screenTitle(windowName(window));
+    fx::record("window name " + windowName(window) + (title.empty() ? "" : " " + fx::quote(title)));
     if (window->name[0] && openWindow(window)) FxRestoreWindowPos(window->name, window);
 }
 

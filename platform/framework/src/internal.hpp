@@ -62,11 +62,25 @@ struct FieldView {
 };
 struct WindowView {
     FxWindow* window;
+    std::string title; // from the screen resources by the window's name, else the window's own
     std::vector<FieldView> fields;
     std::vector<std::pair<std::pair<int, int>, std::string>> texts; // (row, col) text
-    std::vector<std::string> keyBar;
 };
 std::vector<WindowView> screenViews();
+// The lines around the windows: the heading (company, period), the prompt
+// or the reason of a refused entry, and the key bar items of the form that
+// has the cursor.
+struct KeyView {
+    std::string text;
+    bool on;
+};
+struct FrameView {
+    std::string company, period, prompt;
+    bool refused = false;
+    std::vector<KeyView> keys;   // in order, F2 options left out
+};
+FrameView frameView();
+std::vector<std::string> keyBarLayout(const std::vector<KeyView>& keys, int width);
 struct StatusView {
     std::string name;
     std::string title;
@@ -102,6 +116,14 @@ std::string dataFolder();
 std::string companyName();
 std::string headingLine(int line);
 std::string appTitle();
+std::string helpFolder();
+std::string helpFile();
+
+// ---- help (help.cpp)
+std::vector<std::string> helpTopic(const std::string& topic, bool& found);
+void showHelpWindow(const std::string& title, const std::string& topic);
+// Terminal: a text window over the screen until Esc or Enter.
+void terminalShowText(const std::string& title, const std::vector<std::string>& lines);
 
 // ---- screen texts
 constexpr int kScreenTextLines = 64;

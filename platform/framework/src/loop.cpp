@@ -313,6 +313,34 @@ void pressKey(Run& r, int key) {
         return;
     }
     switch (key) {
+    case FX_KEY_F1: { // the screen's help topic
+        std::string name = r.name;
+        std::string title = fx::screenTitle(name);
+        fx::showHelpWindow(title.empty() ? "Help" : title, name);
+        return;
+    }
+    case FX_KEY_SHIFT_F1: { // the help of the field that has the cursor
+        FormImpl* fi = formImpl(r.form);
+        ScreenField* f = fi ? fieldDef(fi, r.form->currentField) : nullptr;
+        fx::showHelpWindow("Field help", f && f->prompt ? std::to_string(f->prompt) : r.name);
+        return;
+    }
+    case FX_KEY_F1 + 0x100: { // F2: the "Options" list of the key-menu rows under F2
+        std::vector<KeyItem> options;
+        for (const KeyItem& k : keyItems(r.form == r.main ? r.main : r.form, r.ci))
+            if (k.option) options.push_back(k);
+        if (options.empty()) break;
+        std::string list = "\x01";
+        for (size_t i = 0; i < options.size(); ++i) {
+            std::string caption = options[i].caption;
+            for (char& c : caption)
+                if (c == ',') c = ' ';
+            list += (i ? "," : "") + caption;
+        }
+        int picked = FxPopupChoose(list.c_str(), -1, -1, 1);
+        if (picked >= 1 && picked <= static_cast<int>(options.size())) pressKey(r, options[picked - 1].code);
+        return;
+    }
     case FX_KEY_DOWN:
     case FX_KEY_UP:
         if (r.form != r.main && formImpl(r.form)) {

@@ -118,6 +118,16 @@ void removeMenuRow(void* keys, int key);
 std::string answerName(int answer);
 bool knownStatus(FxStatus* s);
 FxWindow* openWindow(FxWindow* w);
+// The key bar (keybar.cpp).
+struct KeyItem {
+    int code = 0;
+    std::string key, caption;
+    bool on = true;      // switched on (or never switched)
+    bool option = false; // listed under F2 "Options", not on the bar
+};
+std::vector<KeyItem> keyItems(void* keys, ContextImpl* ci);
+std::vector<std::string> keyBarRows(const std::vector<KeyItem>& items, int width);
+
 // Field editing (editing.cpp).
 extern bool gInsertMode;
 extern std::string gStatusLine; // reason of the last refused entry, shown at the bottom

@@ -49,17 +49,50 @@ std::vector<WindowView> screenViews() {
                 fv.alignRight = fx::pictureKind(pictureText(&f).c_str()).kind == fx::PictureKind::Number && !(fv.current && st && st->edited);
                 v.fields.push_back(fv);
             }
-            FxKeyBar* bar = &form->keys;
-            for (int i = 0; i < FX_KEYMENU_ROWS && bar->menu[i].key; ++i)
-                if (bar->menu[i].parent == 0) {
-                    std::string t(bar->menu[i].keyText, strnlen(bar->menu[i].keyText, sizeof bar->menu[i].keyText));
-                    if (!t.empty() && t[0] == 0x18) t = "Shift+" + t.substr(1);
-                    v.keyBar.push_back(t + " " + std::string(bar->menu[i].caption, strnlen(bar->menu[i].caption, sizeof bar->menu[i].caption)));
-                }
         }
+        std::string name(w->name, strnlen(w->name, sizeof w->name));
+        v.title = fx::screenTitle(name);
+        if (v.title.empty()) v.title = std::string(w->title, strnlen(w->title, sizeof w->title));
         out.push_back(v);
     }
     return out;
+}
+
+FrameView frameView() {
+    FrameView f;
+    f.company = fx::companyName();
+    if (f.company.empty()) f.company = fx::headingLine(1);
+    f.period = fx::headingLine(2);
+    if (f.period.empty() && !fx::companyName().empty()) f.period = fx::headingLine(1);
+    FxForm* form = nullptr;
+    ContextImpl* ci = innermost();
+    if (ci && ci->ctx) form = ci->ctx->form;
+    if (!gStatusLine.empty()) {
+        f.prompt = gStatusLine;
+        f.refused = true;
+    } else if (FormImpl* fi = formImpl(form)) {
+        if (ScreenField* sf = fieldDef(fi, form->currentField); sf && sf->prompt) {
+            char text[256] = {};
+            if (FxLoadString(sf->prompt, sizeof text, text) > 0) f.prompt = text;
+        }
+    }
+    if (form)
+        for (const KeyItem& k : keyItems(form, ci))
+            if (!k.option) f.keys.push_back(KeyView{k.key + (k.caption.empty() ? "" : " " + k.caption), k.on});
+    return f;
+}
+
+std::vector<std::string> keyBarLayout(const std::vector<KeyView>& keys, int width) {
+    std::vector<KeyItem> items;
+    for (const KeyView& k : keys) {
+        KeyItem i;
+        size_t sp = k.text.find(' ');
+        i.key = k.text.substr(0, sp);
+        i.caption = sp == std::string::npos ? "" : k.text.substr(sp + 1);
+        i.on = k.on;
+        items.push_back(i);
+    }
+    return keyBarRows(items, width);
 }
 
 std::vector<StatusView> statusViews() {
