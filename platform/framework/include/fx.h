@@ -35,6 +35,29 @@
  *     empty folder stays empty.
  *   - Widths of "pad" calls follow the record fields: FxPadBlanks(text, n)
  *     leaves n-1 characters and the terminating zero.
+ *   - A call given the wrong kind of object (a window where a form is
+ *     expected, a closed window, an unknown status window) refuses with -1
+ *     and a transcript line; it never falls back to the last form or window.
+ *
+ * Calls that only record (accepted, written to the transcript or kept, with
+ * no other effect in this build), so that a caller knows:
+ *   FxSetAppFlags 1309, FxSetAppMode 1313, FxSetProductId 1315,
+ *     FxSetAppVersionFlag 1339: values kept, read by nothing;
+ *   FxLoadScreenLibrary 1370, FxUnloadScreenLibrary 1371: the path is kept;
+ *     screens come from the screen resource files;
+ *   FxCenterDialog 1110, FxRegisterDialog 1230, FxUnregisterDialog 1231,
+ *     FxSetOwnerWindow 1341, FxAppIcon 1320: there are no host dialogs;
+ *   FxBannerCreate 941, FxBannerColour 943, FxBannerClear: the banner is the
+ *     heading line; FxBannerShow 945 records its text and shows its first
+ *     line there while no company name (677) is set;
+ *   FxShowHelp: a "help" line (the help windows are F1, Shift+F1 and the
+ *     "F1 Help" button of FxChoiceDialog);
+ *   FxFolderCleanup 106: records, deletes nothing;
+ *   FxKeyMenuShowBeside 364, FxSetKeyButton 362: the key bar shows every
+ *     row of the key-menu table anyway;
+ *   FxWindowStateSave 1332, FxWindowStateRestore 674: a number kept;
+ *   FxAuthorizerRunning 887: never running; FxGridApplyChoices 1020;
+ *   FxSerialOpen 1440 / FxSerialReopen 700 settings: not used by the port files.
  */
 #ifndef FX_H
 #define FX_H

@@ -20,7 +20,7 @@ FxAppObject gApp{};
 struct Identity {
     int flags = 0, pathLength = 0, mode = 0, productId = 0, interfaced = 0, productNumber = 0, versionFlag = 0;
     std::string title, code, shortName, key, singleUserTitle, productName, version, helpFile, accountingHelpFile;
-    std::string companyName, heading1, heading2, dataFolder, helpFolder, screenLibrary;
+    std::string companyName, heading1, heading2, dataFolder, helpFolder, screenLibrary, banner;
     void* owner = nullptr;
     int started = 0;
     int contextDepth = 0;
@@ -46,7 +46,10 @@ void resetApp() {
     gReportBlock = FxReportBlock{};
 }
 std::string dataFolder() { return gId.dataFolder; }
-std::string companyName() { return gId.companyName; }
+std::string companyName() {
+    if (!gId.companyName.empty()) return gId.companyName;
+    return gId.banner.substr(0, gId.banner.find('\n')); // the banner's first line: the company
+}
 std::string headingLine(int line) { return line == 2 ? gId.heading2 : gId.heading1; }
 std::string appTitle() { return gId.title; }
 std::string helpFolder() { return gId.helpFolder; }
@@ -122,7 +125,8 @@ void FxBannerClear(void) { fx::record("banner cleared"); }
 FxReportBlock* FxReportBlockGet(void) { return &gReportBlock; }
 
 int FxBannerShow(const char* text, int) {
-    fx::record("banner " + fx::quote(text ? text : ""));
+    gId.banner = text ? text : "";
+    fx::record("banner " + fx::quote(gId.banner));
     return 0;
 }
 
