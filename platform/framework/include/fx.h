@@ -493,7 +493,10 @@ FX_API int FxFieldIsEmpty(FxForm* form, int field, int flags, int* out); /* (280
 FX_API int FxFormRedraw(void* context, FxForm* form);      /* (277) redisplay after fields were set; 0 */
 FX_API int FxFormRedrawAfterPick(void* context, FxForm* form); /* (276) redisplay after a pick; 0 */
 FX_API int FxSetChoiceLetters(FxWindow* window, int zero, int field, const char* letters); /* (1027) count byte, then one letter per option: typing a letter picks its option; 0 */
-FX_API int FxAttachFolderBrowse(FxForm* form, int field, const char* title, char* buffer); /* (1035) folder browse on a field (F5): title and 260-byte buffer; 0 */
+FX_API int FxAttachFolderBrowse(FxForm* form, int field, const char* title, char* buffer); /* (1035) F5 on the field opens a folder browser from the
+                                                              field's folder: Enter goes into a folder ("..": up), Backspace up,
+                                                              F10 picks (field and the 260-byte buffer get the folder, ending '/'),
+                                                              Esc leaves; 0, -1 for an unknown field */
 FX_API int FxFormText(void* form, int row, int column, int attribute, const char* text, int flags); /* (1002) writes a text on a form's window; 0 */
 FX_API void FxWindowSetName(FxWindow* window, const char* name); /* screen name shown by the window */
 
@@ -559,6 +562,9 @@ FX_API int FxShowText(const char* text);                   /* (612) plain messag
 FX_API int FxChoiceDialog(char** lines, const char* buttons, int style, int helpContext,
                           const char* caption, int flags); /* (805) lines (null-ended), buttons " A,B,F1 Help" (first byte: default); chosen button from 1 */
 FX_API int FxPopupChoose(const char* list, int row, int column, int current); /* (601) pop-up list of "A,B,C"; option from 1, 0 on Esc */
+FX_API int FxChoosePrinter(const char* printers, char* out, int size); /* pop-up list of the printers given ("IBM-Default,Office"; those of the
+                                                              printer file), the system's printers (lpstat, when installed) and
+                                                              "file"; the chosen name into out; its number from 1, 0 on Esc */
 FX_API char* FxChoiceText(char* out, const char* list, int option); /* (602) text of option n of a list (first byte skipped when below ' '); out */
 FX_API int FxShowHelp(int kind, intptr_t topic, int flags);/* help (recorded): kind 1 topic number, 11 index, 513 topic text; 0 */
 
@@ -710,7 +716,9 @@ FX_API int FxResourceLoadFile(const char* path);           /* reads one resource
 
 /* ---- device ports: output goes to files in the device folder:
  * parallel port index i -> "LPT<i+1>.out", serial port p -> "COM<p+1>.out" */
-FX_API void FxSetDeviceFolder(const char* folder);         /* folder of the port files (default: the current folder) */
+FX_API void FxSetDeviceFolder(const char* folder);         /* folder of the port files, set by the station set-up (unset: the data
+                                                              folder of 764; neither set: device output is refused, never written
+                                                              into the working folder) */
 FX_API int FxSerialOpen(int port, int settings);           /* (1440) 0 */
 FX_API int FxSerialSend(int port, const char* data, int length); /* (1441) length 0: up to the NUL; 0 */
 FX_API int FxSerialClose(int port);                        /* (1442) 0 */

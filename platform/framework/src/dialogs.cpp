@@ -1,6 +1,9 @@
 // Message boxes, choice dialogs and pop-up lists.
 #include "screen.hpp"
 
+#include <cstdio>
+#include <unistd.h>
+
 #include <algorithm>
 #include <cctype>
 #include <cstdlib>
@@ -200,6 +203,40 @@ int FxPopupChoose(const char* list, int row, int column, int current) {
     fx::record("popup [" + joined + "] at " + std::to_string(row) + "," + std::to_string(column) + " -> " +
                (result > 0 && result <= count ? items[result - 1] : "none") + (how.empty() ? "" : " (" + how + ")"));
     return result;
+}
+
+int FxChoosePrinter(const char* printers, char* out, int size) {
+    if (!out || size <= 0) return 0;
+    out[0] = '\0';
+    std::vector<std::string> names;
+    int def = 1;
+    if (printers && *printers)
+        for (const std::string& n : fx::splitChoices(printers, &def))
+            if (!fx::trimmed(n).empty()) names.push_back(fx::trimmed(n));
+    // the system's printers, when it has a print spooler
+    if (::access("/usr/bin/lpstat", X_OK) == 0)
+        if (FILE* p = ::popen("/usr/bin/lpstat -a 2>/dev/null", "r")) {
+            char line[512];
+            while (std::fgets(line, sizeof line, p)) {
+                std::string n = line;
+                n = n.substr(0, n.find_first_of(" \t\r\n"));
+                if (!n.empty() && std::find(names.begin(), names.end(), n) == names.end()) names.push_back(n);
+            }
+            ::pclose(p);
+        }
+    names.push_back("file");
+    std::string list = "\x01";
+    for (size_t i = 0; i < names.size(); ++i) {
+        std::string n = names[i];
+        for (char& c : n)
+            if (c == ',') c = ' ';
+        list += (i ? "," : "") + n;
+    }
+    int picked = FxPopupChoose(list.c_str(), -1, -1, 1);
+    if (picked < 1) return 0;
+    std::string chosen = names[static_cast<size_t>(picked - 1)].substr(0, static_cast<size_t>(size - 1));
+    std::memcpy(out, chosen.c_str(), chosen.size() + 1);
+    return picked;
 }
 
 } // extern "C"

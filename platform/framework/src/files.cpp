@@ -28,13 +28,20 @@ struct ReaderImpl {
     FILE* file = nullptr;
 };
 
+// The port file in the device folder (else the data folder); "" when
+// neither is set: device output never goes to the working folder.
 std::string deviceFile(const char* prefix, int number) {
-    std::string folder = gDeviceFolder;
-    if (!folder.empty() && folder.back() != '/') folder += '/';
+    std::string folder = gDeviceFolder.empty() ? fx::dataFolder() : gDeviceFolder;
+    if (folder.empty()) {
+        fx::record(std::string("device ") + prefix + std::to_string(number) + " refused: no device folder is set");
+        return std::string();
+    }
+    if (folder.back() != '/') folder += '/';
     return folder + prefix + std::to_string(number) + ".out";
 }
 
 int appendToFile(const std::string& path, const void* data, size_t size) {
+    if (path.empty()) return -1;
     int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0644);
     if (fd < 0) return -1;
     const char* p = static_cast<const char*>(data);
@@ -513,6 +520,7 @@ int FxParallelOpen(int, int index, int* handle, int) {
     if (handle) *handle = -1;
     if (index < 0) return -1;
     std::string path = deviceFile("LPT", index + 1);
+    if (path.empty()) return -1;
     int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0644);
     if (fd < 0) return -1;
     if (handle) *handle = fd;

@@ -169,8 +169,11 @@ int FxSetChoiceLetters(FxWindow* window, int, int field, const char* letters) {
     return 0;
 }
 
-int FxAttachFolderBrowse(FxForm* form, int field, const char*, char*) {
-    return fieldDef(formImpl(form), field) ? 0 : -1;
+int FxAttachFolderBrowse(FxForm* form, int field, const char* title, char* buffer) {
+    FormImpl* fi = formImpl(form);
+    if (!fieldDef(fi, field)) return -1;
+    fi->browse[field] = FormImpl::Browse{title ? title : "", buffer};
+    return 0;
 }
 
 int FxFormText(void* form, int row, int column, int attribute, const char* text, int flags) {

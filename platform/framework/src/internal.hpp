@@ -122,6 +122,8 @@ std::string helpFile();
 // ---- help (help.cpp)
 std::vector<std::string> helpTopic(const std::string& topic, bool& found);
 void showHelpWindow(const std::string& title, const std::string& topic);
+// Terminal folder browser: draws the list and reads one key.
+int terminalBrowse(const std::string& title, const std::string& folder, const std::vector<std::string>& items, int sel);
 // Terminal: a text window over the screen until Esc or Enter.
 void terminalShowText(const std::string& title, const std::vector<std::string>& lines);
 

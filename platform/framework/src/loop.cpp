@@ -325,6 +325,27 @@ void pressKey(Run& r, int key) {
         fx::showHelpWindow("Field help", f && f->prompt ? std::to_string(f->prompt) : r.name);
         return;
     }
+    case FX_KEY_F1 + 0x400: { // F5 on a folder field: the folder browser
+        FormImpl* fi = formImpl(r.form);
+        int n = r.form ? r.form->currentField : 0;
+        if (!fi || !fi->browse.count(n) || !enterable(fi, n)) break;
+        FormImpl::Browse b = fi->browse[n];
+        std::string picked = browseFolder(b.title, fx::trimmed(fieldText(fi, n)));
+        if (picked.empty()) return;
+        if (picked.back() != '/') picked += '/';
+        storeText(fi, n, picked, false);
+        if (b.buffer) {
+            std::string t = picked.substr(0, 259);
+            std::memcpy(b.buffer, t.c_str(), t.size() + 1);
+        }
+        if (FieldState* st = fieldState(fi, n)) {
+            st->cursor = st->text.size();
+            st->fresh = false;
+            st->edited = true;
+        }
+        fi->changed = true;
+        return;
+    }
     case FX_KEY_F1 + 0x100: { // F2: the "Options" list of the key-menu rows under F2
         std::vector<KeyItem> options;
         for (const KeyItem& k : keyItems(r.form == r.main ? r.main : r.form, r.ci))

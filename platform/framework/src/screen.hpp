@@ -42,6 +42,11 @@ struct FormImpl {
     size_t walk = 0;
     std::map<int, std::string> columnChoices;
     std::map<int, std::string> letters; // one letter per option of a choice field
+    struct Browse {
+        std::string title;
+        char* buffer = nullptr; // the caller's 260 bytes, or null
+    };
+    std::map<int, Browse> browse; // folder fields (FxAttachFolderBrowse)
 };
 
 struct KeyBinding {
@@ -118,6 +123,9 @@ void removeMenuRow(void* keys, int key);
 std::string answerName(int answer);
 bool knownStatus(FxStatus* s);
 FxWindow* openWindow(FxWindow* w);
+// The folder browser (browse.cpp): the picked folder, "" when left.
+std::string browseFolder(const std::string& title, const std::string& start);
+
 // The key bar (keybar.cpp).
 struct KeyItem {
     int code = 0;

@@ -407,6 +407,27 @@ int terminalAskButtons(const std::vector<std::string>& lines, const std::vector<
     }
 }
 
+int terminalBrowse(const std::string& title, const std::string& folder, const std::vector<std::string>& items, int sel) {
+    drawAll();
+    int height = 18, top = 3;
+    drawBox(top, 10, top + height - 1, 69, title.empty() ? "Choose a folder" : title, look(kBox));
+    attron(look(kBox));
+    std::string shown = folder.size() > 56 ? "..." + folder.substr(folder.size() - 53) : folder;
+    put(top + 1, 12, shown, 56);
+    int rows = height - 5;
+    int first = std::max(0, sel - rows + 1);
+    for (int i = 0; i < rows && first + i < static_cast<int>(items.size()); ++i) {
+        if (first + i == sel) attron(A_REVERSE);
+        put(top + 3 + i, 12, items[first + i], 56);
+        if (first + i == sel) attroff(A_REVERSE);
+    }
+    put(top + height - 2, 12, "Enter opens  Backspace up  F10 picks  Esc leaves", 56);
+    attroff(look(kBox));
+    curs_set(0);
+    refresh();
+    return terminalReadKey(true);
+}
+
 void terminalShowText(const std::string& title, const std::vector<std::string>& lines) {
     size_t first = 0;
     for (;;) {

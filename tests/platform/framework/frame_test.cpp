@@ -6,9 +6,11 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <fstream>
 #include <string>
+#include <sys/stat.h>
 #include <unistd.h>
 #include <vector>
 
@@ -161,6 +163,91 @@ TEST_F(Frame, F1ShowsTheScreensHelpAndEscClosesIt) {
     EXPECT_NE(std::string::npos, t.find("help open \"Help\" (general)\nhelp line \"General help\"\nhelp close\n")) << t;
     std::remove((dir + "/HELP.HLP").c_str());
     rmdir(dir.c_str());
+}
+
+struct Folders {
+    FxContext fx;
+    FxWindow window;
+    FxForm form;
+    ScreenField table[2];
+    char buffer[260];
+};
+
+std::string browse(const std::string& start, const char* script, std::string& buffer) {
+    Folders s{};
+    s.table[0] = {1, 1, 2, "%-143s", nullptr, 0, 0, nullptr, nullptr, 0, {}, nullptr};
+    EXPECT_EQ(0, FxScriptLoad(script));
+    FxAppBegin(&s.fx);
+    FxFormLoad(&s.form, s.table, 1);
+    FxWindowCreate(&s.window, 2, 2, 10, 60, 1, 1, ' ', nullptr);
+    EXPECT_EQ(0, FxAttachFolderBrowse(&s.form, 1, "Company folder", s.buffer));
+    EXPECT_EQ(-1, FxAttachFolderBrowse(&s.form, 7, "none", nullptr));
+    FxWindowAttachForm(&s.window, &s.form, 0);
+    FxFieldSet(&s.form, 1, start.c_str());
+    s.form.newRecord = nullptr;
+    FxAppRun(&s.fx, 0);
+    std::string text = FxFieldGet(&s.form, 1);
+    buffer = s.buffer;
+    FxWindowClose(&s.window, 1);
+    FxAppEnd(&s.fx);
+    return text;
+}
+
+TEST_F(Frame, FolderBrowserGoesInAndUpAndPicks) {
+    char tmpl[] = "/tmp/fxbrowseXXXXXX";
+    std::string dir = mkdtemp(tmpl);
+    for (const char* sub : {"/alpha", "/beta", "/beta/gamma", "/.hidden"}) mkdir((dir + sub).c_str(), 0755);
+    std::ofstream(dir + "/beta/file.txt") << "x"; // files are not listed
+    struct Case {
+        const char* script;
+        std::string field;
+    } cases[] = {
+        {"key F5\npick 3\npick 2\nkey F10\nkey Esc\n", dir + "/beta/gamma/"},      // in, in, pick
+        {"key F5\nkey Down\nkey Down\nkey Enter\nkey Backspace\nkey F10\nkey Esc\n", dir + "/"},
+        {"key F5\npick 1\nkey F10\nkey Esc\n", dir.substr(0, dir.rfind('/') + 1)},  // ".." goes up
+        {"key F5\nkey Esc\nkey Esc\n", dir},                                         // left: the field keeps its text
+    };
+    for (const Case& c : cases) {
+        FxReset();
+        FxUseScriptDriver();
+        std::string buffer;
+        // the field starts empty each run (the form starts empty): the browser
+        // starts from the working folder then, so give the start by typing
+        std::string script = std::string("type ") + dir + "\n" + c.script;
+        EXPECT_EQ(c.field, browse(dir, script.c_str(), buffer)) << c.script << FxTranscript();
+        if (c.field != dir) {
+            EXPECT_EQ(c.field, buffer);
+        }
+    }
+    const std::string t = FxTranscript();
+    EXPECT_NE(std::string::npos, t.find("browse left"));
+    std::string cmd = "rm -rf '" + dir + "'";
+    (void)std::system(cmd.c_str());
+}
+
+TEST_F(Frame, PrinterChoiceEndsWithFile) {
+    ASSERT_EQ(0, FxScriptLoad("pick 1\nkey Esc\nkey End\n"));
+    char out[32];
+    EXPECT_EQ(1, FxChoosePrinter("IBM-Default,Office", out, sizeof out));
+    EXPECT_STREQ("IBM-Default", out);
+    EXPECT_EQ(0, FxChoosePrinter("IBM-Default", out, sizeof out));
+    EXPECT_STREQ("", out);
+    const std::string t = FxTranscript();
+    EXPECT_NE(std::string::npos, t.find(",file] at -1,-1 -> IBM-Default")) << t;
+}
+
+TEST_F(Frame, DeviceOutputNeedsAFolder) {
+    const uint16_t codes[] = {27, 112};
+    EXPECT_EQ(-1, FxDeviceSend(0, 2, codes)); // neither a device nor a data folder: nothing written here
+    EXPECT_NE(std::string::npos, std::string(FxTranscript()).find("device LPT1 refused: no device folder is set"));
+    EXPECT_NE(0, access("LPT1.out", F_OK));
+    char tmpl[] = "/tmp/fxdevXXXXXX";
+    std::string dir = mkdtemp(tmpl);
+    FxSetDataFolder(dir.c_str());
+    EXPECT_EQ(0, FxDeviceSend(0, 2, codes)); // the data folder serves until the station sets one
+    EXPECT_EQ(0, access((dir + "/LPT1.out").c_str(), F_OK));
+    std::string cmd = "rm -rf '" + dir + "'";
+    (void)std::system(cmd.c_str());
 }
 
 } // namespace

@@ -54,6 +54,8 @@ send Escape
 wait_for "!Type the code of the record"
 tm resize-window -t "$session" -x 60 -y 20
 wait_for "Please make this window at least 80 x 24"
+tm resize-window -t "$session" -x 1 -y 1
+wait_for "!Edit a Demo Record"
 tm resize-window -t "$session" -x 100 -y 30
 wait_for "Edit a Demo Record"
 wait_for "Widget"
