@@ -109,8 +109,19 @@ enum {
     FX_RECORD_DONE = 2,   /* the form starts empty again (new-record callback) */
     FX_STAY = 0x20,       /* stay where the cursor is */
     FX_LOOKUP_SET = 0x40, /* a lookup set the current field: accept it */
-    FX_STAY_FOCUSED = 0x80 /* stay on the field the handler focused */
+    FX_STAY_FOCUSED = 0x80, /* stay on the field the handler focused */
+    /* Screens with a grid (a list form under the main form): */
+    FX_MAIN_FORM = 4,        /* back to the main form, at its current field */
+    FX_RECORD_DONE_MAIN = 6, /* the record is done, from either form (as 2 from the main form) */
+    FX_MAIN_FORM_AT = 0x84,  /* back to the main form at the field the handler focused */
+    FX_GRID_FILLED = 0x10000 /* the list was filled: drawn again; with 2 or 6
+                                (0x10002, 0x10006) the cursor goes into the list */
 };
+/* On a grid line 2 means the line is done: its line-leave callback runs and
+ * the cursor goes to the next line; a line-leave callback answering 2 lets
+ * the cursor go as 0 does. 0x40000 with 2 or 6 (0x40002, 0x40006: the list
+ * was emptied) ends the record; 0x80002 (a line removed) takes the current
+ * line up again. */
 
 /* Message-box styles and results (platform values). */
 enum {
@@ -752,17 +763,19 @@ FX_API void FxReset(void);                                 /* forgets all framew
 /* Script format: one event a line; blank lines and lines starting '#'
  * are skipped. Keys are named F1..F10, Shift+F1..Shift+F10, Alt+A..Alt+Z,
  * Alt+0..Alt+9, Esc, Enter, Tab, ShiftTab, Up, Down, Left, Right, PgUp,
- * PgDn, Home, End, Backspace, Del, Ins, Space, a single character ('A' or
- * A), or given as a number (0x4400, 27).
+ * PgDn, Home, End, Backspace, Del, Ins, Ctrl+Home, Ctrl+End, Space, a
+ * single character ('A' or A), or given as a number (0x4400, 27).
  *   key <key>            press a key
- *   type <text>          replace the current field's text (choice fields:
- *                        the option whose text is typed, or its number)
+ *   type <text>          empty the current field and type the text into it
+ *                        character by character (what the picture refuses
+ *                        is left out); choice fields: the option whose text
+ *                        is typed, or its number
  *   field <n> <text>     focus field n and type into it (no exit handler)
  *   answer <button>      answers the next message box or choice dialog:
  *                        Yes, No, OK, Cancel, Retry, Abort, Ignore, a
  *                        button caption, or its number from 1
  *   pick <n>             picks line n (from 1) of the next pop-up list
- *                        (0: none)
+ *                        (0: none); in the folder browser, goes into line n
  *   wait                 a key read that finds no key (polls go on)
  * When the script is exhausted, every wait for input is answered as if Esc
  * were pressed, and the transcript says "script exhausted"; a screen that
@@ -771,22 +784,31 @@ FX_API void FxReset(void);                                 /* forgets all framew
  * no wait can last for ever.
  *
  * Transcript lines (one event each; texts quoted with C escapes):
- *   window open <t>,<l>-<b>,<r> ["title"]     window name <name>
+ *   window open <t>,<l>-<b>,<r> ["title"]     window name <name> ["title"]
+ *   window position <name> <t>,<l>-<b>,<r>   (moved to its stored place)
  *   window close <name>                       text <window> <row>,<col> "text"
  *   run begin <name> [nested]                 run end <name> <key>
  *   field <n> enter "text"                    field <n> type "text"
  *   field <n> exit "text" -> <answer>         record done
+ *   field <n> refused ["text"]: <reason>      (a character or the leaving
+ *                                             refused by the picture; a beep follows)
  *   key <key> -> <answer> | off | no action   key Esc    leave refused
  *   line enter <row> [new]                    line leave <row> -> <answer>
- *   grid changed                              autofill "code" "description"
+ *   grid changed    grid filled               autofill "code" "description"
  *   message "text" [<buttons>] -> <button> [(Esc) | (default)]
- *   popup [<items>] -> <item> | none          help <kind> <topic>
+ *   popup [<items>] at <row>,<col> -> <item> | none [(Esc) | (F10) | (Enter)]
+ *   help <kind> <topic>                       help open "title" [(general)]
+ *   help line "text"    help close            browse "folder" [<folders>]
+ *   browse picked "folder"    browse left
  *   status open <name>                        status <name> line <n> "text"
  *   status close <name> after <n> updates     progress open <name> <total>
  *   progress <name> <count>/<total>           progress close <name>
+ *     (one progress line per whole percent; without a total at 1, 2, 5, 10 ...)
+ *   progress open <name> <total> "title"      progress title "title"
  *   beep    note "text"    script exhausted    run forced closed <name>
  * Answers read 0, leave, record done, stay, lookup set, stay focused, or
- * the number in hex. Keys are named as in scripts ('A' for a character). */
+ * the number in hex. Keys are named as in scripts ('A' for a character).
+ * Concealed fields appear as '*' in every line. */
 
 #ifdef __cplusplus
 } /* extern "C" */
