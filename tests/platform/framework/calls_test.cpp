@@ -10,6 +10,7 @@
 #include <cstdio>
 #include <cstring>
 #include <fstream>
+#include <map>
 #include <sstream>
 #include <string>
 #include <unistd.h>
@@ -455,6 +456,32 @@ TEST_F(Calls, GridAnswersMoveBetweenTheForms) {
 TEST_F(Calls, ALineHandlerAnsweringTwoLeavesTheLine) {
     std::string t = runLines(FX_RECORD_DONE, true, [](void*) -> int { return FX_RECORD_DONE; });
     EXPECT_EQ("line leave 0 -> record done\nline enter 1 new\nfield 1 enter \"\"\n", t);
+}
+
+} // namespace
+
+namespace {
+
+// Every ordinal written in fx.h ("/* (NNN)") reaches a call, and no two
+// declarations claim the same ordinal.
+TEST(OrdinalComments, EveryOrdinalInTheHeaderReachesACall) {
+    std::ifstream in(std::string(FX_TEST_DIR) + "/../../../platform/framework/include/fx.h");
+    ASSERT_TRUE(in.good());
+    std::string line;
+    std::map<int, std::string> seen;
+    while (std::getline(in, line)) {
+        if (line.rfind("FX_API", 0) != 0) continue;
+        size_t c = line.find("/* (");
+        if (c == std::string::npos) continue;
+        int ordinal = std::atoi(line.c_str() + c + 4);
+        size_t open = line.find('(');
+        size_t nameStart = line.rfind(' ', open) + 1;
+        std::string name = line.substr(nameStart, open - nameStart);
+        while (!name.empty() && name[0] == '*') name.erase(0, 1);
+        EXPECT_NE(nullptr, FxOrdinal(ordinal)) << name << " (" << ordinal << ")";
+        EXPECT_TRUE(seen.emplace(ordinal, name).second) << ordinal << ": " << name << " and " << seen[ordinal];
+    }
+    EXPECT_GT(seen.size(), 200u);
 }
 
 } // namespace
