@@ -47,9 +47,9 @@
  *     screens come from the screen resource files;
  *   FxCenterDialog 1110, FxRegisterDialog 1230, FxUnregisterDialog 1231,
  *     FxSetOwnerWindow 1341, FxAppIcon 1320: there are no host dialogs;
- *   FxBannerCreate 941, FxBannerColour 943, FxBannerClear: the banner is the
- *     heading line; FxBannerShow 945 records its text and shows its first
- *     line there while no company name (677) is set;
+ *   FxBannerCreate 941, FxBannerColour 943: the banner is the heading line;
+ *     FxBannerShow 945 records its text and shows its first line there while
+ *     no company name (677) is set (FxBannerClear clears it);
  *   FxShowHelp: a "help" line (the help windows are F1, Shift+F1 and the
  *     "F1 Help" button of FxChoiceDialog);
  *   FxFolderCleanup 106: records, deletes nothing;
@@ -484,7 +484,7 @@ FX_API void FxRegisterDialog(void* dialog);                /* (1230) a dialog of
 FX_API void FxUnregisterDialog(void* dialog);              /* (1231) it closed */
 FX_API int FxBannerCreate(int a, int b, int c, int d, int colour1, int colour2); /* (941) company banner (recorded); 0 */
 FX_API int FxBannerColour(int colour1, int colour2);       /* (943) recolours the banner; 0 */
-FX_API void FxBannerClear(void);                           /* clears the banner text (recorded) */
+FX_API void FxBannerClear(void);                           /* clears the banner text */
 FX_API FxReportBlock* FxReportBlockGet(void);              /* (1430) the framework's report block (flag word, then the 11-character date) */
 FX_API int FxBannerShow(const char* text, int colour);     /* (945) shows the banner text; 0 */
 

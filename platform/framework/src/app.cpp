@@ -120,7 +120,7 @@ void FxUnregisterDialog(void*) {}
 
 int FxBannerCreate(int, int, int, int, int, int) { return 0; }
 int FxBannerColour(int, int) { return 0; }
-void FxBannerClear(void) { fx::record("banner cleared"); }
+void FxBannerClear(void) { gId.banner.clear(); }
 
 FxReportBlock* FxReportBlockGet(void) { return &gReportBlock; }
 
