@@ -485,3 +485,44 @@ TEST(OrdinalComments, EveryOrdinalInTheHeaderReachesACall) {
 }
 
 } // namespace
+
+namespace {
+
+// A call given the wrong kind of object refuses with a transcript line; it
+// never falls back to the last form or window.
+TEST(WrongObjects, AreRefusedNotGuessed) {
+    FxReset();
+    FxUseScriptDriver();
+    FxContext fx{};
+    FxForm form{};
+    FxForm other{};
+    FxWindow window{};
+    ScreenField table[2] = {};
+    table[0] = {1, 1, 1, "%-5sm", "\x01Yes,No", 0, 0, nullptr, nullptr, 0, {}, nullptr};
+    FxAppBegin(&fx);
+    ASSERT_NE(0, FxFormLoad(&form, table, 1));
+    ASSERT_EQ(0, FxWindowCreate(&window, 1, 1, 5, 40, 1, 1, ' ', nullptr));
+    // the form is in no window: its text is refused, not written to the last window
+    EXPECT_EQ(-1, FxFormText(&form, 1, 1, 0, "x", 0));
+    EXPECT_EQ(-1, FxFormText(&other, 1, 1, 0, "x", 0));
+    // choice letters on a window without a form
+    EXPECT_EQ(-1, FxSetChoiceLetters(&window, 0, 1, "\x02YN"));
+    FxWindowAttachForm(&window, &form, 0);
+    EXPECT_EQ(0, FxSetChoiceLetters(&window, 0, 1, "\x02YN"));
+    EXPECT_EQ(0, FxFormText(&form, 1, 1, 0, "x", 0));
+    // a progress line for no progress window
+    FxStatus* p = FxProgressOpen("RSMsgCreateFiles", 3);
+    EXPECT_EQ(-1, FxProgressSetLine(nullptr, 0, "x"));
+    EXPECT_EQ(0, FxProgressSetLine(p, 0, "x"));
+    FxProgressClose(p);
+    FxWindowClose(&window, 1);
+    FxAppEnd(&fx);
+    const std::string t = FxTranscript();
+    EXPECT_NE(std::string::npos, t.find("form text refused: the form is in no window"));
+    EXPECT_NE(std::string::npos, t.find("form text refused: not a loaded form"));
+    EXPECT_NE(std::string::npos, t.find("choice letters refused: no form in the window given"));
+    EXPECT_NE(std::string::npos, t.find("progress line refused: not an open progress window"));
+    FxReset();
+}
+
+} // namespace
