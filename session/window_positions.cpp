@@ -19,9 +19,14 @@ constexpr int kReportFile = GENERAL_FILE_NUMBER;   // the file has no number of 
 constexpr int kStationIdChars = 14;
 constexpr int kKeyLength = 66;                    // station id, window name, one byte
 
-class WinPositionStore {
+static_assert(static_cast<int>(WINDOW_POSITION_DATA_SIZE) == static_cast<int>(CBrmWinPosition::FX_WINPOS_DATA), "the framework fills the whole position data");
+
+// The store the framework calls for one window at a time: it fills data_
+// (window name first) and asks for a load or a save.
+class WinPositionStore : public CBrmWinPosition {
 public:
-    int LoadOrSave(int save);
+    WinPositionStore() : CBrmWinPosition(data_) {}
+    int LoadOrSave(int save) override;
     bool Open(const char* path);
     int Close();
     uint8_t* Data() { return data_; }
@@ -149,6 +154,7 @@ int RestoreWindowPositions(const char* fileName)
     gStore = new (std::nothrow) WinPositionStore;
     if (!gStore)
         return 0;
+    CBrmWinPosition::SetObject(gStore);
     char path[FOLDER_BUFFER_SIZE];
     JoinCompanyFilePath(path, GetBaseFolderField(), fileName ? fileName : WINDOW_POSITION_FILE_NAME);
     return gStore->Open(path) ? 1 : 0;
@@ -159,6 +165,7 @@ int SaveWindowPositions(void)
     if (!gStore)
         return 0;
     int status = gStore->Close();
+    CBrmWinPosition::SetObject(nullptr);
     delete gStore;
     gStore = nullptr;
     return status;

@@ -19,11 +19,13 @@ extern "C" {
 #endif
 
 /* Session start: builds the one position store, registers it with the
- * framework, creates the file when missing and opens it. True when the
- * file is open; false when a store already exists. */
+ * framework (CBrmWinPosition::SetObject: from then on the framework loads a
+ * named window's position when it opens and saves it when it closes),
+ * creates the file when missing and opens it. True when the file is open;
+ * false when a store already exists. */
 BWPS_EXPORT int RestoreWindowPositions(const char* fileName);
-/* Session stop: closes the file, unregisters and frees the store. The
- * close result. */
+/* Session stop: closes the file, unregisters the store from the framework
+ * and frees it. The close result. */
 BWPS_EXPORT int SaveWindowPositions(void);
 /* Loads (save 0) or saves (non-zero) the position data of the store for
  * this station; true on success. */

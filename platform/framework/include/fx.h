@@ -35,6 +35,29 @@
  *     empty folder stays empty.
  *   - Widths of "pad" calls follow the record fields: FxPadBlanks(text, n)
  *     leaves n-1 characters and the terminating zero.
+ *   - A call given the wrong kind of object (a window where a form is
+ *     expected, a closed window, an unknown status window) refuses with -1
+ *     and a transcript line; it never falls back to the last form or window.
+ *
+ * Calls that only record (accepted, written to the transcript or kept, with
+ * no other effect in this build), so that a caller knows:
+ *   FxSetAppFlags 1309, FxSetAppMode 1313, FxSetProductId 1315,
+ *     FxSetAppVersionFlag 1339: values kept, read by nothing;
+ *   FxLoadScreenLibrary 1370, FxUnloadScreenLibrary 1371: the path is kept;
+ *     screens come from the screen resource files;
+ *   FxCenterDialog 1110, FxRegisterDialog 1230, FxUnregisterDialog 1231,
+ *     FxSetOwnerWindow 1341, FxAppIcon 1320: there are no host dialogs;
+ *   FxBannerCreate 941, FxBannerColour 943: the banner is the heading line;
+ *     FxBannerShow 945 records its text and shows its first line there while
+ *     no company name (677) is set (FxBannerClear clears it);
+ *   FxShowHelp: a "help" line (the help windows are F1, Shift+F1 and the
+ *     "F1 Help" button of FxChoiceDialog);
+ *   FxFolderCleanup 106: records, deletes nothing;
+ *   FxKeyMenuShowBeside 364, FxSetKeyButton 362: the key bar shows every
+ *     row of the key-menu table anyway;
+ *   FxWindowStateSave 1332, FxWindowStateRestore 674: a number kept;
+ *   FxAuthorizerRunning 887: never running; FxGridApplyChoices 1020;
+ *   FxSerialOpen 1440 / FxSerialReopen 700 settings: not used by the port files.
  */
 #ifndef FX_H
 #define FX_H
@@ -62,6 +85,11 @@ enum {
     FX_KEY_PGDN = 0x5100,
     FX_KEY_HOME = 0x4700,
     FX_KEY_END = 0x4F00,
+    FX_KEY_INS = 0x5200,
+    FX_KEY_DEL = 0x5300,
+    FX_KEY_BACKSPACE = 8,
+    FX_KEY_CTRL_HOME = 0x7700, /* delivered to handlers; the field loop gives it no meaning */
+    FX_KEY_CTRL_END = 0x7500,
     FX_KEY_F1 = 0x3B00, /* F(n) = 0x3B00 + (n-1)*0x100, n = 1..10 */
     FX_KEY_F10 = 0x4400,
     FX_KEY_SHIFT_F1 = 0x5400, /* Shift+F(n) = 0x5400 + (n-1)*0x100 */
@@ -81,8 +109,19 @@ enum {
     FX_RECORD_DONE = 2,   /* the form starts empty again (new-record callback) */
     FX_STAY = 0x20,       /* stay where the cursor is */
     FX_LOOKUP_SET = 0x40, /* a lookup set the current field: accept it */
-    FX_STAY_FOCUSED = 0x80 /* stay on the field the handler focused */
+    FX_STAY_FOCUSED = 0x80, /* stay on the field the handler focused */
+    /* Screens with a grid (a list form under the main form): */
+    FX_MAIN_FORM = 4,        /* back to the main form, at its current field */
+    FX_RECORD_DONE_MAIN = 6, /* the record is done, from either form (as 2 from the main form) */
+    FX_MAIN_FORM_AT = 0x84,  /* back to the main form at the field the handler focused */
+    FX_GRID_FILLED = 0x10000 /* the list was filled: drawn again; with 2 or 6
+                                (0x10002, 0x10006) the cursor goes into the list */
 };
+/* On a grid line 2 means the line is done: its line-leave callback runs and
+ * the cursor goes to the next line; a line-leave callback answering 2 lets
+ * the cursor go as 0 does. 0x40000 with 2 or 6 (0x40002, 0x40006: the list
+ * was emptied) ends the record; 0x80002 (a line removed) takes the current
+ * line up again. */
 
 /* Message-box styles and results (platform values). */
 enum {
@@ -97,7 +136,8 @@ enum {
 /* Field flags of a screen field (ScreenField.flags). */
 enum {
     FX_FIELD_UPPER = 0x10, /* typed text is turned to upper case */
-    FX_FIELD_SKIP = 0x80   /* the cursor skips the field (shown only) */
+    FX_FIELD_SKIP = 0x80,  /* the cursor skips the field (shown only) */
+    FX_FIELD_CONCEALED = 0x0400 /* a password: shown and written to the transcript as '*' */
 };
 
 /* ------------------------------------------------------------- types */
@@ -202,7 +242,9 @@ enum {
     FX_RES_LINEITEMS = 3,
     FX_RES_FORM = 4,
     FX_RES_SCREEN = 5,
-    FX_RES_RECORD_LENGTH = 264
+    FX_RES_RECORD_LENGTH = 264,
+    FX_SCREEN_TITLE_LINE = 100 /* kind 5 line 100 of a screen name: the screen's title ("Create a Company");
+                                  lines 0-63 are its text lines */
 };
 
 #ifdef __cplusplus
@@ -314,13 +356,40 @@ typedef struct FxTextReader {
     void* impl;
 } FxTextReader;
 
-/* Spreadsheet writer: cells separated by tabs, rows by CR LF, written to a
- * file opened with FxFileOpen (handle). */
+/* Spreadsheet writer: rows ended by CR LF; cells separated by tabs
+ * (FX_SHEET_TABS) or by commas with every text cell in double quotes
+ * (FX_SHEET_COMMAS, a quote doubled). Either the caller opens the file
+ * (FxFileOpen) and fills handle (kind 0 = tabs), or FxSheetOpen opens it by
+ * name into a caller's block that begins with an FxSheet, and FxSheetClose
+ * closes it. */
 typedef struct FxSheet {
     int32_t handle;
     int32_t column;          /* cells written in the current row */
     int32_t row;             /* rows ended */
+    int32_t kind;            /* FX_SHEET_TABS or FX_SHEET_COMMAS */
+    int32_t owned;           /* 1 when FxSheetOpen opened the file */
 } FxSheet;
+
+enum { FX_SHEET_TABS = 1, FX_SHEET_COMMAS = 3, FX_SHEET_BLOCK = 279 };
+
+/* The framework's report block (FxReportBlockGet, 1430): a 32-bit flag word
+ * (bit 0x40: a working date is set) and the working date's text, 11
+ * characters, read by the report writer for its period heading. */
+#pragma pack(push, 1)
+typedef struct FxReportBlock {
+    uint32_t flags;
+    char date[11];
+} FxReportBlock;
+#pragma pack(pop)
+
+/* Where FxFreeSpace (435) learns the free bytes of a folder: 0 and the
+ * bytes, or non-zero when the folder cannot be asked. */
+typedef int (*FxFreeSpaceSource)(const char* folder, uint64_t* bytes);
+
+#ifdef __cplusplus
+static_assert(sizeof(FxReportBlock) == 15, "report block: flag word and 11-character date");
+static_assert(sizeof(FxSheet) <= FX_SHEET_BLOCK, "a sheet fits the caller's block");
+#endif
 
 /* Status and progress windows. */
 typedef struct FxStatus FxStatus;
@@ -388,7 +457,7 @@ FX_API void FxSetAppCode(const char* text);                /* (1319) application
 FX_API void FxSetAppShortName(const char* text);           /* (1321) short name */
 FX_API void FxSetAppKey(const char* text);                 /* (1323) settings key name */
 FX_API void FxSetSingleUserTitle(const char* text);        /* (1325) single-user title */
-FX_API char* FxConvertText(char* text);                    /* (1326) text to display form, in place (identity here); the text */
+FX_API char* FxConvertText(char* text);                    /* (1326) a text to its display form, in place (unchanged); null: the program title (FxSetAppTitle; read only) */
 FX_API void FxSetProductName(const char* text);            /* (1327) product name */
 FX_API void FxSetAppVersion(const char* text);             /* (1329) version text */
 FX_API void FxSetHelpFile(const char* name);               /* (1331) help file name */
@@ -408,14 +477,15 @@ FX_API int FxWindowStateSave(int flags);                   /* (1332) current win
 FX_API void FxWindowStateRestore(int state);               /* (674) puts back a state of 1332 */
 FX_API int FxLoadScreenLibrary(const char* path);          /* (1370) screen resource library: recorded; 0 */
 FX_API void FxUnloadScreenLibrary(void);                   /* (1371) releases it */
-FX_API int FxRestoreWindowPos(const char* name, void* window); /* (1272) saved position of a named window; 0 when known */
-FX_API int FxSaveWindowPos(const char* name, void* window);    /* (1273) keeps the position under the name; 0 */
+FX_API int FxRestoreWindowPos(const char* name, void* window); /* (1272) asks the registered store for the window (an open FxWindow, or null) under the name and moves it there; 0 when the store knew it, -1 otherwise */
+FX_API int FxSaveWindowPos(const char* name, void* window);    /* (1273) gives the window's corners (an open FxWindow, or null) under the name to the registered store; 0 when stored, -1 otherwise (no store among them) */
 FX_API void FxCenterDialog(void* dialog, void* owner);     /* (1110) centres a dialog (recorded) */
 FX_API void FxRegisterDialog(void* dialog);                /* (1230) a dialog of the host opened */
 FX_API void FxUnregisterDialog(void* dialog);              /* (1231) it closed */
 FX_API int FxBannerCreate(int a, int b, int c, int d, int colour1, int colour2); /* (941) company banner (recorded); 0 */
 FX_API int FxBannerColour(int colour1, int colour2);       /* (943) recolours the banner; 0 */
-FX_API void FxBannerClear(void);                           /* (1430) clears the banner text */
+FX_API void FxBannerClear(void);                           /* clears the banner text */
+FX_API FxReportBlock* FxReportBlockGet(void);              /* (1430) the framework's report block (flag word, then the 11-character date) */
 FX_API int FxBannerShow(const char* text, int colour);     /* (945) shows the banner text; 0 */
 
 /* ---- forms and fields */
@@ -425,6 +495,7 @@ FX_API int FxFieldSet(FxForm* form, int field, const char* value);  /* (302) set
 FX_API int FxChoiceGet(FxForm* form, int field);           /* (304) selected option from 1; 0 when not a choice field */
 FX_API int FxChoiceSet(FxForm* form, int field, int option);/* (305) selects an option from 1; 0, -1 when out of range */
 FX_API int FxFocusField(FxForm* form, int field);          /* (286) cursor to the field; 0 */
+FX_API int FxFieldSetConcealed(FxForm* form, int field, int on); /* 1: a password field, shown (and written to the transcript) as '*' (as FX_FIELD_CONCEALED); 0 */
 FX_API int FxEnableField(FxForm* form, int field, int on); /* enables a field (on 1) or disables it (on 0); 0, -1 when unknown */
 FX_API int FxFieldSetDisplayOnly(FxForm* form, int field, int on); /* (282) 1 display-only, 0 enterable; 0 */
 FX_API int FxFieldSetState(FxForm* form, int field, int state);    /* (284) 0 shown, 2 hidden (blank, skipped); 0 */
@@ -433,7 +504,10 @@ FX_API int FxFieldIsEmpty(FxForm* form, int field, int flags, int* out); /* (280
 FX_API int FxFormRedraw(void* context, FxForm* form);      /* (277) redisplay after fields were set; 0 */
 FX_API int FxFormRedrawAfterPick(void* context, FxForm* form); /* (276) redisplay after a pick; 0 */
 FX_API int FxSetChoiceLetters(FxWindow* window, int zero, int field, const char* letters); /* (1027) count byte, then one letter per option: typing a letter picks its option; 0 */
-FX_API int FxAttachFolderBrowse(FxForm* form, int field, const char* title, char* buffer); /* (1035) folder browse on a field (F5): title and 260-byte buffer; 0 */
+FX_API int FxAttachFolderBrowse(FxForm* form, int field, const char* title, char* buffer); /* (1035) F5 on the field opens a folder browser from the
+                                                              field's folder: Enter goes into a folder ("..": up), Backspace up,
+                                                              F10 picks (field and the 260-byte buffer get the folder, ending '/'),
+                                                              Esc leaves; 0, -1 for an unknown field */
 FX_API int FxFormText(void* form, int row, int column, int attribute, const char* text, int flags); /* (1002) writes a text on a form's window; 0 */
 FX_API void FxWindowSetName(FxWindow* window, const char* name); /* screen name shown by the window */
 
@@ -478,11 +552,18 @@ FX_API int FxSetKeyButton(void* keys, int key);            /* (362) shows the ke
 FX_API int FxKeyMenuShowBeside(void* keys, int key, int on); /* (364) rows after `key` in the menu go on the key bar beside it; 0 */
 FX_API int FxReleaseKey(void* keys, int key);              /* (365) removes a key's binding and menu row; 0 */
 FX_API int FxKeyMenuApply(void* keys);                     /* (367) takes the key-menu table into the key bar; 0 */
+FX_API int FxKeyBarText(void* keys, int width, char* out, int size); /* the key bar as drawn in width columns: rows joined by '\n'
+                                                              ("F1 Help  F10 Save"; a key switched off in parentheses; rows
+                                                              under F2 left out); one row when it fits, else two, with
+                                                              captions shortened, then keys only; the number of rows */
 FX_API int FxKeyRead(void* buffer, int wait, int flags);   /* (344) reads a key into the int32 at buffer; non-zero when one came */
 FX_API int FxIsLeaveKey(const void* keyOrContext);         /* (346) non-zero when the int32 at the pointer is Esc (contexts: escaped) */
 FX_API int FxGetKey(int wait);                             /* (348) next key, 0 when none (wait 0) */
 FX_API int FxPostKey(int key);                             /* (950) queues a key for the running screen; 0 */
 FX_API int FxPump(void);                                   /* (660) lets the screen refresh; 0 */
+FX_API int FxKeyFlush(void);                               /* (500) drops the keys typed ahead and queued by FxPostKey (after a run was broken off); 0 */
+FX_API int FxRefreshTop(void);                             /* (175) draws the top window again; 0 */
+FX_API int FxWindowPrompt(FxWindow* window, const char* text); /* (1043) a prompt on the window's last inside row; 0, -1 when the window is not open */
 FX_API void FxBeep(void);                                  /* (3) alert sound (recorded) */
 
 /* ---- message boxes, choice dialogs, pop-up lists, help */
@@ -492,6 +573,9 @@ FX_API int FxShowText(const char* text);                   /* (612) plain messag
 FX_API int FxChoiceDialog(char** lines, const char* buttons, int style, int helpContext,
                           const char* caption, int flags); /* (805) lines (null-ended), buttons " A,B,F1 Help" (first byte: default); chosen button from 1 */
 FX_API int FxPopupChoose(const char* list, int row, int column, int current); /* (601) pop-up list of "A,B,C"; option from 1, 0 on Esc */
+FX_API int FxChoosePrinter(const char* printers, char* out, int size); /* pop-up list of the printers given ("IBM-Default,Office"; those of the
+                                                              printer file), the system's printers (lpstat, when installed) and
+                                                              "file"; the chosen name into out; its number from 1, 0 on Esc */
 FX_API char* FxChoiceText(char* out, const char* list, int option); /* (602) text of option n of a list (first byte skipped when below ' '); out */
 FX_API int FxShowHelp(int kind, intptr_t topic, int flags);/* help (recorded): kind 1 topic number, 11 index, 513 topic text; 0 */
 
@@ -522,7 +606,9 @@ FX_API char* FxBlankZero(char* text, int point);           /* (550) a zero numbe
 FX_API char* FxDecimalPoint(int point, char* text);        /* (551) decimal separator written as point ('.' when 0); the text */
 FX_API int FxIsFillerChar(int ch);                         /* (261) non-zero for blank ( ) - . / (dialing ignores them) */
 FX_API int FxLoadString(int number, int size, char* buffer); /* (502) text by number; its length, 0 (buffer "") when missing */
-FX_API int FxTextListLoad(int id, char** lines, int* width, int* count, int capacity); /* (492) lines of text list id into lines[capacity] (FxAlloc'd, null-ended); 0, non-zero when missing */
+FX_API int FxTextListLoad(int id, char** lines, int* width, int* count, int capacity); /* lines of text list id into lines[capacity] (FxAlloc'd, null-ended); 0, non-zero when missing */
+FX_API int FxTextListSplit(const char* text, char** lines, int* width, int* count, int capacity); /* the parts of a text split at '|' and line ends, as FxTextListLoad gives lines (at most capacity-1); 0 */
+FX_API int FxTextListLoadOrSplit(intptr_t listOrText, char** lines, int* width, int* count, int capacity); /* (492) 0..0xFFFF: FxTextListLoad of that list; else the address of a text: FxTextListSplit (a column-list text) */
 FX_API void FxTextListFree(char** lines);                  /* (493) frees each line of a loaded list, slots set to null */
 FX_API char* FxAllocLine(int width);                       /* (257) a line of width blanks (FxAlloc'd) */
 /* The stored form of passwords and rights flags: a fixed permutation of the
@@ -530,6 +616,9 @@ FX_API char* FxAllocLine(int width);                       /* (257) a line of wi
  * texts keep their terminating zero. 88 undoes 89 for every byte. */
 FX_API void FxCharTransform88(char* ch);                   /* (88) one stored character to its plain form, in place */
 FX_API void FxCharTransform89(char* ch);                   /* (89) one plain character to its stored form, in place */
+FX_API char* FxPasswordToPlain(char* text);                /* (90) a stored password held in a record to its plain form, in place, up to its NUL; text */
+FX_API char* FxPasswordToStored(char* text);               /* (94) a plain password to its stored form, in place, up to its NUL; text */
+FX_API char* FxButtonListAdd(char* list, const char* caption); /* (226) appends a button caption to a button list of FxChoiceDialog (a ',' between captions; a lone default byte kept first); list */
 
 /* ---- numbers and pictures */
 FX_API char* FxFormatAmount(double value, char* out, int decimals); /* "%.*f" with round half away from zero; out */
@@ -537,6 +626,7 @@ FX_API double FxRound(double value, int decimals);         /* round half away fr
 FX_API int FxIsZeroAmount(double* amount);                 /* (418) non-zero within 0.001 of zero; such an amount (and NaN) is set to 0.0 */
 FX_API int FxAmountsEqual(double a, double b);             /* (423) non-zero when they differ by less than 0.001 */
 FX_API int FxIsNegativeAmount(double value);               /* (427) non-zero below -0.001 */
+FX_API int FxIsPositiveAmount(double value);               /* (428) non-zero above 0.001 (the zero band of 418 is neither) */
 FX_API double FxDivide(double a, double b);                /* (417) a / b, 0 when b is within 0.000001 of zero */
 FX_API double FxAmountCorrect(double value, int decimals); /* (422) removes binary noise: FxRound to decimals */
 FX_API double FxLongToAmount(int32_t value, int decimals); /* (425) value / 10^decimals */
@@ -554,7 +644,12 @@ FX_API int32_t FxToday(void);                              /* (59) working date 
 FX_API void FxTodayRefresh(void);                          /* (57) reads the system clock again */
 FX_API int32_t FxSystemDate(void);                         /* (58) the system's date */
 FX_API int FxDateValid(const char* text);                  /* (49) non-zero when text is a date */
-FX_API int FxDateCheck(const char* text);                  /* (50) as FxDateValid */
+FX_API int FxDateCheck(const char* text);                  /* (50) the full check: a date (as 49) whose year is 1900..2099, the years the
+                                                              day numbers (72) and the two-digit years cover; a text 49 reads but 50
+                                                              refuses ("01/01/1850") is the case of message 1672 */
+FX_API int FxDateMonth(int32_t date);                      /* (62) month of a date, 1..12; 0 for an invalid date */
+FX_API char* FxDateWithMonth(char* out, int32_t date, const char* month); /* (56) "Jan 05, 2025" (13 bytes) with the given month abbreviation
+                                                              (null: the English one); "" for an invalid date; out */
 FX_API int32_t FxDateParse(const char* text);              /* (54) date of a text, 0 when invalid */
 FX_API char* FxDateFormat(char* out, int32_t date);        /* (47) "MM/DD/YY" (9 bytes), "" for 0 or an invalid date; out */
 FX_API char* FxDateFormatLong(char* out, int32_t date);    /* "MM/DD/YYYY" (11 bytes); out */
@@ -563,7 +658,10 @@ FX_API int32_t FxDateOfPeriod(int year, int month);        /* (60) first day of 
 FX_API int FxDateYear(int32_t date);                       /* (61) year of a date */
 FX_API int FxYearOfDate(int32_t date);                     /* (64) year of a date */
 FX_API int32_t FxDateAdjust(int32_t date, int n);          /* (66) n = -1: last day of the date's month; else date + n days */
-FX_API int32_t FxDateAddYears(int32_t date, int years);    /* (70) same day years on (Feb 29 -> Feb 28) */
+FX_API int32_t FxDateAddYears(int32_t date, int years);    /* (70) same day years on (Feb 29 -> Feb 28). Every caller passes a stored
+                                                              date and 1 (next-year periods; the record passes that move a file's
+                                                              dates one year on): a value that is not a date (0 included) comes
+                                                              back unchanged, so no stored value is ever lost */
 FX_API int32_t FxDateAddMonths(int32_t date, int months);  /* same day months on, cut to the month's end */
 FX_API int32_t FxDateAddDays(int32_t date, int days);      /* date + days */
 FX_API int32_t FxMonthEnd(int32_t date);                   /* last day of the date's month */
@@ -573,7 +671,9 @@ FX_API uint16_t FxClock(void);                             /* (12) minutes since
 FX_API double FxTimeToHours(int32_t time);                 /* (13) minutes to hours */
 FX_API char* FxTimeFormat(char* out, int32_t time, int style); /* (7) style 4 "hh:mm AM", others "HH:MM"; out */
 FX_API char* FxTimeNowText(char* out, int style);          /* (5) current time as FxTimeFormat; out */
-FX_API char* FxTimeToText(char* out, int32_t time);        /* (48) "HH:MM"; out */
+FX_API char* FxTimeToText(char* out, int32_t value);       /* (48) a clock value 0..1439 as "HH:MM" (time columns); a date
+                                                              (year*10000+month*100+day) as "MM/DD/YYYY" (the working-date field
+                                                              and the report block's 11 characters); anything else ""; out (11 bytes) */
 
 /* ---- memory and lists */
 FX_API void* FxAlloc(int count, int size);                 /* (437) zeroed block, null on failure */
@@ -611,6 +711,10 @@ FX_API int FxTextNext(FxTextReader* reader);               /* (151) reads the ne
 FX_API int FxSheetEndRow(FxSheet* sheet);                  /* (514) ends the row; 0, -1 on a write failure */
 FX_API int FxSheetText(FxSheet* sheet, const char* text);  /* (515) a text cell; 0 */
 FX_API int FxSheetNumber(FxSheet* sheet, double value);    /* (516) a number cell; 0 */
+FX_API int FxSheetOpen(int kind, int unused1, int unused2, const char* path, void* block); /* (512) creates the file and an FxSheet at the head of block (FX_SHEET_BLOCK bytes): kind 3 commas, others tabs; 0, -1 when the file cannot be made */
+FX_API int FxSheetClose(void* block);                      /* (513) ends an open row and closes a sheet of 512; 0, -1 when it was not open */
+FX_API int FxFreeSpace(const char* folder, uint64_t* bytes); /* (435) free bytes of the folder (null or "": the data folder, else the current one); 0, -1 when it cannot be asked */
+FX_API void FxSetFreeSpaceSource(FxFreeSpaceSource source); /* where 435 asks (null: the file system) */
 
 /* ---- screen resources */
 FX_API int FxOpenStringFiles(const char* base, const char* name1, const char* name2); /* (491) files 90, 91; 0 (missing files are skipped) */
@@ -623,15 +727,19 @@ FX_API int FxResourceLoadFile(const char* path);           /* reads one resource
 
 /* ---- device ports: output goes to files in the device folder:
  * parallel port index i -> "LPT<i+1>.out", serial port p -> "COM<p+1>.out" */
-FX_API void FxSetDeviceFolder(const char* folder);         /* folder of the port files (default: the current folder) */
+FX_API void FxSetDeviceFolder(const char* folder);         /* folder of the port files, set by the station set-up (unset: the data
+                                                              folder of 764; neither set: device output is refused, never written
+                                                              into the working folder) */
 FX_API int FxSerialOpen(int port, int settings);           /* (1440) 0 */
 FX_API int FxSerialSend(int port, const char* data, int length); /* (1441) length 0: up to the NUL; 0 */
 FX_API int FxSerialClose(int port);                        /* (1442) 0 */
 FX_API int FxSerialWrite(int port, const char* data, int length); /* (1443) as FxSerialSend */
 FX_API int FxSerialReopen(int port, int settings);         /* (700) 0 */
 FX_API int FxParallelOpen(int kind, int index, int* handle, int flags); /* (1450) file handle for FxFileWrite/FxFileClose; 0 */
-FX_API int FxParallelClose(int handle);                    /* (1451) 0 */
-FX_API int FxParallelControl(int index, int op, const void* block, int flags); /* (1452) command block of 3 int32 to the port; 0 */
+FX_API int FxParallelClose(int port, int handle);          /* (1451) closes the handle FxParallelOpen gave for the port (a negative handle: nothing); 0 */
+FX_API int FxParallelControl(int index, int op, const void* block, int flags); /* (1452) flags bit 1: op 16-bit codes at block are sent (their low bytes,
+                                                              as FxDeviceSend); else the 12-byte command block (3 int32) goes to the port; 0 */
+FX_API int FxPrinterReady(int port, int wait, int tries, int flags); /* (1454) asks the port up to tries times (at least once); non-zero when ready */
 FX_API int FxParallelReopen(int kind, int index, int* handle); /* (685) as FxParallelOpen; 0 */
 FX_API int FxParallelReady(int index);                     /* (687) non-zero when the port can take output */
 FX_API int FxDeviceSend(int port, int count, const uint16_t* codes); /* (1453) 16-bit codes to parallel port index port; 0 */
@@ -646,7 +754,8 @@ FX_API int FxUsingTerminal(void);                          /* non-zero when the 
 FX_API int FxScriptLoad(const char* text);                 /* appends script events (one a line); 0, -1 on a bad line (nothing added) */
 FX_API int FxScriptLoadFile(const char* path);             /* as FxScriptLoad from a file; -2 when it cannot be read */
 FX_API int FxScriptRemaining(void);                        /* events not yet taken */
-FX_API const char* FxTranscript(void);                     /* the transcript so far */
+FX_API const char* FxTranscript(void);                     /* the transcript so far (the script driver's; the terminal driver keeps none in memory) */
+FX_API int FxTranscriptToFile(const char* path);           /* also appends every transcript line to the file (either driver; null: stops); 0, -1 when it cannot be opened */
 FX_API void FxTranscriptClear(void);                       /* empties the transcript */
 FX_API void FxTranscriptNote(const char* text);            /* adds one line "note <text>" */
 FX_API void FxReset(void);                                 /* forgets all framework state (script, transcript, app object, resources, windows, identity) and keeps the script driver */
@@ -654,17 +763,19 @@ FX_API void FxReset(void);                                 /* forgets all framew
 /* Script format: one event a line; blank lines and lines starting '#'
  * are skipped. Keys are named F1..F10, Shift+F1..Shift+F10, Alt+A..Alt+Z,
  * Alt+0..Alt+9, Esc, Enter, Tab, ShiftTab, Up, Down, Left, Right, PgUp,
- * PgDn, Home, End, Backspace, Del, Ins, Space, a single character ('A' or
- * A), or given as a number (0x4400, 27).
+ * PgDn, Home, End, Backspace, Del, Ins, Ctrl+Home, Ctrl+End, Space, a
+ * single character ('A' or A), or given as a number (0x4400, 27).
  *   key <key>            press a key
- *   type <text>          replace the current field's text (choice fields:
- *                        the option whose text is typed, or its number)
+ *   type <text>          empty the current field and type the text into it
+ *                        character by character (what the picture refuses
+ *                        is left out); choice fields: the option whose text
+ *                        is typed, or its number
  *   field <n> <text>     focus field n and type into it (no exit handler)
  *   answer <button>      answers the next message box or choice dialog:
  *                        Yes, No, OK, Cancel, Retry, Abort, Ignore, a
  *                        button caption, or its number from 1
  *   pick <n>             picks line n (from 1) of the next pop-up list
- *                        (0: none)
+ *                        (0: none); in the folder browser, goes into line n
  *   wait                 a key read that finds no key (polls go on)
  * When the script is exhausted, every wait for input is answered as if Esc
  * were pressed, and the transcript says "script exhausted"; a screen that
@@ -673,22 +784,31 @@ FX_API void FxReset(void);                                 /* forgets all framew
  * no wait can last for ever.
  *
  * Transcript lines (one event each; texts quoted with C escapes):
- *   window open <t>,<l>-<b>,<r> ["title"]     window name <name>
+ *   window open <t>,<l>-<b>,<r> ["title"]     window name <name> ["title"]
+ *   window position <name> <t>,<l>-<b>,<r>   (moved to its stored place)
  *   window close <name>                       text <window> <row>,<col> "text"
  *   run begin <name> [nested]                 run end <name> <key>
  *   field <n> enter "text"                    field <n> type "text"
  *   field <n> exit "text" -> <answer>         record done
+ *   field <n> refused ["text"]: <reason>      (a character or the leaving
+ *                                             refused by the picture; a beep follows)
  *   key <key> -> <answer> | off | no action   key Esc    leave refused
  *   line enter <row> [new]                    line leave <row> -> <answer>
- *   grid changed                              autofill "code" "description"
+ *   grid changed    grid filled               autofill "code" "description"
  *   message "text" [<buttons>] -> <button> [(Esc) | (default)]
- *   popup [<items>] -> <item> | none          help <kind> <topic>
+ *   popup [<items>] at <row>,<col> -> <item> | none [(Esc) | (F10) | (Enter)]
+ *   help <kind> <topic>                       help open "title" [(general)]
+ *   help line "text"    help close            browse "folder" [<folders>]
+ *   browse picked "folder"    browse left
  *   status open <name>                        status <name> line <n> "text"
  *   status close <name> after <n> updates     progress open <name> <total>
  *   progress <name> <count>/<total>           progress close <name>
+ *     (one progress line per whole percent; without a total at 1, 2, 5, 10 ...)
+ *   progress open <name> <total> "title"      progress title "title"
  *   beep    note "text"    script exhausted    run forced closed <name>
  * Answers read 0, leave, record done, stay, lookup set, stay focused, or
- * the number in hex. Keys are named as in scripts ('A' for a character). */
+ * the number in hex. Keys are named as in scripts ('A' for a character).
+ * Concealed fields appear as '*' in every line. */
 
 #ifdef __cplusplus
 } /* extern "C" */
@@ -713,6 +833,29 @@ public:
     virtual bool FindClose();
     virtual bool FindFirst(Item& item);
     virtual bool FindNext(Item& item);
+};
+
+/* The store of window positions (one per session, registered with
+ * SetObject). The framework fills the store's position data for one window
+ * and calls LoadOrSave(0) when a named window opens (FxWindowSetName, 1272)
+ * and LoadOrSave(1) when it closes (FxWindowClose, 1273). Position data
+ * (FX_WINPOS_DATA bytes): bytes 0-49 the window name (NUL-padded), byte 50
+ * zero, bytes 51-66 the window's top, left, bottom and right (int32, little
+ * endian), the rest zero. A load that answers true moves the window to the
+ * stored corners when they have the window's size and lie on the screen.
+ * Without a registered store nothing is kept. */
+class FX_API CBrmWinPosition {
+public:
+    enum { FX_WINPOS_DATA = 327, FX_WINPOS_NAME = 50 };
+    explicit CBrmWinPosition(uint8_t* positionData);
+    virtual int LoadOrSave(int save) = 0; /* true on success */
+    virtual ~CBrmWinPosition();
+    static void SetObject(CBrmWinPosition* store); /* null unregisters */
+    static CBrmWinPosition* GetObject();
+    uint8_t* PositionData() const { return data_; }
+
+private:
+    uint8_t* data_;
 };
 #endif
 

@@ -20,15 +20,15 @@ FxAppObject gApp{};
 struct Identity {
     int flags = 0, pathLength = 0, mode = 0, productId = 0, interfaced = 0, productNumber = 0, versionFlag = 0;
     std::string title, code, shortName, key, singleUserTitle, productName, version, helpFile, accountingHelpFile;
-    std::string companyName, heading1, heading2, dataFolder, helpFolder, screenLibrary;
+    std::string companyName, heading1, heading2, dataFolder, helpFolder, screenLibrary, banner;
     void* owner = nullptr;
     int started = 0;
     int contextDepth = 0;
     int windowState = 0;
-    std::map<std::string, int> windowPositions;
 } gId;
 
 char gMainWindowToken = 0;
+FxReportBlock gReportBlock{};
 
 void copyText(char* dest, size_t size, const char* src) {
     std::string s = src ? src : "";
@@ -43,7 +43,17 @@ namespace fx {
 void resetApp() {
     gApp = FxAppObject{};
     gId = Identity{};
+    gReportBlock = FxReportBlock{};
 }
+std::string dataFolder() { return gId.dataFolder; }
+std::string companyName() {
+    if (!gId.companyName.empty()) return gId.companyName;
+    return gId.banner.substr(0, gId.banner.find('\n')); // the banner's first line: the company
+}
+std::string headingLine(int line) { return line == 2 ? gId.heading2 : gId.heading1; }
+std::string appTitle() { return gId.title; }
+std::string helpFolder() { return gId.helpFolder; }
+std::string helpFile() { return gId.helpFile; }
 } // namespace fx
 
 extern "C" {
@@ -104,26 +114,19 @@ int FxLoadScreenLibrary(const char* path) {
 
 void FxUnloadScreenLibrary(void) { gId.screenLibrary.clear(); }
 
-int FxRestoreWindowPos(const char* name, void*) {
-    return name && gId.windowPositions.count(name) ? 0 : -1;
-}
-
-int FxSaveWindowPos(const char* name, void*) {
-    if (!name) return -1;
-    gId.windowPositions[name] = 1;
-    return 0;
-}
-
 void FxCenterDialog(void*, void*) {}
 void FxRegisterDialog(void*) {}
 void FxUnregisterDialog(void*) {}
 
 int FxBannerCreate(int, int, int, int, int, int) { return 0; }
 int FxBannerColour(int, int) { return 0; }
-void FxBannerClear(void) {}
+void FxBannerClear(void) { gId.banner.clear(); }
+
+FxReportBlock* FxReportBlockGet(void) { return &gReportBlock; }
 
 int FxBannerShow(const char* text, int) {
-    fx::record("banner " + fx::quote(text ? text : ""));
+    gId.banner = text ? text : "";
+    fx::record("banner " + fx::quote(gId.banner));
     return 0;
 }
 
@@ -135,7 +138,10 @@ int FxShowHelp(int kind, intptr_t topic, int) {
     return 0;
 }
 
-void FxBeep(void) { fx::record("beep"); }
+void FxBeep(void) {
+    fx::record("beep");
+    fx::terminalBeep();
+}
 
 int FxStart(void) {
     if (!gId.started) {
@@ -165,6 +171,7 @@ int FxContextEnd(void) {
 void FxReset(void) {
     FxUseScriptDriver(); // a reset process (a test) never switches to the terminal by itself
     fx::resetScreens();
+    fx::resetWindowPositions();
     fx::resetResources();
     fx::resetApp();
     fx::resetFiles();

@@ -142,7 +142,31 @@ int32_t FxDateParse(const char* text) {
 
 int FxDateValid(const char* text) { return FxDateParse(text) != 0 ? 1 : 0; }
 
-int FxDateCheck(const char* text) { return FxDateValid(text); }
+int FxDateCheck(const char* text) {
+    int32_t date = FxDateParse(text);
+    int year = date / 10000;
+    return date != 0 && year >= 1900 && year <= 2099 ? 1 : 0;
+}
+
+int FxDateMonth(int32_t date) {
+    int y, m, d;
+    return split(date, y, m, d) ? m : 0;
+}
+
+char* FxDateWithMonth(char* out, int32_t date, const char* month) {
+    static const char* const kMonths[] = {"Jan", "Feb", "Mar", "Apr", "May", "Jun",
+                                          "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
+    if (!out) return out;
+    int y, m, d;
+    if (!split(date, y, m, d)) {
+        out[0] = '\0';
+        return out;
+    }
+    char name[4] = {};
+    std::strncpy(name, month && *month ? month : kMonths[m - 1], 3);
+    std::snprintf(out, 13, "%s %02d, %04d", name, d, y);
+    return out;
+}
 
 char* FxDateFormat(char* out, int32_t date) {
     if (!out) return out;
@@ -214,7 +238,12 @@ int32_t FxDateAddMonths(int32_t date, int months) {
     return make(y, m, d);
 }
 
-int32_t FxDateAddYears(int32_t date, int years) { return FxDateAddMonths(date, years * 12); }
+int32_t FxDateAddYears(int32_t date, int years) {
+    int y, m, d;
+    if (!split(date, y, m, d)) return date; // not a date: kept as it is
+    int32_t moved = FxDateAddMonths(date, years * 12);
+    return moved ? moved : date;
+}
 
 uint16_t FxClock(void) {
     std::time_t t = std::time(nullptr);
@@ -238,6 +267,13 @@ char* FxTimeFormat(char* out, int32_t time, int style) {
 
 char* FxTimeNowText(char* out, int style) { return FxTimeFormat(out, FxClock(), style); }
 
-char* FxTimeToText(char* out, int32_t time) { return FxTimeFormat(out, time, 0); }
+char* FxTimeToText(char* out, int32_t value) {
+    if (!out) return out;
+    if (value >= 0 && value < 24 * 60) return FxTimeFormat(out, value, 0);
+    int y, m, d;
+    if (split(value, y, m, d)) return FxDateFormatLong(out, value);
+    out[0] = '\0';
+    return out;
+}
 
 } // extern "C"

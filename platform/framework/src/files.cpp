@@ -17,18 +17,31 @@
 namespace {
 
 std::string gDeviceFolder;
+FxFreeSpaceSource gFreeSpaceSource = nullptr;
+
+int systemFreeSpace(const char* folder, uint64_t* bytes) {
+    uint64_t total = 0;
+    return FxDiskSpace(folder, &total, bytes);
+}
 
 struct ReaderImpl {
     FILE* file = nullptr;
 };
 
+// The port file in the device folder (else the data folder); "" when
+// neither is set: device output never goes to the working folder.
 std::string deviceFile(const char* prefix, int number) {
-    std::string folder = gDeviceFolder;
-    if (!folder.empty() && folder.back() != '/') folder += '/';
+    std::string folder = gDeviceFolder.empty() ? fx::dataFolder() : gDeviceFolder;
+    if (folder.empty()) {
+        fx::record(std::string("device ") + prefix + std::to_string(number) + " refused: no device folder is set");
+        return std::string();
+    }
+    if (folder.back() != '/') folder += '/';
     return folder + prefix + std::to_string(number) + ".out";
 }
 
 int appendToFile(const std::string& path, const void* data, size_t size) {
+    if (path.empty()) return -1;
     int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0644);
     if (fd < 0) return -1;
     const char* p = static_cast<const char*>(data);
@@ -66,7 +79,11 @@ int writeAll(int fd, const void* data, size_t size, size_t* written) {
 } // namespace
 
 namespace fx {
-void resetFiles() { gDeviceFolder.clear(); }
+void resetFiles() {
+    gDeviceFolder.clear();
+    gFreeSpaceSource = nullptr;
+}
+std::string deviceFolder() { return gDeviceFolder; }
 } // namespace fx
 
 extern "C" {
@@ -408,10 +425,47 @@ int FxTextNext(FxTextReader* reader) {
 
 // ---- spreadsheet writer
 
+int FxSheetOpen(int kind, int, int, const char* path, void* block) {
+    if (!block || !path || !*path) return -1;
+    FxSheet* sheet = static_cast<FxSheet*>(block);
+    std::memset(sheet, 0, sizeof *sheet);
+    sheet->handle = -1;
+    int fd = ::open(path, O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    if (fd < 0) {
+        fx::record("sheet open failed " + fx::quote(path));
+        return -1;
+    }
+    sheet->handle = fd;
+    sheet->kind = kind == FX_SHEET_COMMAS ? FX_SHEET_COMMAS : FX_SHEET_TABS;
+    sheet->owned = 1;
+    return 0;
+}
+
+int FxSheetClose(void* block) {
+    if (!block) return -1;
+    FxSheet* sheet = static_cast<FxSheet*>(block);
+    if (!sheet->owned || sheet->handle < 0) return -1;
+    if (sheet->column > 0) FxSheetEndRow(sheet);
+    int rc = ::close(sheet->handle) == 0 ? 0 : -1;
+    sheet->handle = -1;
+    sheet->owned = 0;
+    return rc;
+}
+
 int FxSheetText(FxSheet* sheet, const char* text) {
     if (!sheet) return -1;
-    std::string cell = sheet->column > 0 ? "\t" : "";
-    for (const char* p = text ? text : ""; *p; ++p) cell += (*p == '\t' || *p == '\r' || *p == '\n') ? ' ' : *p;
+    std::string cell;
+    if (sheet->kind == FX_SHEET_COMMAS) {
+        cell = sheet->column > 0 ? ",\"" : "\"";
+        for (const char* p = text ? text : ""; *p; ++p) {
+            if (*p == '"') cell += '"';
+            cell += (*p == '\r' || *p == '\n') ? ' ' : *p;
+        }
+        cell += '"';
+    } else {
+        cell = sheet->column > 0 ? "\t" : "";
+        for (const char* p = text ? text : ""; *p; ++p) cell += (*p == '\t' || *p == '\r' || *p == '\n') ? ' ' : *p;
+    }
     if (writeAll(sheet->handle, cell.data(), cell.size(), nullptr) != 0) return -1;
     ++sheet->column;
     return 0;
@@ -420,7 +474,12 @@ int FxSheetText(FxSheet* sheet, const char* text) {
 int FxSheetNumber(FxSheet* sheet, double value) {
     char buf[64];
     std::snprintf(buf, sizeof buf, "%.10g", value);
-    return FxSheetText(sheet, buf);
+    if (!sheet) return -1;
+    std::string cell = sheet->column > 0 ? (sheet->kind == FX_SHEET_COMMAS ? "," : "\t") : "";
+    cell += buf;
+    if (writeAll(sheet->handle, cell.data(), cell.size(), nullptr) != 0) return -1;
+    ++sheet->column;
+    return 0;
 }
 
 int FxSheetEndRow(FxSheet* sheet) {
@@ -461,6 +520,7 @@ int FxParallelOpen(int, int index, int* handle, int) {
     if (handle) *handle = -1;
     if (index < 0) return -1;
     std::string path = deviceFile("LPT", index + 1);
+    if (path.empty()) return -1;
     int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0644);
     if (fd < 0) return -1;
     if (handle) *handle = fd;
@@ -470,7 +530,19 @@ int FxParallelOpen(int, int index, int* handle, int) {
 
 int FxParallelReopen(int kind, int index, int* handle) { return FxParallelOpen(kind, index, handle, 0); }
 
-int FxParallelClose(int handle) { return FxFileClose(handle); }
+int FxParallelClose(int port, int handle) {
+    if (handle < 0) return 0; // nothing was open
+    fx::record("parallel close LPT" + std::to_string(port + 1));
+    return FxFileClose(handle);
+}
+
+int FxPrinterReady(int port, int, int tries, int) {
+    if (tries < 1) tries = 1;
+    for (int i = 0; i < tries; ++i)
+        if (FxParallelReady(port)) return 1;
+    fx::record("printer LPT" + std::to_string(port + 1) + " not ready");
+    return 0;
+}
 
 int FxParallelReady(int index) {
     if (index < 0) return 0;
@@ -478,10 +550,24 @@ int FxParallelReady(int index) {
     return appendToFile(path, "", 0) == 0 ? 1 : 0;
 }
 
-int FxParallelControl(int index, int op, const void* block, int) {
+int FxParallelControl(int index, int op, const void* block, int flags) {
     if (index < 0 || !block) return -1;
-    (void)op;
+    if (flags & 1) {
+        if (op < 0 || op > 4096) return -1;
+        return FxDeviceSend(index, op, static_cast<const uint16_t*>(block));
+    }
     return appendToFile(deviceFile("LPT", index + 1), block, 12);
+}
+
+void FxSetFreeSpaceSource(FxFreeSpaceSource source) { gFreeSpaceSource = source; }
+
+int FxFreeSpace(const char* folder, uint64_t* bytes) {
+    if (!bytes) return -1;
+    *bytes = 0;
+    std::string f = folder && *folder ? folder : fx::dataFolder();
+    if (f.empty()) f = ".";
+    int rc = gFreeSpaceSource ? gFreeSpaceSource(f.c_str(), bytes) : systemFreeSpace(f.c_str(), bytes);
+    return rc == 0 ? 0 : -1;
 }
 
 int FxDeviceSend(int port, int count, const uint16_t* codes) {

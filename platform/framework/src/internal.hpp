@@ -41,37 +41,96 @@ int keyFromName(const std::string& name); // -1 when unknown
 bool terminalActive();
 void terminalRedraw();
 void terminalShutdown();
+void terminalBeep();
+void terminalFlush(); // drops the keys typed ahead
+void dropPushedKeys(); // drops keys queued by FxPostKey
 // Modal choice among buttons on the terminal: index from 0, or -1 on Esc.
 int terminalAskButtons(const std::vector<std::string>& lines, const std::vector<std::string>& buttons,
                        int defaultIndex);
-// Terminal pop-up list: index from 0, -1 on Esc.
-int terminalPopup(const std::vector<std::string>& items, int current);
+// Terminal pop-up list at row, column (negative: centred): index from 0, -1
+// on Esc, -2 on F1.
+int terminalPopup(const std::vector<std::string>& items, int current, int row, int column);
 int terminalReadKey(bool wait);
 
 // ---- screen model, for the terminal driver's drawing
 struct FieldView {
     int number, row, column, width;
-    std::string text;
+    std::string text;     // as shown ('*' for a concealed field)
     bool hidden, displayOnly, current;
+    int cursor;           // place of the cursor in the text
+    bool alignRight;      // numbers are shown right-aligned when not being typed
 };
 struct WindowView {
     FxWindow* window;
+    std::string title; // from the screen resources by the window's name, else the window's own
     std::vector<FieldView> fields;
     std::vector<std::pair<std::pair<int, int>, std::string>> texts; // (row, col) text
-    std::vector<std::string> keyBar;
 };
 std::vector<WindowView> screenViews();
+// The lines around the windows: the heading (company, period), the prompt
+// or the reason of a refused entry, and the key bar items of the form that
+// has the cursor.
+struct KeyView {
+    std::string text;
+    bool on;
+};
+struct FrameView {
+    std::string company, period, prompt;
+    bool refused = false;
+    std::vector<KeyView> keys;   // in order, F2 options left out
+};
+FrameView frameView();
+std::vector<std::string> keyBarLayout(const std::vector<KeyView>& keys, int width);
 struct StatusView {
     std::string name;
+    std::string title;
     std::vector<std::string> lines;
     int count, total;
+    bool progress;
 };
+// A count in at most 6 characters: 999999, then 1.2M, 12.3M, 123M, 1.2G.
+std::string shortCount(long long n);
 std::vector<StatusView> statusViews();
 
 // ---- shared helpers
 std::vector<std::string> splitChoices(const char* list, int* defaultOption);
 std::string trimmed(const std::string& s);
 int pictureWidth(const char* picture);
+// What a field's picture lets a person type.
+struct PictureKind {
+    enum Kind { Text, Number, Mask };
+    Kind kind = Text;
+    int width = 0;
+    int decimals = 0;      // numbers: digits after the point
+    bool sign = true;      // numbers: a leading '-' is allowed
+    bool packs = false;    // numbers: "packs/units" quantities ('F')
+    bool upper = false;    // 'C': typed letters become upper case
+    bool date = false;     // masks "nn/nn/nn" and "nn/nn/nnnn"
+    std::string mask;      // masks: n digit, a letter, c any, others literal
+    std::string problem;   // why the picture cannot be used, empty when it can
+};
+PictureKind pictureKind(const char* picture);
+
+// ---- identity kept by app.cpp
+std::string dataFolder();
+std::string companyName();
+std::string headingLine(int line);
+std::string appTitle();
+std::string helpFolder();
+std::string helpFile();
+
+// ---- help (help.cpp)
+std::vector<std::string> helpTopic(const std::string& topic, bool& found);
+void showHelpWindow(const std::string& title, const std::string& topic);
+// Terminal folder browser: draws the list and reads one key.
+int terminalBrowse(const std::string& title, const std::string& folder, const std::vector<std::string>& items, int sel);
+// Terminal: a text window over the screen until Esc or Enter.
+void terminalShowText(const std::string& title, const std::vector<std::string>& lines);
+
+// ---- screen texts
+constexpr int kScreenTextLines = 64;
+std::vector<std::string> screenText(const std::string& name); // lines 0..63 of a named screen text
+std::string screenTitle(const std::string& name);             // its title (line FX_SCREEN_TITLE_LINE), or ""
 
 // ---- resets of each part
 void resetScreens();
@@ -79,5 +138,6 @@ void resetResources();
 void resetApp();
 void resetFiles();
 void resetScript();
+void resetWindowPositions();
 
 } // namespace fx

@@ -107,6 +107,44 @@ std::string formatText(const Picture& p, const std::string& text) {
 
 namespace fx {
 int pictureWidth(const char* picture) { return parsePicture(picture).width; }
+
+PictureKind pictureKind(const char* picture) {
+    PictureKind k;
+    if (!picture || !*picture) return k;
+    Picture p = parsePicture(picture);
+    k.width = p.width;
+    if (p.mask) {
+        if (p.text.empty()) return k;
+        if (p.text.find_first_of("nac") == std::string::npos) {
+            k.problem = "a mask without n, a or c positions";
+            return k;
+        }
+        k.kind = PictureKind::Mask;
+        k.mask = p.text;
+        k.date = p.text == "nn/nn/nn" || p.text == "nn/nn/nnnn";
+        return k;
+    }
+    if (!p.conv || !std::strchr("sdiufegxXc", p.conv)) {
+        k.problem = "no conversion the framework knows";
+        return k;
+    }
+    if (p.width > 255) {
+        k.problem = "wider than 255 characters";
+        return k;
+    }
+    if (p.letters.find_first_not_of("CmuFP") != std::string::npos) {
+        k.problem = "an unknown type letter";
+        return k;
+    }
+    k.upper = p.letters.find('C') != std::string::npos;
+    if (isNumericConv(p.conv)) {
+        k.kind = PictureKind::Number;
+        k.decimals = p.precision >= 0 && (p.conv == 'f' || p.conv == 'e' || p.conv == 'g') ? p.precision : 0;
+        k.sign = !(p.conv == 'u' || p.conv == 'x' || p.conv == 'X' || p.letters.find('u') != std::string::npos);
+        k.packs = p.letters.find('F') != std::string::npos;
+    }
+    return k;
+}
 } // namespace fx
 
 extern "C" {
@@ -122,6 +160,8 @@ char* FxFormatAmount(double value, char* out, int decimals) {
     std::snprintf(out, 64, "%.*f", decimals, r);
     return out;
 }
+
+int FxIsPositiveAmount(double value) { return std::isfinite(value) && value > 0.001 ? 1 : 0; }
 
 int FxIsZeroAmount(double* amount) {
     if (!amount) return 1;

@@ -132,10 +132,23 @@ std::vector<std::string> screenText(const std::string& name) {
     }
     std::vector<std::string> v;
     for (auto& [line, text] : out) {
-        if (static_cast<size_t>(line) >= v.size() && line < 64) v.resize(line);
+        if (line >= kScreenTextLines) break; // the title and other lines above the text
+        if (static_cast<size_t>(line) >= v.size()) v.resize(line);
         v.push_back(text);
     }
     return v;
+}
+
+std::string screenTitle(const std::string& name) {
+    if (name.empty()) return std::string();
+    std::string title;
+    for (const Group& g : gGroups) // the file read last wins
+        if (g.origin != 0)
+            if (auto it = g.screens.find({name, FX_SCREEN_TITLE_LINE}); it != g.screens.end()) title = it->second;
+    for (const Group& g : gGroups) // records added in memory win over files
+        if (g.origin == 0)
+            if (auto it = g.screens.find({name, FX_SCREEN_TITLE_LINE}); it != g.screens.end()) title = it->second;
+    return title;
 }
 
 } // namespace fx
@@ -206,6 +219,44 @@ int FxTextListLoad(int id, char** lines, int* width, int* count, int capacity) {
     if (width) *width = w;
     if (count) *count = n;
     return 0;
+}
+
+int FxTextListSplit(const char* text, char** lines, int* width, int* count, int capacity) {
+    if (width) *width = 0;
+    if (count) *count = 0;
+    if (!lines || capacity <= 0) return -1;
+    lines[0] = nullptr;
+    if (!text) return 1;
+    int n = 0, w = 0;
+    std::string part;
+    for (const char* p = text;; ++p) {
+        if (*p && *p != '|' && *p != '\n' && *p != '\r') {
+            part += *p;
+            continue;
+        }
+        if (*p == '\r' && p[1] == '\n') ++p;
+        if (n >= capacity - 1) break;
+        char* line = static_cast<char*>(FxAlloc(static_cast<int>(part.size()) + 1, 1));
+        if (!line) {
+            FxTextListFree(lines);
+            return 2;
+        }
+        std::memcpy(line, part.c_str(), part.size() + 1);
+        lines[n++] = line;
+        lines[n] = nullptr;
+        w = std::max(w, static_cast<int>(part.size()));
+        part.clear();
+        if (!*p) break;
+    }
+    if (width) *width = w;
+    if (count) *count = n;
+    return 0;
+}
+
+int FxTextListLoadOrSplit(intptr_t listOrText, char** lines, int* width, int* count, int capacity) {
+    if (listOrText >= 0 && listOrText <= 0xFFFF)
+        return FxTextListLoad(static_cast<int>(listOrText), lines, width, count, capacity);
+    return FxTextListSplit(reinterpret_cast<const char*>(listOrText), lines, width, count, capacity);
 }
 
 void FxTextListFree(char** lines) {

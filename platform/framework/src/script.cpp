@@ -17,6 +17,7 @@ std::deque<fx::Event> gScript;
 std::deque<int> gPushed;
 int gInARow = 0;
 std::string gTranscript;
+FILE* gTranscriptFile = nullptr; // FxTranscriptToFile
 int gExhausted = 0;
 
 struct NamedKey {
@@ -29,6 +30,7 @@ const NamedKey kNamed[] = {
     {"Up", 0x4800},     {"Down", 0x5000},        {"Left", 0x4B00},    {"Right", 0x4D00},
     {"PgUp", 0x4900},   {"PgDn", 0x5100},        {"Home", 0x4700},    {"End", 0x4F00},
     {"Backspace", 8},   {"Del", 0x5300},         {"Ins", 0x5200},     {"Space", 32},
+    {"Ctrl+Home", 0x7700}, {"Ctrl+End", 0x7500},
 };
 
 // Alt+letter scan codes, A to Z.
@@ -105,7 +107,17 @@ bool parseLine(const std::string& raw, fx::Event& ev, bool& skip) {
 
 namespace fx {
 
+void dropPushedKeys() { gPushed.clear(); }
+
 void record(const std::string& line) {
+    if (gTranscriptFile) {
+        std::fputs(line.c_str(), gTranscriptFile);
+        std::fputc('\n', gTranscriptFile);
+        std::fflush(gTranscriptFile);
+    }
+    // a terminal session can run for days: its transcript goes only to the
+    // transcript file, when one was asked for
+    if (terminalActive()) return;
     gTranscript += line;
     gTranscript += '\n';
 }
@@ -241,6 +253,8 @@ Event nextEvent(bool wait) {
 }
 
 void resetScript() {
+    if (gTranscriptFile) std::fclose(gTranscriptFile);
+    gTranscriptFile = nullptr;
     gScript.clear();
     gPushed.clear();
     gTranscript.clear();
@@ -283,6 +297,14 @@ int FxScriptRemaining(void) { return static_cast<int>(gScript.size()); }
 const char* FxTranscript(void) { return gTranscript.c_str(); }
 
 void FxTranscriptClear(void) { gTranscript.clear(); }
+
+int FxTranscriptToFile(const char* path) {
+    if (gTranscriptFile) std::fclose(gTranscriptFile);
+    gTranscriptFile = nullptr;
+    if (!path || !*path) return 0;
+    gTranscriptFile = std::fopen(path, "ae");
+    return gTranscriptFile ? 0 : -1;
+}
 
 void FxTranscriptNote(const char* text) { fx::record("note " + fx::quote(text ? text : "")); }
 

@@ -54,7 +54,11 @@ const int kAltLetters[26] = {0x1E00, 0x3000, 0x2E00, 0x2000, 0x1200, 0x2100, 0x2
                              0x2400, 0x2500, 0x2600, 0x3200, 0x3100, 0x1800, 0x1900, 0x1000, 0x1300,
                              0x1F00, 0x1400, 0x1600, 0x2F00, 0x1100, 0x2D00, 0x1500, 0x2C00};
 
+int gCtrlHome = -1, gCtrlEnd = -1; // terminal codes of Ctrl+Home and Ctrl+End, when it has them
+
 int mapKey(int ch) {
+    if (ch == gCtrlHome) return 0x7700;
+    if (ch == gCtrlEnd) return 0x7500;
     if (ch >= KEY_F(1) && ch <= KEY_F(10)) return 0x3B00 + (ch - KEY_F(1)) * 0x100;
     if (ch >= KEY_F(13) && ch <= KEY_F(22)) return 0x5400 + (ch - KEY_F(13)) * 0x100;
     switch (ch) {
@@ -91,79 +95,225 @@ int mapKey(int ch) {
         return 27;
     }
     if (ch >= 32 && ch < 256) return ch;
-    return 0;
+    return -1;
 }
 
-void drawBox(int top, int left, int bottom, int right, const std::string& title) {
-    for (int r = top; r <= bottom; ++r) mvhline(r, left, ' ', right - left + 1);
-    if (bottom - top >= 1 && right - left >= 1) {
-        mvhline(top, left + 1, ACS_HLINE, right - left - 1);
-        mvhline(bottom, left + 1, ACS_HLINE, right - left - 1);
-        mvvline(top + 1, left, ACS_VLINE, bottom - top - 1);
-        mvvline(top + 1, right, ACS_VLINE, bottom - top - 1);
-        mvaddch(top, left, ACS_ULCORNER);
-        mvaddch(top, right, ACS_URCORNER);
-        mvaddch(bottom, left, ACS_LLCORNER);
-        mvaddch(bottom, right, ACS_LRCORNER);
+// Where the 25 x 80 screen goes on the terminal: centred, with the heading
+// above it and the prompt line and the key bar below it when there is room,
+// and cut at the bottom (above the prompt and key bar) when there is not.
+struct Layout {
+    int rows = 25, cols = 80;
+    int top = 0, left = 0;   // terminal place of screen row 0, column 0
+    int clip = 24;           // last terminal row the screen may use
+    int promptRow = 23, keyRow = 24, keyRows = 1;
+    bool tooSmall = false;
+};
+Layout gLayout;
+bool gColour = false;
+
+enum Pair { kWindow = 1, kField, kCurrent, kKeys, kKeysOff, kHeading, kRefused, kBox };
+
+void setupColours() {
+    gColour = has_colors() && start_color() == OK;
+    if (!gColour) return;
+    use_default_colors();
+    init_pair(kWindow, COLOR_WHITE, COLOR_BLUE);
+    init_pair(kField, COLOR_BLACK, COLOR_CYAN);
+    init_pair(kCurrent, COLOR_BLACK, COLOR_WHITE);
+    init_pair(kKeys, COLOR_BLACK, COLOR_WHITE);
+    init_pair(kKeysOff, COLOR_BLUE, COLOR_WHITE);
+    init_pair(kHeading, COLOR_YELLOW, COLOR_BLUE);
+    init_pair(kRefused, COLOR_WHITE, COLOR_RED);
+    init_pair(kBox, COLOR_BLACK, COLOR_WHITE);
+}
+
+// The attribute of a part of the screen: colours on a colour terminal,
+// monochrome attributes otherwise.
+attr_t look(Pair p) {
+    if (gColour) {
+        attr_t a = COLOR_PAIR(p);
+        if (p == kHeading || p == kCurrent) a |= A_BOLD;
+        return a;
     }
-    if (!title.empty()) mvaddnstr(top, left + 2, (" " + title + " ").c_str(), std::max(0, right - left - 3));
+    switch (p) {
+    case kField: return A_UNDERLINE;
+    case kCurrent: return A_REVERSE;
+    case kKeys: return A_REVERSE;
+    case kKeysOff: return A_REVERSE | A_DIM;
+    case kHeading: return A_BOLD;
+    case kRefused: return A_BOLD | A_REVERSE;
+    default: return A_NORMAL;
+    }
+}
+
+void computeLayout(int keyRows) {
+    Layout l;
+    getmaxyx(stdscr, l.rows, l.cols);
+    l.tooSmall = l.rows < 24 || l.cols < 80;
+    l.keyRows = keyRows;
+    l.keyRow = l.rows - keyRows;
+    l.promptRow = l.keyRow - 1;
+    l.left = (l.cols - 80) / 2;
+    int free = l.rows - 25 - 2 - keyRows; // heading, prompt, key bar
+    l.top = free >= 0 ? 1 + free / 2 : 1;
+    l.clip = l.promptRow - 1;
+    gLayout = l;
+}
+
+// Writes on the screen at screen row r, column c, cut at the screen's edges.
+void put(int r, int c, const std::string& text, int width) {
+    int tr = gLayout.top + r;
+    if (r < 0 || r > 24 || tr > gLayout.clip || tr < 1) return;
+    if (c < 0) c = 0;
+    width = std::min(width, 80 - c);
+    if (width <= 0) return;
+    mvaddnstr(tr, gLayout.left + c, text.c_str(), width);
+}
+
+void fill(int r, int c, int width) {
+    int tr = gLayout.top + r;
+    if (r < 0 || r > 24 || tr > gLayout.clip || tr < 1 || width <= 0) return;
+    mvhline(tr, gLayout.left + c, ' ', std::min(width, 80 - c));
+}
+
+void drawBox(int top, int left, int bottom, int right, const std::string& title, attr_t a = A_NORMAL) {
+    attron(a);
+    for (int r = top; r <= bottom; ++r) fill(r, left, right - left + 1);
+    auto at = [](int r, int c, chtype ch) {
+        int tr = gLayout.top + r;
+        if (tr >= 1 && tr <= gLayout.clip && r >= 0 && r <= 24) mvaddch(tr, gLayout.left + c, ch);
+    };
+    if (bottom - top >= 1 && right - left >= 1) {
+        for (int c = left + 1; c < right; ++c) {
+            at(top, c, ACS_HLINE);
+            at(bottom, c, ACS_HLINE);
+        }
+        for (int r = top + 1; r < bottom; ++r) {
+            at(r, left, ACS_VLINE);
+            at(r, right, ACS_VLINE);
+        }
+        at(top, left, ACS_ULCORNER);
+        at(top, right, ACS_URCORNER);
+        at(bottom, left, ACS_LLCORNER);
+        at(bottom, right, ACS_LRCORNER);
+    }
+    if (!title.empty()) put(top, left + 2, " " + title + " ", std::max(0, right - left - 3));
+    attroff(a);
+}
+
+void drawFrame(const fx::FrameView& f, const std::vector<std::string>& keyRows) {
+    attr_t h = look(kHeading);
+    attron(h);
+    mvhline(0, 0, ' ', gLayout.cols);
+    std::string left = f.company;
+    std::string right = f.period;
+    mvaddnstr(0, 1, left.c_str(), std::max(0, gLayout.cols - 2));
+    if (!right.empty() && static_cast<int>(left.size() + right.size()) + 4 <= gLayout.cols)
+        mvaddnstr(0, gLayout.cols - 1 - static_cast<int>(right.size()), right.c_str(), static_cast<int>(right.size()));
+    attroff(h);
+    move(gLayout.promptRow, 0);
+    clrtoeol();
+    if (!f.prompt.empty()) {
+        attr_t a = f.refused ? look(kRefused) : A_NORMAL;
+        attron(a);
+        mvaddnstr(gLayout.promptRow, 1, f.prompt.c_str(), gLayout.cols - 2);
+        attroff(a);
+    }
+    for (int i = 0; i < gLayout.keyRows; ++i) {
+        int row = gLayout.keyRow + i;
+        attron(look(kKeys));
+        mvhline(row, 0, ' ', gLayout.cols);
+        attroff(look(kKeys));
+        if (i >= static_cast<int>(keyRows.size())) continue;
+        // keys switched off are drawn dim: each item is found in the row text
+        const std::string& text = keyRows[i];
+        int col = std::max(0, (gLayout.cols - 80) / 2);
+        size_t p = 0;
+        while (p < text.size()) {
+            size_t end = text.find("  ", p);
+            std::string item = text.substr(p, end == std::string::npos ? std::string::npos : end - p);
+            bool off = !item.empty() && item[0] == '(';
+            attr_t a = look(off ? kKeysOff : kKeys);
+            attron(a);
+            mvaddnstr(row, col + static_cast<int>(p), item.c_str(), gLayout.cols - col - static_cast<int>(p));
+            attroff(a);
+            if (end == std::string::npos) break;
+            p = end + 2;
+        }
+    }
 }
 
 void drawAll() {
     erase();
+    fx::FrameView frame = fx::frameView();
+    std::vector<std::string> keyRows = fx::keyBarLayout(frame.keys, 80);
+    computeLayout(std::max<int>(1, static_cast<int>(keyRows.size())));
+    if (gLayout.tooSmall) {
+        std::string notice = "Please make this window at least 80 x 24 (it is " + std::to_string(gLayout.cols) + " x " +
+                             std::to_string(gLayout.rows) + ").";
+        mvaddnstr(0, 0, notice.c_str(), gLayout.cols);
+        curs_set(0);
+        refresh();
+        return;
+    }
     std::vector<fx::WindowView> views = fx::screenViews();
     int cursorRow = -1, cursorCol = -1;
     for (const fx::WindowView& v : views) {
         FxWindow* w = v.window;
-        std::string title = w->title[0] ? w->title : w->name;
-        drawBox(w->top, w->left, w->bottom, w->right, title);
+        drawBox(w->top, w->left, w->bottom, w->right, v.title, look(kWindow));
+        attron(look(kWindow));
         for (const auto& t : v.texts)
-            mvaddnstr(w->top + t.first.first, w->left + t.first.second, t.second.c_str(),
-                      std::max(0, w->right - (w->left + t.first.second)));
+            put(w->top + t.first.first, w->left + t.first.second, t.second, std::max(0, w->right - (w->left + t.first.second)));
+        attroff(look(kWindow));
         for (const fx::FieldView& f : v.fields) {
             if (f.hidden) continue;
             int r = w->top + f.row, c = w->left + f.column;
             if (r > w->bottom || c > w->right) continue;
-            int width = std::min(f.width, w->right - c);
+            // a field wider than its window scrolls so that the cursor stays in view
+            int width = std::max(1, std::min(f.width, w->right - c));
             std::string t = f.text;
             for (char& ch : t)
                 if (static_cast<unsigned char>(ch) == 0xFF) ch = ' ';
-            t.resize(std::max(0, width), ' ');
-            attr_t a = f.current ? A_REVERSE : f.displayOnly ? A_NORMAL : A_UNDERLINE;
+            int first = f.current && f.cursor >= width ? f.cursor - width + 1 : 0;
+            t = first < static_cast<int>(t.size()) ? t.substr(first) : std::string();
+            if (f.alignRight) {
+                t = fx::trimmed(t);
+                if (static_cast<int>(t.size()) < width) t.insert(0, width - t.size(), ' ');
+            }
+            t.resize(width, ' ');
+            attr_t a = f.current ? look(kCurrent) : f.displayOnly ? look(kWindow) : look(kField);
             attron(a);
-            mvaddnstr(r, c, t.c_str(), width);
+            put(r, c, t, width);
             attroff(a);
             if (f.current) {
-                cursorRow = r;
-                cursorCol = c + std::min(static_cast<int>(fx::trimmed(f.text).size()), std::max(0, width - 1));
+                cursorRow = gLayout.top + r;
+                cursorCol = gLayout.left + c + std::min(f.cursor - first, width - 1);
             }
-        }
-        if (&v == &views.back() && !v.keyBar.empty()) {
-            std::string bar;
-            for (const std::string& k : v.keyBar) bar += k + "  ";
-            move(24, 0);
-            clrtoeol();
-            attron(A_REVERSE);
-            mvaddnstr(24, 0, bar.c_str(), 80);
-            attroff(A_REVERSE);
         }
     }
     int row = 8;
     for (const fx::StatusView& s : fx::statusViews()) {
-        int height = 2 + static_cast<int>(std::count_if(s.lines.begin(), s.lines.end(), [](const std::string& l) { return !l.empty(); })) + (s.total ? 1 : 0);
-        drawBox(row, 15, row + height, 64, s.name);
+        int height = 2 + static_cast<int>(std::count_if(s.lines.begin(), s.lines.end(), [](const std::string& l) { return !l.empty(); })) + (s.progress ? 1 : 0);
+        drawBox(row, 15, row + height, 64, s.title, look(kBox));
+        attron(look(kBox));
         int r = row + 1;
         for (const std::string& l : s.lines)
-            if (!l.empty()) mvaddnstr(r++, 17, l.c_str(), 46);
-        if (s.total) {
-            int filled = std::min(44, s.count * 44 / std::max(1, s.total));
-            mvhline(r, 17, ACS_CKBOARD, filled);
-            mvprintw(r, 17 + 44 - 9, " %d/%d", s.count, s.total);
+            if (!l.empty()) put(r++, 17, l, 46);
+        if (s.progress) {
+            // the count always fits the box: "1.2M/3.4M" at most 13 characters
+            std::string count = " " + fx::shortCount(s.count) + (s.total ? "/" + fx::shortCount(s.total) : "") + " ";
+            int barWidth = 46 - static_cast<int>(count.size());
+            int filled = s.total > 0 ? static_cast<int>(std::min<long long>(barWidth, static_cast<long long>(std::max(0, s.count)) * barWidth / s.total)) : 0;
+            std::string bar(static_cast<size_t>(filled), '#');
+            bar.resize(static_cast<size_t>(barWidth), '.');
+            put(r, 17, bar + count, 46);
         }
+        attroff(look(kBox));
         row += height + 1;
-        if (row > 20) row = 8;
+        if (row > 18) row = 8;
     }
-    if (cursorRow >= 0) {
+    drawFrame(frame, keyRows);
+    if (cursorRow >= 0 && cursorRow <= gLayout.clip) {
         curs_set(1);
         move(cursorRow, cursorCol);
     } else {
@@ -184,13 +334,34 @@ void terminalRedraw() {
 
 void terminalShutdown() { restore(); }
 
+void terminalFlush() {
+    if (gActive) flushinp();
+}
+
+void terminalBeep() {
+    if (gActive) beep();
+}
+
 int terminalReadKey(bool wait) {
     if (!gActive) return 0;
     timeout(wait ? -1 : 0);
-    int ch = getch();
+    for (;;) {
+        int ch = getch();
+        if (ch == ERR) break;
+        if (ch == KEY_RESIZE) {
+            drawAll();
+            continue;
+        }
+        int k = mapKey(ch);
+        if (k < 0) {
+            fx::record("key code " + std::to_string(ch) + " ignored: not a key the framework knows");
+            continue;
+        }
+        timeout(-1);
+        return k;
+    }
     timeout(-1);
-    if (ch == ERR) return 0;
-    return mapKey(ch);
+    return 0;
 }
 
 int terminalAskButtons(const std::vector<std::string>& lines, const std::vector<std::string>& buttons,
@@ -205,14 +376,15 @@ int terminalAskButtons(const std::vector<std::string>& lines, const std::vector<
         width = std::min(78, std::max(width, bw + 4));
         int height = static_cast<int>(lines.size()) + 4;
         int top = std::max(0, (25 - height) / 2), left = (80 - width) / 2;
-        drawBox(top, left, top + height - 1, left + width - 1, "");
-        for (size_t i = 0; i < lines.size(); ++i)
-            mvaddnstr(top + 1 + static_cast<int>(i), left + 2, lines[i].c_str(), width - 4);
+        drawBox(top, left, top + height - 1, left + width - 1, "", look(kBox));
+        attron(look(kBox));
+        for (size_t i = 0; i < lines.size(); ++i) put(top + 1 + static_cast<int>(i), left + 2, lines[i], width - 4);
+        attroff(look(kBox));
         int c = left + (width - bw) / 2;
         for (size_t i = 0; i < buttons.size(); ++i) {
             std::string b = "[" + fx::trimmed(buttons[i]) + "]";
             if (static_cast<int>(i) == sel) attron(A_REVERSE);
-            mvaddstr(top + height - 2, c, b.c_str());
+            put(top + height - 2, c, b, static_cast<int>(b.size()));
             if (static_cast<int>(i) == sel) attroff(A_REVERSE);
             c += static_cast<int>(b.size()) + 2;
         }
@@ -235,7 +407,48 @@ int terminalAskButtons(const std::vector<std::string>& lines, const std::vector<
     }
 }
 
-int terminalPopup(const std::vector<std::string>& items, int current) {
+int terminalBrowse(const std::string& title, const std::string& folder, const std::vector<std::string>& items, int sel) {
+    drawAll();
+    int height = 18, top = 3;
+    drawBox(top, 10, top + height - 1, 69, title.empty() ? "Choose a folder" : title, look(kBox));
+    attron(look(kBox));
+    std::string shown = folder.size() > 56 ? "..." + folder.substr(folder.size() - 53) : folder;
+    put(top + 1, 12, shown, 56);
+    int rows = height - 5;
+    int first = std::max(0, sel - rows + 1);
+    for (int i = 0; i < rows && first + i < static_cast<int>(items.size()); ++i) {
+        if (first + i == sel) attron(A_REVERSE);
+        put(top + 3 + i, 12, items[first + i], 56);
+        if (first + i == sel) attroff(A_REVERSE);
+    }
+    put(top + height - 2, 12, "Enter opens  Backspace up  F10 picks  Esc leaves", 56);
+    attroff(look(kBox));
+    curs_set(0);
+    refresh();
+    return terminalReadKey(true);
+}
+
+void terminalShowText(const std::string& title, const std::vector<std::string>& lines) {
+    size_t first = 0;
+    for (;;) {
+        drawAll();
+        int height = std::min(18, static_cast<int>(lines.size()) + 3);
+        int top = (25 - height) / 2;
+        drawBox(top, 4, top + height - 1, 75, title.empty() ? "Help" : title, look(kBox));
+        attron(look(kBox));
+        for (int i = 0; i < height - 3 && first + i < lines.size(); ++i) put(top + 1 + i, 6, lines[first + i], 68);
+        put(top + height - 2, 6, "Esc closes the help", 68);
+        attroff(look(kBox));
+        curs_set(0);
+        refresh();
+        int k = terminalReadKey(true);
+        if (k == 27 || k == 13) return;
+        if (k == 0x5000 && first + (height - 3) < lines.size()) ++first;
+        if (k == 0x4800 && first > 0) --first;
+    }
+}
+
+int terminalPopup(const std::vector<std::string>& items, int current, int row, int column) {
     int sel = std::clamp(current, 0, static_cast<int>(items.size()) - 1);
     for (;;) {
         drawAll();
@@ -243,17 +456,19 @@ int terminalPopup(const std::vector<std::string>& items, int current) {
         for (const std::string& s : items) width = std::max(width, static_cast<int>(s.size()) + 4);
         width = std::min(width, 78);
         int height = std::min(23, static_cast<int>(items.size()) + 2);
-        int top = (25 - height) / 2, left = (80 - width) / 2;
-        drawBox(top, left, top + height - 1, left + width - 1, "");
+        int top = row >= 0 ? std::min(row, 25 - height) : (25 - height) / 2;
+        int left = column >= 0 ? std::min(column, 80 - width) : (80 - width) / 2;
+        drawBox(top, left, top + height - 1, left + width - 1, "", look(kBox));
         int first = std::max(0, sel - (height - 3));
         for (int i = 0; i < height - 2 && first + i < static_cast<int>(items.size()); ++i) {
             if (first + i == sel) attron(A_REVERSE);
-            mvaddnstr(top + 1 + i, left + 2, items[first + i].c_str(), width - 4);
+            put(top + 1 + i, left + 2, items[first + i], width - 4);
             if (first + i == sel) attroff(A_REVERSE);
         }
         refresh();
         int k = terminalReadKey(true);
         if (k == 27) return -1;
+        if (k == 0x3B00) return -2;
         if (k == 13 || k == 0x4400) return sel;
         if (k == 0x4800 && sel > 0) --sel;
         if (k == 0x5000 && sel + 1 < static_cast<int>(items.size())) ++sel;
@@ -284,6 +499,11 @@ void FxUseTerminalDriver(void) {
     nonl();
     keypad(stdscr, TRUE);
     set_escdelay(25);
+    setupColours();
+    gCtrlHome = key_defined("kHOM5");
+    gCtrlEnd = key_defined("kEND5");
+    if (gCtrlHome <= 0) gCtrlHome = -1;
+    if (gCtrlEnd <= 0) gCtrlEnd = -1;
     drawAll();
 }
 

@@ -179,7 +179,12 @@ void FxCharTransform88(char* ch) {
     *ch = static_cast<char>(static_cast<unsigned char>(x));
 }
 
-char* FxConvertText(char* text) { return text; }
+char* FxConvertText(char* text) {
+    if (text) return text;
+    static std::string title;
+    title = fx::appTitle();
+    return title.data();
+}
 
 char* FxChoiceText(char* out, const char* list, int option) {
     if (!out) return out;
@@ -220,3 +225,25 @@ std::vector<std::string> splitChoices(const char* list, int* defaultOption) {
 }
 
 } // namespace fx
+
+extern "C" {
+
+char* FxPasswordToPlain(char* text) {
+    for (char* p = text; p && *p; ++p) FxCharTransform88(p);
+    return text;
+}
+
+char* FxPasswordToStored(char* text) {
+    for (char* p = text; p && *p; ++p) FxCharTransform89(p);
+    return text;
+}
+
+char* FxButtonListAdd(char* list, const char* caption) {
+    if (!list || !caption || !*caption) return list;
+    bool onlyDefaultByte = list[0] && !list[1] && static_cast<unsigned char>(list[0]) <= ' ';
+    if (*list && !onlyDefaultByte) std::strcat(list, ",");
+    std::strcat(list, caption);
+    return list;
+}
+
+} // extern "C"

@@ -157,7 +157,7 @@ TEST_F(Files, TextReaderAndSheet) {
 
     int h = -1;
     ASSERT_EQ(0, FxFileOpen(path("out.xls").c_str(), 0x8102, 0x180, 0, &h));
-    FxSheet sheet{h, 0, 0};
+    FxSheet sheet{h, 0, 0, 0, 0};
     FxSheetText(&sheet, "Code");
     FxSheetNumber(&sheet, 12.5);
     FxSheetEndRow(&sheet);
@@ -179,7 +179,7 @@ TEST_F(Files, DevicePortsWriteOneFilePerPort) {
     ASSERT_EQ(0, FxParallelOpen(1, 0, &h, 0));
     int written = 0;
     EXPECT_EQ(0, FxFileWrite(h, "TOTAL 12.50\r\n", 13, &written));
-    EXPECT_EQ(0, FxParallelClose(h));
+    EXPECT_EQ(0, FxParallelClose(0, h));
     EXPECT_EQ(0, FxSerialOpen(1, 67));
     EXPECT_EQ(0, FxSerialSend(1, "HELLO", 0));
     EXPECT_EQ(0, FxSerialWrite(1, "AB", 1));

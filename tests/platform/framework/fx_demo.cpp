@@ -1,6 +1,7 @@
 // A sample screen for trying the terminal driver by hand or through
-// terminal_smoke.sh (not part of the CTest run). Writes what was saved to
-// the file named by its first argument.
+// terminal_smoke.sh and terminal_check.sh. Writes what was saved to the
+// file named by its first argument; a second argument names the folder of
+// its help file.
 #include "fx.h"
 
 #include <cstdio>
@@ -42,6 +43,15 @@ int main(int argc, char** argv) {
     d.table[1] = {2, 3, 12, "%-30s", nullptr, 1, 0, nullptr, nullptr, 0, {}, nullptr};
     d.table[2] = {3, 4, 12, "%-5sm", yesNo, 1, 0, nullptr, nullptr, 0, {}, nullptr};
     FxStart();
+    FxSetCompanyName("Demo Company");
+    FxSetHeadingLine(2, "Period 1 of 2025");
+    char title[64] = "RSEditDemo";
+    std::strcpy(title + 32, "Edit a Demo Record");
+    FxResourceAdd(FX_RES_SCREEN, 1, FX_SCREEN_TITLE_LINE, title, 32 + 19);
+    if (argc > 2) {
+        FxSetHelpFolder(argv[2]);
+        FxSetHelpFile("DEMO.HLP");
+    }
     FxAppBegin(&d.fx);
     FxFormLoad(&d.form, d.table, 1);
     FxWindowCreate(&d.window, 2, 5, 10, 70, 1, 1, ' ', "Demo Editor");
@@ -49,12 +59,16 @@ int main(int argc, char** argv) {
     FxWindowText(&d.window, 2, 2, -1, "Code", 0);
     FxWindowText(&d.window, 3, 2, -1, "Name", 0);
     FxWindowText(&d.window, 4, 2, -1, "Active", 0);
-    std::strcpy(d.form.keys.menu[0].keyText, "F10");
-    std::strcpy(d.form.keys.menu[0].caption, "Save");
-    d.form.keys.menu[0].key = FX_KEY_F10;
-    std::strcpy(d.form.keys.menu[1].keyText, "ESC");
-    std::strcpy(d.form.keys.menu[1].caption, "Close");
-    d.form.keys.menu[1].key = FX_KEY_ESC;
+    const struct {
+        int key;
+        const char* text;
+        const char* caption;
+    } keys[] = {{FX_KEY_F1, "F1", "Help"}, {FX_KEY_F10, "F10", "Save"}, {FX_KEY_ESC, "ESC", "Close"}};
+    for (int i = 0; i < 3; ++i) {
+        std::strcpy(d.form.keys.menu[i].keyText, keys[i].text);
+        std::strcpy(d.form.keys.menu[i].caption, keys[i].caption);
+        d.form.keys.menu[i].key = keys[i].key;
+    }
     FxSetKeyHandler(&d.form, FX_KEY_F10, onSave);
     FxWindowAttachForm(&d.window, &d.form, 0);
     int key = FxAppRun(&d.fx, 0);

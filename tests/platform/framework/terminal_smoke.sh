@@ -21,11 +21,11 @@ sleep 0.5
 after=$(tmux capture-pane -p -t "$session")
 tmux kill-session -t "$session" 2>/dev/null
 fail=0
-grep -q "Demo Editor" <<<"$screen" || { echo "window title not drawn"; fail=1; }
+grep -q "Edit a Demo Record" <<<"$screen" || { echo "window title not drawn"; fail=1; }
 grep -q "ABC" <<<"$screen" || { echo "typed code not shown"; fail=1; }
 grep -q "F10 Save" <<<"$screen" || { echo "key bar not drawn"; fail=1; }
 grep -q "DEMO-ENDED" <<<"$after" || { echo "demo did not end"; fail=1; }
-grep -q "Demo Editor" <<<"$after" && { echo "screen left behind after the end"; fail=1; }
+grep -q "Edit a Demo Record" <<<"$after" && { echo "screen left behind after the end"; fail=1; }
 grep -qx "ABC|Widget|No" "$out" || { echo "record not saved: $(cat "$out")"; fail=1; }
 grep -qx "end 27" "$out" || { echo "not left by Esc: $(cat "$out")"; fail=1; }
 # An interrupt ends the program and leaves the terminal usable.

@@ -6,6 +6,7 @@
 #include "bwps/records.h"
 #include "bwps/session.h"
 #include "bwps/window_positions.h"
+#include "fx.h"
 #include "tests/session/catalogue/fixture.h"
 
 namespace cattest {
@@ -79,6 +80,50 @@ TEST_F(WindowPositionsTest, SavingTwiceUpdatesAndStationsStaySeparate)
     Window("RSEditVendor", 9);
     EXPECT_FALSE(WindowPositionsLoadOrSave(0));
     EXPECT_EQ(WindowPositionsData()[WINDOW_POSITION_DATA_SIZE - 1], 9);
+}
+
+// The framework asks the registered store when a named window opens and
+// closes, so a window comes back where it was in the next run.
+TEST_F(WindowPositionsTest, WindowsComeBackWhereTheyWereInTheNextRun)
+{
+    Station("FRONT");
+    ASSERT_TRUE(RestoreWindowPositions(WINDOW_POSITION_FILE_NAME));
+    ASSERT_NE(CBrmWinPosition::GetObject(), nullptr);
+    FxWindow w{};
+    ASSERT_EQ(FxWindowCreate(&w, 6, 12, 14, 70, 1, 1, ' ', nullptr), 0);
+    FxWindowSetName(&w, "RSEditCustomer");
+    FxWindowClose(&w, 1);
+    SaveWindowPositions();
+    EXPECT_EQ(CBrmWinPosition::GetObject(), nullptr);
+    FileStat stat;
+    ASSERT_TRUE(StatFile(FilePath(), stat));
+    EXPECT_EQ(stat.records, 1);
+
+    // the next run opens the same window elsewhere: it moves to where it was
+    ASSERT_TRUE(RestoreWindowPositions(WINDOW_POSITION_FILE_NAME));
+    const struct {
+        int top, left, bottom, right;
+        int wantTop, wantLeft;
+    } cases[] = {
+        {2, 5, 10, 63, 6, 12},   // same size: moved
+        {2, 5, 12, 63, 2, 5},    // another size: left where the screen put it
+    };
+    for (const auto& c : cases) {
+        FxWindow again{};
+        ASSERT_EQ(FxWindowCreate(&again, c.top, c.left, c.bottom, c.right, 1, 1, ' ', nullptr), 0);
+        FxWindowSetName(&again, "RSEditCustomer");
+        EXPECT_EQ(again.top, c.wantTop);
+        EXPECT_EQ(again.left, c.wantLeft);
+        EXPECT_EQ(again.bottom - again.top, c.bottom - c.top);
+        FxWindowClose(&again, 1);
+    }
+    // another station has no position for the window
+    Station("BACK");
+    FxWindow other{};
+    ASSERT_EQ(FxWindowCreate(&other, 2, 5, 10, 63, 1, 1, ' ', nullptr), 0);
+    FxWindowSetName(&other, "RSEditCustomer");
+    EXPECT_EQ(other.top, 2);
+    FxWindowClose(&other, 1);
 }
 
 }  // namespace
