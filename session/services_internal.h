@@ -5,6 +5,7 @@
 namespace bwps::detail {
 
 void ResetSystemOptions();
+void ResetFileStatus();
 void ResetServicesState();
 
 }  // namespace bwps::detail

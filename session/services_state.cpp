@@ -6,6 +6,7 @@ namespace bwps::detail {
 void ResetServicesState()
 {
     ResetSystemOptions();
+    ResetFileStatus();
 }
 
 }  // namespace bwps::detail
