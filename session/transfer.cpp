@@ -9,6 +9,7 @@
 #include <cstring>
 #include <filesystem>
 #include <limits>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -747,6 +748,7 @@ int ImportDataFileFromText(TransferContext* c)
     };
 
     // Every line is read and checked before anything is written.
+    std::set<std::string> seen;
     call(TRANSFER_EVENT_BEGIN);
     std::string line;
     bool tooLong = false;
@@ -768,6 +770,15 @@ int ImportDataFileFromText(TransferContext* c)
         if (!FillRecord(c, columns, line, record))
             return finish(false);
         c->Exists = exists(record) ? 1 : 0;
+        if (c->Callback == nullptr) {
+            // Without a callback every line is an insert: a key that is in
+            // the file, or twice in the text, is refused now.
+            const std::string keyValue(key, key + 255);
+            if (c->Exists || !seen.insert(keyValue).second) {
+                SetError(c, Where(c, lines, 0) + "the record already exists");
+                return finish(false);
+            }
+        }
         if (c->Callback != nullptr) {
             c->Event = TRANSFER_EVENT_SCAN_LINE;
             if (!c->Callback(c) || c->Event == TRANSFER_EVENT_SCAN_FAILED) {
@@ -778,6 +789,30 @@ int ImportDataFileFromText(TransferContext* c)
         }
     }
     std::rewind(text.get());
+
+    // What was written, so that a failed write can take it back: the old
+    // record of an update, the key of an insert.
+    struct Done {
+        int op;
+        std::string key;
+        std::vector<uint8_t> old;
+    };
+    std::vector<Done> done;
+    auto undo = [&]() {
+        std::vector<uint8_t> current(static_cast<size_t>(length));
+        for (auto it = done.rbegin(); it != done.rend(); ++it) {
+            char k[256];
+            std::memcpy(k, it->key.data(), 255);
+            k[255] = 0;
+            if (BtrGet(B_GET_EQUAL, c->Handle, k, current.data(), length) != 0)
+                continue;
+            if (it->op == B_INSERT)
+                BtrWrite(B_DELETE, c->Handle, k, current.data(), length);
+            else
+                BtrWrite(B_UPDATE, c->Handle, k, it->old.data(), length);
+        }
+        done.clear();
+    };
 
     bwps::WriteBatch batch;
     if (!batch.Begun().Ok()) {
@@ -793,11 +828,14 @@ int ImportDataFileFromText(TransferContext* c)
         if (line.empty())
             continue;
         if (UserBreak()) {
+            undo();
             SetError(c, "the import was stopped; nothing was written");
             return finish(false);
         }
-        if (!FillRecord(c, columns, line, record))
+        if (!FillRecord(c, columns, line, record)) {
+            undo();
             return finish(false);
+        }
         const bool found = exists(record);
         c->Exists = found ? 1 : 0;
         int op = B_INSERT;
@@ -806,6 +844,7 @@ int ImportDataFileFromText(TransferContext* c)
             c->Action = 0;
             c->Decision = 0;
             if (!c->Callback(c) || c->Action == TRANSFER_ACTION_STOP) {
+                undo();
                 if (c->Error[0] == '\0')
                     SetError(c, Where(c, lines, 0) + "the import was stopped; nothing was written");
                 return finish(false);
@@ -818,6 +857,8 @@ int ImportDataFileFromText(TransferContext* c)
             }
         }
         int status = 0;
+        Done entry{op == B_UPDATE && found ? B_UPDATE : B_INSERT, std::string(key, key + 255),
+                   op == B_UPDATE && found ? stored : std::vector<uint8_t>()};
         if (op == B_UPDATE && found) {
             // The listed columns go onto the stored record: columns the
             // file does not list keep their values.
@@ -835,7 +876,14 @@ int ImportDataFileFromText(TransferContext* c)
         } else {
             status = BtrWrite(B_INSERT, c->Handle, key, record, length);
         }
+        if (status == 0) {
+            if (entry.op == B_INSERT)
+                KeyOfRecord(c->Handle, record, key);
+            entry.key.assign(key, key + 255);
+            done.push_back(std::move(entry));
+        }
         if (status != 0) {
+            undo();
             ReportRecordManagerError(status, 1, op, c->FileNumber, 0);
             SetError(c, Where(c, lines, 0) +
                             (status == B_DUPLICATE_KEY ? std::string("the record already exists")
@@ -848,6 +896,7 @@ int ImportDataFileFromText(TransferContext* c)
     }
     const bwps::Status committed = batch.Commit();
     if (!committed.Ok()) {
+        undo();
         committed.Report();
         SetError(c, "the records cannot be written (status " + std::to_string(committed.status) + ")");
         return finish(false);
