@@ -46,7 +46,8 @@ struct DirectoryEntry {
 };
 // The files of a folder whose names match the pattern ("*.DB", case
 // ignored), sorted by name.
-std::vector<DirectoryEntry> ListDirectory(const std::string& folder, const std::string& pattern);
+BWPS_EXPORT std::vector<DirectoryEntry> ListDirectory(const std::string& folder,
+                                                  const std::string& pattern);
 
 }  // namespace bwps
 #endif
