@@ -6,6 +6,7 @@ namespace bwps::detail {
 
 void ResetSystemOptions();
 void ResetFileStatus();
+void ResetScreenUtils();
 void ResetServicesState();
 
 }  // namespace bwps::detail

@@ -7,6 +7,7 @@ void ResetServicesState()
 {
     ResetSystemOptions();
     ResetFileStatus();
+    ResetScreenUtils();
 }
 
 }  // namespace bwps::detail
