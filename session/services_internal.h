@@ -7,6 +7,7 @@ namespace bwps::detail {
 void ResetSystemOptions();
 void ResetFileStatus();
 void ResetScreenUtils();
+void ResetStatusWindows();
 void ResetServicesState();
 
 }  // namespace bwps::detail

@@ -8,6 +8,7 @@ void ResetServicesState()
     ResetSystemOptions();
     ResetFileStatus();
     ResetScreenUtils();
+    ResetStatusWindows();
 }
 
 }  // namespace bwps::detail
