@@ -209,3 +209,52 @@ TEST_F(ScreensTest, PositionSavedAroundANestedRead)
 
 }  // namespace
 }  // namespace svctest
+
+#include "bwps/progress.h"
+
+namespace svctest {
+namespace {
+
+int Count(const std::string& text, const std::string& what)
+{
+    int n = 0;
+    for (size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1))
+        ++n;
+    return n;
+}
+
+TEST(ProgressDialog, StepsAtMostOncePerPercentAndEscCancels)
+{
+    FxTranscriptClear();
+    {
+        CProgressDialog dialog;
+        dialog.Create(0, 1000, 1, false, true, true, "RSVerify");
+        for (int i = 0; i < 1000; ++i)
+            dialog.Step();
+        EXPECT_EQ(dialog.Position(), 1000);
+        EXPECT_TRUE(dialog.Destroy());
+        EXPECT_FALSE(dialog.Destroy());
+    }
+    const std::string t = FxTranscript();
+    EXPECT_NE(t.find("progress open RSVerify 1000"), std::string::npos) << t;
+    EXPECT_LE(Count(t, "progress RSVerify "), 101) << t;
+    EXPECT_NE(t.find("progress RSVerify 1000/1000"), std::string::npos);
+    EXPECT_NE(t.find("progress close RSVerify"), std::string::npos);
+
+    // A job that stops between records when Esc comes: what it did stays whole.
+    FxTranscriptClear();
+    FxScriptLoad("wait\nwait\nkey Esc\n");
+    CProgressDialog dialog;
+    dialog.Create(0, 10, 1, true, false, true, "RSRepair");
+    int done = 0;
+    while (done < 10 && !dialog.Cancelled()) {
+        ++done;
+        dialog.Step();
+    }
+    EXPECT_EQ(done, 2);
+    EXPECT_TRUE(dialog.Cancelled());
+    EXPECT_NE(std::string(FxTranscript()).find("progress RSRepair cancelled"), std::string::npos);
+}
+
+}  // namespace
+}  // namespace svctest
