@@ -39,3 +39,35 @@ static_assert(offsetof(TagOpenItem, Precedence) == 122, "precedence");
 #endif
 
 #endif
+
+#ifndef BWPS_RECORDS_AGING_STATE
+#define BWPS_RECORDS_AGING_STATE
+#pragma pack(push, 1)
+/* The aging of one customer's open items into periods. */
+typedef struct TagAgingPeriod {
+    int32_t Limit;              /* upper age limit in days */
+    double Amount;
+} TagAgingPeriod;
+
+typedef struct TagAgingState {
+    char Document[11];          /* the document being summed */
+    int16_t Age;                /* its age in days */
+    int32_t DueDate;
+    int32_t AgingDate;
+    int32_t LastInvoiceDate;
+    int32_t LastPaymentDate;
+    double Balance;
+    double Current;
+    double PastDue;
+    double CreditLimit;
+    double Available;
+    double DocumentAmount;
+    TagAgingPeriod Periods[10];
+} TagAgingState;
+#pragma pack(pop)
+#ifdef __cplusplus
+static_assert(sizeof(TagAgingPeriod) == 12, "aging period");
+static_assert(offsetof(TagAgingState, Balance) == 29, "aging balance");
+static_assert(sizeof(TagAgingState) == 197, "aging state");
+#endif
+#endif
