@@ -6,11 +6,13 @@
 #include <strings.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <cstring>
 #include <filesystem>
 
 #include "bwps/catalogue.h"
 #include "bwps/messages.h"
+#include "bwps/neighbours.h"
 #include "fx.h"
 #include "recman.h"
 #include "session/services_internal.h"
@@ -186,6 +188,111 @@ int CheckOneFileStatus(int fileNumber, void** statusHandle)
     if (own && status != nullptr)
         FxStatusClose(status);
     return 1;
+}
+
+namespace {
+
+struct RowWalk {
+    std::vector<std::string> texts;
+    int at = 0;
+    int saved = 0;
+};
+
+int ReadWalkRow(void* context, int operation, char* text, int size)
+{
+    auto* walk = static_cast<RowWalk*>(context);
+    const int count = static_cast<int>(walk->texts.size());
+    switch (operation) {
+    case B_GET_FIRST: walk->at = 0; break;
+    case B_GET_LAST: walk->at = count - 1; break;
+    case B_GET_NEXT: ++walk->at; break;
+    case B_GET_PREVIOUS: --walk->at; break;
+    default: return B_INVALID_OPERATION;
+    }
+    if (walk->at < 0 || walk->at >= count) {
+        walk->at = walk->at < 0 ? 0 : count;
+        return B_END_OF_FILE;
+    }
+    std::snprintf(text, static_cast<size_t>(size), "%s", walk->texts[static_cast<size_t>(walk->at)].c_str());
+    return 0;
+}
+
+int PositionWalkRow(void* context, int mode)
+{
+    auto* walk = static_cast<RowWalk*>(context);
+    if (mode == B_GET_DIRECT)
+        walk->saved = walk->at;
+    else
+        walk->at = walk->saved;
+    return 0;
+}
+
+}  // namespace
+
+int ListFileStatus(FileCheckRow* row, int top, int column, int height, int width)
+{
+    const std::vector<FileCheckRow*> rows = Rows();
+    RowWalk walk;
+    for (const FileCheckRow* r : rows) {
+        char text[80];
+        std::snprintf(text, sizeof text, "%-39.39s %6ld", r->Description != nullptr ? r->Description : "",
+                      static_cast<long>(r->RecordCount));
+        walk.texts.push_back(text);
+    }
+    LookUpDefinition list{};
+    list.Row = top;
+    list.Column = column;
+    list.Height = height;
+    list.Width = width;
+    list.Title = " File Status ";
+    list.Heading = "File Description                        Number of Records";
+    list.ColourSet = 3;
+    list.Read = ReadWalkRow;
+    list.Position = PositionWalkRow;
+    list.Context = &walk;
+    const int picked = LookUpProcess(&list);
+    if (picked && row != nullptr && list.Current >= 0 && list.Current < static_cast<int>(rows.size())) {
+        const FileCheckRow* chosen = rows[static_cast<size_t>(list.Current)];
+        row->FileNumber = chosen->FileNumber;
+        row->RecordCount = chosen->RecordCount;
+        row->Mark = chosen->Mark;
+        row->Description = chosen->Description;
+    }
+    return picked;
+}
+
+int ShowDirectoryLookup(char* folder, const char* pattern, int top, int column, int height, int width)
+{
+    if (folder == nullptr)
+        return 0;
+    const std::vector<bwps::DirectoryEntry> files =
+        bwps::ListDirectory(folder, pattern != nullptr ? pattern : "*");
+    RowWalk walk;
+    for (const bwps::DirectoryEntry& e : files) {
+        char text[80];
+        std::snprintf(text, sizeof text, "%-14.14s %6ld", e.name.c_str(), static_cast<long>(e.size));
+        walk.texts.push_back(text);
+    }
+    LookUpDefinition list{};
+    list.Row = top;
+    list.Column = column;
+    list.Height = height;
+    list.Width = width;
+    list.Title = " Directory LookUp ";
+    list.Heading = " File           Bytes ";
+    list.ColourSet = 3;
+    list.Read = ReadWalkRow;
+    list.Position = PositionWalkRow;
+    list.Context = &walk;
+    const int picked = LookUpProcess(&list);
+    if (picked && list.Current >= 0 && list.Current < static_cast<int>(files.size())) {
+        std::string path = folder;
+        if (!path.empty() && path.back() != '/' && path.back() != '\\')
+            path += '/';
+        path += files[static_cast<size_t>(list.Current)].name;
+        std::snprintf(folder, FOLDER_BUFFER_SIZE, "%s", path.c_str());
+    }
+    return picked;
 }
 
 int FileCheckRefresh(void)

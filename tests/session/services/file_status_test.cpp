@@ -4,6 +4,7 @@
 #include <filesystem>
 #include <fstream>
 
+#include "bwps/catalogue.h"
 #include "bwps/check_table.h"
 #include "bwps/file_status.h"
 #include "fx.h"
@@ -73,6 +74,36 @@ TEST_F(FileStatusTest, DirectoryListSortedIgnoringCase)
     EXPECT_EQ(list[1].name, "a2.Db");
     EXPECT_EQ(list[2].name, "b.db");
     EXPECT_EQ(list[2].size, 4u);
+}
+
+}  // namespace
+}  // namespace svctest
+
+namespace svctest {
+namespace {
+
+TEST_F(FileStatusTest, ListsPickARowAndAFile)
+{
+    ASSERT_EQ(CheckAllFilesStatus(nullptr), 1);
+    FxScriptLoad("key Down\nkey Down\nkey Enter\n");
+    FileCheckRow row{};
+    EXPECT_EQ(ListFileStatus(&row, 3, 5, 18, 60), 1);
+    EXPECT_EQ(row.FileNumber, 3);
+    EXPECT_STREQ(row.Description, "Receivables Open Invoices");
+    FxScriptLoad("key Esc\n");
+    EXPECT_EQ(ListFileStatus(&row, 3, 5, 18, 60), 0);
+
+    const std::string folder = scratch() + "/pick";
+    fs::create_directories(folder);
+    char text[FOLDER_BUFFER_SIZE];
+    std::snprintf(text, sizeof text, "%s", folder.c_str());
+    FxScriptLoad("key Enter\nkey Esc\n");
+    EXPECT_EQ(ShowDirectoryLookup(text, "*.csv", 2, 2, 10, 40), 0) << "an empty folder offers nothing";
+    for (const char* name : {"b.csv", "A.CSV", "c.txt"})
+        std::ofstream(folder + "/" + name) << name;
+    FxScriptLoad("key Down\nkey Enter\n");
+    EXPECT_EQ(ShowDirectoryLookup(text, "*.csv", 2, 2, 10, 40), 1);
+    EXPECT_EQ(std::string(text), folder + "/b.csv");
 }
 
 }  // namespace
