@@ -8,6 +8,7 @@
 #include "bwps/catalogue.h"
 #include "bwps/messages.h"
 #include "bwps/ordinals.h"
+#include "bwps/report_services.h"
 #include "fx.h"
 #include "recman.h"
 
@@ -211,6 +212,69 @@ int ReadAdvanceOpenItems(int side, uint16_t handle, void* key, int32_t dateLimit
     return status;
 }
 
+int ListOpenItemsToWindow(uint16_t handle, const void* customer, double* current, double* pastDue,
+                          double* lastAmount, int32_t* lastDate, int32_t agingDate)
+{
+    *current = *pastDue = *lastAmount = 0;
+    *lastDate = 0;
+    FxWindow window{};
+    const bool shown = FxWindowCreate(&window, 11, 22, 15, 70, 1, 0, 0x20, " Open Items ") == 0;
+    int savedKey = 0, second = 0;
+    BtrGetDefaults(handle, &savedKey, &second);
+    uint32_t position = 0;
+    const bool saved = BtrPosition(B_GET_DIRECT, handle, &position) == 0;
+    BtrSetDefaults(handle, 1, -1);
+    char key[256] = {};
+    std::memcpy(key, customer, 11);
+    TagOpenItem r{};
+    int status = BtrGet(B_GET_GE, handle, key, &r, OPEN_ITEM_SIZE);
+    long count = 0;
+    bool stopped = false;
+    while (status == 0 && std::memcmp(r.Customer, customer, 11) == 0) {
+        const TagOpenItem first = r;
+        double sum = 0;
+        while (status == 0 && SameDocument(r, first)) {
+            double amount = IsReducingEntry(3, &r) ? -r.Amount : r.Amount;
+            if (r.Type == 'P')
+                amount -= r.Discount;
+            if (r.Type != 'T')
+                sum += amount;
+            if (r.Type == 'I' && r.TransactionDate >= *lastDate) {
+                *lastDate = r.TransactionDate;
+                *lastAmount = r.Amount;
+            }
+            ++count;
+            if (shown) {
+                char text[32];
+                std::snprintf(text, sizeof text, "%ld", count);
+                FxWindowText(&window, 1, 2, -1, text, 0);
+            }
+            status = BtrGet(B_GET_NEXT, handle, key, &r, OPEN_ITEM_SIZE);
+        }
+        if (first.DocumentDate >= agingDate || sum < 0)
+            *current += sum;
+        else
+            *pastDue += sum;
+        uint8_t work[32] = {};
+        if (ReportCheckUserBreak(work)) {
+            stopped = true;
+            break;
+        }
+    }
+    BtrSetDefaults(handle, savedKey, -1);
+    if (saved)
+        BtrPosition(0, handle, &position);
+    if (shown)
+        FxWindowClose(&window, 1);
+    if (stopped)
+        return 0;
+    if (status != 0 && status != B_END_OF_FILE && status != B_KEY_NOT_FOUND) {
+        ReportRecordManagerError(status, 1, B_GET_NEXT, 3, 0);
+        return 0;
+    }
+    return 1;
+}
+
 int DataFileExistsInFolder(int fileNumber, const char* folder, int* status)
 {
     std::string path = folder != nullptr ? folder : "";
@@ -238,4 +302,5 @@ BWPS_ORDINAL(93, SetAgingPeriods);
 BWPS_ORDINAL(94, CloseAgingDocument);
 BWPS_ORDINAL(95, SetAgingDueDate);
 BWPS_ORDINAL(96, IsReducingEntry);
+BWPS_ORDINAL(97, ListOpenItemsToWindow);
 BWPS_ORDINAL(4100, DataFileExistsInFolder);

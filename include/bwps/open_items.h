@@ -26,6 +26,12 @@ BWPS_EXPORT int SetAgingPeriods(TagAgingState* state, int32_t date, int length, 
 BWPS_EXPORT int CloseAgingDocument(TagAgingState* state);                        /* 94 */
 BWPS_EXPORT int SetAgingDueDate(TagAgingState* state, const TagOpenItem* record, int side); /* 95 */
 BWPS_EXPORT int IsReducingEntry(int side, const TagOpenItem* record);            /* 96 */
+/* A customer's open items on key 1, document by document: the totals of
+ * documents on or after the aging date (or negative) and of the others,
+ * and the latest invoice. True when the walk ended without a read failure. */
+BWPS_EXPORT int ListOpenItemsToWindow(uint16_t handle, const void* customer795, double* current,
+                                      double* pastDue, double* lastAmount, int32_t* lastDate,
+                                      int32_t agingDate);                        /* 97 */
 BWPS_EXPORT int DataFileExistsInFolder(int fileNumber, const char* folder, int* status); /* 4100 */
 
 #ifdef __cplusplus

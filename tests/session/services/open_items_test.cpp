@@ -116,6 +116,20 @@ TEST_F(OpenItemsTest, DocumentWalkAndAdvanceEntries)
     EXPECT_EQ(ReadAdvanceOpenItems(3, 0, key, 0, &advance), 0);
     EXPECT_DOUBLE_EQ(advance.Amount, -80) << "returned negated, not walked";
 
+    // Totals of the customer: INV1 (69, dated before 15 January) past due,
+    // INV2 current, the payments only document negative: current.
+    ASSERT_EQ(BtrOpenFile(&h, PathOf(3).c_str(), 0, 0), 0);
+    uint8_t customer[795] = {};
+    std::memcpy(customer, rows[0].Customer, 11);
+    double current = 0, pastDue = 0, lastAmount = 0;
+    int32_t lastDate = 0;
+    EXPECT_TRUE(ListOpenItemsToWindow(h, customer, &current, &pastDue, &lastAmount, &lastDate, 20300115));
+    EXPECT_DOUBLE_EQ(pastDue, 69);
+    EXPECT_DOUBLE_EQ(current, 10 - 11);
+    EXPECT_DOUBLE_EQ(lastAmount, 10);
+    EXPECT_EQ(lastDate, 20300201);
+    BtrCloseFile(h);
+
     int status = -1;
     EXPECT_TRUE(DataFileExistsInFolder(3, data().c_str(), &status));
     EXPECT_EQ(status, 0);
