@@ -585,6 +585,17 @@ int ExportDataFileToText(TransferContext* c)
         return 0;
     }
     std::vector<uint8_t> record(static_cast<size_t>(std::max(c->RecordLength, GetDataFileRecordLength(c->FileNumber))));
+    // The context holds the column list and the text file only while this
+    // call runs.
+    struct Forget {
+        TransferContext* c;
+        ~Forget()
+        {
+            c->Columns = nullptr;
+            c->TextFile = nullptr;
+            c->Handle = 0;
+        }
+    } forget{c};
     c->Columns = &columns;
 
     // The text goes to a file beside the target, put in place at the end:
@@ -704,6 +715,16 @@ int ImportDataFileFromText(TransferContext* c)
         ShowMessage(kMemoryMessage, MESSAGE_DEFAULT_CONTEXT);
         return 0;
     }
+    struct Forget {
+        TransferContext* c;
+        ~Forget()
+        {
+            c->Columns = nullptr;
+            c->TextFile = nullptr;
+            c->Line = nullptr;
+            c->Handle = 0;
+        }
+    } forget{c};
     c->Columns = &columns;
     TextFile text;
     if (!text.Open(c->Path, "rb")) {
