@@ -2,6 +2,7 @@
 // rebuilt from the files when missing, and the numbered insert.
 #include "bwps/counters.h"
 
+#include <cstddef>
 #include <cstring>
 
 #include "bwps/catalogue.h"
@@ -48,14 +49,15 @@ int32_t LastNumber(Table& table, int key, int offset)
     return value;
 }
 
-int32_t* CounterOf(TagIndexValues& record, int fileNumber)
+// The offset of a file's counter in the record; 0 for a file without one.
+size_t CounterOffset(int fileNumber)
 {
     switch (fileNumber) {
-    case 3: return &record.OpenInvoices;
-    case 40: return &record.CustomerHistory;
-    case 8: return &record.CheckRegister;
-    case 13: return &record.LedgerHeaders;
-    default: return nullptr;
+    case 3: return offsetof(TagIndexValues, OpenInvoices);
+    case 40: return offsetof(TagIndexValues, CustomerHistory);
+    case 8: return offsetof(TagIndexValues, CheckRegister);
+    case 13: return offsetof(TagIndexValues, LedgerHeaders);
+    default: return 0;
     }
 }
 
@@ -146,12 +148,16 @@ int RaiseIndexValues(TagIndexValues* record)
 
 int TakeIndexValue(TagIndexValues* record, int32_t* number, int fileNumber)
 {
-    int32_t* counter = CounterOf(*record, fileNumber);
-    if (counter == nullptr)
+    const size_t offset = CounterOffset(fileNumber);
+    if (offset == 0)
         return 0;
-    *counter = *counter < 1 || *counter == INT32_MAX ? 1 : *counter + 1;
+    auto* bytes = reinterpret_cast<uint8_t*>(record) + offset;
+    int32_t counter = 0;
+    std::memcpy(&counter, bytes, 4);
+    counter = counter < 1 || counter == INT32_MAX ? 1 : counter + 1;
+    std::memcpy(bytes, &counter, 4);
     if (number)
-        *number = *counter;
+        *number = counter;
     return 0;
 }
 

@@ -75,12 +75,12 @@ TEST_F(AuditTest, ChangesAreLoggedWithUserTypeAndKey)
     };
     const Expect expect[] = {{1, 117, 2, "kg"}, {2, 117, 3, "lb"}, {3, 20, 2, "oz"}, {4, 0, 2, "t"}};
     for (size_t i = 0; i < rows.size(); ++i) {
-        EXPECT_EQ(rows[i].Number, expect[i].number);
-        EXPECT_EQ(rows[i].EntityType, expect[i].entity) << i;
-        EXPECT_EQ(rows[i].ChangeType, expect[i].change) << i;
+        EXPECT_EQ(+rows[i].Number, +expect[i].number);
+        EXPECT_EQ(+rows[i].EntityType, +expect[i].entity) << i;
+        EXPECT_EQ(+rows[i].ChangeType, +expect[i].change) << i;
         EXPECT_STREQ(rows[i].KeyText, expect[i].key);
         EXPECT_STREQ(rows[i].UserId, "CLERK");
-        EXPECT_EQ(rows[i].Date, FxSystemDate());
+        EXPECT_EQ(+rows[i].Date, FxSystemDate());
         EXPECT_EQ(std::strlen(rows[i].TimeText), 5u);
         EXPECT_EQ(rows[i].Time / 100, std::atoi(rows[i].TimeText));
     }
@@ -107,7 +107,7 @@ TEST_F(AuditTest, CounterWrapsToOneAndReplacesTheOldestEntry)
     ASSERT_EQ(AddUnit(log, "lb", 4), 0);
     auto rows = Log();
     ASSERT_EQ(rows.size(), 1u);
-    EXPECT_EQ(rows[0].Number, 1u);
+    EXPECT_EQ(+rows[0].Number, 1u);
     EXPECT_STREQ(rows[0].UserId, "B");
     EXPECT_STREQ(rows[0].KeyText, "lb");
 }

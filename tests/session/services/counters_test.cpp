@@ -66,8 +66,8 @@ TEST_F(CountersTest, MissingCountersAreRebuiltFromTheFiles)
     Put(40, history, sizeof history, 0);
     TagOpenItem item = Item("C2", "NEW", 'I', 0);
     ASSERT_EQ(Insert(3, item), 0);
-    EXPECT_EQ(item.Number, 21) << "the history number is the higher one";
-    EXPECT_EQ(item.Precedence, '2');
+    EXPECT_EQ(+item.Number, 21) << "the history number is the higher one";
+    EXPECT_EQ(+item.Precedence, '2');
     EXPECT_EQ(StoredCounters().OpenInvoices, 21);
     EXPECT_EQ(All(3, 123).size(), 3u);
 }
@@ -106,7 +106,7 @@ TEST_F(CountersTest, DuplicateNumberRebuildsTheCountersOnce)
     PutItem(3, Item("C1", "OLD", 'P', 9));
     TagOpenItem item = Item("C2", "NEW", 'I', 0);
     ASSERT_EQ(Insert(3, item), 0);
-    EXPECT_EQ(item.Number, 10);
+    EXPECT_EQ(+item.Number, 10);
     EXPECT_EQ(StoredCounters().OpenInvoices, 10);
 }
 
@@ -124,7 +124,7 @@ TEST_F(CountersTest, LockedCountersAreWaitedForThenGiveTheStatus)
     EXPECT_TRUE(All(3, 123).empty()) << "nothing inserted without a number";
     ASSERT_EQ(BtrUnlock(-2, other, nullptr), 0);
     ASSERT_EQ(Insert(3, item), 0);
-    EXPECT_EQ(item.Number, 6);
+    EXPECT_EQ(+item.Number, 6);
     BtrCloseFile(other);
 }
 

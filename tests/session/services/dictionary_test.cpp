@@ -110,14 +110,14 @@ TEST_F(DictionaryTest, CitedColumnsLieAtTheirOffsets)
     for (const Case& c : cases) {
         TagColumnInfo column;
         ASSERT_EQ(GetColumnDefinition(handle, c.number, c.table, &column), 0) << c.table << c.number;
-        EXPECT_EQ(column.Offset, c.offset) << c.table << c.number;
-        EXPECT_EQ(column.Kind, c.kind) << c.table << c.number;
+        EXPECT_EQ(+column.Offset, +c.offset) << c.table << c.number;
+        EXPECT_EQ(+column.Kind, +c.kind) << c.table << c.number;
     }
     TagColumnInfo missing;
     EXPECT_EQ(GetColumnDefinition(handle, 99, "TEND", &missing), B_KEY_NOT_FOUND);
     TagColumnInfo byName;
     ASSERT_EQ(ReadByDictionaryKey(handle, "TEND", "DESCRIPTION", &byName), 0);
-    EXPECT_EQ(byName.Number, 2);
+    EXPECT_EQ(+byName.Number, 2);
     EXPECT_STREQ(byName.Caption, "Description");
     BtrCloseFile(handle);
 
@@ -133,10 +133,10 @@ TEST_F(DictionaryTest, ColumnDefinitionsOfAFile)
     ASSERT_EQ(GetColumnDefinitions("BPOSTEND.DB", sizeof defs, defs, 1, 4, 7, 0), 0);
     EXPECT_STREQ(defs[0].Caption, "Tender Code");
     EXPECT_STREQ(defs[0].Picture, "%-10s");
-    EXPECT_EQ(defs[0].Kind, COLUMN_TEXT);
-    EXPECT_EQ(defs[1].Offset, 43);
-    EXPECT_EQ(defs[2].Kind, COLUMN_CHAR);
-    EXPECT_EQ(defs[2].Decimals, 0xFFFF);
+    EXPECT_EQ(+defs[0].Kind, COLUMN_TEXT);
+    EXPECT_EQ(+defs[1].Offset, 43);
+    EXPECT_EQ(+defs[2].Kind, COLUMN_CHAR);
+    EXPECT_EQ(+defs[2].Decimals, 0xFFFF);
     EXPECT_STREQ(defs[2].ColumnName, "TYPE");
     // Room for size / 103 - 1 entries: three columns do not fit in three.
     TagColumnDefinition small[3];
@@ -176,10 +176,10 @@ TEST(DictionarySegments, SegmentOfEachColumnKind)
         TagKeySegment segment;
         int alternate = 0;
         EXPECT_EQ(ColumnToKeySegment(&segment, &column, &alternate), 0);
-        EXPECT_EQ(segment.Position, 21) << c.kind;
-        EXPECT_EQ(segment.Flags, c.flags) << c.kind;
-        EXPECT_EQ(segment.Length, c.length) << c.kind;
-        EXPECT_EQ(segment.Type, c.extended) << c.kind;
+        EXPECT_EQ(+segment.Position, 21) << c.kind;
+        EXPECT_EQ(+segment.Flags, +c.flags) << c.kind;
+        EXPECT_EQ(+segment.Length, +c.length) << c.kind;
+        EXPECT_EQ(+segment.Type, +c.extended) << c.kind;
         EXPECT_EQ(alternate, c.alternate) << c.kind;
     }
     TagDictionaryRecord record{};
@@ -247,7 +247,7 @@ TEST_F(DictionaryTest, TextColumnsArePaddedToTheirWidth)
     ASSERT_TRUE(PadTextColumns(33, &t, sizeof t));
     EXPECT_EQ(std::string(t.code, 11), std::string("CASH      ") + '\0');
     EXPECT_EQ(std::string(t.remark), std::string(40, ' '));
-    EXPECT_EQ(t.process, 0) << "a character column is left alone";
+    EXPECT_EQ(+t.process, 0) << "a character column is left alone";
 }
 
 }  // namespace

@@ -54,7 +54,7 @@ TEST_F(FileStatusTest, CountsWithAMissingAndADamagedFile)
     FileCheckRow row{};
     row.FileNumber = 77;
     EXPECT_FALSE(CopyCheckEntry(2, &row));
-    EXPECT_EQ(row.FileNumber, 77);
+    EXPECT_EQ(+row.FileNumber, 77);
     EXPECT_EQ(FileCheckRefresh(), 1);
     EXPECT_EQ(FindCheckEntry(33)->Description, nullptr);
     EXPECT_EQ(CheckOneFileStatus(0, nullptr), 1);
@@ -73,7 +73,7 @@ TEST_F(FileStatusTest, DirectoryListSortedIgnoringCase)
     EXPECT_EQ(list[0].name, "A.DB");
     EXPECT_EQ(list[1].name, "a2.Db");
     EXPECT_EQ(list[2].name, "b.db");
-    EXPECT_EQ(list[2].size, 4u);
+    EXPECT_EQ(+list[2].size, 4u);
 }
 
 }  // namespace
@@ -88,7 +88,7 @@ TEST_F(FileStatusTest, ListsPickARowAndAFile)
     FxScriptLoad("key Down\nkey Down\nkey Enter\n");
     FileCheckRow row{};
     EXPECT_EQ(ListFileStatus(&row, 3, 5, 18, 60), 1);
-    EXPECT_EQ(row.FileNumber, 3);
+    EXPECT_EQ(+row.FileNumber, 3);
     EXPECT_STREQ(row.Description, "Receivables Open Invoices");
     FxScriptLoad("key Esc\n");
     EXPECT_EQ(ListFileStatus(&row, 3, 5, 18, 60), 0);

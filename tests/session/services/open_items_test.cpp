@@ -34,11 +34,11 @@ TEST(Aging, PeriodsCurrentAndPastDue)
     std::memcpy(customer + 134, &limit, 8);
     TagAgingState s;
     InitAgingState(&s, customer);
-    EXPECT_EQ(s.CreditLimit, 1000);
+    EXPECT_EQ(+s.CreditLimit, 1000);
     EXPECT_EQ(SetAgingPeriods(&s, 20300601, 30, 12), 1);
-    EXPECT_EQ(s.Periods[0].Limit, 30);
-    EXPECT_EQ(s.Periods[8].Limit, 270);
-    EXPECT_EQ(s.Periods[9].Limit, AGING_LAST_LIMIT) << "ten periods at most; the last catches all";
+    EXPECT_EQ(+s.Periods[0].Limit, 30);
+    EXPECT_EQ(+s.Periods[8].Limit, 270);
+    EXPECT_EQ(+s.Periods[9].Limit, AGING_LAST_LIMIT) << "ten periods at most; the last catches all";
 
     // An invoice 45 days old, a credit memo, a payment with a discount, a
     // very old invoice, an item after the aging date and a "T" line.
@@ -56,14 +56,14 @@ TEST(Aging, PeriodsCurrentAndPastDue)
         counted += AddToAging(&s, &r, 3);
     EXPECT_EQ(AddToAging(&s, nullptr, 3), 1);
     EXPECT_EQ(counted, 5);
-    EXPECT_DOUBLE_EQ(s.Balance, 100 - 42 + 50 - 30 + 25);
-    EXPECT_DOUBLE_EQ(s.PastDue, 58 + 50);
-    EXPECT_DOUBLE_EQ(s.Current, -30 + 25) << "a negative document is never past due";
-    EXPECT_DOUBLE_EQ(s.Periods[1].Amount, 58);   // 45 days: second period
-    EXPECT_DOUBLE_EQ(s.Periods[9].Amount, 50);
-    EXPECT_EQ(s.LastInvoiceDate, 20300601);
-    EXPECT_EQ(s.LastPaymentDate, 20300501);
-    EXPECT_DOUBLE_EQ(s.Available, 1000 - s.Balance);
+    EXPECT_DOUBLE_EQ(+s.Balance, 100 - 42 + 50 - 30 + 25);
+    EXPECT_DOUBLE_EQ(+s.PastDue, 58 + 50);
+    EXPECT_DOUBLE_EQ(+s.Current, -30 + 25) << "a negative document is never past due";
+    EXPECT_DOUBLE_EQ(+s.Periods[1].Amount, 58);   // 45 days: second period
+    EXPECT_DOUBLE_EQ(+s.Periods[9].Amount, 50);
+    EXPECT_EQ(+s.LastInvoiceDate, 20300601);
+    EXPECT_EQ(+s.LastPaymentDate, 20300501);
+    EXPECT_DOUBLE_EQ(+s.Available, 1000 - s.Balance);
 
     TagOpenItem advance = Item(" ADVANCE", 'P', 80, 20300101, 20300101, 20300101);
     EXPECT_TRUE(IsAdvanceEntry(&advance));
@@ -96,10 +96,10 @@ TEST_F(OpenItemsTest, DocumentWalkAndAdvanceEntries)
     ASSERT_EQ(BtrGet(B_GET_FIRST, h, key, &r, sizeof r), 0);
     ASSERT_EQ(std::string(r.Document, 4), "INV1");
     EXPECT_EQ(ReadAdvanceOpenItems(3, h, key, 20300115, &r), 0);
-    EXPECT_DOUBLE_EQ(r.Amount, 100 - 31);
-    EXPECT_DOUBLE_EQ(r.Discount, 1);
-    EXPECT_DOUBLE_EQ(r.OpenAmount, 69 - 1);
-    EXPECT_EQ(r.Type, 'I');
+    EXPECT_DOUBLE_EQ(+r.Amount, 100 - 31);
+    EXPECT_DOUBLE_EQ(+r.Discount, 1);
+    EXPECT_DOUBLE_EQ(+r.OpenAmount, 69 - 1);
+    EXPECT_EQ(+r.Type, 'I');
     // The file stands on the document's last record: the next is INV2.
     TagOpenItem next{};
     ASSERT_EQ(BtrGet(B_GET_NEXT, h, key, &next, sizeof next), 0);
@@ -108,13 +108,13 @@ TEST_F(OpenItemsTest, DocumentWalkAndAdvanceEntries)
     ASSERT_EQ(BtrGet(B_GET_NEXT, h, key, &next, sizeof next), 0);
     ASSERT_EQ(std::string(next.Document, 4), "PAID");
     EXPECT_EQ(ReadAdvanceOpenItems(3, h, key, 20300101, &next), 0);
-    EXPECT_DOUBLE_EQ(next.Amount, -11);
-    EXPECT_DOUBLE_EQ(next.OpenAmount, 0);
+    EXPECT_DOUBLE_EQ(+next.Amount, -11);
+    EXPECT_DOUBLE_EQ(+next.OpenAmount, 0);
     BtrCloseFile(h);
 
     TagOpenItem advance = Item("ADVANCE1", 'P', 80, 20300101, 20300101, 20300101);
     EXPECT_EQ(ReadAdvanceOpenItems(3, 0, key, 0, &advance), 0);
-    EXPECT_DOUBLE_EQ(advance.Amount, -80) << "returned negated, not walked";
+    EXPECT_DOUBLE_EQ(+advance.Amount, -80) << "returned negated, not walked";
 
     // Totals of the customer: INV1 (69, dated before 15 January) past due,
     // INV2 current, the payments only document negative: current.

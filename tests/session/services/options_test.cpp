@@ -42,7 +42,7 @@ TEST_F(OptionsTest, StandAloneDefaultsTakeBytesOfTheInterfaceRecord)
                           Case{327, 'B'}, Case{328, 'C'}, Case{344, 'Y'}, Case{348, 'Y'},
                           Case{349, 'Q'}, Case{350, 'Y'}, Case{344 + 7 * 7 + 6, 'Y'}, Case{325, 0}}) {
         EXPECT_EQ(GetSystemOption(c.offset - 304), c.value) << c.offset;
-        EXPECT_EQ(record.Options[c.offset - 304], static_cast<uint8_t>(c.value)) << c.offset;
+        EXPECT_EQ(+record.Options[c.offset - 304], static_cast<uint8_t>(c.value)) << c.offset;
     }
     EXPECT_EQ(std::memcmp(&record.Options[414 - 304], "SYSTEM TEXT 15!", 15), 0);
     EXPECT_TRUE(IsGroupOption0On(3));
@@ -89,8 +89,8 @@ TEST_F(OptionsTest, FailedReadGivesDefaultsAndReportsTheRead)
     FxTranscriptClear();
     TagSystemPref record;
     EXPECT_EQ(ReadSystemRecord(0, &record), B_KEY_NOT_FOUND);
-    EXPECT_EQ(record.Options[310 - 304], 'T');
-    EXPECT_EQ(record.Options[315 - 304], 'N') << "interfaced defaults do not take the store's bytes";
+    EXPECT_EQ(+record.Options[310 - 304], 'T');
+    EXPECT_EQ(+record.Options[315 - 304], 'N') << "interfaced defaults do not take the store's bytes";
     EXPECT_NE(Transcript().find("Btrieve Error #   4"), std::string::npos) << Transcript();
 }
 
@@ -149,15 +149,15 @@ TEST(TermsDates, DocumentTermsAndAmountSigns)
     terms.DiscountPercent = 1.5f;
     TagTermsDates document{};
     EXPECT_EQ(ApplyTermsToDocument(&document, &terms, D(2030, 4, 9)), 1);
-    EXPECT_EQ(document.DocumentDate, D(2030, 4, 9));
-    EXPECT_EQ(document.DueDate, D(2030, 4, 30));
-    EXPECT_EQ(document.DiscountDate, 0) << "days of the month without a discount day";
-    EXPECT_FLOAT_EQ(document.DiscountPercent, 1.5f);
+    EXPECT_EQ(+document.DocumentDate, D(2030, 4, 9));
+    EXPECT_EQ(+document.DueDate, D(2030, 4, 30));
+    EXPECT_EQ(+document.DiscountDate, 0) << "days of the month without a discount day";
+    EXPECT_FLOAT_EQ(+document.DiscountPercent, 1.5f);
     TagTermsRecord none{};
     ApplyTermsToDocument(&document, &none, D(2030, 4, 9));
-    EXPECT_EQ(document.DueDate, D(2030, 4, 9));
-    EXPECT_EQ(document.DiscountDate, D(2030, 4, 9));
-    EXPECT_EQ(document.DiscountPercent, 0.0f);
+    EXPECT_EQ(+document.DueDate, D(2030, 4, 9));
+    EXPECT_EQ(+document.DiscountDate, D(2030, 4, 9));
+    EXPECT_EQ(+document.DiscountPercent, 0.0f);
 
     struct Sign {
         int side;
@@ -181,11 +181,11 @@ TEST_F(OptionsTest, TermsRecordsByCode)
     Put(27, &terms, sizeof terms, 6);
     TagTermsRecord read;
     EXPECT_TRUE(ReadTermsRecord("NET30", &read));
-    EXPECT_EQ(read.DueDay, 30);
+    EXPECT_EQ(+read.DueDay, 30);
     EXPECT_TRUE(ApplyTermsCode("NET30", 0));
     std::memset(&read, 0x55, sizeof read);
     EXPECT_FALSE(ReadTermsRecord("NET60", &read));
-    EXPECT_EQ(read.Mode, 0) << "cleared when not found";
+    EXPECT_EQ(+read.Mode, 0) << "cleared when not found";
     EXPECT_FALSE(ApplyTermsCode("NET60", 0));
     std::remove(PathOf(27).c_str());
     FxTranscriptClear();

@@ -64,23 +64,23 @@ TEST_F(PeriodsTest, StandAloneDatesOfBothYears)
         FxTranscriptClear();
         TagPeriodInfo info;
         ASSERT_EQ(GetPeriodInfo(c.flags, c.date, &info), c.result);
-        EXPECT_EQ(info.Period, c.period);
-        EXPECT_EQ(info.Index, c.index);
-        EXPECT_EQ(info.NextYear, c.next);
-        EXPECT_EQ(info.Before, c.before);
-        EXPECT_EQ(info.After, c.after);
-        EXPECT_EQ(info.CurrentPeriod, -1);
-        EXPECT_EQ(info.YearFirstDate, D(y, 1, 1));
-        EXPECT_EQ(info.NextYearFirstDate, D(y + 1, 1, 1));
+        EXPECT_EQ(+info.Period, +c.period);
+        EXPECT_EQ(+info.Index, +c.index);
+        EXPECT_EQ(+info.NextYear, +c.next);
+        EXPECT_EQ(+info.Before, +c.before);
+        EXPECT_EQ(+info.After, +c.after);
+        EXPECT_EQ(+info.CurrentPeriod, -1);
+        EXPECT_EQ(+info.YearFirstDate, D(y, 1, 1));
+        EXPECT_EQ(+info.NextYearFirstDate, D(y + 1, 1, 1));
         const bool shown = Transcript().find("no accounting period") != std::string::npos;
         EXPECT_EQ(shown, c.result == PERIOD_NONE && (c.flags & 1));
         if (c.result == 0) {
-            EXPECT_EQ(info.Status, 'O');
-            EXPECT_LE(info.FirstDate, c.date);
-            EXPECT_GE(info.LastDate, c.date);
+            EXPECT_EQ(+info.Status, 'O');
+            EXPECT_LE(+info.FirstDate, +c.date);
+            EXPECT_GE(+info.LastDate, +c.date);
         } else {
-            EXPECT_EQ(info.Status, 'C');
-            EXPECT_EQ(info.FirstDate, FxToday());
+            EXPECT_EQ(+info.Status, 'C');
+            EXPECT_EQ(+info.FirstDate, FxToday());
         }
     }
 }
@@ -116,9 +116,9 @@ TEST_F(PeriodsTest, AccountingRecordChecksOfPostings)
         FxTranscriptClear();
         TagPeriodInfo info;
         EXPECT_EQ(GetPeriodInfo(c.flags, c.date, &info), c.result);
-        EXPECT_EQ(info.Period, c.period);
-        EXPECT_EQ(info.ActivePeriod, 5);
-        EXPECT_EQ(info.ActiveFirstDate, record.Entries[4].FirstDate);
+        EXPECT_EQ(+info.Period, +c.period);
+        EXPECT_EQ(+info.ActivePeriod, 5);
+        EXPECT_EQ(+info.ActiveFirstDate, +record.Entries[4].FirstDate);
         if (c.message)
             EXPECT_NE(Transcript().find(c.message), std::string::npos) << Transcript();
         else
@@ -193,9 +193,9 @@ TEST_F(PeriodsTest, DefaultNextYearHoldsItsLeapDay)
     const int y = ReadCurrentYear();
     TagPeriods record{};
     BuildDefaultPeriods(&record);
-    EXPECT_EQ(record.Entries[14].FirstDate, D(y + 1, 2, 1));
-    EXPECT_EQ(record.Entries[14].LastDate, FxMonthEnd(D(y + 1, 2, 1)));
-    EXPECT_EQ(record.Entries[1].LastDate, FxMonthEnd(D(y, 2, 1)));
+    EXPECT_EQ(+record.Entries[14].FirstDate, D(y + 1, 2, 1));
+    EXPECT_EQ(+record.Entries[14].LastDate, FxMonthEnd(D(y + 1, 2, 1)));
+    EXPECT_EQ(+record.Entries[1].LastDate, FxMonthEnd(D(y, 2, 1)));
 }
 
 }  // namespace

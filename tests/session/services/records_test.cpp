@@ -200,13 +200,13 @@ TEST_F(RecordsTest, DefaultsTaxCustomersAndStatistics)
     PutSettings(&defaults, sizeof defaults);
     TagDefaultsRecord read{};
     EXPECT_TRUE(ReadDefaultsRecord(&read));
-    EXPECT_EQ(read.Data[100], 'Z');
+    EXPECT_EQ(+read.Data[100], 'Z');
     CDefaultsRecord holder;
     EXPECT_EQ(holder.Read(), 0);
     holder.Record().Data[200] = 'Q';
     EXPECT_EQ(holder.Write(), 0);
     EXPECT_TRUE(ReadDefaultsRecord(&read));
-    EXPECT_EQ(read.Data[200], 'Q');
+    EXPECT_EQ(+read.Data[200], 'Q');
 
     uint16_t tax = 0;
     ASSERT_EQ(BtrOpenFile(&tax, PathOf(28).c_str(), 0, 0), 0);
@@ -237,14 +237,14 @@ TEST_F(RecordsTest, DefaultsTaxCustomersAndStatistics)
     std::memcpy(key + 11, &year, 4);
     TagCustomerStatistics stored;
     ASSERT_TRUE(ReadCustomerHistory(stats, key, &stored));
-    EXPECT_DOUBLE_EQ(stored.First[1], 21.0);
-    EXPECT_DOUBLE_EQ(stored.Second[1], 8.5);
-    EXPECT_EQ(stored.Kind, 2030);
+    EXPECT_DOUBLE_EQ(+stored.First[1], 21.0);
+    EXPECT_DOUBLE_EQ(+stored.Second[1], 8.5);
+    EXPECT_EQ(+stored.Kind, 2030);
     year = 2031;
     std::memcpy(key + 11, &year, 4);
     std::memset(&stored, 0x55, sizeof stored);
     EXPECT_FALSE(ReadCustomerHistory(stats, key, &stored));
-    EXPECT_EQ(stored.Kind, 0) << "cleared when missing";
+    EXPECT_EQ(+stored.Kind, 0) << "cleared when missing";
     BtrCloseFile(stats);
 }
 

@@ -34,9 +34,9 @@ TEST_F(ScreensTest, KeyMenuOfTheStandardFrame)
     FxForm form{};
     EXPECT_EQ(SetupStandardScreen(&form, 0, 0), 0);
     EXPECT_EQ(Keys(form), standard);
-    EXPECT_EQ(form.keys.menu[3].attribute, 0x20) << "F2 carries the attribute";
-    EXPECT_EQ(form.keys.menu[1].parent, 0x3C00);
-    EXPECT_EQ(form.keys.menu[5].flag3, 1);
+    EXPECT_EQ(+form.keys.menu[3].attribute, 0x20) << "F2 carries the attribute";
+    EXPECT_EQ(+form.keys.menu[1].parent, 0x3C00);
+    EXPECT_EQ(+form.keys.menu[5].flag3, 1);
 
     FxForm options{};
     EXPECT_EQ(SetupStandardScreen(&options, 227 | 0x300, 0), 0);
@@ -55,13 +55,13 @@ TEST_F(ScreensTest, KeyMenuOfTheStandardFrame)
     keys = Keys(listed);
     ASSERT_EQ(keys.size(), 12u);
     EXPECT_EQ(keys[8], "F5=Find");
-    EXPECT_EQ(listed.keys.menu[8].key, 0x3F00);
-    EXPECT_EQ(listed.keys.menu[8].flag1, 1);
+    EXPECT_EQ(+listed.keys.menu[8].key, 0x3F00);
+    EXPECT_EQ(+listed.keys.menu[8].flag1, 1);
     EXPECT_EQ(keys[9], "AltA=Alt item");
-    EXPECT_EQ(listed.keys.menu[9].key, 0x1E00);
-    EXPECT_EQ(listed.keys.menu[9].parent, 0x3C00);
-    EXPECT_EQ(listed.keys.menu[9].flag2, 1);
-    EXPECT_EQ(listed.keys.menu[10].key, 0x5B00);
+    EXPECT_EQ(+listed.keys.menu[9].key, 0x1E00);
+    EXPECT_EQ(+listed.keys.menu[9].parent, 0x3C00);
+    EXPECT_EQ(+listed.keys.menu[9].flag2, 1);
+    EXPECT_EQ(+listed.keys.menu[10].key, 0x5B00);
     EXPECT_EQ(keys[11], "F3=") << "text after the last comma is ignored";
 
     // A negative list id appends after the rows the screen set itself.

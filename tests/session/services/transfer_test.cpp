@@ -221,7 +221,7 @@ TEST_F(TransferTest, RoundTripOfEveryColumnKindReadsBackEqual)
     const auto before = Stored();
     TransferContext c = Context();
     ASSERT_EQ(ExportDataFileToText(&c), 1) << c.Error;
-    EXPECT_EQ(c.RecordCount, 3);
+    EXPECT_EQ(+c.RecordCount, 3);
 
     std::vector<std::vector<std::string>> rows;
     ASSERT_TRUE(StrictRead(TextFile(), rows)) << TextFile();
@@ -241,7 +241,7 @@ TEST_F(TransferTest, RoundTripOfEveryColumnKindReadsBackEqual)
     Clear();
     TransferContext in = Context();
     ASSERT_EQ(ImportDataFileFromText(&in), 1) << in.Error;
-    EXPECT_EQ(in.RecordCount, 3);
+    EXPECT_EQ(+in.RecordCount, 3);
     auto sorted = [](std::vector<std::vector<uint8_t>> v) {
         std::sort(v.begin(), v.end());
         return v;
@@ -324,8 +324,8 @@ TEST_F(TransferTest, UpdateOverlaysTheListedColumnsOnTheStoredRecord)
     Row stored;
     std::memcpy(&stored, rows[0].data(), sizeof stored);
     EXPECT_STREQ(stored.note, "new     ");
-    EXPECT_EQ(stored.i32, 77) << "a column the file does not list keeps its value";
-    EXPECT_EQ(stored.amount, 5.5);
+    EXPECT_EQ(+stored.i32, 77) << "a column the file does not list keeps its value";
+    EXPECT_EQ(+stored.amount, 5.5);
 
     WriteText("\"ITEM\",1,\"other\"\r\n");
     TransferContext skip = Context("X;1,2,13");
