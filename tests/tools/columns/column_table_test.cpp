@@ -37,12 +37,12 @@ TEST(ColumnTable, RowsAndArraysBecomeRecords)
     ASSERT_EQ(records.size(), 6u);
     EXPECT_EQ(std::string(records[0].TableName, 12), "TEND        ");
     EXPECT_EQ(std::string(records[0].ColumnName, 16), "CODE            ");
-    EXPECT_EQ(records[2].Number, 3);
-    EXPECT_EQ(records[2].Offset, 19);
+    EXPECT_EQ(+records[2].Number, 3);
+    EXPECT_EQ(+records[2].Offset, 19);
     EXPECT_EQ(std::string(records[2].ColumnName, 5), "PART2");
-    EXPECT_EQ(records[2].Flags, 2);
-    EXPECT_EQ(records[4].Decimals, 6);
-    EXPECT_EQ(records[0].Decimals, 0xFFFF);
+    EXPECT_EQ(+records[2].Flags, 2);
+    EXPECT_EQ(+records[4].Decimals, 6);
+    EXPECT_EQ(+records[0].Decimals, 0xFFFF);
     EXPECT_EQ(std::string(records[0].Caption), "Tender Code");
 }
 
