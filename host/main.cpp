@@ -1,6 +1,7 @@
 // bwpos: the host program. Loads bwpsbase and bwpos-1 from its own folder,
 // starts a session over a company and drives the command entry: in a
 // terminal with a menu, headless from the command line, or as a demo.
+#include "host/data_commands.h"
 #include "host/host_framework.h"
 #include "host/host_session.h"
 
@@ -47,6 +48,8 @@ const char* const kUsage =
     "             [--script FILE] COMMAND...   run commands headless, print the transcript\n"
     "       bwpos create-company DIR NAME     create a company and add it to the list\n"
     "       bwpos demo [DIR]                  create a demo company (./demo-company) and open it\n"
+    "       bwpos export|import --company DIR FILE-NUMBER PATH [--columns LIST] [--update]\n"
+    "       bwpos files --company DIR         list the company's data files and their records\n"
     "       bwpos --help                      this text and the commands of this build\n"
     "\n"
     "COMMAND is a command number (e.g. 103) or its name (e.g. CmdCompanyHeading).\n"
@@ -615,6 +618,7 @@ int main(int argc, char** argv)
         if (first == "--help" || first == "-h") return PrintHelp();
         if (first == "create-company") return RunCreateCompany(argc, argv);
         if (first == "demo") return RunDemo(argc, argv);
+        if (first == "export" || first == "import" || first == "files") return host::RunDataCommand(argc, argv);
         if (first.rfind("-", 0) != 0)
             return Fail("unknown command " + host::Printable(first) + " (see bwpos --help)");
         return RunHeadless(argc, argv);

@@ -1,6 +1,7 @@
 // Numbered messages of the message data file, showing and asking them, and
 // the record-manager error report.
 #include "bwps/messages.h"
+#include "bwps/status_windows.h"
 
 #include <cstdio>
 #include <cstring>
@@ -411,7 +412,7 @@ BWPS_EXPORT void ReportRecordManagerError(int status, int kind, int operation, i
     ShowRecordManagerError(status, kind, operation, path != nullptr ? path : "", mode);
 }
 
-BWPS_EXPORT int ShowDatabaseErrorWindow(int buttons, int /*logFlags*/, int status,
+BWPS_EXPORT int ShowDatabaseErrorWindow(int buttons, int logFlags, int status,
                                         int /*operation*/, int fileNumber, const char* fileName)
 {
     if (g_buildingReport)
@@ -489,6 +490,8 @@ BWPS_EXPORT int ShowDatabaseErrorWindow(int buttons, int /*logFlags*/, int statu
         break;
     }
     FxWindowStateRestore(state);
+    if (logFlags & 1)
+        LogMessageLines(lines);
     FreeMessageLines(lines);
     return result;
 }

@@ -6,6 +6,7 @@
 #include <cstdio>
 
 #include "fx.h"
+#include "session/lookup_list.h"
 
 namespace {
 
@@ -40,6 +41,23 @@ __attribute__((weak)) BWPS_EXPORT int RunTextEditor(int, int, int, int, int, int
     NotAvailable("The text editor");
     if (result != nullptr)
         *result = -1;
+    return 0;
+}
+
+__attribute__((weak)) BWPS_EXPORT int LookUpProcess(LookUpDefinition* list)
+{
+    return list != nullptr ? bwps::RunLookupList(list, false) : 0;
+}
+
+__attribute__((weak)) BWPS_EXPORT int LookUpProcessDlg(LookUpDefinition* list, int)
+{
+    return list != nullptr ? bwps::RunLookupList(list, true) : 0;
+}
+
+__attribute__((weak)) BWPS_EXPORT int LookUpSendMsg(LookUpDefinition* list, int message)
+{
+    if (list != nullptr && message == LOOKUP_REDRAW)
+        list->RedrawPending = 1;
     return 0;
 }
 

@@ -24,6 +24,7 @@
 #include "bwps/window_positions.h"
 #include "fx.h"
 #include "recman.h"
+#include "session/services_internal.h"
 #include "session/session_internal.h"
 
 namespace {
@@ -544,6 +545,7 @@ BWPS_EXPORT void BWPSResetSession(void)
     ResetReportsState();
     ResetCheckTable();
     bwps::session::ResetErrorReports();
+    bwps::detail::ResetServicesState();
     SetStationColourKeep(0);
     BWPSSetExePath(g_libraryFolder);
 }

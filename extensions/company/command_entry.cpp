@@ -31,7 +31,7 @@ void RunOpenCompany();
         else ScreenNotInThisBuild(#entry);                   \
     } while (false)
 
-void RunEditDate() { SCREEN(RSEDITDATE, 0); }
+void RunEditDate() { SCREEN(RSEDITDATE); }
 void RunCompanyHeading() { ShowCompanyBanner(0); }
 void RunConfirmExit()
 {

@@ -9,6 +9,7 @@
 
 #include "bwps/catalogue.h"
 #include "bwps/products.h"
+#include "bwps/dictionary.h"
 #include "bwps/records.h"
 #include "bwps/reports.h"
 #include "bwps/session.h"
@@ -156,9 +157,13 @@ void InitLookUpsRecord(void* record76)
     std::memset(r + 36, 'N', 13);
 }
 
-// The data dictionary is not in this build: the company list shows its
-// fixed columns.
-int GetColumnDefinitions85() { return 0; }
+// The company list's columns 1-4 from the data dictionary; 0 when read.
+int GetColumnDefinitions85()
+{
+    TagColumnDefinition columns[5];
+    return ::GetColumnDefinitions("BPOSCID.DB", static_cast<int>(sizeof columns), columns, 1, 2,
+                                  3, 4, 0);
+}
 
 int ReadAccountingInterfaceAccount(char* account11)
 {

@@ -26,7 +26,7 @@
 /* X (result, name, parameters) for every screen entry of the command
  * entry, in the order of its command table. */
 #define BWPS_SCREEN_ENTRIES(X)                                          \
-    X(int, RSEDITDATE, (int))                                           \
+    X(int, RSEDITDATE, (void))                                          \
     X(int, CopyCompany, (void))                                         \
     X(int, BackupRestore, (int, int))                                   \
     X(int, ShowUtilityScreen, (void))                                   \

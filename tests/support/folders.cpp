@@ -39,6 +39,12 @@ fs::path BuiltBaseFolder()
 void CopyBaseFolder(const std::string& program)
 {
     fs::copy(BuiltBaseFolder(), program + "/RAZAVUR", fs::copy_options::recursive);
+    // The dictionary folder goes with it: company lists and transfers read
+    // their columns there.
+    const fs::path dictionary = BuiltBaseFolder().parent_path() / "ROVAZERI";
+    if (fs::exists(dictionary))
+        fs::copy(dictionary, program + "/ROVAZERI",
+                 fs::copy_options::recursive | fs::copy_options::overwrite_existing);
 }
 
 }  // namespace bwpstest

@@ -26,7 +26,8 @@ std::string BuildProgramFolder();
 // The base folder RAZAVUR of the build.
 std::filesystem::path BuiltBaseFolder();
 
-// Copies the build's whole base folder to <program>/RAZAVUR.
+// Copies the build's whole base folder to <program>/RAZAVUR and its
+// dictionary folder to <program>/ROVAZERI.
 void CopyBaseFolder(const std::string& program);
 
 }  // namespace bwpstest

@@ -144,6 +144,11 @@ Tables LoadTables(const std::string& tableDir) {
     t.keys = LoadKeyTable((fs::path(tableDir) / "keys.txt").string());
     t.messages = LoadMessageTable((fs::path(tableDir) / "messages.txt").string());
     t.resources = LoadResourceTable((fs::path(tableDir) / "resources.txt").string());
+    const fs::path columns = fs::path(tableDir) / "columns.txt";
+    if (fs::exists(columns)) {
+        t.columns = LoadColumnTable(columns.string());
+        CheckColumnTable(t.columns, t.keys);
+    }
     return t;
 }
 
@@ -233,10 +238,11 @@ void WriteBaseFiles(const Tables& tables, const std::string& baseDir) {
 }
 
 void WriteDictionaryFiles(const Tables& tables, const std::string& dictionaryDir) {
-    // The column dictionary starts empty; its columns come with the data
-    // dictionary.
     const FileKeys& dictionary = Row(tables.keys, FileNo::DictionaryColumns);
-    CreateFromTable(dictionary, (fs::path(dictionaryDir) / dictionary.name).string());
+    const std::string path = (fs::path(dictionaryDir) / dictionary.name).string();
+    CreateFromTable(dictionary, path);
+    const std::vector<TagDictionaryRecord> records = DictionaryRecords(tables.columns);
+    if (!records.empty()) InsertRecords(path, records.data(), sizeof records[0], records.size());
 }
 
 void BuildProgramFolders(const Tables& tables, const std::string& programDir) {

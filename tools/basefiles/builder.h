@@ -2,6 +2,7 @@
 // ROVAZERI from the tables.
 #pragma once
 
+#include "column_table.h"
 #include "key_table.h"
 #include "message_table.h"
 #include "resource_table.h"
@@ -18,9 +19,11 @@ struct Tables {
     KeyTable keys;
     MessageTable messages;
     ResourceTable resources;
+    ColumnTable columns;
 };
 
-// Reads keys.txt, messages.txt and resources.txt of a table folder.
+// Reads keys.txt, messages.txt, resources.txt and columns.txt of a table
+// folder; the columns are checked against the keys' record lengths.
 Tables LoadTables(const std::string& tableDir);
 
 // The 16-byte file specification of a table row: record length, page size,

@@ -1,0 +1,71 @@
+/* bwps/records/options.h: the system options record "0System        "
+ * (TagSystemPref, 469 bytes), the terms record (file 27), the
+ * "0Defaults      " record and the customer statistics record (file 39). */
+#ifndef BWPS_RECORDS_OPTIONS_H
+#define BWPS_RECORDS_OPTIONS_H
+
+#include <stddef.h>
+#include <stdint.h>
+
+enum {
+    SYSTEM_PREF_SIZE = 469,
+    SYSTEM_OPTIONS_OFFSET = 304,
+    SYSTEM_OPTIONS_SIZE = 165,
+    TERMS_RECORD_SIZE = 36,
+    DEFAULTS_RECORD_SIZE = 1479,
+    CUSTOMER_STATISTICS_SIZE = 223
+};
+
+#pragma pack(push, 1)
+typedef struct TagSystemPref {
+    char Key[16];                           /* 0 */
+    uint8_t Data16[288];                    /* 16 */
+    uint8_t Options[SYSTEM_OPTIONS_SIZE];   /* 304: index = offset - 304 */
+} TagSystemPref;
+
+typedef struct TagTermsRecord {
+    char Code[6];               /* 0: key 0 */
+    char Description[18];       /* 6 */
+    char Mode;                  /* 24: "N" days, else days of the month */
+    char NextMonth;             /* 25: "Y" moves the due date one month on */
+    float DiscountPercent;      /* 26 */
+    int16_t DiscountDay;        /* 30 */
+    int16_t DueDay;             /* 32 */
+    int16_t CutOffDay;          /* 34 */
+} TagTermsRecord;
+
+typedef struct TagDefaultsRecord {
+    char Key[16];               /* 0 */
+    uint8_t Data[1463];         /* 16 */
+} TagDefaultsRecord;
+
+typedef struct TagCustomerStatistics {
+    char Code[11];              /* 0 */
+    int32_t Kind;               /* 11 */
+    double First[13];           /* 15 */
+    double Second[13];          /* 119 */
+} TagCustomerStatistics;
+
+/* The part of a document that the terms fill (ApplyTermsToDocument). */
+typedef struct TagTermsDates {
+    int32_t DocumentDate;
+    int32_t DueDate;
+    int32_t DiscountDate;
+    float DiscountPercent;
+} TagTermsDates;
+#pragma pack(pop)
+
+#ifdef __cplusplus
+static_assert(sizeof(TagSystemPref) == 469, "0System");
+static_assert(offsetof(TagSystemPref, Options) == 304, "option bytes");
+static_assert(sizeof(TagTermsRecord) == 36, "terms record");
+static_assert(offsetof(TagTermsRecord, Mode) == 24, "terms mode");
+static_assert(offsetof(TagTermsRecord, DiscountPercent) == 26, "discount percent");
+static_assert(offsetof(TagTermsRecord, DiscountDay) == 30, "discount day");
+static_assert(offsetof(TagTermsRecord, CutOffDay) == 34, "cut-off day");
+static_assert(sizeof(TagDefaultsRecord) == 1479, "0Defaults");
+static_assert(sizeof(TagCustomerStatistics) == 223, "customer statistics");
+static_assert(offsetof(TagCustomerStatistics, Second) == 119, "second amounts");
+#endif
+
+#endif

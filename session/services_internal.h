@@ -1,0 +1,13 @@
+// Library state of the shared services (options copy, status windows,
+// message log, quiet flag) and its reset, called by BWPSResetSession.
+#pragma once
+
+namespace bwps::detail {
+
+void ResetSystemOptions();
+void ResetFileStatus();
+void ResetScreenUtils();
+void ResetStatusWindows();
+void ResetServicesState();
+
+}  // namespace bwps::detail
