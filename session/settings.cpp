@@ -122,8 +122,10 @@ Status ReadFromFile(FileNo which, const char* key, R& record)
     return s;
 }
 
-// Reads "0sysinterface  " of the store's general file, lets `change` alter
-// it (false: nothing to write) and writes it back.
+// Reads "0sysinterface  " of the store's general file locked (stations
+// that rewrite it at the same time take turns instead of meeting a
+// conflict), lets `change` alter it (false: nothing to write) and writes it
+// back when a byte changed.
 template <typename Change>
 Status RewriteSysInterface(Change change)
 {
@@ -132,11 +134,15 @@ Status RewriteSysInterface(Change change)
     if (!s.Ok())
         return s;
     TagSysInterface record{};
-    s = ReadKeyed(file, B_GET_EQUAL, GENERAL_KEY_SYSINTERFACE, record);
-    if (s.Ok() && change(record)) {
+    s = ReadKeyed(file, B_GET_EQUAL + B_LOCK_SINGLE_WAIT, GENERAL_KEY_SYSINTERFACE, record);
+    if (!s.Ok())
+        return s;
+    const TagSysInterface before = record;
+    if (change(record) && std::memcmp(&before, &record, sizeof record) != 0) {
         bwps::KeyBuffer key = GeneralKey(GENERAL_KEY_SYSINTERFACE);
-        s = file.Update(record, &key);
+        return file.Update(record, &key);
     }
+    file.Unlock();
     return s;
 }
 

@@ -1,11 +1,16 @@
 // The general settings file: keyed reads and their redirects, the interface
 // record, counters, the current year, host defaults and station accounts.
 
+#include <sys/wait.h>
+#include <unistd.h>
+
 #include <cstring>
 #include <filesystem>
 #include <string>
+#include <vector>
 
 #include "bwps/catalogue.h"
+#include "bwps/messages.h"
 #include "bwps/records.h"
 #include "bwps/session.h"
 #include "bwps/settings.h"
@@ -446,6 +451,37 @@ TEST_F(SettingsTest, StationAccountBlock)
     std::memcpy(GetSessionPaths()->StationId, "NOSUCH", 7);
     EXPECT_EQ(LoadStationPrintSettings(), 0);
     EXPECT_EQ(GetStationPrintSettings()[0], 0);
+}
+
+
+// Stations that rewrite the interface record at the same time (every
+// sign-in does) take turns: none meets a conflict or reports an error.
+TEST_F(SettingsTest, StationsRewritingTheInterfaceRecordTogetherMeetNoConflict)
+{
+    Interface("/acct/company   ", 0);
+    constexpr int kStations = 4;
+    constexpr int kRewrites = 40;
+    RecmanReset();   // no connection of this process is carried into the children
+    std::vector<pid_t> children;
+    for (int i = 0; i < kStations; ++i) {
+        const pid_t pid = ::fork();
+        if (pid == 0) {
+            int failures = 0;
+            for (int n = 0; n < kRewrites; ++n)
+                if (WriteSysInterfaceRecord() != 1 || FixSysInterfaceRecord() != 1)
+                    ++failures;
+            int last = 0;
+            failures += RecordManagerErrorsReported(&last, nullptr, 0);
+            ::_exit(failures == 0 ? 0 : 1);
+        }
+        ASSERT_GT(pid, 0);
+        children.push_back(pid);
+    }
+    for (pid_t pid : children) {
+        int status = 0;
+        ASSERT_EQ(::waitpid(pid, &status, 0), pid);
+        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "station " << pid;
+    }
 }
 
 }  // namespace
