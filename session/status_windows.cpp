@@ -281,7 +281,11 @@ int SetStatusWindowKeys(const FxLineItem* items, int bytes)
         w->lines[i].type = items[i].type;
         w->lines[i].row = items[i].row;
         w->lines[i].column = 0;
-        std::snprintf(w->lines[i].picture, sizeof w->lines[i].picture, "%s", items[i].picture);
+        {
+            const size_t n = strnlen(items[i].picture, sizeof w->lines[i].picture - 1);
+            std::memcpy(w->lines[i].picture, items[i].picture, n);
+            w->lines[i].picture[n] = '\0';
+        }
     }
     return 0;
 }
@@ -303,7 +307,11 @@ int LoadStatusLines(int listId)
             w->lines[i].type = items[i].type;
             w->lines[i].row = items[i].row;
             w->lines[i].column = items[i].column;
-            std::snprintf(w->lines[i].picture, sizeof w->lines[i].picture, "%s", items[i].picture);
+            {
+            const size_t n = strnlen(items[i].picture, sizeof w->lines[i].picture - 1);
+            std::memcpy(w->lines[i].picture, items[i].picture, n);
+            w->lines[i].picture[n] = '\0';
+        }
         }
     }
     return 0;
