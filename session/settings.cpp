@@ -125,7 +125,7 @@ Status ReadFromFile(FileNo which, const char* key, R& record)
 // Reads "0sysinterface  " of the store's general file locked (stations
 // that rewrite it at the same time take turns instead of meeting a
 // conflict), lets `change` alter it (false: nothing to write) and writes it
-// back when a byte changed.
+// back.
 template <typename Change>
 Status RewriteSysInterface(Change change)
 {
@@ -137,8 +137,7 @@ Status RewriteSysInterface(Change change)
     s = ReadKeyed(file, B_GET_EQUAL + B_LOCK_SINGLE_WAIT, GENERAL_KEY_SYSINTERFACE, record);
     if (!s.Ok())
         return s;
-    const TagSysInterface before = record;
-    if (change(record) && std::memcmp(&before, &record, sizeof record) != 0) {
+    if (change(record)) {
         bwps::KeyBuffer key = GeneralKey(GENERAL_KEY_SYSINTERFACE);
         return file.Update(record, &key);
     }
