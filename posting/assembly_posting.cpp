@@ -8,6 +8,7 @@
 
 #include "bwps/catalogue.h"
 #include "bwps/messages.h"
+#include "bwps/status_windows.h"
 #include "bwps/ordinals.h"
 #include "bwps/pos_services.h"
 #include "bwps/products.h"
@@ -72,7 +73,6 @@ static_assert(offsetof(LedgerLine, Date) == 65, "ledger date");
 
 constexpr int kDefaultAccount = 11;   // "0Interface     " account at 138
 constexpr int kInventoryAccount = 3;  // "0Interface     " account at 50
-constexpr int kContinue = 2;
 
 StatusBlock* Block(void* block) { return static_cast<StatusBlock*>(block); }
 
@@ -87,27 +87,16 @@ void Note(void* block, FileNo file, int op, int status)
 
 bool NotPostedFlag(char flag) { return flag == 'N' || flag == 'n' || flag == 0; }
 
-// The error window of a refused assembly line: the message with the item
-// and line; 2 when Continue was chosen, else 1.
-int AskLineError(int message, const char* item, int line, int buttons)
+// The error window of a refused assembly line (ShowErrorMessageWindow):
+// the screen of `message` under the key list `keys`, showing a code of at
+// most 15 characters and the line number. 2 when Continue was chosen.
+int LineError(int message, int keys, int buttons, const char* code, int line)
 {
-    char text[96];
-    std::snprintf(text, sizeof text, "Assembly line %d, item %.15s: %s", line, item,
-                  message == 109   ? "a positive second quantity is not allowed."
-                  : message == 110 ? "the default account cannot be read."
-                                   : "no product or service has this code.");
-    char* lines[2] = {text, nullptr};
-    std::string list;
-    if (buttons & 1)
-        list += ",Continue";
-    if (buttons & 2)
-        list += ",Cancel";
-    if (buttons & 4)
-        list += ",F1 Help";
-    list[0] = '\1';
-    const int choice = FxChoiceDialog(lines, list.c_str(), 0, message + MESSAGE_CONTEXT_OFFSET,
-                                      "Assembly", 0);
-    return (buttons & 1) && choice == 1 ? kContinue : 1;
+    char text[16] = {};
+    std::memcpy(text, code, strnlen(code, 15));
+    char number[12];
+    std::snprintf(number, sizeof number, "%d", line);
+    return ShowErrorMessageWindow(message, keys, buttons, 1, text, number, nullptr);
 }
 
 int DatabaseError(int status, int op, FileNo file)
@@ -224,7 +213,7 @@ BWPS_EXPORT int CheckAssemblyComponents(uint16_t linesHandle, uint16_t accountsH
         Status read = ReadItem(productsHandle, FileNo::Products, line.ItemCode, product);
         if (read.Ok()) {
             if (RefusedProductLine(line)) {
-                AskLineError(109, line.ItemCode, number, 1);
+                LineError(13, 109, 1, line.ItemCode, number);
                 outcome = 2;
             } else {
                 ++good;
@@ -246,7 +235,7 @@ BWPS_EXPORT int CheckAssemblyComponents(uint16_t linesHandle, uint16_t accountsH
                     outcome = 2;
                     Note(statusBlock, FileNo::Accounts, B_GET_EQUAL, acc.status);
                     const int answer = acc.NotFound()
-                                           ? AskLineError(110, line.ItemCode, number, 3)
+                                           ? LineError(15, 110, 3, account, number)
                                            : DatabaseError(acc.status, B_GET_EQUAL, FileNo::Accounts);
                     if (answer == 1) {
                         stop = 1;
@@ -259,7 +248,7 @@ BWPS_EXPORT int CheckAssemblyComponents(uint16_t linesHandle, uint16_t accountsH
             continue;
         }
         outcome = 2;
-        const int answer = read.NotFound() ? AskLineError(107, line.ItemCode, number, 3)
+        const int answer = read.NotFound() ? LineError(11, 107, 3, line.ItemCode, number)
                                            : DatabaseError(read.status, read.operation, read.file);
         if (answer == 1) {
             stop = 1;
@@ -388,7 +377,7 @@ BWPS_EXPORT int PostAssemblyComponents(int mode, uint16_t linesHandle, uint16_t 
         Status read = ReadItem(productsHandle, FileNo::Products, line.ItemCode, product);
         if (read.Ok()) {
             if (RefusedProductLine(line)) {
-                AskLineError(109, line.ItemCode, number, 1);
+                LineError(13, 109, 1, line.ItemCode, number);
                 return stopWith(1);
             }
             isProduct.push_back(true);
@@ -399,7 +388,7 @@ BWPS_EXPORT int PostAssemblyComponents(int mode, uint16_t linesHandle, uint16_t 
         if (!svc.Ok()) {
             Note(statusBlock, svc.file, B_GET_EQUAL, svc.status);
             if (svc.NotFound())
-                AskLineError(107, line.ItemCode, number, 1);
+                LineError(11, 107, 1, line.ItemCode, number);
             else
                 DatabaseError(svc.status, B_GET_EQUAL, FileNo::Services);
             return stopWith(1);
