@@ -81,7 +81,7 @@ protected:
     void Add(TagOpenInvoice item)
     {
         ASSERT_EQ(AddOpenInvoiceFromHistory(2, 0, items_, kOpenItems, &item, nullptr), 0);
-        ASSERT_NE(item.Id, 0);
+        ASSERT_NE(+item.Id, 0);
     }
     std::vector<std::string> Documents(int file)
     {
@@ -131,12 +131,12 @@ TEST_F(OpenItemsHistoryTest, NumberedInsertAndDeleteKeepTheHeaderInStep)
     Add(Item("C1", "D1", 'I', 100, 20260101));
     TagOpenInvoice payment = Item("C1", "D1", 'P', 30, 20260105);
     ASSERT_EQ(AddOpenInvoiceFromHistory(2, 0, items_, kOpenItems, &payment, nullptr), 0);
-    EXPECT_DOUBLE_EQ(Header("D1").Balance, 70);
+    EXPECT_DOUBLE_EQ(+Header("D1").Balance, 70);
 
     TagOpenInvoice gone;
     EXPECT_EQ(DeleteOpenInvoiceByNumber(items_, kOpenItems, payment.Id, &gone, nullptr), 0);
     EXPECT_EQ(gone.Type, 'P');
-    EXPECT_DOUBLE_EQ(Header("D1").Balance, 100);
+    EXPECT_DOUBLE_EQ(+Header("D1").Balance, 100);
     EXPECT_EQ(DeleteOpenInvoiceByNumber(items_, kOpenItems, 0, &gone, nullptr), 0);
     EXPECT_EQ(Documents(kOpenItems), (std::vector<std::string>{"D1I"}));
 }
@@ -193,7 +193,7 @@ TEST_F(OpenItemsHistoryTest, AFailedMoveLeavesOpenItemsAndHistoryAsTheyWere)
         EXPECT_EQ(ImportCustHistTransactions(items_, customers_, c.customer, "D1", 0), 0);
         EXPECT_EQ(Documents(kOpenItems), items);
         EXPECT_EQ(Count(kHeaders), headers);
-        EXPECT_DOUBLE_EQ(Header("D1", c.customer).Balance, balance);
+        EXPECT_DOUBLE_EQ(+Header("D1", c.customer).Balance, balance);
         EXPECT_EQ(Count(kHistoryDetails), before);
     }
 }
@@ -208,8 +208,8 @@ TEST_F(OpenItemsHistoryTest, ConversionRebuildsEveryHeaderFromItsDetails)
 
     EXPECT_EQ(ProcessArOpenInvoice(nullptr), 0);
     EXPECT_EQ(Documents(kHeaders), (std::vector<std::string>{"D1", "D2"}));
-    EXPECT_DOUBLE_EQ(Header("D1").Balance, 75);
-    EXPECT_DOUBLE_EQ(Header("D2").Balance, 55);
+    EXPECT_DOUBLE_EQ(+Header("D1").Balance, 75);
+    EXPECT_DOUBLE_EQ(+Header("D2").Balance, 55);
     // The folder given is the one converted.
     EXPECT_EQ(ProcessArOpenInvoice(data().c_str()), 0);
     EXPECT_EQ(Documents(kHeaders), (std::vector<std::string>{"D1", "D2"}));
