@@ -8,13 +8,15 @@
 #include <string>
 
 #include "bwps/catalogue.h"
+#include "bwps/counters.h"
 #include "bwps/messages.h"
 #include "bwps/ordinals.h"
 #include "bwps/records.h"
+#include "bwps/records/counters.h"
+#include "bwps/records/sales.h"
 #include "bwps/settings.h"
 #include "bwps/table.h"
 #include "customers/history_internal.h"
-#include "bwps/table.h"
 #include "fx.h"
 #include "recman.h"
 
@@ -29,7 +31,6 @@ constexpr int kHistoryMode = 10;
 constexpr int kDetailNumberKey = 1;
 constexpr int kDocumentKey = 2;
 constexpr int kCustomerAccountTypeOffset = 118;
-constexpr int kHeaderDoubleOffset = 423;
 
 struct HistoryState {
     uint16_t handles[FILE_LIST_SLOTS] = {};
@@ -79,8 +80,9 @@ CustHistDetail BuildDetail(const TagOpenInvoice& line, bool copyOnly, const void
     FxPadBlanks(source, 7);
     std::memcpy(d.Source, source, 7);
     if (header != nullptr) {
-        std::memcpy(d.Reference, header, 11);
-        std::memcpy(&d.HeaderDouble, static_cast<const char*>(header) + kHeaderDoubleOffset, 8);
+        const auto* sale = static_cast<const TagSalesHdr*>(header);
+        std::memcpy(d.Reference, sale->InvoiceNo, sizeof d.Reference);
+        d.HeaderDouble = sale->TaxAmount;
     }
     if (d.Line.Type == 'C')
         d.Line.Double70 = -d.Line.Double70;
@@ -309,54 +311,28 @@ Status ReadDetailByNumber(int32_t number, CustHistDetail& out)
 
 // ---- "0IndexValues   ": the counter of history numbers -------------------------
 
-#pragma pack(push, 1)
-struct IndexValues {
-    char Key[16];
-    int32_t Counters[6];   // 16: files 3, -, 40 (at 24), -, 8, 13
-};
-#pragma pack(pop)
-static_assert(sizeof(IndexValues) == 40, "0IndexValues");
-constexpr int kHistoryCounter = 2;   // offset 24
-
-// The last number stored in a file, read on its numbering key.
-int32_t LastNumber(FileNo file, int key)
-{
-    Table t;
-    if (!t.Open(file).Ok())
-        return 0;
-    t.SetKey(key);
-    KeyBuffer k;
-    TagOpenInvoice line;
-    return t.Get(B_GET_LAST, k, line).Ok() ? line.Id : 0;
-}
-
 // Reads the counters locked (building them from the files when missing)
 // and takes the next history number.
-Status TakeHistoryNumber(Table& general, IndexValues& values, int32_t& number)
+Status TakeHistoryNumber(Table& general, TagIndexValues& values, int32_t& number)
 {
-    KeyBuffer key;
-    std::memcpy(key.bytes, GENERAL_KEY_INDEXVALUES, 16);
-    Status s = general.Get(B_GET_EQUAL + B_LOCK_MULTI_NOWAIT, key, values);
-    if (s.Is(B_KEY_NOT_FOUND)) {
-        std::memset(&values, 0, sizeof values);
-        std::memcpy(values.Key, GENERAL_KEY_INDEXVALUES, 16);
-        values.Counters[0] = LastNumber(FileNo::ReceivablesOpenItems, 3);
-        values.Counters[2] = LastNumber(FileNo::CustomerHistoryDetail, kDetailNumberKey);
-        if (values.Counters[2] > values.Counters[0])
-            values.Counters[0] = values.Counters[2];
-        s = general.Insert(values);
-        if (!s.Ok())
-            return s;
-        s = general.Get(B_GET_EQUAL + B_LOCK_MULTI_NOWAIT, key, values);
+    constexpr int kLockedRead = B_GET_EQUAL + B_LOCK_MULTI_NOWAIT;
+    int status = ReadIndexValues(&values, kLockedRead, general.Handle());
+    int operation = B_GET_EQUAL;
+    if (status == B_KEY_NOT_FOUND) {
+        status = ScanIndexValues(&values);
+        if (status == 0) {
+            RaiseIndexValues(&values);
+            operation = B_INSERT;
+            status = WriteIndexValues(&values, B_INSERT, general.Handle());
+        }
+        if (status == 0) {
+            operation = B_GET_EQUAL;
+            status = ReadIndexValues(&values, kLockedRead, general.Handle());
+        }
     }
-    if (!s.Ok())
-        return s;
-    int32_t counter = values.Counters[kHistoryCounter];
-    counter = counter < 0 ? 1 : counter + 1;
-    if (counter < 1)
-        counter = 1;
-    values.Counters[kHistoryCounter] = counter;
-    number = counter;
+    if (status != 0)
+        return Status{status, operation, general.File()};
+    TakeIndexValue(&values, &number, bwps::No(FileNo::CustomerHistoryDetail));
     return {};
 }
 
@@ -374,8 +350,8 @@ BWPS_EXPORT int OpenCustomerHistoryFiles(void)
 {
     std::memset(g_state.handles, 0, sizeof g_state.handles);
     g_state.mode = kHistoryMode;
-    const auto* sys = reinterpret_cast<const uint8_t*>(GetSysInterfaceRecord());
-    g_state.kept = sys != nullptr && sys[73] == 'Y' && sys[74] == 0;
+    const TagSysInterface* sys = GetSysInterfaceRecord();
+    g_state.kept = sys != nullptr && sys->SystemByte43 == 'Y';
     if (!g_state.kept)
         return 0;
     const int status = OpenFileList(g_state.handles, bwps::No(FileNo::CustomerHistoryDetail),
@@ -459,7 +435,7 @@ BWPS_EXPORT int AddNumberedCustHistDetail(uint16_t generalHandle, TagOpenInvoice
         Note(result, FileNo::CustomerHistoryDetail, B_BEGIN_TRAN, batch.Begun().status);
         return batch.Begun().status;
     }
-    IndexValues values;
+    TagIndexValues values;
     int32_t number = 0;
     s = TakeHistoryNumber(general, values, number);
     if (!s.Ok()) {

@@ -7,10 +7,12 @@
 #include <cstring>
 
 #include "bwps/catalogue.h"
+#include "bwps/db_table.h"
 #include "bwps/messages.h"
 #include "bwps/ordinals.h"
 #include "bwps/records.h"
 #include "bwps/settings.h"
+#include "bwps/status_windows.h"
 #include "bwps/table.h"
 #include "fx.h"
 #include "recman.h"
@@ -25,16 +27,43 @@ using bwps::Table;
 constexpr int kActivityCounter = 8;       // "0lastnumbers   ", offset 48
 constexpr int kInterfacedActivityCounter = 15; // "0TransInfo     ", offset 76
 constexpr int kServiceLength = 196;
-constexpr int kServiceStatusOffset = 195;
 constexpr int kServiceTextOffset = 46;
-constexpr int kInactive = 10000;
 
-// The lines of the session's status window while a long job runs. The
-// status-window service of the session shows them; here they only pass.
+// The session's status window of a long job (its kind names the screen);
+// each record passed shows its code or number on the first line.
 class StatusLines {
 public:
-    explicit StatusLines(int /*textId*/) {}
-    void Line(const char* /*text*/) {}
+    explicit StatusLines(int kind) : open_(OpenStatusWindow(5, -1, -1, 4, 40, nullptr) == 0)
+    {
+        if (!open_)
+            return;
+        OpenNamedStatusWindow(kind);
+        const FxLineItem items[1] = {{LINE_TEXT, 1, 0, "%-15s"}};
+        SetStatusWindowKeys(items, sizeof items);
+        OpenGenericStatusWindow(0);
+    }
+    ~StatusLines()
+    {
+        if (open_)
+            CloseStatusWindow();
+    }
+    StatusLines(const StatusLines&) = delete;
+    StatusLines& operator=(const StatusLines&) = delete;
+
+    // A stored field of up to 15 characters, not always ended by a zero.
+    template <size_t N>
+    void Line(const char (&field)[N])
+    {
+        static_assert(N <= 15);
+        if (!open_)
+            return;
+        char text[16] = {};
+        std::memcpy(text, field, strnlen(field, N));
+        AddStatusLine(0, -1, text);
+    }
+
+private:
+    bool open_;
 };
 
 bool ActivityOn()
@@ -644,34 +673,32 @@ BWPS_EXPORT void ClearProductAmounts(void* record668)
     }
 }
 
-static int ReadActive(uint16_t handle, FileNo file, const char* code, void* record, int length,
-                      int statusOffset)
+// A record read through the active-records reader: an inactive record is
+// no record; errors other than "not found" are reported.
+static int ReadActive(CDbTblActiveRecs& table, FileNo file, const char* code, void* record,
+                      int length)
 {
     uint8_t key[256] = {};
     std::strncpy(reinterpret_cast<char*>(key), code != nullptr ? code : "", 15);
-    int status = BtrGet(B_GET_EQUAL, handle, key, record, length);
-    if (status == 0) {
-        const char flag = static_cast<const char*>(record)[statusOffset];
-        if (flag == 'A' || flag == 0 || flag == ' ')
-            return 1;
-        status = kInactive;
-    }
+    const int status = table.Read(B_GET_EQUAL, key, record, static_cast<int16_t>(length));
+    if (status == 0)
+        return 1;
     std::memset(record, 0, static_cast<size_t>(length));
-    if (status != B_KEY_NOT_FOUND && status != kInactive)
+    if (status != B_KEY_NOT_FOUND && status != DB_INACTIVE_RECORD)
         bwps::Status{status, B_GET_EQUAL, file}.Report();
     return 0;
 }
 
 BWPS_EXPORT int ReadActiveProduct(uint16_t handle, const char* code, void* record668)
 {
-    return ReadActive(handle, FileNo::Products, code, record668, sizeof(TagProduct),
-                      offsetof(TagProduct, Status));
+    CDbTblActiveProd products(handle);
+    return ReadActive(products, FileNo::Products, code, record668, sizeof(TagProduct));
 }
 
 BWPS_EXPORT int ReadActiveService(uint16_t handle, const char* code, void* record196)
 {
-    return ReadActive(handle, FileNo::Services, code, record196, kServiceLength,
-                      kServiceStatusOffset);
+    CDbTblActiveServ services(handle);
+    return ReadActive(services, FileNo::Services, code, record196, kServiceLength);
 }
 
 BWPS_EXPORT int UpdateProductRecord(uint16_t handle, const char* code, double amount)

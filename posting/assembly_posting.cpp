@@ -6,15 +6,16 @@
 #include <string>
 #include <vector>
 
+#include "bwps/accounts.h"
 #include "bwps/catalogue.h"
 #include "bwps/messages.h"
 #include "bwps/ordinals.h"
 #include "bwps/pos_services.h"
 #include "bwps/products.h"
 #include "bwps/records.h"
+#include "bwps/status_windows.h"
 #include "bwps/table.h"
 #include "fx.h"
-#include "bwps/table.h"
 #include "recman.h"
 
 namespace {
@@ -24,62 +25,15 @@ using bwps::KeyBuffer;
 using bwps::Status;
 using bwps::Table;
 
-#pragma pack(push, 1)
-// The posting status block as these services fill it.
-struct StatusBlock {
-    char Key[255];          // 0
-    int32_t File;           // 255
-    int32_t Operation;      // 259
-    int32_t Status;         // 263
-    int32_t PostingCode;    // 267
-    int32_t Stop;           // 271
-};
-// The ledger header (BPOSGLTH.DB) fields written here.
-struct LedgerHeader {
-    char Journal[7];        // 0
-    char Number[11];        // 7
-    int32_t Date;           // 18
-    char Reference[11];     // 22
-    uint8_t Data33[16];     // 33
-    char Posted;            // 49
-    char Deleted;           // 50
-    char Reverse;           // 51
-    int32_t Date52;         // 52
-    double DebitTotal;      // 56
-    int32_t Key;            // 64
-    char Source[11];        // 68
-};
-// One ledger distribution line (BPOSGLTD.DB).
-struct LedgerLine {
-    char Journal[7];        // 0
-    char Number[11];        // 7
-    uint16_t Line;          // 18
-    char Account[11];       // 20
-    char Description[25];   // 31
-    char Side;              // 56
-    double Amount;          // 57
-    int32_t Date;           // 65
-    uint8_t Data69[15];     // 69
-};
-#pragma pack(pop)
-static_assert(sizeof(StatusBlock) == 275, "posting status block");
-static_assert(sizeof(LedgerHeader) == 79, "ledger header");
-static_assert(offsetof(LedgerHeader, Posted) == 49, "ledger posted");
-static_assert(offsetof(LedgerHeader, Date52) == 52, "ledger 52");
-static_assert(sizeof(LedgerLine) == 84, "ledger line");
-static_assert(offsetof(LedgerLine, Side) == 56, "ledger side");
-static_assert(offsetof(LedgerLine, Date) == 65, "ledger date");
-
 constexpr int kDefaultAccount = 11;   // "0Interface     " account at 138
 constexpr int kInventoryAccount = 3;  // "0Interface     " account at 50
-constexpr int kContinue = 2;
 
-StatusBlock* Block(void* block) { return static_cast<StatusBlock*>(block); }
+TagPostingStatus* Block(void* block) { return static_cast<TagPostingStatus*>(block); }
 
 void Note(void* block, FileNo file, int op, int status)
 {
-    if (StatusBlock* b = Block(block)) {
-        b->File = bwps::No(file);
+    if (TagPostingStatus* b = Block(block)) {
+        b->FileNumber = bwps::No(file);
         b->Operation = op;
         b->Status = status;
     }
@@ -87,27 +41,16 @@ void Note(void* block, FileNo file, int op, int status)
 
 bool NotPostedFlag(char flag) { return flag == 'N' || flag == 'n' || flag == 0; }
 
-// The error window of a refused assembly line: the message with the item
-// and line; 2 when Continue was chosen, else 1.
-int AskLineError(int message, const char* item, int line, int buttons)
+// The error window of a refused assembly line (ShowErrorMessageWindow):
+// the screen of `message` under the key list `keys`, showing a code of at
+// most 15 characters and the line number. 2 when Continue was chosen.
+int LineError(int message, int keys, int buttons, const char* code, int line)
 {
-    char text[96];
-    std::snprintf(text, sizeof text, "Assembly line %d, item %.15s: %s", line, item,
-                  message == 109   ? "a positive second quantity is not allowed."
-                  : message == 110 ? "the default account cannot be read."
-                                   : "no product or service has this code.");
-    char* lines[2] = {text, nullptr};
-    std::string list;
-    if (buttons & 1)
-        list += ",Continue";
-    if (buttons & 2)
-        list += ",Cancel";
-    if (buttons & 4)
-        list += ",F1 Help";
-    list[0] = '\1';
-    const int choice = FxChoiceDialog(lines, list.c_str(), 0, message + MESSAGE_CONTEXT_OFFSET,
-                                      "Assembly", 0);
-    return (buttons & 1) && choice == 1 ? kContinue : 1;
+    char text[16] = {};
+    std::memcpy(text, code, strnlen(code, 15));
+    char number[12];
+    std::snprintf(number, sizeof number, "%d", line);
+    return ShowErrorMessageWindow(message, keys, buttons, 1, text, number, nullptr);
 }
 
 int DatabaseError(int status, int op, FileNo file)
@@ -115,15 +58,15 @@ int DatabaseError(int status, int op, FileNo file)
     return ShowDatabaseErrorWindow(6, 1, status, op, bwps::No(file), nullptr);
 }
 
-// Reads an item by its code (get equal) into the record.
+// Reads a product or service by its code (ReadRecordByKey) into the record.
 template <class R>
 Status ReadItem(uint16_t handle, FileNo file, const char* code, R& record)
 {
-    Table t;
-    t.Borrow(file, handle);
-    KeyBuffer key;
-    std::memcpy(key.bytes, code, strnlen(code, 15));
-    return t.Get(B_GET_EQUAL, key, record);
+    char text[16] = {};
+    std::memcpy(text, code, strnlen(code, 15));
+    std::memset(&record, 0, sizeof record);
+    return Status{ReadRecordByKey(handle, bwps::No(file), text, &record, nullptr), B_GET_EQUAL,
+                  file};
 }
 
 struct Service {
@@ -210,7 +153,7 @@ BWPS_EXPORT int CheckAssemblyComponents(uint16_t linesHandle, uint16_t accountsH
                                         const char* assemblyNumber, void* statusBlock)
 {
     if (statusBlock != nullptr)
-        std::memset(statusBlock, 0, sizeof(StatusBlock));
+        std::memset(statusBlock, 0, sizeof(TagPostingStatus));
     if (assemblyNumber == nullptr)
         return 2;
     const auto* iface = static_cast<const TagInterfaceRecord*>(interface204);
@@ -224,7 +167,7 @@ BWPS_EXPORT int CheckAssemblyComponents(uint16_t linesHandle, uint16_t accountsH
         Status read = ReadItem(productsHandle, FileNo::Products, line.ItemCode, product);
         if (read.Ok()) {
             if (RefusedProductLine(line)) {
-                AskLineError(109, line.ItemCode, number, 1);
+                LineError(13, 109, 1, line.ItemCode, number);
                 outcome = 2;
             } else {
                 ++good;
@@ -238,15 +181,15 @@ BWPS_EXPORT int CheckAssemblyComponents(uint16_t linesHandle, uint16_t accountsH
                 char account[12] = {};
                 if (iface != nullptr)
                     std::memcpy(account, iface->Accounts[kDefaultAccount], 11);
-                struct {
-                    uint8_t bytes[569];
-                } record;
-                Status acc = ReadItem(accountsHandle, FileNo::Accounts, account, record);
+                TagAccount record;
+                TagPostingStatus read;
+                const Status acc{ReadPostingAccount(1, accountsHandle, account, &record, &read),
+                                 B_GET_EQUAL, FileNo::Accounts};
                 if (!acc.Ok()) {
                     outcome = 2;
                     Note(statusBlock, FileNo::Accounts, B_GET_EQUAL, acc.status);
                     const int answer = acc.NotFound()
-                                           ? AskLineError(110, line.ItemCode, number, 3)
+                                           ? LineError(15, 110, 3, account, number)
                                            : DatabaseError(acc.status, B_GET_EQUAL, FileNo::Accounts);
                     if (answer == 1) {
                         stop = 1;
@@ -259,7 +202,7 @@ BWPS_EXPORT int CheckAssemblyComponents(uint16_t linesHandle, uint16_t accountsH
             continue;
         }
         outcome = 2;
-        const int answer = read.NotFound() ? AskLineError(107, line.ItemCode, number, 3)
+        const int answer = read.NotFound() ? LineError(11, 107, 3, line.ItemCode, number)
                                            : DatabaseError(read.status, read.operation, read.file);
         if (answer == 1) {
             stop = 1;
@@ -274,8 +217,8 @@ BWPS_EXPORT int CheckAssemblyComponents(uint16_t linesHandle, uint16_t accountsH
             stop = 2;
         }
     }
-    if (StatusBlock* b = Block(statusBlock))
-        b->Stop = stop;
+    if (TagPostingStatus* b = Block(statusBlock))
+        b->StopFlag = stop;
     return stop;
 }
 
@@ -363,8 +306,8 @@ BWPS_EXPORT int PostAssemblyComponents(int mode, uint16_t linesHandle, uint16_t 
     if (header == nullptr)
         return 2;
     auto stopWith = [&](int stop) {
-        if (StatusBlock* b = Block(statusBlock))
-            b->Stop = stop;
+        if (TagPostingStatus* b = Block(statusBlock))
+            b->StopFlag = stop;
         return stop;
     };
     std::vector<TagAssemblyLine> lines;
@@ -388,7 +331,7 @@ BWPS_EXPORT int PostAssemblyComponents(int mode, uint16_t linesHandle, uint16_t 
         Status read = ReadItem(productsHandle, FileNo::Products, line.ItemCode, product);
         if (read.Ok()) {
             if (RefusedProductLine(line)) {
-                AskLineError(109, line.ItemCode, number, 1);
+                LineError(13, 109, 1, line.ItemCode, number);
                 return stopWith(1);
             }
             isProduct.push_back(true);
@@ -399,7 +342,7 @@ BWPS_EXPORT int PostAssemblyComponents(int mode, uint16_t linesHandle, uint16_t 
         if (!svc.Ok()) {
             Note(statusBlock, svc.file, B_GET_EQUAL, svc.status);
             if (svc.NotFound())
-                AskLineError(107, line.ItemCode, number, 1);
+                LineError(11, 107, 1, line.ItemCode, number);
             else
                 DatabaseError(svc.status, B_GET_EQUAL, FileNo::Services);
             return stopWith(1);
@@ -440,31 +383,31 @@ BWPS_EXPORT int PostAssemblyComponents(int mode, uint16_t linesHandle, uint16_t 
 BWPS_EXPORT int InitAssemblyGLHeader(const char* assemblyNumber, int32_t date,
                                      void* ledgerHeader79)
 {
-    auto* h = static_cast<LedgerHeader*>(ledgerHeader79);
-    std::memset(h->Journal, 0, sizeof h->Journal);
-    std::memcpy(h->Journal, "AS", 2);
+    auto* h = static_cast<TagGLHeader*>(ledgerHeader79);
+    std::memset(h->JournalCode, 0, sizeof h->JournalCode);
+    std::memcpy(h->JournalCode, "AS", 2);
     std::memset(h->Reference, 0, sizeof h->Reference);
     if (assemblyNumber != nullptr)
         std::memcpy(h->Reference, assemblyNumber, strnlen(assemblyNumber, 10));
     h->Posted = h->Deleted = h->Reverse = 'N';
-    h->Date = date;
-    h->Date52 = date;
+    h->TranDate = date;
+    h->StartDate = date;
     return 0;
 }
 
 BWPS_EXPORT int PostAssemblySummary(char side, const char* account, double amount,
                                     void* ledgerLine84, const void* ledgerHeader79)
 {
-    auto* line = static_cast<LedgerLine*>(ledgerLine84);
-    const auto* h = static_cast<const LedgerHeader*>(ledgerHeader79);
+    auto* line = static_cast<TagLedgerDetail*>(ledgerLine84);
+    const auto* h = static_cast<const TagGLHeader*>(ledgerHeader79);
     std::memset(line, 0, sizeof *line);
-    std::memcpy(line->Journal, h->Journal, sizeof line->Journal);
-    std::memcpy(line->Number, h->Number, sizeof line->Number);
-    line->Date = h->Date;
+    std::memcpy(line->JournalCode, h->JournalCode, sizeof line->JournalCode);
+    std::memcpy(line->TranNo, h->TranNo, sizeof line->TranNo);
+    line->TranDate = h->TranDate;
     if (account != nullptr)
         std::memcpy(line->Account, account, strnlen(account, 11));
     std::snprintf(line->Description, sizeof line->Description, "%s", "Summary Assembly Post");
-    line->Side = side;
+    line->DebitCredit = side;
     line->Amount = amount;
     return 0;
 }
@@ -477,26 +420,19 @@ BWPS_EXPORT int PostAssemblyGL(uint16_t ledgerLinesHandle, double first, double 
     if (iface == nullptr || ledgerHeader79 == nullptr)
         return B_INVALID_OPERATION;
     int32_t debit = 1, credit = 1000;
-    Table lines;
-    lines.Borrow(FileNo::LedgerDetail, ledgerLinesHandle);
-    // One distribution line: a negative amount goes to the other side.
+    TagPostingStatus local;
+    TagPostingStatus& block = statusBlock != nullptr ? *Block(statusBlock) : local;
+    std::memset(&block, 0, sizeof block);
+    // One distribution line (AddGLDetailAmount): a negative amount goes to
+    // the other side, each side numbered from its own counter.
     auto add = [&](char side, int account, double amount) {
-        LedgerLine line;
+        TagLedgerDetail line;
         char text[12] = {};
         std::memcpy(text, iface->Accounts[account], 11);
         PostAssemblySummary(side, text, amount, &line, ledgerHeader79);
-        if (line.Amount < 0) {
-            line.Side = line.Side == 'D' ? 'C' : 'D';
-            line.Amount = -line.Amount;
-        }
-        int32_t& counter = line.Side == 'D' ? debit : credit;
-        line.Line = static_cast<uint16_t>(counter++);
-        Status s = lines.Insert(line);
-        Note(statusBlock, FileNo::LedgerDetail, B_INSERT, s.status);
-        return s;
+        const int status = AddGLDetailAmount(0, ledgerLinesHandle, &debit, &credit, &line, &block);
+        return Status{status, block.Operation, FileNo::LedgerDetail};
     };
-    if (statusBlock != nullptr)
-        std::memset(statusBlock, 0, sizeof(StatusBlock));
     bwps::JoinedBatch batch;
     Status s = batch.Ok() ? add('D', kInventoryAccount, first + second) : batch.Begun();
     double firstAmount = first;
@@ -508,8 +444,7 @@ BWPS_EXPORT int PostAssemblyGL(uint16_t ledgerLinesHandle, double first, double 
         s = batch.Commit();
     if (!s.Ok()) {
         DatabaseError(s.status, s.operation, s.file);
-        if (StatusBlock* b = Block(statusBlock))
-            b->Stop = 1;
+        block.StopFlag = 1;
     }
     return s.status;
 }

@@ -13,6 +13,7 @@
 #include "bwps/messages.h"
 #include "bwps/ordinals.h"
 #include "bwps/records.h"
+#include "bwps/status_windows.h"
 #include "fx.h"
 #include "posting/chart_internal.h"
 #include "posting/journal_numbers.h"
@@ -331,7 +332,7 @@ int NextUnpostedInRange(char deleteFlag, int operation, uint16_t handle, int fil
         s = table.Get(B_GET_NEXT, keyBytes, record, length);
     }
     if (!s.Ok() && !s.NotFound()) {
-        PostingDatabaseErrorWindow(6, 1, s.status, s.operation, fileNumber);
+        ShowDatabaseErrorWindow(6, 1, s.status, s.operation, fileNumber, nullptr);
         b.StopFlag = 1;
     }
     b.Operation = s.Ok() ? b.Operation : s.operation;
@@ -527,17 +528,18 @@ int ShowPostingStatus(double debitTotal, double creditTotal, const TagGLHeader* 
         header != nullptr ? TrimmedField(header->TranNo, LEDGER_NUMBER_WIDTH) : "";
     if (block->PostingCode == 0) {
         if (block->Status == B_KEY_NOT_FOUND)
-            PostingErrorWindow(1251, 2, 1,
-                               {FieldText(block->Key, sizeof block->Key), journal, number});
+            ShowErrorMessageWindow(1251, 0, 2, 1,
+                                   FieldText(block->Key, sizeof block->Key).c_str(),
+                                   journal.c_str(), number.c_str(), nullptr);
         else
-            PostingDatabaseErrorWindow(6, 1, block->Status, block->Operation, block->FileNumber);
+            ShowDatabaseErrorWindow(6, 1, block->Status, block->Operation, block->FileNumber,
+                                    nullptr);
     } else if (block->PostingCode == POSTING_DIFFERENCE_ACCOUNT) {
-        PostingErrorWindow(1249, 3, 1, {journal, number});
+        ShowErrorMessageWindow(1249, 0, 3, 1, journal.c_str(), number.c_str(), nullptr);
     } else if (block->PostingCode == POSTING_OUT_OF_BALANCE) {
-        char debit[32], credit[32];
-        std::snprintf(debit, sizeof debit, "%12.2f", debitTotal);
-        std::snprintf(credit, sizeof credit, "%12.2f", creditTotal);
-        PostingErrorWindow(1247, 2, 1, {debit, credit, journal, number});
+        // The balance screen shows the two totals as amounts.
+        ShowErrorMessageWindow(1247, 0, 2, 1, &debitTotal, &creditTotal, journal.c_str(),
+                               number.c_str(), nullptr);
     }
     block->StopFlag = 1;
     return 1;

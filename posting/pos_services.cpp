@@ -7,6 +7,7 @@
 #include <string>
 
 #include "bwps/catalogue.h"
+#include "bwps/dictionary.h"
 #include "bwps/messages.h"
 #include "bwps/ordinals.h"
 #include "bwps/records.h"
@@ -15,12 +16,6 @@
 #include "fx.h"
 #include "posting/pos_internal.h"
 #include "recman.h"
-
-// The dictionary's supplemental index (its own service of bwpsbase),
-// reached when this build carries it.
-extern "C" __attribute__((weak)) int CreateSupplementalIndex(int fileNumber, uint16_t handle,
-                                                             int column1, int column2,
-                                                             int column3);
 
 namespace {
 
@@ -120,8 +115,6 @@ BWPS_EXPORT int OpenDataFileInFolder(int fileNumber, int mode, uint16_t* handle,
 BWPS_EXPORT int DictionaryCallThrough(int16_t fileNumber, int16_t handle, int16_t column1,
                                       int16_t column2, int16_t column3)
 {
-    if (!CreateSupplementalIndex)
-        return B_INVALID_OPERATION;
     return CreateSupplementalIndex(fileNumber, static_cast<uint16_t>(handle), column1, column2,
                                    column3);
 }

@@ -177,20 +177,17 @@ Status ReadDirect(Table& table, uint32_t position, R& record)
     return table.Get(B_GET_DIRECT, key.bytes, &record, static_cast<int>(sizeof record));
 }
 
-// ---- Session services, each reached through one function here
+// ---- Error windows named by texts
 
-// A numbered message in an error window, the values listed below its
-// text; log flag 1 also writes it to the message log. 2 when the user
-// chose Continue, else 1.
+// A numbered message in its error window (ShowErrorMessageWindow), the
+// texts as its values (at most four); log flag 1 also writes it to the
+// message log. 2 when the user chose Continue, else 1.
 int PostingErrorWindow(int message, int buttons, int logFlags,
                        std::initializer_list<std::string> values);
 // The database error window for a status (buttons 1 Continue, 2 Cancel,
 // 4 help). 2 for Continue, else 1.
 int PostingDatabaseErrorWindow(int buttons, int logFlags, int status, int operation,
                                int fileNumber);
-// A byte of the system options (index = record offset - 304 of
-// "0System        "); index 8 gives 'A' unless it holds 'A', 'S' or 'L'.
-char PostingSystemOption(int index);
 
 // Clears the module-wide state of the posting sources (tests).
 void ResetPostingState();

@@ -12,6 +12,7 @@
 #include "bwps/accounts.h"
 #include "bwps/ledger.h"
 #include "bwps/messages.h"
+#include "bwps/options.h"
 #include "bwps/settings.h"
 #include "posting/ledger_internal.h"
 #include "posting/posting_internal.h"
@@ -373,7 +374,10 @@ bool CBaseGL::PostDetailRecords(TagSalesHdr& sale)
 {
     if (!sales_.InitDtlIndex(static_cast<short>(salesDtl_)))
         return false;
-    const char costMethod = PostingSystemOption(8);
+    // The options copy is refreshed from the system options record first.
+    TagSystemPref options;
+    ReadSystemRecord(0, &options);
+    const char costMethod = static_cast<char>(GetSystemOption(OPTION_COSTING));
     const bool oneSet = interface_.Flag == 'N';
     const bool skipAll = IsType(sale.Type, SALE_TYPE_RECEIPT) || IsType(sale.Type, SALE_TYPE_CASH_IN_OUT);
     const bool keepCompleted = IsType(sale.Type, SALE_TYPE_LAYAWAY) && Completed(sale) && oneSet;

@@ -11,3 +11,10 @@ void ResetStatusWindows();
 void ResetServicesState();
 
 }  // namespace bwps::detail
+
+namespace bwps::posting {
+
+// The module-wide state of the posting sources.
+void ResetPostingState();
+
+}  // namespace bwps::posting

@@ -546,6 +546,7 @@ BWPS_EXPORT void BWPSResetSession(void)
     ResetCheckTable();
     bwps::session::ResetErrorReports();
     bwps::detail::ResetServicesState();
+    bwps::posting::ResetPostingState();
     SetStationColourKeep(0);
     BWPSSetExePath(g_libraryFolder);
 }
