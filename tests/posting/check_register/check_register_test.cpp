@@ -241,8 +241,8 @@ TEST_F(CheckRegisterTest, DepositsOfSalesOverThreeTenders)
         ASSERT_EQ(Count(8) - before, static_cast<int>(c.entries.size()));
         const TagSalesHdr stored = Stored(Text(c.sale.InvoiceNo, 11).c_str());
         const int32_t keys[2] = {stored.DepositKey1, stored.DepositKey2};
-        EXPECT_EQ(copy.DepositKey1, stored.DepositKey1);
-        EXPECT_EQ(copy.DepositKey2, stored.DepositKey2);
+        EXPECT_EQ(+copy.DepositKey1, +stored.DepositKey1);
+        EXPECT_EQ(+copy.DepositKey2, +stored.DepositKey2);
         size_t next = 0;
         for (int32_t key : keys) {
             if (key == 0)
@@ -261,10 +261,10 @@ TEST_F(CheckRegisterTest, DepositsOfSalesOverThreeTenders)
             std::string description = want.description;
             description.resize(40, ' ');
             EXPECT_EQ(Text(e.Description, 41), description);
-            EXPECT_EQ(e.Status, 'O');
+            EXPECT_EQ(+e.Status, 'O');
             EXPECT_EQ(e.Source, 'S');
             EXPECT_EQ(e.Posted, 'N');
-            EXPECT_EQ(e.Date, 20260105);
+            EXPECT_EQ(+e.Date, 20260105);
         }
         EXPECT_EQ(next, c.entries.size());
     }
@@ -279,8 +279,8 @@ TEST_F(CheckRegisterTest, PostingASaleAgainUpdatesItsEntries)
     ASSERT_TRUE(UpdateFromPos(Stored("S1")));
     EXPECT_EQ(Count(8), 2);
     const TagSalesHdr second = Stored("S1");
-    EXPECT_EQ(second.DepositKey1, first.DepositKey1);
-    EXPECT_EQ(second.DepositKey2, first.DepositKey2);
+    EXPECT_EQ(+second.DepositKey1, +first.DepositKey1);
+    EXPECT_EQ(+second.DepositKey2, +first.DepositKey2);
 
     // Posted with the option off: the override writes them posted.
     SetApplied('N');
@@ -318,7 +318,7 @@ TEST_F(CheckRegisterTest, ASaleThatCannotBeDepositedWritesNothing)
         EXPECT_FALSE(UpdateFromPos(c.sale));
         EXPECT_EQ(Count(8), 0) << "no deposit of the sale is left half-written";
         const TagSalesHdr stored = Stored(Text(c.sale.InvoiceNo, 11).c_str());
-        EXPECT_EQ(stored.DepositKey1, 0);
+        EXPECT_EQ(+stored.DepositKey1, 0);
         EXPECT_TRUE(TranscriptHas(c.shown)) << FxTranscript();
     }
 }
@@ -423,8 +423,8 @@ TEST_F(CheckRegisterTest, OnlineSwitchedOnOffAndOnAgainLeavesOneSetOfDeposits)
         EXPECT_TRUE(TranscriptHas("RSASKChkRegOnLine")) << FxTranscript();
         EXPECT_EQ(Applied(), 'Y');
         EXPECT_EQ(Balances(), want);
-        EXPECT_NE(Stored("S1").DepositKey1, 0);
-        EXPECT_EQ(Stored("S3").DepositKey1, 0) << "a posted sale has no deposit here";
+        EXPECT_NE(+Stored("S1").DepositKey1, 0);
+        EXPECT_EQ(+Stored("S3").DepositKey1, 0) << "a posted sale has no deposit here";
 
         SetOption('N');
         FxTranscriptClear();
@@ -436,8 +436,8 @@ TEST_F(CheckRegisterTest, OnlineSwitchedOnOffAndOnAgainLeavesOneSetOfDeposits)
         EXPECT_TRUE(TranscriptHas("RSAskChkRegUndo")) << FxTranscript();
         EXPECT_EQ(Applied(), 'N');
         EXPECT_TRUE(Balances().empty()) << "the unposted deposits left with their keys";
-        EXPECT_EQ(Stored("S1").DepositKey1, 0);
-        EXPECT_EQ(Stored("S2").DepositKey1, 0);
+        EXPECT_EQ(+Stored("S1").DepositKey1, 0);
+        EXPECT_EQ(+Stored("S2").DepositKey1, 0);
     }
     // The withdrawal was voided each time, never deleted.
     int voids = 0;
@@ -467,8 +467,8 @@ TEST_F(CheckRegisterTest, UndoKeepsPostedEntries)
     ASSERT_TRUE(reg.Post(s1.DepositKey1, 0, nullptr, nullptr));
     ASSERT_TRUE(reg.Undo());
     ASSERT_EQ(Count(8), 1);
-    EXPECT_EQ(Entries()[0].TranKey, s1.DepositKey1);
-    EXPECT_EQ(Stored("S1").DepositKey1, 0);
+    EXPECT_EQ(+Entries()[0].TranKey, +s1.DepositKey1);
+    EXPECT_EQ(+Stored("S1").DepositKey1, 0);
 }
 
 // A sales file whose records are shorter than a sale: the walk meets a read
@@ -583,8 +583,8 @@ TEST_F(CheckRegisterTest, RegisterEntryLockedByAnotherProcessIsNeverDoubled)
         EXPECT_EQ(std::memcmp(&after[0], &before[0], sizeof after[0]), 0);
         EXPECT_EQ(std::memcmp(&after[1], &before[1], sizeof after[1]), 0);
         const TagSalesHdr stored = Stored("S1");
-        EXPECT_EQ(stored.DepositKey1, s1.DepositKey1);
-        EXPECT_EQ(stored.DepositKey2, s1.DepositKey2);
+        EXPECT_EQ(+stored.DepositKey1, +s1.DepositKey1);
+        EXPECT_EQ(+stored.DepositKey2, +s1.DepositKey2);
     }
     // Once the other station lets go, the change goes through.
     EXPECT_TRUE(UpdateFromPos(Stored("S1")));

@@ -62,23 +62,23 @@ TEST_F(OpenInvoiceServicesTest, ReadAndMarkPostedKeepTheHeaderInStep)
     TagPostingStatus block;
     TagOpenInvoice d;
     EXPECT_EQ(ReadOpenInvoiceDetail(dtl_, 3, 99, &d, &block, &hdr, 1), B_KEY_NOT_FOUND);
-    EXPECT_EQ(block.Status, B_KEY_NOT_FOUND);
-    EXPECT_EQ(block.Operation, B_GET_EQUAL);
+    EXPECT_EQ(+block.Status, B_KEY_NOT_FOUND);
+    EXPECT_EQ(+block.Operation, B_GET_EQUAL);
     EXPECT_EQ(ReadOpenInvoiceDetail(dtl_, 36, 2, &d, &block, &hdr, 1), B_INVALID_OPERATION);
 
     ASSERT_EQ(ReadOpenInvoiceDetail(dtl_, 3, 2, &d, &block, &hdr, 1), 0);
-    EXPECT_EQ(block.FileNumber, 3);
+    EXPECT_EQ(+block.FileNumber, 3);
     int32_t id = 0;
     std::memcpy(&id, block.Key, 4);
     EXPECT_EQ(id, 2);
     EXPECT_EQ(d.Type, 'P');
     ASSERT_EQ(MarkOpenInvoiceDetailPosted(dtl_, 3, &d, &block, &hdr, 0, 0), 0);
-    EXPECT_EQ(block.Operation, B_UPDATE);
+    EXPECT_EQ(+block.Operation, B_UPDATE);
     EXPECT_STREQ(block.Key, "INV1");
 
     TagOpenInvoice stored;
     ASSERT_EQ(ReadOpenInvoiceDetail(dtl_, 3, 2, &stored, &block, nullptr, 0), 0);
-    EXPECT_EQ(stored.Status, 'P');
+    EXPECT_EQ(+stored.Status, 'P');
     EXPECT_EQ(stored.Precedence, BwOIHeader::GetPrecedence(3, '1'));
     TagOpenInvoiceHdr after;
     ASSERT_TRUE(hdr.HdrExists("C1", "INV1", false));
@@ -101,7 +101,7 @@ TEST_F(OpenInvoiceServicesTest, MarkWithoutItsHeaderLeavesTheDetailOpen)
     EXPECT_NE(MarkOpenInvoiceDetailPosted(dtl_, 3, &d, &block, &hdr, 1, 0), 0);
     TagOpenInvoice stored;
     ASSERT_EQ(ReadOpenInvoiceDetail(dtl_, 3, 5, &stored, &block, nullptr, 0), 0);
-    EXPECT_EQ(stored.Status, 'O');
+    EXPECT_EQ(+stored.Status, 'O');
 }
 
 }  // namespace
