@@ -6,6 +6,7 @@
 
 #include "bwps/messages.h"
 #include "bwps/status_windows.h"
+#include "fx.h"
 #include "posting/posting_internal.h"
 
 namespace bwps::posting {
@@ -21,7 +22,24 @@ int PostingErrorWindow(int message, int buttons, int logFlags,
             break;
         v[n++] = value.c_str();
     }
-    return ShowErrorMessageWindow(message, 0, buttons, logFlags, v[0], v[1], v[2], v[3], v[4]);
+    if (HasErrorMessageScreen(message))
+        return ShowErrorMessageWindow(message, 0, buttons, logFlags, v[0], v[1], v[2], v[3], v[4]);
+    // A message without an error screen of its own: its text, then the
+    // values, one a line, so the clerk still sees what was refused.
+    std::string text;
+    char* lines[16] = {};
+    int width = 0, count = 0;
+    if (ReadMessageText(message, 0, lines, &width, &count, 16) == 0) {
+        for (int i = 0; i < count && lines[i] != nullptr; ++i)
+            text += std::string(lines[i]) + "\n";
+        FreeMessageLines(lines);
+    } else {
+        text = "Message " + std::to_string(message) + "\n";
+    }
+    for (int i = 0; i < n; ++i)
+        text += static_cast<const char*>(v[i]) + std::string("\n");
+    FxMessageBoxEx(text.c_str(), "Error Message", FX_MB_OK);
+    return 1;
 }
 
 int PostingDatabaseErrorWindow(int buttons, int logFlags, int status, int operation,

@@ -464,6 +464,14 @@ int ForEachMessageLine(int message, uint16_t handle, MessageLineFunction functio
     return lines == 0 ? STATUS_MESSAGE_BROKEN : 0;
 }
 
+int HasErrorMessageScreen(int message)
+{
+    for (const ErrorScreen& e : ErrorScreens())
+        if (e.message == message)
+            return 1;
+    return 0;
+}
+
 int ShowErrorMessageWindow(int message, int keyList, int buttons, int logFlags, ...)
 {
     const ErrorScreen* screen = nullptr;

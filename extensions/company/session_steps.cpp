@@ -8,6 +8,7 @@
 #include "extensions/company/services.h"
 
 #include "bwps/catalogue.h"
+#include "bwps/check_register.h"
 #include "bwps/products.h"
 #include "bwps/dictionary.h"
 #include "bwps/records.h"
@@ -58,9 +59,14 @@ bool PromptUserPassword(char* userId, char* password)
     return ::PromptUserPassword(userId, password) != 0;
 }
 
-// The online check register and ledger come with the posting classes; a
-// store without them has nothing online to verify.
-bool VerifyOnlineCheckRegister() { return true; }
+// The check register is brought in line with the store's option (the
+// question screens). The ledger's online check belongs to its verification
+// class, which is not in this build: the ledger is left as it stands.
+bool VerifyOnlineCheckRegister()
+{
+    CBaseCheckReg reg;
+    return reg.VerifyChkRegOnLine();
+}
 bool VerifyOnlineLedger() { return true; }
 LedgerObjects::LedgerObjects() = default;
 LedgerObjects::~LedgerObjects() = default;

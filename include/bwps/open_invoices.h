@@ -7,6 +7,7 @@
 #include <cstdint>
 
 #include "bwps/export.h"
+#include "bwps/records/accounts.h"
 #include "bwps/records/open_invoices.h"
 
 // The caller's progress object of a header rebuild: stepped once per detail.
@@ -140,5 +141,22 @@ private:
     bool m_infoChanged;
     uint8_t m_savedDtlCount;
 };
+
+
+// Chart-of-accounts services over open-invoice details (files 3 and 2).
+// Get equal by the detail identifier on the handle's current key; with a
+// header object, the header must exist, and with save set the detail is
+// kept for UpdateDtlModification. The status (also in the block).
+extern "C" BWPS_EXPORT int ReadOpenInvoiceDetail(uint16_t handle, int fileNumber, int32_t key,
+                                                 TagOpenInvoice* record,
+                                                 TagPostingStatus* block, BwOIHeader* header,
+                                                 int save);
+// Marks the current detail posted ('P', its precedence from its type) and
+// keeps its header in step; a header that cannot follow leaves the detail
+// unposted. The status (also in the block).
+extern "C" BWPS_EXPORT int MarkOpenInvoiceDetailPosted(uint16_t handle, int fileNumber,
+                                                       TagOpenInvoice* record,
+                                                       TagPostingStatus* block,
+                                                       BwOIHeader* header, int save, int flag);
 
 #endif

@@ -66,6 +66,8 @@ BWPS_EXPORT int ForEachMessageLine(int message, uint16_t handle, MessageLineFunc
  * lines of the message's screen. 2 when Continue was chosen, else 1; 1
  * without a window for a message that has no error screen. */
 BWPS_EXPORT int ShowErrorMessageWindow(int message, int keyList, int buttons, int logFlags, ...);
+/* True when the message has an error screen of its own. */
+BWPS_EXPORT int HasErrorMessageScreen(int message);
 BWPS_EXPORT int AskContinue(int kind, int logFlags, int count, double amount1, double amount2);
 
 /* The message log: one report kept open until CloseMessageLog. */

@@ -48,7 +48,8 @@ typedef struct TagLedgerDetail {
     char DebitCredit;               /* 56: 'D' or 'C' */
     double Amount;                  /* 57: never negative once accepted */
     int32_t TranDate;               /* 65 */
-    uint8_t Unused69[15];           /* 69: zero */
+    int32_t RegisterKey;            /* 69: key 2 of the line's check-register entry, 0 when none */
+    uint8_t Unused73[11];           /* 73: zero */
 } TagLedgerDetail;
 
 /* BPOSGLJL.DB, 11 bytes: one record per journal. Key 0: the code. */
@@ -95,6 +96,7 @@ static_assert(offsetof(TagLedgerDetail, Description) == 31, "ledger line descrip
 static_assert(offsetof(TagLedgerDetail, DebitCredit) == 56, "ledger line side");
 static_assert(offsetof(TagLedgerDetail, Amount) == 57, "ledger line amount");
 static_assert(offsetof(TagLedgerDetail, TranDate) == 65, "ledger line date");
+static_assert(offsetof(TagLedgerDetail, RegisterKey) == 69, "ledger line register key");
 static_assert(sizeof(TagJournal) == 11, "journal record");
 static_assert(offsetof(TagJournal, LastNumber) == 7, "journal counter");
 static_assert(sizeof(TagLedgerKey) == 18, "ledger key");

@@ -126,6 +126,8 @@ static_assert(offsetof(TagSalesHdr, Flags) == 475, "sale flags");
 static_assert(offsetof(TagSalesHdr, DiscountTaken) == 485, "sale discount");
 static_assert(offsetof(TagSalesHdr, TotalCost) == 523, "sale total cost");
 static_assert(offsetof(TagSalesHdr, LedgerKey) == 574, "sale ledger key");
+static_assert(offsetof(TagSalesHdr, DepositKey1) == 578, "sale first deposit key");
+static_assert(offsetof(TagSalesHdr, DepositKey2) == 582, "sale second deposit key");
 static_assert(sizeof(TagSalesDetail) == 182, "sales line");
 static_assert(sizeof(RegisterRecord) == 777, "register");
 static_assert(offsetof(TagSalesDetail, LineNo) == 11, "sales line number");

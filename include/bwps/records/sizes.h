@@ -7,6 +7,7 @@
 #include <cstddef>
 
 #include "bwps/files.h"
+#include "bwps/records/check_register.h"
 #include "bwps/records/company_ids.h"
 #include "bwps/records/items.h"
 #include "bwps/records/keys.h"
@@ -41,6 +42,7 @@ inline constexpr RecordSize kRecordSizes[] = {
     {FileNo::KeyDefinitions, sizeof(TagKeyDefinition), "TagKeyDefinition"},
     {FileNo::MenuRights, sizeof(SecuredFunctionRecord), "SecuredFunctionRecord"},
     {FileNo::CashRegisters, sizeof(CashRegisterRecord), "CashRegisterRecord"},
+    {FileNo::CheckRegister, sizeof(TagCheckRegister), "TagCheckRegister"},
 };
 
 }  // namespace bwps::records
