@@ -300,6 +300,16 @@ typedef struct TagAccountingDefaults {
     uint8_t Product[668];           /* 1606 */
 } TagAccountingDefaults;
 
+/* "0LookUps       " (76 bytes): the default search order of each lookup
+ * ('C' code, 'N' name or number, 'D' description). */
+typedef struct TagLookUps {
+    char Key[16];                   /* 0 */
+    char LookupOrder[16];           /* 16: one letter per lookup type 0-15; 'C' */
+    uint8_t reserved32[4];          /* 32 */
+    char DocumentOrder[13];         /* 36: one letter per document type 0-12; 'N' */
+    uint8_t reserved49[27];         /* 49 */
+} TagLookUps;
+
 /* "0Passwords     " (167 bytes). */
 typedef struct PasswordsRecord {
     char Key[16];                       /* 0: key and its terminating zero */
@@ -402,6 +412,8 @@ static_assert(offsetof(TagDefaults, Word154) == 154, "defaults 154");
 static_assert(offsetof(TagDefaults, Product) == 811, "defaults product");
 static_assert(sizeof(TagAccountingDefaults) == 2274, "accounting 0Defaults");
 static_assert(offsetof(TagAccountingDefaults, Product) == 1606, "accounting defaults product");
+static_assert(sizeof(TagLookUps) == GENERAL_LOOKUPS_SIZE, "0LookUps");
+static_assert(offsetof(TagLookUps, DocumentOrder) == 36, "0LookUps document types");
 static_assert(sizeof(PasswordsRecord) == 167, "passwords record");
 static_assert(sizeof(TagCompanyRecord) == GENERAL_COMPANY_SIZE, "0Company length");
 static_assert(offsetof(TagCompanyRecord, Picture) == COMPANY_PICTURE_OFFSET, "0Company picture");
