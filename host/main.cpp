@@ -5,8 +5,10 @@
 #include "host/host_framework.h"
 #include "host/host_session.h"
 
+#include "bwps/files.h"
 #include "bwps/records.h"
 #include "bwps/session.h"
+#include "bwps/table.h"
 #include "recman.h"
 
 #include <unistd.h>
@@ -208,7 +210,7 @@ struct Host {
             return "cannot read the company folder " + shown + ": " + std::strerror(errno);
         bool anyFile = false;
         std::string missing;
-        for (int n = 1; n <= 100; ++n) {
+        for (int n = 1; n <= bwps::No(bwps::FileNo::CashRegisters); ++n) {
             if (libs.GetDataFileKind(n) != 1) continue;
             const char* name = libs.GetDataFileName(n);
             if (name == nullptr) continue;
@@ -219,12 +221,11 @@ struct Host {
                 continue;
             }
             anyFile = true;
-            uint16_t handle = 0;
-            const int status = BtrOpenFile(&handle, path.c_str(), 0, 0);
+            bwps::Table file;
+            const int status = file.OpenPath(static_cast<bwps::FileNo>(n), path.c_str()).status;
             if (status != 0)
                 return "the company in " + shown + " is damaged: " + name +
                        " cannot be opened (record-manager status " + std::to_string(status) + ")";
-            BtrCloseFile(handle);
         }
         if (!anyFile)
             return "no company in " + shown + " (create one with: bwpos create-company DIR NAME)";
@@ -480,36 +481,34 @@ void PrintDataFiles(Host& h, const std::string& folder)
 {
     std::printf("Data files of the company:\n");
     int shown = 0;
-    for (int n = 1; n <= 100; ++n) {
+    for (int n = 1; n <= bwps::No(bwps::FileNo::CashRegisters); ++n) {
         const int kind = h.libs.GetDataFileKind(n);
         const char* name = h.libs.GetDataFileName(n);
         if ((kind != 1 && kind != 2) || name == nullptr) continue;
         const std::string path = folder + "/" + name;
-        uint16_t handle = 0;
-        if (BtrOpenFile(&handle, path.c_str(), 0, 0) != 0) continue;
+        bwps::Table file;
+        if (!file.OpenPath(static_cast<bwps::FileNo>(n), path.c_str()).Ok()) continue;
         unsigned char stat[RECMAN_STAT_BUFFER] = {};
-        const int status = BtrStat(handle, stat);
-        BtrCloseFile(handle);
+        const int status = BtrStat(file.Handle(), stat);
+        file.Close();
         if (status != 0) continue;
-        uint16_t length = 0;
-        int32_t records = 0;
-        std::memcpy(&length, stat, sizeof length);
-        std::memcpy(&records, stat + 6, sizeof records);
-        std::printf("  %-12s %4u b %d k %3d r%s", name, length, stat[4], records,
-                    ++shown % 3 == 0 ? "\n" : " ");
+        TagFileSpec spec;
+        std::memcpy(&spec, stat, sizeof spec);
+        std::printf("  %-12s %4u b %d k %3d r%s", name, spec.RecordLength, spec.KeyCount,
+                    static_cast<int32_t>(spec.RecordCount), ++shown % 3 == 0 ? "\n" : " ");
     }
     if (shown % 3 != 0) std::printf("\n");
     std::printf("  (%d files; b = bytes a record, k = keys, r = records)\n", shown);
 
-    const std::string general = folder + "/" + h.libs.GetDataFileName(31);
-    uint16_t handle = 0;
-    if (BtrOpenFile(&handle, general.c_str(), 0, 0) != 0) return;
+    const std::string general =
+        folder + "/" + h.libs.GetDataFileName(bwps::No(bwps::FileNo::General));
+    bwps::Table file;
+    if (!file.OpenPath(bwps::FileNo::General, general.c_str()).Ok()) return;
     TagFilesVersion stamp{};
-    char key[16] = {};
-    std::memcpy(key, GENERAL_KEY_FILESVERSION, 15);
-    if (BtrGet(B_GET_EQUAL, handle, key, &stamp, sizeof stamp) == 0)
+    bwps::KeyBuffer key;
+    std::memcpy(key.bytes, GENERAL_KEY_FILESVERSION, 15);
+    if (file.Get(B_GET_EQUAL, key.data(), &stamp, sizeof stamp).Ok())
         std::printf("Data-files version stamp: %u.%u\n", stamp.Major, stamp.Minor);
-    BtrCloseFile(handle);
 }
 
 int RunDemo(int argc, char** argv)

@@ -11,10 +11,15 @@
 #include "bwps/catalogue.h"
 #include "bwps/neighbours.h"
 #include "bwps/session.h"
+#include "bwps/table.h"
 #include "fx.h"
 #include "recman.h"
 #include "session/session_internal.h"
 #include "session/status_messages.h"
+
+using bwps::FileNo;
+using bwps::Status;
+using bwps::Table;
 
 namespace {
 
@@ -46,15 +51,17 @@ void NoteErrorReport(int status, const char* path)
 }
 
 // Opens the message data file. The status; a failure is reported.
-int OpenMessageFile(uint16_t& handle)
+int OpenMessageFile(Table& file)
 {
-    handle = 0;
-    int status = BtrOpenFile(&handle, GetDataFilePath(MESSAGE_FILE_NUMBER), 0, 0);
-    if (status != 0) {
-        ReportRecordManagerError(status, 1, MESSAGE_OPEN_OPERATION, MESSAGE_FILE_NUMBER, 0);
-        handle = 0;
-    }
-    return status;
+    const Status status = file.Open(FileNo::MessageTexts);
+    status.Report();
+    return status.status;
+}
+
+// Reports a failed read of the message data file.
+void ReportMessageFileError(int status, int operation)
+{
+    Status{status, operation, FileNo::MessageTexts}.Report();
 }
 
 int ContextOf(int number, int context)
@@ -117,21 +124,17 @@ void RemoveNoteFile(const char* name, int fileNumber, bool ask)
 // the lines freed when it goes.
 struct NumberedMessage {
     explicit NumberedMessage(int number)
-        : openStatus(OpenMessageFile(handle))
+        : openStatus(OpenMessageFile(file))
     {
         if (openStatus == 0)
-            readStatus = ReadMessageText(number, handle, lines, &width, &count, MESSAGE_ARRAY_SLOTS);
+            readStatus =
+                ReadMessageText(number, file.Handle(), lines, &width, &count, MESSAGE_ARRAY_SLOTS);
     }
-    ~NumberedMessage()
-    {
-        FreeMessageLines(lines);
-        if (openStatus == 0)
-            BtrCloseFile(handle);
-    }
+    ~NumberedMessage() { FreeMessageLines(lines); }
     NumberedMessage(const NumberedMessage&) = delete;
     NumberedMessage& operator=(const NumberedMessage&) = delete;
 
-    uint16_t handle = 0;
+    Table file;  // closed when the message goes
     int openStatus;
     int readStatus = 1;
     char* lines[MESSAGE_ARRAY_SLOTS] = {};
@@ -174,14 +177,14 @@ BWPS_EXPORT int ReadMessageText(int number, uint16_t handle, char** lines, int* 
     uint8_t key[256] = {};
     int status = ReadMessageHeader(number, handle, record);
     if (status != 0) {
-        ReportRecordManagerError(status, 1, B_GET_EQUAL, MESSAGE_FILE_NUMBER, 0);
+        ReportMessageFileError(status, B_GET_EQUAL);
         return 1;
     }
     std::memcpy(key, &record, 4);
     status = BtrGet(B_GET_NEXT, handle, key, &record, MESSAGE_RECORD_SIZE);
     if (status != 0) {
         if (status != B_END_OF_FILE)
-            ReportRecordManagerError(status, 1, B_GET_NEXT, MESSAGE_FILE_NUMBER, 0);
+            ReportMessageFileError(status, B_GET_NEXT);
         return 1;
     }
     bool failed = false;
@@ -204,7 +207,7 @@ BWPS_EXPORT int ReadMessageText(int number, uint16_t handle, char** lines, int* 
             w = record.Width;
         status = BtrGet(B_GET_NEXT, handle, key, &record, MESSAGE_RECORD_SIZE);
         if (status != 0 && status != B_END_OF_FILE) {
-            ReportRecordManagerError(status, 1, B_GET_NEXT, MESSAGE_FILE_NUMBER, 0);
+            ReportMessageFileError(status, B_GET_NEXT);
             failed = true;
         }
     }
@@ -338,19 +341,20 @@ BWPS_EXPORT int BuildRecordManagerErrorLines(int status, int operation, const ch
     } else {
         if (operation == MESSAGE_OPEN_OPERATION && (status == 85 || status == 94 || status == 88))
             message = (mode == 1024 || mode == 256) ? 175 : 177;
-        uint16_t handle = 0;
-        int st = BtrOpenFile(&handle, GetDataFilePath(MESSAGE_FILE_NUMBER), 0, 0);
+        Table file;
+        const int st = file.Open(FileNo::MessageTexts).status;
         if (st != 0) {
             FreeMessageLines(lines);
             return -st;
         }
+        const uint16_t handle = file.Handle();
         int mwidth = 0, mcount = 0;
         int read = 1;
         {
             BuildingReport building;
             read = ReadMessageText(message, handle, lines + 2, &mwidth, &mcount, slots - 2);
         }
-        BtrCloseFile(handle);
+        file.Close();
         if (read != 0) {
             // The explanation is missing or cannot be read: a plain text
             // with the status number stands in for it.
@@ -419,15 +423,14 @@ BWPS_EXPORT int ShowDatabaseErrorWindow(int buttons, int logFlags, int status,
         return 1;
     NoteErrorReport(status, fileName != nullptr ? fileName : GetDataFilePath(fileNumber));
     BuildingReport building;
-    uint16_t handle = 0;
-    if (OpenMessageFile(handle) != 0)
+    Table file;
+    if (OpenMessageFile(file) != 0)
         return 1;
+    const uint16_t handle = file.Handle();
     int message = RecordManagerStatusText(status);
     MessageRecord header{};
-    if (ReadMessageHeader(message, handle, header) != 0) {
-        BtrCloseFile(handle);
+    if (ReadMessageHeader(message, handle, header) != 0)
         return 1;
-    }
     char* lines[MESSAGE_ARRAY_SLOTS + 4] = {};
     char text[MESSAGE_LINE_SIZE * 2];
     std::snprintf(text, sizeof text, "Btrieve Error # %3d", status);
@@ -444,7 +447,7 @@ BWPS_EXPORT int ShowDatabaseErrorWindow(int buttons, int logFlags, int status,
     int n = 4;
     if (ReadMessageText(message, handle, lines + 4, &width, &count, MESSAGE_ARRAY_SLOTS) == 0)
         n += count;
-    BtrCloseFile(handle);
+    file.Close();
     for (int i = 0; i < 4; ++i) {
         int len = static_cast<int>(std::strlen(lines[i]));
         if (len > width)

@@ -19,6 +19,7 @@
 #include "bwps/reports.h"
 #include "bwps/settings.h"
 #include "bwps/stations.h"
+#include "bwps/table.h"
 #include "bwps/users.h"
 #include "bwps/versions.h"
 #include "bwps/window_positions.h"
@@ -116,15 +117,15 @@ __attribute__((destructor)) void LibraryUnloaded()
 
 // Fills a fixed field of a settings record: blanks over the whole width, at
 // most width - 1 characters of the text, a NUL in the last byte.
-void FillCompanyField(uint8_t* record, int offset, int width, const char* text)
+template <size_t Width>
+void FillCompanyField(char (&field)[Width], const char* text)
 {
-    char* field = reinterpret_cast<char*>(record + offset);
-    std::memset(field, ' ', static_cast<size_t>(width));
+    std::memset(field, ' ', Width);
     if (text != nullptr) {
-        size_t n = strnlen(text, static_cast<size_t>(width - 1));
+        size_t n = strnlen(text, Width - 1);
         std::memcpy(field, text, n);
     }
-    field[width - 1] = '\0';
+    field[Width - 1] = '\0';
 }
 
 // Copies a field of a picked record: at most `width` characters, padded
@@ -151,23 +152,22 @@ using LookupDialog = int (*)(const char*, int, uint16_t, void*, int, int, int, i
 // copies its fields into the buffer. The dialog's result (masked), or 0
 // when the file cannot be opened.
 template <size_t RecordSize, size_t FieldCount>
-int LookupAndPick(int fileNumber, LookupDialog dialog, int resultMask,
+int LookupAndPick(bwps::FileNo file, LookupDialog dialog, int resultMask,
                   const PickField (&fields)[FieldCount], char* buffer)
 {
-    uint16_t handle = 0;
-    int status = BtrOpenFile(&handle, GetDataFilePath(fileNumber), 0, 0);
-    if (status != 0) {
-        ReportRecordManagerError(status, 1, 0, fileNumber, 0);
+    bwps::Table table;
+    const bwps::Status status = table.Open(file);
+    if (!status.Ok()) {
+        bwps::Status{status.status, 0, file}.Report();  // an open reported as operation 0
         return 0;
     }
     uint8_t record[RecordSize] = {};
-    int result = dialog(nullptr, 0, handle, record, 4, 4, 20, 60, 0, 1) & resultMask;
+    int result = dialog(nullptr, 0, table.Handle(), record, 4, 4, 20, 60, 0, 1) & resultMask;
     if (result != 0 && buffer != nullptr) {
         std::memset(buffer, 0, 4);
         for (const PickField& field : fields)
             CopyPickField(buffer, field.to, record, field.from, field.width);
     }
-    BtrCloseFile(handle);
     return result;
 }
 
@@ -352,29 +352,29 @@ BWPS_EXPORT int BWPSStopSession(void)
 BWPS_EXPORT int LoadInterfaceRecord(void)
 {
     TagSysInterface* record = GetSysInterfaceRecord();
-    const char* path = GetDataFilePath(GENERAL_FILE_NUMBER);
+    const char* path = GetDataFilePath(bwps::No(bwps::FileNo::General));
     if (path == nullptr || FxFileAccess(path, 0) == -1) {
         std::memset(record, 0, sizeof *record);
         return 0;
     }
-    uint16_t handle = 0;
-    int status = BtrOpenFile(&handle, path, 0, 0);
-    if (status != 0) {
-        ReportRecordManagerError(status, 1, OPEN_OPERATION, GENERAL_FILE_NUMBER, 0);
+    bwps::Table general;
+    bwps::Status status = general.OpenPath(bwps::FileNo::General, path);
+    if (!status.Ok()) {
+        status.Report();
         std::memset(record, 0, sizeof *record);
         return 0;
     }
-    char key[256] = {};
-    std::memcpy(key, kInterfaceKey, sizeof kInterfaceKey);
-    status = BtrGet(B_GET_EQUAL, handle, key, record, kInterfaceLength);
-    if (status != 0) {
+    bwps::KeyBuffer key;
+    std::memcpy(key.bytes, kInterfaceKey, sizeof kInterfaceKey);
+    status = general.Get(B_GET_EQUAL, key.data(), record, kInterfaceLength);
+    if (!status.Ok()) {
         std::memset(record, 0, sizeof *record);
-        ReportRecordManagerError(status, 1, B_GET_EQUAL, GENERAL_FILE_NUMBER, 0);
+        status.Report();
     }
-    BtrCloseFile(handle);
+    general.Close();
     FxTrimText(5, record->AccountingFolder);
     FxSetInterfaced(record->InterfacedChar == 'Y' ? 1 : 0);
-    return status == 0 ? 1 : 0;
+    return status.Ok() ? 1 : 0;
 }
 
 BWPS_EXPORT int BWPSIsInterfaced(void)
@@ -415,37 +415,37 @@ BWPS_EXPORT int BWPSUpdateCompanyInfo(const char* t1, const char* t2, const char
                                       const char* t10, const char* t11, const char* t12,
                                       const char* t13, const char* t14)
 {
-    uint16_t handle = 0;
-    int status = BtrOpenFile(&handle, GetDataFilePath(GENERAL_FILE_NUMBER), 0, 0);
-    if (status != 0) {
-        ReportRecordManagerError(status, 1, OPEN_OPERATION, GENERAL_FILE_NUMBER, 0);
+    bwps::Table general;
+    const bwps::Status opened = general.Open(bwps::FileNo::General);
+    if (!opened.Ok()) {
+        opened.Report();
         return 0;
     }
-    uint8_t record[kCompanyLength] = {};
-    status = ReadGeneralRecord(0, handle, kCompanyLength, kCompanyKey, record);
-    if (status != 0) {
-        BtrCloseFile(handle);
+    TagCompanyRecord record{};
+    static_assert(sizeof record == kCompanyLength);
+    if (ReadGeneralRecord(0, general.Handle(), kCompanyLength, kCompanyKey, &record) != 0)
         return 0;
-    }
-    struct Field {
-        int offset;
-        int width;
-        const char* text;
-    };
-    const Field fields[] = {
-        {517, 24, t1}, {16, 41, t1},  {98, 41, t2},   {139, 41, t3},  {180, 41, t4},
-        {221, 16, t5}, {237, 4, t6},  {241, 11, t7},  {252, 15, t8},  {268, 15, t9},
-        {284, 15, t10}, {300, 41, t11}, {341, 14, t12}, {393, 14, t13}, {424, 14, t14},
-    };
-    for (const Field& f : fields)
-        FillCompanyField(record, f.offset, f.width, f.text);
-    char key[256] = {};
-    std::memcpy(key, kCompanyKey, sizeof kCompanyKey);
-    status = BtrWrite(B_UPDATE, handle, key, record, kCompanyLength);
-    if (status != 0)
-        ReportRecordManagerError(status, 1, B_GET_EQUAL, GENERAL_FILE_NUMBER, 0);
-    BtrCloseFile(handle);
-    return status == 0 ? 1 : 0;
+    FillCompanyField(record.ShortName, t1);
+    FillCompanyField(record.Name, t1);
+    FillCompanyField(record.Address1, t2);
+    FillCompanyField(record.Address2, t3);
+    FillCompanyField(record.Address3, t4);
+    FillCompanyField(record.Text221, t5);
+    FillCompanyField(record.Text237, t6);
+    FillCompanyField(record.Text241, t7);
+    FillCompanyField(record.Text252, t8);
+    FillCompanyField(record.Text268, t9);
+    FillCompanyField(record.Text284, t10);
+    FillCompanyField(record.Text300, t11);
+    FillCompanyField(record.Text341, t12);
+    FillCompanyField(record.Text393, t13);
+    FillCompanyField(record.Text424, t14);
+    bwps::KeyBuffer key;
+    std::memcpy(key.bytes, kCompanyKey, sizeof kCompanyKey);
+    const bwps::Status updated = general.Update(record, &key);
+    if (!updated.Ok())  // reported as the read of the record
+        bwps::Status{updated.status, B_GET_EQUAL, bwps::FileNo::General}.Report();
+    return updated.Ok() ? 1 : 0;
 }
 
 BWPS_EXPORT int BWPSLookupCustomer(char* buffer)
@@ -453,14 +453,14 @@ BWPS_EXPORT int BWPSLookupCustomer(char* buffer)
     static constexpr PickField kFields[] = {{0, 0, 10},  {11, 350, 40}, {52, 575, 10},
                                             {63, 46, 5}, {69, 707, 10}, {80, 40, 5},
                                             {86, 64, 5}};
-    return LookupAndPick<795>(10, FlyCustomers, ~0, kFields, buffer);
+    return LookupAndPick<795>(bwps::FileNo::Customers, FlyCustomers, ~0, kFields, buffer);
 }
 
 BWPS_EXPORT int BWPSLookupProduct(char* buffer)
 {
     static constexpr PickField kFields[] = {{0, 0, 14},  {15, 15, 30}, {46, 85, 5},
                                             {52, 58, 8}, {61, 102, 10}, {72, 637, 3}};
-    return LookupAndPick<668>(20, FlyProducts, 0xFF, kFields, buffer);
+    return LookupAndPick<668>(bwps::FileNo::Products, FlyProducts, 0xFF, kFields, buffer);
 }
 
 BWPS_EXPORT int BWPSGetFirstAppCID(void* /*unused*/, char* idBuffer, int idSize, char* pathBuffer,
@@ -500,6 +500,8 @@ BWPS_EXPORT int BWPSUpdateAppCID(const char* companyId, const char* folder)
     int created = 0;
     if (OpenCompanyIdFile(&handle, GetBasePath(), 0, &created) != 0)
         return 0;
+    bwps::Table list;
+    list.Adopt(bwps::FileNo::CompanyIds, handle);  // closed on every way out
 
     CompanyIdRecord record{};
     char key[256] = {};
@@ -529,7 +531,6 @@ BWPS_EXPORT int BWPSUpdateAppCID(const char* companyId, const char* folder)
         std::memset(key, 0, sizeof key);
         result = BtrWrite(B_INSERT, handle, key, &record, sizeof record) == 0 ? 1 : 0;
     }
-    BtrCloseFile(handle);
     return result;
 }
 

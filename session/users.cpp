@@ -11,9 +11,14 @@
 #include "bwps/records.h"
 #include "bwps/session.h"
 #include "bwps/settings.h"
+#include "bwps/table.h"
 #include "fx.h"
 #include "recman.h"
 #include "session/session_internal.h"
+
+using bwps::FileNo;
+using bwps::Status;
+using bwps::Table;
 
 namespace {
 
@@ -91,27 +96,20 @@ SessionBlock& Session()
     return *GetSessionPaths();
 }
 
-// Opens the user file when the caller gave no handle. The status; `own`
-// tells whether the handle must be closed again.
-int UseUserFile(uint16_t& handle, bool& own)
+// The user file: the caller's handle, or the file opened here when the
+// caller gave none (closed with the table). The status; a failed open is
+// reported.
+int UseUserFile(Table& users, uint16_t handle)
 {
-    own = false;
-    if (handle != 0)
-        return 0;
-    int status = BtrOpenFile(&handle, GetDataFilePath(USER_FILE_NUMBER), 0, 0);
-    if (status != 0) {
-        ReportRecordManagerError(status, 1, OPEN_OPERATION, USER_FILE_NUMBER, 0);
-        handle = 0;
-        return status;
-    }
-    own = true;
-    return 0;
+    const Status status = users.Borrow(FileNo::Users, handle);
+    status.Report();
+    return status.status;
 }
 
-void ReleaseUserFile(uint16_t handle, bool own)
+// Reports a failure on the user file.
+void ReportUserFileError(int status, int operation)
 {
-    if (own)
-        BtrCloseFile(handle);
+    Status{status, operation, FileNo::Users}.Report();
 }
 
 // Reads a user record by the key form of the id. The status.
@@ -217,28 +215,27 @@ BWPS_EXPORT int ReadPasswordsRecord(int* status)
 {
     int dummy = 0;
     int& out = status != nullptr ? *status : dummy;
-    uint16_t handle = 0;
-    int st = BtrOpenFile(&handle, GetDataFilePath(GENERAL_FILE_NUMBER), 0, 0);
-    if (st != 0) {
-        ReportRecordManagerError(st, 1, OPEN_OPERATION, GENERAL_FILE_NUMBER, 0);
-        out = st;
+    Table general;
+    const Status opened = general.Open(FileNo::General);
+    if (!opened.Ok()) {
+        opened.Report();
+        out = opened.status;
         return 0;
     }
     // A failed read is the caller's to tell: no error report (a company
     // without the record signs in without a record-manager error box).
     PasswordsRecord record{};
-    char key[256] = {};
-    std::memcpy(key, PASSWORDS_RECORD_KEY, std::strlen(PASSWORDS_RECORD_KEY));
-    st = BtrGet(B_GET_EQUAL, handle, key, &record, kPasswordsLength);
+    bwps::KeyBuffer key;
+    std::memcpy(key.bytes, PASSWORDS_RECORD_KEY, std::strlen(PASSWORDS_RECORD_KEY));
+    const int st = general.Get(B_GET_EQUAL, key.data(), &record, kPasswordsLength).status;
     if (st != 0) {
-        BtrCloseFile(handle);
         out = st;
         return 0;
     }
     for (int i = 0; i < PASSWORD_ENTRY_COUNT; ++i)
         StoredToPlainText(record.Entries[i], PASSWORD_ENTRY_LENGTH);
     g_passwords = record;
-    BtrCloseFile(handle);
+    general.Close();
     out = 0;
     return 1;
 }
@@ -252,7 +249,7 @@ BWPS_EXPORT char* GetPasswordEntry(int entry)
 
 BWPS_EXPORT int PasswordsInForce(void)
 {
-    const char* path = GetDataFilePath(USER_FILE_NUMBER);
+    const char* path = GetDataFilePath(bwps::No(FileNo::Users));
     if (path == nullptr || FxFileAccess(path, 0) != 0)
         return 0;
     if (!LoadInterfaceRecord())
@@ -269,7 +266,7 @@ BWPS_EXPORT int UserFileState(uint16_t handle)
         return 0;
     if (status == B_END_OF_FILE || status == B_KEY_NOT_FOUND)
         return 1;
-    ReportRecordManagerError(status, 1, B_GET_FIRST, USER_FILE_NUMBER, 0);
+    ReportUserFileError(status, B_GET_FIRST);
     return -1;
 }
 
@@ -294,14 +291,10 @@ BWPS_EXPORT int CheckSilentUserId(int* passwordsInForce, const char* userId, int
     inForce = PasswordsInForce();
     if (!inForce)
         return 1;
-    const char* path = GetDataFilePath(USER_FILE_NUMBER);
-
-    uint16_t handle = 0;
-    status = BtrOpenFile(&handle, path, 0, 0);
-    if (status != 0) {
-        ReportRecordManagerError(status, 1, OPEN_OPERATION, USER_FILE_NUMBER, 0);
+    Table users;
+    if (UseUserFile(users, 0) != 0)
         return 0;
-    }
+    const uint16_t handle = users.Handle();
     idOk = 1;
     passwordOk = 1;
     char key[256] = {};
@@ -335,7 +328,6 @@ BWPS_EXPORT int CheckSilentUserId(int* passwordsInForce, const char* userId, int
         }
         break;
     }
-    BtrCloseFile(handle);
     return result;
 }
 
@@ -396,9 +388,10 @@ BWPS_EXPORT int CheckUserAccess(int right, uint16_t handle, const char* userId, 
         return 1;
     if (!PasswordsInForce())
         return 1;
-    bool own = false;
-    if (UseUserFile(handle, own) != 0)
+    Table users;
+    if (UseUserFile(users, handle) != 0)
         return 0;
+    handle = users.Handle();
     int result = 0;
     if (NobodyCanBeChecked(handle)) {
         result = 1;
@@ -414,10 +407,9 @@ BWPS_EXPORT int CheckUserAccess(int right, uint16_t handle, const char* userId, 
             if (showMessage)
                 ShowMessage(1481, MESSAGE_DEFAULT_CONTEXT);
         } else {
-            ReportRecordManagerError(status, 1, B_GET_EQUAL, USER_FILE_NUMBER, 0);
+            ReportUserFileError(status, B_GET_EQUAL);
         }
     }
-    ReleaseUserFile(handle, own);
     return result;
 }
 
@@ -428,21 +420,18 @@ BWPS_EXPORT int BWPSGetUserPermit(int permissionKey, const char* userId)
 
 BWPS_EXPORT int SetUserRight(int right, uint16_t handle, const char* userId, int grant)
 {
-    const char* path = GetDataFilePath(USER_FILE_NUMBER);
+    const char* path = GetDataFilePath(bwps::No(FileNo::Users));
     if (path == nullptr || FxFileAccess(path, 0) != 0)
         return 0;
-    bool own = false;
-    int status = UseUserFile(handle, own);
+    Table users;
+    int status = UseUserFile(users, handle);
     if (status != 0)
         return status;
-    if (NobodyCanBeChecked(handle)) {
-        ReleaseUserFile(handle, own);
+    handle = users.Handle();
+    if (NobodyCanBeChecked(handle))
         return 0;
-    }
-    if (right < 1 || right > USER_RIGHT_COUNT) {
-        ReleaseUserFile(handle, own);
+    if (right < 1 || right > USER_RIGHT_COUNT)
         return B_INVALID_OPERATION;
-    }
     UserRecord record{};
     char key[256] = {};
     MakeUserIdKey(key, userId);
@@ -453,11 +442,10 @@ BWPS_EXPORT int SetUserRight(int right, uint16_t handle, const char* userId, int
         RightsToStored(record.Rights);
         status = BtrWrite(B_UPDATE, handle, key, &record, kUserRecordLength);
         if (status != 0)
-            ReportRecordManagerError(status, 1, B_UPDATE, USER_FILE_NUMBER, 0);
+            ReportUserFileError(status, B_UPDATE);
     } else if (status != B_KEY_NOT_FOUND) {
-        ReportRecordManagerError(status, 1, B_GET_EQUAL, USER_FILE_NUMBER, 0);
+        ReportUserFileError(status, B_GET_EQUAL);
     }
-    ReleaseUserFile(handle, own);
     return status;
 }
 
@@ -472,27 +460,28 @@ BWPS_EXPORT int CheckUserGroupAccess(int command)
         return 1;
     if (!PasswordsInForce())
         return 1;
-    uint16_t handle = 0;
-    int status = BtrOpenFile(&handle, GetDataFilePath(SECURED_FUNCTION_FILE_NUMBER), 0, 0);
-    if (status != 0) {
-        ReportRecordManagerError(status, 1, OPEN_OPERATION, SECURED_FUNCTION_FILE_NUMBER, 0);
+    Table functions;
+    const Status opened = functions.Open(FileNo::MenuRights);
+    if (!opened.Ok()) {
+        opened.Report();
         return 0;
     }
+    const uint16_t handle = functions.Handle();
     BtrSetDefaults(handle, 1, -1);
     SecuredFunctionRecord record{};
     char key[256] = {};
     int16_t wanted = static_cast<int16_t>(MapCommandToSecuredFunction(command));
     std::memcpy(key, &wanted, sizeof wanted);
-    status = BtrGet(B_GET_EQUAL, handle, key, &record, sizeof record);
+    int status = BtrGet(B_GET_EQUAL, handle, key, &record, sizeof record);
     BtrSetDefaults(handle, 0, -1);
-    BtrCloseFile(handle);
+    functions.Close();
     if (status == 0) {
         char user[BWPS_USER_ID_SIZE + 1] = {};
         std::memcpy(user, Session().UserId, BWPS_USER_ID_SIZE);
         return CheckUserAccess(record.Right, 0, user, 1) != 0 ? 1 : 0;
     }
     if (status != B_KEY_NOT_FOUND)
-        ReportRecordManagerError(status, 1, B_GET_EQUAL, SECURED_FUNCTION_FILE_NUMBER, 0);
+        Status{status, B_GET_EQUAL, FileNo::MenuRights}.Report();
     return 0;
 }
 
@@ -532,32 +521,30 @@ BWPS_EXPORT int CheckUserWarehouseAccess(uint16_t handle, const char* userId,
         return 1;
     if (!PasswordsInForce())
         return 1;
-    bool own = false;
-    if (UseUserFile(handle, own) != 0)
+    Table users;
+    if (UseUserFile(users, handle) != 0)
         return 0;
-    if (NobodyCanBeChecked(handle)) {
-        ReleaseUserFile(handle, own);
+    if (NobodyCanBeChecked(users.Handle()))
         return 1;
-    }
     UserRecord record{};
-    int status = ReadUserRecord(handle, userId, &record);
-    ReleaseUserFile(handle, own);
+    int status = ReadUserRecord(users.Handle(), userId, &record);
+    users.Close();
     if (status == B_KEY_NOT_FOUND) {
         if (showMessage)
             ShowMessage(1481, MESSAGE_DEFAULT_CONTEXT);
         return 0;
     }
     if (status != 0) {
-        ReportRecordManagerError(status, 1, B_GET_EQUAL, USER_FILE_NUMBER, 0);
+        ReportUserFileError(status, B_GET_EQUAL);
         return 0;
     }
     if (record.WarehouseFlag == 'N')
         return 1;
 
-    uint16_t access = 0;
-    status = BtrOpenFile(&access, GetDataFilePath(USER_WAREHOUSE_FILE_NUMBER), 0, 0);
-    if (status != 0) {
-        ReportRecordManagerError(status, 1, OPEN_OPERATION, USER_WAREHOUSE_FILE_NUMBER, 0);
+    Table warehouses;
+    const Status opened = warehouses.Open(FileNo::UserWarehouses);
+    if (!opened.Ok()) {
+        opened.Report();
         return 0;
     }
     char key[256] = {};
@@ -565,8 +552,8 @@ BWPS_EXPORT int CheckUserWarehouseAccess(uint16_t handle, const char* userId,
     size_t n = strnlen(warehouseId, sizeof(UserWarehouseRecord::WarehouseId));
     std::memcpy(key + USER_ID_LENGTH, warehouseId, n);
     UserWarehouseRecord entry{};
-    status = BtrGet(B_GET_EQUAL, access, key, &entry, sizeof entry);
-    BtrCloseFile(access);
+    status = warehouses.Get(B_GET_EQUAL, key, &entry, sizeof entry).status;
+    warehouses.Close();
     if (status == 0)
         return 1;
     if (status == B_KEY_NOT_FOUND) {
@@ -574,7 +561,7 @@ BWPS_EXPORT int CheckUserWarehouseAccess(uint16_t handle, const char* userId,
             ShowMessage(1547, MESSAGE_DEFAULT_CONTEXT);
         return 0;
     }
-    ReportRecordManagerError(status, 1, B_GET_EQUAL, USER_WAREHOUSE_FILE_NUMBER, 0);
+    Status{status, B_GET_EQUAL, FileNo::UserWarehouses}.Report();
     return 0;
 }
 

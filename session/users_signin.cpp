@@ -1,11 +1,14 @@
 // The sign-in screen "RSGetUserPassword": a user id and a password, F10 to
 // sign in, five failed attempts end the screen as cancelled.
+#include <array>
 #include <cstring>
 
 #include "bwps/catalogue.h"
 #include "bwps/messages.h"
 #include "bwps/ordinals.h"
+#include "bwps/screen_fields.h"
 #include "bwps/session.h"
+#include "bwps/table.h"
 #include "bwps/users.h"
 #include "fx.h"
 #include "recman.h"
@@ -19,7 +22,7 @@ struct SignInContext {
     FxContext fx;        // first: the framework's part
     FxForm form;
     FxWindow window;
-    uint16_t userFile;
+    bwps::Table userFile;
     bool cancelled;
 };
 
@@ -97,35 +100,27 @@ int OnSignInKey(void* context)
         return FX_STAY;
 
     UserRecord record{};
-    int status = BtrGet(B_GET_EQUAL, c.userFile, key, &record, sizeof record);
-    if (status == 0) {
+    const bwps::Status status = c.userFile.Get(B_GET_EQUAL, key, &record, sizeof record);
+    if (status.Ok()) {
         if (!bwps::users::PasswordMatches(record, password))
             return FailedAttempt(c);
         bwps::users::SignInUser(record);
         return FX_LEAVE;
     }
-    if (status == B_KEY_NOT_FOUND)
+    if (status.Is(B_KEY_NOT_FOUND))
         ShowMessage(1481, MESSAGE_DEFAULT_CONTEXT);
     else
-        ReportRecordManagerError(status, 1, B_GET_EQUAL, USER_FILE_NUMBER, 0);
+        status.Report();
     FxFocusField(&c.form, kFieldUserId);
     return FX_STAY_FOCUSED;
 }
 
-ScreenField* SignInFields()
-{
-    static ScreenField fields[3];
-    std::memset(fields, 0, sizeof fields);
-    fields[0].number = kFieldUserId;
-    fields[0].row = 2;
-    fields[0].column = 20;
-    std::strcpy(fields[0].picture, "%-14s");
-    fields[1].number = kFieldPassword;
-    fields[1].row = 4;
-    fields[1].column = 20;
-    std::strcpy(fields[1].picture, "%-14s");
-    return fields;
-}
+// The sign-in form: the user id and the password (a zero field ends it).
+constexpr std::array<ScreenField, 3> kSignInFields{{
+    bwps::Field(kFieldUserId, 2, 20, "%-14s"),
+    bwps::Field(kFieldPassword, 4, 20, "%-14s"),
+    {},
+}};
 
 }  // namespace
 
@@ -155,19 +150,19 @@ BWPS_EXPORT int PromptUserPassword(const char* /*userId*/, const char* /*passwor
         return 1;
 
     SignInContext c{};
-    status = BtrOpenFile(&c.userFile, GetDataFilePath(USER_FILE_NUMBER), 0, 0);
-    if (status != 0) {
-        ReportRecordManagerError(status, 1, OPEN_OPERATION, USER_FILE_NUMBER, 0);
+    const bwps::Status opened = c.userFile.Open(bwps::FileNo::Users);
+    if (!opened.Ok()) {
+        opened.Report();
         return 0;
     }
-    if (bwps::users::NobodyCanBeChecked(c.userFile)) {
-        BtrCloseFile(c.userFile);
+    if (bwps::users::NobodyCanBeChecked(c.userFile.Handle()))
         return 1;
-    }
 
+    // The form reads its table in place: a copy that lives as long as it.
+    std::array<ScreenField, kSignInFields.size()> fields = kSignInFields;
     FxAppBegin(&c.fx);
     int result = 0;
-    if (FxFormLoad(&c.form, SignInFields(), 0) != 0 &&
+    if (FxFormLoad(&c.form, fields.data(), 0) != 0 &&
         FxWindowCreate(&c.window, 4, 25, 4 + 7 - 1, 25 + 53 - 1, 1, 1, ' ', nullptr) == 0) {
         FxWindowSetName(&c.window, "RSGetUserPassword");
         FxSetKeyHandler(&c.form, FX_KEY_F10, OnSignInKey);
@@ -179,7 +174,7 @@ BWPS_EXPORT int PromptUserPassword(const char* /*userId*/, const char* /*passwor
         result = !c.cancelled && exitKey != FX_KEY_ESC ? 1 : 0;
         FxWindowClose(&c.window, 1);
     }
-    BtrCloseFile(c.userFile);
+    c.userFile.Close();
     FxAppEnd(&c.fx);
     return result;
 }

@@ -12,50 +12,67 @@
 #include "bwps/messages.h"
 #include "bwps/records.h"
 #include "bwps/reports.h"
+#include "bwps/table.h"
 #include "fx.h"
 #include "recman.h"
 #include "session/catalogue_internal.h"
 
+using bwps::FileNo;
+using bwps::No;
+using bwps::Status;
+using bwps::Table;
 using bwps::catalogue::MoveFile;
 using bwps::catalogue::StatRecordLength;
 
 namespace {
 
-constexpr int kCustomerFile = 10;
 constexpr int kRelease10CustomerLength = 718;
-constexpr int kSalesHeaderFile = 36;
-constexpr int kLedgerHeaderFile = 13;
+constexpr int kRelease9SalesHeaderLength = 586;
+constexpr int kCurrentLedgerHeaderLength = 79;
 
+// The data files a store or accounting company holds (the base-folder
+// files come after them).
+constexpr FileNo kLastCompanyFile = FileNo::ReportFields;
+
+// A run of file numbers, both ends included.
 struct Range {
-    int from;
-    int to;
+    FileNo from;
+    FileNo to;
 };
+
+bool InRanges(int fileNumber, std::initializer_list<Range> ranges)
+{
+    for (const Range& r : ranges)
+        if (fileNumber >= No(r.from) && fileNumber <= No(r.to))
+            return true;
+    return false;
+}
 
 // File numbers that the completeness check of a code does not require.
 bool Excluded(int code, int fileNumber)
 {
     auto in = [fileNumber](std::initializer_list<Range> ranges) {
-        for (const Range& r : ranges)
-            if (fileNumber >= r.from && fileNumber <= r.to)
-                return true;
-        return false;
+        return InRanges(fileNumber, ranges);
     };
     switch (code) {
     case 16:
         return false;
     case 15:
     case 14:
-        return in({{73, 75}});
+        return in({{FileNo::AuditLog, FileNo::PromotionCustomers}});
     case 13:
-        return in({{69, 75}});
+        return in({{FileNo::PayablesOpenHeaders, FileNo::PromotionCustomers}});
     case 12:
-        return in({{64, 75}});
+        return in({{FileNo::CustomerFields, FileNo::PromotionCustomers}});
     case 11:
-        return in({{64, 78}});
+        return in({{FileNo::CustomerFields, FileNo::UserWarehouses}});
     case 10:
-        return in({{62, 62}, {64, 78}});
+        return in({{FileNo::ItemDetails, FileNo::ItemDetails},
+                   {FileNo::CustomerFields, FileNo::UserWarehouses}});
     case 0:   // a folder without a version record
-        return in({{48, 48}, {61, 72}, {76, 78}});
+        return in({{FileNo::RegisterReconciliations, FileNo::RegisterReconciliations},
+                   {FileNo::Users, FileNo::AlternateProducts},
+                   {FileNo::Warehouses, FileNo::UserWarehouses}});
     default:
         return false;
     }
@@ -63,16 +80,21 @@ bool Excluded(int code, int fileNumber)
 
 bool AccountingSkipped(int code, int fileNumber)
 {
-    auto in = [fileNumber](int from, int to) { return fileNumber >= from && fileNumber <= to; };
+    auto in = [fileNumber](std::initializer_list<Range> ranges) {
+        return InRanges(fileNumber, ranges);
+    };
     switch (code) {
     case 10:
-        return fileNumber == 62 || in(64, 72) || in(76, 78);
+        return in({{FileNo::ItemDetails, FileNo::ItemDetails},
+                   {FileNo::CustomerFields, FileNo::AlternateProducts},
+                   {FileNo::Warehouses, FileNo::UserWarehouses}});
     case 11:
-        return in(64, 72) || in(76, 78);
+        return in({{FileNo::CustomerFields, FileNo::AlternateProducts},
+                   {FileNo::Warehouses, FileNo::UserWarehouses}});
     case 12:
-        return in(64, 72);
+        return in({{FileNo::CustomerFields, FileNo::AlternateProducts}});
     case 13:
-        return in(69, 72);
+        return in({{FileNo::PayablesOpenHeaders, FileNo::AlternateProducts}});
     default:
         return false;
     }
@@ -94,9 +116,9 @@ void NormalisedCopy(char* out, const char* folder)
 
 // Path of a data file in a company folder, under its accounting name when
 // `accounting` is set.
-void DataFilePathIn(char* path, const char* folder, int fileNumber, bool accounting)
+void DataFilePathIn(char* path, const char* folder, FileNo file, bool accounting)
 {
-    const char* plain = GetDataFileEntry(fileNumber)->Name;
+    const char* plain = GetDataFileEntry(No(file))->Name;
     char name[FOLDER_BUFFER_SIZE];
     std::snprintf(name, sizeof name, "%s", accounting ? MapToAccountingFileName(plain) : plain);
     JoinCompanyFilePath(path, folder, name);
@@ -104,18 +126,18 @@ void DataFilePathIn(char* path, const char* folder, int fileNumber, bool account
 
 // Record length of a data file at a path; -1 when it cannot be read (the
 // failure is reported against the file number).
-int32_t RecordLengthAt(const char* path, int fileNumber)
+int32_t RecordLengthAt(const char* path, FileNo file)
 {
-    uint16_t handle = 0;
-    int status = BtrOpenFile(&handle, path, 0, 0);
-    if (status != 0) {
-        ReportRecordManagerError(status, 1, OPEN_OPERATION, fileNumber, 0);
+    Table table;
+    const Status opened = table.OpenPath(file, path);
+    if (!opened.Ok()) {
+        opened.Report();
         return -1;
     }
-    int32_t length = StatRecordLength(handle, &status);
+    int status = 0;
+    int32_t length = StatRecordLength(table.Handle(), &status);
     if (length < 0)
-        ReportRecordManagerError(status, 1, OPEN_OPERATION, fileNumber, 0);
-    BtrCloseFile(handle);
+        Status{status, bwps::kOpenOperation, file}.Report();
     return length;
 }
 
@@ -130,7 +152,7 @@ bool ReadVersionOf(uint16_t* version, const char* folder, int* status, bool acco
         *status = 0;
 
     char path[FOLDER_BUFFER_SIZE];
-    DataFilePathIn(path, folder, GENERAL_FILE_NUMBER, accounting);
+    DataFilePathIn(path, folder, FileNo::General, accounting);
     if (!FileExistsAt(path))
         return false;
 
@@ -142,23 +164,24 @@ bool ReadVersionOf(uint16_t* version, const char* folder, int* status, bool acco
         return true;
     }
 
-    uint16_t handle = 0;
-    s = BtrOpenFile(&handle, path, 0, 0);
-    if (s != 0) {
-        ReportRecordManagerError(s, 1, OPEN_OPERATION, GENERAL_FILE_NUMBER, 0);
+    Table general;
+    const Status opened = general.OpenPath(FileNo::General, path);
+    if (!opened.Ok()) {
+        opened.Report();
         if (status)
-            *status = s;
+            *status = opened.status;
         return false;
     }
     TagProgVersion record{};
-    char key[256] = {};
-    std::memcpy(key, GENERAL_KEY_PROGVERSION, GENERAL_KEY_SIZE);
-    int read = BtrGet(B_GET_EQUAL, handle, key, &record, GENERAL_PROGVERSION_SIZE);
-    BtrCloseFile(handle);
-    if (read == 0)
+    bwps::KeyBuffer key;
+    std::memcpy(key.bytes, GENERAL_KEY_PROGVERSION, GENERAL_KEY_SIZE);
+    const Status got = general.Get(B_GET_EQUAL, key.data(), &record, GENERAL_PROGVERSION_SIZE);
+    general.Close();
+    const int read = got.status;
+    if (got.Ok())
         v = static_cast<uint16_t>(record.Version);
-    else if (read != B_KEY_NOT_FOUND && read != B_END_OF_FILE) {
-        ReportRecordManagerError(read, 1, B_GET_EQUAL, GENERAL_FILE_NUMBER, 0);
+    else if (!got.NotFound()) {
+        got.Report();
         s = read;
     }
     if (v == 10 && !CustomerFileIsRelease10(folder, accounting ? FOLDER_ACCOUNTING : FOLDER_SHARED))
@@ -209,7 +232,7 @@ extern "C" {
 int CustomerFileIsRelease10(const char* folder, int kind)
 {
     char path[FOLDER_BUFFER_SIZE];
-    DataFilePathIn(path, folder, kCustomerFile, kind == FOLDER_ACCOUNTING);
+    DataFilePathIn(path, folder, FileNo::Customers, kind == FOLDER_ACCOUNTING);
 
     RecmanTable* table = BtrTableCreate(kRelease10CustomerLength, 255);
     if (!table) {
@@ -294,12 +317,12 @@ int DetectDataSetVersion(const char* folder)
         return DATASET_UNKNOWN;
 
     // No general file (or no version in it): the names tell the release.
-    if (ExistsIn(dir, GetDataFileEntry(1)->Name)) {
+    if (ExistsIn(dir, GetDataFileEntry(No(FileNo::Accounts))->Name)) {
         if (!WalkFolderDataFiles(dir, nullptr))
             return DATASET_UNKNOWN;
         char path[FOLDER_BUFFER_SIZE];
-        JoinCompanyFilePath(path, dir, GetDataFileEntry(kSalesHeaderFile)->Name);
-        return RecordLengthAt(path, kSalesHeaderFile) == 586 ? 9 : 8;
+        JoinCompanyFilePath(path, dir, GetDataFileEntry(No(FileNo::SalesHeader))->Name);
+        return RecordLengthAt(path, FileNo::SalesHeader) == kRelease9SalesHeaderLength ? 9 : 8;
     }
     if (ExistsIn(dir, "POS5ACCT.DB"))
         return 7;
@@ -312,7 +335,7 @@ int DetectDataSetVersion(const char* folder)
 
 int CheckAccountingFiles(const char* folder, int* fileNumberOut, int code)
 {
-    for (int file = 1; file <= 84; ++file) {
+    for (int file = No(FileNo::Accounts); file <= No(kLastCompanyFile); ++file) {
         int kind = GetDataFileKind(file);
         if (kind != FOLDER_SHARED && kind != FOLDER_ACCOUNTING)
             continue;
@@ -342,8 +365,10 @@ int FindAccountingFiles(const char* folder, int* fileNumberOut)
         if (!CheckAccountingFiles(dir, fileNumberOut, DATASET_CURRENT))
             return DATASET_UNKNOWN;
         char path[FOLDER_BUFFER_SIZE];
-        JoinCompanyFilePath(path, dir, AccountingFileNameOfId(kLedgerHeaderFile));
-        return RecordLengthAt(path, kLedgerHeaderFile) == 79 ? DATASET_CURRENT : 8;
+        JoinCompanyFilePath(path, dir, AccountingFileNameOfId(No(FileNo::LedgerHeader)));
+        return RecordLengthAt(path, FileNo::LedgerHeader) == kCurrentLedgerHeaderLength
+                   ? DATASET_CURRENT
+                   : 8;
     }
     static const struct {
         const char* name;
@@ -359,29 +384,27 @@ int FindAccountingFiles(const char* folder, int* fileNumberOut)
 bool WriteDataVersionStamp(uint16_t handle, const char* folder, int* status)
 {
     char path[FOLDER_BUFFER_SIZE];
-    JoinCompanyFilePath(path, folder, GetDataFileEntry(GENERAL_FILE_NUMBER)->Name);
-    uint16_t h = handle;
-    bool opened = false;
-    if (h == 0) {
+    JoinCompanyFilePath(path, folder, GetDataFileEntry(No(FileNo::General))->Name);
+    Table general;
+    if (handle == 0) {
         if (!FileExistsAt(path)) {
             if (status)
                 *status = -1;
             return false;
         }
-        int s = BtrOpenFile(&h, path, 0, 0);
-        if (s != 0) {
-            ReportRecordManagerError(s, 1, OPEN_OPERATION, GENERAL_FILE_NUMBER, 0);
+        const Status opened = general.OpenPath(FileNo::General, path);
+        if (!opened.Ok()) {
+            opened.Report();
             if (status)
-                *status = s;
+                *status = opened.status;
             return false;
         }
-        opened = true;
+    } else {
+        general.Borrow(FileNo::General, handle);
     }
-    int s = GetFileVersionStamp(path, h);
+    int s = GetFileVersionStamp(path, general.Handle());
     if (status)
         *status = s;
-    if (opened)
-        BtrCloseFile(h);
     return s == 0;
 }
 

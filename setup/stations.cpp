@@ -1,6 +1,7 @@
 // Stations: settling the station id and the working date at the start of
 // work (the RSASKSTATIONID screen, or silently at log-in), and the station
 // index BPOSSTNX.DB with its four report counters per station.
+#include <array>
 #include <cctype>
 #include <cstdio>
 #include <cstring>
@@ -11,6 +12,7 @@
 #include "bwps/ordinals.h"
 #include "bwps/records.h"
 #include "bwps/reports.h"
+#include "bwps/screen_fields.h"
 #include "bwps/session.h"
 #include "bwps/settings.h"
 #include "bwps/stations.h"
@@ -215,12 +217,6 @@ struct AskStationScreen {
     uint16_t handle;
 };
 
-const ScreenField kAskStationTemplate[] = {
-    {1, 3, 20, "%-14sC", nullptr, 0, FX_FIELD_UPPER, nullptr, nullptr, 0, {}, nullptr},
-    {2, 5, 20, "nn/nn/nnnn", nullptr, 0, 0, nullptr, nullptr, 0, {}, nullptr},
-    {0, 0, 0, "", nullptr, 0, 0, nullptr, nullptr, 0, {}, nullptr},
-};
-
 int AskStationNewRecord(void* context)
 {
     auto* screen = static_cast<AskStationScreen*>(context);
@@ -287,16 +283,23 @@ int AskStationAccept(void* context)
     return FX_LEAVE;
 }
 
+// The station-id form: the id (upper case) and the working date; a zero
+// field ends it.
+constexpr std::array<ScreenField, 3> kAskStationTemplate{{
+    bwps::Field(1, 3, 20, "%-14sC").Flags(FX_FIELD_UPPER).Exit(AskStationAccept),
+    bwps::Field(2, 5, 20, "nn/nn/nnnn"),
+    {},
+}};
+
 int RunAskStationScreen(uint16_t handle)
 {
-    ScreenField fields[3];
-    std::memcpy(fields, kAskStationTemplate, sizeof fields);
-    fields[0].exitHandler = AskStationAccept;
+    // The form reads its table in place: a copy that lives as long as it.
+    std::array<ScreenField, kAskStationTemplate.size()> fields = kAskStationTemplate;
 
     AskStationScreen screen{};
     screen.handle = handle;
     FxAppBegin(&screen.fx);
-    if (!FxFormLoad(&screen.form, fields, 1)) {
+    if (!FxFormLoad(&screen.form, fields.data(), 1)) {
         FxAppEnd(&screen.fx);
         return 0;
     }

@@ -3,6 +3,7 @@
 #include "extensions/company/company.h"
 #include "extensions/company/services.h"
 #include "extensions/company/session_steps.h"
+#include "bwps/files.h"
 #include "bwps/screens.h"
 
 #include <cstdio>
@@ -12,6 +13,8 @@
 
 namespace fs = std::filesystem;
 using namespace bwps1;
+using bwps::FileNo;
+using bwps::No;
 
 namespace {
 
@@ -151,7 +154,7 @@ void AfterCompanyOpened()
     ShowCompanyBanner(0);
     ShowPeriodStatus();
     ReloadSysInterface();
-    SetUdfGeneralTable(IsInterfaced() ? 15 : 31);
+    SetUdfGeneralTable(No(IsInterfaced() ? FileNo::AccountingGeneral : FileNo::General));
 }
 
 void RunLogin()
@@ -207,7 +210,7 @@ void RunOpenCompany()
     WriteSysInterfaceRecord();
     ShowCompanyBanner(0);
     ShowPeriodStatus();
-    SetUdfGeneralTable(IsInterfaced() ? 15 : 31);
+    SetUdfGeneralTable(No(IsInterfaced() ? FileNo::AccountingGeneral : FileNo::General));
     if (!VerifyOnlineCheckRegister() || !VerifyOnlineLedger()) {
         ExitCode() = ExitCancelled;
         return;
@@ -307,9 +310,13 @@ BWPS1_API int BWPSVerifyBaseFiles(const char* baseFolder, int* missing)
     std::string folder = baseFolder ? baseFolder : "";
     if (folder.empty() || folder.back() != '/') folder += '/';
     if (missing) *missing = 0;
-    for (int file = 85; DataFileKind(file) != -1; ++file) {
+    // The base folder's files from the company list on, other than the
+    // company list, the station file and the cash registers.
+    for (int file = No(FileNo::CompanyIds); DataFileKind(file) != -1; ++file) {
         if (DataFileKind(file) != 0) continue;
-        if (file == 85 || file == 86 || file == 100) continue;
+        const FileNo no = static_cast<FileNo>(file);
+        if (no == FileNo::CompanyIds || no == FileNo::Stations || no == FileNo::CashRegisters)
+            continue;
         std::error_code ec;
         if (!fs::exists(folder + DataFileName(file), ec)) {
             if (missing) *missing = file;

@@ -6,12 +6,16 @@
 #include "extensions/company/services.h"
 
 #include "bwps/catalogue.h"
+#include "bwps/files.h"
 #include "bwps/messages.h"
+#include "bwps/screen_fields.h"
 #include "bwps/session.h"
+#include "bwps/table.h"
 #include "bwps/users.h"
 #include "bwps/versions.h"
 #include "fx.h"
 
+#include <array>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
@@ -20,10 +24,17 @@
 
 namespace fs = std::filesystem;
 using namespace bwps1;
+using bwps::FileNo;
+using bwps::Status;
 
 namespace {
 
-constexpr int kListFile = 85;
+// A record-manager failure on the company list, reported with the path of
+// the catalogue.
+void ReportListError(int status, int operation)
+{
+    ReportError(Status{status, operation, FileNo::CompanyIds}, nullptr);
+}
 constexpr int kVisibleRows = 5;
 
 void SetField(char* field, size_t size, const std::string& text)
@@ -150,7 +161,7 @@ int OnDeleteCompany(void* context)
     if (AskNumberedMessage(945, "Yes,No", 1) != 1) return FX_STAY;
     if (ReadByName(c.handle, record.CompanyId, record) == 0) {
         const int status = BtrWrite(B_DELETE, c.handle, nullptr, &record, sizeof record);
-        if (status != 0) ReportError(status, B_DELETE, kListFile, nullptr);
+        if (status != 0) ReportListError(status, B_DELETE);
     }
     FxFieldSet(&c.form, kSearchField, "");
     DrawRows(c);
@@ -189,7 +200,7 @@ int OnSetDefault(void* context)
     }
     const int status = SetDefaultCompany(c.handle, &record);
     if (status != 0) {
-        ReportError(status, LastDefaultMarkOperation(), kListFile, nullptr);
+        ReportListError(status, LastDefaultMarkOperation());
     } else {
         FxFieldSet(&c.form, kSearchField, record.CompanyId);
     }
@@ -197,17 +208,12 @@ int OnSetDefault(void* context)
     return FX_STAY;
 }
 
-ScreenField* ListFields()
-{
-    static ScreenField fields[2];
-    std::memset(fields, 0, sizeof fields);
-    fields[0].number = kSearchField;
-    fields[0].row = 1;
-    fields[0].column = 11;
-    std::strcpy(fields[0].picture, "%-18s");
-    fields[0].exitHandler = OnSelect;
-    return fields;
-}
+// The "Open Company" form: the search field (the table ends with a zero
+// field).
+constexpr std::array<ScreenField, 2> kListFields{{
+    bwps::Field(kSearchField, 1, 11, "%-18s").Exit(OnSelect),
+    {},
+}};
 
 } // namespace
 
@@ -217,9 +223,11 @@ bool RunCompanyListDialog(uint16_t handle, int pendingAction, CompanyListRecord&
 {
     ListContext c{};
     c.handle = handle;
+    // The form reads the table in place: a copy that lives as long as it.
+    std::array<ScreenField, kListFields.size()> fields = kListFields;
     FxAppBegin(&c.fx);
     bool shown = false;
-    if (FxFormLoad(&c.form, ListFields(), 0) != 0 &&
+    if (FxFormLoad(&c.form, fields.data(), 0) != 0 &&
         FxWindowCreate(&c.window, 3, 0, 3 + 10 - 1, 0 + 78 - 1, 1, 1, ' ', " Open Company ") == 0) {
         shown = true;
         FxWindowSetName(&c.window, "RSOpenCompany");
@@ -290,22 +298,22 @@ int OnWelcome(void*)
 
 namespace bwps1 {
 
+// The first-company form: one choice field.
+constexpr std::array<ScreenField, 2> kNewUserFields{{
+    bwps::Field(1, 2, 4, "%-30sm").Choices("\001Open the sample company data,Add new company data"),
+    {},
+}};
+
 bool RunNewUserScreen(uint16_t handle, CompanyListRecord& record)
 {
-    static ScreenField fields[2];
-    std::memset(fields, 0, sizeof fields);
-    fields[0].number = 1;
-    fields[0].row = 2;
-    fields[0].column = 4;
-    std::strcpy(fields[0].picture, "%-30sm");
-    fields[0].choices = "\001Open the sample company data,Add new company data";
+    std::array<ScreenField, kNewUserFields.size()> fields = kNewUserFields;
 
     NewUserContext c{};
     c.handle = handle;
     c.record = &record;
     std::memset(record.Folder, 0, sizeof record.Folder);
     FxAppBegin(&c.fx);
-    if (FxFormLoad(&c.form, fields, 0) != 0 &&
+    if (FxFormLoad(&c.form, fields.data(), 0) != 0 &&
         FxWindowCreate(&c.window, 6, 10, 6 + 8 - 1, 10 + 60 - 1, 1, 1, ' ', nullptr) == 0) {
         FxWindowSetName(&c.window, "RSNewUserCID");
         FxReleaseKey(&c.form, FX_KEY_F1 + 0x100);  // F2
@@ -395,7 +403,7 @@ bool CompanyNameExists(const std::string& name, uint16_t handle)
         return true;
     }
     if (status != B_KEY_NOT_FOUND && status != B_END_OF_FILE)
-        ReportError(status, B_GET_EQUAL, kListFile, nullptr);
+        ReportListError(status, B_GET_EQUAL);
     return false;
 }
 
@@ -516,30 +524,16 @@ int OnCreateCompany(void* context)
     return FX_LEAVE;
 }
 
-ScreenField* CreateFields()
-{
-    static ScreenField fields[7];
-    std::memset(fields, 0, sizeof fields);
-    struct Spec {
-        int row, column;
-        const char* picture;
-    };
-    const Spec specs[] = {{2, 24, "%-18s"},  {3, 24, "%-143s"}, {5, 24, "%-15s"},
-                          {6, 24, "%-15s"},  {9, 34, "%-10sm"}, {10, 34, "%-143s"}};
-    for (int i = 0; i < 6; ++i) {
-        fields[i].number = static_cast<uint8_t>(i + 1);
-        fields[i].row = static_cast<uint8_t>(specs[i].row);
-        fields[i].column = static_cast<uint8_t>(specs[i].column);
-        std::strcpy(fields[i].picture, specs[i].picture);
-    }
-    fields[kFolder - 1].exitHandler = OnFolderLeft;
-    fields[kRequired - 1].displayOnly = 1;
-    fields[kFree - 1].displayOnly = 1;
-    fields[kInterfaced - 1].choices = "\001No,Yes";
-    fields[kInterfaced - 1].exitHandler = OnInterfacedChoice;
-    fields[kAccFolder - 1].displayOnly = 1;
-    return fields;
-}
+// The "RSFileCreate" form (the table ends with a zero field).
+constexpr std::array<ScreenField, 7> kCreateFields{{
+    bwps::Field(kName, 2, 24, "%-18s"),
+    bwps::Field(kFolder, 3, 24, "%-143s").Exit(OnFolderLeft),
+    bwps::Field(kRequired, 5, 24, "%-15s").DisplayOnly(),
+    bwps::Field(kFree, 6, 24, "%-15s").DisplayOnly(),
+    bwps::Field(kInterfaced, 9, 34, "%-10sm").Choices("\001No,Yes").Exit(OnInterfacedChoice),
+    bwps::Field(kAccFolder, 10, 34, "%-143s").DisplayOnly(),
+    {},
+}};
 
 } // namespace
 
@@ -558,7 +552,8 @@ BWPS1_API int CreateCompanyFiles(uint16_t listHandle, int newUser, char* name, c
 
     FxAppBegin(&c.fx);
     int exitKey = FX_KEY_ESC;
-    if (FxFormLoad(&c.form, CreateFields(), 0) != 0 &&
+    std::array<ScreenField, kCreateFields.size()> fields = kCreateFields;
+    if (FxFormLoad(&c.form, fields.data(), 0) != 0 &&
         FxWindowCreate(&c.window, 6, 4, 6 + 19 - 1, 4 + 76 - 1, 1, 1, ' ', nullptr) == 0) {
         FxWindowSetName(&c.window, "RSFileCreate");
         FxSetKeyHandler(&c.form, FX_KEY_F10, OnCreateCompany);

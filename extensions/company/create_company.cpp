@@ -5,18 +5,24 @@
 #include "extensions/company/session_steps.h"
 #include "extensions/company/services.h"
 
+#include <algorithm>
 #include <cstring>
 #include <filesystem>
 #include <string>
 
+#include "bwps/files.h"
+#include "bwps/records/copy.h"
+#include "bwps/records/tenders.h"
+#include "bwps/table.h"
+
 namespace fs = std::filesystem;
 using namespace bwps1;
+using bwps::FileNo;
+using bwps::KeyBuffer;
+using bwps::Status;
+using bwps::Table;
 
 namespace {
-
-constexpr int kGeneralFile = 31;
-constexpr int kTenderFile = 33;
-constexpr int kAccountingGeneralFile = 15;
 
 std::string JoinPath(const std::string& folder, const std::string& name)
 {
@@ -26,17 +32,19 @@ std::string JoinPath(const std::string& folder, const std::string& name)
     return p + name;
 }
 
-void PutKey(char* record, const char* name)
+// A settings key: the name blank padded to 15 characters, then NUL.
+void PutKey(char (&key)[GENERAL_KEY_SIZE], const char* name)
 {
-    std::memset(record, ' ', 15);
-    std::memcpy(record, name, std::strlen(name));
-    record[15] = 0;
+    std::memset(key, ' ', GENERAL_KEY_SIZE - 1);
+    std::memcpy(key, name, std::strlen(name));
+    key[GENERAL_KEY_SIZE - 1] = 0;
 }
 
-template <typename T>
-void PutAt(char* record, int offset, T value)
+// A 41-byte company text: 30 blanks and a NUL.
+void BlankCompanyText(char (&field)[41])
 {
-    std::memcpy(record + offset, &value, sizeof value);
+    std::memset(field, ' ', 30);
+    field[30] = 0;
 }
 
 // True when the folder holds any data file of kind 1 or 2 under the name
@@ -74,218 +82,251 @@ const Tender kTenders[] = {
     {"VISA", "VISA", 'O', "11024"},
     {"AMEX", "American Express", 'O', "11025"},
 };
-constexpr int kTenderLength = 97;
-
-void PadInto(char* field, int width, const char* text)
+// The text blank padded to width characters; the bytes after are left as
+// they are.
+template <std::size_t N>
+void PadInto(char (&field)[N], std::size_t width, const char* text)
 {
+    static_assert(N > 1);
+    width = std::min(width, N);
     std::memset(field, ' ', width);
-    std::memcpy(field, text, std::min<size_t>(std::strlen(text), width));
+    std::memcpy(field, text, std::min(std::strlen(text), width));
 }
 
 } // namespace
 
 BWPS1_API int BuildCompanyRecord(void* record818)
 {
-    char* r = static_cast<char*>(record818);
-    std::memset(r, 0, 818);
-    PutKey(r, "0Company");
-    for (int offset : {16, 98, 139, 180}) {
-        std::memset(r + offset, ' ', 30);
-        r[offset + 30] = 0;
-    }
+    TagCompanyRecord r;
+    std::memset(&r, 0, sizeof r);
+    PutKey(r.Key, "0Company");
+    BlankCompanyText(r.Name);
+    BlankCompanyText(r.Address1);
+    BlankCompanyText(r.Address2);
+    BlankCompanyText(r.Address3);
+    std::memcpy(record818, &r, sizeof r);
     return 0;
 }
 
 BWPS1_API void InitSysInterfaceRecord(void* record477)
 {
-    char* r = static_cast<char*>(record477);
-    std::memset(r, 0, 477);
-    PutKey(r, "0sysinterface");
-    for (int offset : {21, 27, 31, 35, 47, 55, 63, 69}) PutAt<int16_t>(r, offset, 1);
-    PutAt<int16_t>(r, 39, 30);
-    for (int offset : {71, 73, 75, 77, 79}) PutAt<int16_t>(r, offset, 0x59);
-    r[441] = 'N';
-    r[443] = 'N';
-    r[444] = 'Y';
-    r[445] = 1;
-    r[446] = 'N';
-    r[447] = 'N';
-    for (int offset = 449; offset <= 453; ++offset) r[offset] = 'N';
-    std::memcpy(r + 85, "CASH      ", 10);
-    PutAt<int16_t>(r, 51, 0);
+    TagSysInterface r;
+    std::memset(&r, 0, sizeof r);
+    PutKey(r.Key, "0sysinterface");
+    r.LookupOrder = 1;
+    r.Word27 = 1;
+    r.Word31 = 1;
+    r.Word35 = 1;
+    r.SerialLevel = 1;
+    r.CheckJournalPrinted = 1;
+    r.Word63 = 1;
+    r.Word69 = 1;
+    r.Number39 = 30;
+    r.VerifyBeforeCopy = 'Y';
+    r.SystemByte43 = 'Y';
+    r.SystemByte44 = 'Y';
+    r.TimeClock = 'Y';
+    r.Word79 = 'Y';
+    r.OpeningAmount = 'N';
+    r.PasswordsInForce = 'N';
+    r.ProductActivity = 'Y';
+    r.SerialLevelByte = 1;
+    r.InterfacedChar = 'N';
+    r.Flag447 = 'N';
+    r.SystemByte47 = 'N';
+    r.SystemByte48 = 'N';
+    r.SystemByte49 = 'N';
+    r.OnlineLedger = 'N';
+    r.OnlineCheckRegister = 'N';
+    std::memcpy(r.TenderCode, "CASH      ", 10);
+    r.Interfaced = 0;
+    std::memcpy(record477, &r, sizeof r);
 }
 
 BWPS1_API int SeedCompanySettingsRecords(const char* folder, const void* sysInterface)
 {
-    const std::string path = JoinPath(folder, DataFileName(kGeneralFile));
-    uint16_t handle = 0;
-    int status = BtrOpenFile(&handle, path.c_str(), 256, 0);
-    if (status != 0) {
-        ReportError(status, B_OPEN_REPORT, kGeneralFile, path.c_str());
-        return status;
+    const std::string path = JoinPath(folder, DataFileName(FileNo::General));
+    Table general;
+    Status status = general.OpenPath(FileNo::General, path.c_str(), 256);
+    if (!status.Ok()) {
+        ReportError(status, path.c_str());
+        return status.status;
     }
 
-    char company[818];
-    BuildCompanyRecord(company);
+    TagCompanyRecord company;
+    BuildCompanyRecord(&company);
 
-    char passwords[167] = {};
-    PutKey(passwords, "0Passwords");
-    passwords[16] = 'L';
+    PasswordsRecord passwords{};
+    PutKey(passwords.Key, "0Passwords");
+    passwords.Unused1 = 'L';
 
-    char iface[477];
-    if (sysInterface) std::memcpy(iface, sysInterface, sizeof iface);
-    else InitSysInterfaceRecord(iface);
+    TagSysInterface iface;
+    if (sysInterface) std::memcpy(&iface, sysInterface, sizeof iface);
+    else InitSysInterfaceRecord(&iface);
 
-    char defaults[1479] = {};
-    PutKey(defaults, "0Defaults");
-    defaults[133] = 'N';
-    defaults[134] = 'O';
-    defaults[135] = 'Y';
-    defaults[137] = 'R';
-    PutAt<int32_t>(defaults, 138, 0);
-    PutAt<int32_t>(defaults, 150, 0);
-    PutAt<int32_t>(defaults, 154, 0);
-    InitProductRecord(defaults + 811);
+    TagDefaults defaults{};
+    PutKey(defaults.Key, "0Defaults");
+    defaults.Byte133 = 'N';
+    defaults.Byte134 = 'O';
+    defaults.Byte135 = 'Y';
+    defaults.Byte137 = 'R';
+    defaults.Word138 = 0;
+    defaults.Word150 = 0;
+    defaults.Word154 = 0;
+    InitProductRecord(defaults.Product);
 
-    char lastNumbers[60] = {};
-    PutKey(lastNumbers, "0lastnumbers");
-    PutAt<int32_t>(lastNumbers, 20, 0);
-    PutAt<int32_t>(lastNumbers, 28, 1);
+    TagLastNumbers lastNumbers{};
+    PutKey(lastNumbers.Key, "0lastnumbers");
+    lastNumbers.Counters[1] = 0;   // the counter at 20
+    lastNumbers.Counters[3] = 1;   // the counter at 28
 
-    char currentYear[20] = {};
-    PutKey(currentYear, "0currentyear");
-    PutAt<int16_t>(currentYear, 16, static_cast<int16_t>(CurrentYear()));
-    PutAt<int16_t>(currentYear, 18, 0);
+    TagCurrentYear currentYear{};
+    PutKey(currentYear.Key, "0currentyear");
+    currentYear.Year = static_cast<int16_t>(CurrentYear());
+    currentYear.Zero = 0;
 
-    char lookUps[76];
+    char lookUps[GENERAL_LOOKUPS_SIZE];
     InitLookUpsRecord(lookUps);
 
     struct Seed {
-        char* record;
+        void* record;
         int length;
     };
     const Seed seeds[] = {
-        {company, sizeof company},         {passwords, sizeof passwords},
-        {iface, sizeof iface},             {defaults, sizeof defaults},
-        {lastNumbers, sizeof lastNumbers}, {currentYear, sizeof currentYear},
+        {&company, sizeof company},         {&passwords, sizeof passwords},
+        {&iface, sizeof iface},             {&defaults, sizeof defaults},
+        {&lastNumbers, sizeof lastNumbers}, {&currentYear, sizeof currentYear},
         {lookUps, sizeof lookUps},
     };
     for (const Seed& s : seeds) {
-        char key[64] = {};
-        status = BtrWrite(B_INSERT, handle, key, s.record, s.length);
-        if (status != 0) {
-            ReportError(status, B_INSERT, kGeneralFile, path.c_str());
+        KeyBuffer key;
+        status = general.Write(B_INSERT, s.record, s.length, &key);
+        if (!status.Ok()) {
+            ReportError(status, path.c_str());
             break;
         }
     }
-    if (status == 0) {
-        if (!StartUdfManager(folder)) status = 2;
+    int result = status.status;
+    if (result == 0) {
+        if (!StartUdfManager(folder)) result = 2;
         int stampStatus = 0;
-        if (!WriteDataVersionStamp(handle, folder, &stampStatus)) status = stampStatus ? stampStatus : 2;
+        if (!WriteDataVersionStamp(general.Handle(), folder, &stampStatus))
+            result = stampStatus ? stampStatus : 2;
     }
-    BtrCloseFile(handle);
-    return status;
+    return result;
 }
 
 BWPS1_API int SeedTenders(const char* folder, int interfaced)
 {
-    const std::string path = JoinPath(Trim(folder), DataFileName(kTenderFile));
-    uint16_t handle = 0;
-    int status = BtrOpenFile(&handle, path.c_str(), 0, 0);
-    if (status != 0) {
-        ReportError(status, B_OPEN_REPORT, kTenderFile, path.c_str());
-        return status;
+    const std::string path = JoinPath(Trim(folder), DataFileName(FileNo::Tenders));
+    Table tenders;
+    Status status = tenders.OpenPath(FileNo::Tenders, path.c_str());
+    if (!status.Ok()) {
+        ReportError(status, path.c_str());
+        return status.status;
     }
     for (const Tender& t : kTenders) {
-        char r[kTenderLength] = {};
-        PadInto(r, 10, t.code);
-        PadInto(r + 11, 30, t.description);
-        r[42] = 'N';
-        r[43] = 0;
-        PadInto(r + 44, 10, interfaced ? "" : t.account);
-        r[96] = t.kind;
-        char key[64] = {};
-        status = BtrWrite(B_INSERT, handle, key, r, sizeof r);
-        if (status != 0) {
-            ReportError(status, B_INSERT, kTenderFile, path.c_str());
+        TagTender r{};
+        PadInto(r.Code, 10, t.code);
+        PadInto(r.Description, 30, t.description);
+        r.Processing = 'N';
+        r.ProcessingKind = 0;
+        PadInto(r.Account, 10, interfaced ? "" : t.account);
+        r.Type = t.kind;
+        KeyBuffer key;
+        status = tenders.Insert(r, &key);
+        if (!status.Ok()) {
+            ReportError(status, path.c_str());
             break;
         }
     }
-    BtrCloseFile(handle);
-    return status;
+    return status.status;
 }
 
 namespace {
+
+// The first part and the product part of the accounting company's
+// "0Defaults" over the store's.
+constexpr bwps::records::ByteCopy kDefaultsFromAccounting[] = {
+    {offsetof(TagDefaults, reserved16), offsetof(TagAccountingDefaults, Settings),
+     sizeof(TagAccountingDefaults::Settings)},
+    {offsetof(TagDefaults, Product), offsetof(TagAccountingDefaults, Product),
+     sizeof(TagDefaults::Product)},
+};
+static_assert(bwps::records::FitsBoth<TagDefaults, TagAccountingDefaults>(kDefaultsFromAccounting));
+
+// A settings key in a key buffer.
+KeyBuffer SettingsKey(const char* name)
+{
+    char text[GENERAL_KEY_SIZE];
+    PutKey(text, name);
+    KeyBuffer key;
+    key.Set(text);
+    return key;
+}
 
 // The accounting company's "0Company", "0LookUps" and the first part and the
 // product part of its "0Defaults" become the new company's.
 bool CopyAccountingSettings()
 {
-    char company[818] = {}, lookUps[76] = {}, defaults[2274] = {};
-    const std::string accPath = DataFilePathOf(kAccountingGeneralFile);
-    uint16_t handle = 0;
-    int status = BtrOpenFile(&handle, accPath.c_str(), 0, 0);
-    if (status == B_PERMISSION_ERROR) return false;
-    if (status != 0) {
-        ReportError(status, B_OPEN_REPORT, kAccountingGeneralFile, accPath.c_str());
+    TagCompanyRecord company{};
+    char lookUps[GENERAL_LOOKUPS_SIZE] = {};
+    TagAccountingDefaults defaults{};
+    const std::string accPath = DataFilePathOf(bwps::No(FileNo::AccountingGeneral));
+    Table accounting;
+    Status status = accounting.OpenPath(FileNo::AccountingGeneral, accPath.c_str());
+    if (status.Is(B_PERMISSION_ERROR)) return false;
+    if (!status.Ok()) {
+        ReportError(status, accPath.c_str());
         return false;
     }
     struct Read {
         const char* key;
-        char* buffer;
+        void* buffer;
         int length;
     };
-    for (const Read& r : {Read{"0Company", company, 818}, Read{"0LookUps", lookUps, 76},
-                          Read{"0Defaults", defaults, 2274}}) {
-        char key[64] = {};
-        PutKey(key, r.key);
-        status = BtrGet(B_GET_EQUAL, handle, key, r.buffer, r.length);
-        if (status != 0) {
-            ReportError(status, B_GET_EQUAL, kAccountingGeneralFile, accPath.c_str());
-            BtrCloseFile(handle);
+    for (const Read& r : {Read{"0Company", &company, sizeof company},
+                          Read{"0LookUps", lookUps, sizeof lookUps},
+                          Read{"0Defaults", &defaults, sizeof defaults}}) {
+        KeyBuffer key = SettingsKey(r.key);
+        status = accounting.Get(B_GET_EQUAL, key.data(), r.buffer, r.length);
+        if (!status.Ok()) {
+            ReportError(status, accPath.c_str());
             return false;
         }
     }
-    BtrCloseFile(handle);
+    accounting.Close();
 
-    const std::string path = JoinPath(DataPath(), DataFileName(kGeneralFile));
-    status = BtrOpenFile(&handle, path.c_str(), 0, 0);
-    if (status == B_PERMISSION_ERROR) return false;
-    if (status != 0) {
-        ReportError(status, B_OPEN_REPORT, kGeneralFile, path.c_str());
+    const std::string path = JoinPath(DataPath(), DataFileName(FileNo::General));
+    Table general;
+    status = general.OpenPath(FileNo::General, path.c_str());
+    if (status.Is(B_PERMISSION_ERROR)) return false;
+    if (!status.Ok()) {
+        ReportError(status, path.c_str());
         return false;
     }
-    bool ok = true;
-    char scratch[1479];
-    for (const Read& r : {Read{"0Company", company, 818}, Read{"0LookUps", lookUps, 76}}) {
-        char key[64] = {};
-        PutKey(key, r.key);
-        int op = B_GET_EQUAL;
-        status = BtrGet(op, handle, key, scratch, r.length);
-        if (status == 0) status = BtrWrite(op = B_UPDATE, handle, key, r.buffer, r.length);
-        if (status != 0) {
-            ReportError(status, op, kGeneralFile, path.c_str());
-            ok = false;
-            break;
+    TagDefaults scratch;
+    for (const Read& r : {Read{"0Company", &company, sizeof company},
+                          Read{"0LookUps", lookUps, sizeof lookUps}}) {
+        KeyBuffer key = SettingsKey(r.key);
+        status = general.Get(B_GET_EQUAL, key.data(), &scratch, r.length);
+        if (status.Ok()) status = general.Write(B_UPDATE, r.buffer, r.length, &key);
+        if (!status.Ok()) {
+            ReportError(status, path.c_str());
+            return false;
         }
     }
-    if (ok) {
-        char key[64] = {};
-        PutKey(key, "0Defaults");
-        int op = B_GET_EQUAL;
-        status = BtrGet(op, handle, key, scratch, sizeof scratch);
-        if (status == 0) {
-            std::memcpy(scratch + 16, defaults + 16, 810 - 16 + 1);
-            std::memcpy(scratch + 811, defaults + 1606, 2273 - 1606 + 1);
-            status = BtrWrite(op = B_UPDATE, handle, key, scratch, sizeof scratch);
-        }
-        if (status != 0) {
-            ReportError(status, op, kGeneralFile, path.c_str());
-            ok = false;
-        }
+    KeyBuffer key = SettingsKey("0Defaults");
+    status = general.Get(B_GET_EQUAL, key.data(), &scratch, sizeof scratch);
+    if (status.Ok()) {
+        bwps::records::CopyBytes(&scratch, &defaults, kDefaultsFromAccounting);
+        status = general.Update(scratch, &key);
     }
-    BtrCloseFile(handle);
-    return ok;
+    if (!status.Ok()) {
+        ReportError(status, path.c_str());
+        return false;
+    }
+    return true;
 }
 
 // Every tender without an account gets the accounting interface's first
@@ -294,29 +335,26 @@ bool FillTenderAccounts()
 {
     char account[11] = {};
     if (ReadAccountingInterfaceAccount(account) != 0) return false;
-    const std::string path = JoinPath(DataPath(), DataFileName(kTenderFile));
-    uint16_t handle = 0;
-    int status = BtrOpenFile(&handle, path.c_str(), 0, 0);
-    if (status != 0) {
-        ReportError(status, B_OPEN_REPORT, kTenderFile, path.c_str());
+    const std::string path = JoinPath(DataPath(), DataFileName(FileNo::Tenders));
+    Table tenders;
+    Status status = tenders.OpenPath(FileNo::Tenders, path.c_str());
+    if (!status.Ok()) {
+        ReportError(status, path.c_str());
         return false;
     }
-    bool ok = true;
-    char key[64] = {};
-    char r[kTenderLength];
-    for (status = BtrGet(B_GET_FIRST, handle, key, r, sizeof r); status == 0;
-         status = BtrGet(B_GET_NEXT, handle, key, r, sizeof r)) {
-        if (!Trim(std::string(r + 44, 10).c_str()).empty()) continue;
-        PadInto(r + 44, 10, account);
-        const int s = BtrWrite(B_UPDATE, handle, key, r, sizeof r);
-        if (s != 0) {
-            ReportError(s, B_UPDATE, kTenderFile, path.c_str());
-            ok = false;
-            break;
+    KeyBuffer key;
+    TagTender r;
+    for (status = tenders.Get(B_GET_FIRST, key.data(), &r, sizeof r); status.Ok();
+         status = tenders.Get(B_GET_NEXT, key.data(), &r, sizeof r)) {
+        if (!Trim(std::string(r.Account, 10).c_str()).empty()) continue;
+        PadInto(r.Account, 10, account);
+        const Status s = tenders.Update(r, &key);
+        if (!s.Ok()) {
+            ReportError(s, path.c_str());
+            return false;
         }
     }
-    BtrCloseFile(handle);
-    return ok;
+    return true;
 }
 
 bool CopyImportTemplates()
@@ -372,7 +410,11 @@ BWPS1_API int CreateCompanyInFolder(uint16_t listHandle, const char* name, const
     if ((*result = CreateMissingFiles(folder)) != 0) return 1;
     if ((*result = SeedCompanySettingsRecords(folder, sysInterface)) != 0) return 1;
     int16_t interfacedFlag = 0;
-    if (sysInterface) std::memcpy(&interfacedFlag, static_cast<const char*>(sysInterface) + 51, 2);
+    if (sysInterface) {
+        TagSysInterface iface;
+        std::memcpy(&iface, sysInterface, sizeof iface);
+        interfacedFlag = iface.Interfaced;
+    }
     const bool interfaced = interfacedFlag != 0;
     if ((*result = SeedTenders(folder, interfaced)) != 0) return 1;
     if (listHandle != 0) {
@@ -384,8 +426,9 @@ BWPS1_API int CreateCompanyInFolder(uint16_t listHandle, const char* name, const
     ReloadSysInterface();
     SetAccountingFolderIfValid(" ");
 
-    for (int file : {1, 7, 28, 27, 71, 16}) {
-        if (!CopyFromBase(CatalogueFileName(file))) {
+    for (FileNo file : {FileNo::Accounts, FileNo::BillingCodes, FileNo::TaxTable, FileNo::Terms,
+                        FileNo::Units, FileNo::MessageCodes}) {
+        if (!CopyFromBase(CatalogueFileName(bwps::No(file)))) {
             ShowNumberedMessage(357);
             break;
         }
@@ -403,8 +446,8 @@ BWPS1_API int BWPSCreateCompany(const char* name, const char* folder, int x, int
 {
     FrameworkContext context(x, y, z);
     if (!name || !folder || !*folder) return 0;
-    char iface[477];
-    InitSysInterfaceRecord(iface);
+    TagSysInterface iface;
+    InitSysInterfaceRecord(&iface);
     int result = 0;
-    return CreateCompanyInFolder(0, name, folder, iface, &result) == 0 ? 1 : 0;
+    return CreateCompanyInFolder(0, name, folder, &iface, &result) == 0 ? 1 : 0;
 }

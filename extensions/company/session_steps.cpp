@@ -1,8 +1,9 @@
 // Session steps that other areas of the system carry out. Functions of
 // bwpsbase that are declared in its headers are called directly; services
-// that are not in this build are declared weak here: the real entry takes
-// over when bwpsbase exports it, and without it the stand-in below answers
-// as a store without that feature would.
+// that a build may lack are declared in bwps/screens.h (bwps::service, weak
+// references): the real entry takes over when bwpsbase exports it, and
+// without it the stand-in below answers as a store without that feature
+// would.
 #include "extensions/company/company.h"
 #include "extensions/company/session_steps.h"
 #include "extensions/company/services.h"
@@ -13,6 +14,7 @@
 #include "bwps/dictionary.h"
 #include "bwps/records.h"
 #include "bwps/reports.h"
+#include "bwps/screens.h"
 #include "bwps/session.h"
 #include "bwps/settings.h"
 #include "bwps/stations.h"
@@ -21,13 +23,7 @@
 
 #include <cstring>
 
-#define BWPS1_WEAK extern "C" __attribute__((weak, visibility("default")))
-
-// Services not in this build, reached only when bwpsbase exports them.
-BWPS1_WEAK void ShowHelpTopic(int topic);
-BWPS1_WEAK int ReadLookUpsRecord(uint16_t handle, void* buffer);
-BWPS1_WEAK void InitLookUpsRecord(void* record76);
-BWPS1_WEAK int FormatToolsReady(int ready, int command);
+namespace service = bwps::service;
 
 namespace bwps1 {
 
@@ -36,10 +32,10 @@ void ShowPeriodStatus() { ::ShowPeriodStatus(); }
 
 void ShowHelpTopic(int topic)
 {
-    if (::ShowHelpTopic) ::ShowHelpTopic(topic);
+    if (service::ShowHelpTopic) service::ShowHelpTopic(topic);
 }
 
-bool HelpTopicsInBuild() { return ::ShowHelpTopic != nullptr; }
+bool HelpTopicsInBuild() { return service::ShowHelpTopic != nullptr; }
 
 bool CreateStationFiles() { return ::CreateStationFiles() != 0; }
 bool ValidateStationAndDate(int* stationKnown) { return ::ValidateStationAndDate(stationKnown) != 0; }
@@ -115,13 +111,13 @@ char* ReportPrinterName() { return Session()->ReportPrinterName; }
 // may run.
 bool FormatToolsReady(int ready, int command)
 {
-    if (::FormatToolsReady) return ::FormatToolsReady(ready, command) != 0;
+    if (service::FormatToolsReady) return service::FormatToolsReady(ready, command) != 0;
     return true;
 }
 
 void ReadLookUpsRecord()
 {
-    if (::ReadLookUpsRecord) ::ReadLookUpsRecord(0, nullptr);
+    if (service::ReadLookUpsRecord) service::ReadLookUpsRecord(0, nullptr);
 }
 
 void ClearEditorCallFlag() { Session()->EditorCallFlag = 0; }
@@ -141,7 +137,7 @@ void SetDefaultPrinterSettings()
 
 bool StartUdfManager(const char* folder)
 {
-    CBwUDFSMngr::SetGrlTableId(31);
+    CBwUDFSMngr::SetGrlTableId(bwps::No(bwps::FileNo::General));
     CBwUDFSMngr::Create();
     const bool ok = CBwUDFSMngr::InitializeAll(folder);
     CBwUDFSMngr::Destroy();
@@ -152,15 +148,16 @@ void InitProductRecord(void* record668) { ::InitProductRecord(record668); }
 
 void InitLookUpsRecord(void* record76)
 {
-    if (::InitLookUpsRecord) {
-        ::InitLookUpsRecord(record76);
+    if (service::InitLookUpsRecord) {
+        service::InitLookUpsRecord(record76);
         return;
     }
-    char* r = static_cast<char*>(record76);
-    std::memset(r, 0, 76);
-    std::memcpy(r, GENERAL_KEY_LOOKUPS, 15);
-    std::memset(r + 16, 'C', 16);
-    std::memset(r + 36, 'N', 13);
+    TagLookUps r;
+    std::memset(&r, 0, sizeof r);
+    std::memcpy(r.Key, GENERAL_KEY_LOOKUPS, GENERAL_KEY_SIZE - 1);
+    std::memset(r.LookupOrder, 'C', sizeof r.LookupOrder);
+    std::memset(r.DocumentOrder, 'N', sizeof r.DocumentOrder);
+    std::memcpy(record76, &r, sizeof r);
 }
 
 // The company list's columns 1-4 from the data dictionary; 0 when read.

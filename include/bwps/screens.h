@@ -99,10 +99,8 @@ extern "C" {
 BWPS_OPTIONAL_ENTRY void ShowHelpTopic(int topic);
 /* Reads "0LookUps       " (76 bytes) through the handle (0: its own). */
 BWPS_OPTIONAL_ENTRY int ReadLookUpsRecord(uint16_t handle, void* buffer);
-/* Fills the default "0LookUps       " record (76 bytes). */
-BWPS_OPTIONAL_ENTRY void InitLookUpsRecord(void* record76);
-/* Fills the default product record (668 bytes). */
-BWPS_OPTIONAL_ENTRY void InitProductRecord(void* record668);
+/* Fills the default "0LookUps       " record (76 bytes); 0. */
+BWPS_OPTIONAL_ENTRY int InitLookUpsRecord(void* record76);
 /* Non-zero when the form tools let the command run. */
 BWPS_OPTIONAL_ENTRY int FormatToolsReady(int ready, int command);
 /* Quiets (1) or restores (0) the status window. */

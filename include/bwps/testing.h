@@ -3,13 +3,15 @@
  * are exported (tests reach them through the shared libraries) but belong
  * to no public header: product code never calls them.
  *
- * The record manager's RecmanReset and the framework's FxReset are declared
- * again here, so that a test has the eight resets from one header.
+ * The record manager's RecmanReset (recman_testing.h) comes with this
+ * header, and the framework's FxReset is declared again here, so that a
+ * test has the eight resets from one header.
  */
 #ifndef BWPS_TESTING_H
 #define BWPS_TESTING_H
 
 #include "bwps/export.h"
+#include "recman_testing.h" /* RecmanReset */
 
 #ifdef __cplusplus
 extern "C" {
@@ -32,8 +34,6 @@ BWPS_EXPORT void ResetReportsState(void);
  * counts -1. */
 BWPS_EXPORT void ResetCheckTable(void);
 
-/* The record manager: closes every handle and forgets the client block. */
-__attribute__((visibility("default"))) void RecmanReset(void);
 /* The framework: forgets all framework state and keeps the script driver. */
 __attribute__((visibility("default"))) void FxReset(void);
 

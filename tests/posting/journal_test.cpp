@@ -14,6 +14,7 @@
 #include "bwps/settings.h"
 #include "posting/posting_internal.h"
 #include "recman.h"
+#include "recman_testing.h"
 #include "tests/posting/fixture.h"
 
 namespace postingtest {

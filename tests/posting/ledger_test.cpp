@@ -15,6 +15,7 @@
 #include "posting/posting_internal.h"
 #include "fx.h"
 #include "recman.h"
+#include "recman_testing.h"
 #include "tests/posting/fixture.h"
 
 namespace postingtest {

@@ -23,6 +23,7 @@
 #include "bwps/stations.h"
 #include "fx.h"
 #include "recman.h"
+#include "recman_testing.h"
 #include "tests/support/folders.h"
 #include "tests/support/library.h"
 

@@ -8,6 +8,7 @@
 #include "table_error.h"
 
 #include <recman.h>
+#include <recman_testing.h>
 
 #include <gtest/gtest.h>
 

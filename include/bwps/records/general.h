@@ -68,42 +68,57 @@ enum {
     COMPANY_PICTURE_OFFSET = 558            /* TagCompanyRecord.Picture */
 };
 
-/* "0sysinterface  ": the store's interface settings (477 bytes). */
+/* "0sysinterface  ": the store's interface settings (477 bytes). Data sets
+ * of versions 10 to 13 store the first 452 bytes. Words hold 0/1 or a
+ * character code; character flags hold 'Y' or 'N'. */
 typedef struct TagSysInterface {
     char Key[16];                   /* 0 */
-    uint8_t Data16[9];              /* 16 */
-    int16_t Word25;                 /* 25 */
-    uint8_t Data27[6];              /* 27 */
-    int16_t SessionOption;          /* 33 */
-    uint8_t Data35[16];             /* 35 */
+    uint8_t reserved16[5];          /* 16 */
+    int16_t LookupOrder;            /* 21: 1 by item, 2 by customer */
+    int16_t Word23;                 /* 23: 0/1 */
+    int16_t Word25;                 /* 25: 0/1 (GetSysInterfaceWord25) */
+    int16_t Word27;                 /* 27: 0/1 */
+    int16_t Word29;                 /* 29: 0/1 */
+    int16_t Word31;                 /* 31: 1 in a new company */
+    int16_t SessionOption;          /* 33: 1 accepts a blank customer code */
+    int16_t Word35;                 /* 35: 0/1 */
+    int16_t Word37;                 /* 37: 0/1 */
+    int16_t Number39;               /* 39: up to 3 digits */
+    uint8_t reserved41[6];          /* 41 */
+    int16_t SerialLevel;            /* 47: 1 no, 2 form level, 3 detail line level (0 reads as 1) */
+    uint8_t reserved49[2];          /* 49 */
     int16_t Interfaced;             /* 51: non-zero when interfaced (1 in another company: link set) */
     int16_t Word53;                 /* 53 */
     int16_t CheckJournalPrinted;    /* 55 */
     int16_t Word57;                 /* 57 */
-    uint8_t Data59[2];              /* 59 */
+    uint8_t reserved59[2];          /* 59 */
     int16_t StationPrompt;          /* 61: non-zero: the station id is asked at sign-in */
-    uint8_t Data63[8];              /* 63 */
+    int16_t Word63;                 /* 63: 1 in a new company */
+    uint8_t reserved65[4];          /* 65 */
+    int16_t Word69;                 /* 69: 1 in a new company */
     int16_t VerifyBeforeCopy;       /* 71: 89 ("Y") verifies every transaction */
-    int16_t SystemByte43;           /* 73: from the accounting system record */
-    int16_t SystemByte44;           /* 75 */
-    uint8_t Data77[4];              /* 77 */
+    int16_t SystemByte43;           /* 73: 'Y': customer history is kept */
+    int16_t SystemByte44;           /* 75: 'Y': salesperson period totals are kept */
+    int16_t TimeClock;              /* 77: 'Y': the salesperson time clock is in use */
+    int16_t Word79;                 /* 79: 'Y'/'N' */
     char CardAuthorizer;            /* 81: "Y" */
     uint8_t Data82;                 /* 82 */
     uint8_t PostingVariant;         /* 83: 1 through a date, else by period */
     char DescribeBySale;            /* 84: "Y" / "N" */
-    uint8_t Data85[11];             /* 85 */
-    char Text96[6];                 /* 96 */
+    char TenderCode[11];            /* 85: 10 characters and NUL */
+    char Text96[6];                 /* 96: terms code, 5 characters and NUL */
     char DefaultTaxCode[6];         /* 102 */
     char AccountingFolder[144];     /* 108 */
     char Accounts[4][11];           /* 252, 263, 274, 285 */
-    uint8_t Data296[145];           /* 296 */
+    char CardProgram[144];          /* 296: path of the card verification program */
+    uint8_t reserved440;            /* 440 */
     char OpeningAmount;             /* 441 */
-    uint8_t Data442;                /* 442 */
+    uint8_t Byte442;                /* 442: 0/1 */
     char PasswordsInForce;          /* 443 */
     char ProductActivity;           /* 444 */
-    uint8_t Data445;                /* 445 */
+    uint8_t SerialLevelByte;        /* 445: 1 no, 2 form level, 3 detail line level (0 reads as 1) */
     char InterfacedChar;            /* 446: "Y" tells the framework */
-    uint8_t Data447;                /* 447 */
+    char Flag447;                   /* 447: 'Y'/'N' */
     char CardAddressEntry;          /* 448: "N", "A"; "O" when NUL */
     char SystemByte47;              /* 449 */
     char SystemByte48;              /* 450 */
@@ -111,7 +126,7 @@ typedef struct TagSysInterface {
     char OnlineLedger;              /* 452 */
     char OnlineCheckRegister;       /* 453 */
     char OptionSet;                 /* 454 */
-    uint8_t Data455[7];             /* 455 */
+    uint8_t reserved455[7];         /* 455 */
     char SystemText[15];            /* 462 */
 } TagSysInterface;
 
@@ -258,6 +273,43 @@ typedef struct TagAccountingSystemRecord {
     char Text414[55];               /* 414 */
 } TagAccountingSystemRecord;
 
+/* "0Defaults      " of the store (1479 bytes): the fields a new company is
+ * seeded with; the product defaults from 811. */
+typedef struct TagDefaults {
+    char Key[16];                   /* 0 */
+    uint8_t reserved16[117];        /* 16 */
+    char Byte133;                   /* 133: 'N' in a new company */
+    char Byte134;                   /* 134: 'O' */
+    char Byte135;                   /* 135: 'Y' */
+    uint8_t reserved136;            /* 136 */
+    char Byte137;                   /* 137: 'R' */
+    int32_t Word138;                /* 138 */
+    uint8_t reserved142[8];         /* 142 */
+    int32_t Word150;                /* 150 */
+    int32_t Word154;                /* 154 */
+    uint8_t reserved158[653];       /* 158 */
+    uint8_t Product[668];           /* 811: a default product record */
+} TagDefaults;
+
+/* "0Defaults      " of the accounting company (2274 bytes): its first part
+ * (16 to 810) and its product part (1606) are the store's. */
+typedef struct TagAccountingDefaults {
+    char Key[16];                   /* 0 */
+    uint8_t Settings[795];          /* 16: as the store's 16 to 810 */
+    uint8_t reserved811[795];       /* 811 */
+    uint8_t Product[668];           /* 1606 */
+} TagAccountingDefaults;
+
+/* "0LookUps       " (76 bytes): the default search order of each lookup
+ * ('C' code, 'N' name or number, 'D' description). */
+typedef struct TagLookUps {
+    char Key[16];                   /* 0 */
+    char LookupOrder[16];           /* 16: one letter per lookup type 0-15; 'C' */
+    uint8_t reserved32[4];          /* 32 */
+    char DocumentOrder[13];         /* 36: one letter per document type 0-12; 'N' */
+    uint8_t reserved49[27];         /* 49 */
+} TagLookUps;
+
 /* "0Passwords     " (167 bytes). */
 typedef struct PasswordsRecord {
     char Key[16];                       /* 0: key and its terminating zero */
@@ -270,22 +322,37 @@ typedef struct PasswordsRecord {
 
 #ifdef __cplusplus
 static_assert(sizeof(TagSysInterface) == 477, "interface record");
+static_assert(offsetof(TagSysInterface, LookupOrder) == 21, "word 21");
 static_assert(offsetof(TagSysInterface, Word25) == 25, "word 25");
+static_assert(offsetof(TagSysInterface, Word27) == 27, "word 27");
+static_assert(offsetof(TagSysInterface, Word31) == 31, "word 31");
+static_assert(offsetof(TagSysInterface, Word35) == 35, "word 35");
+static_assert(offsetof(TagSysInterface, Number39) == 39, "word 39");
+static_assert(offsetof(TagSysInterface, SerialLevel) == 47, "word 47");
 static_assert(offsetof(TagSysInterface, SessionOption) == 33, "word 33");
 static_assert(offsetof(TagSysInterface, Interfaced) == 51, "interfaced flag");
 static_assert(offsetof(TagSysInterface, CheckJournalPrinted) == 55, "journal check");
 static_assert(offsetof(TagSysInterface, StationPrompt) == 61, "station prompt");
+static_assert(offsetof(TagSysInterface, Word63) == 63, "word 63");
+static_assert(offsetof(TagSysInterface, Word69) == 69, "word 69");
 static_assert(offsetof(TagSysInterface, VerifyBeforeCopy) == 71, "verify");
 static_assert(offsetof(TagSysInterface, SystemByte43) == 73, "system byte 43");
+static_assert(offsetof(TagSysInterface, TimeClock) == 77, "word 77");
+static_assert(offsetof(TagSysInterface, Word79) == 79, "word 79");
 static_assert(offsetof(TagSysInterface, CardAuthorizer) == 81, "card authorizer");
+static_assert(offsetof(TagSysInterface, TenderCode) == 85, "tender code");
 static_assert(offsetof(TagSysInterface, PostingVariant) == 83, "posting variant");
 static_assert(offsetof(TagSysInterface, Text96) == 96, "text 96");
 static_assert(offsetof(TagSysInterface, DefaultTaxCode) == 102, "tax code");
 static_assert(offsetof(TagSysInterface, AccountingFolder) == 108, "accounting folder");
 static_assert(offsetof(TagSysInterface, Accounts) == 252, "interface accounts");
+static_assert(offsetof(TagSysInterface, CardProgram) == 296, "card program");
 static_assert(offsetof(TagSysInterface, OpeningAmount) == 441, "opening amount");
 static_assert(offsetof(TagSysInterface, PasswordsInForce) == 443, "passwords");
+static_assert(offsetof(TagSysInterface, SerialLevelByte) == 445, "byte 445");
 static_assert(offsetof(TagSysInterface, InterfacedChar) == 446, "interfaced char");
+static_assert(offsetof(TagSysInterface, Flag447) == 447, "byte 447");
+static_assert(offsetof(TagSysInterface, SystemByte47) == 449, "byte 449");
 static_assert(offsetof(TagSysInterface, CardAddressEntry) == 448, "card address");
 static_assert(offsetof(TagSysInterface, OnlineLedger) == 452, "online ledger");
 static_assert(offsetof(TagSysInterface, OptionSet) == 454, "option set");
@@ -336,6 +403,17 @@ static_assert(offsetof(TagAccountingSystemRecord, Byte319) == 319, "accounting s
 static_assert(offsetof(TagAccountingSystemRecord, Bytes326) == 326, "accounting system 326");
 static_assert(offsetof(TagAccountingSystemRecord, Byte365) == 365, "accounting system 365");
 static_assert(offsetof(TagAccountingSystemRecord, Text414) == 414, "accounting system text");
+static_assert(sizeof(TagDefaults) == GENERAL_DEFAULTS_SIZE, "0Defaults");
+static_assert(offsetof(TagDefaults, Byte133) == 133, "defaults 133");
+static_assert(offsetof(TagDefaults, Byte137) == 137, "defaults 137");
+static_assert(offsetof(TagDefaults, Word138) == 138, "defaults 138");
+static_assert(offsetof(TagDefaults, Word150) == 150, "defaults 150");
+static_assert(offsetof(TagDefaults, Word154) == 154, "defaults 154");
+static_assert(offsetof(TagDefaults, Product) == 811, "defaults product");
+static_assert(sizeof(TagAccountingDefaults) == 2274, "accounting 0Defaults");
+static_assert(offsetof(TagAccountingDefaults, Product) == 1606, "accounting defaults product");
+static_assert(sizeof(TagLookUps) == GENERAL_LOOKUPS_SIZE, "0LookUps");
+static_assert(offsetof(TagLookUps, DocumentOrder) == 36, "0LookUps document types");
 static_assert(sizeof(PasswordsRecord) == 167, "passwords record");
 static_assert(sizeof(TagCompanyRecord) == GENERAL_COMPANY_SIZE, "0Company length");
 static_assert(offsetof(TagCompanyRecord, Picture) == COMPANY_PICTURE_OFFSET, "0Company picture");

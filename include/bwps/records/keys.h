@@ -17,7 +17,8 @@ typedef struct TagFileSpec {
     uint16_t RecordLength;      /* 0 */
     uint16_t PageSize;          /* 2 */
     uint8_t KeyCount;           /* 4: data-file creation writes the segment count */
-    uint8_t Reserved1[5];       /* 5 */
+    uint8_t Reserved5;          /* 5 */
+    uint32_t RecordCount;       /* 6: filled by BtrStat; ignored by BtrCreateFile */
     uint16_t Flags;             /* 10: bit 0x0001 variable-length records */
     uint8_t Reserved2[4];       /* 12 */
 } TagFileSpec;
@@ -47,6 +48,7 @@ typedef struct TagKeyDefinition {
 #ifdef __cplusplus
 static_assert(sizeof(TagFileSpec) == 16, "file specification");
 static_assert(offsetof(TagFileSpec, KeyCount) == 4, "key count");
+static_assert(offsetof(TagFileSpec, RecordCount) == 6, "record count");
 static_assert(offsetof(TagFileSpec, Flags) == 10, "file flags");
 static_assert(sizeof(TagKeySegment) == 16, "key segment");
 static_assert(offsetof(TagKeySegment, Flags) == 4, "segment flags");

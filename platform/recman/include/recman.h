@@ -140,7 +140,7 @@
  *   unused). A transaction covers every write this process makes, through
  *   any handle, to any data file, between begin and end: at end they are
  *   all there, after abort (or the death of the process, or its exit with
- *   the transaction open, or a zero client block, or RecmanReset) none is.
+ *   the transaction open, or a zero client block, or the test reset) none is.
  *   - begin while one is active gives 37; end or abort without one gives 39.
  *   - A file joins the transaction at its first write in it: the write
  *     waits up to RECMAN_TRAN_WAIT_MS (5 s) for another process's
@@ -351,10 +351,6 @@ RECMAN_API uint16_t BtrTableHandle(const RecmanTable* table);
 
 /* The entry of an ordinal, or null. */
 RECMAN_API void* RecmanOrdinal(int ordinal);
-
-/* Closes every handle and forgets the client block: a clean slate between
- * two sessions in one process. */
-RECMAN_API void RecmanReset(void);
 
 #ifdef __cplusplus
 }

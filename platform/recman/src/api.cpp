@@ -20,6 +20,7 @@
 
 #include "keys.hpp"
 #include "recman.h"
+#include "recman_testing.h"
 #include "store.hpp"
 
 using namespace recman;

@@ -6,6 +6,7 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <vector>
 
 #include "bwps/catalogue.h"
 #include "bwps/ordinals.h"
@@ -53,6 +54,42 @@ TEST_F(CreateCompanyTest, NewCompanyHasEveryDataFileAndOpensAsCurrent)
     EXPECT_EQ(std::string(GetFilesPath()).rfind(folder, 0), 0u);
     // Created without the screen, it is not in the company list.
     EXPECT_TRUE(ListRecords().empty());
+}
+
+// The defaults of a new company's interface record, byte for byte: every
+// listed value at its stored offset, every other byte after the key zero.
+TEST(InterfaceDefaults, EveryByteIsAtItsStoredOffset)
+{
+    struct Value {
+        int offset;
+        int width;  // 1 a byte, 2 a 16-bit word
+        int value;
+    };
+    const Value kValues[] = {
+        {21, 2, 1},      {27, 2, 1},      {31, 2, 1},      {35, 2, 1},      {47, 2, 1},
+        {55, 2, 1},      {63, 2, 1},      {69, 2, 1},      {39, 2, 30},     {71, 2, 0x59},
+        {73, 2, 0x59},   {75, 2, 0x59},   {77, 2, 0x59},   {79, 2, 0x59},   {441, 1, 'N'},
+        {443, 1, 'N'},   {444, 1, 'Y'},   {445, 1, 1},     {446, 1, 'N'},   {447, 1, 'N'},
+        {449, 1, 'N'},   {450, 1, 'N'},   {451, 1, 'N'},   {452, 1, 'N'},   {453, 1, 'N'},
+    };
+    unsigned char record[477];
+    std::memset(record, 0xEE, sizeof record);
+    InitSysInterfaceRecord(record);
+    EXPECT_EQ(std::string(reinterpret_cast<char*>(record), 16), std::string("0sysinterface  \0", 16));
+    EXPECT_EQ(std::string(reinterpret_cast<char*>(record) + 85, 11), std::string("CASH      \0", 11));
+    std::vector<bool> listed(sizeof record, false);
+    for (int i = 0; i < 16; ++i) listed[i] = true;
+    for (int i = 85; i < 96; ++i) listed[i] = true;
+    for (const Value& v : kValues) {
+        int stored = record[v.offset];
+        if (v.width == 2) stored |= record[v.offset + 1] << 8;
+        EXPECT_EQ(stored, v.value) << "offset " << v.offset;
+        for (int i = 0; i < v.width; ++i) listed[v.offset + i] = true;
+    }
+    for (size_t i = 0; i < sizeof record; ++i)
+        if (!listed[i]) {
+            EXPECT_EQ(record[i], 0) << "offset " << i;
+        }
 }
 
 TEST_F(CreateCompanyTest, SettingsRecordsAreSeeded)

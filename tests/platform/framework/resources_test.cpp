@@ -2,6 +2,7 @@
 // missing files.
 #include "fx.h"
 #include "recman.h"
+#include "recman_testing.h"
 
 #include <gtest/gtest.h>
 

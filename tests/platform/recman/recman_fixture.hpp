@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "platform/recman/include/recman.h"
+#include "platform/recman/include/recman_testing.h"
 
 namespace rmtest {
 

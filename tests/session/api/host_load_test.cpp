@@ -19,6 +19,7 @@
 #include "bwps/users.h"
 #include "fx.h"
 #include "recman.h"
+#include "recman_testing.h"
 
 namespace fs = std::filesystem;
 

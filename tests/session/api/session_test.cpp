@@ -14,6 +14,7 @@
 #include "bwps/versions.h"
 #include "fx.h"
 #include "recman.h"
+#include "recman_testing.h"
 #include "tests/session/api/fixture.h"
 #include "tests/support/privileges.h"
 
