@@ -118,7 +118,7 @@ int OnSignInKey(void* context)
 // The sign-in form: the user id and the password (a zero field ends it).
 constexpr std::array<ScreenField, 3> kSignInFields{{
     bwps::Field(kFieldUserId, 2, 20, "%-14s"),
-    bwps::Field(kFieldPassword, 4, 20, "%-14s"),
+    bwps::Field(kFieldPassword, 4, 20, "%-14s").Flags(FX_FIELD_CONCEALED),
     {},
 }};
 

@@ -1,5 +1,6 @@
 // CBaseCheckReg over an interfaced company: deposits of sales, single
 // entries, the online switch and locks held by another process.
+#include "recman_testing.h"
 #include "bwps/check_register.h"
 
 #include <gtest/gtest.h>

@@ -204,6 +204,7 @@ TEST_F(Users, SignInScreenSignsAUserIn)
     EXPECT_EQ(GetSessionPaths()->UserLevel, 0);
     EXPECT_EQ(SignedInUser(), "ALICE");
     EXPECT_NE(Transcript().find("RSGetUserPassword"), std::string::npos);
+    EXPECT_EQ(Transcript().find("pw1"), std::string::npos) << "the password shows as '*'";
 
     // Four wrong passwords keep the screen open with the password blanked;
     // the fifth attempt may still succeed.

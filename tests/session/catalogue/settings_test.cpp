@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "recman_testing.h"
 #include "bwps/catalogue.h"
 #include "bwps/messages.h"
 #include "bwps/records.h"
