@@ -306,6 +306,26 @@ bool CBaseGL::UpdateFromSalesTran(TagSalesHdr& sale)
     return true;
 }
 
+bool CBaseGL::BuildSaleLines(TagSalesHdr& sale, std::vector<TagLedgerDetail>& lines)
+{
+    lines.clear();
+    if (!OpenTables(No(FileNo::SalesHeader), No(FileNo::SalesDetail), No(FileNo::Customers),
+                    No(FileNo::Vendors)) ||
+        !BeginTran())
+        return false;
+    error_ = 0;
+    errorText_[0] = '\0';
+    sales_.SetHeader(&sale);
+    std::memset(&header_, 0, sizeof header_);
+    std::memset(&detail_, 0, sizeof detail_);
+    const bool ok = SalesTransaction(sale);
+    if (ok)
+        for (FxListNode* node = lines_.first; node != nullptr; node = node->next)
+            lines.push_back(*static_cast<const TagLedgerDetail*>(node->data));
+    EndTran();
+    return ok;
+}
+
 // Amounts that cannot be posted (not a number, or beyond any till) stop
 // the sale before anything is built.
 bool CBaseGL::CheckSale(const TagSalesHdr& sale)

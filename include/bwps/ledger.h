@@ -10,6 +10,7 @@
 #define BWPS_LEDGER_H
 
 #include <cstdint>
+#include <vector>
 #include <string>
 
 #include "bwps/export.h"
@@ -120,6 +121,10 @@ public:
 
     // ---- Posting a sale
     bool UpdateFromSalesTran(TagSalesHdr& sale);
+    // The ledger lines that posting the sale would write, built in memory
+    // and handed back balanced; nothing is written. False (GetError,
+    // GetErrorStr) when the sale cannot be posted.
+    bool BuildSaleLines(TagSalesHdr& sale, std::vector<TagLedgerDetail>& lines);
 
     // ---- Accessors
     uint16_t GetHandle(int n) const { return n >= 0 && n < 30 ? handles_[n] : 0xFFFF; }

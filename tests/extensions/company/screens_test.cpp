@@ -48,7 +48,6 @@ const std::set<std::string> kNotInThisBuild = {
     "EditFormSetup",
     "RSDosEditPrinters",
     "RSUDFSettings",
-    "ShowPosPostScreen",
     "ViewCustHistoryByParams",
 };
 

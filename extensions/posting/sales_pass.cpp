@@ -1,0 +1,555 @@
+// The ledger pass of the posting run: each unposted sale of the dates, in
+// date and invoice order, is posted whole in one record-manager transaction.
+//
+// With the on-line ledger off, a sale's ledger lines (the lines that
+// posting the sale on its own would write: sales and returns by group,
+// cost of goods, taxes, payments, receivables, layaway and the balancing
+// line) are added into the run's one "POS" transaction, a line of the same
+// account and side merging with the line already there, and each amount is
+// rolled up the chart at once. With the on-line ledger on, the sale gets
+// its own ledger transaction, posted to the chart. Either way the sale's
+// products (quantity and value on hand, last sale date, activity) and its
+// open invoices (marked posted) are brought up to date and the sale is
+// marked posted (flag 2, register field -1) in the same transaction.
+
+#include <chrono>
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "bwps/accounts.h"
+#include "bwps/ledger.h"
+#include "bwps/messages.h"
+#include "bwps/open_invoices.h"
+#include "bwps/options.h"
+#include "bwps/products.h"
+#include "bwps/progress.h"
+#include "bwps/records/open_invoices.h"
+#include "bwps/records/products.h"
+#include "bwps/settings.h"
+#include "bwps/table.h"
+#include "extensions/posting/posting_run.h"
+#include "extensions/posting/sale_lines.h"
+#include "fx.h"
+
+using namespace bwps;
+
+namespace bwps1::posting {
+namespace {
+
+constexpr uint16_t kPostedFlag = 2;
+constexpr char kRunJournal[] = "POS";
+constexpr int kLockInUse1 = 84, kLockInUse2 = 85;
+
+double Round2(double v)
+{
+    return std::round(v * 100.0) / 100.0;
+}
+
+std::string Text(const char* field, std::size_t width)
+{
+    std::size_t n = 0;
+    while (n < width && field[n] != '\0')
+        ++n;
+    std::string s(field, n);
+    while (!s.empty() && s.back() == ' ')
+        s.pop_back();
+    return s;
+}
+
+// Sales-header key 2: the date, then the invoice number.
+#pragma pack(push, 1)
+struct DateKey {
+    int32_t date;
+    char invoice[11];
+};
+#pragma pack(pop)
+
+// The state of one pass.
+class Pass {
+public:
+    Pass(const RunRequest& request, RunResult& result) : request_(request), result_(result) {}
+
+    bool Run();
+
+private:
+    enum class Outcome { Posted, Skipped, Failed, Stopped };
+
+    bool OpenFiles();
+    int CountToDo();
+    Outcome PostOne(const char* invoice);
+    Outcome LockSale(KeyBuffer& key, TagSalesHdr& sale);
+    bool PostLedger(TagSalesHdr& sale);
+    bool PostOnline(TagSalesHdr& sale);
+    bool EnsureRunHeader(int32_t date);
+    bool AddRunLine(TagLedgerDetail line, const TagSalesHdr& sale);
+    bool UpdateProducts(const TagSalesHdr& sale);
+    bool PostOpenInvoices(const TagSalesHdr& sale);
+    bool Fail(const TagSalesHdr& sale, const std::string& cause);
+
+    const RunRequest& request_;
+    RunResult& result_;
+    Table sales_, walk_, accounts_, journals_, glHeaders_, glLines_, products_, activity_,
+        openItems_;
+    bool online_ = false;
+    char costMethod_ = 'A';
+    TagGLHeader run_{};
+    bool runMade_ = false;
+    int32_t debitCounter_ = 0, creditCounter_ = 20000;
+    CBaseGL gl_;
+};
+
+bool Pass::OpenFiles()
+{
+    struct {
+        Table* table;
+        FileNo file;
+    } files[] = {
+        {&sales_, FileNo::SalesHeader},     {&walk_, FileNo::SalesHeader},
+        {&accounts_, FileNo::Accounts},     {&journals_, FileNo::Journals},
+        {&glHeaders_, FileNo::LedgerHeader}, {&glLines_, FileNo::LedgerDetail},
+        {&products_, FileNo::Products},     {&activity_, FileNo::ProductActivity},
+        {&openItems_, FileNo::ReceivablesOpenItems},
+    };
+    for (auto& f : files) {
+        const Status s = f.table->Open(f.file);
+        if (!s.Ok()) {
+            s.Report();
+            return false;
+        }
+    }
+    return walk_.SetKey(2).Ok();
+}
+
+// The unposted sales of the dates (for the progress count).
+int Pass::CountToDo()
+{
+    int count = 0;
+    KeyBuffer key;
+    key.Set(DateKey{request_.start, {}});
+    TagSalesHdr sale;
+    for (Status s = walk_.Get(B_GET_GE, key, sale); s.Ok() && sale.TranDate <= request_.through;
+         s = walk_.Get(B_GET_NEXT, key, sale))
+        if ((sale.Flags & kPostedFlag) == 0)
+            ++count;
+    return count;
+}
+
+bool Pass::Run()
+{
+    if (!OpenFiles())
+        return false;
+    online_ = gl_.IsPosOnLine();
+    gl_.SetPostRef(request_.reference);
+    const int option = GetSystemOption(OPTION_COSTING);
+    costMethod_ = option == 'S' || option == 'L' ? static_cast<char>(option) : 'A';
+
+    result_.found = CountToDo();
+    if (result_.found == 0) {
+        ShowMessage(309, 1);
+        return false;
+    }
+    CProgressDialog progress;
+    progress.Create(0, static_cast<int16_t>(std::min(result_.found, 32767)), 1, true, false, true,
+                    "RSPostingTrnHdrs");
+    const auto began = std::chrono::steady_clock::now();
+
+    // The walk goes on from the key of the last sale it took, so that the
+    // sales posted meanwhile (and their position) do not matter.
+    DateKey next{request_.start, {}};
+    int op = B_GET_GE;
+    bool ok = true;
+    int done = 0;
+    for (;;) {
+        KeyBuffer key;
+        key.Set(next);
+        TagSalesHdr sale;
+        const Status s = walk_.Get(op, key, sale);
+        if (!s.Ok()) {
+            if (!s.NotFound()) {
+                s.Report();
+                ok = false;
+            }
+            break;
+        }
+        if (sale.TranDate > request_.through)
+            break;
+        next.date = sale.TranDate;
+        std::memcpy(next.invoice, sale.InvoiceNo, sizeof next.invoice);
+        op = B_GET_GREATER;
+        if (sale.Flags & kPostedFlag)
+            continue;
+
+        char line[80];
+        const auto seconds = std::chrono::duration_cast<std::chrono::seconds>(
+                                 std::chrono::steady_clock::now() - began)
+                                 .count();
+        std::snprintf(line, sizeof line, "Sale %s: %d of %d, %lld s", Text(sale.InvoiceNo, 11).c_str(),
+                      done + 1, result_.found, static_cast<long long>(seconds));
+        progress.SetLine(0, line);
+
+        const Outcome outcome = PostOne(next.invoice);
+        if (outcome == Outcome::Failed) {
+            result_.failed = true;
+            ok = false;
+            break;
+        }
+        if (outcome == Outcome::Stopped) {
+            result_.stopped = true;
+            break;
+        }
+        ++done;
+        progress.Step();
+        if (outcome == Outcome::Posted)
+            ++result_.posted;
+        // Esc between sales: the sales posted so far stay posted.
+        if (progress.Cancelled()) {
+            int choice = 1;
+            if (AskMessage(1371, 1, &choice, "Yes,No", nullptr, -1, -1, 0, 0, 0) == 0 &&
+                choice == 1) {
+                result_.stopped = true;
+                break;
+            }
+        }
+    }
+    progress.Destroy();
+    if (runMade_) {
+        std::memcpy(result_.journal, run_.JournalCode, sizeof run_.JournalCode);
+        std::memcpy(result_.number, run_.TranNo, sizeof run_.TranNo);
+    }
+    return ok && !result_.stopped;
+}
+
+// Reads the sale with a lock that holds to the end of its transaction. A
+// sale held by another station: message 1365 asks whether to wait.
+Pass::Outcome Pass::LockSale(KeyBuffer& key, TagSalesHdr& sale)
+{
+    for (;;) {
+        const Status s = sales_.Get(B_GET_EQUAL + B_LOCK_MULTI_NOWAIT, key, sale);
+        if (s.Ok())
+            return Outcome::Posted;
+        if (s.status != kLockInUse1 && s.status != kLockInUse2) {
+            s.Report();
+            return Outcome::Failed;
+        }
+        int choice = 2;
+        if (AskMessage(1365, 1, &choice, "Wait,Stop", nullptr, -1, -1, 0, 0, 0) != 0 || choice != 1)
+            return Outcome::Stopped;
+        BtrLockDelay(20);
+    }
+}
+
+Pass::Outcome Pass::PostOne(const char* invoice)
+{
+    WriteBatch batch;
+    if (!batch.Begun().Ok()) {
+        batch.Begun().Report();
+        return Outcome::Failed;
+    }
+    KeyBuffer key;
+    std::memcpy(key.bytes, invoice, 11);
+    TagSalesHdr sale;
+    const Outcome locked = LockSale(key, sale);
+    if (locked != Outcome::Posted)
+        return locked;
+    if (sale.Flags & kPostedFlag)
+        return Outcome::Skipped;   // another station posted it meanwhile
+    // The ledger classes read the sale through handles of their own: the
+    // lock stays with the transaction and lets them in.
+    sales_.UnlockAll();
+
+    const bool runWasMade = runMade_;
+    const TagGLHeader runBefore = run_;
+    const int32_t debitBefore = debitCounter_, creditBefore = creditCounter_;
+    auto undo = [&] {
+        runMade_ = runWasMade;
+        run_ = runBefore;
+        debitCounter_ = debitBefore;
+        creditCounter_ = creditBefore;
+    };
+
+    int copied = 0;
+    if (sale.FirstLineOffset >= 0 && !CopySaleRegisterLines(sale, &copied)) {
+        undo();
+        return Outcome::Failed;
+    }
+    if (sale.Type != 'V') {
+        const bool ledger = online_ ? PostOnline(sale) : PostLedger(sale);
+        if (!ledger || !UpdateProducts(sale) || !PostOpenInvoices(sale)) {
+            undo();
+            return Outcome::Failed;
+        }
+    }
+    sale.Flags |= kPostedFlag;
+    sale.FirstLineOffset = -1;
+    // Back on the sale's record (other handles have read and written since).
+    TagSalesHdr stored;
+    Status s = sales_.Get(B_GET_EQUAL, key, stored);
+    if (s.Ok())
+        s = sales_.Update(sale);
+    if (s.Ok())
+        s = batch.Commit();
+    if (!s.Ok()) {
+        s.Report();
+        undo();
+        return Outcome::Failed;
+    }
+    result_.linesCopied += copied;
+    return Outcome::Posted;
+}
+
+bool Pass::Fail(const TagSalesHdr& sale, const std::string& cause)
+{
+    const std::string invoice = Text(sale.InvoiceNo, 11);
+    ShowPostingFatalError(invoice.c_str(), cause.c_str(), 0);
+    return false;
+}
+
+bool Pass::PostOnline(TagSalesHdr& sale)
+{
+    if (!gl_.UpdateFromSalesTran(sale))
+        return Fail(sale, std::string("Error Re-Generating GL Transaction: ") + gl_.GetErrorStr());
+    TagGLHeader header;
+    if (!gl_.ReadGLHeader(sale.LedgerKey, header))
+        return Fail(sale, "Error Posting GL Transaction: the transaction cannot be read");
+    TagPostingStatus block{};
+    double debit = 0.0, credit = 0.0;
+    if (PostChartOfAccounts(glHeaders_.Handle(), glLines_.Handle(), accounts_.Handle(), &debit,
+                            &credit, &request_.period, &header, &block) != 0) {
+        char text[120];
+        std::snprintf(text, sizeof text, "Error Posting GL Transaction: %s",
+                      Text(header.TranNo, 11).c_str());
+        return Fail(sale, text);
+    }
+    return true;
+}
+
+bool Pass::PostLedger(TagSalesHdr& sale)
+{
+    std::vector<TagLedgerDetail> lines;
+    if (!gl_.BuildSaleLines(sale, lines))
+        return Fail(sale, gl_.GetErrorStr()[0] != '\0' ? gl_.GetErrorStr()
+                                                      : "The sale's ledger lines cannot be built.");
+    double debit = 0.0, credit = 0.0;
+    for (const TagLedgerDetail& l : lines)
+        (l.DebitCredit == 'D' ? debit : credit) += l.Amount;
+    if (std::fabs(Round2(debit) - Round2(credit)) >= 0.005) {
+        char text[120];
+        std::snprintf(text, sizeof text,
+                      "The sale's ledger lines do not balance (debits %.2f, credits %.2f).", debit,
+                      credit);
+        return Fail(sale, text);
+    }
+    for (const TagLedgerDetail& l : lines)
+        if (!AddRunLine(l, sale))
+            return false;
+    if (!runMade_)
+        return true;
+    // The run header carries the sum of its debits.
+    KeyBuffer key;
+    std::memcpy(key.bytes, run_.JournalCode, 18);
+    TagGLHeader stored;
+    Status s = glHeaders_.Get(B_GET_EQUAL, key, stored);
+    if (s.Ok()) {
+        stored.DebitTotal = Round2(run_.DebitTotal);
+        s = glHeaders_.Update(stored);
+    }
+    if (!s.Ok()) {
+        s.Report();
+        return Fail(sale, "Error on updating the run's ledger transaction.");
+    }
+    return true;
+}
+
+bool Pass::EnsureRunHeader(int32_t date)
+{
+    if (runMade_)
+        return true;
+    TagPostingStatus block{};
+    std::memset(&run_, 0, sizeof run_);
+    std::snprintf(run_.JournalCode, sizeof run_.JournalCode, "%-6s", kRunJournal);
+    if (DrawJournalNumber(journals_.Handle(), run_.JournalCode, run_.TranNo, &block) != 0) {
+        ShowMessage(589, 1);
+        return false;
+    }
+    std::snprintf(run_.Reference, sizeof run_.Reference, "%s", request_.reference);
+    run_.TranDate = date;
+    run_.StartDate = date;
+    run_.Posted = 'Y';   // every line is rolled up the chart as it is written
+    run_.Deleted = 'N';
+    run_.Reverse = 'N';
+    if (InsertGLHeaderRecord(glHeaders_.Handle(), &run_, &block) != 0)
+        return false;
+    runMade_ = true;
+    return true;
+}
+
+bool Pass::AddRunLine(TagLedgerDetail line, const TagSalesHdr& sale)
+{
+    const std::string account = Text(line.Account, sizeof line.Account);
+    TagAccount record;
+    if (!ValidateAccountNo(accounts_.Handle(), line.Account, &record)) {
+        char text[120];
+        std::snprintf(text, sizeof text, "Error in reading or updating account : %s", account.c_str());
+        return Fail(sale, text);
+    }
+    if (record.Kind != 'D') {
+        char text[120];
+        std::snprintf(text, sizeof text, "Account %s is not a detail account.", account.c_str());
+        return Fail(sale, text);
+    }
+    if (!EnsureRunHeader(request_.through))
+        return Fail(sale, "Error on creating the run's ledger transaction.");
+    std::memcpy(line.JournalCode, run_.JournalCode, sizeof line.JournalCode);
+    std::memcpy(line.TranNo, run_.TranNo, sizeof line.TranNo);
+    line.TranDate = run_.TranDate;
+    line.RegisterKey = 0;
+    std::snprintf(line.Description, sizeof line.Description, "%-24s", "POS System Summary");
+    const char side = line.DebitCredit;
+    const double amount = line.Amount;
+    TagPostingStatus block{};
+    if (AddGLDetailAmount(1, glLines_.Handle(), &debitCounter_, &creditCounter_, &line, &block) != 0)
+        return Fail(sale, "Error on inserting general ledger detail line.");
+    if (side == 'D')
+        run_.DebitTotal += amount;
+    if (PostAccountAmount(accounts_.Handle(), account.c_str(), side, request_.period.NextYear,
+                          request_.period.Index, amount, nullptr) != 0)
+        return Fail(sale, "Error on account posting.");
+    return true;
+}
+
+// Products leave (or, returned, come back to) stock at their cost.
+bool Pass::UpdateProducts(const TagSalesHdr& sale)
+{
+    for (const TagSalesDetail& line : ReadSaleLines(sale)) {
+        if (line.Kind != 'P')
+            continue;
+        KeyBuffer key;
+        std::memcpy(key.bytes, line.ItemCode, sizeof line.ItemCode);
+        TagProduct product;
+        Status s = products_.Get(B_GET_EQUAL, key, product);
+        if (!s.Ok()) {
+            if (!s.Is(B_KEY_NOT_FOUND))
+                s.Report();
+            char text[120];
+            std::snprintf(text, sizeof text, "Error in reading or updating product/service code : %s",
+                          Text(line.ItemCode, sizeof line.ItemCode).c_str());
+            return Fail(sale, text);
+        }
+        const bool out = line.Quantity >= 0.001;
+        const double sign = out ? 1.0 : -1.0;
+        double cost = 0.0;
+        if (product.Kind == 1 || product.Kind == 3) {
+            const double unit = costMethod_ == 'S'   ? product.Amounts[3]
+                                : costMethod_ == 'L' ? product.Amounts[2]
+                                                     : product.Amounts[4];
+            const int factor = product.UnitFactor > 1 ? product.UnitFactor : 1;
+            cost = Round2(std::fabs(line.Quantity) / factor * unit);
+            product.Amounts[5] = Round2(product.Amounts[5] - sign * cost);   // value on hand
+            product.Amounts[6] -= line.Quantity;                            // quantity on hand
+            product.Amounts[7] -= line.Quantity;                            // second quantity
+        }
+        if (out && sale.TranDate > product.LastDate)
+            product.LastDate = sale.TranDate;
+        s = products_.Update(product);
+        if (!s.Ok()) {
+            s.Report();
+            char text[120];
+            std::snprintf(text, sizeof text, "Error in reading or updating product/service code : %s",
+                          Text(line.ItemCode, sizeof line.ItemCode).c_str());
+            return Fail(sale, text);
+        }
+        TagProductActivity a{};
+        std::memcpy(a.Code, product.Code, sizeof a.Code);
+        a.Source = 'P';
+        a.Date = sale.TranDate;
+        a.Direction = out ? '5' : '1';
+        a.DocumentKind[0] = 'P';
+        a.DocumentKind[1] = 'P';
+        std::memcpy(a.Document, sale.InvoiceNo, sizeof sale.InvoiceNo);
+        a.Quantity = -line.Quantity;
+        a.UnitCost = line.Quantity != 0.0 ? cost / std::fabs(line.Quantity) : 0.0;
+        a.Value = -sign * cost;
+        a.Value94 = product.Value272;
+        a.UnitFactor = product.UnitFactor;
+        if (WriteProductActivity(activity_.Handle(), &product, nullptr, &a) != 0)
+            return Fail(sale, "Error on writing the product activity.");
+    }
+    return true;
+}
+
+// The sale's open receivable items become posted, their headers kept in
+// step.
+bool Pass::PostOpenInvoices(const TagSalesHdr& sale)
+{
+    if (sale.CustomerNo[0] == '\0' || sale.CustomerNo[0] == ' ')
+        return true;
+    BwOIHeader header(70, -1, static_cast<short>(openItems_.Handle()));
+    if (!header.Init())
+        return Fail(sale, "Error on opening the open invoices.");
+#pragma pack(push, 1)
+    struct OpenKey {
+        char status;
+        char customer[11];
+        char document[11];
+    };
+#pragma pack(pop)
+    OpenKey start{'O', {}, {}};
+    std::memcpy(start.customer, sale.CustomerNo, sizeof start.customer);
+    std::memcpy(start.document, sale.InvoiceNo, sizeof start.document);
+    Status s = openItems_.SetKey(2);
+    for (;;) {
+        KeyBuffer key;
+        key.Set(start);
+        TagOpenInvoice item;
+        s = openItems_.Get(B_GET_GE, key, item);
+        if (!s.Ok() || item.Status != 'O' ||
+            std::memcmp(item.Customer, sale.CustomerNo, sizeof item.Customer) != 0 ||
+            std::memcmp(item.Invoice, sale.InvoiceNo, sizeof item.Invoice) != 0)
+            break;
+        if (!header.SaveDtlBeforeModification(item, false))
+            return Fail(sale, "Error on updating an open invoice.");
+        item.Status = 'P';
+        s = openItems_.Update(item);
+        if (!s.Ok()) {
+            s.Report();
+            return Fail(sale, "Error on updating an open invoice.");
+        }
+        if (!header.UpdateDtlModification(item))
+            return Fail(sale, "Error on updating an open invoice header.");
+    }
+    openItems_.SetKey(0);
+    if (!s.Ok() && !s.NotFound()) {
+        s.Report();
+        return Fail(sale, "Error on reading the open invoices.");
+    }
+    return true;
+}
+
+}  // namespace
+
+bool PostSales(const RunRequest& request, RunResult& result)
+{
+    Pass pass(request, result);
+    return pass.Run();
+}
+
+int CountUnpostedBefore(int32_t before)
+{
+    Table sales;
+    if (!sales.Open(FileNo::SalesHeader).Ok() || !sales.SetKey(2).Ok())
+        return 0;
+    int count = 0;
+    KeyBuffer key;
+    key.Set(DateKey{0, {}});
+    TagSalesHdr sale;
+    for (Status s = sales.Get(B_GET_GE, key, sale); s.Ok() && sale.TranDate < before;
+         s = sales.Get(B_GET_NEXT, key, sale))
+        if ((sale.Flags & kPostedFlag) == 0 && sale.Type != 'V')
+            ++count;
+    return count;
+}
+
+}  // namespace bwps1::posting

@@ -1,0 +1,250 @@
+// The posting run through command 206 (ShowPosPostScreen) from a script,
+// over the posting fixture's company.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstring>
+#include <fstream>
+#include <map>
+#include <string>
+
+#include "bwps/ledger.h"
+#include "bwps/records.h"
+#include "bwps/records/open_invoices.h"
+#include "bwps/records/products.h"
+#include "bwps/screens.h"
+#include "bwps/settings.h"
+#include "fx.h"
+#include "posting/posting_internal.h"
+#include "recman.h"
+#include "tests/posting/fixture.h"
+#include "tests/support/library.h"
+
+using namespace postingtest;
+using namespace bwps::posting;
+
+namespace {
+
+// A sale whose lines are in the sales-lines file (register field -1).
+TagSalesHdr Sale(const char* invoice, char type, double total)
+{
+    TagSalesHdr h = postingtest::Sale(invoice, type, total);
+    h.FirstLineOffset = -1;
+    return h;
+}
+
+constexpr const char* kRunScript = "type 01/05/26\nkey F10\nanswer Continue\n";
+
+class PostingRunTest : public PostingTest {
+protected:
+    void SetUp() override
+    {
+        PostingTest::SetUp();
+        if (IsSkipped())
+            return;
+        FxUseScriptDriver();
+        SetOnline('N');
+    }
+
+    // Runs command 206 with the script; the transcript.
+    std::string Run(const std::string& script = kRunScript)
+    {
+        FxTranscriptClear();
+        EXPECT_EQ(FxScriptLoad(script.c_str()), 0);
+        EXPECT_EQ(ShowPosPostScreen(), 1) << FxTranscript();
+        return FxTranscript();
+    }
+
+    void StoreDay()
+    {
+        TagSalesHdr cash = Sale("0000001001", 1, 42.0);
+        CopyText(cash.Tender1, "CASH");
+        cash.TenderAmount1 = 42.0;
+        cash.Tendered = 42.0;
+        cash.TaxAmount = 2.0;
+        CopyText(cash.TaxCode, "ST");
+        PutSale(cash, {{'P', "WIDGET", "", 2.0, 40.0}});
+
+        TagSalesHdr refund = Sale("0000001002", 1, -10.0);
+        CopyText(refund.Tender1, "CASH");
+        refund.TenderAmount1 = -10.0;
+        refund.Tendered = -10.0;
+        PutSale(refund, {{'P', "GADGET", "", -1.0, -10.0}});
+
+        TagSalesHdr charge = Sale("0000001003", 1, 25.0);
+        CopyText(charge.CustomerNo, "C100");
+        PutSale(charge, {{'S', "INSTALL", "", 1.0, 25.0}});
+
+        TagSalesHdr voided = Sale("0000001004", 'V', 99.0);
+        PutSale(voided, {{'P', "WIDGET", "", 1.0, 99.0}});
+
+        TagSalesHdr done = Sale("0000001005", 1, 7.0);
+        done.Flags = 2;
+        PutSale(done, {{'P', "WIDGET", "", 1.0, 7.0}});
+    }
+
+    // Debit and credit totals of every ledger line.
+    std::pair<double, double> Totals()
+    {
+        double debit = 0.0, credit = 0.0;
+        for (const TagLedgerDetail& l : AllLines())
+            (l.DebitCredit == 'D' ? debit : credit) += l.Amount;
+        return {debit, credit};
+    }
+
+    TagProduct Product(const char* code)
+    {
+        TagProduct p{};
+        uint16_t handle = 0;
+        if (BtrOpenFile(&handle, FilePath(20).c_str(), 0, 0) != 0)
+            return p;
+        uint8_t key[256] = {};
+        std::snprintf(reinterpret_cast<char*>(key), 16, "%s", code);
+        BtrGet(B_GET_EQUAL, handle, key, &p, sizeof p);
+        BtrCloseFile(handle);
+        return p;
+    }
+};
+
+TEST_F(PostingRunTest, PostsTheDayOnceIntoOneBalancedRunTransaction)
+{
+    StoreDay();
+    const double widgetsBefore = Product("WIDGET").Amounts[6];
+    const std::string transcript = Run();
+    EXPECT_NE(transcript.find("Sales posted: 4 of 4"), std::string::npos) << transcript;
+
+    // Every sale taken is marked posted with its register field cleared.
+    for (const char* invoice : {"0000001001", "0000001002", "0000001003", "0000001004"}) {
+        const TagSalesHdr h = ReadSale(invoice);
+        EXPECT_TRUE(h.Flags & 2) << invoice;
+        EXPECT_EQ(h.FirstLineOffset, -1) << invoice;
+    }
+    // One "POS" run transaction, its lines balanced and merged per account.
+    int runs = 0;
+    for (const TagGLHeader& h : Headers())
+        if (std::strncmp(h.JournalCode, "POS", 3) == 0)
+            ++runs;
+    EXPECT_EQ(runs, 1);
+    const auto [debit, credit] = Totals();
+    EXPECT_GT(debit, 0.0);
+    EXPECT_NEAR(debit, credit, 0.005);
+    std::map<std::pair<std::string, char>, int> seen;
+    for (const TagLedgerDetail& l : AllLines())
+    {
+        const std::pair<std::string, char> k{std::string(l.Account, 11), l.DebitCredit};
+        EXPECT_EQ(++seen[k], 1) << "two lines for " << k.first;
+    }
+    // Two widgets left stock; the voided sale took none.
+    EXPECT_NEAR(Product("WIDGET").Amounts[6], widgetsBefore - 2.0, 1e-9);
+
+    // A second run finds nothing left and changes nothing.
+    const auto lines = AllLines().size();
+    const std::string again = Run();
+    EXPECT_NE(again.find("nothing to export or post"), std::string::npos) << again;
+    EXPECT_EQ(AllLines().size(), lines);
+    EXPECT_NEAR(Totals().first, debit, 0.005);
+}
+
+TEST_F(PostingRunTest, ASaleThatCannotBePostedIsLeftWholeAndTheRunStops)
+{
+    TagSalesHdr good = Sale("0000002001", 1, 40.0);
+    CopyText(good.Tender1, "CASH");
+    good.TenderAmount1 = 40.0;
+    good.Tendered = 40.0;
+    PutSale(good, {{'P', "WIDGET", "", 2.0, 40.0}});
+    TagSalesHdr bad = Sale("0000002002", 1, 5.0);
+    CopyText(bad.Tender1, "CASH");
+    bad.TenderAmount1 = 5.0;
+    bad.Tendered = 5.0;
+    PutSale(bad, {{'P', "NOSUCH", "", 1.0, 5.0}});
+    TagSalesHdr later = Sale("0000002003", 1, 20.0);
+    later.TranDate = 20260106;
+    CopyText(later.Tender1, "CASH");
+    later.TenderAmount1 = 20.0;
+    later.Tendered = 20.0;
+    PutSale(later, {{'P', "WIDGET", "", 1.0, 20.0}});
+
+    const std::string transcript = Run(std::string(kRunScript) + "key Enter\n");
+    EXPECT_NE(transcript.find("0000002002"), std::string::npos) << transcript;
+    EXPECT_TRUE(ReadSale("0000002001").Flags & 2);
+    EXPECT_FALSE(ReadSale("0000002002").Flags & 2);
+    EXPECT_FALSE(ReadSale("0000002003").Flags & 2);
+    const auto [debit, credit] = Totals();
+    EXPECT_NEAR(debit, credit, 0.005);
+
+    // Put right, the next run posts the rest exactly once.
+    PutProduct("NOSUCH", 1, 1.0);
+    Run();
+    EXPECT_TRUE(ReadSale("0000002002").Flags & 2);
+    EXPECT_TRUE(ReadSale("0000002003").Flags & 2);
+    const auto after = Totals();
+    EXPECT_NEAR(after.first, after.second, 0.005);
+    EXPECT_NEAR(after.first - debit, 25.0 + 1.0, 30.0);   // more was posted
+}
+
+TEST_F(PostingRunTest, RegisterLinesAreCopiedOnceAndTheSaleIsPostedFromThem)
+{
+    // The sale's line lives only in register 1's detail file.
+    TagSalesHdr sale = Sale("0000003001", 1, 30.0);
+    CopyText(sale.Tender1, "CASH");
+    sale.TenderAmount1 = 30.0;
+    sale.Tendered = 30.0;
+    sale.RegisterNumber = 1;
+    sale.FirstLineOffset = 0;
+    PutSale(sale, {});
+    TagSalesDetail line{};
+    std::memcpy(line.InvoiceNo, sale.InvoiceNo, sizeof line.InvoiceNo);
+    line.LineNo = 1;
+    line.Kind = 'P';
+    CopyText(line.ItemCode, "GADGET");
+    line.Quantity = line.Quantity2 = 3.0;
+    line.Extended = 30.0;
+    {
+        std::ofstream out(DataPath("REG1.db"), std::ios::binary);
+        out.write(reinterpret_cast<const char*>(&line), sizeof line);
+        out.write("cut short", 9);   // a last line cut short is not a line
+    }
+    const double before = Product("GADGET").Amounts[6];
+    Run();
+    const TagSalesHdr after = ReadSale("0000003001");
+    EXPECT_TRUE(after.Flags & 2);
+    EXPECT_EQ(after.FirstLineOffset, -1);
+    EXPECT_NEAR(Product("GADGET").Amounts[6], before - 3.0, 1e-9);
+    int copied = 0;
+    uint16_t handle = 0;
+    ASSERT_EQ(BtrOpenFile(&handle, FilePath(37).c_str(), 0, 0), 0);
+    uint8_t key[256] = {};
+    TagSalesDetail row;
+    for (int op = B_GET_FIRST; BtrGet(op, handle, key, &row, sizeof row) == 0; op = B_GET_NEXT)
+        if (std::memcmp(row.InvoiceNo, sale.InvoiceNo, 11) == 0)
+            ++copied;
+    BtrCloseFile(handle);
+    EXPECT_EQ(copied, 1);
+}
+
+TEST_F(PostingRunTest, AMissingRegisterFileStopsTheRunNamingTheFile)
+{
+    TagSalesHdr sale = Sale("0000004001", 1, 30.0);
+    sale.RegisterNumber = 7;
+    sale.FirstLineOffset = 0;
+    PutSale(sale, {});
+    const std::string transcript = Run(std::string(kRunScript) + "key Enter\n");
+    EXPECT_NE(transcript.find("REG7.db"), std::string::npos) << transcript;
+    EXPECT_FALSE(ReadSale("0000004001").Flags & 2);
+    EXPECT_TRUE(AllLines().empty());
+}
+
+TEST_F(PostingRunTest, UnpostedSalesOfAnEarlierPeriodStopTheRun)
+{
+    TagSalesHdr old = Sale("0000005001", 1, 10.0);
+    old.TranDate = 20251115;
+    PutSale(old, {{'S', "INSTALL", "", 1.0, 10.0}});
+    TagSalesHdr now = Sale("0000005002", 1, 10.0);
+    PutSale(now, {{'S', "INSTALL", "", 1.0, 10.0}});
+    const std::string transcript = Run(std::string(kRunScript) + "key Enter\n");
+    EXPECT_NE(transcript.find("RSUnpostedTranCount"), std::string::npos) << transcript;
+    EXPECT_FALSE(ReadSale("0000005002").Flags & 2);
+    EXPECT_TRUE(AllLines().empty());
+}
+
+}  // namespace
