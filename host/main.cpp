@@ -4,6 +4,8 @@
 #include "host/data_commands.h"
 #include "host/host_framework.h"
 #include "host/host_session.h"
+#include "host/sample_store.h"
+#include "fx.h"
 
 #include "bwps/files.h"
 #include "bwps/records.h"
@@ -29,6 +31,7 @@ namespace {
 constexpr int kLogin = 101;
 constexpr int kConfirmExit = 104;
 constexpr int kCompanyHeading = 103;
+constexpr int kSalesPosting = 206;
 constexpr int kRunRestore = 112;  // exit code and command: restore the company's data
 constexpr int kDataSetCurrent = 16;
 constexpr size_t kFolderLimit = 143;  // the session's folder fields
@@ -546,8 +549,30 @@ int RunDemo(int argc, char** argv)
                 host::Transcript().c_str());
     PrintDataFiles(h, s->DataPath);
     PrintCompanyList(h);
+
+    // The store's day end: a day of sales (once), posted by the sales
+    // posting (command 206) as a clerk would run it, then the books.
+    const std::string data = s->DataPath;
+    const host::FilePath path = [&](bwps::FileNo file) {
+        const char* name = h.libs.GetDataFileName(bwps::No(file));
+        return data + "/" + (name != nullptr ? name : "");
+    };
+    if (!host::HasSales(path)) {
+        if (!host::AddSampleStore(path, data, FxToday(), error)) {
+            h.Stop();
+            return Fail("the sample store could not be added: " + error, kExitRecordManager);
+        }
+        std::printf("\nAdded a sample store: a chart of accounts, a tax code, products, a service,\n"
+                    "a billing code, a customer with an open invoice and today's sales.\n");
+    }
+    host::ClearTranscript();
+    FxScriptLoad("key F10\nanswer Continue\n");
+    h.Run(kSalesPosting, &exitCode);
+    std::printf("\nPosting the sales (command %d) showed:\n%s\n", kSalesPosting,
+                host::Transcript().c_str());
+    host::PrintBooks(path);
     h.Stop();
-    return 0;
+    return exitCode;
 }
 
 // ---- interactive -----------------------------------------------------------------

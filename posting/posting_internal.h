@@ -14,6 +14,8 @@
 #include "bwps/records/ledger.h"
 #include "bwps/table.h"
 
+#include "bwps/records/masters.h"
+
 namespace bwps::posting {
 
 // ---- Fixed-width texts
@@ -96,74 +98,14 @@ inline bool IsYes(char c)
     return c == 'Y' || c == 'y' || c == 1;
 }
 
-// ---- Master records read by the posting (only the fields it reads)
-#pragma pack(push, 1)
-struct ProductRecord {              // BPOSPROD.DB, 668 bytes
-    char Code[15];                  // 0
-    uint8_t Data15[253];            // 15
-    uint8_t Kind;                   // 268: 1 or 3 carry a cost
-    uint8_t Data269;                // 269
-    int16_t UnitFactor;             // 270
-    uint8_t Data272[34];            // 272
-    double LastCost;                // 306
-    double StandardCost;            // 314
-    double AverageCost;             // 322
-    uint8_t Data330[338];           // 330
-};
-struct ServiceRecord {              // BPOSSERV.DB, 196 bytes
-    char Code[15];
-    uint8_t Data[181];
-};
-struct TaxRecord {                  // BPOSTXTB.DB, 995 bytes
-    char Code[6];                   // 0
-    uint8_t Data6[13];              // 6
-    float TotalRate;                // 19
-    uint8_t Data23[4];              // 23
-    struct Entry {
-        char Account[11];
-        float Rate;
-    } Entries[8];                   // 27
-    uint8_t Data147[848];           // 147
-};
-struct TenderRecord {               // BPOSTEND.DB, 97 bytes
-    char Code[11];                  // 0
-    uint8_t Data11[33];             // 11
-    char Account[11];               // 44
-    uint8_t Data55[42];             // 55
-};
-struct BillingCodeRecord {          // BPOSBICD.DB, 89 bytes
-    char Code[6];                   // 0
-    uint8_t Data6[41];              // 6
-    char Account[11];               // 47
-    uint8_t Data58[31];             // 58
-};
-struct CustomerRecord {             // BPOSCUST.DB, 795 bytes
-    char Code[11];                  // 0
-    uint8_t Data11[696];            // 11
-    char Account[11];               // 707: receivable account
-    uint8_t Data718[77];            // 718
-};
-struct LayawayRecord {              // BPOSLAYH.DB, 172 bytes
-    char Number[11];                // 0
-    char Customer[11];              // 11
-    uint8_t Data22[92];             // 22
-    double Prepayments;             // 114
-    uint8_t Data122[50];            // 122
-};
-#pragma pack(pop)
-static_assert(sizeof(ProductRecord) == 668 && offsetof(ProductRecord, Kind) == 268 &&
-              offsetof(ProductRecord, UnitFactor) == 270 &&
-              offsetof(ProductRecord, LastCost) == 306 &&
-              offsetof(ProductRecord, StandardCost) == 314 &&
-              offsetof(ProductRecord, AverageCost) == 322);
-static_assert(sizeof(ServiceRecord) == 196);
-static_assert(sizeof(TaxRecord) == 995 && offsetof(TaxRecord, TotalRate) == 19 &&
-              offsetof(TaxRecord, Entries) == 27 && sizeof(TaxRecord::Entry) == 15);
-static_assert(sizeof(TenderRecord) == 97 && offsetof(TenderRecord, Account) == 44);
-static_assert(sizeof(BillingCodeRecord) == 89 && offsetof(BillingCodeRecord, Account) == 47);
-static_assert(sizeof(CustomerRecord) == 795 && offsetof(CustomerRecord, Account) == 707);
-static_assert(sizeof(LayawayRecord) == 172 && offsetof(LayawayRecord, Customer) == 11 &&
-              offsetof(LayawayRecord, Prepayments) == 114);
+// ---- Master records read by the posting
+using ::BillingCodeRecord;
+using ::CustomerRecord;
+using ::LayawayRecord;
+using ::ProductRecord;
+using ::ServiceRecord;
+using ::TaxRecord;
+using ::TenderRecord;
 
 // Get direct (23): the record at a position, made current. The position
 // goes in the first 4 bytes of the record buffer.

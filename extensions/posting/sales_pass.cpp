@@ -16,6 +16,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstring>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -98,6 +99,7 @@ private:
     TagGLHeader run_{};
     bool runMade_ = false;
     int32_t debitCounter_ = 0, creditCounter_ = 20000;
+    std::map<std::string, double> net_;   // per account of the run: debit positive
     CBaseGL gl_;
 };
 
@@ -263,7 +265,9 @@ Pass::Outcome Pass::PostOne(const char* invoice)
     const bool runWasMade = runMade_;
     const TagGLHeader runBefore = run_;
     const int32_t debitBefore = debitCounter_, creditBefore = creditCounter_;
+    const std::map<std::string, double> netBefore = net_;
     auto undo = [&] {
+        net_ = netBefore;
         runMade_ = runWasMade;
         run_ = runBefore;
         debitCounter_ = debitBefore;
@@ -412,8 +416,12 @@ bool Pass::AddRunLine(TagLedgerDetail line, const TagSalesHdr& sale)
     TagPostingStatus block{};
     if (AddGLDetailAmount(1, glLines_.Handle(), &debitCounter_, &creditCounter_, &line, &block) != 0)
         return Fail(sale, "Error on inserting general ledger detail line.");
-    if (side == 'D')
-        run_.DebitTotal += amount;
+    // The header carries the debits of its lines: the accounts' nets.
+    net_[account] += side == 'D' ? amount : -amount;
+    run_.DebitTotal = 0.0;
+    for (const auto& [number, net] : net_)
+        if (net > 0.0)
+            run_.DebitTotal += net;
     if (PostAccountAmount(accounts_.Handle(), account.c_str(), side, request_.period.NextYear,
                           request_.period.Index, amount, nullptr) != 0)
         return Fail(sale, "Error on account posting.");

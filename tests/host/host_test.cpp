@@ -169,10 +169,19 @@ TEST_F(HostTest, DemoCreatesOpensAndListsTheCompany)
     EXPECT_NE(o.out.find("Signed in"), std::string::npos) << o.out;
     EXPECT_NE(o.out.find(folder), std::string::npos) << o.out;
     EXPECT_NE(o.out.find("Demo Company"), std::string::npos) << o.out;
-    // A second run opens the same company.
+    // The day's sales are posted into balanced books.
+    EXPECT_NE(o.out.find("Sales posted: 6 of 6"), std::string::npos) << o.out;
+    EXPECT_NE(o.out.find("Sales: 6 posted, 0 waiting"), std::string::npos) << o.out;
+    EXPECT_NE(o.out.find("(balanced)"), std::string::npos) << o.out;
+    EXPECT_NE(o.out.find("0000001002      68.25 posted"), std::string::npos) << o.out;
+    const std::string books = o.out.substr(o.out.find("Sales: 6 posted"));
+    // A second run opens the same company, finds nothing left to post and
+    // changes nothing.
     o = Bwpos({"demo", folder});
     EXPECT_EQ(o.status, 0) << o.out;
     EXPECT_NE(o.out.find("already"), std::string::npos) << o.out;
+    EXPECT_NE(o.out.find("nothing to export or post"), std::string::npos) << o.out;
+    EXPECT_EQ(o.out.substr(o.out.find("Sales: 6 posted")), books);
 }
 
 // Every mistake gives one line and a non-zero status, never a crash.

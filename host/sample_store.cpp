@@ -1,0 +1,386 @@
+#include "host/sample_store.h"
+
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+#include <fstream>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "bwps/records/accounts.h"
+#include "bwps/records/ledger.h"
+#include "bwps/records/masters.h"
+#include "bwps/records/open_invoices.h"
+#include "bwps/records/products.h"
+#include "bwps/records/sales.h"
+#include "bwps/table.h"
+
+using bwps::FileNo;
+using bwps::KeyBuffer;
+using bwps::Status;
+using bwps::Table;
+
+namespace host {
+namespace {
+
+template <std::size_t N>
+void Put(char (&field)[N], const std::string& text, char pad = '\0')
+{
+    std::memset(field, pad, N);
+    std::memcpy(field, text.data(), std::min(text.size(), N - 1));
+    field[N - 1] = '\0';
+}
+
+std::string Text(const char* field, std::size_t width)
+{
+    std::string s(field, strnlen(field, width));
+    while (!s.empty() && s.back() == ' ')
+        s.pop_back();
+    return s;
+}
+
+// Writes records into one data file; the first failure is kept.
+class Writer {
+public:
+    Writer(const FilePath& path, FileNo file, std::string& error) : file_(file), error_(error)
+    {
+        const Status s = table_.OpenPath(file, path(file).c_str());
+        if (!s.Ok())
+            Fail(s, "open");
+    }
+    template <class R>
+    void Insert(R& record)
+    {
+        if (!error_.empty())
+            return;
+        const Status s = table_.Insert(record);
+        if (!s.Ok())
+            Fail(s, "insert into");
+    }
+
+private:
+    void Fail(const Status& s, const char* what)
+    {
+        if (error_.empty())
+            error_ = "cannot " + std::string(what) + " data file " + std::to_string(bwps::No(file_)) +
+                     " (record-manager status " + std::to_string(s.status) + ")";
+    }
+    Table table_;
+    FileNo file_;
+    std::string& error_;
+};
+
+struct ChartRow {
+    const char* number;
+    const char* parent;
+    char level;
+    uint8_t type;   // 1 asset, 2 liability, 3 equity, 4 revenue, 5 expense
+    char kind;      // 'G' general, 'D' detail
+    const char* description;
+};
+
+// The built-in interface accounts of a new company under their parents.
+constexpr ChartRow kChart[] = {
+    {"1", "", '1', 1, 'G', "Assets"},
+    {"11", "1", '2', 1, 'G', "Current Assets"},
+    {"11021", "11", '3', 1, 'D', "Cash"},
+    {"11051", "11", '3', 1, 'D', "Accounts Receivable"},
+    {"11071", "11", '3', 1, 'D', "Inventory"},
+    {"2", "", '1', 2, 'G', "Liabilities"},
+    {"21", "2", '2', 2, 'G', "Current Liabilities"},
+    {"2105", "21", '3', 2, 'D', "Layaway Revenue"},
+    {"2107", "21", '3', 2, 'D', "AP Suspense"},
+    {"21042", "21", '3', 2, 'D', "Sales Tax"},
+    {"3", "", '1', 3, 'G', "Equity"},
+    {"33", "3", '2', 3, 'D', "Current Earnings"},
+    {"4", "", '1', 4, 'G', "Revenue"},
+    {"41", "4", '2', 4, 'G', "Sales"},
+    {"4101", "41", '3', 4, 'D', "Sales"},
+    {"4105", "41", '3', 4, 'D', "Layaway Sales"},
+    {"4107", "41", '3', 4, 'D', "Sales Discounts"},
+    {"4201", "41", '3', 4, 'D', "Returns"},
+    {"4501", "41", '3', 4, 'D', "Freight Revenue"},
+    {"5", "", '1', 5, 'G', "Cost of Sales"},
+    {"5101", "5", '2', 5, 'D', "Cost of Goods Sold"},
+    {"52", "5", '2', 5, 'G', "Direct Costs"},
+    {"520116", "52", '3', 5, 'D', "Direct Cost"},
+};
+
+struct Line {
+    char kind;
+    const char* item;
+    double quantity;
+    double extended;
+};
+
+TagSalesHdr Sale(const char* invoice, int type, int32_t day, double total, double tax)
+{
+    TagSalesHdr h{};
+    Put(h.InvoiceNo, invoice);
+    h.Type = static_cast<char>(type);
+    h.TranDate = day;
+    h.InvoiceTotal = total;
+    h.TaxAmount = tax;
+    if (tax != 0.0)
+        Put(h.TaxCode, "ST");
+    h.FirstLineOffset = -1;   // the lines are in the sales-lines file
+    h.Flags = 8;              // the day's sales journal was printed
+    return h;
+}
+
+void Tender(TagSalesHdr& h, const char* code, double amount)
+{
+    if (h.Tender1[0] == '\0') {
+        Put(h.Tender1, code);
+        h.TenderAmount1 = amount;
+    } else {
+        Put(h.Tender2, code);
+        h.TenderAmount2 = amount;
+    }
+    h.Tendered += amount;
+}
+
+std::vector<TagSalesDetail> Lines(const TagSalesHdr& h, const std::vector<Line>& lines)
+{
+    std::vector<TagSalesDetail> out;
+    int16_t n = 1;
+    for (const Line& l : lines) {
+        TagSalesDetail d{};
+        std::memcpy(d.InvoiceNo, h.InvoiceNo, sizeof d.InvoiceNo);
+        d.LineNo = n++;
+        d.Kind = l.kind;
+        Put(d.ItemCode, l.item);
+        d.Quantity = d.Quantity2 = l.quantity;
+        d.Extended = l.extended;
+        out.push_back(d);
+    }
+    return out;
+}
+
+}  // namespace
+
+bool HasSales(const FilePath& path)
+{
+    Table sales;
+    if (!sales.OpenPath(FileNo::SalesHeader, path(FileNo::SalesHeader).c_str()).Ok())
+        return false;
+    KeyBuffer key;
+    TagSalesHdr h;
+    return sales.Get(B_GET_FIRST, key, h).Ok();
+}
+
+bool AddSampleStore(const FilePath& path, const std::string& dataFolder, int32_t day,
+                    std::string& error)
+{
+    error.clear();
+    {
+        Writer accounts(path, FileNo::Accounts, error);
+        for (const ChartRow& row : kChart) {
+            TagAccount a{};
+            Put(a.Number, row.number, ' ');
+            Put(a.Parent, row.parent, ' ');
+            Put(a.Description, row.description);
+            a.Level = row.level;
+            a.Type = row.type;
+            a.Kind = row.kind;
+            a.CheckRegister = 'N';
+            a.Value80 = 1;
+            a.RecordStatus = 'A';
+            accounts.Insert(a);
+        }
+    }
+    {
+        Writer taxes(path, FileNo::TaxTable, error);
+        TaxRecord t{};
+        Put(t.Code, "ST", ' ');
+        t.TotalRate = 5.0f;
+        Put(t.Entries[0].Account, "21042", ' ');
+        t.Entries[0].Rate = 5.0f;
+        taxes.Insert(t);
+    }
+    {
+        Writer products(path, FileNo::Products, error);
+        for (auto [code, cost] : {std::pair{"WIDGET", 4.0}, std::pair{"GADGET", 18.0}}) {
+            ProductRecord p{};
+            Put(p.Code, code);
+            p.Kind = 1;
+            p.UnitFactor = 1;
+            p.AverageCost = p.LastCost = p.StandardCost = cost;
+            products.Insert(p);
+        }
+        Writer services(path, FileNo::Services, error);
+        ServiceRecord s{};
+        Put(s.Code, "INSTALL");
+        services.Insert(s);
+        Writer codes(path, FileNo::BillingCodes, error);
+        BillingCodeRecord b{};
+        Put(b.Code, "FRT", ' ');
+        Put(b.Account, "4501", ' ');
+        codes.Insert(b);
+        Writer customers(path, FileNo::Customers, error);
+        CustomerRecord c{};
+        Put(c.Code, "C100");
+        Put(c.Account, "11051", ' ');
+        customers.Insert(c);
+    }
+
+    // The day: what the registers stored.
+    std::vector<std::pair<TagSalesHdr, std::vector<TagSalesDetail>>> day_;
+    {
+        TagSalesHdr h = Sale("0000001001", 1, day, 26.25, 1.25);
+        Tender(h, "CASH", 26.25);
+        day_.push_back({h, Lines(h, {{'P', "WIDGET", 2, 25.0}})});
+    }
+    {
+        TagSalesHdr h = Sale("0000001002", 1, day, 68.25, 3.25);   // on account
+        Put(h.CustomerNo, "C100");
+        day_.push_back({h, Lines(h, {{'S', "INSTALL", 1, 60.0}, {'C', "FRT", 1, 5.0}})});
+    }
+    {
+        TagSalesHdr h = Sale("0000001003", 1, day, -31.50, -1.50);   // a return
+        Tender(h, "CASH", -31.50);
+        day_.push_back({h, Lines(h, {{'P', "GADGET", -1, -30.0}})});
+    }
+    {
+        TagSalesHdr h = Sale("0000001004", 'V', day, 0.0, 0.0);   // voided at the register
+        day_.push_back({h, Lines(h, {{'P', "WIDGET", 1, 12.5}})});
+    }
+    {
+        TagSalesHdr h = Sale("0000001006", 1, day, 63.0, 3.0);   // two tenders
+        Tender(h, "CASH", 40.0);
+        Tender(h, "CHECK", 23.0);
+        day_.push_back({h, Lines(h, {{'P', "GADGET", 2, 60.0}})});
+    }
+    {
+        Writer headers(path, FileNo::SalesHeader, error);
+        Writer lines(path, FileNo::SalesDetail, error);
+        for (auto& [h, l] : day_) {
+            headers.Insert(h);
+            for (TagSalesDetail& d : l)
+                lines.Insert(d);
+        }
+        // A sale whose lines only register 1's detail file holds.
+        TagSalesHdr h = Sale("0000001005", 1, day, 13.13, 0.63);
+        Tender(h, "CASH", 13.13);
+        h.RegisterNumber = 1;
+        h.FirstLineOffset = 0;
+        headers.Insert(h);
+        const std::vector<TagSalesDetail> kept = Lines(h, {{'P', "WIDGET", 1, 12.5}});
+        std::ofstream file(dataFolder + "/REG1.db", std::ios::binary | std::ios::trunc);
+        for (const TagSalesDetail& d : kept)
+            file.write(reinterpret_cast<const char*>(&d), sizeof d);
+        if (!file)
+            error = "cannot write " + dataFolder + "/REG1.db";
+    }
+    {
+        // The charge sale's open invoice, as the sale entry leaves it.
+        Writer items(path, FileNo::ReceivablesOpenItems, error);
+        TagOpenInvoice d{};
+        Put(d.Customer, "C100");
+        Put(d.Invoice, "0000001002");
+        Put(d.Reference, "0000001002");
+        d.Type = 'I';
+        d.Status = 'O';
+        d.Id = 1;
+        d.Date = day;
+        d.Amount = 68.25;
+        d.Precedence = '1';
+        items.Insert(d);
+        Writer heads(path, FileNo::ReceivablesOpenHeaders, error);
+        TagOpenInvoiceHdr o{};
+        Put(o.Customer, "C100");
+        Put(o.Invoice, "0000001002");
+        Put(o.Reference, "0000001002");
+        o.Type = 'I';
+        o.Precedence = '1';
+        o.MainId = 1;
+        o.Date = day;
+        o.Balance = o.ChargesTotal = o.BalanceLessDiscount = 68.25;
+        heads.Insert(o);
+    }
+    return error.empty();
+}
+
+void PrintBooks(const FilePath& path)
+{
+    {
+        Table sales;
+        sales.OpenPath(FileNo::SalesHeader, path(FileNo::SalesHeader).c_str());
+        KeyBuffer key;
+        TagSalesHdr h;
+        int posted = 0, open = 0;
+        for (Status s = sales.Get(B_GET_FIRST, key, h); s.Ok(); s = sales.Get(B_GET_NEXT, key, h))
+            ((h.Flags & 2) ? posted : open)++;
+        std::printf("Sales: %d posted, %d waiting to be posted.\n", posted, open);
+    }
+    {
+        Table headers, lines;
+        headers.OpenPath(FileNo::LedgerHeader, path(FileNo::LedgerHeader).c_str());
+        lines.OpenPath(FileNo::LedgerDetail, path(FileNo::LedgerDetail).c_str());
+        KeyBuffer key;
+        TagGLHeader h;
+        for (Status s = headers.Get(B_GET_FIRST, key, h); s.Ok(); s = headers.Get(B_GET_NEXT, key, h)) {
+            std::printf("\nLedger transaction %s %s, reference \"%s\", debits %.2f:\n",
+                        Text(h.JournalCode, 7).c_str(), Text(h.TranNo, 11).c_str(),
+                        Text(h.Reference, 11).c_str(), h.DebitTotal);
+            KeyBuffer lk;
+            std::memcpy(lk.bytes, h.JournalCode, 18);
+            TagLedgerDetail d;
+            double debit = 0.0, credit = 0.0;
+            for (Status t = lines.Get(B_GET_GE, lk, d);
+                 t.Ok() && std::memcmp(d.JournalCode, h.JournalCode, 18) == 0;
+                 t = lines.Get(B_GET_NEXT, lk, d)) {
+                std::printf("  %-10s %-24s %s %10.2f\n", Text(d.Account, 11).c_str(),
+                            Text(d.Description, 25).c_str(), d.DebitCredit == 'D' ? "Dr" : "Cr",
+                            d.Amount);
+                (d.DebitCredit == 'D' ? debit : credit) += d.Amount;
+            }
+            std::printf("  %-10s %-24s    %10.2f debits, %.2f credits\n", "", "Total", debit, credit);
+        }
+    }
+    {
+        Table accounts;
+        accounts.OpenPath(FileNo::Accounts, path(FileNo::Accounts).c_str());
+        KeyBuffer key;
+        TagAccount a;
+        double debit = 0.0, credit = 0.0;
+        std::printf("\nTrial balance:\n  %-10s %-26s %12s %12s\n", "Account", "Description", "Debit",
+                    "Credit");
+        for (Status s = accounts.Get(B_GET_FIRST, key, a); s.Ok(); s = accounts.Get(B_GET_NEXT, key, a)) {
+            if (a.Kind != 'D')
+                continue;
+            const double net = std::round((a.DebitTotal - a.CreditTotal) * 100.0) / 100.0;
+            if (net == 0.0)
+                continue;
+            char dr[16] = "", cr[16] = "";
+            std::snprintf(net > 0 ? dr : cr, sizeof dr, "%.2f", std::fabs(net));
+            std::printf("  %-10s %-26s %12s %12s\n", Text(a.Number, 11).c_str(),
+                        Text(a.Description, 26).c_str(), dr, cr);
+            (net > 0 ? debit : credit) += std::fabs(net);
+        }
+        std::printf("  %-10s %-26s %12.2f %12.2f%s\n", "", "Total", debit, credit,
+                    std::fabs(debit - credit) < 0.005 ? "  (balanced)" : "  (NOT BALANCED)");
+    }
+    {
+        Table items;
+        items.OpenPath(FileNo::ReceivablesOpenItems, path(FileNo::ReceivablesOpenItems).c_str());
+        KeyBuffer key;
+        TagOpenInvoice d;
+        std::map<std::string, std::vector<std::string>> byCustomer;
+        for (Status s = items.Get(B_GET_FIRST, key, d); s.Ok(); s = items.Get(B_GET_NEXT, key, d)) {
+            char line[120];
+            std::snprintf(line, sizeof line, "invoice %s %10.2f %s", Text(d.Invoice, 11).c_str(),
+                          d.Amount, d.Status == 'P' ? "posted" : "open");
+            byCustomer[Text(d.Customer, 11)].push_back(line);
+        }
+        std::printf("\nOpen invoices by customer:\n");
+        if (byCustomer.empty())
+            std::printf("  none\n");
+        for (const auto& [customer, lines] : byCustomer)
+            for (const std::string& l : lines)
+                std::printf("  %-10s %s\n", customer.c_str(), l.c_str());
+    }
+}
+
+}  // namespace host
