@@ -1,0 +1,165 @@
+// The posting run killed (SIGKILL) at random moments, each time run again:
+// the books end as those of a run never interrupted, every sale posted
+// exactly once.
+#include <gtest/gtest.h>
+
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cmath>
+#include <cstring>
+#include <filesystem>
+#include <map>
+#include <random>
+#include <string>
+#include <thread>
+
+#include "bwps/records.h"
+#include "bwps/records/products.h"
+#include "bwps/screens.h"
+#include "bwps/session.h"
+#include "bwps/settings.h"
+#include "fx.h"
+#include "posting/posting_internal.h"
+#include "recman.h"
+#include "tests/posting/fixture.h"
+#include "tests/support/library.h"
+
+namespace fs = std::filesystem;
+using namespace postingtest;
+using namespace bwps::posting;
+
+namespace {
+
+constexpr int kSales = 40;
+constexpr int kKills = 50;
+
+// What the books hold: per account the debit and credit totals, per
+// product the quantity on hand, the sales posted, and the ledger lines'
+// net per account.
+struct Books {
+    std::map<std::string, std::pair<double, double>> accounts;
+    std::map<std::string, double> lineNet;
+    std::map<std::string, double> onHand;
+    int posted = 0;
+};
+
+template <class R, class F>
+void Each(const std::string& path, F f)
+{
+    uint16_t handle = 0;
+    if (BtrOpenFile(&handle, path.c_str(), 0, 0) != 0)
+        return;
+    uint8_t key[256] = {};
+    R row;
+    for (int op = B_GET_FIRST; BtrGet(op, handle, key, &row, sizeof row) == 0; op = B_GET_NEXT)
+        f(row);
+    BtrCloseFile(handle);
+}
+
+double Cents(double v) { return std::round(v * 100.0) / 100.0; }
+
+class PostingKillTest : public PostingTest {
+protected:
+    void SetUp() override
+    {
+        PostingTest::SetUp();
+        if (IsSkipped())
+            return;
+        FxUseScriptDriver();
+        SetOnline('N');
+        for (int i = 0; i < kSales; ++i) {
+            char invoice[11];
+            std::snprintf(invoice, sizeof invoice, "%010d", 5000 + i);
+            TagSalesHdr h = Sale(invoice, 1, 30.0 + i);
+            h.FirstLineOffset = -1;
+            CopyText(h.Tender1, i % 3 == 0 ? "CHECK" : "CASH");
+            h.TenderAmount1 = h.Tendered = 30.0 + i;
+            if (i % 5 == 0)
+                PutSale(h, {{'P', "WIDGET", "", 1.0, 10.0}, {'S', "INSTALL", "", 1.0, 20.0 + i}});
+            else
+                PutSale(h, {{'P', "GADGET", "", 2.0, 30.0 + i}});
+        }
+    }
+
+    Books Read(const std::string& folder)
+    {
+        Books b;
+        Each<TagAccount>(folder + "/" + GetDataFileName(1), [&](const TagAccount& a) {
+            b.accounts[std::string(a.Number, 11)] = {Cents(a.DebitTotal), Cents(a.CreditTotal)};
+        });
+        Each<TagLedgerDetail>(folder + "/" + GetDataFileName(12), [&](const TagLedgerDetail& l) {
+            b.lineNet[std::string(l.Account, 11)] += l.DebitCredit == 'D' ? l.Amount : -l.Amount;
+        });
+        for (auto& [account, net] : b.lineNet)
+            net = Cents(net);
+        Each<TagProduct>(folder + "/" + GetDataFileName(20), [&](const TagProduct& p) {
+            b.onHand[p.Code] = p.Amounts[6];
+        });
+        Each<TagSalesHdr>(folder + "/" + GetDataFileName(36), [&](const TagSalesHdr& h) {
+            b.posted += (h.Flags & 2) ? 1 : 0;
+        });
+        return b;
+    }
+
+    // Runs the posting in a child process over the folder; killed after
+    // `delay` unless it ends first. True when it ran to its end.
+    bool RunChild(const std::string& folder, std::chrono::microseconds delay, bool kill)
+    {
+        const pid_t pid = fork();
+        if (pid == 0) {
+            SessionBlock* session = GetSessionPaths();
+            std::snprintf(session->DataPath, sizeof session->DataPath, "%s", folder.c_str());
+            SetFolders(program_.c_str(), folder.c_str(), (program_ + "/RAZAVUR").c_str());
+            FxScriptLoad("type 01/05/26\nkey F10\nanswer Continue\n");
+            ShowPosPostScreen();
+            _exit(0);
+        }
+        if (pid < 0)
+            return false;
+        if (kill) {
+            std::this_thread::sleep_for(delay);
+            ::kill(pid, SIGKILL);
+        }
+        int status = 0;
+        waitpid(pid, &status, 0);
+        return WIFEXITED(status) && WEXITSTATUS(status) == 0;
+    }
+};
+
+TEST_F(PostingKillTest, KilledRunsRunAgainEndWithTheBooksOfOneRun)
+{
+    const std::string reference = scratch_.path() + "/reference";
+    fs::create_directories(reference);
+    for (const auto& entry : fs::directory_iterator(data_))
+        fs::copy_file(entry.path(), reference + "/" + entry.path().filename().string());
+
+    // The run never interrupted, timed to spread the kills over it.
+    const auto began = std::chrono::steady_clock::now();
+    ASSERT_TRUE(RunChild(reference, {}, false));
+    const auto took = std::chrono::duration_cast<std::chrono::microseconds>(
+        std::chrono::steady_clock::now() - began);
+    const Books expected = Read(reference);
+    ASSERT_EQ(expected.posted, kSales);
+
+    std::mt19937 random(20261210);
+    std::uniform_int_distribution<long> moment(0, took.count());
+    int cutMidway = 0;   // kills that left the day part posted
+    for (int i = 0; i < kKills; ++i) {
+        RunChild(data_, std::chrono::microseconds(moment(random)), true);
+        const int posted = Read(data_).posted;
+        cutMidway += posted > 0 && posted < kSales ? 1 : 0;
+    }
+    EXPECT_GT(cutMidway, 0) << "no kill fell inside a run";
+    RunChild(data_, {}, false);
+
+    const Books got = Read(data_);
+    EXPECT_EQ(got.posted, kSales);
+    EXPECT_EQ(got.accounts, expected.accounts);
+    EXPECT_EQ(got.lineNet, expected.lineNet);
+    EXPECT_EQ(got.onHand, expected.onHand);
+}
+
+}  // namespace
