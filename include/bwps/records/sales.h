@@ -92,11 +92,29 @@ typedef struct TagSalesDetail {
     uint8_t Data152[30];            /* 152 */
 } TagSalesDetail;
 
+/* A tender slot of a register: its code and the amount taken (19 bytes). */
+typedef struct RegisterTenderSlot {
+    char Code[11];                  /* 0: 10 characters and NUL; 10 blanks when empty */
+    double Amount;                  /* 11 */
+} RegisterTenderSlot;
+
 /* A register of BPOSREGS.DB (777 bytes). */
 typedef struct RegisterRecord {
     char Name[11];                  /* 0: "REG" and the number, upper case, blank padded; key 0 */
-    uint8_t reserved11[766];        /* 11 */
+    char NameEnd;                   /* 11: NUL */
+    uint8_t Open;                   /* 12: 1 open, 0 closed */
+    int32_t Shift;                  /* 13: shift number; 0 while no opening amount was taken */
+    uint8_t reserved17[11];         /* 17: the host's */
+    double Total;                   /* 28: opening amount, or the sum of the slots at closing */
+    RegisterTenderSlot Slots[39];   /* 36 */
 } RegisterRecord;
+
+/* A saved reconciliation of BPOSRSAV.DB (793 bytes). */
+typedef struct RegisterReconRecord {
+    char Name[12];                  /* 0: typed by the user, NUL-terminated; key 0 */
+    int32_t Date;                   /* 12 */
+    RegisterRecord Register;        /* 16: the register as it was */
+} RegisterReconRecord;
 
 #pragma pack(pop)
 
@@ -130,6 +148,13 @@ static_assert(offsetof(TagSalesHdr, DepositKey1) == 578, "sale first deposit key
 static_assert(offsetof(TagSalesHdr, DepositKey2) == 582, "sale second deposit key");
 static_assert(sizeof(TagSalesDetail) == 182, "sales line");
 static_assert(sizeof(RegisterRecord) == 777, "register");
+static_assert(sizeof(RegisterTenderSlot) == 19, "register slot");
+static_assert(offsetof(RegisterRecord, Open) == 12, "register open flag");
+static_assert(offsetof(RegisterRecord, Shift) == 13, "register shift");
+static_assert(offsetof(RegisterRecord, Total) == 28, "register total");
+static_assert(offsetof(RegisterRecord, Slots) == 36, "register slots");
+static_assert(sizeof(RegisterReconRecord) == 793, "register reconciliation");
+static_assert(offsetof(RegisterReconRecord, Register) == 16, "reconciled register");
 static_assert(offsetof(TagSalesDetail, LineNo) == 11, "sales line number");
 static_assert(offsetof(TagSalesDetail, Category) == 15, "sales line category");
 static_assert(offsetof(TagSalesDetail, Kind) == 21, "sales line kind");

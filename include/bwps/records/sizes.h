@@ -29,6 +29,7 @@ struct RecordSize {
 // gives the fixed part, the key (16 bytes).
 inline constexpr RecordSize kRecordSizes[] = {
     {FileNo::Registers, sizeof(RegisterRecord), "RegisterRecord"},
+    {FileNo::RegisterReconciliations, sizeof(RegisterReconRecord), "RegisterReconRecord"},
     {FileNo::SalesHeader, sizeof(TagSalesHdr), "TagSalesHdr"},
     {FileNo::SalesDetail, sizeof(TagSalesDetail), "TagSalesDetail"},
     {FileNo::QuoteHeader, sizeof(TagSalesHdr), "TagSalesHdr"},
