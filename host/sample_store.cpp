@@ -302,6 +302,39 @@ bool AddSampleStore(const FilePath& path, const std::string& dataFolder, int32_t
     return error.empty();
 }
 
+bool AddManySales(const FilePath& path, int32_t day, int count, std::string& error)
+{
+    error.clear();
+    Writer headers(path, FileNo::SalesHeader, error);
+    Writer lines(path, FileNo::SalesDetail, error);
+    constexpr int kBatch = 500;
+    for (int i = 0; i < count && error.empty(); i += kBatch) {
+        if (BtrTransaction(B_BEGIN_TRAN) != 0) {
+            error = "cannot begin a transaction";
+            break;
+        }
+        for (int j = i; j < count && j < i + kBatch; ++j) {
+            char invoice[11];
+            std::snprintf(invoice, sizeof invoice, "%010d", 2000000001 + j);
+            std::vector<Line> items;
+            double total = 0.0;
+            for (int k = 0; k < 5; ++k) {
+                const double amount = 10.0 + (j + k) % 7;
+                items.push_back({'P', k % 2 == 0 ? "WIDGET" : "GADGET", 1, amount});
+                total += amount;
+            }
+            TagSalesHdr h = Sale(invoice, 1, day, total, 0.0);
+            Tender(h, "CASH", total);
+            headers.Insert(h);
+            for (TagSalesDetail& d : Lines(h, items))
+                lines.Insert(d);
+        }
+        if (BtrTransaction(B_END_TRAN) != 0 && error.empty())
+            error = "cannot end a transaction";
+    }
+    return error.empty();
+}
+
 void PrintBooks(const FilePath& path)
 {
     {

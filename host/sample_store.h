@@ -21,6 +21,11 @@ using FilePath = std::function<std::string(bwps::FileNo)>;
 bool AddSampleStore(const FilePath& path, const std::string& dataFolder, int32_t day,
                     std::string& error);
 
+// Adds `count` cash sales dated `day` of five product lines each (invoice
+// numbers from 2000000001), for measuring the posting. False with the
+// reason when a record cannot be written.
+bool AddManySales(const FilePath& path, int32_t day, int count, std::string& error);
+
 // True when the company already holds sales.
 bool HasSales(const FilePath& path);
 

@@ -117,7 +117,7 @@ TEST_F(PostingRunTest, PostsTheDayOnceIntoOneBalancedRunTransaction)
     for (const char* invoice : {"0000001001", "0000001002", "0000001003", "0000001004"}) {
         const TagSalesHdr h = ReadSale(invoice);
         EXPECT_TRUE(h.Flags & 2) << invoice;
-        EXPECT_EQ(h.FirstLineOffset, -1) << invoice;
+        EXPECT_EQ(+h.FirstLineOffset, -1) << invoice;
     }
     // One "POS" run transaction, its lines balanced and merged per account.
     int runs = 0;
@@ -208,7 +208,7 @@ TEST_F(PostingRunTest, RegisterLinesAreCopiedOnceAndTheSaleIsPostedFromThem)
     Run();
     const TagSalesHdr after = ReadSale("0000003001");
     EXPECT_TRUE(after.Flags & 2);
-    EXPECT_EQ(after.FirstLineOffset, -1);
+    EXPECT_EQ(+after.FirstLineOffset, -1);
     EXPECT_NEAR(Product("GADGET").Amounts[6], before - 3.0, 1e-9);
     int copied = 0;
     uint16_t handle = 0;

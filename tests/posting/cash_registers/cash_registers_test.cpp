@@ -141,12 +141,12 @@ TEST_F(CashRegisterTest, OpeningAMissingRegisterCreatesItOpen)
     RegisterRecord r{};
     EXPECT_EQ(OpenRegister(3, &r), 1);
     EXPECT_EQ(std::string(r.Name, 11), "REG3       ");
-    EXPECT_EQ(Register(3).Open, 1);
+    EXPECT_EQ(+Register(3).Open, 1);
     // Open again: message 1179, and nothing changes unless the second
     // button is chosen.
     FxScriptLoad("answer 1\n");
     EXPECT_EQ(OpenRegister(3, &r), 0);
-    EXPECT_EQ(Register(3).Open, 1);
+    EXPECT_EQ(+Register(3).Open, 1);
 }
 
 TEST_F(CashRegisterTest, ClosingWithAReconciliationKeepsTheAmountsAndEmptiesTheSlots)
@@ -168,8 +168,8 @@ TEST_F(CashRegisterTest, ClosingWithAReconciliationKeepsTheAmountsAndEmptiesTheS
     EXPECT_STREQ(saved[0].Name, "EOD1");
     EXPECT_DOUBLE_EQ(saved[0].Register.Slots[0].Amount, 100.0);
     const RegisterRecord after = Register(2);
-    EXPECT_EQ(after.Open, 0);
-    EXPECT_EQ(after.Shift, 0);
+    EXPECT_EQ(+after.Open, 0);
+    EXPECT_EQ(+after.Shift, 0);
     EXPECT_DOUBLE_EQ(after.Total, 125.5);
     EXPECT_DOUBLE_EQ(after.Slots[0].Amount, 0.0);
     EXPECT_STREQ(after.Slots[1].Code, "CHECK");
@@ -186,7 +186,7 @@ TEST_F(CashRegisterTest, AReconciliationLeftWithEscKeepsTheSlots)
     EXPECT_EQ(CloseRegister(2, 1), 1);
     EXPECT_TRUE(All<RegisterReconRecord>(48).empty());
     EXPECT_DOUBLE_EQ(Register(2).Slots[0].Amount, 100.0);
-    EXPECT_EQ(Register(2).Open, 0);
+    EXPECT_EQ(+Register(2).Open, 0);
 }
 
 TEST_F(CashRegisterTest, PurgeRemovesOnlyRegistersWhoseSalesArePosted)
@@ -210,7 +210,9 @@ TEST_F(CashRegisterTest, PurgeRemovesOnlyRegistersWhoseSalesArePosted)
     };
     for (int n : {1, 2, 3, 4, 5}) {
         RegisterRecord r{};
-        std::snprintf(r.Name, sizeof r.Name + 1, "REG%-8d", n);
+        char name[16];
+        std::snprintf(name, sizeof name, "REG%-8d", n);
+        std::memcpy(r.Name, name, sizeof r.Name);
         PutRegister(r);
     }
     detail("REG1.db", {"0000000001"}, true);         // posted; short tail ignored
