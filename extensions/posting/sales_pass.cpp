@@ -28,6 +28,8 @@
 #include "bwps/products.h"
 #include "bwps/progress.h"
 #include "bwps/records/open_invoices.h"
+#include "bwps/record_helpers.h"
+#include "bwps/records/options.h"
 #include "bwps/records/products.h"
 #include "bwps/settings.h"
 #include "bwps/table.h"
@@ -87,13 +89,14 @@ private:
     bool EnsureRunHeader(int32_t date);
     bool AddRunLine(TagLedgerDetail line, const TagSalesHdr& sale);
     bool UpdateProducts(const TagSalesHdr& sale);
+    bool AddHistory(const TagSalesHdr& sale, const TagSalesDetail& line, double cost);
     bool PostOpenInvoices(const TagSalesHdr& sale);
     bool Fail(const TagSalesHdr& sale, const std::string& cause);
 
     const RunRequest& request_;
     RunResult& result_;
     Table sales_, walk_, accounts_, journals_, glHeaders_, glLines_, products_, activity_,
-        openItems_;
+        openItems_, productHistory_, serviceHistory_, customerHistory_;
     bool online_ = false;
     char costMethod_ = 'A';
     TagGLHeader run_{};
@@ -114,6 +117,9 @@ bool Pass::OpenFiles()
         {&glHeaders_, FileNo::LedgerHeader}, {&glLines_, FileNo::LedgerDetail},
         {&products_, FileNo::Products},     {&activity_, FileNo::ProductActivity},
         {&openItems_, FileNo::ReceivablesOpenItems},
+        {&productHistory_, FileNo::ProductHistory},
+        {&serviceHistory_, FileNo::ServiceHistory},
+        {&customerHistory_, FileNo::CustomerStatistics},
     };
     for (auto& f : files) {
         const Status s = f.table->Open(f.file);
@@ -432,8 +438,11 @@ bool Pass::AddRunLine(TagLedgerDetail line, const TagSalesHdr& sale)
 bool Pass::UpdateProducts(const TagSalesHdr& sale)
 {
     for (const TagSalesDetail& line : ReadSaleLines(sale)) {
-        if (line.Kind != 'P')
+        if (line.Kind != 'P') {
+            if (!AddHistory(sale, line, 0.0))
+                return false;
             continue;
+        }
         KeyBuffer key;
         std::memcpy(key.bytes, line.ItemCode, sizeof line.ItemCode);
         TagProduct product;
@@ -484,7 +493,50 @@ bool Pass::UpdateProducts(const TagSalesHdr& sale)
         a.UnitFactor = product.UnitFactor;
         if (WriteProductActivity(activity_.Handle(), &product, nullptr, &a) != 0)
             return Fail(sale, "Error on writing the product activity.");
+        if (!AddHistory(sale, line, sign * cost))
+            return false;
     }
+    return true;
+}
+
+// The period's amounts of the product (sales and cost), the service
+// (sales) and the sale's customer (sales and cost), by year and period.
+bool Pass::AddHistory(const TagSalesHdr& sale, const TagSalesDetail& line, double cost)
+{
+    constexpr int kPeriodsInYear = 13;
+    const int period = request_.period.Index;
+    const int bucket = period >= kPeriodsInYear ? period - kPeriodsInYear : period;
+    if (bucket < 0 || bucket >= kPeriodsInYear)
+        return true;
+    const int32_t year = FxDateYear(request_.period.FirstDate);
+    const double amount = Round2(line.Extended);
+    char code[16] = {};
+    std::memcpy(code, line.ItemCode, sizeof line.ItemCode);
+    bool ok = true;
+    if (line.Kind == 'P') {
+        TagProductHistory h{};
+        h.First[bucket] = amount;
+        h.Second[bucket] = Round2(cost);
+        ok = AddProductHistory(productHistory_.Handle(), &h, code, year, period, kPeriodsInYear) != 0;
+    } else if (line.Kind == 'S') {
+        TagServiceHistory h{};
+        h.Amounts[bucket] = amount;
+        ok = AddServiceHistory(serviceHistory_.Handle(), &h, code, year, period, kPeriodsInYear) != 0;
+    }
+    if (!ok)
+        return Fail(sale, std::string("Error in reading or updating product/service code : ") + code);
+    const char* customer = sale.Type == 3 ? sale.LayawayCustomer : sale.CustomerNo;
+    if (customer[0] == '\0' || customer[0] == ' ' || line.Kind == 'D' || line.Kind == 'M' ||
+        line.Kind == 'K')
+        return true;
+    TagCustomerStatistics stats{};
+    stats.First[bucket] = amount;
+    stats.Second[bucket] = Round2(cost);
+    char number[12] = {};
+    std::memcpy(number, customer, 11);
+    if (AddSaleToCustomerHistory(customerHistory_.Handle(), &stats, number, year, period,
+                                 kPeriodsInYear) == 0)
+        return Fail(sale, std::string("Error in reading or updating customer code : ") + number);
     return true;
 }
 

@@ -33,7 +33,7 @@ using namespace bwps::posting;
 
 namespace {
 
-constexpr int kSales = 40;
+constexpr int kSales = 60;
 constexpr int kKills = 50;
 
 // What the books hold: per account the debit and credit totals, per
@@ -104,9 +104,7 @@ protected:
         return b;
     }
 
-    // Runs the posting in a child process over the folder; killed after
-    // `delay` unless it ends first. True when it ran to its end.
-    bool RunChild(const std::string& folder, std::chrono::microseconds delay, bool kill)
+    pid_t Start(const std::string& folder)
     {
         const pid_t pid = fork();
         if (pid == 0) {
@@ -117,15 +115,22 @@ protected:
             ShowPosPostScreen();
             _exit(0);
         }
-        if (pid < 0)
-            return false;
-        if (kill) {
-            std::this_thread::sleep_for(delay);
-            ::kill(pid, SIGKILL);
-        }
+        return pid;
+    }
+
+    static bool Ended(pid_t pid)
+    {
         int status = 0;
         waitpid(pid, &status, 0);
         return WIFEXITED(status) && WEXITSTATUS(status) == 0;
+    }
+
+    int Posted(const std::string& folder)
+    {
+        int posted = 0;
+        Each<TagSalesHdr>(folder + "/" + GetDataFileName(36),
+                          [&](const TagSalesHdr& h) { posted += (h.Flags & 2) ? 1 : 0; });
+        return posted;
     }
 };
 
@@ -136,24 +141,35 @@ TEST_F(PostingKillTest, KilledRunsRunAgainEndWithTheBooksOfOneRun)
     for (const auto& entry : fs::directory_iterator(data_))
         fs::copy_file(entry.path(), reference + "/" + entry.path().filename().string());
 
-    // The run never interrupted, timed to spread the kills over it.
-    const auto began = std::chrono::steady_clock::now();
-    ASSERT_TRUE(RunChild(reference, {}, false));
-    const auto took = std::chrono::duration_cast<std::chrono::microseconds>(
-        std::chrono::steady_clock::now() - began);
+    // The run never interrupted.
+    ASSERT_TRUE(Ended(Start(reference)));
     const Books expected = Read(reference);
     ASSERT_EQ(expected.posted, kSales);
 
+    // Each run is killed once it has posted a few more sales (or at once),
+    // a random moment later: inside a sale, between sales, in a commit.
     std::mt19937 random(20261210);
-    std::uniform_int_distribution<long> moment(0, took.count());
-    int cutMidway = 0;   // kills that left the day part posted
-    for (int i = 0; i < kKills; ++i) {
-        RunChild(data_, std::chrono::microseconds(moment(random)), true);
-        const int posted = Read(data_).posted;
-        cutMidway += posted > 0 && posted < kSales ? 1 : 0;
+    std::uniform_int_distribution<int> more(0, 2);
+    std::uniform_int_distribution<int> later(0, 3000);
+    int kills = 0, cutMidway = 0;
+    for (; kills < kKills && Posted(data_) < kSales; ++kills) {
+        const int target = Posted(data_) + more(random);
+        const pid_t pid = Start(data_);
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+        while (Posted(data_) < target && std::chrono::steady_clock::now() < deadline) {
+            int status = 0;
+            if (waitpid(pid, &status, WNOHANG) == pid)
+                break;
+            std::this_thread::sleep_for(std::chrono::microseconds(200));
+        }
+        std::this_thread::sleep_for(std::chrono::microseconds(later(random)));
+        ::kill(pid, SIGKILL);
+        waitpid(pid, nullptr, 0);
+        const int posted = Posted(data_);
+        cutMidway += posted < kSales ? 1 : 0;
     }
-    EXPECT_GT(cutMidway, 0) << "no kill fell inside a run";
-    RunChild(data_, {}, false);
+    EXPECT_GT(cutMidway, 5) << "the kills did not fall inside the runs";
+    ASSERT_TRUE(Ended(Start(data_)));
 
     const Books got = Read(data_);
     EXPECT_EQ(got.posted, kSales);

@@ -11,6 +11,7 @@
 #include "bwps/ledger.h"
 #include "bwps/records.h"
 #include "bwps/records/open_invoices.h"
+#include "bwps/records/options.h"
 #include "bwps/records/products.h"
 #include "bwps/screens.h"
 #include "bwps/settings.h"
@@ -92,6 +93,19 @@ protected:
         return {debit, credit};
     }
 
+    template <class R, class F>
+    void Each(int file, F f)
+    {
+        uint16_t handle = 0;
+        if (BtrOpenFile(&handle, FilePath(file).c_str(), 0, 0) != 0)
+            return;
+        uint8_t key[256] = {};
+        R row;
+        for (int op = B_GET_FIRST; BtrGet(op, handle, key, &row, sizeof row) == 0; op = B_GET_NEXT)
+            f(row);
+        BtrCloseFile(handle);
+    }
+
     TagProduct Product(const char* code)
     {
         TagProduct p{};
@@ -136,6 +150,24 @@ TEST_F(PostingRunTest, PostsTheDayOnceIntoOneBalancedRunTransaction)
     }
     // Two widgets left stock; the voided sale took none.
     EXPECT_NEAR(Product("WIDGET").Amounts[6], widgetsBefore - 2.0, 1e-9);
+    // The period's history: the product's sales and cost, the service's
+    // sales, the customer's purchases.
+    std::map<std::string, std::pair<double, double>> products;
+    Each<TagProductHistory>(38, [&](const TagProductHistory& h) {
+        if (h.Year == 2026)
+            products[h.Code] = {h.First[0], h.Second[0]};
+    });
+    EXPECT_NEAR(products["WIDGET"].first, 40.0, 0.005);
+    EXPECT_NEAR(products["WIDGET"].second, 8.0, 0.005);    // 2 at an average cost of 4
+    EXPECT_NEAR(products["GADGET"].first, -10.0, 0.005);   // the return
+    double service = 0.0, customer = 0.0;
+    Each<TagServiceHistory>(44, [&](const TagServiceHistory& h) { service += h.Amounts[0]; });
+    Each<TagCustomerStatistics>(39, [&](const TagCustomerStatistics& h) {
+        if (std::strncmp(h.Code, "C100", 4) == 0 && h.Kind == 2026)
+            customer += h.First[0];
+    });
+    EXPECT_NEAR(service, 25.0, 0.005);
+    EXPECT_NEAR(customer, 25.0, 0.005);
 
     // A second run finds nothing left and changes nothing.
     const auto lines = AllLines().size();
