@@ -204,7 +204,7 @@ int RunPosPost(void* context)
     std::snprintf(request.reference, sizeof request.reference, "%s",
                   FxFieldGet(&c.form, kReference));
 
-    if (c.mode == 1 && SetCurrentPosting(0, request.start, request.through) != 0)
+    if (c.mode == 1 && SetCurrentPosting(0, request.start, request.through) == 0)
         return FX_STAY;
     auto finish = [&](int answer) {
         if (c.mode == 1)

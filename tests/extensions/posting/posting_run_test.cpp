@@ -2,12 +2,18 @@
 // over the posting fixture's company.
 #include <gtest/gtest.h>
 
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <fstream>
 #include <map>
 #include <string>
 
+#include "bwps/accounts.h"
 #include "bwps/ledger.h"
 #include "bwps/records.h"
 #include "bwps/records/open_invoices.h"
@@ -277,6 +283,106 @@ TEST_F(PostingRunTest, UnpostedSalesOfAnEarlierPeriodStopTheRun)
     EXPECT_NE(transcript.find("RSUnpostedTranCount"), std::string::npos) << transcript;
     EXPECT_FALSE(ReadSale("0000005002").Flags & 2);
     EXPECT_TRUE(AllLines().empty());
+}
+
+}  // namespace
+
+namespace {
+
+class PostingVariantTest : public PostingRunTest {
+protected:
+    void SetInterface(char online, uint8_t variant)
+    {
+        TagSysInterface record{};
+        std::memcpy(record.Key, GENERAL_KEY_SYSINTERFACE, GENERAL_KEY_SIZE);
+        InterfaceRecordDefaults(nullptr, &record);
+        record.OnlineLedger = online;
+        record.PostingVariant = variant;
+        ASSERT_EQ(bwpstest::PutRecord(FilePath(31), &record, 15, &record, sizeof record), 0);
+        LoadSysInterfaceRecord();
+    }
+
+    void CashSale(const char* invoice, int32_t date, double amount)
+    {
+        TagSalesHdr h = Sale(invoice, 1, amount);
+        h.TranDate = date;
+        CopyText(h.Tender1, "CASH");
+        h.TenderAmount1 = h.Tendered = amount;
+        PutSale(h, {{'P', "WIDGET", "", 1.0, amount}});
+    }
+};
+
+TEST_F(PostingVariantTest, ThroughADatePostsUpToTheDateOfField4)
+{
+    SetInterface('N', 1);
+    CashSale("0000006001", 20260105, 10.0);
+    CashSale("0000006002", 20260106, 20.0);
+    const std::string transcript =
+        Run("type 01/05/26\nfield 4 01/05/26\nkey F10\nanswer Continue\n");
+    EXPECT_NE(transcript.find("window name RSPosPost\n"), std::string::npos) << transcript;
+    EXPECT_TRUE(ReadSale("0000006001").Flags & 2) << transcript;
+    EXPECT_FALSE(ReadSale("0000006002").Flags & 2);
+    // The run's mark in "0CurrPosting" is cleared at its end.
+    TagCurrentPosting current{};
+    ReadCurrentPosting(0, &current);
+    EXPECT_NE(current.Flag, 'Y');
+}
+
+TEST_F(PostingVariantTest, WithTheOnlineLedgerEachSaleGetsItsOwnPostedTransaction)
+{
+    SetInterface('Y', 0);
+    CashSale("0000007001", 20260105, 10.0);
+    CashSale("0000007002", 20260105, 20.0);
+    Run();
+    // One transaction per sale, each naming its sale and posted to the
+    // chart; no run transaction.
+    std::vector<std::string> sources;
+    for (const TagGLHeader& h : Headers()) {
+        sources.emplace_back(h.SourceDocument, 10);
+        EXPECT_EQ(h.Posted, 'Y');
+    }
+    std::sort(sources.begin(), sources.end());
+    EXPECT_EQ(sources, (std::vector<std::string>{"0000007001", "0000007002"}));
+    for (const char* invoice : {"0000007001", "0000007002"}) {
+        const TagSalesHdr h = ReadSale(invoice);
+        EXPECT_TRUE(h.Flags & 2) << invoice;
+        EXPECT_NE(+h.LedgerKey, 0) << invoice;
+    }
+    const TagAccount cash = Account("11021");
+    EXPECT_NEAR(cash.DebitTotal - cash.CreditTotal, 30.0, 0.005);
+}
+
+TEST_F(PostingVariantTest, ASaleInUseAtAnotherStationStopsTheRunWhenTheUserStops)
+{
+    SetInterface('N', 0);
+    CashSale("0000008001", 20260105, 10.0);
+    CashSale("0000008002", 20260105, 20.0);
+    int ready[2];
+    ASSERT_EQ(pipe(ready), 0);
+    const pid_t holder = fork();
+    if (holder == 0) {
+        uint16_t handle = 0;
+        uint8_t key[256] = {};
+        std::memcpy(key, "0000008002", 10);
+        TagSalesHdr h;
+        BtrOpenFile(&handle, FilePath(36).c_str(), 0, 0);
+        const int status = BtrGet(B_GET_EQUAL + B_LOCK_MULTI_NOWAIT, handle, key, &h, sizeof h);
+        (void)!write(ready[1], &status, sizeof status);
+        pause();
+        _exit(0);
+    }
+    int status = -1;
+    ASSERT_EQ(read(ready[0], &status, sizeof status), static_cast<ssize_t>(sizeof status));
+    ASSERT_EQ(status, 0);
+    const std::string transcript = Run(std::string(kRunScript) + "answer Stop\n");
+    kill(holder, SIGKILL);
+    waitpid(holder, nullptr, 0);
+    EXPECT_NE(transcript.find("in use at another station"), std::string::npos) << transcript;
+    EXPECT_TRUE(ReadSale("0000008001").Flags & 2);
+    EXPECT_FALSE(ReadSale("0000008002").Flags & 2);
+    // Free again, the next run posts it.
+    Run();
+    EXPECT_TRUE(ReadSale("0000008002").Flags & 2);
 }
 
 }  // namespace
