@@ -21,6 +21,7 @@
 #include <vector>
 
 #include "bwps/accounts.h"
+#include "bwps/check_register.h"
 #include "bwps/ledger.h"
 #include "bwps/messages.h"
 #include "bwps/open_invoices.h"
@@ -90,6 +91,7 @@ private:
     bool AddRunLine(TagLedgerDetail line, const TagSalesHdr& sale);
     bool UpdateProducts(const TagSalesHdr& sale);
     bool AddHistory(const TagSalesHdr& sale, const TagSalesDetail& line, double cost);
+    bool CreateBankEntry(const TagLedgerDetail& line, TagAccount& account, const TagSalesHdr& sale);
     bool PostOpenInvoices(const TagSalesHdr& sale);
     bool Fail(const TagSalesHdr& sale, const std::string& cause);
 
@@ -431,7 +433,57 @@ bool Pass::AddRunLine(TagLedgerDetail line, const TagSalesHdr& sale)
     if (PostAccountAmount(accounts_.Handle(), account.c_str(), side, request_.period.NextYear,
                           request_.period.Index, amount, nullptr) != 0)
         return Fail(sale, "Error on account posting.");
+    // A bank account of an interfaced store gets its register entry here
+    // unless the check register keeps it on line.
+    if (IsInterfacedToAccounting() && record.CheckRegister == 'Y' && !IsCheckRegisterOnline() &&
+        !CreateBankEntry(line, record, sale))
+        return Fail(sale, "Error on creating check register entry.");
     return true;
+}
+
+// The bank register's entry of a line into a bank account: a deposit
+// numbered by the account's counter, or a withdrawal "POS-REFND".
+bool Pass::CreateBankEntry(const TagLedgerDetail& line, TagAccount& account, const TagSalesHdr& sale)
+{
+    TagCheckRegister entry{};
+    std::memcpy(entry.Account, line.Account, sizeof entry.Account);
+    std::snprintf(entry.Reference, sizeof entry.Reference, "%s", Text(sale.InvoiceNo, 11).c_str());
+    std::memcpy(entry.Payee, sale.CustomerNo, sizeof entry.Payee);
+    const std::string name = Text(sale.CustomerName, sizeof sale.CustomerName);
+    std::snprintf(entry.Description, sizeof entry.Description, "%-40s",
+                  name.empty() ? "POS Deposit - Walk-in" : name.c_str());
+    entry.Status = 'O';
+    entry.Byte99 = 'P';
+    if (line.DebitCredit == 'D') {
+        entry.Kind = 'D';
+        entry.KindDigit = '1';
+        std::snprintf(entry.CheckNo, sizeof entry.CheckNo, "%8d", account.NextNumber);
+    } else {
+        entry.Kind = 'M';
+        entry.KindDigit = '3';
+        std::memcpy(entry.CheckNo, "POS-REFND", sizeof entry.CheckNo);
+    }
+    entry.Date = line.TranDate;
+    entry.Amount = line.Amount;
+    entry.Source = 'S';
+    entry.Posted = 'Y';
+    CBaseCheckReg reg;
+    if (!reg.InsertReg(entry))
+        return false;
+    if (line.DebitCredit != 'D')
+        return true;
+    // The account's counter moves on with the deposit it numbered.
+    KeyBuffer key;
+    std::memcpy(key.bytes, account.Number, sizeof account.Number);
+    TagAccount stored;
+    Status s = accounts_.Get(B_GET_EQUAL, key, stored);
+    if (s.Ok()) {
+        stored.NextNumber += 1;
+        s = accounts_.Update(stored);
+    }
+    if (!s.Ok())
+        s.Report();
+    return s.Ok();
 }
 
 // Products leave (or, returned, come back to) stock at their cost.
