@@ -129,8 +129,12 @@ TagSalesHdr Sale(const char* invoice, int type, int32_t day, double total, doubl
     return h;
 }
 
+// Tender codes as the tender file keeps them: blank padded to 10.
 void Tender(TagSalesHdr& h, const char* code, double amount)
 {
+    char padded[12];
+    std::snprintf(padded, sizeof padded, "%-10s", code);
+    code = padded;
     if (h.Tender1[0] == '\0') {
         Put(h.Tender1, code);
         h.TenderAmount1 = amount;
@@ -267,6 +271,10 @@ bool AddSampleStore(const FilePath& path, const std::string& dataFolder, int32_t
         h.FirstLineOffset = 0;
         headers.Insert(h);
         const std::vector<TagSalesDetail> kept = Lines(h, {{'P', "WIDGET", 1, 12.5}});
+        Writer registers(path, FileNo::Registers, error);
+        RegisterRecord reg{};
+        std::memcpy(reg.Name, "REG1       ", sizeof reg.Name);
+        registers.Insert(reg);
         std::ofstream file(dataFolder + "/REG1.db", std::ios::binary | std::ios::trunc);
         for (const TagSalesDetail& d : kept)
             file.write(reinterpret_cast<const char*>(&d), sizeof d);

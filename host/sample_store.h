@@ -17,7 +17,7 @@ using FilePath = std::function<std::string(bwps::FileNo)>;
 
 // Adds the sample store's records and its day of sales dated `day` (the
 // lines of one sale only in the detail file of register 1, written into
-// `dataFolder`). False with the reason when a record cannot be written.
+// `dataFolder`, the register entered in the register file). False with the reason when a record cannot be written.
 bool AddSampleStore(const FilePath& path, const std::string& dataFolder, int32_t day,
                     std::string& error);
 

@@ -224,6 +224,11 @@ int RunPosPost(void* context)
     if (ShowUnpostedCounts(request.start))
         return finish(FX_STAY);
 
+    // With the verification option every code the sales need is looked up
+    // first; a fault ends the run before anything is written.
+    if (iface != nullptr && iface->VerifyBeforeCopy == 'Y' && !VerifySales(request))
+        return finish(FX_LEAVE);
+
     RunResult result;
     const bool posted = PostSales(request, result);
     char line[120];

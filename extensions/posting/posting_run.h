@@ -42,6 +42,13 @@ struct RunResult {
 // False when a register file cannot be read (shown).
 bool CopyAllRegisterLines(const RunRequest& request, RunResult& result);
 
+// The verification sweep: every code the posting of the unposted sales of
+// the dates needs (customer, tax, terms, tenders and their accounts,
+// products, services, billing codes and their accounts) is looked up
+// before anything is written; each fault is shown. True when none was
+// found.
+bool VerifySales(const RunRequest& request);
+
 // The ledger pass over the unposted sales from request.start to
 // request.through. False when a sale could not be posted (the sale is left
 // as it was; the message has been shown) or nothing was found (309).

@@ -95,6 +95,16 @@ std::vector<TagSalesDetail> ReadSaleLines(const TagSalesHdr& sale)
     return lines;
 }
 
+bool SaleLinesAnywhere(const TagSalesHdr& sale, std::vector<TagSalesDetail>& lines)
+{
+    if (sale.FirstLineOffset < 0) {
+        lines = ReadSaleLines(sale);
+        return true;
+    }
+    std::string path;
+    return ReadRegisterLines(sale, lines, path);
+}
+
 bool CopySaleRegisterLines(const TagSalesHdr& sale, int* copied)
 {
     *copied = 0;

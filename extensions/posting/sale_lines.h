@@ -11,6 +11,11 @@ namespace bwps1::posting {
 // The sale's lines in the sales-lines file, in line order.
 std::vector<TagSalesDetail> ReadSaleLines(const TagSalesHdr& sale);
 
+// The sale's lines wherever they are: its register's detail file when its
+// register field is not negative, else the sales-lines file. False when
+// the register file cannot be read.
+bool SaleLinesAnywhere(const TagSalesHdr& sale, std::vector<TagSalesDetail>& lines);
+
 // Copies the sale's lines from its register's detail file into the sales
 // lines; a line already there (same invoice and line number) is skipped.
 // *copied gets the number inserted. False (shown, naming the file or the

@@ -37,7 +37,8 @@ typedef struct TagSalesHdr {
     int32_t TranDate;               /* 267 */
     uint8_t Data271[16];            /* 271 */
     char TaxCode[6];                /* 287 */
-    uint8_t Data293[10];            /* 293 */
+    char TermsCode[6];              /* 293 */
+    uint8_t Data299[4];             /* 299 */
     char CashDescription[6];        /* 303 */
     char LayawayCustomer[11];       /* 309: customer of a layaway in progress */
     uint8_t Data320[11];            /* 320 */
@@ -127,6 +128,7 @@ static_assert(offsetof(TagSalesHdr, CustomerNo) == 20, "sale customer");
 static_assert(offsetof(TagSalesHdr, CustomerName) == 31, "sale customer name");
 static_assert(offsetof(TagSalesHdr, TranDate) == 267, "sale date");
 static_assert(offsetof(TagSalesHdr, TaxCode) == 287, "sale tax code");
+static_assert(offsetof(TagSalesHdr, TermsCode) == 293, "sale terms code");
 static_assert(offsetof(TagSalesHdr, CashDescription) == 303, "sale cash description");
 static_assert(offsetof(TagSalesHdr, LayawayCustomer) == 309, "sale layaway customer");
 static_assert(offsetof(TagSalesHdr, Tender1) == 331, "sale tender 1");

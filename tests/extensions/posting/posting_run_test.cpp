@@ -161,7 +161,7 @@ TEST_F(PostingRunTest, PostsTheDayOnceIntoOneBalancedRunTransaction)
     std::map<std::string, std::pair<double, double>> products;
     Each<TagProductHistory>(38, [&](const TagProductHistory& h) {
         if (h.Year == 2026)
-            products[h.Code] = {h.First[0], h.Second[0]};
+            products[h.Code] = {+h.First[0], +h.Second[0]};
     });
     EXPECT_NEAR(products["WIDGET"].first, 40.0, 0.005);
     EXPECT_NEAR(products["WIDGET"].second, 8.0, 0.005);    // 2 at an average cost of 4
@@ -383,6 +383,36 @@ TEST_F(PostingVariantTest, ASaleInUseAtAnotherStationStopsTheRunWhenTheUserStops
     // Free again, the next run posts it.
     Run();
     EXPECT_TRUE(ReadSale("0000008002").Flags & 2);
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(PostingRunTest, TheVerificationSweepNamesEveryFaultAndPostsNothing)
+{
+    TagSysInterface record{};
+    std::memcpy(record.Key, GENERAL_KEY_SYSINTERFACE, GENERAL_KEY_SIZE);
+    InterfaceRecordDefaults(nullptr, &record);
+    record.OnlineLedger = 'N';
+    record.VerifyBeforeCopy = 'Y';
+    ASSERT_EQ(bwpstest::PutRecord(FilePath(31), &record, 15, &record, sizeof record), 0);
+    LoadSysInterfaceRecord();
+
+    TagSalesHdr good = Sale("0000010001", 1, 10.0);
+    CopyText(good.Tender1, "CASH");
+    good.TenderAmount1 = good.Tendered = 10.0;
+    PutSale(good, {{'P', "WIDGET", "", 1.0, 10.0}});
+    TagSalesHdr bad = Sale("0000010002", 1, 10.0);
+    CopyText(bad.CustomerNo, "NOBODY");
+    CopyText(bad.Tender1, "GOLD");
+    PutSale(bad, {{'P', "NOSUCH", "", 1.0, 5.0}, {'C', "NOFRT", "", 1.0, 5.0}});
+
+    const std::string transcript = Run(std::string(kRunScript) + "answer OK\nanswer OK\nanswer OK\nanswer OK\n");
+    for (const char* code : {"NOBODY", "GOLD", "NOSUCH", "NOFRT"})
+        EXPECT_NE(transcript.find(code), std::string::npos) << code << "\n" << transcript;
+    EXPECT_FALSE(ReadSale("0000010001").Flags & 2);
+    EXPECT_TRUE(AllLines().empty());
 }
 
 }  // namespace
