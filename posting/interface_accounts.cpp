@@ -11,6 +11,7 @@
 #include "bwps/messages.h"
 #include "bwps/ordinals.h"
 #include "bwps/records.h"
+#include "bwps/records/masters.h"
 #include "bwps/settings.h"
 #include "fx.h"
 #include "posting/journal_numbers.h"
@@ -214,8 +215,10 @@ int IsAccountReferenced(const char* account, uint16_t handle, int fileNumber)
     bool found = false;
     if (!s.Ok() && !s.Is(B_END_OF_FILE)) {
         ReportRecordManagerError(s.status, 1, B_GET_EQUAL, fileNumber, 0);
-    } else if (s.Ok() && length >= 718) {
-        found = TrimRight(FieldText(reinterpret_cast<char*>(record) + 707, kFieldWidth)) ==
+    } else if (s.Ok() && length >= static_cast<int>(offsetof(CustomerRecord, Data718))) {
+        CustomerRecord customer;
+        std::memcpy(&customer, record, sizeof customer);
+        found = TrimRight(FieldText(customer.Account, kFieldWidth)) ==
                 TrimRight(FieldText(account, 64));
     }
     table.SetKey(savedKey);

@@ -1,6 +1,7 @@
 // The audit log BPOSAULG.DB: every change of a master record or a
 // transaction with the acting user, numbered from a counter of the general
 // settings file.
+#include "bwps/files.h"
 #include "bwps/audit.h"
 
 #include <cstdio>
@@ -17,7 +18,7 @@
 
 namespace {
 
-constexpr int kAuditFile = 73;
+constexpr int kAuditFile = bwps::No(bwps::FileNo::AuditLog);
 constexpr int kLastNumbersCounter = 9;   // offset 52 of "0lastnumbers   "
 constexpr int kTransInfoCounter = 20;    // offset 96 of "0TransInfo     "
 
@@ -92,7 +93,7 @@ const char* Prefix(int offset, int type)
 
 int GeneralFileOf(bool accounting)
 {
-    return accounting ? ACCOUNTING_GENERAL_FILE_NUMBER : GENERAL_FILE_NUMBER;
+    return accounting ? bwps::No(bwps::FileNo::AccountingGeneral) : bwps::No(bwps::FileNo::General);
 }
 
 }  // namespace
@@ -116,10 +117,10 @@ void AuditLog::InitAuditLog()
         m_auditHandle = 0;
         ReportRecordManagerError(status, 1, B_OPEN, kAuditFile, 0);
     }
-    status = BtrOpenFile(&m_generalHandle, GetDataFilePath(GENERAL_FILE_NUMBER), 0, 0);
+    status = BtrOpenFile(&m_generalHandle, GetDataFilePath(bwps::No(bwps::FileNo::General)), 0, 0);
     if (status != 0) {
         m_generalHandle = 0;
-        ReportRecordManagerError(status, 1, B_OPEN, GENERAL_FILE_NUMBER, 0);
+        ReportRecordManagerError(status, 1, B_OPEN, bwps::No(bwps::FileNo::General), 0);
     }
 }
 
@@ -149,10 +150,10 @@ void AuditLog::SetBrmProdtId(int productOffset, unsigned char accountingCounter)
         BtrCloseFile(m_generalHandle);
     m_generalHandle = 0;
     const int status =
-        BtrOpenFile(&m_generalHandle, GetDataFilePath(ACCOUNTING_GENERAL_FILE_NUMBER), 0, 0);
+        BtrOpenFile(&m_generalHandle, GetDataFilePath(bwps::No(bwps::FileNo::AccountingGeneral)), 0, 0);
     if (status != 0) {
         m_generalHandle = 0;
-        ReportRecordManagerError(status, 1, B_OPEN, ACCOUNTING_GENERAL_FILE_NUMBER, 0);
+        ReportRecordManagerError(status, 1, B_OPEN, bwps::No(bwps::FileNo::AccountingGeneral), 0);
     }
 }
 

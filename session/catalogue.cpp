@@ -2,6 +2,7 @@
 // and page size, and the names derived from it (session, accounting and
 // older-release names).
 
+#include "bwps/files.h"
 #include "bwps/catalogue.h"
 
 #include <cstdio>

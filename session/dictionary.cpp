@@ -1,5 +1,6 @@
 // The column dictionary WBWPOCOL.DB: column definitions, picture masks,
 // padding of text columns and supplemental indexes over columns.
+#include "bwps/files.h"
 #include "bwps/dictionary.h"
 
 #include <strings.h>
@@ -66,7 +67,7 @@ int ReadByNumber(uint16_t handle, const char* table, int number, TagDictionaryRe
 
 void ReportDictionary(int status, int operation)
 {
-    ReportRecordManagerError(status, 1, operation, DICTIONARY_FILE_NUMBER, 0);
+    ReportRecordManagerError(status, 1, operation, bwps::No(bwps::FileNo::DictionaryColumns), 0);
 }
 
 // The picture's display width after trimming its trailing blanks.
@@ -135,7 +136,7 @@ extern "C" {
 int OpenColumnDictionary(uint16_t* handle)
 {
     *handle = 0;
-    const int status = BtrOpenFile(handle, GetDataFilePath(DICTIONARY_FILE_NUMBER), 0, 0);
+    const int status = BtrOpenFile(handle, GetDataFilePath(bwps::No(bwps::FileNo::DictionaryColumns)), 0, 0);
     if (status != 0) {
         *handle = 0;
         ReportDictionary(status, OPEN_OPERATION);
@@ -279,7 +280,7 @@ int CountFileColumns(int fileNumber)
     const int length = GetDataFileRecordLength(fileNumber);
     data.Close();
     uint16_t dictionary = 0;
-    if (BtrOpenFile(&dictionary, GetDataFilePath(DICTIONARY_FILE_NUMBER), 0, 0) != 0)
+    if (BtrOpenFile(&dictionary, GetDataFilePath(bwps::No(bwps::FileNo::DictionaryColumns)), 0, 0) != 0)
         return 0;
     char table[13];
     DataFileTableName(fileNumber, table);
@@ -301,7 +302,7 @@ int CountFileColumns(int fileNumber)
 int PadTextColumns(int fileNumber, void* record, int length)
 {
     uint16_t dictionary = 0;
-    if (BtrOpenFile(&dictionary, GetDataFilePath(DICTIONARY_FILE_NUMBER), 0, 0) != 0)
+    if (BtrOpenFile(&dictionary, GetDataFilePath(bwps::No(bwps::FileNo::DictionaryColumns)), 0, 0) != 0)
         return 0;
     char table[13];
     DataFileTableName(fileNumber, table);

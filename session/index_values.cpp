@@ -1,5 +1,6 @@
 // Record-number counters "0IndexValues   ": read and written under a lock,
 // rebuilt from the files when missing, and the numbered insert.
+#include "bwps/files.h"
 #include "bwps/counters.h"
 
 #include <cstddef>
@@ -63,7 +64,7 @@ size_t CounterOffset(int fileNumber)
 
 int GeneralFileNumber()
 {
-    return IsInterfacedToAccounting() ? ACCOUNTING_GENERAL_FILE_NUMBER : GENERAL_FILE_NUMBER;
+    return IsInterfacedToAccounting() ? bwps::No(bwps::FileNo::AccountingGeneral) : bwps::No(bwps::FileNo::General);
 }
 
 }  // namespace
@@ -96,7 +97,7 @@ int ReadIndexValues(TagIndexValues* record, int operation, uint16_t handle)
     if (status == 0 || status == B_KEY_NOT_FOUND || status == B_END_OF_FILE ||
         status == B_RECORD_IN_USE || status == B_FILE_IN_USE)
         return status;
-    ReportRecordManagerError(status, 1, operation % 100, GENERAL_FILE_NUMBER, 0);
+    ReportRecordManagerError(status, 1, operation % 100, bwps::No(bwps::FileNo::General), 0);
     return status;
 }
 
@@ -107,7 +108,7 @@ int WriteIndexValues(TagIndexValues* record, int operation, uint16_t handle)
     SetKey(*record);
     const int status = BtrWrite(operation, handle, key, record, INDEX_VALUES_SIZE);
     if (status != 0)
-        ReportRecordManagerError(status, 1, operation, GENERAL_FILE_NUMBER, 0);
+        ReportRecordManagerError(status, 1, operation, bwps::No(bwps::FileNo::General), 0);
     return status;
 }
 
@@ -168,7 +169,7 @@ int InsertNumberedRecord(int operation, uint16_t generalHandle, uint16_t dataHan
     Table general;
     Status s = general.Borrow(generalFile, generalHandle, OPEN_OPERATION);
     if (!s.Ok()) {
-        ReportRecordManagerError(s.status, 1, OPEN_OPERATION, GENERAL_FILE_NUMBER, 0);
+        ReportRecordManagerError(s.status, 1, OPEN_OPERATION, bwps::No(bwps::FileNo::General), 0);
         return s.status;
     }
     const uint16_t handle = general.Handle();

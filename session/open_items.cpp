@@ -1,5 +1,6 @@
 // Open-item balances: aging into periods, the walk of a document's items,
 // advance entries; the existence of a data file in a folder.
+#include "bwps/files.h"
 #include "bwps/open_items.h"
 
 #include <cstring>
@@ -269,7 +270,7 @@ int ListOpenItemsToWindow(uint16_t handle, const void* customer, double* current
     if (stopped)
         return 0;
     if (status != 0 && status != B_END_OF_FILE && status != B_KEY_NOT_FOUND) {
-        ReportRecordManagerError(status, 1, B_GET_NEXT, 3, 0);
+        ReportRecordManagerError(status, 1, B_GET_NEXT, bwps::No(bwps::FileNo::ReceivablesOpenItems), 0);
         return 0;
     }
     return 1;

@@ -1,5 +1,6 @@
 // One-record services for other areas: the "0Defaults      " record, tax
 // codes, active customers and the customer statistics.
+#include "bwps/files.h"
 #include "bwps/record_helpers.h"
 
 #include <cstring>
@@ -64,7 +65,7 @@ int ReadDefaultsRecord(TagDefaultsRecord* record)
     bwps::Table general;
     bwps::Status s = general.Open(FileNo::General);
     if (!s.Ok()) {
-        ReportRecordManagerError(s.status, 1, B_OPEN, GENERAL_FILE_NUMBER, 0);
+        ReportRecordManagerError(s.status, 1, B_OPEN, bwps::No(bwps::FileNo::General), 0);
         return 0;
     }
     if (GetDefaults(general.Handle(), *record) != 0) {

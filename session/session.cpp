@@ -1,6 +1,7 @@
 // Library load and the session API: the session block, the start and stop
 // of a session, paths, the interfaced flag, company information, the
 // customer and product picks and the company-id list.
+#include "bwps/files.h"
 #include "bwps/session.h"
 
 #include <dlfcn.h>

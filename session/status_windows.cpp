@@ -1,5 +1,6 @@
 // Status windows of long jobs, posting error windows, the message log and
 // the numbered-message readers.
+#include "bwps/files.h"
 #include "bwps/status_windows.h"
 
 #include <cstdarg>
@@ -179,10 +180,10 @@ void LogLine(const std::string& text)
 
 int OpenMessageFile(uint16_t& handle)
 {
-    const int status = BtrOpenFile(&handle, GetDataFilePath(MESSAGE_FILE_NUMBER), 0, 0);
+    const int status = BtrOpenFile(&handle, GetDataFilePath(bwps::No(bwps::FileNo::MessageTexts)), 0, 0);
     if (status != 0) {
         handle = 0;
-        ReportRecordManagerError(status, 1, OPEN_OPERATION, MESSAGE_FILE_NUMBER, 0);
+        ReportRecordManagerError(status, 1, OPEN_OPERATION, bwps::No(bwps::FileNo::MessageTexts), 0);
     }
     return status;
 }
@@ -429,7 +430,7 @@ int ReadMessageHeader(int message, uint16_t handle, MessageRecord* record)
     std::memcpy(key, &n, 2);
     const int status = BtrGet(B_GET_EQUAL, handle, key, record, MESSAGE_RECORD_SIZE);
     if (status != 0) {
-        ReportRecordManagerError(status, 1, B_GET_EQUAL, MESSAGE_FILE_NUMBER, 0);
+        ReportRecordManagerError(status, 1, B_GET_EQUAL, bwps::No(bwps::FileNo::MessageTexts), 0);
         return STATUS_NO_MESSAGE;
     }
     return 0;
@@ -445,7 +446,7 @@ int ForEachMessageLine(int message, uint16_t handle, MessageLineFunction functio
     if (status == B_KEY_NOT_FOUND)
         return STATUS_NO_MESSAGE;
     if (status != 0) {
-        ReportRecordManagerError(status, 1, B_GET_EQUAL, MESSAGE_FILE_NUMBER, 0);
+        ReportRecordManagerError(status, 1, B_GET_EQUAL, bwps::No(bwps::FileNo::MessageTexts), 0);
         return STATUS_NO_MESSAGE;
     }
     int lines = 0;
@@ -458,7 +459,7 @@ int ForEachMessageLine(int message, uint16_t handle, MessageLineFunction functio
             function(&record);
     }
     if (status != 0 && status != B_END_OF_FILE) {
-        ReportRecordManagerError(status, 1, B_GET_NEXT, MESSAGE_FILE_NUMBER, 0);
+        ReportRecordManagerError(status, 1, B_GET_NEXT, bwps::No(bwps::FileNo::MessageTexts), 0);
         return STATUS_MESSAGE_BROKEN;
     }
     return lines == 0 ? STATUS_MESSAGE_BROKEN : 0;

@@ -1,5 +1,6 @@
 // The system options record "0System        " and the session's copy of its
 // option bytes; terms dates and the sign check of amounts.
+#include "bwps/files.h"
 #include "bwps/options.h"
 
 #include <cstring>
@@ -134,7 +135,7 @@ int ReadSystemRecord(uint16_t handle, TagSystemPref* record)
         std::memcpy(key, "0System        ", 16);
         status = BtrGet(B_GET_EQUAL, general.Handle(), key, &out, SYSTEM_PREF_SIZE);
         if (status != 0) {
-            ReportRecordManagerError(status, 1, B_GET_EQUAL, ACCOUNTING_GENERAL_FILE_NUMBER, 0);
+            ReportRecordManagerError(status, 1, B_GET_EQUAL, bwps::No(bwps::FileNo::AccountingGeneral), 0);
             Defaults(out);
         }
     }

@@ -1,4 +1,5 @@
 // Comma-separated export and import of a data file by dictionary columns.
+#include "bwps/files.h"
 #include "bwps/transfer.h"
 
 #include <cerrno>
@@ -548,7 +549,7 @@ int ListFileColumns(int fileNumber, char* out, int size)
         return 0;
     out[0] = '\0';
     uint16_t dictionary = 0;
-    if (BtrOpenFile(&dictionary, GetDataFilePath(DICTIONARY_FILE_NUMBER), 0, 0) != 0)
+    if (BtrOpenFile(&dictionary, GetDataFilePath(bwps::No(bwps::FileNo::DictionaryColumns)), 0, 0) != 0)
         return 0;
     char table[13];
     DataFileTableName(fileNumber, table);

@@ -1,5 +1,6 @@
 // The warehouses a user may use: marks in the warehouse list written back
 // as access records.
+#include "bwps/files.h"
 #include "bwps/user_access.h"
 
 #include <cstdio>
@@ -14,8 +15,8 @@
 
 namespace {
 
-constexpr int kAccessFile = 78;
-constexpr int kWarehouseFile = 76;
+constexpr int kAccessFile = bwps::No(bwps::FileNo::UserWarehouses);
+constexpr int kWarehouseFile = bwps::No(bwps::FileNo::Warehouses);
 constexpr int kAccessSize = 19;
 constexpr int kMarkAllMessage = 1485;
 

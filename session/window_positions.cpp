@@ -2,6 +2,7 @@
 // position store exists per session: the framework fills its position data
 // for one window and asks it to load or save that window.
 
+#include "bwps/files.h"
 #include "bwps/window_positions.h"
 
 #include <cstring>
@@ -15,7 +16,7 @@
 
 namespace {
 
-constexpr int kReportFile = GENERAL_FILE_NUMBER;   // the file has no number of its own
+constexpr int kReportFile = bwps::No(bwps::FileNo::General);   // the file has no number of its own
 constexpr int kStationIdChars = 14;
 constexpr int kKeyLength = 66;                    // station id, window name, one byte
 

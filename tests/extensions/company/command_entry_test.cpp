@@ -1,4 +1,5 @@
 // The command table of BWPSRunCommand and the base-file checks.
+#include "bwps/files.h"
 #include "tests/extensions/company/fixture.h"
 
 #include <filesystem>
@@ -210,7 +211,7 @@ TEST_F(CommandEntryTest, RestoreCheckDecidesOnTheRestoredData)
     TagFilesVersion stamp{};
     std::memcpy(stamp.Key, "0BwFilesVersion", 16);
     stamp.Major = 12;
-    const std::string general = company_ + "/" + GetDataFileName(GENERAL_FILE_NUMBER);
+    const std::string general = company_ + "/" + GetDataFileName(bwps::No(bwps::FileNo::General));
     uint16_t handle = 0;
     ASSERT_EQ(BtrOpenFile(&handle, general.c_str(), 0, 0), 0);
     ASSERT_EQ(WriteFileVersionStamp(handle, &stamp), 0);

@@ -1,5 +1,6 @@
 // Creating a company from nothing, and the cases where a folder already
 // holds something.
+#include "bwps/files.h"
 #include "tests/extensions/company/fixture.h"
 
 #include <cstdlib>
@@ -143,7 +144,7 @@ TEST_F(CreateCompanyTest, SettingsRecordsAreSeeded)
     EXPECT_EQ(std::string(lookUps + 36, 13), std::string(13, 'N'));
 
     TagFilesVersion stamp{};
-    const std::string general = folder + "/" + GetDataFileName(GENERAL_FILE_NUMBER);
+    const std::string general = folder + "/" + GetDataFileName(bwps::No(bwps::FileNo::General));
     ASSERT_EQ(ReadFileVersionStamp(&stamp, general.c_str()), 0);
     EXPECT_EQ(stamp.Major, 14);
     EXPECT_EQ(stamp.Minor, 0);
@@ -234,8 +235,8 @@ TEST_F(CreateCompanyTest, InterfacedCompanyTakesTheAccountingSettings)
     const std::string acc = Folder("accounting");
     fs::create_directories(acc);
     char spec[16] = {};
-    ASSERT_EQ(CreateSessionDataFile(ACCOUNTING_GENERAL_FILE_NUMBER, 0, acc.c_str(), nullptr, spec), 0);
-    const std::string accGeneral = acc + "/" + GetAccountingDataFileName(ACCOUNTING_GENERAL_FILE_NUMBER);
+    ASSERT_EQ(CreateSessionDataFile(bwps::No(bwps::FileNo::AccountingGeneral), 0, acc.c_str(), nullptr, spec), 0);
+    const std::string accGeneral = acc + "/" + GetAccountingDataFileName(bwps::No(bwps::FileNo::AccountingGeneral));
     ASSERT_TRUE(fs::exists(accGeneral)) << accGeneral;
     uint16_t handle = 0;
     ASSERT_EQ(BtrOpenFile(&handle, accGeneral.c_str(), 0, 0), 0);

@@ -1,3 +1,4 @@
+#include "bwps/files.h"
 #include "tests/extensions/company/fixture.h"
 
 #include <cstring>
@@ -103,7 +104,7 @@ std::vector<CompanyListRecord> CompanyTest::ListRecords()
 int CompanyTest::ReadSetting(const std::string& folder, const char* key, void* record, int length)
 {
     uint16_t handle = 0;
-    const std::string path = folder + "/" + GetDataFileName(GENERAL_FILE_NUMBER);
+    const std::string path = folder + "/" + GetDataFileName(bwps::No(bwps::FileNo::General));
     int status = BtrOpenFile(&handle, path.c_str(), 0, 0);
     if (status != 0) return status;
     char keyBuffer[256] = {};
@@ -121,7 +122,7 @@ int CompanyTest::StoredRecordLength(const std::string& path)
 
 void CompanyTest::RequirePasswords(const std::string& folder)
 {
-    const std::string path = folder + "/" + GetDataFileName(GENERAL_FILE_NUMBER);
+    const std::string path = folder + "/" + GetDataFileName(bwps::No(bwps::FileNo::General));
     uint16_t handle = 0;
     ASSERT_EQ(BtrOpenFile(&handle, path.c_str(), 0, 0), 0);
     TagSysInterface record{};
@@ -142,7 +143,7 @@ void CompanyTest::AddUser(const std::string& folder, const char* id, const char*
     std::memset(record.Rights, 'Y', sizeof record.Rights);
     for (char& c : record.Rights) FxCharTransform89(&c);
     record.WarehouseFlag = 'N';
-    const std::string path = folder + "/" + GetDataFileName(USER_FILE_NUMBER);
+    const std::string path = folder + "/" + GetDataFileName(bwps::No(bwps::FileNo::Users));
     uint16_t handle = 0;
     ASSERT_EQ(BtrOpenFile(&handle, path.c_str(), 0, 0), 0);
     char key[256] = {};

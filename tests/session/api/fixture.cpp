@@ -1,3 +1,4 @@
+#include "bwps/files.h"
 #include "tests/session/api/fixture.h"
 
 #include <cstring>
@@ -36,7 +37,7 @@ void SessionTest::SetUp()
 
     BWPSSetExePath(program_.c_str());
     ASSERT_EQ(BWPSStartSession(program_.c_str(), data_.c_str()), 1);
-    CreateFiles({GENERAL_FILE_NUMBER});
+    CreateFiles({bwps::No(bwps::FileNo::General)});
 }
 
 void SessionTest::TearDown()
@@ -66,7 +67,7 @@ void PutRecord(int file, const void* key, size_t keyLength, const void* record, 
 
 void SessionTest::PutSettingsRecord(const char* key, const void* record, int length)
 {
-    PutRecord(GENERAL_FILE_NUMBER, key, std::strlen(key) + 1, record, length);
+    PutRecord(bwps::No(bwps::FileNo::General), key, std::strlen(key) + 1, record, length);
 }
 
 void SessionTest::SetPasswordsInForce(bool on)
@@ -105,14 +106,14 @@ void SessionTest::AddUser(const char* id, const char* password, std::initializer
     for (char& c : record.Rights)
         FxCharTransform89(&c);
     record.WarehouseFlag = warehouseFlag;
-    PutRecord(USER_FILE_NUMBER, record.UserId, sizeof record.UserId, &record, sizeof record);
+    PutRecord(bwps::No(bwps::FileNo::Users), record.UserId, sizeof record.UserId, &record, sizeof record);
 }
 
 UserRecord SessionTest::ReadStoredUser(const char* id)
 {
     UserRecord record{};
     uint16_t handle = 0;
-    EXPECT_EQ(BtrOpenFile(&handle, GetDataFilePath(USER_FILE_NUMBER), 0, 0), 0);
+    EXPECT_EQ(BtrOpenFile(&handle, GetDataFilePath(bwps::No(bwps::FileNo::Users)), 0, 0), 0);
     char key[256] = {};
     MakeUserIdKey(key, id);
     EXPECT_EQ(BtrGet(B_GET_EQUAL, handle, key, &record, sizeof record), 0);
@@ -127,7 +128,7 @@ void SessionTest::AddSecuredFunction(int right, int command)
     std::snprintf(record.Name, sizeof record.Name, "Function %d", command);
     record.Command = static_cast<int16_t>(command);
     uint16_t handle = 0;
-    ASSERT_EQ(BtrOpenFile(&handle, GetDataFilePath(SECURED_FUNCTION_FILE_NUMBER), 0, 0), 0);
+    ASSERT_EQ(BtrOpenFile(&handle, GetDataFilePath(bwps::No(bwps::FileNo::MenuRights)), 0, 0), 0);
     uint8_t key[256] = {};
     EXPECT_EQ(BtrWrite(B_INSERT, handle, key, &record, sizeof record), 0);
     BtrCloseFile(handle);
@@ -138,7 +139,7 @@ void SessionTest::AddWarehouseGrant(const char* id, const char* warehouse)
     UserWarehouseRecord record{};
     MakeUserIdKey(record.UserId, id);
     std::memcpy(record.WarehouseId, warehouse, std::strlen(warehouse));
-    PutRecord(USER_WAREHOUSE_FILE_NUMBER, &record, sizeof record, &record, sizeof record);
+    PutRecord(bwps::No(bwps::FileNo::UserWarehouses), &record, sizeof record, &record, sizeof record);
 }
 
 void SessionTest::Script(const std::string& text)

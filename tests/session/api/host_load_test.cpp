@@ -12,6 +12,7 @@
 #include <filesystem>
 #include <string>
 
+#include "bwps/files.h"
 #include "bwps/catalogue.h"
 #include "bwps/messages.h"
 #include "bwps/records.h"
@@ -136,7 +137,7 @@ TEST(HostLoad, ASessionOverANewCompanyFromLoadToStop)
 
     // A numbered message of the shipped message file, shown by script.
     uint16_t messages = 0;
-    ASSERT_EQ(BtrOpenFile(&messages, pathOf(MESSAGE_FILE_NUMBER), 0, 0), 0);
+    ASSERT_EQ(BtrOpenFile(&messages, pathOf(bwps::No(bwps::FileNo::MessageTexts)), 0, 0), 0);
     char* lines[MESSAGE_ARRAY_SLOTS] = {};
     int width = 0, count = 0;
     ASSERT_EQ(readMessage(183, messages, lines, &width, &count, MESSAGE_ARRAY_SLOTS), 0);
@@ -150,7 +151,7 @@ TEST(HostLoad, ASessionOverANewCompanyFromLoadToStop)
 
     // A user signs in, silently and on the sign-in screen.
     uint16_t general = 0;
-    ASSERT_EQ(BtrOpenFile(&general, pathOf(GENERAL_FILE_NUMBER), 0, 0), 0);
+    ASSERT_EQ(BtrOpenFile(&general, pathOf(bwps::No(bwps::FileNo::General)), 0, 0), 0);
     TagSysInterface sys{};
     std::memcpy(sys.Key, "0sysinterface  ", 16);
     sys.PasswordsInForce = 'Y';
@@ -163,7 +164,7 @@ TEST(HostLoad, ASessionOverANewCompanyFromLoadToStop)
     BtrCloseFile(general);
 
     uint16_t users = 0;
-    ASSERT_EQ(BtrOpenFile(&users, pathOf(USER_FILE_NUMBER), 0, 0), 0);
+    ASSERT_EQ(BtrOpenFile(&users, pathOf(bwps::No(bwps::FileNo::Users)), 0, 0), 0);
     UserRecord alice{};
     std::memcpy(alice.UserId, "ALICE         ", 15);
     std::strcpy(alice.Password, "pw1");

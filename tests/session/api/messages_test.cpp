@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "bwps/files.h"
 #include "bwps/catalogue.h"
 #include "bwps/messages.h"
 #include "fx.h"
@@ -79,7 +80,7 @@ protected:
     void SetUp() override
     {
         SessionTest::SetUp();
-        WriteMessageFile(GetDataFilePath(MESSAGE_FILE_NUMBER),
+        WriteMessageFile(GetDataFilePath(bwps::No(bwps::FileNo::MessageTexts)),
                          {
                              {7, {"First line", "Second, the longest line", "Third"}},
                              {8, Numbered(31)},
@@ -102,7 +103,7 @@ protected:
 TEST_F(Messages, ReadingGivesTheLinesAfterTheHeadingAndTheirWidestWidth)
 {
     uint16_t handle = 0;
-    ASSERT_EQ(BtrOpenFile(&handle, Path(MESSAGE_FILE_NUMBER).c_str(), 0, 0), 0);
+    ASSERT_EQ(BtrOpenFile(&handle, Path(bwps::No(bwps::FileNo::MessageTexts)).c_str(), 0, 0), 0);
     char* lines[MESSAGE_ARRAY_SLOTS];
     int width = -1, count = -1;
 
@@ -279,7 +280,7 @@ TEST_F(Messages, ReportNamesTheFilesPath)
 
 TEST_F(Messages, ReportFallsBackToAPlainBoxWithoutTheMessageFile)
 {
-    fs::remove(GetDataFilePath(MESSAGE_FILE_NUMBER));
+    fs::remove(GetDataFilePath(bwps::No(bwps::FileNo::MessageTexts)));
     EXPECT_EQ(ShowRecordManagerError(4, 1, 5, "/x/BPOSCUST.DB", 0), 12);
     EXPECT_NE(Transcript().find("Btrieve Error #   4 on file /x/BPOSCUST.DB."), std::string::npos);
     FxTranscriptClear();
@@ -291,7 +292,7 @@ TEST_F(Messages, ReportFallsBackToAPlainBoxWithoutTheMessageFile)
 // report does not call itself again; it shows the status with a plain text.
 TEST_F(Messages, MissingExplanationOfAReadFailureDoesNotRecurse)
 {
-    WriteMessageFile(GetDataFilePath(MESSAGE_FILE_NUMBER), {{7, {"First line"}}});
+    WriteMessageFile(GetDataFilePath(bwps::No(bwps::FileNo::MessageTexts)), {{7, {"First line"}}});
     FxTranscriptClear();
     const int before = RecordManagerErrorsReported(nullptr, nullptr, 0);
     EXPECT_EQ(ShowMessage(12, MESSAGE_DEFAULT_CONTEXT), 0);
@@ -303,7 +304,7 @@ TEST_F(Messages, MissingExplanationOfAReadFailureDoesNotRecurse)
     char path[256] = {};
     EXPECT_EQ(RecordManagerErrorsReported(&status, path, sizeof path), before + 1);
     EXPECT_EQ(status, 4);
-    EXPECT_EQ(std::string(path), Path(MESSAGE_FILE_NUMBER));
+    EXPECT_EQ(std::string(path), Path(bwps::No(bwps::FileNo::MessageTexts)));
 
     // The same through the database error window and a direct report.
     FxTranscriptClear();
@@ -314,7 +315,7 @@ TEST_F(Messages, MissingExplanationOfAReadFailureDoesNotRecurse)
         << Transcript();
 
     // A damaged message file (not one of the record manager's files).
-    std::ofstream(Path(MESSAGE_FILE_NUMBER), std::ios::trunc) << "not a data file";
+    std::ofstream(Path(bwps::No(bwps::FileNo::MessageTexts)), std::ios::trunc) << "not a data file";
     FxTranscriptClear();
     EXPECT_NE(ShowMessage(12, MESSAGE_DEFAULT_CONTEXT), 0);
     ReportRecordManagerError(4, 1, 5, 10, 0);

@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <string>
 
+#include "bwps/files.h"
 #include "bwps/catalogue.h"
 #include "bwps/messages.h"
 #include "bwps/records.h"
@@ -145,7 +146,7 @@ TEST_F(SessionStartStop, ReadOnlyCompanyReportsPermissionErrors)
     // The child answers the number of the first check that failed.
     const int failed = bwpstest::RunUnprivileged([] {
         uint16_t handle = 0;
-        if (BtrOpenFile(&handle, GetDataFilePath(GENERAL_FILE_NUMBER), 0, 0) != 0) return 1;
+        if (BtrOpenFile(&handle, GetDataFilePath(bwps::No(bwps::FileNo::General)), 0, 0) != 0) return 1;
         char key[256] = "0sysinterface  ";
         TagSysInterface record{};
         if (BtrGet(B_GET_EQUAL, handle, key, &record, sizeof record) != 0) return 2;
@@ -224,7 +225,7 @@ TEST_F(SessionStartStop, AccountingPathOfAnotherCompanyOnlyWhenALinkIsSet)
 {
     sessiontest::ScratchFolder other;
     uint8_t spec[FILE_SPEC_SIZE] = {};
-    ASSERT_EQ(CreateDataFile(GENERAL_FILE_NUMBER, 0, other.path().c_str(), nullptr, spec), 0);
+    ASSERT_EQ(CreateDataFile(bwps::No(bwps::FileNo::General), 0, other.path().c_str(), nullptr, spec), 0);
     uint16_t handle = 0;
     ASSERT_EQ(BtrOpenFile(&handle, (other.path() + "/BPOSGNRL.DB").c_str(), 0, 0), 0);
     TagSysInterface record{};

@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <string>
 
+#include "bwps/files.h"
 #include "bwps/catalogue.h"
 #include "bwps/session.h"
 #include "bwps/users.h"
@@ -47,7 +48,7 @@ protected:
     void SetUp() override
     {
         SessionTest::SetUp();
-        CreateFiles({USER_FILE_NUMBER, USER_WAREHOUSE_FILE_NUMBER, SECURED_FUNCTION_FILE_NUMBER});
+        CreateFiles({bwps::No(bwps::FileNo::Users), bwps::No(bwps::FileNo::UserWarehouses), bwps::No(bwps::FileNo::MenuRights)});
         SetPasswordsInForce(true);
         SetSupervisorPassword("");
         GetSessionPaths()->UserLevel = -1;
@@ -269,7 +270,7 @@ TEST_F(Users, RightsAreCheckedByNumberFromOne)
     }
     // The open handle of the caller serves as well.
     uint16_t handle = 0;
-    ASSERT_EQ(BtrOpenFile(&handle, GetDataFilePath(USER_FILE_NUMBER), 0, 0), 0);
+    ASSERT_EQ(BtrOpenFile(&handle, GetDataFilePath(bwps::No(bwps::FileNo::Users)), 0, 0), 0);
     EXPECT_EQ(CheckUserAccess(200, handle, "ALICE", 0), 1);
     BtrCloseFile(handle);
     EXPECT_EQ(TranscriptCount("message"), 0);
@@ -296,7 +297,7 @@ TEST_F(Users, ReadErrorOnTheUserFileRefusesInsteadOfGrantingAll)
     // An empty user file and no supervisor password would grant every
     // right; a user file that cannot be read must not.
     uint16_t handle = 0;
-    ASSERT_EQ(BtrOpenFile(&handle, GetDataFilePath(USER_FILE_NUMBER), 0, 0), 0);
+    ASSERT_EQ(BtrOpenFile(&handle, GetDataFilePath(bwps::No(bwps::FileNo::Users)), 0, 0), 0);
     BtrCloseFile(handle);  // the handle no longer reads
     FxTranscriptClear();
     EXPECT_EQ(UserFileState(handle), -1);
@@ -311,7 +312,7 @@ TEST_F(Users, ReadErrorOnTheUserFileRefusesInsteadOfGrantingAll)
 TEST_F(Users, MissingPasswordsRecordIsReadWithoutAnErrorBox)
 {
     uint16_t handle = 0;
-    ASSERT_EQ(BtrOpenFile(&handle, GetDataFilePath(GENERAL_FILE_NUMBER), 0, 0), 0);
+    ASSERT_EQ(BtrOpenFile(&handle, GetDataFilePath(bwps::No(bwps::FileNo::General)), 0, 0), 0);
     char key[256] = {};
     std::memcpy(key, PASSWORDS_RECORD_KEY, std::strlen(PASSWORDS_RECORD_KEY));
     PasswordsRecord record{};

@@ -4,6 +4,7 @@
 #include <filesystem>
 #include <string>
 
+#include "bwps/files.h"
 #include "bwps/catalogue.h"
 #include "bwps/records.h"
 #include "bwps/settings.h"
@@ -47,7 +48,7 @@ TEST_F(CreationTest, ReadsTheSegmentsOfAFileByItsName)
 
     // Any case, the accounting form, and an open key-file handle all find it.
     uint16_t keyHandle = 0;
-    ASSERT_EQ(BtrOpenFile(&keyHandle, GetDataFilePath(KEY_FILE_NUMBER), 0, 0), 0);
+    ASSERT_EQ(BtrOpenFile(&keyHandle, GetDataFilePath(bwps::No(bwps::FileNo::KeyDefinitions)), 0, 0), 0);
     int again = 0;
     EXPECT_EQ(ReadFileKeySpecs("bposcust.db", keyHandle, &again, segments), 0);
     EXPECT_EQ(again, 7);
@@ -90,7 +91,7 @@ TEST_F(CreationTest, EveryFileOfKindsOneAndTwoIsCreatedAsCatalogued)
         ASSERT_EQ(ReadFileKeySpecs(name, 0, &count, segments), 0);
         EXPECT_EQ(stat.keyCount, KeysOf(segments, count));
         EXPECT_EQ(stat.records, 0);
-        EXPECT_EQ((stat.flags & FF_VARIABLE) != 0, file == GENERAL_FILE_NUMBER);
+        EXPECT_EQ((stat.flags & FF_VARIABLE) != 0, file == bwps::No(bwps::FileNo::General));
         ++created;
     }
     EXPECT_EQ(created, 55);

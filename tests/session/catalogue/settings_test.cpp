@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "bwps/files.h"
 #include "recman_testing.h"
 #include "bwps/catalogue.h"
 #include "bwps/messages.h"
@@ -250,7 +251,7 @@ int TimesShown(const std::string& text)
 // shorter than its struct takes no number and is left as it was.
 TEST_F(SettingsTest, FailuresAreReportedOnceAndShortRecordsTakeNoNumber)
 {
-    const std::string general = GetDataFilePath(GENERAL_FILE_NUMBER);
+    const std::string general = GetDataFilePath(bwps::No(bwps::FileNo::General));
     char text[16] = {};
     int32_t value = 0;
 
