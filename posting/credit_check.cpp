@@ -8,6 +8,8 @@
 
 #include "bwps/catalogue.h"
 #include "bwps/messages.h"
+#include "bwps/options.h"
+#include "bwps/records/masters.h"
 #include "bwps/records/open_invoices.h"
 #include "bwps/table.h"
 #include "fx.h"
@@ -26,20 +28,24 @@ using bwps::KeyBuffer;
 using bwps::Status;
 using bwps::Table;
 
-constexpr int kCreditLimitOffset = 134;
-constexpr int kBalanceOffset = 166;
-constexpr int kNoOverrideOffset = 328;
-constexpr int kPasswordOffset = 414;
 constexpr int kPasswordWidth = 15;
 constexpr int kCustomerBalanceKey = 2;
 
 uint16_t H(short handle) { return static_cast<uint16_t>(handle); }
 
-double DoubleAt(const uint8_t* record, int offset)
+// The records the class keeps as bytes, seen through their layouts.
+CustomerRecord CustomerOf(const uint8_t* record)
 {
-    double value;
-    std::memcpy(&value, record + offset, sizeof value);
-    return value;
+    CustomerRecord customer;
+    std::memcpy(&customer, record, sizeof customer);
+    return customer;
+}
+
+TagSystemPref PrefOf(const uint8_t* record)
+{
+    TagSystemPref pref;
+    std::memcpy(&pref, record, sizeof pref);
+    return pref;
 }
 
 bool Empty(const char* text, size_t width)
@@ -73,7 +79,7 @@ struct PasswordScreen {
 // The stored password (kept transformed) in plain text.
 void PlainPassword(const uint8_t* sysPref, char* out)
 {
-    std::memcpy(out, sysPref + kPasswordOffset, kPasswordWidth);
+    std::memcpy(out, PrefOf(sysPref).Options + OPTION_CREDIT_PASSWORD, kPasswordWidth);
     out[kPasswordWidth] = '\0';
     for (char* p = out; *p != '\0'; ++p)
         FxCharTransform88(p);
@@ -462,7 +468,7 @@ int CBaseCreditCheck::Decide(int level, bool keep, int32_t& stored, bool pastDue
     if (level <= 1)
         return level == 0 ? 0 : 1;
     const bool error = level >= 3;
-    const bool overrideAllowed = !error || m_sysPref[kNoOverrideOffset] != 'N';
+    const bool overrideAllowed = !error || PrefOf(m_sysPref).Options[OPTION_CREDIT_NO_OVERRIDE] != 'N';
     bool goOn = false;
     if (pastDue) {
         const char* name = !error ? "RSWARNOVERDUE"
@@ -494,8 +500,9 @@ bool CBaseCreditCheck::CustAvailableCreditOk(double amount, const char* invoice,
     if (OpenOInvoiceTable() != 0)
         return false;
     const double unposted = CalcOpenInvNoPosted(invoice, 0);
-    const double limit = DoubleAt(m_customer, kCreditLimitOffset);
-    const double exposure = unposted + DoubleAt(m_customer, kBalanceOffset);
+    const CustomerRecord customer = CustomerOf(m_customer);
+    const double limit = customer.CreditLimit;
+    const double exposure = unposted + customer.Balance;
     // Compared in cents: a sale of exactly the available credit passes.
     if (FxRound(limit - exposure, 2) >= FxRound(amount, 2)) {
         m_problem = 1;

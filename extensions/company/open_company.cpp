@@ -1,5 +1,6 @@
 // Opening a company: the default company at start-up, the "Open Company"
 // list, the selection of a record and the host's direct entry.
+#include "bwps/files.h"
 #include "extensions/company/company.h"
 #include "extensions/company/session_steps.h"
 #include "extensions/company/screens.h"

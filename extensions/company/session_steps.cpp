@@ -4,6 +4,7 @@
 // references): the real entry takes over when bwpsbase exports it, and
 // without it the stand-in below answers as a store without that feature
 // would.
+#include "bwps/files.h"
 #include "extensions/company/company.h"
 #include "extensions/company/session_steps.h"
 #include "extensions/company/services.h"

@@ -16,6 +16,8 @@ enum {
     OPTION_LEDGER_ONLINE = 26,      /* record offset 330 */
     OPTION_REGISTER_ONLINE = 27,    /* record offset 331 */
     OPTION_COSTING = 8,             /* "A", "S" or "L" */
+    OPTION_CREDIT_NO_OVERRIDE = 24, /* record offset 328: 'N' refuses the credit override */
+    OPTION_CREDIT_PASSWORD = 110,   /* record offset 414: the override password, 15 characters */
     OPTION_YES_NO_20 = 20
 };
 

@@ -15,6 +15,7 @@
 
 #include <unistd.h>
 
+#include "bwps/files.h"
 #include "bwps/catalogue.h"
 #include "bwps/records.h"
 #include "bwps/reports.h"
@@ -78,13 +79,13 @@ protected:
     void CreateGeneralFile()
     {
         uint8_t spec[FILE_SPEC_SIZE] = {};
-        ASSERT_EQ(CreateDataFile(GENERAL_FILE_NUMBER, 0, Folder(data_).c_str(), nullptr, spec), 0);
+        ASSERT_EQ(CreateDataFile(bwps::No(bwps::FileNo::General), 0, Folder(data_).c_str(), nullptr, spec), 0);
     }
 
     // Writes one settings record of the general file (insert or update).
     void PutGeneralRecord(const void* record, int length)
     {
-        EXPECT_EQ(bwpstest::PutRecord(GetDataFilePath(GENERAL_FILE_NUMBER), record,
+        EXPECT_EQ(bwpstest::PutRecord(GetDataFilePath(bwps::No(bwps::FileNo::General)), record,
                                       GENERAL_KEY_SIZE, record, length),
                   0);
     }

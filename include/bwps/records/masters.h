@@ -49,7 +49,11 @@ struct BillingCodeRecord {          // BPOSBICD.DB, 89 bytes
 };
 struct CustomerRecord {             // BPOSCUST.DB, 795 bytes
     char Code[11];                  // 0
-    uint8_t Data11[696];            // 11
+    uint8_t Data11[123];            // 11
+    double CreditLimit;             // 134
+    uint8_t Data142[24];            // 142
+    double Balance;                 // 166
+    uint8_t Data174[533];           // 174
     char Account[11];               // 707: receivable account
     uint8_t Data718[77];            // 718
 };
@@ -71,7 +75,9 @@ static_assert(sizeof(TaxRecord) == 995 && offsetof(TaxRecord, TotalRate) == 19 &
               offsetof(TaxRecord, Entries) == 27 && sizeof(TaxRecord::Entry) == 15);
 static_assert(sizeof(TenderRecord) == 97 && offsetof(TenderRecord, Account) == 44);
 static_assert(sizeof(BillingCodeRecord) == 89 && offsetof(BillingCodeRecord, Account) == 47);
-static_assert(sizeof(CustomerRecord) == 795 && offsetof(CustomerRecord, Account) == 707);
+static_assert(sizeof(CustomerRecord) == 795 && offsetof(CustomerRecord, Account) == 707 &&
+              offsetof(CustomerRecord, CreditLimit) == 134 &&
+              offsetof(CustomerRecord, Balance) == 166);
 static_assert(sizeof(LayawayRecord) == 172 && offsetof(LayawayRecord, Customer) == 11 &&
               offsetof(LayawayRecord, Prepayments) == 114);
 

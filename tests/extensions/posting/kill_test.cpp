@@ -16,6 +16,7 @@
 #include <string>
 #include <thread>
 
+#include "bwps/files.h"
 #include "bwps/records.h"
 #include "bwps/records/products.h"
 #include "bwps/screens.h"
@@ -87,18 +88,18 @@ protected:
     Books Read(const std::string& folder)
     {
         Books b;
-        Each<TagAccount>(folder + "/" + GetDataFileName(1), [&](const TagAccount& a) {
+        Each<TagAccount>(folder + "/" + GetDataFileName(bwps::No(bwps::FileNo::Accounts)), [&](const TagAccount& a) {
             b.accounts[std::string(a.Number, 11)] = {Cents(a.DebitTotal), Cents(a.CreditTotal)};
         });
-        Each<TagLedgerDetail>(folder + "/" + GetDataFileName(12), [&](const TagLedgerDetail& l) {
+        Each<TagLedgerDetail>(folder + "/" + GetDataFileName(bwps::No(bwps::FileNo::LedgerDetail)), [&](const TagLedgerDetail& l) {
             b.lineNet[std::string(l.Account, 11)] += l.DebitCredit == 'D' ? l.Amount : -l.Amount;
         });
         for (auto& [account, net] : b.lineNet)
             net = Cents(net);
-        Each<TagProduct>(folder + "/" + GetDataFileName(20), [&](const TagProduct& p) {
+        Each<TagProduct>(folder + "/" + GetDataFileName(bwps::No(bwps::FileNo::Products)), [&](const TagProduct& p) {
             b.onHand[p.Code] = p.Amounts[6];
         });
-        Each<TagSalesHdr>(folder + "/" + GetDataFileName(36), [&](const TagSalesHdr& h) {
+        Each<TagSalesHdr>(folder + "/" + GetDataFileName(bwps::No(bwps::FileNo::SalesHeader)), [&](const TagSalesHdr& h) {
             b.posted += (h.Flags & 2) ? 1 : 0;
         });
         return b;
@@ -128,7 +129,7 @@ protected:
     int Posted(const std::string& folder)
     {
         int posted = 0;
-        Each<TagSalesHdr>(folder + "/" + GetDataFileName(36),
+        Each<TagSalesHdr>(folder + "/" + GetDataFileName(bwps::No(bwps::FileNo::SalesHeader)),
                           [&](const TagSalesHdr& h) { posted += (h.Flags & 2) ? 1 : 0; });
         return posted;
     }

@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "bwps/files.h"
 #include "bwps/catalogue.h"
 #include "bwps/records.h"
 #include "bwps/session.h"
@@ -104,7 +105,7 @@ protected:
     // A settings record of the store's general file (key at 0, 16 bytes).
     void PutSettings(const void* record, int length)
     {
-        ASSERT_EQ(bwpstest::PutRecord(Path(GENERAL_FILE_NUMBER), record, 16, record, length), 0);
+        ASSERT_EQ(bwpstest::PutRecord(Path(bwps::No(bwps::FileNo::General)), record, 16, record, length), 0);
     }
 
     bool TranscriptHas(const std::string& text) const
