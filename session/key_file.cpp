@@ -220,19 +220,24 @@ int EnsureLaterReleaseFiles(void)
     static const FileNo kFiles[] = {FileNo::CardTransactions, FileNo::RegisterReconciliations,
                                     FileNo::PromotionHeader, FileNo::PromotionProducts,
                                     FileNo::ItemDetails};
-    bool anyMissing = false;
-    for (FileNo file : kFiles) {
+    // A file whose folder is not known yet (an interfaced store before the
+    // accounting company's folder is set) has no absolute path: it is never
+    // made in the program's working folder.
+    auto placed = [](FileNo file) {
         const char* path = GetDataFilePath(No(file));
-        if (path && !FileExistsAt(path))
+        return path != nullptr && path[0] == '/';
+    };
+    bool anyMissing = false;
+    for (FileNo file : kFiles)
+        if (placed(file) && !FileExistsAt(GetDataFilePath(No(file))))
             anyMissing = true;
-    }
     if (!anyMissing)
         return 1;
     Table keys;
     if (OpenKeyFile(keys) != 0)
         return 0;
     for (FileNo file : kFiles)
-        if (CreateWhenMissing(file, keys.Handle()) != 0)
+        if (placed(file) && CreateWhenMissing(file, keys.Handle()) != 0)
             return 0;
     return 1;
 }

@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <filesystem>
 #include <cstring>
 #include <fstream>
 #include <map>
@@ -27,6 +28,7 @@
 #include "tests/posting/fixture.h"
 #include "tests/support/library.h"
 
+namespace fs = std::filesystem;
 using namespace postingtest;
 using namespace bwps::posting;
 
@@ -413,6 +415,27 @@ TEST_F(PostingRunTest, TheVerificationSweepNamesEveryFaultAndPostsNothing)
         EXPECT_NE(transcript.find(code), std::string::npos) << code << "\n" << transcript;
     EXPECT_FALSE(ReadSale("0000010001").Flags & 2);
     EXPECT_TRUE(AllLines().empty());
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(PostingRunTest, AnInterfacedStoreMakesNoFileInTheWorkingFolder)
+{
+    const fs::path work = fs::path(scratch_.path()) / "working";
+    fs::create_directories(work);
+    const fs::path before = fs::current_path();
+    fs::current_path(work);
+    TagSysInterface record{};
+    std::memcpy(record.Key, GENERAL_KEY_SYSINTERFACE, GENERAL_KEY_SIZE);
+    InterfaceRecordDefaults(nullptr, &record);
+    record.Interfaced = 1;   // and no accounting folder yet
+    const int put = bwpstest::PutRecord(FilePath(31), &record, 15, &record, sizeof record);
+    LoadSysInterfaceRecord();
+    fs::current_path(before);
+    ASSERT_EQ(put, 0);
+    EXPECT_TRUE(fs::is_empty(work));
 }
 
 }  // namespace
