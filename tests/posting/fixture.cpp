@@ -45,20 +45,6 @@ void Put(const std::string& path, const void* record, int length, int keyLength)
         << path;
 }
 
-template <class R>
-std::vector<R> ReadAll(const std::string& path, int op = B_GET_FIRST)
-{
-    std::vector<R> rows;
-    uint16_t handle = 0;
-    if (BtrOpenFile(&handle, path.c_str(), 0, 0) != 0)
-        return rows;
-    uint8_t key[256] = {};
-    R row;
-    for (int o = op; BtrGet(o, handle, key, &row, sizeof row) == 0; o = B_GET_NEXT)
-        rows.push_back(row);
-    BtrCloseFile(handle);
-    return rows;
-}
 
 }  // namespace
 

@@ -15,6 +15,7 @@
 #include "bwps/records/accounts.h"
 #include "bwps/records/ledger.h"
 #include "bwps/records/sales.h"
+#include "recman.h"
 #include "tests/support/folders.h"
 
 namespace postingtest {
@@ -36,6 +37,29 @@ struct SaleLine {
     double quantity;
     double extended;
 };
+
+// Every record of a data file in the order of its current key, handed to f
+// (nothing when the file cannot be opened).
+template <class R, class F>
+void ForEachRecord(const std::string& path, F f)
+{
+    uint16_t handle = 0;
+    if (BtrOpenFile(&handle, path.c_str(), 0, 0) != 0)
+        return;
+    uint8_t key[256] = {};
+    R row;
+    for (int op = B_GET_FIRST; BtrGet(op, handle, key, &row, sizeof row) == 0; op = B_GET_NEXT)
+        f(row);
+    BtrCloseFile(handle);
+}
+
+template <class R>
+std::vector<R> ReadAll(const std::string& path)
+{
+    std::vector<R> rows;
+    ForEachRecord<R>(path, [&](const R& row) { rows.push_back(row); });
+    return rows;
+}
 
 class PostingTest : public ::testing::Test {
 protected:

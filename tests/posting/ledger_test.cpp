@@ -301,7 +301,13 @@ TEST_F(LedgerTest, APosterKilledMidCommitLeavesTransactionsWholeOrAbsent)
                     ::_exit(3);
             }
         }
-        std::this_thread::sleep_for(std::chrono::milliseconds(150 + 70 * round));
+        // Killed once it has committed something more (however slow the
+        // machine), a moment into its next commits.
+        const std::size_t before = Headers().size();
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+        while (Headers().size() == before && std::chrono::steady_clock::now() < deadline)
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        std::this_thread::sleep_for(std::chrono::milliseconds(20 + 35 * round));
         ::kill(child, SIGKILL);
         int status = 0;
         ASSERT_EQ(::waitpid(child, &status, 0), child);

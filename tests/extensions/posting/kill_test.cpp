@@ -47,18 +47,6 @@ struct Books {
     int posted = 0;
 };
 
-template <class R, class F>
-void Each(const std::string& path, F f)
-{
-    uint16_t handle = 0;
-    if (BtrOpenFile(&handle, path.c_str(), 0, 0) != 0)
-        return;
-    uint8_t key[256] = {};
-    R row;
-    for (int op = B_GET_FIRST; BtrGet(op, handle, key, &row, sizeof row) == 0; op = B_GET_NEXT)
-        f(row);
-    BtrCloseFile(handle);
-}
 
 double Cents(double v) { return std::round(v * 100.0) / 100.0; }
 
@@ -88,18 +76,18 @@ protected:
     Books Read(const std::string& folder)
     {
         Books b;
-        Each<TagAccount>(folder + "/" + GetDataFileName(bwps::No(bwps::FileNo::Accounts)), [&](const TagAccount& a) {
+        ForEachRecord<TagAccount>(folder + "/" + GetDataFileName(bwps::No(bwps::FileNo::Accounts)), [&](const TagAccount& a) {
             b.accounts[std::string(a.Number, 11)] = {Cents(a.DebitTotal), Cents(a.CreditTotal)};
         });
-        Each<TagLedgerDetail>(folder + "/" + GetDataFileName(bwps::No(bwps::FileNo::LedgerDetail)), [&](const TagLedgerDetail& l) {
+        ForEachRecord<TagLedgerDetail>(folder + "/" + GetDataFileName(bwps::No(bwps::FileNo::LedgerDetail)), [&](const TagLedgerDetail& l) {
             b.lineNet[std::string(l.Account, 11)] += l.DebitCredit == 'D' ? l.Amount : -l.Amount;
         });
         for (auto& [account, net] : b.lineNet)
             net = Cents(net);
-        Each<TagProduct>(folder + "/" + GetDataFileName(bwps::No(bwps::FileNo::Products)), [&](const TagProduct& p) {
+        ForEachRecord<TagProduct>(folder + "/" + GetDataFileName(bwps::No(bwps::FileNo::Products)), [&](const TagProduct& p) {
             b.onHand[p.Code] = p.Amounts[6];
         });
-        Each<TagSalesHdr>(folder + "/" + GetDataFileName(bwps::No(bwps::FileNo::SalesHeader)), [&](const TagSalesHdr& h) {
+        ForEachRecord<TagSalesHdr>(folder + "/" + GetDataFileName(bwps::No(bwps::FileNo::SalesHeader)), [&](const TagSalesHdr& h) {
             b.posted += (h.Flags & 2) ? 1 : 0;
         });
         return b;
@@ -129,7 +117,7 @@ protected:
     int Posted(const std::string& folder)
     {
         int posted = 0;
-        Each<TagSalesHdr>(folder + "/" + GetDataFileName(bwps::No(bwps::FileNo::SalesHeader)),
+        ForEachRecord<TagSalesHdr>(folder + "/" + GetDataFileName(bwps::No(bwps::FileNo::SalesHeader)),
                           [&](const TagSalesHdr& h) { posted += (h.Flags & 2) ? 1 : 0; });
         return posted;
     }

@@ -104,14 +104,7 @@ protected:
     template <class R, class F>
     void Each(int file, F f)
     {
-        uint16_t handle = 0;
-        if (BtrOpenFile(&handle, FilePath(file).c_str(), 0, 0) != 0)
-            return;
-        uint8_t key[256] = {};
-        R row;
-        for (int op = B_GET_FIRST; BtrGet(op, handle, key, &row, sizeof row) == 0; op = B_GET_NEXT)
-            f(row);
-        BtrCloseFile(handle);
+        ForEachRecord<R>(FilePath(file), f);
     }
 
     TagProduct Product(const char* code)

@@ -37,16 +37,7 @@ protected:
     template <class R>
     std::vector<R> All(int file)
     {
-        std::vector<R> rows;
-        uint16_t handle = 0;
-        if (BtrOpenFile(&handle, FilePath(file).c_str(), 0, 0) != 0)
-            return rows;
-        uint8_t key[256] = {};
-        R row;
-        for (int op = B_GET_FIRST; BtrGet(op, handle, key, &row, sizeof row) == 0; op = B_GET_NEXT)
-            rows.push_back(row);
-        BtrCloseFile(handle);
-        return rows;
+        return ReadAll<R>(FilePath(file));
     }
 
     void PutShiftCounter(int32_t value)
