@@ -63,6 +63,14 @@ std::string Text(const char* field, std::size_t width)
     return s;
 }
 
+// A key waiting in the terminal, or the script's next event, is Esc.
+bool EscPressed()
+{
+    if (!FxUsingTerminal() && FxScriptRemaining() == 0)
+        return false;
+    return FxGetKey(0) == FX_KEY_ESC;
+}
+
 // Sales-header key 2: the date, then the invoice number.
 #pragma pack(push, 1)
 struct DateKey {
@@ -214,8 +222,9 @@ bool Pass::Run()
         progress.Step();
         if (outcome == Outcome::Posted)
             ++result_.posted;
-        // Esc between sales: the sales posted so far stay posted.
-        if (progress.Cancelled()) {
+        // Esc between sales asks whether to stop; the sales posted so far
+        // stay posted. Answered No, the run goes on and Esc can ask again.
+        if (EscPressed()) {
             int choice = 1;
             if (AskMessage(1371, 1, &choice, "Yes,No", nullptr, -1, -1, 0, 0, 0) == 0 &&
                 choice == 1) {

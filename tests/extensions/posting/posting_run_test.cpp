@@ -432,3 +432,30 @@ TEST_F(PostingRunTest, AnInterfacedStoreMakesNoFileInTheWorkingFolder)
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(PostingRunTest, EscBetweenSalesAsksAndAStopKeepsWhatWasPosted)
+{
+    for (const char* invoice : {"0000011001", "0000011002", "0000011003"}) {
+        TagSalesHdr h = Sale(invoice, 1, 10.0);
+        CopyText(h.Tender1, "CASH");
+        h.TenderAmount1 = h.Tendered = 10.0;
+        PutSale(h, {{'P', "WIDGET", "", 1.0, 10.0}});
+    }
+    // Esc after the first sale, answered No; Esc after the second, Yes.
+    const std::string transcript =
+        Run("type 01/05/26\nkey F10\nkey Esc\nanswer No\nkey Esc\nanswer Yes\n");
+    EXPECT_NE(transcript.find("Sales posted: 2 of 3 (stopped)"), std::string::npos) << transcript;
+    EXPECT_TRUE(ReadSale("0000011001").Flags & 2);
+    EXPECT_TRUE(ReadSale("0000011002").Flags & 2);
+    EXPECT_FALSE(ReadSale("0000011003").Flags & 2);
+    Run();
+    EXPECT_TRUE(ReadSale("0000011003").Flags & 2);
+    double debit = 0.0, credit = 0.0;
+    for (const TagLedgerDetail& l : AllLines())
+        (l.DebitCredit == 'D' ? debit : credit) += l.Amount;
+    EXPECT_NEAR(debit, credit, 0.005);
+}
+
+}  // namespace
