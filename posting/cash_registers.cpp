@@ -226,6 +226,9 @@ int SaveRegisterReconciliation(const RegisterRecord& record)
         SetupStandardScreen(&c.form, 0, 0);
         FxSetKeyHandler(&c.form, FX_KEY_F10, OnSaveRecon);
         FxWindowAttachForm(&c.window, &c.form, 0);
+        FxWindowText(&c.window, 2, 3, -1, "Save the reconciliation:", 0);
+        FxWindowText(&c.window, 4, 3, -1, "Date:", 0);
+        FxWindowText(&c.window, 5, 3, -1, "Name:", 0);
         FxChoiceSet(&c.form, 1, 1);
         char date[12] = {};
         FxFieldSet(&c.form, 2, FxDateFormat(date, c.recon.Date));
@@ -336,6 +339,8 @@ int InitRegisterScreen(RegisterRecord* record, int takeNumber)
         SetupStandardScreen(&c.form, 0, 0);
         FxSetKeyHandler(&c.form, FX_KEY_F10, OnAcceptOpening);
         FxWindowAttachForm(&c.window, &c.form, 0);
+        FxWindowText(&c.window, 1, 3, -1, "Register:", 0);
+        FxWindowText(&c.window, 3, 3, -1, "Opening amount:", 0);
         double opening = 0.0;
         for (const RegisterTenderSlot& slot : record->Slots)
             opening += slot.Amount;

@@ -283,6 +283,18 @@ extern "C" BWPS_EXPORT int ShowPosPostScreen(void)
             FxSetKeyHandler(&c.form, FX_KEY_F1 + 8 * 0x100, OnBackupRestore);
             FxSetKeyHandler(&c.form, FX_KEY_F10, RunPosPost);
             FxWindowAttachForm(&c.window, &c.form, 0);
+            struct Label {
+                int field;
+                const char* text;
+            };
+            const Label labels[] = {{kDate, "Posting date:"},
+                                    {kStart, byDate ? "Post from:" : "Period starts:"},
+                                    {kPeriod, "Period:"},
+                                    {kThrough, byDate ? "Post through:" : "Period ends:"},
+                                    {kReference, "Posting reference:"}};
+            for (const Label& l : labels)
+                if (!(byDate && l.field == kDate))
+                    FxWindowText(&c.window, fields[l.field - 1].row, 4, -1, l.text, 0);
             // The opening display: today and its period.
             const int32_t today = FxToday();
             if (byDate) {
