@@ -28,6 +28,7 @@
 #include "bwps/options.h"
 #include "bwps/products.h"
 #include "bwps/progress.h"
+#include "bwps/records/masters.h"
 #include "bwps/records/open_invoices.h"
 #include "bwps/record_helpers.h"
 #include "bwps/records/options.h"
@@ -44,6 +45,7 @@ namespace bwps1::posting {
 namespace {
 
 constexpr uint16_t kPostedFlag = 2;
+using TagTaxStats = TaxRecord;
 constexpr char kRunJournal[] = "POS";
 constexpr int kLockInUse1 = 84, kLockInUse2 = 85;
 
@@ -101,12 +103,13 @@ private:
     bool AddHistory(const TagSalesHdr& sale, const TagSalesDetail& line, double cost);
     bool CreateBankEntry(const TagLedgerDetail& line, TagAccount& account, const TagSalesHdr& sale);
     bool PostOpenInvoices(const TagSalesHdr& sale);
+    bool AddTaxStatistics(const TagSalesHdr& sale);
     bool Fail(const TagSalesHdr& sale, const std::string& cause);
 
     const RunRequest& request_;
     RunResult& result_;
     Table sales_, walk_, accounts_, journals_, glHeaders_, glLines_, products_, activity_,
-        openItems_, productHistory_, serviceHistory_, customerHistory_;
+        openItems_, productHistory_, serviceHistory_, customerHistory_, taxes_;
     bool online_ = false;
     char costMethod_ = 'A';
     TagGLHeader run_{};
@@ -130,6 +133,7 @@ bool Pass::OpenFiles()
         {&productHistory_, FileNo::ProductHistory},
         {&serviceHistory_, FileNo::ServiceHistory},
         {&customerHistory_, FileNo::CustomerStatistics},
+        {&taxes_, FileNo::TaxTable},
     };
     for (auto& f : files) {
         const Status s = f.table->Open(f.file);
@@ -298,7 +302,8 @@ Pass::Outcome Pass::PostOne(const char* invoice)
     }
     if (sale.Type != 'V') {
         const bool ledger = online_ ? PostOnline(sale) : PostLedger(sale);
-        if (!ledger || !UpdateProducts(sale) || !PostOpenInvoices(sale)) {
+        if (!ledger || !UpdateProducts(sale) || !PostOpenInvoices(sale) ||
+            !AddTaxStatistics(sale)) {
             undo();
             return Outcome::Failed;
         }
@@ -598,6 +603,47 @@ bool Pass::AddHistory(const TagSalesHdr& sale, const TagSalesDetail& line, doubl
     if (AddSaleToCustomerHistory(customerHistory_.Handle(), &stats, number, year, period,
                                  kPeriodsInYear) == 0)
         return Fail(sale, std::string("Error in reading or updating customer code : ") + number);
+    return true;
+}
+
+// The tax code's statistics of the period: the taxable amount and the
+// tax. A layaway in progress and a receipt carry no tax.
+bool Pass::AddTaxStatistics(const TagSalesHdr& sale)
+{
+    const bool layawayInProgress = sale.Type == 3 && (sale.Flags & 4) == 0;
+    if (layawayInProgress || sale.Type == 5)
+        return true;
+    std::string code = Text(sale.TaxCode, sizeof sale.TaxCode);
+    if (code.empty()) {
+        const TagSysInterface* iface = GetSysInterfaceRecord();
+        if (iface != nullptr)
+            code = Text(iface->DefaultTaxCode, sizeof iface->DefaultTaxCode);
+    }
+    if (code.empty())
+        return true;
+    const int period = request_.period.Index;
+    if (period < 0 || period >= 26)
+        return true;
+    KeyBuffer key;
+    std::memset(key.bytes, ' ', 5);
+    std::memcpy(key.bytes, code.data(), std::min<std::size_t>(code.size(), 5));
+    TagTaxStats tax;
+    Status s = taxes_.Get(B_GET_EQUAL, key, tax);
+    if (s.Is(B_KEY_NOT_FOUND)) {   // the code as the sale holds it
+        key.Clear();
+        std::memcpy(key.bytes, code.data(), std::min<std::size_t>(code.size(), 5));
+        s = taxes_.Get(B_GET_EQUAL, key, tax);
+    }
+    if (s.Ok()) {
+        tax.History[0][period] = Round2(tax.History[0][period] + sale.TaxableAmount);
+        tax.History[1][period] = Round2(tax.History[1][period] + sale.TaxAmount);
+        s = taxes_.Update(tax);
+    }
+    if (!s.Ok()) {
+        if (!s.Is(B_KEY_NOT_FOUND))
+            s.Report();
+        return Fail(sale, "Error in reading billing code : " + code);
+    }
     return true;
 }
 

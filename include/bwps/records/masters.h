@@ -33,7 +33,10 @@ struct TaxRecord {                  // BPOSTXTB.DB, 995 bytes
         char Account[11];
         float Rate;
     } Entries[8];                   // 27
-    uint8_t Data147[848];           // 147
+    char FurtherAccount[11];        // 147
+    float FurtherRate;              // 158
+    double History[4][26];          // 162: by period index 0-25
+    char Flag;                      // 994: 'Y' / 'N'
 };
 struct TenderRecord {               // BPOSTEND.DB, 97 bytes
     char Code[11];                  // 0
@@ -72,6 +75,7 @@ static_assert(sizeof(ProductRecord) == 668 && offsetof(ProductRecord, Kind) == 2
               offsetof(ProductRecord, AverageCost) == 322);
 static_assert(sizeof(ServiceRecord) == 196);
 static_assert(sizeof(TaxRecord) == 995 && offsetof(TaxRecord, TotalRate) == 19 &&
+              offsetof(TaxRecord, History) == 162 && offsetof(TaxRecord, Flag) == 994 &&
               offsetof(TaxRecord, Entries) == 27 && sizeof(TaxRecord::Entry) == 15);
 static_assert(sizeof(TenderRecord) == 97 && offsetof(TenderRecord, Account) == 44);
 static_assert(sizeof(BillingCodeRecord) == 89 && offsetof(BillingCodeRecord, Account) == 47);

@@ -58,7 +58,9 @@ typedef struct TagSalesHdr {
     uint8_t Data477[4];             /* 477 */
     int32_t FirstLineOffset;        /* 481: first line in the register file; negative: none */
     double DiscountTaken;           /* 485 */
-    uint8_t Data493[30];            /* 493 */
+    uint8_t Data493[8];             /* 493 */
+    double TaxableAmount;           /* 501: added to the tax code's statistics */
+    uint8_t Data509[14];            /* 509 */
     double TotalCost;               /* 523 */
     uint8_t Data531[43];            /* 531 */
     int32_t LedgerKey;              /* 574: key 2 of the sale's ledger transaction, 0 when none */
@@ -145,6 +147,7 @@ static_assert(offsetof(TagSalesHdr, TenderAmount2) == 463, "sale tender amount 2
 static_assert(offsetof(TagSalesHdr, Flags) == 475, "sale flags");
 static_assert(offsetof(TagSalesHdr, DiscountTaken) == 485, "sale discount");
 static_assert(offsetof(TagSalesHdr, TotalCost) == 523, "sale total cost");
+static_assert(offsetof(TagSalesHdr, TaxableAmount) == 501, "sale taxable amount");
 static_assert(offsetof(TagSalesHdr, LedgerKey) == 574, "sale ledger key");
 static_assert(offsetof(TagSalesHdr, DepositKey1) == 578, "sale first deposit key");
 static_assert(offsetof(TagSalesHdr, DepositKey2) == 582, "sale second deposit key");

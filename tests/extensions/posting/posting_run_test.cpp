@@ -169,6 +169,13 @@ TEST_F(PostingRunTest, PostsTheDayOnceIntoOneBalancedRunTransaction)
     });
     EXPECT_NEAR(service, 25.0, 0.005);
     EXPECT_NEAR(customer, 25.0, 0.005);
+    // The tax code's statistics of the period.
+    double tax = 0.0;
+    Each<TaxRecord>(28, [&](const TaxRecord& t) {
+        if (std::strncmp(t.Code, "ST", 2) == 0)
+            tax = t.History[1][0];
+    });
+    EXPECT_NEAR(tax, 2.0, 0.005);
 
     // A second run finds nothing left and changes nothing.
     const auto lines = AllLines().size();
