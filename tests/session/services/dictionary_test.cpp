@@ -2,10 +2,15 @@
 // supplemental indexes built from columns.
 #include <gtest/gtest.h>
 
+#include <cstddef>
 #include <cstring>
 #include <string>
 
 #include "bwps/dictionary.h"
+#include "bwps/records/check_register.h"
+#include "bwps/records/customer_history.h"
+#include "bwps/records/open_invoices.h"
+#include "bwps/records/products.h"
 #include "fx.h"
 #include "recman.h"
 #include "tests/session/services/fixture.h"
@@ -125,6 +130,56 @@ TEST_F(DictionaryTest, CitedColumnsLieAtTheirOffsets)
     EXPECT_EQ(CountFileColumns(10), 0);
     char table[13];
     EXPECT_STREQ(DataFileTableName(50, table), "INHD        ");
+}
+
+// The columns of the register, history, activity and open-invoice files
+// lie where the records keep their fields, numbered in layout order.
+TEST_F(DictionaryTest, RegisterHistoryAndOpenInvoiceColumnsMatchTheirRecords)
+{
+    FxSetProductNumber(4);
+    uint16_t handle = 0;
+    ASSERT_EQ(OpenColumnDictionary(&handle), 0);
+    struct Case {
+        const char* table;
+        int number;
+        std::size_t offset;
+        int kind;
+    };
+    const Case cases[] = {
+        {"CHCK", 1, offsetof(TagCheckRegister, Account), COLUMN_TEXT},
+        {"CHCK", 11, offsetof(TagCheckRegister, Date), COLUMN_DATE},
+        {"CHCK", 12, offsetof(TagCheckRegister, Amount), COLUMN_DOUBLE},
+        {"CHCK", 15, offsetof(TagCheckRegister, Posted), COLUMN_CHAR},
+        {"PRHI", 2, offsetof(TagProductHistory, Year), COLUMN_INT32},
+        {"PRHI", 15, offsetof(TagProductHistory, First) + 12 * 8, COLUMN_DOUBLE},
+        {"PRHI", 28, offsetof(TagProductHistory, Second) + 12 * 8, COLUMN_DOUBLE},
+        {"SERH", 15, offsetof(TagServiceHistory, Amounts) + 12 * 8, COLUMN_DOUBLE},
+        {"CUHD", 18, offsetof(CustHistDetail, Source), COLUMN_TEXT},
+        {"CUHD", 20, offsetof(CustHistDetail, HeaderDouble), COLUMN_DOUBLE},
+        {"CUHS", 1, offsetof(CustHistSummary, Customer), COLUMN_TEXT},
+        {"CUHS", 11, offsetof(CustHistSummary, Total), COLUMN_DOUBLE},
+        {"CUHS", 19, offsetof(CustHistSummary, Doubles86), COLUMN_DOUBLE},
+        {"ITMD", 4, offsetof(TagItemDetail, Text), COLUMN_TEXT},
+        {"PRTD", 5, offsetof(TagProductActivity, Date), COLUMN_DATE},
+        {"PRTD", 15, offsetof(TagProductActivity, UnitFactor), COLUMN_INT16},
+        {"PRTD", 17, offsetof(TagProductActivity, Text117), COLUMN_TEXT},
+        {"AROH", 8, offsetof(TagOpenInvoiceHdr, MainId), COLUMN_INT32},
+        {"AROH", 14, offsetof(TagOpenInvoiceHdr, Balance), COLUMN_DOUBLE},
+        {"APOH", 20, offsetof(TagOpenInvoiceHdr, MemoTotal), COLUMN_DOUBLE},
+    };
+    for (const Case& c : cases) {
+        TagColumnInfo column;
+        ASSERT_EQ(GetColumnDefinition(handle, c.number, c.table, &column), 0) << c.table << c.number;
+        EXPECT_EQ(+column.Offset, static_cast<int>(c.offset)) << c.table << c.number;
+        EXPECT_EQ(+column.Kind, +c.kind) << c.table << c.number;
+    }
+    BtrCloseFile(handle);
+    struct Count {
+        int file;
+        int columns;
+    } counts[] = {{38, 28}, {40, 21}, {41, 19}, {44, 15}, {62, 4}, {63, 17}, {70, 20}};
+    for (const Count& c : counts)
+        EXPECT_EQ(CountFileColumns(c.file), c.columns) << "file " << c.file;
 }
 
 TEST_F(DictionaryTest, ColumnDefinitionsOfAFile)
