@@ -168,3 +168,32 @@ TEST_F(PostingKillTest, KilledRunsRunAgainEndWithTheBooksOfOneRun)
 }
 
 }  // namespace
+
+namespace {
+
+// Two stations post the same day at once: each sale is posted by one of
+// them, once; what a station left (it stops at a sale the other holds)
+// the next run posts; the books are those of one run.
+TEST_F(PostingKillTest, TwoStationsPostingAtOnceEndWithTheBooksOfOneRun)
+{
+    const std::string reference = scratch_.path() + "/reference";
+    fs::create_directories(reference);
+    for (const auto& entry : fs::directory_iterator(data_))
+        fs::copy_file(entry.path(), reference + "/" + entry.path().filename().string());
+    ASSERT_TRUE(Ended(Start(reference)));
+    const Books expected = Read(reference);
+
+    const pid_t first = Start(data_);
+    const pid_t second = Start(data_);
+    EXPECT_TRUE(Ended(first));
+    EXPECT_TRUE(Ended(second));
+    ASSERT_TRUE(Ended(Start(data_)));
+
+    const Books got = Read(data_);
+    EXPECT_EQ(got.posted, kSales);
+    EXPECT_EQ(got.accounts, expected.accounts);
+    EXPECT_EQ(got.lineNet, expected.lineNet);
+    EXPECT_EQ(got.onHand, expected.onHand);
+}
+
+}  // namespace
