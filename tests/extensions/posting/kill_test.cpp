@@ -114,6 +114,16 @@ protected:
         return WIFEXITED(status) && WEXITSTATUS(status) == 0;
     }
 
+    // A copy of the company's data files, for the run never interrupted.
+    std::string CopyOfTheCompany()
+    {
+        const std::string copy = scratch_.path() + "/reference";
+        fs::create_directories(copy);
+        for (const auto& entry : fs::directory_iterator(data_))
+            fs::copy_file(entry.path(), copy + "/" + entry.path().filename().string());
+        return copy;
+    }
+
     int Posted(const std::string& folder)
     {
         int posted = 0;
@@ -125,10 +135,7 @@ protected:
 
 TEST_F(PostingKillTest, KilledRunsRunAgainEndWithTheBooksOfOneRun)
 {
-    const std::string reference = scratch_.path() + "/reference";
-    fs::create_directories(reference);
-    for (const auto& entry : fs::directory_iterator(data_))
-        fs::copy_file(entry.path(), reference + "/" + entry.path().filename().string());
+    const std::string reference = CopyOfTheCompany();
 
     // The run never interrupted.
     ASSERT_TRUE(Ended(Start(reference)));
@@ -176,10 +183,7 @@ namespace {
 // the next run posts; the books are those of one run.
 TEST_F(PostingKillTest, TwoStationsPostingAtOnceEndWithTheBooksOfOneRun)
 {
-    const std::string reference = scratch_.path() + "/reference";
-    fs::create_directories(reference);
-    for (const auto& entry : fs::directory_iterator(data_))
-        fs::copy_file(entry.path(), reference + "/" + entry.path().filename().string());
+    const std::string reference = CopyOfTheCompany();
     ASSERT_TRUE(Ended(Start(reference)));
     const Books expected = Read(reference);
 
