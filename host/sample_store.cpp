@@ -415,6 +415,13 @@ void PrintBooks(const FilePath& path)
                           d.Amount, d.Status == 'P' ? "posted" : "open");
             byCustomer[Text(d.Customer, 11)].push_back(line);
         }
+        std::printf("\nCustomer balances:\n");
+        Table customers;
+        customers.OpenPath(FileNo::Customers, path(FileNo::Customers).c_str());
+        KeyBuffer ck;
+        CustomerRecord c;
+        for (Status s = customers.Get(B_GET_FIRST, ck, c); s.Ok(); s = customers.Get(B_GET_NEXT, ck, c))
+            std::printf("  %-10s %10.2f\n", Text(c.Code, sizeof c.Code).c_str(), +c.Balance);
         std::printf("\nOpen invoices by customer:\n");
         if (byCustomer.empty())
             std::printf("  none\n");

@@ -104,12 +104,13 @@ private:
     bool CreateBankEntry(const TagLedgerDetail& line, TagAccount& account, const TagSalesHdr& sale);
     bool PostOpenInvoices(const TagSalesHdr& sale);
     bool AddTaxStatistics(const TagSalesHdr& sale);
+    bool UpdateSaleCustomer(const TagSalesHdr& sale);
     bool Fail(const TagSalesHdr& sale, const std::string& cause);
 
     const RunRequest& request_;
     RunResult& result_;
     Table sales_, walk_, accounts_, journals_, glHeaders_, glLines_, products_, activity_,
-        openItems_, productHistory_, serviceHistory_, customerHistory_, taxes_;
+        openItems_, productHistory_, serviceHistory_, customerHistory_, taxes_, customers_;
     bool online_ = false;
     char costMethod_ = 'A';
     TagGLHeader run_{};
@@ -134,6 +135,7 @@ bool Pass::OpenFiles()
         {&serviceHistory_, FileNo::ServiceHistory},
         {&customerHistory_, FileNo::CustomerStatistics},
         {&taxes_, FileNo::TaxTable},
+        {&customers_, FileNo::Customers},
     };
     for (auto& f : files) {
         const Status s = f.table->Open(f.file);
@@ -303,7 +305,7 @@ Pass::Outcome Pass::PostOne(const char* invoice)
     if (sale.Type != 'V') {
         const bool ledger = online_ ? PostOnline(sale) : PostLedger(sale);
         if (!ledger || !UpdateProducts(sale) || !PostOpenInvoices(sale) ||
-            !AddTaxStatistics(sale)) {
+            !AddTaxStatistics(sale) || !UpdateSaleCustomer(sale)) {
             undo();
             return Outcome::Failed;
         }
@@ -603,6 +605,32 @@ bool Pass::AddHistory(const TagSalesHdr& sale, const TagSalesDetail& line, doubl
     if (AddSaleToCustomerHistory(customerHistory_.Handle(), &stats, number, year, period,
                                  kPeriodsInYear) == 0)
         return Fail(sale, std::string("Error in reading or updating customer code : ") + number);
+    return true;
+}
+
+// The customer's balance takes what the sale left owing (a payment on
+// account lowers it). A layaway in progress is the layaway's, not yet the
+// customer's.
+bool Pass::UpdateSaleCustomer(const TagSalesHdr& sale)
+{
+    const bool layawayInProgress = sale.Type == 3 && (sale.Flags & 4) == 0;
+    const std::string code = Text(sale.CustomerNo, sizeof sale.CustomerNo);
+    if (layawayInProgress || code.empty())
+        return true;
+    KeyBuffer key;
+    std::memcpy(key.bytes, sale.CustomerNo, sizeof sale.CustomerNo);
+    CustomerRecord customer;
+    Status s = customers_.Get(B_GET_EQUAL, key, customer);
+    if (s.Ok()) {
+        const double owing = Round2(sale.InvoiceTotal - (sale.Tendered - sale.ChangeGiven));
+        customer.Balance = Round2(customer.Balance + owing);
+        s = customers_.Update(customer);
+    }
+    if (!s.Ok()) {
+        if (!s.Is(B_KEY_NOT_FOUND))
+            s.Report();
+        return Fail(sale, "Error in reading or updating customer code : " + code);
+    }
     return true;
 }
 

@@ -169,6 +169,13 @@ TEST_F(PostingRunTest, PostsTheDayOnceIntoOneBalancedRunTransaction)
     });
     EXPECT_NEAR(service, 25.0, 0.005);
     EXPECT_NEAR(customer, 25.0, 0.005);
+    // The charge customer owes what the sale left unpaid.
+    double balance = -1.0;
+    Each<CustomerRecord>(10, [&](const CustomerRecord& c) {
+        if (std::strncmp(c.Code, "C100", 4) == 0)
+            balance = c.Balance;
+    });
+    EXPECT_NEAR(balance, 25.0, 0.005);
     // The tax code's statistics of the period.
     double tax = 0.0;
     Each<TaxRecord>(28, [&](const TaxRecord& t) {
