@@ -2,8 +2,9 @@
 // lines each (stand-alone store, by period) posted by command 206, and the
 // same rows written with prepared statements, one transaction per sale:
 // the sale's ledger lines added into the run's lines by account, the
-// accounts' totals, the products' quantity and value, an activity row per
-// line and the sale's posted mark. Prints both times, the ratio, sales per
+// accounts' totals, the products' quantity and value, an activity row and a
+// history row per line, the tax code's statistics and the sale's posted
+// mark. Prints both times, the ratio, sales per
 // second and the peak memory of the process (run it once per size to
 // compare sizes).
 //
@@ -72,7 +73,11 @@ double RawSqlite(const std::string& folder, int sales)
                  "CREATE TABLE account(number TEXT PRIMARY KEY, debit REAL, credit REAL, body BLOB);"
                  "CREATE TABLE ledger(account TEXT, side TEXT, amount REAL, body BLOB,"
                  "  PRIMARY KEY(account, side));"
-                 "CREATE TABLE activity(id INTEGER PRIMARY KEY, code TEXT, qty REAL, body BLOB);",
+                 "CREATE TABLE activity(id INTEGER PRIMARY KEY, code TEXT, qty REAL, body BLOB);"
+                 "CREATE TABLE history(code TEXT, year INT, sales REAL, cost REAL, body BLOB,"
+                 "  PRIMARY KEY(code, year));"
+                 "CREATE TABLE tax(code TEXT PRIMARY KEY, taxable REAL, tax REAL, body BLOB);"
+                 "INSERT INTO tax VALUES('ST', 0, 0, zeroblob(995));",
                  nullptr, nullptr, nullptr);
     const std::string blob586(586, 'x'), blob182(182, 'y'), blob668(668, 'p'), blob569(569, 'a');
     sqlite3_exec(db, "BEGIN", nullptr, nullptr, nullptr);
@@ -118,7 +123,7 @@ double RawSqlite(const std::string& folder, int sales)
     sqlite3_exec(db, "COMMIT", nullptr, nullptr, nullptr);
 
     sqlite3_stmt *readSale, *readLines, *readProduct, *writeProduct, *mergeLedger, *writeAccount,
-        *putActivity, *markSale;
+        *putActivity, *markSale, *addHistory, *addTax;
     sqlite3_prepare_v2(db, "SELECT invoice, flags, body FROM sale WHERE invoice > ?1 ORDER BY invoice LIMIT 1",
                        -1, &readSale, nullptr);
     sqlite3_prepare_v2(db, "SELECT item, qty, amount, body FROM line WHERE invoice = ?1 ORDER BY n",
@@ -137,6 +142,12 @@ double RawSqlite(const std::string& folder, int sales)
                        &putActivity, nullptr);
     sqlite3_prepare_v2(db, "UPDATE sale SET flags = flags | 2 WHERE invoice = ?1", -1, &markSale,
                        nullptr);
+    sqlite3_prepare_v2(db,
+                       "INSERT INTO history VALUES(?1, 2026, ?2, ?3, zeroblob(227)) ON CONFLICT(code, year)"
+                       " DO UPDATE SET sales = sales + ?2, cost = cost + ?3",
+                       -1, &addHistory, nullptr);
+    sqlite3_prepare_v2(db, "UPDATE tax SET taxable = taxable + ?1, tax = tax + 0 WHERE code = 'ST'", -1,
+                       &addTax, nullptr);
 
     auto ledger = [&](const char* account, const char* side, double amount) {
         sqlite3_bind_text(mergeLedger, 1, account, -1, SQLITE_STATIC);
@@ -180,6 +191,11 @@ double RawSqlite(const std::string& folder, int sales)
             sqlite3_bind_double(writeProduct, 3, 4.0 * qty);
             sqlite3_step(writeProduct);
             sqlite3_reset(writeProduct);
+            sqlite3_bind_text(addHistory, 1, code.c_str(), -1, SQLITE_TRANSIENT);
+            sqlite3_bind_double(addHistory, 2, sqlite3_column_double(readLines, 2));
+            sqlite3_bind_double(addHistory, 3, 4.0 * qty);
+            sqlite3_step(addHistory);
+            sqlite3_reset(addHistory);
             sqlite3_bind_text(putActivity, 1, code.c_str(), -1, SQLITE_TRANSIENT);
             sqlite3_bind_double(putActivity, 2, -qty);
             sqlite3_step(putActivity);
@@ -191,6 +207,9 @@ double RawSqlite(const std::string& folder, int sales)
         ledger("4101", "C", total);
         ledger("5101", "D", cost);
         ledger("11071", "C", cost);
+        sqlite3_bind_double(addTax, 1, total);
+        sqlite3_step(addTax);
+        sqlite3_reset(addTax);
         sqlite3_bind_text(markSale, 1, invoice, -1, SQLITE_STATIC);
         sqlite3_step(markSale);
         sqlite3_reset(markSale);
@@ -198,7 +217,7 @@ double RawSqlite(const std::string& folder, int sales)
     }
     const double took = Now() - began;
     for (sqlite3_stmt* s : {readSale, readLines, readProduct, writeProduct, mergeLedger, writeAccount,
-                            putActivity, markSale})
+                            putActivity, markSale, addHistory, addTax})
         sqlite3_finalize(s);
     sqlite3_close(db);
     return took;
