@@ -34,7 +34,7 @@ namespace {
 constexpr int kSlots = 39;
 constexpr int kShiftCounter = 7;          // of "0lastnumbers   "
 constexpr int kRightOpenRegister = 72;
-constexpr uint16_t kPostedFlag = 2;
+constexpr uint16_t kPostedFlag = SALE_POSTED;
 constexpr int kEscaped = 27;
 constexpr int kAccepted = 0x4400;
 

@@ -44,7 +44,7 @@ using namespace bwps;
 namespace bwps1::posting {
 namespace {
 
-constexpr uint16_t kPostedFlag = 2;
+constexpr uint16_t kPostedFlag = SALE_POSTED;
 using TagTaxStats = TaxRecord;
 constexpr char kRunJournal[] = "POS";
 constexpr int kLockInUse1 = 84, kLockInUse2 = 85;
@@ -73,6 +73,11 @@ bool EscPressed()
     return FxGetKey(0) == FX_KEY_ESC;
 }
 
+bool LayawayInProgress(const TagSalesHdr& sale)
+{
+    return SaleTypeIs(sale.Type, SALE_TYPE_LAYAWAY) && (sale.Flags & SALE_LAYAWAY_COMPLETED) == 0;
+}
+
 // Sales-header key 2: the date, then the invoice number.
 #pragma pack(push, 1)
 struct DateKey {
@@ -99,7 +104,16 @@ private:
     bool PostOnline(TagSalesHdr& sale);
     bool EnsureRunHeader(int32_t date);
     bool AddRunLine(TagLedgerDetail line, const TagSalesHdr& sale);
-    bool UpdateProducts(const TagSalesHdr& sale);
+    bool UpdateLines(const TagSalesHdr& sale);
+    bool UpdateProduct(const TagSalesHdr& sale, const TagSalesDetail& line);
+    bool UpdateService(const TagSalesHdr& sale, const TagSalesDetail& line);
+    bool ItemFailed(const TagSalesHdr& sale, const TagSalesDetail& line);
+    bool WriteDetailHistory(const TagSalesHdr& sale, const TagSalesDetail& line,
+                            const TagProduct* product, double cost);
+    void AddCustomerStatistics(CustomerRecord& customer, const TagSalesHdr& sale, double owing,
+                               int slot);
+    // The slot of the period arrays: 4 in the next year, else 2.
+    int Slot() const { return request_.period.NextYear > 0 ? 4 : 2; }
     bool AddHistory(const TagSalesHdr& sale, const TagSalesDetail& line, double cost);
     bool CreateBankEntry(const TagLedgerDetail& line, TagAccount& account, const TagSalesHdr& sale);
     bool PostOpenInvoices(const TagSalesHdr& sale);
@@ -110,7 +124,8 @@ private:
     const RunRequest& request_;
     RunResult& result_;
     Table sales_, walk_, accounts_, journals_, glHeaders_, glLines_, products_, activity_,
-        openItems_, productHistory_, serviceHistory_, customerHistory_, taxes_, customers_;
+        openItems_, productHistory_, serviceHistory_, customerHistory_, taxes_, customers_,
+        services_, layaways_, detailHistory_;
     bool online_ = false;
     char costMethod_ = 'A';
     TagGLHeader run_{};
@@ -136,9 +151,18 @@ bool Pass::OpenFiles()
         {&customerHistory_, FileNo::CustomerStatistics},
         {&taxes_, FileNo::TaxTable},
         {&customers_, FileNo::Customers},
+        {&services_, FileNo::Services},
+        {&layaways_, FileNo::LayawayHeader},
     };
     for (auto& f : files) {
         const Status s = f.table->Open(f.file);
+        if (!s.Ok()) {
+            s.Report();
+            return false;
+        }
+    }
+    if (GetSystemOption(OPTION_SALES_DETAIL_HISTORY) == 'Y') {
+        const Status s = detailHistory_.Open(FileNo::AccountingSalesLines);
         if (!s.Ok()) {
             s.Report();
             return false;
@@ -304,7 +328,7 @@ Pass::Outcome Pass::PostOne(const char* invoice)
     }
     if (sale.Type != 'V') {
         const bool ledger = online_ ? PostOnline(sale) : PostLedger(sale);
-        if (!ledger || !UpdateProducts(sale) || !PostOpenInvoices(sale) ||
+        if (!ledger || !UpdateLines(sale) || !PostOpenInvoices(sale) ||
             !AddTaxStatistics(sale) || !UpdateSaleCustomer(sale)) {
             undo();
             return Outcome::Failed;
@@ -502,67 +526,169 @@ bool Pass::CreateBankEntry(const TagLedgerDetail& line, TagAccount& account, con
     return s.Ok();
 }
 
-// Products leave (or, returned, come back to) stock at their cost.
-bool Pass::UpdateProducts(const TagSalesHdr& sale)
+// Each line of the sale brings its item up to date: a product leaves (or,
+// returned, comes back to) stock at its cost, with its period sales, cost
+// and profit; a service gets its period sales; every line gets its history
+// and, when the store keeps it, its sales-detail history record.
+bool Pass::UpdateLines(const TagSalesHdr& sale)
 {
     for (const TagSalesDetail& line : ReadSaleLines(sale)) {
-        if (line.Kind != 'P') {
-            if (!AddHistory(sale, line, 0.0))
+        if (line.Kind == 'D' || line.Kind == 'M' || line.Kind == 'K' || line.Kind == 'C') {
+            if (!WriteDetailHistory(sale, line, nullptr, 0.0) || !AddHistory(sale, line, 0.0))
                 return false;
             continue;
         }
-        KeyBuffer key;
-        std::memcpy(key.bytes, line.ItemCode, sizeof line.ItemCode);
-        TagProduct product;
-        Status s = products_.Get(B_GET_EQUAL, key, product);
-        if (!s.Ok()) {
-            if (!s.Is(B_KEY_NOT_FOUND))
-                s.Report();
-            char text[120];
-            std::snprintf(text, sizeof text, "Error in reading or updating product/service code : %s",
-                          Text(line.ItemCode, sizeof line.ItemCode).c_str());
-            return Fail(sale, text);
+        if (line.Kind == 'S') {
+            if (!UpdateService(sale, line) || !WriteDetailHistory(sale, line, nullptr, 0.0) ||
+                !AddHistory(sale, line, 0.0))
+                return false;
+            continue;
         }
-        const bool out = line.Quantity >= 0.001;
-        const double sign = out ? 1.0 : -1.0;
-        double cost = 0.0;
-        if (product.Kind == 1 || product.Kind == 3) {
-            const double unit = costMethod_ == 'S'   ? product.Amounts[3]
-                                : costMethod_ == 'L' ? product.Amounts[2]
-                                                     : product.Amounts[4];
-            const int factor = product.UnitFactor > 1 ? product.UnitFactor : 1;
-            cost = Round2(std::fabs(line.Quantity) / factor * unit);
-            product.Amounts[5] = Round2(product.Amounts[5] - sign * cost);   // value on hand
-            product.Amounts[6] -= line.Quantity;                            // quantity on hand
-            product.Amounts[7] -= line.Quantity;                            // second quantity
-        }
-        if (out && sale.TranDate > product.LastDate)
-            product.LastDate = sale.TranDate;
-        s = products_.Update(product);
-        if (!s.Ok()) {
-            s.Report();
-            char text[120];
-            std::snprintf(text, sizeof text, "Error in reading or updating product/service code : %s",
-                          Text(line.ItemCode, sizeof line.ItemCode).c_str());
-            return Fail(sale, text);
-        }
-        TagProductActivity a{};
-        std::memcpy(a.Code, product.Code, sizeof a.Code);
-        a.Source = 'P';
-        a.Date = sale.TranDate;
-        a.Direction = out ? '5' : '1';
-        a.DocumentKind[0] = 'P';
-        a.DocumentKind[1] = 'P';
-        std::memcpy(a.Document, sale.InvoiceNo, sizeof sale.InvoiceNo);
-        a.Quantity = -line.Quantity;
-        a.UnitCost = line.Quantity != 0.0 ? cost / std::fabs(line.Quantity) : 0.0;
-        a.Value = -sign * cost;
-        a.Value94 = product.Value272;
-        a.UnitFactor = product.UnitFactor;
-        if (WriteProductActivity(activity_.Handle(), &product, nullptr, &a) != 0)
-            return Fail(sale, "Error on writing the product activity.");
-        if (!AddHistory(sale, line, sign * cost))
+        if (!UpdateProduct(sale, line))
             return false;
+    }
+    return true;
+}
+
+bool Pass::ItemFailed(const TagSalesHdr& sale, const TagSalesDetail& line)
+{
+    return Fail(sale, "Error in reading or updating product/service code : " +
+                          Text(line.ItemCode, sizeof line.ItemCode));
+}
+
+bool Pass::UpdateProduct(const TagSalesHdr& sale, const TagSalesDetail& line)
+{
+    KeyBuffer key;
+    std::memcpy(key.bytes, line.ItemCode, sizeof line.ItemCode);
+    TagProduct product;
+    Status s = products_.Get(B_GET_EQUAL, key, product);
+    if (!s.Ok()) {
+        if (!s.Is(B_KEY_NOT_FOUND))
+            s.Report();
+        return ItemFailed(sale, line);
+    }
+    // A quantity below 0.001 (none included) is a return.
+    const bool out = line.Quantity >= 0.001;
+    const double sign = out ? 1.0 : -1.0;
+    const double quantity = sign * line.Quantity;   // as positive numbers
+    const double amount = sign * line.Extended;
+    const int slot = Slot();
+    double cost = 0.0;
+    product.Runs[0][slot] += sign * quantity;
+    product.Runs[2][slot] = Round2(product.Runs[2][slot] + sign * amount);
+    if (product.Kind == 1 || product.Kind == 3) {
+        const double unit = costMethod_ == 'S'   ? product.Amounts[3]
+                            : costMethod_ == 'L' ? product.Amounts[PRODUCT_LAST_COST]
+                                                 : product.Amounts[PRODUCT_AVERAGE_COST];
+        const int factor = product.UnitFactor > 1 ? product.UnitFactor : 1;
+        cost = Round2(quantity / factor * unit);
+        double& value = product.Amounts[PRODUCT_VALUE];
+        value = Round2(value - sign * cost);
+        product.Amounts[PRODUCT_QUANTITY] -= sign * quantity;
+        product.Amounts[PRODUCT_SECOND_QUANTITY] -= sign * quantity;
+        // The last unit out takes what value is left; stock is never worth
+        // less than nothing.
+        if (std::fabs(product.Amounts[PRODUCT_QUANTITY]) < 0.001 && value <= -0.001) {
+            cost = Round2(cost + value);
+            value = 0.0;
+        }
+        product.Runs[3][slot] = Round2(product.Runs[3][slot] + sign * cost);
+        product.Runs[5][slot] = Round2(product.Runs[5][slot] + Round2(sign * cost));
+    }
+    product.Runs[4][slot] = Round2(product.Runs[2][slot] - product.Runs[3][slot]);
+    if (out && sale.TranDate > product.LastDate)
+        product.LastDate = sale.TranDate;
+    s = products_.Update(product);
+    if (!s.Ok()) {
+        s.Report();
+        return ItemFailed(sale, line);
+    }
+    TagProductActivity a{};
+    std::memcpy(a.Code, product.Code, sizeof a.Code);
+    a.Source = 'P';
+    a.Date = sale.TranDate;
+    a.Direction = out ? '5' : '1';
+    a.DocumentKind[0] = 'P';
+    a.DocumentKind[1] = 'P';
+    std::memcpy(a.Document, sale.InvoiceNo, sizeof sale.InvoiceNo);
+    a.Quantity = -line.Quantity;
+    a.UnitCost = quantity != 0.0 ? cost / quantity : 0.0;
+    a.Value = -sign * cost;
+    a.Value94 = product.Value272;
+    a.UnitFactor = product.UnitFactor;
+    if (WriteProductActivity(activity_.Handle(), &product, nullptr, &a) != 0)
+        return Fail(sale, "Error on writing the product activity.");
+    return WriteDetailHistory(sale, line, &product, cost) && AddHistory(sale, line, sign * cost);
+}
+
+// A service's last sale date and its period sales and quantity.
+bool Pass::UpdateService(const TagSalesHdr& sale, const TagSalesDetail& line)
+{
+    KeyBuffer key;
+    std::memcpy(key.bytes, line.ItemCode, sizeof line.ItemCode);
+    ServiceRecord service;
+    Status s = services_.Get(B_GET_EQUAL, key, service);
+    if (s.Ok()) {
+        const bool out = line.Quantity >= 0.001;
+        const int slot = Slot();
+        if (out && sale.TranDate > service.LastDate)
+            service.LastDate = sale.TranDate;
+        service.Amounts[slot] = Round2(service.Amounts[slot] + Round2(line.Extended));
+        service.Quantities[slot] += line.Quantity;
+        s = services_.Update(service);
+    }
+    if (!s.Ok()) {
+        if (!s.Is(B_KEY_NOT_FOUND))
+            s.Report();
+        return ItemFailed(sale, line);
+    }
+    return true;
+}
+
+// The sales-detail history record of a line, when the store keeps them.
+// A record that cannot be written fails the sale: the next run writes it
+// with the sale, so no history is ever dropped.
+bool Pass::WriteDetailHistory(const TagSalesHdr& sale, const TagSalesDetail& line,
+                              const TagProduct* product, double cost)
+{
+    if (!detailHistory_.IsOpen() || LayawayInProgress(sale))
+        return true;
+    SalesDetailHistoryRecord h{};
+    const bool issued = line.Extended > 0.0;
+    const double sign = issued ? 1.0 : -1.0;
+    h.Kind = issued ? 'I' : 'R';
+    std::memcpy(h.InvoiceNo, line.InvoiceNo, sizeof h.InvoiceNo);
+    h.LineNo = line.LineNo;
+    switch (line.Kind) {
+    case 'C': h.ItemType = 4; break;
+    case 'S': h.ItemType = 6; break;
+    case 'D':
+    case 'K': h.ItemType = 5; break;
+    case 'M': h.ItemType = 7; break;
+    default: h.ItemType = product == nullptr ? 1 : product->Kind == 2 ? 2 : 3; break;
+    }
+    std::memcpy(h.ItemCode, line.ItemCode, sizeof h.ItemCode);
+    std::memcpy(h.Description, line.Description, sizeof h.Description);
+    std::memcpy(h.Category, line.Category, sizeof h.Category);
+    h.Date = sale.TranDate;
+    h.SaleType = sale.Type;
+    h.RegisterNumber = sale.RegisterNumber;
+    std::memcpy(h.CustomerNo, SaleTypeIs(sale.Type, SALE_TYPE_LAYAWAY) ? sale.LayawayCustomer : sale.CustomerNo,
+                sizeof h.CustomerNo);
+    std::memcpy(h.TaxCode, sale.TaxCode, sizeof h.TaxCode);
+    h.Quantity = sign * line.Quantity;
+    h.UnitPrice = line.UnitPrice;
+    h.Amount = sign * line.Extended;
+    h.Taxable = line.Value112 != 0.0 ? 'Y' : 'N';
+    if (product != nullptr && line.Quantity != 0.0) {
+        h.UnitCost = cost / std::fabs(line.Quantity);
+        h.Cost = cost;
+    }
+    const Status s = detailHistory_.Insert(h);
+    if (!s.Ok()) {
+        s.Report();
+        return Fail(sale, "Error on writing the sales-detail history of line " +
+                              std::to_string(line.LineNo) + ".");
     }
     return true;
 }
@@ -593,7 +719,8 @@ bool Pass::AddHistory(const TagSalesHdr& sale, const TagSalesDetail& line, doubl
     }
     if (!ok)
         return Fail(sale, std::string("Error in reading or updating product/service code : ") + code);
-    const char* customer = sale.Type == 3 ? sale.LayawayCustomer : sale.CustomerNo;
+    const char* customer =
+        SaleTypeIs(sale.Type, SALE_TYPE_LAYAWAY) ? sale.LayawayCustomer : sale.CustomerNo;
     if (customer[0] == '\0' || customer[0] == ' ' || line.Kind == 'D' || line.Kind == 'M' ||
         line.Kind == 'K')
         return true;
@@ -608,22 +735,46 @@ bool Pass::AddHistory(const TagSalesHdr& sale, const TagSalesDetail& line, doubl
     return true;
 }
 
-// The customer's balance takes what the sale left owing (a payment on
-// account lowers it). A layaway in progress is the layaway's, not yet the
-// customer's.
+// The sale's customer: its balance takes what the sale left owing (a
+// payment on account lowers it) and its statistics the sale or payment. A
+// layaway in progress only adds what was paid on it to the customer's
+// layaway slot; a completed layaway is its customer's, found through the
+// layaway.
 bool Pass::UpdateSaleCustomer(const TagSalesHdr& sale)
 {
-    const bool layawayInProgress = sale.Type == 3 && (sale.Flags & 4) == 0;
-    const std::string code = Text(sale.CustomerNo, sizeof sale.CustomerNo);
-    if (layawayInProgress || code.empty())
+    const bool inProgress = LayawayInProgress(sale);
+    const bool completed = SaleTypeIs(sale.Type, SALE_TYPE_LAYAWAY) && !inProgress;
+    std::string code = Text(inProgress ? sale.LayawayCustomer : sale.CustomerNo, 11);
+    if (code.empty())
         return true;
+    const double paid = Round2(sale.Tendered - sale.ChangeGiven);
+    const double owing = Round2(sale.InvoiceTotal - paid);
     KeyBuffer key;
-    std::memcpy(key.bytes, sale.CustomerNo, sizeof sale.CustomerNo);
+    if (completed) {
+        std::memcpy(key.bytes, sale.CustomerNo, sizeof sale.CustomerNo);
+        LayawayRecord layaway;
+        const Status s = layaways_.Get(B_GET_EQUAL, key, layaway);
+        if (!s.Ok()) {
+            if (!s.Is(B_KEY_NOT_FOUND))
+                s.Report();
+            return Fail(sale, "Error in reading layaway number : " + code + " ");
+        }
+        code = Text(layaway.Customer, sizeof layaway.Customer);
+        if (code.empty())
+            return true;
+        key.Clear();
+        std::memcpy(key.bytes, layaway.Customer, sizeof layaway.Customer);
+    } else {
+        std::memcpy(key.bytes, inProgress ? sale.LayawayCustomer : sale.CustomerNo, 11);
+    }
     CustomerRecord customer;
     Status s = customers_.Get(B_GET_EQUAL, key, customer);
     if (s.Ok()) {
-        const double owing = Round2(sale.InvoiceTotal - (sale.Tendered - sale.ChangeGiven));
-        customer.Balance = Round2(customer.Balance + owing);
+        const int slot = Slot();
+        if (inProgress)
+            customer.Layaways[slot] = Round2(customer.Layaways[slot] + sale.Tendered);
+        else
+            AddCustomerStatistics(customer, sale, owing, slot);
         s = customers_.Update(customer);
     }
     if (!s.Ok()) {
@@ -634,12 +785,44 @@ bool Pass::UpdateSaleCustomer(const TagSalesHdr& sale)
     return true;
 }
 
+// A receipt counts as a payment; any other sale as a sale (or, of no
+// amount, in the second count), with what was paid on it.
+void Pass::AddCustomerStatistics(CustomerRecord& customer, const TagSalesHdr& sale, double owing,
+                                 int slot)
+{
+    const double paid = Round2(sale.Tendered - sale.ChangeGiven);
+    if (SaleTypeIs(sale.Type, SALE_TYPE_RECEIPT)) {
+        if (sale.Tendered != 0.0 || sale.DiscountTaken != 0.0) {
+            const double payment = Round2(paid + sale.DiscountTaken);
+            customer.Payments[slot] = Round2(customer.Payments[slot] + payment);
+            customer.PaymentsTotal = Round2(customer.PaymentsTotal + payment);
+            if (sale.TranDate > customer.LastPaymentDate) {
+                customer.LastPaymentDate = sale.TranDate;
+                customer.LastPaymentAmount = paid;
+            }
+        }
+    } else if (std::fabs(sale.InvoiceTotal) >= 0.001) {
+        const double net = Round2(sale.InvoiceTotal - sale.TaxAmount);
+        if (sale.TranDate >= customer.LastSaleDate) {
+            customer.LastSaleDate = sale.TranDate;
+            customer.LastSaleAmount = net;
+        }
+        ++customer.Invoices[slot];
+        customer.Sales[slot] = Round2(customer.Sales[slot] + net);
+        customer.Payments[slot] = Round2(customer.Payments[slot] + paid);
+    } else {
+        ++customer.ZeroInvoices[slot];
+    }
+    if (owing < 0.0)
+        customer.CreditsTotal = Round2(customer.CreditsTotal - owing);
+    customer.Balance = Round2(customer.Balance + owing);
+}
+
 // The tax code's statistics of the period: the taxable amount and the
 // tax. A layaway in progress and a receipt carry no tax.
 bool Pass::AddTaxStatistics(const TagSalesHdr& sale)
 {
-    const bool layawayInProgress = sale.Type == 3 && (sale.Flags & 4) == 0;
-    if (layawayInProgress || sale.Type == 5)
+    if (LayawayInProgress(sale) || SaleTypeIs(sale.Type, SALE_TYPE_RECEIPT))
         return true;
     std::string code = Text(sale.TaxCode, sizeof sale.TaxCode);
     if (code.empty()) {

@@ -8,7 +8,9 @@
 #include "bwps/options.h"
 #include "bwps/pos_services.h"
 #include "bwps/record_helpers.h"
+#include "bwps/records/general.h"
 #include "bwps/records/masters.h"
+#include "bwps/settings.h"
 #include "bwps/records/tenders.h"
 #include "bwps/status_windows.h"
 #include "bwps/table.h"
@@ -41,10 +43,15 @@ private:
     void CheckHeader(const TagSalesHdr& sale);
     void CheckTender(const TagSalesHdr& sale, const char* field, int accountList);
     void CheckLine(const TagSalesHdr& sale, const TagSalesDetail& line);
+    void CheckDepartmentAccounts(const TagSalesHdr& sale, const TagSalesDetail& line,
+                                 bool withCost);
     template <class R>
     bool Exists(Table& file, const std::string& code, std::size_t width, char pad, R& record);
 
+    // The interface accounts of an item's sales, returns and cost.
+    static constexpr int kCostAccount = 4, kSalesAccount = 5, kReturnsAccount = 6;
     Table products_, services_, codes_;
+    TagInterfaceRecord interface_{};
     int faults_ = 0;
 };
 
@@ -130,10 +137,37 @@ void Sweep::CheckLine(const TagSalesHdr& sale, const TagSalesDetail& line)
         ProductRecord p;
         if (!Exists(products_, code, sizeof line.ItemCode, '\0', p))
             Fault(1283, 133, sale, "product", code);
+        else
+            CheckDepartmentAccounts(sale, line, p.Kind != 2);
     } else if (line.Kind == 'S') {
         ServiceRecord s;
         if (!Exists(services_, code, sizeof line.ItemCode, '\0', s))
             Fault(1285, 133, sale, "service", code);
+        else
+            CheckDepartmentAccounts(sale, line, true);
+    }
+}
+
+// A store that posts by department posts an item's sales, returns and cost
+// to the interface accounts with the line's department: each must be in
+// the chart (the cost account only for an item that carries a cost).
+void Sweep::CheckDepartmentAccounts(const TagSalesHdr& sale, const TagSalesDetail& line,
+                                    bool withCost)
+{
+    if (interface_.Flag == 'N')
+        return;
+    char department[sizeof line.Category + 1] = {};
+    std::memcpy(department, line.Category, sizeof line.Category);
+    const int message = interface_.Flag == 'C' ? 1347 : 1343;
+    for (int index : {kSalesAccount, kReturnsAccount, kCostAccount}) {
+        if (index == kCostAccount && !withCost)
+            continue;
+        char account[12] = {};
+        BuildAccountNo(account, interface_.Accounts[index], department);
+        const std::string number = Field(account, sizeof account);
+        if (!ReadAccountRecord(number.c_str()))
+            Fault(message, 138, sale, "account of department " + Field(department, sizeof department),
+                  number);
     }
 }
 
@@ -150,6 +184,8 @@ bool Sweep::Run(const RunRequest& request)
             return false;
         }
     }
+    if (ReadGeneralRecord(0, 0, GENERAL_INTERFACE_SIZE, GENERAL_KEY_INTERFACE, &interface_) != 0)
+        interface_.Flag = 'N';
     sales.SetKey(2);
     FxStatus* status = FxStatusOpen("RSVerifyingPosted", 0);
 #pragma pack(push, 1)

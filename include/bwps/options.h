@@ -18,7 +18,8 @@ enum {
     OPTION_COSTING = 8,             /* "A", "S" or "L" */
     OPTION_CREDIT_NO_OVERRIDE = 24, /* record offset 328: 'N' refuses the credit override */
     OPTION_CREDIT_PASSWORD = 110,   /* record offset 414: the override password, 15 characters */
-    OPTION_YES_NO_20 = 20
+    OPTION_YES_NO_20 = 20,
+    OPTION_SALES_DETAIL_HISTORY = 10 /* record offset 314: 'Y' keeps a history record per posted line */
 };
 
 BWPS_EXPORT int LoadSystemOptions(TagSystemPref* record);                  /* 185 */

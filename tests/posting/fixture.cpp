@@ -119,6 +119,15 @@ void PostingTest::SetOnline(char flag)
     LoadSysInterfaceRecord();
 }
 
+void PostingTest::SetAccountingFolder(const std::string& folder)
+{
+    TagSysInterface record = *GetSysInterfaceRecord();
+    std::memset(record.AccountingFolder, 0, sizeof record.AccountingFolder);
+    std::snprintf(record.AccountingFolder, sizeof record.AccountingFolder, "%s", folder.c_str());
+    Put(FilePath(31), &record, sizeof record, 15);
+    LoadSysInterfaceRecord();
+}
+
 void PostingTest::PutAccount(const char* number, const char* parent, char level, int type,
                              char kind)
 {

@@ -80,6 +80,9 @@ protected:
     void PutCustomer(const char* code, const char* account);
     void PutLayaway(const char* number, const char* customer, double prepayments);
     void SetOnline(char flag);
+    // The accounting company's files (the sales-detail history) are kept in
+    // `folder`.
+    void SetAccountingFolder(const std::string& folder);
     // Stores a sale header and its lines (line numbers from 1).
     void PutSale(const TagSalesHdr& header, const std::vector<SaleLine>& lines);
     TagSalesHdr ReadSale(const char* invoice);

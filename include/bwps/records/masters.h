@@ -20,9 +20,18 @@ struct ProductRecord {              // BPOSPROD.DB, 668 bytes
     double AverageCost;             // 322
     uint8_t Data330[338];           // 330
 };
+// The period arrays of products, services and customers hold five slots;
+// the posting adds into slot 2 (current year) or 4 (next year).
+enum { kStatisticSlots = 5 };
 struct ServiceRecord {              // BPOSSERV.DB, 196 bytes
-    char Code[15];
-    uint8_t Data[181];
+    char Code[15];                  // 0
+    uint8_t Data15[80];             // 15
+    int32_t LastDate;               // 95: last sale
+    uint8_t Data99[8];              // 99
+    double Amounts[5];              // 107: sales by slot
+    double Quantities[5];           // 147
+    uint8_t Data187[8];             // 187
+    char Status;                    // 195
 };
 struct TaxRecord {                  // BPOSTXTB.DB, 995 bytes
     char Code[6];                   // 0
@@ -52,11 +61,22 @@ struct BillingCodeRecord {          // BPOSBICD.DB, 89 bytes
 };
 struct CustomerRecord {             // BPOSCUST.DB, 795 bytes
     char Code[11];                  // 0
-    uint8_t Data11[123];            // 11
+    uint8_t Data11[115];            // 11
+    int32_t LastSaleDate;           // 126
+    int32_t LastPaymentDate;        // 130
     double CreditLimit;             // 134
-    uint8_t Data142[24];            // 142
+    double PaymentsTotal;           // 142
+    double ChargesTotal;            // 150
+    double CreditsTotal;            // 158
     double Balance;                 // 166
-    uint8_t Data174[533];           // 174
+    double LastSaleAmount;          // 174
+    double LastPaymentAmount;       // 182
+    int32_t Invoices[5];            // 190: sales counted by slot
+    int32_t ZeroInvoices[5];        // 210: sales of no amount by slot
+    double Payments[5];             // 230
+    double Layaways[5];             // 270: taken on layaways in progress
+    double Sales[5];                // 310
+    uint8_t Data350[357];           // 350
     char Account[11];               // 707: receivable account
     uint8_t Data718[77];            // 718
 };
@@ -73,7 +93,9 @@ static_assert(sizeof(ProductRecord) == 668 && offsetof(ProductRecord, Kind) == 2
               offsetof(ProductRecord, LastCost) == 306 &&
               offsetof(ProductRecord, StandardCost) == 314 &&
               offsetof(ProductRecord, AverageCost) == 322);
-static_assert(sizeof(ServiceRecord) == 196);
+static_assert(sizeof(ServiceRecord) == 196 && offsetof(ServiceRecord, LastDate) == 95 &&
+              offsetof(ServiceRecord, Amounts) == 107 &&
+              offsetof(ServiceRecord, Quantities) == 147 && offsetof(ServiceRecord, Status) == 195);
 static_assert(sizeof(TaxRecord) == 995 && offsetof(TaxRecord, TotalRate) == 19 &&
               offsetof(TaxRecord, History) == 162 && offsetof(TaxRecord, Flag) == 994 &&
               offsetof(TaxRecord, Entries) == 27 && sizeof(TaxRecord::Entry) == 15);
@@ -81,7 +103,13 @@ static_assert(sizeof(TenderRecord) == 97 && offsetof(TenderRecord, Account) == 4
 static_assert(sizeof(BillingCodeRecord) == 89 && offsetof(BillingCodeRecord, Account) == 47);
 static_assert(sizeof(CustomerRecord) == 795 && offsetof(CustomerRecord, Account) == 707 &&
               offsetof(CustomerRecord, CreditLimit) == 134 &&
-              offsetof(CustomerRecord, Balance) == 166);
+              offsetof(CustomerRecord, Balance) == 166 &&
+              offsetof(CustomerRecord, LastSaleDate) == 126 &&
+              offsetof(CustomerRecord, LastSaleAmount) == 174 &&
+              offsetof(CustomerRecord, Invoices) == 190 &&
+              offsetof(CustomerRecord, ZeroInvoices) == 210 &&
+              offsetof(CustomerRecord, Payments) == 230 &&
+              offsetof(CustomerRecord, Layaways) == 270 && offsetof(CustomerRecord, Sales) == 310);
 static_assert(sizeof(LayawayRecord) == 172 && offsetof(LayawayRecord, Customer) == 11 &&
               offsetof(LayawayRecord, Prepayments) == 114);
 

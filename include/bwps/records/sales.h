@@ -68,8 +68,15 @@ typedef struct TagSalesHdr {
     int32_t DepositKey2;            /* 582 */
 } TagSalesHdr;
 
-/* Flag bit of a sale whose lines are in BPOSINDT.DB (offset 475). */
-enum { SALES_LINES_IN_DATA_FILE = 0x0002 };
+/* Flag bit of a sale whose lines are in BPOSINDT.DB (offset 475); the
+ * posting sets it with the posted mark. */
+enum { SALES_LINES_IN_DATA_FILE = 0x0002, SALE_POSTED = 0x0002 };
+
+/* A type stored as the digit or as the byte value. */
+static inline int SaleTypeIs(char type, int value)
+{
+    return type == value || type == '0' + value;
+}
 
 /* Line kinds (offset 21). */
 enum {
@@ -86,9 +93,13 @@ typedef struct TagSalesDetail {
     char Category[6];               /* 15 */
     char Kind;                      /* 21 */
     char ItemCode[15];              /* 22 */
-    uint8_t Data37[51];             /* 37 */
+    char Description[31];           /* 37 */
+    uint8_t Data68[20];             /* 68 */
     double Quantity;                /* 88 */
-    uint8_t Data96[32];             /* 96 */
+    uint8_t Data96[8];              /* 96 */
+    double UnitPrice;               /* 104 */
+    double Value112;                /* 112: non-zero on a taxable line */
+    uint8_t Data120[8];             /* 120 */
     double Quantity2;               /* 128: its sign is given to the line's cost */
     double Extended;                /* 136 */
     double Cost;                    /* 144 */
@@ -118,6 +129,32 @@ typedef struct RegisterReconRecord {
     int32_t Date;                   /* 12 */
     RegisterRecord Register;        /* 16: the register as it was */
 } RegisterReconRecord;
+
+/* Sales-detail history of BPOSSLDT.DB (259 bytes), one per posted line
+ * when the store keeps it. Key 0: the invoice and line number. */
+typedef struct SalesDetailHistoryRecord {
+    char Kind;                      /* 0: 'I' issued, 'R' returned */
+    char InvoiceNo[11];             /* 1 */
+    int16_t LineNo;                 /* 12 */
+    uint8_t ItemType;               /* 14: 1 other, 2 product without stock, 3 product,
+                                       4 billing code, 5 'D'/'K' line, 6 service, 7 'M' line */
+    char ItemCode[15];              /* 15 */
+    char Description[31];           /* 30 */
+    char Category[6];               /* 61 */
+    int32_t Date;                   /* 67 */
+    char SaleType;                  /* 71 */
+    int16_t RegisterNumber;         /* 72 */
+    uint8_t reserved74[3];          /* 74 */
+    char CustomerNo[11];            /* 77 */
+    double Quantity;                /* 88 */
+    double UnitPrice;               /* 96 */
+    double Amount;                  /* 104 */
+    char Taxable;                   /* 112: 'Y' / 'N' */
+    double UnitCost;                /* 113 */
+    double Cost;                    /* 121: unit cost times quantity */
+    char TaxCode[6];                /* 129 */
+    uint8_t reserved135[124];       /* 135 */
+} SalesDetailHistoryRecord;
 
 #pragma pack(pop)
 
@@ -152,6 +189,14 @@ static_assert(offsetof(TagSalesHdr, LedgerKey) == 574, "sale ledger key");
 static_assert(offsetof(TagSalesHdr, DepositKey1) == 578, "sale first deposit key");
 static_assert(offsetof(TagSalesHdr, DepositKey2) == 582, "sale second deposit key");
 static_assert(sizeof(TagSalesDetail) == 182, "sales line");
+static_assert(offsetof(TagSalesDetail, Description) == 37, "sales line description");
+static_assert(offsetof(TagSalesDetail, UnitPrice) == 104, "sales line unit price");
+static_assert(offsetof(TagSalesDetail, Value112) == 112, "sales line taxable value");
+static_assert(sizeof(SalesDetailHistoryRecord) == 259, "sales-detail history");
+static_assert(offsetof(SalesDetailHistoryRecord, InvoiceNo) == 1, "history invoice");
+static_assert(offsetof(SalesDetailHistoryRecord, LineNo) == 12, "history line number");
+static_assert(offsetof(SalesDetailHistoryRecord, ItemCode) == 15, "history item code");
+static_assert(offsetof(SalesDetailHistoryRecord, CustomerNo) == 77, "history customer");
 static_assert(sizeof(RegisterRecord) == 777, "register");
 static_assert(sizeof(RegisterTenderSlot) == 19, "register slot");
 static_assert(offsetof(RegisterRecord, Open) == 12, "register open flag");

@@ -32,6 +32,7 @@ inline constexpr RecordSize kRecordSizes[] = {
     {FileNo::RegisterReconciliations, sizeof(RegisterReconRecord), "RegisterReconRecord"},
     {FileNo::SalesHeader, sizeof(TagSalesHdr), "TagSalesHdr"},
     {FileNo::SalesDetail, sizeof(TagSalesDetail), "TagSalesDetail"},
+    {FileNo::AccountingSalesLines, sizeof(SalesDetailHistoryRecord), "SalesDetailHistoryRecord"},
     {FileNo::QuoteHeader, sizeof(TagSalesHdr), "TagSalesHdr"},
     {FileNo::QuoteDetail, sizeof(TagSalesDetail), "TagSalesDetail"},
     {FileNo::Units, sizeof(WeightUnitRecord), "WeightUnitRecord"},

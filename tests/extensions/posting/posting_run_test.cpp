@@ -15,9 +15,12 @@
 #include <string>
 
 #include "bwps/accounts.h"
+#include "bwps/catalogue.h"
 #include "bwps/ledger.h"
 #include "bwps/records.h"
 #include "bwps/records/open_invoices.h"
+#include "bwps/options.h"
+#include "bwps/records/masters.h"
 #include "bwps/records/options.h"
 #include "bwps/records/products.h"
 #include "bwps/screens.h"
@@ -190,6 +193,189 @@ TEST_F(PostingRunTest, PostsTheDayOnceIntoOneBalancedRunTransaction)
     EXPECT_NE(again.find("nothing to export or post"), std::string::npos) << again;
     EXPECT_EQ(AllLines().size(), lines);
     EXPECT_NEAR(Totals().first, debit, 0.005);
+}
+
+// The period statistics a day's sales leave on the items and the customer,
+// in the current year's slot (2) of their period arrays.
+TEST_F(PostingRunTest, ItemsAndCustomersKeepThePeriodStatisticsOfTheirSales)
+{
+    TagSalesHdr charge = Sale("0000005001", 1, 42.0);   // 40 of widgets and 2 of tax, 10 paid
+    CopyText(charge.CustomerNo, "C100");
+    CopyText(charge.Tender1, "CASH");
+    charge.TenderAmount1 = 10.0;
+    charge.Tendered = 10.0;
+    charge.TaxAmount = 2.0;
+    CopyText(charge.TaxCode, "ST");
+    PutSale(charge, {{'P', "WIDGET", "", 2.0, 40.0}});
+
+    TagSalesHdr service = Sale("0000005002", 1, 25.0);
+    CopyText(service.Tender1, "CASH");
+    service.TenderAmount1 = 25.0;
+    service.Tendered = 25.0;
+    PutSale(service, {{'S', "INSTALL", "", 1.0, 25.0}});
+
+    TagSalesHdr receipt = Sale("0000005003", SALE_TYPE_RECEIPT, 0.0);
+    CopyText(receipt.CustomerNo, "C100");
+    CopyText(receipt.Tender1, "CASH");
+    receipt.TenderAmount1 = 12.0;
+    receipt.Tendered = 12.0;
+    receipt.TranDate = 20260106;
+    PutSale(receipt, {});
+
+    TagSalesHdr layaway = Sale("0000005004", SALE_TYPE_LAYAWAY, 30.0);   // in progress
+    CopyText(layaway.CustomerNo, "L2");
+    CopyText(layaway.LayawayCustomer, "C100");
+    CopyText(layaway.Tender1, "CASH");
+    layaway.TenderAmount1 = 15.0;
+    layaway.Tendered = 15.0;
+    PutSale(layaway, {{'P', "WIDGET", "", 1.0, 30.0}});
+
+    const TagProduct widgetBefore = Product("WIDGET");
+    // The sales-detail history lives with the accounting company's files.
+    SetAccountingFolder(DataPath(""));
+    uint8_t spec[FILE_SPEC_SIZE] = {};
+    ASSERT_EQ(CreateSessionDataFile(22, 0, DataPath("").c_str(), nullptr, spec), 0);
+    ASSERT_EQ(SetSystemOption(OPTION_SALES_DETAIL_HISTORY, 'Y'), 0);
+    const std::string transcript = Run();
+    SetSystemOption(OPTION_SALES_DETAIL_HISTORY, 'N');
+    EXPECT_NE(transcript.find("Sales posted: 4 of 4"), std::string::npos) << transcript;
+
+    const TagProduct widget = Product("WIDGET");
+    // Two widgets sold and one put on layaway, at an average cost of 4.
+    EXPECT_NEAR(widget.Runs[0][2] - widgetBefore.Runs[0][2], 3.0, 1e-9);    // quantity
+    EXPECT_NEAR(widget.Runs[2][2] - widgetBefore.Runs[2][2], 70.0, 0.005);  // sales
+    EXPECT_NEAR(widget.Runs[3][2] - widgetBefore.Runs[3][2], 12.0, 0.005);  // cost
+    EXPECT_NEAR(widget.Runs[4][2], widget.Runs[2][2] - widget.Runs[3][2], 0.005);   // profit
+    EXPECT_EQ(+widget.LastDate, 20260105);
+
+    ServiceRecord install{};
+    Each<ServiceRecord>(21, [&](const ServiceRecord& r) {
+        if (std::strncmp(r.Code, "INSTALL", 7) == 0)
+            install = r;
+    });
+    EXPECT_NEAR(install.Amounts[2], 25.0, 0.005);
+    EXPECT_NEAR(install.Quantities[2], 1.0, 1e-9);
+    EXPECT_EQ(+install.LastDate, 20260105);
+
+    CustomerRecord c{};
+    Each<CustomerRecord>(10, [&](const CustomerRecord& r) {
+        if (std::strncmp(r.Code, "C100", 4) == 0)
+            c = r;
+    });
+    EXPECT_EQ(+c.Invoices[2], 1);
+    EXPECT_NEAR(c.Sales[2], 40.0, 0.005);              // without its tax
+    EXPECT_NEAR(c.Payments[2], 10.0 + 12.0, 0.005);    // on the sale and the receipt
+    EXPECT_NEAR(c.PaymentsTotal, 12.0, 0.005);
+    EXPECT_NEAR(c.Layaways[2], 15.0, 0.005);           // paid on the layaway in progress
+    EXPECT_EQ(+c.LastSaleDate, 20260105);
+    EXPECT_NEAR(c.LastSaleAmount, 40.0, 0.005);
+    EXPECT_EQ(+c.LastPaymentDate, 20260106);
+    EXPECT_NEAR(c.LastPaymentAmount, 12.0, 0.005);
+    EXPECT_NEAR(c.Balance, 32.0 - 12.0, 0.005);        // owed on the sale, less the receipt
+    EXPECT_NEAR(c.CreditsTotal, 12.0, 0.005);
+
+    // One sales-detail history record per posted line; the layaway in
+    // progress keeps none yet.
+    std::map<std::string, SalesDetailHistoryRecord> history;
+    Each<SalesDetailHistoryRecord>(22, [&](const SalesDetailHistoryRecord& r) {
+        history[std::string(r.InvoiceNo)] = r;
+    });
+    ASSERT_EQ(history.size(), 2u);
+    const SalesDetailHistoryRecord& w = history["0000005001"];
+    EXPECT_EQ(w.Kind, 'I');
+    EXPECT_EQ(+w.ItemType, 3);
+    EXPECT_STREQ(w.ItemCode, "WIDGET");
+    EXPECT_STREQ(w.CustomerNo, "C100");
+    EXPECT_NEAR(w.Amount, 40.0, 0.005);
+    EXPECT_NEAR(w.Cost, 8.0, 0.005);
+    EXPECT_EQ(+history["0000005002"].ItemType, 6);
+}
+
+// A history record that cannot be written (here another station's open
+// transaction holds the file) fails the sale, which stays unposted with
+// nothing of it written; once the file is free the next run posts it with
+// its history.
+TEST_F(PostingRunTest, ASalesDetailHistoryRecordThatCannotBeWrittenLeavesTheSaleForTheNextRun)
+{
+    SetAccountingFolder(DataPath(""));
+    uint8_t spec[FILE_SPEC_SIZE] = {};
+    ASSERT_EQ(CreateSessionDataFile(22, 0, DataPath("").c_str(), nullptr, spec), 0);
+    TagSalesHdr sale = Sale("0000007001", 1, 40.0);
+    CopyText(sale.Tender1, "CASH");
+    sale.TenderAmount1 = 40.0;
+    sale.Tendered = 40.0;
+    PutSale(sale, {{'P', "WIDGET", "", 2.0, 40.0}});
+    const double before = Product("WIDGET").Amounts[6];
+
+    int ready[2];
+    ASSERT_EQ(pipe(ready), 0);
+    const pid_t station = fork();
+    ASSERT_GE(station, 0);
+    if (station == 0) {
+        uint16_t handle = 0;
+        SalesDetailHistoryRecord other{};
+        CopyText(other.InvoiceNo, "0000000001");
+        uint8_t key[256] = {};
+        const bool held = BtrOpenFile(&handle, FilePath(22).c_str(), 0, 0) == 0 &&
+                          BtrTransaction(19) == 0 &&
+                          BtrWrite(B_INSERT, handle, key, &other, sizeof other) == 0;
+        const char answer = held ? 'Y' : 'N';
+        (void)!write(ready[1], &answer, 1);
+        pause();
+        _exit(0);
+    }
+    char answer = 0;
+    ASSERT_EQ(read(ready[0], &answer, 1), 1);
+    ASSERT_EQ(answer, 'Y');
+    ASSERT_EQ(SetSystemOption(OPTION_SALES_DETAIL_HISTORY, 'Y'), 0);
+
+    const std::string failed = Run(std::string(kRunScript) + "key Enter\n");
+    kill(station, SIGKILL);
+    waitpid(station, nullptr, 0);
+    EXPECT_NE(failed.find("sales-detail history"), std::string::npos) << failed;
+    EXPECT_FALSE(ReadSale("0000007001").Flags & SALE_POSTED);
+    EXPECT_NEAR(Product("WIDGET").Amounts[6], before, 1e-9);
+    EXPECT_TRUE(AllLines().empty());
+
+    ASSERT_EQ(SetSystemOption(OPTION_SALES_DETAIL_HISTORY, 'Y'), 0);
+    Run();
+    SetSystemOption(OPTION_SALES_DETAIL_HISTORY, 'N');
+    EXPECT_TRUE(ReadSale("0000007001").Flags & SALE_POSTED);
+    EXPECT_NEAR(Product("WIDGET").Amounts[6], before - 2.0, 1e-9);
+    const auto history = ReadAll<SalesDetailHistoryRecord>(FilePath(22));
+    ASSERT_EQ(history.size(), 1u);
+    EXPECT_STREQ(history[0].InvoiceNo, "0000007001");
+}
+
+// A completed layaway is its customer's sale: the customer is found through
+// the layaway, and an unknown layaway stops the run with the sale unposted.
+TEST_F(PostingRunTest, ACompletedLayawayIsPostedToTheLayawaysCustomer)
+{
+    TagSalesHdr done = Sale("0000006001", SALE_TYPE_LAYAWAY, 50.0);
+    done.Flags = SALE_LAYAWAY_COMPLETED;
+    CopyText(done.CustomerNo, "L1");   // the layaway number
+    CopyText(done.Tender1, "CASH");
+    done.TenderAmount1 = 10.0;
+    done.Tendered = 10.0;
+    PutSale(done, {{'P', "WIDGET", "", 1.0, 50.0}});
+    Run();
+    EXPECT_TRUE(ReadSale("0000006001").Flags & SALE_POSTED);
+    CustomerRecord c{};
+    Each<CustomerRecord>(10, [&](const CustomerRecord& r) {
+        if (std::strncmp(r.Code, "C100", 4) == 0)
+            c = r;
+    });
+    EXPECT_EQ(+c.Invoices[2], 1);
+    EXPECT_NEAR(c.Sales[2], 50.0, 0.005);
+
+    TagSalesHdr unknown = Sale("0000006002", SALE_TYPE_LAYAWAY, 20.0);
+    unknown.Flags = SALE_LAYAWAY_COMPLETED;
+    CopyText(unknown.CustomerNo, "L9");
+    PutSale(unknown, {{'P', "WIDGET", "", 1.0, 20.0}});
+    FxTranscriptClear();
+    ASSERT_EQ(FxScriptLoad(kRunScript), 0);
+    ShowPosPostScreen();
+    EXPECT_FALSE(ReadSale("0000006002").Flags & SALE_POSTED);
 }
 
 TEST_F(PostingRunTest, ASaleThatCannotBePostedIsLeftWholeAndTheRunStops)
@@ -423,6 +609,7 @@ TEST_F(PostingRunTest, TheVerificationSweepNamesEveryFaultAndPostsNothing)
     EXPECT_FALSE(ReadSale("0000010001").Flags & 2);
     EXPECT_TRUE(AllLines().empty());
 }
+
 
 }  // namespace
 
