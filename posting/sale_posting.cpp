@@ -189,6 +189,8 @@ bool CBaseGL::UpdateGenLedger(char side, const char* description, const char* ac
     }
     if (!InsertDetail())
         return false;
+    if (lineKinds_ != nullptr)
+        lineKinds_->push_back(lineKind_);
     detailLines_ = true;
     return true;
 }
@@ -308,7 +310,15 @@ bool CBaseGL::UpdateFromSalesTran(TagSalesHdr& sale)
 
 bool CBaseGL::BuildSaleLines(TagSalesHdr& sale, std::vector<TagLedgerDetail>& lines)
 {
+    std::vector<LineKind> kinds;
+    return BuildSaleLines(sale, lines, kinds);
+}
+
+bool CBaseGL::BuildSaleLines(TagSalesHdr& sale, std::vector<TagLedgerDetail>& lines,
+                             std::vector<LineKind>& kinds)
+{
     lines.clear();
+    kinds.clear();
     if (!OpenTables(No(FileNo::SalesHeader), No(FileNo::SalesDetail), No(FileNo::Customers),
                     No(FileNo::Vendors)) ||
         !BeginTran())
@@ -318,10 +328,14 @@ bool CBaseGL::BuildSaleLines(TagSalesHdr& sale, std::vector<TagLedgerDetail>& li
     sales_.SetHeader(&sale);
     std::memset(&header_, 0, sizeof header_);
     std::memset(&detail_, 0, sizeof detail_);
+    lineKinds_ = &kinds;
+    lineKind_ = LineKind::Summary;
     const bool ok = SalesTransaction(sale);
+    lineKinds_ = nullptr;
     if (ok)
         for (FxListNode* node = lines_.first; node != nullptr; node = node->next)
             lines.push_back(*static_cast<const TagLedgerDetail*>(node->data));
+    kinds.resize(lines.size(), LineKind::Summary);
     EndTran();
     return ok;
 }
@@ -364,7 +378,11 @@ bool CBaseGL::SalesTransaction(TagSalesHdr& sale)
         return false;
     if (!SalesInitGLHeader(sale.InvoiceNo, sale.TranDate))
         return false;
-    if (!PostDetailRecords(sale) || !PostHeaderRecords(sale) || !PostPosFinal())
+    lineKind_ = LineKind::Detail;
+    if (!PostDetailRecords(sale))
+        return false;
+    lineKind_ = LineKind::Summary;
+    if (!PostHeaderRecords(sale) || !PostPosFinal())
         return false;
     if (!detailLines_)
         return UpdateZeroEntry();
@@ -595,7 +613,10 @@ bool CBaseGL::PostHeaderRecords(TagSalesHdr& sale)
                 layDebit = std::fabs(paid);
         }
         if (IsType(sale.Type, SALE_TYPE_CASH_IN_OUT)) {
-            if (!UpdateCashOutTrans(sale))
+            lineKind_ = LineKind::CashInOut;
+            const bool written = UpdateCashOutTrans(sale);
+            lineKind_ = LineKind::Summary;
+            if (!written)
                 return false;
         } else {
             char account[11] = {};
@@ -616,12 +637,20 @@ bool CBaseGL::PostHeaderRecords(TagSalesHdr& sale)
         if (IsType(sale.Type, SALE_TYPE_RECEIPT))
             discount = sale.DiscountTaken;
     }
-    if (!CreateGLLayEntry(layDebit, 'D', sale, false) ||
-        !CreateGLLayEntry(layCredit, 'C', sale, false) ||
+    // Each step's lines are marked with their kind.
+    const auto as = [this](LineKind kind, auto step) {
+        lineKind_ = kind;
+        const bool written = step();
+        lineKind_ = LineKind::Summary;
+        return written;
+    };
+    if (!as(LineKind::Layaway, [&] { return CreateGLLayEntry(layDebit, 'D', sale, false); }) ||
+        !as(LineKind::Layaway, [&] { return CreateGLLayEntry(layCredit, 'C', sale, false); }) ||
         !ProcessPayments(paymentTotal, sale, &payments.list) || !ProcessArEntries(ar) ||
-        !ProcessDiscTaken(discount) || !ProcessTaxes(taxTotal, &taxes.list))
+        !as(LineKind::Other, [&] { return ProcessDiscTaken(discount); }) ||
+        !as(LineKind::Tax, [&] { return ProcessTaxes(taxTotal, &taxes.list); }))
         return false;
-    CreateLayawayFinalEntry(layFinal);
+    as(LineKind::Layaway, [&] { return CreateLayawayFinalEntry(layFinal); });
     return true;
 }
 

@@ -103,7 +103,8 @@ private:
     bool PostLedger(TagSalesHdr& sale);
     bool PostOnline(TagSalesHdr& sale);
     bool EnsureRunHeader(int32_t date);
-    bool AddRunLine(TagLedgerDetail line, const TagSalesHdr& sale);
+    bool AddRunLine(TagLedgerDetail line, const TagSalesHdr& sale, CBaseGL::LineKind kind);
+    bool DescribeBySale() const;
     bool UpdateLines(const TagSalesHdr& sale);
     bool UpdateProduct(const TagSalesHdr& sale, const TagSalesDetail& line);
     bool UpdateService(const TagSalesHdr& sale, const TagSalesDetail& line);
@@ -131,7 +132,8 @@ private:
     TagGLHeader run_{};
     bool runMade_ = false;
     int32_t debitCounter_ = 0, creditCounter_ = 20000;
-    std::map<std::string, double> net_;   // per account of the run: debit positive
+    std::map<std::string, double> net_;   // per merged account of the run: debit positive
+    double unmergedDebits_ = 0.0;
     CBaseGL gl_;
 };
 
@@ -313,8 +315,10 @@ Pass::Outcome Pass::PostOne(const char* invoice)
     const TagGLHeader runBefore = run_;
     const int32_t debitBefore = debitCounter_, creditBefore = creditCounter_;
     const std::map<std::string, double> netBefore = net_;
+    const double unmergedBefore = unmergedDebits_;
     auto undo = [&] {
         net_ = netBefore;
+        unmergedDebits_ = unmergedBefore;
         runMade_ = runWasMade;
         run_ = runBefore;
         debitCounter_ = debitBefore;
@@ -381,7 +385,8 @@ bool Pass::PostOnline(TagSalesHdr& sale)
 bool Pass::PostLedger(TagSalesHdr& sale)
 {
     std::vector<TagLedgerDetail> lines;
-    if (!gl_.BuildSaleLines(sale, lines))
+    std::vector<CBaseGL::LineKind> kinds;
+    if (!gl_.BuildSaleLines(sale, lines, kinds))
         return Fail(sale, gl_.GetErrorStr()[0] != '\0' ? gl_.GetErrorStr()
                                                       : "The sale's ledger lines cannot be built.");
     double debit = 0.0, credit = 0.0;
@@ -394,8 +399,8 @@ bool Pass::PostLedger(TagSalesHdr& sale)
                       credit);
         return Fail(sale, text);
     }
-    for (const TagLedgerDetail& l : lines)
-        if (!AddRunLine(l, sale))
+    for (std::size_t i = 0; i < lines.size(); ++i)
+        if (!AddRunLine(lines[i], sale, kinds[i]))
             return false;
     if (!runMade_)
         return true;
@@ -438,7 +443,33 @@ bool Pass::EnsureRunHeader(int32_t date)
     return true;
 }
 
-bool Pass::AddRunLine(TagLedgerDetail line, const TagSalesHdr& sale)
+// Through a date, a store may have its lines described by the sale:
+// "POS-" and the customer, then the invoice number, each line on its own.
+bool Pass::DescribeBySale() const
+{
+    const TagSysInterface* iface = GetSysInterfaceRecord();
+    return request_.mode == 1 && iface != nullptr && iface->DescribeBySale == 'Y';
+}
+
+std::string SaleText(const TagSalesHdr& sale)
+{
+    const std::string customer =
+        Text(SaleTypeIs(sale.Type, SALE_TYPE_LAYAWAY) ? sale.LayawayCustomer : sale.CustomerNo, 11);
+    const std::size_t first = customer.find_first_not_of(' ');
+    return first == std::string::npos ? "POS-Walk-In" : "POS-" + customer.substr(first);
+}
+
+std::string WithInvoice(const std::string& text, const TagSalesHdr& sale)
+{
+    std::string invoice = Text(sale.InvoiceNo, sizeof sale.InvoiceNo);
+    invoice.erase(0, std::min(invoice.find_first_not_of('0'), invoice.size()));
+    std::string joined = text + " /" + invoice;
+    if (joined.size() >= 25)
+        joined.resize(24);
+    return joined;
+}
+
+bool Pass::AddRunLine(TagLedgerDetail line, const TagSalesHdr& sale, CBaseGL::LineKind kind)
 {
     const std::string account = Text(line.Account, sizeof line.Account);
     TagAccount record;
@@ -458,15 +489,38 @@ bool Pass::AddRunLine(TagLedgerDetail line, const TagSalesHdr& sale)
     std::memcpy(line.TranNo, run_.TranNo, sizeof line.TranNo);
     line.TranDate = run_.TranDate;
     line.RegisterKey = 0;
-    std::snprintf(line.Description, sizeof line.Description, "%-24s", "POS System Summary");
+    // Lines of an account merge into one, except where each line stands on
+    // its own: a cash in or out through a date, and the lines described by
+    // the sale.
+    using Kind = CBaseGL::LineKind;
+    const bool bySale = DescribeBySale();
+    std::string description = "POS System Summary";
+    bool merge = true;
+    if (bySale && (kind == Kind::Detail || kind == Kind::Tax || kind == Kind::Layaway)) {
+        description = WithInvoice(SaleText(sale), sale);
+        merge = false;
+    } else if (bySale && kind == Kind::Other) {
+        description = SaleText(sale);
+    } else if (kind == Kind::Tax) {
+        description = "POS System Summary-Tax";
+    } else if (kind == Kind::CashInOut) {
+        description = Text(line.Description, sizeof line.Description);
+        merge = request_.mode != 1;
+    }
+    std::snprintf(line.Description, sizeof line.Description, "%-24.24s", description.c_str());
     const char side = line.DebitCredit;
     const double amount = line.Amount;
     TagPostingStatus block{};
-    if (AddGLDetailAmount(1, glLines_.Handle(), &debitCounter_, &creditCounter_, &line, &block) != 0)
+    if (AddGLDetailAmount(merge ? 1 : 0, glLines_.Handle(), &debitCounter_, &creditCounter_, &line,
+                          &block) != 0)
         return Fail(sale, "Error on inserting general ledger detail line.");
-    // The header carries the debits of its lines: the accounts' nets.
-    net_[account] += side == 'D' ? amount : -amount;
-    run_.DebitTotal = 0.0;
+    // The header carries the debits of its lines: the nets of the merged
+    // accounts and each debit line standing on its own.
+    if (merge)
+        net_[account] += side == 'D' ? amount : -amount;
+    else if (side == 'D')
+        unmergedDebits_ = Round2(unmergedDebits_ + amount);
+    run_.DebitTotal = unmergedDebits_;
     for (const auto& [number, net] : net_)
         if (net > 0.0)
             run_.DebitTotal += net;

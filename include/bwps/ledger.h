@@ -125,6 +125,18 @@ public:
     // and handed back balanced; nothing is written. False (GetError,
     // GetErrorStr) when the sale cannot be posted.
     bool BuildSaleLines(TagSalesHdr& sale, std::vector<TagLedgerDetail>& lines);
+    // What each built line is, in the order of `lines`: a run describes
+    // and merges the lines of each kind in its own way.
+    enum class LineKind : uint8_t {
+        Summary,        // payments, receivables, inventory and balancing
+        Detail,         // sales, returns, cost and billing codes of the lines
+        Tax,
+        Layaway,        // layaway receipts and the completed layaway
+        Other,          // the discount taken
+        CashInOut,
+    };
+    bool BuildSaleLines(TagSalesHdr& sale, std::vector<TagLedgerDetail>& lines,
+                        std::vector<LineKind>& kinds);
 
     // ---- Accessors
     uint16_t GetHandle(int n) const { return n >= 0 && n < 30 ? handles_[n] : 0xFFFF; }
@@ -250,6 +262,8 @@ private:
     FxList lines_;
     TagInterfaceRecord interface_;
     CBaseGLSales sales_;
+    LineKind lineKind_ = LineKind::Summary;          // of the lines being added
+    std::vector<LineKind>* lineKinds_ = nullptr;     // while lines are built
 };
 
 #endif

@@ -34,7 +34,7 @@ using namespace bwps::posting;
 
 namespace {
 
-constexpr int kSales = 60;
+constexpr int kSales = 150;
 constexpr int kKills = 50;
 
 // What the books hold: per account the debit and credit totals, per

@@ -486,13 +486,14 @@ namespace {
 
 class PostingVariantTest : public PostingRunTest {
 protected:
-    void SetInterface(char online, uint8_t variant)
+    void SetInterface(char online, uint8_t variant, char describeBySale = 'N')
     {
         TagSysInterface record{};
         std::memcpy(record.Key, GENERAL_KEY_SYSINTERFACE, GENERAL_KEY_SIZE);
         InterfaceRecordDefaults(nullptr, &record);
         record.OnlineLedger = online;
         record.PostingVariant = variant;
+        record.DescribeBySale = describeBySale;
         ASSERT_EQ(bwpstest::PutRecord(FilePath(31), &record, 15, &record, sizeof record), 0);
         LoadSysInterfaceRecord();
     }
@@ -521,6 +522,48 @@ TEST_F(PostingVariantTest, ThroughADatePostsUpToTheDateOfField4)
     TagCurrentPosting current{};
     ReadCurrentPosting(0, &current);
     EXPECT_NE(current.Flag, 'Y');
+}
+
+// Through a date a store may describe lines by the sale: each sale's
+// detail and tax lines stand on their own as "POS-" and the customer (or
+// "POS-Walk-In"), then the invoice number without its leading zeros; the
+// payments still merge into one line per account.
+TEST_F(PostingVariantTest, ThroughADateLinesDescribedBySaleStandOnTheirOwn)
+{
+    SetInterface('N', 1, 'Y');
+    CashSale("0000006001", 20260105, 10.0);
+    TagSalesHdr charge = Sale("0000006002", 1, 21.0);
+    CopyText(charge.CustomerNo, "C100");
+    CopyText(charge.Tender1, "CASH");
+    charge.TenderAmount1 = charge.Tendered = 21.0;
+    charge.TaxAmount = 1.0;
+    CopyText(charge.TaxCode, "ST");
+    PutSale(charge, {{'P', "WIDGET", "", 1.0, 20.0}});
+    Run("type 01/05/26\nfield 4 01/05/26\nkey F10\nanswer Continue\n");
+    ASSERT_TRUE(ReadSale("0000006002").Flags & SALE_POSTED);
+
+    std::map<std::string, int> described;
+    std::map<std::string, int> summaryLines;   // per account and side
+    double debit = 0.0, credit = 0.0, headerDebits = -1.0;
+    for (const TagLedgerDetail& l : AllLines()) {
+        std::string d(l.Description, strnlen(l.Description, sizeof l.Description));
+        d.erase(d.find_last_not_of(' ') + 1);
+        ++described[d];
+        if (d == "POS System Summary")
+            ++summaryLines[std::string(l.Account, 11) + l.DebitCredit];
+        (l.DebitCredit == 'D' ? debit : credit) += l.Amount;
+    }
+    for (const TagGLHeader& h : Headers())
+        headerDebits = h.DebitTotal;
+    EXPECT_GE(described["POS-Walk-In /6001"], 2) << "sales and cost of the walk-in sale";
+    EXPECT_GE(described["POS-C100 /6002"], 3) << "sales, cost and tax of the charge";
+    EXPECT_EQ(described.count("POS System Summary-Tax"), 0u);
+    EXPECT_NEAR(debit, credit, 0.005);
+    EXPECT_NEAR(headerDebits, debit, 0.005);
+    // The payments of both sales merge: one summary line per account.
+    EXPECT_FALSE(summaryLines.empty());
+    for (const auto& [account, count] : summaryLines)
+        EXPECT_EQ(count, 1) << account;
 }
 
 TEST_F(PostingVariantTest, WithTheOnlineLedgerEachSaleGetsItsOwnPostedTransaction)
