@@ -13,6 +13,7 @@
 #include "bwps/table.h"
 #include "recman.h"
 
+#include <dlfcn.h>
 #include <unistd.h>
 
 #include <cctype>
@@ -20,6 +21,7 @@
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
+#include <fstream>
 #include <string>
 #include <vector>
 
@@ -55,6 +57,8 @@ const char* const kUsage =
     "       bwpos demo [DIR]                  create a demo company (./demo-company) and open it\n"
     "       bwpos export|import --company DIR FILE-NUMBER PATH [--columns LIST] [--update]\n"
     "       bwpos files --company DIR         list the company's data files and their records\n"
+    "       bwpos verify-gl DIR               check and repair the online general ledger\n"
+    "       bwpos verify-checks DIR           check and repair the online check register\n"
     "       bwpos --help                      this text and the commands of this build\n"
     "\n"
     "COMMAND is a command number (e.g. 103) or its name (e.g. CmdCompanyHeading).\n"
@@ -69,7 +73,9 @@ const char* const kUsage =
     "4 company folder (missing, unreadable, too long, damaged data files, not\n"
     "created); 5 sign-in failed (company not opened, user or password refused);\n"
     "6 a record-manager error was reported; 27 cancelled; 28 the command is not\n"
-    "available in this build; any other value is the command's own exit code.\n";
+    "available in this build; any other value is the command's own exit code.\n"
+    "verify-gl and verify-checks run in a session of their own, write ONLINEGL.LOG\n"
+    "or ONLINECK.LOG in DIR and exit 0, or 32 when the check or the repair failed.\n";
 
 int Fail(const std::string& text, int status = kExitUsage)
 {
@@ -575,6 +581,53 @@ int RunDemo(int argc, char** argv)
     return exitCode;
 }
 
+// ---- online verification -----------------------------------------------------------
+
+// verify-gl DIR, verify-checks DIR: the library's verification run over the
+// company (a session of its own), then what the screens showed and the log.
+int RunVerification(int argc, char** argv)
+{
+    const std::string word = argv[1];
+    const bool ledger = word == "verify-gl";
+    if (argc != 3) return Fail("usage: bwpos " + word + " DIR");
+    Host h;
+    if (int status = h.Load()) return status;
+    std::string error;
+    const std::string company = CompanyFolder(argv[2], error);
+    if (company.empty()) return Fail(error, kExitCompany);
+    std::error_code ec;
+    if (!fs::exists(company, ec) && ec.value() != EACCES)
+        return Fail("company folder " + host::Printable(company) + " does not exist", kExitCompany);
+    if (!fs::is_directory(company, ec) && ec.value() != EACCES)
+        return Fail(host::Printable(company) + " is a file, not a company folder", kExitCompany);
+    if (!h.IsCompany(company)) return Fail(h.CompanyProblem(company), kExitCompany);
+
+    using Run = int (*)(const char*, const char*);
+    const char* entry = ledger ? "BWPSVerifyOnlineGenLedger" : "BWPSVerifyOnlineCheckRegister";
+    const auto run = reinterpret_cast<Run>(dlsym(h.libs.base, entry));
+    if (run == nullptr) return Fail(std::string("entry ") + entry + " not found in the libraries", 3);
+    if (!host::UseScript("", error)) return Fail(error);
+    host::ClearTranscript();
+    const int status = run(h.programFolder.c_str(), company.c_str());
+    std::fputs(host::Transcript().c_str(), stdout);
+    const std::string log = company + (ledger ? "/ONLINEGL.LOG" : "/ONLINECK.LOG");
+    std::ifstream in(log, std::ios::binary);
+    if (in) {
+        std::printf("Log %s:\n", host::Printable(log).c_str());
+        std::string line;
+        while (std::getline(in, line)) {
+            if (!line.empty() && line.back() == '\r') line.pop_back();
+            std::printf("  %s\n", line.c_str());
+        }
+    }
+    if (status != 0)
+        return Fail(std::string("the check of the online ") +
+                        (ledger ? "general ledger" : "check register") +
+                        " failed or could not run (exit " + std::to_string(status) + ")",
+                    status);
+    return kExitDone;
+}
+
 // ---- interactive -----------------------------------------------------------------
 
 int RunInteractive()
@@ -643,6 +696,7 @@ int main(int argc, char** argv)
         if (first == "create-company") return RunCreateCompany(argc, argv);
         if (first == "demo") return RunDemo(argc, argv);
         if (first == "export" || first == "import" || first == "files") return host::RunDataCommand(argc, argv);
+        if (first == "verify-gl" || first == "verify-checks") return RunVerification(argc, argv);
         if (first.rfind("-", 0) != 0)
             return Fail("unknown command " + host::Printable(first) + " (see bwpos --help)");
         return RunHeadless(argc, argv);

@@ -122,4 +122,68 @@ private:
     bool override_;
 };
 
+// CBaseCheckRegExt: the repair of the unposted register entries that came
+// from sales: an entry whose sale is gone, or whose sale's tender now
+// names another bank account, is voided (a withdrawal, or a check with its
+// number) or deleted, and each action is logged (the log file, when one is
+// set, gets one line per action ended by CR LF).
+class BWPS_EXPORT CBaseCheckRegExt : public CBaseCheckReg {
+public:
+    CBaseCheckRegExt();
+    ~CBaseCheckRegExt();
+    CBaseCheckRegExt(const CBaseCheckRegExt& other);
+    CBaseCheckRegExt& operator=(const CBaseCheckRegExt& other);
+
+    bool OpenAllTables();
+    void CloseAllTables();
+    // Walks the register; false when the on-line option is off, a file
+    // cannot be opened, an entry cannot be checked or removed, or the user
+    // pressed Esc (logged as cancelled).
+    bool FixIntegrity();
+    // The work entry against the sales: found by neither deposit key
+    // (status 4 on both reads), or found with a tender of another account:
+    // DeleteCheckRecord. Any other failed read is reported and gives false.
+    bool FixIntegrityOfSales();
+    bool DeleteCheckRecord();
+    bool CashHdrVoidCheck();
+    // Logs a text whose "%s" are the work entry's check number, then its
+    // account.
+    void LogEvent(const char* format);
+
+    // 0xFFFF (-1) when closed.
+    uint16_t GetChkRgHdl() const { return chkRgHdl_; }
+    uint16_t GetGnrlHdl() const { return gnrlHdl_; }
+    uint16_t GetSalesHdl() const { return salesHdl_; }
+    uint16_t GetTenderHdl() const { return tenderHdl_; }
+    TagCheckRegister* GetWorkPtr() { return &work_; }
+    // The log: a FILE* open for writing, or null. The previous one.
+    void* SetFileHandle(void* file);
+    void* GetFileHandle() const { return log_; }
+    int32_t GetNumRecords() const { return logged_; }
+
+private:
+    void WriteLog(const char* text);
+    void CopyExt(const CBaseCheckRegExt& other);
+
+    TagCheckRegister work_;
+    uint16_t chkRgHdl_;
+    uint16_t gnrlHdl_;
+    uint16_t salesHdl_;
+    uint16_t tenderHdl_;
+    bool firstIndex_;
+    int32_t firstKey_;
+    int32_t firstSecond_;
+    bool secondIndex_;
+    int32_t secondKey_;
+    int32_t secondSecond_;
+    int32_t logged_;
+    void* log_;
+};
+
+// The on-line check-register verification run: a session of its own over
+// the data folder, the repair logged to "ONLINECK.LOG" there, then Verify.
+// 0, or 32 when the run failed or could not start (inside another session).
+extern "C" BWPS_EXPORT int BWPSVerifyOnlineCheckRegister(const char* programFolder,
+                                                         const char* dataFolder);
+
 #endif

@@ -197,6 +197,26 @@ public:
     // The lines of the transaction being built (84-byte entries).
     FxList* GetLineList() { return &lines_; }
 
+    // ---- The on-line option: every unposted sale in the ledger, or none
+    // Posts every unposted, not void sale (the verify flag makes it a dry
+    // run that checks every sale and writes nothing).
+    bool VerifyWithSalesTran();
+    // A dry run over the sales, then the real one; false at the first sale
+    // that cannot be posted (DisplayError shows it).
+    bool Verify();
+    // Removes the ledger transaction of every unposted, not void sale; a
+    // sale that fails does not stop the walk.
+    bool UndoWithSalesTran();
+    bool Undo();
+    // Byte 452 of "0sysinterface  " (the applied on-line ledger flag).
+    bool SetPOSFlag(bool on);
+    // Brings the applied flag in line with the store's option, asking
+    // first: false when the question was answered No.
+    bool VerifyGLOnLine();
+    void DisplayError(const char* invoiceNo);
+    void DisplayError(const TagSalesHdr& sale);
+    void DisplayErrorStatus(bool undo);
+
 private:
     // Posting a sale (the steps of UpdateFromSalesTran).
     bool SalesTransaction(TagSalesHdr& sale);
@@ -265,5 +285,59 @@ private:
     LineKind lineKind_ = LineKind::Summary;          // of the lines being added
     std::vector<LineKind>* lineKinds_ = nullptr;     // while lines are built
 };
+
+// CBaseGLExt: the repair of the unposted ledger transactions of journal
+// "PO": a transaction whose sale no longer carries its ledger key becomes a
+// "DELETED" marker, and each action is logged (the log file, when one is
+// set, gets one line per action ended by CR LF).
+class BWPS_EXPORT CBaseGLExt : public CBaseGL {
+public:
+    CBaseGLExt();
+    ~CBaseGLExt() override;
+    CBaseGLExt(const CBaseGLExt& other);
+    CBaseGLExt& operator=(const CBaseGLExt& other);
+
+    bool OpenAllTables();
+    void CloseAllTables();
+    // Walks the ledger headers; false when the on-line option is off, a
+    // file cannot be opened, a transaction cannot be checked or marked, or
+    // the user pressed Esc (logged as cancelled).
+    bool FixIntegrity();
+    // The checked header against the sales: no sale with its key (status
+    // 4): DeleteGLRecord. Any other failed read is reported and gives false.
+    bool FixIntegrityOfSales();
+    bool DeleteGLRecord();
+    // Logs a text whose "%s" are the checked transaction's number, then its
+    // journal code.
+    void LogEvent(const char* format);
+
+    uint16_t GetSalesHdrHdl() const { return checkHdr_; }
+    uint16_t GetSalesDtlHdl() const { return checkDtl_; }
+    // The log: a FILE* open for writing, or null. The previous one.
+    void* SetFileHandle(void* file);
+    void* GetFileHandle() const { return log_; }
+    int32_t GetNumRecords() const { return logged_; }
+    TagGLHeader* GetCheckedHeader() { return &checked_; }
+
+private:
+    void WriteLog(const std::string& text);
+    void CopyExt(const CBaseGLExt& other);
+
+    TagGLHeader checked_;
+    uint16_t list_[30];
+    bool listOpen_;
+    uint16_t checkHdr_;             // 0xFFFF when closed
+    uint16_t checkDtl_;             // 0xFFFF when closed
+    bool indexCreated_;
+    int32_t indexKey_;              // key number of the supplemental index
+    int32_t logged_;
+    void* log_;
+};
+
+// The on-line ledger verification run: a session of its own over the data
+// folder, the repair logged to "ONLINEGL.LOG" there, then Verify. 0, or 32
+// when the run failed or could not start (inside another session).
+extern "C" BWPS_EXPORT int BWPSVerifyOnlineGenLedger(const char* programFolder,
+                                                     const char* dataFolder);
 
 #endif
