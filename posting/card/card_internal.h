@@ -37,7 +37,7 @@ enum Message {
 };
 
 // The handler of a slot; 0 for an empty slot.
-int CallSlot(CardContext* context, int slot);
+BWPS_EXPORT int CallSlot(CardContext* context, int slot);
 // Puts the handlers of an authorizer context into its slots.
 void InstallHandlers(CardContext* context);
 
