@@ -56,7 +56,7 @@
  *   FxKeyMenuShowBeside 364, FxSetKeyButton 362: the key bar shows every
  *     row of the key-menu table anyway;
  *   FxWindowStateSave 1332, FxWindowStateRestore 674: a number kept;
- *   FxAuthorizerRunning 887: never running; FxGridApplyChoices 1020;
+ *   FxGridApplyChoices 1020;
  *   FxSerialOpen 1440 / FxSerialReopen 700 settings: not used by the port files.
  */
 #ifndef FX_H
@@ -743,8 +743,14 @@ FX_API int FxPrinterReady(int port, int wait, int tries, int flags); /* (1454) a
 FX_API int FxParallelReopen(int kind, int index, int* handle); /* (685) as FxParallelOpen; 0 */
 FX_API int FxParallelReady(int index);                     /* (687) non-zero when the port can take output */
 FX_API int FxDeviceSend(int port, int count, const uint16_t* codes); /* (1453) 16-bit codes to parallel port index port; 0 */
+/* The card authorizer: a program serving one folder, running while a live
+ * process holds a write lock (fcntl) on the folder's "AUTHORIZER.LCK". */
 FX_API int FxAuthorizerPrepare(void* work, const char* folder); /* (886) keeps the folder in work (260 bytes); non-zero when it exists */
-FX_API int FxAuthorizerRunning(void* work);                /* (887) 0 when the authorizer runs (never here: 1) */
+FX_API int FxAuthorizerRunning(void* work);                /* (887) 0 when the authorizer of work's folder runs, 1 when not */
+FX_API int FxAuthorizerPid(void* work);                    /* the process that holds the folder's lock, 0 when none */
+FX_API int FxAuthorizerStart(void* work, const char* program, int waitMs); /* starts program (argument: the folder) detached, the folder as working
+                                                              directory, and waits up to waitMs for its lock; 0 when it runs then
+                                                              (also when it already ran), -1 otherwise */
 
 /* ---- ordinals, drivers, script and transcript */
 FX_API void* FxOrdinal(int ordinal);                       /* entry of an ordinal, or null */

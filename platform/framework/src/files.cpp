@@ -577,15 +577,4 @@ int FxDeviceSend(int port, int count, const uint16_t* codes) {
     return appendToFile(deviceFile("LPT", port + 1), bytes.data(), bytes.size());
 }
 
-int FxAuthorizerPrepare(void* work, const char* folder) {
-    if (!work || !folder) return 0;
-    std::string f = folder;
-    if (f.size() > 259) f.resize(259);
-    std::memcpy(work, f.c_str(), f.size() + 1);
-    struct stat st;
-    return ::stat(f.c_str(), &st) == 0 && S_ISDIR(st.st_mode) ? 1 : 0;
-}
-
-int FxAuthorizerRunning(void*) { return 1; }
-
 } // extern "C"

@@ -1,0 +1,87 @@
+// Card authorization inside the library: the handler slots, the request
+// and answer exchange with the authorizer, and what the tests reach.
+#pragma once
+
+#include <string>
+
+#include "bwps/export.h"
+#include "bwps/records/cards.h"
+
+namespace bwps::card {
+
+// Handler slots of a context (CardContext::Handlers[slot - 1]).
+enum Slot {
+    kCheckAuthorizer = 1,
+    kSend = 2,
+    kReceive = 3,
+    kDecline = 4,
+    kReadParameters = 6,
+    kClearFiles = 7,
+    kAddressCheck = 9,
+    kAddressDecline = 10,
+};
+
+// Messages.
+enum Message {
+    kNotAvailable = 639,
+    kNotSupported = 645,
+    kCannotOpen = 647,
+    kCannotPosition = 649,
+    kCannotRead = 651,
+    kCannotWrite = 653,
+    kBadExpiry = 659,
+    kEmptyApproval = 665,
+    kRetry = 1091,
+    kUnreversed = 1093,
+    kVoidRefused = 199,
+};
+
+// The handler of a slot; 0 for an empty slot.
+BWPS_EXPORT int CallSlot(CardContext* context, int slot);
+// Puts the handlers of an authorizer context into its slots.
+void InstallHandlers(CardContext* context);
+
+// ---- the exchange (exchange.cpp)
+int CheckAuthorizer(CardContext* context);
+int BuildAndSendRequest(CardContext* context);
+int ReceiveAnswer(CardContext* context);
+int ReadParameterFile(CardContext* context);
+int ClearExchangeFiles(CardContext* context);
+// Sends the context's request and waits for the answer; on a failure after
+// the request went out the request is voided. 1 when answered.
+int SendAndWait(CardContext* context);
+
+// Fills a request from the context (operation, tender kind, entry); false,
+// with the message shown, for input that cannot be sent.
+BWPS_EXPORT bool FillRequest(CardContext& context, int operation, CardRequest& request);
+// The request line as written to the request file (without its zero byte).
+BWPS_EXPORT std::string RequestLine(const CardRequest& request);
+// Takes an answer line into the context; false (message 651) when it has no
+// second field.
+BWPS_EXPORT bool TakeAnswer(CardContext& context, const char* text);
+// The address-verification letter of an answer text, 0 for none.
+BWPS_EXPORT char AddressResultLetter(const char* text);
+// The message that explains an address-verification letter.
+BWPS_EXPORT int AddressResultMessage(char letter);
+
+// ---- dialogs (authorization.cpp)
+int OfferVoiceApproval(CardContext* context);
+int CheckAddressAnswer(CardContext* context);
+int OfferVoiceAfterAddressVoid(CardContext* context);
+
+// The tender screens: the card screen (tender kinds 'N', 'D') and the check
+// screen. By default the entries of ordinals 596 and 597; tests put their
+// own in place (null: back to the ordinals).
+using TenderScreen = int (*)(CardContext* context);
+BWPS_EXPORT void SetTenderScreens(TenderScreen card, TenderScreen check);
+
+// Forgets the time-out, the last request and the screens set by tests.
+BWPS_EXPORT void ResetCardAuthorizationState();
+
+// The answer time-out in milliseconds; setting it (seconds) gives the
+// previous value.
+int AnswerTimeoutMs();
+int SetTimeoutSeconds(int seconds);
+void ResetExchangeState();
+
+}  // namespace bwps::card
