@@ -20,6 +20,7 @@
 #include <string>
 #include <vector>
 
+#include "bwps/files.h"
 #include "bwps/accounts.h"
 #include "bwps/check_register.h"
 #include "bwps/ledger.h"
@@ -918,7 +919,7 @@ bool Pass::PostOpenInvoices(const TagSalesHdr& sale)
 {
     if (sale.CustomerNo[0] == '\0' || sale.CustomerNo[0] == ' ')
         return true;
-    BwOIHeader header(70, -1, static_cast<short>(openItems_.Handle()));
+    BwOIHeader header(bwps::No(bwps::FileNo::ReceivablesOpenHeaders), -1, static_cast<short>(openItems_.Handle()));
     if (!header.Init())
         return Fail(sale, "Error on opening the open invoices.");
 #pragma pack(push, 1)

@@ -7,6 +7,8 @@
 #include <filesystem>
 
 #include "bwps/ordinals.h"
+#include "bwps/records/masters.h"
+#include "bwps/records/sales.h"
 #include "customers/history_internal.h"
 #include "tests/posting/registers/company.h"
 
@@ -14,29 +16,23 @@ namespace {
 
 using regtest::Put;
 
-struct Customer {
-    uint8_t bytes[795];
-};
+using Customer = CustomerRecord;
 
 Customer MakeCustomer(const char* code, char accountType)
 {
-    Customer c;
-    std::memset(&c, 0, sizeof c);
-    std::strncpy(reinterpret_cast<char*>(c.bytes), code, 10);
-    c.bytes[118] = static_cast<uint8_t>(accountType);
+    Customer c{};
+    std::strncpy(c.Code, code, 10);
+    c.AccountType = accountType;
     return c;
 }
 
-struct SaleHeader {
-    uint8_t bytes[586];
-};
+using SaleHeader = TagSalesHdr;
 
-SaleHeader MakeHeader(const char* invoice, double at423)
+SaleHeader MakeHeader(const char* invoice, double tax)
 {
-    SaleHeader h;
-    std::memset(&h, 0, sizeof h);
-    std::strncpy(reinterpret_cast<char*>(h.bytes), invoice, 10);
-    std::memcpy(h.bytes + 423, &at423, 8);
+    SaleHeader h{};
+    std::strncpy(h.InvoiceNo, invoice, 10);
+    h.TaxAmount = tax;
     return h;
 }
 

@@ -5,6 +5,7 @@
 #include <limits>
 #include <string>
 
+#include "bwps/files.h"
 #include "bwps/accounts.h"
 #include "bwps/records.h"
 #include "posting/posting_internal.h"
@@ -25,9 +26,9 @@ protected:
         PostingTest::SetUp();
         if (IsSkipped())
             return;
-        ASSERT_EQ(BtrOpenFile(&accounts_, FilePath(1).c_str(), 0, 0), 0);
-        ASSERT_EQ(BtrOpenFile(&headers_, FilePath(13).c_str(), 0, 0), 0);
-        ASSERT_EQ(BtrOpenFile(&lines_, FilePath(12).c_str(), 0, 0), 0);
+        ASSERT_EQ(BtrOpenFile(&accounts_, FilePath(bwps::No(bwps::FileNo::Accounts)).c_str(), 0, 0), 0);
+        ASSERT_EQ(BtrOpenFile(&headers_, FilePath(bwps::No(bwps::FileNo::LedgerHeader)).c_str(), 0, 0), 0);
+        ASSERT_EQ(BtrOpenFile(&lines_, FilePath(bwps::No(bwps::FileNo::LedgerDetail)).c_str(), 0, 0), 0);
     }
     void TearDown() override
     {
@@ -166,7 +167,7 @@ TEST_F(ChartTest, ValidateAccountNo)
     // An inactive account is not an account to post to.
     TagAccount closed = Account("4107");
     closed.RecordStatus = 'I';
-    ASSERT_EQ(bwpstest::PutRecord(FilePath(1), closed.Number, 11, &closed, sizeof closed), 0);
+    ASSERT_EQ(bwpstest::PutRecord(FilePath(bwps::No(bwps::FileNo::Accounts)), closed.Number, 11, &closed, sizeof closed), 0);
     EXPECT_EQ(ValidateAccountNo(accounts_, "4107", &r), 0);
     // A read error is never taken as an account: a closed handle gives 3.
     uint16_t gone = accounts_;

@@ -1,3 +1,4 @@
+#include "bwps/files.h"
 #include "tests/posting/fixture.h"
 
 #include <algorithm>
@@ -115,7 +116,7 @@ void PostingTest::SetOnline(char flag)
     std::memcpy(record.Key, GENERAL_KEY_SYSINTERFACE, GENERAL_KEY_SIZE);
     InterfaceRecordDefaults(nullptr, &record);
     record.OnlineLedger = flag;
-    Put(FilePath(31), &record, sizeof record, 15);
+    Put(FilePath(bwps::No(bwps::FileNo::General)), &record, sizeof record, 15);
     LoadSysInterfaceRecord();
 }
 
@@ -124,7 +125,7 @@ void PostingTest::SetAccountingFolder(const std::string& folder)
     TagSysInterface record = *GetSysInterfaceRecord();
     std::memset(record.AccountingFolder, 0, sizeof record.AccountingFolder);
     std::snprintf(record.AccountingFolder, sizeof record.AccountingFolder, "%s", folder.c_str());
-    Put(FilePath(31), &record, sizeof record, 15);
+    Put(FilePath(bwps::No(bwps::FileNo::General)), &record, sizeof record, 15);
     LoadSysInterfaceRecord();
 }
 
@@ -140,7 +141,7 @@ void PostingTest::PutAccount(const char* number, const char* parent, char level,
     a.Kind = kind;
     a.CheckRegister = 'N';
     a.RecordStatus = 'A';
-    Put(FilePath(1), &a, sizeof a, 11);
+    Put(FilePath(bwps::No(bwps::FileNo::Accounts)), &a, sizeof a, 11);
 }
 
 void PostingTest::PutTax(const char* code, float rate1, const char* account1, float rate2,
@@ -153,7 +154,7 @@ void PostingTest::PutTax(const char* code, float rate1, const char* account1, fl
     t.Entries[0].Rate = rate1;
     PadText(t.Entries[1].Account, account2);
     t.Entries[1].Rate = rate2;
-    Put(FilePath(28), &t, sizeof t, 6);
+    Put(FilePath(bwps::No(bwps::FileNo::TaxTable)), &t, sizeof t, 6);
 }
 
 void PostingTest::PutTender(const char* code, const char* account)
@@ -162,7 +163,7 @@ void PostingTest::PutTender(const char* code, const char* account)
     PadText(t.Code, code);
     if (account[0] != '\0')
         PadText(t.Account, account);
-    Put(FilePath(33), &t, sizeof t, 11);
+    Put(FilePath(bwps::No(bwps::FileNo::Tenders)), &t, sizeof t, 11);
 }
 
 void PostingTest::PutProduct(const char* code, uint8_t kind, double averageCost)
@@ -174,14 +175,14 @@ void PostingTest::PutProduct(const char* code, uint8_t kind, double averageCost)
     p.AverageCost = averageCost;
     p.LastCost = averageCost + 1;
     p.StandardCost = averageCost + 2;
-    Put(FilePath(20), &p, sizeof p, 15);
+    Put(FilePath(bwps::No(bwps::FileNo::Products)), &p, sizeof p, 15);
 }
 
 void PostingTest::PutService(const char* code)
 {
     ServiceRecord s{};
     CopyText(s.Code, code);
-    Put(FilePath(21), &s, sizeof s, 15);
+    Put(FilePath(bwps::No(bwps::FileNo::Services)), &s, sizeof s, 15);
 }
 
 void PostingTest::PutBillingCode(const char* code, const char* account)
@@ -189,7 +190,7 @@ void PostingTest::PutBillingCode(const char* code, const char* account)
     BillingCodeRecord b{};
     PadText(b.Code, code);
     PadText(b.Account, account);
-    Put(FilePath(7), &b, sizeof b, 6);
+    Put(FilePath(bwps::No(bwps::FileNo::BillingCodes)), &b, sizeof b, 6);
 }
 
 void PostingTest::PutCustomer(const char* code, const char* account)
@@ -197,7 +198,7 @@ void PostingTest::PutCustomer(const char* code, const char* account)
     CustomerRecord c{};
     CopyText(c.Code, code);
     PadText(c.Account, account);
-    Put(FilePath(10), &c, sizeof c, 11);
+    Put(FilePath(bwps::No(bwps::FileNo::Customers)), &c, sizeof c, 11);
 }
 
 void PostingTest::PutLayaway(const char* number, const char* customer, double prepayments)
@@ -206,12 +207,12 @@ void PostingTest::PutLayaway(const char* number, const char* customer, double pr
     CopyText(l.Number, number);
     CopyText(l.Customer, customer);
     l.Prepayments = prepayments;
-    Put(FilePath(34), &l, sizeof l, 11);
+    Put(FilePath(bwps::No(bwps::FileNo::LayawayHeader)), &l, sizeof l, 11);
 }
 
 void PostingTest::PutSale(const TagSalesHdr& header, const std::vector<SaleLine>& lines)
 {
-    Put(FilePath(36), &header, sizeof header, 11);
+    Put(FilePath(bwps::No(bwps::FileNo::SalesHeader)), &header, sizeof header, 11);
     int16_t n = 1;
     for (const SaleLine& l : lines) {
         TagSalesDetail d{};
@@ -223,13 +224,13 @@ void PostingTest::PutSale(const TagSalesHdr& header, const std::vector<SaleLine>
         d.Quantity = l.quantity;
         d.Quantity2 = l.quantity;
         d.Extended = l.extended;
-        Put(FilePath(37), &d, sizeof d, 13);
+        Put(FilePath(bwps::No(bwps::FileNo::SalesDetail)), &d, sizeof d, 13);
     }
 }
 
 TagSalesHdr PostingTest::ReadSale(const char* invoice)
 {
-    for (const TagSalesHdr& h : ReadAll<TagSalesHdr>(FilePath(36)))
+    for (const TagSalesHdr& h : ReadAll<TagSalesHdr>(FilePath(bwps::No(bwps::FileNo::SalesHeader))))
         if (FieldText(h.InvoiceNo, 11) == invoice)
             return h;
     return TagSalesHdr{};
@@ -237,12 +238,12 @@ TagSalesHdr PostingTest::ReadSale(const char* invoice)
 
 std::vector<TagGLHeader> PostingTest::Headers()
 {
-    return ReadAll<TagGLHeader>(FilePath(13));
+    return ReadAll<TagGLHeader>(FilePath(bwps::No(bwps::FileNo::LedgerHeader)));
 }
 
 std::vector<TagLedgerDetail> PostingTest::AllLines()
 {
-    return ReadAll<TagLedgerDetail>(FilePath(12));
+    return ReadAll<TagLedgerDetail>(FilePath(bwps::No(bwps::FileNo::LedgerDetail)));
 }
 
 std::vector<TagLedgerDetail> PostingTest::LinesOf(const TagGLHeader& header)
@@ -267,7 +268,7 @@ std::vector<Line> PostingTest::Summary(const TagGLHeader& header)
 TagAccount PostingTest::Account(const char* number)
 {
     const std::string key = AccountKey(number);
-    for (const TagAccount& a : ReadAll<TagAccount>(FilePath(1)))
+    for (const TagAccount& a : ReadAll<TagAccount>(FilePath(bwps::No(bwps::FileNo::Accounts))))
         if (std::memcmp(a.Number, key.data(), 11) == 0)
             return a;
     return TagAccount{};
@@ -277,7 +278,7 @@ TagJournal PostingTest::Journal(const char* code)
 {
     char key[7];
     JournalKey(key, code);
-    for (const TagJournal& j : ReadAll<TagJournal>(FilePath(11)))
+    for (const TagJournal& j : ReadAll<TagJournal>(FilePath(bwps::No(bwps::FileNo::Journals))))
         if (std::memcmp(j.JournalCode, key, 7) == 0)
             return j;
     return TagJournal{};
@@ -285,7 +286,7 @@ TagJournal PostingTest::Journal(const char* code)
 
 void PostingTest::MakeLineAccountsUnique()
 {
-    const std::string path = FilePath(12);
+    const std::string path = FilePath(bwps::No(bwps::FileNo::LedgerDetail));
     fs::remove(path);
     TagFileSpec spec{};
     spec.RecordLength = sizeof(TagLedgerDetail);

@@ -8,6 +8,7 @@
 #include <set>
 #include <string>
 
+#include "bwps/files.h"
 #include "bwps/accounts.h"
 #include "bwps/ordinals.h"
 #include "bwps/records.h"
@@ -27,7 +28,7 @@ protected:
     uint16_t OpenJournals()
     {
         uint16_t handle = 0;
-        EXPECT_EQ(BtrOpenFile(&handle, FilePath(11).c_str(), 0, 0), 0);
+        EXPECT_EQ(BtrOpenFile(&handle, FilePath(bwps::No(bwps::FileNo::Journals)).c_str(), 0, 0), 0);
         return handle;
     }
 };
@@ -64,7 +65,7 @@ TEST_F(JournalTest, NumbersDrawnByTwoProcessesNeverRepeat)
         children[c] = ::fork();
         if (children[c] == 0) {
             uint16_t h = 0;
-            if (BtrOpenFile(&h, FilePath(11).c_str(), 0, 0) != 0)
+            if (BtrOpenFile(&h, FilePath(bwps::No(bwps::FileNo::Journals)).c_str(), 0, 0) != 0)
                 ::_exit(10);
             std::FILE* f = std::fopen(out[c].c_str(), "w");
             for (int i = 0; i < kEach; ++i) {
@@ -120,7 +121,7 @@ TEST_F(JournalTest, ExportsAreReachedByOrdinal)
 TEST_F(JournalTest, InterfaceAccountsOfADepartment)
 {
     uint16_t accounts = 0;
-    ASSERT_EQ(BtrOpenFile(&accounts, FilePath(1).c_str(), 0, 0), 0);
+    ASSERT_EQ(BtrOpenFile(&accounts, FilePath(bwps::No(bwps::FileNo::Accounts)).c_str(), 0, 0), 0);
     TagInterfaceRecord interface{};
     InterfaceRecordDefaults(&interface, nullptr);
     // Department "01": 410101 and 510101 exist as detail accounts, 420101

@@ -10,6 +10,7 @@
 #include <map>
 #include <thread>
 
+#include "bwps/files.h"
 #include "bwps/accounts.h"
 #include "bwps/ledger.h"
 #include "posting/posting_internal.h"
@@ -199,8 +200,8 @@ TEST_F(LedgerTest, DeleteTranLeavesAMarkerOrRemovesAll)
 TEST_F(LedgerTest, MarkersOfADocumentWithAndWithoutLines)
 {
     uint16_t headers = 0, lines = 0;
-    ASSERT_EQ(BtrOpenFile(&headers, FilePath(13).c_str(), 0, 0), 0);
-    ASSERT_EQ(BtrOpenFile(&lines, FilePath(12).c_str(), 0, 0), 0);
+    ASSERT_EQ(BtrOpenFile(&headers, FilePath(bwps::No(bwps::FileNo::LedgerHeader)).c_str(), 0, 0), 0);
+    ASSERT_EQ(BtrOpenFile(&lines, FilePath(bwps::No(bwps::FileNo::LedgerDetail)).c_str(), 0, 0), 0);
     CBaseGL gl;
     ASSERT_TRUE(Build(gl, {{"11021", 'D', 5}, {"4101", 'C', 5}}));
     ASSERT_TRUE(gl.Committ(true));
@@ -236,7 +237,7 @@ TEST_F(LedgerTest, TheSaleReaderGivesLinesByKindCategoryAndItem)
                    {'P', "ZED", "A", 1, 5}});
     PutSale(Sale("R2", '1', 0), {{'P', "OTHER", "A", 1, 9}});
     uint16_t lines = 0;
-    ASSERT_EQ(BtrOpenFile(&lines, FilePath(37).c_str(), 0, 0), 0);
+    ASSERT_EQ(BtrOpenFile(&lines, FilePath(bwps::No(bwps::FileNo::SalesDetail)).c_str(), 0, 0), 0);
     CBaseGLSales reader;
     reader.SetHeader(&sale);
     ASSERT_TRUE(reader.InitDtlIndex(static_cast<short>(lines)));

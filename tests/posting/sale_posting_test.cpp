@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "bwps/files.h"
 #include "bwps/accounts.h"
 #include "bwps/ledger.h"
 #include "posting/posting_internal.h"
@@ -270,7 +271,7 @@ TEST_F(SalePostingTest, ARepostThatFailsKeepsTheEarlierTransaction)
     const TagGLHeader before = HeaderOf(sale.LedgerKey);
     // The product of the sale is gone: the re-post fails.
     uint16_t products = 0;
-    ASSERT_EQ(BtrOpenFile(&products, FilePath(20).c_str(), 0, 0), 0);
+    ASSERT_EQ(BtrOpenFile(&products, FilePath(bwps::No(bwps::FileNo::Products)).c_str(), 0, 0), 0);
     uint8_t key[256] = {};
     std::memcpy(key, "WIDGET", 6);
     uint8_t record[668];
@@ -293,7 +294,7 @@ TEST_F(SalePostingTest, AProductWithoutAUnitFactorIsCostedByTheUnit)
     bulk.Kind = 1;
     bulk.UnitFactor = 0;
     bulk.AverageCost = 3.0;
-    ASSERT_EQ(bwpstest::PutRecord(FilePath(20), bulk.Code, 15, &bulk, sizeof bulk), 0);
+    ASSERT_EQ(bwpstest::PutRecord(FilePath(bwps::No(bwps::FileNo::Products)), bulk.Code, 15, &bulk, sizeof bulk), 0);
     PutSale(With(Sale("BULK1", '1', 10), "", "", 0, "CASH", 10, 10, 0), {{'P', "BULK", "", 2, 10}});
     CBaseGL gl;
     TagSalesHdr sale = ReadSale("BULK1");

@@ -7,6 +7,8 @@
 #include <stddef.h>
 #include <stdint.h>
 
+#include "bwps/records/tenders.h"
+
 #pragma pack(push, 1)
 struct ProductRecord {              // BPOSPROD.DB, 668 bytes
     char Code[15];                  // 0
@@ -47,12 +49,6 @@ struct TaxRecord {                  // BPOSTXTB.DB, 995 bytes
     double History[4][26];          // 162: by period index 0-25
     char Flag;                      // 994: 'Y' / 'N'
 };
-struct TenderRecord {               // BPOSTEND.DB, 97 bytes
-    char Code[11];                  // 0
-    uint8_t Data11[33];             // 11
-    char Account[11];               // 44
-    uint8_t Data55[42];             // 55
-};
 struct BillingCodeRecord {          // BPOSBICD.DB, 89 bytes
     char Code[6];                   // 0
     uint8_t Data6[41];              // 6
@@ -61,7 +57,9 @@ struct BillingCodeRecord {          // BPOSBICD.DB, 89 bytes
 };
 struct CustomerRecord {             // BPOSCUST.DB, 795 bytes
     char Code[11];                  // 0
-    uint8_t Data11[115];            // 11
+    uint8_t Data11[107];            // 11
+    char AccountType;               // 118: 'O' open item, 'B' balance forward, 'C' cash
+    uint8_t Data119[7];             // 119
     int32_t LastSaleDate;           // 126
     int32_t LastPaymentDate;        // 130
     double CreditLimit;             // 134
@@ -87,6 +85,8 @@ struct LayawayRecord {              // BPOSLAYH.DB, 172 bytes
     double Prepayments;             // 114
     uint8_t Data122[50];            // 122
 };
+// The tender record is TagTender (bwps/records/tenders.h).
+using TenderRecord = TagTender;
 #pragma pack(pop)
 static_assert(sizeof(ProductRecord) == 668 && offsetof(ProductRecord, Kind) == 268 &&
               offsetof(ProductRecord, UnitFactor) == 270 &&
@@ -99,10 +99,10 @@ static_assert(sizeof(ServiceRecord) == 196 && offsetof(ServiceRecord, LastDate) 
 static_assert(sizeof(TaxRecord) == 995 && offsetof(TaxRecord, TotalRate) == 19 &&
               offsetof(TaxRecord, History) == 162 && offsetof(TaxRecord, Flag) == 994 &&
               offsetof(TaxRecord, Entries) == 27 && sizeof(TaxRecord::Entry) == 15);
-static_assert(sizeof(TenderRecord) == 97 && offsetof(TenderRecord, Account) == 44);
 static_assert(sizeof(BillingCodeRecord) == 89 && offsetof(BillingCodeRecord, Account) == 47);
 static_assert(sizeof(CustomerRecord) == 795 && offsetof(CustomerRecord, Account) == 707 &&
               offsetof(CustomerRecord, CreditLimit) == 134 &&
+              offsetof(CustomerRecord, AccountType) == 118 &&
               offsetof(CustomerRecord, Balance) == 166 &&
               offsetof(CustomerRecord, LastSaleDate) == 126 &&
               offsetof(CustomerRecord, LastSaleAmount) == 174 &&

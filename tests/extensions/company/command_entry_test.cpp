@@ -1,5 +1,6 @@
 // The command table of BWPSRunCommand and the base-file checks.
 #include "bwps/files.h"
+#include "bwps/records/users.h"
 #include "tests/extensions/company/fixture.h"
 
 #include <filesystem>
@@ -165,13 +166,12 @@ TEST_F(CommandEntryTest, RightsCheckRefusesSecuredCommands)
     SetFolders(nullptr, company_.c_str(), nullptr);
     std::memcpy(Session().DataPath, company_.c_str(), company_.size() + 1);
     uint16_t handle = 0;
-    ASSERT_EQ(BtrOpenFile(&handle, GetDataFilePath(96), 0, 0), 0);
-    char record[65] = {};
-    int16_t right = 7, command = CmdEditCustomers;
-    std::memcpy(record, &right, 2);
-    std::memcpy(record + 51, &command, 2);
+    ASSERT_EQ(BtrOpenFile(&handle, GetDataFilePath(bwps::No(bwps::FileNo::MenuRights)), 0, 0), 0);
+    SecuredFunctionRecord record{};
+    record.Right = 7;
+    record.Command = CmdEditCustomers;
     char key[64] = {};
-    ASSERT_EQ(BtrWrite(B_INSERT, handle, key, record, sizeof record), 0);
+    ASSERT_EQ(BtrWrite(B_INSERT, handle, key, &record, sizeof record), 0);
     BtrCloseFile(handle);
     Session().UserLevel = 0;
     std::memset(Session().UserId, 0, sizeof Session().UserId);
@@ -247,7 +247,7 @@ TEST_F(CommandEntryTest, VerifyBaseFilesFindsTheFirstMissingFile)
     for (int file : {85, 86, 100}) fs::remove(base() + "/" + GetDataFileName(file));
     EXPECT_EQ(BWPSVerifyBaseFiles(base().c_str(), &missing), 1);
 
-    fs::remove(base() + "/" + GetDataFileName(88));
+    fs::remove(base() + "/" + GetDataFileName(bwps::No(bwps::FileNo::KeyDefinitions)));
     EXPECT_EQ(BWPSVerifyBaseFiles(base().c_str(), &missing), 0);
     EXPECT_EQ(missing, 88);
 

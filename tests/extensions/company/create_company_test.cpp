@@ -1,6 +1,7 @@
 // Creating a company from nothing, and the cases where a folder already
 // holds something.
 #include "bwps/files.h"
+#include "bwps/records/tenders.h"
 #include "tests/extensions/company/fixture.h"
 
 #include <cstdlib>
@@ -155,7 +156,7 @@ TEST_F(CreateCompanyTest, DefaultTendersAreSeeded)
     const std::string folder = Folder("store");
     ASSERT_TRUE(Create("Store", folder));
     uint16_t handle = 0;
-    ASSERT_EQ(BtrOpenFile(&handle, (folder + "/" + GetDataFileName(33)).c_str(), 0, 0), 0);
+    ASSERT_EQ(BtrOpenFile(&handle, (folder + "/" + GetDataFileName(bwps::No(bwps::FileNo::Tenders))).c_str(), 0, 0), 0);
     struct Row {
         const char* code;
         const char* account;
@@ -165,15 +166,15 @@ TEST_F(CreateCompanyTest, DefaultTendersAreSeeded)
                             {"CHECK     ", "11021     ", 'K'}, {"M/C       ", "11023     ", 'O'},
                             {"VISA      ", "11024     ", 'O'}};
     char key[64] = {};
-    char record[97];
-    int status = BtrGet(B_GET_FIRST, handle, key, record, sizeof record);
+    TagTender record;
+    int status = BtrGet(B_GET_FIRST, handle, key, &record, sizeof record);
     for (const Row& row : expected) {
         ASSERT_EQ(status, 0) << row.code;
-        EXPECT_EQ(std::string(record, 10), row.code);
-        EXPECT_EQ(std::string(record + 44, 10), row.account) << row.code;
-        EXPECT_EQ(record[96], row.kind) << row.code;
-        EXPECT_EQ(record[42], 'N');
-        status = BtrGet(B_GET_NEXT, handle, key, record, sizeof record);
+        EXPECT_EQ(std::string(record.Code, 10), row.code);
+        EXPECT_EQ(std::string(record.Account, 10), row.account) << row.code;
+        EXPECT_EQ(record.Type, row.kind) << row.code;
+        EXPECT_EQ(record.Processing, 'N');
+        status = BtrGet(B_GET_NEXT, handle, key, &record, sizeof record);
     }
     EXPECT_EQ(status, B_END_OF_FILE);
     BtrCloseFile(handle);
@@ -196,7 +197,7 @@ TEST_F(CreateCompanyTest, ExistingDataFilesAreReplacedOnlyWhenConfirmed)
 {
     const std::string folder = Folder("store");
     ASSERT_TRUE(Create("Store", folder));
-    const std::string tenders = folder + "/" + GetDataFileName(33);
+    const std::string tenders = folder + "/" + GetDataFileName(bwps::No(bwps::FileNo::Tenders));
 
     auto tenderCount = [&]() {
         uint16_t handle = 0;
@@ -276,7 +277,7 @@ TEST_F(CreateCompanyTest, InterfacedCompanyTakesTheAccountingSettings)
     EXPECT_EQ(std::string(read + 16, 795), std::string(795, 'A'));
     EXPECT_EQ(std::string(read + 811, 668), std::string(668, 'P'));
 
-    ASSERT_EQ(BtrOpenFile(&handle, (folder + "/" + GetDataFileName(33)).c_str(), 0, 0), 0);
+    ASSERT_EQ(BtrOpenFile(&handle, (folder + "/" + GetDataFileName(bwps::No(bwps::FileNo::Tenders))).c_str(), 0, 0), 0);
     char key[64] = {};
     char tender[97];
     int count = 0;
@@ -431,7 +432,7 @@ TEST_F(CreateScreenTest, StoppedCreationAnswersItsStatus)
     int created = 0;
     ASSERT_EQ(OpenCompanyList(&handle, base().c_str(), 0, &created), 0);
     BtrCloseFile(handle);
-    fs::remove(base() + "/" + GetDataFileName(88));  // the key definitions
+    fs::remove(base() + "/" + GetDataFileName(bwps::No(bwps::FileNo::KeyDefinitions)));  // the key definitions
     const int result = RunScreen("field 1 Shop\nfield 2 " + Folder("shop") + "\nkey F10\n");
     EXPECT_EQ(result, B_FILE_NOT_FOUND) << Transcript();
     EXPECT_TRUE(ListRecords().empty());

@@ -14,6 +14,7 @@
 #include <map>
 #include <string>
 
+#include "bwps/files.h"
 #include "bwps/accounts.h"
 #include "bwps/catalogue.h"
 #include "bwps/ledger.h"
@@ -114,7 +115,7 @@ protected:
     {
         TagProduct p{};
         uint16_t handle = 0;
-        if (BtrOpenFile(&handle, FilePath(20).c_str(), 0, 0) != 0)
+        if (BtrOpenFile(&handle, FilePath(bwps::No(bwps::FileNo::Products)).c_str(), 0, 0) != 0)
             return p;
         uint8_t key[256] = {};
         std::snprintf(reinterpret_cast<char*>(key), 16, "%s", code);
@@ -157,7 +158,7 @@ TEST_F(PostingRunTest, PostsTheDayOnceIntoOneBalancedRunTransaction)
     // The period's history: the product's sales and cost, the service's
     // sales, the customer's purchases.
     std::map<std::string, std::pair<double, double>> products;
-    Each<TagProductHistory>(38, [&](const TagProductHistory& h) {
+    Each<TagProductHistory>(bwps::No(bwps::FileNo::ProductHistory), [&](const TagProductHistory& h) {
         if (h.Year == 2026)
             products[h.Code] = {+h.First[0], +h.Second[0]};
     });
@@ -165,8 +166,8 @@ TEST_F(PostingRunTest, PostsTheDayOnceIntoOneBalancedRunTransaction)
     EXPECT_NEAR(products["WIDGET"].second, 8.0, 0.005);    // 2 at an average cost of 4
     EXPECT_NEAR(products["GADGET"].first, -10.0, 0.005);   // the return
     double service = 0.0, customer = 0.0;
-    Each<TagServiceHistory>(44, [&](const TagServiceHistory& h) { service += h.Amounts[0]; });
-    Each<TagCustomerStatistics>(39, [&](const TagCustomerStatistics& h) {
+    Each<TagServiceHistory>(bwps::No(bwps::FileNo::ServiceHistory), [&](const TagServiceHistory& h) { service += h.Amounts[0]; });
+    Each<TagCustomerStatistics>(bwps::No(bwps::FileNo::CustomerStatistics), [&](const TagCustomerStatistics& h) {
         if (std::strncmp(h.Code, "C100", 4) == 0 && h.Kind == 2026)
             customer += h.First[0];
     });
@@ -174,14 +175,14 @@ TEST_F(PostingRunTest, PostsTheDayOnceIntoOneBalancedRunTransaction)
     EXPECT_NEAR(customer, 25.0, 0.005);
     // The charge customer owes what the sale left unpaid.
     double balance = -1.0;
-    Each<CustomerRecord>(10, [&](const CustomerRecord& c) {
+    Each<CustomerRecord>(bwps::No(bwps::FileNo::Customers), [&](const CustomerRecord& c) {
         if (std::strncmp(c.Code, "C100", 4) == 0)
             balance = c.Balance;
     });
     EXPECT_NEAR(balance, 25.0, 0.005);
     // The tax code's statistics of the period.
     double tax = 0.0;
-    Each<TaxRecord>(28, [&](const TaxRecord& t) {
+    Each<TaxRecord>(bwps::No(bwps::FileNo::TaxTable), [&](const TaxRecord& t) {
         if (std::strncmp(t.Code, "ST", 2) == 0)
             tax = t.History[1][0];
     });
@@ -234,7 +235,7 @@ TEST_F(PostingRunTest, ItemsAndCustomersKeepThePeriodStatisticsOfTheirSales)
     // The sales-detail history lives with the accounting company's files.
     SetAccountingFolder(DataPath(""));
     uint8_t spec[FILE_SPEC_SIZE] = {};
-    ASSERT_EQ(CreateSessionDataFile(22, 0, DataPath("").c_str(), nullptr, spec), 0);
+    ASSERT_EQ(CreateSessionDataFile(bwps::No(bwps::FileNo::AccountingSalesLines), 0, DataPath("").c_str(), nullptr, spec), 0);
     ASSERT_EQ(SetSystemOption(OPTION_SALES_DETAIL_HISTORY, 'Y'), 0);
     const std::string transcript = Run();
     SetSystemOption(OPTION_SALES_DETAIL_HISTORY, 'N');
@@ -249,7 +250,7 @@ TEST_F(PostingRunTest, ItemsAndCustomersKeepThePeriodStatisticsOfTheirSales)
     EXPECT_EQ(+widget.LastDate, 20260105);
 
     ServiceRecord install{};
-    Each<ServiceRecord>(21, [&](const ServiceRecord& r) {
+    Each<ServiceRecord>(bwps::No(bwps::FileNo::Services), [&](const ServiceRecord& r) {
         if (std::strncmp(r.Code, "INSTALL", 7) == 0)
             install = r;
     });
@@ -258,7 +259,7 @@ TEST_F(PostingRunTest, ItemsAndCustomersKeepThePeriodStatisticsOfTheirSales)
     EXPECT_EQ(+install.LastDate, 20260105);
 
     CustomerRecord c{};
-    Each<CustomerRecord>(10, [&](const CustomerRecord& r) {
+    Each<CustomerRecord>(bwps::No(bwps::FileNo::Customers), [&](const CustomerRecord& r) {
         if (std::strncmp(r.Code, "C100", 4) == 0)
             c = r;
     });
@@ -277,7 +278,7 @@ TEST_F(PostingRunTest, ItemsAndCustomersKeepThePeriodStatisticsOfTheirSales)
     // One sales-detail history record per posted line; the layaway in
     // progress keeps none yet.
     std::map<std::string, SalesDetailHistoryRecord> history;
-    Each<SalesDetailHistoryRecord>(22, [&](const SalesDetailHistoryRecord& r) {
+    Each<SalesDetailHistoryRecord>(bwps::No(bwps::FileNo::AccountingSalesLines), [&](const SalesDetailHistoryRecord& r) {
         history[std::string(r.InvoiceNo)] = r;
     });
     ASSERT_EQ(history.size(), 2u);
@@ -299,7 +300,7 @@ TEST_F(PostingRunTest, ASalesDetailHistoryRecordThatCannotBeWrittenLeavesTheSale
 {
     SetAccountingFolder(DataPath(""));
     uint8_t spec[FILE_SPEC_SIZE] = {};
-    ASSERT_EQ(CreateSessionDataFile(22, 0, DataPath("").c_str(), nullptr, spec), 0);
+    ASSERT_EQ(CreateSessionDataFile(bwps::No(bwps::FileNo::AccountingSalesLines), 0, DataPath("").c_str(), nullptr, spec), 0);
     TagSalesHdr sale = Sale("0000007001", 1, 40.0);
     CopyText(sale.Tender1, "CASH");
     sale.TenderAmount1 = 40.0;
@@ -316,7 +317,7 @@ TEST_F(PostingRunTest, ASalesDetailHistoryRecordThatCannotBeWrittenLeavesTheSale
         SalesDetailHistoryRecord other{};
         CopyText(other.InvoiceNo, "0000000001");
         uint8_t key[256] = {};
-        const bool held = BtrOpenFile(&handle, FilePath(22).c_str(), 0, 0) == 0 &&
+        const bool held = BtrOpenFile(&handle, FilePath(bwps::No(bwps::FileNo::AccountingSalesLines)).c_str(), 0, 0) == 0 &&
                           BtrTransaction(19) == 0 &&
                           BtrWrite(B_INSERT, handle, key, &other, sizeof other) == 0;
         const char answer = held ? 'Y' : 'N';
@@ -342,7 +343,7 @@ TEST_F(PostingRunTest, ASalesDetailHistoryRecordThatCannotBeWrittenLeavesTheSale
     SetSystemOption(OPTION_SALES_DETAIL_HISTORY, 'N');
     EXPECT_TRUE(ReadSale("0000007001").Flags & SALE_POSTED);
     EXPECT_NEAR(Product("WIDGET").Amounts[6], before - 2.0, 1e-9);
-    const auto history = ReadAll<SalesDetailHistoryRecord>(FilePath(22));
+    const auto history = ReadAll<SalesDetailHistoryRecord>(FilePath(bwps::No(bwps::FileNo::AccountingSalesLines)));
     ASSERT_EQ(history.size(), 1u);
     EXPECT_STREQ(history[0].InvoiceNo, "0000007001");
 }
@@ -361,7 +362,7 @@ TEST_F(PostingRunTest, ACompletedLayawayIsPostedToTheLayawaysCustomer)
     Run();
     EXPECT_TRUE(ReadSale("0000006001").Flags & SALE_POSTED);
     CustomerRecord c{};
-    Each<CustomerRecord>(10, [&](const CustomerRecord& r) {
+    Each<CustomerRecord>(bwps::No(bwps::FileNo::Customers), [&](const CustomerRecord& r) {
         if (std::strncmp(r.Code, "C100", 4) == 0)
             c = r;
     });
@@ -445,7 +446,7 @@ TEST_F(PostingRunTest, RegisterLinesAreCopiedOnceAndTheSaleIsPostedFromThem)
     EXPECT_NEAR(Product("GADGET").Amounts[6], before - 3.0, 1e-9);
     int copied = 0;
     uint16_t handle = 0;
-    ASSERT_EQ(BtrOpenFile(&handle, FilePath(37).c_str(), 0, 0), 0);
+    ASSERT_EQ(BtrOpenFile(&handle, FilePath(bwps::No(bwps::FileNo::SalesDetail)).c_str(), 0, 0), 0);
     uint8_t key[256] = {};
     TagSalesDetail row;
     for (int op = B_GET_FIRST; BtrGet(op, handle, key, &row, sizeof row) == 0; op = B_GET_NEXT)
@@ -494,7 +495,7 @@ protected:
         record.OnlineLedger = online;
         record.PostingVariant = variant;
         record.DescribeBySale = describeBySale;
-        ASSERT_EQ(bwpstest::PutRecord(FilePath(31), &record, 15, &record, sizeof record), 0);
+        ASSERT_EQ(bwpstest::PutRecord(FilePath(bwps::No(bwps::FileNo::General)), &record, 15, &record, sizeof record), 0);
         LoadSysInterfaceRecord();
     }
 
@@ -603,7 +604,7 @@ TEST_F(PostingVariantTest, ASaleInUseAtAnotherStationStopsTheRunWhenTheUserStops
         uint8_t key[256] = {};
         std::memcpy(key, "0000008002", 10);
         TagSalesHdr h;
-        BtrOpenFile(&handle, FilePath(36).c_str(), 0, 0);
+        BtrOpenFile(&handle, FilePath(bwps::No(bwps::FileNo::SalesHeader)).c_str(), 0, 0);
         const int status = BtrGet(B_GET_EQUAL + B_LOCK_MULTI_NOWAIT, handle, key, &h, sizeof h);
         (void)!write(ready[1], &status, sizeof status);
         pause();
@@ -634,7 +635,7 @@ TEST_F(PostingRunTest, TheVerificationSweepNamesEveryFaultAndPostsNothing)
     InterfaceRecordDefaults(nullptr, &record);
     record.OnlineLedger = 'N';
     record.VerifyBeforeCopy = 'Y';
-    ASSERT_EQ(bwpstest::PutRecord(FilePath(31), &record, 15, &record, sizeof record), 0);
+    ASSERT_EQ(bwpstest::PutRecord(FilePath(bwps::No(bwps::FileNo::General)), &record, 15, &record, sizeof record), 0);
     LoadSysInterfaceRecord();
 
     TagSalesHdr good = Sale("0000010001", 1, 10.0);
@@ -668,7 +669,7 @@ TEST_F(PostingRunTest, AnInterfacedStoreMakesNoFileInTheWorkingFolder)
     std::memcpy(record.Key, GENERAL_KEY_SYSINTERFACE, GENERAL_KEY_SIZE);
     InterfaceRecordDefaults(nullptr, &record);
     record.Interfaced = 1;   // and no accounting folder yet
-    const int put = bwpstest::PutRecord(FilePath(31), &record, 15, &record, sizeof record);
+    const int put = bwpstest::PutRecord(FilePath(bwps::No(bwps::FileNo::General)), &record, 15, &record, sizeof record);
     LoadSysInterfaceRecord();
     fs::current_path(before);
     ASSERT_EQ(put, 0);

@@ -1,5 +1,6 @@
 // Product activity, its baseline, item details, history buckets and the
 // product record services over a fixture company.
+#include "bwps/files.h"
 #include "bwps/products.h"
 
 #include <gtest/gtest.h>
@@ -54,7 +55,7 @@ protected:
     }
     int32_t ActivityCounter()
     {
-        uint16_t h = Open(31);
+        uint16_t h = Open(bwps::No(bwps::FileNo::General));
         char key[256] = {};
         std::memcpy(key, GENERAL_KEY_LASTNUMBERS, 16);
         TagLastNumbers n{};
@@ -150,7 +151,7 @@ TEST_F(ActivityTest, ActivityTakesItsNumberAndTextsFromTheProductOrService)
 // Activity numbers that cannot be drawn leave the activity file unchanged.
 TEST_F(ActivityTest, ActivityWithoutANumberIsNotWritten)
 {
-    uint16_t h = Open(31);
+    uint16_t h = Open(bwps::No(bwps::FileNo::General));
     char key[256] = {};
     std::memcpy(key, GENERAL_KEY_LASTNUMBERS, 16);
     TagLastNumbers n{};
@@ -175,7 +176,7 @@ TEST_F(ActivityTest, ScannedBaselineEqualsTheBaselineKeptBeforeTheSales)
         const char* code;
         double quantity, value;
     } sales[] = {{"P1", -2, -20}, {"P2", -1, -8}, {"P1", 4, 44}, {"P1", -3, -31.5}};
-    uint16_t products = Open(20);
+    uint16_t products = Open(bwps::No(bwps::FileNo::Products));
     for (const Sale& s : sales) {
         char key[256] = {};
         std::strcpy(key, s.code);
@@ -212,7 +213,7 @@ TEST_F(ActivityTest, FindAndDeleteTouchOnlyTheProductsOwnRecords)
     EXPECT_FALSE(DeleteProductActivity("P2", -1));
     EXPECT_EQ(Count(63), 3);
     EXPECT_TRUE(UpdateActivityTexts("P1", "NEWMASTER", nullptr, -1));
-    uint16_t h = Open(63);
+    uint16_t h = Open(bwps::No(bwps::FileNo::ProductActivity));
     EXPECT_TRUE(DeleteProductActivity("P1", h));
     BtrCloseFile(h);
     const auto rows = All<TagProductActivity>(63);
@@ -233,7 +234,7 @@ TEST_F(ActivityTest, HistoryBucketsAfterATableOfSales)
     } sales[] = {{2026, 0, 12, 10, 1, 0},   {2026, 0, 12, 5, 2, 0},  {2026, 5, 13, 7, 3, 5},
                  {2026, 14, 13, 9, 4, 1},   {2026, 13, 13, 2, 1, 0},
                  {2027, 3, 12, 11, 6, 3}};
-    uint16_t h = Open(38);
+    uint16_t h = Open(bwps::No(bwps::FileNo::ProductHistory));
     double expectFirst[2][13] = {}, expectSecond[2][13] = {};
     for (const Sale& s : sales) {
         TagProductHistory amounts;
@@ -260,7 +261,7 @@ TEST_F(ActivityTest, HistoryBucketsAfterATableOfSales)
     BtrCloseFile(h);
     EXPECT_EQ(Count(38), 2);
 
-    uint16_t sh = Open(44);
+    uint16_t sh = Open(bwps::No(bwps::FileNo::ServiceHistory));
     TagServiceHistory amounts;
     std::memset(&amounts, 0, sizeof amounts);
     amounts.Amounts[1] = 12.5;
@@ -300,7 +301,7 @@ TEST_F(ActivityTest, ItemDetailsCountDeleteAndPostedLines)
         std::strcpy(d.Text, r.text);
         Insert(62, d);
     }
-    uint16_t messages = Open(16);
+    uint16_t messages = Open(bwps::No(bwps::FileNo::MessageCodes));
     int count = -1;
     EXPECT_EQ(ReadItemDetails(0, messages, &count, "ITEM", 0), 0);
     EXPECT_EQ(count, 3);
@@ -330,7 +331,7 @@ TEST_F(ActivityTest, ActiveReadsLockedReadsAndSecondQuantity)
     } svc = {};
     std::strcpy(svc.bytes, "S1");
     Insert(21, svc);
-    uint16_t products = Open(20), services = Open(21);
+    uint16_t products = Open(bwps::No(bwps::FileNo::Products)), services = Open(bwps::No(bwps::FileNo::Services));
     TagProduct out;
     EXPECT_TRUE(ReadActiveProduct(products, "P1", &out));
     EXPECT_FALSE(ReadActiveProduct(products, "P2", &out));

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "bwps/files.h"
 #include "bwps/cash_registers.h"
 #include "bwps/records.h"
 #include "bwps/records/general.h"
@@ -46,7 +47,7 @@ protected:
         std::memcpy(n.Key, GENERAL_KEY_LASTNUMBERS, GENERAL_KEY_SIZE);
         n.Counters[7] = value;
         uint16_t handle = 0;
-        ASSERT_EQ(BtrOpenFile(&handle, FilePath(31).c_str(), 0, 0), 0);
+        ASSERT_EQ(BtrOpenFile(&handle, FilePath(bwps::No(bwps::FileNo::General)).c_str(), 0, 0), 0);
         uint8_t key[256] = {};
         std::memcpy(key, n.Key, GENERAL_KEY_SIZE);
         TagLastNumbers old;
@@ -81,7 +82,7 @@ protected:
     void PutRegister(RegisterRecord r)
     {
         uint16_t handle = 0;
-        ASSERT_EQ(BtrOpenFile(&handle, FilePath(32).c_str(), 0, 0), 0);
+        ASSERT_EQ(BtrOpenFile(&handle, FilePath(bwps::No(bwps::FileNo::Registers)).c_str(), 0, 0), 0);
         uint8_t key[256] = {};
         std::memcpy(key, r.Name, 11);
         EXPECT_EQ(BtrWrite(B_INSERT, handle, key, &r, sizeof r), 0);
@@ -117,13 +118,13 @@ TEST_F(CashRegisterTest, AShiftNumberThatCannotBeKeptIsNotGiven)
     // The settings file can be read, not written: the number is refused
     // rather than given twice.
     ASSERT_TRUE(bwpstest::GiveToUnprivileged(data_));
-    ::chmod(FilePath(31).c_str(), 0444);
+    ::chmod(FilePath(bwps::No(bwps::FileNo::General)).c_str(), 0444);
     const int answer = bwpstest::RunUnprivileged([&] {
         bwpstest::ResetLibraryState();
         return NextRegisterSessionNumber();
     });
     EXPECT_EQ(answer, 0);
-    ::chmod(FilePath(31).c_str(), 0644);
+    ::chmod(FilePath(bwps::No(bwps::FileNo::General)).c_str(), 0644);
     EXPECT_EQ(ShiftCounter(), 5);
 }
 

@@ -1,5 +1,7 @@
 // CBaseCheckReg over an interfaced company: deposits of sales, single
 // entries, the online switch and locks held by another process.
+#include "bwps/files.h"
+#include "bwps/options.h"
 #include "recman_testing.h"
 #include "bwps/check_register.h"
 
@@ -61,8 +63,8 @@ protected:
             return;
         SetAccountingCompanyPath(data().c_str());
         uint8_t spec[FILE_SPEC_SIZE] = {};
-        ASSERT_EQ(CreateSessionDataFile(8, 0, data().c_str(), nullptr, spec), 0);
-        ASSERT_EQ(CreateSessionDataFile(15, 0, data().c_str(), nullptr, spec), 0);
+        ASSERT_EQ(CreateSessionDataFile(bwps::No(bwps::FileNo::CheckRegister), 0, data().c_str(), nullptr, spec), 0);
+        ASSERT_EQ(CreateSessionDataFile(bwps::No(bwps::FileNo::AccountingGeneral), 0, data().c_str(), nullptr, spec), 0);
         SetOption('Y');
         SetApplied('Y');
         // Files of the accounting company, named as an interfaced store names them.
@@ -83,10 +85,10 @@ protected:
     // The store's option (the accounting company's "0System        ").
     void SetOption(char flag)
     {
-        unsigned char system[GENERAL_ACCOUNTING_SYSTEM_SIZE] = {};
-        std::memcpy(system, GENERAL_KEY_SYSTEM, GENERAL_KEY_SIZE);
-        system[331] = static_cast<unsigned char>(flag);
-        ASSERT_EQ(bwpstest::PutRecord(Path(15), system, 16, system, sizeof system), 0);
+        TagSystemPref system{};
+        std::memcpy(system.Key, GENERAL_KEY_SYSTEM, GENERAL_KEY_SIZE);
+        system.Options[OPTION_REGISTER_ONLINE] = static_cast<uint8_t>(flag);
+        ASSERT_EQ(bwpstest::PutRecord(Path(bwps::No(bwps::FileNo::AccountingGeneral)), &system, 16, &system, sizeof system), 0);
     }
     // The applied flag (byte 453 of "0sysinterface  ").
     void SetApplied(char flag)
@@ -104,7 +106,7 @@ protected:
     char Applied()
     {
         TagSysInterface r{};
-        uint16_t h = Open(31);
+        uint16_t h = Open(bwps::No(bwps::FileNo::General));
         char key[256] = {};
         std::memcpy(key, GENERAL_KEY_SYSINTERFACE, GENERAL_KEY_SIZE);
         EXPECT_EQ(BtrGet(B_GET_EQUAL, h, key, &r, sizeof r), 0);
@@ -489,7 +491,7 @@ TEST_F(CheckRegisterTest, VerifyFailsOnAReadErrorOfTheSales)
     ASSERT_EQ(BtrCreateFile(path.c_str(), &spec, &segment), 0);
     char record[500] = {};
     std::strcpy(record, "S1");
-    uint16_t h = Open(36);
+    uint16_t h = Open(bwps::No(bwps::FileNo::SalesHeader));
     char key[256] = {};
     ASSERT_EQ(BtrWrite(B_INSERT, h, key, record, sizeof record), 0);
     BtrCloseFile(h);

@@ -1,5 +1,6 @@
 // Reading an open-invoice detail by its identifier and marking it posted
 // with its header kept in step (the chart services 100 and 101).
+#include "bwps/files.h"
 #include "bwps/open_invoices.h"
 
 #include <gtest/gtest.h>
@@ -19,7 +20,7 @@ protected:
         regtest::CompanyTest::SetUp();
         if (HasFatalFailure())
             return;
-        dtl_ = Open(3);
+        dtl_ = Open(bwps::No(bwps::FileNo::ReceivablesOpenItems));
         BtrSetDefaults(dtl_, 3, -1);
     }
     void TearDown() override
@@ -48,7 +49,7 @@ protected:
 
 TEST_F(OpenInvoiceServicesTest, ReadAndMarkPostedKeepTheHeaderInStep)
 {
-    BwOIHeader hdr(70, -1, static_cast<short>(dtl_));
+    BwOIHeader hdr(bwps::No(bwps::FileNo::ReceivablesOpenHeaders), -1, static_cast<short>(dtl_));
     ASSERT_TRUE(hdr.Init());
     for (const TagOpenInvoice& d : {Detail(1, 'I', 100), Detail(2, 'P', 30)}) {
         TagOpenInvoice copy = d;
@@ -93,7 +94,7 @@ TEST_F(OpenInvoiceServicesTest, MarkWithoutItsHeaderLeavesTheDetailOpen)
     TagOpenInvoice d = Detail(5, 'I', 40);
     char key[256] = {};
     ASSERT_EQ(BtrWrite(B_INSERT, dtl_, key, &d, sizeof d), 0);
-    BwOIHeader hdr(70, -1, static_cast<short>(dtl_));
+    BwOIHeader hdr(bwps::No(bwps::FileNo::ReceivablesOpenHeaders), -1, static_cast<short>(dtl_));
     ASSERT_TRUE(hdr.Init());
     TagPostingStatus block;
     EXPECT_EQ(ReadOpenInvoiceDetail(dtl_, 3, 5, &d, &block, &hdr, 1), B_KEY_NOT_FOUND);

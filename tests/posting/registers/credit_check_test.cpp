@@ -1,5 +1,8 @@
 // The credit check over a table of customers, with scripted answers to its
 // screens.
+#include "bwps/files.h"
+#include "bwps/options.h"
+#include "bwps/records/masters.h"
 #include "bwps/credit_check.h"
 
 #include <gtest/gtest.h>
@@ -15,30 +18,24 @@ namespace {
 
 using regtest::Put;
 
-struct Customer {
-    uint8_t bytes[795];
-};
+using Customer = CustomerRecord;
 
 Customer MakeCustomer(const char* code, double limit, double balance)
 {
-    Customer c;
-    std::memset(&c, 0, sizeof c);
-    std::strncpy(reinterpret_cast<char*>(c.bytes), code, 10);
-    std::memcpy(c.bytes + 134, &limit, 8);
-    std::memcpy(c.bytes + 166, &balance, 8);
+    Customer c{};
+    std::strncpy(c.Code, code, 10);
+    c.CreditLimit = limit;
+    c.Balance = balance;
     return c;
 }
 
-struct SystemPref {
-    uint8_t bytes[469];
-};
+using SystemPref = TagSystemPref;
 
 SystemPref MakePref(const char* password, char noOverride)
 {
-    SystemPref p;
-    std::memset(&p, 0, sizeof p);
-    p.bytes[328] = static_cast<uint8_t>(noOverride);
-    char* stored = reinterpret_cast<char*>(p.bytes + 414);
+    SystemPref p{};
+    p.Options[OPTION_CREDIT_NO_OVERRIDE] = static_cast<uint8_t>(noOverride);
+    char* stored = reinterpret_cast<char*>(&p.Options[OPTION_CREDIT_PASSWORD]);
     std::strcpy(stored, password);
     for (char* c = stored; *c != '\0'; ++c)
         FxCharTransform89(c);
@@ -238,7 +235,7 @@ TEST_F(CreditCheckTest, BatchAsksOncePerCheck)
 
 TEST_F(CreditCheckTest, GivenHandlesStayOpenAndOwnOnesClose)
 {
-    uint16_t customers = Open(10);
+    uint16_t customers = Open(bwps::No(bwps::FileNo::Customers));
     {
         CBaseCreditCheck check(static_cast<short>(customers), -1, -1);
         ASSERT_TRUE(check.SetCustNo("WITHIN"));

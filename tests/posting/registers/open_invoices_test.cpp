@@ -1,4 +1,5 @@
 // Open-invoice headers kept in step with their details, and rebuilt.
+#include "bwps/files.h"
 #include "bwps/open_invoices.h"
 
 #include <gtest/gtest.h>
@@ -42,7 +43,7 @@ protected:
         regtest::CompanyTest::SetUp();
         if (HasFatalFailure())
             return;
-        dtl_ = Open(3);
+        dtl_ = Open(bwps::No(bwps::FileNo::ReceivablesOpenItems));
     }
     void TearDown() override
     {
@@ -91,7 +92,7 @@ protected:
 
     bool ReadHeader(const char* cust, const char* inv, TagOpenInvoiceHdr& out)
     {
-        uint16_t h = Open(70);
+        uint16_t h = Open(bwps::No(bwps::FileNo::ReceivablesOpenHeaders));
         char key[256] = {};
         std::strncpy(key, cust, 11);
         std::strncpy(key + 11, inv, 11);
@@ -126,7 +127,7 @@ TEST(OpenInvoiceIds, FileIdsAndPrecedence)
 // detail after each.
 TEST_F(OpenInvoiceTest, HeaderFollowsEveryChangeOfItsDetails)
 {
-    BwOIHeader hdr(70, -1, static_cast<short>(dtl_));
+    BwOIHeader hdr(bwps::No(bwps::FileNo::ReceivablesOpenHeaders), -1, static_cast<short>(dtl_));
     ASSERT_TRUE(hdr.Init());
 
     struct Step {
@@ -182,7 +183,7 @@ TEST_F(OpenInvoiceTest, HeaderFollowsEveryChangeOfItsDetails)
 
 TEST_F(OpenInvoiceTest, SameRankRefreshesOnlyTheCarriedFields)
 {
-    BwOIHeader hdr(70, -1, static_cast<short>(dtl_));
+    BwOIHeader hdr(bwps::No(bwps::FileNo::ReceivablesOpenHeaders), -1, static_cast<short>(dtl_));
     ASSERT_TRUE(hdr.Init());
     TagOpenInvoice first = Detail("C1", "INV1", 'I', 1, 100, 20260105);
     InsertDetail(hdr, first);
@@ -200,13 +201,13 @@ TEST_F(OpenInvoiceTest, SameRankRefreshesOnlyTheCarriedFields)
 
 TEST_F(OpenInvoiceTest, UnchangedModificationWritesNothingAndReleasesTheLock)
 {
-    BwOIHeader hdr(70, -1, static_cast<short>(dtl_));
+    BwOIHeader hdr(bwps::No(bwps::FileNo::ReceivablesOpenHeaders), -1, static_cast<short>(dtl_));
     ASSERT_TRUE(hdr.Init());
     TagOpenInvoice d = Detail("C1", "INV1", 'I', 1, 100, 20260105);
     InsertDetail(hdr, d);
     ASSERT_TRUE(hdr.SaveDtlBeforeModification(d, true));
     ASSERT_TRUE(hdr.UpdateDtlModification(d));
-    uint16_t other = Open(70);
+    uint16_t other = Open(bwps::No(bwps::FileNo::ReceivablesOpenHeaders));
     char key[256] = {};
     std::strcpy(key, "C1");
     std::strcpy(key + 11, "INV1");
@@ -219,7 +220,7 @@ TEST_F(OpenInvoiceTest, UnchangedModificationWritesNothingAndReleasesTheLock)
 
 TEST_F(OpenInvoiceTest, DetailMovedToAnotherInvoiceMovesItsAmount)
 {
-    BwOIHeader hdr(70, -1, static_cast<short>(dtl_));
+    BwOIHeader hdr(bwps::No(bwps::FileNo::ReceivablesOpenHeaders), -1, static_cast<short>(dtl_));
     ASSERT_TRUE(hdr.Init());
     InsertDetail(hdr, Detail("C1", "INV1", 'I', 1, 100, 20260105));
     InsertDetail(hdr, Detail("C1", "INV1", 'D', 2, 7, 20260106));
@@ -236,10 +237,10 @@ TEST_F(OpenInvoiceTest, DetailMovedToAnotherInvoiceMovesItsAmount)
 // A header held by another user is refused, never replaced by a second one.
 TEST_F(OpenInvoiceTest, LockedHeaderIsRefusedWithoutADuplicate)
 {
-    BwOIHeader hdr(70, -1, static_cast<short>(dtl_));
+    BwOIHeader hdr(bwps::No(bwps::FileNo::ReceivablesOpenHeaders), -1, static_cast<short>(dtl_));
     ASSERT_TRUE(hdr.Init());
     InsertDetail(hdr, Detail("C1", "INV1", 'I', 1, 100, 20260105));
-    uint16_t other = Open(70);
+    uint16_t other = Open(bwps::No(bwps::FileNo::ReceivablesOpenHeaders));
     char key[256] = {};
     std::strcpy(key, "C1");
     std::strcpy(key + 11, "INV1");
@@ -258,7 +259,7 @@ TEST_F(OpenInvoiceTest, LockedHeaderIsRefusedWithoutADuplicate)
 
 TEST_F(OpenInvoiceTest, AmountThatIsNotANumberIsRefusedByName)
 {
-    BwOIHeader hdr(70, -1, static_cast<short>(dtl_));
+    BwOIHeader hdr(bwps::No(bwps::FileNo::ReceivablesOpenHeaders), -1, static_cast<short>(dtl_));
     ASSERT_TRUE(hdr.Init());
     InsertDetail(hdr, Detail("C1", "INV1", 'I', 1, 100, 20260105));
     TagOpenInvoice bad = Detail("C1", "INV1", 'P', 2, std::nan(""), 20260110);
@@ -274,10 +275,10 @@ TEST_F(OpenInvoiceTest, PayablesCountCreditMemosAsChargesAndDebitMemosAsMemos)
     // The payables files live in the accounting company's folder.
     SetAccountingCompanyPath(data().c_str());
     uint8_t spec[FILE_SPEC_SIZE] = {};
-    ASSERT_EQ(CreateSessionDataFile(2, 0, data().c_str(), nullptr, spec), 0);
-    ASSERT_EQ(CreateSessionDataFile(69, 0, data().c_str(), nullptr, spec), 0);
-    uint16_t dtl2 = Open(2);
-    BwOIHeader hdr(69, -1, static_cast<short>(dtl2));
+    ASSERT_EQ(CreateSessionDataFile(bwps::No(bwps::FileNo::PayablesOpenItems), 0, data().c_str(), nullptr, spec), 0);
+    ASSERT_EQ(CreateSessionDataFile(bwps::No(bwps::FileNo::PayablesOpenHeaders), 0, data().c_str(), nullptr, spec), 0);
+    uint16_t dtl2 = Open(bwps::No(bwps::FileNo::PayablesOpenItems));
+    BwOIHeader hdr(bwps::No(bwps::FileNo::PayablesOpenHeaders), -1, static_cast<short>(dtl2));
     ASSERT_TRUE(hdr.Init());
     for (const TagOpenInvoice& d :
          {Detail("V1", "B1", 'I', 1, 100, 20260105), Detail("V1", "B1", 'C', 2, 10, 20260106),
@@ -299,7 +300,7 @@ TEST_F(OpenInvoiceTest, PayablesCountCreditMemosAsChargesAndDebitMemosAsMemos)
 TEST_F(OpenInvoiceTest, RebuildFromDetailsEqualsHeadersKeptInStep)
 {
     {
-        BwOIHeader hdr(70, -1, static_cast<short>(dtl_));
+        BwOIHeader hdr(bwps::No(bwps::FileNo::ReceivablesOpenHeaders), -1, static_cast<short>(dtl_));
         ASSERT_TRUE(hdr.Init());
         int32_t id = 1;
         for (const char* cust : {"A1", "B2", "C3"}) {
@@ -322,13 +323,13 @@ TEST_F(OpenInvoiceTest, RebuildFromDetailsEqualsHeadersKeptInStep)
     ASSERT_EQ(kept.size(), 6u);
 
     uint8_t spec[FILE_SPEC_SIZE] = {};
-    ASSERT_EQ(CreateDataFile(70, 0, nullptr, nullptr, spec), 0);
+    ASSERT_EQ(CreateDataFile(bwps::No(bwps::FileNo::ReceivablesOpenHeaders), 0, nullptr, nullptr, spec), 0);
     struct Counter : CProgress {
         int steps = 0;
         void Step() override { ++steps; }
     } progress;
     {
-        BwOIHeader hdr(70, -1, static_cast<short>(dtl_));
+        BwOIHeader hdr(bwps::No(bwps::FileNo::ReceivablesOpenHeaders), -1, static_cast<short>(dtl_));
         ASSERT_TRUE(hdr.Init());
         ASSERT_TRUE(hdr.CompressFromExistingDtl(nullptr, nullptr, nullptr, nullptr, &progress));
     }
@@ -345,7 +346,7 @@ TEST_F(OpenInvoiceTest, RebuildOfARangeLeavesOtherCustomersAlone)
          {Detail("A1", "X1", 'I', 1, 10, 20260101), Detail("B2", "X1", 'I', 2, 20, 20260101),
           Detail("C3", "X1", 'I', 3, 30, 20260101)})
         Insert(3, d);
-    BwOIHeader hdr(70, -1, static_cast<short>(dtl_));
+    BwOIHeader hdr(bwps::No(bwps::FileNo::ReceivablesOpenHeaders), -1, static_cast<short>(dtl_));
     ASSERT_TRUE(hdr.Init());
     ASSERT_TRUE(hdr.CompressFromExistingDtl("B2", nullptr, "B2", nullptr, nullptr));
     const auto headers = All<TagOpenInvoiceHdr>(70);

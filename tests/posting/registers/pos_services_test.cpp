@@ -1,5 +1,6 @@
 // Tenders, the assembly posting, data-file helpers, the card-interface
 // record and the tax-code check.
+#include "bwps/files.h"
 #include "bwps/pos_services.h"
 
 #include <gtest/gtest.h>
@@ -149,8 +150,8 @@ TEST_F(PosServicesTest, AssemblyPostingMovesStockAndBalances)
     ASSERT_TRUE(ReadAssemblyHeader(-1, &read, "AS1"));
     EXPECT_FALSE(ReadAssemblyHeader(-1, &read, "AS9"));
 
-    uint16_t lines = Open(5), products = Open(20), services = Open(21), accounts = Open(1),
-             ledger = Open(12);
+    uint16_t lines = Open(bwps::No(bwps::FileNo::AssemblyDetail)), products = Open(bwps::No(bwps::FileNo::Products)), services = Open(bwps::No(bwps::FileNo::Services)), accounts = Open(bwps::No(bwps::FileNo::Accounts)),
+             ledger = Open(bwps::No(bwps::FileNo::LedgerDetail));
     TagInterfaceRecord iface{};
     Put(iface.Accounts[3], "13000");
     Put(iface.Accounts[11], "51000");
@@ -240,11 +241,11 @@ TEST_F(PosServicesTest, AssemblyWithAMissingComponentWritesNothing)
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         uint8_t spec[FILE_SPEC_SIZE] = {};
-        ASSERT_EQ(CreateDataFile(5, 0, nullptr, nullptr, spec), 0);
+        ASSERT_EQ(CreateDataFile(bwps::No(bwps::FileNo::AssemblyDetail), 0, nullptr, nullptr, spec), 0);
         Insert(5, Line("AS1", 1, "P1", 4, 40));
         Insert(5, c.bad);
         TagAssemblyHeader header = Header("AS1", 1, 41);
-        uint16_t lines = Open(5), products = Open(20), services = Open(21), accounts = Open(1);
+        uint16_t lines = Open(bwps::No(bwps::FileNo::AssemblyDetail)), products = Open(bwps::No(bwps::FileNo::Products)), services = Open(bwps::No(bwps::FileNo::Services)), accounts = Open(bwps::No(bwps::FileNo::Accounts));
         uint8_t block[275];
         int checked = 1;
         TagInterfaceRecord iface{};
@@ -271,12 +272,12 @@ TEST_F(PosServicesTest, AssemblyStoppedHalfWayLeavesNoComponentChanged)
     Insert(5, Line("AS1", 1, "P1", 4, 40));
     Insert(5, Line("AS1", 2, "P2", 2, 20));
     TagAssemblyHeader header = Header("AS1", 1, 60);
-    uint16_t holder = Open(20);
+    uint16_t holder = Open(bwps::No(bwps::FileNo::Products));
     char key[256] = {};
     std::strcpy(key, "P2");
     TagProduct held;
     ASSERT_EQ(BtrGet(B_GET_EQUAL + B_LOCK_MULTI_NOWAIT, holder, key, &held, sizeof held), 0);
-    uint16_t lines = Open(5), products = Open(20), services = Open(21);
+    uint16_t lines = Open(bwps::No(bwps::FileNo::AssemblyDetail)), products = Open(bwps::No(bwps::FileNo::Products)), services = Open(bwps::No(bwps::FileNo::Services));
     uint8_t block[275];
     double cost = 0;
     EXPECT_EQ(PostAssemblyComponents(0, lines, products, services, &cost, &header, block), 1);
@@ -290,7 +291,7 @@ TEST_F(PosServicesTest, AssemblyStoppedHalfWayLeavesNoComponentChanged)
 
 TEST_F(PosServicesTest, AssemblyWithoutLinesHasNothingToPost)
 {
-    uint16_t lines = Open(5), products = Open(20), services = Open(21), accounts = Open(1);
+    uint16_t lines = Open(bwps::No(bwps::FileNo::AssemblyDetail)), products = Open(bwps::No(bwps::FileNo::Products)), services = Open(bwps::No(bwps::FileNo::Services)), accounts = Open(bwps::No(bwps::FileNo::Accounts));
     uint8_t block[275];
     int checked = 0;
     TagInterfaceRecord iface{};
@@ -314,7 +315,7 @@ TEST_F(PosServicesTest, CardInterfaceRecordIsMadeOnceAndReadAsZeros)
     EXPECT_EQ(std::string(reinterpret_cast<const char*>(copy)), GENERAL_KEY_CCARDINTF);
     for (int i = 16; i < 24; ++i)
         EXPECT_EQ(copy[i], 0);
-    uint16_t h = Open(31);
+    uint16_t h = Open(bwps::No(bwps::FileNo::General));
     char key[256] = {};
     std::memcpy(key, GENERAL_KEY_CCARDINTF, 16);
     uint8_t record[24];
@@ -364,7 +365,7 @@ TEST_F(PosServicesTest, TaxCodeCheckFindsPaddedAndPlainCodes)
     } blank = {};
     std::memcpy(blank.bytes, "ST   ", 5);
     Insert(28, blank);
-    uint16_t h = Open(28);
+    uint16_t h = Open(bwps::No(bwps::FileNo::TaxTable));
     EXPECT_TRUE(CheckTaxCode(h, "TX", nullptr));
     EXPECT_TRUE(CheckTaxCode(h, "ST", nullptr));
     FxTranscriptClear();

@@ -3,6 +3,8 @@
 // verification runs, over an interfaced store whose accounting company is
 // its own folder. The ledger transactions, register entries and sales are
 // made through the ledger and register classes.
+#include "bwps/files.h"
+#include "bwps/options.h"
 #include "recman_testing.h"
 #include "bwps/check_register.h"
 #include "bwps/ledger.h"
@@ -146,7 +148,7 @@ protected:
                 fs::copy_file(own, shared);
         }
         // The accounting company's settings begin as a copy of the store's.
-        fs::copy_file(FilePath(31), FilePath(15), fs::copy_options::skip_existing);
+        fs::copy_file(FilePath(bwps::No(bwps::FileNo::General)), FilePath(bwps::No(bwps::FileNo::AccountingGeneral)), fs::copy_options::skip_existing);
         uint8_t spec[FILE_SPEC_SIZE] = {};
         for (int file : {8, 30}) {
             if (!fs::exists(FilePath(file))) {
@@ -158,13 +160,13 @@ protected:
         InterfaceRecordDefaults(&accounts, nullptr);
         SetInterfacedFlag(1);
         std::memcpy(accounts.Key, GENERAL_KEY_INTERFACE, GENERAL_KEY_SIZE);
-        ASSERT_EQ(bwpstest::PutRecord(FilePath(15), accounts.Key, 16, &accounts, sizeof accounts), 0);
+        ASSERT_EQ(bwpstest::PutRecord(FilePath(bwps::No(bwps::FileNo::AccountingGeneral)), accounts.Key, 16, &accounts, sizeof accounts), 0);
         SetWanted('Y', 'Y');
         for (const char* bank : {"11021", "11031"}) {
             TagAccount a = Account(bank);
             a.CheckRegister = 'Y';
             a.NextNumber = 100;
-            ASSERT_EQ(bwpstest::PutRecord(FilePath(1), a.Number, 11, &a, sizeof a), 0);
+            ASSERT_EQ(bwpstest::PutRecord(FilePath(bwps::No(bwps::FileNo::Accounts)), a.Number, 11, &a, sizeof a), 0);
         }
         FxTranscriptClear();
     }
@@ -182,13 +184,13 @@ protected:
         std::snprintf(r.AccountingFolder, sizeof r.AccountingFolder, "%s", data_.c_str());
         r.OnlineLedger = ledger;
         r.OnlineCheckRegister = reg;
-        ASSERT_EQ(bwpstest::PutRecord(FilePath(31), r.Key, 16, &r, sizeof r), 0);
+        ASSERT_EQ(bwpstest::PutRecord(FilePath(bwps::No(bwps::FileNo::General)), r.Key, 16, &r, sizeof r), 0);
         LoadSysInterfaceRecord();
         SetInterfacedFlag(1);
     }
     TagSysInterface Applied()
     {
-        for (const TagSysInterface& r : ReadAll<TagSysInterface>(FilePath(31)))
+        for (const TagSysInterface& r : ReadAll<TagSysInterface>(FilePath(bwps::No(bwps::FileNo::General))))
             if (std::memcmp(r.Key, GENERAL_KEY_SYSINTERFACE, GENERAL_KEY_SIZE) == 0)
                 return r;
         ADD_FAILURE() << "no 0sysinterface record";
@@ -197,11 +199,11 @@ protected:
     // The store's options (the accounting company's "0System        ").
     void SetWanted(char ledger, char reg)
     {
-        unsigned char system[GENERAL_ACCOUNTING_SYSTEM_SIZE] = {};
-        std::memcpy(system, GENERAL_KEY_SYSTEM, GENERAL_KEY_SIZE);
-        system[330] = static_cast<unsigned char>(ledger);
-        system[331] = static_cast<unsigned char>(reg);
-        ASSERT_EQ(bwpstest::PutRecord(FilePath(15), system, 16, system, sizeof system), 0);
+        TagSystemPref system{};
+        std::memcpy(system.Key, GENERAL_KEY_SYSTEM, GENERAL_KEY_SIZE);
+        system.Options[OPTION_LEDGER_ONLINE] = static_cast<uint8_t>(ledger);
+        system.Options[OPTION_REGISTER_ONLINE] = static_cast<uint8_t>(reg);
+        ASSERT_EQ(bwpstest::PutRecord(FilePath(bwps::No(bwps::FileNo::AccountingGeneral)), &system, 16, &system, sizeof system), 0);
     }
 
     // A cash sale of one product, paid by one tender.
@@ -221,7 +223,7 @@ protected:
     void RemoveSale(const char* invoice)
     {
         uint16_t h = 0;
-        ASSERT_EQ(BtrOpenFile(&h, FilePath(36).c_str(), 0, 0), 0);
+        ASSERT_EQ(BtrOpenFile(&h, FilePath(bwps::No(bwps::FileNo::SalesHeader)).c_str(), 0, 0), 0);
         char key[256] = {};
         std::memcpy(key, invoice, std::strlen(invoice));
         TagSalesHdr sale;
@@ -231,7 +233,7 @@ protected:
     }
     void Rewrite(const TagSalesHdr& sale)
     {
-        ASSERT_EQ(bwpstest::PutRecord(FilePath(36), sale.InvoiceNo, 11, &sale, sizeof sale), 0);
+        ASSERT_EQ(bwpstest::PutRecord(FilePath(bwps::No(bwps::FileNo::SalesHeader)), sale.InvoiceNo, 11, &sale, sizeof sale), 0);
     }
 
     // A ledger transaction of journal "PO" made through CBaseGL: a debit to
@@ -272,7 +274,7 @@ protected:
     {
         TagGLHeader h = Header(key);
         h.Posted = 'Y';
-        ASSERT_EQ(bwpstest::PutRecord(FilePath(13), h.JournalCode, 18, &h, sizeof h), 0);
+        ASSERT_EQ(bwpstest::PutRecord(FilePath(bwps::No(bwps::FileNo::LedgerHeader)), h.JournalCode, 18, &h, sizeof h), 0);
     }
     int LiveTransactions()
     {
@@ -284,12 +286,12 @@ protected:
     int SalesKeyCount()
     {
         bwpstest::FileStat stat;
-        EXPECT_TRUE(bwpstest::StatFile(FilePath(36), stat));
+        EXPECT_TRUE(bwpstest::StatFile(FilePath(bwps::No(bwps::FileNo::SalesHeader)), stat));
         return stat.keyCount;
     }
 
     // Register entries.
-    std::vector<TagCheckRegister> Entries() { return ReadAll<TagCheckRegister>(FilePath(8)); }
+    std::vector<TagCheckRegister> Entries() { return ReadAll<TagCheckRegister>(FilePath(bwps::No(bwps::FileNo::CheckRegister))); }
     bool HasEntry(int32_t key, TagCheckRegister* out = nullptr)
     {
         for (const TagCheckRegister& e : Entries())
@@ -398,7 +400,7 @@ TEST_F(RepairTest, LedgerRepairMarksNothingWhenASaleCannotBeRead)
     Rewrite(held);
     WritePO("GONE");
     char invoice[11] = "S1";
-    SecondProcess other(FilePath(36), 0, invoice, sizeof invoice);
+    SecondProcess other(FilePath(bwps::No(bwps::FileNo::SalesHeader)), 0, invoice, sizeof invoice);
     ASSERT_TRUE(other.Locked());
 
     std::FILE* log = std::fopen(LogPath().c_str(), "wb");
@@ -495,7 +497,7 @@ TEST_F(RepairTest, TurningTheLedgerOnThatFailsMidwayLeavesNoTransactions)
     StoreSale("S2", "CASH", 30);
     SetApplied('N', 'Y');
     char invoice[11] = "S2";
-    SecondProcess other(FilePath(36), 0, invoice, sizeof invoice);
+    SecondProcess other(FilePath(bwps::No(bwps::FileNo::SalesHeader)), 0, invoice, sizeof invoice);
     ASSERT_TRUE(other.Locked());
     FxScriptLoad("key Enter\n");
     {
@@ -617,7 +619,7 @@ TEST_F(RepairTest, RegisterRepairChangesNothingWhileASaleIsLocked)
     const std::vector<TagCheckRegister> before = Entries();
     {
         char invoice[11] = "S1";
-        SecondProcess other(FilePath(36), 0, invoice, sizeof invoice);
+        SecondProcess other(FilePath(bwps::No(bwps::FileNo::SalesHeader)), 0, invoice, sizeof invoice);
         ASSERT_TRUE(other.Locked());
         CBaseCheckRegExt repair;
         EXPECT_FALSE(repair.FixIntegrity());
@@ -668,7 +670,7 @@ TEST_F(VerificationRunTest, RepairsAreLoggedAndAFailedRepairAnswers32)
     held.LedgerKey = WritePO("S1");
     Rewrite(held);
     char invoice[11] = "S1";
-    SecondProcess other(FilePath(36), 0, invoice, sizeof invoice);
+    SecondProcess other(FilePath(bwps::No(bwps::FileNo::SalesHeader)), 0, invoice, sizeof invoice);
     ASSERT_TRUE(other.Locked());
     EXPECT_EQ(BWPSVerifyOnlineGenLedger(program_.c_str(), data_.c_str()), 32);
     lines = LogLines(FileText(GLLog()));
