@@ -637,8 +637,7 @@ bool Pass::UpdateProduct(const TagSalesHdr& sale, const TagSalesDetail& line)
                                                  : product.Amounts[PRODUCT_AVERAGE_COST];
         const int factor = product.UnitFactor > 1 ? product.UnitFactor : 1;
         cost = Round2(quantity / factor * unit);
-        double& value = product.Amounts[PRODUCT_VALUE];
-        value = Round2(value - sign * cost);
+        double value = Round2(product.Amounts[PRODUCT_VALUE] - sign * cost);
         product.Amounts[PRODUCT_QUANTITY] -= sign * quantity;
         product.Amounts[PRODUCT_SECOND_QUANTITY] -= sign * quantity;
         // The last unit out takes what value is left; stock is never worth
@@ -647,6 +646,7 @@ bool Pass::UpdateProduct(const TagSalesHdr& sale, const TagSalesDetail& line)
             cost = Round2(cost + value);
             value = 0.0;
         }
+        product.Amounts[PRODUCT_VALUE] = value;
         product.Runs[3][slot] = Round2(product.Runs[3][slot] + sign * cost);
         product.Runs[5][slot] = Round2(product.Runs[5][slot] + Round2(sign * cost));
     }

@@ -348,6 +348,26 @@ TEST_F(PostingRunTest, ASalesDetailHistoryRecordThatCannotBeWrittenLeavesTheSale
     EXPECT_STREQ(history[0].InvoiceNo, "0000007001");
 }
 
+// The last unit out takes the value left on hand as its cost, so stock is
+// never worth less than nothing.
+TEST_F(PostingRunTest, TheLastUnitOutCostsWhatValueIsLeft)
+{
+    PutProduct("LASTONE", 1, 4.0);
+    TagProduct p = Product("LASTONE");
+    p.Amounts[PRODUCT_QUANTITY] = 1.0;
+    p.Amounts[PRODUCT_VALUE] = 3.0;
+    ASSERT_EQ(bwpstest::PutRecord(FilePath(bwps::No(bwps::FileNo::Products)), &p, 15, &p, sizeof p), 0);
+    TagSalesHdr sale = Sale("0000008001", 1, 9.0);
+    CopyText(sale.Tender1, "CASH");
+    sale.TenderAmount1 = sale.Tendered = 9.0;
+    PutSale(sale, {{'P', "LASTONE", "", 1.0, 9.0}});
+    Run();
+    const TagProduct after = Product("LASTONE");
+    EXPECT_NEAR(after.Amounts[PRODUCT_QUANTITY], 0.0, 1e-9);
+    EXPECT_NEAR(after.Amounts[PRODUCT_VALUE], 0.0, 0.005);
+    EXPECT_NEAR(after.Runs[3][2], 3.0, 0.005);   // the period's cost
+}
+
 // A completed layaway is its customer's sale: the customer is found through
 // the layaway, and an unknown layaway stops the run with the sale unposted.
 TEST_F(PostingRunTest, ACompletedLayawayIsPostedToTheLayawaysCustomer)

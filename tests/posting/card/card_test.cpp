@@ -330,7 +330,7 @@ TEST_F(CardTest, AnApprovalIsRecorded)
     const auto stored = Stored();
     ASSERT_EQ(stored.size(), 1u);
     EXPECT_STREQ(stored[0].InvoiceNo, "IN00012345");
-    EXPECT_EQ(stored[0].Register, 2);
+    EXPECT_EQ(+stored[0].Register, 2);
     EXPECT_EQ(stored[0].Kind, CARD_RECORD_CREDIT);
     EXPECT_STREQ(stored[0].CardNumber, "4111111111111111");
     EXPECT_STREQ(stored[0].Expiry, "2512");

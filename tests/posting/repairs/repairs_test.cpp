@@ -543,7 +543,7 @@ TEST_F(RepairTest, RegisterRepairVoidsOrDeletesEntriesWithoutTheirSale)
 
     std::map<int32_t, TagCheckRegister> entries;
     for (const TagCheckRegister& e : Entries())
-        entries[e.TranKey] = e;
+        entries[+e.TranKey] = e;
     RemoveSale("S2");
     RemoveSale("S3");
     RemoveSale("S5");
@@ -590,16 +590,16 @@ TEST_F(RepairTest, RegisterRepairVoidsOrDeletesEntriesWithoutTheirSale)
                ". Invalid source transaction.";
     };
     std::vector<std::string> want = {
-        line("Deleted", entries.at(gone.DepositKey1)),
-        line("Voided", entries.at(refund.DepositKey1)),
-        line("Deleted", entries.at(moved.DepositKey1)),
+        line("Deleted", entries.at(+gone.DepositKey1)),
+        line("Voided", entries.at(+refund.DepositKey1)),
+        line("Deleted", entries.at(+moved.DepositKey1)),
         line("Voided", entries.at(checkKey)),
     };
     std::vector<std::string> sorted = lines;
     std::sort(sorted.begin(), sorted.end());
     std::sort(want.begin(), want.end());
     EXPECT_EQ(sorted, want);
-    EXPECT_EQ(Text(entries.at(refund.DepositKey1).CheckNo, 9), "CHK9");
+    EXPECT_EQ(Text(entries.at(+refund.DepositKey1).CheckNo, 9), "CHK9");
 }
 
 TEST_F(RepairTest, RegisterRepairOfAnEmptyRegisterOpensNoDialog)
@@ -646,13 +646,13 @@ TEST_F(VerificationRunTest, ACleanStoreGetsTheOneLineLog)
     EXPECT_EQ(BWPSVerifyOnlineGenLedger(program_.c_str(), data_.c_str()), 0) << FxTranscript();
     EXPECT_EQ(LogLines(FileText(GLLog())),
               std::vector<std::string>{"No invalid transactions were detected in the GL."});
-    EXPECT_GT(ReadSale("S1").LedgerKey, 0) << "the verification posts the unposted sale";
+    EXPECT_GT(+ReadSale("S1").LedgerKey, 0) << "the verification posts the unposted sale";
 
     EXPECT_EQ(BWPSVerifyOnlineCheckRegister(program_.c_str(), data_.c_str()), 0) << FxTranscript();
     EXPECT_EQ(LogLines(FileText(CKLog())),
               std::vector<std::string>{
                   "No invalid source transactions were detected in the check register."});
-    EXPECT_GT(ReadSale("S1").DepositKey1, 0);
+    EXPECT_GT(+ReadSale("S1").DepositKey1, 0);
 }
 
 TEST_F(VerificationRunTest, RepairsAreLoggedAndAFailedRepairAnswers32)
