@@ -182,28 +182,24 @@ int DuVaVeduUpReadSearch(long argument)
         TextToKey(d);
         return BtrGet(B_GET_GE, d->Handle, d->KeyBuffer, d->Record, d->RecordLength);
     }
-    // Case ignored: the text as typed, in upper and in lower case; the first
-    // whose row begins with the text (case ignored) wins, else the first
-    // row at or after the typed text.
+    // Case ignored: the text in upper case, as typed and in lower case; the
+    // first whose row begins with the text (case ignored) wins, else the
+    // first row at or after the typed text.
     char typed[sizeof d->KeyBuffer];
     std::memcpy(typed, d->KeyBuffer, sizeof typed);
     const size_t n = strnlen(typed, sizeof typed);
     if (noCase || n == 0)
         return BtrGet(B_GET_GE, d->Handle, d->KeyBuffer, d->Record, d->RecordLength);
-    int first = -1;
     for (int variant = 0; variant < 3; ++variant) {
         std::memcpy(d->KeyBuffer, typed, sizeof typed);
         for (size_t i = 0; i < n; ++i) {
             const unsigned char c = static_cast<unsigned char>(typed[i]);
-            if (variant == 1)
+            if (variant == 0)
                 d->KeyBuffer[i] = static_cast<char>(std::toupper(c));
             else if (variant == 2)
                 d->KeyBuffer[i] = static_cast<char>(std::tolower(c));
         }
-        const int st = BtrGet(B_GET_GE, d->Handle, d->KeyBuffer, d->Record, d->RecordLength);
-        if (variant == 0)
-            first = st;
-        if (st != 0)
+        if (BtrGet(B_GET_GE, d->Handle, d->KeyBuffer, d->Record, d->RecordLength) != 0)
             continue;
         const char* field = static_cast<const char*>(d->Record) + position;
         const size_t compare = std::min<size_t>(n, static_cast<size_t>(length));
@@ -211,9 +207,7 @@ int DuVaVeduUpReadSearch(long argument)
             return 0;
     }
     std::memcpy(d->KeyBuffer, typed, sizeof typed);
-    if (first == 0)
-        return BtrGet(B_GET_GE, d->Handle, d->KeyBuffer, d->Record, d->RecordLength);
-    return first;
+    return BtrGet(B_GET_GE, d->Handle, d->KeyBuffer, d->Record, d->RecordLength);
 }
 
 int DuVaVeduUpGetDbRecords(long argument)
