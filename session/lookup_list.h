@@ -1,4 +1,5 @@
-// The list driver of the lookup services.
+// The lists of the session services (LookUpDefinition) run through the
+// lookup library, the one list of the system.
 #pragma once
 
 #include "bwps/neighbours.h"

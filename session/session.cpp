@@ -15,6 +15,7 @@
 #include "bwps/catalogue.h"
 #include "bwps/check_table.h"
 #include "bwps/messages.h"
+#include "bwps/lookups.h"
 #include "bwps/neighbours.h"
 #include "bwps/records.h"
 #include "bwps/reports.h"
@@ -147,7 +148,8 @@ struct PickField {
     int width;
 };
 
-using LookupDialog = int (*)(const char*, int, uint16_t, void*, int, int, int, int, int, int);
+using LookupDialog = int (*)(const char*, int, uint16_t, void*, uint16_t, uint16_t, uint16_t, uint16_t,
+                             FxHandler, char);
 
 // Runs a lookup dialog over a data file and, when a record was picked,
 // copies its fields into the buffer. The dialog's result (masked), or 0
@@ -163,7 +165,7 @@ int LookupAndPick(bwps::FileNo file, LookupDialog dialog, int resultMask,
         return 0;
     }
     uint8_t record[RecordSize] = {};
-    int result = dialog(nullptr, 0, table.Handle(), record, 4, 4, 20, 60, 0, 1) & resultMask;
+    int result = dialog(nullptr, 0, table.Handle(), record, 4, 4, 20, 60, nullptr, 1) & resultMask;
     if (result != 0 && buffer != nullptr) {
         std::memset(buffer, 0, 4);
         for (const PickField& field : fields)

@@ -10,8 +10,8 @@
  *  - Services of bwpsbase that bwpos-1 calls when this build has them
  *    (namespace bwps::service, weak references as well).
  *  - Services with a stand-in: bwpsbase defines a weak stand-in that any
- *    real definition compiled into bwpsbase replaces (FlyCustomers,
- *    FlyProducts, RunTextEditor).
+ *    real definition compiled into bwpsbase replaces (RunTextEditor; the
+ *    lookups FlyCustomers and FlyProducts are declared in bwps/lookups.h).
  */
 #ifndef BWPS_SCREENS_H
 #define BWPS_SCREENS_H
@@ -70,19 +70,6 @@ BWPS_SCREEN_ENTRIES(BWPS_DECLARE_SCREEN_ENTRY)
 #undef BWPS_DECLARE_SCREEN_ENTRY
 
 /* ---- Services with a stand-in in bwpsbase ---- */
-
-/* Customer lookup dialog over BPOSCUST.DB (file 10): start text or null,
- * restore-position flag, open handle, 795-byte record out, then the list's
- * placement values (4, 4, 20, 60, 0, 1). Non-zero when a customer was
- * picked (its record is then in the buffer); 0 when cancelled. */
-BWPS_EXPORT int FlyCustomers(const char* startText, int restorePosition, uint16_t handle,
-                             void* record, int a, int b, int c, int d, int e, int f);
-
-/* Product lookup dialog over BPOSPROD.DB (file 20), as FlyCustomers with
- * the 668-byte product record; the low byte of the result is non-zero when
- * a product was picked. */
-BWPS_EXPORT int FlyProducts(const char* startText, int restorePosition, uint16_t handle,
-                            void* record, int a, int b, int c, int d, int e, int f);
 
 /* Text editor window on a file: top row, left column, bottom row, right
  * column, line length, 32-bit result (the caller sets -1), full path. */

@@ -680,7 +680,9 @@ FX_API void* FxAlloc(int count, int size);                 /* (437) zeroed block
 FX_API void FxFree(void* block);                           /* (438) frees a block (null is fine) */
 FX_API void FxListInit(FxList* list);                      /* empties a list without freeing */
 FX_API void* FxListAdd(FxList* list, const void* record, int size); /* appends a copy; the copy, null on failure */
-FX_API void* FxListWalk(FxList* list, int how, int a, int b); /* 1 first, 2 next: the copy, or null */
+FX_API void* FxListWalk(FxList* list, int how, int a, int b); /* 1 first, 2 next, 3 previous, 4 last, 7 search (the first node whose
+                                                              data begins with the text of FxListSetSearch, case ignored): the copy,
+                                                              or null (a failed search leaves the walk where it was) */
 FX_API void FxListClear(FxList* list);                     /* frees every node and copy */
 
 /* ---- files and folders (handles are small integers, -1 for none) */
@@ -863,6 +865,56 @@ public:
 private:
     uint8_t* data_;
 };
+#endif
+
+
+/* ---- scrolling list views: the pick lists of the lookups and grids.
+ * A view is a boxed window (corners as FxWindowCreate, clipped to the
+ * screen) holding a heading line of column captions, as many rows as its
+ * inside holds below the heading and the title lines, and a prompt line at
+ * the bottom ("Search : text"). The caller gives the visible rows only; the
+ * view marks the highlighted one, scrolls columns that do not fit with Left
+ * and Right by itself, and gives every other input to the caller.
+ * Script driver: on opening and after every change the transcript shows
+ *   list open "title" <t>,<l>-<b>,<r> rows <n>
+ *   list heading "captions"
+ *   list row <n> [>] "cells"        (> marks the highlighted row)
+ *   list search "text"              list columns from <n>
+ *   list empty                      list note "text"
+ * and input comes as key events, "type TEXT" (a search) and "pick N" (the
+ * visible row N, from 1). Terminal: typing builds the search text. */
+#ifdef __cplusplus
+extern "C" {
+#endif
+typedef struct FxListView FxListView;
+enum {
+    FX_LIST_SEARCH = 0x100000, /* FxListViewInput: the search text changed (in text) */
+    FX_LIST_PICK = 0x200000    /* FxListViewInput: | row (from 1): a visible row was picked */
+};
+FX_API FxListView* FxListViewOpen(int top, int left, int bottom, int right, const char* title); /* null when nothing of it lies on the screen */
+FX_API int FxListViewSetColumns(FxListView* view, int count, const char* const* captions, const int* widths,
+                                const int* rightAligned); /* column captions and widths (rightAligned may be null); 0 */
+FX_API int FxListViewSetLine(FxListView* view, int line, const char* text); /* title lines under the title: 1 second, 2 third (null or "": none); 0 */
+FX_API int FxListViewSetPrompt(FxListView* view, const char* prompt); /* "Search :" (null: no prompt line); 0 */
+FX_API int FxListViewRows(FxListView* view);               /* the rows the view shows at a time (at least 1) */
+FX_API int FxListViewSetRows(FxListView* view, int count, const char* const* cells, int highlight); /* count rows of cells (columns each, row by row); highlight from 0 (-1 none); 0 */
+FX_API int FxListViewSetSearch(FxListView* view, const char* text); /* the search text shown after the prompt; 0 */
+FX_API int FxListViewShow(FxListView* view);               /* draws the view; the script driver writes what changed; 0 */
+FX_API int FxListViewInput(FxListView* view, char* text, int size); /* next input: a key code, FX_LIST_SEARCH (text holds the search text) or FX_LIST_PICK | n; Esc when the script ran out */
+FX_API int FxListViewNote(FxListView* view, const char* text); /* a line "list note" in the transcript; 0 */
+FX_API void FxListViewClose(FxListView* view);             /* closes and frees the view */
+/* Key binding of a key bar or form: 1 bound (handler into *handler, null
+ * for a key bound to no action), 0 not bound, -1 bound but switched off. */
+FX_API int FxKeyBinding(void* keys, int key, FxHandler* handler);
+/* Sets the text that FxListWalk mode 7 searches for (the list keeps the
+ * pointer; null: none). */
+FX_API void FxListSetSearch(FxList* list, const char* text, int length);
+/* Type-ahead drop list of a field (FxLookupField's page of matches): the
+ * codes and descriptions of up to count items shown under the field; the
+ * chosen item from 1, 0 when none. */
+FX_API int FxAutoFillChoose(int row, int column, int count, const char* const* codes, const char* const* descriptions);
+#ifdef __cplusplus
+}
 #endif
 
 #endif

@@ -170,6 +170,7 @@ int FxContextEnd(void) {
 
 void FxReset(void) {
     FxUseScriptDriver(); // a reset process (a test) never switches to the terminal by itself
+    fx::resetListViews();
     fx::resetScreens();
     fx::resetWindowPositions();
     fx::resetResources();

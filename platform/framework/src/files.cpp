@@ -9,12 +9,17 @@
 #include <fcntl.h>
 #include <fnmatch.h>
 #include <dirent.h>
+#include <map>
 #include <string>
+#include <strings.h>
 #include <sys/stat.h>
 #include <sys/statvfs.h>
 #include <unistd.h>
 
 namespace {
+
+// The texts of FxListSetSearch, by list.
+std::map<FxList*, std::string> gListSearch;
 
 std::string gDeviceFolder;
 FxFreeSpaceSource gFreeSpaceSource = nullptr;
@@ -82,6 +87,7 @@ namespace fx {
 void resetFiles() {
     gDeviceFolder.clear();
     gFreeSpaceSource = nullptr;
+    gListSearch.clear();
 }
 std::string deviceFolder() { return gDeviceFolder; }
 } // namespace fx
@@ -123,10 +129,46 @@ void* FxListAdd(FxList* list, const void* record, int size) {
 
 void* FxListWalk(FxList* list, int how, int, int) {
     if (!list) return nullptr;
-    if (how == 1) list->walk = list->first;
-    else if (how == 2) list->walk = list->walk ? list->walk->next : nullptr;
-    else return nullptr;
+    switch (how) {
+    case 1: list->walk = list->first; break;
+    case 2: list->walk = list->walk ? list->walk->next : nullptr; break;
+    case 3: { // previous: the list is singly linked
+        FxListNode* prev = nullptr;
+        FxListNode* n = list->first;
+        while (n && n != list->walk) {
+            prev = n;
+            n = n->next;
+        }
+        list->walk = n ? prev : nullptr;
+        break;
+    }
+    case 4: list->walk = list->last; break;
+    case 7: {
+        auto it = gListSearch.find(list);
+        if (it == gListSearch.end()) return nullptr;
+        const std::string& text = it->second;
+        for (FxListNode* n = list->first; n; n = n->next) {
+            const char* d = static_cast<const char*>(n->data);
+            if (static_cast<size_t>(n->size) >= text.size() && strncasecmp(d, text.c_str(), text.size()) == 0) {
+                list->walk = n;
+                return n->data;
+            }
+        }
+        return nullptr;
+    }
+    default: return nullptr;
+    }
     return list->walk ? list->walk->data : nullptr;
+}
+
+void FxListSetSearch(FxList* list, const char* text, int length) {
+    if (!list) return;
+    if (!text) {
+        gListSearch.erase(list);
+        return;
+    }
+    size_t n = length >= 0 ? strnlen(text, static_cast<size_t>(length)) : std::strlen(text);
+    gListSearch[list] = std::string(text, n);
 }
 
 void FxListClear(FxList* list) {

@@ -132,6 +132,26 @@ constexpr int kScreenTextLines = 64;
 std::vector<std::string> screenText(const std::string& name); // lines 0..63 of a named screen text
 std::string screenTitle(const std::string& name);             // its title (line FX_SCREEN_TITLE_LINE), or ""
 
+
+// ---- scrolling list views (listview.cpp), drawn by the terminal driver
+struct ListViewModel {
+    int top = 0, left = 0, bottom = 0, right = 0;
+    std::string title, line2, line3, prompt, search;
+    bool hasPrompt = false;
+    std::vector<std::string> captions;
+    std::vector<int> widths;
+    std::vector<bool> alignRight;
+    std::vector<std::vector<std::string>> rows;
+    int highlight = -1;
+    size_t first = 0; // first column shown
+    int insideWidth() const;
+    int rowCount() const;
+    std::string headingText() const;
+    std::string rowText(size_t row) const;
+};
+std::vector<const ListViewModel*> listViews();
+void resetListViews();
+
 // ---- resets of each part
 void resetScreens();
 void resetResources();

@@ -312,6 +312,27 @@ void drawAll() {
         row += height + 1;
         if (row > 18) row = 8;
     }
+    for (const fx::ListViewModel* lv : fx::listViews()) {
+        drawBox(lv->top, lv->left, lv->bottom, lv->right, lv->title, look(kBox));
+        attron(look(kBox));
+        const int width = lv->insideWidth();
+        int r = lv->top + 1;
+        for (const std::string* line : {&lv->line2, &lv->line3})
+            if (!line->empty()) put(r++, lv->left + 1, *line, width);
+        attron(A_UNDERLINE);
+        put(r++, lv->left + 1, lv->headingText(), width);
+        attroff(A_UNDERLINE);
+        for (int i = 0; i < lv->rowCount(); ++i, ++r) {
+            std::string t = lv->rowText(static_cast<size_t>(i));
+            t.resize(static_cast<size_t>(width), ' ');
+            const bool high = i == lv->highlight;
+            if (high) attron(A_REVERSE);
+            put(r, lv->left + 1, t, width);
+            if (high) attroff(A_REVERSE);
+        }
+        if (lv->hasPrompt) put(lv->bottom - 1, lv->left + 1, lv->prompt + " " + lv->search, width);
+        attroff(look(kBox));
+    }
     drawFrame(frame, keyRows);
     if (cursorRow >= 0 && cursorRow <= gLayout.clip) {
         curs_set(1);

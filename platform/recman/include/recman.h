@@ -204,6 +204,8 @@ enum {
     B_STEP_FIRST = 33,
     B_STEP_LAST = 34,
     B_STEP_PREVIOUS = 35,
+    B_GET_BY_PERCENTAGE = 44, /* data: share 0..10000 of the current key's order in; the record out */
+    B_FIND_PERCENTAGE = 45,   /* data: the share 0..10000 at which the current record stands, out (u32) */
     /* lock biases added to a get operation */
     B_LOCK_SINGLE_WAIT = 100,
     B_LOCK_SINGLE_NOWAIT = 200,

@@ -1060,6 +1060,44 @@ int BtrCloseFile(uint16_t handle) {
     }
 }
 
+namespace {
+
+// Get by percentage (44): the record at the share of the current key's
+// order that data holds (0 to 10000, hundredths of a per cent). Find
+// percentage (45): the share at which the current record stands, into data.
+int percentage(Handle& h, int base, void* data, int length, void* key) {
+    File& f = *h.file;
+    if (!validKey(h, h.keyNo)) return B_INVALID_KEY_NUMBER;
+    int64_t count = 0;
+    if (int st = f.count(count)) return st;
+    if (base == B_GET_BY_PERCENTAGE) {
+        uint32_t share = 0;
+        std::memcpy(&share, data, 4);
+        if (share > 10000) return B_INVALID_OPERATION;
+        if (count == 0) return B_END_OF_FILE;
+        const int64_t rank = std::min<int64_t>(count - 1, (static_cast<int64_t>(share) * count) / 10000);
+        Row row;
+        bool found = false;
+        if (int st = f.rowAtRank(h.keyNo, rank, row, found)) return st;
+        if (!found) return B_END_OF_FILE;
+        dropAhead(h);
+        h.runOp = -1;
+        copyOut(h, viewOf(row), data, length, key, true);
+        setCurrent(h, row);
+        return 0;
+    }
+    if (!h.hasCurrent) return B_INVALID_POSITIONING;
+    settle(h);
+    const std::string enc = encodeRecordKey(f.keys()[size_t(h.keyNo)], h.curData.data(), h.curData.size());
+    int64_t rank = 0;
+    if (int st = f.rankOf(h.keyNo, enc, h.curPos, rank)) return st;
+    const uint32_t share = count <= 1 ? 0 : static_cast<uint32_t>((rank * 10000) / (count - 1));
+    std::memcpy(data, &share, 4);
+    return 0;
+}
+
+} // namespace
+
 int BtrGet(int op, uint16_t handle, void* key, void* data, int length) {
     try {
         if (op >= B_BEGIN_TRAN && op <= B_ABORT_TRAN) return BtrTransaction(op);
@@ -1079,6 +1117,12 @@ int BtrGet(int op, uint16_t handle, void* key, void* data, int length) {
             if (!h->hasCurrent) return B_INVALID_POSITIONING;
             std::memcpy(data, &h->curPos, 4);
             return 0;
+        }
+        if (base == B_GET_BY_PERCENTAGE || base == B_FIND_PERCENTAGE) {
+            const int n = length == 0 ? h->file->recordLength() : length;
+            if (!data || n < 4) return B_DATA_BUFFER_TOO_SHORT;
+            if (bias) return B_INVALID_OPERATION;
+            return percentage(*h, base, data, length, key);
         }
         File& f = *h->file;
         const bool sequential = bias == 0 && (base == B_GET_NEXT || base == B_GET_PREVIOUS || base == B_STEP_NEXT ||

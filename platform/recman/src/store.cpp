@@ -629,6 +629,61 @@ int File::step(int dir, uint32_t pos, int limit, RowSet& rows) {
     return 0;
 }
 
+int File::rowAtRank(int key, int64_t rank, Row& row, bool& found) {
+    found = false;
+    if (key < 0 || size_t(key) >= exprs_.size()) return B_INVALID_KEY_NUMBER;
+    const std::string& e = exprs_[size_t(key)];
+    sqlite3_stmt* s = nullptr;
+    if (sqlite3_prepare_v2(db_, ("SELECT pos, ver, data FROM rec ORDER BY " + e + ", pos LIMIT 1 OFFSET ?1").c_str(), -1,
+                           &s, nullptr) != SQLITE_OK)
+        return B_IO_ERROR;
+    int st = 0;
+    for (;;) {
+        sqlite3_reset(s);
+        sqlite3_bind_int64(s, 1, rank);
+        st = fetchRow(s, row, found);
+        if (st) break;
+        const int a = afterRead();
+        if (a == 0) break;
+        if (a != 1) {
+            st = a;
+            break;
+        }
+    }
+    sqlite3_finalize(s);
+    if (!st && found) st = rowFits(row.data.size());
+    return st;
+}
+
+int File::rankOf(int key, const std::string& enc, uint32_t pos, int64_t& rank) {
+    if (key < 0 || size_t(key) >= exprs_.size()) return B_INVALID_KEY_NUMBER;
+    const std::string& e = exprs_[size_t(key)];
+    sqlite3_stmt* s = nullptr;
+    if (sqlite3_prepare_v2(db_, ("SELECT count(*) FROM rec WHERE " + e + " < ?1 OR (" + e + " = ?1 AND pos < ?2)").c_str(),
+                           -1, &s, nullptr) != SQLITE_OK)
+        return B_IO_ERROR;
+    int st = 0;
+    for (;;) {
+        sqlite3_reset(s);
+        sqlite3_bind_blob(s, 1, enc.data(), int(enc.size()), SQLITE_STATIC);
+        sqlite3_bind_int64(s, 2, pos);
+        const int rc = sqlite3_step(s);
+        if (rc != SQLITE_ROW) {
+            st = statusOf(rc);
+            break;
+        }
+        rank = sqlite3_column_int64(s, 0);
+        const int a = afterRead();
+        if (a == 0) break;
+        if (a != 1) {
+            st = a;
+            break;
+        }
+    }
+    sqlite3_finalize(s);
+    return st;
+}
+
 int File::count(int64_t& n) {
     sqlite3_stmt* s = prepare(count_, "SELECT count(*) FROM rec");
     if (!s) return B_IO_ERROR;

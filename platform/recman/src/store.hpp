@@ -182,6 +182,10 @@ public:
     // dir: 0 first, 1 next, 2 prev, 3 last
     int step(int dir, uint32_t pos, int limit, RowSet& rows);
     int count(int64_t& n);
+    // Key order by rank: the row at rank `rank` (from 0) of key `key`, and
+    // the rank of the row of encoded key `enc` at position `pos`.
+    int rowAtRank(int key, int64_t rank, Row& row, bool& found);
+    int rankOf(int key, const std::string& enc, uint32_t pos, int64_t& rank);
 
     // Keys with a column of their own (the keys given at creation).
     bool hasColumn(int key) const { return !cols_[size_t(key)].empty(); }

@@ -1,0 +1,199 @@
+/* bwps/lookups.h: the record lookups of bwpsbase: the runners over the
+ * lookup library, the list services, the memory of last picks, the
+ * "0LookUps" settings record and the pick lists over the master and
+ * document files. Entries reached by number carry their ordinal in the
+ * comment of their declaration.
+ *
+ * The standard argument list of a file lookup: start text or null, restore
+ * position flag, handle of the caller's open file, record out, the window
+ * numbers row, column, height, width, the key handler of F8 and F9 (null:
+ * both keys removed) and the active-only flag. A lookup returns non-zero
+ * when a row was chosen; its record is then in the caller's buffer.
+ */
+#ifndef BWPS_LOOKUPS_H
+#define BWPS_LOOKUPS_H
+
+#include <stdint.h>
+
+#include "bwps/export.h"
+#include "fx.h"
+#include "lookup.h"
+
+/* ---- Runners (dialog id always 623) */
+BWPS_EXPORT int LookUpProcessDlg(TagLookUp* lookup, int dialogId);          /* 4040 */
+BWPS_EXPORT int LookUpProcess(TagLookUp* lookup);                           /* 4053 */
+BWPS_EXPORT int FilterLookUpProcess(TagLookUp* lookup, TagLookUpField* filterColumns,
+                                    void** filterValues);                   /* 4041 */
+BWPS_EXPORT int VariablesLookUpProcess(TagLookUp* lookup, TagLookUpField* filterColumns,
+                                       void** filterValues);
+BWPS_EXPORT int ColumnLookUpProcess(TagLookUp* lookup, TagLookUpField* filterColumns,
+                                    void** filterValues);
+BWPS_EXPORT int DbLookUpProcess(TagLookUp* lookup);
+BWPS_EXPORT int DirLookUpProcess(TagLookUp* lookup);
+BWPS_EXPORT int DbNoDDLookUpProcess(TagLookUp* lookup);                     /* 4054 */
+
+/* ---- Forwarders to the library */
+BWPS_EXPORT int LookUpProcessImpl(CEnhLookDlg* dialog);                     /* 4051 */
+BWPS_EXPORT int FilterLookUpProcessImpl(CFilterLookupDlg* dialog);          /* 4052 */
+BWPS_EXPORT int LookUpSendMsg(TagLookUp* lookup, int message);              /* 4043 */
+BWPS_EXPORT int LookUpSwitch(long argument);                                /* 4044 */
+BWPS_EXPORT int LookUpReadRecord(long argument);                            /* 4045 */
+BWPS_EXPORT int LookUpReadAtPosition(long argument);                        /* 4046 */
+BWPS_EXPORT int LookUpReadSearch(long argument);                            /* 4047 */
+BWPS_EXPORT int LookUpGetDbRecords(long argument);                          /* 4048 */
+BWPS_EXPORT int LookUpSeekPercRelative(long argument);                      /* 4049 */
+BWPS_EXPORT int LookUpGetPercRelative(long argument);                       /* 4050 */
+
+/* ---- Callbacks of the TagLookUp over the forwarders above */
+BWPS_EXPORT int LookUpReadRecordCallback(TagLookUp* lookup);
+BWPS_EXPORT int LookUpReadAtPositionCallback(TagLookUp* lookup);
+BWPS_EXPORT int LookUpReadSearchCallback(TagLookUp* lookup);
+/* Shift+F9 on a lookup's form: key 0 <-> 1, the highlighted row kept. */
+BWPS_EXPORT int LookUpSwitchKey(void* lookup);
+
+/* ---- List services */
+/* F6 of a lookup: asks message 1267 and deletes the highlighted record;
+ * 0 when not allowed or answered No, -5 after a delete attempt. */
+BWPS_EXPORT int LookUpDeleteRecord(TagLookUp* lookup);                      /* 379 */
+BWPS_EXPORT int LookUpDeleteKey(void* lookup);
+/* A supplemental index: one segment at the field, then the key in use. */
+BWPS_EXPORT bool CreateLookUpSortIndex(uint16_t handle, int fieldOffset, int fieldLength);
+BWPS_EXPORT int PrintLookUpList(CEnhLookDlg* dialog);                       /* 6240 */
+
+/* ---- Own dialogs, list controls and columns */
+class BWPS_EXPORT CLookUpDbColumn : public CDbLookupColumn {
+public:
+    CLookUpDbColumn(TagLookUpField* field, tagTEXTMETRICA* metrics);
+    ~CLookUpDbColumn() override;
+    int ReadColumnInfo(const char* table, const char* column, void* out) override;
+};
+
+class BWPS_EXPORT CLookUpDbListCtrl : public CDbListCtrl {
+public:
+    explicit CLookUpDbListCtrl(int argument);
+    ~CLookUpDbListCtrl() override;
+    CDbLookupColumn* CreateColumn(TagLookUpField* field, tagTEXTMETRICA* metrics) override;
+    using CDbListCtrl::CreateColumn;
+};
+
+class BWPS_EXPORT CLookUpDbDlg : public CDbLookDlg {
+public:
+    CLookUpDbDlg(TagLookUp* lookup, int dialogId);
+    ~CLookUpDbDlg() override;
+
+private:
+    CLookUpDbListCtrl list_;
+};
+
+class BWPS_EXPORT CLookUpFilterDlg : public CFilterLookupDlg {
+public:
+    CLookUpFilterDlg(TagLookUp* lookup, int dialogId, CEnhListCtrl* list);
+    ~CLookUpFilterDlg() override;
+    CDbLookupColumn* CreateFilterColumn(TagLookUpField* field) override;
+};
+
+class BWPS_EXPORT CLookUpVariablesListCtrl : public CVariablesListCtrl {
+public:
+    CLookUpVariablesListCtrl();
+    ~CLookUpVariablesListCtrl() override;
+    int ReviewLookupPersistence() override;
+    CDbLookupColumn* CreateColumn(const unsigned char* bytes, int size) override;
+    CDbLookupColumn* CreateColumn(TagLookUpField* field, tagTEXTMETRICA* metrics) override;
+};
+
+/* ---- Last picks and start columns */
+enum {
+    LOOKUP_TYPES = 18,
+    LOOKUP_DOCUMENT_TYPES = 14,
+    LOOKUP_PICK_CODE = 18,
+    LOOKUP_PICK_DESCRIPTION = 42,
+    LOOKUP_DOC_NUMBER = 16,
+    LOOKUP_DOC_TEXT = 18,
+    LOOKUPS_RECORD_SIZE = 76
+};
+enum LookUpType {
+    LOOKUP_ACCOUNTS = 0, LOOKUP_CUSTOMERS, LOOKUP_VENDORS, LOOKUP_PRODUCTS, LOOKUP_SERVICES,
+    LOOKUP_BILLING_CODES, LOOKUP_BILLING_CODES2, LOOKUP_TENDERS, LOOKUP_SALESPERSONS,
+    LOOKUP_SERIAL_NUMBERS, LOOKUP_TAXES, LOOKUP_TERMS, LOOKUP_MESSAGES, LOOKUP_PRICE_BREAKS,
+    LOOKUP_MASTER_ITEMS, LOOKUP_WAREHOUSES, LOOKUP_SHIP_VIA, LOOKUP_WEIGHT_UNITS
+};
+BWPS_EXPORT int GetLookUpStart(int* codeColumn, int* descriptionColumn, int* keyNumber,
+                               char* startText, int type);
+BWPS_EXPORT int GetDocLookUpStart(int* codeColumn, int* descriptionColumn, int* keyNumber,
+                                  char* startText, int type);
+/* The last pick of a lookup type (code, description), or of a document
+ * type (document number); null for a type out of range. */
+BWPS_EXPORT const char* LookUpLastPickCode(int type);
+BWPS_EXPORT const char* LookUpLastPickDescription(int type);
+BWPS_EXPORT const char* DocLookUpLastPick(int type);
+
+/* "0LookUps" of the general settings file (76 bytes). */
+BWPS_EXPORT int InitLookUpsRecord(void* record76);                          /* 710 */
+BWPS_EXPORT int ReadLookUpsRecord(uint16_t handle, void* record76);         /* 711 */
+/* The in-memory copy that ReadLookUpsRecord keeps. */
+BWPS_EXPORT const uint8_t* LookUpsRecordCopy(void);
+
+/* ---- File lookups */
+extern "C" {
+BWPS_EXPORT int FlyProducts(const char* startText, int restorePosition, uint16_t handle, void* record,
+                            uint16_t row, uint16_t column, uint16_t height, uint16_t width,
+                            FxHandler keyHandler, char activeOnly);          /* 690 */
+BWPS_EXPORT int FlyCustomers(const char* startText, int restorePosition, uint16_t handle, void* record,
+                             uint16_t row, uint16_t column, uint16_t height, uint16_t width,
+                             FxHandler keyHandler, char activeOnly);         /* 668 */
+}
+BWPS_EXPORT int FlyVendors(const char* startText, int restorePosition, uint16_t handle, void* record,
+                           uint16_t row, uint16_t column, uint16_t height, uint16_t width,
+                           FxHandler keyHandler, char activeOnly);           /* 669 */
+BWPS_EXPORT int FlyCustVend(const char* startText, int restorePosition, uint16_t handle, int fileId,
+                            void* record, uint16_t row, uint16_t column, uint16_t height,
+                            uint16_t width, FxHandler keyHandler, char activeOnly);
+BWPS_EXPORT int FlyAccount(const char* startText, int restorePosition, uint16_t handle, void* record,
+                           uint16_t row, uint16_t column, uint16_t height, uint16_t width,
+                           FxHandler keyHandler, char activeOnly);           /* 664 */
+
+/* Answers of FlyAccountInterface: callers compare with the constants. */
+enum {
+    ACCOUNT_INTERFACE_NONE = 0,
+    ACCOUNT_INTERFACE_PICKED = 1,
+    ACCOUNT_INTERFACE_REFUSED = 0x20
+};
+BWPS_EXPORT int FlyAccountInterface(char* accountNumber, int unused, uint16_t handle, void* record,
+                                    uint16_t row, uint16_t column, uint16_t height, uint16_t width,
+                                    FxHandler keyHandler);                   /* 670 */
+
+BWPS_EXPORT int FlyMessages(const char* startText, int restorePosition, uint16_t handle, void* record,
+                            uint16_t row, uint16_t column, uint16_t height, uint16_t width,
+                            FxHandler keyHandler);                           /* 685 */
+BWPS_EXPORT int FlySalespersons(const char* startText, int restorePosition, uint16_t handle,
+                                void* record, uint16_t row, uint16_t column, uint16_t height,
+                                uint16_t width, FxHandler keyHandler);       /* 698 */
+BWPS_EXPORT int FlyTaxes(const char* startText, int restorePosition, uint16_t handle, void* record,
+                         uint16_t row, uint16_t column, uint16_t height, uint16_t width,
+                         FxHandler keyHandler);                              /* 700 */
+BWPS_EXPORT int FlyTerms(const char* startText, int restorePosition, uint16_t handle, void* record,
+                         uint16_t row, uint16_t column, uint16_t height, uint16_t width,
+                         FxHandler keyHandler);                              /* 701 */
+BWPS_EXPORT int FlyWarehouses(const char* startText, int restorePosition, uint16_t handle, void* record,
+                              uint16_t row, uint16_t column, uint16_t height, uint16_t width,
+                              FxHandler keyHandler);                         /* 3125 */
+BWPS_EXPORT int FlyUsers(const char* startText, int restorePosition, uint16_t handle, void* record,
+                         uint16_t row, uint16_t column, uint16_t height, uint16_t width); /* 702 */
+/* Stations: handle 0 opens BPOSSTN.DB here; F6 deletes a station other
+ * than the session's own and "DEFAULT" (message 1477 for those). */
+BWPS_EXPORT int FlyStations(const char* startText, uint16_t handle, void* record, uint16_t row,
+                            uint16_t column, uint16_t height, uint16_t width);  /* 699 */
+
+/* Audit-log entities: the entity number of the pick as decimal text. */
+BWPS_EXPORT int FlyAuditEntities(int unused1, char* textOut, int unused2, int unused3, uint16_t height,
+                                 uint16_t width);                            /* 790 */
+
+/* ---- Form variables */
+BWPS_EXPORT int SetVariableLookUpGroup(int group);                          /* 704 */
+/* The brace text of a variable: '{', the name, dots, '}' at width - 1 and
+ * a NUL at width; a name longer than width - 2 is cut; width below 3 is
+ * refused (false, text empty); a width past the buffer is cut to it. */
+BWPS_EXPORT bool BuildVariableBraceText(const char* name, int width, char* out, int outSize);
+enum { FORM_VARIABLE_TEXT_SIZE = 128 };
+
+#endif

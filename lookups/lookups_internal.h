@@ -1,0 +1,70 @@
+// What the lookup sources share: the standard run of a file lookup and
+// the module state's reset.
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+#include "bwps/files.h"
+#include "bwps/lookups.h"
+
+namespace bwps::lookups {
+
+// Column placeholders of a lookup's column list.
+constexpr int kCodeColumn = -101;
+constexpr int kDescriptionColumn = -102;
+
+enum class Keys { Handler, NullHandler, Removed };
+enum class Switch { LookUpSwitch, OwnToggle, Removed, Left };
+enum class Stays { Always, UnlessRestore, Never, NoPosition };
+
+// The settings of one file lookup (the values of its row in the Parts).
+struct Settings {
+    FileNo file = FileNo::None;
+    int recordLength = 0;
+    int titleId = 0;
+    const char* titleText = nullptr;   // a literal title instead of a text id
+    int startType = -1;                // LookUpType, or -1: the start text only
+    bool documentStart = false;        // GetDocLookUpStart
+    std::vector<int> columns;          // dictionary numbers; kCodeColumn, kDescriptionColumn
+    int key = -1;                      // -1: the start's key; -2: the file's current key
+    bool libraryReaders = false;       // row, position and search readers of the library
+    LookUpCallback rowReader = nullptr;
+    LookUpCallback keyText = nullptr;
+    Keys f8f9 = Keys::Handler;
+    Switch shiftF9 = Switch::LookUpSwitch;
+    int formOptions = 227;
+    int formList = 0;
+    int lastPickType = -1;             // LookUpLastPicks (or document) entry
+    int lastPickDescription = 0;       // description offset of the last pick
+    Stays stays = Stays::Always;
+    bool keepKey = false;              // the key stays selected after the run
+};
+
+struct Call {
+    const char* startText = nullptr;
+    int restore = 0;
+    uint16_t handle = 0;
+    void* record = nullptr;
+    uint16_t row = 4, column = 4, height = 13, width = 60;
+    FxHandler keyHandler = nullptr;
+    // a filter: one column and its value (column 0: none)
+    int filterColumn = 0;
+    const void* filterValue = nullptr;
+    bool sortIndex = false;            // an active-only run: the sort index over the filter
+    FileNo columnFile = FileNo::None;  // the dictionary's file when it is not the lookup's
+};
+
+// Runs a file lookup; non-zero when a row was chosen.
+int RunStandard(const Settings& settings, const Call& call);
+
+// The description columns of a file; false when a column is missing.
+bool LoadColumns(FileNo file, const std::vector<int>& numbers, std::vector<TagLookUpField>& out);
+
+void SetLastPick(int type, const void* record, int descriptionOffset);
+void SetDocLastPick(int type, const void* record);
+
+// Forgets the module state (tests).
+void Reset();
+
+}  // namespace bwps::lookups

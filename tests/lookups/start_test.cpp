@@ -1,0 +1,52 @@
+// The start columns of the lookup types and the "0LookUps" defaults.
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
+
+#include "bwps/lookups.h"
+
+namespace {
+
+TEST(LookUpStart, ColumnsByTypeAndAnEmptyStartBeforeAnyPick)
+{
+    struct Case {
+        int type, code, description;
+    };
+    const Case cases[] = {{LOOKUP_ACCOUNTS, 1, 3},  {LOOKUP_CUSTOMERS, 1, 53}, {LOOKUP_VENDORS, 1, 53},
+                          {LOOKUP_PRODUCTS, 1, 2},  {LOOKUP_MESSAGES, 1, 3},   {LOOKUP_WEIGHT_UNITS, 1, 2},
+                          {40, 1, 2}};
+    for (const Case& c : cases) {
+        int code = 0, description = 0, key = 7;
+        char start[LOOKUP_PICK_DESCRIPTION];
+        std::memset(start, 'x', sizeof start);
+        EXPECT_EQ(GetLookUpStart(&code, &description, &key, start, c.type), 0);
+        EXPECT_EQ(code, c.code) << c.type;
+        EXPECT_EQ(description, c.description) << c.type;
+        EXPECT_EQ(key, 0);
+        EXPECT_EQ(start[0], '\0');
+    }
+    int code = 0, description = 0, key = 0;
+    char start[LOOKUP_PICK_DESCRIPTION];
+    GetDocLookUpStart(&code, &description, &key, start, 4);
+    EXPECT_EQ(description, 6);
+    GetDocLookUpStart(&code, &description, &key, start, 0);
+    EXPECT_EQ(code, 2);
+    EXPECT_EQ(description, 3);
+}
+
+TEST(LookUpsRecord, DefaultsAreTheKeyAndTheSearchLetters)
+{
+    uint8_t record[LOOKUPS_RECORD_SIZE];
+    std::memset(record, 0xEE, sizeof record);
+    EXPECT_EQ(InitLookUpsRecord(record), 0);
+    EXPECT_EQ(std::string(reinterpret_cast<char*>(record), 15), "0LookUps       ");
+    EXPECT_EQ(record[15], 0);
+    EXPECT_EQ(std::string(reinterpret_cast<char*>(record) + 16, 16), std::string(16, 'C'));
+    EXPECT_EQ(std::string(reinterpret_cast<char*>(record) + 32, 4), std::string(4, '\0'));
+    EXPECT_EQ(std::string(reinterpret_cast<char*>(record) + 36, 13), std::string(13, 'N'));
+    for (int i = 49; i < LOOKUPS_RECORD_SIZE; ++i)
+        EXPECT_EQ(record[i], 0) << i;
+}
+
+}  // namespace
