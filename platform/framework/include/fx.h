@@ -865,4 +865,15 @@ private:
 };
 #endif
 
+/* ---- card readers: a reader types the stripe as a keyboard does */
+#ifdef __cplusplus
+extern "C" {
+#endif
+/* As FxGetKey (348); in the script driver a "type TEXT" event is read too,
+ * its characters given one key a call (a stripe typed by the reader). */
+FX_API int FxGetKeyOrTyped(int wait);
+#ifdef __cplusplus
+}
+#endif
+
 #endif
