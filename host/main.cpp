@@ -7,6 +7,7 @@
 #include "host/sample_store.h"
 #include "fx.h"
 
+#include "bwps/cards.h"
 #include "bwps/files.h"
 #include "bwps/records.h"
 #include "bwps/session.h"
@@ -18,6 +19,7 @@
 
 #include <cctype>
 #include <cerrno>
+#include <cmath>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
@@ -57,6 +59,10 @@ const char* const kUsage =
     "       bwpos demo [DIR]                  create a demo company (./demo-company) and open it\n"
     "       bwpos export|import --company DIR FILE-NUMBER PATH [--columns LIST] [--update]\n"
     "       bwpos files --company DIR         list the company's data files and their records\n"
+    "       bwpos card --company DIR --amount A [--kind N|D|C] [--invoice NO] [--void]\n"
+    "             [--card-timeout S] [CARD or CHECK options] [--swipe-first] [--script FILE]\n"
+    "                                         take a card or check tender (or void one) as the\n"
+    "                                         sale entry does; see \"Taking a card\" in README.md\n"
     "       bwpos verify-gl DIR               check and repair the online general ledger\n"
     "       bwpos verify-checks DIR           check and repair the online check register\n"
     "       bwpos --help                      this text and the commands of this build\n"
@@ -75,7 +81,9 @@ const char* const kUsage =
     "6 a record-manager error was reported; 27 cancelled; 28 the command is not\n"
     "available in this build; any other value is the command's own exit code.\n"
     "verify-gl and verify-checks run in a session of their own, write ONLINEGL.LOG\n"
-    "or ONLINECK.LOG in DIR and exit 0, or 32 when the check or the repair failed.\n";
+    "or ONLINECK.LOG in DIR and exit 0, or 32 when the check or the repair failed.\n"
+    "card exits 0 when the tender was approved (or the void recorded) and 31 when it\n"
+    "was not: declined, not answered, cancelled or card authorization not available.\n";
 
 int Fail(const std::string& text, int status = kExitUsage)
 {
@@ -571,6 +579,12 @@ int RunDemo(int argc, char** argv)
         std::printf("\nAdded a sample store: a chart of accounts, a tax code, products, a service,\n"
                     "a billing code, a customer with an open invoice and today's sales.\n");
     }
+    const std::string authorizer = host::AddCardInterface(path, data, error);
+    if (authorizer.empty())
+        std::printf("\nThe card interface was not set up: %s.\n", error.c_str());
+    else
+        std::printf("\nCard interface on; authorizer folder %s (bwpos card --company %s --amount 12.34).\n",
+                    authorizer.c_str(), folder.c_str());
     host::ClearTranscript();
     FxScriptLoad("key F10\nanswer Continue\n");
     h.Run(kSalesPosting, &exitCode);
@@ -626,6 +640,278 @@ int RunVerification(int argc, char** argv)
                         " failed or could not run (exit " + std::to_string(status) + ")",
                     status);
     return kExitDone;
+}
+
+// ---- card ------------------------------------------------------------------------
+
+constexpr int kExitNotApproved = 31;
+
+struct CardArgs {
+    std::string company, user, password, station, script;
+    std::string amount, kind = "N", invoice, registerText = "1", timeout;
+    std::string number, expiry, name, street, postal, swipe;
+    std::string checkMode = "2", bankLine, checkNumber, licence, state, birthDate;
+    bool voidIt = false;
+    bool swipeFirst = false;
+};
+
+int ParseCard(int argc, char** argv, CardArgs& a)
+{
+    for (int i = 2; i < argc; ++i) {
+        const std::string arg = argv[i];
+        auto value = [&](std::string& out) {
+            if (i + 1 >= argc) return false;
+            out = argv[++i];
+            return true;
+        };
+        struct Option {
+            const char* name;
+            std::string* field;
+        } options[] = {
+            {"--company", &a.company},     {"--user", &a.user},
+            {"--password", &a.password},   {"--station", &a.station},
+            {"--script", &a.script},       {"--amount", &a.amount},
+            {"--kind", &a.kind},           {"--invoice", &a.invoice},
+            {"--register", &a.registerText}, {"--card-timeout", &a.timeout},
+            {"--card", &a.number},         {"--expiry", &a.expiry},
+            {"--name", &a.name},           {"--street", &a.street},
+            {"--postal-code", &a.postal},  {"--swipe", &a.swipe},
+            {"--check-mode", &a.checkMode}, {"--bank-line", &a.bankLine},
+            {"--check-number", &a.checkNumber}, {"--licence", &a.licence},
+            {"--state", &a.state},         {"--birth-date", &a.birthDate},
+        };
+        if (arg == "--void" || arg == "--swipe-first") {
+            (arg == "--void" ? a.voidIt : a.swipeFirst) = true;
+            continue;
+        }
+        bool known = false;
+        for (const Option& o : options) {
+            if (arg != o.name) continue;
+            known = true;
+            if (!value(*o.field)) return Fail("option " + arg + " needs a value");
+        }
+        if (!known) return Fail("unknown argument " + host::Printable(arg) + " of card (see bwpos --help)");
+    }
+    if (a.company.empty()) return Fail("card: --company DIR is required");
+    if (a.voidIt && a.invoice.empty()) return Fail("card --void: --invoice NO names the tender to void");
+    if (!a.voidIt && a.amount.empty()) return Fail("card: --amount A is required");
+    for (char& c : a.kind) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    if (a.kind != "N" && a.kind != "D" && a.kind != "C")
+        return Fail("card: --kind is N (credit card), D (debit card) or C (check)");
+    if (a.checkMode != "2" && a.checkMode != "4" && a.checkMode != "5")
+        return Fail("card: --check-mode is 2 (bank line), 4 (driver's licence) or 5 (licence and birth date)");
+    for (const std::string* text : {&a.number, &a.expiry, &a.name, &a.street, &a.postal, &a.swipe,
+                                    &a.bankLine, &a.checkNumber, &a.licence, &a.state, &a.birthDate})
+        for (unsigned char c : *text)
+            if (c < 0x20 || c == 0x7F) return Fail("card: the tender's texts hold no control characters");
+    return 0;
+}
+
+// A whole number of the command line; false when the text is not one.
+bool WholeNumber(const std::string& text, long low, long high, long& out)
+{
+    char* end = nullptr;
+    errno = 0;
+    out = std::strtol(text.c_str(), &end, 10);
+    return !text.empty() && *end == 0 && errno == 0 && out >= low && out <= high;
+}
+
+// What a clerk types on the tender screen, as script events.
+std::string TenderScript(const CardArgs& a, std::string& note)
+{
+    std::string s;
+    auto field = [&](int n, const std::string& text) {
+        if (!text.empty()) s += "field " + std::to_string(n) + " " + text + "\n";
+    };
+    if (a.kind == "C") {
+        const std::string mode = a.checkMode;
+        if (mode == "2") {
+            s += "type " + (a.bankLine.empty() ? std::string("T011000015 000123456789") : a.bankLine) + "\n";
+        } else {
+            s += "type " + (a.licence.empty() ? std::string("D1234567") : a.licence) + "\n";
+            if (mode == "5") field(3, a.birthDate.empty() ? std::string("01/01/80") : a.birthDate);
+        }
+        field(4, a.state.empty() ? std::string("NY") : a.state);
+        field(5, a.checkNumber);
+        field(6, a.name);
+        return s + "key F10\n";
+    }
+    if (!a.swipe.empty()) return "type " + a.swipe + "\nkey Enter\nkey F10\n";
+    std::string number = a.number;
+    std::string expiry = a.expiry;
+    std::string name = a.name;
+    if (number.empty()) {
+        number = "4111111111111111";
+        if (name.empty()) name = "DEMO CARD";
+        note = "no card was given: the test card 4111 1111 1111 1111 is used";
+    }
+    if (expiry.empty()) {
+        char text[8];
+        std::snprintf(text, sizeof text, "%02d12", (FxDateYear(FxToday()) + 2) % 100);
+        expiry = text;
+    }
+    s += "type " + number + "\nkey Enter\ntype " + expiry + "\nkey Enter\n";
+    if (!name.empty()) s += "type " + name + "\n";
+    field(5, a.street);
+    field(6, a.postal);
+    return s + "key F10\n";
+}
+
+std::string Masked(const char* number, size_t width)
+{
+    std::string text(number, strnlen(number, width));
+    if (text.size() <= 4) return text;
+    return std::string(text.size() - 4, '*') + text.substr(text.size() - 4);
+}
+
+const char* KindName(int kind)
+{
+    switch (kind) {
+    case CARD_RECORD_SALE: return "sale";
+    case CARD_RECORD_CREDIT: return "credit";
+    case CARD_RECORD_VOICE: return "voice approval, first form";
+    case CARD_RECORD_OTHER: return "voice approval";
+    case CARD_RECORD_DEBIT: return "debit card";
+    case CARD_RECORD_CHECK: return "check";
+    default: return "?";
+    }
+}
+
+// Prints the stored card transactions of the invoice and register.
+void PrintStoredCard(bwps::Table& cards, const CardTransactionKey& wanted)
+{
+    bwps::KeyBuffer key;
+    key.Set(wanted);
+    CardTransactionRecord r{};
+    int shown = 0;
+    for (int op = B_GET_EQUAL; cards.Get(op, key.data(), &r, sizeof r).Ok(); op = B_GET_NEXT) {
+        if (std::memcmp(r.InvoiceNo, wanted.InvoiceNo, sizeof r.InvoiceNo) != 0 || r.Register != wanted.Register)
+            break;
+        if (shown++ == 0) std::printf("Stored in BPOSCARD.DB:\n");
+        char amount[32];
+        FxFormatAmount(r.Amount, amount, 2);
+        if (r.PreviousKind != 0)
+            std::printf("  invoice %.*s  register %d  kind %d (voided), was %d (%s)", 11, r.InvoiceNo,
+                        r.Register, r.Kind, r.PreviousKind, KindName(r.PreviousKind));
+        else
+            std::printf("  invoice %.*s  register %d  kind %d (%s)", 11, r.InvoiceNo, r.Register,
+                        r.Kind, KindName(r.Kind));
+        if (r.Unreversed == CARD_RECORD_UNREVERSED) std::printf(", approved and not reversed");
+        std::printf("\n  card %s  expiry %.*s  amount %s  approval %.*s\n  payment %.*s  name %.*s\n",
+                    Masked(r.CardNumber, sizeof r.CardNumber).c_str(), 5, r.Expiry, amount, 40,
+                    r.Approval, 11, r.PaymentMethod, 27, r.Name);
+    }
+    if (shown == 0) std::printf("Nothing is stored in BPOSCARD.DB for invoice %s, register %d.\n",
+                                host::Printable(wanted.InvoiceNo).c_str(), wanted.Register);
+}
+
+// card: one tender (or the void of one) of the sale entry, headless.
+int RunCard(int argc, char** argv)
+{
+    CardArgs a;
+    if (int status = ParseCard(argc, argv, a)) return status;
+    double amount = 0.0;
+    if (!a.voidIt) {
+        char* end = nullptr;
+        amount = std::strtod(a.amount.c_str(), &end);
+        if (*end != 0 || !std::isfinite(amount) || std::fabs(amount) > 9999999.99)
+            return Fail("card: --amount takes an amount such as 12.34 (a negative one is a refund)");
+    }
+    long registerNumber = 0, timeout = 0;
+    if (!WholeNumber(a.registerText, 1, 9999, registerNumber))
+        return Fail("card: --register takes a register number from 1 to 9999");
+    if (!a.timeout.empty() && !WholeNumber(a.timeout, 1, 3600, timeout))
+        return Fail("card: --card-timeout takes seconds from 1 to 3600");
+    if (a.invoice.size() > 10) return Fail("card: an invoice number has at most 10 characters");
+
+    Host h;
+    if (int status = h.Load()) return status;
+    std::string error;
+    const std::string company = CompanyFolder(a.company, error);
+    if (company.empty()) return Fail(error, kExitCompany);
+    std::error_code ec;
+    if (!fs::exists(company, ec) && ec.value() != EACCES)
+        return Fail("company folder " + host::Printable(company) + " does not exist", kExitCompany);
+    if (!h.IsCompany(company)) return Fail(h.CompanyProblem(company), kExitCompany);
+
+    using Setup = uint8_t (*)(CardContext*, const char*, int32_t);
+    using Run = int (*)(CardContext*);
+    using Timeout = int (*)(int);
+    const auto setup = reinterpret_cast<Setup>(dlsym(h.libs.base, "SetupCardAuthorization"));
+    const auto authorize = reinterpret_cast<Run>(dlsym(h.libs.base, "RunCardAuthorization"));
+    const auto voidCard = reinterpret_cast<Run>(dlsym(h.libs.base, "VoidCardTransaction"));
+    const auto setTimeout = reinterpret_cast<Timeout>(dlsym(h.libs.base, "SetCardAuthorizationTimeout"));
+    if (!setup || !authorize || !voidCard || !setTimeout)
+        return Fail("the card entries are not in the libraries", kExitProgramFolder);
+
+    std::string note;
+    if (!host::UseScript(a.script, error)) return Fail(error);
+    if (a.script.empty()) {
+        const std::string events = a.voidIt ? std::string("answer Yes\n") : TenderScript(a, note);
+        if (FxScriptLoad(events.c_str()) != 0)
+            return Fail("card: a tender text cannot be typed on the screen");
+    }
+    host::SetApplication(a.user, a.password, "", a.station, company);
+    h.Start(company);
+    if (int status = SignIn(h, company)) {
+        std::fputs(host::Transcript().c_str(), stdout);
+        h.Stop();
+        return status;
+    }
+    host::ClearTranscript();
+
+    const std::string data = h.Session()->DataPath;
+    bwps::Table cards;
+    const char* cardFile = h.libs.GetDataFileName(bwps::No(bwps::FileNo::CardTransactions));
+    if (!cards.OpenPath(bwps::FileNo::CardTransactions, (data + "/" + (cardFile ? cardFile : "")).c_str()).Ok()) {
+        h.Stop();
+        return Fail("the card-transaction file of the company cannot be opened", kExitRecordManager);
+    }
+    if (timeout > 0) setTimeout(static_cast<int>(timeout));
+
+    CardContext c{};
+    setup(&c, (data + "/authorizer").c_str(), static_cast<int32_t>(registerNumber));
+    std::string invoice = a.invoice;
+    if (invoice.empty()) {
+        char text[16];
+        std::snprintf(text, sizeof text, "IN%08d", static_cast<int>(cards.RecordCount() + 1) % 100000000);
+        invoice = text;
+    }
+    std::snprintf(c.InvoiceNo, sizeof c.InvoiceNo, "%s", invoice.c_str());
+    std::snprintf(c.PaymentMethod, sizeof c.PaymentMethod, "%s",
+                  a.kind == "N" ? "VISA" : a.kind == "D" ? "DEBIT" : "CHECK");
+    c.Register = static_cast<uint16_t>(registerNumber);
+    c.FileHandle = cards.Handle();
+    c.TenderKind = a.kind[0];
+    c.CheckMode = static_cast<uint8_t>(a.checkMode[0] - '0');
+    c.SwipeFirst = a.swipeFirst || !a.swipe.empty() ? 'Y' : 'N';
+    c.Amount = amount;
+
+    if (!note.empty()) std::printf("Note: %s.\n", note.c_str());
+    std::printf("%s invoice %s, register %ld%s:\n", a.voidIt ? "Voiding the card tender of" : "Tender of",
+                invoice.c_str(), registerNumber,
+                a.voidIt ? "" : (std::string(", amount ") + a.amount).c_str());
+    const int result = a.voidIt ? voidCard(&c) : authorize(&c);
+    std::fputs(host::Transcript().c_str(), stdout);
+
+    const std::string answer(c.AnswerText, strnlen(c.AnswerText, sizeof c.AnswerText));
+    const std::string approval(c.Approval, strnlen(c.Approval, sizeof c.Approval));
+    if (result != 0)
+        std::printf("Answer: approved, approval code %s%s\n", approval.c_str(),
+                    answer.empty() ? "" : (" (" + answer + ")").c_str());
+    else if (c.ApprovalLetter == 'N')
+        std::printf("Answer: declined: %s\n", approval.c_str());
+    else if (c.ApprovalLetter == 'Y')
+        std::printf("Answer: approved, approval code %s, but not kept (see above)\n", approval.c_str());
+    else
+        std::printf("Answer: none: the tender was not authorised\n");
+    CardTransactionKey key{};
+    std::snprintf(key.InvoiceNo, sizeof key.InvoiceNo, "%s", invoice.c_str());
+    key.Register = c.Register;
+    PrintStoredCard(cards, key);
+    cards.Close();
+    h.Stop();
+    return result != 0 ? kExitDone : kExitNotApproved;
 }
 
 // ---- interactive -----------------------------------------------------------------
@@ -697,6 +983,7 @@ int main(int argc, char** argv)
         if (first == "demo") return RunDemo(argc, argv);
         if (first == "export" || first == "import" || first == "files") return host::RunDataCommand(argc, argv);
         if (first == "verify-gl" || first == "verify-checks") return RunVerification(argc, argv);
+        if (first == "card") return RunCard(argc, argv);
         if (first.rfind("-", 0) != 0)
             return Fail("unknown command " + host::Printable(first) + " (see bwpos --help)");
         return RunHeadless(argc, argv);

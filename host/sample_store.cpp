@@ -3,12 +3,14 @@
 #include <cmath>
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <map>
 #include <string>
 #include <vector>
 
 #include "bwps/records/accounts.h"
+#include "bwps/records/general.h"
 #include "bwps/records/ledger.h"
 #include "bwps/records/masters.h"
 #include "bwps/records/open_invoices.h"
@@ -429,6 +431,64 @@ void PrintBooks(const FilePath& path)
             for (const std::string& l : lines)
                 std::printf("  %-10s %s\n", customer.c_str(), l.c_str());
     }
+}
+
+// ---- card interface
+
+namespace {
+
+// The authorizer's parameter file: the two texts the voice-approval screen
+// shows, 19 characters from byte 1270 and 17 from byte 1649.
+bool WriteParameterFile(const std::string& folder, std::string& error)
+{
+    std::vector<char> bytes(2048, '\0');
+    const std::string phone = "CALL 800-555-0100";
+    const std::string merchant = "MERCHANT 000042";
+    std::memcpy(bytes.data() + 1270, phone.data(), phone.size());
+    std::memcpy(bytes.data() + 1649, merchant.data(), merchant.size());
+    const std::string path = folder + "/ATOM.PRM";
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    out.close();
+    if (!out) {
+        error = "cannot write " + path;
+        return false;
+    }
+    return true;
+}
+
+}  // namespace
+
+std::string AddCardInterface(const FilePath& path, const std::string& dataFolder,
+                             std::string& error)
+{
+    Table general;
+    Status s = general.OpenPath(FileNo::General, path(FileNo::General).c_str());
+    TagSysInterface record{};
+    KeyBuffer key;
+    std::memcpy(key.bytes, GENERAL_KEY_SYSINTERFACE, GENERAL_KEY_SIZE - 1);
+    if (s.Ok())
+        s = general.Get(B_GET_EQUAL, key.data(), &record, sizeof record);
+    const bool found = s.Ok();
+    if (s.Ok() || s.Is(B_KEY_NOT_FOUND)) {
+        if (!found)
+            std::memcpy(record.Key, GENERAL_KEY_SYSINTERFACE, GENERAL_KEY_SIZE - 1);
+        record.CardAuthorizer = 'Y';
+        s = general.Write(found ? B_UPDATE : B_INSERT, &record, sizeof record, &key);
+    }
+    if (!s.Ok()) {
+        error = "cannot turn the card interface on (record-manager status " +
+                std::to_string(s.status) + ")";
+        return std::string();
+    }
+    const std::string folder = dataFolder + "/authorizer";
+    std::error_code ec;
+    std::filesystem::create_directories(folder, ec);
+    if (ec) {
+        error = "cannot make " + folder + ": " + ec.message();
+        return std::string();
+    }
+    return WriteParameterFile(folder, error) ? folder : std::string();
 }
 
 }  // namespace host

@@ -26,6 +26,13 @@ bool AddSampleStore(const FilePath& path, const std::string& dataFolder, int32_t
 // reason when a record cannot be written.
 bool AddManySales(const FilePath& path, int32_t day, int count, std::string& error);
 
+// Turns the company's card interface on ("0sysinterface  " byte 81 'Y')
+// and makes its authorizer folder `dataFolder`/authorizer with the
+// parameter file the authorizer program's "init" writes. The folder, or
+// empty with the reason.
+std::string AddCardInterface(const FilePath& path, const std::string& dataFolder,
+                             std::string& error);
+
 // True when the company already holds sales.
 bool HasSales(const FilePath& path);
 

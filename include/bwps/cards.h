@@ -34,6 +34,20 @@ BWPS_EXPORT int RunCardAuthorization(CardContext* context);
  * register; 1 when the void was sent and recorded. */
 BWPS_EXPORT int VoidCardTransaction(CardContext* context);
 
+/* 596: the card screen (tender kinds 'N' credit, 'D' debit), after the
+ * swipe window when the swipe-first byte is 'Y'. A card read from the
+ * stripe and not changed on the screen is sent as swiped, any other as
+ * keyed. The key that ended the screen: F10 when it was filled, 27 (Esc)
+ * when the clerk backed out, 0 when it could not run. */
+BWPS_EXPORT int EditCardTender(CardContext* context);
+/* 597: the check screen of the context's check mode (2 bank line, 4
+ * driver's licence, 5 licence and birth date); results as 596. */
+BWPS_EXPORT int EditCheckTender(CardContext* context);
+/* The swipe window: reads the stripe that the card reader types, up to
+ * Enter. 1 when a stripe was read and taken into the context, 0 when none
+ * came, 27 when Esc abandoned it. */
+BWPS_EXPORT int ReadCardSwipe(CardContext* context);
+
 /* Inserts the context's transaction into BPOSCARD.DB; 1 when inserted. */
 BWPS_EXPORT int RecordCardTransaction(CardContext* context);
 

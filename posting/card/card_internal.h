@@ -64,6 +64,16 @@ BWPS_EXPORT char AddressResultLetter(const char* text);
 // The message that explains an address-verification letter.
 BWPS_EXPORT int AddressResultMessage(char letter);
 
+// ---- tender screens (tender_screens.cpp)
+// The expiry as typed (trailing blanks removed): kept when its second pair
+// is a month, its pairs swapped when only the first pair can be one; 0, or
+// message 659 for fewer than 4 digits or no month at all.
+BWPS_EXPORT int NormaliseExpiry(std::string& text);
+// Takes a stripe read from the card reader (without its sentinels) into the
+// context: track, card number, name, expiry and the stripe text. The buffer
+// is changed where the stripe is ('B' of track 1, 'D' separator to '=').
+BWPS_EXPORT void ParseStripe(CardContext& context, char* buffer);
+
 // ---- dialogs (authorization.cpp)
 int OfferVoiceApproval(CardContext* context);
 int CheckAddressAnswer(CardContext* context);

@@ -913,6 +913,11 @@ FX_API void FxListSetSearch(FxList* list, const char* text, int length);
  * codes and descriptions of up to count items shown under the field; the
  * chosen item from 1, 0 when none. */
 FX_API int FxAutoFillChoose(int row, int column, int count, const char* const* codes, const char* const* descriptions);
+
+/* ---- card readers: a reader types the stripe as a keyboard does */
+/* As FxGetKey (348); in the script driver a "type TEXT" event is read too,
+ * its characters given one key a call (a stripe typed by the reader). */
+FX_API int FxGetKeyOrTyped(int wait);
 #ifdef __cplusplus
 }
 #endif

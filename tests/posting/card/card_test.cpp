@@ -528,4 +528,35 @@ TEST_F(CardTest, NotAvailableWhenTheAuthorizerCannotStart)
         << Transcript();
 }
 
+TEST_F(CardTest, TheTenderScreensTakeASwipeAndACheckToTheirApprovals)
+{
+    StartAuthorizer("any approve 246810 APPROVED\n");
+    SetTenderScreens(nullptr, nullptr);  // the screens of ordinals 596 and 597
+
+    CardContext card = Context();
+    card.SwipeFirst = 'Y';
+    Script("type ;5500000000000004=25121010000?\nkey Enter\nkey F10\n");
+    EXPECT_EQ(RunCardAuthorization(&card), 1) << Transcript();
+    EXPECT_EQ(card.EntryMode, 'S');
+    EXPECT_STREQ(card.CardData, "5500000000000004=25121010000");
+
+    CardContext check = Context();
+    check.TenderKind = CARD_TENDER_CHECK;
+    check.CheckMode = 2;
+    std::snprintf(check.InvoiceNo, sizeof check.InvoiceNo, "IN00012346");
+    Script("type T123456789 00012345\nfield 4 NY\nfield 5 1001\nfield 6 PAT DOE\nkey F10\n");
+    EXPECT_EQ(RunCardAuthorization(&check), 1) << Transcript();
+    EXPECT_STREQ(check.CardData, "T123456789 00011001");  // the check number from the 16th character
+    EXPECT_STREQ(check.Name, "1001/PAT DOE");
+
+    const auto stored = Stored();
+    ASSERT_EQ(stored.size(), 2u);
+    EXPECT_STREQ(stored[0].CardNumber, "5500000000000004");
+    EXPECT_STREQ(stored[0].Expiry, "2512");
+    EXPECT_STREQ(stored[0].Approval, "246810");
+    EXPECT_EQ(stored[1].Kind, CARD_RECORD_CHECK);
+    EXPECT_STREQ(stored[1].Name, "PAT DOE");
+    EXPECT_NE(Log().find("code 7"), std::string::npos) << Log();
+}
+
 }  // namespace
