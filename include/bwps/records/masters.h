@@ -61,7 +61,10 @@ struct BillingCodeRecord {          // BPOSBICD.DB, 89 bytes
 };
 struct CustomerRecord {             // BPOSCUST.DB, 795 bytes
     char Code[11];                  // 0
-    uint8_t Data11[115];            // 11
+    char TaxCode[6];                // 11
+    char TermsCode[6];              // 17
+    char MessageCode[6];            // 23: a key of BPOSMSGS.DB
+    uint8_t Data29[97];             // 29
     int32_t LastSaleDate;           // 126
     int32_t LastPaymentDate;        // 130
     double CreditLimit;             // 134
@@ -102,6 +105,7 @@ static_assert(sizeof(TaxRecord) == 995 && offsetof(TaxRecord, TotalRate) == 19 &
 static_assert(sizeof(TenderRecord) == 97 && offsetof(TenderRecord, Account) == 44);
 static_assert(sizeof(BillingCodeRecord) == 89 && offsetof(BillingCodeRecord, Account) == 47);
 static_assert(sizeof(CustomerRecord) == 795 && offsetof(CustomerRecord, Account) == 707 &&
+              offsetof(CustomerRecord, MessageCode) == 23 &&
               offsetof(CustomerRecord, CreditLimit) == 134 &&
               offsetof(CustomerRecord, Balance) == 166 &&
               offsetof(CustomerRecord, LastSaleDate) == 126 &&
