@@ -13,6 +13,7 @@
 #include "bwps/ordinals.h"
 #include "bwps/records.h"
 #include "bwps/reports.h"
+#include "bwps/screen_utils.h"
 #include "bwps/session.h"
 #include "bwps/stations.h"
 #include "fx.h"
@@ -37,14 +38,6 @@ constexpr const char* kFormNames[5] = {"RECEIPT", "QUOTE", "LAYAWAY", "LAYPMT", 
 // Set by step 1 once it has rewritten the file into the 1017-byte layout
 // (whose record length then reads 1573), cleared by step 2.
 bool g_rewritten = false;
-
-// Colour sets of a station (ten sets of five PC text attributes).
-constexpr uint8_t kStationColours[50] = {
-    0x07, 0x0F, 0x0F, 0x0E, 0x0F,  0x47, 0x4F, 0x4F, 0x0E, 0x4F,
-    0x17, 0x1F, 0x4E, 0x0E, 0x1F,  0x70, 0x71, 0x4E, 0x0E, 0x70,
-    0x3F, 0x3F, 0x4E, 0x0E, 0x0A,  0x70, 0x71, 0x4E, 0x0E, 0x70,
-    0x4F, 0x4F, 0x4E, 0x0E, 0x4F,  0x0E, 0x0E, 0x0E, 0x0E, 0x0E,
-    0x07, 0x07, 0x07, 0x07, 0x07,  0x00, 0x00, 0x00, 0x00, 0x00};
 
 std::string StationPath()
 {
@@ -237,9 +230,10 @@ void PutDefaultForms(StationRecord* record)
             CopyText(set[i], 16, kFormNames[i]);
 }
 
+// A station starts with the library's colour sets.
 void FillStationColourTable(uint8_t* table50)
 {
-    std::memcpy(table50, kStationColours, sizeof kStationColours);
+    BuildColorSetTable(table50, 0);
 }
 
 void MakeStationKey(char* key15, const char* text)

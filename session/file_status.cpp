@@ -137,6 +137,7 @@ int CheckAllFilesStatus(void** statusHandle)
         FxProgressSetTitle(progress, kTitle);
     int32_t total = 0;
     FileCheckRow* all = nullptr;
+    FileCheckProgress steps{own ? progress : nullptr, 0};
     for (size_t i = 0; i < rows.size(); ++i) {
         FileCheckRow* row = rows[i];
         row->Description = g_descriptions[i];
@@ -149,14 +150,23 @@ int CheckAllFilesStatus(void** statusHandle)
             if (row->RecordCount > 0)
                 total += row->RecordCount;
         }
-        if (own && progress != nullptr)
-            FxProgressStep(progress, static_cast<int>(i) + 1);
+        StepProgressCount(&steps);
     }
     if (all != nullptr)
         all->RecordCount = total;
     if (own && progress != nullptr)
         FxProgressClose(progress);
     return 1;
+}
+
+int StepProgressCount(FileCheckProgress* progress)
+{
+    if (progress == nullptr)
+        return 0;
+    ++progress->count;
+    if (progress->window != nullptr)
+        FxProgressStep(progress->window, progress->count);
+    return progress->count;
 }
 
 int CheckOneFileStatus(int fileNumber, void** statusHandle)

@@ -3,15 +3,17 @@
 #include "bwps/files.h"
 #include "bwps/status_windows.h"
 
+#include <algorithm>
 #include <cstdarg>
 #include <cstdio>
 #include <cstring>
-#include <ctime>
 #include <string>
 #include <vector>
 
 #include "bwps/catalogue.h"
 #include "bwps/ordinals.h"
+#include "bwps/report_services.h"
+#include "bwps/session.h"
 #include "bwps/screen_utils.h"
 #include "recman.h"
 #include "session/services_internal.h"
@@ -41,6 +43,8 @@ struct StatusWindow {
 };
 
 std::vector<StatusWindow*> g_stack;
+constexpr int kContinueList = 108;
+constexpr int kContinueValueColumn = 20;
 StatusLineHook g_hook = nullptr;
 
 struct Kind {
@@ -143,39 +147,20 @@ void Write(StatusWindow* w, int row, int column, int attribute, const char* text
         FxWindowText(&w->window, row, column, attribute == 0 ? -1 : attribute, text, 0);
 }
 
-// ---- the message log: MSGLOG.TXT of the data folder
-struct MessageLog {
-    std::FILE* file = nullptr;
-    int line = 0;     // lines on the current page
-    int page = 0;
-    std::string path;
-};
-MessageLog* g_log = nullptr;
+// ---- the message log: a printed report that goes to MSGLOG.TXT of the
+// data folder.
+TagRepInfo* g_log = nullptr;
 
-void Heading(MessageLog& log)
+void LogLine(const std::string& text, int column = 0)
 {
-    if (log.page > 0)
-        std::fputc('\f', log.file);
-    ++log.page;
-    const std::time_t now = std::time(nullptr);
-    std::tm local{};
-    localtime_r(&now, &local);
-    char date[16], time[16];
-    std::strftime(date, sizeof date, "%m/%d/%Y", &local);
-    std::strftime(time, sizeof time, "%H:%M", &local);
-    std::fprintf(log.file, "Message Log    %s  %s    Page %d\r\n\r\n", date, time, log.page);
-    log.line = 2;
-}
-
-void LogLine(const std::string& text)
-{
-    if (g_log == nullptr || g_log->file == nullptr)
+    if (g_log == nullptr)
         return;
-    if (g_log->line >= MESSAGE_LOG_PAGE_LINES)
-        Heading(*g_log);
-    std::fprintf(g_log->file, "%s\r\n", text.c_str());
-    ++g_log->line;
-    std::fflush(g_log->file);
+    if (g_log->line >= static_cast<uint32_t>(g_log->linesPerPage)) {
+        ReportEndPage(g_log);
+        ReportWritePageHeading(g_log, 0);
+    }
+    ReportWriteText(g_log, text.c_str(), column, 1);
+    ReportNewLines(g_log, 1);
 }
 
 int OpenMessageFile(uint16_t& handle)
@@ -578,15 +563,25 @@ int AskContinue(int kind, int logFlags, int count, double amount1, double amount
     if (OpenStatusWindow(5, -1, -1, 6, 52, nullptr) != 0)
         return 2;
     StatusWindow* w = Top();
-    w->keyList = 108;
+    w->keyList = kContinueList;
     w->help = 1573;
     OpenNamedStatusWindow(kind);
-    if (LoadStatusLines(108) != 0 || w->lines[0].type == 0) {
+    if (LoadStatusLines(kContinueList) != 0 || w->lines[0].type == 0) {
         const FxLineItem items[3] = {{LINE_NUMBER, 1, 0, "%4d"}, {LINE_AMOUNT, 2, 0, "%12.2f"},
                                      {LINE_AMOUNT, 3, 0, "%12.2f"}};
         SetStatusWindowKeys(items, sizeof items);
+        for (Slot& slot : w->lines)
+            slot.column = kContinueValueColumn;
     }
     OpenGenericStatusWindow(0);
+    // The captions of the three lines come from the same text list.
+    char* captions[STATUS_LINES + 1] = {};
+    int width = 0, lines = 0;
+    if (FxTextListLoad(kContinueList, captions, &width, &lines, STATUS_LINES) == 0) {
+        for (int i = 0; i < 3 && captions[i] != nullptr; ++i)
+            WriteStatusWindowText(w->lines[i].row, 1, 0, captions[i]);
+        FxTextListFree(captions);
+    }
     const int32_t n = count;
     AddStatusLine(0, -1, &n);
     AddStatusLine(1, -1, &amount2);
@@ -602,23 +597,112 @@ int AskContinue(int kind, int logFlags, int count, double amount1, double amount
     return 2;
 }
 
+namespace {
+
+struct ChoiceScreen {
+    FxContext fx;  // first: the framework's part
+    FxForm form;
+    int help = 0;
+    bool chosen = false;
+};
+
+int ChoiceAccept(void* context)
+{
+    static_cast<ChoiceScreen*>(context)->chosen = true;
+    return FX_LEAVE;
+}
+
+int ChoiceHelp(void* context)
+{
+    FxShowHelp(1, static_cast<ChoiceScreen*>(context)->help, 0);
+    return FX_STAY;
+}
+
+}  // namespace
+
+int AskStatusWindowChoice(int row, int column, int textId, char* choice, const char* choiceList)
+{
+    StatusWindow* w = Top();
+    if (w == nullptr)
+        return STATUS_NO_WINDOW;
+    if (!w->created || choice == nullptr || choiceList == nullptr)
+        return 0;
+    // The field is as wide as the longest option.
+    int options = 0, longest = 1, current = 0;
+    std::string list = choiceList;
+    size_t start = !list.empty() && static_cast<unsigned char>(list[0]) < ' ' ? 1 : 0;
+    int initial = 1;
+    while (start <= list.size()) {
+        size_t end = list.find(',', start);
+        if (end == std::string::npos)
+            end = list.size();
+        const std::string option = list.substr(start, end - start);
+        ++options;
+        longest = std::max(longest, static_cast<int>(option.size()));
+        if (!option.empty() && option[0] == *choice && current == 0)
+            current = options;
+        start = end + 1;
+    }
+    if (current != 0)
+        initial = current;
+
+    ScreenField fields[2] = {};
+    fields[0].number = 1;
+    fields[0].row = static_cast<uint8_t>(row);
+    fields[0].column = static_cast<uint8_t>(column);
+    std::snprintf(fields[0].picture, sizeof fields[0].picture, "%%-%dsm", longest);
+    fields[0].choices = choiceList;
+    fields[0].prompt = static_cast<uint16_t>(textId);
+    fields[0].exitHandler = ChoiceAccept;
+
+    ChoiceScreen c{};
+    c.help = w->message + 2000;
+    FxAppBegin(&c.fx);
+    if (FxFormLoad(&c.form, fields, 0) != 0) {
+        SetupStandardScreen(&c.form, 0, 0);
+        FxSetKeyHandler(&c.form, FX_KEY_F1, ChoiceHelp);
+        FxSetKeyHandler(&c.form, FX_KEY_F10, ChoiceAccept);
+        FxWindowAttachForm(&w->window, &c.form, 0);
+        FxChoiceSet(&c.form, 1, initial);
+        FxAppRun(&c.fx, 1);
+        if (c.chosen) {
+            const char* text = FxFieldGet(&c.form, 1);
+            if (text != nullptr && text[0] != '\0')
+                *choice = text[0];
+        }
+        FxWindowAttachForm(&w->window, nullptr, 0);
+    }
+    FxAppEnd(&c.fx);
+    return 0;
+}
+
 int OpenMessageLog(void)
 {
     if (g_log != nullptr)
         return 0;
-    auto* log = new MessageLog();
+    auto* log = static_cast<TagRepInfo*>(FxAlloc(1, sizeof(TagRepInfo)));
+    if (log == nullptr)
+        return 1;
+    log->silent = 1;
+    log->keepStatus = 1;
+    log->destination = REPORT_TO_PRINTER;
     char folder[FOLDER_BUFFER_SIZE] = {};
     std::snprintf(folder, sizeof folder, "%s", GetFilesPath());
     FxFolderEnd(folder);
-    log->path = std::string(folder) + "MSGLOG.TXT";
-    log->file = std::fopen(log->path.c_str(), "ab");
-    if (log->file == nullptr) {
-        delete log;
+    std::snprintf(log->outputFile, sizeof log->outputFile, "%sMSGLOG.TXT", folder);
+    // The log is no report the user chose: the session keeps its last
+    // report destination.
+    SessionBlock* session = GetSessionPaths();
+    const uint8_t destination = session->ReportDestination;
+    const int opened = ReportOpen(log, "Message Log");
+    session->ReportDestination = destination;
+    if (!opened) {
+        FxFree(log);
         return 1;
     }
     g_log = log;
-    Heading(*g_log);
-    FxTranscriptNote(("message log " + log->path).c_str());
+    ReportWritePageHeading(g_log, 0);
+    FxTranscriptNote((std::string("message log ") + log->outputFile).c_str());
     return 0;
 }
 
@@ -626,21 +710,21 @@ int WriteMessageLogLine(const char* text, int column, int)
 {
     if (g_log == nullptr)
         return 0;
-    LogLine(std::string(static_cast<size_t>(column > 0 ? column : 0), ' ') + (text != nullptr ? text : ""));
+    LogLine(text != nullptr ? text : "", column > 0 ? column : 0);
     return 0;
 }
 
 int MessageLogNewLines(int count)
 {
-    for (int i = 0; g_log != nullptr && i < count; ++i)
-        LogLine("");
+    if (g_log != nullptr)
+        ReportNewLines(g_log, count);
     return 0;
 }
 
 int MessageLogHeading(void)
 {
     if (g_log != nullptr)
-        Heading(*g_log);
+        ReportWritePageHeading(g_log, 0);
     return 0;
 }
 
@@ -648,9 +732,8 @@ int CloseMessageLog(void)
 {
     if (g_log == nullptr)
         return 0;
-    if (g_log->file != nullptr)
-        std::fclose(g_log->file);
-    delete g_log;
+    ReportClose(g_log);
+    FxFree(g_log);
     g_log = nullptr;
     return 0;
 }

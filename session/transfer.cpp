@@ -30,7 +30,6 @@ namespace {
 constexpr int kMemoryMessage = 1;
 constexpr int kNoRecordMessage = 309;
 constexpr int kTextFileMessage = 617;
-constexpr int kBadLineMessage = 989;
 constexpr int kMaxParts = 64;
 constexpr int kListParts = 14;
 constexpr int kCountRow = 5;

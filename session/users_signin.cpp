@@ -7,6 +7,7 @@
 #include "bwps/messages.h"
 #include "bwps/ordinals.h"
 #include "bwps/screen_fields.h"
+#include "bwps/screen_utils.h"
 #include "bwps/session.h"
 #include "bwps/table.h"
 #include "bwps/users.h"
@@ -16,7 +17,7 @@
 
 namespace {
 
-enum { kFieldUserId = 1, kFieldPassword = 2 };
+enum { kFieldUserId = 1, kFieldPassword = 2, kSignInColours = 5 };
 
 struct SignInContext {
     FxContext fx;        // first: the framework's part
@@ -24,6 +25,7 @@ struct SignInContext {
     FxWindow window;
     bwps::Table userFile;
     bool cancelled;
+    uint8_t colours[COLOR_SET_SIZE];
 };
 
 int g_failureCount = 0;   // failed attempts on the current screen
@@ -162,9 +164,11 @@ BWPS_EXPORT int PromptUserPassword(const char* /*userId*/, const char* /*passwor
     std::array<ScreenField, kSignInFields.size()> fields = kSignInFields;
     FxAppBegin(&c.fx);
     int result = 0;
+    SetColorSet(c.colours, kSignInColours);
     if (FxFormLoad(&c.form, fields.data(), 0) != 0 &&
         FxWindowCreate(&c.window, 4, 25, 4 + 7 - 1, 25 + 53 - 1, 1, 1, ' ', nullptr) == 0) {
         FxWindowSetName(&c.window, "RSGetUserPassword");
+        SetupStandardScreen(&c.form, 0, 0);
         FxSetKeyHandler(&c.form, FX_KEY_F10, OnSignInKey);
         FxReleaseKey(&c.form, FX_KEY_F1 + 0x100);  // F2's default binding
         FxSetKeyHandler(&c.form, FX_KEY_ESC, ConfirmLeaveSignIn);

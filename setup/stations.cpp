@@ -13,6 +13,7 @@
 #include "bwps/records.h"
 #include "bwps/reports.h"
 #include "bwps/screen_fields.h"
+#include "bwps/screen_utils.h"
 #include "bwps/session.h"
 #include "bwps/settings.h"
 #include "bwps/stations.h"
@@ -38,6 +39,7 @@ namespace {
 
 constexpr const char* kIndexFileName = "BPOSSTNX.DB";
 constexpr int kColourSetQuestion = 5;
+constexpr int kColourSetScreen = 2;
 
 bool g_colourKeep = false;
 
@@ -215,6 +217,7 @@ struct AskStationScreen {
     FxForm form;
     FxWindow window;
     uint16_t handle;
+    uint8_t colours[COLOR_SET_SIZE];
 };
 
 int AskStationNewRecord(void* context)
@@ -308,8 +311,11 @@ int RunAskStationScreen(uint16_t handle)
         return 0;
     }
     FxWindowSetName(&screen.window, "RSASKSTATIONID");
+    SetColorSet(screen.colours, kColourSetScreen);
+    SetupStandardScreen(&screen.form, 0, 0);
     FxWindowAttachForm(&screen.window, &screen.form, 0);
     screen.form.newRecord = AskStationNewRecord;
+    screen.form.question = AskChoiceMessage;
     FxReleaseKey(&screen.form, FX_KEY_F1 + 0x100);        // F2
     FxSetKeyState(&screen.form, FX_KEY_F1 + 3 * 0x100, 0);  // F4
     FxSetKeyHandler(&screen.form, FX_KEY_F10, AskStationAccept);

@@ -9,6 +9,7 @@
 #include "bwps/files.h"
 #include "bwps/messages.h"
 #include "bwps/screen_fields.h"
+#include "bwps/screen_utils.h"
 #include "bwps/session.h"
 #include "bwps/table.h"
 #include "bwps/users.h"
@@ -85,7 +86,13 @@ struct ListContext {
     FxForm form;
     FxWindow window;
     uint16_t handle = 0;
+    uint8_t colours[COLOR_SET_SIZE] = {};
 };
+
+// The list's key menu: LookUp, Delete and Add, and the items of text list
+// 323 (Shift+F8 Set Default).
+constexpr int kListKeys = 0x01 | 0x02 | 0x20;
+constexpr int kListKeyItems = 323;
 
 ListContext& List(void* context) { return *static_cast<ListContext*>(context); }
 
@@ -229,7 +236,13 @@ bool RunCompanyListDialog(uint16_t handle, int pendingAction, CompanyListRecord&
     bool shown = false;
     if (FxFormLoad(&c.form, fields.data(), 0) != 0 &&
         FxWindowCreate(&c.window, 3, 0, 3 + 10 - 1, 0 + 78 - 1, 1, 1, ' ', " Open Company ") == 0) {
+        if (SetupStandardScreen(&c.form, kListKeys, kListKeyItems) != 0) {
+            FxWindowClose(&c.window, 1);
+            FxAppEnd(&c.fx);
+            return false;
+        }
         shown = true;
+        SetColorSet(c.colours, 2);
         FxWindowSetName(&c.window, "RSOpenCompany");
         FxReleaseKey(&c.form, FX_KEY_F1 + 4 * 0x100);  // F5
         FxSetKeyHandler(&c.form, FX_KEY_F1 + 5 * 0x100, OnDeleteCompany);
@@ -262,6 +275,7 @@ struct NewUserContext {
     FxWindow window;
     uint16_t handle = 0;
     CompanyListRecord* record = nullptr;
+    uint8_t colours[COLOR_SET_SIZE] = {};
 };
 
 int OnOpenSample(void* context)
@@ -316,6 +330,8 @@ bool RunNewUserScreen(uint16_t handle, CompanyListRecord& record)
     if (FxFormLoad(&c.form, fields.data(), 0) != 0 &&
         FxWindowCreate(&c.window, 6, 10, 6 + 8 - 1, 10 + 60 - 1, 1, 1, ' ', nullptr) == 0) {
         FxWindowSetName(&c.window, "RSNewUserCID");
+        SetColorSet(c.colours, 3);
+        SetupStandardScreen(&c.form, 0, -1);
         FxReleaseKey(&c.form, FX_KEY_F1 + 0x100);  // F2
         FxSetKeyHandler(&c.form, FX_KEY_F10, OnOpenSample);
         FxSetKeyHandler(&c.form, FX_KEY_F1 + 6 * 0x100, OnQuickTour);
@@ -351,6 +367,7 @@ struct CreateContext {
     char accBrowse[260] = {};
     TagSysInterface iface{};
     std::string name, folder;
+    uint8_t colours[COLOR_SET_SIZE] = {};
 };
 
 CreateContext& Create(void* context) { return *static_cast<CreateContext*>(context); }
@@ -556,6 +573,8 @@ BWPS1_API int CreateCompanyFiles(uint16_t listHandle, int newUser, char* name, c
     if (FxFormLoad(&c.form, fields.data(), 0) != 0 &&
         FxWindowCreate(&c.window, 6, 4, 6 + 19 - 1, 4 + 76 - 1, 1, 1, ' ', nullptr) == 0) {
         FxWindowSetName(&c.window, "RSFileCreate");
+        SetColorSet(c.colours, 5);
+        SetupStandardScreen(&c.form, 0, 0);
         FxSetKeyHandler(&c.form, FX_KEY_F10, OnCreateCompany);
         FxAttachFolderBrowse(&c.form, kFolder, "Point Of Sale Data Files Path.", c.folderBrowse);
         FxAttachFolderBrowse(&c.form, kAccFolder, "Acoounting Data Files Path.", c.accBrowse);

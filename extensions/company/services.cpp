@@ -4,6 +4,7 @@
 #include "bwps/catalogue.h"
 #include "bwps/messages.h"
 #include "bwps/records.h"
+#include "bwps/screen_utils.h"
 #include "bwps/session.h"
 #include "bwps/settings.h"
 #include "bwps/table.h"
@@ -133,7 +134,8 @@ int AskNumberedMessage(int number, const char* buttons, int defaultChoice)
     char list[128] = {};
     list[0] = static_cast<char>(defaultChoice > 0 ? defaultChoice : 1);
     if (buttons) std::strncpy(list + 1, buttons, sizeof list - 2);
-    unsigned char colours[5] = {};
+    uint8_t colours[COLOR_SET_SIZE];
+    SetColorSet(colours, 5);
     if (AskMessage(number, 1, &choice, buttons ? list : nullptr, colours, -1, -1, 0, 0, 0) != 0)
         return 0;
     return choice;

@@ -8,12 +8,22 @@
 
 #include "bwps/export.h"
 #include "bwps/check_table.h"
+#include "fx.h"
 
 #ifdef __cplusplus
 extern "C" {
 #endif
 
 enum { FILE_STATUS_TEXT_LIST = 163 };
+
+/* A progress window that counts the steps given to it. */
+typedef struct FileCheckProgress {
+    FxStatus* window;
+    int32_t count;
+} FileCheckProgress;
+
+/* Adds one to the count and shows it in the progress window. The count. */
+BWPS_EXPORT int StepProgressCount(FileCheckProgress* progress);
 
 /* Fills every row's description and record count. statusHandle: a
  * progress window (FxStatus*) to use, or null / pointing to null for one

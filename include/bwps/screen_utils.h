@@ -64,6 +64,52 @@ BWPS_EXPORT int BuildChoiceText(const ChoiceSource* list, char** text);      /* 
 BWPS_EXPORT int GetChoiceSourceValue(FxForm* form, const ChoiceSource* list, int field); /* 829 */
 BWPS_EXPORT int BuildChoiceList(const ChoiceSource* list, char* out);        /* 828 */
 
+/* ---- Column values as text ---- */
+/* How a column of a record is shown. Type is the value type of the
+ * dictionary's column kind (1 char, 2 text, 3 date, 4 byte, 5 int16,
+ * 6 uint16, 7 int32, 8 uint32, 9 float, 10 double, 11 amount, 12 time);
+ * Kind says how it is shown (COLUMN_SHOW_*). */
+typedef struct TagColumnFormat {
+    int32_t Type;
+    int32_t Kind;
+    int32_t Offset;             /* in the record */
+    int32_t SegmentStart;       /* a segmented code: where its sub-column begins, from 1 (0 none) */
+    int32_t SegmentLength;
+    char Picture[20];
+} TagColumnFormat;
+
+enum {
+    COLUMN_SHOW_PLAIN = 0,
+    COLUMN_SHOW_CODE = 4,           /* a segmented code (FormatCodeColumn) */
+    COLUMN_SHOW_ZIP = 11,           /* blank when only the mask is left */
+    COLUMN_SHOW_PHONE = 12,         /* 12 to 14: telephones, blank when only the mask is left */
+    COLUMN_SHOW_PHONE_LAST = 14,
+    COLUMN_SHOW_FLAG = 15,          /* 15, 16: the one character between blanks (short set) */
+    COLUMN_SHOW_FLAG_LAST = 16,
+    COLUMN_SHOW_AT_270 = 17,        /* 17, 18: the values at record offsets 270 and 272 (short set) */
+    COLUMN_SHOW_AT_272 = 18,
+    COLUMN_SHOW_PAIR = 21,          /* 21 to 27: a pair of 32-bit values of the second record */
+    COLUMN_SHOW_PAIR_LAST = 27,
+    COLUMN_SHOW_DATE_21 = 28,       /* 28, 29, 30: a date column taken from the second */
+    COLUMN_SHOW_DATE_25 = 29,       /*   record at offsets 21, 25 and 17 */
+    COLUMN_SHOW_DATE_17 = 30,
+    COLUMN_SEGMENT_OUTSIDE = -1     /* FormatCodeColumn: the sub-column lies outside the code */
+};
+
+/* One column of a record as text, at most `width` characters (out holds
+ * width + 1). Dates read as "Jan 05, 2025"; an invalid date or a value
+ * that is not a number gives an empty text. 1. */
+BWPS_EXPORT int FormatColumnValue(char* out, int width, const void* record, const void* second,
+                                  const TagColumnFormat* column);                /* 235 */
+/* A segmented code: the leading part, the sub-column and the rest joined
+ * by '-'. 0; COLUMN_SEGMENT_OUTSIDE (shown, the code copied) when the
+ * sub-column does not lie inside the code. */
+BWPS_EXPORT int FormatCodeColumn(char* out, int width, const void* record,
+                                 const TagColumnFormat* column);                 /* 236 */
+/* As FormatColumnValue for the short column set (no second record). 1. */
+BWPS_EXPORT int FormatColumnValueShort(char* out, int width, const void* record,
+                                       const TagColumnFormat* column);           /* 289 */
+
 /* ---- Addresses, dates, amounts, folders ---- */
 BWPS_EXPORT int CompactAddressLines(void* block, int keepSecond);           /* 394 */
 BWPS_EXPORT int CompactAddressLinesAll(void* block);                        /* 387 */

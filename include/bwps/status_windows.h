@@ -70,6 +70,25 @@ BWPS_EXPORT int ShowErrorMessageWindow(int message, int keyList, int buttons, in
 BWPS_EXPORT int HasErrorMessageScreen(int message);
 BWPS_EXPORT int AskContinue(int kind, int logFlags, int count, double amount1, double amount2);
 
+/* A choice asked on the open status window: one choice field at the row
+ * and column over the list ("\001A,B": the default byte, then the
+ * options), starting at the option whose first letter is *choice; the
+ * chosen option's first letter goes to *choice. 0 (Esc leaves *choice as it
+ * was). textId: the field's prompt and help number. */
+BWPS_EXPORT int AskStatusWindowChoice(int row, int column, int textId, char* choice,
+                                      const char* choiceList);
+
+/* A customer's message code (BPOSMSGS.DB) shown in a message box with the
+ * lines of text list 120 over its credit limit, balance and what is left.
+ * customer: the 795-byte customer record. 0; 1 when the list is missing. */
+BWPS_EXPORT int ShowAmountPrompt(const void* customer);
+/* The pop-up lines of the item of a sales line (its item details, with the
+ * message codes they name) in the window "RSProdServMessage" under the
+ * item's code, description and quantity (whole when quantityKind is 0).
+ * line: a TagSalesDetail. 0. */
+BWPS_EXPORT int ShowProdServMessage(void* unused1, void* unused2, int quantityKind,
+                                    const void* line);
+
 /* The message log: one report kept open until CloseMessageLog. */
 BWPS_EXPORT int OpenMessageLog(void);
 BWPS_EXPORT int WriteMessageLogLine(const char* text, int column, int attribute);

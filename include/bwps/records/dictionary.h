@@ -72,6 +72,16 @@ typedef struct TagDictFieldSpec {
     char Caption[40];           /* 26 */
     char Name[19];              /* 66 */
 } TagDictFieldSpec;
+
+/* The second record that a row of column values may be shown with: the
+ * dates and the value pairs that some columns take from it. */
+typedef struct TagColumnSecondRecord {
+    uint8_t Data0[17];          /* 0 */
+    int32_t Date17;             /* 17 */
+    int32_t Date21;             /* 21 */
+    int32_t Date25;             /* 25 */
+    int32_t Pairs[7][2];        /* 29: one pair for each of the kinds 21 to 27 */
+} TagColumnSecondRecord;
 #pragma pack(pop)
 
 /* One column unpacked (in memory only). */
@@ -103,6 +113,13 @@ static_assert(offsetof(TagColumnDefinition, Kind) == 59, "kind");
 static_assert(offsetof(TagColumnDefinition, TableName) == 71, "table name");
 static_assert(offsetof(TagColumnDefinition, ColumnName) == 83, "column name");
 static_assert(sizeof(TagDictFieldSpec) == 85, "field descriptor");
+#endif
+
+#ifdef __cplusplus
+static_assert(sizeof(TagColumnSecondRecord) == 85, "second record of a column row");
+static_assert(offsetof(TagColumnSecondRecord, Date21) == 21, "date at 21");
+static_assert(offsetof(TagColumnSecondRecord, Date25) == 25, "date at 25");
+static_assert(offsetof(TagColumnSecondRecord, Pairs) == 29, "value pairs");
 #endif
 
 #endif

@@ -57,7 +57,10 @@ struct BillingCodeRecord {          // BPOSBICD.DB, 89 bytes
 };
 struct CustomerRecord {             // BPOSCUST.DB, 795 bytes
     char Code[11];                  // 0
-    uint8_t Data11[107];            // 11
+    char TaxCode[6];                // 11
+    char TermsCode[6];              // 17
+    char MessageCode[6];            // 23: a key of BPOSMSGS.DB
+    uint8_t Data29[89];             // 29
     char AccountType;               // 118: 'O' open item, 'B' balance forward, 'C' cash
     uint8_t Data119[7];             // 119
     int32_t LastSaleDate;           // 126
@@ -101,6 +104,7 @@ static_assert(sizeof(TaxRecord) == 995 && offsetof(TaxRecord, TotalRate) == 19 &
               offsetof(TaxRecord, Entries) == 27 && sizeof(TaxRecord::Entry) == 15);
 static_assert(sizeof(BillingCodeRecord) == 89 && offsetof(BillingCodeRecord, Account) == 47);
 static_assert(sizeof(CustomerRecord) == 795 && offsetof(CustomerRecord, Account) == 707 &&
+              offsetof(CustomerRecord, MessageCode) == 23 &&
               offsetof(CustomerRecord, CreditLimit) == 134 &&
               offsetof(CustomerRecord, AccountType) == 118 &&
               offsetof(CustomerRecord, Balance) == 166 &&

@@ -1,4 +1,5 @@
-/* bwps/records/messages.h: the records of the message data file WBPSRSC5.DAT (file 94).
+/* bwps/records/messages.h: the records of the message data file WBPSRSC5.DAT
+ * (file 94) and of the store's message codes (BPOSMSGS.DB, file 16).
  * Packed and little-endian; the offsets are the stored ones.
  */
 #ifndef BWPS_RECORDS_MESSAGES_H
@@ -17,12 +18,22 @@ typedef struct MessageRecord {
     char Text[78];                  /* 6: NUL-terminated */
 } MessageRecord;
 
+/* A message code of the store (BPOSMSGS.DB, file 16, 130 bytes): key 0
+ * the code. */
+typedef struct MessageCodeRecord {
+    char Code[6];                   /* 0: 5 characters and NUL */
+    char Flag;                      /* 6: 'N' in a new record */
+    char Lines[3][41];              /* 7, 48, 89: 40 characters and NUL */
+} MessageCodeRecord;
+
 #pragma pack(pop)
 
 #ifdef __cplusplus
 static_assert(sizeof(MessageRecord) == 84, "message record");
 static_assert(offsetof(MessageRecord, Width) == 4, "message width");
 static_assert(offsetof(MessageRecord, Text) == 6, "message text");
+static_assert(sizeof(MessageCodeRecord) == 130, "message code record");
+static_assert(offsetof(MessageCodeRecord, Lines) == 7, "message code lines");
 #endif
 
 #endif

@@ -51,6 +51,7 @@ TEST_F(FileStatusTest, CountsWithAMissingAndADamagedFile)
     EXPECT_STREQ(FindCheckEntry(CHECK_ALL_FILES)->Description, "All Files");
     EXPECT_NE(Transcript().find("progress open Checking File Status"), std::string::npos)
         << Transcript();
+    EXPECT_NE(Transcript().find("66/66"), std::string::npos) << "one step a row: " << Transcript();
     FileCheckRow row{};
     row.FileNumber = 77;
     EXPECT_FALSE(CopyCheckEntry(2, &row));

@@ -1,10 +1,12 @@
 // The standard screen frame and the field, colour and value utilities.
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <cstring>
 #include <string>
 
 #include "bwps/ordinals.h"
+#include "bwps/records/dictionary.h"
 #include "bwps/screen_utils.h"
 #include "fx.h"
 #include "recman.h"
@@ -254,6 +256,85 @@ TEST(ProgressDialog, StepsAtMostOncePerPercentAndEscCancels)
     EXPECT_EQ(done, 2);
     EXPECT_TRUE(dialog.Cancelled());
     EXPECT_NE(std::string(FxTranscript()).find("progress RSRepair cancelled"), std::string::npos);
+}
+
+TEST(ColumnFormat, ColumnsOfARecordAsText)
+{
+    uint8_t record[700] = {};
+    auto put = [&](size_t offset, const void* value, size_t size) {
+        std::memcpy(record + offset, value, size);
+    };
+    const int32_t date = 20250105, badDate = 20251345, time = 615;
+    const double amount = -1234.5, notANumber = std::nan("");
+    const int16_t factor = -12;
+    const uint16_t value272 = 65000;
+    put(0, "WIDGET-RED", 10);
+    put(20, &date, 4);
+    put(24, &badDate, 4);
+    put(28, &amount, 8);
+    put(36, &notANumber, 8);
+    put(44, "     -    ", 10);
+    put(56, "12345-6789", 10);
+    put(68, "(   )    -    ", 14);
+    put(84, "Y", 1);
+    put(90, &time, 4);
+    put(100, "ABCDEFGHIJKLMNOPQRST", 20);  // a text that fills its column
+    put(270, &factor, 2);
+    put(272, &value272, 2);
+    TagColumnSecondRecord second{};
+    second.Date21 = 20240229;
+    second.Pairs[2][0] = 3;
+    second.Pairs[2][1] = -4;
+
+    struct Case {
+        const char* name;
+        TagColumnFormat column;
+        bool shortSet;
+        const char* text;
+    };
+    const Case cases[] = {
+        {"text", {2, 0, 0, 0, 0, "%-14s"}, false, "WIDGET-RED    "},
+        {"date", {3, 0, 20, 0, 0, "nn/nn/nn"}, false, "Jan 05, 2025"},
+        {"invalid date", {3, 0, 24, 0, 0, "nn/nn/nn"}, false, ""},
+        {"date of the second record", {3, 28, 20, 0, 0, "nn/nn/nn"}, false, "Feb 29, 2024"},
+        {"time", {12, 0, 90, 0, 0, "%-5s"}, false, "10:15"},
+        {"amount", {11, 0, 28, 0, 0, "%12.2f"}, false, "    -1234.50"},
+        {"not a number", {10, 0, 36, 0, 0, "%12.2f"}, false, ""},
+        {"empty zip", {2, 11, 44, 0, 0, "%-10s"}, false, ""},
+        {"zip", {2, 11, 56, 0, 0, "%-10s"}, false, "12345-6789"},
+        {"empty telephone", {2, 13, 68, 0, 0, "%-14s"}, false, ""},
+        {"full column", {2, 0, 100, 0, 0, "%-20s"}, false, "ABCDEFGHIJKLMNOPQRST"},
+        {"pair", {7, 23, 0, 0, 0, "%6ld"}, false, "3/-4"},
+        {"segmented code", {2, 4, 0, 8, 2, "%-14s"}, false, "WIDGET--RE-D"},
+        {"code without segments", {2, 4, 0, 0, 0, "%-14s"}, false, "WIDGET-RED"},
+        {"flag between blanks", {1, 15, 84, 0, 0, "%c"}, true, " Y "},
+        {"value at 270", {5, 17, 0, 0, 0, "%6d"}, true, "   -12"},
+        {"value at 272", {6, 18, 0, 0, 0, "%6u"}, true, " 65000"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        char out[64];
+        std::memset(out, 'x', sizeof out);
+        if (c.shortSet)
+            EXPECT_EQ(FormatColumnValueShort(out, 40, record, &c.column), 1);
+        else
+            EXPECT_EQ(FormatColumnValue(out, 40, record, &second, &c.column), 1);
+        EXPECT_STREQ(out, c.text);
+    }
+    // The text is cut to the width given.
+    char out[8];
+    const TagColumnFormat text{2, 0, 0, 0, 0, "%-14s"};
+    FormatColumnValue(out, 6, record, &second, &text);
+    EXPECT_STREQ(out, "WIDGET");
+    // A sub-column past the end of the code is refused; the code is copied.
+    char code[32];
+    const TagColumnFormat outside{2, 4, 0, 9, 5, "%-14s"};
+    FxScriptLoad("answer OK");
+    EXPECT_EQ(FormatCodeColumn(code, 31, record, &outside), COLUMN_SEGMENT_OUTSIDE);
+    EXPECT_STREQ(code, "WIDGET-RED");
+    EXPECT_EQ(BWPSOrdinal(235), reinterpret_cast<void*>(&FormatColumnValue));
+    EXPECT_EQ(BWPSOrdinal(236), reinterpret_cast<void*>(&FormatCodeColumn));
+    EXPECT_EQ(BWPSOrdinal(289), reinterpret_cast<void*>(&FormatColumnValueShort));
 }
 
 }  // namespace
