@@ -9,6 +9,7 @@
 #include "bwps/catalogue.h"
 #include "bwps/db_table.h"
 #include "bwps/messages.h"
+#include "bwps/records/general.h"
 #include "bwps/ordinals.h"
 #include "bwps/screen_utils.h"
 #include "bwps/session.h"
@@ -174,11 +175,13 @@ int FlyAccount(const char* startText, int restorePosition, uint16_t handle, void
 int FlyAccountInterface(char* accountNumber, int, uint16_t handle, void* record, uint16_t row, uint16_t column,
                         uint16_t height, uint16_t width, FxHandler keyHandler)
 {
-    uint8_t interface[204] = {};
-    const bool read = ReadGeneralRecord(0, 0, sizeof interface, "0Interface     ", interface) == 0;
-    const char mode = read ? static_cast<char>(interface[16]) : 'N';
-    char base[133] = {};
-    std::memcpy(base, interface + 72, 132);
+    TagInterfaceRecord interface{};
+    const bool read =
+        ReadGeneralRecord(0, 0, sizeof interface, GENERAL_KEY_INTERFACE, &interface) == 0;
+    const char mode = read ? interface.Flag : 'N';
+    // The sales account of the interface (offset 72) starts the list.
+    char base[sizeof interface.Accounts[0] + 1] = {};
+    std::memcpy(base, interface.Accounts[5], sizeof interface.Accounts[5]);
     char start[64] = {};
     if (mode == 'N')
         std::snprintf(start, sizeof start, "%s", base);

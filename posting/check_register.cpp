@@ -66,26 +66,6 @@ Status SecondTry(Status s)
     return s;
 }
 
-// Opens a file by number into a handle: a failed open is tried once more.
-Status OpenWithRetry(FileNo file, uint16_t& handle, int mode = 0)
-{
-    const char* path = GetDataFilePath(No(file));
-    if (path == nullptr)
-        return {B_INVALID_FILE_NAME, kOpenOperation, file};
-    uint16_t opened = 0;
-    int status = BtrOpenFile(&opened, path, mode, 0);
-    if (status != 0) {
-        opened = 0;
-        status = BtrOpenFile(&opened, path, mode, 0);
-        if (status == B_END_OF_FILE && opened != 0)
-            status = 0;
-    }
-    if (status != 0 || opened == 0)
-        return {status != 0 ? status : B_FILE_NOT_OPEN, kOpenOperation, file};
-    handle = opened;
-    return Success();
-}
-
 // A write whose first try failed is tried once more.
 template <class R>
 Status WriteWithRetry(Table& table, int op, R& record)
@@ -703,31 +683,9 @@ bool CBaseCheckReg::IsPosOnLine()
 
 bool CBaseCheckReg::SetPOSFlag(bool on)
 {
-    Table general;
-    Status s = general.Open(FileNo::General);
-    if (!s.Ok()) {
-        ReportRecordManagerError(s.status, 1, OPEN_OPERATION, No(FileNo::General), 0);
+    if (!WriteInterfaceFlag(offsetof(TagSysInterface, OnlineCheckRegister), on, sysInterface_,
+                            sizeof sysInterface_))
         return false;
-    }
-    KeyBuffer key;
-    std::memcpy(key.bytes, GENERAL_KEY_SYSINTERFACE, GENERAL_KEY_SIZE);
-    s = general.Get(B_GET_EQUAL + B_LOCK_MULTI_NOWAIT, key.bytes, sysInterface_,
-                    sizeof sysInterface_);
-    if (!s.Ok()) {
-        ReportRecordManagerError(s.status, 1, B_GET_EQUAL, No(FileNo::General), 0);
-        return false;
-    }
-    sysInterface_[offsetof(TagSysInterface, OnlineCheckRegister)] = on ? 'Y' : 'N';
-    s = general.Write(B_UPDATE, sysInterface_, sizeof sysInterface_);
-    general.UnlockAll();
-    if (!s.Ok()) {
-        ReportRecordManagerError(s.status, 1, B_UPDATE, No(FileNo::General), 0);
-        return false;
-    }
-    // The session's copy of the record follows, so that a later rewrite of
-    // it keeps the flag.
-    if (TagSysInterface* record = GetSysInterfaceRecord())
-        record->OnlineCheckRegister = on ? 'Y' : 'N';
     online_ = on;
     return true;
 }

@@ -47,52 +47,6 @@ bool IsType(char type, int value)
     return type == value || type == '0' + value;
 }
 
-// Opens a file by number into a closed handle: a failed open is tried once
-// more, and the second try counts when it gives 0 or 9.
-Status OpenWithRetry(FileNo file, uint16_t& handle, int mode)
-{
-    if (IsOpen(handle))
-        return Success();
-    const char* path = GetDataFilePath(No(file));
-    if (path == nullptr)
-        return {B_INVALID_FILE_NAME, kOpenOperation, file};
-    uint16_t opened = 0;
-    int status = BtrOpenFile(&opened, path, mode, 0);
-    if (status != 0) {
-        opened = 0;
-        status = BtrOpenFile(&opened, path, mode, 0);
-        if (status == B_END_OF_FILE && opened != 0)
-            status = 0;
-    }
-    if (status != 0 || opened == 0)
-        return {status != 0 ? status : B_FILE_NOT_OPEN, kOpenOperation, file};
-    handle = opened;
-    return Success();
-}
-
-// The format's "%s" replaced by the values in turn and "%%" by "%"; any
-// other conversion is copied as it stands.
-std::string FormatTexts(const char* format, std::initializer_list<std::string> values)
-{
-    std::string out;
-    if (format == nullptr)
-        return out;
-    auto next = values.begin();
-    for (const char* p = format; *p != '\0'; ++p) {
-        if (p[0] == '%' && p[1] == 's') {
-            if (next != values.end())
-                out += *next++;
-            ++p;
-        } else if (p[0] == '%' && p[1] == '%') {
-            out += '%';
-            ++p;
-        } else {
-            out += *p;
-        }
-    }
-    return out;
-}
-
 // Creates a supplemental index on a column; the key number that selects it.
 bool CreateIndex(uint16_t handle, int column, int32_t& key, int32_t& second)
 {

@@ -46,51 +46,6 @@ void CloseHandle(uint16_t& handle)
     handle = kClosed;
 }
 
-// Opens a file by number: a failed open is tried once more, and the second
-// try counts when it gives 0 or 9.
-Status OpenWithRetry(FileNo file, uint16_t& handle, int mode)
-{
-    const char* path = GetDataFilePath(No(file));
-    if (path == nullptr)
-        return {B_INVALID_FILE_NAME, kOpenOperation, file};
-    uint16_t opened = 0;
-    int status = BtrOpenFile(&opened, path, mode, 0);
-    if (status != 0) {
-        opened = 0;
-        status = BtrOpenFile(&opened, path, mode, 0);
-        if (status == B_END_OF_FILE && opened != 0)
-            status = 0;
-    }
-    if (status != 0 || opened == 0)
-        return {status != 0 ? status : B_FILE_NOT_OPEN, kOpenOperation, file};
-    handle = opened;
-    return Success();
-}
-
-// The format's "%s" replaced by the values in turn and "%%" by "%"; any
-// other conversion is copied as it stands, so a format never reads more
-// than it is given.
-std::string FormatTexts(const char* format, std::initializer_list<std::string> values)
-{
-    std::string out;
-    if (format == nullptr)
-        return out;
-    auto next = values.begin();
-    for (const char* p = format; *p != '\0'; ++p) {
-        if (p[0] == '%' && p[1] == 's') {
-            if (next != values.end())
-                out += *next++;
-            ++p;
-        } else if (p[0] == '%' && p[1] == '%') {
-            out += '%';
-            ++p;
-        } else {
-            out += *p;
-        }
-    }
-    return out;
-}
-
 // The journal code as the framework's fixed-width compare sees it.
 bool IsJournal(const char* field, const char* code)
 {
@@ -244,30 +199,9 @@ bool CBaseGL::Undo()
 
 bool CBaseGL::SetPOSFlag(bool on)
 {
-    Table general;
-    Status s = general.Open(FileNo::General);
-    if (!s.Ok()) {
-        ReportRecordManagerError(s.status, 1, OPEN_OPERATION, No(FileNo::General), 0);
+    if (!WriteInterfaceFlag(offsetof(TagSysInterface, OnlineLedger), on, sysInterface_,
+                            sizeof sysInterface_))
         return false;
-    }
-    KeyBuffer key;
-    std::memcpy(key.bytes, GENERAL_KEY_SYSINTERFACE, GENERAL_KEY_SIZE);
-    s = general.Get(B_GET_EQUAL + B_LOCK_MULTI_NOWAIT, key.bytes, sysInterface_,
-                    sizeof sysInterface_);
-    if (!s.Ok()) {
-        ReportRecordManagerError(s.status, 1, B_GET_EQUAL, No(FileNo::General), 0);
-        return false;
-    }
-    sysInterface_[offsetof(TagSysInterface, OnlineLedger)] = on ? 'Y' : 'N';
-    s = general.Write(B_UPDATE, sysInterface_, sizeof sysInterface_);
-    general.UnlockAll();
-    if (!s.Ok()) {
-        ReportRecordManagerError(s.status, 1, B_UPDATE, No(FileNo::General), 0);
-        return false;
-    }
-    // The session's copy follows, so that a later rewrite keeps the flag.
-    if (TagSysInterface* record = GetSysInterfaceRecord())
-        record->OnlineLedger = on ? 'Y' : 'N';
     online_ = on;
     return true;
 }

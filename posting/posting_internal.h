@@ -134,6 +134,23 @@ int PostingDatabaseErrorWindow(int buttons, int logFlags, int status, int operat
 // Clears the module-wide state of the posting sources (tests).
 void ResetPostingState();
 
+// ---- Files opened by hand (the register and ledger classes keep handles)
+
+// A handle that holds no open file: 0 or 0xFFFF.
+inline bool IsOpenHandle(uint16_t handle) { return handle != 0 && handle != 0xFFFF; }
+// Opens a file by number into a closed handle (an open one is kept): a
+// failed open is tried once more, and the second try counts when it gives
+// 0 or 9.
+Status OpenWithRetry(FileNo file, uint16_t& handle, int mode = 0);
+// The format's "%s" replaced by the values in turn and "%%" by "%"; any
+// other conversion is copied as it stands, so a format never reads more
+// than it is given.
+std::string FormatTexts(const char* format, std::initializer_list<std::string> values);
+// Sets one Y/N flag of the stored "0sysinterface  " record (read locked,
+// updated, errors reported) and of the session's copy; `record` receives
+// the record as written.
+bool WriteInterfaceFlag(std::size_t offset, bool on, unsigned char* record, std::size_t size);
+
 }  // namespace bwps::posting
 
 

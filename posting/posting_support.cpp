@@ -4,7 +4,10 @@
 #include <string>
 #include <vector>
 
+#include "bwps/catalogue.h"
 #include "bwps/messages.h"
+#include "bwps/records/general.h"
+#include "bwps/settings.h"
 #include "bwps/status_windows.h"
 #include "fx.h"
 #include "posting/posting_internal.h"
@@ -46,6 +49,76 @@ int PostingDatabaseErrorWindow(int buttons, int logFlags, int status, int operat
                                int fileNumber)
 {
     return ShowDatabaseErrorWindow(buttons, logFlags, status, operation, fileNumber, nullptr);
+}
+
+Status OpenWithRetry(FileNo file, uint16_t& handle, int mode)
+{
+    if (IsOpenHandle(handle))
+        return Success();
+    const char* path = GetDataFilePath(No(file));
+    if (path == nullptr)
+        return {B_INVALID_FILE_NAME, kOpenOperation, file};
+    uint16_t opened = 0;
+    int status = BtrOpenFile(&opened, path, mode, 0);
+    if (status != 0) {
+        opened = 0;
+        status = BtrOpenFile(&opened, path, mode, 0);
+        if (status == B_END_OF_FILE && opened != 0)
+            status = 0;
+    }
+    if (status != 0 || opened == 0)
+        return {status != 0 ? status : B_FILE_NOT_OPEN, kOpenOperation, file};
+    handle = opened;
+    return Success();
+}
+
+std::string FormatTexts(const char* format, std::initializer_list<std::string> values)
+{
+    std::string out;
+    if (format == nullptr)
+        return out;
+    auto next = values.begin();
+    for (const char* p = format; *p != '\0'; ++p) {
+        if (p[0] == '%' && p[1] == 's') {
+            if (next != values.end())
+                out += *next++;
+            ++p;
+        } else if (p[0] == '%' && p[1] == '%') {
+            out += '%';
+            ++p;
+        } else {
+            out += *p;
+        }
+    }
+    return out;
+}
+
+bool WriteInterfaceFlag(std::size_t offset, bool on, unsigned char* record, std::size_t size)
+{
+    Table general;
+    Status s = general.Open(FileNo::General);
+    if (!s.Ok()) {
+        ReportRecordManagerError(s.status, 1, OPEN_OPERATION, No(FileNo::General), 0);
+        return false;
+    }
+    KeyBuffer key;
+    std::memcpy(key.bytes, GENERAL_KEY_SYSINTERFACE, GENERAL_KEY_SIZE);
+    s = general.Get(B_GET_EQUAL + B_LOCK_MULTI_NOWAIT, key.bytes, record, static_cast<int>(size));
+    if (!s.Ok()) {
+        ReportRecordManagerError(s.status, 1, B_GET_EQUAL, No(FileNo::General), 0);
+        return false;
+    }
+    record[offset] = on ? 'Y' : 'N';
+    s = general.Write(B_UPDATE, record, static_cast<int>(size));
+    general.UnlockAll();
+    if (!s.Ok()) {
+        ReportRecordManagerError(s.status, 1, B_UPDATE, No(FileNo::General), 0);
+        return false;
+    }
+    // The session's copy follows, so that a later rewrite keeps the flag.
+    if (TagSysInterface* copy = GetSysInterfaceRecord())
+        reinterpret_cast<unsigned char*>(copy)[offset] = on ? 'Y' : 'N';
+    return true;
 }
 
 }  // namespace bwps::posting

@@ -13,34 +13,17 @@
 #include <vector>
 
 #include "tests/support/folders.h"
+#include "tests/support/program.h"
 
 namespace fs = std::filesystem;
 
 namespace {
 
-struct Outcome {
-    int status = -1;
-    std::string out;
-};
-
-std::string Quote(const std::string& s)
-{
-    std::string q = "'";
-    for (char c : s) {
-        if (c == '\'')
-            q += "'\\''";
-        else
-            q += c;
-    }
-    return q + "'";
-}
+using Outcome = bwpstest::ProgramRun;
 
 std::string Read(const std::string& path)
 {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
+    return bwpstest::ReadFileText(path);
 }
 
 class DataCommandsTest : public ::testing::Test {
@@ -49,39 +32,13 @@ protected:
     {
         scratch_ = folder_.path();
         program_ = scratch_ + "/program";
-        fs::create_directories(program_);
-        const fs::path shipped = bwpstest::BuildProgramFolder();
-        ASSERT_TRUE(fs::exists(shipped / "bwpos"));
-        for (const auto& entry : fs::directory_iterator(shipped)) {
-            const std::string name = entry.path().filename().string();
-            if (name == "bwpos" || name.find(".so") != std::string::npos)
-                fs::copy(entry.path(), program_ + "/" + name);
-        }
-        bwpstest::CopyBaseFolder(program_);
-        std::error_code ec;
-        fs::remove(program_ + "/RAZAVUR/BPOSCID.DB", ec);
+        bwpstest::InstallProgramFolder(program_);
+        ASSERT_TRUE(fs::exists(program_ + "/bwpos"));
         company_ = scratch_ + "/demo-company";
         ASSERT_EQ(Bwpos({"demo", company_}).status, 0);
     }
 
-    Outcome Bwpos(const std::vector<std::string>& args)
-    {
-        std::string command = Quote(program_ + "/bwpos");
-        for (const std::string& a : args)
-            command += " " + Quote(a);
-        command += " </dev/null 2>&1";
-        Outcome o;
-        FILE* pipe = popen(command.c_str(), "r");
-        if (!pipe)
-            return o;
-        std::array<char, 4096> chunk;
-        size_t n = 0;
-        while ((n = fread(chunk.data(), 1, chunk.size(), pipe)) > 0)
-            o.out.append(chunk.data(), n);
-        const int raw = pclose(pipe);
-        o.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : 128 + WTERMSIG(raw);
-        return o;
-    }
+    Outcome Bwpos(const std::vector<std::string>& args) { return bwpstest::RunBwpos(program_, args); }
 
     bwpstest::ScratchFolder folder_{"hostdata"};
     std::string scratch_, program_, company_;
