@@ -121,7 +121,8 @@ std::string ColumnText(const void* record, const TagColumnSecondRecord* second,
     if (!shortSet && kind >= COLUMN_SHOW_PAIR && kind <= COLUMN_SHOW_PAIR_LAST) {
         if (second == nullptr)
             return std::string();
-        const int32_t* pair = second->Pairs[kind - COLUMN_SHOW_PAIR];
+        int32_t pair[2];
+        std::memcpy(pair, second->Pairs[kind - COLUMN_SHOW_PAIR], sizeof pair);
         char out[32];
         std::snprintf(out, sizeof out, "%ld/%ld", static_cast<long>(pair[0]),
                       static_cast<long>(pair[1]));

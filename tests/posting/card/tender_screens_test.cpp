@@ -362,7 +362,7 @@ TEST_F(TenderScreenTest, CheckModes)
         EXPECT_STREQ(context.CardNumber, c.licence);
         EXPECT_STREQ(context.BankLine, c.bankLine);
         EXPECT_STREQ(context.CheckField2, c.state);
-        EXPECT_EQ(context.BirthDate, c.birthDate);
+        EXPECT_EQ(+context.BirthDate, c.birthDate);
         EXPECT_EQ(context.EntryLetter, 0);
     }
 }
