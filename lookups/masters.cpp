@@ -86,6 +86,12 @@ int ActiveProductRow(TagLookUp* l)
 
 const char kActive = 'A';
 
+// The columns each lookup lists after its code and description.
+const std::vector<int> kProductColumns = {kCodeColumn, kDescriptionColumn, 39, 31, 5, 8, 26, 33, 34, 45, 46, 48};
+const std::vector<int> kCustomerColumns = {kCodeColumn, kDescriptionColumn, 14, 6, 25, 54};
+const std::vector<int> kVendorColumns = {kCodeColumn, kDescriptionColumn, 14, 25, 54};
+const std::vector<int> kAccountColumns = {kCodeColumn, kDescriptionColumn, 4, 9, 6, 2, 10};
+
 }  // namespace
 
 extern "C" int FlyProducts(const char* startText, int restorePosition, uint16_t handle, void* record,
@@ -97,7 +103,7 @@ extern "C" int FlyProducts(const char* startText, int restorePosition, uint16_t 
     s.recordLength = kProductLength;
     s.titleId = 297;
     s.startType = LOOKUP_PRODUCTS;
-    s.columns = {kCodeColumn, kDescriptionColumn, 39, 31, 5, 8, 26, 33, 34, 45, 46, 48};
+    s.columns = kProductColumns;
     s.lastPickType = LOOKUP_PRODUCTS;
     s.lastPickDescription = kProductDescription;
     s.stays = Stays::UnlessRestore;
@@ -121,8 +127,7 @@ int FlyCustVend(const char* startText, int restorePosition, uint16_t handle, int
     s.recordLength = kCustomerLength;
     s.titleId = vendors ? 295 : 294;
     s.startType = vendors ? LOOKUP_VENDORS : LOOKUP_CUSTOMERS;
-    s.columns = vendors ? std::vector<int>{kCodeColumn, kDescriptionColumn, 14, 25, 54}
-                        : std::vector<int>{kCodeColumn, kDescriptionColumn, 14, 6, 25, 54};
+    s.columns = vendors ? kVendorColumns : kCustomerColumns;
     s.lastPickType = s.startType;
     s.lastPickDescription = kCustomerName;
     s.stays = Stays::Always;
@@ -159,7 +164,7 @@ int FlyAccount(const char* startText, int restorePosition, uint16_t handle, void
     s.recordLength = kAccountLength;
     s.titleId = 293;
     s.startType = LOOKUP_ACCOUNTS;
-    s.columns = {kCodeColumn, kDescriptionColumn, 4, 9, 6, 2, 10};
+    s.columns = kAccountColumns;
     s.lastPickType = LOOKUP_ACCOUNTS;
     s.lastPickDescription = kAccountDescription;
     s.stays = Stays::Always;
@@ -463,6 +468,53 @@ int FlyAuditEntities(int, char* textOut, int, int, uint16_t height, uint16_t wid
     if (picked && textOut != nullptr)
         std::sprintf(textOut, "%d", static_cast<int>(record.number));
     return picked;
+}
+
+// ---- the chosen record as text
+
+int LookUpPickText(int type, const void* record, char* out, int outSize)
+{
+    if (out == nullptr || outSize <= 0)
+        return -1;
+    out[0] = '\0';
+    if (record == nullptr)
+        return -1;
+    FileNo file = FileNo::None;
+    int length = 0;
+    const std::vector<int>* listed = nullptr;
+    switch (type) {
+    case LOOKUP_PRODUCTS: file = FileNo::Products; length = kProductLength; listed = &kProductColumns; break;
+    case LOOKUP_CUSTOMERS: file = FileNo::Customers; length = kCustomerLength; listed = &kCustomerColumns; break;
+    case LOOKUP_VENDORS: file = FileNo::Vendors; length = kCustomerLength; listed = &kVendorColumns; break;
+    case LOOKUP_ACCOUNTS: file = FileNo::Accounts; length = kAccountLength; listed = &kAccountColumns; break;
+    default: return -1;
+    }
+    int code = 1, description = 2;
+    GetLookUpStart(&code, &description, nullptr, nullptr, type);
+    std::vector<int> numbers;
+    for (int n : *listed)
+        numbers.push_back(n == kCodeColumn ? code : n == kDescriptionColumn ? description : n);
+    std::vector<TagLookUpField> columns;
+    if (!LoadColumns(file, numbers, columns))
+        return -1;
+    auto trimmed = [](const char* text, size_t size) {
+        std::string s(text, strnlen(text, size));
+        const size_t b = s.find_first_not_of(' ');
+        const size_t e = s.find_last_not_of(' ');
+        return b == std::string::npos ? std::string() : s.substr(b, e - b + 1);
+    };
+    std::string text;
+    int lines = 0;
+    for (TagLookUpField& field : columns) {
+        if (field.Type == 0)
+            break;
+        char cell[256] = {};
+        CDbLookupColumn(&field, nullptr).FormatField(record, length, cell, sizeof cell);
+        text += trimmed(field.Title, sizeof field.Title) + ": " + trimmed(cell, sizeof cell) + "\n";
+        ++lines;
+    }
+    std::snprintf(out, static_cast<size_t>(outSize), "%s", text.c_str());
+    return lines;
 }
 
 // ---- form variables: the group and the brace text

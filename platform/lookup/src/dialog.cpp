@@ -424,8 +424,10 @@ struct LookupRun {
                 continue;
             }
             const int key = input;
+            // Esc is the list's own: the form's close key works on a screen
+            // context, not on the TagLookUp a list hands to its handlers
             FxHandler handler = nullptr;
-            const int bound = t.Form != nullptr ? FxKeyBinding(t.Form, key, &handler) : 0;
+            const int bound = t.Form != nullptr && key != FX_KEY_ESC ? FxKeyBinding(t.Form, key, &handler) : 0;
             if (bound == -1) {
                 FxBeep();
                 continue;
