@@ -470,53 +470,6 @@ int FlyAuditEntities(int, char* textOut, int, int, uint16_t height, uint16_t wid
     return picked;
 }
 
-// ---- the chosen record as text
-
-int LookUpPickText(int type, const void* record, char* out, int outSize)
-{
-    if (out == nullptr || outSize <= 0)
-        return -1;
-    out[0] = '\0';
-    if (record == nullptr)
-        return -1;
-    FileNo file = FileNo::None;
-    int length = 0;
-    const std::vector<int>* listed = nullptr;
-    switch (type) {
-    case LOOKUP_PRODUCTS: file = FileNo::Products; length = kProductLength; listed = &kProductColumns; break;
-    case LOOKUP_CUSTOMERS: file = FileNo::Customers; length = kCustomerLength; listed = &kCustomerColumns; break;
-    case LOOKUP_VENDORS: file = FileNo::Vendors; length = kCustomerLength; listed = &kVendorColumns; break;
-    case LOOKUP_ACCOUNTS: file = FileNo::Accounts; length = kAccountLength; listed = &kAccountColumns; break;
-    default: return -1;
-    }
-    int code = 1, description = 2;
-    GetLookUpStart(&code, &description, nullptr, nullptr, type);
-    std::vector<int> numbers;
-    for (int n : *listed)
-        numbers.push_back(n == kCodeColumn ? code : n == kDescriptionColumn ? description : n);
-    std::vector<TagLookUpField> columns;
-    if (!LoadColumns(file, numbers, columns))
-        return -1;
-    auto trimmed = [](const char* text, size_t size) {
-        std::string s(text, strnlen(text, size));
-        const size_t b = s.find_first_not_of(' ');
-        const size_t e = s.find_last_not_of(' ');
-        return b == std::string::npos ? std::string() : s.substr(b, e - b + 1);
-    };
-    std::string text;
-    int lines = 0;
-    for (TagLookUpField& field : columns) {
-        if (field.Type == 0)
-            break;
-        char cell[256] = {};
-        CDbLookupColumn(&field, nullptr).FormatField(record, length, cell, sizeof cell);
-        text += trimmed(field.Title, sizeof field.Title) + ": " + trimmed(cell, sizeof cell) + "\n";
-        ++lines;
-    }
-    std::snprintf(out, static_cast<size_t>(outSize), "%s", text.c_str());
-    return lines;
-}
-
 // ---- form variables: the group and the brace text
 
 namespace {

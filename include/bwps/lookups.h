@@ -184,12 +184,6 @@ BWPS_EXPORT int FlyUsers(const char* startText, int restorePosition, uint16_t ha
 BWPS_EXPORT int FlyStations(const char* startText, uint16_t handle, void* record, uint16_t row,
                             uint16_t column, uint16_t height, uint16_t width);  /* 699 */
 
-/* The chosen record of a product, customer, vendor or account lookup as
- * "Caption: value" lines, one for each column the lookup lists; the number
- * of lines, or -1 for another lookup type or a missing dictionary column
- * (the text is then empty). The text is cut to the buffer. */
-extern "C" BWPS_EXPORT int LookUpPickText(int lookupType, const void* record, char* out, int outSize);
-
 /* Audit-log entities: the entity number of the pick as decimal text. */
 BWPS_EXPORT int FlyAuditEntities(int unused1, char* textOut, int unused2, int unused3, uint16_t height,
                                  uint16_t width);                            /* 790 */
