@@ -67,7 +67,9 @@ const char* const kUsage =
     "       bwpos verify-checks DIR           check and repair the online check register\n"
     "       bwpos --help                      this text and the commands of this build\n"
     "\n"
-    "COMMAND is a command number (e.g. 103) or its name (e.g. CmdCompanyHeading).\n"
+    "COMMAND is a command number (e.g. 103) or its name (e.g. CmdCompanyHeading),\n"
+    "or lookup-customer / lookup-product: pick from the list and print the fields\n"
+    "returned (the next lookup of the run starts at the pick).\n"
     "DIR is a company folder of at most 143 characters (its absolute path); NAME has\n"
     "1 to 18 characters (18 bytes). A new company has no users and no passwords:\n"
     "any --user and --password (e.g. empty ones) sign in until passwords are set up.\n"
@@ -284,6 +286,95 @@ size_t Characters(const std::string& text)
     return n;
 }
 
+// ---- lookups ------------------------------------------------------------------
+
+// A field of the buffer that the session's customer and product lookups
+// fill: its caption, place and width.
+struct PickedField {
+    const char* caption;
+    size_t offset;
+    size_t width;
+};
+
+// The customer and product lookups of the menu and of the command line.
+struct LookupCommand {
+    const char* word;     // command word of headless runs
+    int menuNumber;       // entry of the menu (no command of the command entry)
+    const char* title;
+    const char* entry;    // the session's lookup
+    const char* noun;
+    std::vector<PickedField> fields;
+};
+
+const LookupCommand kLookupCommands[] = {
+    {"lookup-customer", 901, "Look up a customer", "BWPSLookupCustomer", "customer",
+     {{"Code", 0, 10}, {"Name", 11, 40}, {"ZIP code", 52, 10}, {"Salesperson", 63, 5},
+      {"Receivables account", 69, 10}, {"Interface code", 80, 5}, {"Code 27", 86, 5}}},
+    {"lookup-product", 902, "Look up a product", "BWPSLookupProduct", "product",
+     {{"Code", 0, 14}, {"Description", 15, 30}, {"Interface code", 46, 5}, {"Alternate code", 52, 8},
+      {"Vendor code", 61, 10}, {"Sub-item code", 72, 3}}},
+};
+constexpr size_t kPickBufferSize = 128;
+
+const LookupCommand* LookupByWord(const std::string& word)
+{
+    for (const LookupCommand& l : kLookupCommands)
+        if (word == l.word) return &l;
+    return nullptr;
+}
+
+const LookupCommand* LookupByMenuNumber(int number)
+{
+    for (const LookupCommand& l : kLookupCommands)
+        if (number == l.menuNumber) return &l;
+    return nullptr;
+}
+
+// The fields of a pick buffer, one "caption: value" line each.
+std::string PickedText(const LookupCommand& l, const char* buffer)
+{
+    std::string text;
+    for (const PickedField& f : l.fields) {
+        std::string value(buffer + f.offset, strnlen(buffer + f.offset, f.width));
+        while (!value.empty() && value.back() == ' ') value.pop_back();
+        text += std::string("  ") + f.caption + ":" + (value.empty() ? "" : " " + host::Printable(value)) + "\n";
+    }
+    return text;
+}
+
+// Runs a lookup of the signed-in session: 1 picked (the fields in
+// buffer), 0 nothing picked, -1 the entry is not in the libraries.
+int RunLookup(Host& h, const LookupCommand& l, char* buffer)
+{
+    using Entry = int (*)(char*);
+    const auto entry = reinterpret_cast<Entry>(dlsym(h.libs.base, l.entry));
+    if (entry == nullptr) return -1;
+    std::memset(buffer, 0, kPickBufferSize);
+    return entry(buffer) != 0 ? 1 : 0;
+}
+
+// A lookup of a headless run: what the list showed, then the fields
+// returned; 0 or an exit status after one line saying why.
+int RunHeadlessLookup(Host& h, const LookupCommand& l)
+{
+    std::fputs(host::Transcript().c_str(), stdout);
+    host::ClearTranscript();
+    const int errorsBefore = h.Errors();
+    char buffer[kPickBufferSize];
+    const int picked = RunLookup(h, l, buffer);
+    std::fputs(host::Transcript().c_str(), stdout);
+    host::ClearTranscript();
+    if (picked < 0)
+        return Fail(std::string(l.word) + ": " + l.entry + " is not in the libraries", kExitProgramFolder);
+    if (h.Errors() != errorsBefore) return Fail(std::string(l.word) + ": " + h.LastError(), kExitRecordManager);
+    if (picked == 0) {
+        std::printf("No %s was picked.\n", l.noun);
+        return Fail(std::string(l.word) + " ended cancelled", kExitCancelled);
+    }
+    std::printf("Picked %s:\n%s", l.noun, PickedText(l, buffer).c_str());
+    return 0;
+}
+
 // ---- headless -----------------------------------------------------------------
 
 struct HeadlessArgs {
@@ -354,6 +445,10 @@ int RunHeadless(int argc, char** argv)
     if (int status = h.Load()) return status;
     std::vector<int> numbers;
     for (const std::string& c : a.commands) {
+        if (const LookupCommand* l = LookupByWord(c)) {
+            numbers.push_back(l->menuNumber);
+            continue;
+        }
         const int n = h.CommandOf(c);
         if (n == 0) return Fail("unknown command " + host::Printable(c) + " (see bwpos --help)");
         numbers.push_back(n);
@@ -375,6 +470,10 @@ int RunHeadless(int argc, char** argv)
     int status = SignIn(h, company);
     for (size_t i = 0; status == 0 && i < numbers.size(); ++i) {
         const int n = numbers[i];
+        if (const LookupCommand* l = LookupByMenuNumber(n)) {
+            status = RunHeadlessLookup(h, *l);
+            continue;
+        }
         const int errorsBefore = h.Errors();
         int exitCode = 0;
         if (h.Run(n, &exitCode) == -1) {
@@ -935,13 +1034,22 @@ int RunInteractive()
         host::EndTerminal();
         return Fail("not signed in (exit code " + std::to_string(exitCode) + ")", kExitSignIn);
     }
-    const std::vector<host::MenuEntry> menu = h.Menu();
+    std::vector<host::MenuEntry> menu = h.Menu();
+    for (const LookupCommand& l : kLookupCommands) menu.push_back({l.menuNumber, l.title});
     for (;;) {
         const std::string heading = std::string(h.Session()->CompanyName) + "  " + h.Session()->DataPath;
         const int number = host::ChooseCommand(menu, heading);
         if (number == 0 || number == kConfirmExit) {
             h.Run(kConfirmExit, &exitCode);
             if (exitCode == kExitCancelled) break;
+            continue;
+        }
+        if (const LookupCommand* l = LookupByMenuNumber(number)) {
+            char buffer[kPickBufferSize];
+            const int picked = RunLookup(h, *l, buffer);
+            if (picked < 0) host::Notice(std::string(l->entry) + " is not in the libraries.");
+            else if (picked == 0) host::Notice(std::string("No ") + l->noun + " was picked.");
+            else host::Notice(std::string("Picked ") + l->noun + ":\n" + PickedText(*l, buffer));
             continue;
         }
         if (h.Run(number, &exitCode) == -1) host::Notice("That command is not known.");

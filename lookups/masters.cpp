@@ -87,6 +87,12 @@ int ActiveProductRow(TagLookUp* l)
 
 const char kActive = 'A';
 
+// The columns each lookup lists after its code and description.
+const std::vector<int> kProductColumns = {kCodeColumn, kDescriptionColumn, 39, 31, 5, 8, 26, 33, 34, 45, 46, 48};
+const std::vector<int> kCustomerColumns = {kCodeColumn, kDescriptionColumn, 14, 6, 25, 54};
+const std::vector<int> kVendorColumns = {kCodeColumn, kDescriptionColumn, 14, 25, 54};
+const std::vector<int> kAccountColumns = {kCodeColumn, kDescriptionColumn, 4, 9, 6, 2, 10};
+
 }  // namespace
 
 extern "C" int FlyProducts(const char* startText, int restorePosition, uint16_t handle, void* record,
@@ -98,7 +104,7 @@ extern "C" int FlyProducts(const char* startText, int restorePosition, uint16_t 
     s.recordLength = kProductLength;
     s.titleId = 297;
     s.startType = LOOKUP_PRODUCTS;
-    s.columns = {kCodeColumn, kDescriptionColumn, 39, 31, 5, 8, 26, 33, 34, 45, 46, 48};
+    s.columns = kProductColumns;
     s.lastPickType = LOOKUP_PRODUCTS;
     s.lastPickDescription = kProductDescription;
     s.stays = Stays::UnlessRestore;
@@ -122,8 +128,7 @@ int FlyCustVend(const char* startText, int restorePosition, uint16_t handle, int
     s.recordLength = kCustomerLength;
     s.titleId = vendors ? 295 : 294;
     s.startType = vendors ? LOOKUP_VENDORS : LOOKUP_CUSTOMERS;
-    s.columns = vendors ? std::vector<int>{kCodeColumn, kDescriptionColumn, 14, 25, 54}
-                        : std::vector<int>{kCodeColumn, kDescriptionColumn, 14, 6, 25, 54};
+    s.columns = vendors ? kVendorColumns : kCustomerColumns;
     s.lastPickType = s.startType;
     s.lastPickDescription = kCustomerName;
     s.stays = Stays::Always;
@@ -160,7 +165,7 @@ int FlyAccount(const char* startText, int restorePosition, uint16_t handle, void
     s.recordLength = kAccountLength;
     s.titleId = 293;
     s.startType = LOOKUP_ACCOUNTS;
-    s.columns = {kCodeColumn, kDescriptionColumn, 4, 9, 6, 2, 10};
+    s.columns = kAccountColumns;
     s.lastPickType = LOOKUP_ACCOUNTS;
     s.lastPickDescription = kAccountDescription;
     s.stays = Stays::Always;

@@ -6,7 +6,9 @@
 #include "extensions/company/services.h"
 
 #include "bwps/catalogue.h"
+#include "bwps/dictionary.h"
 #include "bwps/files.h"
+#include "bwps/lookups.h"
 #include "bwps/messages.h"
 #include "bwps/screen_fields.h"
 #include "bwps/screen_utils.h"
@@ -36,28 +38,11 @@ void ReportListError(int status, int operation)
 {
     ReportError(Status{status, operation, FileNo::CompanyIds}, nullptr);
 }
-constexpr int kVisibleRows = 5;
 
 void SetField(char* field, size_t size, const std::string& text)
 {
     std::memset(field, 0, size);
     std::strncpy(field, text.c_str(), size - 1);
-}
-
-// All records of the list in name order (key 2).
-std::vector<CompanyListRecord> ReadAll(uint16_t handle)
-{
-    std::vector<CompanyListRecord> records;
-    int keyNumber = 0, second = 0;
-    BtrGetDefaults(handle, &keyNumber, &second);
-    BtrSetDefaults(handle, 2, -1);
-    char key[256] = {};
-    CompanyListRecord r;
-    for (int status = BtrGet(B_GET_FIRST, handle, key, &r, sizeof r); status == 0;
-         status = BtrGet(B_GET_NEXT, handle, key, &r, sizeof r))
-        records.push_back(r);
-    BtrSetDefaults(handle, keyNumber, second);
-    return records;
 }
 
 // Positions the handle on the record of that name (key 2); the status.
@@ -76,10 +61,22 @@ int ReadByName(uint16_t handle, const char* name, CompanyListRecord& record)
 } // namespace
 
 // ---- the "Open Company" list ---------------------------------------------------
+//
+// The list pages through the company list by name (key 2) in the lookup
+// library; the frame window carries the screen's name, its standard keys
+// and their menu. The key handlers and the row action run with the
+// TagLookUp: the file and its record buffer stand on the highlighted
+// company.
 
 namespace {
 
-enum { kSearchField = 1 };
+// The list's key menu: LookUp, Delete and Add, and the items of text list
+// 323 (Shift+F8 Set Default).
+constexpr int kListKeys = 0x01 | 0x02 | 0x20;
+constexpr int kListKeyItems = 323;
+constexpr int kListKind = 5;     // the lookup dialog kind of the company list
+constexpr int kNameKey = 2;      // the company list by name
+constexpr int kF6 = FX_KEY_F1 + 5 * 0x100;
 
 struct ListContext {
     FxContext fx;  // first: the framework's part
@@ -87,140 +84,118 @@ struct ListContext {
     FxWindow window;
     uint16_t handle = 0;
     uint8_t colours[COLOR_SET_SIZE] = {};
+    TagLookUp lookup{};
+    TagLookUpData data{};
+    CompanyListRecord record{};  // the lookup's record buffer
+    uint8_t work[32] = {};
 };
 
-// The list's key menu: LookUp, Delete and Add, and the items of text list
-// 323 (Shift+F8 Set Default).
-constexpr int kListKeys = 0x01 | 0x02 | 0x20;
-constexpr int kListKeyItems = 323;
+// The list being shown (one at a time); null otherwise.
+ListContext* g_list = nullptr;
 
-ListContext& List(void* context) { return *static_cast<ListContext*>(context); }
-
-void DrawRows(ListContext& c)
+// The highlighted company (a copy of the record buffer).
+CompanyListRecord Highlighted(const TagLookUp* lookup)
 {
-    const std::vector<CompanyListRecord> records = ReadAll(c.handle);
-    for (int row = 0; row < kVisibleRows; ++row) {
-        char line[80];
-        if (row < static_cast<int>(records.size())) {
-            const CompanyListRecord& r = records[row];
-            const char mark = (r.Status == 'D' || r.Status == 'Y') ? 'Y' : ' ';
-            std::snprintf(line, sizeof line, "%c %-18.18s %-52.52s", mark, r.CompanyId, r.Folder);
-        } else {
-            std::snprintf(line, sizeof line, "%-73s", "");
-        }
-        FxWindowText(&c.window, 3 + row, 1, 0, line, 0);
-    }
-    FxSetKeyState(&c.form, FX_KEY_F1 + 5 * 0x100, records.empty() ? 0 : 1);
-}
-
-// The record the user means: the one named in the search field, or one
-// picked from a pop-up list of the companies when the field is empty.
-bool TargetRecord(ListContext& c, CompanyListRecord& record)
-{
-    const std::string typed = Trim(FxFieldGet(&c.form, kSearchField));
-    if (!typed.empty()) {
-        if (ReadByName(c.handle, typed.c_str(), record) == 0) return true;
-        // The first name that begins with the typed text.
-        for (const CompanyListRecord& r : ReadAll(c.handle)) {
-            if (std::strncmp(r.CompanyId, typed.c_str(), typed.size()) == 0) {
-                record = r;
-                return true;
-            }
-        }
-        FxBeep();
-        return false;
-    }
-    const std::vector<CompanyListRecord> records = ReadAll(c.handle);
-    if (records.empty()) return false;
-    std::string choices;
-    for (const CompanyListRecord& r : records) {
-        std::string name = Trim(r.CompanyId);
-        for (char& ch : name)
-            if (ch == ',') ch = ' ';
-        if (!choices.empty()) choices += ',';
-        choices += name.empty() ? "?" : name;
-    }
-    const int picked = FxPopupChoose(choices.c_str(), 6, 4, 1);
-    if (picked < 1 || picked > static_cast<int>(records.size())) return false;
-    record = records[picked - 1];
-    return true;
-}
-
-int OnSelect(void* context)
-{
-    ListContext& c = List(context);
-    if (c.fx.key != FX_KEY_ENTER && c.fx.key != FX_KEY_F10) return FX_GO_ON;
     CompanyListRecord record;
-    if (!TargetRecord(c, record)) return FX_STAY;
-    return SelectCompanyFolder(record, 1, 0) ? FX_LEAVE : FX_STAY;
+    std::memcpy(&record, lookup->Data->Record, sizeof record);
+    return record;
 }
 
-int OnDeleteCompany(void* context)
+// F6 is offered while the list holds a company.
+void UpdateDeleteKey(ListContext& c)
 {
-    ListContext& c = List(context);
+    char key[256] = {};
+    CompanyListRecord r;
+    int keyNumber = 0, second = 0;
+    BtrGetDefaults(c.handle, &keyNumber, &second);
+    uint32_t position = 0;
+    const bool kept = BtrPosition(B_GET_DIRECT, c.handle, &position) == 0;
+    const bool any = BtrGet(B_GET_FIRST, c.handle, key, &r, sizeof r) == 0;
+    FxSetKeyState(&c.form, kF6, any ? 1 : 0);
+    if (kept) {
+        std::memcpy(&r, &position, sizeof position);
+        BtrGet(B_GET_DIRECT, c.handle, key, &r, sizeof r);
+    }
+    BtrSetDefaults(c.handle, keyNumber, second);
+}
+
+// Shows the named company at the top of the list when the handler returns.
+int RedrawAtName(TagLookUp* lookup, const char* name)
+{
     CompanyListRecord record;
-    if (!TargetRecord(c, record)) return FX_STAY;
+    if (ReadByName(g_list->handle, name, record) == 0) {
+        std::memcpy(lookup->Data->Record, &record, sizeof record);
+        lookup->StartMode = LK_REDRAW;
+        LookUpSendMsg(lookup, LK_REDRAW);
+        return FX_STAY;
+    }
+    return LK_ANSWER_REFRESH;
+}
+
+// Enter: opens the highlighted company; true ends the list.
+int OnSelect(TagLookUp* lookup)
+{
+    return SelectCompanyFolder(Highlighted(lookup), 1, 0) ? 1 : 0;
+}
+
+int OnDeleteCompany(void* argument)
+{
+    auto* lookup = static_cast<TagLookUp*>(argument);
+    ListContext& c = *g_list;
+    CompanyListRecord record = Highlighted(lookup);
     if (record.Status == 'D') {
         ShowNumberedMessage(261);
         return FX_STAY;
     }
     if (!CheckUserAccess(2, 0, Session()->UserId, 1)) return FX_STAY;
     if (AskNumberedMessage(945, "Yes,No", 1) != 1) return FX_STAY;
-    if (ReadByName(c.handle, record.CompanyId, record) == 0) {
-        const int status = BtrWrite(B_DELETE, c.handle, nullptr, &record, sizeof record);
-        if (status != 0) ReportListError(status, B_DELETE);
-    }
-    FxFieldSet(&c.form, kSearchField, "");
-    DrawRows(c);
-    return FX_STAY;
+    const int status = BtrWrite(B_DELETE, c.handle, nullptr, &record, sizeof record);
+    if (status != 0) ReportListError(status, B_DELETE);
+    UpdateDeleteKey(c);
+    return LK_ANSWER_REFRESH;
 }
 
-int OnNewCompany(void* context)
+int OnNewCompany(void* argument)
 {
-    ListContext& c = List(context);
+    auto* lookup = static_cast<TagLookUp*>(argument);
+    ListContext& c = *g_list;
     if (!CheckUserAccess(3, 0, Session()->UserId, 1)) return FX_STAY;
     char name[32] = {};
     char folder[160] = {};
     const int result = CreateCompanyFiles(c.handle, DialogState().newUser ? 1 : 0, name, folder);
+    BtrSetDefaults(c.handle, kNameKey, -1);
+    UpdateDeleteKey(c);
     if (result == 0) {
         DialogState().chosen = true;
-        FxFieldSet(&c.form, kSearchField, name);
-    } else if (result == -1) {
-        if (ConvertCompanyData(folder) == 0 && AddCompanyToList(c.handle, name, folder) == 0) {
-            DialogState().chosen = true;
-            FxFieldSet(&c.form, kSearchField, name);
-            FxPostKey(FX_KEY_ENTER);
-        }
+        return RedrawAtName(lookup, name);
     }
-    DrawRows(c);
-    return FX_STAY;
+    if (result == -1 && ConvertCompanyData(folder) == 0 && AddCompanyToList(c.handle, name, folder) == 0) {
+        BtrSetDefaults(c.handle, kNameKey, -1);
+        DialogState().chosen = true;
+        const int answer = RedrawAtName(lookup, name);
+        FxPostKey(FX_KEY_ENTER);
+        return answer;
+    }
+    return LK_ANSWER_REFRESH;
 }
 
-int OnSetDefault(void* context)
+int OnSetDefault(void* argument)
 {
-    ListContext& c = List(context);
-    CompanyListRecord record;
-    if (!TargetRecord(c, record)) return FX_STAY;
+    auto* lookup = static_cast<TagLookUp*>(argument);
+    ListContext& c = *g_list;
+    CompanyListRecord record = Highlighted(lookup);
     if (record.Status == 'D') {
         FxBeep();
         return FX_STAY;
     }
     const int status = SetDefaultCompany(c.handle, &record);
+    BtrSetDefaults(c.handle, kNameKey, -1);
     if (status != 0) {
         ReportListError(status, LastDefaultMarkOperation());
-    } else {
-        FxFieldSet(&c.form, kSearchField, record.CompanyId);
+        return LK_ANSWER_REFRESH;
     }
-    DrawRows(c);
-    return FX_STAY;
+    return RedrawAtName(lookup, record.CompanyId);
 }
-
-// The "Open Company" form: the search field (the table ends with a zero
-// field).
-constexpr std::array<ScreenField, 2> kListFields{{
-    bwps::Field(kSearchField, 1, 11, "%-18s").Exit(OnSelect),
-    {},
-}};
 
 } // namespace
 
@@ -228,14 +203,24 @@ namespace bwps1 {
 
 bool RunCompanyListDialog(uint16_t handle, int pendingAction, CompanyListRecord& record)
 {
+    // The columns: company, date, default mark and folder.
+    TagColumnDefinition definitions[5] = {};
+    if (GetColumnDefinitions(GetDataFileName(bwps::No(FileNo::CompanyIds)), static_cast<int>(sizeof definitions),
+                             definitions, 2, 4, 1, 3, -1) != 0)
+        return false;
+    static_assert(sizeof(TagColumnDefinition) == sizeof(TagLookUpField), "a column is 103 bytes");
+    TagLookUpField columns[5] = {};
+    std::memcpy(columns, definitions, 4 * sizeof(TagLookUpField));
+    for (int i = 0; i < 4; ++i) {
+        columns[i].Offset2 = 0;
+        columns[i].Align = 0;
+    }
+
     ListContext c{};
     c.handle = handle;
-    // The form reads the table in place: a copy that lives as long as it.
-    std::array<ScreenField, kListFields.size()> fields = kListFields;
     FxAppBegin(&c.fx);
     bool shown = false;
-    if (FxFormLoad(&c.form, fields.data(), 0) != 0 &&
-        FxWindowCreate(&c.window, 3, 0, 3 + 10 - 1, 0 + 78 - 1, 1, 1, ' ', " Open Company ") == 0) {
+    if (FxWindowCreate(&c.window, 3, 0, 3 + 10 - 1, 0 + 78 - 1, 1, 1, ' ', " Open Company ") == 0) {
         if (SetupStandardScreen(&c.form, kListKeys, kListKeyItems) != 0) {
             FxWindowClose(&c.window, 1);
             FxAppEnd(&c.fx);
@@ -245,18 +230,50 @@ bool RunCompanyListDialog(uint16_t handle, int pendingAction, CompanyListRecord&
         SetColorSet(c.colours, 2);
         FxWindowSetName(&c.window, "RSOpenCompany");
         FxReleaseKey(&c.form, FX_KEY_F1 + 4 * 0x100);  // F5
-        FxSetKeyHandler(&c.form, FX_KEY_F1 + 5 * 0x100, OnDeleteCompany);
+        FxSetKeyHandler(&c.form, kF6, OnDeleteCompany);
         FxSetKeyHandler(&c.form, FX_KEY_F1 + 7 * 0x100, OnNewCompany);
         FxSetKeyHandler(&c.form, FX_KEY_SHIFT_F1 + 7 * 0x100, OnSetDefault);
-        FxSetKeyHandler(&c.form, FX_KEY_F10, OnSelect);
         FxWindowAttachForm(&c.window, &c.form, 0);
-        FxWindowText(&c.window, 1, 1, 0, "Search :", 0);
+
+        int keyNumber = 0, second = 0;
+        BtrGetDefaults(handle, &keyNumber, &second);
+        BtrSetDefaults(handle, kNameKey, -1);
+        UpdateDeleteKey(c);
+
+        TagLookUp& l = c.lookup;
+        TagLookUpData& d = c.data;
+        d.FileId = static_cast<uint16_t>(bwps::No(FileNo::CompanyIds));
+        d.RecordLength = sizeof(CompanyListRecord);
+        d.Handle = handle;
+        d.KeyNumber = kNameKey;
+        d.Record = &c.record;
+        l.Row = 3;
+        l.Column = 0;
+        l.Height = 10;
+        l.Width = 78;
+        l.Title = " Open Company ";
+        l.SearchPrompt = "Search :";
+        std::memcpy(l.Colours, c.colours, sizeof l.Colours);
+        l.Columns = columns;
+        l.Data = &d;
+        l.WorkArea = c.work;
+        l.Form = &c.form;
+        l.RowAction = OnSelect;
+        l.Read = LookUpReadRecordCallback;
+        l.ReadAtPosition = LookUpReadAtPositionCallback;
+        l.Search = LookUpReadSearchCallback;
+        // Positioned on the pending action's company, else on the open one.
         const auto* current = static_cast<const CompanyListRecord*>(CompanyRecord());
-        FxFieldSet(&c.form, kSearchField, pendingAction ? record.CompanyId : current->CompanyId);
-        DrawRows(c);
+        const std::string start = Trim(pendingAction ? record.CompanyId : current->CompanyId);
+        std::snprintf(d.KeyBuffer, sizeof d.KeyBuffer, "%s", start.c_str());
+        l.StartMode = start.empty() ? LK_START_FIRST : LK_START_SEARCH;
         if (pendingAction == 0x4200) FxPostKey(FX_KEY_F1 + 7 * 0x100);
         else if (pendingAction == 13) FxPostKey(FX_KEY_ENTER);
-        FxAppRun(&c.fx, 0);
+
+        g_list = &c;
+        LookUpProcessDlg(&l, kListKind);
+        g_list = nullptr;
+        BtrSetDefaults(handle, keyNumber, second);
         FxWindowClose(&c.window, 1);
     }
     FxAppEnd(&c.fx);

@@ -204,8 +204,10 @@ int FxListViewInput(FxListView* view, char* text, int size) {
         int key = 0;
         if (fx::terminalActive()) {
             fx::terminalRedraw();
-            key = fx::terminalReadKey(true);
-            if (key <= 0) continue;
+            // a key posted by a handler comes first
+            const fx::Event ev = fx::nextEvent(true);
+            if (ev.kind != fx::Event::Key || ev.key <= 0) continue;
+            key = ev.key;
             if (key >= 32 && key < 127 && m.hasPrompt) {
                 m.search += static_cast<char>(key);
                 giveText(m.search);

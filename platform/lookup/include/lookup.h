@@ -321,7 +321,7 @@ LK_API int DuVaVeduUpGetPercRelative(long argument); /* the share (0..10000) of 
 
 /* The number of columns of an array ended by type 0. */
 LK_API int LookUpColumnCount(const TagLookUpField* columns, int limit);
-/* Length of a field by type code (Part of the filter rule): 1 and 4: 1;
+/* Length of a field by type code (what a filter compares): 1 and 4: 1;
  * 2: the picture's width + 1; 3, 7, 8, 9 and 12: 4; 5 and 6: 2; 10 and 11:
  * 8; others 0. */
 LK_API int LookUpDataLength(int type, const char* picture);

@@ -328,7 +328,8 @@ struct LookupRun {
             std::memcpy(l->WorkArea, &word, 4);
         const int switchKey = d != nullptr ? d->KeyNumber : 0;
         const int answer = handler(l);
-        bool refresh = answer == LK_ANSWER_REFRESH || dlg.redrawPending_;
+        const bool redraw = dlg.redrawPending_;
+        bool refresh = answer == LK_ANSWER_REFRESH || redraw;
         if (f8f9 && l->WorkArea != nullptr) {
             std::memcpy(&word, l->WorkArea, 4);
             if (word == LK_KEY_SAVED || word == LK_KEY_DELETED || word == 0)
@@ -344,6 +345,12 @@ struct LookupRun {
         }
         if (answer == LK_ANSWER_LEAVE || answer == FX_LEAVE)
             return true;
+        if (redraw && l->StartMode == LK_REDRAW) {
+            // the handler put the file on the row to show (start mode and
+            // message 0x5000): the page is built from that row
+            Start();
+            return false;
+        }
         if (refresh)
             Refresh();
         return false;
@@ -424,8 +431,10 @@ struct LookupRun {
                 continue;
             }
             const int key = input;
+            // Esc is the list's own: the form's close key works on a screen
+            // context, not on the TagLookUp a list hands to its handlers
             FxHandler handler = nullptr;
-            const int bound = t.Form != nullptr ? FxKeyBinding(t.Form, key, &handler) : 0;
+            const int bound = t.Form != nullptr && key != FX_KEY_ESC ? FxKeyBinding(t.Form, key, &handler) : 0;
             if (bound == -1) {
                 FxBeep();
                 continue;

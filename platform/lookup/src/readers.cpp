@@ -182,7 +182,8 @@ int DuVaVeduUpReadSearch(long argument)
         TextToKey(d);
         return BtrGet(B_GET_GE, d->Handle, d->KeyBuffer, d->Record, d->RecordLength);
     }
-    // Case ignored: the text in upper case, as typed and in lower case; the
+    // Case ignored: the text in upper case, with each word capitalised,
+    // with its first letter capitalised, as typed and in lower case; the
     // first whose row begins with the text (case ignored) wins, else the
     // first row at or after the typed text.
     char typed[sizeof d->KeyBuffer];
@@ -190,14 +191,19 @@ int DuVaVeduUpReadSearch(long argument)
     const size_t n = strnlen(typed, sizeof typed);
     if (noCase || n == 0)
         return BtrGet(B_GET_GE, d->Handle, d->KeyBuffer, d->Record, d->RecordLength);
-    for (int variant = 0; variant < 3; ++variant) {
+    for (int variant = 0; variant < 5; ++variant) {
         std::memcpy(d->KeyBuffer, typed, sizeof typed);
         for (size_t i = 0; i < n; ++i) {
             const unsigned char c = static_cast<unsigned char>(typed[i]);
-            if (variant == 0)
-                d->KeyBuffer[i] = static_cast<char>(std::toupper(c));
-            else if (variant == 2)
-                d->KeyBuffer[i] = static_cast<char>(std::tolower(c));
+            const bool wordStart = i == 0 || typed[i - 1] == ' ';
+            char& k = d->KeyBuffer[i];
+            switch (variant) {
+            case 0: k = static_cast<char>(std::toupper(c)); break;
+            case 1: k = static_cast<char>(wordStart ? std::toupper(c) : std::tolower(c)); break;
+            case 2: k = static_cast<char>(i == 0 ? std::toupper(c) : std::tolower(c)); break;
+            case 4: k = static_cast<char>(std::tolower(c)); break;
+            default: break;
+            }
         }
         if (BtrGet(B_GET_GE, d->Handle, d->KeyBuffer, d->Record, d->RecordLength) != 0)
             continue;

@@ -209,6 +209,22 @@ TEST_F(LookupLibrary, SearchIgnoresLetterCaseOnAKeyThatComparesCase)
     EXPECT_EQ(Picked(), "ab20");
 }
 
+// Codes written with capitals at the start of their words are found by a
+// search typed in lower or upper case.
+TEST_F(LookupLibrary, SearchFindsCapitalisedWordsTypedInAnyCase)
+{
+    for (const char* code : {"Alpha", "Beta", "Store 01", "Store 07", "Store 12", "Zeta"})
+        Add(code, "x");
+    for (const char* typed : {"store 07", "STORE 07", "Store 07", "sTORE 07"}) {
+        SCOPED_TRACE(typed);
+        FxReset();
+        Prepare();
+        ASSERT_EQ(FxScriptLoad((std::string("type ") + typed + "\nkey Enter\n").c_str()), 0);
+        EXPECT_EQ(RunList(lookup_), 1);
+        EXPECT_EQ(Picked(), "Store 07");
+    }
+}
+
 TEST_F(LookupLibrary, AFilterSkipsRowsWhileFillingAPage)
 {
     AddRange(12); // A04, A08, A12 inactive

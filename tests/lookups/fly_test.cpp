@@ -1,0 +1,335 @@
+// The file lookups over a company's data files, through the script driver:
+// per family the title, the columns, the pick, the last pick and where the
+// next run starts, the file's position and key after a pick or a cancel;
+// active-only lists (an empty one, the sort index that goes again), the
+// interface account lookup on a general account and the audit entities.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "bwps/catalogue.h"
+#include "bwps/dictionary.h"
+#include "bwps/files.h"
+#include "bwps/lookups.h"
+#include "bwps/session.h"
+#include "bwps/settings.h"
+#include "fx.h"
+#include "recman.h"
+#include "tests/support/folders.h"
+#include "tests/support/library.h"
+
+namespace fs = std::filesystem;
+using bwps::FileNo;
+
+namespace {
+
+class FlyLookups : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        bwpstest::ResetLibraryState();
+        if (!fs::exists(bwpstest::BuiltBaseFolder() / "BPOSKEY.DB"))
+            GTEST_SKIP() << "the base files are not built";
+        const std::string program = scratch_.path() + "/program";
+        data_ = scratch_.path() + "/company";
+        fs::create_directories(program + "/ROVAZERI");
+        fs::create_directories(data_);
+        bwpstest::CopyBaseFolder(program);
+        SessionBlock* session = GetSessionPaths();
+        std::snprintf(session->ProgramPath, sizeof session->ProgramPath, "%s", program.c_str());
+        std::snprintf(session->BasePath, sizeof session->BasePath, "%s/RAZAVUR", program.c_str());
+        std::snprintf(session->DictionaryPath, sizeof session->DictionaryPath, "%s/ROVAZERI", program.c_str());
+        std::snprintf(session->DataPath, sizeof session->DataPath, "%s", data_.c_str());
+        SetFolders(program.c_str(), data_.c_str(), (program + "/RAZAVUR").c_str());
+        FxSetProductNumber(4);  // the point of sale: its dictionary table names
+        FxOpenStringFiles((program + "/RAZAVUR").c_str(), GetDataFileName(bwps::No(FileNo::Resources1)),
+                          GetDataFileName(bwps::No(FileNo::Resources2)));
+        ASSERT_EQ(CreateMissingDataFiles(data_.c_str()), 0);
+    }
+
+    void TearDown() override
+    {
+        for (uint16_t h : handles_)
+            BtrCloseFile(h);
+        FxReset();
+    }
+
+    uint16_t Open(FileNo file)
+    {
+        uint16_t handle = 0;
+        EXPECT_EQ(BtrOpenFile(&handle, GetDataFilePath(bwps::No(file)), 0, 0), 0);
+        handles_.push_back(handle);
+        return handle;
+    }
+
+    // Writes the text into the column of the record (the dictionary tells
+    // where).
+    static void SetColumn(FileNo file, int column, std::vector<uint8_t>& record, const char* text)
+    {
+        TagColumnDefinition d[2] = {};
+        ASSERT_EQ(GetColumnDefinitions(GetDataFilePath(bwps::No(file)), sizeof d, d, column, -1), 0) << column;
+        const size_t room = record.size() - static_cast<size_t>(d[0].Offset);
+        std::memcpy(record.data() + d[0].Offset, text, std::min(room, std::strlen(text)));
+    }
+
+    // Inserts a record of the file: its code, description and status
+    // columns set.
+    void Put(FileNo file, int length, int descriptionColumn, int statusColumn, const char* code,
+             const char* description, char status = 'A')
+    {
+        std::vector<uint8_t> record(static_cast<size_t>(length), 0);
+        SetColumn(file, 1, record, code);
+        SetColumn(file, descriptionColumn, record, description);
+        if (statusColumn > 0) {
+            const char s[2] = {status, 0};
+            SetColumn(file, statusColumn, record, s);
+        }
+        uint16_t handle = Open(file);
+        char key[256] = {};
+        ASSERT_EQ(BtrWrite(B_INSERT, handle, key, record.data(), length), 0) << code;
+    }
+
+    static std::string Transcript() { return FxTranscript(); }
+    static bool Saw(const std::string& text) { return Transcript().find(text) != std::string::npos; }
+
+    // The position of the record with the code under key 0.
+    static uint32_t PositionOf(uint16_t handle, const char* code, int length)
+    {
+        std::vector<uint8_t> record(static_cast<size_t>(length));
+        char key[256] = {};
+        std::snprintf(key, sizeof key, "%s", code);
+        int k = 0, second = 0;
+        BtrGetDefaults(handle, &k, &second);
+        BtrSetDefaults(handle, 0, -1);
+        uint32_t position = 0;
+        if (BtrGet(B_GET_EQUAL, handle, key, record.data(), length) == 0)
+            BtrPosition(B_GET_DIRECT, handle, &position);
+        BtrSetDefaults(handle, k, second);
+        return position;
+    }
+
+    static uint32_t Current(uint16_t handle)
+    {
+        uint32_t position = 0;
+        BtrPosition(B_GET_DIRECT, handle, &position);
+        return position;
+    }
+
+    static int Key(uint16_t handle)
+    {
+        int k = -1, second = 0;
+        BtrGetDefaults(handle, &k, &second);
+        return k;
+    }
+
+    bwpstest::ScratchFolder scratch_{"lookups"};
+    std::string data_;
+    std::vector<uint16_t> handles_;
+};
+
+using Runner = std::function<int(const char* start, int restore, uint16_t handle, void* record)>;
+
+struct Family {
+    const char* name;
+    FileNo file;
+    int length;
+    int descriptionColumn;
+    int statusColumn;  // 0: none
+    int type;          // LookUpType
+    const char* title;
+    const char* heading;  // the heading line begins so
+    Runner run;
+};
+
+std::vector<Family> Families()
+{
+    return {
+        {"products", FileNo::Products, 668, 2, 86, LOOKUP_PRODUCTS, "Products", "Product Code   Description",
+         [](const char* s, int r, uint16_t h, void* rec) { return FlyProducts(s, r, h, rec, 4, 4, 13, 60, nullptr, 0); }},
+        {"customers", FileNo::Customers, 795, 53, 69, LOOKUP_CUSTOMERS, "Customers", "Customer   Name",
+         [](const char* s, int r, uint16_t h, void* rec) { return FlyCustomers(s, r, h, rec, 4, 4, 13, 60, nullptr, 0); }},
+        {"accounts", FileNo::Accounts, 569, 3, 73, LOOKUP_ACCOUNTS, "Accounts", "Account Number Description",
+         [](const char* s, int r, uint16_t h, void* rec) { return FlyAccount(s, r, h, rec, 4, 4, 13, 60, nullptr, 0); }},
+        {"terms", FileNo::Terms, 36, 2, 0, LOOKUP_TERMS, "Terms Codes", "Terms Code Description",
+         [](const char* s, int r, uint16_t h, void* rec) { return FlyTerms(s, r, h, rec, 4, 4, 13, 60, nullptr); }},
+        {"warehouses", FileNo::Warehouses, 362, 2, 0, LOOKUP_WAREHOUSES, "Warehouses", "Warehouse Description",
+         [](const char* s, int r, uint16_t h, void* rec) { return FlyWarehouses(s, r, h, rec, 4, 4, 13, 60, nullptr); }},
+    };
+}
+
+TEST_F(FlyLookups, EachFamilyShowsItsListPicksAndStartsNextTimeAtThePick)
+{
+    for (const Family& f : Families()) {
+        SCOPED_TRACE(f.name);
+        Put(f.file, f.length, f.descriptionColumn, f.statusColumn, "A1", "first");
+        Put(f.file, f.length, f.descriptionColumn, f.statusColumn, "B2", "second");
+        Put(f.file, f.length, f.descriptionColumn, f.statusColumn, "C3", "third");
+        const uint16_t handle = Open(f.file);
+        std::vector<uint8_t> record(static_cast<size_t>(f.length), 0);
+
+        FxTranscriptClear();
+        ASSERT_EQ(FxScriptLoad("key Down\nkey Enter\n"), 0);
+        ASSERT_NE(f.run(nullptr, 0, handle, record.data()), 0) << Transcript();
+        EXPECT_TRUE(Saw(std::string("list open \"") + f.title + "\"")) << Transcript();
+        EXPECT_TRUE(Saw(std::string("list heading \"") + f.heading)) << Transcript();
+        EXPECT_TRUE(Saw("list row 1 > \"A1")) << Transcript();
+        EXPECT_EQ(std::string(reinterpret_cast<const char*>(record.data())), "B2");
+        EXPECT_STREQ(LookUpLastPickCode(f.type), "B2");
+
+        // the next run starts at the pick without a start text; a start text
+        // wins over it
+        FxTranscriptClear();
+        ASSERT_EQ(FxScriptLoad("key Enter\n"), 0);
+        ASSERT_NE(f.run(nullptr, 0, handle, record.data()), 0) << Transcript();
+        EXPECT_TRUE(Saw("list search \"B2\"")) << Transcript();
+        EXPECT_EQ(std::string(reinterpret_cast<const char*>(record.data())), "B2");
+        FxTranscriptClear();
+        ASSERT_EQ(FxScriptLoad("key Enter\n"), 0);
+        ASSERT_NE(f.run("c", 0, handle, record.data()), 0) << Transcript();
+        EXPECT_EQ(std::string(reinterpret_cast<const char*>(record.data())), "C3");
+    }
+}
+
+// Where the file stands after a run: a pick with the restore flag clear
+// leaves it on the chosen record; with the flag set the product lookup
+// goes back where the caller was and the account lookup stays on the pick;
+// a cancel goes back when the flag is set. The caller's key comes back.
+TEST_F(FlyLookups, PositionAndKeyAfterPickOrCancel)
+{
+    struct Case {
+        const char* family;
+        int restore;
+        const char* script;
+        const char* endsOn;  // code of the record the file stands on
+    };
+    const Case cases[] = {
+        {"products", 0, "key Down\nkey Enter\n", "B2"}, {"products", 1, "key Down\nkey Enter\n", "C3"},
+        {"products", 1, "key Down\nkey Esc\n", "C3"},   {"accounts", 0, "key Down\nkey Enter\n", "B2"},
+        {"accounts", 1, "key Down\nkey Enter\n", "B2"}, {"accounts", 1, "key Esc\n", "C3"},
+    };
+    for (const Family& f : Families()) {
+        if (std::string(f.name) != "products" && std::string(f.name) != "accounts")
+            continue;
+        Put(f.file, f.length, f.descriptionColumn, f.statusColumn, "A1", "zulu");
+        Put(f.file, f.length, f.descriptionColumn, f.statusColumn, "B2", "yankee");
+        Put(f.file, f.length, f.descriptionColumn, f.statusColumn, "C3", "xray");
+    }
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.family) + " restore " + std::to_string(c.restore) + " " + c.script);
+        for (const Family& f : Families()) {
+            if (f.name != std::string(c.family))
+                continue;
+            const uint16_t handle = Open(f.file);
+            std::vector<uint8_t> record(static_cast<size_t>(f.length), 0);
+            // the caller stands on C3 under key 1
+            const uint32_t c3 = PositionOf(handle, "C3", f.length);
+            std::vector<uint8_t> buffer(static_cast<size_t>(f.length), 0);
+            std::memcpy(buffer.data(), &c3, 4);
+            char key[256] = {};
+            ASSERT_EQ(BtrSetDefaults(handle, 1, -1), 0);
+            ASSERT_EQ(BtrGet(B_GET_DIRECT, handle, key, buffer.data(), f.length), 0);
+            FxTranscriptClear();
+            ASSERT_EQ(FxScriptLoad(c.script), 0);
+            f.run("A", c.restore, handle, record.data());
+            EXPECT_EQ(Current(handle), PositionOf(handle, c.endsOn, f.length)) << Transcript();
+            EXPECT_EQ(Key(handle), 1);
+        }
+    }
+}
+
+TEST_F(FlyLookups, ActiveOnlyListsLeaveNoSortIndexBehind)
+{
+    const uint16_t handle = Open(FileNo::Products);
+    unsigned char stat[RECMAN_STAT_BUFFER] = {};
+    ASSERT_EQ(BtrStat(handle, stat), 0);
+    TagFileSpec before;
+    std::memcpy(&before, stat, sizeof before);
+    std::vector<uint8_t> record(668, 0);
+
+    // nothing active: an empty list, nothing picked
+    Put(FileNo::Products, 668, 2, 86, "P1", "gone", 'I');
+    FxTranscriptClear();
+    ASSERT_EQ(FxScriptLoad("key Enter\n"), 0);
+    EXPECT_EQ(FlyProducts(nullptr, 0, handle, record.data(), 4, 4, 13, 60, nullptr, 1), 0);
+    EXPECT_TRUE(Saw("list empty")) << Transcript();
+
+    // with a start text the list runs over a sort index; it goes again
+    Put(FileNo::Products, 668, 2, 86, "P2", "kept");
+    Put(FileNo::Products, 668, 2, 86, "P3", "kept too");
+    Put(FileNo::Products, 668, 2, 86, "P4", "gone too", 'I');
+    for (const char* start : {"P", static_cast<const char*>(nullptr)}) {
+        SCOPED_TRACE(start ? start : "no start text");
+        FxTranscriptClear();
+        ASSERT_EQ(FxScriptLoad("key End\nkey Enter\n"), 0);
+        EXPECT_EQ(FlyProducts(start, 0, handle, record.data(), 4, 4, 13, 60, nullptr, 1), 1) << Transcript();
+        EXPECT_EQ(std::string(reinterpret_cast<const char*>(record.data())), "P3") << Transcript();
+        EXPECT_FALSE(Saw("\"P1 ")) << Transcript();
+        EXPECT_FALSE(Saw("\"P4 ")) << Transcript();
+        ASSERT_EQ(BtrStat(handle, stat), 0);
+        TagFileSpec after;
+        std::memcpy(&after, stat, sizeof after);
+        EXPECT_EQ(after.KeyCount, before.KeyCount);
+        EXPECT_EQ(Key(handle), 0);
+    }
+}
+
+TEST_F(FlyLookups, InterfaceAccountRefusesAGeneralAccount)
+{
+    struct Case {
+        char kind;
+        int answer;
+    };
+    const Case cases[] = {{'G', ACCOUNT_INTERFACE_REFUSED}, {'D', ACCOUNT_INTERFACE_PICKED}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.kind);
+        std::vector<uint8_t> account(569, 0);
+        const char code[] = {'4', '1', '0', c.kind, 0};
+        SetColumn(FileNo::Accounts, 1, account, code);
+        SetColumn(FileNo::Accounts, 3, account, "sales");
+        const char kind[2] = {c.kind, 0};
+        SetColumn(FileNo::Accounts, 9, account, kind);
+        SetColumn(FileNo::Accounts, 73, account, "A");
+        const uint16_t handle = Open(FileNo::Accounts);
+        char key[256] = {};
+        ASSERT_EQ(BtrWrite(B_INSERT, handle, key, account.data(), 569), 0);
+        std::vector<uint8_t> record(569, 0);
+        char number[12] = {};
+        FxTranscriptClear();
+        ASSERT_EQ(FxScriptLoad((std::string("type ") + code + "\nkey Enter\n").c_str()), 0);
+        EXPECT_EQ(FlyAccountInterface(number, 0, handle, record.data(), 4, 4, 13, 60, nullptr), c.answer)
+            << Transcript();
+        EXPECT_EQ(Saw("This is a general account"), c.kind == 'G') << Transcript();
+        if (c.answer == ACCOUNT_INTERFACE_PICKED) {
+            EXPECT_STREQ(number, code);
+        }
+    }
+}
+
+TEST_F(FlyLookups, AuditEntityPickWritesItsNumber)
+{
+    struct Case {
+        const char* script;
+        const char* text;
+        int result;
+    };
+    const Case cases[] = {{"key End\nkey Enter\n", "36", 1},
+                          {"key Down\nkey Enter\n", "4", 1},
+                          {"key End\nkey Up\nkey Enter\n", "35", 1},
+                          {"key Esc\n", "", 0}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.script);
+        char text[16] = {};
+        FxTranscriptClear();
+        ASSERT_EQ(FxScriptLoad(c.script), 0);
+        EXPECT_EQ(FlyAuditEntities(0, text, 0, 0, 13, 50), c.result) << Transcript();
+        EXPECT_STREQ(text, c.text) << Transcript();
+        EXPECT_TRUE(Saw("list open \"Audit Trail Log Entities\"")) << Transcript();
+    }
+}
+
+}  // namespace
