@@ -175,10 +175,12 @@ Status ReadByDocument(int op, const char* customer, const char* document, char t
     detail.Borrow(FileNo::CustomerHistoryDetail, DetailHandle());
     const int savedKey = detail.Key();
     detail.SetKey(kDocumentKey);
+    CustHistDocumentKey start{};
+    std::memcpy(start.Customer, customer, sizeof start.Customer);
+    std::memcpy(start.Document, document, sizeof start.Document);
+    start.Type = static_cast<char>(third);
     KeyBuffer key;
-    std::memcpy(key.bytes, customer, 11);
-    std::memcpy(key.bytes + 11, document, 11);
-    key.bytes[22] = static_cast<uint8_t>(third);
+    key.Set(start);
     Status s = detail.Get(op, key, out);
     detail.SetKey(savedKey);
     return s;
@@ -198,10 +200,12 @@ bool LatestPayment(const char* customer, const char* document, CustHistDetail& o
     detail.Borrow(FileNo::CustomerHistoryDetail, DetailHandle());
     const int savedKey = detail.Key();
     detail.SetKey(kDocumentKey);
+    CustHistDocumentKey start{};
+    std::memcpy(start.Customer, customer, sizeof start.Customer);
+    std::memcpy(start.Document, document, sizeof start.Document);
+    start.Type = '5';
     KeyBuffer key;
-    std::memcpy(key.bytes, customer, 11);
-    std::memcpy(key.bytes + 11, document, 11);
-    key.bytes[22] = '5';
+    key.Set(start);
     Status s = detail.Get(B_GET_GE, key, out);
     if (s.Ok())
         s = detail.Get(B_GET_PREVIOUS, key, out);
@@ -227,9 +231,11 @@ int UpdateSummary(int op, const CustHistDetail* oldLine, const CustHistDetail* n
     Table summaries;
     summaries.Borrow(FileNo::CustomerHistorySummary, SummaryHandle());
     auto read = [&](CustHistSummary& s) {
+        CustHistDocumentKey start{};
+        std::memcpy(start.Customer, customer, sizeof start.Customer);
+        std::memcpy(start.Document, document, sizeof start.Document);
         KeyBuffer key;
-        std::memcpy(key.bytes, customer, 11);
-        std::memcpy(key.bytes + 11, document, 11);
+        key.Set(start);
         Status st = summaries.Get(B_GET_GE, key, s);
         if (st.Ok() && (std::memcmp(s.Customer, customer, 11) != 0 ||
                         std::memcmp(s.Document, document, 11) != 0))

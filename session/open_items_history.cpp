@@ -191,10 +191,12 @@ int ImportCustHistTransactions(uint16_t openHandle, uint16_t customerHandle, con
         JoinedBatch batch;
         HeaderInStep hdr(nullptr, bwps::No(FileNo::ReceivablesOpenItems), items.Handle());
         items.SetKey(kOpenStatusKey);
+        OpenInvoiceStatusKey open{};
+        open.Status = 'O';
+        PutField(reinterpret_cast<uint8_t*>(open.Customer), customer, sizeof open.Customer);
+        PutField(reinterpret_cast<uint8_t*>(open.Invoice), document, sizeof open.Invoice);
         KeyBuffer key;
-        key.bytes[0] = 'O';
-        PutField(key.bytes + 1, customer, sizeof(TagOpenInvoice::Customer));
-        PutField(key.bytes + 12, document, sizeof(TagOpenInvoice::Invoice));
+        key.Set(open);
         const KeyBuffer start = key;
         if (!batch.Ok() || !hdr.Ready())
             moved = false;

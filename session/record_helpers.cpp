@@ -54,9 +54,8 @@ extern "C" {
 int WriteDefaultsRecord(TagDefaultsRecord* record)
 {
     std::memset(record->Data, 0, sizeof record->Data);
-    auto* bytes = reinterpret_cast<uint8_t*>(record);
-    bytes[133] = ' ';
-    bytes[134] = 'O';
+    record->Data[DEFAULTS_PRICE_LEVEL] = ' ';
+    record->Data[DEFAULTS_ACCOUNT_TYPE] = 'O';
     return 0;
 }
 

@@ -922,16 +922,9 @@ bool Pass::PostOpenInvoices(const TagSalesHdr& sale)
     BwOIHeader header(bwps::No(bwps::FileNo::ReceivablesOpenHeaders), -1, static_cast<short>(openItems_.Handle()));
     if (!header.Init())
         return Fail(sale, "Error on opening the open invoices.");
-#pragma pack(push, 1)
-    struct OpenKey {
-        char status;
-        char customer[11];
-        char document[11];
-    };
-#pragma pack(pop)
-    OpenKey start{'O', {}, {}};
-    std::memcpy(start.customer, sale.CustomerNo, sizeof start.customer);
-    std::memcpy(start.document, sale.InvoiceNo, sizeof start.document);
+    OpenInvoiceStatusKey start{'O', {}, {}};
+    std::memcpy(start.Customer, sale.CustomerNo, sizeof start.Customer);
+    std::memcpy(start.Invoice, sale.InvoiceNo, sizeof start.Invoice);
     Status s = openItems_.SetKey(2);
     for (;;) {
         KeyBuffer key;

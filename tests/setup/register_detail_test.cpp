@@ -7,6 +7,7 @@
 #include <fstream>
 #include <string>
 
+#include "bwps/files.h"
 #include "bwps/catalogue.h"
 #include "bwps/stations.h"
 #include "fx.h"
@@ -104,7 +105,7 @@ TEST_F(RegisterDetailTest, PostedSaleReadsTheSalesDetailFile)
 {
     CreateFile(37);
     uint16_t handle = 0;
-    ASSERT_EQ(BtrOpenFile(&handle, GetDataFilePath(37), 0, 0), 0);
+    ASSERT_EQ(BtrOpenFile(&handle, GetDataFilePath(bwps::No(bwps::FileNo::SalesDetail)), 0, 0), 0);
     for (auto line : {Line("INV1", 1, "stored one"), Line("INV1", 2, "stored two")}) {
         char key[255] = {};
         ASSERT_EQ(BtrWrite(B_INSERT, handle, key, line.data(), kLine), 0);

@@ -56,6 +56,14 @@ typedef struct HistPostResult {
     uint8_t Rest[8];            /* 267 */
 } HistPostResult;
 
+/* The document key of the history lines: customer, document and the
+ * line's type letter. */
+typedef struct CustHistDocumentKey {
+    char Customer[11];          /* 0 */
+    char Document[11];          /* 11 */
+    char Type;                  /* 22 */
+} CustHistDocumentKey;
+
 #pragma pack(pop)
 
 #ifdef __cplusplus

@@ -65,6 +65,14 @@ typedef struct TagOpenInvoiceHdr {
     double MemoTotal;           /* 116: credit memos (receivables), debit memos (payables) */
 } TagOpenInvoiceHdr;
 
+/* Key 2 of the open-invoice details: the status letter, the customer (or
+ * vendor) and the invoice. */
+typedef struct OpenInvoiceStatusKey {
+    char Status;                /* 0 */
+    char Customer[11];          /* 1 */
+    char Invoice[11];           /* 12 */
+} OpenInvoiceStatusKey;
+
 #pragma pack(pop)
 
 #ifdef __cplusplus

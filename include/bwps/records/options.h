@@ -36,8 +36,14 @@ typedef struct TagTermsRecord {
 
 typedef struct TagDefaultsRecord {
     char Key[16];               /* 0 */
-    uint8_t Data[1463];         /* 16 */
+    uint8_t Data[1463];         /* 16: the default customer's record first */
 } TagDefaultsRecord;
+
+/* Bytes of the default customer inside TagDefaultsRecord.Data. */
+enum {
+    DEFAULTS_PRICE_LEVEL = 117,   /* offset 133: the customer's price level */
+    DEFAULTS_ACCOUNT_TYPE = 118   /* offset 134: the customer's account type */
+};
 
 typedef struct TagCustomerStatistics {
     char Code[11];              /* 0 */
@@ -64,6 +70,7 @@ static_assert(offsetof(TagTermsRecord, DiscountPercent) == 26, "discount percent
 static_assert(offsetof(TagTermsRecord, DiscountDay) == 30, "discount day");
 static_assert(offsetof(TagTermsRecord, CutOffDay) == 34, "cut-off day");
 static_assert(sizeof(TagDefaultsRecord) == 1479, "0Defaults");
+static_assert(offsetof(TagDefaultsRecord, Data) + DEFAULTS_ACCOUNT_TYPE == 134, "default account type");
 static_assert(sizeof(TagCustomerStatistics) == 223, "customer statistics");
 static_assert(offsetof(TagCustomerStatistics, Second) == 119, "second amounts");
 #endif

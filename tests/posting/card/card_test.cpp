@@ -15,6 +15,7 @@
 #include <thread>
 #include <vector>
 
+#include "bwps/files.h"
 #include "bwps/cards.h"
 #include "bwps/records/general.h"
 #include "bwps/session.h"
@@ -212,7 +213,7 @@ protected:
         FxTranscriptClear();
         folder_ = scratch_.path() + "/authorizer";
         fs::create_directories(folder_);
-        ASSERT_EQ(BtrOpenFile(&cards_, FilePath(45).c_str(), 0, 0), 0);
+        ASSERT_EQ(BtrOpenFile(&cards_, FilePath(bwps::No(bwps::FileNo::CardTransactions)).c_str(), 0, 0), 0);
         Settings().CardAuthorizer = 'N';
         Settings().CardAddressEntry = 'O';
     }
@@ -271,7 +272,7 @@ protected:
         return c;
     }
 
-    std::vector<CardTransactionRecord> Stored() { return ReadAll<CardTransactionRecord>(FilePath(45)); }
+    std::vector<CardTransactionRecord> Stored() { return ReadAll<CardTransactionRecord>(FilePath(bwps::No(bwps::FileNo::CardTransactions))); }
     std::string Log() const { return Slurp(folder_ + "/AUTHORIZER.LOG"); }
     std::string Transcript() const { return FxTranscript(); }
     void Script(const char* text) { ASSERT_EQ(FxScriptLoad(text), 0); }

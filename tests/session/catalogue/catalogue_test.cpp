@@ -3,6 +3,7 @@
 #include <cstring>
 #include <string>
 
+#include "bwps/files.h"
 #include "bwps/catalogue.h"
 #include "bwps/settings.h"
 #include "bwps/versions.h"
@@ -79,19 +80,19 @@ TEST_F(FolderTest, SessionNamesAndPathsFollowTheInterfaceFlag)
     SetAccountingCompanyPath("/acct/company  ");
     // Stand-alone: kind 3 lives in the accounting folder under its
     // accounting name even without a link; kind 2 stays with the data.
-    EXPECT_EQ(std::string(GetDataFilePath(15)), "/acct/company/BWAGNRL.DB");
-    EXPECT_EQ(std::string(GetDataFilePath(10)), data() + "/BPOSCUST.DB");
-    EXPECT_STREQ(GetDataFileName(10), "BPOSCUST.DB");
-    EXPECT_EQ(std::string(GetDataFilePath(31)), data() + "/BPOSGNRL.DB");
-    EXPECT_EQ(std::string(GetDataFilePath(88)), base() + "/BPOSKEY.DB");
-    EXPECT_EQ(std::string(GetDataFilePath(89)), program() + "/ROVAZERI/WBWPOCOL.DB");
-    EXPECT_EQ(std::string(GetDataFilePath(80)), data() + "/BPOSQCOL.DB");
+    EXPECT_EQ(std::string(GetDataFilePath(bwps::No(bwps::FileNo::AccountingGeneral))), "/acct/company/BWAGNRL.DB");
+    EXPECT_EQ(std::string(GetDataFilePath(bwps::No(bwps::FileNo::Customers))), data() + "/BPOSCUST.DB");
+    EXPECT_STREQ(GetDataFileName(bwps::No(bwps::FileNo::Customers)), "BPOSCUST.DB");
+    EXPECT_EQ(std::string(GetDataFilePath(bwps::No(bwps::FileNo::General))), data() + "/BPOSGNRL.DB");
+    EXPECT_EQ(std::string(GetDataFilePath(bwps::No(bwps::FileNo::KeyDefinitions))), base() + "/BPOSKEY.DB");
+    EXPECT_EQ(std::string(GetDataFilePath(bwps::No(bwps::FileNo::DictionaryColumns))), program() + "/ROVAZERI/WBWPOCOL.DB");
+    EXPECT_EQ(std::string(GetDataFilePath(bwps::No(bwps::FileNo::QueryColumns))), data() + "/BPOSQCOL.DB");
 
     SetInterfacedFlag(1);
-    EXPECT_EQ(std::string(GetDataFilePath(10)), "/acct/company/BWACUST.DB");
+    EXPECT_EQ(std::string(GetDataFilePath(bwps::No(bwps::FileNo::Customers))), "/acct/company/BWACUST.DB");
     EXPECT_STREQ(BWPSFileName(10), "BWACUST.DB");
     EXPECT_STREQ(AccountingNameOfSessionFile(10), "BWACUST.DB");
-    EXPECT_EQ(std::string(GetDataFilePath(31)), data() + "/BPOSGNRL.DB");
+    EXPECT_EQ(std::string(GetDataFilePath(bwps::No(bwps::FileNo::General))), data() + "/BPOSGNRL.DB");
     char name[FOLDER_BUFFER_SIZE];
     EXPECT_STREQ(CopyDataFileName(10, name), "BPOSCUST.DB");
 }
@@ -118,8 +119,8 @@ TEST_F(FolderTest, OlderReleaseNames)
     // File 23 counts as a data-folder file even when interfaced.
     SetInterfacedFlag(1);
     SetAccountingCompanyPath("/acct");
-    EXPECT_EQ(std::string(GetRelease5FilePath(23)), data() + "/POS5SNUM.DB");
-    EXPECT_EQ(std::string(GetRelease1FilePath(10)), "/acct/BA43CUST.DB");
+    EXPECT_EQ(std::string(GetRelease5FilePath(bwps::No(bwps::FileNo::SerialNumbers))), data() + "/POS5SNUM.DB");
+    EXPECT_EQ(std::string(GetRelease1FilePath(bwps::No(bwps::FileNo::Customers))), "/acct/BA43CUST.DB");
     char buffer[FOLDER_BUFFER_SIZE];
     EXPECT_EQ(std::string(GetConversionFilePath(-1, buffer)), data() + "/BWPSMMCS.DB");
     EXPECT_STREQ(GetConversionFilePath(0, buffer), "");

@@ -101,24 +101,24 @@ TEST_F(CreationTest, CreatesFilesOfEveryKindOnRequest)
 {
     TagFileSpec spec{};
     // The accounting company's general file: variable-length, catalogue name.
-    ASSERT_EQ(CreateDataFile(15, 0, data().c_str(), nullptr, &spec), 0);
+    ASSERT_EQ(CreateDataFile(bwps::No(bwps::FileNo::AccountingGeneral), 0, data().c_str(), nullptr, &spec), 0);
     EXPECT_EQ(+spec.RecordLength, 16);
     EXPECT_EQ(+spec.PageSize, 4096);
     EXPECT_EQ(+spec.KeyCount, 1);
     EXPECT_EQ(+spec.Flags & FF_VARIABLE, FF_VARIABLE);
     // A file of the base folder goes there when no folder is given.
-    ASSERT_EQ(CreateDataFile(85, 0, nullptr, nullptr, &spec), 0);
+    ASSERT_EQ(CreateDataFile(bwps::No(bwps::FileNo::CompanyIds), 0, nullptr, nullptr, &spec), 0);
     FileStat stat;
     ASSERT_TRUE(StatFile(base() + "/BPOSCID.DB", stat));
     EXPECT_EQ(stat.recordLength, 168);
     EXPECT_EQ(stat.keyCount, 3);
     // An extension takes the place of the name's.
-    ASSERT_EQ(CreateDataFile(10, 0, nullptr, "TMP", &spec), 0);
+    ASSERT_EQ(CreateDataFile(bwps::No(bwps::FileNo::Customers), 0, nullptr, "TMP", &spec), 0);
     EXPECT_TRUE(Exists(DataPath("BPOSCUST.TMP")));
     EXPECT_FALSE(Exists(DataPath("BPOSCUST.DB")));
     // Under its session name when interfaced.
     SetInterfacedFlag(1);
-    ASSERT_EQ(CreateSessionDataFile(10, 0, data().c_str(), nullptr, &spec), 0);
+    ASSERT_EQ(CreateSessionDataFile(bwps::No(bwps::FileNo::Customers), 0, data().c_str(), nullptr, &spec), 0);
     EXPECT_TRUE(Exists(DataPath("BWACUST.DB")));
 }
 
@@ -126,12 +126,12 @@ TEST_F(CreationTest, RefusesWhatCannotBeCreated)
 {
     TagFileSpec spec{};
     // A screen-resource entry has no key definitions.
-    EXPECT_EQ(CreateDataFile(90, 0, data().c_str(), nullptr, &spec), B_END_OF_FILE);
+    EXPECT_EQ(CreateDataFile(bwps::No(bwps::FileNo::Resources1), 0, data().c_str(), nullptr, &spec), B_END_OF_FILE);
     EXPECT_EQ(CreateDataFile(0, 0, data().c_str(), nullptr, &spec), -1);
     EXPECT_EQ(CreateDataFile(101, 0, data().c_str(), nullptr, &spec), -1);
     // Without the key file nothing is created.
     std::filesystem::remove(base() + "/BPOSKEY.DB");
-    EXPECT_EQ(CreateDataFile(10, 0, data().c_str(), nullptr, &spec), B_FILE_NOT_FOUND);
+    EXPECT_EQ(CreateDataFile(bwps::No(bwps::FileNo::Customers), 0, data().c_str(), nullptr, &spec), B_FILE_NOT_FOUND);
     EXPECT_FALSE(Exists(DataPath("BPOSCUST.DB")));
     EXPECT_EQ(CreateMissingDataFiles(data().c_str()), B_FILE_NOT_FOUND);
 }
@@ -165,7 +165,7 @@ TEST_F(CreationTest, LaterReleaseFilesOfAnInterfacedStoreAreCreatedUnderTheNameC
     std::filesystem::create_directories(accounting);
     SetInterfacedFlag(1);
     SetAccountingCompanyPath(accounting.c_str());
-    const std::string itemFile = GetDataFilePath(62);
+    const std::string itemFile = GetDataFilePath(bwps::No(bwps::FileNo::ItemDetails));
     ASSERT_EQ(itemFile, accounting + "/BWAITMD.DB");
     EXPECT_FALSE(Exists(itemFile));
     // A file of the catalogue name beside it is not the one looked for.

@@ -39,7 +39,7 @@ protected:
         std::string acct = scratch() + "/acct";
         std::filesystem::create_directories(acct);
         TagFileSpec spec{};
-        EXPECT_EQ(CreateDataFile(15, 0, acct.c_str(), nullptr, &spec), 0);
+        EXPECT_EQ(CreateDataFile(bwps::No(bwps::FileNo::AccountingGeneral), 0, acct.c_str(), nullptr, &spec), 0);
         std::filesystem::rename(acct + "/BPOSGNRL.DB", acct + "/BWAGNRL.DB");
         return acct;
     }
@@ -420,7 +420,7 @@ TEST_F(SettingsTest, InterfaceAccountCaptions)
 TEST_F(SettingsTest, StationAccountBlock)
 {
     TagFileSpec spec{};
-    ASSERT_EQ(CreateDataFile(86, 0, nullptr, nullptr, &spec), 0);
+    ASSERT_EQ(CreateDataFile(bwps::No(bwps::FileNo::Stations), 0, nullptr, nullptr, &spec), 0);
     uint8_t station[STATION_RECORD_SIZE] = {};
     std::memcpy(station, "DEFAULT       ", 15);
     for (int set = 0; set < 3; ++set)

@@ -1,3 +1,4 @@
+#include "bwps/files.h"
 #include "tests/session/services/fixture.h"
 
 #include <filesystem>
@@ -44,7 +45,7 @@ std::string ServicesTest::Interface()
     accounting_ = scratch() + "/acct";
     fs::create_directories(accounting_);
     TagFileSpec spec{};
-    EXPECT_EQ(CreateDataFile(15, 0, accounting_.c_str(), nullptr, &spec), 0);
+    EXPECT_EQ(CreateDataFile(bwps::No(bwps::FileNo::AccountingGeneral), 0, accounting_.c_str(), nullptr, &spec), 0);
     fs::rename(accounting_ + "/BPOSGNRL.DB", accounting_ + "/BWAGNRL.DB");
     auto record = Keyed<TagSysInterface>(GENERAL_KEY_SYSINTERFACE);
     std::snprintf(record.AccountingFolder, sizeof record.AccountingFolder, "%s",

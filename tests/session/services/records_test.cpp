@@ -191,11 +191,10 @@ TEST_F(RecordsTest, DefaultsTaxCustomersAndStatistics)
     TagDefaultsRecord defaults;
     std::memset(&defaults, 0x41, sizeof defaults);
     EXPECT_FALSE(ReadDefaultsRecord(&defaults));
-    const auto* bytes = reinterpret_cast<const uint8_t*>(&defaults);
     EXPECT_EQ(std::string(defaults.Key, 15), "0Defaults      ");
-    EXPECT_EQ(bytes[133], ' ');
-    EXPECT_EQ(bytes[134], 'O');
-    EXPECT_EQ(bytes[138], 0);
+    EXPECT_EQ(defaults.Data[DEFAULTS_PRICE_LEVEL], ' ');
+    EXPECT_EQ(defaults.Data[DEFAULTS_ACCOUNT_TYPE], 'O');
+    EXPECT_EQ(defaults.Data[DEFAULTS_ACCOUNT_TYPE + 4], 0);
     defaults.Data[100] = 'Z';
     PutSettings(&defaults, sizeof defaults);
     TagDefaultsRecord read{};
