@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "bwps/catalogue.h"
+#include "bwps/options.h"
 #include "bwps/records/general.h"
 #include "bwps/records/ledger.h"
 #include "bwps/settings.h"
@@ -101,11 +102,11 @@ protected:
         std::memcpy(accounts.Key, GENERAL_KEY_INTERFACE, GENERAL_KEY_SIZE);
         ASSERT_EQ(bwpstest::PutRecord(Path("BWAGNRL.DB"), accounts.Key, 16, &accounts,
                                       sizeof accounts), 0);
-        unsigned char system[GENERAL_ACCOUNTING_SYSTEM_SIZE] = {};
-        std::memcpy(system, GENERAL_KEY_SYSTEM, GENERAL_KEY_SIZE);
-        system[330] = 'Y';
-        system[331] = 'Y';
-        ASSERT_EQ(bwpstest::PutRecord(Path("BWAGNRL.DB"), system, 16, system, sizeof system), 0);
+        TagSystemPref system{};
+        std::memcpy(system.Key, GENERAL_KEY_SYSTEM, GENERAL_KEY_SIZE);
+        system.Options[OPTION_LEDGER_ONLINE] = 'Y';
+        system.Options[OPTION_REGISTER_ONLINE] = 'Y';
+        ASSERT_EQ(bwpstest::PutRecord(Path("BWAGNRL.DB"), &system, 16, &system, sizeof system), 0);
     }
 
     // An unposted "PO" ledger transaction of a sale that is not there.

@@ -1,6 +1,7 @@
 // The written base folder, read back through the record manager the way the
 // session reads it: key definitions by name, data files created from them,
 // message lines by number.
+#include "bwps/records/items.h"
 #include "catalogue_fixture.h"
 
 #include "builder.h"
@@ -110,11 +111,11 @@ TEST_F(BaseFilesFolder, HoldsTheSeedFilesThatCompanyCreationCopies) {
     for (const char* code : {"gm", "GM"}) {
         char key[255] = {};
         std::memcpy(key, code, 2);
-        char record[47] = {};
-        ASSERT_EQ(BtrGet(B_GET_EQUAL, handle, key, record, sizeof record), 0) << code;
-        EXPECT_STREQ(record, "gm");
-        EXPECT_STREQ(record + 7, "Grams");
-        EXPECT_EQ(record[46], 'N');
+        WeightUnitRecord record{};
+        ASSERT_EQ(BtrGet(B_GET_EQUAL, handle, key, &record, sizeof record), 0) << code;
+        EXPECT_STREQ(record.code, "gm");
+        EXPECT_STREQ(record.description, "Grams");
+        EXPECT_EQ(record.isDefault, 'N');
     }
     EXPECT_EQ(BtrCloseFile(handle), 0);
 }

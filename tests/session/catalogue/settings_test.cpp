@@ -111,12 +111,12 @@ TEST_F(SettingsTest, StandAloneRedirectsGiveBuiltInRecords)
     EXPECT_STREQ(iface.Accounts[0], "11021     ");
     EXPECT_STREQ(iface.Accounts[13], "2107      ");
 
-    uint8_t system[GENERAL_SYSTEM_SIZE];
-    std::memset(system, 0x55, sizeof system);
-    ASSERT_EQ(ReadGeneralRecord(0, 0, GENERAL_SYSTEM_SIZE, GENERAL_KEY_SYSTEM, system), 0);
-    EXPECT_EQ(std::memcmp(system, GENERAL_KEY_SYSTEM, 16), 0);
-    EXPECT_EQ(system[16], 'A');
-    EXPECT_EQ(system[17], 0);
+    TagSystemRecord system;
+    std::memset(&system, 0x55, sizeof system);
+    ASSERT_EQ(ReadGeneralRecord(0, 0, GENERAL_SYSTEM_SIZE, GENERAL_KEY_SYSTEM, &system), 0);
+    EXPECT_EQ(std::memcmp(system.Key, GENERAL_KEY_SYSTEM, 16), 0);
+    EXPECT_EQ(system.Byte16, 'A');
+    EXPECT_EQ(system.reserved17[0], 0);
 
     TagPeriods periods{};
     ASSERT_EQ(ReadGeneralRecord(0, 0, GENERAL_PERIODS_SIZE, GENERAL_KEY_PERIODS, &periods), 0);
@@ -342,13 +342,13 @@ TEST_F(SettingsTest, InterfacedRecordsComeFromTheAccountingCompany)
     EXPECT_EQ(+record->SystemByte49, 'r');
     EXPECT_STREQ(record->SystemText, "ACCTPASS");
 
-    uint8_t system[GENERAL_SYSTEM_SIZE];
-    ASSERT_EQ(ReadSystemRecordRaw(system), 0);
-    EXPECT_EQ(system[0], 0);   // no key when mapped
-    EXPECT_EQ(system[16], 'b');
-    EXPECT_EQ(system[29], 'D');
-    EXPECT_EQ(system[38], 'a');
-    EXPECT_EQ(system[45], 'c');
+    TagSystemRecord system;
+    ASSERT_EQ(ReadSystemRecordRaw(&system), 0);
+    EXPECT_EQ(system.Key[0], 0);   // no key when mapped
+    EXPECT_EQ(system.Byte16, 'b');
+    EXPECT_EQ(system.Byte29, 'D');
+    EXPECT_EQ(system.Byte38, 'a');
+    EXPECT_EQ(system.Byte45, 'c');
 
     TagInterfaceRecord iface{};
     ASSERT_EQ(ReadGeneralRecord(0, 0, GENERAL_INTERFACE_SIZE, GENERAL_KEY_INTERFACE, &iface), 0);
@@ -369,10 +369,10 @@ TEST_F(SettingsTest, FailedSystemReadChangesNothing)
     ASSERT_TRUE(LoadSysInterfaceRecord());
     TagSysInterface* record = GetSysInterfaceRecord();
     EXPECT_EQ(+record->SystemByte43, 0);
-    uint8_t system[GENERAL_SYSTEM_SIZE];
-    std::memset(system, 0x33, sizeof system);
-    EXPECT_EQ(ReadSystemRecordRaw(system), B_KEY_NOT_FOUND);
-    EXPECT_EQ(system[16], 0x33);
+    TagSystemRecord system;
+    std::memset(&system, 0x33, sizeof system);
+    EXPECT_EQ(ReadSystemRecordRaw(&system), B_KEY_NOT_FOUND);
+    EXPECT_EQ(system.Byte16, 0x33);
     record->SystemByte44 = 77;
     EXPECT_EQ(ApplySysInterfaceFlags(record), 0);
     EXPECT_EQ(+record->SystemByte44, 77);

@@ -15,6 +15,7 @@
 #include "bwps/ordinals.h"
 #include "bwps/records/counters.h"
 #include "customers/history_internal.h"
+#include "bwps/records/masters.h"
 #include "tests/posting/registers/company.h"
 
 namespace {
@@ -25,16 +26,13 @@ constexpr int kHistoryDetails = 40;
 constexpr int kHeaders = 70;
 constexpr int kGeneral = 31;
 
-struct Customer {
-    uint8_t bytes[795];
-};
+using Customer = CustomerRecord;
 
 Customer MakeCustomer(const char* code)
 {
-    Customer c;
-    std::memset(&c, 0, sizeof c);
-    std::strncpy(reinterpret_cast<char*>(c.bytes), code, 10);
-    c.bytes[118] = 'O';  // open-item account: history is kept
+    Customer c{};
+    std::strncpy(c.Code, code, 10);
+    c.AccountType = 'O';  // open-item account: history is kept
     return c;
 }
 

@@ -20,9 +20,8 @@ class OptionsTest : public ServicesTest {};
 TEST_F(OptionsTest, StandAloneDefaultsTakeBytesOfTheInterfaceRecord)
 {
     auto sys = Keyed<TagSysInterface>(GENERAL_KEY_SYSINTERFACE);
-    auto* bytes = reinterpret_cast<uint8_t*>(&sys);
-    bytes[73] = 'Y';
-    bytes[75] = 'Q';
+    sys.SystemByte43 = 'Y';
+    sys.SystemByte44 = 'Q';
     sys.SystemByte47 = 'A';
     sys.SystemByte48 = 'B';
     sys.SystemByte49 = 'C';
