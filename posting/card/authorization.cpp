@@ -47,28 +47,6 @@ constexpr std::array<Handler, CARD_HANDLER_SLOTS + 1> kHandlers{{
     OfferVoiceAfterAddressVoid,
 }};
 
-template <std::size_t N>
-std::string TextOf(const char (&field)[N])
-{
-    return std::string(field, ::strnlen(field, N));
-}
-
-template <std::size_t N>
-void PutText(char (&field)[N], const std::string& text)
-{
-    std::memset(field, 0, N);
-    std::memcpy(field, text.data(), std::min(text.size(), N - 1));
-}
-
-template <std::size_t N>
-std::string Cleaned(const char (&field)[N])
-{
-    char copy[N + 1] = {};
-    std::memcpy(copy, field, N);
-    FxTrimText(5, copy);
-    return copy;
-}
-
 // Asks a numbered message with a button list (its first byte the default
 // slot); the button chosen, 0 when the message could not be shown.
 int Ask(int message, const char* buttons)

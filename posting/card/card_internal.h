@@ -2,12 +2,40 @@
 // and answer exchange with the authorizer, and what the tests reach.
 #pragma once
 
+#include <algorithm>
+#include <cstring>
 #include <string>
 
 #include "bwps/export.h"
 #include "bwps/records/cards.h"
+#include "fx.h"
 
 namespace bwps::card {
+
+// ---- Fixed-width texts of the card records
+
+// The text of a field, up to its NUL or its width.
+template <std::size_t N>
+std::string TextOf(const char (&field)[N])
+{
+    return std::string(field, ::strnlen(field, N));
+}
+// A field set to the text, cut to its width less the NUL.
+template <std::size_t N>
+void PutText(char (&field)[N], const std::string& text)
+{
+    std::memset(field, 0, N);
+    std::memcpy(field, text.data(), std::min(text.size(), N - 1));
+}
+// The field's text through the framework's clean-up (FxTrimText 5).
+template <std::size_t N>
+std::string Cleaned(const char (&field)[N])
+{
+    char copy[N + 1] = {};
+    std::memcpy(copy, field, N);
+    FxTrimText(5, copy);
+    return copy;
+}
 
 // Handler slots of a context (CardContext::Handlers[slot - 1]).
 enum Slot {

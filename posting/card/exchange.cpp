@@ -55,22 +55,7 @@ void PutField(char (&field)[N], const std::string& text)
         field[i] = text[i] == ',' ? ' ' : text[i];
 }
 
-template <std::size_t N>
-std::string TextOf(const char (&field)[N])
-{
-    return std::string(field, ::strnlen(field, N));
-}
-
 // A context text with its trailing blanks removed.
-template <std::size_t N>
-std::string Cleaned(const char (&field)[N])
-{
-    char copy[N + 1] = {};
-    std::memcpy(copy, field, N);
-    FxTrimText(5, copy);
-    return copy;
-}
-
 std::string FolderOf(const CardContext& context)
 {
     std::string folder = TextOf(context.Folder);

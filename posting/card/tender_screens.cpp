@@ -70,28 +70,6 @@ public:
     bool FindNext(Item&) override { return false; }
 };
 
-template <std::size_t N>
-std::string TextOf(const char (&field)[N])
-{
-    return std::string(field, ::strnlen(field, N));
-}
-
-template <std::size_t N>
-void PutText(char (&field)[N], const std::string& text)
-{
-    std::memset(field, 0, N);
-    std::memcpy(field, text.data(), std::min(text.size(), N - 1));
-}
-
-template <std::size_t N>
-std::string Cleaned(const char (&field)[N])
-{
-    char copy[N + 1] = {};
-    std::memcpy(copy, field, N);
-    FxTrimText(5, copy);
-    return copy;
-}
-
 // A field's text with its trailing blanks removed.
 std::string FieldText(FxForm* form, int field)
 {
