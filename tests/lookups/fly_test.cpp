@@ -50,6 +50,25 @@ protected:
         FxOpenStringFiles((program + "/RAZAVUR").c_str(), GetDataFileName(bwps::No(FileNo::Resources1)),
                           GetDataFileName(bwps::No(FileNo::Resources2)));
         ASSERT_EQ(CreateMissingDataFiles(data_.c_str()), 0);
+        // the vendor file lives in the accounting company's folder (here the
+        // company's own), the station file in the base folder
+        SetAccountingCompanyPath(data_.c_str());
+        for (FileNo file : {FileNo::Vendors, FileNo::Stations})
+            ASSERT_EQ(CreateInItsFolder(file), 0) << bwps::No(file);
+    }
+
+    static int CreateInItsFolder(FileNo file)
+    {
+        uint16_t keys = 0;
+        int st = BtrOpenFile(&keys, GetDataFilePath(bwps::No(FileNo::KeyDefinitions)), 0, 0);
+        if (st != 0)
+            return st;
+        char folder[FOLDER_BUFFER_SIZE] = {};
+        GetDataFileFolder(bwps::No(file), folder);
+        unsigned char spec[FILE_SPEC_SIZE];
+        st = CreateSessionDataFile(bwps::No(file), keys, folder, nullptr, spec);
+        BtrCloseFile(keys);
+        return st;
     }
 
     void TearDown() override
@@ -155,6 +174,14 @@ std::vector<Family> Families()
          [](const char* s, int r, uint16_t h, void* rec) { return FlyCustomers(s, r, h, rec, 4, 4, 13, 60, nullptr, 0); }},
         {"accounts", FileNo::Accounts, 569, 3, 73, LOOKUP_ACCOUNTS, "Accounts", "Account Number Description",
          [](const char* s, int r, uint16_t h, void* rec) { return FlyAccount(s, r, h, rec, 4, 4, 13, 60, nullptr, 0); }},
+        {"vendors", FileNo::Vendors, 795, 53, 69, LOOKUP_VENDORS, "Vendors", "Vendor     Name",
+         [](const char* s, int r, uint16_t h, void* rec) { return FlyVendors(s, r, h, rec, 4, 4, 13, 60, nullptr, 0); }},
+        {"messages", FileNo::MessageCodes, 130, 3, 0, LOOKUP_MESSAGES, "Message Codes", "Message Code Line 1",
+         [](const char* s, int r, uint16_t h, void* rec) { return FlyMessages(s, r, h, rec, 4, 4, 13, 60, nullptr); }},
+        {"salespersons", FileNo::Salespersons, 572, 2, 0, LOOKUP_SALESPERSONS, "Salespersons", "Salesperson Name",
+         [](const char* s, int r, uint16_t h, void* rec) { return FlySalespersons(s, r, h, rec, 4, 4, 13, 60, nullptr); }},
+        {"taxes", FileNo::TaxTable, 995, 2, 0, LOOKUP_TAXES, "Tax Codes", "Tax Code Description",
+         [](const char* s, int r, uint16_t h, void* rec) { return FlyTaxes(s, r, h, rec, 4, 4, 13, 60, nullptr); }},
         {"terms", FileNo::Terms, 36, 2, 0, LOOKUP_TERMS, "Terms Codes", "Terms Code Description",
          [](const char* s, int r, uint16_t h, void* rec) { return FlyTerms(s, r, h, rec, 4, 4, 13, 60, nullptr); }},
         {"warehouses", FileNo::Warehouses, 362, 2, 0, LOOKUP_WAREHOUSES, "Warehouses", "Warehouse Description",
@@ -330,6 +357,65 @@ TEST_F(FlyLookups, AuditEntityPickWritesItsNumber)
         EXPECT_STREQ(text, c.text) << Transcript();
         EXPECT_TRUE(Saw("list open \"Audit Trail Log Entities\"")) << Transcript();
     }
+}
+
+}  // namespace
+
+namespace {
+
+// F6 of the station list: the session's own station and "DEFAULT" are
+// refused with message 1477 and kept; another station goes after the
+// question. The list opens the station file itself and leaves none open.
+TEST_F(FlyLookups, StationDeleteKeepsTheOwnAndTheDefaultStation)
+{
+    SessionBlock* session = GetSessionPaths();
+    std::snprintf(session->StationId, sizeof session->StationId, "%s", "ST1           ");
+    for (const char* id : {"DEFAULT", "ST1", "ST2"}) {
+        std::vector<uint8_t> record(1573, 0);
+        std::memset(record.data(), ' ', 14);
+        std::memcpy(record.data(), id, std::strlen(id));
+        SetColumn(FileNo::Stations, 2, record, (std::string("printer of ") + id).c_str());
+        const uint16_t handle = Open(FileNo::Stations);
+        char key[256] = {};
+        ASSERT_EQ(BtrWrite(B_INSERT, handle, key, record.data(), 1573), 0) << id;
+    }
+    for (uint16_t h : handles_)
+        BtrCloseFile(h);
+    handles_.clear();
+
+    struct Case {
+        const char* script;
+        bool refused;      // message 1477 shown
+        int stations;      // left on file
+    };
+    const Case cases[] = {
+        {"key F6\nkey Enter\nkey Esc\n", true, 3},            // DEFAULT
+        {"key Down\nkey F6\nkey Enter\nkey Esc\n", true, 3},  // the session's own
+        {"key Down\nkey Down\nkey F6\nanswer No\nkey Esc\n", false, 3},
+        {"key Down\nkey Down\nkey F6\nanswer Yes\nkey Esc\n", false, 2},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.script);
+        FxTranscriptClear();
+        ASSERT_EQ(FxScriptLoad(c.script), 0);
+        std::vector<uint8_t> record(1573, 0);
+        EXPECT_EQ(FlyStations(nullptr, 0, record.data(), 13, 23, 5, 32), 0) << Transcript();
+        EXPECT_TRUE(Saw("list open \"Stations\"")) << Transcript();
+        EXPECT_TRUE(Saw("list heading \"Printer")) << Transcript();
+        EXPECT_EQ(Saw("It cannot be deleted"), c.refused) << Transcript();
+        const uint16_t handle = Open(FileNo::Stations);
+        EXPECT_EQ(BtrGetRecordCount(handle), c.stations) << Transcript();
+        BtrCloseFile(handle);
+        handles_.clear();
+    }
+
+    // a pick copies the whole record
+    FxTranscriptClear();
+    ASSERT_EQ(FxScriptLoad("key Down\nkey Enter\n"), 0);
+    std::vector<uint8_t> record(1573, 0);
+    EXPECT_EQ(FlyStations("", 0, record.data(), 13, 23, 5, 32), 1) << Transcript();
+    EXPECT_EQ(std::string(reinterpret_cast<const char*>(record.data()), 3), "ST1");
+    EXPECT_EQ(std::string(reinterpret_cast<const char*>(record.data()) + 69), "printer of ST1");
 }
 
 }  // namespace
