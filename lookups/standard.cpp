@@ -10,6 +10,7 @@
 #include "bwps/dictionary.h"
 #include "bwps/messages.h"
 #include "bwps/ordinals.h"
+#include "bwps/records/general.h"
 #include "bwps/screen_utils.h"
 #include "bwps/settings.h"
 #include "lookups/lookups_internal.h"
@@ -33,7 +34,8 @@ LastPick g_lastPicks[LOOKUP_TYPES];
 DocLastPick g_docLastPicks[LOOKUP_DOCUMENT_TYPES];
 uint8_t g_lookUpsRecord[LOOKUPS_RECORD_SIZE];
 
-constexpr char kLookUpsKey[] = "0LookUps       ";
+constexpr char kLookUpsKey[] = GENERAL_KEY_LOOKUPS;
+static_assert(sizeof(TagLookUps) == LOOKUPS_RECORD_SIZE, "the 0LookUps record");
 
 struct StartColumns {
     int code, description;
@@ -115,11 +117,11 @@ int InitLookUpsRecord(void* record76)
 {
     if (record76 == nullptr)
         return 0;
-    auto* r = static_cast<uint8_t*>(record76);
-    std::memset(r, 0, LOOKUPS_RECORD_SIZE);
-    std::memcpy(r, kLookUpsKey, 15);
-    std::memset(r + 16, 'C', 16);
-    std::memset(r + 36, 'N', 13);
+    TagLookUps r{};
+    std::memcpy(r.Key, kLookUpsKey, sizeof r.Key);
+    std::memset(r.LookupOrder, 'C', sizeof r.LookupOrder);
+    std::memset(r.DocumentOrder, 'N', sizeof r.DocumentOrder);
+    std::memcpy(record76, &r, sizeof r);
     return 0;
 }
 
