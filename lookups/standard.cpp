@@ -269,7 +269,8 @@ int RunStandard(const Settings& s, const Call& call)
     // 6. the form and its keys
     FxForm form{};
     SetupStandardScreen(&form, s.formOptions, s.formList);
-    FxReleaseKey(&form, FX_KEY_F1 + 4 * 0x100);
+    if (!s.keepF5)
+        FxReleaseKey(&form, FX_KEY_F1 + 4 * 0x100);
     const int f8 = FX_KEY_F1 + 7 * 0x100, f9 = FX_KEY_F1 + 8 * 0x100;
     if (s.f8f9 == Keys::Handler && call.keyHandler != nullptr) {
         FxSetKeyHandler(&form, f8, call.keyHandler);
@@ -277,7 +278,7 @@ int RunStandard(const Settings& s, const Call& call)
     } else if (s.f8f9 == Keys::NullHandler) {
         FxSetKeyHandler(&form, f8, nullptr);
         FxSetKeyHandler(&form, f9, nullptr);
-    } else {
+    } else if (s.f8f9 != Keys::Left) {
         FxReleaseKey(&form, f8);
         FxReleaseKey(&form, f9);
     }
@@ -331,6 +332,15 @@ int RunStandard(const Settings& s, const Call& call)
     }
     if (s.rowReader != nullptr)
         lookup.Read = s.rowReader;
+    if (s.search != nullptr)
+        lookup.Search = s.search;
+    lookup.RowAction = s.rowAction;
+    lookup.Print = s.print;
+    char caption[65] = {};
+    if (s.captionId != 0) {
+        FxLoadString(s.captionId, sizeof caption, caption);
+        lookup.ReportTitle = caption;
+    }
     // 11-12. the run; an active-only run with a search text sorts by the
     // filter column first
     int picked = 0;
