@@ -14,7 +14,7 @@ namespace bwps::lookups {
 constexpr int kCodeColumn = -101;
 constexpr int kDescriptionColumn = -102;
 
-enum class Keys { Handler, NullHandler, Removed };
+enum class Keys { Handler, NullHandler, Removed, Left };
 enum class Switch { LookUpSwitch, OwnToggle, Removed, Left };
 enum class Stays { Always, UnlessRestore, Never, NoPosition };
 
@@ -31,6 +31,11 @@ struct Settings {
     bool libraryReaders = false;       // row, position and search readers of the library
     LookUpCallback rowReader = nullptr;
     LookUpCallback keyText = nullptr;
+    LookUpCallback search = nullptr;   // an own search reader
+    LookUpCallback rowAction = nullptr;
+    LookUpPrintCallback print = nullptr;
+    int captionId = 0;                 // the second title's text id
+    bool keepF5 = false;               // F5 left as the form was prepared
     Keys f8f9 = Keys::Handler;
     Switch shiftF9 = Switch::LookUpSwitch;
     int formOptions = 227;

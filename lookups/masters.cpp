@@ -1,6 +1,7 @@
 // Pick lists over the master files: products, customers and vendors,
 // accounts, messages, salespersons, taxes, terms, warehouses, users,
 // stations, the audit-log entities, and the brace text of form variables.
+#include <cstddef>
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -9,7 +10,15 @@
 #include "bwps/catalogue.h"
 #include "bwps/db_table.h"
 #include "bwps/messages.h"
+#include "bwps/records/accounts.h"
+#include "bwps/records/audit.h"
 #include "bwps/records/general.h"
+#include "bwps/records/masters.h"
+#include "bwps/records/messages.h"
+#include "bwps/records/options.h"
+#include "bwps/records/products.h"
+#include "bwps/records/stations.h"
+#include "bwps/records/users.h"
 #include "bwps/ordinals.h"
 #include "bwps/screen_utils.h"
 #include "bwps/session.h"
@@ -22,29 +31,16 @@ using bwps::FileNo;
 
 namespace {
 
-// Product record places the lookup reads.
-constexpr int kProductLength = 668;
-constexpr int kProductDescription = 15;
-constexpr int kProductOnHand = 338;
-constexpr int kProductCommitted = 346;
-constexpr int kProductAvailable = 362;
 constexpr int kProductStatusColumn = 86;
-constexpr int kCustomerLength = 795;
-constexpr int kCustomerName = 350;
 constexpr int kCustomerStatusColumn = 69;
-constexpr int kAccountLength = 569;
-constexpr int kAccountDescription = 22;
 constexpr int kAccountStatusColumn = 73;
-constexpr int kAccountKind = 78;
 
 void SetAvailable(void* record)
 {
-    auto* r = static_cast<uint8_t*>(record);
-    double onHand, committed;
-    std::memcpy(&onHand, r + kProductOnHand, 8);
-    std::memcpy(&committed, r + kProductCommitted, 8);
-    const double available = onHand - committed;
-    std::memcpy(r + kProductAvailable, &available, 8);
+    TagProduct product;
+    std::memcpy(&product, record, sizeof product);
+    product.Amounts[PRODUCT_AVAILABLE] = product.Amounts[PRODUCT_QUANTITY] - product.Amounts[PRODUCT_SECOND_QUANTITY];
+    std::memcpy(record, &product, sizeof product);
 }
 
 int ProductRow(TagLookUp* l)
@@ -69,7 +65,7 @@ int ActiveProductRow(TagLookUp* l)
     uint16_t position = 0;
     if (segment != nullptr)
         std::memcpy(&position, segment, 2);
-    if (d->Move == LK_MOVE_LAST && position == 667 + 1) {
+    if (d->Move == LK_MOVE_LAST && position == offsetof(TagProduct, Status) + 1) {
         std::memset(d->KeyBuffer, 0, sizeof d->KeyBuffer);
         d->KeyBuffer[0] = 'I';
         st = table.Read(B_GET_GE, d->KeyBuffer, d->Record, static_cast<int16_t>(d->RecordLength));
@@ -101,12 +97,12 @@ extern "C" int FlyProducts(const char* startText, int restorePosition, uint16_t 
 {
     Settings s;
     s.file = FileNo::Products;
-    s.recordLength = kProductLength;
+    s.recordLength = sizeof(TagProduct);
     s.titleId = 297;
     s.startType = LOOKUP_PRODUCTS;
     s.columns = kProductColumns;
     s.lastPickType = LOOKUP_PRODUCTS;
-    s.lastPickDescription = kProductDescription;
+    s.lastPickDescription = offsetof(TagProduct, Description);
     s.stays = Stays::UnlessRestore;
     s.rowReader = activeOnly ? ActiveProductRow : ProductRow;
     Call c{startText, restorePosition, handle, record, row, column, height, width, keyHandler};
@@ -125,12 +121,12 @@ int FlyCustVend(const char* startText, int restorePosition, uint16_t handle, int
     const bool vendors = fileId == bwps::No(FileNo::Vendors);
     Settings s;
     s.file = vendors ? FileNo::Vendors : FileNo::Customers;
-    s.recordLength = kCustomerLength;
+    s.recordLength = sizeof(CustomerRecord);
     s.titleId = vendors ? 295 : 294;
     s.startType = vendors ? LOOKUP_VENDORS : LOOKUP_CUSTOMERS;
     s.columns = vendors ? kVendorColumns : kCustomerColumns;
     s.lastPickType = s.startType;
-    s.lastPickDescription = kCustomerName;
+    s.lastPickDescription = offsetof(CustomerRecord, Name);
     s.stays = Stays::Always;
     if (!vendors)
         s.formList = 418;
@@ -162,12 +158,12 @@ int FlyAccount(const char* startText, int restorePosition, uint16_t handle, void
 {
     Settings s;
     s.file = FileNo::Accounts;
-    s.recordLength = kAccountLength;
+    s.recordLength = sizeof(TagAccount);
     s.titleId = 293;
     s.startType = LOOKUP_ACCOUNTS;
     s.columns = kAccountColumns;
     s.lastPickType = LOOKUP_ACCOUNTS;
-    s.lastPickDescription = kAccountDescription;
+    s.lastPickDescription = offsetof(TagAccount, Description);
     s.stays = Stays::Always;
     Call c{startText, restorePosition, handle, record, row, column, height, width, keyHandler};
     if (activeOnly) {
@@ -195,20 +191,21 @@ int FlyAccountInterface(char* accountNumber, int, uint16_t handle, void* record,
     const int picked = FlyAccount(start, 1, handle, record, row, column, height, width, keyHandler, 1);
     if (!picked)
         return ACCOUNT_INTERFACE_NONE;
-    const auto* r = static_cast<const char*>(record);
-    if (r[kAccountKind] == 'G') {
+    TagAccount account;
+    std::memcpy(&account, record, sizeof account);
+    if (account.Kind == 'G') {
         ShowMessage(289, 0);
         return ACCOUNT_INTERFACE_REFUSED;
     }
     if (accountNumber == nullptr)
         return ACCOUNT_INTERFACE_PICKED;
     if (mode == 'N') {
-        std::memcpy(accountNumber, r, 5);
+        std::memcpy(accountNumber, account.Number, 5);
         accountNumber[5] = '\0';
         return ACCOUNT_INTERFACE_PICKED;
     }
-    char chosen[12] = {};
-    std::memcpy(chosen, r, 11);
+    char chosen[sizeof account.Number + 1] = {};
+    std::memcpy(chosen, account.Number, sizeof account.Number);
     FxTrimText(5, chosen);
     FxTrimText(5, base);
     const size_t skip = std::min(std::strlen(base), std::strlen(chosen));
@@ -243,7 +240,8 @@ Settings Simple(FileNo file, int length, int title, int type, std::vector<int> c
 int FlyMessages(const char* startText, int restorePosition, uint16_t handle, void* record, uint16_t row,
                 uint16_t column, uint16_t height, uint16_t width, FxHandler keyHandler)
 {
-    return RunStandard(Simple(FileNo::MessageCodes, 130, 79, LOOKUP_MESSAGES, {kCodeColumn, kDescriptionColumn, 2}, 7),
+    return RunStandard(Simple(FileNo::MessageCodes, sizeof(MessageCodeRecord), 79, LOOKUP_MESSAGES,
+                              {kCodeColumn, kDescriptionColumn, 2}, offsetof(MessageCodeRecord, Lines)),
                        Call{startText, restorePosition, handle, record, row, column, height, width, keyHandler});
 }
 
@@ -251,14 +249,16 @@ int FlySalespersons(const char* startText, int restorePosition, uint16_t handle,
                     uint16_t column, uint16_t height, uint16_t width, FxHandler keyHandler)
 {
     return RunStandard(
-        Simple(FileNo::Salespersons, 572, 333, LOOKUP_SALESPERSONS, {kCodeColumn, kDescriptionColumn, 3}, 6),
+        Simple(FileNo::Salespersons, sizeof(SalespersonRecord), 333, LOOKUP_SALESPERSONS,
+               {kCodeColumn, kDescriptionColumn, 3}, offsetof(SalespersonRecord, Name)),
         Call{startText, restorePosition, handle, record, row, column, height, width, keyHandler});
 }
 
 int FlyTaxes(const char* startText, int restorePosition, uint16_t handle, void* record, uint16_t row,
              uint16_t column, uint16_t height, uint16_t width, FxHandler keyHandler)
 {
-    return RunStandard(Simple(FileNo::TaxTable, 995, 348, LOOKUP_TAXES, {kCodeColumn, kDescriptionColumn, 5}, 6),
+    return RunStandard(Simple(FileNo::TaxTable, sizeof(TaxRecord), 348, LOOKUP_TAXES, {kCodeColumn, kDescriptionColumn, 5},
+                              offsetof(TaxRecord, Description)),
                        Call{startText, restorePosition, handle, record, row, column, height, width, keyHandler});
 }
 
@@ -266,21 +266,23 @@ int FlyTerms(const char* startText, int restorePosition, uint16_t handle, void* 
              uint16_t column, uint16_t height, uint16_t width, FxHandler keyHandler)
 {
     return RunStandard(
-        Simple(FileNo::Terms, 36, 78, LOOKUP_TERMS, {kCodeColumn, kDescriptionColumn, 3, 4, 5, 6, 7, 8}, 6),
+        Simple(FileNo::Terms, sizeof(TagTermsRecord), 78, LOOKUP_TERMS, {kCodeColumn, kDescriptionColumn, 3, 4, 5, 6, 7, 8},
+               offsetof(TagTermsRecord, Description)),
         Call{startText, restorePosition, handle, record, row, column, height, width, keyHandler});
 }
 
 int FlyWarehouses(const char* startText, int restorePosition, uint16_t handle, void* record, uint16_t row,
                   uint16_t column, uint16_t height, uint16_t width, FxHandler keyHandler)
 {
-    return RunStandard(Simple(FileNo::Warehouses, 362, 508, LOOKUP_WAREHOUSES, {1, 2}, 4),
+    return RunStandard(Simple(FileNo::Warehouses, sizeof(WarehouseRecord), 508, LOOKUP_WAREHOUSES, {1, 2},
+                              offsetof(WarehouseRecord, Description)),
                        Call{startText, restorePosition, handle, record, row, column, height, width, keyHandler});
 }
 
 int FlyUsers(const char* startText, int restorePosition, uint16_t handle, void* record, uint16_t row,
              uint16_t column, uint16_t height, uint16_t width)
 {
-    Settings s = Simple(FileNo::Users, 231, 441, -1, {1}, 0);
+    Settings s = Simple(FileNo::Users, sizeof(UserRecord), 441, -1, {1}, 0);
     s.lastPickType = -1;
     s.key = 0;
     s.keepKey = true;
@@ -299,8 +301,10 @@ int StationDeleteKey(void* argument)
     auto* l = static_cast<TagLookUp*>(argument);
     if (l == nullptr || l->Data == nullptr || l->Data->Record == nullptr)
         return 0;
-    char id[16] = {};
-    std::memcpy(id, l->Data->Record, 15);
+    StationRecord station;
+    std::memcpy(&station, l->Data->Record, sizeof station);
+    char id[sizeof station.id + 1] = {};
+    std::memcpy(id, station.id, sizeof station.id);
     FxTrimText(5, id);
     char own[sizeof(SessionBlock::StationId) + 1] = {};
     if (const SessionBlock* session = GetSessionPaths())
@@ -340,7 +344,7 @@ int FlyStations(const char* startText, uint16_t handle, void* record, uint16_t r
     TagLookUp lookup{};
     TagLookUpData data{};
     uint8_t work[32] = {};
-    std::vector<uint8_t> buffer(1573 + 16, 0);
+    std::vector<uint8_t> buffer(sizeof(StationRecord) + 16, 0);
     FxForm form{};
     SetupStandardScreen(&form, 35, 0);
     FxSetKeyHandler(&form, FX_KEY_F1 + 5 * 0x100, StationDeleteKey);
@@ -348,7 +352,7 @@ int FlyStations(const char* startText, uint16_t handle, void* record, uint16_t r
     int key = 0, second = 0;
     BtrGetDefaults(file, &key, &second);
     data.FileId = static_cast<uint16_t>(stations);
-    data.RecordLength = 1573;
+    data.RecordLength = sizeof(StationRecord);
     data.Handle = file;
     data.Record = buffer.data();
     data.KeyNumber = static_cast<uint16_t>(key);
@@ -375,7 +379,7 @@ int FlyStations(const char* startText, uint16_t handle, void* record, uint16_t r
     }
     const int picked = LookUpProcess(&lookup);
     if (picked && record != nullptr)
-        std::memcpy(record, buffer.data(), 1573);
+        std::memcpy(record, buffer.data(), sizeof(StationRecord));
     if (opened)
         BtrCloseFile(file);
     return picked;
@@ -385,29 +389,24 @@ int FlyStations(const char* startText, uint16_t handle, void* record, uint16_t r
 
 namespace {
 
-#pragma pack(push, 1)
-struct AuditEntity {
-    int32_t number;
-    char name[41];
-};
-#pragma pack(pop)
-static_assert(sizeof(AuditEntity) == 45, "an audit entity is 45 bytes");
+using AuditEntity = TagAuditEntity;
 
-constexpr AuditEntity kEntities[16] = {
+constexpr AuditEntity kEntities[] = {
     {2, "Customers"},     {4, "Products"},     {5, "Services"},          {6, "Master Items"},
     {9, "Billing Codes"}, {10, "Salespersons"}, {11, "Messages"},        {12, "Price Breaks"},
     {13, "Shipping Methods"}, {14, "Terms"},   {15, "Taxes"},            {16, "Warehouses"},
     {17, "Weight Units"}, {34, "Sales Register"}, {35, "Inventory Adjustments"}, {36, "Assembly"}};
 
+constexpr int kLastEntity = static_cast<int>(sizeof kEntities / sizeof kEntities[0]) - 1;
 int g_entity = 0;
 
 int EntityRow(TagLookUp* l)
 {
     switch (l->Data->Move) {
     case LK_MOVE_FIRST: g_entity = 0; break;
-    case LK_MOVE_LAST: g_entity = 15; break;
+    case LK_MOVE_LAST: g_entity = kLastEntity; break;
     case LK_MOVE_NEXT:
-        if (g_entity >= 15)
+        if (g_entity >= kLastEntity)
             return B_END_OF_FILE;
         ++g_entity;
         break;
@@ -431,7 +430,7 @@ int EntityPosition(TagLookUp* l)
     case LK_BACK_A:
     case LK_BACK_B: {
         const uint32_t at = d->Move == LK_BACK_A ? d->SlotA : d->SlotB;
-        if (at > 15)
+        if (at > static_cast<uint32_t>(kLastEntity))
             return B_INVALID_POSITIONING;
         g_entity = static_cast<int>(at);
         std::memcpy(d->Record, &kEntities[g_entity], sizeof(AuditEntity));
@@ -449,7 +448,7 @@ int FlyAuditEntities(int, char* textOut, int, int, uint16_t height, uint16_t wid
     std::snprintf(columns[0].Title, sizeof columns[0].Title, "Entity Name");
     std::snprintf(columns[0].Picture, sizeof columns[0].Picture, "%%-40s");
     columns[0].Type = 2;
-    columns[0].Offset = 4;
+    columns[0].Offset = offsetof(AuditEntity, Name);
     AuditEntity record{};
     TagLookUp lookup{};
     TagLookUpData data{};
@@ -469,7 +468,7 @@ int FlyAuditEntities(int, char* textOut, int, int, uint16_t height, uint16_t wid
     lookup.ReadAtPosition = EntityPosition;
     const int picked = LookUpProcess(&lookup);
     if (picked && textOut != nullptr)
-        std::sprintf(textOut, "%d", static_cast<int>(record.number));
+        std::sprintf(textOut, "%d", static_cast<int>(record.Number));
     return picked;
 }
 

@@ -10,6 +10,7 @@
 #include "bwps/dictionary.h"
 #include "bwps/messages.h"
 #include "bwps/ordinals.h"
+#include "bwps/records/general.h"
 #include "bwps/screen_utils.h"
 #include "bwps/settings.h"
 #include "lookups/lookups_internal.h"
@@ -33,7 +34,8 @@ LastPick g_lastPicks[LOOKUP_TYPES];
 DocLastPick g_docLastPicks[LOOKUP_DOCUMENT_TYPES];
 uint8_t g_lookUpsRecord[LOOKUPS_RECORD_SIZE];
 
-constexpr char kLookUpsKey[] = "0LookUps       ";
+constexpr char kLookUpsKey[] = GENERAL_KEY_LOOKUPS;
+static_assert(sizeof(TagLookUps) == LOOKUPS_RECORD_SIZE, "the 0LookUps record");
 
 struct StartColumns {
     int code, description;
@@ -115,11 +117,11 @@ int InitLookUpsRecord(void* record76)
 {
     if (record76 == nullptr)
         return 0;
-    auto* r = static_cast<uint8_t*>(record76);
-    std::memset(r, 0, LOOKUPS_RECORD_SIZE);
-    std::memcpy(r, kLookUpsKey, 15);
-    std::memset(r + 16, 'C', 16);
-    std::memset(r + 36, 'N', 13);
+    TagLookUps r{};
+    std::memcpy(r.Key, kLookUpsKey, sizeof r.Key);
+    std::memset(r.LookupOrder, 'C', sizeof r.LookupOrder);
+    std::memset(r.DocumentOrder, 'N', sizeof r.DocumentOrder);
+    std::memcpy(record76, &r, sizeof r);
     return 0;
 }
 
@@ -267,7 +269,8 @@ int RunStandard(const Settings& s, const Call& call)
     // 6. the form and its keys
     FxForm form{};
     SetupStandardScreen(&form, s.formOptions, s.formList);
-    FxReleaseKey(&form, FX_KEY_F1 + 4 * 0x100);
+    if (!s.keepF5)
+        FxReleaseKey(&form, FX_KEY_F1 + 4 * 0x100);
     const int f8 = FX_KEY_F1 + 7 * 0x100, f9 = FX_KEY_F1 + 8 * 0x100;
     if (s.f8f9 == Keys::Handler && call.keyHandler != nullptr) {
         FxSetKeyHandler(&form, f8, call.keyHandler);
@@ -275,7 +278,7 @@ int RunStandard(const Settings& s, const Call& call)
     } else if (s.f8f9 == Keys::NullHandler) {
         FxSetKeyHandler(&form, f8, nullptr);
         FxSetKeyHandler(&form, f9, nullptr);
-    } else {
+    } else if (s.f8f9 != Keys::Left) {
         FxReleaseKey(&form, f8);
         FxReleaseKey(&form, f9);
     }
@@ -329,6 +332,15 @@ int RunStandard(const Settings& s, const Call& call)
     }
     if (s.rowReader != nullptr)
         lookup.Read = s.rowReader;
+    if (s.search != nullptr)
+        lookup.Search = s.search;
+    lookup.RowAction = s.rowAction;
+    lookup.Print = s.print;
+    char caption[65] = {};
+    if (s.captionId != 0) {
+        FxLoadString(s.captionId, sizeof caption, caption);
+        lookup.ReportTitle = caption;
+    }
     // 11-12. the run; an active-only run with a search text sorts by the
     // filter column first
     int picked = 0;

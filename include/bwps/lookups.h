@@ -117,6 +117,11 @@ enum LookUpType {
     LOOKUP_SERIAL_NUMBERS, LOOKUP_TAXES, LOOKUP_TERMS, LOOKUP_MESSAGES, LOOKUP_PRICE_BREAKS,
     LOOKUP_MASTER_ITEMS, LOOKUP_WAREHOUSES, LOOKUP_SHIP_VIA, LOOKUP_WEIGHT_UNITS
 };
+/* Document types of GetDocLookUpStart and the document last picks. */
+enum LookUpDocumentType {
+    LOOKUP_LAYAWAYS = 2, LOOKUP_QUOTES = 4, LOOKUP_PROMOTIONS = 6, LOOKUP_INVOICES = 7,
+    LOOKUP_OVERDUE_INVOICES = 13
+};
 BWPS_EXPORT int GetLookUpStart(int* codeColumn, int* descriptionColumn, int* keyNumber,
                                char* startText, int type);
 BWPS_EXPORT int GetDocLookUpStart(int* codeColumn, int* descriptionColumn, int* keyNumber,
@@ -187,6 +192,26 @@ BWPS_EXPORT int FlyStations(const char* startText, uint16_t handle, void* record
 /* Audit-log entities: the entity number of the pick as decimal text. */
 BWPS_EXPORT int FlyAuditEntities(int unused1, char* textOut, int unused2, int unused3, uint16_t height,
                                  uint16_t width);                            /* 790 */
+
+/* ---- Open items */
+/* One account's open items of the payables (2) or receivables (3) file:
+ * plain, one row per item, or grouped, one row per document with its items
+ * summed and each advance entry a row of its own. */
+BWPS_EXPORT int FlyAPOpenItems(const char* account, const char* startText, short grouped, uint16_t handle,
+                               void* record, int fileId, uint16_t row, uint16_t column, uint16_t height,
+                               uint16_t width);                              /* 686 */
+/* Their row readers (moves 6, 7, 12, 13): record-manager status, 9 past
+ * the account's items. The grouped one keeps the row's position in
+ * *stored. */
+BWPS_EXPORT int FlyAPOpenItemsRead(int move, int fileId, uint16_t handle, const char* account, char* key,
+                                   void* record);                            /* 687 */
+BWPS_EXPORT int FlyAPOpenItemsReadEx(int move, int fileId, uint16_t handle, int today, const char* account,
+                                     char* key, void* record, unsigned long* stored); /* 688 */
+/* A customer's overdue open-invoice headers (dated before today, balance
+ * less discount above zero) of the header file given (70 or 69). */
+BWPS_EXPORT int FlyOpenInvoiceHeaders(const char* customer, int restorePosition, uint16_t handle, void* record,
+                                      uint16_t row, uint16_t column, uint16_t height, uint16_t width,
+                                      int fileId);
 
 /* ---- Form variables */
 BWPS_EXPORT int SetVariableLookUpGroup(int group);                          /* 704 */

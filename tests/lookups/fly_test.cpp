@@ -16,6 +16,8 @@
 #include "bwps/dictionary.h"
 #include "bwps/files.h"
 #include "bwps/lookups.h"
+#include "bwps/records/open_invoices.h"
+#include "bwps/records/open_items.h"
 #include "bwps/session.h"
 #include "bwps/settings.h"
 #include "fx.h"
@@ -50,6 +52,25 @@ protected:
         FxOpenStringFiles((program + "/RAZAVUR").c_str(), GetDataFileName(bwps::No(FileNo::Resources1)),
                           GetDataFileName(bwps::No(FileNo::Resources2)));
         ASSERT_EQ(CreateMissingDataFiles(data_.c_str()), 0);
+        // the vendor file lives in the accounting company's folder (here the
+        // company's own), the station file in the base folder
+        SetAccountingCompanyPath(data_.c_str());
+        for (FileNo file : {FileNo::Vendors, FileNo::Stations})
+            ASSERT_EQ(CreateInItsFolder(file), 0) << bwps::No(file);
+    }
+
+    static int CreateInItsFolder(FileNo file)
+    {
+        uint16_t keys = 0;
+        int st = BtrOpenFile(&keys, GetDataFilePath(bwps::No(FileNo::KeyDefinitions)), 0, 0);
+        if (st != 0)
+            return st;
+        char folder[FOLDER_BUFFER_SIZE] = {};
+        GetDataFileFolder(bwps::No(file), folder);
+        unsigned char spec[FILE_SPEC_SIZE];
+        st = CreateSessionDataFile(bwps::No(file), keys, folder, nullptr, spec);
+        BtrCloseFile(keys);
+        return st;
     }
 
     void TearDown() override
@@ -155,6 +176,14 @@ std::vector<Family> Families()
          [](const char* s, int r, uint16_t h, void* rec) { return FlyCustomers(s, r, h, rec, 4, 4, 13, 60, nullptr, 0); }},
         {"accounts", FileNo::Accounts, 569, 3, 73, LOOKUP_ACCOUNTS, "Accounts", "Account Number Description",
          [](const char* s, int r, uint16_t h, void* rec) { return FlyAccount(s, r, h, rec, 4, 4, 13, 60, nullptr, 0); }},
+        {"vendors", FileNo::Vendors, 795, 53, 69, LOOKUP_VENDORS, "Vendors", "Vendor     Name",
+         [](const char* s, int r, uint16_t h, void* rec) { return FlyVendors(s, r, h, rec, 4, 4, 13, 60, nullptr, 0); }},
+        {"messages", FileNo::MessageCodes, 130, 3, 0, LOOKUP_MESSAGES, "Message Codes", "Message Code Line 1",
+         [](const char* s, int r, uint16_t h, void* rec) { return FlyMessages(s, r, h, rec, 4, 4, 13, 60, nullptr); }},
+        {"salespersons", FileNo::Salespersons, 572, 2, 0, LOOKUP_SALESPERSONS, "Salespersons", "Salesperson Name",
+         [](const char* s, int r, uint16_t h, void* rec) { return FlySalespersons(s, r, h, rec, 4, 4, 13, 60, nullptr); }},
+        {"taxes", FileNo::TaxTable, 995, 2, 0, LOOKUP_TAXES, "Tax Codes", "Tax Code Description",
+         [](const char* s, int r, uint16_t h, void* rec) { return FlyTaxes(s, r, h, rec, 4, 4, 13, 60, nullptr); }},
         {"terms", FileNo::Terms, 36, 2, 0, LOOKUP_TERMS, "Terms Codes", "Terms Code Description",
          [](const char* s, int r, uint16_t h, void* rec) { return FlyTerms(s, r, h, rec, 4, 4, 13, 60, nullptr); }},
         {"warehouses", FileNo::Warehouses, 362, 2, 0, LOOKUP_WAREHOUSES, "Warehouses", "Warehouse Description",
@@ -329,6 +358,237 @@ TEST_F(FlyLookups, AuditEntityPickWritesItsNumber)
         EXPECT_EQ(FlyAuditEntities(0, text, 0, 0, 13, 50), c.result) << Transcript();
         EXPECT_STREQ(text, c.text) << Transcript();
         EXPECT_TRUE(Saw("list open \"Audit Trail Log Entities\"")) << Transcript();
+    }
+}
+
+}  // namespace
+
+namespace {
+
+// F6 of the station list: the session's own station and "DEFAULT" are
+// refused with message 1477 and kept; another station goes after the
+// question. The list opens the station file itself and leaves none open.
+TEST_F(FlyLookups, StationDeleteKeepsTheOwnAndTheDefaultStation)
+{
+    SessionBlock* session = GetSessionPaths();
+    std::snprintf(session->StationId, sizeof session->StationId, "%s", "ST1           ");
+    for (const char* id : {"DEFAULT", "ST1", "ST2"}) {
+        std::vector<uint8_t> record(1573, 0);
+        std::memset(record.data(), ' ', 14);
+        std::memcpy(record.data(), id, std::strlen(id));
+        SetColumn(FileNo::Stations, 2, record, (std::string("printer of ") + id).c_str());
+        const uint16_t handle = Open(FileNo::Stations);
+        char key[256] = {};
+        ASSERT_EQ(BtrWrite(B_INSERT, handle, key, record.data(), 1573), 0) << id;
+    }
+    for (uint16_t h : handles_)
+        BtrCloseFile(h);
+    handles_.clear();
+
+    struct Case {
+        const char* script;
+        bool refused;      // message 1477 shown
+        int stations;      // left on file
+    };
+    const Case cases[] = {
+        {"key F6\nkey Enter\nkey Esc\n", true, 3},            // DEFAULT
+        {"key Down\nkey F6\nkey Enter\nkey Esc\n", true, 3},  // the session's own
+        {"key Down\nkey Down\nkey F6\nanswer No\nkey Esc\n", false, 3},
+        {"key Down\nkey Down\nkey F6\nanswer Yes\nkey Esc\n", false, 2},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.script);
+        FxTranscriptClear();
+        ASSERT_EQ(FxScriptLoad(c.script), 0);
+        std::vector<uint8_t> record(1573, 0);
+        EXPECT_EQ(FlyStations(nullptr, 0, record.data(), 13, 23, 5, 32), 0) << Transcript();
+        EXPECT_TRUE(Saw("list open \"Stations\"")) << Transcript();
+        EXPECT_TRUE(Saw("list heading \"Printer")) << Transcript();
+        EXPECT_EQ(Saw("It cannot be deleted"), c.refused) << Transcript();
+        const uint16_t handle = Open(FileNo::Stations);
+        EXPECT_EQ(BtrGetRecordCount(handle), c.stations) << Transcript();
+        BtrCloseFile(handle);
+        handles_.clear();
+    }
+
+    // a pick copies the whole record
+    FxTranscriptClear();
+    ASSERT_EQ(FxScriptLoad("key Down\nkey Enter\n"), 0);
+    std::vector<uint8_t> record(1573, 0);
+    EXPECT_EQ(FlyStations("", 0, record.data(), 13, 23, 5, 32), 1) << Transcript();
+    EXPECT_EQ(std::string(reinterpret_cast<const char*>(record.data()), 3), "ST1");
+    EXPECT_EQ(std::string(reinterpret_cast<const char*>(record.data()) + 69), "printer of ST1");
+}
+
+}  // namespace
+
+// ---- open items and overdue headers
+
+namespace {
+
+class OpenItemLookups : public FlyLookups {
+protected:
+    // An open item of the account: its reference, type, amount and date.
+    void Item(FileNo file, const char* account, const char* reference, char type, double amount, int32_t date = 1)
+    {
+        TagOpenItem item{};
+        std::snprintf(item.Customer, sizeof item.Customer, "%s", account);
+        std::snprintf(item.Document, sizeof item.Document, "%s", reference);
+        item.Type = type;
+        item.Status = 'O';
+        item.Number = ++number_;
+        item.TransactionDate = date + number_;
+        item.DueDate = date;
+        item.Amount = amount;
+        item.Precedence = '1';
+        const uint16_t handle = Open(file);
+        char key[256] = {};
+        ASSERT_EQ(BtrWrite(B_INSERT, handle, key, &item, sizeof item), 0) << reference;
+    }
+
+    void Header(const char* customer, const char* invoice, int32_t date, double balance)
+    {
+        TagOpenInvoiceHdr h{};
+        std::snprintf(h.Customer, sizeof h.Customer, "%s", customer);
+        std::snprintf(h.Invoice, sizeof h.Invoice, "%s", invoice);
+        h.Date52 = date;
+        h.BalanceLessDiscount = balance;
+        const uint16_t handle = Open(FileNo::ReceivablesOpenHeaders);
+        char key[256] = {};
+        ASSERT_EQ(BtrWrite(B_INSERT, handle, key, &h, sizeof h), 0) << invoice;
+    }
+
+    int32_t number_ = 0;
+};
+
+// The overdue list shows the customer's headers dated before today whose
+// balance less discount is above zero, and no other customer's.
+TEST_F(OpenItemLookups, OverdueHeadersSkipCurrentAndSettledInvoices)
+{
+    const int32_t today = FxToday();
+    Header("B1", "X1", today - 5, 50.0);   // another customer before
+    Header("C1", "I1", today - 1, 10.0);   // overdue
+    Header("C1", "I2", today, 10.0);       // due today
+    Header("C1", "I3", today - 1, 0.0);    // settled
+    Header("C1", "I4", today - 1, -5.0);   // a credit
+    Header("C1", "I5", today - 2, 20.0);   // overdue
+    Header("C1", "I6", today + 3, 20.0);   // not yet due
+    Header("C2", "X2", today - 5, 50.0);   // another customer after
+    Header("C3", "I1", today, 10.0);       // nothing overdue
+    const uint16_t handle = Open(FileNo::ReceivablesOpenHeaders);
+    const int file = bwps::No(FileNo::ReceivablesOpenHeaders);
+
+    struct Case {
+        const char* customer;
+        const char* script;
+        int picked;
+        const char* invoice;  // of the pick
+    };
+    const Case cases[] = {
+        {"C1", "key Enter\n", 1, "I1"},
+        {"C1", "key End\nkey Enter\n", 1, "I5"},
+        {"C1", "key Down\nkey Down\nkey Down\nkey Enter\n", 1, "I5"},
+        {"C1", "key End\nkey Up\nkey Up\nkey Enter\n", 1, "I1"},
+        {"C3", "key Enter\n", 0, ""},
+        {"C9", "key Enter\n", 0, ""},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.customer) + " " + c.script);
+        FxTranscriptClear();
+        ASSERT_EQ(FxScriptLoad(c.script), 0);
+        TagOpenInvoiceHdr h{};
+        EXPECT_EQ(FlyOpenInvoiceHeaders(c.customer, 0, handle, &h, 4, 4, 13, 70, file), c.picked) << Transcript();
+        EXPECT_TRUE(Saw(std::string("list open \"Overdue Invoices of ") + c.customer)) << Transcript();
+        EXPECT_STREQ(h.Invoice, c.invoice) << Transcript();
+        for (const char* hidden : {"I2", "I3", "I4", "I6", "X1", "X2"})
+            EXPECT_FALSE(Saw(std::string(" ") + hidden + " ")) << hidden << "\n" << Transcript();
+        if (c.picked) {
+            EXPECT_TRUE(Saw(std::string(" ") + c.invoice + " ")) << Transcript();
+            EXPECT_STREQ(DocLookUpLastPick(LOOKUP_OVERDUE_INVOICES), "C1");
+        }
+    }
+}
+
+// Grouped open items: an invoice and its payment under one reference are one
+// row (summed); each advance entry is a row of its own. Plain: one row per
+// item. Both stay within the account.
+TEST_F(OpenItemLookups, GroupedItemsSumADocumentAndKeepAdvanceEntriesApart)
+{
+    const FileNo file = FileNo::ReceivablesOpenItems;
+    Item(file, "A0", "R0", 'I', 99.0);
+    Item(file, "C1", "ADVANCE1", 'P', 30.0);
+    Item(file, "C1", "ADVANCE1", 'P', 20.0);
+    Item(file, "C1", "R1", 'I', 100.0);
+    Item(file, "C1", "R1", 'P', 40.0);
+    Item(file, "C1", "R2", 'I', 70.0);
+    Item(file, "C2", "R9", 'I', 55.0);
+    const uint16_t handle = Open(file);
+
+    struct Case {
+        short grouped;
+        const char* start;
+        const char* script;
+        const char* reference;
+        double amount;
+    };
+    const Case cases[] = {
+        {1, nullptr, "key Enter\n", "ADVANCE1", -30.0},
+        {1, nullptr, "key Down\nkey Enter\n", "ADVANCE1", -20.0},
+        {1, nullptr, "key Down\nkey Down\nkey Enter\n", "R1", 60.0},
+        {1, nullptr, "key End\nkey Enter\n", "R2", 70.0},
+        {1, nullptr, "key End\nkey Up\nkey Enter\n", "R1", 60.0},
+        {1, nullptr, "key End\nkey Down\nkey Enter\n", "R2", 70.0},
+        {1, "R1", "key Enter\n", "R1", 60.0},
+        {0, nullptr, "key End\nkey Up\nkey Enter\n", "R1", 40.0},
+        {0, "R2", "key Enter\n", "R2", 70.0},
+        {0, nullptr, "key Home\nkey Up\nkey Enter\n", "ADVANCE1", 30.0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.grouped ? "grouped " : "plain ") + (c.start ? c.start : "") + " " + c.script);
+        FxTranscriptClear();
+        ASSERT_EQ(FxScriptLoad(c.script), 0);
+        TagOpenItem item{};
+        EXPECT_EQ(FlyAPOpenItems("C1", c.start, c.grouped, handle, &item, bwps::No(file), 5, 15, 10, 54), 1)
+            << Transcript();
+        EXPECT_TRUE(Saw("list open \"Open Items\"")) << Transcript();
+        EXPECT_STREQ(item.Customer, "C1");
+        EXPECT_STREQ(item.Document, c.reference) << Transcript();
+        EXPECT_DOUBLE_EQ(item.Amount, c.amount) << Transcript();
+        EXPECT_FALSE(Saw("R0")) << Transcript();
+        EXPECT_FALSE(Saw("R9")) << Transcript();
+    }
+
+    // an account without items: an empty list in both modes
+    for (short grouped : {0, 1}) {
+        FxTranscriptClear();
+        ASSERT_EQ(FxScriptLoad("key Enter\n"), 0);
+        TagOpenItem item{};
+        EXPECT_EQ(FlyAPOpenItems("C5", nullptr, grouped, handle, &item, bwps::No(file), 5, 15, 10, 54), 0)
+            << Transcript();
+        EXPECT_TRUE(Saw("list empty")) << Transcript();
+    }
+}
+
+// A failing next or previous read is reported and answered as that status,
+// never taken for the end of the account's items.
+TEST_F(OpenItemLookups, AFailedStepIsReportedNotTakenForTheEnd)
+{
+    const FileNo file = FileNo::ReceivablesOpenItems;
+    Item(file, "C1", "R1", 'I', 100.0);
+    for (int move : {LK_MOVE_NEXT, LK_MOVE_PREVIOUS}) {
+        SCOPED_TRACE(move);
+        uint16_t handle = 0;
+        ASSERT_EQ(BtrOpenFile(&handle, GetDataFilePath(bwps::No(file)), 0, 0), 0);
+        FxTranscriptClear();
+        ASSERT_EQ(FxScriptLoad("key Enter\n"), 0);
+        char key[256] = {};
+        TagOpenItem item{};
+        // a fresh handle has no current record to step from
+        const int st = FlyAPOpenItemsRead(move, bwps::No(file), handle, "C1", key, &item);
+        BtrCloseFile(handle);
+        EXPECT_NE(st, 0);
+        EXPECT_NE(st, B_END_OF_FILE);
+        EXPECT_TRUE(Saw("Btrieve Error #")) << Transcript();
     }
 }
 

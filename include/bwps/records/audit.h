@@ -1,5 +1,5 @@
 /* bwps/records/audit.h: a record of the audit file BPOSAULG.DB (file 73,
- * 71 bytes). Key 0 is the log number, unsigned. */
+ * 71 bytes), key 0 the log number, unsigned; a row of the entities list. */
 #ifndef BWPS_RECORDS_AUDIT_H
 #define BWPS_RECORDS_AUDIT_H
 
@@ -20,6 +20,12 @@ typedef struct TagAuditRecord {
     char TimeText[6];           /* 39: "HH:MM" */
     char KeyText[26];           /* 45 */
 } TagAuditRecord;
+
+/* A row of the audit entities' pick list (45 bytes). */
+typedef struct TagAuditEntity {
+    int32_t Number;             /* 0: the entity type */
+    char Name[41];              /* 4 */
+} TagAuditEntity;
 #pragma pack(pop)
 
 #ifdef __cplusplus
@@ -28,6 +34,7 @@ static_assert(offsetof(TagAuditRecord, Date) == 19, "audit date");
 static_assert(offsetof(TagAuditRecord, EntityType) == 27, "entity type");
 static_assert(offsetof(TagAuditRecord, TimeText) == 39, "time text");
 static_assert(offsetof(TagAuditRecord, KeyText) == 45, "key text");
+static_assert(sizeof(TagAuditEntity) == 45 && offsetof(TagAuditEntity, Name) == 4, "audit entity");
 #endif
 
 #endif

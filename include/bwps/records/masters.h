@@ -1,6 +1,7 @@
 /* bwps/records/masters.h: the master records as the posting reads and
  * writes them (only the fields it uses are named): products, services,
- * tax codes, tenders, billing codes, customers and layaways. */
+ * tax codes, tenders, billing codes, customers and vendors, layaways,
+ * and the salesperson, warehouse and ship-via records the lookups read. */
 #ifndef BWPS_RECORDS_MASTERS_H
 #define BWPS_RECORDS_MASTERS_H
 
@@ -27,7 +28,8 @@ struct ProductRecord {              // BPOSPROD.DB, 668 bytes
 enum { kStatisticSlots = 5 };
 struct ServiceRecord {              // BPOSSERV.DB, 196 bytes
     char Code[15];                  // 0
-    uint8_t Data15[80];             // 15
+    char Description[31];           // 15
+    uint8_t Data46[49];             // 46
     int32_t LastDate;               // 95: last sale
     uint8_t Data99[8];              // 99
     double Amounts[5];              // 107: sales by slot
@@ -37,7 +39,7 @@ struct ServiceRecord {              // BPOSSERV.DB, 196 bytes
 };
 struct TaxRecord {                  // BPOSTXTB.DB, 995 bytes
     char Code[6];                   // 0
-    uint8_t Data6[13];              // 6
+    char Description[13];           // 6
     float TotalRate;                // 19
     uint8_t Data23[4];              // 23
     struct Entry {
@@ -77,9 +79,39 @@ struct CustomerRecord {             // BPOSCUST.DB, 795 bytes
     double Payments[5];             // 230
     double Layaways[5];             // 270: taken on layaways in progress
     double Sales[5];                // 310
-    uint8_t Data350[357];           // 350
+    char Name[41];                  // 350
+    uint8_t Data391[316];           // 391
     char Account[11];               // 707: receivable account
-    uint8_t Data718[77];            // 718
+    uint8_t Data718[16];            // 718
+    char Status;                    // 734: 'A' active
+    uint8_t Data735[60];            // 735
+};
+// Vendors share the customer layout (BPOSVEND.DB).
+using VendorRecord = CustomerRecord;
+struct SalespersonRecord {          // BPOSSPER.DB, 572 bytes
+    char Code[6];                   // 0: key 0
+    char Name[41];                  // 6
+    char ShortCode[6];              // 47: copied into time-clock entries
+    uint8_t Data53[6];              // 53
+    char SecondCode[6];             // 59
+    uint8_t Data65[31];             // 65
+    char Flags[3];                  // 96: 'Y' / 'N'
+    double Rate;                    // 99
+    double SecondRate;              // 107
+    double Sales[26];               // 115: current year 0-12, prior year 13-25
+    double Totals[26];              // 323
+    char SecondLine[41];            // 531
+};
+struct WarehouseRecord {            // BPOSWHSE.DB, 362 bytes
+    char Code[4];                   // 0: key 0
+    char Description[41];           // 4
+    uint8_t Data45[317];            // 45
+};
+struct ShipViaRecord {              // BPOSSVIA.DB, 114 bytes
+    char Code[16];                  // 0: key 0
+    char Description[41];           // 16
+    char SecondLine[41];            // 57
+    char Telephone[16];             // 98: "(nnn) nnn-nnnn"
 };
 struct LayawayRecord {              // BPOSLAYH.DB, 172 bytes
     char Number[11];                // 0
@@ -97,9 +129,11 @@ static_assert(sizeof(ProductRecord) == 668 && offsetof(ProductRecord, Kind) == 2
               offsetof(ProductRecord, StandardCost) == 314 &&
               offsetof(ProductRecord, AverageCost) == 322);
 static_assert(sizeof(ServiceRecord) == 196 && offsetof(ServiceRecord, LastDate) == 95 &&
+              offsetof(ServiceRecord, Description) == 15 &&
               offsetof(ServiceRecord, Amounts) == 107 &&
               offsetof(ServiceRecord, Quantities) == 147 && offsetof(ServiceRecord, Status) == 195);
 static_assert(sizeof(TaxRecord) == 995 && offsetof(TaxRecord, TotalRate) == 19 &&
+              offsetof(TaxRecord, Description) == 6 &&
               offsetof(TaxRecord, History) == 162 && offsetof(TaxRecord, Flag) == 994 &&
               offsetof(TaxRecord, Entries) == 27 && sizeof(TaxRecord::Entry) == 15);
 static_assert(sizeof(BillingCodeRecord) == 89 && offsetof(BillingCodeRecord, Account) == 47);
@@ -113,7 +147,16 @@ static_assert(sizeof(CustomerRecord) == 795 && offsetof(CustomerRecord, Account)
               offsetof(CustomerRecord, Invoices) == 190 &&
               offsetof(CustomerRecord, ZeroInvoices) == 210 &&
               offsetof(CustomerRecord, Payments) == 230 &&
-              offsetof(CustomerRecord, Layaways) == 270 && offsetof(CustomerRecord, Sales) == 310);
+              offsetof(CustomerRecord, Layaways) == 270 && offsetof(CustomerRecord, Sales) == 310 &&
+              offsetof(CustomerRecord, Name) == 350 && offsetof(CustomerRecord, Data718) == 718 &&
+              offsetof(CustomerRecord, Status) == 734);
+static_assert(sizeof(SalespersonRecord) == 572 && offsetof(SalespersonRecord, Name) == 6 &&
+              offsetof(SalespersonRecord, ShortCode) == 47 && offsetof(SalespersonRecord, Rate) == 99 &&
+              offsetof(SalespersonRecord, Sales) == 115 && offsetof(SalespersonRecord, Totals) == 323 &&
+              offsetof(SalespersonRecord, SecondLine) == 531);
+static_assert(sizeof(WarehouseRecord) == 362 && offsetof(WarehouseRecord, Description) == 4);
+static_assert(sizeof(ShipViaRecord) == 114 && offsetof(ShipViaRecord, Description) == 16 &&
+              offsetof(ShipViaRecord, Telephone) == 98);
 static_assert(sizeof(LayawayRecord) == 172 && offsetof(LayawayRecord, Customer) == 11 &&
               offsetof(LayawayRecord, Prepayments) == 114);
 

@@ -14,7 +14,8 @@
 /* Product record (668 bytes). Key 0: the code. */
 typedef struct TagProduct {
     char Code[15];              /* 0 */
-    uint8_t Data15[52];         /* 15 */
+    char Description[31];       /* 15 */
+    uint8_t Data46[21];         /* 46 */
     char Unit1[9];              /* 67: "EA" in a new record */
     char Unit2[9];              /* 76: "EA" in a new record */
     char Text85[6];             /* 85: copied into activity records */
@@ -31,7 +32,9 @@ typedef struct TagProduct {
     int32_t LastDate;           /* 286 */
     double Amounts[10];         /* 290: 306 last cost, 322 average cost,
                                    330 value on hand, 338 quantity on hand,
-                                   346 second quantity */
+                                   346 second quantity (committed),
+                                   362 available (on hand less committed,
+                                   worked out by the lookups) */
     double Runs[6][5];          /* 370, 410, 450, 490, 530, 570 */
     double BaselineQuantity;    /* 610: before the recorded activity */
     double BaselineValue;       /* 618 */
@@ -46,7 +49,8 @@ enum {
     PRODUCT_AVERAGE_COST = 4,   /* 322 */
     PRODUCT_VALUE = 5,          /* 330 */
     PRODUCT_QUANTITY = 6,       /* 338 */
-    PRODUCT_SECOND_QUANTITY = 7 /* 346 */
+    PRODUCT_SECOND_QUANTITY = 7,/* 346: committed */
+    PRODUCT_AVAILABLE = 9       /* 362 */
 };
 
 /* Product activity record (175 bytes). Key 0: product code and number. */
@@ -99,6 +103,7 @@ typedef struct TagServiceHistory {
 
 #ifdef __cplusplus
 static_assert(sizeof(TagProduct) == 668, "product");
+static_assert(offsetof(TagProduct, Description) == 15, "product description");
 static_assert(offsetof(TagProduct, Unit1) == 67, "product unit 1");
 static_assert(offsetof(TagProduct, Unit2) == 76, "product unit 2");
 static_assert(offsetof(TagProduct, Text85) == 85, "product 85");
@@ -114,6 +119,7 @@ static_assert(offsetof(TagProduct, Amounts) + 8 * PRODUCT_AVERAGE_COST == 322, "
 static_assert(offsetof(TagProduct, Amounts) + 8 * PRODUCT_VALUE == 330, "value on hand");
 static_assert(offsetof(TagProduct, Amounts) + 8 * PRODUCT_QUANTITY == 338, "quantity");
 static_assert(offsetof(TagProduct, Amounts) + 8 * PRODUCT_SECOND_QUANTITY == 346, "second");
+static_assert(offsetof(TagProduct, Amounts) + 8 * PRODUCT_AVAILABLE == 362, "available");
 static_assert(offsetof(TagProduct, Runs) == 370, "product runs");
 static_assert(offsetof(TagProduct, BaselineQuantity) == 610, "baseline quantity");
 static_assert(offsetof(TagProduct, BaselineValue) == 618, "baseline value");
