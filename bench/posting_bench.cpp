@@ -20,6 +20,7 @@
 #include <filesystem>
 #include <string>
 
+#include "bwps/files.h"
 #include "bwps/catalogue.h"
 #include "bwps/screens.h"
 #include "bwps/records/general.h"
@@ -253,7 +254,7 @@ int main(int argc, char** argv)
         InterfaceRecordDefaults(nullptr, &record);
         record.OnlineLedger = 'N';
         uint16_t handle = 0;
-        const std::string general = data + "/" + GetDataFileName(31);
+        const std::string general = data + "/" + GetDataFileName(bwps::No(bwps::FileNo::General));
         Check(BtrOpenFile(&handle, general.c_str(), 0, 0) == 0, "the settings file cannot be opened");
         uint8_t key[256] = {};
         std::memcpy(key, record.Key, GENERAL_KEY_SIZE);

@@ -7,6 +7,7 @@
 #include <fstream>
 #include <string>
 
+#include "bwps/records/sales.h"
 #include "bwps/files.h"
 #include "bwps/catalogue.h"
 #include "bwps/stations.h"
@@ -54,9 +55,9 @@ protected:
         source.handle = -1;
         source.fd = -1;
         std::memcpy(source.header, invoice, std::strlen(invoice));
-        std::memcpy(source.header + 12, &registerNumber, 2);
-        std::memcpy(source.header + 475, &flags, 2);
-        std::memcpy(source.header + 481, &lineOffset, 4);
+        std::memcpy(source.header + offsetof(TagSalesHdr, RegisterNumber), &registerNumber, 2);
+        std::memcpy(source.header + offsetof(TagSalesHdr, Flags), &flags, 2);
+        std::memcpy(source.header + offsetof(TagSalesHdr, FirstLineOffset), &lineOffset, 4);
         return source;
     }
 };

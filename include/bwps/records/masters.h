@@ -62,7 +62,16 @@ struct CustomerRecord {             // BPOSCUST.DB, 795 bytes
     char TaxCode[6];                // 11
     char TermsCode[6];              // 17
     char MessageCode[6];            // 23: a key of BPOSMSGS.DB
-    uint8_t Data29[89];             // 29
+    char LedgerAccount[11];         // 29: optional, a kind-D account
+    char InterfaceCode[6];          // 40: accounting-interface code
+    char Salesperson[6];            // 46
+    char Text52[6];                 // 52: taken over from the defaults
+    char Text58[6];                 // 58: taken over from the defaults
+    char Field27[6];                // 64: screen field 27
+    char Field11[14];               // 70: screen field 11
+    uint8_t Data84[17];             // 84
+    char NoteName[16];              // 101
+    char PriceLevel;                // 117: N none, A-F
     char AccountType;               // 118: 'O' open item, 'B' balance forward, 'C' cash
     uint8_t Data119[7];             // 119
     int32_t LastSaleDate;           // 126
@@ -80,7 +89,17 @@ struct CustomerRecord {             // BPOSCUST.DB, 795 bytes
     double Layaways[5];             // 270: taken on layaways in progress
     double Sales[5];                // 310
     char Name[41];                  // 350
-    uint8_t Data391[316];           // 391
+    char Field4[41];                // 391: screen field 4
+    char Address1[41];              // 432
+    char Address2[41];              // 473
+    uint8_t Data514[41];            // 514
+    char City[16];                  // 555
+    char State[4];                  // 571
+    char Zip[11];                   // 575
+    char Phone[3][16];              // 586, 602, 618
+    char Field7[41];                // 634: screen field 7
+    char Field15[16];               // 675: screen field 15
+    char Field31[16];               // 691: screen field 31
     char Account[11];               // 707: receivable account
     uint8_t Data718[16];            // 718
     char Status;                    // 734: 'A' active
@@ -137,6 +156,12 @@ static_assert(sizeof(TaxRecord) == 995 && offsetof(TaxRecord, TotalRate) == 19 &
               offsetof(TaxRecord, History) == 162 && offsetof(TaxRecord, Flag) == 994 &&
               offsetof(TaxRecord, Entries) == 27 && sizeof(TaxRecord::Entry) == 15);
 static_assert(sizeof(BillingCodeRecord) == 89 && offsetof(BillingCodeRecord, Account) == 47);
+static_assert(offsetof(CustomerRecord, LedgerAccount) == 29 &&
+              offsetof(CustomerRecord, Salesperson) == 46 &&
+              offsetof(CustomerRecord, Field27) == 64 && offsetof(CustomerRecord, NoteName) == 101 &&
+              offsetof(CustomerRecord, PriceLevel) == 117 && offsetof(CustomerRecord, City) == 555 &&
+              offsetof(CustomerRecord, Zip) == 575 && offsetof(CustomerRecord, Phone) == 586 &&
+              offsetof(CustomerRecord, Field31) == 691);
 static_assert(sizeof(CustomerRecord) == 795 && offsetof(CustomerRecord, Account) == 707 &&
               offsetof(CustomerRecord, MessageCode) == 23 &&
               offsetof(CustomerRecord, CreditLimit) == 134 &&

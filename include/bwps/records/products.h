@@ -15,11 +15,15 @@
 typedef struct TagProduct {
     char Code[15];              /* 0 */
     char Description[31];       /* 15 */
-    uint8_t Data46[21];         /* 46 */
+    char Code46[6];             /* 46: taken over by master items */
+    char Code52[6];             /* 52: taken over by master items */
+    char Text58[9];             /* 58: returned by the product lookup */
     char Unit1[9];              /* 67: "EA" in a new record */
     char Unit2[9];              /* 76: "EA" in a new record */
     char Text85[6];             /* 85: copied into activity records */
-    uint8_t Data91[119];        /* 91 */
+    char Text91[11];            /* 91 */
+    char Vendor1[11];           /* 102: the first vendor's code */
+    uint8_t Data113[97];        /* 113 */
     char Entries210[6][6];      /* 210 */
     uint8_t Data246[16];        /* 246 */
     char Flags262[5];           /* 262-266: 'Y' / 'N' */
@@ -114,6 +118,7 @@ static_assert(offsetof(TagProduct, UnitFactor) == 270, "product unit factor");
 static_assert(offsetof(TagProduct, Value272) == 272, "product 272");
 static_assert(offsetof(TagProduct, LastDate) == 286, "product last date");
 static_assert(offsetof(TagProduct, Amounts) == 290, "product amounts");
+static_assert(offsetof(TagProduct, Text58) == 58 && offsetof(TagProduct, Vendor1) == 102, "product texts");
 static_assert(offsetof(TagProduct, Amounts) + 8 * PRODUCT_LAST_COST == 306, "last cost");
 static_assert(offsetof(TagProduct, Amounts) + 8 * PRODUCT_AVERAGE_COST == 322, "average cost");
 static_assert(offsetof(TagProduct, Amounts) + 8 * PRODUCT_VALUE == 330, "value on hand");

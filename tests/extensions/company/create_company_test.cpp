@@ -1,5 +1,6 @@
 // Creating a company from nothing, and the cases where a folder already
 // holds something.
+#include "bwps/records/general.h"
 #include "bwps/files.h"
 #include "bwps/records/tenders.h"
 #include "tests/extensions/company/fixture.h"
@@ -252,7 +253,7 @@ TEST_F(CreateCompanyTest, InterfacedCompanyTakesTheAccountingSettings)
     std::memset(lookUps + 16, 'N', 16);
     std::memset(defaults + 16, 'A', 810 - 16 + 1);
     std::memset(defaults + 1606, 'P', 2273 - 1606 + 1);
-    std::memcpy(iface + 17, "10100     ", 10);
+    std::memcpy(iface + offsetof(TagInterfaceRecord, Accounts), "10100     ", 10);
     put("0Company       ", company, sizeof company);
     put("0LookUps       ", lookUps, sizeof lookUps);
     put("0Defaults      ", defaults, sizeof defaults);

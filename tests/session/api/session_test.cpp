@@ -10,6 +10,8 @@
 #include "bwps/catalogue.h"
 #include "bwps/messages.h"
 #include "bwps/records.h"
+#include "bwps/records/masters.h"
+#include "bwps/records/products.h"
 #include "bwps/session.h"
 #include "bwps/settings.h"
 #include "bwps/versions.h"
@@ -40,14 +42,14 @@ extern "C" __attribute__((visibility("default"))) int FlyCustomers(const char*, 
                                                                      void* record, int, int, int,
                                                                      int, int, int)
 {
-    auto* r = static_cast<char*>(record);
-    std::strcpy(r + 0, "C1234567890");    // 11 characters: only 10 are copied
-    std::strcpy(r + 350, "Acme Hardware");
-    std::strcpy(r + 575, "62701");
-    std::strcpy(r + 46, "SP1");
-    std::strcpy(r + 707, "1200");
-    std::strcpy(r + 40, "TX1");
-    std::strcpy(r + 64, "BG12345");         // cut to 5
+    auto* r = static_cast<CustomerRecord*>(record);
+    std::memcpy(r->Code, "C1234567890", 11);   // 11 characters: only 10 are copied
+    std::strcpy(r->Name, "Acme Hardware");
+    std::strcpy(r->Zip, "62701");
+    std::strcpy(r->Salesperson, "SP1");
+    std::strcpy(r->Account, "1200");
+    std::strcpy(r->InterfaceCode, "TX1");
+    std::memcpy(r->Field27, "BG1234", 6);      // no NUL in the field: cut to 5
     return g_lookupResult;
 }
 
@@ -55,13 +57,13 @@ extern "C" __attribute__((visibility("default"))) int FlyProducts(const char*, i
                                                                     void* record, int, int, int,
                                                                     int, int, int)
 {
-    auto* r = static_cast<char*>(record);
-    std::strcpy(r + 0, "WIDGET-100");
-    std::strcpy(r + 15, "Blue widget");
-    std::strcpy(r + 85, "HW");
-    std::strcpy(r + 58, "UPC12345");
-    std::strcpy(r + 102, "VEND1");
-    std::strcpy(r + 637, "MAIN");            // cut to 3
+    auto* r = static_cast<TagProduct*>(record);
+    std::strcpy(r->Code, "WIDGET-100");
+    std::strcpy(r->Description, "Blue widget");
+    std::strcpy(r->Text85, "HW");
+    std::strcpy(r->Text58, "UPC12345");
+    std::strcpy(r->Vendor1, "VEND1");
+    std::strcpy(r->Text637, "MAIN");            // cut to 3
     return g_lookupResult;
 }
 

@@ -5,6 +5,9 @@
 #include <string>
 #include <vector>
 
+#include "bwps/records/masters.h"
+#include "bwps/records/products.h"
+#include "bwps/records/tenders.h"
 #include "bwps/db_table.h"
 #include "bwps/record_helpers.h"
 #include "bwps/record_passes.h"
@@ -36,15 +39,15 @@ protected:
     void PutCustomer(const char* code, int32_t date130, int32_t date126, char status = 'A')
     {
         auto r = Record(795, code, 11);
-        Set32(r, 130, date130);
-        Set32(r, 126, date126);
-        r[734] = static_cast<uint8_t>(status);
+        Set32(r, offsetof(CustomerRecord, LastPaymentDate), date130);
+        Set32(r, offsetof(CustomerRecord, LastSaleDate), date126);
+        r[offsetof(CustomerRecord, Status)] = static_cast<uint8_t>(status);
         Put(10, r.data(), 795, 11);
     }
     void PutProduct(const char* code, char status)
     {
         auto r = Record(668, code, 15);
-        r[667] = static_cast<uint8_t>(status);
+        r[offsetof(TagProduct, Status)] = static_cast<uint8_t>(status);
         Put(20, r.data(), 668, 15);
     }
 };
@@ -163,7 +166,7 @@ TEST_F(RecordsTest, DeleteInactiveRecordsByADictionaryColumn)
     for (auto [code, type] : {std::pair{"CASH", 'C'}, std::pair{"VISA", 'O'},
                                std::pair{"AMEX", 'O'}, std::pair{"CHCK", 'K'}}) {
         auto r = Record(97, code, 11);
-        r[96] = static_cast<uint8_t>(type);
+        r[offsetof(TagTender, Type)] = static_cast<uint8_t>(type);
         Put(33, r.data(), 97, 11);
     }
     uint16_t handle = 0;
