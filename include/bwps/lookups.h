@@ -193,6 +193,39 @@ BWPS_EXPORT int FlyStations(const char* startText, uint16_t handle, void* record
 BWPS_EXPORT int FlyAuditEntities(int unused1, char* textOut, int unused2, int unused3, uint16_t height,
                                  uint16_t width);                            /* 790 */
 
+/* Services; active only lists the services whose status is 'A'. */
+BWPS_EXPORT int FlyServices(const char* startText, int restorePosition, uint16_t handle, void* record,
+                            uint16_t row, uint16_t column, uint16_t height, uint16_t width,
+                            FxHandler keyHandler, char activeOnly);          /* 696 */
+/* Billing codes of the file given (7, or a second billing-code file):
+ * title, start and last pick follow the file; the columns are file 7's. */
+BWPS_EXPORT int FlyBillingCodes(const char* startText, int fileId, int restorePosition, uint16_t handle,
+                                void* record, uint16_t row, uint16_t column, uint16_t height,
+                                uint16_t width, FxHandler keyHandler);       /* 667 */
+BWPS_EXPORT int FlyPriceBreaks(const char* startText, int restorePosition, uint16_t handle, void* record,
+                               uint16_t row, uint16_t column, uint16_t height, uint16_t width,
+                               FxHandler keyHandler);                        /* 689 */
+BWPS_EXPORT int FlyShipVia(const char* startText, int restorePosition, uint16_t handle, void* record,
+                           uint16_t row, uint16_t column, uint16_t height, uint16_t width,
+                           FxHandler keyHandler);
+extern "C" {
+/* Weight units; F8 and F9 do nothing in this list. */
+BWPS_EXPORT int FlyWUCodes(const char* startText, int fileId, int restorePosition, uint16_t handle,
+                           void* record, uint16_t row, uint16_t column, uint16_t height,
+                           uint16_t width);                                  /* 6235 */
+}
+
+/* The transactions of one product (all of them without a code); the
+ * list keeps to the code's records. */
+BWPS_EXPORT int FlyProdTrans(const char* productCode, int restorePosition, uint16_t handle, void* record,
+                             uint16_t row, uint16_t column, uint16_t height, uint16_t width); /* 691 */
+BWPS_EXPORT int FlyPromoPrices(const char* startText, int restorePosition, uint16_t handle, void* record,
+                               uint16_t row, uint16_t column, uint16_t height, uint16_t width,
+                               FxHandler keyHandler);                        /* 692 */
+/* Key text of the document lookups: a number key typed into a list
+ * sorted by its first column is right-aligned in 10 characters. */
+BWPS_EXPORT int DocumentKeyText(TagLookUp* lookup);
+
 /* ---- Open items */
 /* One account's open items of the payables (2) or receivables (3) file:
  * plain, one row per item, or grouped, one row per document with its items

@@ -16,8 +16,10 @@
 #include "bwps/dictionary.h"
 #include "bwps/files.h"
 #include "bwps/lookups.h"
+#include "bwps/records/masters.h"
 #include "bwps/records/open_invoices.h"
 #include "bwps/records/open_items.h"
+#include "bwps/records/products.h"
 #include "bwps/session.h"
 #include "bwps/settings.h"
 #include "fx.h"
@@ -188,6 +190,21 @@ std::vector<Family> Families()
          [](const char* s, int r, uint16_t h, void* rec) { return FlyTerms(s, r, h, rec, 4, 4, 13, 60, nullptr); }},
         {"warehouses", FileNo::Warehouses, 362, 2, 0, LOOKUP_WAREHOUSES, "Warehouses", "Warehouse Description",
          [](const char* s, int r, uint16_t h, void* rec) { return FlyWarehouses(s, r, h, rec, 4, 4, 13, 60, nullptr); }},
+        {"services", FileNo::Services, 196, 2, 26, LOOKUP_SERVICES, "Services", "Service Code   Description",
+         [](const char* s, int r, uint16_t h, void* rec) { return FlyServices(s, r, h, rec, 4, 4, 13, 60, nullptr, 0); }},
+        {"billing codes", FileNo::BillingCodes, 89, 2, 0, LOOKUP_BILLING_CODES, "Billing Codes",
+         "Billing Code Description",
+         [](const char* s, int r, uint16_t h, void* rec) {
+             return FlyBillingCodes(s, bwps::No(FileNo::BillingCodes), r, h, rec, 4, 4, 13, 60, nullptr);
+         }},
+        {"price breaks", FileNo::PriceBook, 87, 2, 0, LOOKUP_PRICE_BREAKS, "Price Breaks", "Price Break Description",
+         [](const char* s, int r, uint16_t h, void* rec) { return FlyPriceBreaks(s, r, h, rec, 4, 4, 13, 60, nullptr); }},
+        {"ship via", FileNo::ShipVia, 114, 2, 0, LOOKUP_SHIP_VIA, "Ship Via Codes", "Ship Via        Description",
+         [](const char* s, int r, uint16_t h, void* rec) { return FlyShipVia(s, r, h, rec, 4, 4, 13, 60, nullptr); }},
+        {"weight units", FileNo::Units, 47, 2, 0, LOOKUP_WEIGHT_UNITS, "Weight Units", "Weight Unit Description",
+         [](const char* s, int r, uint16_t h, void* rec) {
+             return FlyWUCodes(s, bwps::No(FileNo::Units), r, h, rec, 4, 4, 13, 60);
+         }},
     };
 }
 
@@ -590,6 +607,121 @@ TEST_F(OpenItemLookups, AFailedStepIsReportedNotTakenForTheEnd)
         EXPECT_NE(st, B_END_OF_FILE);
         EXPECT_TRUE(Saw("Btrieve Error #")) << Transcript();
     }
+}
+
+}  // namespace
+
+namespace {
+
+// Active-only services: only status 'A' is listed, with or without a start
+// text, and the sort index of a run with a start text goes again.
+TEST_F(FlyLookups, ActiveOnlyServicesListOnlyActiveOnes)
+{
+    Put(FileNo::Services, 196, 2, 26, "S1", "old", 'I');
+    Put(FileNo::Services, 196, 2, 26, "S2", "labour");
+    Put(FileNo::Services, 196, 2, 26, "S3", "travel");
+    Put(FileNo::Services, 196, 2, 26, "S4", "older", 'I');
+    const uint16_t handle = Open(FileNo::Services);
+    unsigned char stat[RECMAN_STAT_BUFFER] = {};
+    ASSERT_EQ(BtrStat(handle, stat), 0);
+    TagFileSpec before;
+    std::memcpy(&before, stat, sizeof before);
+    struct Case {
+        const char* start;
+        const char* script;
+        const char* pick;
+    };
+    const Case cases[] = {{nullptr, "key Enter\n", "S2"}, {nullptr, "key End\nkey Enter\n", "S3"},
+                          {"S", "key End\nkey Enter\n", "S3"}, {"S3", "key Up\nkey Enter\n", "S2"}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.start ? c.start : "-") + " " + c.script);
+        std::vector<uint8_t> record(196, 0);
+        FxTranscriptClear();
+        ASSERT_EQ(FxScriptLoad(c.script), 0);
+        EXPECT_EQ(FlyServices(c.start, 0, handle, record.data(), 4, 4, 13, 60, nullptr, 1), 1) << Transcript();
+        EXPECT_STREQ(reinterpret_cast<const char*>(record.data()), c.pick) << Transcript();
+        EXPECT_FALSE(Saw("\"S1 ")) << Transcript();
+        EXPECT_FALSE(Saw("\"S4 ")) << Transcript();
+        ASSERT_EQ(BtrStat(handle, stat), 0);
+        TagFileSpec after;
+        std::memcpy(&after, stat, sizeof after);
+        EXPECT_EQ(after.KeyCount, before.KeyCount);
+        EXPECT_EQ(Key(handle), 0);
+    }
+}
+
+}  // namespace
+
+namespace {
+
+// The transactions of one product: only its own rows, "last" on its last
+// one; without a code every transaction is listed.
+TEST_F(FlyLookups, ProductTransactionsKeepToTheProduct)
+{
+    for (const char* row : {"P0 1", "P1 1", "P1 2", "P1 3", "P2 1"}) {
+        TagProductActivity a{};
+        std::snprintf(a.Code, sizeof a.Code, "%.2s", row);
+        std::snprintf(a.Number, sizeof a.Number, "%10s", row + 3);
+        const uint16_t handle = Open(FileNo::ProductActivity);
+        char key[256] = {};
+        ASSERT_EQ(BtrWrite(B_INSERT, handle, key, &a, sizeof a), 0) << row;
+    }
+    const uint16_t handle = Open(FileNo::ProductActivity);
+    struct Case {
+        const char* product;
+        const char* script;
+        int picked;
+        const char* code;
+        const char* number;
+    };
+    const Case cases[] = {
+        {"P1", "key Enter\n", 1, "P1", "1"},          {"P1", "key End\nkey Enter\n", 1, "P1", "3"},
+        {"P1", "key End\nkey Down\nkey Enter\n", 1, "P1", "3"}, {"P1", "key Home\nkey Up\nkey Enter\n", 1, "P1", "1"},
+        {"P9", "key Enter\n", 0, "", ""},             {nullptr, "key End\nkey Enter\n", 1, "P2", "1"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.product ? c.product : "-") + " " + c.script);
+        FxTranscriptClear();
+        ASSERT_EQ(FxScriptLoad(c.script), 0);
+        TagProductActivity a{};
+        EXPECT_EQ(FlyProdTrans(c.product, 0, handle, &a, 4, 4, 13, 70), c.picked) << Transcript();
+        EXPECT_TRUE(Saw("list open \"Product Transactions\"")) << Transcript();
+        EXPECT_STREQ(a.Code, c.code) << Transcript();
+        char number[sizeof a.Number + 1] = {};
+        std::memcpy(number, a.Number, sizeof a.Number);
+        EXPECT_STREQ(std::string(number).erase(0, std::string(number).find_first_not_of(' ')).c_str(), c.number)
+            << Transcript();
+        if (c.product != nullptr) {
+            EXPECT_FALSE(Saw("\"P0 ")) << Transcript();
+            EXPECT_FALSE(Saw("\"P2 ")) << Transcript();
+        }
+    }
+}
+
+// Promotional prices: a number typed into the list is right-aligned as the
+// numbers are stored; the pick is the next run's start.
+TEST_F(FlyLookups, PromotionNumbersAreSearchedRightAligned)
+{
+    for (const char* number : {"7", "12", "100"}) {
+        PromotionHeaderRecord h{};
+        std::snprintf(h.Number, sizeof h.Number, "%10s", number);
+        std::snprintf(h.Description, sizeof h.Description, "sale %s", number);
+        const uint16_t handle = Open(FileNo::PromotionHeader);
+        char key[256] = {};
+        ASSERT_EQ(BtrWrite(B_INSERT, handle, key, &h, sizeof h), 0) << number;
+    }
+    const uint16_t handle = Open(FileNo::PromotionHeader);
+    PromotionHeaderRecord h{};
+    FxTranscriptClear();
+    ASSERT_EQ(FxScriptLoad("type 12\nkey Enter\n"), 0);
+    ASSERT_EQ(FlyPromoPrices(nullptr, 0, handle, &h, 4, 4, 13, 60, nullptr), 1) << Transcript();
+    EXPECT_TRUE(Saw("list open \"Promotional Prices\"")) << Transcript();
+    EXPECT_STREQ(h.Description, "sale 12") << Transcript();
+    EXPECT_STREQ(DocLookUpLastPick(LOOKUP_PROMOTIONS), "        12");
+    FxTranscriptClear();
+    ASSERT_EQ(FxScriptLoad("key Down\nkey Enter\n"), 0);
+    ASSERT_EQ(FlyPromoPrices(nullptr, 0, handle, &h, 4, 4, 13, 60, nullptr), 1) << Transcript();
+    EXPECT_STREQ(h.Description, "sale 100") << Transcript();
 }
 
 }  // namespace

@@ -53,9 +53,41 @@ struct TaxRecord {                  // BPOSTXTB.DB, 995 bytes
 };
 struct BillingCodeRecord {          // BPOSBICD.DB, 89 bytes
     char Code[6];                   // 0
-    uint8_t Data6[41];              // 6
+    union {
+        uint8_t Data6[41];          // 6
+        char Description[41];       // 6
+    };
     char Account[11];               // 47
     uint8_t Data58[31];             // 58
+};
+struct PriceBreakRecord {           // BPOSPRBK.DB, 87 bytes
+    char Code[6];                   // 0: key 0
+    char Description[31];           // 6
+    char Rounding;                  // 37: 'O', 'P', 'N', 'D', '$'
+    struct Break {
+        int32_t Quantity;
+        float Value;
+    } Breaks[5];                    // 38
+    char Type;                      // 78: 'Q', 'P', 'D', 'F'
+    double SingleValue;             // 79
+};
+struct PromotionHeaderRecord {      // BPOSPPHD.DB, 120 bytes
+    char Number[11];                // 0: key 0
+    int32_t StartDate;              // 11
+    int32_t EndDate;                // 15
+    uint8_t ProductKind;            // 19
+    char ProductFirst[15];          // 20
+    char ProductLast[15];           // 35
+    char Description[26];           // 50
+    uint8_t PriceKind;              // 76
+    double Amount;                  // 77
+    char Lowest;                    // 85
+    char Removed;                   // 86
+    char SecondFlag;                // 87
+    uint8_t CustomerKind;           // 88
+    char CustomerFirst[15];         // 89
+    char CustomerLast[15];          // 104
+    char AllCustomers;              // 119
 };
 struct CustomerRecord {             // BPOSCUST.DB, 795 bytes
     char Code[11];                  // 0
@@ -155,7 +187,12 @@ static_assert(sizeof(TaxRecord) == 995 && offsetof(TaxRecord, TotalRate) == 19 &
               offsetof(TaxRecord, Description) == 6 &&
               offsetof(TaxRecord, History) == 162 && offsetof(TaxRecord, Flag) == 994 &&
               offsetof(TaxRecord, Entries) == 27 && sizeof(TaxRecord::Entry) == 15);
-static_assert(sizeof(BillingCodeRecord) == 89 && offsetof(BillingCodeRecord, Account) == 47);
+static_assert(sizeof(BillingCodeRecord) == 89 && offsetof(BillingCodeRecord, Account) == 47 &&
+              offsetof(BillingCodeRecord, Description) == 6);
+static_assert(sizeof(PromotionHeaderRecord) == 120 && offsetof(PromotionHeaderRecord, Description) == 50 &&
+              offsetof(PromotionHeaderRecord, Removed) == 86 && offsetof(PromotionHeaderRecord, AllCustomers) == 119);
+static_assert(sizeof(PriceBreakRecord) == 87 && offsetof(PriceBreakRecord, Breaks) == 38 &&
+              offsetof(PriceBreakRecord, Type) == 78 && offsetof(PriceBreakRecord, SingleValue) == 79);
 static_assert(offsetof(CustomerRecord, LedgerAccount) == 29 &&
               offsetof(CustomerRecord, Salesperson) == 46 &&
               offsetof(CustomerRecord, Field27) == 64 && offsetof(CustomerRecord, NoteName) == 101 &&
