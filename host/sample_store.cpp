@@ -207,17 +207,26 @@ bool AddSampleStore(const FilePath& path, const std::string& dataFolder, int32_t
     }
     {
         Writer products(path, FileNo::Products, error);
-        for (auto [code, cost] : {std::pair{"WIDGET", 4.0}, std::pair{"GADGET", 18.0}}) {
+        struct Item {
+            const char* code;
+            const char* description;
+            double cost;
+        };
+        for (const Item& item : {Item{"WIDGET", "Widget, blue", 4.0}, Item{"GADGET", "Gadget", 18.0}}) {
+            const double cost = item.cost;
             ProductRecord p{};
-            Put(p.Code, code);
+            Put(p.Code, item.code);
+            Put(p.Description, item.description);
             p.Kind = 1;
             p.UnitFactor = 1;
-            p.AverageCost = p.LastCost = p.StandardCost = cost;
+            p.Status = 'A';
+            p.Amounts[PRODUCT_AVERAGE_COST] = p.Amounts[PRODUCT_LAST_COST] = p.Amounts[PRODUCT_STANDARD_COST] = cost;
             products.Insert(p);
         }
         Writer services(path, FileNo::Services, error);
         ServiceRecord s{};
         Put(s.Code, "INSTALL");
+        s.Status = 'A';
         services.Insert(s);
         Writer codes(path, FileNo::BillingCodes, error);
         BillingCodeRecord b{};
@@ -227,6 +236,8 @@ bool AddSampleStore(const FilePath& path, const std::string& dataFolder, int32_t
         Writer customers(path, FileNo::Customers, error);
         CustomerRecord c{};
         Put(c.Code, "C100");
+        Put(c.Name, "Corner Cafe");
+        c.Status = 'A';
         Put(c.Account, "11051", ' ');
         customers.Insert(c);
     }

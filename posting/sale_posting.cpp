@@ -566,9 +566,9 @@ bool CBaseGL::UpdateInventory(char costMethod, double* amounts, TagSalesDetail& 
         return false;
     }
     if (k == 'P' && (product.Kind == 1 || product.Kind == 3)) {
-        const double unit = costMethod == 'S'   ? product.StandardCost
-                            : costMethod == 'L' ? product.LastCost
-                                                : product.AverageCost;
+        const double unit = costMethod == 'S'   ? product.Amounts[PRODUCT_STANDARD_COST]
+                            : costMethod == 'L' ? product.Amounts[PRODUCT_LAST_COST]
+                                                : product.Amounts[PRODUCT_AVERAGE_COST];
         if (!Usable(unit)) {
             SaleError(*sales_.GetHdrPtr(), "a product cost is not a number or too large");
             return false;

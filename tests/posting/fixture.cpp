@@ -172,9 +172,9 @@ void PostingTest::PutProduct(const char* code, uint8_t kind, double averageCost)
     CopyText(p.Code, code);
     p.Kind = kind;
     p.UnitFactor = 1;
-    p.AverageCost = averageCost;
-    p.LastCost = averageCost + 1;
-    p.StandardCost = averageCost + 2;
+    p.Amounts[PRODUCT_AVERAGE_COST] = averageCost;
+    p.Amounts[PRODUCT_LAST_COST] = averageCost + 1;
+    p.Amounts[PRODUCT_STANDARD_COST] = averageCost + 2;
     Put(FilePath(bwps::No(bwps::FileNo::Products)), &p, sizeof p, 15);
 }
 

@@ -293,7 +293,7 @@ TEST_F(SalePostingTest, AProductWithoutAUnitFactorIsCostedByTheUnit)
     CopyText(bulk.Code, "BULK");
     bulk.Kind = 1;
     bulk.UnitFactor = 0;
-    bulk.AverageCost = 3.0;
+    bulk.Amounts[PRODUCT_AVERAGE_COST] = 3.0;
     ASSERT_EQ(bwpstest::PutRecord(FilePath(bwps::No(bwps::FileNo::Products)), bulk.Code, 15, &bulk, sizeof bulk), 0);
     PutSale(With(Sale("BULK1", '1', 10), "", "", 0, "CASH", 10, 10, 0), {{'P', "BULK", "", 2, 10}});
     CBaseGL gl;

@@ -8,21 +8,13 @@
 #include <stddef.h>
 #include <stdint.h>
 
+#include "bwps/records/products.h"
 #include "bwps/records/tenders.h"
 
+// The product record is TagProduct (bwps/records/products.h).
+using ProductRecord = TagProduct;
+
 #pragma pack(push, 1)
-struct ProductRecord {              // BPOSPROD.DB, 668 bytes
-    char Code[15];                  // 0
-    uint8_t Data15[253];            // 15
-    uint8_t Kind;                   // 268: 1 or 3 carry a cost
-    uint8_t Data269;                // 269
-    int16_t UnitFactor;             // 270
-    uint8_t Data272[34];            // 272
-    double LastCost;                // 306
-    double StandardCost;            // 314
-    double AverageCost;             // 322
-    uint8_t Data330[338];           // 330
-};
 // The period arrays of products, services and customers hold five slots;
 // the posting adds into slot 2 (current year) or 4 (next year).
 enum { kStatisticSlots = 5 };
@@ -174,11 +166,6 @@ struct LayawayRecord {              // BPOSLAYH.DB, 172 bytes
 // The tender record is TagTender (bwps/records/tenders.h).
 using TenderRecord = TagTender;
 #pragma pack(pop)
-static_assert(sizeof(ProductRecord) == 668 && offsetof(ProductRecord, Kind) == 268 &&
-              offsetof(ProductRecord, UnitFactor) == 270 &&
-              offsetof(ProductRecord, LastCost) == 306 &&
-              offsetof(ProductRecord, StandardCost) == 314 &&
-              offsetof(ProductRecord, AverageCost) == 322);
 static_assert(sizeof(ServiceRecord) == 196 && offsetof(ServiceRecord, LastDate) == 95 &&
               offsetof(ServiceRecord, Description) == 15 &&
               offsetof(ServiceRecord, Amounts) == 107 &&

@@ -50,6 +50,7 @@ typedef struct TagProduct {
 
 enum {
     PRODUCT_LAST_COST = 2,      /* index into TagProduct.Amounts: offset 306 */
+    PRODUCT_STANDARD_COST = 3,  /* 314 */
     PRODUCT_AVERAGE_COST = 4,   /* 322 */
     PRODUCT_VALUE = 5,          /* 330 */
     PRODUCT_QUANTITY = 6,       /* 338 */
@@ -120,6 +121,7 @@ static_assert(offsetof(TagProduct, LastDate) == 286, "product last date");
 static_assert(offsetof(TagProduct, Amounts) == 290, "product amounts");
 static_assert(offsetof(TagProduct, Text58) == 58 && offsetof(TagProduct, Vendor1) == 102, "product texts");
 static_assert(offsetof(TagProduct, Amounts) + 8 * PRODUCT_LAST_COST == 306, "last cost");
+static_assert(offsetof(TagProduct, Amounts) + 8 * PRODUCT_STANDARD_COST == 314, "standard cost");
 static_assert(offsetof(TagProduct, Amounts) + 8 * PRODUCT_AVERAGE_COST == 322, "average cost");
 static_assert(offsetof(TagProduct, Amounts) + 8 * PRODUCT_VALUE == 330, "value on hand");
 static_assert(offsetof(TagProduct, Amounts) + 8 * PRODUCT_QUANTITY == 338, "quantity");
