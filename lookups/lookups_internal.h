@@ -7,6 +7,7 @@
 
 #include "bwps/files.h"
 #include "bwps/lookups.h"
+#include "bwps/testing.h"
 
 namespace bwps::lookups {
 
@@ -68,8 +69,5 @@ bool LoadColumns(FileNo file, const std::vector<int>& numbers, std::vector<TagLo
 
 void SetLastPick(int type, const void* record, int descriptionOffset);
 void SetDocLastPick(int type, const void* record);
-
-// Forgets the module state (tests).
-void Reset();
 
 }  // namespace bwps::lookups
