@@ -167,6 +167,16 @@ BWPS_EXPORT int FlyAccountInterface(char* accountNumber, int unused, uint16_t ha
                                     uint16_t row, uint16_t column, uint16_t height, uint16_t width,
                                     FxHandler keyHandler);                   /* 670 */
 
+/* The active accounts of another account file: with a negative field
+ * number the accounting company's (when interfaced) or the data folder's,
+ * else the folder typed in that field of the screen; messages 465 / 457
+ * when the file does not open. */
+BWPS_EXPORT int FlyAccountOfCompany(FxForm* screen, int field, void* record);  /* 665 */
+/* The dictionary's columns of one table (key 4 of the column file), opened
+ * on the start column when the table has it; the 130-byte record out. */
+BWPS_EXPORT int FlyColumns(const char* table, const char* startColumn, uint16_t handle, void* record,
+                           uint16_t row, uint16_t column, uint16_t height, uint16_t width); /* 1570 */
+
 BWPS_EXPORT int FlyMessages(const char* startText, int restorePosition, uint16_t handle, void* record,
                             uint16_t row, uint16_t column, uint16_t height, uint16_t width,
                             FxHandler keyHandler);                           /* 685 */

@@ -16,6 +16,7 @@
 #include "bwps/dictionary.h"
 #include "bwps/files.h"
 #include "bwps/lookups.h"
+#include "bwps/records/dictionary.h"
 #include "bwps/records/masters.h"
 #include "bwps/records/open_invoices.h"
 #include "bwps/records/open_items.h"
@@ -725,3 +726,82 @@ TEST_F(FlyLookups, PromotionNumbersAreSearchedRightAligned)
 }
 
 }  // namespace
+
+// The dictionary's columns of one table (TERM: CODE, CUTOFFDAY, DESCRIPTION,
+// DISCDAY, DISCPERCENT, DUEDAY, MODE, NEXTMONTH by name): the table's rows
+// only, opened on the start column when the table has it.
+TEST_F(FlyLookups, ColumnLookupKeepsToItsTable)
+{
+    struct Case {
+        const char* table;
+        const char* start;
+        const char* script;
+        const char* picked;  // nullptr: nothing
+        const char* firstRow;
+    };
+    const Case cases[] = {
+        {"TERM", nullptr, "key Enter\n", "CODE", "CODE"},
+        {"term", nullptr, "key End\nkey Down\nkey Down\nkey Enter\n", "NEXTMONTH", "CODE"},
+        {"TERM", "DUE", "key Enter\n", "DUEDAY", nullptr},
+        {"TERM", "ZZZ", "key Enter\n", "CODE", "CODE"},
+        {"TERM", nullptr, "key Home\nkey Up\nkey Enter\n", "CODE", "CODE"},
+        {"TERM", nullptr, "type disc\nkey Enter\n", "DISCDAY", "CODE"},
+        {"NOSUCHTABLE", nullptr, "key Enter\n", nullptr, nullptr},
+        {"TERM", nullptr, "key Esc\n", nullptr, "CODE"},
+    };
+    const uint16_t handle = Open(FileNo::DictionaryColumns);
+    ASSERT_EQ(BtrSetDefaults(handle, 0, -1), 0);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.table) + " " + (c.start ? c.start : "-") + " " + c.script);
+        TagDictionaryRecord record{};
+        FxTranscriptClear();
+        ASSERT_EQ(FxScriptLoad(c.script), 0);
+        const int picked = FlyColumns(c.table, c.start, handle, &record, 4, 4, 13, 60);
+        EXPECT_TRUE(Saw("list open \" Column LookUp \"")) << Transcript();
+        if (c.firstRow != nullptr) {
+            EXPECT_TRUE(Saw(std::string("list row 1 > \"") + c.firstRow)) << Transcript();
+        }
+        EXPECT_FALSE(Saw("\"RATE")) << Transcript();
+        if (c.picked == nullptr) {
+            EXPECT_EQ(picked, 0) << Transcript();
+        } else {
+            ASSERT_EQ(picked, 1) << Transcript();
+            EXPECT_EQ(std::string(record.ColumnName, strnlen(record.ColumnName, 16)).substr(0, std::strlen(c.picked)),
+                      c.picked);
+            EXPECT_EQ(std::string(record.TableName, 4), "TERM");
+        }
+        EXPECT_EQ(Key(handle), 0);
+    }
+}
+
+// The accounts of another company: the data folder's account file (under
+// the accounting name) lists active accounts only; a folder without one
+// shows the message of where the folder came from.
+TEST_F(FlyLookups, AccountOfCompanyOpensTheAccountingFileOfTheFolder)
+{
+    std::vector<uint8_t> record(569, 0);
+    FxTranscriptClear();
+    ASSERT_EQ(FxScriptLoad("key Enter\n"), 0);
+    EXPECT_EQ(FlyAccountOfCompany(nullptr, -1, record.data()), 0);
+    EXPECT_TRUE(Saw("could not be opened")) << Transcript();
+    FxTranscriptClear();
+    ASSERT_EQ(FxScriptLoad("key Enter\n"), 0);
+    EXPECT_EQ(FlyAccountOfCompany(nullptr, 3, record.data()), 0);
+    EXPECT_TRUE(Saw("No accounting company was found")) << Transcript();
+
+    Put(FileNo::Accounts, 569, 3, 73, "1000", "cash");
+    Put(FileNo::Accounts, 569, 3, 73, "2000", "closed", 'I');
+    Put(FileNo::Accounts, 569, 3, 73, "3000", "sales");
+    for (uint16_t h : handles_)
+        BtrCloseFile(h);
+    handles_.clear();
+    const char* name = GetAccountingDataFileName(bwps::No(FileNo::Accounts));
+    ASSERT_NE(name, nullptr);
+    fs::copy_file(GetDataFilePath(bwps::No(FileNo::Accounts)), data_ + "/" + name,
+                  fs::copy_options::overwrite_existing);
+    FxTranscriptClear();
+    ASSERT_EQ(FxScriptLoad("key Down\nkey Enter\n"), 0);
+    EXPECT_EQ(FlyAccountOfCompany(nullptr, -1, record.data()), 1) << Transcript();
+    EXPECT_EQ(std::string(reinterpret_cast<const char*>(record.data())), "3000") << Transcript();
+    EXPECT_FALSE(Saw("closed")) << Transcript();
+}
