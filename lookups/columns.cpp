@@ -227,5 +227,11 @@ int FlyAccountOfCompany(FxForm* screen, int field, void* record)
     return picked;
 }
 
+void bwps::lookups::ResetColumns()
+{
+    std::memset(g_table, 0, sizeof g_table);
+    std::memset(g_column, 0, sizeof g_column);
+}
+
 BWPS_ORDINAL(665, FlyAccountOfCompany);
 BWPS_ORDINAL(1570, FlyColumns);

@@ -516,6 +516,8 @@ void ResetMasters()
     g_variableGroup = 0;
     for (int& c : g_groupChoice)
         c = 1;
+    ResetColumns();
+    ResetItems();
 }
 }  // namespace bwps::lookups
 

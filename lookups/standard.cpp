@@ -340,6 +340,8 @@ int RunStandard(const Settings& s, const Call& call)
     if (s.captionId != 0) {
         FxLoadString(s.captionId, sizeof caption, caption);
         lookup.ReportTitle = caption;
+    } else if (s.captionText != nullptr) {
+        lookup.ReportTitle = s.captionText;
     }
     // 11-12. the run; an active-only run with a search text sorts by the
     // filter column first

@@ -203,6 +203,22 @@ BWPS_EXPORT int FlyStations(const char* startText, uint16_t handle, void* record
 BWPS_EXPORT int FlyAuditEntities(int unused1, char* textOut, int unused2, int unused3, uint16_t height,
                                  uint16_t width);                            /* 790 */
 
+/* Master items; in pick-product mode (a product record buffer needed, else
+ * 32 at once) Enter on a master item lists its products, and a product
+ * picked there ends both lists with the product in productRecord. */
+BWPS_EXPORT int FlyMasterItems(const char* startText, int restorePosition, uint16_t handle, void* record,
+                               uint16_t row, uint16_t column, uint16_t height, uint16_t width,
+                               FxHandler keyHandler, char pickProduct, uint16_t productHandle,
+                               void* productRecord);                         /* 3120 */
+/* The products of the master item that FlyMasterItems' row action chose. */
+BWPS_EXPORT int FlyMItem(const char* startText, int restorePosition, uint16_t handle, void* record,
+                         uint16_t row, uint16_t column, uint16_t height, uint16_t width, FxHandler keyHandler);
+/* Serial numbers: status 'L' lists all of them, any other letter only those
+ * whose availability is that letter. */
+BWPS_EXPORT int FlySerialNumbers(const char* startText, int restorePosition, uint16_t handle, void* record,
+                                 char status, uint16_t row, uint16_t column, uint16_t height, uint16_t width,
+                                 FxHandler keyHandler);                      /* 697 */
+
 /* Services; active only lists the services whose status is 'A'. */
 BWPS_EXPORT int FlyServices(const char* startText, int restorePosition, uint16_t handle, void* record,
                             uint16_t row, uint16_t column, uint16_t height, uint16_t width,

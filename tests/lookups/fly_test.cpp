@@ -17,12 +17,14 @@
 #include "bwps/files.h"
 #include "bwps/lookups.h"
 #include "bwps/records/dictionary.h"
+#include "bwps/records/items.h"
 #include "bwps/records/masters.h"
 #include "bwps/records/open_invoices.h"
 #include "bwps/records/open_items.h"
 #include "bwps/records/products.h"
 #include "bwps/session.h"
 #include "bwps/settings.h"
+#include "bwps/testing.h"
 #include "fx.h"
 #include "recman.h"
 #include "tests/support/folders.h"
@@ -804,4 +806,133 @@ TEST_F(FlyLookups, AccountOfCompanyOpensTheAccountingFileOfTheFolder)
     EXPECT_EQ(FlyAccountOfCompany(nullptr, -1, record.data()), 1) << Transcript();
     EXPECT_EQ(std::string(reinterpret_cast<const char*>(record.data())), "3000") << Transcript();
     EXPECT_FALSE(Saw("closed")) << Transcript();
+}
+
+// Master items and their products: Enter on a master item opens the list of
+// its products (an empty one for a master without products); a product
+// picked there ends both lists, fills the caller's product buffer and is
+// where the next product lookup starts; Esc in it comes back to the masters.
+TEST_F(FlyLookups, MasterItemDrillsDownToItsProducts)
+{
+    auto putMaster = [&](const char* code, const char* description) {
+        TagMasterItem m{};
+        std::snprintf(m.Code, sizeof m.Code, "%s", code);
+        std::snprintf(m.Description, sizeof m.Description, "%s", description);
+        char key[256] = {};
+        ASSERT_EQ(BtrWrite(B_INSERT, Open(FileNo::MasterItems), key, &m, sizeof m), 0);
+    };
+    auto putProduct = [&](const char* code, const char* master) {
+        TagProduct p{};
+        std::snprintf(p.Code, sizeof p.Code, "%s", code);
+        std::snprintf(p.Description, sizeof p.Description, "%s of %s", code, master);
+        std::snprintf(p.Text626, sizeof p.Text626, "%s", master);
+        char key[256] = {};
+        ASSERT_EQ(BtrWrite(B_INSERT, Open(FileNo::Products), key, &p, sizeof p), 0);
+    };
+    putMaster("M1", "shirts");
+    putMaster("M2", "no products");
+    putProduct("S1-A", "M1");
+    putProduct("S1-B", "M1");
+    putProduct("X9", "M3");
+    const uint16_t masters = Open(FileNo::MasterItems);
+    const uint16_t products = Open(FileNo::Products);
+
+    TagMasterItem master{};
+    TagProduct product{};
+    // no product buffer in pick-product mode: 32 at once, nothing shown
+    FxTranscriptClear();
+    EXPECT_EQ(FlyMasterItems(nullptr, 0, masters, &master, 4, 4, 13, 60, nullptr, 1, products, nullptr), 32);
+    EXPECT_FALSE(Saw("list open")) << Transcript();
+
+    struct Case {
+        const char* script;
+        int answer;
+        const char* master;   // picked master, or ""
+        const char* product;  // picked product, or ""
+        const char* seen;     // a row the product list shows
+        const char* unseen;   // ... and one it does not
+    };
+    const Case cases[] = {
+        {"key Enter\nkey Down\nkey Enter\n", 1, "M1", "S1-B", "\"S1-A", "\"X9"},
+        {"key Down\nkey Enter\nkey Esc\nkey Esc\n", 0, "", "", "list empty", "\"S1-A"},
+        {"key Enter\nkey Esc\nkey Down\nkey Esc\n", 0, "", "", "\"S1-B", "\"X9"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.script);
+        std::memset(&master, 0, sizeof master);
+        std::memset(&product, 0, sizeof product);
+        FxTranscriptClear();
+        ASSERT_EQ(FxScriptLoad(c.script), 0);
+        EXPECT_EQ(FlyMasterItems(nullptr, 0, masters, &master, 4, 4, 13, 60, nullptr, 1, products, &product),
+                  c.answer)
+            << Transcript();
+        EXPECT_TRUE(Saw("list open \"Master Items\"")) << Transcript();
+        EXPECT_TRUE(Saw("list open \"Products\"")) << Transcript();
+        EXPECT_TRUE(Saw("- FlyMItem")) << Transcript();
+        EXPECT_TRUE(Saw(c.seen)) << Transcript();
+        EXPECT_FALSE(Saw(c.unseen)) << Transcript();
+        EXPECT_STREQ(master.Code, c.master);
+        EXPECT_STREQ(product.Code, c.product);
+    }
+    EXPECT_STREQ(LookUpLastPickCode(LOOKUP_PRODUCTS), "S1-B");
+    EXPECT_STREQ(LookUpLastPickCode(LOOKUP_MASTER_ITEMS), "M1");
+    FxTranscriptClear();
+    ASSERT_EQ(FxScriptLoad("key Enter\n"), 0);
+    ASSERT_EQ(FlyProducts(nullptr, 0, products, &product, 4, 4, 13, 60, nullptr, 0), 1) << Transcript();
+    EXPECT_TRUE(Saw("list search \"S1-B\"")) << Transcript();
+    EXPECT_EQ(Key(products), 0);
+
+    // without pick-product mode Enter picks the master item
+    FxTranscriptClear();
+    ASSERT_EQ(FxScriptLoad("key Down\nkey Enter\n"), 0);
+    EXPECT_EQ(FlyMasterItems(nullptr, 0, masters, &master, 4, 4, 13, 60, nullptr, 0, 0, nullptr), 1);
+    EXPECT_STREQ(master.Code, "M2");
+    EXPECT_FALSE(Saw("list open \"Products\"")) << Transcript();
+}
+
+// Serial numbers: 'L' lists all of them, another letter those whose
+// availability is that letter.
+TEST_F(FlyLookups, SerialNumbersFollowTheStatusLetter)
+{
+    const uint16_t handle = Open(FileNo::SerialNumbers);
+    const struct {
+        const char* code;
+        const char* serial;
+        char available;
+    } units[] = {{"P1", "SN-1", 'Y'}, {"P1", "SN-2", 'N'}, {"P2", "SN-3", 'Y'}};
+    for (const auto& u : units) {
+        TagSerialNumber r{};
+        std::snprintf(r.Code, sizeof r.Code, "%s", u.code);
+        std::snprintf(r.Serial, sizeof r.Serial, "%s", u.serial);
+        r.Available = u.available;
+        char key[256] = {};
+        ASSERT_EQ(BtrWrite(B_INSERT, handle, key, &r, sizeof r), 0);
+    }
+    struct Case {
+        char status;
+        const char* script;
+        const char* picked;
+        std::vector<const char*> shown, hidden;
+    };
+    const Case cases[] = {
+        {'L', "key End\nkey Enter\n", "SN-3", {"SN-1", "SN-2", "SN-3"}, {}},
+        {'Y', "key End\nkey Enter\n", "SN-3", {"SN-1", "SN-3"}, {"SN-2"}},
+        {'N', "key Enter\n", "SN-2", {"SN-2"}, {"SN-1", "SN-3"}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.status);
+        bwps::lookups::Reset();  // each run starts without a last pick
+        TagSerialNumber picked{};
+        FxTranscriptClear();
+        ASSERT_EQ(FxScriptLoad(c.script), 0);
+        ASSERT_EQ(FlySerialNumbers(nullptr, 0, handle, &picked, c.status, 4, 4, 13, 60, nullptr), 1)
+            << Transcript();
+        EXPECT_TRUE(Saw("list open \"Serial Numbers\"")) << Transcript();
+        EXPECT_STREQ(picked.Serial, c.picked);
+        for (const char* s : c.shown)
+            EXPECT_TRUE(Saw(s)) << s << Transcript();
+        for (const char* s : c.hidden)
+            EXPECT_FALSE(Saw(s)) << s << Transcript();
+        EXPECT_EQ(Key(handle), 0);
+    }
 }
