@@ -71,6 +71,7 @@ bool LoadColumns(FileNo file, const std::vector<int>& numbers, std::vector<TagLo
 // Forget the state of the column, master-item and serial-number lookups.
 void ResetColumns();
 void ResetItems();
+void ResetVariables();
 
 void SetLastPick(int type, const void* record, int descriptionOffset);
 void SetDocLastPick(int type, const void* record);

@@ -12,6 +12,7 @@
 #include "bwps/messages.h"
 #include "bwps/records/accounts.h"
 #include "bwps/records/audit.h"
+#include "bwps/records/form_variables.h"
 #include "bwps/records/general.h"
 #include "bwps/records/masters.h"
 #include "bwps/records/messages.h"
@@ -509,6 +510,46 @@ bool BuildVariableBraceText(const char* name, int width, char* out, int outSize)
     return true;
 }
 
+namespace {
+
+// The category of each answer to a group's question (0: none).
+constexpr int kCategories[8][6] = {
+    {0, 0, 0, 0, 0, 0},     {5, 2, 6, 7, 8, 1},   {5, 2, 6, 7, 9, 1},  {10, 2, 6, 7, 11, 1},
+    {5, 2, 13, 7, 12, 1},   {5, 2, 14, 7, 15, 1}, {3, 1, 0, 0, 0, 0},  {4, 1, 0, 0, 0, 0}};
+
+}  // namespace
+
+short FlyFormVariables(uint16_t row, uint16_t column, uint16_t height, uint16_t width, char* text)
+{
+    if (text != nullptr)
+        text[0] = '\0';
+    const int group = g_variableGroup;
+    if (group < 1 || group > 7)
+        return 0;
+    const int message = group <= 5 ? 1081 : group == 6 ? 1217 : 1225;
+    int choice = g_groupChoice[group];
+    if (AskMessage(message, group <= 5 ? 319 : 1, &choice, nullptr, nullptr, 0, 0, 0, 0, 0) != 0)
+        return 0;
+    if (choice < 1 || choice > 6)
+        return 0;
+    g_groupChoice[group] = choice;
+    const int category = kCategories[group][choice - 1];
+    if (category == 0)
+        return 0;
+    TagColumnVar variable{};
+    if (!FlyVariables(static_cast<short>(category), -1, &variable, row, column, height, width))
+        return 0;
+    char name[sizeof variable.Name + 1] = {};
+    std::memcpy(name, variable.Name, sizeof variable.Name);
+    FxTrimText(5, name);
+    if (text == nullptr || !BuildVariableBraceText(name, variable.Width, text, FORM_VARIABLE_TEXT_SIZE)) {
+        if (text != nullptr)
+            text[0] = '\0';
+        return 0;
+    }
+    return 1;
+}
+
 namespace bwps::lookups {
 void ResetMasters()
 {
@@ -518,6 +559,7 @@ void ResetMasters()
         c = 1;
     ResetColumns();
     ResetItems();
+    ResetVariables();
 }
 }  // namespace bwps::lookups
 
@@ -532,6 +574,7 @@ BWPS_ORDINAL(699, FlyStations);
 BWPS_ORDINAL(700, FlyTaxes);
 BWPS_ORDINAL(701, FlyTerms);
 BWPS_ORDINAL(702, FlyUsers);
+BWPS_ORDINAL(703, FlyFormVariables);
 BWPS_ORDINAL(704, SetVariableLookUpGroup);
 BWPS_ORDINAL(790, FlyAuditEntities);
 BWPS_ORDINAL(3125, FlyWarehouses);

@@ -274,6 +274,17 @@ BWPS_EXPORT int FlyOpenInvoiceHeaders(const char* customer, int restorePosition,
 
 /* ---- Form variables */
 BWPS_EXPORT int SetVariableLookUpGroup(int group);                          /* 704 */
+/* The variables of one category (key 2; handle -1: the data folder's copy
+ * of the file, else the catalogue's). F7 cycles the justification, F8 the
+ * fill (message 671 for types without one), Shift+F4 a date variable's
+ * format and width; each writes the variable and redraws the list. */
+BWPS_EXPORT int FlyVariables(short category, short handle, void* record, uint16_t row, uint16_t column,
+                             uint16_t height, uint16_t width);               /* 705 */
+/* Asks the category of the current group's forms, lists its variables and
+ * writes the brace text of the pick into text (FORM_VARIABLE_TEXT_SIZE
+ * bytes); 1 when written, else 0 with the text empty. */
+BWPS_EXPORT short FlyFormVariables(uint16_t row, uint16_t column, uint16_t height, uint16_t width,
+                                   char* text);                             /* 703 */
 /* The brace text of a variable: '{', the name, dots, '}' at width - 1 and
  * a NUL at width; a name longer than width - 2 is cut; width below 3 is
  * refused (false, text empty); a width past the buffer is cut to it. */

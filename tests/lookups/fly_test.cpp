@@ -17,6 +17,7 @@
 #include "bwps/files.h"
 #include "bwps/lookups.h"
 #include "bwps/records/dictionary.h"
+#include "bwps/records/form_variables.h"
 #include "bwps/records/items.h"
 #include "bwps/records/masters.h"
 #include "bwps/records/open_invoices.h"
@@ -935,4 +936,118 @@ TEST_F(FlyLookups, SerialNumbersFollowTheStatusLetter)
             EXPECT_FALSE(Saw(s)) << s << Transcript();
         EXPECT_EQ(Key(handle), 0);
     }
+}
+
+// Form variables: the category question of the form's group, the list of
+// that category only, the brace text of the pick, and the keys that set a
+// variable from the list (each written to the file at once).
+class FormVariables : public FlyLookups {
+protected:
+    void PutVariable(const char* name, int16_t category, int16_t number, int16_t type, int16_t width,
+                     int16_t format = 0)
+    {
+        TagColumnVar v{};
+        std::snprintf(v.Name, sizeof v.Name, "%s", name);
+        v.Category = category;
+        v.Number = number;
+        v.Type = type;
+        v.Width = width;
+        v.DateFormat = format;
+        v.Justify = 'N';
+        std::snprintf(v.Description, sizeof v.Description, "%-39s", "about it");
+        char key[256] = {};
+        ASSERT_EQ(BtrWrite(B_INSERT, Open(FileNo::FormVariables), key, &v, sizeof v), 0);
+    }
+
+    TagColumnVar Stored(const char* name)
+    {
+        const uint16_t handle = Open(FileNo::FormVariables);
+        TagColumnVar v{};
+        char key[256] = {};
+        std::snprintf(key, 20, "%s", name);
+        BtrSetDefaults(handle, 0, -1);
+        EXPECT_EQ(BtrGet(B_GET_GE, handle, key, &v, sizeof v), 0);
+        return v;
+    }
+};
+
+TEST_F(FormVariables, GroupQuestionListsItsCategoryAndPickGivesTheBraceText)
+{
+    PutVariable("NAME", 10, 1, 2, 10);
+    PutVariable("CITY", 10, 2, 2, 6);
+    PutVariable("OTHER", 5, 1, 2, 8);
+    struct Case {
+        int group;
+        const char* script;
+        short answer;
+        const char* text;
+    };
+    const Case cases[] = {
+        {3, "answer Document\nkey Enter\n", 1, "{NAME....}"},
+        {3, "answer Document\nkey Down\nkey Enter\n", 1, "{CITY}"},
+        {3, "answer Document\nkey Esc\n", 0, ""},
+        {1, "answer Document\nkey Enter\n", 1, "{OTHER.}"},
+        {0, "", 0, ""},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.script);
+        SetVariableLookUpGroup(c.group);
+        char text[FORM_VARIABLE_TEXT_SIZE];
+        std::memset(text, 'x', sizeof text);
+        FxTranscriptClear();
+        ASSERT_EQ(FxScriptLoad(c.script), 0);
+        EXPECT_EQ(FlyFormVariables(4, 4, 13, 70, text), c.answer) << Transcript();
+        EXPECT_STREQ(text, c.text) << Transcript();
+        if (c.group == 3) {
+            EXPECT_TRUE(Saw("Which variables")) << Transcript();
+            EXPECT_FALSE(Saw("\"OTHER")) << Transcript();
+        }
+    }
+}
+
+TEST_F(FormVariables, KeysOfTheListWriteTheVariable)
+{
+    PutVariable("AMOUNT", 7, 1, 10, 12);
+    PutVariable("DATE", 7, 2, 3, 8, 1);
+    struct Case {
+        const char* script;
+        const char* name;
+        char justify;
+        char fill;
+        int16_t format;
+        int16_t width;
+        bool refused;  // message 671
+    };
+    const Case cases[] = {
+        {"key F7\nkey Esc\n", "AMOUNT", 'L', '\0', 0, 12, false},
+        {"key F7\nkey F7\nkey F7\nkey Esc\n", "AMOUNT", 'N', '\0', 0, 12, false},
+        {"key F8\nkey F8\nkey Esc\n", "AMOUNT", 'N', 'F', 0, 12, false},
+        {"key Down\nkey F8\nkey Enter\nkey Esc\n", "DATE", 'N', '\0', 1, 8, true},
+        {"key Down\nkey Shift+F4\nkey Esc\n", "DATE", 'N', '\0', 2, 10, false},
+        {"key Down\nkey Shift+F4\nkey Esc\n", "DATE", 'N', '\0', 3, 14, false},
+        {"key Down\nkey Shift+F4\nkey Shift+F4\nkey Shift+F4\nkey Shift+F4\nkey Shift+F4\nkey Shift+F4\n"
+         "key Shift+F4\nkey Esc\n",
+         "DATE", 'N', '\0', 1, 8, false},
+        {"key Shift+F4\nkey Esc\n", "AMOUNT", 'N', 'F', 0, 12, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.script);
+        TagColumnVar picked{};
+        FxTranscriptClear();
+        ASSERT_EQ(FxScriptLoad(c.script), 0);
+        EXPECT_EQ(FlyVariables(7, -1, &picked, 4, 4, 13, 70), 0) << Transcript();
+        EXPECT_EQ(Saw("no fill choice"), c.refused) << Transcript();
+        const TagColumnVar v = Stored(c.name);
+        EXPECT_EQ(v.Justify, c.justify);
+        EXPECT_EQ(v.Fill, c.fill);
+        EXPECT_EQ(v.DateFormat, c.format);
+        EXPECT_EQ(v.Width, c.width);
+    }
+    // the list shows the date text of a date variable's format
+    FxTranscriptClear();
+    ASSERT_EQ(FxScriptLoad("key Down\nkey Enter\n"), 0);
+    TagColumnVar picked{};
+    EXPECT_EQ(FlyVariables(7, -1, &picked, 4, 4, 13, 70), 1) << Transcript();
+    EXPECT_STREQ(picked.Name, "DATE");
+    EXPECT_TRUE(Saw("MM/DD/YY")) << Transcript();
 }
