@@ -46,6 +46,7 @@ struct Settings {
     int lastPickDescription = 0;       // description offset of the last pick
     Stays stays = Stays::Always;
     bool keepKey = false;              // the key stays selected after the run
+    FxHandler f3 = nullptr;            // F3 of the list, or none
 };
 
 struct Call {

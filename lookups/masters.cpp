@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <cstring>
 #include <string>
+#include <vector>
 
 #include "bwps/accounts.h"
 #include "bwps/catalogue.h"
@@ -24,15 +25,54 @@
 #include "bwps/screen_utils.h"
 #include "bwps/session.h"
 #include "bwps/settings.h"
+#include "bwps/users.h"
 #include "lookups/lookups_internal.h"
 #include "recman.h"
 
 using namespace bwps::lookups;
 using bwps::FileNo;
 
+// The customer history viewer, when this build has it.
+extern "C" __attribute__((weak, visibility("default"))) int RSViewCustHistory(const char* customer, int year);
+
 namespace {
 
 constexpr int kProductStatusColumn = 86;
+constexpr int kCustomerHistoryRight = 58;
+
+// F3 of the customer lookup: the history of the customer under the cursor,
+// the list coming back on the same row.
+int CustomerHistoryKey(void* argument)
+{
+    auto* l = static_cast<TagLookUp*>(argument);
+    if (l == nullptr || l->Data == nullptr || l->Data->Record == nullptr)
+        return 0;
+    const auto* customer = static_cast<const CustomerRecord*>(l->Data->Record);
+    char code[sizeof customer->Code + 1] = {};
+    std::memcpy(code, customer->Code, sizeof customer->Code);
+    FxTrimText(5, code);
+    if (code[0] == '\0')
+        return 0;
+    if (!CheckUserAccess(kCustomerHistoryRight, 0, GetSessionPaths()->UserId, 1))
+        return FX_STAY;
+    if (RSViewCustHistory == nullptr) {
+        FxMessageBox(nullptr, "RSViewCustHistory is not available in this build.", nullptr,
+                     FX_MB_ICONINFORMATION, 0);
+        return 0;
+    }
+    TagLookUpData* d = l->Data;
+    uint32_t position = 0;
+    const bool stored = BtrPosition(B_GET_DIRECT, d->Handle, &position) == 0;
+    RSViewCustHistory(code, FxYearOfDate(FxToday()));
+    if (stored) {
+        std::vector<uint8_t> back(d->RecordLength, 0);
+        std::memcpy(back.data(), &position, 4);
+        char key[256] = {};
+        if (BtrGet(B_GET_DIRECT, d->Handle, key, back.data(), d->RecordLength) == 0)
+            std::memcpy(d->Record, back.data(), d->RecordLength);
+    }
+    return 0;
+}
 constexpr int kCustomerStatusColumn = 69;
 constexpr int kAccountStatusColumn = 73;
 
@@ -129,8 +169,10 @@ int FlyCustVend(const char* startText, int restorePosition, uint16_t handle, int
     s.lastPickType = s.startType;
     s.lastPickDescription = offsetof(CustomerRecord, Name);
     s.stays = Stays::Always;
-    if (!vendors)
+    if (!vendors) {
         s.formList = 418;
+        s.f3 = CustomerHistoryKey;
+    }
     Call c{startText, restorePosition, handle, record, row, column, height, width, keyHandler};
     if (activeOnly) {
         c.filterColumn = kCustomerStatusColumn;

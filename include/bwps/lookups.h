@@ -101,6 +101,33 @@ public:
     CDbLookupColumn* CreateColumn(TagLookUpField* field, tagTEXTMETRICA* metrics) override;
 };
 
+/* A pick list of the distinct values that one column of the active
+ * customers holds, in the order of that column (the rows come from an
+ * in-memory list filled before the run). */
+class BWPS_EXPORT CCustLookDlg : public CEnhLookDlg {
+public:
+    CCustLookDlg(int customerColumn, int titleId);
+    ~CCustLookDlg() override;
+    void FillSortColsDefIdx() override;
+    /* value in (the start, when not empty) and out (the pick); non-zero
+     * when a value was chosen. 0 and the value unchanged when the column
+     * is not in the dictionary or the customer file does not open. */
+    int LookUp(char* value);
+
+private:
+    bool Fill(int width, int offset);
+    static int RowRead(TagLookUp* lookup);
+    static int SearchRead(TagLookUp* lookup);
+    static int PositionRead(TagLookUp* lookup);
+
+    TagLookUp lookup_;
+    TagLookUpData data_;
+    FxList values_;
+    char* current_ = nullptr;
+    int column_;
+    int titleId_;
+};
+
 /* ---- Last picks and start columns */
 enum {
     LOOKUP_TYPES = 18,

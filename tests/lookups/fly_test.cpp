@@ -1051,3 +1051,81 @@ TEST_F(FormVariables, KeysOfTheListWriteTheVariable)
     EXPECT_STREQ(picked.Name, "DATE");
     EXPECT_TRUE(Saw("MM/DD/YY")) << Transcript();
 }
+
+// F3 of the customer list opens the history of the customer under the
+// cursor (not in this build: said so) and the list goes on on that row.
+TEST_F(FlyLookups, CustomerHistoryKeyKeepsTheHighlightedCustomer)
+{
+    GetSessionPaths()->UserLevel = BWPS_SUPERVISOR_LEVEL;  // holds every right
+    Put(FileNo::Customers, 795, 53, 69, "C1", "first");
+    Put(FileNo::Customers, 795, 53, 69, "C2", "second");
+    const uint16_t handle = Open(FileNo::Customers);
+    std::vector<uint8_t> record(795, 0);
+    FxTranscriptClear();
+    ASSERT_EQ(FxScriptLoad("key Down\nkey F3\nkey Enter\nkey Enter\n"), 0);
+    ASSERT_EQ(FlyCustomers(nullptr, 0, handle, record.data(), 4, 4, 13, 60, nullptr, 0), 1) << Transcript();
+    EXPECT_TRUE(Saw("RSViewCustHistory is not available in this build.")) << Transcript();
+    EXPECT_EQ(std::string(reinterpret_cast<const char*>(record.data())), "C2") << Transcript();
+}
+
+// The distinct values of one customer column (6, the interface code) among
+// the active customers, in the column's order.
+TEST_F(FlyLookups, CustomerValuePickerListsEachActiveValueOnce)
+{
+    struct Case {
+        const char* start;
+        const char* script;
+        int answer;
+        const char* value;  // after the run
+    };
+    bwpstest::FileStat before{};
+    ASSERT_TRUE(bwpstest::StatFile(GetDataFilePath(bwps::No(FileNo::Customers)), before));
+    {
+        // an empty customer file: an empty list
+        CCustLookDlg dialog(6, 294);
+        char value[16] = "";
+        FxTranscriptClear();
+        ASSERT_EQ(FxScriptLoad("key Enter\n"), 0);
+        EXPECT_EQ(dialog.LookUp(value), 0) << Transcript();
+        EXPECT_TRUE(Saw("list empty")) << Transcript();
+    }
+    const struct {
+        const char* code;
+        const char* value;
+        char status;
+    } customers[] = {{"C1", "B", 'A'}, {"C2", "A", 'A'}, {"C3", "A", 'A'}, {"C4", "D", 'I'}};
+    for (const auto& c : customers)
+        Put(FileNo::Customers, 795, 6, 69, c.code, c.value, c.status);
+    const Case cases[] = {
+        {"", "key Enter\n", 1, "A"},
+        {"", "key Down\nkey Enter\n", 1, "B"},
+        {"", "key Down\nkey Down\nkey Down\nkey Enter\n", 1, "B"},
+        {"b", "key Enter\n", 1, "B"},
+        {"", "type b\nkey Enter\n", 1, "B"},
+        {"A", "key Esc\n", 0, "A"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.script);
+        CCustLookDlg dialog(6, 294);
+        char value[16] = {};
+        std::snprintf(value, sizeof value, "%s", c.start);
+        FxTranscriptClear();
+        ASSERT_EQ(FxScriptLoad(c.script), 0);
+        EXPECT_EQ(dialog.LookUp(value), c.answer) << Transcript();
+        EXPECT_STREQ(value, c.value) << Transcript();
+        EXPECT_TRUE(Saw("list open \"Customers\"")) << Transcript();
+        EXPECT_FALSE(Saw("\"D")) << Transcript();
+        EXPECT_FALSE(Saw("row 3")) << Transcript();
+    }
+    // a column the dictionary lacks: nothing shown, the value kept
+    CCustLookDlg dialog(999, 294);
+    char value[16] = "kept";
+    FxTranscriptClear();
+    EXPECT_EQ(dialog.LookUp(value), 0);
+    EXPECT_STREQ(value, "kept");
+    EXPECT_FALSE(Saw("list open")) << Transcript();
+    // no supplemental index is left on the customer file
+    bwpstest::FileStat after{};
+    ASSERT_TRUE(bwpstest::StatFile(GetDataFilePath(bwps::No(FileNo::Customers)), after));
+    EXPECT_EQ(after.keyCount, before.keyCount);
+}
