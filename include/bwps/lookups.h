@@ -128,6 +128,147 @@ private:
     int titleId_;
 };
 
+/* ---- Type-ahead sources of entry fields (the framework's AutoFill) */
+
+/* The key defaults and the position of one open file, kept around a
+ * search and put back after it. */
+class BWPS_EXPORT LookState {
+public:
+    explicit LookState(int unused = 0);
+    virtual ~LookState();
+    void Save(int handle);
+    void Restore();
+
+private:
+    int handle_ = 0;
+    int key_ = -1;
+    int second_ = -1;
+    uint32_t position_ = 0;
+};
+
+/* The records of a file whose code begins with the typed text (letter case
+ * ignored), in the order of the key given; handle 0 opens the file for each
+ * search. */
+class BWPS_EXPORT AutoLookup : public AutoFill {
+public:
+    AutoLookup(short handle, int fileId, int codeColumn, int descriptionColumn, int keyNumber);
+    ~AutoLookup() override;
+    bool DefineColumns(Columns& columns) override;
+    bool FindOpen(const char* text) override;
+    bool FindClose() override;
+    bool FindFirst(Item& item) override;
+    bool FindNext(Item& item) override;
+
+protected:
+    bool LoadDescriptions();
+    bool DataToItem(Item& item);
+    bool Read(int operation);
+
+    int fileId_;
+    short handle_;
+    bool openedHere_ = false;
+    int codeColumn_;
+    int descriptionColumn_;
+    int keyNumber_;
+    TagLookUpField columns_[3];
+    char text_[255];
+    char key_[255];
+    char record_[4096];
+    LookState state_;
+};
+
+#define BWPS_DECLARE_AUTO_LOOKUP(name, base)          \
+    class BWPS_EXPORT name : public base {            \
+    public:                                           \
+        explicit name(short handle);                  \
+        ~name() override;                             \
+    };
+BWPS_DECLARE_AUTO_LOOKUP(AutoLookupAccount, AutoLookup)
+BWPS_DECLARE_AUTO_LOOKUP(AutoLookupCustomer, AutoLookup)
+BWPS_DECLARE_AUTO_LOOKUP(AutoLookupSalesperson, AutoLookup)
+BWPS_DECLARE_AUTO_LOOKUP(AutoLookupProduct, AutoLookup)
+BWPS_DECLARE_AUTO_LOOKUP(AutoLookupService, AutoLookup)
+BWPS_DECLARE_AUTO_LOOKUP(AutoLookupBillingCode, AutoLookup)
+BWPS_DECLARE_AUTO_LOOKUP(AutoLookupJournalCode, AutoLookup)
+BWPS_DECLARE_AUTO_LOOKUP(AutoLookupMessage, AutoLookup)
+BWPS_DECLARE_AUTO_LOOKUP(AutoLookupPriceBreak, AutoLookup)
+BWPS_DECLARE_AUTO_LOOKUP(AutoLookupShipping, AutoLookup)
+BWPS_DECLARE_AUTO_LOOKUP(AutoLookupTax, AutoLookup)
+BWPS_DECLARE_AUTO_LOOKUP(AutoLookupTerms, AutoLookup)
+BWPS_DECLARE_AUTO_LOOKUP(AutoLookupWeightUnit, AutoLookup)
+BWPS_DECLARE_AUTO_LOOKUP(AutoLookupVendor, AutoLookup)
+BWPS_DECLARE_AUTO_LOOKUP(AutoLookupTender, AutoLookup)
+BWPS_DECLARE_AUTO_LOOKUP(AutoLookupLayaway, AutoLookup)
+
+/* Only the records whose filter column holds the value (byte for byte);
+ * the key in use begins with the filter column. */
+class BWPS_EXPORT AutoFilterLookup : public AutoLookup {
+public:
+    AutoFilterLookup(short handle, int fileId, int codeColumn, int descriptionColumn, int keyNumber,
+                     int filterColumn, const void* filterValue);
+    ~AutoFilterLookup() override;
+    bool DefineColumns(Columns& columns) override;
+    bool FindFirst(Item& item) override;
+    bool FindNext(Item& item) override;
+
+protected:
+    bool LoadFilter();
+    bool Passes() const;
+
+    int filterColumn_;
+    int filterOffset_ = 0;
+    const void* filterValue_;
+    int filterLength_ = 0;
+};
+
+/* Active records only, over a sort index (status, then the key) that the
+ * object builds and its destructor drops. */
+class BWPS_EXPORT AutoLookupActive : public AutoFilterLookup {
+public:
+    AutoLookupActive(short handle, int fileId, int codeColumn, int descriptionColumn, int flagColumn,
+                     char activeValue);
+    ~AutoLookupActive() override;
+    bool IndexBuilt() const { return indexBuilt_; }
+
+protected:
+    char active_;
+    bool indexBuilt_ = false;
+};
+BWPS_DECLARE_AUTO_LOOKUP(AutoLookupActiveAcct, AutoLookupActive)
+BWPS_DECLARE_AUTO_LOOKUP(AutoLookupActiveCust, AutoLookupActive)
+BWPS_DECLARE_AUTO_LOOKUP(AutoLookupActiveProd, AutoLookupActive)
+BWPS_DECLARE_AUTO_LOOKUP(AutoLookupActiveServ, AutoLookupActive)
+#undef BWPS_DECLARE_AUTO_LOOKUP
+
+/* A billing line's item: "C " and a billing code, "M " and a message code,
+ * else an active service (services set) or product; the codes come back
+ * with their prefix. */
+class BWPS_EXPORT AutoLookupBillingItem : public AutoFill {
+public:
+    explicit AutoLookupBillingItem(bool services);
+    ~AutoLookupBillingItem() override;
+    bool DefineColumns(Columns& columns) override;
+    bool FindOpen(const char* text) override;
+    bool FindClose() override;
+    bool FindFirst(Item& item) override;
+    bool FindNext(Item& item) override;
+
+private:
+    bool Shown(bool found, Item& item);
+
+    bool services_;
+    AutoLookup* inner_ = nullptr;
+    char prefix_[3];
+    char shown_[4096];
+};
+
+/* A page of the source's matches of the text in the field's drop list
+ * (FxAutoFillChoose); the chosen code into codeOut. The chosen item from
+ * 1, 0 when none. */
+enum { kAutoLookupPage = 10 };
+BWPS_EXPORT int AutoLookupChoose(AutoFill* source, const char* text, int row, int column, char* codeOut,
+                                 int size);
+
 /* ---- Last picks and start columns */
 enum {
     LOOKUP_TYPES = 18,

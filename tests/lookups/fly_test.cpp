@@ -1129,3 +1129,91 @@ TEST_F(FlyLookups, CustomerValuePickerListsEachActiveValueOnce)
     ASSERT_TRUE(bwpstest::StatFile(GetDataFilePath(bwps::No(FileNo::Customers)), after));
     EXPECT_EQ(after.keyCount, before.keyCount);
 }
+
+// Type-ahead: the codes that begin with the typed text in any case, shown
+// in the field's drop list; the active sources skip inactive records over
+// an index that goes with them; billing items by prefix.
+TEST_F(FlyLookups, TypeAheadListsTheCodesThatBeginWithTheText)
+{
+    Put(FileNo::Products, 668, 2, 86, "AB10", "first");
+    Put(FileNo::Products, 668, 2, 86, "AB15", "inactive", 'I');
+    Put(FileNo::Products, 668, 2, 86, "ab20", "second");
+    Put(FileNo::Products, 668, 2, 86, "AC30", "third");
+    Put(FileNo::BillingCodes, 89, 2, 0, "ABC", "billing");
+    Put(FileNo::MessageCodes, 130, 3, 0, "ABM", "message");
+    bwpstest::FileStat before{};
+    ASSERT_TRUE(bwpstest::StatFile(GetDataFilePath(bwps::No(FileNo::Products)), before));
+
+    struct Case {
+        const char* name;
+        std::function<AutoFill*()> make;
+        const char* text;
+        const char* script;
+        std::vector<std::string> shown;  // the drop list, in order
+        const char* chosen;
+    };
+    const Case cases[] = {
+        {"product", [] { return new AutoLookupProduct(0); }, "ab", "pick 3\n",
+         {"AB10  first", "AB15  inactive", "ab20  second"}, "ab20"},
+        {"active product", [] { return new AutoLookupActiveProd(0); }, "ab", "pick 2\n",
+         {"AB10  first", "ab20  second"}, "ab20"},
+        {"nothing", [] { return new AutoLookupProduct(0); }, "zz", "# no list to answer\n", {}, ""},
+        {"billing code", [] { return new AutoLookupBillingItem(false); }, "C a", "key Enter\n",
+         {"C ABC  billing"}, "C ABC"},
+        {"message", [] { return new AutoLookupBillingItem(false); }, "M a", "pick 1\n", {"M ABM  message"},
+         "M ABM"},
+        {"billing product", [] { return new AutoLookupBillingItem(false); }, "a", "key Esc\n",
+         {"AB10  first", "ab20  second", "AC30  third"}, ""},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        AutoFill* source = c.make();
+        char code[32] = "x";
+        FxTranscriptClear();
+        ASSERT_EQ(FxScriptLoad(c.script), 0);
+        AutoLookupChoose(source, c.text, 5, 10, code, sizeof code);
+        for (size_t i = 0; i < c.shown.size(); ++i)
+            EXPECT_TRUE(Saw("autofill " + std::to_string(i + 1) + " \"" + c.shown[i] + "\"")) << Transcript();
+        EXPECT_FALSE(Saw("autofill " + std::to_string(c.shown.size() + 1) + " ")) << Transcript();
+        EXPECT_STREQ(code, c.chosen) << Transcript();
+        delete source;
+        bwpstest::FileStat after{};
+        ASSERT_TRUE(bwpstest::StatFile(GetDataFilePath(bwps::No(FileNo::Products)), after));
+        EXPECT_EQ(after.keyCount, before.keyCount);
+    }
+
+    // the columns of the drop list
+    AutoLookupProduct product(0);
+    AutoFill::Columns columns{};
+    ASSERT_TRUE(product.DefineColumns(columns));
+    EXPECT_STREQ(columns.title1, "Product Code");
+    EXPECT_STREQ(columns.title2, "Description");
+    EXPECT_GT(columns.width1, 0);
+}
+
+// A search over the caller's own open file gives it back on its key and
+// record.
+TEST_F(FlyLookups, TypeAheadPutsBackTheCallersKeyAndPosition)
+{
+    Put(FileNo::Products, 668, 2, 86, "AB10", "zulu");
+    Put(FileNo::Products, 668, 2, 86, "AC30", "alpha");
+    const uint16_t handle = Open(FileNo::Products);
+    std::vector<uint8_t> record(668, 0);
+    char key[256] = {};
+    ASSERT_EQ(BtrSetDefaults(handle, 1, -1), 0);
+    ASSERT_EQ(BtrGet(B_GET_FIRST, handle, key, record.data(), 668), 0);  // "alpha": AC30
+    const uint32_t where = Current(handle);
+    for (bool active : {false, true}) {
+        SCOPED_TRACE(active);
+        AutoFill* source = active ? static_cast<AutoFill*>(new AutoLookupActiveProd(static_cast<short>(handle)))
+                                  : new AutoLookupProduct(static_cast<short>(handle));
+        ASSERT_EQ(FxScriptLoad("key Enter\n"), 0);
+        char code[32] = {};
+        EXPECT_EQ(AutoLookupChoose(source, "ab", 5, 10, code, sizeof code), 1);
+        EXPECT_STREQ(code, "AB10");
+        EXPECT_EQ(Key(handle), 1);
+        EXPECT_EQ(Current(handle), where);
+        delete source;
+        EXPECT_EQ(Key(handle), 1);
+    }
+}
