@@ -58,7 +58,12 @@ BWPS_EXPORT int LookUpDeleteRecord(TagLookUp* lookup);                      /* 3
 BWPS_EXPORT int LookUpDeleteKey(void* lookup);
 /* A supplemental index: one segment at the field, then the key in use. */
 BWPS_EXPORT bool CreateLookUpSortIndex(uint16_t handle, int fieldOffset, int fieldLength);
+/* Alt+P of a list: every row of the list (its filter kept) to the text file
+ * LookUpListFileName() of the data folder, the columns laid out by picture
+ * and caption; past 80 columns the report is wide and the columns that end
+ * past 136 are left out. 1 when the report did not open, else 0. */
 BWPS_EXPORT int PrintLookUpList(CEnhLookDlg* dialog);                       /* 6240 */
+BWPS_EXPORT const char* LookUpListFileName(void);
 
 /* ---- Own dialogs, list controls and columns */
 class BWPS_EXPORT CLookUpDbColumn : public CDbLookupColumn {

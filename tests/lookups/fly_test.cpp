@@ -1217,3 +1217,123 @@ TEST_F(FlyLookups, TypeAheadPutsBackTheCallersKeyAndPosition)
         EXPECT_EQ(Key(handle), 1);
     }
 }
+
+// Alt+P prints the list to the report file: wide once the columns pass 80
+// characters, the columns that would end past 136 left out.
+namespace printing {
+
+struct Row {
+    char cells[6][21];
+};
+Row g_rows[3];
+int g_at = 0;
+
+int ReadRow(TagLookUp* l)
+{
+    switch (l->Data->Move) {
+    case LK_MOVE_FIRST: g_at = 0; break;
+    case LK_MOVE_LAST: g_at = 2; break;
+    case LK_MOVE_NEXT:
+        if (g_at >= 2)
+            return B_END_OF_FILE;
+        ++g_at;
+        break;
+    case LK_MOVE_PREVIOUS:
+        if (g_at <= 0)
+            return B_END_OF_FILE;
+        --g_at;
+        break;
+    default: return B_INVALID_OPERATION;
+    }
+    std::memcpy(l->Data->Record, &g_rows[g_at], sizeof(Row));
+    return 0;
+}
+
+int Slots(TagLookUp* l)
+{
+    TagLookUpData* d = l->Data;
+    switch (d->Move) {
+    case LK_KEEP_A: d->SlotA = static_cast<uint32_t>(g_at); return 0;
+    case LK_KEEP_B: d->SlotB = static_cast<uint32_t>(g_at); return 0;
+    case LK_BACK_A:
+    case LK_BACK_B:
+        g_at = static_cast<int>(d->Move == LK_BACK_A ? d->SlotA : d->SlotB);
+        std::memcpy(d->Record, &g_rows[g_at], sizeof(Row));
+        return 0;
+    default: return 1;
+    }
+}
+
+}  // namespace printing
+
+TEST_F(FlyLookups, PrintedListIsWidePastEightyAndCutPastOneHundredThirtySix)
+{
+    for (int r = 0; r < 3; ++r)
+        for (int c = 0; c < 6; ++c)
+            std::snprintf(printing::g_rows[r].cells[c], 21, "r%dc%d", r + 1, c + 1);
+    struct Case {
+        int columns;
+        int printed;  // columns on paper
+        bool wide;
+    };
+    const Case cases[] = {{3, 3, false}, {4, 4, true}, {6, 5, true}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.columns);
+        std::vector<TagLookUpField> fields(static_cast<size_t>(c.columns) + 1);
+        for (int i = 0; i < c.columns; ++i) {
+            TagLookUpField& f = fields[static_cast<size_t>(i)];
+            std::snprintf(f.Title, sizeof f.Title, "Col%d", i + 1);
+            std::snprintf(f.Picture, sizeof f.Picture, "%%-20s");
+            f.Type = 2;
+            f.Offset = i * 21;
+        }
+        printing::Row record{};
+        TagLookUp lookup{};
+        TagLookUpData data{};
+        uint8_t work[32] = {};
+        data.RecordLength = sizeof record;
+        data.Record = &record;
+        lookup.Row = 2;
+        lookup.Column = 2;
+        lookup.Height = 10;
+        lookup.Width = 70;
+        lookup.Title = "Printed list";
+        lookup.Columns = fields.data();
+        lookup.Data = &data;
+        lookup.WorkArea = work;
+        lookup.StartMode = LK_START_FIRST;
+        lookup.Read = printing::ReadRow;
+        lookup.ReadAtPosition = printing::Slots;
+        lookup.Print = PrintLookUpList;
+        FxTranscriptClear();
+        // (a key waiting behind Alt+P would ask whether to stop printing)
+        ASSERT_EQ(FxScriptLoad("key Down\nkey Alt+P\n"), 0);
+        EXPECT_EQ(LookUpProcess(&lookup), 0) << Transcript();
+        EXPECT_FALSE(Saw("stop now")) << Transcript();
+
+        std::FILE* file = std::fopen((data_ + "/" + LookUpListFileName()).c_str(), "rb");
+        ASSERT_NE(file, nullptr);
+        std::string text;
+        char buffer[4096];
+        for (size_t n; (n = std::fread(buffer, 1, sizeof buffer, file)) > 0;)
+            text.append(buffer, n);
+        std::fclose(file);
+        EXPECT_NE(text.find("Printed list"), std::string::npos) << text;
+        size_t longest = 0;
+        for (size_t b = 0, e; b < text.size(); b = e + 1) {
+            e = text.find('\n', b);
+            if (e == std::string::npos)
+                e = text.size();
+            longest = std::max(longest, e - b);
+        }
+        EXPECT_EQ(longest > 80, c.wide) << text;
+        EXPECT_LE(longest, 138u) << text;
+        for (int r = 1; r <= 3; ++r)
+            for (int i = 1; i <= 6; ++i) {
+                const std::string cell = "r" + std::to_string(r) + "c" + std::to_string(i);
+                EXPECT_EQ(text.find(cell) != std::string::npos, i <= c.printed) << cell << "\n" << text;
+                const std::string caption = "Col" + std::to_string(i);
+                EXPECT_EQ(text.find(caption) != std::string::npos, i <= c.printed) << caption;
+            }
+    }
+}
