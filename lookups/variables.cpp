@@ -1,6 +1,8 @@
 // The pick list over the variables of one category of the printed forms,
 // with the keys that set a variable's justification, fill and date format
 // from the list.
+#include <algorithm>
+#include <array>
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -10,6 +12,7 @@
 #include "bwps/messages.h"
 #include "bwps/ordinals.h"
 #include "bwps/records/form_variables.h"
+#include "bwps/screen_fields.h"
 #include "bwps/screen_utils.h"
 #include "lookups/lookups_internal.h"
 #include "recman.h"
@@ -118,6 +121,64 @@ int DateFormatKey(void* argument)
     return WriteAndRedraw(static_cast<TagLookUp*>(argument));
 }
 
+// ---- the description screen
+
+struct DescriptionScreen {
+    FxContext fx;  // first: the handlers get the context
+    FxForm form;
+    FxWindow window;
+    char text[sizeof(TagColumnVar::Description) + 1];
+    bool taken;
+};
+
+int TakeDescription(void* context)
+{
+    auto* s = static_cast<DescriptionScreen*>(context);
+    std::snprintf(s->text, sizeof s->text, "%s", FxFieldGet(&s->form, 1));
+    s->taken = true;
+    return FX_LEAVE;
+}
+
+// F9: the description of the variable under the cursor in a screen of its
+// own; F10 takes it (and, for a variable whose width follows it, the
+// width), Esc leaves the variable as it was.
+int DescriptionKey(void* argument)
+{
+    TagColumnVarRow* row = RowOf(argument);
+    if (row == nullptr)
+        return 0;
+    DescriptionScreen s{};
+    std::array<ScreenField, 2> fields{{bwps::Field(1, 4, 10, "%-39s"), {}}};
+    FxAppBegin(&s.fx);
+    if (FxFormLoad(&s.form, fields.data(), 0) != 0 &&
+        FxWindowCreate(&s.window, 10, 19, 21, 79, 1, 1, ' ', " Variable Description ") == 0) {
+        FxWindowSetName(&s.window, "RSVARDESCRIPTION");
+        SetupStandardScreen(&s.form, 35, 0);
+        for (int key : {FX_KEY_F1 + 4 * 0x100, FX_KEY_F1 + 5 * 0x100, FX_KEY_F1 + 7 * 0x100})
+            FxSetKeyHandler(&s.form, key, nullptr);
+        FxSetKeyHandler(&s.form, FX_KEY_F10, TakeDescription);
+        FxWindowAttachForm(&s.window, &s.form, 0);
+        char description[sizeof row->Record.Description + 1] = {};
+        std::memcpy(description, row->Record.Description, sizeof row->Record.Description);
+        FxFieldSet(&s.form, 1, description);
+        FxAppRun(&s.fx, 1);
+        FxWindowClose(&s.window, 1);
+    }
+    FxAppEnd(&s.fx);
+    if (!s.taken)
+        return 0;
+    char padded[sizeof row->Record.Description + 1] = {};
+    std::snprintf(padded, sizeof padded, "%-39.39s", s.text);
+    std::memcpy(row->Record.Description, padded, sizeof row->Record.Description);
+    if (row->Record.WidthFollows != 0) {
+        char trimmed[sizeof s.text] = {};
+        std::snprintf(trimmed, sizeof trimmed, "%s", s.text);
+        FxTrimText(4, trimmed);
+        row->Record.Width = static_cast<int16_t>(std::max<size_t>(3, std::strlen(trimmed)));
+    }
+    return WriteAndRedraw(static_cast<TagLookUp*>(argument));
+}
+
 // The date text of every row as the list reads it.
 int VariableRow(TagLookUp* l)
 {
@@ -201,6 +262,7 @@ int FlyVariables(short category, short handle, void* record, uint16_t row, uint1
     FxSetKeyHandler(&form, FX_KEY_F1 + 6 * 0x100, JustifyKey);
     FxSetKeyHandler(&form, FX_KEY_F1 + 7 * 0x100, FillKey);
     FxSetKeyHandler(&form, FX_KEY_SHIFT_F1 + 3 * 0x100, DateFormatKey);
+    FxSetKeyHandler(&form, FX_KEY_F1 + 8 * 0x100, DescriptionKey);
     // 4. the blocks
     TagColumnVarRow buffer{};
     TagLookUp lookup{};

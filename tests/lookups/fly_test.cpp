@@ -1337,3 +1337,43 @@ TEST_F(FlyLookups, PrintedListIsWidePastEightyAndCutPastOneHundredThirtySix)
             }
     }
 }
+
+// F9: the description in a screen of its own; F10 takes it (and the width
+// of a variable whose width follows its description), Esc changes nothing.
+TEST_F(FormVariables, DescriptionScreenTakesTheTextOnlyOnF10)
+{
+    PutVariable("NOTE", 7, 1, 2, 12);
+    {
+        TagColumnVar v = Stored("NOTE");
+        v.WidthFollows = 1;
+        const uint16_t handle = Open(FileNo::FormVariables);
+        char key[256] = {};
+        std::snprintf(key, 20, "%s", "NOTE");
+        TagColumnVar old{};
+        ASSERT_EQ(BtrGet(B_GET_EQUAL, handle, key, &old, sizeof old), 0);
+        ASSERT_EQ(BtrWrite(B_UPDATE, handle, key, &v, sizeof v), 0);
+    }
+    struct Case {
+        const char* script;
+        const char* description;
+        int16_t width;
+    };
+    const Case cases[] = {
+        {"key F9\nfield 1 new words\nkey Esc\nkey Esc\n", "about it", 12},
+        {"key F9\nfield 1 new words\nkey F10\nkey Esc\n", "new words", 9},
+        {"key F9\nfield 1 ab\nkey F10\nkey Esc\n", "ab", 3},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.script);
+        TagColumnVar picked{};
+        FxTranscriptClear();
+        ASSERT_EQ(FxScriptLoad(c.script), 0);
+        EXPECT_EQ(FlyVariables(7, -1, &picked, 4, 4, 13, 70), 0) << Transcript();
+        EXPECT_TRUE(Saw("Variable Description")) << Transcript();
+        const TagColumnVar v = Stored("NOTE");
+        std::string description(v.Description, sizeof v.Description);
+        description.erase(description.find_last_not_of(" \0", std::string::npos, 2) + 1);
+        EXPECT_EQ(description, c.description) << Transcript();
+        EXPECT_EQ(v.Width, c.width);
+    }
+}
