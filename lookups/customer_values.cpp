@@ -184,9 +184,9 @@ int CCustLookDlg::LookUp(char* value)
     FxForm form{};
     SetupStandardScreen(&form, 0, 0);
     uint8_t work[32] = {};
-    static char empty[2] = {};
+    std::vector<char> blank(static_cast<size_t>(width), '\0');  // the row before any is read
     data_.RecordLength = static_cast<uint16_t>(width);
-    data_.Record = empty;
+    data_.Record = blank.data();
     lookup_.Row = 5;
     lookup_.Column = 5;
     lookup_.Height = 15;
