@@ -7,6 +7,7 @@
 
 #include "bwps/files.h"
 #include "bwps/lookups.h"
+#include "bwps/testing.h"
 
 namespace bwps::lookups {
 
@@ -35,6 +36,7 @@ struct Settings {
     LookUpCallback rowAction = nullptr;
     LookUpPrintCallback print = nullptr;
     int captionId = 0;                 // the second title's text id
+    const char* captionText = nullptr; // a literal second title instead
     bool keepF5 = false;               // F5 left as the form was prepared
     Keys f8f9 = Keys::Handler;
     Switch shiftF9 = Switch::LookUpSwitch;
@@ -44,6 +46,7 @@ struct Settings {
     int lastPickDescription = 0;       // description offset of the last pick
     Stays stays = Stays::Always;
     bool keepKey = false;              // the key stays selected after the run
+    FxHandler f3 = nullptr;            // F3 of the list, or none
 };
 
 struct Call {
@@ -66,10 +69,12 @@ int RunStandard(const Settings& settings, const Call& call);
 // The description columns of a file; false when a column is missing.
 bool LoadColumns(FileNo file, const std::vector<int>& numbers, std::vector<TagLookUpField>& out);
 
+// Forget the state of the column, master-item and serial-number lookups.
+void ResetColumns();
+void ResetItems();
+void ResetVariables();
+
 void SetLastPick(int type, const void* record, int descriptionOffset);
 void SetDocLastPick(int type, const void* record);
-
-// Forgets the module state (tests).
-void Reset();
 
 }  // namespace bwps::lookups

@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <cstring>
 #include <string>
+#include <vector>
 
 #include "bwps/accounts.h"
 #include "bwps/catalogue.h"
@@ -12,6 +13,7 @@
 #include "bwps/messages.h"
 #include "bwps/records/accounts.h"
 #include "bwps/records/audit.h"
+#include "bwps/records/form_variables.h"
 #include "bwps/records/general.h"
 #include "bwps/records/masters.h"
 #include "bwps/records/messages.h"
@@ -23,15 +25,54 @@
 #include "bwps/screen_utils.h"
 #include "bwps/session.h"
 #include "bwps/settings.h"
+#include "bwps/users.h"
 #include "lookups/lookups_internal.h"
 #include "recman.h"
 
 using namespace bwps::lookups;
 using bwps::FileNo;
 
+// The customer history viewer, when this build has it.
+extern "C" __attribute__((weak, visibility("default"))) int RSViewCustHistory(const char* customer, int year);
+
 namespace {
 
 constexpr int kProductStatusColumn = 86;
+constexpr int kCustomerHistoryRight = 58;
+
+// F3 of the customer lookup: the history of the customer under the cursor,
+// the list coming back on the same row.
+int CustomerHistoryKey(void* argument)
+{
+    auto* l = static_cast<TagLookUp*>(argument);
+    if (l == nullptr || l->Data == nullptr || l->Data->Record == nullptr)
+        return 0;
+    const auto* customer = static_cast<const CustomerRecord*>(l->Data->Record);
+    char code[sizeof customer->Code + 1] = {};
+    std::memcpy(code, customer->Code, sizeof customer->Code);
+    FxTrimText(5, code);
+    if (code[0] == '\0')
+        return 0;
+    if (!CheckUserAccess(kCustomerHistoryRight, 0, GetSessionPaths()->UserId, 1))
+        return FX_STAY;
+    if (RSViewCustHistory == nullptr) {
+        FxMessageBox(nullptr, "RSViewCustHistory is not available in this build.", nullptr,
+                     FX_MB_ICONINFORMATION, 0);
+        return 0;
+    }
+    TagLookUpData* d = l->Data;
+    uint32_t position = 0;
+    const bool stored = BtrPosition(B_GET_DIRECT, d->Handle, &position) == 0;
+    RSViewCustHistory(code, FxYearOfDate(FxToday()));
+    if (stored) {
+        std::vector<uint8_t> back(d->RecordLength, 0);
+        std::memcpy(back.data(), &position, 4);
+        char key[256] = {};
+        if (BtrGet(B_GET_DIRECT, d->Handle, key, back.data(), d->RecordLength) == 0)
+            std::memcpy(d->Record, back.data(), d->RecordLength);
+    }
+    return 0;
+}
 constexpr int kCustomerStatusColumn = 69;
 constexpr int kAccountStatusColumn = 73;
 
@@ -128,8 +169,10 @@ int FlyCustVend(const char* startText, int restorePosition, uint16_t handle, int
     s.lastPickType = s.startType;
     s.lastPickDescription = offsetof(CustomerRecord, Name);
     s.stays = Stays::Always;
-    if (!vendors)
+    if (!vendors) {
         s.formList = 418;
+        s.f3 = CustomerHistoryKey;
+    }
     Call c{startText, restorePosition, handle, record, row, column, height, width, keyHandler};
     if (activeOnly) {
         c.filterColumn = kCustomerStatusColumn;
@@ -509,6 +552,46 @@ bool BuildVariableBraceText(const char* name, int width, char* out, int outSize)
     return true;
 }
 
+namespace {
+
+// The category of each answer to a group's question (0: none).
+constexpr int kCategories[8][6] = {
+    {0, 0, 0, 0, 0, 0},     {5, 2, 6, 7, 8, 1},   {5, 2, 6, 7, 9, 1},  {10, 2, 6, 7, 11, 1},
+    {5, 2, 13, 7, 12, 1},   {5, 2, 14, 7, 15, 1}, {3, 1, 0, 0, 0, 0},  {4, 1, 0, 0, 0, 0}};
+
+}  // namespace
+
+short FlyFormVariables(uint16_t row, uint16_t column, uint16_t height, uint16_t width, char* text)
+{
+    if (text != nullptr)
+        text[0] = '\0';
+    const int group = g_variableGroup;
+    if (group < 1 || group > 7)
+        return 0;
+    const int message = group <= 5 ? 1081 : group == 6 ? 1217 : 1225;
+    int choice = g_groupChoice[group];
+    if (AskMessage(message, group <= 5 ? 319 : 1, &choice, nullptr, nullptr, 0, 0, 0, 0, 0) != 0)
+        return 0;
+    if (choice < 1 || choice > 6)
+        return 0;
+    g_groupChoice[group] = choice;
+    const int category = kCategories[group][choice - 1];
+    if (category == 0)
+        return 0;
+    TagColumnVar variable{};
+    if (!FlyVariables(static_cast<short>(category), -1, &variable, row, column, height, width))
+        return 0;
+    char name[sizeof variable.Name + 1] = {};
+    std::memcpy(name, variable.Name, sizeof variable.Name);
+    FxTrimText(5, name);
+    if (text == nullptr || !BuildVariableBraceText(name, variable.Width, text, FORM_VARIABLE_TEXT_SIZE)) {
+        if (text != nullptr)
+            text[0] = '\0';
+        return 0;
+    }
+    return 1;
+}
+
 namespace bwps::lookups {
 void ResetMasters()
 {
@@ -516,6 +599,9 @@ void ResetMasters()
     g_variableGroup = 0;
     for (int& c : g_groupChoice)
         c = 1;
+    ResetColumns();
+    ResetItems();
+    ResetVariables();
 }
 }  // namespace bwps::lookups
 
@@ -530,6 +616,7 @@ BWPS_ORDINAL(699, FlyStations);
 BWPS_ORDINAL(700, FlyTaxes);
 BWPS_ORDINAL(701, FlyTerms);
 BWPS_ORDINAL(702, FlyUsers);
+BWPS_ORDINAL(703, FlyFormVariables);
 BWPS_ORDINAL(704, SetVariableLookUpGroup);
 BWPS_ORDINAL(790, FlyAuditEntities);
 BWPS_ORDINAL(3125, FlyWarehouses);

@@ -288,15 +288,6 @@ bool CreateLookUpSortIndex(uint16_t handle, int fieldOffset, int fieldLength)
     return BtrCreateSupIndex(handle, static_cast<int>(block.size()), block.data()) == 0;
 }
 
-int PrintLookUpList(CEnhLookDlg* dialog)
-{
-    // printing goes through the report writer, which this build does not
-    // carry: the list stays as it is
-    (void)dialog;
-    FxMessageBox(nullptr, "Printing a lookup list is not available in this build.", nullptr, FX_MB_ICONINFORMATION, 0);
-    return 1;
-}
-
 BWPS_ORDINAL(379, LookUpDeleteRecord);
 BWPS_ORDINAL(4040, LookUpProcessDlg);
 BWPS_ORDINAL(4041, FilterLookUpProcess);
@@ -312,4 +303,3 @@ BWPS_ORDINAL(4051, LookUpProcessImpl);
 BWPS_ORDINAL(4052, FilterLookUpProcessImpl);
 BWPS_ORDINAL(4053, LookUpProcess);
 BWPS_ORDINAL(4054, DbNoDDLookUpProcess);
-BWPS_ORDINAL(6240, PrintLookUpList);

@@ -282,6 +282,8 @@ int RunStandard(const Settings& s, const Call& call)
         FxReleaseKey(&form, f8);
         FxReleaseKey(&form, f9);
     }
+    if (s.f3 != nullptr)
+        FxSetKeyHandler(&form, FX_KEY_F1 + 2 * 0x100, s.f3);
     if (s.shiftF9 == Switch::LookUpSwitch)
         FxSetKeyHandler(&form, LK_KEY_SWITCH, LookUpSwitchKey);
     else if (s.shiftF9 == Switch::OwnToggle)
@@ -340,6 +342,8 @@ int RunStandard(const Settings& s, const Call& call)
     if (s.captionId != 0) {
         FxLoadString(s.captionId, sizeof caption, caption);
         lookup.ReportTitle = caption;
+    } else if (s.captionText != nullptr) {
+        lookup.ReportTitle = s.captionText;
     }
     // 11-12. the run; an active-only run with a search text sorts by the
     // filter column first

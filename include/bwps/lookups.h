@@ -58,7 +58,12 @@ BWPS_EXPORT int LookUpDeleteRecord(TagLookUp* lookup);                      /* 3
 BWPS_EXPORT int LookUpDeleteKey(void* lookup);
 /* A supplemental index: one segment at the field, then the key in use. */
 BWPS_EXPORT bool CreateLookUpSortIndex(uint16_t handle, int fieldOffset, int fieldLength);
+/* Alt+P of a list: every row of the list (its filter kept) to the text file
+ * LookUpListFileName() of the data folder, the columns laid out by picture
+ * and caption; past 80 columns the report is wide and the columns that end
+ * past 136 are left out. 1 when the report did not open, else 0. */
 BWPS_EXPORT int PrintLookUpList(CEnhLookDlg* dialog);                       /* 6240 */
+BWPS_EXPORT const char* LookUpListFileName(void);
 
 /* ---- Own dialogs, list controls and columns */
 class BWPS_EXPORT CLookUpDbColumn : public CDbLookupColumn {
@@ -100,6 +105,174 @@ public:
     CDbLookupColumn* CreateColumn(const unsigned char* bytes, int size) override;
     CDbLookupColumn* CreateColumn(TagLookUpField* field, tagTEXTMETRICA* metrics) override;
 };
+
+/* A pick list of the distinct values that one column of the active
+ * customers holds, in the order of that column (the rows come from an
+ * in-memory list filled before the run). */
+class BWPS_EXPORT CCustLookDlg : public CEnhLookDlg {
+public:
+    CCustLookDlg(int customerColumn, int titleId);
+    ~CCustLookDlg() override;
+    void FillSortColsDefIdx() override;
+    /* value in (the start, when not empty) and out (the pick); non-zero
+     * when a value was chosen. 0 and the value unchanged when the column
+     * is not in the dictionary or the customer file does not open. */
+    int LookUp(char* value);
+
+private:
+    bool Fill(int width, int offset);
+    static int RowRead(TagLookUp* lookup);
+    static int SearchRead(TagLookUp* lookup);
+    static int PositionRead(TagLookUp* lookup);
+
+    TagLookUp lookup_;
+    TagLookUpData data_;
+    FxList values_;
+    char* current_ = nullptr;
+    int column_;
+    int titleId_;
+};
+
+/* ---- Type-ahead sources of entry fields (the framework's AutoFill) */
+
+/* The key defaults and the position of one open file, kept around a
+ * search and put back after it. */
+class BWPS_EXPORT LookState {
+public:
+    explicit LookState(int unused = 0);
+    virtual ~LookState();
+    void Save(int handle);
+    void Restore();
+
+private:
+    int handle_ = 0;
+    int key_ = -1;
+    int second_ = -1;
+    uint32_t position_ = 0;
+};
+
+/* The records of a file whose code begins with the typed text (letter case
+ * ignored), in the order of the key given; handle 0 opens the file for each
+ * search. */
+class BWPS_EXPORT AutoLookup : public AutoFill {
+public:
+    AutoLookup(short handle, int fileId, int codeColumn, int descriptionColumn, int keyNumber);
+    ~AutoLookup() override;
+    bool DefineColumns(Columns& columns) override;
+    bool FindOpen(const char* text) override;
+    bool FindClose() override;
+    bool FindFirst(Item& item) override;
+    bool FindNext(Item& item) override;
+
+protected:
+    bool LoadDescriptions();
+    bool DataToItem(Item& item);
+    bool Read(int operation);
+
+    int fileId_;
+    short handle_;
+    bool openedHere_ = false;
+    int codeColumn_;
+    int descriptionColumn_;
+    int keyNumber_;
+    TagLookUpField columns_[3];
+    char text_[255];
+    char key_[255];
+    char record_[4096];
+    LookState state_;
+};
+
+#define BWPS_DECLARE_AUTO_LOOKUP(name, base)          \
+    class BWPS_EXPORT name : public base {            \
+    public:                                           \
+        explicit name(short handle);                  \
+        ~name() override;                             \
+    };
+BWPS_DECLARE_AUTO_LOOKUP(AutoLookupAccount, AutoLookup)
+BWPS_DECLARE_AUTO_LOOKUP(AutoLookupCustomer, AutoLookup)
+BWPS_DECLARE_AUTO_LOOKUP(AutoLookupSalesperson, AutoLookup)
+BWPS_DECLARE_AUTO_LOOKUP(AutoLookupProduct, AutoLookup)
+BWPS_DECLARE_AUTO_LOOKUP(AutoLookupService, AutoLookup)
+BWPS_DECLARE_AUTO_LOOKUP(AutoLookupBillingCode, AutoLookup)
+BWPS_DECLARE_AUTO_LOOKUP(AutoLookupJournalCode, AutoLookup)
+BWPS_DECLARE_AUTO_LOOKUP(AutoLookupMessage, AutoLookup)
+BWPS_DECLARE_AUTO_LOOKUP(AutoLookupPriceBreak, AutoLookup)
+BWPS_DECLARE_AUTO_LOOKUP(AutoLookupShipping, AutoLookup)
+BWPS_DECLARE_AUTO_LOOKUP(AutoLookupTax, AutoLookup)
+BWPS_DECLARE_AUTO_LOOKUP(AutoLookupTerms, AutoLookup)
+BWPS_DECLARE_AUTO_LOOKUP(AutoLookupWeightUnit, AutoLookup)
+BWPS_DECLARE_AUTO_LOOKUP(AutoLookupVendor, AutoLookup)
+BWPS_DECLARE_AUTO_LOOKUP(AutoLookupTender, AutoLookup)
+BWPS_DECLARE_AUTO_LOOKUP(AutoLookupLayaway, AutoLookup)
+
+/* Only the records whose filter column holds the value (byte for byte);
+ * the key in use begins with the filter column. */
+class BWPS_EXPORT AutoFilterLookup : public AutoLookup {
+public:
+    AutoFilterLookup(short handle, int fileId, int codeColumn, int descriptionColumn, int keyNumber,
+                     int filterColumn, const void* filterValue);
+    ~AutoFilterLookup() override;
+    bool DefineColumns(Columns& columns) override;
+    bool FindFirst(Item& item) override;
+    bool FindNext(Item& item) override;
+
+protected:
+    bool LoadFilter();
+    bool Passes() const;
+
+    int filterColumn_;
+    int filterOffset_ = 0;
+    const void* filterValue_;
+    int filterLength_ = 0;
+};
+
+/* Active records only, over a sort index (status, then the key) that the
+ * object builds and its destructor drops. */
+class BWPS_EXPORT AutoLookupActive : public AutoFilterLookup {
+public:
+    AutoLookupActive(short handle, int fileId, int codeColumn, int descriptionColumn, int flagColumn,
+                     char activeValue);
+    ~AutoLookupActive() override;
+    bool IndexBuilt() const { return indexBuilt_; }
+
+protected:
+    char active_;
+    bool indexBuilt_ = false;
+};
+BWPS_DECLARE_AUTO_LOOKUP(AutoLookupActiveAcct, AutoLookupActive)
+BWPS_DECLARE_AUTO_LOOKUP(AutoLookupActiveCust, AutoLookupActive)
+BWPS_DECLARE_AUTO_LOOKUP(AutoLookupActiveProd, AutoLookupActive)
+BWPS_DECLARE_AUTO_LOOKUP(AutoLookupActiveServ, AutoLookupActive)
+#undef BWPS_DECLARE_AUTO_LOOKUP
+
+/* A billing line's item: "C " and a billing code, "M " and a message code,
+ * else an active service (services set) or product; the codes come back
+ * with their prefix. */
+class BWPS_EXPORT AutoLookupBillingItem : public AutoFill {
+public:
+    explicit AutoLookupBillingItem(bool services);
+    ~AutoLookupBillingItem() override;
+    bool DefineColumns(Columns& columns) override;
+    bool FindOpen(const char* text) override;
+    bool FindClose() override;
+    bool FindFirst(Item& item) override;
+    bool FindNext(Item& item) override;
+
+private:
+    bool Shown(bool found, Item& item);
+
+    bool services_;
+    AutoLookup* inner_ = nullptr;
+    char prefix_[3];
+    char shown_[4096];
+};
+
+/* A page of the source's matches of the text in the field's drop list
+ * (FxAutoFillChoose); the chosen code into codeOut. The chosen item from
+ * 1, 0 when none. */
+enum { kAutoLookupPage = 10 };
+BWPS_EXPORT int AutoLookupChoose(AutoFill* source, const char* text, int row, int column, char* codeOut,
+                                 int size);
 
 /* ---- Last picks and start columns */
 enum {
@@ -167,6 +340,16 @@ BWPS_EXPORT int FlyAccountInterface(char* accountNumber, int unused, uint16_t ha
                                     uint16_t row, uint16_t column, uint16_t height, uint16_t width,
                                     FxHandler keyHandler);                   /* 670 */
 
+/* The active accounts of another account file: with a negative field
+ * number the accounting company's (when interfaced) or the data folder's,
+ * else the folder typed in that field of the screen; messages 465 / 457
+ * when the file does not open. */
+BWPS_EXPORT int FlyAccountOfCompany(FxForm* screen, int field, void* record);  /* 665 */
+/* The dictionary's columns of one table (key 4 of the column file), opened
+ * on the start column when the table has it; the 130-byte record out. */
+BWPS_EXPORT int FlyColumns(const char* table, const char* startColumn, uint16_t handle, void* record,
+                           uint16_t row, uint16_t column, uint16_t height, uint16_t width); /* 1570 */
+
 BWPS_EXPORT int FlyMessages(const char* startText, int restorePosition, uint16_t handle, void* record,
                             uint16_t row, uint16_t column, uint16_t height, uint16_t width,
                             FxHandler keyHandler);                           /* 685 */
@@ -192,6 +375,22 @@ BWPS_EXPORT int FlyStations(const char* startText, uint16_t handle, void* record
 /* Audit-log entities: the entity number of the pick as decimal text. */
 BWPS_EXPORT int FlyAuditEntities(int unused1, char* textOut, int unused2, int unused3, uint16_t height,
                                  uint16_t width);                            /* 790 */
+
+/* Master items; in pick-product mode (a product record buffer needed, else
+ * 32 at once) Enter on a master item lists its products, and a product
+ * picked there ends both lists with the product in productRecord. */
+BWPS_EXPORT int FlyMasterItems(const char* startText, int restorePosition, uint16_t handle, void* record,
+                               uint16_t row, uint16_t column, uint16_t height, uint16_t width,
+                               FxHandler keyHandler, char pickProduct, uint16_t productHandle,
+                               void* productRecord);                         /* 3120 */
+/* The products of the master item that FlyMasterItems' row action chose. */
+BWPS_EXPORT int FlyMItem(const char* startText, int restorePosition, uint16_t handle, void* record,
+                         uint16_t row, uint16_t column, uint16_t height, uint16_t width, FxHandler keyHandler);
+/* Serial numbers: status 'L' lists all of them, any other letter only those
+ * whose availability is that letter. */
+BWPS_EXPORT int FlySerialNumbers(const char* startText, int restorePosition, uint16_t handle, void* record,
+                                 char status, uint16_t row, uint16_t column, uint16_t height, uint16_t width,
+                                 FxHandler keyHandler);                      /* 697 */
 
 /* Services; active only lists the services whose status is 'A'. */
 BWPS_EXPORT int FlyServices(const char* startText, int restorePosition, uint16_t handle, void* record,
@@ -248,6 +447,17 @@ BWPS_EXPORT int FlyOpenInvoiceHeaders(const char* customer, int restorePosition,
 
 /* ---- Form variables */
 BWPS_EXPORT int SetVariableLookUpGroup(int group);                          /* 704 */
+/* The variables of one category (key 2; handle -1: the data folder's copy
+ * of the file, else the catalogue's). F7 cycles the justification, F8 the
+ * fill (message 671 for types without one), Shift+F4 a date variable's
+ * format and width; each writes the variable and redraws the list. */
+BWPS_EXPORT int FlyVariables(short category, short handle, void* record, uint16_t row, uint16_t column,
+                             uint16_t height, uint16_t width);               /* 705 */
+/* Asks the category of the current group's forms, lists its variables and
+ * writes the brace text of the pick into text (FORM_VARIABLE_TEXT_SIZE
+ * bytes); 1 when written, else 0 with the text empty. */
+BWPS_EXPORT short FlyFormVariables(uint16_t row, uint16_t column, uint16_t height, uint16_t width,
+                                   char* text);                             /* 703 */
 /* The brace text of a variable: '{', the name, dots, '}' at width - 1 and
  * a NUL at width; a name longer than width - 2 is cut; width below 3 is
  * refused (false, text empty); a width past the buffer is cut to it. */

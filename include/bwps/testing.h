@@ -39,6 +39,16 @@ __attribute__((visibility("default"))) void FxReset(void);
 
 #ifdef __cplusplus
 }
+
+namespace bwps::lookups {
+/* Forgets the last picks, the document last picks and the copy of the
+ * "0LookUps" record. */
+BWPS_EXPORT void Reset();
+/* Forgets the state of the master lookups: the audit entity, the form
+ * variables' group and category choices, the column lookup's table and
+ * column, the master item and the serial-number status. */
+BWPS_EXPORT void ResetMasters();
+}  // namespace bwps::lookups
 #endif
 
 #endif

@@ -16,12 +16,16 @@
 #include "bwps/dictionary.h"
 #include "bwps/files.h"
 #include "bwps/lookups.h"
+#include "bwps/records/dictionary.h"
+#include "bwps/records/form_variables.h"
+#include "bwps/records/items.h"
 #include "bwps/records/masters.h"
 #include "bwps/records/open_invoices.h"
 #include "bwps/records/open_items.h"
 #include "bwps/records/products.h"
 #include "bwps/session.h"
 #include "bwps/settings.h"
+#include "bwps/testing.h"
 #include "fx.h"
 #include "recman.h"
 #include "tests/support/folders.h"
@@ -725,3 +729,651 @@ TEST_F(FlyLookups, PromotionNumbersAreSearchedRightAligned)
 }
 
 }  // namespace
+
+// The dictionary's columns of one table (TERM: CODE, CUTOFFDAY, DESCRIPTION,
+// DISCDAY, DISCPERCENT, DUEDAY, MODE, NEXTMONTH by name): the table's rows
+// only, opened on the start column when the table has it.
+TEST_F(FlyLookups, ColumnLookupKeepsToItsTable)
+{
+    struct Case {
+        const char* table;
+        const char* start;
+        const char* script;
+        const char* picked;  // nullptr: nothing
+        const char* firstRow;
+    };
+    const Case cases[] = {
+        {"TERM", nullptr, "key Enter\n", "CODE", "CODE"},
+        {"term", nullptr, "key End\nkey Down\nkey Down\nkey Enter\n", "NEXTMONTH", "CODE"},
+        {"TERM", "DUE", "key Enter\n", "DUEDAY", nullptr},
+        {"TERM", "ZZZ", "key Enter\n", "CODE", "CODE"},
+        {"TERM", nullptr, "key Home\nkey Up\nkey Enter\n", "CODE", "CODE"},
+        {"TERM", nullptr, "type disc\nkey Enter\n", "DISCDAY", "CODE"},
+        {"NOSUCHTABLE", nullptr, "key Enter\n", nullptr, nullptr},
+        {"TERM", nullptr, "key Esc\n", nullptr, "CODE"},
+    };
+    const uint16_t handle = Open(FileNo::DictionaryColumns);
+    ASSERT_EQ(BtrSetDefaults(handle, 0, -1), 0);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.table) + " " + (c.start ? c.start : "-") + " " + c.script);
+        TagDictionaryRecord record{};
+        FxTranscriptClear();
+        ASSERT_EQ(FxScriptLoad(c.script), 0);
+        const int picked = FlyColumns(c.table, c.start, handle, &record, 4, 4, 13, 60);
+        EXPECT_TRUE(Saw("list open \" Column LookUp \"")) << Transcript();
+        if (c.firstRow != nullptr) {
+            EXPECT_TRUE(Saw(std::string("list row 1 > \"") + c.firstRow)) << Transcript();
+        }
+        EXPECT_FALSE(Saw("\"RATE")) << Transcript();
+        if (c.picked == nullptr) {
+            EXPECT_EQ(picked, 0) << Transcript();
+        } else {
+            ASSERT_EQ(picked, 1) << Transcript();
+            EXPECT_EQ(std::string(record.ColumnName, strnlen(record.ColumnName, 16)).substr(0, std::strlen(c.picked)),
+                      c.picked);
+            EXPECT_EQ(std::string(record.TableName, 4), "TERM");
+        }
+        EXPECT_EQ(Key(handle), 0);
+    }
+}
+
+// The accounts of another company: the data folder's account file (under
+// the accounting name) lists active accounts only; a folder without one
+// shows the message of where the folder came from.
+TEST_F(FlyLookups, AccountOfCompanyOpensTheAccountingFileOfTheFolder)
+{
+    std::vector<uint8_t> record(569, 0);
+    FxTranscriptClear();
+    ASSERT_EQ(FxScriptLoad("key Enter\n"), 0);
+    EXPECT_EQ(FlyAccountOfCompany(nullptr, -1, record.data()), 0);
+    EXPECT_TRUE(Saw("could not be opened")) << Transcript();
+    FxTranscriptClear();
+    ASSERT_EQ(FxScriptLoad("key Enter\n"), 0);
+    EXPECT_EQ(FlyAccountOfCompany(nullptr, 3, record.data()), 0);
+    EXPECT_TRUE(Saw("No accounting company was found")) << Transcript();
+
+    Put(FileNo::Accounts, 569, 3, 73, "1000", "cash");
+    Put(FileNo::Accounts, 569, 3, 73, "2000", "closed", 'I');
+    Put(FileNo::Accounts, 569, 3, 73, "3000", "sales");
+    for (uint16_t h : handles_)
+        BtrCloseFile(h);
+    handles_.clear();
+    const char* name = GetAccountingDataFileName(bwps::No(FileNo::Accounts));
+    ASSERT_NE(name, nullptr);
+    fs::copy_file(GetDataFilePath(bwps::No(FileNo::Accounts)), data_ + "/" + name,
+                  fs::copy_options::overwrite_existing);
+    FxTranscriptClear();
+    ASSERT_EQ(FxScriptLoad("key Down\nkey Enter\n"), 0);
+    EXPECT_EQ(FlyAccountOfCompany(nullptr, -1, record.data()), 1) << Transcript();
+    EXPECT_EQ(std::string(reinterpret_cast<const char*>(record.data())), "3000") << Transcript();
+    EXPECT_FALSE(Saw("closed")) << Transcript();
+}
+
+// Master items and their products: Enter on a master item opens the list of
+// its products (an empty one for a master without products); a product
+// picked there ends both lists, fills the caller's product buffer and is
+// where the next product lookup starts; Esc in it comes back to the masters.
+TEST_F(FlyLookups, MasterItemDrillsDownToItsProducts)
+{
+    auto putMaster = [&](const char* code, const char* description) {
+        TagMasterItem m{};
+        std::snprintf(m.Code, sizeof m.Code, "%s", code);
+        std::snprintf(m.Description, sizeof m.Description, "%s", description);
+        char key[256] = {};
+        ASSERT_EQ(BtrWrite(B_INSERT, Open(FileNo::MasterItems), key, &m, sizeof m), 0);
+    };
+    auto putProduct = [&](const char* code, const char* master) {
+        TagProduct p{};
+        std::snprintf(p.Code, sizeof p.Code, "%s", code);
+        std::snprintf(p.Description, sizeof p.Description, "%s of %s", code, master);
+        std::snprintf(p.Text626, sizeof p.Text626, "%s", master);
+        char key[256] = {};
+        ASSERT_EQ(BtrWrite(B_INSERT, Open(FileNo::Products), key, &p, sizeof p), 0);
+    };
+    putMaster("M1", "shirts");
+    putMaster("M2", "no products");
+    putProduct("S1-A", "M1");
+    putProduct("S1-B", "M1");
+    putProduct("X9", "M3");
+    const uint16_t masters = Open(FileNo::MasterItems);
+    const uint16_t products = Open(FileNo::Products);
+
+    TagMasterItem master{};
+    TagProduct product{};
+    // no product buffer in pick-product mode: 32 at once, nothing shown
+    FxTranscriptClear();
+    EXPECT_EQ(FlyMasterItems(nullptr, 0, masters, &master, 4, 4, 13, 60, nullptr, 1, products, nullptr), 32);
+    EXPECT_FALSE(Saw("list open")) << Transcript();
+
+    struct Case {
+        const char* script;
+        int answer;
+        const char* master;   // picked master, or ""
+        const char* product;  // picked product, or ""
+        const char* seen;     // a row the product list shows
+        const char* unseen;   // ... and one it does not
+    };
+    const Case cases[] = {
+        {"key Enter\nkey Down\nkey Enter\n", 1, "M1", "S1-B", "\"S1-A", "\"X9"},
+        {"key Down\nkey Enter\nkey Esc\nkey Esc\n", 0, "", "", "list empty", "\"S1-A"},
+        {"key Enter\nkey Esc\nkey Down\nkey Esc\n", 0, "", "", "\"S1-B", "\"X9"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.script);
+        std::memset(&master, 0, sizeof master);
+        std::memset(&product, 0, sizeof product);
+        FxTranscriptClear();
+        ASSERT_EQ(FxScriptLoad(c.script), 0);
+        EXPECT_EQ(FlyMasterItems(nullptr, 0, masters, &master, 4, 4, 13, 60, nullptr, 1, products, &product),
+                  c.answer)
+            << Transcript();
+        EXPECT_TRUE(Saw("list open \"Master Items\"")) << Transcript();
+        EXPECT_TRUE(Saw("list open \"Products\"")) << Transcript();
+        EXPECT_TRUE(Saw("- FlyMItem")) << Transcript();
+        EXPECT_TRUE(Saw(c.seen)) << Transcript();
+        EXPECT_FALSE(Saw(c.unseen)) << Transcript();
+        EXPECT_STREQ(master.Code, c.master);
+        EXPECT_STREQ(product.Code, c.product);
+    }
+    EXPECT_STREQ(LookUpLastPickCode(LOOKUP_PRODUCTS), "S1-B");
+    EXPECT_STREQ(LookUpLastPickCode(LOOKUP_MASTER_ITEMS), "M1");
+    FxTranscriptClear();
+    ASSERT_EQ(FxScriptLoad("key Enter\n"), 0);
+    ASSERT_EQ(FlyProducts(nullptr, 0, products, &product, 4, 4, 13, 60, nullptr, 0), 1) << Transcript();
+    EXPECT_TRUE(Saw("list search \"S1-B\"")) << Transcript();
+    EXPECT_EQ(Key(products), 0);
+
+    // without pick-product mode Enter picks the master item
+    FxTranscriptClear();
+    ASSERT_EQ(FxScriptLoad("key Down\nkey Enter\n"), 0);
+    EXPECT_EQ(FlyMasterItems(nullptr, 0, masters, &master, 4, 4, 13, 60, nullptr, 0, 0, nullptr), 1);
+    EXPECT_STREQ(master.Code, "M2");
+    EXPECT_FALSE(Saw("list open \"Products\"")) << Transcript();
+}
+
+// Serial numbers: 'L' lists all of them, another letter those whose
+// availability is that letter.
+TEST_F(FlyLookups, SerialNumbersFollowTheStatusLetter)
+{
+    const uint16_t handle = Open(FileNo::SerialNumbers);
+    const struct {
+        const char* code;
+        const char* serial;
+        char available;
+    } units[] = {{"P1", "SN-1", 'Y'}, {"P1", "SN-2", 'N'}, {"P2", "SN-3", 'Y'}};
+    for (const auto& u : units) {
+        TagSerialNumber r{};
+        std::snprintf(r.Code, sizeof r.Code, "%s", u.code);
+        std::snprintf(r.Serial, sizeof r.Serial, "%s", u.serial);
+        r.Available = u.available;
+        char key[256] = {};
+        ASSERT_EQ(BtrWrite(B_INSERT, handle, key, &r, sizeof r), 0);
+    }
+    struct Case {
+        char status;
+        const char* script;
+        const char* picked;
+        std::vector<const char*> shown, hidden;
+    };
+    const Case cases[] = {
+        {'L', "key End\nkey Enter\n", "SN-3", {"SN-1", "SN-2", "SN-3"}, {}},
+        {'Y', "key End\nkey Enter\n", "SN-3", {"SN-1", "SN-3"}, {"SN-2"}},
+        {'N', "key Enter\n", "SN-2", {"SN-2"}, {"SN-1", "SN-3"}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.status);
+        bwps::lookups::Reset();  // each run starts without a last pick
+        TagSerialNumber picked{};
+        FxTranscriptClear();
+        ASSERT_EQ(FxScriptLoad(c.script), 0);
+        ASSERT_EQ(FlySerialNumbers(nullptr, 0, handle, &picked, c.status, 4, 4, 13, 60, nullptr), 1)
+            << Transcript();
+        EXPECT_TRUE(Saw("list open \"Serial Numbers\"")) << Transcript();
+        EXPECT_STREQ(picked.Serial, c.picked);
+        for (const char* s : c.shown)
+            EXPECT_TRUE(Saw(s)) << s << Transcript();
+        for (const char* s : c.hidden)
+            EXPECT_FALSE(Saw(s)) << s << Transcript();
+        EXPECT_EQ(Key(handle), 0);
+    }
+}
+
+// Form variables: the category question of the form's group, the list of
+// that category only, the brace text of the pick, and the keys that set a
+// variable from the list (each written to the file at once).
+class FormVariables : public FlyLookups {
+protected:
+    void PutVariable(const char* name, int16_t category, int16_t number, int16_t type, int16_t width,
+                     int16_t format = 0)
+    {
+        TagColumnVar v{};
+        std::snprintf(v.Name, sizeof v.Name, "%s", name);
+        v.Category = category;
+        v.Number = number;
+        v.Type = type;
+        v.Width = width;
+        v.DateFormat = format;
+        v.Justify = 'N';
+        std::snprintf(v.Description, sizeof v.Description, "%-39s", "about it");
+        char key[256] = {};
+        ASSERT_EQ(BtrWrite(B_INSERT, Open(FileNo::FormVariables), key, &v, sizeof v), 0);
+    }
+
+    TagColumnVar Stored(const char* name)
+    {
+        const uint16_t handle = Open(FileNo::FormVariables);
+        TagColumnVar v{};
+        char key[256] = {};
+        std::snprintf(key, 20, "%s", name);
+        BtrSetDefaults(handle, 0, -1);
+        EXPECT_EQ(BtrGet(B_GET_GE, handle, key, &v, sizeof v), 0);
+        return v;
+    }
+};
+
+TEST_F(FormVariables, GroupQuestionListsItsCategoryAndPickGivesTheBraceText)
+{
+    PutVariable("NAME", 10, 1, 2, 10);
+    PutVariable("CITY", 10, 2, 2, 6);
+    PutVariable("OTHER", 5, 1, 2, 8);
+    struct Case {
+        int group;
+        const char* script;
+        short answer;
+        const char* text;
+    };
+    const Case cases[] = {
+        {3, "answer Document\nkey Enter\n", 1, "{NAME....}"},
+        {3, "answer Document\nkey Down\nkey Enter\n", 1, "{CITY}"},
+        {3, "answer Document\nkey Esc\n", 0, ""},
+        {1, "answer Document\nkey Enter\n", 1, "{OTHER.}"},
+        {0, "", 0, ""},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.script);
+        SetVariableLookUpGroup(c.group);
+        char text[FORM_VARIABLE_TEXT_SIZE];
+        std::memset(text, 'x', sizeof text);
+        FxTranscriptClear();
+        ASSERT_EQ(FxScriptLoad(c.script), 0);
+        EXPECT_EQ(FlyFormVariables(4, 4, 13, 70, text), c.answer) << Transcript();
+        EXPECT_STREQ(text, c.text) << Transcript();
+        if (c.group == 3) {
+            EXPECT_TRUE(Saw("Which variables")) << Transcript();
+            EXPECT_FALSE(Saw("\"OTHER")) << Transcript();
+        }
+    }
+}
+
+TEST_F(FormVariables, KeysOfTheListWriteTheVariable)
+{
+    PutVariable("AMOUNT", 7, 1, 10, 12);
+    PutVariable("DATE", 7, 2, 3, 8, 1);
+    struct Case {
+        const char* script;
+        const char* name;
+        char justify;
+        char fill;
+        int16_t format;
+        int16_t width;
+        bool refused;  // message 671
+    };
+    const Case cases[] = {
+        {"key F7\nkey Esc\n", "AMOUNT", 'L', '\0', 0, 12, false},
+        {"key F7\nkey F7\nkey F7\nkey Esc\n", "AMOUNT", 'N', '\0', 0, 12, false},
+        {"key F8\nkey F8\nkey Esc\n", "AMOUNT", 'N', 'F', 0, 12, false},
+        {"key Down\nkey F8\nkey Enter\nkey Esc\n", "DATE", 'N', '\0', 1, 8, true},
+        {"key Down\nkey Shift+F4\nkey Esc\n", "DATE", 'N', '\0', 2, 10, false},
+        {"key Down\nkey Shift+F4\nkey Esc\n", "DATE", 'N', '\0', 3, 14, false},
+        {"key Down\nkey Shift+F4\nkey Shift+F4\nkey Shift+F4\nkey Shift+F4\nkey Shift+F4\nkey Shift+F4\n"
+         "key Shift+F4\nkey Esc\n",
+         "DATE", 'N', '\0', 1, 8, false},
+        {"key Shift+F4\nkey Esc\n", "AMOUNT", 'N', 'F', 0, 12, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.script);
+        TagColumnVar picked{};
+        FxTranscriptClear();
+        ASSERT_EQ(FxScriptLoad(c.script), 0);
+        EXPECT_EQ(FlyVariables(7, -1, &picked, 4, 4, 13, 70), 0) << Transcript();
+        EXPECT_EQ(Saw("no fill choice"), c.refused) << Transcript();
+        const TagColumnVar v = Stored(c.name);
+        EXPECT_EQ(v.Justify, c.justify);
+        EXPECT_EQ(v.Fill, c.fill);
+        EXPECT_EQ(v.DateFormat, c.format);
+        EXPECT_EQ(v.Width, c.width);
+    }
+    // the list shows the date text of a date variable's format
+    FxTranscriptClear();
+    ASSERT_EQ(FxScriptLoad("key Down\nkey Enter\n"), 0);
+    TagColumnVar picked{};
+    EXPECT_EQ(FlyVariables(7, -1, &picked, 4, 4, 13, 70), 1) << Transcript();
+    EXPECT_STREQ(picked.Name, "DATE");
+    EXPECT_TRUE(Saw("MM/DD/YY")) << Transcript();
+}
+
+// F3 of the customer list opens the history of the customer under the
+// cursor (not in this build: said so) and the list goes on on that row.
+TEST_F(FlyLookups, CustomerHistoryKeyKeepsTheHighlightedCustomer)
+{
+    GetSessionPaths()->UserLevel = BWPS_SUPERVISOR_LEVEL;  // holds every right
+    Put(FileNo::Customers, 795, 53, 69, "C1", "first");
+    Put(FileNo::Customers, 795, 53, 69, "C2", "second");
+    const uint16_t handle = Open(FileNo::Customers);
+    std::vector<uint8_t> record(795, 0);
+    FxTranscriptClear();
+    ASSERT_EQ(FxScriptLoad("key Down\nkey F3\nkey Enter\nkey Enter\n"), 0);
+    ASSERT_EQ(FlyCustomers(nullptr, 0, handle, record.data(), 4, 4, 13, 60, nullptr, 0), 1) << Transcript();
+    EXPECT_TRUE(Saw("RSViewCustHistory is not available in this build.")) << Transcript();
+    EXPECT_EQ(std::string(reinterpret_cast<const char*>(record.data())), "C2") << Transcript();
+}
+
+// The distinct values of one customer column (6, the interface code) among
+// the active customers, in the column's order.
+TEST_F(FlyLookups, CustomerValuePickerListsEachActiveValueOnce)
+{
+    struct Case {
+        const char* start;
+        const char* script;
+        int answer;
+        const char* value;  // after the run
+    };
+    bwpstest::FileStat before{};
+    ASSERT_TRUE(bwpstest::StatFile(GetDataFilePath(bwps::No(FileNo::Customers)), before));
+    {
+        // an empty customer file: an empty list
+        CCustLookDlg dialog(6, 294);
+        char value[16] = "";
+        FxTranscriptClear();
+        ASSERT_EQ(FxScriptLoad("key Enter\n"), 0);
+        EXPECT_EQ(dialog.LookUp(value), 0) << Transcript();
+        EXPECT_TRUE(Saw("list empty")) << Transcript();
+    }
+    const struct {
+        const char* code;
+        const char* value;
+        char status;
+    } customers[] = {{"C1", "B", 'A'}, {"C2", "A", 'A'}, {"C3", "A", 'A'}, {"C4", "D", 'I'}};
+    for (const auto& c : customers)
+        Put(FileNo::Customers, 795, 6, 69, c.code, c.value, c.status);
+    const Case cases[] = {
+        {"", "key Enter\n", 1, "A"},
+        {"", "key Down\nkey Enter\n", 1, "B"},
+        {"", "key Down\nkey Down\nkey Down\nkey Enter\n", 1, "B"},
+        {"b", "key Enter\n", 1, "B"},
+        {"", "type b\nkey Enter\n", 1, "B"},
+        {"A", "key Esc\n", 0, "A"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.script);
+        CCustLookDlg dialog(6, 294);
+        char value[16] = {};
+        std::snprintf(value, sizeof value, "%s", c.start);
+        FxTranscriptClear();
+        ASSERT_EQ(FxScriptLoad(c.script), 0);
+        EXPECT_EQ(dialog.LookUp(value), c.answer) << Transcript();
+        EXPECT_STREQ(value, c.value) << Transcript();
+        EXPECT_TRUE(Saw("list open \"Customers\"")) << Transcript();
+        EXPECT_FALSE(Saw("\"D")) << Transcript();
+        EXPECT_FALSE(Saw("row 3")) << Transcript();
+    }
+    // a column the dictionary lacks: nothing shown, the value kept
+    CCustLookDlg dialog(999, 294);
+    char value[16] = "kept";
+    FxTranscriptClear();
+    EXPECT_EQ(dialog.LookUp(value), 0);
+    EXPECT_STREQ(value, "kept");
+    EXPECT_FALSE(Saw("list open")) << Transcript();
+    // no supplemental index is left on the customer file
+    bwpstest::FileStat after{};
+    ASSERT_TRUE(bwpstest::StatFile(GetDataFilePath(bwps::No(FileNo::Customers)), after));
+    EXPECT_EQ(after.keyCount, before.keyCount);
+}
+
+// Type-ahead: the codes that begin with the typed text in any case, shown
+// in the field's drop list; the active sources skip inactive records over
+// an index that goes with them; billing items by prefix.
+TEST_F(FlyLookups, TypeAheadListsTheCodesThatBeginWithTheText)
+{
+    Put(FileNo::Products, 668, 2, 86, "AB10", "first");
+    Put(FileNo::Products, 668, 2, 86, "AB15", "inactive", 'I');
+    Put(FileNo::Products, 668, 2, 86, "ab20", "second");
+    Put(FileNo::Products, 668, 2, 86, "AC30", "third");
+    Put(FileNo::BillingCodes, 89, 2, 0, "ABC", "billing");
+    Put(FileNo::MessageCodes, 130, 3, 0, "ABM", "message");
+    bwpstest::FileStat before{};
+    ASSERT_TRUE(bwpstest::StatFile(GetDataFilePath(bwps::No(FileNo::Products)), before));
+
+    struct Case {
+        const char* name;
+        std::function<AutoFill*()> make;
+        const char* text;
+        const char* script;
+        std::vector<std::string> shown;  // the drop list, in order
+        const char* chosen;
+    };
+    const Case cases[] = {
+        {"product", [] { return new AutoLookupProduct(0); }, "ab", "pick 3\n",
+         {"AB10  first", "AB15  inactive", "ab20  second"}, "ab20"},
+        {"active product", [] { return new AutoLookupActiveProd(0); }, "ab", "pick 2\n",
+         {"AB10  first", "ab20  second"}, "ab20"},
+        {"nothing", [] { return new AutoLookupProduct(0); }, "zz", "# no list to answer\n", {}, ""},
+        {"billing code", [] { return new AutoLookupBillingItem(false); }, "C a", "key Enter\n",
+         {"C ABC  billing"}, "C ABC"},
+        {"message", [] { return new AutoLookupBillingItem(false); }, "M a", "pick 1\n", {"M ABM  message"},
+         "M ABM"},
+        {"billing product", [] { return new AutoLookupBillingItem(false); }, "a", "key Esc\n",
+         {"AB10  first", "ab20  second", "AC30  third"}, ""},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        AutoFill* source = c.make();
+        char code[32] = "x";
+        FxTranscriptClear();
+        ASSERT_EQ(FxScriptLoad(c.script), 0);
+        AutoLookupChoose(source, c.text, 5, 10, code, sizeof code);
+        for (size_t i = 0; i < c.shown.size(); ++i)
+            EXPECT_TRUE(Saw("autofill " + std::to_string(i + 1) + " \"" + c.shown[i] + "\"")) << Transcript();
+        EXPECT_FALSE(Saw("autofill " + std::to_string(c.shown.size() + 1) + " ")) << Transcript();
+        EXPECT_STREQ(code, c.chosen) << Transcript();
+        delete source;
+        bwpstest::FileStat after{};
+        ASSERT_TRUE(bwpstest::StatFile(GetDataFilePath(bwps::No(FileNo::Products)), after));
+        EXPECT_EQ(after.keyCount, before.keyCount);
+    }
+
+    // the columns of the drop list
+    AutoLookupProduct product(0);
+    AutoFill::Columns columns{};
+    ASSERT_TRUE(product.DefineColumns(columns));
+    EXPECT_STREQ(columns.title1, "Product Code");
+    EXPECT_STREQ(columns.title2, "Description");
+    EXPECT_GT(columns.width1, 0);
+}
+
+// A search over the caller's own open file gives it back on its key and
+// record.
+TEST_F(FlyLookups, TypeAheadPutsBackTheCallersKeyAndPosition)
+{
+    Put(FileNo::Products, 668, 2, 86, "AB10", "zulu");
+    Put(FileNo::Products, 668, 2, 86, "AC30", "alpha");
+    const uint16_t handle = Open(FileNo::Products);
+    std::vector<uint8_t> record(668, 0);
+    char key[256] = {};
+    ASSERT_EQ(BtrSetDefaults(handle, 1, -1), 0);
+    ASSERT_EQ(BtrGet(B_GET_FIRST, handle, key, record.data(), 668), 0);  // "alpha": AC30
+    const uint32_t where = Current(handle);
+    for (bool active : {false, true}) {
+        SCOPED_TRACE(active);
+        AutoFill* source = active ? static_cast<AutoFill*>(new AutoLookupActiveProd(static_cast<short>(handle)))
+                                  : new AutoLookupProduct(static_cast<short>(handle));
+        ASSERT_EQ(FxScriptLoad("key Enter\n"), 0);
+        char code[32] = {};
+        EXPECT_EQ(AutoLookupChoose(source, "ab", 5, 10, code, sizeof code), 1);
+        EXPECT_STREQ(code, "AB10");
+        EXPECT_EQ(Key(handle), 1);
+        EXPECT_EQ(Current(handle), where);
+        delete source;
+        EXPECT_EQ(Key(handle), 1);
+    }
+}
+
+// Alt+P prints the list to the report file: wide once the columns pass 80
+// characters, the columns that would end past 136 left out.
+namespace printing {
+
+struct Row {
+    char cells[6][21];
+};
+Row g_rows[3];
+int g_at = 0;
+
+int ReadRow(TagLookUp* l)
+{
+    switch (l->Data->Move) {
+    case LK_MOVE_FIRST: g_at = 0; break;
+    case LK_MOVE_LAST: g_at = 2; break;
+    case LK_MOVE_NEXT:
+        if (g_at >= 2)
+            return B_END_OF_FILE;
+        ++g_at;
+        break;
+    case LK_MOVE_PREVIOUS:
+        if (g_at <= 0)
+            return B_END_OF_FILE;
+        --g_at;
+        break;
+    default: return B_INVALID_OPERATION;
+    }
+    std::memcpy(l->Data->Record, &g_rows[g_at], sizeof(Row));
+    return 0;
+}
+
+int Slots(TagLookUp* l)
+{
+    TagLookUpData* d = l->Data;
+    switch (d->Move) {
+    case LK_KEEP_A: d->SlotA = static_cast<uint32_t>(g_at); return 0;
+    case LK_KEEP_B: d->SlotB = static_cast<uint32_t>(g_at); return 0;
+    case LK_BACK_A:
+    case LK_BACK_B:
+        g_at = static_cast<int>(d->Move == LK_BACK_A ? d->SlotA : d->SlotB);
+        std::memcpy(d->Record, &g_rows[g_at], sizeof(Row));
+        return 0;
+    default: return 1;
+    }
+}
+
+}  // namespace printing
+
+TEST_F(FlyLookups, PrintedListIsWidePastEightyAndCutPastOneHundredThirtySix)
+{
+    for (int r = 0; r < 3; ++r)
+        for (int c = 0; c < 6; ++c)
+            std::snprintf(printing::g_rows[r].cells[c], 21, "r%dc%d", r + 1, c + 1);
+    struct Case {
+        int columns;
+        int printed;  // columns on paper
+        bool wide;
+    };
+    const Case cases[] = {{3, 3, false}, {4, 4, true}, {6, 5, true}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.columns);
+        std::vector<TagLookUpField> fields(static_cast<size_t>(c.columns) + 1);
+        for (int i = 0; i < c.columns; ++i) {
+            TagLookUpField& f = fields[static_cast<size_t>(i)];
+            std::snprintf(f.Title, sizeof f.Title, "Col%d", i + 1);
+            std::snprintf(f.Picture, sizeof f.Picture, "%%-20s");
+            f.Type = 2;
+            f.Offset = i * 21;
+        }
+        printing::Row record{};
+        TagLookUp lookup{};
+        TagLookUpData data{};
+        uint8_t work[32] = {};
+        data.RecordLength = sizeof record;
+        data.Record = &record;
+        lookup.Row = 2;
+        lookup.Column = 2;
+        lookup.Height = 10;
+        lookup.Width = 70;
+        lookup.Title = "Printed list";
+        lookup.Columns = fields.data();
+        lookup.Data = &data;
+        lookup.WorkArea = work;
+        lookup.StartMode = LK_START_FIRST;
+        lookup.Read = printing::ReadRow;
+        lookup.ReadAtPosition = printing::Slots;
+        lookup.Print = PrintLookUpList;
+        FxTranscriptClear();
+        // (a key waiting behind Alt+P would ask whether to stop printing)
+        ASSERT_EQ(FxScriptLoad("key Down\nkey Alt+P\n"), 0);
+        EXPECT_EQ(LookUpProcess(&lookup), 0) << Transcript();
+        EXPECT_FALSE(Saw("stop now")) << Transcript();
+
+        std::FILE* file = std::fopen((data_ + "/" + LookUpListFileName()).c_str(), "rb");
+        ASSERT_NE(file, nullptr);
+        std::string text;
+        char buffer[4096];
+        for (size_t n; (n = std::fread(buffer, 1, sizeof buffer, file)) > 0;)
+            text.append(buffer, n);
+        std::fclose(file);
+        EXPECT_NE(text.find("Printed list"), std::string::npos) << text;
+        size_t longest = 0;
+        for (size_t b = 0, e; b < text.size(); b = e + 1) {
+            e = text.find('\n', b);
+            if (e == std::string::npos)
+                e = text.size();
+            longest = std::max(longest, e - b);
+        }
+        EXPECT_EQ(longest > 80, c.wide) << text;
+        EXPECT_LE(longest, 138u) << text;
+        for (int r = 1; r <= 3; ++r)
+            for (int i = 1; i <= 6; ++i) {
+                const std::string cell = "r" + std::to_string(r) + "c" + std::to_string(i);
+                EXPECT_EQ(text.find(cell) != std::string::npos, i <= c.printed) << cell << "\n" << text;
+                const std::string caption = "Col" + std::to_string(i);
+                EXPECT_EQ(text.find(caption) != std::string::npos, i <= c.printed) << caption;
+            }
+    }
+}
+
+// F9: the description in a screen of its own; F10 takes it (and the width
+// of a variable whose width follows its description), Esc changes nothing.
+TEST_F(FormVariables, DescriptionScreenTakesTheTextOnlyOnF10)
+{
+    PutVariable("NOTE", 7, 1, 2, 12);
+    {
+        TagColumnVar v = Stored("NOTE");
+        v.WidthFollows = 1;
+        const uint16_t handle = Open(FileNo::FormVariables);
+        char key[256] = {};
+        std::snprintf(key, 20, "%s", "NOTE");
+        TagColumnVar old{};
+        ASSERT_EQ(BtrGet(B_GET_EQUAL, handle, key, &old, sizeof old), 0);
+        ASSERT_EQ(BtrWrite(B_UPDATE, handle, key, &v, sizeof v), 0);
+    }
+    struct Case {
+        const char* script;
+        const char* description;
+        int16_t width;
+    };
+    const Case cases[] = {
+        {"key F9\nfield 1 new words\nkey Esc\nkey Esc\n", "about it", 12},
+        {"key F9\nfield 1 new words\nkey F10\nkey Esc\n", "new words", 9},
+        {"key F9\nfield 1 ab\nkey F10\nkey Esc\n", "ab", 3},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.script);
+        TagColumnVar picked{};
+        FxTranscriptClear();
+        ASSERT_EQ(FxScriptLoad(c.script), 0);
+        EXPECT_EQ(FlyVariables(7, -1, &picked, 4, 4, 13, 70), 0) << Transcript();
+        EXPECT_TRUE(Saw("Variable Description")) << Transcript();
+        const TagColumnVar v = Stored("NOTE");
+        std::string description(v.Description, sizeof v.Description);
+        description.erase(description.find_last_not_of(" \0", std::string::npos, 2) + 1);
+        EXPECT_EQ(description, c.description) << Transcript();
+        EXPECT_EQ(v.Width, c.width);
+    }
+}

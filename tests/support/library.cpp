@@ -16,6 +16,8 @@ void ResetLibraryState()
     FxReset();
     FxUseScriptDriver();
     BWPSResetSession();
+    bwps::lookups::Reset();
+    bwps::lookups::ResetMasters();
 }
 
 int PutRecord(const std::string& path, const void* key, std::size_t keyLength, const void* record,
