@@ -5,6 +5,7 @@
 #include <string>
 
 #include "bwps/lookups.h"
+#include "bwps/records/general.h"
 
 namespace {
 
@@ -37,16 +38,16 @@ TEST(LookUpStart, ColumnsByTypeAndAnEmptyStartBeforeAnyPick)
 
 TEST(LookUpsRecord, DefaultsAreTheKeyAndTheSearchLetters)
 {
-    uint8_t record[LOOKUPS_RECORD_SIZE];
-    std::memset(record, 0xEE, sizeof record);
-    EXPECT_EQ(InitLookUpsRecord(record), 0);
-    EXPECT_EQ(std::string(reinterpret_cast<char*>(record), 15), "0LookUps       ");
-    EXPECT_EQ(record[15], 0);
-    EXPECT_EQ(std::string(reinterpret_cast<char*>(record) + 16, 16), std::string(16, 'C'));
-    EXPECT_EQ(std::string(reinterpret_cast<char*>(record) + 32, 4), std::string(4, '\0'));
-    EXPECT_EQ(std::string(reinterpret_cast<char*>(record) + 36, 13), std::string(13, 'N'));
-    for (int i = 49; i < LOOKUPS_RECORD_SIZE; ++i)
-        EXPECT_EQ(record[i], 0) << i;
+    TagLookUps record;
+    std::memset(&record, 0xEE, sizeof record);
+    EXPECT_EQ(InitLookUpsRecord(&record), 0);
+    EXPECT_EQ(std::string(record.Key, 15), "0LookUps       ");
+    EXPECT_EQ(record.Key[15], 0);
+    EXPECT_EQ(std::string(record.LookupOrder, 16), std::string(16, 'C'));
+    EXPECT_EQ(std::string(reinterpret_cast<const char*>(record.reserved32), 4), std::string(4, '\0'));
+    EXPECT_EQ(std::string(record.DocumentOrder, 13), std::string(13, 'N'));
+    for (uint8_t byte : record.reserved49)
+        EXPECT_EQ(byte, 0);
 }
 
 }  // namespace
