@@ -210,7 +210,10 @@ int CCustLookDlg::LookUp(char* value)
         std::snprintf(start, sizeof start, "%s", value);
     FxTrimText(4, start);
     if (start[0] != '\0') {
-        std::snprintf(data_.KeyBuffer, sizeof data_.KeyBuffer, "%s", start);
+        // A start text longer than the key buffer is cut.
+        const std::size_t n = std::min(std::strlen(start), sizeof data_.KeyBuffer - 1);
+        std::memset(data_.KeyBuffer, 0, sizeof data_.KeyBuffer);
+        std::memcpy(data_.KeyBuffer, start, n);
         lookup_.StartMode = LK_START_SEARCH;
     } else {
         current_ = static_cast<char*>(FxListWalk(&values_, 1, 0, 0));
