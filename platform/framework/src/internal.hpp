@@ -65,6 +65,14 @@ struct WindowView {
     std::string title; // from the screen resources by the window's name, else the window's own
     std::vector<FieldView> fields;
     std::vector<std::pair<std::pair<int, int>, std::string>> texts; // (row, col) text
+    // the visible lines of the window's grids, drawn as list rows: the first
+    // one on screen row `row`, one every `step` rows
+    struct GridLines {
+        const struct ListViewModel* lines;
+        int row;
+        int step;
+    };
+    std::vector<GridLines> grids;
 };
 std::vector<WindowView> screenViews();
 // The lines around the windows: the heading (company, period), the prompt
@@ -151,6 +159,9 @@ struct ListViewModel {
 };
 std::vector<const ListViewModel*> listViews();
 void resetListViews();
+// Writes the visible rows to the transcript, one "<kind> row N [>] "text""
+// line each ("<kind> empty" when there is none); > marks the highlighted one.
+void recordListRows(const std::string& kind, const std::vector<std::string>& texts, int highlight);
 
 // ---- resets of each part
 void resetScreens();

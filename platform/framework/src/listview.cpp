@@ -72,6 +72,13 @@ std::string ListViewModel::rowText(size_t row) const {
     return row < rows.size() ? joinCells(*this, rows[row], first, insideWidth()) : std::string();
 }
 
+void recordListRows(const std::string& kind, const std::vector<std::string>& texts, int highlight) {
+    if (texts.empty()) fx::record(kind + " empty");
+    for (size_t r = 0; r < texts.size(); ++r)
+        fx::record(kind + " row " + std::to_string(r + 1) + (static_cast<int>(r) == highlight ? " > " : " ") +
+                   fx::quote(texts[r]));
+}
+
 std::vector<const ListViewModel*> listViews() {
     std::vector<const ListViewModel*> out;
     for (FxListView* v : gViews) out.push_back(&v->m);
@@ -177,12 +184,8 @@ int FxListViewShow(FxListView* view) {
         fx::record("list heading " + fx::quote(m.headingText()));
     }
     if (m.search != view->shownSearch) fx::record("list search " + fx::quote(m.search));
-    if (columnsMoved || texts != view->shownRows || m.highlight != view->shownHighlight) {
-        if (texts.empty()) fx::record("list empty");
-        for (size_t r = 0; r < texts.size(); ++r)
-            fx::record("list row " + std::to_string(r + 1) + (static_cast<int>(r) == m.highlight ? " > " : " ") +
-                       fx::quote(texts[r]));
-    }
+    if (columnsMoved || texts != view->shownRows || m.highlight != view->shownHighlight)
+        fx::recordListRows("list", texts, m.highlight);
     view->shownRows = texts;
     view->shownHighlight = m.highlight;
     view->shownSearch = m.search;

@@ -29,6 +29,9 @@ void enterField(Run& r, int n) {
     FormImpl* fi = formImpl(r.form);
     if (!fi || !n) return;
     r.form->currentField = n;
+    if (FormImpl* mi = formImpl(r.main))
+        for (FxForm* g : mi->grids)
+            if (FormImpl* gi = formImpl(g)) gi->cursorIn = g == r.form;
     ScreenField* f = fieldDef(fi, n);
     FieldState* st = fieldState(fi, n);
     if (st) enterFieldText(*st);
@@ -108,6 +111,7 @@ void enterLine(Run& r, FxForm* grid, int row, int field) {
                                                                     : firstEnterable(gi);
     gi->focusRequested = false;
     enterField(r, n);
+    gridShow(grid);
 }
 
 // Runs the grid's line-leave callback; its answer. An answer of 2 (the
@@ -176,7 +180,7 @@ void act(Run& r, int answer, int key, bool fieldExit, int dir) {
     int low = answer & 0xFFFF;
     if (answer & 0xC0000) { // the grid's lines changed: show them and take up the current line again
         fx::record("grid changed");
-        fx::terminalRedraw();
+        if (grid) gridShow(grid);
         // the list emptied with 2 or 6 (0x40002, 0x40006): the record is done
         if (!(answer & 0x40000) || (low != FX_RECORD_DONE && low != 6)) {
             if (inGrid) enterLine(r, grid, formImpl(grid)->row, grid->currentField);
@@ -185,7 +189,7 @@ void act(Run& r, int answer, int key, bool fieldExit, int dir) {
     }
     if (answer & 0x10000) { // the list was filled
         fx::record("grid filled");
-        fx::terminalRedraw();
+        if (grid) gridShow(grid);
         if (low == FX_RECORD_DONE || low == 6) { // into the list
             if (grid) enterLine(r, grid, 0, 0);
             return;

@@ -39,6 +39,11 @@ struct FormImpl {
     FxGridBlock block{};
     std::vector<void*> lines;
     int row = 0;
+    bool cursorIn = false;       // the cursor is on one of the grid's lines
+    size_t firstShown = 0;       // first visible line
+    fx::ListViewModel shown;     // the visible lines as list rows
+    std::vector<std::string> shownRows;
+    int shownHighlight = -2;     // what the transcript showed last
     size_t walk = 0;
     std::map<int, std::string> columnChoices;
     std::map<int, std::string> letters; // one letter per option of a choice field
@@ -146,6 +151,10 @@ bool typeChar(FormImpl* fi, int n, char c);
 bool editKey(FormImpl* fi, int n, int key);
 void typeWhole(FormImpl* fi, int n, const std::string& text);
 std::string checkLeave(FormImpl* fi, int n);
+// Grids (grids.cpp): the lines a grid shows at a time, and showing them
+// (the transcript gets what changed).
+int gridVisibleLines(FormImpl* gi);
+void gridShow(FxForm* grid);
 // Closes an open window: it leaves every form, context and the open list.
 void dropWindow(FxWindow* w);
 

@@ -243,6 +243,20 @@ void drawFrame(const fx::FrameView& f, const std::vector<std::string>& keyRows) 
     }
 }
 
+// The rows of a list view (or of a grid's visible lines): `count` rows from
+// screen row `row`, one every `step` rows, the highlighted one reversed.
+void drawListRows(const fx::ListViewModel& lv, int count, int row, int step) {
+    const int width = lv.insideWidth();
+    for (int i = 0; i < count; ++i, row += step) {
+        std::string t = lv.rowText(static_cast<size_t>(i));
+        t.resize(static_cast<size_t>(width), ' ');
+        const bool high = i == lv.highlight;
+        if (high) attron(A_REVERSE);
+        put(row, lv.left + 1, t, width);
+        if (high) attroff(A_REVERSE);
+    }
+}
+
 void drawAll() {
     erase();
     fx::FrameView frame = fx::frameView();
@@ -264,6 +278,8 @@ void drawAll() {
         attron(look(kWindow));
         for (const auto& t : v.texts)
             put(w->top + t.first.first, w->left + t.first.second, t.second, std::max(0, w->right - (w->left + t.first.second)));
+        for (const fx::WindowView::GridLines& g : v.grids)
+            drawListRows(*g.lines, static_cast<int>(g.lines->rows.size()), g.row, g.step);
         attroff(look(kWindow));
         for (const fx::FieldView& f : v.fields) {
             if (f.hidden) continue;
@@ -322,14 +338,7 @@ void drawAll() {
         attron(A_UNDERLINE);
         put(r++, lv->left + 1, lv->headingText(), width);
         attroff(A_UNDERLINE);
-        for (int i = 0; i < lv->rowCount(); ++i, ++r) {
-            std::string t = lv->rowText(static_cast<size_t>(i));
-            t.resize(static_cast<size_t>(width), ' ');
-            const bool high = i == lv->highlight;
-            if (high) attron(A_REVERSE);
-            put(r, lv->left + 1, t, width);
-            if (high) attroff(A_REVERSE);
-        }
+        drawListRows(*lv, lv->rowCount(), r, 1);
         if (lv->hasPrompt) put(lv->bottom - 1, lv->left + 1, lv->prompt + " " + lv->search, width);
         attroff(look(kBox));
     }

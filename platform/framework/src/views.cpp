@@ -28,9 +28,25 @@ std::vector<WindowView> screenViews() {
             for (FxForm* g : fi->grids) forms.push_back(g);
         FxForm* cursorForm = nullptr;
         if (!gContexts.empty()) cursorForm = gContexts.back().ctx ? gContexts.back().ctx->form : nullptr;
+        if (FormImpl* mi = formImpl(cursorForm))
+            for (FxForm* g : mi->grids)
+                if (FormImpl* gi = formImpl(g); gi && gi->cursorIn) cursorForm = g;
         for (FxForm* form : forms) {
             FormImpl* fi = formImpl(form);
             if (!fi) continue;
+            int offset = 0; // a grid's fields stand on its cursor line
+            if (form != w->form) {
+                const int step = std::max(1, static_cast<int>(fi->block.step));
+                int firstRow = 1;
+                for (int i = 0; i < fi->count; ++i)
+                    if (fi->table[i].row) {
+                        firstRow = fi->table[i].row;
+                        break;
+                    }
+                if (!fi->shown.rows.empty()) v.grids.push_back({&fi->shown, w->top + firstRow, step});
+                if (form != cursorForm) continue; // the lines show what the fields would
+                offset = (fi->row - static_cast<int>(fi->firstShown)) * step;
+            }
             int prevRow = 1;
             for (int i = 0; i < fi->count; ++i) {
                 ScreenField& f = fi->table[i];
@@ -38,6 +54,7 @@ std::vector<WindowView> screenViews() {
                 fv.number = f.number;
                 fv.row = f.row ? f.row : prevRow;
                 prevRow = fv.row;
+                fv.row += offset;
                 fv.column = f.column;
                 fv.width = std::max(1, fx::pictureWidth(pictureText(&f).c_str()));
                 FieldState* st = fieldState(fi, f.number);

@@ -434,13 +434,14 @@ TEST_F(Calls, GridAnswersMoveBetweenTheForms) {
         bool fromGrid;
         const char* after; // transcript lines after "key F5 -> ..."
     } cases[] = {
-        {FX_RECORD_DONE, true, "line leave 0 -> 0\nline enter 1 new\nfield 1 enter \"\"\n"},  // the line is done
+        {FX_RECORD_DONE, true, "line leave 0 -> 0\nline enter 1 new\nfield 1 enter \"\"\n"
+                               "grid row 1 \"\"\ngrid row 2 > \"\"\n"}, // the line is done
         {4, true, "field 2 enter \"\"\n"},                                                   // back to the main form, where it was
         {6, true, "record done\nfield 1 enter \"\"\n"},
         {0x84, true, "field 2 enter \"\"\n"},                                                // at the field set
         {0x10000, true, "grid filled\n"},
-        {0x10006, false, "grid filled\nline enter 0\nfield 1 enter \"\"\n"},                 // into the list
-        {0x10002, false, "grid filled\nline enter 0\nfield 1 enter \"\"\n"},
+        {0x10006, false, "grid filled\ngrid row 1 > \"\"\ngrid row 2 \"\"\nline enter 0\nfield 1 enter \"\"\n"}, // into the list
+        {0x10002, false, "grid filled\ngrid row 1 > \"\"\ngrid row 2 \"\"\nline enter 0\nfield 1 enter \"\"\n"},
         {0x40002, true, "grid changed\nrecord done\nfield 1 enter \"\"\n"},                   // list emptied, record done
         {0x40006, true, "grid changed\nrecord done\nfield 1 enter \"\"\n"},
         {0x80002, true, "grid changed\nline enter 0\nfield 1 enter \"\"\n"},                  // a line removed: taken up again
@@ -455,7 +456,7 @@ TEST_F(Calls, GridAnswersMoveBetweenTheForms) {
 
 TEST_F(Calls, ALineHandlerAnsweringTwoLeavesTheLine) {
     std::string t = runLines(FX_RECORD_DONE, true, [](void*) -> int { return FX_RECORD_DONE; });
-    EXPECT_EQ("line leave 0 -> record done\nline enter 1 new\nfield 1 enter \"\"\n", t);
+    EXPECT_EQ("line leave 0 -> record done\nline enter 1 new\nfield 1 enter \"\"\ngrid row 1 \"\"\ngrid row 2 > \"\"\n", t);
 }
 
 } // namespace
