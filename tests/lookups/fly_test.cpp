@@ -1040,8 +1040,8 @@ TEST_F(FormVariables, KeysOfTheListWriteTheVariable)
         const TagColumnVar v = Stored(c.name);
         EXPECT_EQ(v.Justify, c.justify);
         EXPECT_EQ(v.Fill, c.fill);
-        EXPECT_EQ(v.DateFormat, c.format);
-        EXPECT_EQ(v.Width, c.width);
+        EXPECT_EQ(+v.DateFormat, c.format);
+        EXPECT_EQ(+v.Width, c.width);
     }
     // the list shows the date text of a date variable's format
     FxTranscriptClear();
@@ -1374,6 +1374,6 @@ TEST_F(FormVariables, DescriptionScreenTakesTheTextOnlyOnF10)
         std::string description(v.Description, sizeof v.Description);
         description.erase(description.find_last_not_of(" \0", std::string::npos, 2) + 1);
         EXPECT_EQ(description, c.description) << Transcript();
-        EXPECT_EQ(v.Width, c.width);
+        EXPECT_EQ(+v.Width, c.width);
     }
 }
