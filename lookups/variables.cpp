@@ -115,8 +115,8 @@ int DateFormatKey(void* argument)
     TagColumnVarRow* row = RowOf(argument);
     if (row == nullptr || !IsDate(row->Record))
         return 0;
-    int16_t& f = row->Record.DateFormat;
-    f = static_cast<int16_t>(f <= 0 || f >= 9 ? 1 : f + 1);
+    const int16_t f = row->Record.DateFormat;
+    row->Record.DateFormat = static_cast<int16_t>(f <= 0 || f >= 9 ? 1 : f + 1);
     SetDateText(*row);
     return WriteAndRedraw(static_cast<TagLookUp*>(argument));
 }
