@@ -783,7 +783,9 @@ FX_API void FxReset(void);                                 /* forgets all framew
  *                        Yes, No, OK, Cancel, Retry, Abort, Ignore, a
  *                        button caption, or its number from 1
  *   pick <n>             picks line n (from 1) of the next pop-up list
- *                        (0: none); in the folder browser, goes into line n
+ *                        (0: none); in the folder browser, goes into line n;
+ *                        under a type-ahead drop list, match n (every other
+ *                        event after a drop list goes to the field)
  *   wait                 a key read that finds no key (polls go on)
  * When the script is exhausted, every wait for input is answered as if Esc
  * were pressed, and the transcript says "script exhausted"; a screen that
@@ -802,7 +804,10 @@ FX_API void FxReset(void);                                 /* forgets all framew
  *                                             refused by the picture; a beep follows)
  *   key <key> -> <answer> | off | no action   key Esc    leave refused
  *   line enter <row> [new]                    line leave <row> -> <answer>
- *   grid changed    grid filled               autofill "code" "description"
+ *   grid changed    grid filled
+ *   autofill <n> "code  description"         (a type-ahead drop list, one line
+ *                                             a match; then the pick or none)
+ *   autofill picked <n> | none                field <n> filled "text"
  *   message "text" [<buttons>] -> <button> [(Esc) | (default)]
  *   popup [<items>] at <row>,<col> -> <item> | none [(Esc) | (F10) | (Enter)]
  *   help <kind> <topic>                       help open "title" [(general)]

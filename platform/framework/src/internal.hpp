@@ -50,6 +50,11 @@ int terminalAskButtons(const std::vector<std::string>& lines, const std::vector<
 // Terminal pop-up list at row, column (negative: centred): index from 0, -1
 // on Esc, -2 on F1.
 int terminalPopup(const std::vector<std::string>& items, int current, int row, int column);
+// Terminal drop list under a field at row, column: nothing is highlighted
+// until Down; Enter on a highlighted item gives its index from 0. Esc closes
+// it (-1); any other key, and Enter with nothing highlighted, closes it and
+// goes back to the input for the field (-1).
+int terminalDropList(const std::vector<std::string>& items, int row, int column);
 int terminalReadKey(bool wait);
 
 // ---- screen model, for the terminal driver's drawing
@@ -162,6 +167,12 @@ void resetListViews();
 // Writes the visible rows to the transcript, one "<kind> row N [>] "text""
 // line each ("<kind> empty" when there is none); > marks the highlighted one.
 void recordListRows(const std::string& kind, const std::vector<std::string>& texts, int highlight);
+// The type-ahead drop list of the field being typed into, under row, column:
+// "autofill N "code  description"" lines in the transcript. Script: only a
+// "pick N" event is taken; every other event stays for the field. The item
+// picked from 1, 0 when none.
+int fieldDropList(int row, int column, const std::vector<std::string>& codes,
+                  const std::vector<std::string>& descriptions);
 
 // ---- resets of each part
 void resetScreens();

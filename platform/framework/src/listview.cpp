@@ -52,6 +52,19 @@ size_t fittingColumns(const fx::ListViewModel& m, size_t first) {
     return std::max<size_t>(n, 1);
 }
 
+// The lines of a type-ahead drop list (code, then the description when
+// there is one), each written to the transcript with its number from 1.
+std::vector<std::string> dropLines(int count, const char* const* codes, const char* const* descriptions) {
+    std::vector<std::string> lines;
+    for (int i = 0; i < count; ++i) {
+        std::string line = codes && codes[i] ? codes[i] : "";
+        if (descriptions && descriptions[i] && *descriptions[i]) line += "  " + std::string(descriptions[i]);
+        fx::record("autofill " + std::to_string(i + 1) + " " + fx::quote(line));
+        lines.push_back(line);
+    }
+    return lines;
+}
+
 } // namespace
 
 namespace fx {
@@ -88,6 +101,30 @@ std::vector<const ListViewModel*> listViews() {
 void resetListViews() {
     for (FxListView* v : gViews) delete v;
     gViews.clear();
+}
+
+int fieldDropList(int row, int column, const std::vector<std::string>& codes,
+                  const std::vector<std::string>& descriptions) {
+    if (codes.empty()) return 0;
+    std::vector<const char*> c, d;
+    for (size_t i = 0; i < codes.size(); ++i) {
+        c.push_back(codes[i].c_str());
+        d.push_back(i < descriptions.size() ? descriptions[i].c_str() : "");
+    }
+    const int count = static_cast<int>(codes.size());
+    const std::vector<std::string> lines = dropLines(count, c.data(), d.data());
+    if (fx::terminalActive()) {
+        const int r = fx::terminalDropList(lines, row + 1, column);
+        return r >= 0 ? r + 1 : 0;
+    }
+    fx::Event ev = fx::nextEvent(true);
+    if (ev.kind == fx::Event::Pick && ev.field >= 1 && ev.field <= count) {
+        fx::record("autofill picked " + std::to_string(ev.field));
+        return ev.field;
+    }
+    fx::unreadEvent(ev);
+    fx::record("autofill none");
+    return 0;
 }
 
 } // namespace fx
@@ -283,16 +320,7 @@ int FxKeyBinding(void* keys, int key, FxHandler* handler) {
 
 int FxAutoFillChoose(int row, int column, int count, const char* const* codes, const char* const* descriptions) {
     if (count <= 0) return 0;
-    int width = 4;
-    std::vector<std::string> lines;
-    for (int i = 0; i < count; ++i) {
-        std::string line = codes && codes[i] ? codes[i] : "";
-        if (descriptions && descriptions[i] && *descriptions[i]) line += "  " + std::string(descriptions[i]);
-        width = std::max(width, static_cast<int>(line.size()));
-        lines.push_back(line);
-    }
-    for (int i = 0; i < count; ++i)
-        fx::record("autofill " + std::to_string(i + 1) + " " + fx::quote(lines[static_cast<size_t>(i)]));
+    const std::vector<std::string> lines = dropLines(count, codes, descriptions);
     if (fx::terminalActive()) {
         const int r = fx::terminalPopup(lines, 0, row + 1, column);
         return r >= 0 ? r + 1 : 0;

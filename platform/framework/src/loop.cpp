@@ -10,6 +10,7 @@
 #include <memory>
 #include <string>
 #include <strings.h>
+#include <utility>
 #include <vector>
 
 namespace fx::scr {
@@ -219,6 +220,50 @@ void act(Run& r, int answer, int key, bool fieldExit, int dir) {
     }
 }
 
+// Matches a drop list shows at a time.
+constexpr size_t kAutoFillPage = 10;
+
+// Where field n of the form with the cursor stands on the screen; (-1, -1)
+// when it is not shown.
+std::pair<int, int> fieldPlace(int n) {
+    for (const fx::WindowView& v : fx::screenViews())
+        for (const fx::FieldView& f : v.fields)
+            if (f.current && f.number == n) return {v.window->top + f.row, v.window->left + f.column};
+    return {-1, -1};
+}
+
+// The type-ahead drop list of field n after typing: a page of the source's
+// matches for the text; a pick puts its code into the field, otherwise the
+// typed text stays.
+void autoFill(Run& r, int n) {
+    FormImpl* fi = formImpl(r.form);
+    ScreenField* f = fieldDef(fi, n);
+    FieldState* st = fieldState(fi, n);
+    if (!f || !f->typeAhead || !st || isChoice(f)) return;
+    const std::string typed = st->text;
+    if (fx::trimmed(typed).empty()) return;
+    AutoFill* source = f->typeAhead;
+    std::vector<std::string> codes, descriptions;
+    if (source->FindOpen(typed.c_str())) {
+        AutoFill::Item item{nullptr, nullptr};
+        for (bool found = source->FindFirst(item); found && codes.size() < kAutoFillPage; found = source->FindNext(item)) {
+            codes.emplace_back(item.code ? item.code : "");
+            descriptions.emplace_back(item.description ? item.description : "");
+        }
+    }
+    source->FindClose();
+    if (codes.empty()) return;
+    const auto [row, column] = fieldPlace(n);
+    const int chosen = fx::fieldDropList(row, column, codes, descriptions);
+    if (chosen < 1 || chosen > static_cast<int>(codes.size())) return;
+    // the form may have changed under a source's own screens
+    fi = formImpl(r.form);
+    if (!fi || r.form->currentField != n || !enterable(fi, n)) return;
+    typeWhole(fi, n, codes[static_cast<size_t>(chosen - 1)]);
+    fx::record("field " + std::to_string(n) + " filled " +
+               fx::quote(shownText(fieldDef(fi, n), fieldState(fi, n), fieldText(fi, n))));
+}
+
 void typeInto(Run& r, const std::string& text) {
     FormImpl* fi = formImpl(r.form);
     int n = r.form ? r.form->currentField : 0;
@@ -238,13 +283,7 @@ void typeInto(Run& r, const std::string& text) {
         typeWhole(fi, n, text);
     }
     fx::record("field " + std::to_string(n) + " type " + fx::quote(shownText(f, st, fieldText(fi, n))));
-    if (f && f->typeAhead) {
-        AutoFill::Item item{nullptr, nullptr};
-        if (f->typeAhead->FindOpen(fi->fields[n].text.c_str()) && f->typeAhead->FindFirst(item))
-            fx::record("autofill " + fx::quote(item.code ? item.code : "") + " " +
-                       fx::quote(item.description ? item.description : ""));
-        f->typeAhead->FindClose();
-    }
+    autoFill(r, n);
 }
 
 // Leaves the current field through its exit handler; the answer.
@@ -408,8 +447,8 @@ void pressKey(Run& r, int key) {
                     } else {
                         if (storeText(fi, n, std::string(1, static_cast<char>(key)), true)) fi->changed = true;
                     }
-                } else {
-                    typeChar(fi, n, static_cast<char>(key));
+                } else if (typeChar(fi, n, static_cast<char>(key))) {
+                    autoFill(r, n);
                 }
             }
             return;

@@ -505,6 +505,41 @@ int terminalPopup(const std::vector<std::string>& items, int current, int row, i
     }
 }
 
+int terminalDropList(const std::vector<std::string>& items, int row, int column) {
+    if (items.empty()) return -1;
+    int sel = -1;
+    for (;;) {
+        drawAll();
+        int width = 12;
+        for (const std::string& s : items) width = std::max(width, static_cast<int>(s.size()) + 4);
+        width = std::min(width, 78);
+        int height = std::min(23, static_cast<int>(items.size()) + 2);
+        int top = std::clamp(row, 0, 25 - height);
+        int left = std::clamp(column, 0, 80 - width);
+        drawBox(top, left, top + height - 1, left + width - 1, "", look(kBox));
+        int first = std::max(0, sel - (height - 3));
+        for (int i = 0; i < height - 2 && first + i < static_cast<int>(items.size()); ++i) {
+            if (first + i == sel) attron(A_REVERSE);
+            put(top + 1 + i, left + 2, items[first + i], width - 4);
+            if (first + i == sel) attroff(A_REVERSE);
+        }
+        refresh();
+        int k = terminalReadKey(true);
+        if (k == FX_KEY_ESC) return -1;
+        if (k == FX_KEY_ENTER && sel >= 0) return sel;
+        if (k == FX_KEY_DOWN) {
+            if (sel + 1 < static_cast<int>(items.size())) ++sel;
+            continue;
+        }
+        if (k == FX_KEY_UP) {
+            if (sel >= 0) --sel;
+            continue;
+        }
+        if (k > 0) pushKey(k);
+        return -1;
+    }
+}
+
 } // namespace fx
 
 extern "C" {
