@@ -19,7 +19,7 @@ enum class Keys { Handler, NullHandler, Removed, Left };
 enum class Switch { LookUpSwitch, OwnToggle, Removed, Left };
 enum class Stays { Always, UnlessRestore, Never, NoPosition };
 
-// The settings of one file lookup (the values of its row in the Parts).
+// The settings of one file lookup: its file, title, start, columns and keys.
 struct Settings {
     FileNo file = FileNo::None;
     int recordLength = 0;

@@ -17,6 +17,8 @@
 
 namespace {
 
+// The home folder a typed "~" or "~user" stands for, as the shell reads
+// it: the user's HOME, else the password entry.
 std::string HomeOf(const std::string& user)
 {
     if (user.empty()) {
