@@ -43,11 +43,6 @@ bool IsOpen(uint16_t handle)
     return handle != kClosed && handle != 0;
 }
 
-bool IsType(char type, int value)
-{
-    return type == value || type == '0' + value;
-}
-
 bool Usable(double amount)
 {
     return std::isfinite(amount) && std::fabs(amount) < kLargestAmount;
@@ -609,7 +604,7 @@ void CBaseCheckReg::Populate(const TagSalesHdr& sale, double amount, const char*
     std::memset(&reg_, 0, sizeof reg_);
     CopyText(reg_.Account, sizeof reg_.Account, account);
     const std::string name = FieldText(sale.CustomerName, sizeof sale.CustomerName);
-    if (IsType(sale.Type, SALE_TYPE_LAYAWAY))
+    if (SaleTypeIs(sale.Type, SALE_TYPE_LAYAWAY))
         CopyText(reg_.Payee, sizeof reg_.Payee,
                  FieldText(sale.LayawayCustomer, sizeof sale.LayawayCustomer).c_str());
     else
@@ -620,7 +615,7 @@ void CBaseCheckReg::Populate(const TagSalesHdr& sale, double amount, const char*
     if (amount <= 0.0) {
         reg_.Kind = 'M';
         PadText(reg_.CheckNo, sizeof reg_.CheckNo, "");
-        if (IsType(sale.Type, SALE_TYPE_CASH_IN_OUT) || IsType(sale.Type, 1)) {
+        if (SaleTypeIs(sale.Type, SALE_TYPE_CASH_IN_OUT) || SaleTypeIs(sale.Type, 1)) {
             const std::string number =
                 checkNo != nullptr ? FieldText(checkNo, 31).substr(0, 8) : std::string();
             PadText(reg_.CheckNo, sizeof reg_.CheckNo, number.c_str());
@@ -699,7 +694,7 @@ bool CBaseCheckReg::WriteSaleDeposits(TagSalesHdr& work, bool posted, uint16_t a
                                       uint16_t tenders, bool verifying, bool& written)
 {
     written = false;
-    const bool cash = IsType(work.Type, SALE_TYPE_CASH_IN_OUT) && !verifying;
+    const bool cash = SaleTypeIs(work.Type, SALE_TYPE_CASH_IN_OUT) && !verifying;
     for (int d = 0; d < 2; ++d) {
         const double amount = d == 0 ? (cash ? work.Tendered : work.TenderAmount1)
                                      : (cash ? work.CashAmount : work.TenderAmount2);
@@ -755,7 +750,7 @@ bool CBaseCheckReg::UpdateFromPos(TagSalesHdr& sale, bool posted)
 {
     if (!IsInterfacedToAccounting() || !IsPosOnLine())
         return true;
-    const bool cash = IsType(sale.Type, SALE_TYPE_CASH_IN_OUT);
+    const bool cash = SaleTypeIs(sale.Type, SALE_TYPE_CASH_IN_OUT);
     for (double amount : {sale.TenderAmount1, sale.TenderAmount2, cash ? sale.Tendered : 0.0,
                           cash ? sale.CashAmount : 0.0}) {
         if (!Usable(amount)) {

@@ -42,11 +42,6 @@ void CloseHandle(uint16_t& handle)
     handle = kClosed;
 }
 
-bool IsType(char type, int value)
-{
-    return type == value || type == '0' + value;
-}
-
 // Creates a supplemental index on a column; the key number that selects it.
 bool CreateIndex(uint16_t handle, int column, int32_t& key, int32_t& second)
 {
@@ -297,7 +292,7 @@ bool CBaseCheckRegExt::FixIntegrityOfSales()
     // the second deposit of a cash in/out the code itself.
     const char* code = first ? sale.Tender1 : sale.Tender2;
     std::string account;
-    if (!first && IsType(sale.Type, SALE_TYPE_CASH_IN_OUT)) {
+    if (!first && SaleTypeIs(sale.Type, SALE_TYPE_CASH_IN_OUT)) {
         account = FieldText(code, sizeof sale.Tender2);
     } else {
         Table tenders;

@@ -40,17 +40,9 @@ constexpr const char* kBuiltInTaxAccount = "21042";
 
 enum { kSales = 0, kReturns = 1, kCost = 2, kBilling = 3 };
 
-bool IsType(char type, int value)
-{
-    return type == value || type == '0' + value;
-}
 bool Completed(const TagSalesHdr& sale)
 {
-    return sale.Flags == SALE_LAYAWAY_COMPLETED;
-}
-bool LayawayInProgress(const TagSalesHdr& sale)
-{
-    return IsType(sale.Type, SALE_TYPE_LAYAWAY) && !Completed(sale);
+    return (sale.Flags & SALE_LAYAWAY_COMPLETED) != 0;
 }
 double Round2(double value)
 {
@@ -417,8 +409,8 @@ bool CBaseGL::PostDetailRecords(TagSalesHdr& sale)
     ReadSystemRecord(0, &options);
     const char costMethod = static_cast<char>(GetSystemOption(OPTION_COSTING));
     const bool oneSet = interface_.Flag == 'N';
-    const bool skipAll = IsType(sale.Type, SALE_TYPE_RECEIPT) || IsType(sale.Type, SALE_TYPE_CASH_IN_OUT);
-    const bool keepCompleted = IsType(sale.Type, SALE_TYPE_LAYAWAY) && Completed(sale) && oneSet;
+    const bool skipAll = SaleTypeIs(sale.Type, SALE_TYPE_RECEIPT) || SaleTypeIs(sale.Type, SALE_TYPE_CASH_IN_OUT);
+    const bool keepCompleted = SaleTypeIs(sale.Type, SALE_TYPE_LAYAWAY) && Completed(sale) && oneSet;
     const int saleType = static_cast<unsigned char>(sale.Type);
 
     double amounts[4] = {};
@@ -522,7 +514,7 @@ bool CBaseGL::CreateGLEntry(char kind, const char* item, const char* category, d
     char salesAccount[11], returnsAccount[11], costAccount[11];
     if (interface_.Flag == 'N') {
         const TagSysInterface* sys = reinterpret_cast<const TagSysInterface*>(sysInterface_);
-        if (IsType(static_cast<char>(saleType), SALE_TYPE_LAYAWAY) &&
+        if (SaleTypeIs(static_cast<char>(saleType), SALE_TYPE_LAYAWAY) &&
             !IsEmptyText(sys->Accounts[kLayawaySalesAccount], 11))
             CopyText(salesAccount, sizeof salesAccount, sys->Accounts[kLayawaySalesAccount]);
         else
@@ -605,14 +597,14 @@ bool CBaseGL::PostHeaderRecords(TagSalesHdr& sale)
            discount = 0.0;
     if (sale.Type != SALE_TYPE_VOID) {
         recordsFound_ = true;
-        if (LayawayInProgress(sale)) {
+        if (SaleLayawayInProgress(&sale)) {
             const double paid = Round2(sale.Tendered - sale.ChangeGiven);
             if (paid >= 0.01)
                 layCredit = paid;
             else
                 layDebit = std::fabs(paid);
         }
-        if (IsType(sale.Type, SALE_TYPE_CASH_IN_OUT)) {
+        if (SaleTypeIs(sale.Type, SALE_TYPE_CASH_IN_OUT)) {
             lineKind_ = LineKind::CashInOut;
             const bool written = UpdateCashOutTrans(sale);
             lineKind_ = LineKind::Summary;
@@ -631,10 +623,10 @@ bool CBaseGL::PostHeaderRecords(TagSalesHdr& sale)
         }
         if (!AccumulatePayments(&payments.list, sale, paymentTotal))
             return false;
-        if (!IsType(sale.Type, SALE_TYPE_CASH_IN_OUT) &&
+        if (!SaleTypeIs(sale.Type, SALE_TYPE_CASH_IN_OUT) &&
             !AccumulateTaxes(&taxes.list, sale, taxTotal))
             return false;
-        if (IsType(sale.Type, SALE_TYPE_RECEIPT))
+        if (SaleTypeIs(sale.Type, SALE_TYPE_RECEIPT))
             discount = sale.DiscountTaken;
     }
     // Each step's lines are marked with their kind.
@@ -672,9 +664,9 @@ bool CBaseGL::UpdateCustomer(const TagSalesHdr& sale, double& layawayFinal, char
         return true;
     const double paid = Round2(sale.Tendered - sale.ChangeGiven);
     char customer[11];
-    if (LayawayInProgress(sale)) {
+    if (SaleLayawayInProgress(&sale)) {
         CopyText(customer, sizeof customer, sale.LayawayCustomer);
-    } else if (IsType(sale.Type, SALE_TYPE_LAYAWAY)) {
+    } else if (SaleTypeIs(sale.Type, SALE_TYPE_LAYAWAY)) {
         Table layaways;
         layaways.Borrow(FileNo::LayawayHeader, LayHdl());
         KeyBuffer key;
@@ -715,7 +707,7 @@ bool CBaseGL::UpdateCustomer(const TagSalesHdr& sale, double& layawayFinal, char
 bool CBaseGL::AccumulatePayments(FxList* list, const TagSalesHdr& sale, double& total)
 {
     const char bankMode = static_cast<char>(system_[kBankModeOffset]);
-    const int tenders = IsType(sale.Type, SALE_TYPE_CASH_IN_OUT) ? 1 : 2;
+    const int tenders = SaleTypeIs(sale.Type, SALE_TYPE_CASH_IN_OUT) ? 1 : 2;
     const char* codes[2] = {sale.Tender1, sale.Tender2};
     const double amounts[2] = {sale.TenderAmount1, sale.TenderAmount2};
     for (int i = 0; i < tenders; ++i) {
@@ -783,7 +775,7 @@ bool CBaseGL::AccumulatePayments(FxList* list, const TagSalesHdr& sale, double& 
 bool CBaseGL::ProcessPayments(double total, const TagSalesHdr& sale, FxList* list)
 {
     const char bankMode = static_cast<char>(system_[kBankModeOffset]);
-    std::string customer = LayawayInProgress(sale)
+    std::string customer = SaleLayawayInProgress(&sale)
                                ? TrimmedField(sale.LayawayCustomer, sizeof sale.LayawayCustomer)
                                : TrimmedField(sale.CustomerNo, sizeof sale.CustomerNo);
     if (customer.empty())
@@ -811,7 +803,7 @@ bool CBaseGL::ProcessPayments(double total, const TagSalesHdr& sale, FxList* lis
 
 bool CBaseGL::AccumulateTaxes(FxList* list, const TagSalesHdr& sale, double& total)
 {
-    if (IsType(sale.Type, SALE_TYPE_RECEIPT) || LayawayInProgress(sale))
+    if (SaleTypeIs(sale.Type, SALE_TYPE_RECEIPT) || SaleLayawayInProgress(&sale))
         return true;
     std::string code = TrimRight(FieldText(sale.TaxCode, sizeof sale.TaxCode));
     if (Trim(code).empty())

@@ -152,7 +152,7 @@ bool CheckJournalPrinted(int32_t from, int32_t to, bool& found)
     TagSalesHdr sale;
     Status s = sales.Get(B_GET_FIRST, key, sale);
     for (; s.Ok(); s = sales.Get(B_GET_NEXT, key, sale)) {
-        if (sale.TranDate < from || sale.TranDate > to || (sale.Flags & 2) != 0 || sale.Type == 'V')
+        if (sale.TranDate < from || sale.TranDate > to || (sale.Flags & SALE_POSTED) != 0 || sale.Type == SALE_TYPE_VOID)
             continue;
         found = true;
         if ((sale.Flags & 8) == 0) {

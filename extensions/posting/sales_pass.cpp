@@ -74,11 +74,6 @@ bool EscPressed()
     return FxGetKey(0) == FX_KEY_ESC;
 }
 
-bool LayawayInProgress(const TagSalesHdr& sale)
-{
-    return SaleTypeIs(sale.Type, SALE_TYPE_LAYAWAY) && (sale.Flags & SALE_LAYAWAY_COMPLETED) == 0;
-}
-
 // Sales-header key 2: the date, then the invoice number.
 #pragma pack(push, 1)
 struct DateKey {
@@ -706,7 +701,7 @@ bool Pass::UpdateService(const TagSalesHdr& sale, const TagSalesDetail& line)
 bool Pass::WriteDetailHistory(const TagSalesHdr& sale, const TagSalesDetail& line,
                               const TagProduct* product, double cost)
 {
-    if (!detailHistory_.IsOpen() || LayawayInProgress(sale))
+    if (!detailHistory_.IsOpen() || SaleLayawayInProgress(&sale))
         return true;
     SalesDetailHistoryRecord h{};
     const bool issued = line.Extended > 0.0;
@@ -797,7 +792,7 @@ bool Pass::AddHistory(const TagSalesHdr& sale, const TagSalesDetail& line, doubl
 // layaway.
 bool Pass::UpdateSaleCustomer(const TagSalesHdr& sale)
 {
-    const bool inProgress = LayawayInProgress(sale);
+    const bool inProgress = SaleLayawayInProgress(&sale);
     const bool completed = SaleTypeIs(sale.Type, SALE_TYPE_LAYAWAY) && !inProgress;
     std::string code = Text(inProgress ? sale.LayawayCustomer : sale.CustomerNo, 11);
     if (code.empty())
@@ -877,7 +872,7 @@ void Pass::AddCustomerStatistics(CustomerRecord& customer, const TagSalesHdr& sa
 // tax. A layaway in progress and a receipt carry no tax.
 bool Pass::AddTaxStatistics(const TagSalesHdr& sale)
 {
-    if (LayawayInProgress(sale) || SaleTypeIs(sale.Type, SALE_TYPE_RECEIPT))
+    if (SaleLayawayInProgress(&sale) || SaleTypeIs(sale.Type, SALE_TYPE_RECEIPT))
         return true;
     std::string code = Text(sale.TaxCode, sizeof sale.TaxCode);
     if (code.empty()) {

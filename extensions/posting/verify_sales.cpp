@@ -102,7 +102,7 @@ void Sweep::CheckTender(const TagSalesHdr& sale, const char* field, int accountL
 void Sweep::CheckHeader(const TagSalesHdr& sale)
 {
     // A layaway in progress is checked with its layaway customer.
-    const std::string customer = Field(sale.Type == 3 ? sale.LayawayCustomer : sale.CustomerNo, 11);
+    const std::string customer = Field(SaleTypeIs(sale.Type, SALE_TYPE_LAYAWAY) ? sale.LayawayCustomer : sale.CustomerNo, 11);
     if (!Blank(customer) && !LookupActiveCustomer(customer.c_str(), 0))
         Fault(1275, 129, sale, "customer", customer);
     const std::string tax = Field(sale.TaxCode, sizeof sale.TaxCode);
@@ -112,7 +112,7 @@ void Sweep::CheckHeader(const TagSalesHdr& sale)
     if (!Blank(terms) && !ApplyTermsCode(terms.c_str(), 0))
         Fault(1279, 129, sale, "terms code", terms);
     CheckTender(sale, sale.Tender1, 134);
-    if (sale.Type == 6) {
+    if (SaleTypeIs(sale.Type, SALE_TYPE_CASH_IN_OUT)) {
         const std::string account = Field(sale.Tender2, sizeof sale.Tender2);
         if (!Blank(account) && !ReadAccountRecord(account.c_str()))
             Fault(1355, 137, sale, "cash in/out account", account);
@@ -199,7 +199,7 @@ bool Sweep::Run(const RunRequest& request)
     TagSalesHdr sale;
     for (Status s = sales.Get(B_GET_GE, key, sale); s.Ok() && sale.TranDate <= request.through;
          s = sales.Get(B_GET_NEXT, key, sale)) {
-        if ((sale.Flags & 2) != 0 || sale.Type == 'V')
+        if ((sale.Flags & SALE_POSTED) != 0 || sale.Type == 'V')
             continue;
         if (status != nullptr)
             FxStatusUpdate(status, 0);

@@ -68,6 +68,8 @@ typedef struct CustHistDocumentKey {
 
 #ifdef __cplusplus
 static_assert(sizeof(CustHistDetail) == 157, "history detail");
+static_assert(sizeof(CustHistDocumentKey) == 23 && offsetof(CustHistDocumentKey, Type) == 22,
+              "history document key");
 static_assert(offsetof(CustHistDetail, Source) == 123, "history source");
 static_assert(offsetof(CustHistDetail, Reference) == 130, "history reference");
 static_assert(offsetof(CustHistDetail, HeaderDouble) == 141, "history 141");

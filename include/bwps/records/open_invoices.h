@@ -77,6 +77,8 @@ typedef struct OpenInvoiceStatusKey {
 
 #ifdef __cplusplus
 static_assert(sizeof(TagOpenInvoice) == 123, "open-invoice detail");
+static_assert(sizeof(OpenInvoiceStatusKey) == 23 && offsetof(OpenInvoiceStatusKey, Invoice) == 12,
+              "open-invoice status key");
 static_assert(offsetof(TagOpenInvoice, Reference) == 28, "detail 28");
 static_assert(offsetof(TagOpenInvoice, Type) == 39, "detail type");
 static_assert(offsetof(TagOpenInvoice, Status) == 40, "detail status");

@@ -78,6 +78,12 @@ static inline int SaleTypeIs(char type, int value)
     return type == value || type == '0' + value;
 }
 
+/* A layaway whose completion has not been rung up yet. */
+static inline int SaleLayawayInProgress(const TagSalesHdr* sale)
+{
+    return SaleTypeIs(sale->Type, SALE_TYPE_LAYAWAY) && (sale->Flags & SALE_LAYAWAY_COMPLETED) == 0;
+}
+
 /* Line kinds (offset 21). */
 enum {
     SALE_LINE_PRODUCT = 'P',
