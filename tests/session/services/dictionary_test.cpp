@@ -11,6 +11,7 @@
 #include "bwps/records/customer_history.h"
 #include "bwps/records/open_invoices.h"
 #include "bwps/records/products.h"
+#include "bwps/records/sales.h"
 #include "fx.h"
 #include "recman.h"
 #include "tests/session/services/fixture.h"
@@ -154,8 +155,19 @@ TEST_F(DictionaryTest, RegisterHistoryAndOpenInvoiceColumnsMatchTheirRecords)
         {"PRHI", 15, offsetof(TagProductHistory, First) + 12 * 8, COLUMN_DOUBLE},
         {"PRHI", 28, offsetof(TagProductHistory, Second) + 12 * 8, COLUMN_DOUBLE},
         {"SERH", 15, offsetof(TagServiceHistory, Amounts) + 12 * 8, COLUMN_DOUBLE},
-        {"CUHD", 18, offsetof(CustHistDetail, Source), COLUMN_TEXT},
-        {"CUHD", 20, offsetof(CustHistDetail, HeaderDouble), COLUMN_DOUBLE},
+        {"CUHD", 3, offsetof(TagOpenInvoice, Text22), COLUMN_TEXT},
+        {"CUHD", 15, offsetof(TagOpenInvoice, Amount), COLUMN_DOUBLE},
+        {"CUHD", 22, offsetof(TagOpenInvoice, Precedence), COLUMN_CHAR},
+        {"CUHD", 23, offsetof(CustHistDetail, Source), COLUMN_TEXT},
+        {"CUHD", 25, offsetof(CustHistDetail, HeaderDouble), COLUMN_DOUBLE},
+        {"AROP", 5, offsetof(TagOpenInvoice, Type), COLUMN_CHAR},
+        {"APOP", 17, offsetof(TagOpenInvoice, Discount), COLUMN_DOUBLE},
+        {"INHD", 7, offsetof(TagSalesHdr, CustomerName), COLUMN_TEXT},
+        {"INHD", 14, offsetof(TagSalesHdr, TranDate), COLUMN_DATE},
+        {"INHD", 28, offsetof(TagSalesHdr, InvoiceTotal), COLUMN_DOUBLE},
+        {"INHD", 34, offsetof(TagSalesHdr, Flags), COLUMN_UINT16},
+        {"INHD", 46, offsetof(TagSalesHdr, TotalCost), COLUMN_DOUBLE},
+        {"INHD", 52, offsetof(TagSalesHdr, LedgerKey), COLUMN_INT32},
         {"CUHS", 1, offsetof(CustHistSummary, Customer), COLUMN_TEXT},
         {"CUHS", 11, offsetof(CustHistSummary, Total), COLUMN_DOUBLE},
         {"CUHS", 19, offsetof(CustHistSummary, Doubles86), COLUMN_DOUBLE},
@@ -177,7 +189,7 @@ TEST_F(DictionaryTest, RegisterHistoryAndOpenInvoiceColumnsMatchTheirRecords)
     struct Count {
         int file;
         int columns;
-    } counts[] = {{38, 28}, {40, 21}, {41, 19}, {44, 15}, {62, 4}, {63, 17}, {70, 20}};
+    } counts[] = {{36, 54}, {38, 28}, {40, 26}, {41, 19}, {44, 15}, {62, 4}, {63, 17}, {70, 20}};
     for (const Count& c : counts)
         EXPECT_EQ(CountFileColumns(c.file), c.columns) << "file " << c.file;
 }
