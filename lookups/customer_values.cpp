@@ -122,7 +122,7 @@ bool CCustLookDlg::Fill(int width, int offset)
 {
     FxListClear(&values_);
     FxListInit(&values_);
-    CDbTblActiveRecs table(offsetof(CustomerRecord, Status), 'A');
+    CDbTblActiveCust table;
     const int st = table.Open(bwps::No(FileNo::Customers), 0, 0);
     if (st != 0) {
         ReportRecordManagerError(st, 1, -100, bwps::No(FileNo::Customers), 0);

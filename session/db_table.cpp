@@ -6,6 +6,9 @@
 
 #include "bwps/catalogue.h"
 #include "bwps/dictionary.h"
+#include "bwps/records/accounts.h"
+#include "bwps/records/masters.h"
+#include "bwps/records/products.h"
 #include "recman.h"
 
 CDbTable::CDbTable() : m_handle(0), m_ownsHandle(0) {}
@@ -183,6 +186,7 @@ int CDbTblActiveRecs::DeleteInactiveRecords(int fileNumber, uint16_t handle, int
         return CDbTblActiveRecs::Read(operation, key, data, length);                   \
     }
 
-BWPS_ACTIVE_READER(CDbTblActiveAcct, 568)  // file 1
-BWPS_ACTIVE_READER(CDbTblActiveProd, 667)  // file 20
-BWPS_ACTIVE_READER(CDbTblActiveServ, 195)  // file 21
+BWPS_ACTIVE_READER(CDbTblActiveAcct, offsetof(TagAccount, RecordStatus))
+BWPS_ACTIVE_READER(CDbTblActiveProd, offsetof(ProductRecord, Status))
+BWPS_ACTIVE_READER(CDbTblActiveServ, offsetof(ServiceRecord, Status))
+BWPS_ACTIVE_READER(CDbTblActiveCust, offsetof(CustomerRecord, Status))

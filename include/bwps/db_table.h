@@ -82,4 +82,12 @@ public:
     int Read(int16_t operation, void* key, void* data, int16_t length) override;
 };
 
+class BWPS_EXPORT CDbTblActiveCust : public CDbTblActiveRecs {
+public:
+    CDbTblActiveCust();
+    explicit CDbTblActiveCust(uint16_t handle);
+    ~CDbTblActiveCust() override;
+    int Read(int16_t operation, void* key, void* data, int16_t length) override;
+};
+
 #endif
