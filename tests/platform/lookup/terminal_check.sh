@@ -6,32 +6,9 @@
 # Exits 77 (skipped) when tmux is not installed.
 set -u
 demo=${1:?path of lookup_demo}
-command -v tmux >/dev/null 2>&1 || { echo "tmux is not installed: skipped"; exit 77; }
-[ -x "$demo" ] || { echo "no demo program at $demo"; exit 1; }
-work=$(mktemp -d)
+. "$(dirname "$0")/../../support/tmux_check.sh"
 out=$work/picked
-session=lkcheck$$
-tm() { tmux -L "$session" -f /dev/null "$@"; }
-trap 'tm kill-server 2>/dev/null; rm -rf "$work"' EXIT
-tm new-session -d -s "$session" -x 80 -y 25 "TERM=xterm-256color $demo $out $work; echo DEMO-ENDED; sleep 30"
-
-fail=0
-screen=""
-wait_for() {
-    local want=$1 absent=0
-    [ "${want:0:1}" = "!" ] && { absent=1; want=${want:1}; }
-    for _ in $(seq 100); do
-        screen=$(tm capture-pane -p -t "$session" 2>/dev/null)
-        if grep -qF -- "$want" <<<"$screen"; then [ $absent = 0 ] && return 0
-        else [ $absent = 1 ] && return 0; fi
-        sleep 0.05
-    done
-    echo "FAILED waiting for ${1}"
-    echo "$screen"
-    fail=1
-    return 1
-}
-send() { tm send-keys -t "$session" "$@"; }
+tmux_start "$demo" $out $work
 
 wait_for "Demo Items"
 wait_for "Code"
