@@ -293,6 +293,24 @@ TEST_F(DocumentLists, EachListShowsItsColumnsAndCopiesTheWholePick)
     }
 }
 
+// A number typed into a document list finds the document stored
+// right-aligned; a name typed into the other lists finds it as typed.
+TEST_F(DocumentLists, TypedTextFindsTheDocument)
+{
+    for (const List& list : Lists()) {
+        SCOPED_TRACE(list.name);
+        const std::vector<std::string> keys = list.fill(*this);
+        const uint16_t handle = Open(list.file);
+        for (size_t i : {size_t{2}, size_t{0}}) {
+            std::vector<uint8_t> record(static_cast<size_t>(list.length), 0);
+            FxTranscriptClear();
+            ASSERT_EQ(FxScriptLoad(("type " + Shown(keys[i]) + "\nkey Enter\n").c_str()), 0);
+            ASSERT_EQ(list.run(nullptr, 0, handle, record.data()), 1) << Transcript();
+            EXPECT_TRUE(record == Stored(list, keys[i])) << keys[i] << Transcript();
+        }
+    }
+}
+
 // Shift+F9 of the list switches to key 1 (the second text) and back; the
 // caller's key comes back after the run. Lists without the switch keep
 // their order.
