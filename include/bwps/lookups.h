@@ -425,6 +425,43 @@ BWPS_EXPORT int FlyPromoPrices(const char* startText, int restorePosition, uint1
  * sorted by its first column is right-aligned in 10 characters. */
 BWPS_EXPORT int DocumentKeyText(TagLookUp* lookup);
 
+/* ---- Document lookups */
+/* Sales headers of BPOSINHD.DB (586-byte records): start text or null,
+ * restore position flag, handle, record out, window row, column, height,
+ * width. A pick leaves the file on the chosen header whatever the flag and
+ * is where both lists start next time without a start text; F8 and F9 are
+ * removed, Shift+F9 switches the list between key 0 (number) and key 1
+ * (customer name). FlyInvTran shows the total cost as well. */
+BWPS_EXPORT int FlyInv(const char* startText, int restorePosition, uint16_t handle, void* record,
+                       uint16_t row, uint16_t column, uint16_t height, uint16_t width);      /* 682 */
+BWPS_EXPORT int FlyInvTran(const char* startText, int restorePosition, uint16_t handle, void* record,
+                           uint16_t row, uint16_t column, uint16_t height, uint16_t width);  /* 683 */
+/* Quote headers: the handle is that of BPOSQTEH.DB (the sales header's
+ * layout); otherwise as FlyInv, with its own last pick. */
+BWPS_EXPORT int FlyInvoices(const char* startText, int restorePosition, uint16_t handle, void* record,
+                            uint16_t row, uint16_t column, uint16_t height, uint16_t width); /* 693 */
+/* Layaway headers of BPOSLAYH.DB (172 bytes), as FlyInv with their own
+ * last pick; key 1 is the customer. */
+BWPS_EXPORT int FlyLayaways(const char* startText, int restorePosition, uint16_t handle, void* record,
+                            uint16_t row, uint16_t column, uint16_t height, uint16_t width); /* 684 */
+/* Saved register reconciliations of BPOSRSAV.DB (793 bytes) in the order
+ * of the caller's key; no key switch. With the restore flag the file goes
+ * back where it was, else it is left where the list left it. */
+BWPS_EXPORT int FlySavedSales(const char* startText, int restorePosition, uint16_t handle, void* record,
+                              uint16_t row, uint16_t column, uint16_t height, uint16_t width); /* 695 */
+/* Barcode printers of BPOSBPRN.DB (50 bytes); Shift+F9 switches between
+ * code and name order; the last argument is not used. */
+BWPS_EXPORT int FlyBarcodePrinters(const char* startText, int restorePosition, uint16_t handle, void* record,
+                                   uint16_t row, uint16_t column, uint16_t height, uint16_t width,
+                                   int unused);
+/* The accounts that carry a check register (flag 'Y', key 3 of the account
+ * file); a start text searches among them. F8 and F9 go to the key handler
+ * (removed without one). The caller's key comes back; the file is left
+ * where the list left it. */
+BWPS_EXPORT int FlyAccountFiltered(const char* startText, uint16_t handle, void* record, uint16_t row,
+                                   uint16_t column, uint16_t height, uint16_t width,
+                                   FxHandler keyHandler);                    /* 4260 */
+
 /* ---- Open items */
 /* One account's open items of the payables (2) or receivables (3) file:
  * plain, one row per item, or grouped, one row per document with its items

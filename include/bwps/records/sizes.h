@@ -7,6 +7,7 @@
 #include <cstddef>
 
 #include "bwps/files.h"
+#include "bwps/records/barcode_printers.h"
 #include "bwps/records/check_register.h"
 #include "bwps/records/company_ids.h"
 #include "bwps/records/items.h"
@@ -45,6 +46,7 @@ inline constexpr RecordSize kRecordSizes[] = {
     {FileNo::MenuRights, sizeof(SecuredFunctionRecord), "SecuredFunctionRecord"},
     {FileNo::CashRegisters, sizeof(CashRegisterRecord), "CashRegisterRecord"},
     {FileNo::CheckRegister, sizeof(TagCheckRegister), "TagCheckRegister"},
+    {FileNo::BarcodePrinters, sizeof(BarcodePrinterRecord), "BarcodePrinterRecord"},
 };
 
 }  // namespace bwps::records
