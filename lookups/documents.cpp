@@ -97,6 +97,7 @@ int FlyInvoices(const char* startText, int restorePosition, uint16_t handle, voi
     s.f8f9 = Keys::Removed;
     s.shiftF9 = Switch::OwnToggle;
     s.lastPickType = LOOKUP_QUOTES;
+    s.lastPickDescription = offsetof(TagSalesHdr, CustomerNo);
     s.stays = Stays::Always;
     Call c{startText, restorePosition, handle, record, row, column, height, width, nullptr};
     c.columnFile = FileNo::SalesHeader;

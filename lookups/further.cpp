@@ -235,6 +235,7 @@ int FlyPromoPrices(const char* startText, int restorePosition, uint16_t handle, 
     s.libraryReaders = true;
     s.keyText = DocumentKeyText;
     s.lastPickType = LOOKUP_PROMOTIONS;
+    s.lastPickDescription = offsetof(PromotionHeaderRecord, Description);
     s.stays = Stays::UnlessRestore;
     return RunStandard(s, Call{startText, restorePosition, handle, record, row, column, height, width, keyHandler});
 }

@@ -75,6 +75,7 @@ void ResetItems();
 void ResetVariables();
 
 void SetLastPick(int type, const void* record, int descriptionOffset);
-void SetDocLastPick(int type, const void* record);
+// The document number and, from textOffset when it is above 0, the second text.
+void SetDocLastPick(int type, const void* record, int textOffset);
 
 }  // namespace bwps::lookups

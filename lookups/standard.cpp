@@ -113,6 +113,11 @@ const char* DocLookUpLastPick(int type)
     return type >= 0 && type < LOOKUP_DOCUMENT_TYPES ? g_docLastPicks[type].number : nullptr;
 }
 
+const char* DocLookUpLastPickText(int type)
+{
+    return type >= 0 && type < LOOKUP_DOCUMENT_TYPES ? g_docLastPicks[type].text : nullptr;
+}
+
 int InitLookUpsRecord(void* record76)
 {
     if (record76 == nullptr)
@@ -174,13 +179,16 @@ void SetLastPick(int type, const void* record, int descriptionOffset)
     std::memcpy(p.description, r + descriptionOffset, sizeof p.description - 1);
 }
 
-void SetDocLastPick(int type, const void* record)
+void SetDocLastPick(int type, const void* record, int textOffset)
 {
     if (type < 0 || type >= LOOKUP_DOCUMENT_TYPES || record == nullptr)
         return;
+    const auto* r = static_cast<const char*>(record);
     DocLastPick& p = g_docLastPicks[type];
     std::memset(&p, 0, sizeof p);
-    std::memcpy(p.number, record, sizeof p.number - 1);
+    std::memcpy(p.number, r, sizeof p.number - 1);
+    if (textOffset > 0)
+        std::memcpy(p.text, r + textOffset, sizeof p.text - 1);
 }
 
 bool LoadColumns(FileNo file, const std::vector<int>& numbers, std::vector<TagLookUpField>& out)
@@ -376,7 +384,7 @@ int RunStandard(const Settings& s, const Call& call)
             std::memcpy(call.record, buffer.data(), static_cast<size_t>(s.recordLength));
         if (s.lastPickType >= 0) {
             if (s.documentStart)
-                SetDocLastPick(s.lastPickType, buffer.data());
+                SetDocLastPick(s.lastPickType, buffer.data(), s.lastPickDescription);
             else
                 SetLastPick(s.lastPickType, buffer.data(), s.lastPickDescription);
         }

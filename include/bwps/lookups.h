@@ -300,10 +300,11 @@ BWPS_EXPORT int GetLookUpStart(int* codeColumn, int* descriptionColumn, int* key
 BWPS_EXPORT int GetDocLookUpStart(int* codeColumn, int* descriptionColumn, int* keyNumber,
                                   char* startText, int type);
 /* The last pick of a lookup type (code, description), or of a document
- * type (document number); null for a type out of range. */
+ * type (document number, second text); null for a type out of range. */
 BWPS_EXPORT const char* LookUpLastPickCode(int type);
 BWPS_EXPORT const char* LookUpLastPickDescription(int type);
 BWPS_EXPORT const char* DocLookUpLastPick(int type);
+BWPS_EXPORT const char* DocLookUpLastPickText(int type);
 
 /* "0LookUps" of the general settings file (76 bytes). */
 BWPS_EXPORT int InitLookUpsRecord(void* record76);                          /* 710 */

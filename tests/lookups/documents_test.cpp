@@ -280,6 +280,9 @@ TEST_F(DocumentLists, EachListShowsItsColumnsAndCopiesTheWholePick)
         if (list.docType >= 0) {
             EXPECT_EQ(std::string(DocLookUpLastPick(list.docType)), keys[1]);
         }
+        if (list.docType == LOOKUP_QUOTES) { // the quote's customer is kept with its number
+            EXPECT_STREQ(DocLookUpLastPickText(LOOKUP_QUOTES), "C1002");
+        }
 
         // a cancel copies nothing and is no pick
         std::vector<uint8_t> untouched(static_cast<size_t>(list.length), 0xEE);
