@@ -38,6 +38,14 @@ CDbLookupColumn* CLookUpDbListCtrl::CreateColumn(TagLookUpField* field, tagTEXTM
     return new CLookUpDbColumn(field, metrics);
 }
 
+CPurchHistListCtrl::CPurchHistListCtrl(int argument) : CDbListCtrl(argument) {}
+CPurchHistListCtrl::~CPurchHistListCtrl() = default;
+
+CDbLookupColumn* CPurchHistListCtrl::CreateColumn(TagLookUpField* field, tagTEXTMETRICA* metrics)
+{
+    return new CPurchHistColumn(field, metrics);
+}
+
 CLookUpDbDlg::CLookUpDbDlg(TagLookUp* lookup, int dialogId)
     : CDbLookDlg(lookup, dialogId, &list_), list_(lookup != nullptr ? lookup->ListArgument : 0)
 {
@@ -133,7 +141,7 @@ int DbLookUpProcess(TagLookUp* lookup)
 {
     if (lookup == nullptr)
         return 0;
-    CDbListCtrl list(lookup->ListArgument);
+    CPurchHistListCtrl list(lookup->ListArgument);
     CDbLookDlg dialog(lookup, LK_DIALOG_ID, &list);
     return LookUpProcessImpl(&dialog);
 }

@@ -483,6 +483,60 @@ BWPS_EXPORT int FlyOpenInvoiceHeaders(const char* customer, int restorePosition,
                                       uint16_t row, uint16_t column, uint16_t height, uint16_t width,
                                       int fileId);
 
+/* ---- History lookups */
+/* A customer's history: one row per document of BPOSCUHS.DB; Shift+F7 or
+ * Enter opens, one row lower, the lines of the document under the cursor
+ * (BPOSCUHD.DB). A viewer: always 0; both files are back on their key and
+ * record afterwards. */
+BWPS_EXPORT int FlyDepHistory(const char* customer, uint16_t summaryHandle, uint16_t detailHandle,
+                              uint16_t row, uint16_t column, uint16_t height, uint16_t width); /* 681 */
+/* The range readers of the history and substitute lists (moves 6, 7, 12,
+ * 13; key a 255-byte buffer): 0 with the row in record, 9 past the range,
+ * the file then left on the range's row it stood on; another status is
+ * reported and returned. The summary's open balance within 0.001 of zero
+ * reads as 0. */
+BWPS_EXPORT int CustHistorySummaryRead(int move, uint16_t handle, const char* customer, char* key,
+                                       void* record125);
+BWPS_EXPORT int CustHistoryDetailRead(int move, uint16_t handle, const char* customer, const char* reference,
+                                      char* key, void* record157);
+BWPS_EXPORT int SubstituteProductRead(int move, uint16_t handle, const char* product, char* key,
+                                      void* record63);
+/* The substitutes of one product (null: the records without a code); a
+ * start text positions within them. The file stays on a pick. */
+BWPS_EXPORT int FlySubstituteProducts(const char* product, const char* startText, int restorePosition,
+                                      uint16_t handle, void* record, uint16_t row, uint16_t column,
+                                      uint16_t height, uint16_t width);    /* 6250 */
+/* Product transactions by activity number (key 3). */
+BWPS_EXPORT int FlyTranP(const char* startText, int restorePosition, uint16_t handle, void* record,
+                         uint16_t row, uint16_t column, uint16_t height, uint16_t width); /* 4080 */
+/* The purchase-history rows (PurchHistRecord) of a file the caller opened,
+ * by key 0, in the caller's 107-byte buffer; F10 or Enter picks. */
+BWPS_EXPORT int FlyCustPurchaseHistory(uint16_t handle, void* record107); /* 6160 */
+
+/* A column of the purchase-history list: its description comes from the
+ * fixed table of the purchase-history row, not from the dictionary. */
+class BWPS_EXPORT CPurchHistColumn : public CDbLookupColumn {
+public:
+    CPurchHistColumn(TagLookUpField* field, tagTEXTMETRICA* metrics);
+    ~CPurchHistColumn() override;
+    int ReadColumnInfo(const char* table, const char* column, void* out) override;
+    /* The row of the table with the table and field names (blanks at the
+     * ends ignored) into the first 85 bytes of out (TagDictFieldSpec): 0,
+     * or 4 when no row has them. */
+    int PurchHistColumnInfo(const char* table, const char* field, void* out);
+    /* The eight columns, ended by an empty one. */
+    static const TagLookUpField* Columns();
+};
+
+class BWPS_EXPORT CPurchHistListCtrl : public CDbListCtrl {
+public:
+    explicit CPurchHistListCtrl(int argument);
+    ~CPurchHistListCtrl() override;
+    CDbLookupColumn* CreateColumn(TagLookUpField* field, tagTEXTMETRICA* metrics) override;
+    using CDbListCtrl::CreateColumn;
+};
+enum { PURCH_HIST_COLUMNS = 8 };
+
 /* ---- Form variables */
 BWPS_EXPORT int SetVariableLookUpGroup(int group);                          /* 704 */
 /* The variables of one category (key 2; handle -1: the data folder's copy

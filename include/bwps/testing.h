@@ -48,6 +48,9 @@ BWPS_EXPORT void Reset();
  * variables' group and category choices, the column lookup's table and
  * column, the master item and the serial-number status. */
 BWPS_EXPORT void ResetMasters();
+/* Forgets the customer, reference and product of the history and
+ * substitute lists. */
+BWPS_EXPORT void ResetHistory();
 }  // namespace bwps::lookups
 #endif
 

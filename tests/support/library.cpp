@@ -18,6 +18,7 @@ void ResetLibraryState()
     BWPSResetSession();
     bwps::lookups::Reset();
     bwps::lookups::ResetMasters();
+    bwps::lookups::ResetHistory();
 }
 
 int PutRecord(const std::string& path, const void* key, std::size_t keyLength, const void* record,

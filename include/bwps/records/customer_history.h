@@ -1,6 +1,7 @@
 /* bwps/records/customer_history.h: the customer history detail file
- * BPOSCUHD.DB (file 40), its summaries BPOSCUHS.DB (file 41) and the result
- * block the history services fill. Packed, little-endian.
+ * BPOSCUHD.DB (file 40), its summaries BPOSCUHS.DB (file 41), the result
+ * block the history services fill and the purchase-history row that a
+ * caller's file holds. Packed, little-endian.
  */
 #ifndef BWPS_RECORDS_CUSTOMER_HISTORY_H
 #define BWPS_RECORDS_CUSTOMER_HISTORY_H
@@ -64,9 +65,32 @@ typedef struct CustHistDocumentKey {
     char Type;                  /* 22 */
 } CustHistDocumentKey;
 
+/* One purchase of a customer (107 bytes), in a file that the caller
+ * builds and opens; key 0 orders the list. */
+typedef struct PurchHistRecord {
+    int32_t Date;               /* 0: sales date */
+    char ItemType[13];          /* 4 */
+    char ItemNo[15];            /* 17 */
+    char Description[41];       /* 32 */
+    int16_t PackSize;           /* 73: the quantity's pack size */
+    double Quantity;            /* 75 */
+    double Price;               /* 83 */
+    double Discount;            /* 91 */
+    double Extended;            /* 99 */
+} PurchHistRecord;
+
 #pragma pack(pop)
 
 #ifdef __cplusplus
+static_assert(sizeof(PurchHistRecord) == 107, "purchase history row");
+static_assert(offsetof(PurchHistRecord, ItemType) == 4, "purchase item type");
+static_assert(offsetof(PurchHistRecord, ItemNo) == 17, "purchase item number");
+static_assert(offsetof(PurchHistRecord, Description) == 32, "purchase description");
+static_assert(offsetof(PurchHistRecord, PackSize) == 73, "purchase pack size");
+static_assert(offsetof(PurchHistRecord, Quantity) == 75, "purchase quantity");
+static_assert(offsetof(PurchHistRecord, Price) == 83, "purchase price");
+static_assert(offsetof(PurchHistRecord, Discount) == 91, "purchase discount");
+static_assert(offsetof(PurchHistRecord, Extended) == 99, "purchase extended");
 static_assert(sizeof(CustHistDetail) == 157, "history detail");
 static_assert(sizeof(CustHistDocumentKey) == 23 && offsetof(CustHistDocumentKey, Type) == 22,
               "history document key");

@@ -1,7 +1,8 @@
 /* bwps/records/products.h: the product record (BPOSPROD.DB, file 20) as
  * far as the posting services use it, product activity (BPOSPRTD.DB, file
  * 63), item details (BPOSITMD.DB, file 62) and the product and service
- * history files (BPOSPRHI.DB file 38, BPOSSERH.DB file 44). Packed.
+ * history files (BPOSPRHI.DB file 38, BPOSSERH.DB file 44) and the
+ * substitutes of a product (BPOSPALT.DB, file 72). Packed.
  */
 #ifndef BWPS_RECORDS_PRODUCTS_H
 #define BWPS_RECORDS_PRODUCTS_H
@@ -104,9 +105,21 @@ typedef struct TagServiceHistory {
     double Amounts[13];         /* 19 */
 } TagServiceHistory;
 
+/* A substitute of a product (63 bytes). Key 0: code and line number. */
+typedef struct AltProductRecord {
+    char Code[15];              /* 0: the product substituted */
+    uint16_t Line;              /* 15 */
+    char AltCode[15];           /* 17: the substitute */
+    char Description[31];       /* 32 */
+} AltProductRecord;
+
 #pragma pack(pop)
 
 #ifdef __cplusplus
+static_assert(sizeof(AltProductRecord) == 63, "substitute product");
+static_assert(offsetof(AltProductRecord, Line) == 15, "substitute line");
+static_assert(offsetof(AltProductRecord, AltCode) == 17, "substitute code");
+static_assert(offsetof(AltProductRecord, Description) == 32, "substitute description");
 static_assert(sizeof(TagProduct) == 668, "product");
 static_assert(offsetof(TagProduct, Description) == 15, "product description");
 static_assert(offsetof(TagProduct, Unit1) == 67, "product unit 1");
