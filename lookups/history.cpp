@@ -227,7 +227,9 @@ void PassAmount(void* record)
 {
     CustHistSummary s;
     std::memcpy(&s, record, sizeof s);
-    FxIsZeroAmount(&s.OpenBalance);
+    double balance = s.OpenBalance; // the record is packed: round through an aligned copy
+    FxIsZeroAmount(&balance);
+    s.OpenBalance = balance;
     std::memcpy(record, &s, sizeof s);
 }
 

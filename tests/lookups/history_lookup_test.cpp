@@ -216,7 +216,7 @@ TEST_F(HistoryLookups, SummaryReaderKeepsToTheCustomer)
         if (c.row != nullptr) {
             EXPECT_STREQ(s.Customer, c.customer);
             EXPECT_STREQ(s.Document, c.row);
-            EXPECT_EQ(s.OpenBalance, c.balance);
+            EXPECT_EQ(+s.OpenBalance, c.balance);
         }
         if (c.stands != nullptr) {
             const uint32_t here = Current(handle);
@@ -271,7 +271,7 @@ TEST_F(HistoryLookups, DetailReaderKeepsToTheDocument)
         if (st == 0) {
             EXPECT_STREQ(d.Line.Customer, c.customer);
             EXPECT_STREQ(d.Line.Invoice, c.reference);
-            EXPECT_EQ(d.Line.Amount, c.amount);
+            EXPECT_EQ(+d.Line.Amount, c.amount);
         }
         if (c.standsOn != 0) {
             CustHistDetail here{};
@@ -279,7 +279,7 @@ TEST_F(HistoryLookups, DetailReaderKeepsToTheDocument)
             std::memcpy(&here, &position, sizeof position);
             char k[256] = {};
             ASSERT_EQ(BtrGet(B_GET_DIRECT, handle, k, &here, sizeof here), 0);
-            EXPECT_EQ(here.Line.Amount, c.standsOn);
+            EXPECT_EQ(+here.Line.Amount, c.standsOn);
         }
     }
 }
