@@ -1,5 +1,12 @@
-// User-defined-field settings: the labels of the twelve user-defined
-// values of customers, products and services, one settings record per kind
+// User-defined fields of customers, products and services.
+//
+// Data: the twelve values of one master record (six texts, four amounts,
+// two dates) live in a companion record of the kind's user-defined-field
+// file, keyed by the master record's code. CBwUDFDCV (customers) and
+// CBwUDFDPS (products, services) read, write and show that record; each
+// editor owns one object for the record it edits.
+//
+// Settings: the labels of the twelve values, one settings record per kind
 // in the general settings file. The all-static manager CBwUDFSMngr holds one
 // settings object per kind and is the only way in for the editors and for
 // the company jobs of bwpos-1.
@@ -12,6 +19,153 @@
 #include "bwps/export.h"
 #include "bwps/records/udf.h"
 
+
+struct FxForm;
+
+// ---- Data ----
+
+// One companion record of user-defined values. The subclass embeds the
+// whole file record (code first) and hands the base pointers to it.
+//
+// Writes go through the record manager on the object's handle, so a caller
+// that has begun a record-manager transaction (a master record's delete)
+// takes the companion's write into it.
+class BWPS_EXPORT CBwUDFDBase {
+public:
+    virtual ~CBwUDFDBase();
+    // Width of the code field, NUL included (11 customers, 15 products and
+    // services) and the whole record's length (297, 301).
+    virtual std::size_t GetCodeSize() const = 0;
+    virtual std::size_t GetStructSize() const = 0;
+
+    // Opens the object's file when closed; a failure is reported and leaves
+    // it closed. An object without a file (file id -1) does not open.
+    bool Open();
+    // Closes the file when the object opened it; a handle lent by SetHandle
+    // is only forgotten, never closed.
+    void Close();
+    bool IsOpen() const { return m_hHdl != kNoHandle; }
+
+    // Clears the record; with a code, its first GetCodeSize() - 1 characters
+    // go into the code field, blank-padded to that width.
+    void InitStruct(const char* code);
+    // Copies a whole file record in (GetStructSize() bytes).
+    void SetStruct(const void* record);
+    // All six texts blank, all four amounts zero and both dates 0: on the
+    // given values, or with null on the object's own.
+    bool IsStructEmpty(const TagUDFData* values = nullptr) const;
+
+    // Get equal by the code: true when found. Not found (4, 9) answers
+    // false without a report and leaves the object on an empty record of
+    // that code; other statuses are reported.
+    bool Find(const char* code);
+    // The walk over the file in code order, with the same status rule.
+    bool ReadFirst();
+    bool ReadNext();
+
+    bool Insert();
+    // Update of the record of the object's code. With reread, or when the
+    // file's current record is not that code's, the record is read again by
+    // its code first (into the scratch record); false when that fails.
+    bool Update(bool reread);
+    // An empty record is deleted; otherwise updated when the code's record
+    // exists, inserted when it does not.
+    bool Save();
+    // Deletes the record of the object's code; a code without a record
+    // counts as success.
+    bool Delete();
+
+    // The six texts into fields first..first+5, the four amounts (two
+    // decimals) into the next four, the two dates (four-digit year) into the
+    // next two. ScreenToStruct reads them back (an amount or date that does
+    // not parse becomes 0).
+    void StructToScreen(FxForm* form, int firstField) const;
+    void ScreenToStruct(FxForm* form, int firstField);
+
+    // The read behind the finders: with a key, the key buffer is cleared and
+    // the code put into it as the code field holds it; into the object's
+    // record or its scratch record. The status is kept and returned.
+    int TableRead(const char* key, unsigned short operation, bool toScratch);
+    // Insert or update of the object's record; a failure is reported.
+    bool TableWrite(bool insert);
+
+    int GetResult() const { return m_nResult; }
+    short GetHandle() const { return m_hHdl; }
+    // Takes a handle (lent by the caller) only while the object has none.
+    void SetHandle(short handle);
+
+    int GetMasterFileId() const { return m_nMasterFileId; }
+    int GetFileId() const { return m_nFileId; }
+    // The code field of the record (NUL-terminated).
+    const char* GetCode() const { return static_cast<const char*>(m_pRecord); }
+    TagUDFData* GetData() { return m_pData; }
+    const TagUDFData* GetData() const { return m_pData; }
+    const void* GetStruct() const { return m_pRecord; }
+
+    static constexpr short kNoHandle = -1;
+
+protected:
+    CBwUDFDBase(int masterFileId, int fileId, void* record, TagUDFData* data, void* scratch);
+    CBwUDFDBase(const CBwUDFDBase&) = delete;
+    CBwUDFDBase& operator=(const CBwUDFDBase&) = delete;
+
+private:
+    void PutCode(char* field, const char* code) const;
+    bool HoldsCurrent() const;
+    void Report(int status, int operation) const;
+
+    void* m_pRecord;
+    TagUDFData* m_pData;
+    void* m_pScratch;
+    int m_nMasterFileId;
+    int m_nFileId;
+    short m_hHdl = kNoHandle;
+    bool m_bOwnsHandle = false;
+    char m_aKey[255] = {};
+    int m_nResult = 0;
+    // Code of the file's current record when the last read or write of this
+    // object left the file on it.
+    char m_aCurrent[16] = {};
+    bool m_bHasCurrent = false;
+};
+
+// Customers: master file 10, BPOSUDFC.DB. Any other master file gives an
+// object without a file.
+class BWPS_EXPORT CBwUDFDCV : public CBwUDFDBase {
+public:
+    explicit CBwUDFDCV(int masterFileId);
+    ~CBwUDFDCV() override;
+    std::size_t GetCodeSize() const override { return m_sztCodeSize; }
+    std::size_t GetStructSize() const override { return m_sztStructSize; }
+    TagUDFDataCV& Record() { return m_rec; }
+
+    static const std::size_t m_sztCodeSize;
+    static const std::size_t m_sztStructSize;
+
+private:
+    TagUDFDataCV m_rec;
+    TagUDFDataCV m_scratch;
+};
+
+// Products (master file 20, BPOSUDFP.DB) and services (21, BPOSUDFS.DB).
+// Any other master file gives an object without a file.
+class BWPS_EXPORT CBwUDFDPS : public CBwUDFDBase {
+public:
+    explicit CBwUDFDPS(int masterFileId);
+    ~CBwUDFDPS() override;
+    std::size_t GetCodeSize() const override { return m_sztCodeSize; }
+    std::size_t GetStructSize() const override { return m_sztStructSize; }
+    TagUDFDataPS& Record() { return m_rec; }
+
+    static const std::size_t m_sztCodeSize;
+    static const std::size_t m_sztStructSize;
+
+private:
+    TagUDFDataPS m_rec;
+    TagUDFDataPS m_scratch;
+};
+
+// ---- Settings ----
 
 // Label kinds of GetLabel.
 enum UdfLabelKind { UDF_TEXT = 6, UDF_AMOUNT = 19, UDF_DATE = 15 };
