@@ -324,7 +324,9 @@ int OpenRecoverFiles(RecoverFiles& f, int32_t& total)
         status = BtrOpenFile(&f.slots[1], f.oldPath.c_str(), kModeReadOnly, 0);
         if (status != 0) {
             f.slots[1] = 0;
-            ShowRecordManagerError(status, 1, kOpenOperation, f.oldPath.c_str(), kModeReadOnly);
+            // The copy goes at the end of the recover: the report names the
+            // data file that the user knows.
+            ShowRecordManagerError(status, 1, kOpenOperation, f.path.c_str(), kModeReadOnly);
             return status;
         }
     }
