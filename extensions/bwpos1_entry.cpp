@@ -1,6 +1,7 @@
 // Load and unload of bwpos-1 and its ordinal table.
 #include "extensions/company/company.h"
 #include "extensions/company/services.h"
+#include "extensions/utilities/utilities.h"
 
 #include "bwps/check_table.h"
 #include "bwps/session.h"
@@ -9,26 +10,6 @@
 #include <cstring>
 
 namespace {
-
-void* g_checkTable = nullptr;
-
-// A private copy of the data-file check table of bwpsbase (67 entries), in
-// framework memory.
-void LoadCheckTableCopy()
-{
-    if (g_checkTable) return;
-    const int count = GetCheckTableSize();
-    const int entry = GetCheckTableEntrySize();
-    if (count <= 0 || entry <= 0) return;
-    g_checkTable = FxAlloc(count, entry);
-    if (g_checkTable) CopyCheckTable(g_checkTable);
-}
-
-void FreeCheckTableCopy()
-{
-    FxFree(g_checkTable);
-    g_checkTable = nullptr;
-}
 
 __attribute__((constructor)) void ExtensionsLoad()
 {
@@ -45,7 +26,7 @@ struct Ordinal {
 
 } // namespace
 
-BWPS1_API void* BWPS1CheckTableCopy(void) { return g_checkTable; }
+BWPS1_API void* BWPS1CheckTableCopy(void) { return CheckTableCopy(); }
 
 BWPS1_API void* BWPS1Ordinal(int ordinal)
 {
