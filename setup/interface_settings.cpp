@@ -647,9 +647,8 @@ void SaveRunningNumbers(OptionsScreen* s, Table& general)
         st.Report();
         return;
     }
-    int32_t first = numbers.Counters[LASTNUMBER_FIRST];
-    ParseRunningNumber(FxFieldGet(&s->form, F_NUMBER_FIRST), &first);
-    if (numbers.Counters[LASTNUMBER_FIRST] != first) {
+    // Another station gave out numbers since the screen read them.
+    if (numbers.Counters[LASTNUMBER_FIRST] != s->storedFirst) {
         if (Ask(kMsgNumbersChanged, "\001Yes,No") != 1) {
             BtrUnlock(-2, general.Handle(), nullptr);
             return;
