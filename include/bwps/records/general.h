@@ -61,6 +61,7 @@ enum {
     GENERAL_DEFAULTS_SIZE = 1479,
     GENERAL_LASTNUMBERS_SIZE = 60,
     GENERAL_SYSINTERFACE_SIZE = 477,
+    GENERAL_SYSINTERFACE_OLD_SIZE = 452,    /* data sets of versions 10 to 13 */
     GENERAL_CURRENTYEAR_SIZE = 20,
     GENERAL_HOSTDEFAULTS_SIZE = 290,
     GENERAL_PROGVERSION_SIZE = 18,
@@ -143,6 +144,20 @@ typedef struct TagLastNumbers {
     char Key[16];
     int32_t Counters[11];           /* 16 .. 56 */
 } TagLastNumbers;
+
+/* The six running document numbers that the system-options screen shows:
+ * indexes into TagLastNumbers.Counters (offsets 16, 20, 24, 32, 36, 48). */
+enum {
+    LASTNUMBER_FIRST = 0,           /* 16 */
+    LASTNUMBER_SECOND = 1,          /* 20 */
+    LASTNUMBER_THIRD = 2,           /* 24 */
+    LASTNUMBER_FOURTH = 4,          /* 32 */
+    LASTNUMBER_FIFTH = 5,           /* 36 */
+    LASTNUMBER_SIXTH = 8            /* 48 */
+};
+/* The accounting company's number shown in place of the sixth while
+ * interfaced: TagTransInfo.Counters index (offset 76). */
+enum { TRANSINFO_SHOWN_NUMBER = 15 };
 
 /* "0TransInfo     " (526 bytes). */
 typedef struct TagTransInfo {
@@ -360,6 +375,18 @@ static_assert(offsetof(TagSysInterface, SystemText) == 462, "system text");
 static_assert(sizeof(TagInterfaceRecord) == 204, "0Interface");
 static_assert(offsetof(TagInterfaceRecord, Accounts) == 17, "0Interface accounts");
 static_assert(sizeof(TagLastNumbers) == 60, "0lastnumbers");
+static_assert(offsetof(TagLastNumbers, Counters) + 4 * LASTNUMBER_THIRD == 24, "third number");
+static_assert(offsetof(TagLastNumbers, Counters) + 4 * LASTNUMBER_FOURTH == 32, "fourth number");
+static_assert(offsetof(TagLastNumbers, Counters) + 4 * LASTNUMBER_FIFTH == 36, "fifth number");
+static_assert(offsetof(TagLastNumbers, Counters) + 4 * LASTNUMBER_SIXTH == 48, "sixth number");
+static_assert(offsetof(TagTransInfo, Counters) + 4 * TRANSINFO_SHOWN_NUMBER == 76, "0TransInfo number");
+static_assert(offsetof(TagSysInterface, OnlineLedger) == GENERAL_SYSINTERFACE_OLD_SIZE, "older layout ends at 452");
+static_assert(offsetof(TagSysInterface, Word23) == 23 && offsetof(TagSysInterface, Word29) == 29 &&
+              offsetof(TagSysInterface, Word37) == 37 && offsetof(TagSysInterface, Word53) == 53 &&
+              offsetof(TagSysInterface, SystemByte44) == 75 && offsetof(TagSysInterface, DescribeBySale) == 84 &&
+              offsetof(TagSysInterface, Byte442) == 442 && offsetof(TagSysInterface, ProductActivity) == 444 &&
+              offsetof(TagSysInterface, SystemByte48) == 450 && offsetof(TagSysInterface, SystemByte49) == 451,
+              "system-options fields");
 static_assert(sizeof(TagTransInfo) == 526, "0TransInfo");
 static_assert(offsetof(TagTransInfo, Alignment) == 142, "0TransInfo alignment");
 static_assert(sizeof(TagCurrentYear) == 20, "0currentyear");
