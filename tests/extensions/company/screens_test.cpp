@@ -15,7 +15,7 @@
 namespace companytest {
 namespace {
 
-// Every screen entry of the command table: none is part of this build.
+// The screen entries of the command table that this build lacks.
 const std::set<std::string> kNotInThisBuild = {
     "RSEDITDATE",
     "CopyCompany",
@@ -43,7 +43,6 @@ const std::set<std::string> kNotInThisBuild = {
     "RSEditDefaultProduct",
     "RSEditDefaultCustomer",
     "EditDefaultPrinter",
-    "RSEditUserAccess",
     "RSEditPassword",
     "EditFormSetup",
     "RSDosEditPrinters",
