@@ -71,6 +71,29 @@ protected:
         std::ofstream(program_ / "bwwreg.ini") << text;
     }
     void Script(const std::string& text) { ASSERT_EQ(FxScriptLoad(text.c_str()), 0); }
+    // A receipt-printer set-up as the host stores it: the report goes to the
+    // station's first printer, whose port is given; the company record the
+    // report's heading reads is there.
+    void PrinterSetUp(TextReportState& state, uint8_t port)
+    {
+        if (!fs::exists(data_ / "BPOSGNRL.DB")) {
+            CreateGeneralFile();
+            uint8_t company[GENERAL_COMPANY_SIZE] = {};
+            std::memcpy(company, GENERAL_KEY_COMPANY, GENERAL_KEY_SIZE - 1);
+            PutGeneralRecord(company, sizeof company);
+        }
+        GetDefaultProfileName(GetSessionPaths()->StationPrinters);
+        const fs::path stations = base_ / "BPOSSTN.DB";
+        for (StationRecord record : ReadAll<StationRecord>(stations)) {
+            record.printers[0].port = port;
+            EXPECT_EQ(bwpstest::PutRecord(stations.string(), record.id, sizeof record.id, &record,
+                                          sizeof record),
+                      0);
+        }
+        state.PresetDestination = 2;
+        state.PrinterChoice = 1;
+        state.Quiet = 1;
+    }
     bool Shows(const std::string& text) const { return Transcript().find(text) != std::string::npos; }
 
     std::unique_ptr<PosTransactionContext> context_;
@@ -207,6 +230,9 @@ TEST_F(PosTransactionTest, DrawerRecordsFoundAndMissing)
 
 TEST_F(PosTransactionTest, PrinterTestLines)
 {
+    // The printer's normal-mode codes go out when the report opens and when
+    // it closes: to a parallel port as 24 codes, to a serial one as text.
+    const std::string codes = "\x12" + std::string(23, '\0');
     const std::string a = std::string(23, 'A') + "\r";
     const std::string b = std::string(23, 'B') + "\r";
     const std::string c = std::string(23, 'C') + "\r";
@@ -216,18 +242,18 @@ TEST_F(PosTransactionTest, PrinterTestLines)
         const char* script;
         std::string output;
     } cases[] = {
-        {"one line", 1, "answer Print\nanswer Done\n", "LPT1.out:" + a},
+        {"one line", 1, "answer Print\nanswer Done\n", "LPT1.out:" + codes + a + codes},
         {"the next letters", 1, "answer Print\nanswer Next Letter\nanswer Next Letter\nanswer Done\n",
-         "LPT1.out:" + a + b + c},
+         "LPT1.out:" + codes + a + b + c + codes},
         {"cancelled after a line", 2, "answer Print\nanswer Next Letter\nanswer Cancel\n",
-         "LPT2.out:" + a + b},
-        {"a serial printer", 5, "answer Print\nanswer Done\n", "COM2.out:" + a},
+         "LPT2.out:" + codes + a + b + codes},
+        {"a serial printer", 5, "answer Print\nanswer Done\n", "COM2.out:\x12" + a + "\x12"},
         {"not printed", 1, "answer Cancel\n", ""},
     };
     for (const Case& k : cases) {
         SCOPED_TRACE(k.what);
         RemovePortFiles();
-        context_->Working.State.Port = k.port;
+        PrinterSetUp(context_->Working.State, k.port);
         context_->Printer = &context_->Working.State;
         Script(k.script);
         EXPECT_EQ(RunPrinterTest(&screen_), FX_STAY);
@@ -240,9 +266,9 @@ TEST_F(PosTransactionTest, APrinterTestThatCannotOpenThePortWritesNothing)
 {
     FxSetDeviceFolder(nullptr);
     FxSetDataFolder("");
+    PrinterSetUp(context_->Working.State, 1);
     context_->Printer = &context_->Working.State;
-    context_->Working.State.Port = 1;
-    Script("answer Print\n");
+    Script("answer Print\nanswer Cancel\n");  // the port is not ready: cancel
     EXPECT_EQ(RunPrinterTest(&screen_), FX_STAY);
     EXPECT_EQ(PortOutput(), "");
     EXPECT_EQ(FxScriptRemaining(), 0);
@@ -281,7 +307,7 @@ TEST_F(PosTransactionTest, ChooseInvoiceKindCopiesTheStoredSetUp)
 
 TEST_F(PosTransactionTest, StationOptions)
 {
-    context_->Stored[0].State.Port = 2;
+    PrinterSetUp(context_->Stored[0].State, 2);
     struct Case {
         const char* script;
         uint8_t option;
@@ -292,7 +318,8 @@ TEST_F(PosTransactionTest, StationOptions)
         {"answer Option Off\n", 0, "", nullptr},
         {"answer Banners\n", 7, "", "The receipt-banner editor is not available in this build."},
         {"answer Test Printer\nanswer Print\nanswer Done\n", 7,
-         "LPT2.out:" + std::string(23, 'A') + "\r", nullptr},
+         "LPT2.out:\x12" + std::string(23, '\0') + std::string(23, 'A') + "\r\x12" + std::string(23, '\0'),
+         nullptr},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.script);
