@@ -63,19 +63,19 @@ uint32_t NewNumber()
 HtmlWriter* Html(const TextReportState& state)
 {
     auto& map = Kept().html;
-    const auto it = map.find(state.HtmlBlock);
+    const auto it = map.find(+state.HtmlBlock);
     return it == map.end() ? nullptr : it->second.get();
 }
 
 void DropHtml(TextReportState& state)
 {
-    Kept().html.erase(state.HtmlBlock);
+    Kept().html.erase(+state.HtmlBlock);
     state.HtmlBlock = 0;
 }
 
 void DropSheet(TextReportState& state)
 {
-    Kept().sheets.erase(state.SheetBlock);
+    Kept().sheets.erase(+state.SheetBlock);
     state.SheetBlock = 0;
 }
 
@@ -459,7 +459,7 @@ int Ask(int message, const char* buttons)
 FxSheet* Sheet(const TextReportState& state)
 {
     auto& map = Kept().sheets;
-    const auto it = map.find(state.SheetBlock);
+    const auto it = map.find(+state.SheetBlock);
     return it == map.end() ? nullptr : reinterpret_cast<FxSheet*>(it->second->block);
 }
 
@@ -478,7 +478,7 @@ void OpenStatusWindow(TextReportState& state)
 void CloseStatusWindow(TextReportState& state)
 {
     auto& map = Kept().windows;
-    const auto it = map.find(state.StatusWindow);
+    const auto it = map.find(+state.StatusWindow);
     if (it != map.end()) {
         FxStatusClose(it->second);
         map.erase(it);
@@ -489,7 +489,7 @@ void CloseStatusWindow(TextReportState& state)
 void PollStatus(TextReportState& state)
 {
     auto& map = Kept().windows;
-    const auto it = map.find(state.StatusWindow);
+    const auto it = map.find(+state.StatusWindow);
     if (it != map.end())
         FxStatusUpdate(it->second, 0);
 }

@@ -188,6 +188,21 @@ constexpr struct {
     {F_NUMBER_FIFTH, LASTNUMBER_FIFTH},   {F_NUMBER_SIXTH, LASTNUMBER_SIXTH},
 };
 
+// A 16-bit word of the packed record, read and written byte-wise: the
+// record keeps no alignment.
+int16_t GetWord(const TagSysInterface& r, int16_t TagSysInterface::*word)
+{
+    int16_t value;
+    std::memcpy(&value, &(r.*word), sizeof value);
+    return value;
+}
+
+void SetWord(TagSysInterface& r, int16_t TagSysInterface::*word, int value)
+{
+    const auto v = static_cast<int16_t>(value);
+    std::memcpy(&(r.*word), &v, sizeof v);
+}
+
 // Words holding 0/1 behind a "No,Yes" list.
 struct WordField {
     int field;
@@ -326,9 +341,9 @@ void ShowRecord(OptionsScreen* s, const TagLastNumbers* numbers, const int32_t* 
     FxForm* form = &s->form;
     TagSysInterface& r = s->record;
     for (const auto& w : kZeroOneWords)
-        FxChoiceSet(form, w.field, r.*w.word == 1 ? 2 : 1);
+        FxChoiceSet(form, w.field, GetWord(r, w.word) == 1 ? 2 : 1);
     for (const auto& w : kFlagWords)
-        FxChoiceSet(form, w.field, OptionOfFlag(r.*w.word, w.yesFirst));
+        FxChoiceSet(form, w.field, OptionOfFlag(GetWord(r, w.word), w.yesFirst));
     for (const auto& b : kFlagBytes)
         FxChoiceSet(form, b.field, OptionOfFlag(r.*b.byte, b.yesFirst));
     FxChoiceSet(form, F_DEVICE_ACCESS, r.OptionSet != 0 ? 2 : 1);
@@ -368,9 +383,9 @@ void TakeRecord(OptionsScreen* s)
     FxForm* form = &s->form;
     TagSysInterface& r = s->record;
     for (const auto& w : kZeroOneWords)
-        r.*w.word = FxChoiceGet(form, w.field) == 2 ? 1 : 0;
+        SetWord(r, w.word, FxChoiceGet(form, w.field) == 2 ? 1 : 0);
     for (const auto& w : kFlagWords)
-        r.*w.word = FlagOfOption(FxChoiceGet(form, w.field), w.yesFirst);
+        SetWord(r, w.word, FlagOfOption(FxChoiceGet(form, w.field), w.yesFirst));
     for (const auto& b : kFlagBytes)
         r.*b.byte = FlagOfOption(FxChoiceGet(form, b.field), b.yesFirst);
     r.OptionSet = FxChoiceGet(form, F_DEVICE_ACCESS) == 2 ? 1 : 0;

@@ -293,7 +293,7 @@ Status PermitsList::Toggle(const SecuredFunctionRecord& current)
     uint32_t position = 0;
     const bool placed = file_.Position(position).Ok();
     KeyBuffer key;
-    key.Set(current.Right);
+    key.Set(+current.Right);
     SecuredFunctionRecord function;
     Status result = Success();
     file_.SetKey(0);

@@ -615,7 +615,11 @@ int FxFreeSpace(const char* folder, uint64_t* bytes) {
 int FxDeviceSend(int port, int count, const uint16_t* codes) {
     if (port < 0 || count < 0 || (!codes && count > 0)) return -1;
     std::string bytes;
-    for (int i = 0; i < count; ++i) bytes += static_cast<char>(codes[i] & 0xFF);
+    for (int i = 0; i < count; ++i) { // the codes often lie in a packed record
+        uint16_t code;
+        std::memcpy(&code, reinterpret_cast<const char*>(codes) + i * sizeof code, sizeof code);
+        bytes += static_cast<char>(code & 0xFF);
+    }
     return appendToFile(deviceFile("LPT", port + 1), bytes.data(), bytes.size());
 }
 

@@ -143,8 +143,8 @@ TEST_F(VerifyTest, UnsoundInvoiceStaysAsAVoidAndIsListed)
     EXPECT_STREQ(voided.InvoiceNo, "I2");
     EXPECT_EQ(voided.Type, 'V');
     EXPECT_STREQ(voided.CustomerName, "Voided by Editor");
-    EXPECT_EQ(voided.CashAmount, 0.0);
-    EXPECT_EQ(voided.FirstLineOffset, -1);
+    EXPECT_EQ(+voided.CashAmount, 0.0);
+    EXPECT_EQ(+voided.FirstLineOffset, -1);
     EXPECT_EQ(ReadText("versale.txt"),
               "     Invoice #I2         was deleted \n"
               "     Detail Record for Invoice #I7         was deleted \n");

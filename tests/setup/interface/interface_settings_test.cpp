@@ -232,7 +232,7 @@ TEST_F(InterfaceSettingsTest, LinkWritesTheOlderLayoutAtItsOwnLength)
     int length = 0;
     const TagSysInterface stored = Stored(&length);
     EXPECT_EQ(length, GENERAL_SYSINTERFACE_OLD_SIZE);
-    EXPECT_EQ(stored.Interfaced, 1);
+    EXPECT_EQ(+stored.Interfaced, 1);
     EXPECT_EQ(std::memcmp(&stored, &record_, offsetof(TagSysInterface, Interfaced)), 0);
 }
 
@@ -390,7 +390,7 @@ TEST_F(InterfaceSettingsTest, AccountingScreenUnlinksAndClearsTheLink)
     FxScriptLoad("key F10\n");
     RSEditAccInterface();
     const TagSysInterface stored = Stored();
-    EXPECT_EQ(stored.Interfaced, 0);
+    EXPECT_EQ(+stored.Interfaced, 0);
     EXPECT_EQ(stored.AccountingFolder[0], '\0');
     EXPECT_EQ(stored.Accounts[0][0], '\0');
     EXPECT_EQ(std::memcmp(&stored, &record_, offsetof(TagSysInterface, Interfaced)), 0);

@@ -173,17 +173,17 @@ TEST_F(SecuredFunctionsTest, LoadTakesFunctionsAndSkipsWhatIsNone)
     for (std::size_t i = 0; i < functions.size(); ++i) {
         const SecuredFunctionRecord& f = functions[i];
         SCOPED_TRACE(expected[i].name);
-        EXPECT_EQ(f.Right, expected[i].number);
+        EXPECT_EQ(+f.Right, expected[i].number);
         std::string padded = expected[i].name;
         padded.resize(30, ' ');
         EXPECT_EQ(Name(f), padded);
-        EXPECT_EQ(f.FlagIndex, expected[i].flagIndex);
-        EXPECT_EQ(f.Command, expected[i].command);
-        EXPECT_EQ(f.Numbers[0], expected[i].first);
+        EXPECT_EQ(+f.FlagIndex, expected[i].flagIndex);
+        EXPECT_EQ(+f.Command, expected[i].command);
+        EXPECT_EQ(+f.Numbers[0], expected[i].first);
         EXPECT_EQ(f.LastUserId[0], '\0');
         EXPECT_EQ(f.Mark, 0);
     }
-    EXPECT_EQ(functions[3].Numbers[4], 5);
+    EXPECT_EQ(+functions[3].Numbers[4], 5);
 
     const std::string header = Read("security/function.h");
     EXPECT_EQ(header.find("old header"), std::string::npos);
