@@ -349,7 +349,7 @@ int OnDeleteKey(void* context)
         return FX_STAY;
     }
     int choice = 2;
-    char buttons[] = "Yes,No";
+    char buttons[] = "\001Yes,No";
     const uint8_t* colours = GetSessionPaths()->ColorTable + COLOR_SET_SIZE * kColourSetQuestion;
     if (AskMessage(kMsgDeleteRegister, 1, &choice, buttons, colours, -1, -1, 0, 0, 0) != 0 || choice != 1)
         return FX_STAY;

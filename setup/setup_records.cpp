@@ -260,7 +260,9 @@ constexpr std::array<ScreenField, 14> kCompanyTemplate{{
     bwps::Field(C_TEXT393, 8, 20, "%-13s"),
     bwps::Field(C_TEXT424, 8, 40, "%-13s"),
     bwps::Field(C_PICTURE_SHOWN, 9, 20, "%-3sm").Choices(kYesNo),
-    bwps::Field(C_PICTURE, 10, 20, "%-259s"),
+    // The framework's fields hold 255 characters; the stored name and
+    // extension never need more.
+    bwps::Field(C_PICTURE, 10, 20, "%-255s"),
     {},
 }};
 
