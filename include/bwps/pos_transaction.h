@@ -14,6 +14,7 @@
 #include <stdint.h>
 
 #include "bwps/export.h"
+#include "bwps/records/general.h"
 #include "bwps/records/stations.h"
 #include "fx.h"
 
@@ -139,6 +140,7 @@ typedef struct PosTransactionContext {
     uint8_t TransactionKind;     /* 2 and 6 never open the drawer */
     uint8_t StationOption;       /* 0 or 1, set by the station options */
     TextReportState* Printer;    /* the report state the printer test writes to */
+    TagBanners Banners;          /* the receipt banner record; the banner editor edits it here */
 } PosTransactionContext;
 
 /* The framework's screen context of the host's sale screen, handed to the

@@ -103,11 +103,11 @@ TEST_F(HostTest, CreateCompanyThenRunCommandsHeadless)
 
     // A screen that is not in this build answers with its own exit status
     // (not the one of a cancelled command) and says why.
-    o = Bwpos({"--company", company, "--user", "", "--password", "", "141"});
+    o = Bwpos({"--company", company, "--user", "", "--password", "", "145"});
     EXPECT_EQ(o.status, 28) << o.out;
-    EXPECT_NE(o.out.find("RSEditCompanyId is not available in this build."), std::string::npos)
+    EXPECT_NE(o.out.find("RSEditDefaultProduct is not available in this build."), std::string::npos)
         << o.out;
-    EXPECT_TRUE(Has(o, "bwpos: command 141 (CmdEditCompanyId) is not available in this build"))
+    EXPECT_TRUE(Has(o, "bwpos: command 145 (CmdEditDefaultProduct) is not available in this build"))
         << o.out;
 
     // The leave question answered from a script.
@@ -228,7 +228,7 @@ TEST_F(HostTest, HelpListsTheCommands)
     const Outcome o = Bwpos({"--help"});
     EXPECT_EQ(o.status, 0);
     for (const char* line : {"    103 CmdCompanyHeading        Company banner",
-                             "  - 141 CmdEditCompanyId         Company information",
+                             "    141 CmdEditCompanyId         Company information",
                              "    110 CmdOpenCompany", "  - 401 CmdCustomerHistory"})
         EXPECT_TRUE(Has(o, line)) << line << "\n" << o.out;
     EXPECT_TRUE(Has(o, "at most 143 characters")) << o.out;

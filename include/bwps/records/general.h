@@ -239,7 +239,8 @@ typedef struct TagCompanyRecord {
     char Text424[14];               /* 424: text 14 */
     uint8_t reserved438[79];        /* 438 */
     char ShortName[24];             /* 517: text 1 again */
-    uint8_t reserved541[17];        /* 541 */
+    uint8_t reserved541[16];        /* 541 */
+    char PictureShown;              /* 557: 'Y'/'N' */
     char Picture[260];              /* 558: picture path; reads move it to the images folder */
 } TagCompanyRecord;
 
@@ -320,10 +321,22 @@ typedef struct TagAccountingDefaults {
 typedef struct TagLookUps {
     char Key[16];                   /* 0 */
     char LookupOrder[16];           /* 16: one letter per lookup type 0-15; 'C' */
-    uint8_t reserved32[4];          /* 32 */
+    union {
+        uint8_t reserved32[4];      /* 32 */
+        char LookupOrder16;         /* 32: the letter of lookup type 16 */
+    };
     char DocumentOrder[13];         /* 36: one letter per document type 0-12; 'N' */
     uint8_t reserved49[27];         /* 49 */
 } TagLookUps;
+
+/* "0Banners       " (344 bytes): eight receipt banner lines of 40
+ * characters and a NUL. Lines 1-5 and 6-8 are the two groups of the
+ * banner editor's message insertion. */
+enum { BANNER_LINES = 8, BANNER_LINE_SIZE = 41, BANNER_FIRST_GROUP = 5, GENERAL_BANNERS_SIZE = 344 };
+typedef struct TagBanners {
+    char Key[16];                               /* 0 */
+    char Lines[BANNER_LINES][BANNER_LINE_SIZE]; /* 16 + 41 * (line - 1) */
+} TagBanners;
 
 /* "0Passwords     " (167 bytes). */
 typedef struct PasswordsRecord {
@@ -412,6 +425,7 @@ static_assert(offsetof(TagCompanyRecord, Text341) == 341, "company text 12");
 static_assert(offsetof(TagCompanyRecord, Text393) == 393, "company text 13");
 static_assert(offsetof(TagCompanyRecord, Text424) == 424, "company text 14");
 static_assert(offsetof(TagCompanyRecord, ShortName) == 517, "company short name");
+static_assert(offsetof(TagCompanyRecord, PictureShown) == 557, "company picture flag");
 static_assert(offsetof(TagCompanyRecord, Picture) == 558, "company picture");
 static_assert(sizeof(TagSystemRecord) == 360, "0System of the store");
 static_assert(offsetof(TagSystemRecord, Byte29) == 29, "system 29");
@@ -442,6 +456,9 @@ static_assert(offsetof(TagAccountingDefaults, Product) == 1606, "accounting defa
 static_assert(sizeof(TagLookUps) == GENERAL_LOOKUPS_SIZE, "0LookUps");
 static_assert(offsetof(TagLookUps, DocumentOrder) == 36, "0LookUps document types");
 static_assert(sizeof(PasswordsRecord) == 167, "passwords record");
+static_assert(sizeof(TagBanners) == GENERAL_BANNERS_SIZE, "0Banners");
+static_assert(offsetof(TagBanners, Lines[7]) == 16 + 41 * 7, "0Banners line 8");
+static_assert(offsetof(TagLookUps, LookupOrder16) == 32, "0LookUps byte 32");
 static_assert(sizeof(TagCompanyRecord) == GENERAL_COMPANY_SIZE, "0Company length");
 static_assert(offsetof(TagCompanyRecord, Picture) == COMPANY_PICTURE_OFFSET, "0Company picture");
 static_assert(sizeof(TagSystemRecord) == GENERAL_SYSTEM_SIZE, "0System length");

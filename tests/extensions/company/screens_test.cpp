@@ -17,7 +17,6 @@ namespace {
 
 // The screen entries of the command table that this build lacks.
 const std::set<std::string> kNotInThisBuild = {
-    "RSEDITDATE",
     "CopyCompany",
     "BackupRestore",
     "ShowUtilityScreen",
@@ -34,18 +33,13 @@ const std::set<std::string> kNotInThisBuild = {
     "RSEditTaxCode",
     "EditSalespersonByParams",
     "RSEditSPTime",
-    "RSEditCashReg",
     "RSEditWarehouses",
     "RSEditShipVia",
     "EditWUCode",
-    "RSEditCompanyId",
-    "RSEditSystemLook",
     "RSEditDefaultProduct",
     "RSEditDefaultCustomer",
     "EditDefaultPrinter",
-    "RSEditPassword",
     "EditFormSetup",
-    "RSDosEditPrinters",
     "RSUDFSettings",
     "ViewCustHistoryByParams",
 };
