@@ -546,8 +546,8 @@ TEST_F(CashRegisterTest, NewRegistersStartAsZerosWithTheirNumbers)
     const CashRegisterRecord r2 = Register(2);
     EXPECT_EQ(Text(r2.description, 16), "FRONT");
     EXPECT_EQ(r2.drawerCodes[0], 0);
-    EXPECT_EQ(r2.number175, 1);
-    EXPECT_EQ(r2.number179, 1);
+    EXPECT_EQ(+r2.number175, 1);
+    EXPECT_EQ(+r2.number179, 1);
     EXPECT_EQ(Register(1).drawerCodes[0], 7);
 }
 
@@ -593,12 +593,12 @@ TEST_F(CashRegisterTest, DisplaySettingsAreStoredAsTheirCodes)
     EXPECT_EQ(r.display.dataBits, 2);
     EXPECT_EQ(r.display.stopBits, 4);
     EXPECT_EQ(r.display.parity, 0x18);
-    EXPECT_EQ(r.drawerPort, 5);
-    EXPECT_EQ(r.printerChoice438, 3);
+    EXPECT_EQ(+r.drawerPort, 5);
+    EXPECT_EQ(+r.printerChoice438, 3);
     EXPECT_EQ(r.flag172, 'Y');
-    EXPECT_EQ(r.printerChoice173, 3);
-    EXPECT_EQ(r.width40, 1);
-    EXPECT_EQ(r.number179, -1);
+    EXPECT_EQ(+r.printerChoice173, 3);
+    EXPECT_EQ(+r.width40, 1);
+    EXPECT_EQ(+r.number179, -1);
     EXPECT_EQ(r.drawerCodes[0], 27);
 }
 
