@@ -20,7 +20,6 @@ const std::set<std::string> kNotInThisBuild = {
     "RSEDITDATE",
     "CopyCompany",
     "BackupRestore",
-    "ShowUtilityScreen",
     "RSEditCustomer",
     "RSEditMasterItems",
     "RSEditProduct",
