@@ -499,7 +499,9 @@ BWPS1_API const char* CheckEntryDescription(int fileNumber)
     const FileCheckRow* row = FindCheckEntry(fileNumber);
     if (row == nullptr)
         return "";
-    if (row->Description != nullptr && std::strlen(row->Description) > 4)
+    // Only a keyed text (" K  Description") carries its key before the
+    // description; a plain one is the description whole.
+    if (row->Description != nullptr && row->Description[0] == ' ' && std::strlen(row->Description) > 4)
         text = row->Description + 4;
     else if (row->Description != nullptr && *row->Description != '\0')
         text = row->Description;

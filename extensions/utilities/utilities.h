@@ -36,10 +36,34 @@ BWPS1_API void LoadCheckTableCopy(void);
 BWPS1_API void FreeCheckTableCopy(void);
 // The copy, or null.
 BWPS1_API FileCheckRow* CheckTableCopy(void);
-// The description of a file's row (from its fifth character), or the
-// file's name when the descriptions are not loaded; "" for a file without
-// a row.
+// The description of a file's row (from its fifth character when the text
+// is in the keyed layout " K  Description"), or the file's name when the
+// descriptions are not loaded; "" for a file without a row.
 BWPS1_API const char* CheckEntryDescription(int fileNumber);
+// The key that picks the file on the utility screen (at most 3 characters
+// and the NUL): the key of a keyed description, else "A" for all files and
+// the row's index in decimal for a file; "" for a file without a row.
+BWPS1_API void CheckEntryKeyText(int fileNumber, char* out);
+// The file number that a typed key picks: "A" all files, 1 to 65 the file
+// of that row of the check table; 0 for an empty or unknown key.
+BWPS1_API int ParseUtilityKey(const char* text);
+// Writes the file's record count (from the open handle's statistics) into
+// its row of bwpsbase's check table; files 1 to 84 only. 1 when written.
+BWPS1_API int UpdateCheckEntryCount(uint16_t handle, int fileNumber);
+// Shows a numbered message with the single button " Continue".
+BWPS1_API int ShowUtilityMessage(int number);
+// 1 for the files the verification handles (6, 13, 34, 36, 42); else 0,
+// after telling why (1265, 439 or 437) when tell is non-zero.
+BWPS1_API int CanVerifyFile(int fileNumber, int tell);
+
+// ---- The utility screen's batch and the browse screens
+
+// Recovers every file of the check table without the screen; the key is
+// never polled. 0.
+BWPS1_API int RunFileUtilityBatch(void);
+// The browse screen of a transaction file (4, 5/6, 9, 12/13, 34/35, 36/37,
+// 42/43); any other file shows message 1271. 0.
+BWPS1_API int ViewTransactions(int fileNumber);
 
 // ---- Text list (one file at a time)
 

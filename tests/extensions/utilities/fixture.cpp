@@ -98,4 +98,14 @@ int UtilitiesTest::KeyCount(const std::string& path)
 
 void UtilitiesTest::Script(const char* text) { ASSERT_EQ(FxScriptLoad(text), 0); }
 
+void UtilitiesTest::LoadResources()
+{
+    for (const char* name : {"WBPSRSC1.DAT", "WBPSRSC2.DAT", "WBPSRSC3.DAT", "WBPSRSC4.DAT", "WBPSRSC6.DAT"}) {
+        const fs::path file = bwpstest::BuiltBaseFolder() / name;
+        if (fs::exists(file)) {
+            ASSERT_EQ(FxResourceLoadFile(file.c_str()), 0) << name;
+        }
+    }
+}
+
 }  // namespace utiltest

@@ -26,6 +26,8 @@ protected:
     std::vector<std::string> Records(const std::string& path, int* status = nullptr);
     int KeyCount(const std::string& path);
     void Script(const char* text);
+    // Loads the built screen resources (strings, text lists, screens).
+    void LoadResources();
 
     bwpstest::ScratchFolder scratch_{"utilities"};
     std::string program_;

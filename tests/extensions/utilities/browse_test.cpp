@@ -1,0 +1,156 @@
+// The transaction browse screens: each lists its file, F6 deletes what the
+// screen lets it delete, a header goes with its lines, and the last line of
+// a document offers its header.
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "bwps/files.h"
+#include "bwps/records/sales.h"
+#include "extensions/utilities/utilities.h"
+#include "extensions/utilities/verify_records.h"
+#include "fx.h"
+#include "recman.h"
+#include "tests/extensions/utilities/fixture.h"
+
+using bwps::FileNo;
+using bwps::No;
+
+namespace utiltest {
+namespace {
+
+class BrowseTest : public UtilitiesTest {
+protected:
+    void SetUp() override
+    {
+        UtilitiesTest::SetUp();
+        if (!IsSkipped())
+            LoadResources();
+    }
+    void Layaway(const char* number)
+    {
+        LayawayHeaderRecord h{};
+        std::snprintf(h.Number, sizeof h.Number, "%s", number);
+        ASSERT_EQ(Insert(No(FileNo::LayawayHeader), &h, sizeof h), 0);
+    }
+    void LayawayLine(const char* number, const char* code)
+    {
+        LayawayLineRecord l{};
+        std::snprintf(l.Number, sizeof l.Number, "%s", number);
+        std::snprintf(l.ProductCode, sizeof l.ProductCode, "%s", code);
+        l.LineType = 'P';
+        ASSERT_EQ(Insert(No(FileNo::LayawayDetail), &l, sizeof l), 0);
+    }
+    void Document(FileNo file, const char* number, uint16_t flags)
+    {
+        TagSalesHdr h{};
+        std::snprintf(h.InvoiceNo, sizeof h.InvoiceNo, "%s", number);
+        h.Type = 1;
+        h.Flags = flags;
+        h.FirstLineOffset = -1;
+        ASSERT_EQ(Insert(No(file), &h, sizeof h), 0);
+    }
+    void DocumentLine(FileNo file, const char* number, int16_t line)
+    {
+        TagSalesDetail l{};
+        std::snprintf(l.InvoiceNo, sizeof l.InvoiceNo, "%s", number);
+        l.LineNo = line;
+        l.Kind = 'M';
+        ASSERT_EQ(Insert(No(file), &l, sizeof l), 0);
+    }
+    std::vector<std::string> Numbers(FileNo file)
+    {
+        std::vector<std::string> numbers;
+        for (const std::string& r : Records(FilePath(No(file))))
+            numbers.push_back(std::string(r.c_str()));
+        return numbers;
+    }
+    bool Shown(const char* text) { return std::string(FxTranscript()).find(text) != std::string::npos; }
+};
+
+using Texts = std::vector<std::string>;
+
+TEST_F(BrowseTest, DeletingAHeaderTakesItsLinesAndLeavesTheOtherDocuments)
+{
+    struct Case {
+        const char* name;
+        FileNo header, detail;
+        bool layaway;
+    } const cases[] = {
+        {"layaways", FileNo::LayawayHeader, FileNo::LayawayDetail, true},
+        {"quotes", FileNo::QuoteHeader, FileNo::QuoteDetail, false},
+        {"invoices with lines in the detail file", FileNo::SalesHeader, FileNo::SalesDetail, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        for (const char* n : {"D1", "D2"}) {
+            if (c.layaway) {
+                Layaway(n);
+                LayawayLine(n, "P1");
+                LayawayLine(n, "P2");
+            } else {
+                Document(c.header, n, SALES_LINES_IN_DATA_FILE);
+                DocumentLine(c.detail, n, 1);
+                DocumentLine(c.detail, n, 2);
+            }
+        }
+        // The list stands on D1; F6 asks and Yes deletes it.
+        Script("key F6\nanswer Yes\nkey Esc\n");
+        EXPECT_EQ(ViewTransactions(No(c.header)), 0);
+        EXPECT_TRUE(Shown("Delete this transaction and all of its lines?")) << FxTranscript();
+        EXPECT_EQ(Numbers(c.header), (Texts{"D2"}));
+        EXPECT_EQ(Numbers(c.detail), (Texts{"D2", "D2"}));
+        // Answered No: nothing goes.
+        Script("key F6\nanswer No\nkey Esc\n");
+        ViewTransactions(No(c.detail));
+        EXPECT_EQ(Numbers(c.header), (Texts{"D2"}));
+        EXPECT_EQ(Numbers(c.detail), (Texts{"D2", "D2"}));
+    }
+}
+
+TEST_F(BrowseTest, TheLastLineOfADocumentOffersItsHeader)
+{
+    struct Case {
+        const char* name;
+        const char* answer;
+        Texts headers;
+    } const cases[] = {
+        {"kept", "No", {"L1"}},
+        {"deleted too", "Yes", {}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        Layaway("L1");
+        LayawayLine("L1", "P1");
+        LayawayLine("L1", "P2");
+        // Enter opens L1's lines; the first line goes without a question
+        // about the header, the second asks.
+        const std::string script = std::string("key Enter\nkey F6\nanswer Yes\nkey F6\nanswer Yes\nanswer ") +
+                                   c.answer + "\nkey Esc\nkey Esc\n";
+        Script(script.c_str());
+        ViewTransactions(No(FileNo::LayawayHeader));
+        EXPECT_TRUE(Shown("The transaction has no lines left. Delete the transaction too?")) << FxTranscript();
+        EXPECT_EQ(Numbers(FileNo::LayawayDetail), Texts{});
+        EXPECT_EQ(Numbers(FileNo::LayawayHeader), c.headers);
+        FxTranscriptClear();
+        for (const std::string& n : Numbers(FileNo::LayawayHeader)) {
+            (void)n;
+            Script("key F6\nanswer Yes\nkey Esc\n");
+            ViewTransactions(No(FileNo::LayawayHeader));
+        }
+    }
+}
+
+TEST_F(BrowseTest, FilesWithoutABrowseScreenAreRefused)
+{
+    for (FileNo f : {FileNo::Customers, FileNo::Products, FileNo::Tenders}) {
+        FxTranscriptClear();
+        Script("answer Continue\n");
+        EXPECT_EQ(ViewTransactions(No(f)), 0);
+        EXPECT_TRUE(Shown("This file has no browse screen.")) << FxTranscript();
+        EXPECT_EQ(std::string(FxTranscript()).find("list open"), std::string::npos);
+    }
+}
+
+}  // namespace
+}  // namespace utiltest
