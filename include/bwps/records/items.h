@@ -10,7 +10,18 @@
 
 #pragma pack(push, 1)
 
-/* A weight unit: key 0 the code. */
+/* Keys of the weight units and of the files that name a unit. */
+enum {
+    WEIGHT_UNIT_DEFAULT_KEY = 2,        /* BPOSWUNI.DB: the default flag */
+    PRODUCT_WEIGHT_UNIT_KEY = 7,        /* BPOSPROD.DB: TagProduct.WeightUnit */
+    ACCOUNTING_INVOICE_UNIT_KEY = 11    /* the accounting company's invoice headers */
+};
+/* An invoice header of the accounting company (1311 bytes): only its weight
+ * unit, 7 bytes at this offset, is read here. */
+enum { ACCOUNTING_INVOICE_HEADER_SIZE = 1311, ACCOUNTING_INVOICE_UNIT_OFFSET = 1285 };
+
+/* A weight unit: key 0 the code (upper case, NUL-filled), key 2 the
+ * default flag; at most one unit carries 'Y'. */
 typedef struct WeightUnitRecord {
     char code[7];          /* 0: NUL-terminated */
     char description[31];  /* 7 */

@@ -49,8 +49,11 @@ struct BillingCodeRecord {          // BPOSBICD.DB, 89 bytes
         uint8_t Data6[41];          // 6
         char Description[41];       // 6
     };
-    char Account[11];               // 47
-    uint8_t Data58[31];             // 58
+    char Account[11];               // 47: the ledger account, NUL-terminated in
+    uint8_t AccountRest[12];        // 58  a field of 23 bytes
+    char Options[3];                // 70: 'Y' / 'N'; a new code has 'Y', 'N', 'N'
+    double Amount;                  // 73
+    uint8_t Data81[8];              // 81: carried unchanged
 };
 struct PriceBreakRecord {           // BPOSPRBK.DB, 87 bytes
     char Code[6];                   // 0: key 0
@@ -145,10 +148,21 @@ struct SalespersonRecord {          // BPOSSPER.DB, 572 bytes
     double Totals[26];              // 323
     char SecondLine[41];            // 531
 };
-struct WarehouseRecord {            // BPOSWHSE.DB, 362 bytes
+struct WarehouseRecord {            // BPOSWHSE.DB, 362 bytes; every field NUL-terminated text
     char Code[4];                   // 0: key 0
     char Description[41];           // 4
-    uint8_t Data45[317];            // 45
+    char Line2[41];                 // 45
+    char Line3[41];                 // 86
+    char Line4[82];                 // 127
+    char Text209[16];               // 209
+    char Text225[4];                // 225
+    char Text229[11];               // 229
+    char Text240[16];               // 240
+    char Text256[16];               // 256
+    char Text272[16];               // 272
+    char Text288[41];               // 288
+    char Text329[16];               // 329
+    char Text345[17];               // 345
 };
 struct ShipViaRecord {              // BPOSSVIA.DB, 114 bytes
     char Code[16];                  // 0: key 0
@@ -175,7 +189,9 @@ static_assert(sizeof(TaxRecord) == 995 && offsetof(TaxRecord, TotalRate) == 19 &
               offsetof(TaxRecord, History) == 162 && offsetof(TaxRecord, Flag) == 994 &&
               offsetof(TaxRecord, Entries) == 27 && sizeof(TaxRecord::Entry) == 15);
 static_assert(sizeof(BillingCodeRecord) == 89 && offsetof(BillingCodeRecord, Account) == 47 &&
-              offsetof(BillingCodeRecord, Description) == 6);
+              offsetof(BillingCodeRecord, Description) == 6 &&
+              offsetof(BillingCodeRecord, Options) == 70 && offsetof(BillingCodeRecord, Amount) == 73 &&
+              offsetof(BillingCodeRecord, Data81) == 81);
 static_assert(sizeof(PromotionHeaderRecord) == 120 && offsetof(PromotionHeaderRecord, Description) == 50 &&
               offsetof(PromotionHeaderRecord, Removed) == 86 && offsetof(PromotionHeaderRecord, AllCustomers) == 119);
 static_assert(sizeof(PriceBreakRecord) == 87 && offsetof(PriceBreakRecord, Breaks) == 38 &&
@@ -203,7 +219,10 @@ static_assert(sizeof(SalespersonRecord) == 572 && offsetof(SalespersonRecord, Na
               offsetof(SalespersonRecord, ShortCode) == 47 && offsetof(SalespersonRecord, Rate) == 99 &&
               offsetof(SalespersonRecord, Sales) == 115 && offsetof(SalespersonRecord, Totals) == 323 &&
               offsetof(SalespersonRecord, SecondLine) == 531);
-static_assert(sizeof(WarehouseRecord) == 362 && offsetof(WarehouseRecord, Description) == 4);
+static_assert(sizeof(WarehouseRecord) == 362 && offsetof(WarehouseRecord, Description) == 4 &&
+              offsetof(WarehouseRecord, Line4) == 127 && offsetof(WarehouseRecord, Text209) == 209 &&
+              offsetof(WarehouseRecord, Text240) == 240 && offsetof(WarehouseRecord, Text288) == 288 &&
+              offsetof(WarehouseRecord, Text329) == 329 && offsetof(WarehouseRecord, Text345) == 345);
 static_assert(sizeof(ShipViaRecord) == 114 && offsetof(ShipViaRecord, Description) == 16 &&
               offsetof(ShipViaRecord, Telephone) == 98);
 static_assert(sizeof(LayawayRecord) == 172 && offsetof(LayawayRecord, Customer) == 11 &&

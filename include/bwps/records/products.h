@@ -45,7 +45,9 @@ typedef struct TagProduct {
     double BaselineValue;       /* 618 */
     char Text626[11];           /* 626: copied into activity 106 */
     char Text637[11];           /* 637: copied into activity 117 */
-    uint8_t Data648[19];        /* 648 */
+    uint8_t Data648[4];         /* 648 */
+    char WeightUnit[7];         /* 652: a unit code of BPOSWUNI.DB (key 7) */
+    uint8_t Data659[8];         /* 659: the weight */
     char Status;                /* 667: 'A', blank or 0 active */
 } TagProduct;
 
@@ -146,6 +148,7 @@ static_assert(offsetof(TagProduct, BaselineValue) == 618, "baseline value");
 static_assert(offsetof(TagProduct, Text626) == 626, "product 626");
 static_assert(offsetof(TagProduct, Text637) == 637, "product 637");
 static_assert(offsetof(TagProduct, Status) == 667, "product status");
+static_assert(offsetof(TagProduct, WeightUnit) == 652, "product weight unit");
 static_assert(sizeof(TagProductActivity) == 175, "product activity");
 static_assert(offsetof(TagProductActivity, Number) == 15, "activity number");
 static_assert(offsetof(TagProductActivity, Source) == 26, "activity source");
