@@ -523,6 +523,14 @@ int Restore(int kind, const char* sourceText, const char* targetText, const char
         run.Message(BACKUP_MESSAGE_ERROR, "The data cannot be restored into %s.", target.c_str());
         return BACKUP_FAILED;
     }
+    // The exchange of names takes the old folder away, with whatever lies
+    // inside it.
+    if (Within(source, target)) {
+        run.Message(BACKUP_MESSAGE_ERROR,
+                    "The backup in %s lies inside the folder it would replace: move it first.",
+                    source.c_str());
+        return BACKUP_FAILED;
+    }
     const std::string archivePath = NewestArchive(kind, source);
     if (archivePath.empty()) {
         run.Message(BACKUP_MESSAGE_ERROR, "There is no backup of %s data in %s.", KindName(kind),

@@ -19,7 +19,6 @@ namespace {
 const std::set<std::string> kNotInThisBuild = {
     "RSEDITDATE",
     "CopyCompany",
-    "BackupRestore",
     "ShowUtilityScreen",
     "RSEditCustomer",
     "RSEditMasterItems",
