@@ -233,16 +233,17 @@ int Backup(int kind, const char* sourceText, const char* baseText, const char* t
     }
     if (!run.Reach(sourceIn, false))
         return BACKUP_STOPPED;
-    if (!run.Reach(targetIn, true))
-        return BACKUP_STOPPED;
-    const std::string source = Canonical(sourceIn), target = Canonical(targetIn);
+    const std::string source = Canonical(sourceIn);
     const std::string base = Text(baseText).empty() ? std::string() : Canonical(baseText);
-    if (Within(target, source)) {
+    if (!Run::IsDriveForm(targetIn) && Within(Canonical(targetIn), source)) {
         run.Message(BACKUP_MESSAGE_ERROR,
                     "The backup cannot be kept inside the data folder %s: choose another folder.",
                     source.c_str());
         return BACKUP_FAILED;
     }
+    if (!run.Reach(targetIn, true))
+        return BACKUP_STOPPED;
+    const std::string target = Canonical(targetIn);
     if (!base.empty() && (source == base || target == base)) {
         run.Message(BACKUP_MESSAGE_ERROR, "The program's shared folder %s is not a data folder.",
                     base.c_str());
