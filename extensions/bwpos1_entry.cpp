@@ -2,6 +2,8 @@
 #include "extensions/company/company.h"
 #include "extensions/company/services.h"
 #include "extensions/utilities/utilities.h"
+#include "extensions/utilities/backup_restore.h"
+#include "bwps/screens.h"
 
 #include "bwps/check_table.h"
 #include "bwps/session.h"
@@ -34,6 +36,10 @@ BWPS1_API void* BWPS1Ordinal(int ordinal)
         {1, reinterpret_cast<void*>(&BWPSRunCommand)},
         {2, reinterpret_cast<void*>(&BWPSVerifyBaseFilesDefault)},
         {3, reinterpret_cast<void*>(&BWPSVerifyBaseFiles)},
+        {9, reinterpret_cast<void*>(&EditBackupDefaults)},
+        {10, reinterpret_cast<void*>(&WriteBackupSettings)},
+        {11, reinterpret_cast<void*>(&ReadBackupSettings)},
+        {19, reinterpret_cast<void*>(&BackupRestore)},
         {36, reinterpret_cast<void*>(&OpenCompanyList)},
         {37, reinterpret_cast<void*>(&SetDefaultCompany)},
         {42, reinterpret_cast<void*>(&CreateCompanyFiles)},

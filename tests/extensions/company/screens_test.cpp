@@ -19,6 +19,7 @@ namespace {
 const std::set<std::string> kNotInThisBuild = {
     "CopyCompany",
     "BackupRestore",
+    "ShowUtilityScreen",
     "RSEditCustomer",
     "RSEditMasterItems",
     "RSEditProduct",
