@@ -25,10 +25,6 @@
 
 namespace bwps::textreport {
 
-// Completes a report file name: 0 and the full name; 1 for an empty name,
-// 2 for a name without its file part. A name without a folder goes into the
-// program folder; one without an extension takes the export kind's.
-int CompleteFileName(const std::string& typed, int exportKind, std::string& out);
 // The extensions an export kind's file must carry (none for plain reports
 // and delimited text).
 std::vector<std::string> RequiredExtensions(int exportKind);
@@ -291,7 +287,7 @@ int OnProcess(void* context)
     const int kind = exports ? std::max(s.chosenType, 0) : TEXT_EXPORT_REPORT;
     std::string path;
     if (destination == TEXT_REPORT_TO_FILE) {
-        if (CompleteFileName(FxFieldGet(&s.form, kFile), kind, path) != 0)
+        if (bwps::desk::CompleteReportFileName(FxFieldGet(&s.form, kFile), kind, path) != 0)
             return Refuse(s, DESK_MSG_FILE_NAME, kFile);
         // The name is checked before anything is opened, so that a refused
         // name never touches a file of that name.
@@ -558,9 +554,11 @@ bool RunPrintScreen(TextReportState& state)
 
 }  // namespace
 
-int CompleteFileName(const std::string& typed, int exportKind, std::string& out)
+}  // namespace bwps::textreport
+
+int bwps::desk::CompleteReportFileName(const std::string& typed, int exportKind, std::string& out)
 {
-    std::string name = Trimmed(typed);
+    std::string name = textreport::Trimmed(typed);
     if (name.empty())
         return 1;
     std::replace(name.begin(), name.end(), '\\', '/');
@@ -574,7 +572,7 @@ int CompleteFileName(const std::string& typed, int exportKind, std::string& out)
     if (file.empty())
         return 2;
     if (folder.empty() || folder[0] != '/')
-        folder = ProgramFolder() + folder;
+        folder = textreport::ProgramFolder() + folder;
     if (extension.empty() || extension == ".") {
         static const char* const kExtensions[] = {".PRN", ".PRN", ".HTM", ".XLS", ".XLS", ".WK3", ".WKW"};
         extension = exportKind >= 0 && exportKind <= 6 ? kExtensions[exportKind] : ".PRN";
@@ -582,6 +580,8 @@ int CompleteFileName(const std::string& typed, int exportKind, std::string& out)
     out = folder + file + extension;
     return 0;
 }
+
+namespace bwps::textreport {
 
 std::vector<std::string> RequiredExtensions(int exportKind)
 {

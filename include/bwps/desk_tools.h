@@ -74,7 +74,7 @@ namespace bwps::desk {
  * precision (no operator precedence). Keys are the characters of the
  * buttons ('0'..'9', '.', '+', '-', '*', '/', '=', 'E', 'S', 'M', 'C', 'B',
  * 'F', 'P', '\\') and FX_KEY_ENTER, FX_KEY_BACKSPACE, FX_KEY_DEL. */
-class Calculator {
+class BWPS_EXPORT Calculator {
 public:
     enum Outcome { kStay, kPasted, kRefused };
     /* Without a field: 12 integer digits, no paste target. */
@@ -117,9 +117,13 @@ private:
 
 /* "Version 16.00.00.001" from the newest program version, or "No version
  * information available." */
-std::string VersionText();
+BWPS_EXPORT std::string VersionText();
+/* A report file name completed: 0 and the full name; 1 for an empty name,
+ * 2 for a name without its file part. A name without a folder goes into
+ * the program folder, one without an extension takes the export kind's. */
+BWPS_EXPORT int CompleteReportFileName(const std::string& typed, int exportKind, std::string& out);
 /* The size text of the about box: "1.50 GB", "1024.00 MB", "2.00 KB". */
-std::string SizeText(uint64_t bytes);
+BWPS_EXPORT std::string SizeText(uint64_t bytes);
 
 }  // namespace bwps::desk
 #endif
