@@ -428,9 +428,9 @@ TEST_F(TextReportTest, OpenFailures)
              FileRequest("out.htm", TEXT_EXPORT_HTML);
          },
          "The report file could not be created"},
-        {"no preset destination and no destination screen",
+        {"no preset destination and the destination screen left without F10",
          [this](TextReportState&) { FileRequest("out.prn", 0).PresetDestination = 0; },
-         "destination screen is not available"},
+         "run end RSDosReportDispScreen"},
         {"no company record",
          [this](TextReportState& s) {
              RecmanReset();
