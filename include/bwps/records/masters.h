@@ -205,7 +205,10 @@ static_assert(sizeof(SalespersonRecord) == 572 && offsetof(SalespersonRecord, Na
               offsetof(SalespersonRecord, SecondLine) == 531);
 static_assert(sizeof(WarehouseRecord) == 362 && offsetof(WarehouseRecord, Description) == 4);
 static_assert(sizeof(ShipViaRecord) == 114 && offsetof(ShipViaRecord, Description) == 16 &&
-              offsetof(ShipViaRecord, Telephone) == 98);
+              offsetof(ShipViaRecord, SecondLine) == 57 && offsetof(ShipViaRecord, Telephone) == 98);
+// The telephone of a cleared ship-via record: the picture's places blank.
+inline constexpr char kBlankTelephone[] = "(   )    -    ";
+static_assert(sizeof(kBlankTelephone) <= sizeof(ShipViaRecord::Telephone));
 static_assert(sizeof(LayawayRecord) == 172 && offsetof(LayawayRecord, Customer) == 11 &&
               offsetof(LayawayRecord, Prepayments) == 114);
 
