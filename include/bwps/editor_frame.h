@@ -43,7 +43,7 @@
 // with EditorHandler<&Editor::Method> (the framework calls a plain function
 // with the screen context; the trampoline finds the running editor).
 //
-// The record: Record() is the editor's own buffer, or, when the spec says
+// The record: Record() is the editor's own buffer, or, when EditorSpec says
 // so and the editor runs nested, the calling lookup's record buffer. The
 // frame moves it to and from the form only through the editor's
 // RecordToScreen and ScreenToRecord.
