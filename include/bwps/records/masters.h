@@ -224,7 +224,10 @@ static_assert(sizeof(WarehouseRecord) == 362 && offsetof(WarehouseRecord, Descri
               offsetof(WarehouseRecord, Text240) == 240 && offsetof(WarehouseRecord, Text288) == 288 &&
               offsetof(WarehouseRecord, Text329) == 329 && offsetof(WarehouseRecord, Text345) == 345);
 static_assert(sizeof(ShipViaRecord) == 114 && offsetof(ShipViaRecord, Description) == 16 &&
-              offsetof(ShipViaRecord, Telephone) == 98);
+              offsetof(ShipViaRecord, SecondLine) == 57 && offsetof(ShipViaRecord, Telephone) == 98);
+// The telephone of a cleared ship-via record: the picture's places blank.
+inline constexpr char kBlankTelephone[] = "(   )    -    ";
+static_assert(sizeof(kBlankTelephone) <= sizeof(ShipViaRecord::Telephone));
 static_assert(sizeof(LayawayRecord) == 172 && offsetof(LayawayRecord, Customer) == 11 &&
               offsetof(LayawayRecord, Prepayments) == 114);
 

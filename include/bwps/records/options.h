@@ -26,7 +26,7 @@ typedef struct TagSystemPref {
 typedef struct TagTermsRecord {
     char Code[6];               /* 0: key 0 */
     char Description[18];       /* 6 */
-    char Mode;                  /* 24: "N" days, else days of the month */
+    char Mode;                  /* 24: "N" days, "D" days of the month (99: the month's last day) */
     char NextMonth;             /* 25: "Y" moves the due date one month on */
     float DiscountPercent;      /* 26 */
     int16_t DiscountDay;        /* 30 */
@@ -65,7 +65,10 @@ typedef struct TagTermsDates {
 static_assert(sizeof(TagSystemPref) == 469, "0System");
 static_assert(offsetof(TagSystemPref, Options) == 304, "option bytes");
 static_assert(sizeof(TagTermsRecord) == 36, "terms record");
+static_assert(offsetof(TagTermsRecord, Description) == 6, "terms description");
 static_assert(offsetof(TagTermsRecord, Mode) == 24, "terms mode");
+static_assert(offsetof(TagTermsRecord, NextMonth) == 25, "terms flag");
+static_assert(offsetof(TagTermsRecord, DueDay) == 32, "second day value");
 static_assert(offsetof(TagTermsRecord, DiscountPercent) == 26, "discount percent");
 static_assert(offsetof(TagTermsRecord, DiscountDay) == 30, "discount day");
 static_assert(offsetof(TagTermsRecord, CutOffDay) == 34, "cut-off day");
