@@ -123,7 +123,7 @@ TEST_F(BackupRestoreTest, EventTenSetsTheKeyWordOnlyForParameterOne)
     for (int parameter : {1, 0x10001, 2}) {
         BackupKeyData data{};
         EXPECT_EQ(BackupDiskPrompt(2, 10, parameter, &data), 2);
-        EXPECT_EQ(data.key, (parameter & 0xFFFF) == 1 ? 0x0D00 : 0) << parameter;
+        EXPECT_EQ(+data.key, (parameter & 0xFFFF) == 1 ? 0x0D00 : 0) << parameter;
     }
 }
 

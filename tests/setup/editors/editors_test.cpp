@@ -236,7 +236,7 @@ TEST_F(EditorsTest, BillingCodeFieldsAndSaveChecks)
             EXPECT_EQ(std::string(b.Description), "Freight");
             EXPECT_EQ(std::string(b.Account), "4000");
             EXPECT_EQ(std::string(b.Options, 3), "YNN") << "a new code: field 5 Yes, fields 6 and 7 No";
-            EXPECT_EQ(b.Amount, 0.0);
+            EXPECT_EQ(+b.Amount, 0.0);
             ASSERT_EQ(Audit().size(), 1u);
             EXPECT_EQ(Audit()[0], "109/2/B1/CLERK");
         }
@@ -610,7 +610,7 @@ TEST_F(EditorsTest, TheBuiltInUnit)
     const auto units = All<WeightUnitRecord>(FileNo::Units);
     ASSERT_EQ(units.size(), 1u) << t;
     EXPECT_EQ(std::string(units[0].code), "gm") << "the stored code keeps its case";
-    EXPECT_EQ(units[0].factor, 1.0) << t;
+    EXPECT_EQ(+units[0].factor, 1.0) << t;
     EXPECT_TRUE(WUnitIsDefault("gm", 0, 0));
     EXPECT_TRUE(WUnitIsDefault("GM  ", 0, 0));
     EXPECT_FALSE(WUnitIsDefault("KG", 0, 0));
