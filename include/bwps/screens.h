@@ -69,6 +69,36 @@ extern "C" {
 BWPS_SCREEN_ENTRIES(BWPS_DECLARE_SCREEN_ENTRY)
 #undef BWPS_DECLARE_SCREEN_ENTRY
 
+/* ---- Sub-screens of the product, service and customer editors ---- */
+/* Each is defined by its own screen; an editor whose build lacks one says
+ * "not available" on the key that opens it. */
+/* Components of an assembly: product, service and assembly file handles,
+ * the product record (668 bytes), a pointer kept unused. */
+BWPS_OPTIONAL_ENTRY int RSEditProdAssm(uint16_t productFile, uint16_t serviceFile, uint16_t assemblyFile,
+                                       void* product, void* unused);                  /* 594 */
+/* Description lines of an item: its code and its master's file number (20 or 21). */
+BWPS_OPTIONAL_ENTRY int RSEditItemDescr(const char* code, int fileNumber);            /* 607 */
+/* Alternate products of a product: product file, alternate-product file, product code. */
+BWPS_OPTIONAL_ENTRY int RSEditAltProduct(uint16_t productFile, uint16_t alternateFile, const char* code);
+/* Beginning balance of a product: account file, product file, the product
+ * record (668 bytes, a work copy) and the product editor's screen context. */
+BWPS_OPTIONAL_ENTRY int RSEditProdBal(uint16_t accountFile, uint16_t productFile, void* product,
+                                      void* editorContext);                           /* 618 */
+/* Period history of a product (668-byte record) or a service (196-byte record). */
+BWPS_OPTIONAL_ENTRY int RSEditProdHist(uint16_t productFile, void* product);         /* 620 */
+BWPS_OPTIONAL_ENTRY int RSEditServHist(uint16_t serviceFile, void* service);         /* 632 */
+/* Replaces a customer (10), product (20) or service (21) code everywhere:
+ * file number, the caller's open master file, the current code. */
+BWPS_OPTIONAL_ENTRY int RSSearchReplaceCode(int32_t fileNumber, uint16_t masterFile, const char* code); /* 625 */
+/* Opening open items of a customer (flag 1) or vendor: master, open-invoice
+ * and account file handles, the terms record and the master record. */
+BWPS_OPTIONAL_ENTRY int RSEditCVBal(int customer, uint16_t masterFile, uint16_t openInvoiceFile,
+                                    uint16_t accountFile, void* terms, void* master);  /* 602 */
+/* Period history of a customer or vendor record (795 bytes). */
+BWPS_OPTIONAL_ENTRY int RSEditCustHist(void* master);                                 /* 603 */
+/* Dials a customer's telephone number (the 795-byte record). */
+BWPS_OPTIONAL_ENTRY int RSEditDialer(void* customer);                                 /* 608 */
+
 /* ---- Services with a stand-in in bwpsbase ---- */
 
 /* Text editor window on a file: top row, left column, bottom row, right
