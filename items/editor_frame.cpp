@@ -114,7 +114,9 @@ int EditorFrame::Run()
     }
     // 5. the file: nested, the pick list's open file
     TagLookUpData* data = Nested() ? caller_->Data : nullptr;
-    const Status open = data != nullptr ? file_.Borrow(spec_.file, data->Handle) : file_.Open(spec_.file);
+    const Status open = data != nullptr ? file_.Borrow(spec_.file, data->Handle)
+                        : lent_ != 0    ? file_.Borrow(spec_.file, lent_)
+                                        : file_.Open(spec_.file);
     // 6. the form
     bool started = open.Ok();
     if (!open.Ok())
@@ -125,9 +127,11 @@ int EditorFrame::Run()
     bool keySaved = false;
     if (started) {
         // 8. the handlers into the table copy
-        ScreenField& code = table_[static_cast<size_t>(spec_.codeField - 1)];
-        if (code.exitHandler == nullptr)
-            code.exitHandler = FrameHandler<&EditorFrame::CodeCheck>;
+        if (spec_.codeField > 0) {
+            ScreenField& code = table_[static_cast<size_t>(spec_.codeField - 1)];
+            if (code.exitHandler == nullptr)
+                code.exitHandler = FrameHandler<&EditorFrame::CodeCheck>;
+        }
         BindFields(table_.data());
         // 9. the window
         started = FxWindowCreate(&window_, spec_.top, spec_.left, spec_.bottom, spec_.right, 1, 0, ' ',

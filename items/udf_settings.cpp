@@ -1,6 +1,8 @@
 // User-defined-field settings: one labels record per kind of master record
 // (customers, products, services) in the general settings file.
 #include <algorithm>
+#include <array>
+#include <type_traits>
 #include <cstdio>
 #include <cstring>
 #include <new>
@@ -11,6 +13,7 @@
 #include "bwps/records.h"
 #include "bwps/udf.h"
 #include "bwps/table.h"
+#include "fx.h"
 #include "recman.h"
 
 namespace {
@@ -185,6 +188,101 @@ bool CBwUDFSBase::TableInitialize()
     return ok;
 }
 
+bool CBwUDFSBase::Update(bool reread)
+{
+    if (reread) {
+        // another station's lock on the record refuses the save here
+        const int status = TableRead(true, true);
+        if (status != 0) {
+            bwps::Status{status, B_GET_EQUAL, static_cast<bwps::FileNo>(m_nGrlTableId)}.Report();
+            return false;
+        }
+    }
+    const bool ok = TableWrite(false);
+    if (ok)
+        BtrUnlock(-2, static_cast<uint16_t>(m_hGrlHdl), nullptr);
+    return ok;
+}
+
+bool CBwUDFSBase::Save()
+{
+    const int status = TableRead(false, true);
+    if (status == 0)
+        return TableWrite(false);
+    if (status == B_KEY_NOT_FOUND || status == B_END_OF_FILE)
+        return TableWrite(true);
+    bwps::Status{status, B_GET_EQUAL, static_cast<bwps::FileNo>(m_nGrlTableId)}.Report();
+    return false;
+}
+
+bool CBwUDFSBase::GetStruct()
+{
+    if (!GetNeedToRefresh())
+        return true;
+    const bool opened = m_hGrlHdl == kNoHandle;
+    if (opened && !Open())
+        return false;
+    const bool ok = Find();
+    if (opened)
+        Close();
+    return ok;
+}
+
+bool CBwUDFSBase::SetStruct(const TagUDFSettings* record)
+{
+    if (record == nullptr)
+        return false;
+    std::memcpy(m_rec.texts, record->texts, sizeof m_rec.texts);
+    std::memcpy(m_rec.amounts, record->amounts, sizeof m_rec.amounts);
+    std::memcpy(m_rec.dates, record->dates, sizeof m_rec.dates);
+    return std::strncmp(record->key, GetKey(), GENERAL_KEY_SIZE - 1) == 0;
+}
+
+bool CBwUDFSBase::SetLabel(int kind, int index, const char* text)
+{
+    char* label = nullptr;
+    if (kind == UDF_TEXT && index >= 1 && index <= 6)
+        label = m_rec.texts[index - 1];
+    else if (kind == UDF_AMOUNT && index >= 1 && index <= 4)
+        label = m_rec.amounts[index - 1];
+    else if (kind == UDF_DATE && index >= 1 && index <= 2)
+        label = m_rec.dates[index - 1];
+    if (label == nullptr || text == nullptr)
+        return false;
+    SetLabelText(label, text);
+    return true;
+}
+
+namespace {
+
+// The twelve labels of a record in screen order.
+template <class Record>
+auto LabelsOf(Record& r)
+{
+    using Label = std::conditional_t<std::is_const_v<Record>, const char*, char*>;
+    return std::array<Label, 12>{r.texts[0],   r.texts[1],   r.texts[2],   r.texts[3], r.texts[4], r.texts[5],
+                                 r.amounts[0], r.amounts[1], r.amounts[2], r.amounts[3], r.dates[0], r.dates[1]};
+}
+
+}  // namespace
+
+void CBwUDFSBase::StructToScreen(FxForm* form, int firstField) const
+{
+    int field = firstField;
+    for (const char* label : LabelsOf(m_rec)) {
+        char text[kLabelWidth + 1];
+        std::snprintf(text, sizeof text, "%.*s", kLabelWidth, label);
+        FxFieldSet(form, field++, text);
+    }
+}
+
+void CBwUDFSBase::ScreenToStruct(FxForm* form, int firstField)
+{
+    int field = firstField;
+    for (char* label : LabelsOf(m_rec))
+        SetLabelText(label, FxFieldGet(form, field++));
+}
+
 void CBwUDFSBase::CloneStruct(TagUDFSettings* out) const
 {
     std::memcpy(out, &m_rec, sizeof m_rec);
@@ -350,3 +448,69 @@ bool CBwUDFSMngr::GetLabel(char entity, int kind, int index, char* out, unsigned
     const CBwUDFSBase* object = GetEntity(entity);
     return object != nullptr && object->GetLabel(kind, index, out, size);
 }
+
+bool CBwUDFSMngr::SetLabel(char entity, int kind, int index, const char* text)
+{
+    CBwUDFSBase* object = GetEntity(entity);
+    return object != nullptr && object->SetLabel(kind, index, text);
+}
+
+short CBwUDFSMngr::GetHandle() { return m_hGrlHdl; }
+
+bool CBwUDFSMngr::Initialize()
+{
+    if (!Create())
+        return false;
+    if (m_hGrlHdl == kNoHandle) {
+        bwps::Table file;
+        const bwps::Status s = file.Open(static_cast<bwps::FileNo>(m_nGrlTableId));
+        if (!s.Ok()) {
+            bwps::Status{s.status, -100, s.file}.Report();
+            return false;
+        }
+        m_hGrlHdl = static_cast<short>(file.Release());
+    }
+    CBwUDFSBase::SetGrlTableId(m_nGrlTableId);
+    CBwUDFSBase::ReleaseHandle();
+    CBwUDFSBase::SetHandle(m_hGrlHdl);
+    for (CBwUDFSBase* object : {static_cast<CBwUDFSBase*>(m_pUDFSCust), static_cast<CBwUDFSBase*>(m_pUDFSProd),
+                                static_cast<CBwUDFSBase*>(m_pUDFSServ)}) {
+        // a kind without its record shows the default labels
+        if (!object->Read())
+            return false;
+        if (object->GetLastStatus() != 0)
+            object->InitStruct();
+    }
+    return true;
+}
+
+namespace {
+
+bool UpdateEntity(CBwUDFSBase* object)
+{
+    return object != nullptr && object->Update(true);
+}
+
+void ToScreen(const CBwUDFSBase* object, FxForm* form, int firstField)
+{
+    if (object != nullptr)
+        object->StructToScreen(form, firstField);
+}
+
+void FromScreen(CBwUDFSBase* object, FxForm* form, int firstField)
+{
+    if (object != nullptr)
+        object->ScreenToStruct(form, firstField);
+}
+
+}  // namespace
+
+bool CBwUDFSMngr::UpdateCust() { return UpdateEntity(m_pUDFSCust); }
+bool CBwUDFSMngr::UpdateProd() { return UpdateEntity(m_pUDFSProd); }
+bool CBwUDFSMngr::UpdateServ() { return UpdateEntity(m_pUDFSServ); }
+void CBwUDFSMngr::CustStructToScreen(FxForm* form, int firstField) { ToScreen(m_pUDFSCust, form, firstField); }
+void CBwUDFSMngr::ProdStructToScreen(FxForm* form, int firstField) { ToScreen(m_pUDFSProd, form, firstField); }
+void CBwUDFSMngr::ServStructToScreen(FxForm* form, int firstField) { ToScreen(m_pUDFSServ, form, firstField); }
+void CBwUDFSMngr::CustScreenToStruct(FxForm* form, int firstField) { FromScreen(m_pUDFSCust, form, firstField); }
+void CBwUDFSMngr::ProdScreenToStruct(FxForm* form, int firstField) { FromScreen(m_pUDFSProd, form, firstField); }
+void CBwUDFSMngr::ServScreenToStruct(FxForm* form, int firstField) { FromScreen(m_pUDFSServ, form, firstField); }

@@ -108,7 +108,8 @@ struct EditorSpec {
     int recordLength = 0;             // bytes of one record
     int codeOffset = 0;               // the code's place in the record
     int codeLength = 0;               // bytes of the code field, its NUL included
-    int codeField = 1;                // the form's code field
+    int codeField = 1;                // the form's code field (0: the form has none and
+                                      // shows one record the editor was given)
     int auditEntity = 0;              // AuditLog entity (0: writes are not logged)
     int function = 0;                 // CheckUserAccessOrMessage function (0: open to all)
     int nestedGroupFunction = 0;      // CheckUserGroupAccess when nested (0: none)
@@ -228,6 +229,9 @@ protected:
     virtual void AfterLoad() {}
 
     // ---- services for the editors
+    // Before Run: the editor works on a file the caller holds open (never
+    // closed here) instead of opening its own.
+    void UseFile(uint16_t handle) { lent_ = handle; }
     // Puts a code into the record's code field (cut to its width).
     void SetRecordCode(const std::string& code);
     // Runs a pick list over the master file (the fly function's arguments
@@ -272,6 +276,7 @@ private:
     std::string loadedCode_;     // the code of the record the file stands on
     bool existing_ = false;
     bool mayDelete_ = true;
+    uint16_t lent_ = 0;          // UseFile: the caller's open file
     bool startPending_ = false;  // nested F9: the caller's record is loaded at the first empty form
     int32_t keyWord_ = 0;
 };

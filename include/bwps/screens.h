@@ -94,8 +94,10 @@ BWPS_OPTIONAL_ENTRY int RSSearchReplaceCode(int32_t fileNumber, uint16_t masterF
  * and account file handles, the terms record and the master record. */
 BWPS_OPTIONAL_ENTRY int RSEditCVBal(int customer, uint16_t masterFile, uint16_t openInvoiceFile,
                                     uint16_t accountFile, void* terms, void* master);  /* 602 */
-/* Period history of a customer or vendor record (795 bytes). */
-BWPS_OPTIONAL_ENTRY int RSEditCustHist(void* master);                                 /* 603 */
+/* Period history of a customer or vendor record: its file number (10
+ * customers, 30 vendors), the file's handle standing on the record and the
+ * record (795 bytes). */
+BWPS_OPTIONAL_ENTRY int RSEditCustHist(int fileNumber, uint16_t masterFile, void* master); /* 603 */
 /* Dials a customer's telephone number (the 795-byte record). */
 BWPS_OPTIONAL_ENTRY int RSEditDialer(void* customer);                                 /* 608 */
 

@@ -196,7 +196,26 @@ public:
     int TableRead(bool lock, bool toScratch);
     bool TableWrite(bool insert);
     bool Insert();
+    // Update of the kind's record; with reread, a locked read into the
+    // scratch record first (a failure is reported and writes nothing). The
+    // locks are released after the write.
+    bool Update(bool reread);
+    // Read into scratch: found updates, not found inserts; another status is
+    // reported and fails.
+    bool Save();
+    // Reads the record when the refresh flag says so (opening the file for
+    // the read when no handle is set); else answers from memory.
+    bool GetStruct();
+    // Copies the labels in; whether the record's key is this kind's.
+    bool SetStruct(const TagUDFSettings* record);
     void CloneStruct(TagUDFSettings* out) const;
+    // Label of a kind (UDF_TEXT 1-6, UDF_AMOUNT 1-4, UDF_DATE 1-2), cut to
+    // 30 characters and padded with blanks.
+    bool SetLabel(int kind, int index, const char* text);
+    // The twelve labels into twelve fields from the first (texts, amounts,
+    // dates), and back.
+    void StructToScreen(FxForm* form, int firstField) const;
+    void ScreenToStruct(FxForm* form, int firstField);
     // Label of a kind (UDF_TEXT 1-6, UDF_AMOUNT 1-4, UDF_DATE 1-2) from memory.
     bool GetLabel(int kind, int index, char* out, unsigned int size) const;
     int GetLastStatus() const { return m_status; }
@@ -262,6 +281,22 @@ public:
     static bool InitializeCust();
     static bool InitializeProd();
     static bool InitializeServ();
+    // Create, open the general file, hand it to the settings objects and
+    // read the three records.
+    static bool Initialize();
+    // Update of a kind's record with a locked reread first.
+    static bool UpdateCust();
+    static bool UpdateProd();
+    static bool UpdateServ();
+    static void CustStructToScreen(FxForm* form, int firstField);
+    static void ProdStructToScreen(FxForm* form, int firstField);
+    static void ServStructToScreen(FxForm* form, int firstField);
+    static void CustScreenToStruct(FxForm* form, int firstField);
+    static void ProdScreenToStruct(FxForm* form, int firstField);
+    static void ServScreenToStruct(FxForm* form, int firstField);
+    static bool SetLabel(char entity, int kind, int index, const char* text);
+    // The manager's open general file (-1 while closed).
+    static short GetHandle();
     static CBwUDFSBase* GetEntity(char entity);
     static bool GetLabel(char entity, int kind, int index, char* out, unsigned int size);
 

@@ -21,7 +21,8 @@ enum { kStatisticSlots = 5 };
 struct ServiceRecord {              // BPOSSERV.DB, 196 bytes
     char Code[15];                  // 0
     char Description[31];           // 15
-    uint8_t Data46[49];             // 46
+    uint8_t Data46[47];             // 46
+    int16_t UnitFactor;             // 93: units in a pack (taken as 1 below 1)
     int32_t LastDate;               // 95: last sale
     uint8_t Data99[8];              // 99
     double Amounts[5];              // 107: sales by slot
@@ -181,7 +182,7 @@ struct LayawayRecord {              // BPOSLAYH.DB, 172 bytes
 using TenderRecord = TagTender;
 #pragma pack(pop)
 static_assert(sizeof(ServiceRecord) == 196 && offsetof(ServiceRecord, LastDate) == 95 &&
-              offsetof(ServiceRecord, Description) == 15 &&
+              offsetof(ServiceRecord, Description) == 15 && offsetof(ServiceRecord, UnitFactor) == 93 &&
               offsetof(ServiceRecord, Amounts) == 107 &&
               offsetof(ServiceRecord, Quantities) == 147 && offsetof(ServiceRecord, Status) == 195);
 static_assert(sizeof(TaxRecord) == 995 && offsetof(TaxRecord, TotalRate) == 19 &&

@@ -32,7 +32,6 @@ const std::set<std::string> kNotInThisBuild = {
     "RSEditSerialNumbers",
     "RSEditTaxCode",
     "RSEditTenders",
-    "RSUDFSettings",
     "ViewCustHistoryByParams",
 };
 
