@@ -173,6 +173,7 @@ private:
     int OnLeave()
     {
         Recompute();
+        Keep();
         return FX_GO_ON;
     }
 

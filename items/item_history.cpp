@@ -3,6 +3,8 @@
 // the fourth worked out as differences and percentages.
 #include <array>
 #include <cstddef>
+#include <string>
+#include <vector>
 
 #include "bwps/ordinals.h"
 #include "bwps/records/masters.h"
@@ -10,6 +12,7 @@
 #include "bwps/screen_fields.h"
 #include "bwps/screens.h"
 #include "items/period_history.h"
+#include "items/period_history_testing.h"
 
 namespace bwps {
 namespace {
@@ -193,14 +196,21 @@ private:
     int OnEarlyAmount()
     {
         ColumnSix(Form()->currentField <= 6 ? 0 : 1);
+        Keep();
         return FX_GO_ON;
     }
     int OnLateAmount()
     {
         LateAmountChanges();
+        Keep();
         return FX_GO_ON;
     }
-    int OnQuantities() { return QuantityChanges() ? FX_GO_ON : FX_STAY_FOCUSED; }
+    int OnQuantities()
+    {
+        const bool ok = QuantityChanges();
+        Keep();
+        return ok ? FX_GO_ON : FX_STAY_FOCUSED;
+    }
 };
 
 // ---- services
@@ -329,11 +339,44 @@ private:
         return true;
     }
 
-    int OnLate() { return Changes() ? FX_GO_ON : FX_STAY_FOCUSED; }
+    int OnLate()
+    {
+        const bool ok = Changes();
+        Keep();
+        return ok ? FX_GO_ON : FX_STAY_FOCUSED;
+    }
 };
 
+std::vector<std::string>& ShownTexts()
+{
+    static std::vector<std::string> texts;
+    return texts;
+}
+
 }  // namespace
+
+void KeepHistoryScreenTexts(FxForm* form, int fields)
+{
+    auto& texts = ShownTexts();
+    texts.assign(static_cast<size_t>(fields), std::string());
+    for (int field = 1; field <= fields; ++field)
+        texts[static_cast<size_t>(field - 1)] = FxFieldGet(form, field);
+}
+
 }  // namespace bwps
+
+const char* HistoryScreenText(int field)
+{
+    const auto& texts = bwps::ShownTexts();
+    if (field < 1 || static_cast<size_t>(field) > texts.size())
+        return "";
+    return texts[static_cast<size_t>(field - 1)].c_str();
+}
+
+void ResetHistoryScreenState(void)
+{
+    bwps::ShownTexts().clear();
+}
 
 extern "C" {
 

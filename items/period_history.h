@@ -23,6 +23,10 @@
 
 namespace bwps {
 
+// The texts of the fields as the last handler of a history screen left
+// them (kept for the tests; see items/period_history_testing.h).
+void KeepHistoryScreenTexts(FxForm* form, int fields);
+
 class PeriodHistoryScreen : public EditorFrame {
 public:
     PeriodHistoryScreen(const EditorSpec& spec, uint16_t handle, void* record)
@@ -92,6 +96,7 @@ protected:
         }
         std::memcpy(caller_, buffer.data(), buffer.size());
         Fill();
+        Keep();
     }
 
     // F10: the grid into the record, which is updated on the caller's file.
@@ -99,6 +104,7 @@ protected:
     {
         std::vector<uint8_t> record(static_cast<const uint8_t*>(caller_),
                                     static_cast<const uint8_t*>(caller_) + Spec().recordLength);
+        Keep();
         if (!Take(record.data()))
             return FX_STAY_FOCUSED;
         const Status s = File().Write(B_UPDATE, record.data(), Spec().recordLength);
@@ -109,6 +115,9 @@ protected:
         std::memcpy(caller_, record.data(), record.size());
         return FX_LEAVE;
     }
+
+    // Remembers what the fields show (after every handler that changes them).
+    void Keep() { KeepHistoryScreenTexts(Form(), static_cast<int>(Template().size()) - 1); }
 
     // ---- the fields
     const char* Picture(int field) const
