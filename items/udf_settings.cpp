@@ -193,6 +193,8 @@ bool CBwUDFSBase::Update(bool reread)
     if (reread) {
         // another station's lock on the record refuses the save here
         const int status = TableRead(true, true);
+        if (status == B_KEY_NOT_FOUND || status == B_END_OF_FILE)
+            return TableWrite(true);  // a general file without the kind's record yet
         if (status != 0) {
             bwps::Status{status, B_GET_EQUAL, static_cast<bwps::FileNo>(m_nGrlTableId)}.Report();
             return false;
