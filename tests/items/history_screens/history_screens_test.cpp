@@ -189,8 +189,8 @@ TEST_F(HistoryScreenTest, ProductCorrectionsAndTheirRefusals)
 TEST_F(HistoryScreenTest, AProductWithoutPeriodThreeFiguresShowsNoPercentages)
 {
     TagProduct p = Product();
-    for (auto& run : p.Runs)
-        run[2] = 0;
+    for (int array = 0; array < 6; ++array)
+        p.Runs[array][2] = 0;
     Put(FileNo::Products, p);
     StandOn(FileNo::Products, p);
     const std::string t = Run([&] { return RSEditProdHist(handle_, &p); }, "key Esc\n");
