@@ -136,18 +136,37 @@ struct CustomerRecord {             // BPOSCUST.DB, 795 bytes
 // Vendors share the customer layout (BPOSVEND.DB).
 using VendorRecord = CustomerRecord;
 struct SalespersonRecord {          // BPOSSPER.DB, 572 bytes
-    char Code[6];                   // 0: key 0
+    char Code[6];                   // 0: key 0, upper case
     char Name[41];                  // 6
-    char ShortCode[6];              // 47: copied into time-clock entries
+    char ShortCode[6];              // 47: copied into time-clock entries (byte 52 NUL)
     uint8_t Data53[6];              // 53
     char SecondCode[6];             // 59
     uint8_t Data65[31];             // 65
-    char Flags[3];                  // 96: 'Y' / 'N'
-    double Rate;                    // 99
-    double SecondRate;              // 107
+    char Flags[3];                  // 96: 'Y' / 'N'; "YYY" for a record made on the editor
+    double Rate;                    // 99: 3 decimals
+    double SecondRate;              // 107: 2 decimals
     double Sales[26];               // 115: current year 0-12, prior year 13-25
-    double Totals[26];              // 323
+    double Totals[26];              // 323: the second totals, same slots
     char SecondLine[41];            // 531
+};
+// Slots of one year in the period arrays of a salesperson.
+inline constexpr int kSalespersonPeriods = 13;
+struct TimeClockRecord {            // BPOSSPTM.DB, 73 bytes
+    char Code[6];                   // 0: salesperson code; key 0 with date in and time in
+    char Status;                    // 6: 'A' open, 'C' closed, 'E' error; key 1 with the code
+    int16_t Station;                // 7: station of the clock-in
+    char ShortCode[12];             // 9: the salesperson's short code at clock-in
+    int32_t DateIn;                 // 21: framework dates
+    int32_t DateOut;                // 25
+    int16_t TimeIn;                 // 29: minutes since midnight
+    int16_t TimeOut;                // 31
+    double Hours;                   // 33
+    double Amounts[4];              // 41, 49, 57, 65
+};
+// Key 1 of BPOSSPTM.DB: the status, then the code.
+struct TimeClockStatusKey {
+    char Status;
+    char Code[6];
 };
 struct WarehouseRecord {            // BPOSWHSE.DB, 362 bytes; every field NUL-terminated text
     char Code[4];                   // 0: key 0
@@ -219,7 +238,15 @@ static_assert(sizeof(CustomerRecord) == 795 && offsetof(CustomerRecord, Account)
 static_assert(sizeof(SalespersonRecord) == 572 && offsetof(SalespersonRecord, Name) == 6 &&
               offsetof(SalespersonRecord, ShortCode) == 47 && offsetof(SalespersonRecord, Rate) == 99 &&
               offsetof(SalespersonRecord, Sales) == 115 && offsetof(SalespersonRecord, Totals) == 323 &&
-              offsetof(SalespersonRecord, SecondLine) == 531);
+              offsetof(SalespersonRecord, SecondLine) == 531 &&
+              offsetof(SalespersonRecord, SecondCode) == 59 && offsetof(SalespersonRecord, Flags) == 96 &&
+              offsetof(SalespersonRecord, SecondRate) == 107);
+static_assert(sizeof(TimeClockRecord) == 73 && offsetof(TimeClockRecord, Status) == 6 &&
+              offsetof(TimeClockRecord, Station) == 7 && offsetof(TimeClockRecord, ShortCode) == 9 &&
+              offsetof(TimeClockRecord, DateIn) == 21 && offsetof(TimeClockRecord, DateOut) == 25 &&
+              offsetof(TimeClockRecord, TimeIn) == 29 && offsetof(TimeClockRecord, TimeOut) == 31 &&
+              offsetof(TimeClockRecord, Hours) == 33 && offsetof(TimeClockRecord, Amounts) == 41);
+static_assert(sizeof(TimeClockStatusKey) == 7);
 static_assert(sizeof(WarehouseRecord) == 362 && offsetof(WarehouseRecord, Description) == 4 &&
               offsetof(WarehouseRecord, Line4) == 127 && offsetof(WarehouseRecord, Text209) == 209 &&
               offsetof(WarehouseRecord, Text240) == 240 && offsetof(WarehouseRecord, Text288) == 288 &&

@@ -39,7 +39,7 @@ typedef struct TagSalesHdr {
     char TaxCode[6];                /* 287 */
     char TermsCode[6];              /* 293 */
     uint8_t Data299[4];             /* 299 */
-    char CashDescription[6];        /* 303 */
+    char CashDescription[6];        /* 303: also the salesperson code of a sale */
     char LayawayCustomer[11];       /* 309: customer of a layaway in progress */
     uint8_t Data320[11];            /* 320 */
     char Tender1[11];               /* 331 */
@@ -60,7 +60,8 @@ typedef struct TagSalesHdr {
     double DiscountTaken;           /* 485 */
     uint8_t Data493[8];             /* 493 */
     double TaxableAmount;           /* 501: added to the tax code's statistics */
-    uint8_t Data509[14];            /* 509 */
+    uint8_t Data509[6];             /* 509 */
+    double SalespersonSecond;       /* 515: added to the salesperson's second period total */
     double TotalCost;               /* 523 */
     uint8_t Data531[43];            /* 531 */
     int32_t LedgerKey;              /* 574: key 2 of the sale's ledger transaction, 0 when none */
@@ -190,6 +191,7 @@ static_assert(offsetof(TagSalesHdr, TenderAmount2) == 463, "sale tender amount 2
 static_assert(offsetof(TagSalesHdr, Flags) == 475, "sale flags");
 static_assert(offsetof(TagSalesHdr, DiscountTaken) == 485, "sale discount");
 static_assert(offsetof(TagSalesHdr, TotalCost) == 523, "sale total cost");
+static_assert(offsetof(TagSalesHdr, SalespersonSecond) == 515, "sale salesperson second amount");
 static_assert(offsetof(TagSalesHdr, TaxableAmount) == 501, "sale taxable amount");
 static_assert(offsetof(TagSalesHdr, LedgerKey) == 574, "sale ledger key");
 static_assert(offsetof(TagSalesHdr, DepositKey1) == 578, "sale first deposit key");
