@@ -22,6 +22,8 @@
 #include "bwps/records/ledger.h"
 #include "bwps/records/sales.h"
 #include "bwps/screen_utils.h"
+#include "bwps/salespersons.h"
+#include "bwps/settings.h"
 #include "bwps/stations.h"
 #include "bwps/table.h"
 #include "extensions/utilities/utilities.h"
@@ -29,10 +31,8 @@
 #include "fx.h"
 #include "lookup.h"
 
-// Services this build may lack: skipped when absent.
+// A service this build may lack: skipped when absent.
 extern "C" {
-__attribute__((weak)) int UpdateSalespersonPeriodSales(uint16_t handle, int operation,
-                                                       const void* periods, const void* header);
 __attribute__((weak)) int DeleteSerialMovementsOfDocument(const char* document);
 }
 
@@ -231,6 +231,19 @@ int ReverseInvoice(const TagSalesHdr& header, uint16_t lines, int* operation, Fi
             return B_INVALID_OPERATION;
         }
     }
+    // the salesperson's period sales give the document back (kind 4)
+    uint8_t periods[462];
+    if (LoadPeriodsRecord(periods) == 0) {
+        bwps::Table salespersons;
+        if ((st = salespersons.Open(FileNo::Salespersons)).Ok()) {
+            const int s = UpdateSalespersonPeriodSales(salespersons.Handle(), SALESPERSON_SUBTRACT, periods, &header);
+            if (s != 0 && s != -2) {
+                *operation = B_UPDATE;
+                *file = FileNo::Salespersons;
+                return s;
+            }
+        }
+    }
     InvDetailSource source{};
     source.handle = -1;
     source.fd = -1;
@@ -247,9 +260,11 @@ int ReverseInvoice(const TagSalesHdr& header, uint16_t lines, int* operation, Fi
             const std::string code(line.ItemCode, strnlen(line.ItemCode, sizeof line.ItemCode));
             UpdateProductRecord(products.Handle(), code.c_str(), -line.Quantity);
         }
-        const auto* bytes = reinterpret_cast<const uint8_t*>(&line);
-        if (bytes[171] == 'Y' && DeleteSerialMovementsOfDocument != nullptr)
-            DeleteSerialMovementsOfDocument(reinterpret_cast<const char*>(bytes + 173));
+        if (line.HasSerials == 'Y' && DeleteSerialMovementsOfDocument != nullptr) {
+            char document[sizeof line.SerialDocument + 1] = {};
+            std::memcpy(document, line.SerialDocument, sizeof line.SerialDocument);
+            DeleteSerialMovementsOfDocument(document);
+        }
     }
     CloseInvDetailSource(&source);
     return 0;

@@ -8,6 +8,9 @@
 
 #include "bwps/export.h"
 
+/* The kind of a document that takes its amounts off again. */
+enum { SALESPERSON_SUBTRACT = 4 };
+
 #ifdef __cplusplus
 extern "C" {
 #endif

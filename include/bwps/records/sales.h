@@ -110,7 +110,10 @@ typedef struct TagSalesDetail {
     double Quantity2;               /* 128: its sign is given to the line's cost */
     double Extended;                /* 136 */
     double Cost;                    /* 144 */
-    uint8_t Data152[30];            /* 152 */
+    uint8_t Data152[19];            /* 152 */
+    char HasSerials;                /* 171: 'Y' when serial movements belong to the line */
+    uint8_t Data172;                /* 172 */
+    char SerialDocument[9];         /* 173: the document the serial movements carry */
 } TagSalesDetail;
 
 /* A tender slot of a register: its code and the amount taken (19 bytes). */
@@ -177,6 +180,9 @@ static_assert(offsetof(TagSalesHdr, TaxCode) == 287, "sale tax code");
 static_assert(offsetof(TagSalesHdr, TermsCode) == 293, "sale terms code");
 static_assert(offsetof(TagSalesHdr, CashDescription) == 303, "sale cash description");
 static_assert(offsetof(TagSalesHdr, LayawayCustomer) == 309, "sale layaway customer");
+static_assert(offsetof(TagSalesDetail, HasSerials) == 171 && offsetof(TagSalesDetail, SerialDocument) == 173 &&
+                  sizeof(TagSalesDetail) == 182,
+              "sale line serial fields");
 static_assert(offsetof(TagSalesHdr, Tender1) == 331, "sale tender 1");
 static_assert(offsetof(TagSalesHdr, Tender2) == 342, "sale tender 2");
 static_assert(offsetof(TagSalesHdr, TenderRef1) == 353, "sale tender reference 1");
