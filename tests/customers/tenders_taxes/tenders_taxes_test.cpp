@@ -21,17 +21,18 @@ protected:
     void SetUp() override
     {
         EditorTest::SetUp();
-        for (FileNo f : {FileNo::Tenders, FileNo::TaxTable, FileNo::Accounts})
+        for (FileNo f : {FileNo::Tenders, FileNo::TaxTable, FileNo::Accounts, FileNo::Customers, FileNo::Vendors})
             Create(f);
         TagInterfaceRecord iface{};
         std::memcpy(iface.Key, GENERAL_KEY_INTERFACE, GENERAL_KEY_SIZE - 1);
         iface.Flag = 'N';
-        Put(iface.Accounts[0], "1000");
-        Put(iface.Accounts[1], "4000");
-        Put(iface.Accounts[2], "4100");
-        Put(iface.Accounts[3], "4200");
+        // the built-in accounts of a stand-alone store
+        Put(iface.Accounts[0], "11021");
+        Put(iface.Accounts[1], "11051");
+        Put(iface.Accounts[3], "11071");
         PutGeneralRecord(&iface, sizeof iface);
-        PutAccount("1000", "Cash drawer", 'D');
+        PutAccount("11021", "Cash drawer", 'D');
+        PutAccount("11051", "Receivables", 'D');
         PutAccount("1100", "Bank", 'D');
         PutAccount("1900", "Assets", 'G');
         PutAccount("2100", "Sales tax", 'D');
@@ -59,7 +60,7 @@ protected:
         ASSERT_EQ(bwpstest::PutRecord(Path(FileNo::Accounts), a.Number, sizeof a.Number, &a, sizeof a), 0);
     }
     static TagTender Tender(const char* code, const char* description, uint8_t kind, char type = 'C',
-                            char processing = 'Y', const char* account = "1000")
+                            char processing = 'Y', const char* account = "11021")
     {
         TagTender t{};
         Put(t.Code, code);
@@ -100,7 +101,7 @@ protected:
 TEST_F(TenderTaxTest, ANewTenderShowsCashNoProcessingNoCardAndTheDefaultAccount)
 {
     const std::string t = Tenders("type NEW\nkey Enter\nkey Enter\nkey Enter\nkey Enter\nkey Enter\nkey Esc\nanswer Yes\n");
-    for (const char* line : {"field 3 enter \"1000\"", "field 5 enter \"Cash\"", "field 6 enter \"No\""})
+    for (const char* line : {"field 3 enter \"11021\"", "field 5 enter \"Cash\"", "field 6 enter \"No\""})
         EXPECT_TRUE(Has(t, line)) << line << "\n" << t;
     // saved untouched: no card kind, type cash, processing off
     Tenders("type NEW\nkey Enter\ntype New tender\nkey F10\nkey Esc\n");
@@ -109,7 +110,7 @@ TEST_F(TenderTaxTest, ANewTenderShowsCashNoProcessingNoCardAndTheDefaultAccount)
     EXPECT_EQ(+stored[0].ProcessingKind, 3);
     EXPECT_EQ(stored[0].Type, 'C');
     EXPECT_EQ(stored[0].Processing, 'N');
-    EXPECT_STREQ(stored[0].Account, "1000");
+    EXPECT_STREQ(stored[0].Account, "11021");
 }
 
 // Every stored kind comes back unchanged through a load and an untouched
@@ -201,7 +202,7 @@ TEST_F(TenderTaxTest, TenderAccountChecks)
         {"a detail account", "1100", nullptr},
         {"an unknown account", "9999", "does not exist"},
         {"a general account", "1900", "This is a general account"},
-        {"an interface account", "4000", "in use as an interface account"},
+        {"an interface account", "11051", "in use as an interface account"},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.what);
@@ -300,7 +301,7 @@ TEST_F(TenderTaxTest, InterfacedSaveRefusals)
         {"no account at all", "field 29 2100\n", "Enter at least one tax account.", 4},
         {"no further account", "field 4 2100\nfield 6 5\n", "Enter at least one tax account.", 29},
         {"a general account", "field 4 1900\nfield 29 2100\n", "This is a general account", 4},
-        {"an interface account of the sales", "field 4 2100\nfield 7 4000\nfield 29 2100\n",
+        {"an interface account of the sales", "field 4 2100\nfield 7 11051\nfield 29 2100\n",
          "interface account of the sales", 7},
         {"an unknown further account", "field 4 2100\nfield 29 7777\n", "does not exist", 29},
     };
