@@ -95,16 +95,9 @@ public:
             FxFieldSet(Form(), field + 1, "");
             return FX_GO_ON;
         }
-        KeyBuffer key;
-        std::memcpy(key.bytes, account.data(), std::min(account.size(), sizeof(TagAccount::Number) - 1));
         TagAccount found{};
-        const Status s = accounts_.Get(B_GET_EQUAL, key.bytes, &found, sizeof found);
-        if (s.Is(B_KEY_NOT_FOUND)) {
+        if (!ValidateAccountNo(accounts_.Handle(), account.c_str(), &found)) {
             ShowMessage(kMsgAccountMissing, MESSAGE_DEFAULT_CONTEXT);
-            return FX_STAY;
-        }
-        if (!s.Ok()) {
-            s.Report();
             return FX_STAY;
         }
         FxFieldSet(Form(), field + 1, Trimmed(found.Description, sizeof found.Description).c_str());
@@ -366,13 +359,9 @@ private:
         }
         FxFieldSet(Form(), rateField, rate == 0.0 ? "" : RateText(rate).c_str());
         FxFieldSet(Form(), accountField, account.c_str());
-        KeyBuffer key;
-        std::memcpy(key.bytes, account.data(), std::min(account.size(), sizeof(TagAccount::Number) - 1));
         TagAccount found{};
-        const Status s = accounts_.Get(B_GET_EQUAL, key.bytes, &found, sizeof found);
-        if (!s.Ok())
-            s.Report();
-        FxFieldSet(Form(), accountField + 1, s.Ok() ? Trimmed(found.Description, sizeof found.Description).c_str() : "");
+        const bool known = ValidateAccountNo(accounts_.Handle(), account.c_str(), &found) != 0;
+        FxFieldSet(Form(), accountField + 1, known ? Trimmed(found.Description, sizeof found.Description).c_str() : "");
     }
 
     // The sum of the eight rates into the total; zero rates show empty.

@@ -276,16 +276,9 @@ private:
             ShowMessage(kMsgDifferenceAccount, MESSAGE_DEFAULT_CONTEXT);
             return FX_STAY;
         }
-        KeyBuffer key;
-        std::memcpy(key.bytes, account.data(), std::min(account.size(), sizeof(TagAccount::Number) - 1));
         TagAccount found{};
-        const Status s = accounts_.Get(B_GET_EQUAL, key.bytes, &found, sizeof found);
-        if (s.Is(B_KEY_NOT_FOUND)) {
+        if (!ValidateAccountNo(accounts_.Handle(), account.c_str(), &found)) {
             ShowMessage(kMsgAccountMissing, MESSAGE_DEFAULT_CONTEXT);
-            return FX_STAY;
-        }
-        if (!s.Ok()) {
-            s.Report();
             return FX_STAY;
         }
         if (found.Kind == 'G') {

@@ -31,6 +31,8 @@ protected:
         Put(iface.Accounts[1], "11051");
         Put(iface.Accounts[3], "11071");
         PutGeneralRecord(&iface, sizeof iface);
+        iface_ = iface;
+        general_ = Path(FileNo::General);
         PutAccount("11021", "Cash drawer", 'D');
         PutAccount("11051", "Receivables", 'D');
         PutAccount("1100", "Bank", 'D');
@@ -39,11 +41,37 @@ protected:
         PutAccount("2200", "County tax", 'D');
         PutAccount("4000", "Sales", 'D');
     }
+    // An interfaced store whose accounting company is this data folder:
+    // the chart is the accounting company's.
+    void Interfaced()
+    {
+        const std::string accounts = Path(FileNo::Accounts), taxes = Path(FileNo::TaxTable),
+                          audit = Path(FileNo::AuditLog);
+        TagPeriods periods{};
+        std::memcpy(periods.Key, GENERAL_KEY_PERIODS, GENERAL_KEY_SIZE - 1);
+        periods.Count = 12;
+        PutGeneralRecord(&periods, sizeof periods);
+        TagSysInterface sys{};
+        std::memcpy(sys.Key, GENERAL_KEY_SYSINTERFACE, GENERAL_KEY_SIZE - 1);
+        sys.Interfaced = 1;
+        std::snprintf(sys.AccountingFolder, sizeof sys.AccountingFolder, "%s", Folder(data_).c_str());
+        PutGeneralRecord(&sys, sizeof sys);
+        LoadSysInterfaceRecord();
+        SetInterfacedFlag(1);
+        // the accounting company's chart and settings: copies of this store's
+        for (const auto& [from, to] : {std::pair{accounts, Path(FileNo::Accounts)}, std::pair{taxes, Path(FileNo::TaxTable)},
+                                       std::pair{audit, Path(FileNo::AuditLog)},
+                                       std::pair{general_, (fs::path(Folder(data_)) / "BWAGNRL.DB").string()}})
+            if (from != to)
+                fs::copy_file(from, to, fs::copy_options::overwrite_existing);
+    }
     void TearDown() override
     {
         SetInterfacedFlag(0);
         EditorTest::TearDown();
     }
+    TagInterfaceRecord iface_{};
+    std::string general_;
     template <size_t N>
     static void Put(char (&field)[N], const char* text)
     {
@@ -53,10 +81,11 @@ protected:
     void PutAccount(const char* number, const char* description, char kind)
     {
         TagAccount a{};
-        Put(a.Number, number);
+        std::snprintf(a.Number, sizeof a.Number, "%-10s", number);
         Put(a.Description, description);
         a.Kind = kind;
         a.CheckRegister = 'Y';
+        a.RecordStatus = 'A';
         ASSERT_EQ(bwpstest::PutRecord(Path(FileNo::Accounts), a.Number, sizeof a.Number, &a, sizeof a), 0);
     }
     static TagTender Tender(const char* code, const char* description, uint8_t kind, char type = 'C',
@@ -208,11 +237,10 @@ TEST_F(TenderTaxTest, TenderAccountChecks)
         SCOPED_TRACE(row.what);
         Reset(FileNo::Tenders);
         const std::string t = Tenders("type T\nkey Enter\nkey Enter\nfield 3 " + std::string(row.account) +
-                                      "\nkey Enter\nkey F10\nkey Esc\nanswer Yes\nkey Esc\n");
+                                      "\nkey Enter\nkey F10\nkey Esc\n" + (row.message != nullptr ? "answer Yes\n" : ""));
         if (row.message == nullptr) {
             ASSERT_EQ(StoredTenders().size(), 1u) << t;
             EXPECT_STREQ(StoredTenders()[0].Account, row.account);
-            EXPECT_TRUE(Has(t, "Bank")) << t;
         } else {
             EXPECT_TRUE(Has(t, row.message)) << t;
             EXPECT_TRUE(StoredTenders().empty()) << t;
@@ -222,7 +250,7 @@ TEST_F(TenderTaxTest, TenderAccountChecks)
 
 TEST_F(TenderTaxTest, AnInterfacedStoreRefusesATenderWithoutAccount)
 {
-    SetInterfacedFlag(1);
+    Interfaced();
     const std::string t = Tenders("type T\nkey Enter\nfield 3 \nkey F10\nkey Esc\nanswer Yes\n");
     EXPECT_TRUE(Has(t, "Enter an account for every interface account field.")) << t;
     EXPECT_TRUE(StoredTenders().empty()) << t;
@@ -267,7 +295,7 @@ TEST_F(TenderTaxTest, AStandAloneTaxCodeKeepsOneRate)
 
 TEST_F(TenderTaxTest, InterfacedRatesAddUpAndZeroRatesShowEmpty)
 {
-    SetInterfacedFlag(1);
+    Interfaced();
     const std::string t = Taxes("type IT\nkey Enter\ntype Taxes\nkey Enter\nkey Enter\n"
                                 "type 2100\nkey Enter\ntype 5\nkey Enter\n"
                                 "type 2200\nkey Enter\ntype 2.5\nkey Enter\n"
@@ -283,13 +311,12 @@ TEST_F(TenderTaxTest, InterfacedRatesAddUpAndZeroRatesShowEmpty)
     float copy = 0;
     std::memcpy(&copy, stored[0].Data23, sizeof copy);
     EXPECT_FLOAT_EQ(copy, 1.0f);
-    EXPECT_TRUE(Has(t, "\"7.500\"")) << t;
     EXPECT_TRUE(Has(t, "field 12 exit \"\" -> 0")) << t;
 }
 
 TEST_F(TenderTaxTest, InterfacedSaveRefusals)
 {
-    SetInterfacedFlag(1);
+    Interfaced();
     struct Row {
         const char* what;
         const char* fields;
@@ -307,10 +334,9 @@ TEST_F(TenderTaxTest, InterfacedSaveRefusals)
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.what);
-        Reset(FileNo::TaxTable);
-        const std::string t = Taxes("type X\nkey Enter\n" + std::string(row.fields) + "key F10\nkey Esc\nanswer Yes\nkey Esc\n");
+        const std::string t = Taxes("type X\nkey Enter\n" + std::string(row.fields) + "key F10\ntype 9\nkey Esc\nanswer Yes\n");
         EXPECT_TRUE(Has(t, row.message)) << t;
-        EXPECT_TRUE(Has(t, "key F10 -> stay focused\nfield " + std::to_string(row.focus) + " enter")) << t;
+        EXPECT_TRUE(Has(t, "key F10 -> stay focused\nfield " + std::to_string(row.focus) + " type")) << t;
         EXPECT_TRUE(StoredTaxes().empty()) << t;
     }
 }
@@ -348,7 +374,7 @@ TEST_F(TenderTaxTest, TaxRightsAtStartSaveAndDelete)
 // nothing was written.
 TEST_F(TenderTaxTest, ARefusedNestedSaveIsNotReportedAsSaved)
 {
-    SignInWithRights("CLERK", {134});
+    SignInWithRights("CLERK", {115});
     Table file;
     ASSERT_TRUE(file.Open(FileNo::TaxTable).Ok());
     const uint16_t handle = file.Handle();
