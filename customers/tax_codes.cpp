@@ -77,6 +77,21 @@ double ParseRate(const char* text)
     return value;
 }
 
+// A period value of the record (the record is packed: values are copied).
+double HistoryValue(const TaxRecord& r, int array, int period)
+{
+    double value = 0.0;
+    const auto* base = reinterpret_cast<const uint8_t*>(&r) + offsetof(TaxRecord, History);
+    std::memcpy(&value, base + sizeof(double) * static_cast<size_t>(array * 26 + period), sizeof value);
+    return value;
+}
+
+void SetHistoryValue(TaxRecord& r, int array, int period, double value)
+{
+    auto* base = reinterpret_cast<uint8_t*>(&r) + offsetof(TaxRecord, History);
+    std::memcpy(base + sizeof(double) * static_cast<size_t>(array * 26 + period), &value, sizeof value);
+}
+
 std::string RateText(double rate)
 {
     char text[32];
@@ -306,9 +321,9 @@ protected:
     {
         const auto& r = Tax();
         bool history = false;
-        for (const auto& array : r.History)
-            for (double value : array)
-                history = history || value != 0.0;
+        for (int a = 0; a < 4; ++a)
+            for (int p = 0; p < 26; ++p)
+                history = history || HistoryValue(r, a, p) != 0.0;
         if (!history)
             return FX_GO_ON;
         int choice = 1;
@@ -453,12 +468,9 @@ HistoryScreen* gHistory = nullptr;
 // Column c (0-3) of field f: A current, B current, A prior, B prior.
 int ColumnOf(int field) { return (field - kFirstValue) / kPeriodsShown; }
 
-double& ValueOf(HistoryScreen& h, int field)
-{
-    const int column = ColumnOf(field);
-    const int period = (field - kFirstValue) % kPeriodsShown + (column >= 2 ? kPeriodsShown : 0);
-    return h.tax->History[column % 2 == 0 ? h.first : h.second][period];
-}
+// The array and period of a value field.
+int ArrayOf(const HistoryScreen& h, int field) { return ColumnOf(field) % 2 == 0 ? h.first : h.second; }
+int PeriodOf(int field) { return (field - kFirstValue) % kPeriodsShown + (ColumnOf(field) >= 2 ? kPeriodsShown : 0); }
 
 int HistoryValueEntered(void*)
 {
@@ -485,11 +497,8 @@ int HistorySave(void*)
     HistoryScreen& h = *gHistory;
     TaxRecord work;
     std::memcpy(&work, h.tax, sizeof work);
-    for (int f = kFirstValue; f < kFirstTotal; ++f) {
-        const int column = ColumnOf(f);
-        const int period = (f - kFirstValue) % kPeriodsShown + (column >= 2 ? kPeriodsShown : 0);
-        work.History[column % 2 == 0 ? h.first : h.second][period] = ParseRate(FxFieldGet(&h.form, f));
-    }
+    for (int f = kFirstValue; f < kFirstTotal; ++f)
+        SetHistoryValue(work, ArrayOf(h, f), PeriodOf(f), ParseRate(FxFieldGet(&h.form, f)));
     Table file;
     file.Borrow(FileNo::TaxTable, h.file);
     KeyBuffer key;
@@ -541,7 +550,7 @@ int RunTaxHistory(uint16_t handle, int selector, TaxRecord* tax, const TagPeriod
         double totals[4] = {};
         char text[32];
         for (int f = kFirstValue; f < kFirstTotal; ++f) {
-            const double value = ValueOf(h, f);
+            const double value = HistoryValue(*tax, ArrayOf(h, f), PeriodOf(f));
             totals[ColumnOf(f)] += value;
             FxFieldSet(&h.form, f, FxFormatAmount(value, text, 2));
             if ((f - kFirstValue) % kPeriodsShown >= count)
