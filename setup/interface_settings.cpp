@@ -14,6 +14,7 @@
 
 #include "bwps/accounts.h"
 #include "bwps/catalogue.h"
+#include "bwps/editor_frame.h"
 #include "bwps/files.h"
 #include "bwps/lookups.h"
 #include "bwps/messages.h"
@@ -603,12 +604,12 @@ int OnOptionsLookup(void* context)
     OptionsScreen* s = Options(context);
     switch (s->form.currentField) {
     case F_TENDER: {
-        AutoLookupTender source(static_cast<short>(s->files[SLOT_TENDERS]));
-        char code[sizeof(TagTender::Code)] = {};
+        TagTender tender{};
         const std::string text = Trimmed(FxFieldGet(&s->form, F_TENDER));
-        if (!AutoLookupChoose(&source, text.c_str(), 13, 13, code, sizeof code))
+        if (!LookupTender(text.empty() ? nullptr : text.c_str(), 1, s->files[SLOT_TENDERS], &tender, 5, 13, 13, 55,
+                          EditTendersFromList))
             return FX_STAY;
-        FxFieldSet(&s->form, F_TENDER, code);
+        FxFieldSet(&s->form, F_TENDER, FieldText(tender.Code).c_str());
         return TenderCodeAccepted(s) ? FX_LOOKUP_SET : FX_STAY;
     }
     case F_TAX: {

@@ -409,6 +409,11 @@ BWPS_EXPORT int FlyShipVia(const char* startText, int restorePosition, uint16_t 
                            uint16_t row, uint16_t column, uint16_t height, uint16_t width,
                            FxHandler keyHandler);
 extern "C" {
+/* Tenders of BPOSTEND.DB (97-byte records); F8 and F9 run the editor
+ * function given (removed without one). */
+BWPS_EXPORT int LookupTender(const char* startText, int restorePosition, uint16_t handle, void* record,
+                             uint16_t row, uint16_t column, uint16_t height, uint16_t width,
+                             FxHandler editor);                              /* 634 */
 /* Weight units; F8 and F9 do nothing in this list. */
 BWPS_EXPORT int FlyWUCodes(const char* startText, int fileId, int restorePosition, uint16_t handle,
                            void* record, uint16_t row, uint16_t column, uint16_t height,

@@ -32,6 +32,7 @@ const std::set<std::string> kNotInThisBuild = {
     "RSEditSerialNumbers",
     "RSEditTaxCode",
     "RSEditTenders",
+    "RSUDFSettings",
     "ViewCustHistoryByParams",
 };
 
