@@ -344,8 +344,9 @@ int EditorFrame::Reload()
 
 int EditorFrame::Save()
 {
-    const std::string code = ScreenCode();
-    if (code.empty()) {
+    std::string code = ScreenCode();
+    const bool numbered = code.empty() && BlankCodeAccepted();
+    if (code.empty() && !numbered) {
         ShowMessage(spec_.blankCodeMessage, MESSAGE_DEFAULT_CONTEXT);
         FxFocusField(&form_, spec_.codeField);
         return FX_STAY_FOCUSED;
@@ -364,13 +365,28 @@ int EditorFrame::Save()
     if (check != FX_GO_ON)
         return check;
     ScreenToRecord();
-    SetRecordCode(code);
-    KeyBuffer key;
-    FillKey(key);
+    if (numbered) {
+        const int given = NumberRecord(&code);
+        if (given != FX_GO_ON)
+            return given;
+    }
     const int op = existing_ ? B_UPDATE : B_INSERT;
     const int entity = spec_.auditEntity != 0 && KeySlot() == kKeySave ? spec_.auditEntity : -1;
-    const int status = audit_->ADbModify(entity, code.c_str(), static_cast<int16_t>(op), file_.Handle(), key.bytes,
-                                         record_, static_cast<int16_t>(spec_.recordLength), -1);
+    int status = 0;
+    for (;;) {
+        SetRecordCode(code);
+        KeyBuffer key;
+        FillKey(key);
+        status = audit_->ADbModify(entity, code.c_str(), static_cast<int16_t>(op), file_.Handle(), key.bytes,
+                                   record_, static_cast<int16_t>(spec_.recordLength), -1);
+        if (!(numbered && status == B_DUPLICATE_KEY))
+            break;
+        const int again = RenumberAfterDuplicate(&code);
+        if (again != FX_GO_ON) {
+            SetRecordCode(std::string());
+            return again;
+        }
+    }
     if (status != 0) {
         ReportRecordManagerError(status, 1, op, No(spec_.file), 0);
         if (status == B_CONFLICT || status == B_DUPLICATE_KEY)

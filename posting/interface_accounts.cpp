@@ -215,7 +215,7 @@ int IsAccountReferenced(const char* account, uint16_t handle, int fileNumber)
     bool found = false;
     if (!s.Ok() && !s.Is(B_END_OF_FILE)) {
         ReportRecordManagerError(s.status, 1, B_GET_EQUAL, fileNumber, 0);
-    } else if (s.Ok() && length >= static_cast<int>(offsetof(CustomerRecord, Data718))) {
+    } else if (s.Ok() && length >= static_cast<int>(offsetof(CustomerRecord, ShipVia))) {
         CustomerRecord customer;
         std::memcpy(&customer, record, sizeof customer);
         found = TrimRight(FieldText(customer.Account, kFieldWidth)) ==

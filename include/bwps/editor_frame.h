@@ -227,6 +227,22 @@ protected:
     virtual void AfterNewRecord() {}
     // After a record was loaded or started by its code.
     virtual void AfterLoad() {}
+    // Numbered records: a save without a code is accepted when this says so;
+    // the code is given by NumberRecord after the checks and before the write
+    // (FX_GO_ON with *code set, or the answer with the failure shown). A
+    // duplicate met by the insert of a numbered record asks
+    // RenumberAfterDuplicate: FX_GO_ON with the next *code writes again.
+    virtual bool BlankCodeAccepted() { return false; }
+    virtual int NumberRecord(std::string* code)
+    {
+        (void)code;
+        return FX_STAY;
+    }
+    virtual int RenumberAfterDuplicate(std::string* code)
+    {
+        (void)code;
+        return FX_STAY;
+    }
 
     // ---- services for the editors
     // Before Run: the editor works on a file the caller holds open (never

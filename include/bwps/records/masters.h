@@ -101,7 +101,10 @@ struct CustomerRecord {             // BPOSCUST.DB, 795 bytes
     char NoteName[16];              // 101
     char PriceLevel;                // 117: N none, A-F
     char AccountType;               // 118: 'O' open item, 'B' balance forward, 'C' cash
-    uint8_t Data119[7];             // 119
+    char NewFlag119;                // 119: 'Y' in a new record
+    char NewFlag120;                // 120: 'N' in a new record
+    uint8_t Byte121;                // 121
+    float Rate;                     // 122: three decimals
     int32_t LastSaleDate;           // 126
     int32_t LastPaymentDate;        // 130
     double CreditLimit;             // 134
@@ -129,9 +132,10 @@ struct CustomerRecord {             // BPOSCUST.DB, 795 bytes
     char Field15[16];               // 675: screen field 15
     char Field31[16];               // 691: screen field 31
     char Account[11];               // 707: receivable account
-    uint8_t Data718[16];            // 718
-    char Status;                    // 734: 'A' active
-    uint8_t Data735[60];            // 735
+    char ShipVia[16];               // 718: ship-via code, 15 characters
+    char Status;                    // 734: 'A' active, 'I' inactive
+    uint8_t Data735[52];            // 735
+    double AmountLimit;             // 787: 0 to 999999999999
 };
 // Vendors share the customer layout (BPOSVEND.DB).
 using VendorRecord = CustomerRecord;
@@ -233,7 +237,9 @@ static_assert(sizeof(CustomerRecord) == 795 && offsetof(CustomerRecord, Account)
               offsetof(CustomerRecord, ZeroInvoices) == 210 &&
               offsetof(CustomerRecord, Payments) == 230 &&
               offsetof(CustomerRecord, Layaways) == 270 && offsetof(CustomerRecord, Sales) == 310 &&
-              offsetof(CustomerRecord, Name) == 350 && offsetof(CustomerRecord, Data718) == 718 &&
+              offsetof(CustomerRecord, Name) == 350 && offsetof(CustomerRecord, ShipVia) == 718 &&
+              offsetof(CustomerRecord, Rate) == 122 && offsetof(CustomerRecord, AmountLimit) == 787 &&
+              offsetof(CustomerRecord, NewFlag119) == 119 &&
               offsetof(CustomerRecord, Status) == 734);
 static_assert(sizeof(SalespersonRecord) == 572 && offsetof(SalespersonRecord, Name) == 6 &&
               offsetof(SalespersonRecord, ShortCode) == 47 && offsetof(SalespersonRecord, Rate) == 99 &&

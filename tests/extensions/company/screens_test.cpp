@@ -22,8 +22,6 @@ const std::set<std::string> kNotInThisBuild = {
     "EditFormSetup",
     "EditSalespersonByParams",
     "EditServiceByCode",
-    "RSEditCustomer",
-    "RSEditDefaultCustomer",
     "RSEditDefaultProduct",
     "RSEditMasterItems",
     "RSEditPriceBreaks",
