@@ -406,7 +406,7 @@ public:
         if (Save() != FX_RECORD_DONE)
             return FX_STAY;
         SetDeleteKey();
-        return RSEditCustHist(Record());
+        return RSEditCustHist(No(master_), File().Handle(), Record());
     }
 
     int ReplaceKey()
