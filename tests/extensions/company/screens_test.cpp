@@ -26,7 +26,6 @@ const std::set<std::string> kNotInThisBuild = {
     "RSEditDefaultCustomer",
     "RSEditDefaultProduct",
     "RSEditMasterItems",
-    "RSEditPriceBreaks",
     "RSEditProduct",
     "RSEditSPTime",
     "RSEditSerialNumbers",
