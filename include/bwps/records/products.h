@@ -84,10 +84,12 @@ typedef struct TagProductActivity {
     uint8_t Data128[47];        /* 128 */
 } TagProductActivity;
 
-/* Item detail (64 bytes). Key 0: item code and line. */
+/* Item detail (64 bytes): a description line of a product or a service.
+ * Key 0: item code and line. */
 typedef struct TagItemDetail {
-    char Code[16];              /* 0 */
-    char Status;                /* 16: 'P' posted */
+    char Code[16];              /* 0: the item code (14 characters and NUL);
+                                   byte 15 the line number, from 0, no gaps */
+    char Status;                /* 16: kind: 'D' description, 'H' hidden, 'P' pop-up */
     char MessageCode[6];        /* 17: a key of BPOSMSGS.DB */
     char Text[41];              /* 23: used when the message code is empty */
 } TagItemDetail;
@@ -164,6 +166,7 @@ static_assert(offsetof(TagProductActivity, UnitFactor) == 96, "activity unit fac
 static_assert(offsetof(TagProductActivity, Text106) == 106, "activity 106");
 static_assert(offsetof(TagProductActivity, Text117) == 117, "activity 117");
 static_assert(sizeof(TagItemDetail) == 64, "item detail");
+static_assert(offsetof(TagItemDetail, Status) == 16, "item line kind");
 static_assert(offsetof(TagItemDetail, MessageCode) == 17, "item message code");
 static_assert(offsetof(TagItemDetail, Text) == 23, "item text");
 static_assert(sizeof(TagProductHistory) == 227, "product history");

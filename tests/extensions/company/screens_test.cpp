@@ -24,7 +24,6 @@ const std::set<std::string> kNotInThisBuild = {
     "EditServiceByCode",
     "RSEditDefaultProduct",
     "RSEditMasterItems",
-    "RSEditPriceBreaks",
     "RSEditProduct",
     "RSEditSPTime",
     "RSEditSerialNumbers",
