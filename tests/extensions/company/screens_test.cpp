@@ -27,9 +27,6 @@ const std::set<std::string> kNotInThisBuild = {
     "RSEditProduct",
     "RSEditSPTime",
     "RSEditSerialNumbers",
-    "RSEditTaxCode",
-    "RSEditTenders",
-    "RSUDFSettings",
     "ViewCustHistoryByParams",
 };
 
