@@ -331,7 +331,7 @@ std::span<const ScreenField> ProductEditor::Template() const
         Field(kNumber274, 5, 14, "%6lu").Prompt(43),
         Field(kNumber278, 5, 45, "%6lu").Prompt(44),
         Field(kText91, 5, 62, "%-10s").Prompt(617),
-        Field(kPicture, 6, 62, "%-259s").Prompt(617),
+        Field(kPicture, 6, 62, "%-255s").Prompt(617),
         Field(kStandardCost, 11, 24, "%11.4fu").Prompt(48),
         Field(kAverageCost, 12, 24, "%11.4fu").Prompt(576).DisplayOnly(),
         Field(kLastCost, 13, 24, "%11.4fu").Prompt(577).DisplayOnly(),
