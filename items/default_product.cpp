@@ -227,11 +227,13 @@ int SaveKey(void* context)
     Put(p.Unit2, s.FieldText(kUnit2));
     for (int i = 0; i < 6; ++i)
         Put(p.Entries210[i], s.FieldText(kPriceBreak1 + i));
-    // 4. units: checked as numbers before they are narrowed into the record
+    // 4. units: checked as numbers before they are narrowed into the
+    // record; a default of 0 units would give every new product a unit
+    // that its own save refuses
     for (int f : {kUnits2, kUnits1}) {
         const long units = std::strtol(s.FieldText(f).c_str(), nullptr, 10);
-        if (units < 0 || units > 9999) {
-            ShowMessage(kUnitsOutOfRange, MESSAGE_DEFAULT_CONTEXT);
+        if (units < 1 || units > 9999) {
+            ShowMessage(units < 1 ? kUnitsZero : kUnitsOutOfRange, MESSAGE_DEFAULT_CONTEXT);
             return s.Focus(f);
         }
     }

@@ -785,6 +785,9 @@ int ProductEditor::CheckBeforeSave()
         if (!ValidateInterfaceAccounts(accounts_.Handle(), department, &record))
             return focus(kAccount);
     }
+    // an item type refused on leaving its field is not saved by the key
+    if (FxChoiceGet(Form(), kType) != Product().Kind && TypeExit() != FX_GO_ON)
+        return focus(kType);
     for (int f : {kUnits1, kUnits2}) {
         if (std::atoi(FieldText(f).c_str()) <= 0) {
             ShowMessage(kUnitsZero, MESSAGE_DEFAULT_CONTEXT);
