@@ -494,7 +494,8 @@ void ProductEditor::RecordToScreen()
     FxChoiceSet(Form(), kType, p.Kind >= 1 && p.Kind <= 3 ? p.Kind : 1);
     set(kText58, p.Text58, sizeof p.Text58);
     FxChoiceSet(Form(), kCodePrinted, p.Byte269 == 'V' ? 2 : p.Byte269 == 'B' ? 3 : 1);
-    for (auto [field, value] : {std::pair{kNumber274, p.Number274}, std::pair{kNumber278, p.Number278}}) {
+    const uint32_t number274 = p.Number274, number278 = p.Number278;
+    for (auto [field, value] : {std::pair{kNumber274, number274}, std::pair{kNumber278, number278}}) {
         if (value == 0)
             text[0] = '\0';
         else
@@ -521,7 +522,8 @@ void ProductEditor::RecordToScreen()
     set(kVendorCode2, p.VendorCodes[1], sizeof p.VendorCodes[1]);
     set(kVendorCode3, p.VendorCodes[2], sizeof p.VendorCodes[2]);
     if (!Nested()) {
-        for (auto [field, date] : {std::pair{kDate286, p.LastDate}, std::pair{kDate282, p.Date282}}) {
+        const int32_t date286 = p.LastDate, date282 = p.Date282;
+        for (auto [field, date] : {std::pair{kDate286, date286}, std::pair{kDate282, date282}}) {
             text[0] = '\0';
             if (date != 0)
                 FxDateFormat(text, date);
