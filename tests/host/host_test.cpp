@@ -103,11 +103,11 @@ TEST_F(HostTest, CreateCompanyThenRunCommandsHeadless)
 
     // A screen that is not in this build answers with its own exit status
     // (not the one of a cancelled command) and says why.
-    o = Bwpos({"--company", company, "--user", "", "--password", "", "145"});
+    o = Bwpos({"--company", company, "--user", "", "--password", "", "151"});
     EXPECT_EQ(o.status, 28) << o.out;
-    EXPECT_NE(o.out.find("RSEditDefaultProduct is not available in this build."), std::string::npos)
+    EXPECT_NE(o.out.find("EditFormSetup is not available in this build."), std::string::npos)
         << o.out;
-    EXPECT_TRUE(Has(o, "bwpos: command 145 (CmdEditDefaultProduct) is not available in this build"))
+    EXPECT_TRUE(Has(o, "bwpos: command 151 (CmdEditFormSetup) is not available in this build"))
         << o.out;
 
     // The leave question answered from a script.

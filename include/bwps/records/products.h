@@ -24,16 +24,23 @@ typedef struct TagProduct {
     char Text85[6];             /* 85: copied into activity records */
     char Text91[11];            /* 91 */
     char Vendor1[11];           /* 102: the first vendor's code */
-    uint8_t Data113[97];        /* 113 */
-    char Entries210[6][6];      /* 210 */
-    uint8_t Data246[16];        /* 246 */
-    char Flags262[5];           /* 262-266: 'Y' / 'N' */
-    uint8_t Data267;            /* 267 */
-    uint8_t Kind;               /* 268: product kind (1 and 3 keep stock) */
-    uint8_t Byte269;            /* 269 */
-    int16_t UnitFactor;         /* 270: taken as 1 when below 1 */
-    uint16_t Value272;          /* 272 */
-    uint8_t Data274[12];        /* 274 */
+    char Vendor2[11];           /* 113 */
+    char Vendor3[11];           /* 124 */
+    char VendorCodes[3][15];    /* 135: each vendor's own code of the product */
+    char Related[2][15];        /* 180: related products (must exist) */
+    char Entries210[6][6];      /* 210: price-break codes 1-6 */
+    char NoteName[16];          /* 246: the product's note file */
+    char Flags262[5];           /* 262 assembly, 263, 264, 265, 266 serial
+                                   numbers: 'Y' / 'N' */
+    char AssemblyOnly;          /* 267: 'Y' only on an assembly */
+    uint8_t Kind;               /* 268: 1 Normal, 2 Non-Inventory, 3 Negative
+                                   (1 and 3 keep stock) */
+    char Byte269;               /* 269: code printed 'Y' own, 'V' vendor's, 'B' both */
+    int16_t UnitFactor;         /* 270: units in the first unit, taken as 1 when below 1 */
+    uint16_t Value272;          /* 272: units in the second unit */
+    uint32_t Number274;         /* 274 */
+    uint32_t Number278;         /* 278 */
+    int32_t Date282;            /* 282 */
     int32_t LastDate;           /* 286 */
     double Amounts[10];         /* 290: 306 last cost, 322 average cost,
                                    330 value on hand, 338 quantity on hand,
@@ -47,17 +54,19 @@ typedef struct TagProduct {
     char Text637[11];           /* 637: copied into activity 117 */
     uint8_t Data648[4];         /* 648 */
     char WeightUnit[7];         /* 652: a unit code of BPOSWUNI.DB (key 7) */
-    uint8_t Data659[8];         /* 659: the weight */
+    double Weight;              /* 659 */
     char Status;                /* 667: 'A', blank or 0 active */
 } TagProduct;
 
 enum {
+    PRODUCT_AMOUNT290 = 0,      /* 290: shown with four decimals */
     PRODUCT_LAST_COST = 2,      /* index into TagProduct.Amounts: offset 306 */
     PRODUCT_STANDARD_COST = 3,  /* 314 */
     PRODUCT_AVERAGE_COST = 4,   /* 322 */
     PRODUCT_VALUE = 5,          /* 330 */
     PRODUCT_QUANTITY = 6,       /* 338 */
     PRODUCT_SECOND_QUANTITY = 7,/* 346: committed */
+    PRODUCT_FURTHER_QUANTITY = 8,/* 354: must be 0 to delete */
     PRODUCT_AVAILABLE = 9       /* 362 */
 };
 
@@ -130,6 +139,16 @@ static_assert(offsetof(TagProduct, Unit1) == 67, "product unit 1");
 static_assert(offsetof(TagProduct, Unit2) == 76, "product unit 2");
 static_assert(offsetof(TagProduct, Text85) == 85, "product 85");
 static_assert(offsetof(TagProduct, Entries210) == 210, "product 210");
+static_assert(offsetof(TagProduct, Vendor2) == 113 && offsetof(TagProduct, Vendor3) == 124, "product vendors");
+static_assert(offsetof(TagProduct, VendorCodes) == 135, "product vendor codes");
+static_assert(offsetof(TagProduct, Related) == 180, "product related");
+static_assert(offsetof(TagProduct, NoteName) == 246, "product note name");
+static_assert(offsetof(TagProduct, AssemblyOnly) == 267, "product 267");
+static_assert(offsetof(TagProduct, Byte269) == 269, "product code printed");
+static_assert(offsetof(TagProduct, Number274) == 274 && offsetof(TagProduct, Number278) == 278, "product numbers");
+static_assert(offsetof(TagProduct, Date282) == 282, "product date 282");
+static_assert(offsetof(TagProduct, Weight) == 659, "product weight");
+static_assert(offsetof(TagProduct, Amounts) + 8 * PRODUCT_FURTHER_QUANTITY == 354, "further quantity");
 static_assert(offsetof(TagProduct, Flags262) == 262, "product flags");
 static_assert(offsetof(TagProduct, Kind) == 268, "product kind");
 static_assert(offsetof(TagProduct, UnitFactor) == 270, "product unit factor");
