@@ -160,7 +160,7 @@ TEST_F(HistoryScreenTest, ProductCorrectionsAndTheirRefusals)
         {"a quantity typed in packs is stored in units", "type 3/4\nkey Enter\nkey F10\n", 0, "", 0, 0, 40, nullptr},
         {"period 4 in the first unit", "field 19 5/0\nkey F10\n", 0, "", 0, 3, 60, nullptr},
         {"a quantity that does not read is refused", "field 13 /5\nkey Enter\nkey F10\nkey Esc\nanswer Yes\n", 0, "", 0, 2, 30,
-         "This quantity cannot be read."},
+         "This quantity cannot be read"},
         {"Esc keeps the record", "type 999\nkey Enter\nkey Esc\nanswer Yes\n", 0, "", 0, 0, 24, nullptr},
         {"the fifth entry of an array is kept", "key F10\n", 0, "", 2, 4, 99, nullptr},
     };
@@ -259,7 +259,7 @@ TEST_F(HistoryScreenTest, ServicePeriodsShownChangedAndStored)
         {"corrections at their offsets", "key Tab\nkey Tab\ntype 3/5\nkey Enter\nfield 6 99.5\nkey F10\n", 35, 99.5, 7, nullptr},
         {"Esc keeps the record", "key Tab\nkey Tab\ntype 3/5\nkey Enter\nkey Esc\nanswer Yes\n", 30, 250.25, 7, nullptr},
         {"a period 3 quantity that does not read", "field 5 /5\nkey Enter\nkey F10\nkey Esc\nanswer Yes\n", 30, 250.25, 7,
-         "This quantity cannot be read."},
+         "This quantity cannot be read"},
     };
     for (const Row& row : writes) {
         SCOPED_TRACE(row.what);

@@ -158,7 +158,7 @@ TEST_F(ProductEditorTest, FieldChecksRefuse)
          "field 5 Normal\nkey Enter\n", "It must stay Negative."},
         {"negative weight", nullptr, "field 28 -2\nkey Enter\n", "The weight cannot be negative."},
         {"unknown weight unit", nullptr, "field 28 2\nkey Enter\ntype ZZ\nkey Enter\n", "This weight unit does not exist."},
-        {"related product unknown", nullptr, "field 36 NOSUCH\nkey F10\n", "This related product does not exist."},
+        {"related product unknown", nullptr, "field 36 NOSUCH\nkey F10\n", "This product does not exist."},
         {"price break unknown", nullptr, "field 30 PB9\nkey F10\n", "This price-break code does not exist."},
         {"units 0", nullptr, "field 16 0\nkey F10\n", "The number of units in a unit cannot be 0."},
     };
