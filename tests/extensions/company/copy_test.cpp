@@ -228,10 +228,10 @@ struct Refusal {
 };
 
 const Refusal kRefusals[] = {
-    {"DestinationHoldsDataFiles", -1, true, false, "key F10\n", "message 359"},
+    {"DestinationHoldsDataFiles", -1, true, false, "key F10\n", "already holds files"},
     {"SpaceBelowTheNeed", -3, false, false, "key Enter\n", "RSErrCreateFileRequirements"},
-    {"DiskQueryFails", -2, false, false, "", "message 355"},
-    {"SourceWithoutDataFiles", -1, false, true, "", "message 1227"},
+    {"DiskQueryFails", -2, false, false, "", "cannot be the program folder"},
+    {"SourceWithoutDataFiles", -1, false, true, "", "holds no complete set of data files"},
     {"SpaceDeclined", -1, false, false, "key Esc\n", "RSCopyDestSpaceReq"},
 };
 
