@@ -1,6 +1,7 @@
 // Load and unload of bwpos-1 and its ordinal table.
 #include "extensions/company/company.h"
 #include "extensions/company/services.h"
+#include "extensions/company/copy_company_testing.h"
 #include "extensions/utilities/utilities.h"
 #include "extensions/utilities/backup_restore.h"
 #include "bwps/screens.h"
@@ -42,6 +43,9 @@ BWPS1_API void* BWPS1Ordinal(int ordinal)
         {19, reinterpret_cast<void*>(&BackupRestore)},
         {36, reinterpret_cast<void*>(&OpenCompanyList)},
         {37, reinterpret_cast<void*>(&SetDefaultCompany)},
+        {38, reinterpret_cast<void*>(&CopyCompany)},
+        {39, reinterpret_cast<void*>(&CheckCopyDestinationSpace)},
+        {40, reinterpret_cast<void*>(&EditCopySystemId)},
         {42, reinterpret_cast<void*>(&CreateCompanyFiles)},
         {43, reinterpret_cast<void*>(&SeedCompanySettingsRecords)},
         {44, reinterpret_cast<void*>(&BuildCompanyRecord)},

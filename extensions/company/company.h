@@ -73,6 +73,8 @@ BWPS1_API int BWPSVerifyBaseFiles(const char* baseFolder, int* missing);     // 
 BWPS1_API int OpenCompanyList(uint16_t* handle, const char* folder, int16_t mode,
                               int* listCreated);                             // 36
 BWPS1_API int SetDefaultCompany(uint16_t handle, const CompanyListRecord* record); // 37
+BWPS1_API int CheckCopyDestinationSpace(int64_t needed, int64_t free);   // 39
+BWPS1_API int EditCopySystemId(void* record168, int* copyMode);           // 40
 BWPS1_API int CreateCompanyFiles(uint16_t listHandle, int newUser, char* name,
                                  char* folder);                              // 42
 BWPS1_API int SeedCompanySettingsRecords(const char* folder, const void* sysInterface); // 43
