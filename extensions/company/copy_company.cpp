@@ -53,11 +53,6 @@ using bwps::Table;
 
 namespace {
 
-// ---- state for tests ----
-int64_t g_freeSpaceOverride = -1;  // -1: ask the disk; -2: the query fails
-
-void ResetCopyState() { g_freeSpaceOverride = -1; }
-
 // ---- folders and sizes ----
 
 std::string JoinPath(const std::string& folder, const std::string& name)
@@ -143,11 +138,6 @@ uint64_t CompanyDataSize(const std::string& folder)
 // the way up that exists); false when the disk cannot be asked.
 bool FreeSpaceFor(const std::string& folder, uint64_t* free)
 {
-    if (g_freeSpaceOverride == -2) return false;
-    if (g_freeSpaceOverride >= 0) {
-        *free = static_cast<uint64_t>(g_freeSpaceOverride);
-        return true;
-    }
     fs::path p(folder);
     std::error_code ec;
     while (!p.empty() && p != p.root_path() && !fs::exists(p, ec)) p = p.parent_path();
@@ -921,5 +911,3 @@ BWPS1_API int CopyCompany(void)
     return 0;
 }
 
-BWPS1_API void SetCopyFreeSpaceForTests(int64_t bytes) { g_freeSpaceOverride = bytes; }
-BWPS1_API void ResetCopyCompanyState(void) { ResetCopyState(); }

@@ -1,5 +1,5 @@
-// Copying a company: the steps below the screens, and the state a test
-// sets. Product code calls only CopyCompany and the exported screens.
+// Copying a company: the steps below the screens, for the tests. Product
+// code calls only CopyCompany and the exported screens.
 #pragma once
 
 #include <cstdint>
@@ -11,7 +11,3 @@
 // another value a record-manager status of the company list.
 BWPS1_API int CopyCompanyToFolder(const char* sourceFolder, const char* name, const char* folder,
                                   int copyMode, uint16_t listHandle);
-// The free bytes the copy takes the destination's drive to have: -1 asks
-// the disk, -2 makes the query fail.
-BWPS1_API void SetCopyFreeSpaceForTests(int64_t bytes);
-BWPS1_API void ResetCopyCompanyState(void);

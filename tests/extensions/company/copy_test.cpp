@@ -22,6 +22,29 @@
 #include "recman.h"
 #include "tests/support/library.h"
 
+#include <dlfcn.h>
+
+// The free space the copy sees: the framework's disk query, answered here
+// while a test sets a figure (-1: the real disk, -2: the query fails).
+namespace {
+int64_t g_freeSpace = -1;
+void SetCopyFreeSpaceForTests(int64_t bytes) { g_freeSpace = bytes; }
+}  // namespace
+
+extern "C" int FxDiskSpace(const char* folder, uint64_t* total, uint64_t* available)
+{
+    if (g_freeSpace == -2)
+        return -1;
+    if (g_freeSpace >= 0) {
+        *total = static_cast<uint64_t>(g_freeSpace);
+        *available = static_cast<uint64_t>(g_freeSpace);
+        return 0;
+    }
+    using Query = int (*)(const char*, uint64_t*, uint64_t*);
+    static const auto real = reinterpret_cast<Query>(dlsym(RTLD_NEXT, "FxDiskSpace"));
+    return real != nullptr ? real(folder, total, available) : -1;
+}
+
 namespace fs = std::filesystem;
 using bwps::FileNo;
 
@@ -93,7 +116,7 @@ protected:
     void SetUp() override
     {
         CompanyTest::SetUp();
-        ResetCopyCompanyState();
+        SetCopyFreeSpaceForTests(-1);
         store_ = Folder("store");
         Start("");
         CreateListed("Store", store_);
