@@ -646,6 +646,7 @@ int RunAssembly(uint16_t productFile, uint16_t serviceFile, uint16_t assemblyFil
         FxWindowClose(&s.window, 1);
         result = FX_STAY;
     }
+    FxGridClear(&s.grid);
     FxAppEnd(&s.fx);
     g_screen = nullptr;
 
