@@ -1,6 +1,7 @@
 /* bwps/records/assemblies.h: assembly headers (BPOSASTH.DB, file 6) and
  * their component lines (BPOSASTD.DB, file 5), as far as the assembly
- * posting reads them. */
+ * posting reads them; the component list of an assembled product
+ * (BPOSASSM.DB, file 4). */
 #ifndef BWPS_RECORDS_ASSEMBLIES_H
 #define BWPS_RECORDS_ASSEMBLIES_H
 
@@ -37,7 +38,20 @@ typedef struct TagAssemblyLine {
     double Cost;                /* 62 */
     uint8_t Data70[2];          /* 70 */
 } TagAssemblyLine;
+
+/* 40 bytes. Key 0: assembly code and line number; key 1: component code. */
+typedef struct TagAssemblyComponent {
+    char Code[15];              /* 0: the assembled product */
+    uint16_t Line;              /* 15: from 0, in list order */
+    char ItemCode[15];          /* 17: a product or a service */
+    double Quantity;            /* 32: per assembly */
+} TagAssemblyComponent;
 #pragma pack(pop)
+
+/* The product code of an assembly header (15 bytes, key 1) begins inside
+ * the number field, at byte 11. */
+#define ASSEMBLY_HEADER_PRODUCT_OFFSET 11
+#define ASSEMBLY_HEADER_PRODUCT_SIZE 15
 
 #ifdef __cplusplus
 static_assert(sizeof(TagAssemblyHeader) == 70, "assembly header");
@@ -52,6 +66,12 @@ static_assert(offsetof(TagAssemblyLine, Flag) == 28, "line flag");
 static_assert(offsetof(TagAssemblyLine, Quantity) == 38, "line quantity");
 static_assert(offsetof(TagAssemblyLine, SecondQuantity) == 46, "line second quantity");
 static_assert(offsetof(TagAssemblyLine, Cost) == 62, "line cost");
+static_assert(sizeof(TagAssemblyComponent) == 40, "assembly component");
+static_assert(offsetof(TagAssemblyComponent, Line) == 15, "component line");
+static_assert(offsetof(TagAssemblyComponent, ItemCode) == 17, "component code");
+static_assert(offsetof(TagAssemblyComponent, Quantity) == 32, "component quantity");
+static_assert(ASSEMBLY_HEADER_PRODUCT_OFFSET + ASSEMBLY_HEADER_PRODUCT_SIZE ==
+                  offsetof(TagAssemblyHeader, Description), "header product code");
 #endif
 
 #endif
