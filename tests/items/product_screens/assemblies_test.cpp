@@ -161,7 +161,7 @@ TEST_F(AssemblyTest, ComponentRefusals)
     } rows[] = {
         {"the assembly itself", "key Enter\ntype KIT\nkey Enter\nanswer Continue\nkey F10\n",
          "A product cannot be listed on itself."},
-        {"unknown code", "key Enter\ntype NOPE\nkey Enter\nanswer Continue\nkey F10\n", "There is no such product."},
+        {"unknown code", "key Enter\ntype NOPE\nkey Enter\nanswer Continue\nkey F10\n", "This product does not exist."},
         {"Non-Inventory product", "key Enter\ntype FEE\nkey Enter\nanswer Continue\nkey F10\n",
          "A Non-Inventory product cannot be used here."},
         {"product listed twice",
