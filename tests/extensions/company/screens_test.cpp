@@ -20,7 +20,6 @@ const std::set<std::string> kNotInThisBuild = {
     "CopyCompany",
     "EditDefaultPrinter",
     "EditFormSetup",
-    "EditSalespersonByParams",
     "EditServiceByCode",
     "RSEditDefaultProduct",
     "RSEditMasterItems",
