@@ -24,7 +24,6 @@ const std::set<std::string> kNotInThisBuild = {
     "RSEditDefaultProduct",
     "RSEditMasterItems",
     "RSEditProduct",
-    "RSEditSPTime",
     "RSEditSerialNumbers",
     "ViewCustHistoryByParams",
 };
