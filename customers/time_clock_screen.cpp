@@ -464,6 +464,7 @@ int RunTimeClockScreen()
         FxGridAttach(&s.header, &s.grid, &block);
         FxAppRun(&s.fx, 0);
         result = s.fx.exitKey;
+        FxGridClear(&s.grid);   // the lines are the screen's to free
         FxWindowClose(&s.window, 1);
     }
     FxAppEnd(&s.fx);
