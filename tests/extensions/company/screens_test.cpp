@@ -19,10 +19,10 @@ namespace {
 const std::set<std::string> kNotInThisBuild = {
     "EditDefaultPrinter",
     "EditFormSetup",
-    "EditSalespersonByParams",
     "EditServiceByCode",
     "RSEditMasterItems",
     "RSEditSPTime",
+    "RSEditProduct",
     "RSEditSerialNumbers",
     "ViewCustHistoryByParams",
 };
