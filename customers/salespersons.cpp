@@ -1,6 +1,6 @@
 // Salespersons (BPOSSPER.DB): the record services that keep the period
-// totals of posted documents, and the salesperson editor with its period
-// history screen.
+// totals of posted documents. The editor and its period history screen are
+// in salesperson_editor.cpp.
 #include <array>
 #include <cstdio>
 #include <cstring>

@@ -21,8 +21,6 @@ const std::set<std::string> kNotInThisBuild = {
     "EditFormSetup",
     "EditServiceByCode",
     "RSEditMasterItems",
-    "RSEditSPTime",
-    "RSEditProduct",
     "RSEditSerialNumbers",
     "ViewCustHistoryByParams",
 };
