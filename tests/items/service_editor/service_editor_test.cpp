@@ -164,18 +164,18 @@ TEST_F(ServiceEditorTest, DeleteAndInactiveRules)
         bool deleted;
         char status;
     } rows[] = {
-        {"clean, Yes", -1, false, "key F6\nanswer Yes\n", "Delete this service?", true, 'A'},
-        {"clean, No", -1, false, "key F6\nanswer No\n", "Delete this service?", false, 'A'},
-        {"history, Cancel", 1, false, "key F6\nanswer Cancel\n", "has sales history", false, 'A'},
-        {"history in period 3, Continue", 3, false, "key F6\nanswer Continue\nanswer Yes\n", "has sales history",
+        {"clean, Yes", -1, false, "key F6\nanswer Yes\nkey Esc\n", "Delete this service?", true, 'A'},
+        {"clean, No", -1, false, "key F6\nanswer No\nkey Esc\n", "Delete this service?", false, 'A'},
+        {"history, Cancel", 1, false, "key F6\nanswer Cancel\nkey Esc\n", "has sales history", false, 'A'},
+        {"history in period 3, Continue", 3, false, "key F6\nanswer Continue\nanswer Yes\nkey Esc\n", "has sales history",
          true, 'A'},
-        {"history of the fourth period only", 4, false, "key F6\nanswer Yes\n", "Delete this service?", true, 'A'},
-        {"in an assembly", -1, true, "key F6\n", "used in an assembly", false, 'A'},
-        {"inactive, in an assembly", -1, true, "field 3 Yes\nkey F10\nkey Esc\nanswer Yes\n",
+        {"history of the fourth period only", 4, false, "key F6\nanswer Yes\nkey Esc\n", "Delete this service?", true, 'A'},
+        {"in an assembly", -1, true, "key F6\nkey Esc\n", "used in an assembly", false, 'A'},
+        {"inactive, in an assembly", -1, true, "field 3 Yes\nkey F10\nkey Esc\nanswer No\n",
          "used in an assembly", false, 'A'},
-        {"inactive, history Cancel", 2, false, "field 3 Yes\nkey F10\nanswer Cancel\nkey Esc\nanswer Yes\n",
+        {"inactive, history Cancel", 2, false, "field 3 Yes\nkey F10\nanswer Cancel\nkey Esc\nanswer No\n",
          "has sales history", false, 'A'},
-        {"inactive, clean", -1, false, "field 3 Yes\nkey F10\n", nullptr, false, 'I'},
+        {"inactive, clean", -1, false, "field 3 Yes\nkey F10\nkey Esc\n", nullptr, false, 'I'},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.what);
@@ -186,7 +186,7 @@ TEST_F(ServiceEditorTest, DeleteAndInactiveRules)
         PutService(s);
         if (row.component)
             PutComponent("AAA", "D1");
-        const std::string t = Edit("type D1\nkey Enter\n" + std::string(row.keys) + "key Esc\n");
+        const std::string t = Edit("type D1\nkey Enter\n" + std::string(row.keys));
         if (row.message != nullptr) {
             EXPECT_TRUE(Has(t, row.message)) << t;
         }
@@ -258,16 +258,15 @@ TEST_F(ServiceEditorTest, OnlyTheSaveKeyIsLogged)
         const char* script;
         const char* audit;
     } rows[] = {
-        {"F10", "key F10\n", "5 2 A1\n"},
-        {"Alt+S", "key Alt+S\nkey Esc\n", ""},
-        {"Shift+F3", "key Shift+F3\nkey Esc\n", ""},
+        {"F10", "key F10\nkey Esc\n", "105 2 A1\n"},
+        {"Alt+S", "key Alt+S\nkey Esc\nkey Esc\nanswer Yes\n", ""},
+        {"Shift+F3", "key Shift+F3\nkey Esc\nkey Esc\nanswer Yes\n", ""},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.key);
         Fresh({FileNo::Services, FileNo::AuditLog});
         PasswordsOn();
-        const std::string t = Edit("type A1\nkey Enter\ntype Audited\n" + std::string(row.script) +
-                                   "key Esc\nanswer Yes\n");
+        const std::string t = Edit("type A1\nkey Enter\ntype Audited\n" + std::string(row.script));
         ASSERT_EQ(Stored().size(), 1u) << t;
         EXPECT_STREQ(Stored()[0].Description, "Audited") << t;
         EXPECT_EQ(Audit(), row.audit) << t;
@@ -279,7 +278,7 @@ TEST_F(ServiceEditorTest, OnlyTheSaveKeyIsLogged)
 TEST_F(ServiceEditorTest, ASaveWithoutTheRightWritesNothing)
 {
     PutService(Service("R1", "Before"));
-    SignInWithRights("CLERK", {124});
+    SignInWithRights("CLERK", {112});
     const std::string t = Edit("type R1\nkey Enter\ntype After\nkey F10\nkey Esc\nanswer Yes\n");
     EXPECT_STREQ(Stored().at(0).Description, "Before") << t;
     const std::string u = Edit("type R2\nkey Enter\nkey F10\nkey Esc\nanswer Yes\n");
