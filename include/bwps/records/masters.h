@@ -21,11 +21,14 @@ enum { kStatisticSlots = 5 };
 struct ServiceRecord {              // BPOSSERV.DB, 196 bytes
     char Code[15];                  // 0
     char Description[31];           // 15
-    uint8_t Data46[47];             // 46
+    char Account[6];                // 46: ledger account
+    char Text52[21];                // 52
+    char NoteName[16];              // 73: note file, in the folder of the file
+    char Flags[4];                  // 89: 'Y' / 'N'; a new service has "YNNN"
     int16_t UnitFactor;             // 93: units in a pack (taken as 1 below 1)
     int32_t LastDate;               // 95: last sale
-    uint8_t Data99[8];              // 99
-    double Amounts[5];              // 107: sales by slot
+    double Price;                   // 99
+    double Amounts[5];              // 107: sales by slot; the history periods are 1-4
     double Quantities[5];           // 147
     uint8_t Data187[8];             // 187
     char Status;                    // 195
@@ -207,6 +210,9 @@ using TenderRecord = TagTender;
 static_assert(sizeof(ServiceRecord) == 196 && offsetof(ServiceRecord, LastDate) == 95 &&
               offsetof(ServiceRecord, Description) == 15 && offsetof(ServiceRecord, UnitFactor) == 93 &&
               offsetof(ServiceRecord, Amounts) == 107 &&
+              offsetof(ServiceRecord, Account) == 46 && offsetof(ServiceRecord, Text52) == 52 &&
+              offsetof(ServiceRecord, NoteName) == 73 && offsetof(ServiceRecord, Flags) == 89 &&
+              offsetof(ServiceRecord, Price) == 99 &&
               offsetof(ServiceRecord, Quantities) == 147 && offsetof(ServiceRecord, Status) == 195);
 static_assert(sizeof(TaxRecord) == 995 && offsetof(TaxRecord, TotalRate) == 19 &&
               offsetof(TaxRecord, Description) == 6 &&
