@@ -55,6 +55,7 @@ size_t CounterOffset(int fileNumber)
 {
     switch (fileNumber) {
     case 3: return offsetof(TagIndexValues, OpenInvoices);
+    case 2: return offsetof(TagIndexValues, Second);  // payables: kept apart from receivables
     case 40: return offsetof(TagIndexValues, CustomerHistory);
     case 8: return offsetof(TagIndexValues, CheckRegister);
     case 13: return offsetof(TagIndexValues, LedgerHeaders);
@@ -131,6 +132,11 @@ int ScanIndexValues(TagIndexValues* record)
     }
     record->OpenInvoices = LastNumber(openItems, 3, kNumberOffset);
     record->CustomerHistory = LastNumber(history, 1, kNumberOffset);
+    // the payables lines number from the second counter; the file is the
+    // accounting company's and may be missing: then it has no lines
+    Table payables;
+    if (payables.Open(FileNo::PayablesOpenItems).Ok())
+        record->Second = LastNumber(payables, 3, kNumberOffset);
     if (interfaced) {
         record->CheckRegister = LastNumber(checks, 2, 114);
         record->LedgerHeaders = LastNumber(ledger, 2, 64);

@@ -15,7 +15,7 @@ enum { INDEX_VALUES_SIZE = 40 };
 typedef struct TagIndexValues {
     char Key[16];               /* 0 */
     int32_t OpenInvoices;       /* 16: last number of file 3 */
-    int32_t Second;             /* 20: kept at least as high as Fourth */
+    int32_t Second;             /* 20: last number of file 2 (payables); kept at least as high as Fourth */
     int32_t CustomerHistory;    /* 24: last number of file 40 */
     int32_t Fourth;             /* 28 */
     int32_t CheckRegister;      /* 32: last number of file 8 */

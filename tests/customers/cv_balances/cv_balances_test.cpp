@@ -158,6 +158,8 @@ TEST_F(CVBalanceTest, PostsLinesLedgerAndMaster)
         {"customer invoice and credit", 1, {{"INV1", "I", "100"}, {"CR1", "C", "30"}}, 70.0, 1, "11051", 'D'},
         {"customer debit", 1, {{"DB1", "D", "15"}}, 15.0, 0, "11051", 'D'},
         {"vendor debit decreases", 0, {{"V2", "D", "20"}}, -20.0, 0, "2105", 'C'},
+        // payables lines take numbers of their own: two lines do not clash
+        {"vendor invoice and credit", 0, {{"VI1", "I", "80"}, {"VC1", "C", "10"}}, 90.0, 1, "2105", 'C'},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.what);
