@@ -65,6 +65,7 @@ typedef struct TagTermsDates {
 static_assert(sizeof(TagSystemPref) == 469, "0System");
 static_assert(offsetof(TagSystemPref, Options) == 304, "option bytes");
 static_assert(sizeof(TagTermsRecord) == 36, "terms record");
+static_assert(sizeof(TagTermsDates) == 16 && offsetof(TagTermsDates, DiscountPercent) == 12, "terms dates");
 static_assert(offsetof(TagTermsRecord, Description) == 6, "terms description");
 static_assert(offsetof(TagTermsRecord, Mode) == 24, "terms mode");
 static_assert(offsetof(TagTermsRecord, NextMonth) == 25, "terms flag");
