@@ -463,7 +463,7 @@ protected:
     {
         EditorSpec s;
         s.screenName = "RSEditCustomer";
-        s.top = 1, s.left = 1, s.bottom = 23, s.right = 78;
+        s.top = 1, s.left = 1, s.bottom = 21, s.right = 78;
         s.file = file;
         s.recordLength = sizeof(CustomerRecord);
         s.codeOffset = offsetof(CustomerRecord, Code);
@@ -492,12 +492,12 @@ protected:
             bwps::Field(kAddress2, 5, 14, "%-40s").Prompt(16),
             bwps::Field(kText7, 6, 14, "%-40s").Prompt(546),
             bwps::Field(kCity, 7, 14, "%-15s").Prompt(638),
-            bwps::Field(kState, 7, 31, "%-3sC").Flags(FX_FIELD_UPPER),
-            bwps::Field(kZip, 7, 36, "ccccc-cccc"),
+            bwps::Field(kState, 7, 37, "%-3sC").Flags(FX_FIELD_UPPER),
+            bwps::Field(kZip, 7, 46, "ccccc-cccc"),
             bwps::Field(kText11, 8, 14, "%-13s").Prompt(17),
             bwps::Field(kPhone1, 9, 14, "(nnn) nnn-nnnn").Prompt(18),
-            bwps::Field(kPhone2, 9, 30, "(nnn) nnn-nnnn"),
-            bwps::Field(kPhone3, 9, 46, "(nnn) nnn-nnnn"),
+            bwps::Field(kPhone2, 9, 35, "(nnn) nnn-nnnn"),
+            bwps::Field(kPhone3, 9, 56, "(nnn) nnn-nnnn"),
             bwps::Field(kText15, 8, 46, "%-13s").Prompt(619),
             bwps::Field(kAccountType, 10, 14, "%-28sm").Choices(kAccountTypes).Prompt(20),
             bwps::Field(kInterfaceCode, 10, 60, "%-5s").Prompt(25),
@@ -522,28 +522,33 @@ protected:
             bwps::Field(39, 23, 1, "%-1s").DisplayOnly(), bwps::Field(40, 23, 1, "%-1s").DisplayOnly(),
             bwps::Field(41, 23, 1, "%-1s").DisplayOnly(), bwps::Field(42, 23, 1, "%-1s").DisplayOnly(),
             bwps::Field(43, 23, 1, "%-1s").DisplayOnly(),
-            // user-defined labels and values (a second page of the form)
-            bwps::Field(44, 1, 2, "%-30s").DisplayOnly().Prompt(1),
-            bwps::Field(45, 2, 2, "%-30s").DisplayOnly(), bwps::Field(46, 3, 2, "%-30s").DisplayOnly(),
-            bwps::Field(47, 4, 2, "%-30s").DisplayOnly(), bwps::Field(48, 5, 2, "%-30s").DisplayOnly(),
-            bwps::Field(49, 6, 2, "%-30s").DisplayOnly(), bwps::Field(50, 7, 2, "%-30s").DisplayOnly(),
-            bwps::Field(51, 8, 2, "%-30s").DisplayOnly(), bwps::Field(52, 9, 2, "%-30s").DisplayOnly(),
-            bwps::Field(53, 10, 2, "%-30s").DisplayOnly(), bwps::Field(54, 11, 2, "%-30s").DisplayOnly(),
-            bwps::Field(55, 12, 2, "%-30s").DisplayOnly(),
-            bwps::Field(56, 1, 34, "%-40s").Prompt(764), bwps::Field(57, 2, 34, "%-40s"),
-            bwps::Field(58, 3, 34, "%-40s"), bwps::Field(59, 4, 34, "%-40s"),
-            bwps::Field(60, 5, 34, "%-40s"), bwps::Field(61, 6, 34, "%-40s"),
-            bwps::Field(62, 7, 34, "%10.2f"), bwps::Field(63, 8, 34, "%10.2f"),
-            bwps::Field(64, 9, 34, "%10.2f"), bwps::Field(65, 10, 34, "%10.2f"),
-            bwps::Field(66, 11, 34, "nn/nn/nnnn"), bwps::Field(67, 12, 34, "nn/nn/nnnn"),
-            bwps::Field(kRunning1, 19, 14, "%12.2f").DisplayOnly(),
-            bwps::Field(kRunningNet, 19, 46, "%12.2f").DisplayOnly(),
-            bwps::Field(kBalance, 20, 14, "%12.2f").DisplayOnly(),
-            bwps::Field(kAvailable, 20, 46, "%12.2f").DisplayOnly(),
-            bwps::Field(kDate1, 21, 14, "nn/nn/nn").DisplayOnly(),
-            bwps::Field(kAmount1, 21, 46, "%12.2f").DisplayOnly(),
-            bwps::Field(kDate2, 22, 14, "nn/nn/nn").DisplayOnly(),
-            bwps::Field(kAmount2, 22, 46, "%12.2f").DisplayOnly(),
+            // the second page: user-defined labels and values
+            bwps::Field(44, 4, 2, "%-30s").DisplayOnly().Prompt(1).Flags(FX_FIELD_CAPTION),
+            bwps::Field(45, 5, 2, "%-30s").DisplayOnly().Flags(FX_FIELD_CAPTION),
+            bwps::Field(46, 6, 2, "%-30s").DisplayOnly().Flags(FX_FIELD_CAPTION),
+            bwps::Field(47, 7, 2, "%-30s").DisplayOnly().Flags(FX_FIELD_CAPTION),
+            bwps::Field(48, 8, 2, "%-30s").DisplayOnly().Flags(FX_FIELD_CAPTION),
+            bwps::Field(49, 9, 2, "%-30s").DisplayOnly().Flags(FX_FIELD_CAPTION),
+            bwps::Field(50, 10, 2, "%-30s").DisplayOnly().Flags(FX_FIELD_CAPTION),
+            bwps::Field(51, 11, 2, "%-30s").DisplayOnly().Flags(FX_FIELD_CAPTION),
+            bwps::Field(52, 12, 2, "%-30s").DisplayOnly().Flags(FX_FIELD_CAPTION),
+            bwps::Field(53, 13, 2, "%-30s").DisplayOnly().Flags(FX_FIELD_CAPTION),
+            bwps::Field(54, 14, 2, "%-30s").DisplayOnly().Flags(FX_FIELD_CAPTION),
+            bwps::Field(55, 15, 2, "%-30s").DisplayOnly().Flags(FX_FIELD_CAPTION),
+            bwps::Field(56, 4, 34, "%-40s").Prompt(764), bwps::Field(57, 5, 34, "%-40s"),
+            bwps::Field(58, 6, 34, "%-40s"), bwps::Field(59, 7, 34, "%-40s"),
+            bwps::Field(60, 8, 34, "%-40s"), bwps::Field(61, 9, 34, "%-40s"),
+            bwps::Field(62, 10, 34, "%10.2f"), bwps::Field(63, 11, 34, "%10.2f"),
+            bwps::Field(64, 12, 34, "%10.2f"), bwps::Field(65, 13, 34, "%10.2f"),
+            bwps::Field(66, 14, 34, "nn/nn/nnnn"), bwps::Field(67, 15, 34, "nn/nn/nnnn"),
+            bwps::Field(kRunning1, 16, 14, "%12.2f").DisplayOnly(),
+            bwps::Field(kRunningNet, 16, 46, "%12.2f").DisplayOnly(),
+            bwps::Field(kBalance, 17, 14, "%12.2f").DisplayOnly(),
+            bwps::Field(kAvailable, 17, 46, "%12.2f").DisplayOnly(),
+            bwps::Field(kDate1, 18, 14, "nn/nn/nn").DisplayOnly(),
+            bwps::Field(kAmount1, 18, 46, "%12.2f").DisplayOnly(),
+            bwps::Field(kDate2, 19, 14, "nn/nn/nn").DisplayOnly(),
+            bwps::Field(kAmount2, 19, 46, "%12.2f").DisplayOnly(),
             {},
         }};
         return kFields;
@@ -612,6 +617,16 @@ protected:
     {
         InitCustomer(Customer());
         TakeOverDefaults(Customer(), defaults_);
+    }
+
+    // Two pages: the customer's own fields, then the user-defined fields
+    // and the running figures; the code, name and status show on both.
+    void DrawTexts() override
+    {
+        for (int f = kInactive + 1; f < kFirstLabel; ++f)
+            FxFieldSetPage(Form(), f, 1);
+        for (int f = kFirstLabel; f <= kAmount2; ++f)
+            FxFieldSetPage(Form(), f, 2);
     }
 
     void AfterNewRecord() override

@@ -24,6 +24,7 @@ enum Field { kCode = 1, kDescription, kKind, kRate, kFirstDay, kSecondDay, kThir
 constexpr int kTermsFunction = 133;
 constexpr int kTermsDeleteRight = 114;
 constexpr int kTermsEntity = 14;
+constexpr int kMsgNoSuchDay = 3200;
 
 const char kKindChoices[] = "\001Number of Days,Day of Month";
 const char kYesNoChoices[] = "\001Yes,No";
@@ -228,8 +229,15 @@ private:
             ShowMessage(229, MESSAGE_DEFAULT_CONTEXT);
             return FX_STAY;
         }
-        if (value >= 30)
+        if (value > 31) {
+            ShowMessage(kMsgNoSuchDay, MESSAGE_DEFAULT_CONTEXT);
+            return FX_STAY;
+        }
+        if (value >= 30) {
+            // not every month has it: the last day of the month, said so
             FxFieldSet(Form(), field, "L");
+            FxShowStatusText("Day 30 or 31 is kept as L, the last day of each month.");
+        }
         return FX_GO_ON;
     }
 };

@@ -143,24 +143,35 @@ void ClearTranscript() { FxTranscriptClear(); }
 
 bool TerminalAttached() { return isatty(STDIN_FILENO) && isatty(STDOUT_FILENO); }
 
-void UseTerminal() { FxUseTerminalDriver(); }
+bool UseTerminal(std::string& why)
+{
+    char reason[256] = {};
+    if (FxOpenTerminal(reason, sizeof reason) == 0) return true;
+    why = reason;
+    return false;
+}
 
 void MarkFirstRun() { FxAppSetFirstRun(1); }
 
 int ChooseCommand(const std::vector<MenuEntry>& entries, const std::string& heading)
 {
-    std::string list;
-    for (const MenuEntry& e : entries) {
-        std::string title = std::to_string(e.number) + " " + e.title;
-        for (char& ch : title)
-            if (ch == ',') ch = ' ';
-        if (!list.empty()) list += ',';
-        list += title;
-    }
+    // the command chosen last stays highlighted when the menu comes back
+    static int last = 1;
+    std::vector<std::string> texts;
+    for (const MenuEntry& e : entries)
+        texts.push_back(std::to_string(e.number) + "  " + e.title +
+                        (e.available ? "" : "  (not in this build)"));
+    std::vector<const char*> items;
+    for (const std::string& t : texts) items.push_back(t.c_str());
     FxSetHeadingLine(1, heading.c_str());
-    const int picked = FxPopupChoose(list.c_str(), 1, 2, 1);
-    if (picked < 1 || picked > static_cast<int>(entries.size())) return 0;
-    return entries[picked - 1].number;
+    for (;;) {
+        const int picked = FxMenuChoose("Main Menu", items.data(), static_cast<int>(items.size()), last);
+        if (picked < 1 || picked > static_cast<int>(entries.size())) return 0;
+        last = picked;
+        const MenuEntry& e = entries[static_cast<size_t>(picked - 1)];
+        if (e.available) return e.number;
+        Notice(e.title + " is not available in this build.");
+    }
 }
 
 void Notice(const std::string& text) { FxShowText(text.c_str()); }

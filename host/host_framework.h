@@ -10,6 +10,7 @@ namespace host {
 struct MenuEntry {
     int number;
     std::string title;
+    bool available = true; // false: listed, marked and answered "not available"
 };
 
 // Fills the application object that the libraries read at sign-in.
@@ -39,10 +40,14 @@ void ClearTranscript();
 
 // A terminal is attached: the terminal driver runs the screens.
 bool TerminalAttached();
-void UseTerminal();
+// False with one line saying why when the terminal cannot run the screens
+// (unknown or without cursor addressing, smaller than 80 x 24).
+bool UseTerminal(std::string& why);
 // The host starts for the first time: no company is known yet.
 void MarkFirstRun();
-// Shows the menu; the chosen command number, or 0 to leave.
+// Shows the menu with the command chosen last highlighted; the chosen
+// command number, or 0 to leave. A command this build lacks is answered
+// in words and the menu stays.
 int ChooseCommand(const std::vector<MenuEntry>& entries, const std::string& heading);
 // A line of text for the person at the terminal.
 void Notice(const std::string& text);

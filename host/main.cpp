@@ -15,6 +15,7 @@
 #include "recman.h"
 
 #include <dlfcn.h>
+#include <pwd.h>
 #include <unistd.h>
 
 #include <cctype>
@@ -93,8 +94,29 @@ int Fail(const std::string& text, int status = kExitUsage)
     return status;
 }
 
-std::string Absolute(const std::string& folder)
+// "~" or "~user" at the start of a folder, read as the creation screen
+// reads it: that home folder (HOME, else the password entry). A folder
+// whose user is unknown is left as written.
+std::string HomeExpanded(const std::string& folder)
 {
+    if (folder.empty() || folder[0] != '~') return folder;
+    const size_t slash = folder.find('/');
+    const std::string user = folder.substr(1, slash == std::string::npos ? std::string::npos : slash - 1);
+    std::string home;
+    if (user.empty()) {
+        const char* env = std::getenv("HOME");
+        if (env != nullptr && env[0] != '\0') home = env;
+        else if (const passwd* pw = getpwuid(getuid()); pw != nullptr && pw->pw_dir != nullptr) home = pw->pw_dir;
+    } else if (const passwd* pw = getpwnam(user.c_str()); pw != nullptr && pw->pw_dir != nullptr) {
+        home = pw->pw_dir;
+    }
+    if (home.empty()) return folder;
+    return home + (slash == std::string::npos ? "" : folder.substr(slash));
+}
+
+std::string Absolute(const std::string& given)
+{
+    const std::string folder = HomeExpanded(given);
     std::error_code ec;
     fs::path p = fs::absolute(folder, ec);
     if (ec) return folder;
@@ -181,7 +203,7 @@ struct Host {
         int number = 0;
         const char* title = nullptr;
         for (int i = 0; libs.CommandInfo(i, &number, nullptr, &title); ++i)
-            entries.push_back({number, title});
+            entries.push_back({number, title, libs.CommandInBuild(number) == 1});
         return entries;
     }
 
@@ -1023,7 +1045,7 @@ int RunInteractive()
     }
     Host h;
     if (int status = h.Load()) return status;
-    host::UseTerminal();
+    if (std::string why; !host::UseTerminal(why)) return Fail("the terminal cannot be used: " + why, kExitUsage);
     // Without any company yet, the log-in offers the first-company screen.
     if (!h.HasListedCompany()) host::MarkFirstRun();
     h.Start("");
@@ -1035,7 +1057,7 @@ int RunInteractive()
         return Fail("not signed in (exit code " + std::to_string(exitCode) + ")", kExitSignIn);
     }
     std::vector<host::MenuEntry> menu = h.Menu();
-    for (const LookupCommand& l : kLookupCommands) menu.push_back({l.menuNumber, l.title});
+    for (const LookupCommand& l : kLookupCommands) menu.push_back({l.menuNumber, l.title, true});
     for (;;) {
         const std::string heading = std::string(h.Session()->CompanyName) + "  " + h.Session()->DataPath;
         const int number = host::ChooseCommand(menu, heading);

@@ -296,8 +296,8 @@ int RunDefaultProduct()
     s.form.question = AskChoiceMessage;
     FxWindowAttachForm(&s.window, &s.form, 0);
     static const char* const kPrompts[][3] = {
-        {"1", "3", "Account:"},        {"2", "3", "Flag 263:"},     {"3", "3", "Item type:"},
-        {"4", "3", "Flag 264:"},       {"5", "3", "Serial numbers:"}, {"7", "3", "Unit:"},
+        {"1", "3", "Account:"},        {"2", "3", "Option 1:"},     {"3", "3", "Item type:"},
+        {"4", "3", "Option 2:"},       {"5", "3", "Serial numbers:"}, {"7", "3", "Unit:"},
         {"9", "3", "Price breaks:"},
     };
     for (const auto& prompt : kPrompts)

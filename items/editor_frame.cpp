@@ -397,6 +397,7 @@ int EditorFrame::Save()
         companion->Save(record_);
     existing_ = true;
     loadedCode_ = code;
+    FxShowStatusText("Saved.");
     if (Nested()) {
         keyWord_ = kEditorSaved;
         return FX_LEAVE;

@@ -129,6 +129,17 @@ struct NumberedMessage {
         if (openStatus == 0)
             readStatus =
                 ReadMessageText(number, file.Handle(), lines, &width, &count, MESSAGE_ARRAY_SLOTS);
+        // The message's own button list is stored as its last line, behind
+        // one blank (the place of the default button): never a text line.
+        if (readStatus == 0 && count > 0) {
+            const char* last = lines[count - 1];
+            if (last != nullptr && last[0] == ' ' && last[1] != ' ' && last[1] != '\0') {
+                buttons = last;
+                FxFree(lines[count - 1]);
+                lines[count - 1] = nullptr;
+                count -= 1;
+            }
+        }
     }
     ~NumberedMessage() { FreeMessageLines(lines); }
     NumberedMessage(const NumberedMessage&) = delete;
@@ -140,6 +151,7 @@ struct NumberedMessage {
     char* lines[MESSAGE_ARRAY_SLOTS] = {};
     int width = 0;
     int count = 0;
+    std::string buttons;  // the message's own list, "" when it has none
 };
 
 }  // namespace
@@ -249,14 +261,10 @@ BWPS_EXPORT int AskMessage(int number, int context, int* choice, const char* but
         return 1;
     // The list is copied: its first byte becomes the default button.
     std::string list;
-    if (buttons != nullptr) {
+    if (buttons != nullptr)
         list = buttons;
-    } else if (m.count > 0) {
-        list = m.lines[m.count - 1];
-        FxFree(m.lines[m.count - 1]);
-        m.lines[m.count - 1] = nullptr;
-        m.count -= 1;
-    }
+    else
+        list = m.buttons;
     if (list.empty())
         list = MESSAGE_BUTTONS_CONTINUE;
     int preset = choice != nullptr && *choice >= 1 ? *choice : 1;

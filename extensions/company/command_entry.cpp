@@ -38,7 +38,7 @@ void RunEditDate() { SCREEN(RSEDITDATE); }
 void RunCompanyHeading() { ShowCompanyBanner(0); }
 void RunConfirmExit()
 {
-    if (AskNumberedMessage(955, "Yes,No", 1) == 1) ExitCode() = ExitCancelled;
+    if (AskNumberedMessage(955, "Yes,No", 2) == 1) ExitCode() = ExitCancelled;
 }
 void RunHelpIndex() { ShowHelpTopic(156); }
 void RunCopyCompany() { SCREEN(CopyCompany); }

@@ -41,7 +41,7 @@ using bwps::Table;
 
 namespace {
 
-constexpr const char* kNoFolder = "A:\\";
+constexpr const char* kNoFolder = "";
 constexpr int kPathBuffer = 260;
 constexpr int kStationIdLength = 15;
 
@@ -112,6 +112,26 @@ void SetStored(char* field, const char* text)
     FxTrimText(5, field);
 }
 
+// A folder kept from another system's days: a drive letter ("A:\"), which
+// no folder of this one is.
+bool DriveLetterFolder(const std::string& folder)
+{
+    return folder.size() >= 2 && std::isalpha(static_cast<unsigned char>(folder[0])) && folder[1] == ':';
+}
+
+// Where a company's backups go when none was used yet: BACKUP/ beside the
+// company's data folder.
+std::string DefaultBackupFolder(const std::string& data)
+{
+    std::string folder = data;
+    while (folder.size() > 1 && folder.back() == '/')
+        folder.pop_back();
+    const fs::path parent = fs::path(folder).parent_path();
+    if (folder.empty() || parent.empty())
+        return "BACKUP/";
+    return (parent / "BACKUP").string() + "/";
+}
+
 // ---- The library
 
 std::string gLibraryFile = BACKUP_LIBRARY_NAME;
@@ -165,13 +185,28 @@ void FillBackupFolders(BackupScreen& s)
     const std::string data = s.kind == BACKUP_DATA_ACCOUNTING ? AccountingFolder() : s.dataFolder;
     BackupSettings settings{};
     ReadBackupSettings(&settings);
+    // the folder used last, else BACKUP/ beside the data folder
+    auto folder = [&data](const char* stored) {
+        const std::string kept = stored;
+        return FxIsEmpty(kept.c_str()) || DriveLetterFolder(kept) ? DefaultBackupFolder(data) : kept;
+    };
     if (s.action == BACKUP_ACTION_BACKUP) {
-        FxFieldSet(&s.form, kTarget, settings.target);
+        FxFieldSet(&s.form, kTarget, folder(settings.target).c_str());
         FxFieldSet(&s.form, kSource, data.c_str());
     } else {
-        FxFieldSet(&s.form, kSource, settings.source);
+        FxFieldSet(&s.form, kSource, folder(settings.source).c_str());
         FxFieldSet(&s.form, kTarget, data.c_str());
     }
+}
+
+// The backup folder of a finished run (the target of a backup, the source
+// of a restore) is the one both offer next time.
+void RememberBackupFolder(const std::string& folder)
+{
+    BackupSettings settings{};
+    CopyText(settings.target, sizeof settings.target, folder);
+    CopyText(settings.source, sizeof settings.source, folder);
+    WriteBackupSettings(&settings);
 }
 
 void AttachBrowses(BackupScreen& s)
@@ -276,8 +311,18 @@ int RunBackupRestore(void* context)
                         2, 5) != 1)
             return FX_STAY;
     }
-    if (AskNumbered(backup ? kConfirmBackup : kConfirmRestore, 1, 5) != 1)
-        return FX_STAY;
+    if (backup) {
+        if (AskNumbered(kConfirmBackup, 1, 5) != 1)
+            return FX_STAY;
+    } else {
+        // the question names the folder whose data is replaced
+        char text[700];
+        std::snprintf(text, sizeof text,
+                      "Replace the data in %.260s\nwith the backup in %.260s?\nThe data now in that folder is lost.",
+                      target.c_str(), source.c_str());
+        if (FxMessageBox(FxActiveOwner(), text, "Restore", FX_MB_YESNO | FX_MB_ICONQUESTION | 0x100, 0) != FX_ID_YES)
+            return FX_STAY;
+    }
 
     SwitchKeys(s, 0);
     {
@@ -293,7 +338,8 @@ int RunBackupRestore(void* context)
             SwitchKeys(s, 1);
             return FX_STAY;
         }
-        RunBackupLibrary(action, kind, source.c_str(), target.c_str());
+        if (RunBackupLibrary(action, kind, source.c_str(), target.c_str()) == 0)
+            RememberBackupFolder(backup ? target : source);
     }
     LoadSysInterfaceRecord();
 
@@ -544,7 +590,7 @@ BWPS1_API int BackupDiskPrompt(int kind, int event, int parameter, void* data)
     case BACKUP_EVENT_NO_DISK: {
         FxBeep();
         char text[400];
-        std::snprintf(text, sizeof text, "There is no disk in the drive. Please insert a disk into drive %.260s",
+        std::snprintf(text, sizeof text, "The folder %.260s cannot be reached. Check it, then choose OK to try again.",
                       bytes != nullptr ? reinterpret_cast<const char*>(bytes) : "");
         return FxMessageBox(FxActiveOwner(), text, FxGetAppCaption(0), FX_MB_OKCANCEL | FX_MB_ICONEXCLAMATION, 0) ==
                        FX_ID_CANCEL

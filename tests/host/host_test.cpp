@@ -2,6 +2,8 @@
 // a company, commands headless, the demo, and the errors a user can make.
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+
 #include <stdlib.h>
 #include <sys/wait.h>
 
@@ -128,6 +130,23 @@ TEST_F(HostTest, CreateCompanyThenRunCommandsHeadless)
     EXPECT_NE(o.status, 0);
     EXPECT_EQ(Lines(o.out), 1) << o.out;
     EXPECT_EQ(fs::file_size(company + "/BPOSCUST.DB"), customers);
+}
+
+// A folder written "~/x" (quoted, so that no shell expands it) is read as
+// the creation screen reads it: x in the home folder.
+TEST_F(HostTest, CreateCompanyReadsATildeAsTheHomeFolder)
+{
+    const char* kept = std::getenv("HOME");
+    const std::string home = kept != nullptr ? kept : "";
+    ::setenv("HOME", scratch_.c_str(), 1);
+    const Outcome o = Bwpos({"create-company", "~/tilde", "Tilde"});
+    if (kept != nullptr)
+        ::setenv("HOME", home.c_str(), 1);
+    else
+        ::unsetenv("HOME");
+    ASSERT_EQ(o.status, 0) << o.out;
+    EXPECT_TRUE(fs::exists(scratch_ + "/tilde/BPOSGNRL.DB")) << o.out;
+    EXPECT_FALSE(fs::exists(fs::current_path() / "~")) << o.out;
 }
 
 TEST_F(HostTest, DemoCreatesOpensAndListsTheCompany)

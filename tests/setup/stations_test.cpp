@@ -190,15 +190,15 @@ TEST_F(StationsTest, ScreenHasTheStandardFrameAndTheLeaveQuestion)
     MakeStations();
     SetStationPrompt(true);
     // F1 is the frame's help, F4 is switched off; leaving after typing asks
-    // whether to keep the choices: No stays, Yes leaves without a station.
+    // whether to leave without saving: No stays, Yes leaves without a station.
     FxScriptLoad("key F1\nkey F4\nfield 1 TILL9\nkey Esc\nanswer No\nkey Esc\nanswer Yes\n");
     EXPECT_EQ(RSASKSTATIONID(), 0);
     const std::string t = Transcript();
     EXPECT_NE(t.find("help 11"), std::string::npos) << t;
     EXPECT_NE(t.find("key F4 -> off"), std::string::npos) << t;
     size_t asked = 0;
-    for (size_t at = t.find("keep these choices"); at != std::string::npos;
-         at = t.find("keep these choices", at + 1))
+    for (size_t at = t.find("without saving your changes"); at != std::string::npos;
+         at = t.find("without saving your changes", at + 1))
         ++asked;
     EXPECT_EQ(asked, 2u) << t;
     EXPECT_EQ(Stations().size(), 2u);

@@ -137,7 +137,9 @@ enum {
 enum {
     FX_FIELD_UPPER = 0x10, /* typed text is turned to upper case */
     FX_FIELD_SKIP = 0x80,  /* the cursor skips the field (shown only) */
-    FX_FIELD_CONCEALED = 0x0400 /* a password: shown and written to the transcript as '*' */
+    FX_FIELD_CONCEALED = 0x0400, /* a password: shown and written to the transcript as '*' */
+    FX_FIELD_CAPTION = 0x0800    /* a display field that holds the label of the input field on its right
+                                    (labels filled at run time, such as those of user-defined fields) */
 };
 
 /* ------------------------------------------------------------- types */
@@ -243,8 +245,12 @@ enum {
     FX_RES_FORM = 4,
     FX_RES_SCREEN = 5,
     FX_RES_RECORD_LENGTH = 264,
-    FX_SCREEN_TITLE_LINE = 100 /* kind 5 line 100 of a screen name: the screen's title ("Create a Company");
+    FX_SCREEN_TITLE_LINE = 100, /* kind 5 line 100 of a screen name: the screen's title ("Create a Company");
                                   lines 0-63 are its text lines */
+    FX_SCREEN_LABEL_LINE = 200, /* kind 5 line 200 + N of a screen name: the label of field N of the window's form,
+                                  drawn on the field's row before it (at column 2 when no field stands to its left) */
+    FX_SCREEN_LAST_ROW = 21     /* last screen row a window may use: row 0 is the heading line, rows 22 and 23
+                                  the prompt line and the key bar (80 x 24) */
 };
 
 #ifdef __cplusplus
@@ -540,6 +546,24 @@ FX_API int FxWindowCreate(FxWindow* window, int top, int left, int bottom, int r
 FX_API int FxWindowClose(FxWindow* window, int restore);   /* (173) 0 */
 FX_API int FxWindowAttachForm(FxWindow* window, FxForm* form, int flags); /* (174) shows the form (null: none); 0 */
 FX_API int FxWindowText(FxWindow* window, int row, int column, int attribute, const char* text, int flags); /* writes a text in the window; 0 */
+/* Pages of a form: a field or window text of page 0 shows on every page,
+ * one of page N only while page N is shown. The page shown is that of the
+ * field with the cursor; PgDn and PgUp (when the screen binds neither) show
+ * the next and the previous page and put the cursor on its first field. */
+FX_API int FxFieldSetPage(FxForm* form, int field, int page);   /* 0, -1 for an unknown field */
+FX_API int FxWindowTextPage(FxWindow* window, int page);        /* the page of the texts written next (0: every page); 0 */
+FX_API int FxFormShowPage(FxForm* form, int page);              /* shows the page (the cursor stays); 0, -1 when the form has no such page */
+FX_API int FxFormPage(FxForm* form);                            /* the page shown, 0 when the form has no pages */
+/* Where a form stands in its window: one problem a line ("field 33 at 23,1
+ * is on the window's border"), empty when none: a field outside its window
+ * or on its border, two fields shown at once that overlap, a window outside
+ * rows 1 to FX_SCREEN_LAST_ROW or columns 0 to 79, an input field with no
+ * label (a window text or a screen label ending before it on its row, or a
+ * heading above it in a list). The loop writes each as a "layout problem"
+ * line when a screen starts. Returns the number of problems. */
+FX_API int FxFormLayoutProblems(FxForm* form, char* out, int size);
+/* A short line on the status line ("Saved."), kept until the next key. */
+FX_API void FxShowStatusText(const char* text);
 FX_API int FxWindowHasForm(FxWindow* window);              /* (1100) non-zero when the window shows a form */
 FX_API int FxPlaceWindow(int row, int column, int height, int width, FxRect* out); /* (494) corners of a window; -1 centres; 0 */
 FX_API int FxClearWindow(FxWindow* window);                /* (200) blanks the window's inside; 0 */
@@ -573,6 +597,12 @@ FX_API int FxShowText(const char* text);                   /* (612) plain messag
 FX_API int FxChoiceDialog(char** lines, const char* buttons, int style, int helpContext,
                           const char* caption, int flags); /* (805) lines (null-ended), buttons " A,B,F1 Help" (first byte: default); chosen button from 1 */
 FX_API int FxPopupChoose(const char* list, int row, int column, int current); /* (601) pop-up list of "A,B,C"; option from 1, 0 on Esc */
+/* The command menu: a titled list of items ("133 Terms codes"), one
+ * highlighted (current, from 1). Enter picks it (its number from 1 is
+ * returned), Esc gives 0; Up, Down, Home, End, PgUp and PgDn move; typed
+ * digits jump to the first item that begins with them; F1 shows the help.
+ * Script: "pick n", "type 133" (jumps), keys as on the terminal. */
+FX_API int FxMenuChoose(const char* title, const char* const* items, int count, int current);
 FX_API int FxChoosePrinter(const char* printers, char* out, int size); /* pop-up list of the printers given ("IBM-Default,Office"; those of the
                                                               printer file), the system's printers (lpstat, when installed) and
                                                               "file"; the chosen name into out; its number from 1, 0 on Esc */
@@ -758,6 +788,9 @@ FX_API int FxAuthorizerStart(void* work, const char* program, int waitMs); /* st
 FX_API void* FxOrdinal(int ordinal);                       /* entry of an ordinal, or null */
 FX_API void FxUseScriptDriver(void);                       /* headless: script in, transcript out */
 FX_API void FxUseTerminalDriver(void);                     /* ncurses (falls back to the script driver without a terminal) */
+FX_API int FxOpenTerminal(char* reason, int size);         /* the terminal driver; 0, else -1 with one line saying why the terminal
+                                                              cannot be used (no terminal, TERM unknown or without cursor
+                                                              addressing, smaller than 80 x 24) and the script driver kept */
 FX_API int FxUsingTerminal(void);                          /* non-zero when the terminal driver runs */
 FX_API int FxScriptLoad(const char* text);                 /* appends script events (one a line); 0, -1 on a bad line (nothing added) */
 FX_API int FxScriptLoadFile(const char* path);             /* as FxScriptLoad from a file; -2 when it cannot be read */

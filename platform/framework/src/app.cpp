@@ -6,6 +6,7 @@
 #include <cstring>
 #include <map>
 #include <string>
+#include <vector>
 #include <unistd.h>
 
 namespace fx {
@@ -135,6 +136,18 @@ int FxShowHelp(int kind, intptr_t topic, int) {
     if (kind == 513 || kind == 257) t = fx::quote(topic ? reinterpret_cast<const char*>(topic) : "");
     else t = std::to_string(static_cast<long long>(topic));
     fx::record("help " + std::to_string(kind) + " " + t);
+    // On the terminal the topic is shown (the general help when the help
+    // file has no such topic); a script only notes the call.
+    if (fx::terminalActive()) {
+        std::string topicName;
+        if (kind == 513 || kind == 257) topicName = topic ? reinterpret_cast<const char*>(topic) : "";
+        else if (kind != 11 && topic) topicName = std::to_string(static_cast<long long>(topic));
+        bool found = false;
+        std::vector<std::string> lines = fx::helpTopic(topicName, found);
+        if (lines.empty()) lines.push_back("There is no help for this screen.");
+        fx::terminalShowText(kind == 11 ? "Help index" : "Help", lines);
+        fx::terminalRedraw();
+    }
     return 0;
 }
 

@@ -205,6 +205,84 @@ int FxPopupChoose(const char* list, int row, int column, int current) {
     return result;
 }
 
+int FxMenuChoose(const char* title, const char* const* items, int count, int current) {
+    std::vector<std::string> list;
+    for (int i = 0; items && i < count; ++i) list.emplace_back(items[i] ? items[i] : "");
+    if (list.empty()) return 0;
+    const int n = static_cast<int>(list.size());
+    const int page = FX_SCREEN_LAST_ROW - 2; // the rows a page of the menu shows
+    int sel = std::clamp(current, 1, n) - 1;
+    std::string typed;
+    // The first item that begins with the digits typed so far; -1 when none.
+    auto itemOf = [&](const std::string& digits) {
+        for (int i = 0; i < n; ++i)
+            if (list[static_cast<size_t>(i)].rfind(digits, 0) == 0) return i;
+        return -1;
+    };
+    auto typeDigit = [&](char c) {
+        int at = itemOf(typed + c);
+        if (at < 0) {
+            typed.clear();
+            at = itemOf(std::string(1, c));
+        }
+        if (at >= 0) {
+            typed += c;
+            sel = at;
+        } else {
+            typed.clear();
+            FxBeep();
+        }
+    };
+    const std::string name = title ? title : "";
+    for (;;) {
+        int key = 0;
+        if (fx::terminalActive()) {
+            key = fx::terminalMenu(name, list, sel, typed);
+        } else {
+            fx::Event ev = fx::nextEvent(true);
+            if (ev.kind == fx::Event::Pick) {
+                if (ev.field >= 1 && ev.field <= n) sel = ev.field - 1;
+                key = ev.field >= 1 && ev.field <= n ? FX_KEY_ENTER : FX_KEY_ESC;
+            } else if (ev.kind == fx::Event::Type || ev.kind == fx::Event::Answer) {
+                typed.clear();
+                for (char c : fx::trimmed(ev.text))
+                    if (std::isdigit(static_cast<unsigned char>(c))) typeDigit(c);
+                fx::record("menu typed " + fx::quote(ev.text) + " -> " + list[static_cast<size_t>(sel)]);
+                continue;
+            } else if (ev.kind == fx::Event::Key) {
+                key = ev.key;
+            } else if (ev.kind == fx::Event::Exhausted) {
+                key = FX_KEY_ESC;
+            } else {
+                continue;
+            }
+        }
+        if (key >= '0' && key <= '9') {
+            typeDigit(static_cast<char>(key));
+            continue;
+        }
+        if (key != FX_KEY_BACKSPACE) typed.clear();
+        switch (key) {
+        case FX_KEY_UP: sel = std::max(0, sel - 1); break;
+        case FX_KEY_DOWN: sel = std::min(n - 1, sel + 1); break;
+        case FX_KEY_HOME: sel = 0; break;
+        case FX_KEY_END: sel = n - 1; break;
+        case FX_KEY_PGUP: sel = std::max(0, sel - page); break;
+        case FX_KEY_PGDN: sel = std::min(n - 1, sel + page); break;
+        case FX_KEY_BACKSPACE:
+            if (!typed.empty()) typed.pop_back();
+            break;
+        case FX_KEY_F1: FxShowHelp(11, 0, 0); break;
+        case FX_KEY_ENTER:
+        case FX_KEY_F10:
+            fx::record("menu " + fx::quote(name) + " -> " + list[static_cast<size_t>(sel)]);
+            return sel + 1;
+        case FX_KEY_ESC: fx::record("menu " + fx::quote(name) + " -> none (Esc)"); return 0;
+        default: break;
+        }
+    }
+}
+
 int FxChoosePrinter(const char* printers, char* out, int size) {
     if (!out || size <= 0) return 0;
     out[0] = '\0';

@@ -14,6 +14,7 @@ namespace fx::scr {
 
 bool gInsertMode = true;
 std::string gStatusLine;
+std::string gStatusText;
 
 namespace {
 
@@ -114,6 +115,22 @@ bool typeChar(FormImpl* fi, int n, char c) {
     size_t pos = std::min(st->cursor, t.size());
     size_t cap = capacity(k);
     if (k.kind == PictureKind::Mask) {
+        // a date's separator typed after a single digit: the digit takes a
+        // leading zero ("1/" is "01/")
+        if (k.date && c == '/' && pos == t.size() && pos < k.mask.size() && isMaskSlot(k.mask[pos]) && pos >= 1 &&
+            std::isdigit(static_cast<unsigned char>(t[pos - 1])) && (pos == 1 || !isMaskSlot(k.mask[pos - 2])) &&
+            pos + 1 < k.mask.size() && k.mask[pos + 1] == '/') {
+            t.insert(pos - 1, 1, '0');
+            t.resize(pos + 1);
+            t += '/';
+            pos += 2;
+            st->text = t;
+            st->cursor = pos;
+            st->edited = true;
+            fi->changed = true;
+            gStatusLine.clear();
+            return true;
+        }
         // literals are put in by the field; a typed literal steps over its place
         if (pos < k.mask.size() && !isMaskSlot(k.mask[pos]) && c != k.mask[pos]) {
             if (t.size() <= pos) t += k.mask[pos];
@@ -260,6 +277,13 @@ std::string checkLeave(FormImpl* fi, int n) {
         for (char c : t)
             if (c != ' ' && c != '/' && c != '-' && c != '.') filled += c;
         if (filled.empty()) return std::string(); // an empty mask field is "no value"
+        // a four-digit year typed with two digits is written in full
+        if (k.date && k.mask == "nn/nn/nnnn" && filled.size() == 6 && fx::trimmed(st->text).size() == 8 &&
+            FxPictureMatch(fx::trimmed(st->text).c_str(), "nn/nn/nn") == 0) {
+            const int yy = std::atoi(filled.substr(4).c_str());
+            st->text = fx::trimmed(st->text).substr(0, 6) + std::to_string(yy < 50 ? 2000 + yy : 1900 + yy);
+            st->cursor = st->text.size();
+        }
         if (FxPictureMatch(st->text.c_str(), k.mask.c_str()) != 0)
             return k.date ? "enter the date as " + std::string(k.mask.size() == 8 ? "MM/DD/YY" : "MM/DD/YYYY")
                           : "enter the value as " + k.mask;

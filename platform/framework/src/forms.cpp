@@ -130,6 +130,28 @@ int FxFieldSetState(FxForm* form, int field, int state) {
     return 0;
 }
 
+int FxFieldSetPage(FxForm* form, int field, int page) {
+    FormImpl* fi = formImpl(form);
+    if (!fieldDef(fi, field) || page < 0) return -1;
+    fieldState(fi, field)->page = page;
+    if (page > 0 && fi->shownPage == 0) fi->shownPage = 1;
+    return 0;
+}
+
+int FxFormShowPage(FxForm* form, int page) {
+    FormImpl* fi = formImpl(form);
+    if (!fi || page < 1 || page > pageCount(fi)) return -1;
+    if (fi->shownPage != page) fx::record("page " + std::to_string(page) + " of " + std::to_string(pageCount(fi)));
+    fi->shownPage = page;
+    fx::terminalRedraw();
+    return 0;
+}
+
+int FxFormPage(FxForm* form) {
+    FormImpl* fi = formImpl(form);
+    return fi && pageCount(fi) > 0 ? fi->shownPage : 0;
+}
+
 int FxColumnSetState(FxForm* form, int field, int state) { return FxFieldSetState(form, field, state); }
 
 int FxFieldIsEmpty(FxForm* form, int field, int, int* out) {
@@ -199,6 +221,25 @@ void FxWindowSetName(FxWindow* window, const char* name) {
 }
 
 } // extern "C"
+
+namespace fx::scr {
+
+int pageCount(FormImpl* fi) {
+    int n = 0;
+    if (fi)
+        for (const FieldState& st : fi->fields) n = std::max(n, st.page);
+    return n;
+}
+
+bool onShownPage(FormImpl* fi, int page) { return page == 0 || !fi || fi->shownPage == 0 || page == fi->shownPage; }
+
+std::string fieldLabel(FxWindow* w, int n) {
+    std::string name = windowName(w);
+    if (name.empty() || n <= 0) return std::string();
+    return fx::screenLine(name, FX_SCREEN_LABEL_LINE + n);
+}
+
+} // namespace fx::scr
 
 // The base type-ahead source finds nothing.
 AutoFill::~AutoFill() = default;

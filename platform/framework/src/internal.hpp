@@ -56,6 +56,9 @@ int terminalPopup(const std::vector<std::string>& items, int current, int row, i
 // goes back to the input for the field (-1).
 int terminalDropList(const std::vector<std::string>& items, int row, int column);
 int terminalReadKey(bool wait);
+// The command menu on the terminal: draws the list with `sel` highlighted
+// and the typed digits, and reads one key (redrawing after a resize).
+int terminalMenu(const std::string& title, const std::vector<std::string>& items, int sel, const std::string& typed);
 
 // ---- screen model, for the terminal driver's drawing
 struct FieldView {
@@ -67,6 +70,7 @@ struct FieldView {
 };
 struct WindowView {
     FxWindow* window;
+    int stackOrder = 0;
     std::string title; // from the screen resources by the window's name, else the window's own
     std::vector<FieldView> fields;
     std::vector<std::pair<std::pair<int, int>, std::string>> texts; // (row, col) text
@@ -93,7 +97,7 @@ struct FrameView {
     std::vector<KeyView> keys;   // in order, F2 options left out
 };
 FrameView frameView();
-std::vector<std::string> keyBarLayout(const std::vector<KeyView>& keys, int width);
+std::vector<std::string> keyBarLayout(const std::vector<KeyView>& keys, int width, int maxRows = 2);
 struct StatusView {
     std::string name;
     std::string title;
@@ -144,10 +148,16 @@ void terminalShowText(const std::string& title, const std::vector<std::string>& 
 constexpr int kScreenTextLines = 64;
 std::vector<std::string> screenText(const std::string& name); // lines 0..63 of a named screen text
 std::string screenTitle(const std::string& name);             // its title (line FX_SCREEN_TITLE_LINE), or ""
+std::string screenLine(const std::string& name, int line);    // any line of it, or ""
 
 
 // ---- scrolling list views (listview.cpp), drawn by the terminal driver
+// Windows and list views are drawn in the order they were opened: each
+// takes the next number of this count when it opens.
+int nextStackOrder();
+
 struct ListViewModel {
+    int stackOrder = 0;
     int top = 0, left = 0, bottom = 0, right = 0;
     std::string title, line2, line3, prompt, search;
     bool hasPrompt = false;

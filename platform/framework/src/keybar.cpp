@@ -78,7 +78,7 @@ std::vector<KeyItem> keyItems(void* keys, ContextImpl* ci) {
     return out;
 }
 
-std::vector<std::string> keyBarRows(const std::vector<KeyItem>& all, int width) {
+std::vector<std::string> keyBarRows(const std::vector<KeyItem>& all, int width, int maxRows) {
     std::vector<KeyItem> items;
     for (const KeyItem& k : all)
         if (!k.option) items.push_back(k);
@@ -89,7 +89,7 @@ std::vector<std::string> keyBarRows(const std::vector<KeyItem>& all, int width) 
     for (int step = 0; step < 5; ++step) {
         std::vector<std::string> texts;
         for (const KeyItem& k : items) texts.push_back(itemText(k, cuts[step] ? shortened(k.caption, cuts[step]) : ""));
-        std::vector<std::string> rows = rowsOf(texts, w, step == 0 ? 1 : 2);
+        std::vector<std::string> rows = rowsOf(texts, w, step == 0 ? 1 : std::clamp(maxRows, 1, 2));
         if (!rows.empty()) return rows;
     }
     // still too wide: cut the two rows
@@ -98,7 +98,7 @@ std::vector<std::string> keyBarRows(const std::vector<KeyItem>& all, int width) 
     std::vector<std::string> rows(1);
     for (const std::string& t : texts) {
         if (!rows.back().empty() && rows.back().size() + 2 + t.size() > w) {
-            if (rows.size() == 2) break;
+            if (static_cast<int>(rows.size()) >= std::clamp(maxRows, 1, 2)) break;
             rows.emplace_back();
         }
         rows.back() += (rows.back().empty() ? "" : "  ") + t;

@@ -143,6 +143,7 @@ FxListView* FxListViewOpen(int top, int left, int bottom, int right, const char*
     v->m.bottom = bottom;
     v->m.right = right;
     v->m.title = title ? title : "";
+    v->m.stackOrder = fx::nextStackOrder();
     gViews.push_back(v);
     return v;
 }

@@ -36,6 +36,10 @@ void enterField(Run& r, int n) {
     ScreenField* f = fieldDef(fi, n);
     FieldState* st = fieldState(fi, n);
     if (st) enterFieldText(*st);
+    if (st && st->page && fi->shownPage != st->page) {
+        fi->shownPage = st->page;
+        fx::record("page " + std::to_string(st->page) + " of " + std::to_string(pageCount(fi)));
+    }
     fx::record("field " + std::to_string(n) + " enter " + fx::quote(shownText(f, st, fieldText(fi, n))));
     if (f && f->entryHandler) {
         r.ctx->key = 0;
@@ -338,8 +342,32 @@ void moveLine(Run& r, int key, int dir) {
     enterLine(r, grid, target, field);
 }
 
+// PgDn and PgUp on a form of several pages: the next or previous page, the
+// cursor on its first input field (it stays when the page has none).
+bool turnPage(Run& r, int dir) {
+    FormImpl* fi = formImpl(r.main);
+    const int pages = pageCount(fi);
+    if (r.form != r.main || pages < 2) return false;
+    const int page = std::clamp(fi->shownPage + dir, 1, pages);
+    if (page == fi->shownPage) return true;
+    int target = 0;
+    for (int i = 0; i < fi->count && !target; ++i) {
+        const int n = fi->table[i].number;
+        if (fieldState(fi, n)->page == page && enterable(fi, n)) target = n;
+    }
+    if (target) {
+        int answer = exitField(r, dir > 0 ? FX_KEY_PGDN : FX_KEY_PGUP, 0);
+        if (r.done || !accepted(answer) || r.form != r.main) return true;
+        enterField(r, target);
+        return true;
+    }
+    FxFormShowPage(r.main, page);
+    return true;
+}
+
 void pressKey(Run& r, int key) {
     r.ctx->key = key;
+    gStatusText.clear();
     KeyBinding* b = findBinding(r.form, r.ci, key);
     if (b && !b->enabled) {
         fx::record("key " + fx::keyName(key) + " -> off");
@@ -413,6 +441,10 @@ void pressKey(Run& r, int key) {
         }
         exitField(r, key, key == FX_KEY_DOWN ? 1 : -1);
         return;
+    case FX_KEY_PGDN:
+    case FX_KEY_PGUP:
+        if (turnPage(r, key == FX_KEY_PGDN ? 1 : -1)) return;
+        break;
     case FX_KEY_ENTER:
     case FX_KEY_TAB: exitField(r, key, 1); return;
     case FX_KEY_SHIFT_TAB: exitField(r, key, -1); return;
@@ -467,6 +499,12 @@ using namespace fx::scr;
 extern "C" {
 
 // ---- contexts and the loop
+
+void FxShowStatusText(const char* text) {
+    gStatusText = text ? text : "";
+    fx::record("status " + fx::quote(gStatusText));
+    fx::terminalRedraw();
+}
 
 int FxAppBegin(FxContext* context) {
     if (!context) return -1;
@@ -534,6 +572,8 @@ int FxAppRun(FxContext* context, int nested) {
     if (!form) fx::record("run has no form: only Esc leaves");
     fx::terminalRedraw();
     if (form) startEmpty(r);
+    // the form as its screen starts it, after the new-record callback
+    for (const std::string& p : layoutProblems(formImpl(form))) fx::record("layout problem " + r.name + ": " + p);
     while (!r.done) {
         ci = contextOf(context);
         r.ci = ci;
@@ -573,6 +613,9 @@ int FxAppRun(FxContext* context, int nested) {
     }
     context->key = r.exitKey;
     context->exitKey = r.exitKey;
+    // what the status line said belonged to the screen that ends
+    gStatusLine.clear();
+    gStatusText.clear();
     fx::record("run end " + r.name + " " + fx::keyName(r.exitKey));
     fx::terminalRedraw();
     return r.exitKey;

@@ -139,16 +139,18 @@ std::vector<std::string> screenText(const std::string& name) {
     return v;
 }
 
-std::string screenTitle(const std::string& name) {
+std::string screenTitle(const std::string& name) { return screenLine(name, FX_SCREEN_TITLE_LINE); }
+
+std::string screenLine(const std::string& name, int line) {
     if (name.empty()) return std::string();
-    std::string title;
+    std::string text;
     for (const Group& g : gGroups) // the file read last wins
         if (g.origin != 0)
-            if (auto it = g.screens.find({name, FX_SCREEN_TITLE_LINE}); it != g.screens.end()) title = it->second;
+            if (auto it = g.screens.find({name, line}); it != g.screens.end()) text = it->second;
     for (const Group& g : gGroups) // records added in memory win over files
         if (g.origin == 0)
-            if (auto it = g.screens.find({name, FX_SCREEN_TITLE_LINE}); it != g.screens.end()) title = it->second;
-    return title;
+            if (auto it = g.screens.find({name, line}); it != g.screens.end()) text = it->second;
+    return text;
 }
 
 } // namespace fx

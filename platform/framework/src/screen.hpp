@@ -21,6 +21,7 @@ struct FieldState {
     bool fresh = false; // just entered: the first typed character replaces the text
     bool edited = false; // typed into since the cursor came: checked when it leaves
     bool concealed = false; // shown as '*' (FxFieldSetConcealed)
+    int page = 0;       // 0: shown on every page
     size_t cursor = 0;  // place of the cursor in the text
     std::string cache;
 };
@@ -32,6 +33,7 @@ struct FormImpl {
     std::vector<FieldState> fields; // by field number; 0 unused
     bool changed = false;
     bool focusRequested = false;
+    int shownPage = 0;  // page shown (0: the form has no pages)
     FxWindow* window = nullptr;
     // grids
     FxForm* mainForm = nullptr;
@@ -67,6 +69,9 @@ struct KeyBarImpl {
 
 struct WindowImpl {
     std::vector<std::pair<std::pair<int, int>, std::string>> texts;
+    std::map<std::pair<int, int>, int> textPages; // page of a text by its place (absent: every page)
+    int textPage = 0;                             // page of the texts written next
+    int stackOrder = 0;                           // when it opened (fx::nextStackOrder)
 };
 
 struct ContextImpl {
@@ -139,7 +144,8 @@ struct KeyItem {
     bool option = false; // listed under F2 "Options", not on the bar
 };
 std::vector<KeyItem> keyItems(void* keys, ContextImpl* ci);
-std::vector<std::string> keyBarRows(const std::vector<KeyItem>& items, int width);
+// The key bar in at most maxRows rows (1 or 2) of that width.
+std::vector<std::string> keyBarRows(const std::vector<KeyItem>& items, int width, int maxRows = 2);
 
 // Field editing (editing.cpp).
 extern bool gInsertMode;
@@ -151,6 +157,18 @@ bool typeChar(FormImpl* fi, int n, char c);
 bool editKey(FormImpl* fi, int n, int key);
 void typeWhole(FormImpl* fi, int n, const std::string& text);
 std::string checkLeave(FormImpl* fi, int n);
+// Pages (forms.cpp): the highest page of a form's fields (0: no pages), and
+// whether a field or text of that page shows while the form shows its page.
+int pageCount(FormImpl* fi);
+bool onShownPage(FormImpl* fi, int page);
+// The screen label of field n of a window's form (FX_SCREEN_LABEL_LINE), or "".
+std::string fieldLabel(FxWindow* w, int n);
+// The screen labels of the window's form on its shown page: (row, column) text.
+std::vector<std::pair<std::pair<int, int>, std::string>> labelTexts(FxWindow* w);
+// Layout problems of a form in its window (layout.cpp).
+std::vector<std::string> layoutProblems(FormImpl* fi);
+// A status text kept until the next key (FxShowStatusText).
+extern std::string gStatusText;
 // Grids (grids.cpp): the lines a grid shows at a time, and showing them
 // (the transcript gets what changed).
 int gridVisibleLines(FormImpl* gi);

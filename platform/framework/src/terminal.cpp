@@ -98,14 +98,16 @@ int mapKey(int ch) {
     return -1;
 }
 
-// Where the 25 x 80 screen goes on the terminal: centred, with the heading
-// above it and the prompt line and the key bar below it when there is room,
-// and cut at the bottom (above the prompt and key bar) when there is not.
+// Where the screen goes on the terminal. Screen row 0 is the heading line;
+// windows stand on rows 1 to 21; the prompt line and the key bar follow.
+// On a terminal of 24 rows that is all of it, one key-bar row; a taller one
+// centres the screen and may give the key bar two rows. A window row that
+// would fall on the prompt line or below is cut.
 struct Layout {
-    int rows = 25, cols = 80;
+    int rows = 24, cols = 80;
     int top = 0, left = 0;   // terminal place of screen row 0, column 0
-    int clip = 24;           // last terminal row the screen may use
-    int promptRow = 23, keyRow = 24, keyRows = 1;
+    int clip = 21;           // last terminal row the screen may use
+    int promptRow = 22, keyRow = 23, keyRows = 1;
     bool tooSmall = false;
 };
 Layout gLayout;
@@ -146,6 +148,9 @@ attr_t look(Pair p) {
     }
 }
 
+// Rows of the key bar a terminal of that many rows gives it.
+int keyBarRowsFor(int rows) { return rows >= 26 ? 2 : 1; }
+
 void computeLayout(int keyRows) {
     Layout l;
     getmaxyx(stdscr, l.rows, l.cols);
@@ -154,8 +159,8 @@ void computeLayout(int keyRows) {
     l.keyRow = l.rows - keyRows;
     l.promptRow = l.keyRow - 1;
     l.left = (l.cols - 80) / 2;
-    int free = l.rows - 25 - 2 - keyRows; // heading, prompt, key bar
-    l.top = free >= 0 ? 1 + free / 2 : 1;
+    int free = l.promptRow - FX_SCREEN_LAST_ROW - 1; // rows to spare above the prompt line
+    l.top = free > 0 ? free / 2 : 0;
     l.clip = l.promptRow - 1;
     gLayout = l;
 }
@@ -163,7 +168,7 @@ void computeLayout(int keyRows) {
 // Writes on the screen at screen row r, column c, cut at the screen's edges.
 void put(int r, int c, const std::string& text, int width) {
     int tr = gLayout.top + r;
-    if (r < 0 || r > 24 || tr > gLayout.clip || tr < 1) return;
+    if (r < 0 || r > FX_SCREEN_LAST_ROW || tr > gLayout.clip || tr < 1) return;
     if (c < 0) c = 0;
     width = std::min(width, 80 - c);
     if (width <= 0) return;
@@ -172,7 +177,7 @@ void put(int r, int c, const std::string& text, int width) {
 
 void fill(int r, int c, int width) {
     int tr = gLayout.top + r;
-    if (r < 0 || r > 24 || tr > gLayout.clip || tr < 1 || width <= 0) return;
+    if (r < 0 || r > FX_SCREEN_LAST_ROW || tr > gLayout.clip || tr < 1 || width <= 0) return;
     mvhline(tr, gLayout.left + c, ' ', std::min(width, 80 - c));
 }
 
@@ -181,7 +186,7 @@ void drawBox(int top, int left, int bottom, int right, const std::string& title,
     for (int r = top; r <= bottom; ++r) fill(r, left, right - left + 1);
     auto at = [](int r, int c, chtype ch) {
         int tr = gLayout.top + r;
-        if (tr >= 1 && tr <= gLayout.clip && r >= 0 && r <= 24) mvaddch(tr, gLayout.left + c, ch);
+        if (tr >= 1 && tr <= gLayout.clip && r >= 0 && r <= FX_SCREEN_LAST_ROW) mvaddch(tr, gLayout.left + c, ch);
     };
     if (bottom - top >= 1 && right - left >= 1) {
         for (int c = left + 1; c < right; ++c) {
@@ -260,7 +265,10 @@ void drawListRows(const fx::ListViewModel& lv, int count, int row, int step) {
 void drawAll() {
     erase();
     fx::FrameView frame = fx::frameView();
-    std::vector<std::string> keyRows = fx::keyBarLayout(frame.keys, 80);
+    int termRows = 0, termCols = 0;
+    getmaxyx(stdscr, termRows, termCols);
+    (void)termCols;
+    std::vector<std::string> keyRows = fx::keyBarLayout(frame.keys, 80, keyBarRowsFor(termRows));
     computeLayout(std::max<int>(1, static_cast<int>(keyRows.size())));
     if (gLayout.tooSmall) {
         std::string notice = "Please make this window at least 80 x 24 (it is " + std::to_string(gLayout.cols) + " x " +
@@ -271,8 +279,9 @@ void drawAll() {
         return;
     }
     std::vector<fx::WindowView> views = fx::screenViews();
+    std::vector<const fx::ListViewModel*> lists = fx::listViews();
     int cursorRow = -1, cursorCol = -1;
-    for (const fx::WindowView& v : views) {
+    auto drawWindow = [&](const fx::WindowView& v) {
         FxWindow* w = v.window;
         drawBox(w->top, w->left, w->bottom, w->right, v.title, look(kWindow));
         attron(look(kWindow));
@@ -290,7 +299,11 @@ void drawAll() {
             std::string t = f.text;
             for (char& ch : t)
                 if (static_cast<unsigned char>(ch) == 0xFF) ch = ' ';
-            int first = f.current && f.cursor >= width ? f.cursor - width + 1 : 0;
+            // the text shows from its first character while it fits; a longer
+            // one scrolls so that the cursor stays in view
+            int shownLength = static_cast<int>(t.size());
+            while (shownLength > 0 && t[static_cast<size_t>(shownLength) - 1] == ' ') --shownLength;
+            int first = f.current && shownLength > width && f.cursor >= width ? f.cursor - width + 1 : 0;
             t = first < static_cast<int>(t.size()) ? t.substr(first) : std::string();
             if (f.alignRight) {
                 t = fx::trimmed(t);
@@ -306,6 +319,28 @@ void drawAll() {
                 cursorCol = gLayout.left + c + std::min(f.cursor - first, width - 1);
             }
         }
+    };
+    auto drawList = [&](const fx::ListViewModel* lv) {
+        drawBox(lv->top, lv->left, lv->bottom, lv->right, lv->title, look(kBox));
+        attron(look(kBox));
+        const int width = lv->insideWidth();
+        int r = lv->top + 1;
+        for (const std::string* line : {&lv->line2, &lv->line3})
+            if (!line->empty()) put(r++, lv->left + 1, *line, width);
+        attron(A_UNDERLINE);
+        put(r++, lv->left + 1, lv->headingText(), width);
+        attroff(A_UNDERLINE);
+        drawListRows(*lv, lv->rowCount(), r, 1);
+        if (lv->hasPrompt) put(lv->bottom - 1, lv->left + 1, lv->prompt + " " + lv->search, width);
+        attroff(look(kBox));
+    };
+    // windows and list views in the order they were opened: the last one on top
+    size_t wi = 0, li = 0;
+    while (wi < views.size() || li < lists.size()) {
+        if (li >= lists.size() || (wi < views.size() && views[wi].stackOrder < lists[li]->stackOrder))
+            drawWindow(views[wi++]);
+        else
+            drawList(lists[li++]);
     }
     int row = 8;
     for (const fx::StatusView& s : fx::statusViews()) {
@@ -327,20 +362,6 @@ void drawAll() {
         attroff(look(kBox));
         row += height + 1;
         if (row > 18) row = 8;
-    }
-    for (const fx::ListViewModel* lv : fx::listViews()) {
-        drawBox(lv->top, lv->left, lv->bottom, lv->right, lv->title, look(kBox));
-        attron(look(kBox));
-        const int width = lv->insideWidth();
-        int r = lv->top + 1;
-        for (const std::string* line : {&lv->line2, &lv->line3})
-            if (!line->empty()) put(r++, lv->left + 1, *line, width);
-        attron(A_UNDERLINE);
-        put(r++, lv->left + 1, lv->headingText(), width);
-        attroff(A_UNDERLINE);
-        drawListRows(*lv, lv->rowCount(), r, 1);
-        if (lv->hasPrompt) put(lv->bottom - 1, lv->left + 1, lv->prompt + " " + lv->search, width);
-        attroff(look(kBox));
     }
     drawFrame(frame, keyRows);
     if (cursorRow >= 0 && cursorRow <= gLayout.clip) {
@@ -372,13 +393,27 @@ void terminalBeep() {
     if (gActive) beep();
 }
 
-int terminalReadKey(bool wait) {
+} // namespace fx
+
+namespace {
+
+constexpr int kResized = -2; // the terminal changed its size: draw again
+
+// One key as a scan code; 0 when none came (not waiting). With resizes
+// set, a change of the terminal's size gives kResized (the caller draws
+// its own window again); otherwise the screen is drawn again at once and
+// the wait goes on.
+int readKey(bool wait, bool resizes) {
     if (!gActive) return 0;
     timeout(wait ? -1 : 0);
     for (;;) {
         int ch = getch();
         if (ch == ERR) break;
         if (ch == KEY_RESIZE) {
+            if (resizes) {
+                timeout(-1);
+                return kResized;
+            }
             drawAll();
             continue;
         }
@@ -394,6 +429,18 @@ int terminalReadKey(bool wait) {
     return 0;
 }
 
+// Rows of the screen that windows may use, and the row that centres a box
+// of that height on them.
+constexpr int kFirstRow = 1;
+constexpr int kRowsUsable = FX_SCREEN_LAST_ROW; // rows 1 to 21
+int centredTop(int height) { return kFirstRow + std::max(0, (kRowsUsable - height) / 2); }
+
+} // namespace
+
+namespace fx {
+
+int terminalReadKey(bool wait) { return readKey(wait, false); }
+
 int terminalAskButtons(const std::vector<std::string>& lines, const std::vector<std::string>& buttons,
                        int defaultIndex) {
     int sel = defaultIndex;
@@ -405,7 +452,7 @@ int terminalAskButtons(const std::vector<std::string>& lines, const std::vector<
         for (const std::string& b : buttons) bw += static_cast<int>(fx::trimmed(b).size()) + 4;
         width = std::min(78, std::max(width, bw + 4));
         int height = static_cast<int>(lines.size()) + 4;
-        int top = std::max(0, (25 - height) / 2), left = (80 - width) / 2;
+        int top = centredTop(height), left = (80 - width) / 2;
         drawBox(top, left, top + height - 1, left + width - 1, "", look(kBox));
         attron(look(kBox));
         for (size_t i = 0; i < lines.size(); ++i) put(top + 1 + static_cast<int>(i), left + 2, lines[i], width - 4);
@@ -420,7 +467,7 @@ int terminalAskButtons(const std::vector<std::string>& lines, const std::vector<
         }
         curs_set(0);
         refresh();
-        int k = terminalReadKey(true);
+        int k = readKey(true, true);
         if (k == 27) return -1;
         if (k == 13) return sel;
         if (k == 0x4B00 || k == 0x0F00) sel = (sel + static_cast<int>(buttons.size()) - 1) % static_cast<int>(buttons.size());
@@ -438,24 +485,27 @@ int terminalAskButtons(const std::vector<std::string>& lines, const std::vector<
 }
 
 int terminalBrowse(const std::string& title, const std::string& folder, const std::vector<std::string>& items, int sel) {
-    drawAll();
-    int height = 18, top = 3;
-    drawBox(top, 10, top + height - 1, 69, title.empty() ? "Choose a folder" : title, look(kBox));
-    attron(look(kBox));
-    std::string shown = folder.size() > 56 ? "..." + folder.substr(folder.size() - 53) : folder;
-    put(top + 1, 12, shown, 56);
-    int rows = height - 5;
-    int first = std::max(0, sel - rows + 1);
-    for (int i = 0; i < rows && first + i < static_cast<int>(items.size()); ++i) {
-        if (first + i == sel) attron(A_REVERSE);
-        put(top + 3 + i, 12, items[first + i], 56);
-        if (first + i == sel) attroff(A_REVERSE);
+    for (;;) {
+        drawAll();
+        int height = 18, top = 3;
+        drawBox(top, 10, top + height - 1, 69, title.empty() ? "Choose a folder" : title, look(kBox));
+        attron(look(kBox));
+        std::string shown = folder.size() > 56 ? "..." + folder.substr(folder.size() - 53) : folder;
+        put(top + 1, 12, shown, 56);
+        int rows = height - 5;
+        int first = std::max(0, sel - rows + 1);
+        for (int i = 0; i < rows && first + i < static_cast<int>(items.size()); ++i) {
+            if (first + i == sel) attron(A_REVERSE);
+            put(top + 3 + i, 12, items[first + i], 56);
+            if (first + i == sel) attroff(A_REVERSE);
+        }
+        put(top + height - 2, 12, "Enter opens  Backspace up  F10 picks  Esc leaves", 56);
+        attroff(look(kBox));
+        curs_set(0);
+        refresh();
+        int k = readKey(true, true);
+        if (k != kResized) return k;
     }
-    put(top + height - 2, 12, "Enter opens  Backspace up  F10 picks  Esc leaves", 56);
-    attroff(look(kBox));
-    curs_set(0);
-    refresh();
-    return terminalReadKey(true);
 }
 
 void terminalShowText(const std::string& title, const std::vector<std::string>& lines) {
@@ -463,7 +513,7 @@ void terminalShowText(const std::string& title, const std::vector<std::string>& 
     for (;;) {
         drawAll();
         int height = std::min(18, static_cast<int>(lines.size()) + 3);
-        int top = (25 - height) / 2;
+        int top = centredTop(height);
         drawBox(top, 4, top + height - 1, 75, title.empty() ? "Help" : title, look(kBox));
         attron(look(kBox));
         for (int i = 0; i < height - 3 && first + i < lines.size(); ++i) put(top + 1 + i, 6, lines[first + i], 68);
@@ -471,10 +521,47 @@ void terminalShowText(const std::string& title, const std::vector<std::string>& 
         attroff(look(kBox));
         curs_set(0);
         refresh();
-        int k = terminalReadKey(true);
+        int k = readKey(true, true);
         if (k == 27 || k == 13) return;
         if (k == 0x5000 && first + (height - 3) < lines.size()) ++first;
         if (k == 0x4800 && first > 0) --first;
+    }
+}
+
+int terminalMenu(const std::string& title, const std::vector<std::string>& items, int sel, const std::string& typed) {
+    for (;;) {
+        drawAll();
+        const int top = kFirstRow, bottom = FX_SCREEN_LAST_ROW, left = 14, right = 65;
+        const int rows = bottom - top - 1;
+        drawBox(top, left, bottom, right, title, look(kWindow));
+        const int count = static_cast<int>(items.size());
+        int first = std::clamp(sel - rows / 2, 0, std::max(0, count - rows));
+        attron(look(kWindow));
+        if (first > 0) put(top, right - 10, " more ^ ", 8);
+        if (first + rows < count) put(bottom, right - 10, " more v ", 8);
+        attroff(look(kWindow));
+        for (int i = 0; i < rows && first + i < count; ++i) {
+            std::string t = " " + items[static_cast<size_t>(first + i)];
+            t.resize(static_cast<size_t>(right - left - 1), ' ');
+            attr_t a = first + i == sel ? look(kCurrent) : look(kWindow);
+            attron(a);
+            put(top + 1 + i, left + 1, t, right - left - 1);
+            attroff(a);
+        }
+        std::string prompt = typed.empty() ? "Type a command's number, or move to it; Enter runs it."
+                                           : "Command number: " + typed;
+        move(gLayout.promptRow, 0);
+        clrtoeol();
+        mvaddnstr(gLayout.promptRow, 1, prompt.c_str(), gLayout.cols - 2);
+        const std::string bar = "Enter Run  F1 Help  Home/End  PgUp/PgDn  Esc Leave";
+        attron(look(kKeys));
+        mvhline(gLayout.keyRow, 0, ' ', gLayout.cols);
+        mvaddnstr(gLayout.keyRow, std::max(0, (gLayout.cols - 80) / 2), bar.c_str(), gLayout.cols);
+        attroff(look(kKeys));
+        curs_set(0);
+        refresh();
+        int k = readKey(true, true);
+        if (k != kResized) return k;
     }
 }
 
@@ -485,8 +572,8 @@ int terminalPopup(const std::vector<std::string>& items, int current, int row, i
         int width = 12;
         for (const std::string& s : items) width = std::max(width, static_cast<int>(s.size()) + 4);
         width = std::min(width, 78);
-        int height = std::min(23, static_cast<int>(items.size()) + 2);
-        int top = row >= 0 ? std::min(row, 25 - height) : (25 - height) / 2;
+        int height = std::min(kRowsUsable, static_cast<int>(items.size()) + 2);
+        int top = row >= 0 ? std::clamp(row, kFirstRow, kFirstRow + kRowsUsable - height) : centredTop(height);
         int left = column >= 0 ? std::min(column, 80 - width) : (80 - width) / 2;
         drawBox(top, left, top + height - 1, left + width - 1, "", look(kBox));
         int first = std::max(0, sel - (height - 3));
@@ -496,7 +583,7 @@ int terminalPopup(const std::vector<std::string>& items, int current, int row, i
             if (first + i == sel) attroff(A_REVERSE);
         }
         refresh();
-        int k = terminalReadKey(true);
+        int k = readKey(true, true);
         if (k == 27) return -1;
         if (k == 0x3B00) return -2;
         if (k == 13 || k == 0x4400) return sel;
@@ -513,8 +600,8 @@ int terminalDropList(const std::vector<std::string>& items, int row, int column)
         int width = 12;
         for (const std::string& s : items) width = std::max(width, static_cast<int>(s.size()) + 4);
         width = std::min(width, 78);
-        int height = std::min(23, static_cast<int>(items.size()) + 2);
-        int top = std::clamp(row, 0, 25 - height);
+        int height = std::min(kRowsUsable, static_cast<int>(items.size()) + 2);
+        int top = std::clamp(row, kFirstRow, kFirstRow + kRowsUsable - height);
         int left = std::clamp(column, 0, 80 - width);
         drawBox(top, left, top + height - 1, left + width - 1, "", look(kBox));
         int first = std::max(0, sel - (height - 3));
@@ -524,7 +611,7 @@ int terminalDropList(const std::vector<std::string>& items, int row, int column)
             if (first + i == sel) attroff(A_REVERSE);
         }
         refresh();
-        int k = terminalReadKey(true);
+        int k = readKey(true, true);
         if (k == FX_KEY_ESC) return -1;
         if (k == FX_KEY_ENTER && sel >= 0) return sel;
         if (k == FX_KEY_DOWN) {
@@ -549,15 +636,43 @@ void FxUseScriptDriver(void) {
     restore();
 }
 
-void FxUseTerminalDriver(void) {
+int FxOpenTerminal(char* reason, int size) {
     gExplicit = true;
-    if (gActive) return;
-    if (!isatty(STDIN_FILENO) || !isatty(STDOUT_FILENO)) {
-        fx::record("terminal driver not available: script driver kept");
-        return;
+    auto fail = [&](const std::string& why) {
+        fx::record("terminal driver not available: " + why);
+        if (reason && size > 0) {
+            std::string t = why.substr(0, static_cast<size_t>(size) - 1);
+            std::memcpy(reason, t.c_str(), t.size() + 1);
+        }
+        return -1;
+    };
+    if (gActive) return 0;
+    if (!isatty(STDIN_FILENO) || !isatty(STDOUT_FILENO)) return fail("the input or the output is not a terminal");
+    const char* term = std::getenv("TERM");
+    const std::string termName = term && *term ? term : "";
+    if (termName.empty()) return fail("TERM is not set: the kind of terminal is unknown");
+    // newterm, unlike initscr, comes back when the terminal is unknown
+    static SCREEN* screen = nullptr;
+    if (screen) {
+        delscreen(screen);
+        screen = nullptr;
+    }
+    screen = newterm(nullptr, stdout, stdin);
+    if (!screen) return fail("the terminal \"" + termName + "\" is not known here (no terminfo entry)");
+    set_term(screen);
+    const char* cup = tigetstr(const_cast<char*>("cup"));
+    if (!cup || cup == reinterpret_cast<char*>(-1)) {
+        endwin();
+        return fail("the terminal \"" + termName + "\" cannot place the cursor; use a full-screen terminal (TERM=xterm)");
+    }
+    int rows = 0, cols = 0;
+    getmaxyx(stdscr, rows, cols);
+    if (rows < 24 || cols < 80) {
+        endwin();
+        return fail("the terminal has " + std::to_string(cols) + " x " + std::to_string(rows) +
+                    " characters; it needs at least 80 x 24");
     }
     installHandlers();
-    if (!initscr()) return;
     gActive = true;
     cbreak(); // Ctrl+C still interrupts: the handler gives the terminal back
     noecho();
@@ -570,7 +685,10 @@ void FxUseTerminalDriver(void) {
     if (gCtrlHome <= 0) gCtrlHome = -1;
     if (gCtrlEnd <= 0) gCtrlEnd = -1;
     drawAll();
+    return 0;
 }
+
+void FxUseTerminalDriver(void) { FxOpenTerminal(nullptr, 0); }
 
 int FxUsingTerminal(void) { return gActive ? 1 : 0; }
 

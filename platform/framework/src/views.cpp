@@ -21,7 +21,14 @@ std::vector<WindowView> screenViews() {
     for (FxWindow* w : gOpenWindows) {
         WindowView v;
         v.window = w;
-        v.texts = gWindows[w].texts;
+        v.stackOrder = gWindows[w].stackOrder;
+        FormImpl* wf = formImpl(w->form);
+        const WindowImpl& wi = gWindows[w];
+        for (const auto& t : wi.texts) {
+            auto p = wi.textPages.find(t.first);
+            if (onShownPage(wf, p == wi.textPages.end() ? 0 : p->second)) v.texts.push_back(t);
+        }
+        for (const auto& l : labelTexts(w)) v.texts.push_back(l);
         std::vector<FxForm*> forms;
         if (w->form) forms.push_back(w->form);
         if (FormImpl* fi = formImpl(w->form))
@@ -59,7 +66,7 @@ std::vector<WindowView> screenViews() {
                 fv.width = std::max(1, fx::pictureWidth(pictureText(&f).c_str()));
                 FieldState* st = fieldState(fi, f.number);
                 fv.text = shownText(&f, st, fieldText(fi, f.number));
-                fv.hidden = st && st->hidden;
+                fv.hidden = st && (st->hidden || !onShownPage(fi, st->page));
                 fv.displayOnly = !enterable(fi, f.number);
                 fv.current = form == cursorForm && form->currentField == f.number;
                 fv.cursor = st ? static_cast<int>(std::min(st->cursor, st->text.size())) : 0;
@@ -70,6 +77,9 @@ std::vector<WindowView> screenViews() {
         std::string name(w->name, strnlen(w->name, sizeof w->name));
         v.title = fx::screenTitle(name);
         if (v.title.empty()) v.title = std::string(w->title, strnlen(w->title, sizeof w->title));
+        if (int pages = pageCount(wf); pages > 1)
+            v.title += (v.title.empty() ? "" : "  ") + std::string("Page ") + std::to_string(wf->shownPage) + " of " +
+                       std::to_string(pages) + " (PgDn/PgUp)";
         out.push_back(v);
     }
     return out;
@@ -87,6 +97,8 @@ FrameView frameView() {
     if (!gStatusLine.empty()) {
         f.prompt = gStatusLine;
         f.refused = true;
+    } else if (!gStatusText.empty()) {
+        f.prompt = gStatusText;
     } else if (FormImpl* fi = formImpl(form)) {
         if (ScreenField* sf = fieldDef(fi, form->currentField); sf && sf->prompt) {
             char text[256] = {};
@@ -99,7 +111,7 @@ FrameView frameView() {
     return f;
 }
 
-std::vector<std::string> keyBarLayout(const std::vector<KeyView>& keys, int width) {
+std::vector<std::string> keyBarLayout(const std::vector<KeyView>& keys, int width, int maxRows) {
     std::vector<KeyItem> items;
     for (const KeyView& k : keys) {
         KeyItem i;
@@ -109,7 +121,7 @@ std::vector<std::string> keyBarLayout(const std::vector<KeyView>& keys, int widt
         i.on = k.on;
         items.push_back(i);
     }
-    return keyBarRows(items, width);
+    return keyBarRows(items, width, maxRows);
 }
 
 std::vector<StatusView> statusViews() {

@@ -86,6 +86,13 @@ CBrmWinPosition::~CBrmWinPosition() {
 void CBrmWinPosition::SetObject(CBrmWinPosition* store) { gPositionStore = store; }
 CBrmWinPosition* CBrmWinPosition::GetObject() { return gPositionStore; }
 
+namespace fx {
+int nextStackOrder() {
+    static int count = 0;
+    return ++count;
+}
+} // namespace fx
+
 extern "C" {
 
 int FxRestoreWindowPos(const char* name, void* window) { return loadPosition(name, asOpenWindow(window)); }
@@ -113,6 +120,7 @@ int FxWindowCreate(FxWindow* window, int top, int left, int bottom, int right, i
     if (title) std::strncpy(window->title, title, sizeof window->title - 1);
     window->open = 1;
     gWindows[window] = WindowImpl{};
+    gWindows[window].stackOrder = fx::nextStackOrder();
     gOpenWindows.erase(std::remove(gOpenWindows.begin(), gOpenWindows.end(), window), gOpenWindows.end());
     gOpenWindows.push_back(window);
     if (ContextImpl* ci = innermost()) ci->windows.push_back(window);
@@ -162,9 +170,18 @@ int FxWindowText(FxWindow* window, int row, int column, int, const char* text, i
             replaced = true;
         }
     if (!replaced) texts.push_back({{row, column}, t});
+    WindowImpl& wi = gWindows[window];
+    if (wi.textPage) wi.textPages[{row, column}] = wi.textPage;
+    else wi.textPages.erase({row, column});
     fx::record("text " + windowName(window) + " " + std::to_string(row) + "," + std::to_string(column) + " " +
                fx::quote(t));
     fx::terminalRedraw();
+    return 0;
+}
+
+int FxWindowTextPage(FxWindow* window, int page) {
+    if (!window || !openWindow(window) || page < 0) return -1;
+    gWindows[window].textPage = page;
     return 0;
 }
 
@@ -173,6 +190,7 @@ int FxWindowHasForm(FxWindow* window) { return window && openWindow(window) && w
 int FxClearWindow(FxWindow* window) {
     if (!window || !openWindow(window)) return -1;
     gWindows[window].texts.clear();
+    gWindows[window].textPages.clear();
     fx::terminalRedraw();
     return 0;
 }

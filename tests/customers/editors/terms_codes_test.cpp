@@ -71,6 +71,7 @@ TEST_F(TermsEditorTest, DayValuesThatAreRefused)
         {"letter after a digit", "Number of Days", "1A", "A day value holds digits only."},
         {"letter in a day of the month", "Day of Month", "1X", "A day value holds digits only."},
         {"day 0 of the month", "Day of Month", "0", "A day of the month cannot be 0."},
+        {"no month has a 45th day", "Day of Month", "45", "A day of the month is 1 to 31, or L for the last day"},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.what);
@@ -182,7 +183,7 @@ TEST_F(TermsEditorTest, EscapeFromAChangedScreenAsks)
     for (const Row& row : rows) {
         SCOPED_TRACE(row.what);
         const std::string t = Edit(std::string("type OLD\nkey Enter\ntype Changed\nkey Esc\n") + row.answers);
-        EXPECT_TRUE(Has(t, "Do you want to keep these choices?")) << t;
+        EXPECT_TRUE(Has(t, "Leave this screen without saving your changes?")) << t;
         EXPECT_FALSE(Has(t, "script exhausted")) << t;
         EXPECT_STREQ(StoredTerms()[0].Description, "Old terms") << t;
     }

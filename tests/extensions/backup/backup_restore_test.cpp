@@ -154,12 +154,12 @@ TEST_F(BackupRestoreTest, TheStationsFoldersAreSavedAndReadBack)
     Start("");
     ASSERT_TRUE(Create("Store", company));
     // No record for this station: the read fails (reported) and both
-    // folders are "A:\".
+    // folders are empty (the screen then offers BACKUP/ beside the data).
     BackupSettings read{};
     std::strcpy(read.target, "stale");
     EXPECT_EQ(ReadBackupSettings(&read), 0);
-    EXPECT_STREQ(read.target, "A:\\");
-    EXPECT_STREQ(read.source, "A:\\");
+    EXPECT_STREQ(read.target, "");
+    EXPECT_STREQ(read.source, "");
     BackupSettings saved{};
     EXPECT_EQ(WriteBackupSettings(&saved), 0);
 
@@ -177,15 +177,15 @@ TEST_F(BackupRestoreTest, TheStationsFoldersAreSavedAndReadBack)
         ASSERT_TRUE(stations.Insert(record).Ok());
     }
     ASSERT_EQ(ReadBackupSettings(&read), 1) << Transcript();
-    EXPECT_STREQ(read.target, "A:\\");
-    EXPECT_STREQ(read.source, "A:\\");
+    EXPECT_STREQ(read.target, "");
+    EXPECT_STREQ(read.source, "");
 
     std::strcpy(saved.target, "/mnt/backups   ");
     std::strcpy(saved.source, "");
     ASSERT_EQ(WriteBackupSettings(&saved), 1) << Transcript();
     ASSERT_EQ(ReadBackupSettings(&read), 1);
     EXPECT_STREQ(read.target, "/mnt/backups");
-    EXPECT_STREQ(read.source, "A:\\");
+    EXPECT_STREQ(read.source, "");
     // The rest of the station's record is left as it was.
     bwps::Table stations;
     ASSERT_TRUE(stations.Open(bwps::FileNo::Stations).Ok());

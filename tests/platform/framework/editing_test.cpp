@@ -127,6 +127,13 @@ TEST_F(Editing, KeysAndPicturesDecideWhatIsStored) {
         {"nn/nn/nnnn", "", "type 02/29/2023", "02/29/2023", false},
         {"nn/nn/nn", "", "type 12/31/25", "12/31/25", true},
         {"nn/nn/nn", "", "type 1x2", "12/", false},
+        {"nn/nn/nnnn", "", "type 121126", "12/11/2026", true},              // a two-digit year in full
+        {"nn/nn/nnnn", "", "type 12/11/26", "12/11/2026", true},
+        {"nn/nn/nnnn", "", "type 010599", "01/05/1999", true},
+        {"nn/nn/nnnn", "", "type 1/5/2026", "01/05/2026", true},            // one digit and a slash
+        {"nn/nn/nn", "", "type 1/5/26", "01/05/26", true},
+        {"nn/nn/nnnn", "", "type 13/01/26", "13/01/2026", false},           // no 13th month: refused, not changed
+        {"nn/nn/nnnn", "", "type 1211", "12/11/", false},                   // no year
         {"nn/nn/nnnn", "", "type 1\nkey Backspace", "", true},               // emptied again: no date
         {"nn/nn/nnnn", "", "type 02/29/2024\nkey Left\nkey Left\nkey Left\nkey Left\nkey Left\nkey Backspace",
          "02/2 /2024", false},                                               // a place is blanked, the columns stay

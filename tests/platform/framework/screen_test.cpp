@@ -97,7 +97,7 @@ int runSmallScreen() {
         FxForm form;
         ScreenField table[2];
     } s{};
-    s.table[0] = {1, 1, 2, "%-8s", nullptr, 1, 0, nullptr, nullptr, 0, {}, nullptr};
+    s.table[0] = {1, 1, 8, "%-8s", nullptr, 1, 0, nullptr, nullptr, 0, {}, nullptr};
     FxAppBegin(&s.fx);
     if (!FxFormLoad(&s.form, s.table, 1)) return -1;
     FxWindowCreate(&s.window, 10, 20, 12, 40, 1, 1, ' ', "Small");
@@ -131,11 +131,22 @@ int runEditor(Editor& e) {
     return key;
 }
 
+// A screen label of a field (drawn before it; a field without one is a
+// layout problem the loop names).
+void label(const char* screen, int field, const char* text) {
+    char data[256] = {};
+    std::strncpy(data, screen, 31);
+    std::strncpy(data + 32, text, sizeof data - 33);
+    FxResourceAdd(FX_RES_SCREEN, 0, FX_SCREEN_LABEL_LINE + field, data, 32 + static_cast<int>(std::strlen(text)) + 1);
+}
+
 class Screen : public ::testing::Test {
 protected:
     void SetUp() override {
         FxReset();
         FxUseScriptDriver();
+        for (int field = 1; field <= 4; ++field) label("RSEditSample", field, "Value:");
+        label("RSSmall", 1, "Text:");
     }
     void TearDown() override { FxReset(); }
     static std::string transcript() { return FxTranscript(); }
