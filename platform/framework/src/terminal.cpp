@@ -663,7 +663,7 @@ int FxOpenTerminal(char* reason, int size) {
     const char* cup = tigetstr(const_cast<char*>("cup"));
     if (!cup || cup == reinterpret_cast<char*>(-1)) {
         endwin();
-        return fail("the terminal \"" + termName + "\" cannot place the cursor; use a full-screen terminal (TERM=xterm)");
+        return fail("the terminal \"" + termName + "\" cannot place the cursor (use TERM=xterm)");
     }
     int rows = 0, cols = 0;
     getmaxyx(stdscr, rows, cols);
