@@ -142,11 +142,33 @@ std::vector<std::string> layoutProblems(FormImpl* fi) {
                 if (g.number != f.number && g.row == f.row && onShownPage(fi, g.page) && g.column < f.column)
                     (g.caption ? captionEnd : fieldEnd) = std::max(g.caption ? captionEnd : fieldEnd, g.column + g.width - 1);
             textEnd = std::max(textEnd, captionEnd);
-            bool heading = false; // a text just above the field, as over the columns of a list
-            for (const auto& t : texts)
-                if (t.first.first == f.row - 1 && !t.second.empty() && t.first.second >= f.column - 1 &&
-                    t.first.second < f.column + f.width)
-                    heading = true;
+            // a heading over the field's column: the first text found going up
+            // from the field, over fields of the same column and blank rows
+            bool heading = false;
+            for (int r = f.row - 1; r >= 1 && !heading; --r) {
+                bool text = false, field = false;
+                for (const auto& t : texts)
+                    if (t.first.first == r && !t.second.empty() && t.first.second >= f.column - 1 &&
+                        t.first.second < f.column + f.width)
+                        text = true;
+                for (const Placed& g : fields)
+                    if (g.row == r && onShownPage(fi, g.page) && g.column == f.column) field = true;
+                if (text) heading = true;
+                else if (!field) {
+                    // a row with anything else across the column ends the search
+                    bool across = false;
+                    for (const auto& t : texts)
+                        if (t.first.first == r && !t.second.empty() &&
+                            !(t.first.second + static_cast<int>(t.second.size()) <= f.column ||
+                              t.first.second >= f.column + f.width))
+                            across = true;
+                    for (const Placed& g : fields)
+                        if (g.row == r && onShownPage(fi, g.page) &&
+                            !(g.column + g.width <= f.column || g.column >= f.column + f.width))
+                            across = true;
+                    if (across) break;
+                }
+            }
             if (!(textEnd >= 0 && textEnd > fieldEnd) && !heading)
                 problems.push_back("input field " + std::to_string(f.number) + " at " + at(f.row, f.column) + where +
                                    " has no label");

@@ -141,6 +141,17 @@ TEST_F(CommandEntryTest, RefreshHeadingOpensNothing)
     EXPECT_FALSE(Saw("message"));
 }
 
+// Enter alone takes the default, No: leaving is never the answer a slip gives.
+TEST_F(CommandEntryTest, ConfirmExitDefaultsToStaying)
+{
+    Script("key Enter\n");
+    Session().ExitCode = 0;
+    FxTranscriptClear();
+    EXPECT_EQ(Run(CmdConfirmExit), 0);
+    EXPECT_EQ(Session().ExitCode, 0);
+    EXPECT_TRUE(Saw("\"Exit the program?\" [Yes,No] -> No")) << Transcript();
+}
+
 TEST_F(CommandEntryTest, ConfirmExitSetsCancelOnlyForYes)
 {
     Script("answer Yes\n");
