@@ -213,7 +213,7 @@ bool OtherDefaultExists(AddressScreen& s)
     TagLookUpData* d = s.list->Data;
     const ListRun& run = Run(s.list);
     uint32_t position = 0;
-    const bool stored = BtrPosition(B_GET_POSITION, d->Handle, &position) == 0;
+    const bool stored = BtrPosition(B_GET_DIRECT, d->Handle, &position) == 0;
     BtrSetDefaults(d->Handle, kDefaultKey, -1);
     char key[256] = {};
     std::memcpy(key, run.customer, kCodeLength);
@@ -223,7 +223,7 @@ bool OtherDefaultExists(AddressScreen& s)
     bool other = st == 0;
     if (other && s.change) {
         uint32_t at = 0;
-        other = !(BtrPosition(B_GET_POSITION, d->Handle, &at) == 0 && at == s.position);
+        other = !(BtrPosition(B_GET_DIRECT, d->Handle, &at) == 0 && at == s.position);
     }
     BtrSetDefaults(d->Handle, kListKey, -1);
     if (stored) {
@@ -308,7 +308,7 @@ int EditAddress(TagLookUp* l, bool change)
     auto* record = static_cast<TagAltAddress*>(d->Record);
     uint32_t position = 0;
     if (change)
-        change = Belongs(run, record) && BtrPosition(B_GET_POSITION, d->Handle, &position) == 0;
+        change = Belongs(run, record) && BtrPosition(B_GET_DIRECT, d->Handle, &position) == 0;
     auto screen = std::make_unique<AddressScreen>();
     AddressScreen& s = *screen;
     s.fields = kFields;
@@ -376,7 +376,7 @@ int OnDeleteKey(void* argument)
     auto* l = static_cast<TagLookUp*>(argument);
     TagLookUpData* d = l->Data;
     uint32_t position = 0;
-    if (BtrPosition(B_GET_POSITION, d->Handle, &position) != 0)
+    if (BtrPosition(B_GET_DIRECT, d->Handle, &position) != 0)
         return 0;
     int choice = 2;
     if (AskMessage(kMsgDeleteQuestion, MESSAGE_DEFAULT_CONTEXT, &choice, "\001Yes,No", nullptr, -1, -1, 0, 0, 0) !=

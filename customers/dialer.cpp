@@ -78,17 +78,24 @@ struct DialerScreen {
 
 DialerScreen& Screen(void* context) { return *static_cast<DialerScreen*>(context); }
 
-Status ReadOrCreate(Table& general, const char* key16, void* record, int length)
+// Reads a settings record; a missing one is inserted as `made`.
+template <class R>
+Status ReadOrCreate(Table& general, const R& made, R& record)
 {
     KeyBuffer key;
-    std::memcpy(key.bytes, key16, GENERAL_KEY_SIZE);
-    std::memset(record, 0, static_cast<size_t>(length));
-    Status s = general.Get(B_GET_EQUAL, key.bytes, record, length);
+    std::memcpy(key.bytes, made.Key, GENERAL_KEY_SIZE);
+    std::memset(&record, 0, sizeof record);
+    Status s = general.Get(B_GET_EQUAL, key.bytes, &record, static_cast<int>(sizeof record));
     if (!s.Is(B_KEY_NOT_FOUND))
         return s;
-    std::memset(record, 0, static_cast<size_t>(length));
-    std::memcpy(record, key16, GENERAL_KEY_SIZE);
-    return general.Write(B_INSERT, record, length, &key);
+    record = made;
+    return general.Write(B_INSERT, &record, static_cast<int>(sizeof record), &key);
+}
+
+bool SameSettings(const TagDialerRecord& a, const TagDialerRecord& b)
+{
+    return a.LongDistance == b.LongDistance && a.AreaCode == b.AreaCode && a.ModemPort == b.ModemPort &&
+           Text(a.Prefix, sizeof a.Prefix) == Text(b.Prefix, sizeof b.Prefix);
 }
 
 Status WriteBack(Table& general, const char* key16, void* record, int length)
@@ -154,14 +161,15 @@ int OnDial(void* context)
         FxFocusField(&s.form, kPrefix);
         return FX_STAY_FOCUSED;
     }
-    if (std::memcmp(&s.settings, &s.stored, sizeof s.settings) != 0) {
+    if (!SameSettings(s.settings, s.stored)) {
         const Status w = WriteBack(s.general, GENERAL_KEY_DIALER, &s.settings, sizeof s.settings);
         if (!w.Ok())
             w.Report();
         else
             s.stored = s.settings;
     }
-    if (std::memcmp(&s.program, &s.storedProgram, sizeof s.program) != 0) {
+    if (Text(s.program.Program, sizeof s.program.Program) !=
+        Text(s.storedProgram.Program, sizeof s.storedProgram.Program)) {
         const Status w = WriteBack(s.general, GENERAL_KEY_DIALPROGRAM, &s.program, sizeof s.program);
         if (!w.Ok())
             w.Report();
@@ -258,15 +266,17 @@ extern "C" int RSEditDialer(void* customer)
     DialerScreen& s = *screen;
     s.customer = static_cast<const CustomerRecord*>(customer);
     s.numbers = DialNumberList(*s.customer);
+    TagDialerRecord dialer{};
+    std::memcpy(dialer.Key, GENERAL_KEY_DIALER, GENERAL_KEY_SIZE);
+    dialer.LongDistance = 'N';
+    dialer.AreaCode = 'N';
+    TagDialProgramRecord program{};
+    std::memcpy(program.Key, GENERAL_KEY_DIALPROGRAM, GENERAL_KEY_SIZE);
     Status opened = s.general.Open(FileNo::General);
     if (opened.Ok())
-        opened = ReadOrCreate(s.general, GENERAL_KEY_DIALER, &s.settings, sizeof s.settings);
-    if (opened.Ok() && s.settings.LongDistance == 0) {
-        s.settings.LongDistance = 'N';
-        s.settings.AreaCode = 'N';
-    }
+        opened = ReadOrCreate(s.general, dialer, s.settings);
     if (opened.Ok())
-        opened = ReadOrCreate(s.general, GENERAL_KEY_DIALPROGRAM, &s.program, sizeof s.program);
+        opened = ReadOrCreate(s.general, program, s.program);
     if (!opened.Ok()) {
         opened.Report();
         return 0;

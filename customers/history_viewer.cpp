@@ -413,7 +413,6 @@ int ViewCustomerHistory(const char* code, int year)
 {
     auto viewer = std::make_unique<Viewer>();
     Viewer& v = *viewer;
-    LoadSysInterfaceRecord();
     TagPeriods periods{};
     if (LoadPeriodsRecord(&periods) == 0 && periods.Count >= 1 && periods.Count <= kPeriods)
         v.periodCount = periods.Count;

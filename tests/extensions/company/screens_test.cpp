@@ -21,7 +21,6 @@ const std::set<std::string> kNotInThisBuild = {
     "EditFormSetup",
     "RSEditMasterItems",
     "RSEditSerialNumbers",
-    "ViewCustHistoryByParams",
 };
 
 TEST(ScreenEntries, TheHeaderDeclaresEachEntryOnce)
