@@ -41,6 +41,7 @@ enum { GENERAL_KEY_SIZE = 16 };
 #define GENERAL_KEY_BAKDEFAULTS   "0bakdefaults   "
 #define GENERAL_KEY_DIALER        "0dialer        "
 #define GENERAL_KEY_DIALPROGRAM   "0dialprogram   "
+#define GENERAL_KEY_REPLACERUN    "0replacerun    "
 #define GENERAL_KEY_HOSTDEFAULTS  "0hostdefaults  "
 #define GENERAL_KEY_PROGVERSION   "0ProgVersion   "
 #define GENERAL_KEY_PRODMASK      "0ProdMask      "
@@ -155,6 +156,13 @@ typedef struct TagDialProgramRecord {
     char Key[16];                   /* 0 */
     char Program[144];              /* 16 */
 } TagDialProgramRecord;
+
+/* "0replacerun    " (48 bytes): the last code replacement that committed,
+ * by the name its marker file gives it. */
+typedef struct TagReplaceRunRecord {
+    char Key[16];                   /* 0 */
+    char Run[32];                   /* 16 */
+} TagReplaceRunRecord;
 
 /* "0lastnumbers   " (60 bytes): the last number given out of each counter. */
 typedef struct TagLastNumbers {
@@ -408,6 +416,7 @@ static_assert(sizeof(TagDialerRecord) == 45 && offsetof(TagDialerRecord, ModemPo
                   offsetof(TagDialerRecord, Prefix) == 20,
               "0dialer");
 static_assert(sizeof(TagDialProgramRecord) == 160, "0dialprogram");
+static_assert(sizeof(TagReplaceRunRecord) == 48, "0replacerun");
 static_assert(sizeof(TagLastNumbers) == 60, "0lastnumbers");
 static_assert(offsetof(TagLastNumbers, Counters) + 4 * LASTNUMBER_THIRD == 24, "third number");
 static_assert(offsetof(TagLastNumbers, Counters) + 4 * LASTNUMBER_FOURTH == 32, "fourth number");
