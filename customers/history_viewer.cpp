@@ -107,6 +107,7 @@ struct Viewer {
     int periodCount = kPeriods;
     int32_t rangeFrom = 0, rangeTo = 0;
     std::string entered;  // a period field's text when the cursor came in
+    double openTotal = 0; // the customer's open items
     bool editing = false;
 };
 
@@ -128,14 +129,6 @@ void Fill(Viewer& v)
     if (v.keyYear != 0)
         std::snprintf(year, sizeof year, "%d", v.keyYear);
     FxFieldSet(&v.form, kYear, year);
-    double openTotal = 0;
-    if (!v.key.empty() && v.openItems.IsOpen()) {
-        double current = 0, pastDue = 0, lastAmount = 0;
-        int32_t lastDate = 0;
-        ListOpenItemsToWindow(v.openItems.Handle(), &v.customer, &current, &pastDue, &lastAmount, &lastDate,
-                              FxToday());
-        openTotal = current + pastDue;
-    }
     ShowAmount(v, kBalance, v.customer.Balance, 2);
     ShowAmount(v, kLastSale, v.customer.LastSaleAmount, 2);
     char date[16] = {};
@@ -143,7 +136,7 @@ void Fill(Viewer& v)
     if (d != 0)
         std::snprintf(date, sizeof date, "%02d/%02d/%04d", d / 100 % 100, d % 100, d / 10000);
     FxFieldSet(&v.form, kSaleDate, date);
-    ShowAmount(v, kOpenItems, openTotal, 2);
+    ShowAmount(v, kOpenItems, v.openTotal, 2);
     ShowAmount(v, kCreditLimit, v.customer.CreditLimit, 2);
     ShowAmount(v, kAvailable, v.customer.CreditLimit - v.customer.LastSaleAmount, 2);
     double total1 = 0, total2 = 0;
@@ -183,6 +176,7 @@ void Load(Viewer& v, const std::string& code, int32_t year)
     v.keyYear = year;
     std::memset(&v.record, 0, sizeof v.record);
     std::memset(&v.customer, 0, sizeof v.customer);
+    v.openTotal = 0;
     if (!code.empty()) {
         uint8_t key[15] = {};
         std::memcpy(key, code.data(), std::min<size_t>(code.size(), 10));
@@ -193,6 +187,13 @@ void Load(Viewer& v, const std::string& code, int32_t year)
         if (!v.customers.Get(B_GET_EQUAL, k, v.customer).Ok()) {
             std::memset(&v.customer, 0, sizeof v.customer);
             ClearCustomerHistoryAmounts(&v.customer);
+        } else if (v.openItems.IsOpen()) {
+            // the customer's open items, totalled once for each customer shown
+            double current = 0, pastDue = 0, lastAmount = 0;
+            int32_t lastDate = 0;
+            ListOpenItemsToWindow(v.openItems.Handle(), &v.customer, &current, &pastDue, &lastAmount, &lastDate,
+                                  FxToday());
+            v.openTotal = current + pastDue;
         }
     }
     Fill(v);
