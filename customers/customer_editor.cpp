@@ -304,6 +304,8 @@ public:
         auto udf = std::make_unique<UdfCompanion>(file);
         udf_ = udf.get();
         AddCompanion(std::make_unique<NoteCompanion>(file));
+        if (file == FileNo::Customers)
+            AddCompanion(UdfLabelsCompanion('C'));
         AddCompanion(std::move(udf));
     }
 
@@ -810,6 +812,8 @@ protected:
         ShowDescriptions();
         if (udf_->Data().GetFileId() >= 0)
             udf_->Data().StructToScreen(Form(), kFirstValue);
+        if (master_ == FileNo::Customers)
+            CBwUDFSMngr::CustStructToScreen(Form(), kFirstLabel);
     }
 
     void ScreenToRecord() override

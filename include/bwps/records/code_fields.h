@@ -14,6 +14,7 @@
 #include "bwps/records/masters.h"
 #include "bwps/records/open_invoices.h"
 #include "bwps/records/options.h"
+#include "bwps/records/promotions.h"
 #include "bwps/records/sales.h"
 
 namespace bwps::records {
@@ -120,6 +121,10 @@ static_assert(offsetof(TagOpenInvoice, Customer) == 0, "open item customer");
 static_assert(offsetof(TagOpenInvoiceHdr, Customer) == 0, "open invoice header customer");
 static_assert(offsetof(TagAltAddress, Customer) == 0, "address customer");
 static_assert(offsetof(TagCustomerStatistics, Code) == 0, "customer statistics code");
+static_assert(offsetof(PromotionHeaderRecord, ProductFirst) == 20 && offsetof(PromotionHeaderRecord, ProductLast) == 35,
+              "promotion product range");
+static_assert(offsetof(PromotionProductLine, Code) == 13, "promotion product line code");
+static_assert(offsetof(PromotionCustomerLine, Customer) == 13, "promotion customer line code");
 
 }  // namespace bwps::records
 
