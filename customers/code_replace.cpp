@@ -252,7 +252,8 @@ Status Run::WalkTable(const CodeField& row)
     if (kind_ == CodeKind::Customer && row.file == FileNo::SalesHeader) {
         return Scan(t, [&](uint8_t* b, int n) {
             const bool second = n > static_cast<int>(offsetof(TagSalesHdr, Type)) &&
-                                b[offsetof(TagSalesHdr, Type)] == records::kSecondCustomerDocument;
+                                SaleTypeIs(static_cast<char>(b[offsetof(TagSalesHdr, Type)]),
+                                           records::kSecondCustomerDocument) != 0;
             return at(b, n, second ? static_cast<int>(offsetof(TagSalesHdr, LayawayCustomer)) : row.offset);
         });
     }

@@ -690,6 +690,7 @@ protected:
         const bool readOnly = ReadOnly();
         FxSetKeyHandler(Form(), kKeyNotes, EditorHandler<CustomerEditor, &CustomerEditor::NotesKey>);
         FxSetKeyHandler(Form(), kKeyCodeEditor, EditorHandler<CustomerEditor, &CustomerEditor::CodeEditorKey>);
+        FxSetKeyCaption(Form(), kKeyCodeEditor, "Edit Code");
         FxSetKeyHandler(Form(), kKeyDial, EditorHandler<CustomerEditor, &CustomerEditor::DialKey>);
         FxSetKeyHandler(Form(), kKeyTransactions,
                         EditorHandler<CustomerEditor, &CustomerEditor::TransactionsKey>);

@@ -24,6 +24,8 @@
 #include "bwps/settings.h"
 #include "bwps/table.h"
 #include "customers/history_viewer.h"
+#include "customers/purchase_history.h"
+#include "bwps/periods.h"
 #include "fx.h"
 #include "recman.h"
 
@@ -47,6 +49,7 @@ constexpr int kKeyEdit = 0x4300;         // F9
 constexpr int kKeySave = 0x4400;         // F10
 constexpr int kKeyPeriodEditor = 0x5600; // Shift+F3
 constexpr int kKeyPurchases = 0x5A00;    // Shift+F7
+constexpr int kKeyList = 3610;           // the key bar's Shift+F3 and Shift+F7
 
 enum Field { kCode = 1, kName, kYear, kBalance, kLastSale, kSaleDate, kOpenItems, kCreditLimit, kAvailable };
 
@@ -105,6 +108,8 @@ struct Viewer {
     std::string startCode;
     int32_t startYear = 0;
     int periodCount = kPeriods;
+    TagPeriods periods{};
+    bool havePeriods = false;
     int32_t rangeFrom = 0, rangeTo = 0;
     std::string entered;  // a period field's text when the cursor came in
     double openTotal = 0; // the customer's open items
@@ -214,6 +219,17 @@ int OnStart(void* context)
     const int32_t year = v.startYear != 0 ? v.startYear : FxYearOfDate(FxToday());
     const std::string code = v.startCode;
     v.startCode.clear();
+    // the period that holds today, for the purchase history
+    const int32_t today = FxToday();
+    int32_t first = 0, last = 0;
+    int number = 0, index = 0, nextYear = 0;
+    if (v.havePeriods && LocatePeriod(today, &first, &last, &number, &index, &nextYear, &v.periods) == 0 &&
+        number >= 0 && first != 0) {
+        v.rangeFrom = first;
+        v.rangeTo = last;
+    } else {
+        v.rangeFrom = v.rangeTo = today;
+    }
     v.startYear = 0;
     Load(v, code, year);
     return FX_GO_ON;
@@ -277,7 +293,10 @@ bool TakePeriods(Viewer& v, TagCustomerStatistics& record)
                 FxFocusField(&v.form, PeriodField(p, c));
                 return false;
             }
-            (c == 0 ? record.First : record.Second)[p] = value;
+            if (c == 0)
+                record.First[p] = value;
+            else
+                record.Second[p] = value;
         }
     }
     return true;
@@ -372,10 +391,19 @@ int OnPeriodEditor(void* context)
     return FX_STAY;
 }
 
-int OnPurchases(void*)
+// The customer's purchases in the viewer's range, which keeps the dates
+// last printed.
+int OnPurchases(void* context)
 {
-    FxMessageBox(nullptr, "RSCustPurchaseHist is not available in this build.", nullptr, FX_MB_ICONINFORMATION, 0);
-    return FX_STAY;
+    Viewer& v = Of(context);
+    const std::string code = Trim(FxFieldGet(&v.form, kCode), 64);
+    if (code.empty())
+        return FX_STAY;
+    PurchaseHistoryRange range{code, Trim(v.customer.Name, sizeof v.customer.Name), v.rangeFrom, v.rangeTo};
+    const int answer = ShowPurchaseHistory(range);
+    v.rangeFrom = range.from;
+    v.rangeTo = range.to;
+    return answer == 0 ? FX_STAY : answer;
 }
 
 int NoKey(void*) { return FX_STAY; }
@@ -414,9 +442,11 @@ int ViewCustomerHistory(const char* code, int year)
 {
     auto viewer = std::make_unique<Viewer>();
     Viewer& v = *viewer;
-    TagPeriods periods{};
-    if (LoadPeriodsRecord(&periods) == 0 && periods.Count >= 1 && periods.Count <= kPeriods)
-        v.periodCount = periods.Count;
+    if (LoadPeriodsRecord(&v.periods) == 0) {
+        v.havePeriods = true;
+        if (v.periods.Count >= 1 && v.periods.Count <= kPeriods)
+            v.periodCount = v.periods.Count;
+    }
     const FileNo files[] = {FileNo::CustomerStatistics, FileNo::Customers, FileNo::ReceivablesOpenItems};
     Table* tables[] = {&v.history, &v.customers, &v.openItems};
     for (size_t i = 0; i < std::size(files); ++i) {
@@ -445,7 +475,7 @@ int ViewCustomerHistory(const char* code, int year)
     if (FxWindowCreate(&v.window, 1, 1, 23, 78, 1, 1, ' ', nullptr) == 0) {
         SetColorSet(v.colours, 2);
         FxWindowSetName(&v.window, "RSViewCustHistory");
-        SetupStandardScreen(&v.form, 0x61, 0);
+        SetupStandardScreen(&v.form, 0x51, kKeyList);
         FxSetKeyHandler(&v.form, kKeyLookUp, OnLookUp);
         FxSetKeyHandler(&v.form, kKeyOpenItems, OnOpenItems);
         FxSetKeyCaption(&v.form, kKeyOpenItems, "Open Items");

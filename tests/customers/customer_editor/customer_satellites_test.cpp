@@ -15,6 +15,9 @@
 #include "customers/customer_record.h"
 #include "customers/dialer.h"
 #include "customers/history_viewer.h"
+#include "customers/purchase_history.h"
+#include "bwps/records/sales.h"
+#include "bwps/report_services.h"
 #include "tests/items/frame/editor_fixture.h"
 
 namespace fs = std::filesystem;
@@ -100,15 +103,15 @@ TEST_F(HistoryViewerTest, CorrectionsAreSavedAndReadBack)
                                   row.script);
         const char* owner = code.empty() ? "C2" : code.c_str();
         const TagCustomerStatistics r = History(owner, year);
-        EXPECT_EQ(r.First[0], row.first0) << t;
-        EXPECT_EQ(r.Second[0], row.second0) << t;
-        EXPECT_EQ(r.First[1], row.first1) << t;
+        EXPECT_EQ(+r.First[0], row.first0) << t;
+        EXPECT_EQ(+r.Second[0], row.second0) << t;
+        EXPECT_EQ(+r.First[1], row.first1) << t;
         if (row.seen != nullptr) {
             EXPECT_TRUE(Has(t, row.seen)) << t;
         }
     }
-    EXPECT_EQ(History("C1", 2025).First[12], 7) << "a thirteenth period the store does not have stays as read";
-    EXPECT_EQ(History("C1", 2025).Second[12], 8);
+    EXPECT_EQ(+History("C1", 2025).First[12], 7) << "a thirteenth period the store does not have stays as read";
+    EXPECT_EQ(+History("C1", 2025).Second[12], 8);
 }
 
 TEST_F(HistoryViewerTest, TheByParametersEntryOpensOnTheCustomerOrEmpty)
@@ -145,7 +148,7 @@ TEST_F(HistoryViewerTest, TheSaveLeavesNoLock)
         std::memcpy(key.bytes + 11, &year, 4);
         TagCustomerStatistics r{};
         EXPECT_TRUE(other.Get(B_GET_EQUAL + B_LOCK_MULTI_NOWAIT, key, r).Ok()) << "the save left its lock";
-        EXPECT_EQ(r.First[0], 3);
+        EXPECT_EQ(+r.First[0], 3);
         other.UnlockAll();
     }
 }
@@ -393,13 +396,137 @@ TEST_F(DialerTest, SettingsAreMadeWhenMissingAndWrittenOnlyWhenChanged)
     EXPECT_STREQ(made.Prefix, "");
     const std::string second = Dial("field 6 9\nfield 7 COM1\nkey F10\n");
     EXPECT_STREQ(Settings().Prefix, "9") << second;
-    EXPECT_EQ(Settings().ModemPort, 1);
+    EXPECT_EQ(+Settings().ModemPort, 1);
     // an unchanged dial keeps the record as it is
     TagDialerRecord marked = Settings();
     marked.Prefix[10] = 'Z';  // beyond the prefix's NUL: only a rewrite would clear it
     PutGeneralRecord(&marked, sizeof marked);
     const std::string third = Dial("key F10\n");
     EXPECT_EQ(Settings().Prefix[10], 'Z') << third;
+}
+
+// ---- the purchase history report
+
+class PurchaseHistoryTest : public SatelliteTest {
+protected:
+    void SetUp() override
+    {
+        SatelliteTest::SetUp();
+        for (FileNo f : {FileNo::SalesHeader, FileNo::SalesDetail, FileNo::Registers})
+            Create(f);
+    }
+    void Sale(const char* invoice, const char* customer, int32_t date, char type = 1, uint16_t flags = 0,
+              const char* second = "", int32_t registerOffset = -1)
+    {
+        TagSalesHdr h{};
+        std::snprintf(h.InvoiceNo, sizeof h.InvoiceNo, "%s", invoice);
+        std::snprintf(h.CustomerNo, sizeof h.CustomerNo, "%s", customer);
+        std::snprintf(h.LayawayCustomer, sizeof h.LayawayCustomer, "%s", second);
+        h.Type = type;
+        h.Flags = flags;
+        h.TranDate = date;
+        h.RegisterNumber = 1;
+        h.FirstLineOffset = registerOffset;
+        ASSERT_EQ(bwpstest::PutRecord(Path(FileNo::SalesHeader), h.InvoiceNo, sizeof h.InvoiceNo, &h, sizeof h), 0);
+    }
+    static TagSalesDetail Line(const char* invoice, int16_t number, char kind, const char* code, double total)
+    {
+        TagSalesDetail l{};
+        std::snprintf(l.InvoiceNo, sizeof l.InvoiceNo, "%s", invoice);
+        l.LineNo = number;
+        l.Kind = kind;
+        std::snprintf(l.ItemCode, sizeof l.ItemCode, "%s", code);
+        std::snprintf(l.Description, sizeof l.Description, "about %s", code);
+        l.Quantity = 1;
+        l.UnitPrice = total;
+        l.Extended = total;
+        return l;
+    }
+    void PutLine(const TagSalesDetail& l)
+    {
+        ASSERT_EQ(bwpstest::PutRecord(Path(FileNo::SalesDetail), &l, 13, &l, sizeof l), 0);
+    }
+    customers::PurchaseHistoryResult Print(int32_t from, int32_t to, std::string* text)
+    {
+        customers::PurchaseHistoryRange range{"C1", "First Customer", from, to};
+        TagRepInfo report{};
+        report.silent = 1;
+        report.wide = 1;
+        report.destination = REPORT_TO_TEXT_FILE;
+        const std::string file = Folder(data_) + "history.txt";
+        fs::remove(file);
+        std::snprintf(report.outputFile, sizeof report.outputFile, "%s", file.c_str());
+        const customers::PurchaseHistoryResult r = customers::PrintPurchaseHistory(range, report);
+        std::ifstream in(file);
+        *text = std::string(std::istreambuf_iterator<char>(in), {});
+        return r;
+    }
+};
+
+TEST_F(PurchaseHistoryTest, TheCustomersLinesOfTheRangeAndTheirTotal)
+{
+    Sale("INV1", "C1", 20260110);
+    PutLine(Line("INV1", 1, 'P', "WIDGET", 10));
+    PutLine(Line("INV1", 2, 'M', "NOTE", 99));  // a comment line: neither printed nor totalled
+    PutLine(Line("INV1", 3, 'S', "INSTALL", 5));
+    Sale("INV2", "C1", 20260301);
+    PutLine(Line("INV2", 1, 'C', "FEE", 2.5));
+    Sale("INV3", "C2", 20260110);
+    PutLine(Line("INV3", 1, 'P', "OTHERS", 1000));
+    // a completed layaway counts for its own customer; one in progress does not
+    Sale("LAY1", "", 20260115, 3, SALE_LAYAWAY_COMPLETED, "C1");
+    PutLine(Line("LAY1", 1, 'P', "LAYAWAYED", 7));
+    Sale("LAY2", "", 20260116, 3, 0, "C1");
+    PutLine(Line("LAY2", 1, 'P', "PENDING", 300));
+    // lines kept in the register's own file
+    {
+        TagSalesDetail l = Line("REGS1", 1, 'P', "FROMREG", 4);
+        std::ofstream out(Folder(data_) + "REG1.db", std::ios::binary);
+        TagSalesDetail other = Line("EARLIER", 1, 'P', "NOTMINE", 50);
+        out.write(reinterpret_cast<const char*>(&other), sizeof other);
+        out.write(reinterpret_cast<const char*>(&l), sizeof l);
+    }
+    Sale("REGS1", "C1", 20260120, 1, 0, "", static_cast<int32_t>(sizeof(TagSalesDetail)));
+    struct Row {
+        const char* what;
+        int32_t from, to;
+        int rows;
+        double total;
+        std::vector<std::string> shown, hidden;
+    } rows[] = {
+        {"First to Last", 0, 0, 5, 28.5, {"WIDGET", "INSTALL", "FEE", "LAYAWAYED", "FROMREG", "Date From: First To Last",
+                                           "GRAND TOTAL", "Product", "Service", "Code"},
+         {"NOTE", "OTHERS", "PENDING", "NOTMINE"}},
+        {"a range ending in Last", 20260201, 0, 1, 2.5, {"FEE", "To Last"}, {"WIDGET"}},
+        {"a closed range", 20260101, 20260115, 3, 22, {"WIDGET", "LAYAWAYED"}, {"FEE", "FROMREG"}},
+        {"nothing in the range", 20250101, 20250131, 0, 0, {}, {"GRAND TOTAL"}},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.what);
+        std::string text;
+        const customers::PurchaseHistoryResult r = Print(row.from, row.to, &text);
+        EXPECT_TRUE(r.status.Ok());
+        EXPECT_FALSE(r.failed);
+        EXPECT_EQ(r.rows, row.rows) << text;
+        EXPECT_DOUBLE_EQ(r.total, row.total) << text;
+        for (const std::string& s : row.shown)
+            EXPECT_TRUE(Has(text, s)) << s << "\n" << text;
+        for (const std::string& s : row.hidden)
+            EXPECT_FALSE(Has(text, s)) << s << "\n" << text;
+    }
+}
+
+TEST_F(PurchaseHistoryTest, TheViewerOpensTheReportOnItsCustomer)
+{
+    Sale("INV1", "C1", 20260110);
+    PutLine(Line("INV1", 1, 'P', "WIDGET", 10));
+    const std::string t = Run([] { return RSViewCustHistory("C1", 2026); },
+                              "key Shift+F7\nfield 1 01/01/2026\nfield 2 \nkey F10\nkey Esc\nkey Esc\n");
+    EXPECT_TRUE(Has(t, "RSCustPurchaseHist")) << t;
+    std::ifstream in(Folder(data_) + customers::kPurchaseHistoryFile);
+    const std::string text(std::istreambuf_iterator<char>(in), {});
+    EXPECT_TRUE(Has(text, "WIDGET")) << t << text;
+    EXPECT_TRUE(Has(text, "Date From: 01/01/2026 To Last")) << text;
 }
 
 }  // namespace
