@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "bwps/stock_cost.h"
 #include "bwps/accounts.h"
 #include "bwps/ledger.h"
 #include "bwps/messages.h"
@@ -364,6 +365,7 @@ bool CBaseGL::SalesTransaction(TagSalesHdr& sale)
 {
     net_ = 0.0;
     costTotal_ = 0.0;
+    saleStock_.clear();
     recordsFound_ = false;
     detailLines_ = false;
     if (!CheckSale(sale))
@@ -565,12 +567,15 @@ bool CBaseGL::UpdateInventory(char costMethod, double* amounts, TagSalesDetail& 
             SaleError(*sales_.GetHdrPtr(), "a product cost is not a number or too large");
             return false;
         }
-        const int factor = product.UnitFactor > 1 ? product.UnitFactor : 1;
-        double cost = Round2(FxDivide(std::fabs(line.Quantity), factor) * unit);
-        cost = Round2(FxAmountCorrect(cost, 2));
-        savedCost_ = cost;
+        // The stock as the sale's earlier lines left it.
+        const std::string code(line.ItemCode, strnlen(line.ItemCode, sizeof line.ItemCode));
+        auto stock = saleStock_.try_emplace(code, product.Amounts[PRODUCT_QUANTITY], product.Amounts[PRODUCT_VALUE]).first;
+        const StockMove move = MoveStock(stock->second.first, stock->second.second, unit, product.UnitFactor,
+                                         line.Quantity);
+        stock->second = {move.quantity, move.value};
+        savedCost_ = move.cost;
         updateDetail_ = true;
-        amounts[kCost] = Round2(amounts[kCost] + (line.Quantity < 0 ? -cost : cost));
+        amounts[kCost] = Round2(amounts[kCost] + (move.out ? move.cost : -move.cost));
     }
     return true;
 }
