@@ -569,7 +569,8 @@ bool CBaseGL::UpdateInventory(char costMethod, double* amounts, TagSalesDetail& 
         }
         // The stock as the sale's earlier lines left it.
         const std::string code(line.ItemCode, strnlen(line.ItemCode, sizeof line.ItemCode));
-        auto stock = saleStock_.try_emplace(code, product.Amounts[PRODUCT_QUANTITY], product.Amounts[PRODUCT_VALUE]).first;
+        const double onHand = product.Amounts[PRODUCT_QUANTITY], value = product.Amounts[PRODUCT_VALUE];
+        auto stock = saleStock_.try_emplace(code, onHand, value).first;
         const StockMove move = MoveStock(stock->second.first, stock->second.second, unit, product.UnitFactor,
                                          line.Quantity);
         stock->second = {move.quantity, move.value};
