@@ -825,10 +825,14 @@ bool CBaseGL::AccumulateTaxes(FxList* list, const TagSalesHdr& sale, double& tot
     PadText(reinterpret_cast<char*>(key.bytes), 6, code.c_str());
     TaxRecord tax;
     Status s = taxTable.Get(B_GET_EQUAL, key, tax);
+    if (s.Is(B_KEY_NOT_FOUND)) {
+        // a code not on file posts its tax as a blank one does
+        total = Round2(total + sale.TaxAmount);
+        return true;
+    }
     if (!s.Ok()) {
-        if (!s.Is(B_KEY_NOT_FOUND))
-            s.Report(1, 0);
-        SaleError(sale, ("the tax code " + Trim(code) + " does not exist").c_str());
+        s.Report(1, 0);
+        SaleError(sale, ("the tax code " + Trim(code) + " cannot be read").c_str());
         return false;
     }
     if (!(tax.TotalRate > 0.001f))

@@ -1010,14 +1010,15 @@ bool Pass::AddTaxStatistics(const TagSalesHdr& sale)
         std::memcpy(key.bytes, code.data(), std::min<std::size_t>(code.size(), 5));
         s = taxes_.Get(B_GET_EQUAL, key, tax);
     }
+    if (s.Is(B_KEY_NOT_FOUND))
+        return true;   // no statistics to keep: its tax went to the summary account
     if (s.Ok()) {
         tax.History[0][period] = Round2(tax.History[0][period] + sale.TaxableAmount);
         tax.History[1][period] = Round2(tax.History[1][period] + sale.TaxAmount);
         s = taxes_.Update(tax);
     }
     if (!s.Ok()) {
-        if (!s.Is(B_KEY_NOT_FOUND))
-            s.Report();
+        s.Report();
         return Fail(sale, "Error in reading billing code : " + code);
     }
     return true;
@@ -1047,6 +1048,9 @@ bool Pass::PostOpenInvoices(const TagSalesHdr& sale)
             break;
         if (!header.SaveDtlBeforeModification(item, false))
             return Fail(sale, "Error on updating an open invoice.");
+        item.Precedence = BwOIHeader::GetPrecedence(bwps::No(bwps::FileNo::ReceivablesOpenItems), item.Type2);
+        if (item.Type == 'I')
+            item.Double70 = sale.TotalCost;
         item.Status = 'P';
         s = openItems_.Update(item);
         if (!s.Ok()) {

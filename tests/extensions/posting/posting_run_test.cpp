@@ -817,3 +817,69 @@ TEST_F(PostingRunTest, AStrayVendorFileInTheWorkingFolderChangesNothing)
 }
 
 }  // namespace
+
+namespace {
+
+// A tax code that the sale names but the tax file lacks posts its tax to
+// the summary tax account, as a sale without a code does; the sale is
+// posted.
+TEST_F(PostingRunTest, ATaxCodeNotOnFilePostsItsTaxToTheSummaryAccount)
+{
+    TagSalesHdr h = Sale("0000014001", 1, 11.5);
+    CopyText(h.Tender1, "CASH");
+    h.TenderAmount1 = h.Tendered = 11.5;
+    h.TaxAmount = 1.5;
+    CopyText(h.TaxCode, "ZZ");
+    PutSale(h, {{'P', "WIDGET", "", 1.0, 10.0}});
+    const std::string transcript = Run();
+    EXPECT_NE(transcript.find("Sales posted: 1 of 1"), std::string::npos) << transcript;
+    EXPECT_TRUE(ReadSale("0000014001").Flags & SALE_POSTED);
+    double tax = 0.0;
+    for (const TagLedgerDetail& l : AllLines())
+        if (std::strncmp(l.Description, "POS System Summary-Tax", 22) == 0)
+            tax += l.DebitCredit == 'C' ? l.Amount : -l.Amount;
+    EXPECT_NEAR(tax, 1.5, 0.005);
+    const auto [debit, credit] = Totals();
+    EXPECT_NEAR(debit, credit, 0.005);
+}
+
+// The sale's open receivable detail, marked posted, takes its precedence
+// letter from its type digit, and an invoice the sale's cost.
+TEST_F(PostingRunTest, AnOpenInvoicePostedTakesItsPrecedenceAndTheSalesCost)
+{
+    TagSalesHdr h = Sale("0000015001", 1, 40.0);
+    CopyText(h.CustomerNo, "C100");
+    h.TotalCost = 8.0;
+    PutSale(h, {{'P', "WIDGET", "", 2.0, 40.0}});
+    TagOpenInvoice d{};
+    CopyText(d.Customer, "C100");
+    CopyText(d.Invoice, "0000015001");
+    CopyText(d.Reference, "0000015001");
+    d.Type = 'I';
+    d.Type2 = '1';
+    d.Status = 'O';
+    d.Id = 7;
+    d.Date = h.TranDate;
+    d.Amount = 40.0;
+    d.Precedence = '0';
+    ASSERT_EQ(bwpstest::PutRecord(FilePath(bwps::No(bwps::FileNo::ReceivablesOpenItems)), &d, 27, &d, sizeof d), 0);
+    TagOpenInvoiceHdr o{};
+    CopyText(o.Customer, "C100");
+    CopyText(o.Invoice, "0000015001");
+    CopyText(o.Reference, "0000015001");
+    o.Type = 'I';
+    o.Precedence = '0';
+    o.MainId = 7;
+    o.Date = h.TranDate;
+    o.Balance = o.ChargesTotal = o.BalanceLessDiscount = 40.0;
+    ASSERT_EQ(bwpstest::PutRecord(FilePath(bwps::No(bwps::FileNo::ReceivablesOpenHeaders)), &o, 22, &o, sizeof o), 0);
+    const std::string transcript = Run();
+    EXPECT_NE(transcript.find("Sales posted: 1 of 1"), std::string::npos) << transcript;
+    const auto details = ReadAll<TagOpenInvoice>(FilePath(bwps::No(bwps::FileNo::ReceivablesOpenItems)));
+    ASSERT_EQ(details.size(), 1u);
+    EXPECT_EQ(details[0].Status, 'P');
+    EXPECT_EQ(details[0].Precedence, '1');
+    EXPECT_NEAR(details[0].Double70, 8.0, 1e-9);
+}
+
+}  // namespace
