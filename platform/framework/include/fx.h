@@ -137,7 +137,8 @@ enum {
 enum {
     FX_FIELD_UPPER = 0x10, /* typed text is turned to upper case */
     FX_FIELD_SKIP = 0x80,  /* the cursor skips the field (shown only) */
-    FX_FIELD_CONCEALED = 0x0400 /* a password: shown and written to the transcript as '*' */
+    FX_FIELD_CONCEALED = 0x0400, /* a password: shown and written to the transcript as '*' */
+    FX_FIELD_CARD = 0x0800       /* a card number: the transcript shows its last four characters only (the others as '*') */
 };
 
 /* ------------------------------------------------------------- types */
@@ -911,6 +912,11 @@ FX_API void FxListViewClose(FxListView* view);             /* closes and frees t
 /* Key binding of a key bar or form: 1 bound (handler into *handler, null
  * for a key bound to no action), 0 not bound, -1 bound but switched off. */
 FX_API int FxKeyBinding(void* keys, int key, FxHandler* handler);
+/* A key bar that goes away while screens run (a list's keys on the stack,
+ * never loaded as a form): its bindings are dropped and no running screen
+ * consults it any more. A loaded form is left alone (its bindings go when
+ * its screen ends). */
+FX_API void FxKeyBarForget(void* keys);
 /* Sets the text that FxListWalk mode 7 searches for (the list keeps the
  * pointer; null: none). */
 FX_API void FxListSetSearch(FxList* list, const char* text, int length);
