@@ -137,6 +137,7 @@ struct BackupScreen {
 
 // The open screen (one at a time), and the progress the callback shows.
 BackupScreen* gScreen = nullptr;
+bool gRunRefused = false;  // a run of the open screen was refused or failed
 int gProgressTotal = 0;
 int gProgressShown = 0;
 
@@ -257,13 +258,16 @@ int RunBackupRestore(void* context)
     const int kind = FxChoiceGet(&s.form, kData);
     if (s.restoreOnly && action != BACKUP_ACTION_RESTORE) {
         ShowMessage(kBackupRefused, 1);
+        gRunRefused = true;
         return FX_STAY;
     }
     const SessionBlock* session = GetSessionPaths();
     const char* user = session != nullptr ? session->UserId : "";
     const bool backup = action == BACKUP_ACTION_BACKUP;
-    if (!CheckUserAccess(backup ? kRightBackup : kRightRestore, 0, user, 1))
+    if (!CheckUserAccess(backup ? kRightBackup : kRightRestore, 0, user, 1)) {
+        gRunRefused = true;
         return FX_STAY;
+    }
     const std::string source = FieldFolder(s, kSource);
     const std::string target = FieldFolder(s, kTarget);
     if (!backup) {
@@ -291,9 +295,11 @@ int RunBackupRestore(void* context)
                           hold.busy().c_str());
             FxMessageBox(FxActiveOwner(), text, FxGetAppCaption(0), FX_MB_ICONERROR, 0);
             SwitchKeys(s, 1);
+            gRunRefused = true;
             return FX_STAY;
         }
-        RunBackupLibrary(action, kind, source.c_str(), target.c_str());
+        if (RunBackupLibrary(action, kind, source.c_str(), target.c_str()) != 0)
+            gRunRefused = true;
     }
     LoadSysInterfaceRecord();
 
@@ -684,6 +690,7 @@ extern "C" int BackupRestore(int first, int second)
     const std::string dataFolder = GetFilesPathBuffer();
     CopyText(s.dataFolder, sizeof s.dataFolder, dataFolder);
     gScreen = &s;
+    gRunRefused = false;
     FxAppRun(&s.fx, 0);
     gScreen = nullptr;
     if (session != nullptr) {
@@ -693,6 +700,11 @@ extern "C" int BackupRestore(int first, int second)
     FxWindowClose(&s.window, 1);
     FxAppEnd(&s.fx);
     return 27;
+}
+
+BWPS1_API int BackupRunRefused(void)
+{
+    return gRunRefused ? 1 : 0;
 }
 
 // ---- Holding a data folder
@@ -745,6 +757,7 @@ DataFolderHold::~DataFolderHold()
 BWPS1_API void ResetBackupRestoreState(void)
 {
     gScreen = nullptr;
+    gRunRefused = false;
     gProgressTotal = 0;
     gProgressShown = 0;
     gLibraryFile = BACKUP_LIBRARY_NAME;

@@ -15,6 +15,7 @@
 #include "bwps/reports.h"
 #include "bwps/versions.h"
 #include "bwps/session.h"
+#include "extensions/utilities/backup_restore_testing.h"
 #include "fx.h"
 
 namespace fs = std::filesystem;
@@ -235,6 +236,27 @@ TEST_F(CommandEntryTest, RestoreCheckDecidesOnTheRestoredData)
     EXPECT_EQ(Session().ConversionState, BWPS_CONVERSION_REFUSED);
     EXPECT_TRUE(Saw("The company data is incomplete or of an unknown version.")) << Transcript();
     EXPECT_FALSE(Saw("ConvertCompanyData"));
+}
+
+// A backup that was asked for and not made ends the command with exit code
+// 33 and a line saying so; leaving the screen without a run is no failure.
+TEST_F(CommandEntryTest, ABackupNotMadeEndsTheCommandNotDone)
+{
+    SetBackupLibraryFile("/nonexistent/libDuVoDod.so");
+    Script("key F10\nanswer 1\nanswer 1\nanswer 1\nkey Esc\n");
+    Session().ExitCode = 0;
+    EXPECT_EQ(Run(CmdBackupRestore), 0);
+    EXPECT_EQ(Session().ExitCode, ExitNotDone) << Transcript();
+    char outcome[200] = {};
+    EXPECT_EQ(BWPS1CommandOutcome(outcome, sizeof outcome), 1);
+    EXPECT_NE(std::string(outcome).find("backup or restore"), std::string::npos) << outcome;
+
+    Script("key Esc\n");
+    Session().ExitCode = 0;
+    EXPECT_EQ(Run(CmdBackupRestore), 0);
+    EXPECT_EQ(Session().ExitCode, 0) << Transcript();
+    EXPECT_EQ(BWPS1CommandOutcome(outcome, sizeof outcome), 0);
+    ResetBackupRestoreState();
 }
 
 TEST_F(CommandEntryTest, VerifyBaseFilesFindsTheFirstMissingFile)

@@ -26,6 +26,7 @@
 #include "bwps/records/products.h"
 #include "bwps/screens.h"
 #include "bwps/settings.h"
+#include "extensions/posting/post_outcome.h"
 #include "fx.h"
 #include "posting/posting_internal.h"
 #include "recman.h"
@@ -425,10 +426,17 @@ TEST_F(PostingRunTest, ASaleThatCannotBePostedIsLeftWholeAndTheRunStops)
     EXPECT_FALSE(ReadSale("0000002003").Flags & 2);
     const auto [debit, credit] = Totals();
     EXPECT_NEAR(debit, credit, 0.005);
+    // The command reports the run as not done, with its counts.
+    int found = 0, posted = 0, stopped = 0;
+    EXPECT_EQ(PostingRunOutcome(&found, &posted, &stopped), 1);
+    EXPECT_EQ(found, 3);
+    EXPECT_EQ(posted, 1);
 
     // Put right, the next run posts the rest exactly once.
     PutProduct("NOSUCH", 1, 1.0);
     Run();
+    EXPECT_EQ(PostingRunOutcome(&found, &posted, &stopped), 0);
+    EXPECT_EQ(posted, 2);
     EXPECT_TRUE(ReadSale("0000002002").Flags & 2);
     EXPECT_TRUE(ReadSale("0000002003").Flags & 2);
     const auto after = Totals();
@@ -499,6 +507,9 @@ TEST_F(PostingRunTest, UnpostedSalesOfAnEarlierPeriodStopTheRun)
     EXPECT_NE(transcript.find("RSUnpostedTranCount"), std::string::npos) << transcript;
     EXPECT_FALSE(ReadSale("0000005002").Flags & 2);
     EXPECT_TRUE(AllLines().empty());
+    int found = 0, posted = 0, stopped = 0;
+    EXPECT_EQ(PostingRunOutcome(&found, &posted, &stopped), 1) << "nothing could be posted";
+    EXPECT_EQ(posted, 0);
 }
 
 }  // namespace
