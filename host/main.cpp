@@ -486,8 +486,10 @@ int RunHeadless(int argc, char** argv)
         } else if (exitCode == kExitCancelled) {
             status = Fail("command " + CommandName(h, n) + " ended cancelled", kExitCancelled);
         } else if (exitCode != 0) {
+            char outcome[256] = {};
+            h.libs.CommandOutcome(outcome, sizeof outcome);
             status = Fail("command " + CommandName(h, n) + " ended with exit code " +
-                              std::to_string(exitCode),
+                              std::to_string(exitCode) + (outcome[0] ? std::string(": ") + outcome : ""),
                           exitCode);
         }
     }
@@ -842,7 +844,7 @@ std::string TenderScript(const CardArgs& a, std::string& note)
     if (number.empty()) {
         number = "4111111111111111";
         if (name.empty()) name = "DEMO CARD";
-        note = "no card was given: the test card 4111 1111 1111 1111 is used";
+        note = "no card was given: the test card ending 1111 is used";
     }
     if (expiry.empty()) {
         char text[8];
@@ -977,8 +979,10 @@ int RunCard(int argc, char** argv)
         invoice = text;
     }
     std::snprintf(c.InvoiceNo, sizeof c.InvoiceNo, "%s", invoice.c_str());
+    // A credit card is recorded by the kind its number shows (the library
+    // names it when no tender code is given).
     std::snprintf(c.PaymentMethod, sizeof c.PaymentMethod, "%s",
-                  a.kind == "N" ? "VISA" : a.kind == "D" ? "DEBIT" : "CHECK");
+                  a.kind == "N" ? "" : a.kind == "D" ? "DEBIT" : "CHECK");
     c.Register = static_cast<uint16_t>(registerNumber);
     c.FileHandle = cards.Handle();
     c.TenderKind = a.kind[0];
