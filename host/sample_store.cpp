@@ -217,8 +217,16 @@ bool AddSampleStore(const FilePath& path, const std::string& dataFolder, int32_t
             ProductRecord p{};
             Put(p.Code, item.code);
             Put(p.Description, item.description);
+            // as a new product of the product editor starts: one unit in
+            // each unit, so the editor saves it as it stands
+            std::memcpy(p.Flags262, "NYNNN", sizeof p.Flags262);
+            p.AssemblyOnly = 'N';
+            p.Byte269 = 'Y';
+            Put(p.Unit1, "EA");
+            Put(p.Unit2, "EA");
             p.Kind = 1;
             p.UnitFactor = 1;
+            p.Value272 = 1;
             p.Status = 'A';
             p.Amounts[PRODUCT_AVERAGE_COST] = p.Amounts[PRODUCT_LAST_COST] = p.Amounts[PRODUCT_STANDARD_COST] = cost;
             products.Insert(p);
