@@ -89,9 +89,9 @@ TEST_F(LoginTest, ACancelledPromptWithNothingLeftToAnswerEndsAtOnce)
         Script(script);
         EXPECT_EQ(Login(), ExitCancelled) << Transcript();
         const std::string t = Transcript();
-        const size_t prompt = t.find("RSGetUserPassword");
+        const size_t prompt = t.find("run begin RSGetUserPassword");
         ASSERT_NE(prompt, std::string::npos) << t;
-        EXPECT_EQ(t.find("RSGetUserPassword", prompt + 1), std::string::npos) << t;
+        EXPECT_EQ(t.find("run begin RSGetUserPassword", prompt + 1), std::string::npos) << t;
         EXPECT_FALSE(Saw("RSOpenCompany")) << t;
     }
 }
