@@ -375,15 +375,16 @@ public:
     {
         if (!TakeLock())
             return 3;
-        struct stat served {};
-        ::stat(o_.folder.c_str(), &served);
+        // The folder is held open: removed, it keeps its number, so another
+        // folder made at its name never looks like it.
+        const int served = ::open(o_.folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
         auto lastRequest = Clock::now();
         while (!g_stop) {
             // The folder removed, or another put in its place: nobody can
             // send to this program any more.
-            struct stat now {};
-            if (::stat(o_.folder.c_str(), &now) != 0 || now.st_ino != served.st_ino ||
-                now.st_dev != served.st_dev)
+            struct stat held {}, now {};
+            if (served < 0 || ::fstat(served, &held) != 0 || held.st_nlink == 0 ||
+                ::stat(o_.folder.c_str(), &now) != 0 || now.st_ino != held.st_ino || now.st_dev != held.st_dev)
                 break;
             bool any = false;
             for (const std::string& name : RequestNames()) {
@@ -400,6 +401,8 @@ public:
                 break;
             std::this_thread::sleep_for(std::chrono::milliseconds(kPollMs));
         }
+        if (served >= 0)
+            ::close(served);
         Log("stopped");
         return 0;
     }
