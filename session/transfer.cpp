@@ -43,7 +43,7 @@ struct Column {
     TagColumnInfo info;
     int width = 0;            // text: characters before the NUL
     int decimalsOffset = -1;  // amount: offset of its 16-bit decimals column
-    bool blanks = false;      // text: padded with blanks (else with NULs)
+    bool blanks = true;       // text: padded with blanks (else with NULs)
     bool known = false;       // the padding was seen in the file
 };
 
@@ -67,7 +67,7 @@ Pad PaddingOf(const uint8_t* field, int width)
 }
 
 // The padding of each text column, from the file's records (the first
-// that show it); NULs where none does.
+// that show it); blanks (the transfer's own padding) where none does.
 void LearnPadding(uint16_t handle, std::vector<Column>& columns, int length)
 {
     std::vector<uint8_t> record(static_cast<size_t>(length));
@@ -988,7 +988,7 @@ int ImportDataFileFromText(TransferContext* c)
         const auto [first, fresh] = seen.emplace(std::string(key, key + 255), lines);
         if (unique && !fresh) {
             SetError(c, Where(c, lines, 0) + "the key of line " + std::to_string(first->second) +
-                            " comes again");
+                            " comes again: the record already exists");
             return finish(false);
         }
         // Without a callback every line is an insert: a key that is in the
