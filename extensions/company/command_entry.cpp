@@ -8,6 +8,7 @@
 #include "bwps/files.h"
 #include "bwps/screens.h"
 #include "fx.h"
+#include "recman.h"
 
 #include <cstdio>
 #include <cstring>
@@ -30,6 +31,8 @@ std::string g_outcome;
 void RunLogin();
 void RunOpenCompany();
 
+constexpr int kBackupRunDone = 0x4400;  // BackupRestore's answer after a finished run
+
 // Screens of other areas are reached by their plain names (bwps/screens.h).
 // A screen that is not in this build has no entry, and its command answers
 // through ScreenNotInThisBuild.
@@ -47,14 +50,26 @@ void RunConfirmExit()
 {
     if (AskNumberedMessage(955, "Yes,No", 1) == 1) ExitCode() = ExitCancelled;
 }
-void RunHelpIndex() { ShowHelpTopic(156); }
+void RunHelpIndex()
+{
+    if (HelpTopicsInBuild()) ShowHelpTopic(156);
+    else ScreenNotInThisBuild("ShowHelpTopic");
+}
 void RunCopyCompany() { SCREEN(CopyCompany); }
+// Left without a backup or restore that ran to its end: cancelled; one
+// asked for and refused or not completed: not done.
 void RunBackupRestore()
 {
-    SCREEN(BackupRestore, 0, 0);
-    if (::BackupRestore && BackupRunRefused()) {
+    if (!::BackupRestore) {
+        ScreenNotInThisBuild("BackupRestore");
+        return;
+    }
+    const int ran = ::BackupRestore(0, 0);
+    if (BackupRunRefused()) {
         ExitCode() = ExitNotDone;
         g_outcome = "the backup or restore was refused or did not complete";
+    } else if (ran != kBackupRunDone && ExitCode() == ExitDone) {
+        ExitCode() = ExitCancelled;
     }
 }
 void RunFileUtilities() { SCREEN(ShowUtilityScreen); }
@@ -192,6 +207,7 @@ void RunLogin()
         int listCreated = 0, defaultKnown = 0;
         if (!OpenCompany(firstPass, &listCreated, &defaultKnown)) break;
         if (DataPath()[0] == 0) return;
+        RecmanClearStaleMarkers(DataPath());
         CheckNewFiles90();
         WriteSysInterfaceRecord();
         ExitCode() = ExitDone;
@@ -237,6 +253,7 @@ void RunOpenCompany()
     int listCreated = 0, defaultKnown = 0;
     if (!OpenCompany(0, &listCreated, &defaultKnown)) return;
     if (DataPath()[0] == 0) return;
+    RecmanClearStaleMarkers(DataPath());
     CheckNewFiles90();
     WriteSysInterfaceRecord();
     ShowCompanyBanner(0);
