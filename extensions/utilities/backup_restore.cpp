@@ -303,7 +303,7 @@ int RunBackupRestore(void* context)
             return FX_STAY;
         }
         result = RunBackupLibrary(action, kind, source.c_str(), target.c_str());
-        if (result != BACKUP_DONE)
+        if (result == BACKUP_FAILED)
             gRunRefused = true;
     }
     LoadSysInterfaceRecord();

@@ -242,8 +242,10 @@ TEST_F(CommandEntryTest, RestoreCheckDecidesOnTheRestoredData)
 // 33 and a line saying so; leaving the screen without a run is no failure.
 TEST_F(CommandEntryTest, ABackupNotMadeEndsTheCommandNotDone)
 {
-    SetBackupLibraryFile("/nonexistent/libDuVoDod.so");
-    Script("key F10\nanswer 1\nanswer 1\nanswer 1\nkey Esc\n");
+    // A backup into the data folder itself: the library refuses it.
+    const std::string library = bwpstest::BuildProgramFolder() + "/libDuVoDod.so";
+    SetBackupLibraryFile(library.c_str());
+    Script("field 3 " + company_ + "\nfield 4 " + company_ + "/bk\nkey F10\nanswer 1\nanswer OK\nkey Esc\n");
     Session().ExitCode = 0;
     EXPECT_EQ(Run(CmdBackupRestore), 0);
     EXPECT_EQ(Session().ExitCode, ExitNotDone) << Transcript();
