@@ -100,9 +100,9 @@ int PrintLookUpList(CEnhLookDlg* dialog)
     }
     // 3. the report
     TagRepInfo report{};
-    report.silent = 1;
+    // The person chooses where the list goes; a file is offered in the
+    // data folder.
     report.wide = wide ? 1 : 0;
-    report.destination = REPORT_TO_TEXT_FILE;
     char folder[FOLDER_BUFFER_SIZE] = {};
     std::snprintf(folder, sizeof folder, "%s", GetFilesPath());
     FxFolderEnd(folder);

@@ -685,7 +685,10 @@ int OpenMessageLog(void)
         return 1;
     log->silent = 1;
     log->keepStatus = 1;
-    log->destination = REPORT_TO_PRINTER;
+    // The log is a plain text file of the data folder, put in place when it
+    // closes.
+    log->destination = REPORT_TO_TEXT_FILE;
+    log->outputMode = REPORT_MODE_TEXT;
     char folder[FOLDER_BUFFER_SIZE] = {};
     std::snprintf(folder, sizeof folder, "%s", GetFilesPath());
     FxFolderEnd(folder);

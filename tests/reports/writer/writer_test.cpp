@@ -1,0 +1,379 @@
+// The report writer over a throw-away installation: each destination and
+// output mode with a small report, the engine's request blocks at their
+// offsets, the files read back by their own readers (openpyxl, pdftotext,
+// an HTML parser), and the failures that must leave old files whole.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <array>
+#include <cstdio>
+#include <cstring>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "bwps/report_services.h"
+#include "fx.h"
+#include "report_engine.h"
+#include "tests/setup/station_fixture.h"
+
+extern "C" BWPS_EXPORT void ResetReportWriterState(void);
+
+namespace bwps::test {
+namespace {
+
+std::string Slurp(const fs::path& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+std::string Shell(const std::string& command)
+{
+    std::string out;
+    if (FILE* p = ::popen((command + " 2>&1").c_str(), "r")) {
+        char buffer[4096];
+        for (size_t n; (n = std::fread(buffer, 1, sizeof buffer, p)) > 0;)
+            out.append(buffer, n);
+        ::pclose(p);
+    }
+    return out;
+}
+
+// The words of a page, in order of their text, rules left out: the PDF
+// draws rules as lines and may order words of different fonts otherwise.
+std::string Words(const std::string& text)
+{
+    std::istringstream in(text);
+    std::vector<std::string> words;
+    for (std::string word; in >> word;)
+        if (word.find_first_not_of("-=") != std::string::npos)
+            words.push_back(word);
+    std::sort(words.begin(), words.end());
+    std::string out;
+    for (const std::string& w : words)
+        out += w + " ";
+    return out;
+}
+
+class WriterTest : public InstallationTest {
+protected:
+    void SetUp() override
+    {
+        InstallationTest::SetUp();
+        ResetReportWriterState();
+        const std::string built = Folder(bwpstest::BuiltBaseFolder());
+        FxOpenStringFiles(built.c_str(), "WBPSRSC1.DAT", "WBPSRSC2.DAT");
+        CreateGeneralFile();
+        PutCompany("Corner Shop & Sons", "1 High Street");
+        EngPrinter pdf{};
+        std::snprintf(pdf.name, sizeof pdf.name, "PDF files");
+        std::snprintf(pdf.folder, sizeof pdf.folder, "prints/");
+        pdf.isDefault = 1;
+        ASSERT_EQ(BrmRepPutPrinter(Folder(base_).c_str(), &pdf), 0);
+        FxTranscriptClear();
+    }
+    void TearDown() override
+    {
+        ResetReportWriterState();
+        InstallationTest::TearDown();
+    }
+
+    void PutCompany(const char* name, const char* line1)
+    {
+        uint8_t record[GENERAL_COMPANY_SIZE] = {};
+        std::memcpy(record, GENERAL_KEY_COMPANY, GENERAL_KEY_SIZE - 1);
+        std::memset(record + 16, ' ', 40);
+        std::memcpy(record + 16, name, std::strlen(name));
+        std::memset(record + 98, ' ', 40);
+        std::memcpy(record + 98, line1, std::strlen(line1));
+        PutGeneralRecord(record, sizeof record);
+    }
+
+    // A small report: heading, a column row of a text and an amount, a
+    // rule, a second row; `pages` pages.
+    void WriteSmallReport(TagRepInfo& r, int pages = 1)
+    {
+        for (int p = 0; p < pages; ++p) {
+            if (p > 0)
+                ReportEndPage(&r);
+            ReportWritePageHeading(&r, 0);
+            const char* names[2] = {"Nuts <big> & bolts", "Washers"};
+            const double amounts[2] = {1234.5, -7.25};
+            for (int i = 0; i < 2; ++i) {
+                std::array<TagRepColumn, 3> row{};
+                row[0].type = REPORT_TYPE_TEXT;
+                std::snprintf(row[0].format, sizeof row[0].format, "%%-20s");
+                row[0].value = names[i];
+                row[0].column = 2;
+                row[0].width = 20;
+                row[1].type = REPORT_TYPE_DOUBLE;
+                std::snprintf(row[1].format, sizeof row[1].format, "%%12.2f");
+                row[1].value = &amounts[i];
+                row[1].column = 30;
+                row[1].width = 12;
+                ReportWriteColumnRow(&r, row.data(), 1);
+                if (i == 0)
+                    ReportWriteColumnRule(&r, row.data(), 1, '-');
+            }
+        }
+    }
+
+    TagRepInfo Silent(int destination)
+    {
+        TagRepInfo r;
+        std::memset(&r, 0, sizeof r);
+        r.silent = 1;
+        r.keepStatus = 1;
+        r.destination = static_cast<uint8_t>(destination);
+        return r;
+    }
+};
+
+TEST_F(WriterTest, EngineBlocksAreReadAtTheirOffsets)
+{
+    struct Case {
+        int code;
+        int size;
+        std::vector<std::pair<int, std::vector<uint8_t>>> bytes;  // offset, bytes
+        int EngDecoded::*field;
+        int expected;
+    };
+    const Case cases[] = {
+        {ENG_CMD_STRING, 356 + 3, {{4, {5, 0}}, {6, {7, 0}}, {8, {0xFE}}, {11, {3, 0}}, {356, {'a', 'b', 'c'}}},
+         &EngDecoded::column, 5},
+        {ENG_CMD_STRING, 356 + 3, {{6, {7, 0}}, {11, {3, 0}}}, &EngDecoded::line, 7},
+        {ENG_CMD_STRING, 356 + 3, {{8, {0xFE}}, {11, {3, 0}}}, &EngDecoded::align, -2},
+        {ENG_CMD_STRING, 356 + 3, {{13, {40, 0}}}, &EngDecoded::width, 40},
+        {ENG_CMD_OUT_TEXT, 22, {{4, {1, 0}}, {8, {9, 0}}, {13, {'='}}, {16, {17, 0}}}, &EngDecoded::column2, 9},
+        {ENG_CMD_OUT_TEXT, 22, {{13, {'='}}}, &EngDecoded::fill, '='},
+        {ENG_CMD_OUT_TEXT, 22, {{16, {17, 0}}}, &EngDecoded::fillCode, 17},
+        {ENG_CMD_BOX, 26, {{8, {30, 0}}, {14, {2, 0}}}, &EngDecoded::column2, 30},
+        {ENG_CMD_BOX, 26, {{14, {2, 0}}}, &EngDecoded::style, 2},
+        {ENG_CMD_PICTURE, 276, {{265, {3, 0}}, {267, {4, 0}}, {271, {6, 0}}}, &EngDecoded::height, 6},
+        {ENG_CMD_PICTURE, 276, {{267, {4, 0}}}, &EngDecoded::line, 4},
+        {ENG_CMD_FORMATTED, 13 + 2, {{4, {11, 0}}, {11, {2, 0}}, {13, {'h', 'i'}}}, &EngDecoded::column, 11},
+        {ENG_CMD_TEXT_BOX, 25 + 2, {{9, {0x10, 0, 0, 0}}, {21, {2, 0, 0, 0}}}, &EngDecoded::value1, 16},
+        {ENG_CMD_TEXT_BOX, 25 + 2, {{13, {0x20, 0, 0, 0}}}, &EngDecoded::value2, 32},
+        {ENG_CMD_PAGE_FORMAT, 22, {{5, {2}}, {6, {17}}, {14, {9, 0, 0, 0}}}, &EngDecoded::width, 17},
+        {ENG_CMD_PAGE_FORMAT, 22, {{14, {9, 0, 0, 0}}}, &EngDecoded::value1, 9},
+        {ENG_CMD_PAGE_FORMAT, 22, {{18, {8, 0, 0, 0}}}, &EngDecoded::value2, 8},
+        {ENG_CMD_MARGINS, 20, {{12, {75, 0, 0, 0}}}, &EngDecoded::column2, 75},
+        {ENG_CMD_FONT, 44, {{4, {3}}, {5, {'M'}}, {37, {14, 0}}, {39, {1}}}, &EngDecoded::height, 14},
+        {ENG_CMD_FONT, 44, {{39, {5}}}, &EngDecoded::style, 5},
+        {ENG_CMD_BLOCK_BEGIN, 8, {{4, {12, 0}}, {6, {5, 0}}}, &EngDecoded::font, 5},
+        {ENG_CMD_FONT_BASE, 9, {{4, {17}}}, &EngDecoded::font, 17},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.code);
+        std::vector<uint8_t> block(static_cast<size_t>(c.size), 0);
+        block[0] = static_cast<uint8_t>(c.code);
+        block[1] = static_cast<uint8_t>(c.code >> 8);
+        block[2] = static_cast<uint8_t>(c.size);
+        block[3] = static_cast<uint8_t>(c.size >> 8);
+        for (const auto& [offset, bytes] : c.bytes)
+            std::memcpy(block.data() + offset, bytes.data(), bytes.size());
+        EngDecoded d;
+        ASSERT_EQ(EngDecode(block.data(), c.size, &d), 0);
+        EXPECT_EQ(d.*(c.field), c.expected);
+    }
+    // Texts are cut to their length words; a short block is refused.
+    std::vector<uint8_t> block(360, 'x');
+    const EngHead head{ENG_CMD_STRING, 360};
+    std::memcpy(block.data(), &head, sizeof head);
+    block[11] = 2;
+    block[12] = 0;
+    EngDecoded d;
+    ASSERT_EQ(EngDecode(block.data(), 360, &d), 0);
+    EXPECT_STREQ(d.text, "xx");
+    EXPECT_EQ(EngDecode(block.data(), 100, &d), -1);
+    EngHead stringHead = head;
+    EXPECT_EQ(BrmReportEngine(-1, ENGINE_COMMAND, &stringHead), -1) << "no job: a string is refused";
+    const EngPageEnd end{{ENG_CMD_PAGE_END, 8}, 3};
+    EXPECT_EQ(BrmReportEngine(-1, ENGINE_COMMAND, const_cast<EngPageEnd*>(&end)), 0)
+        << "no job: a page end is taken";
+}
+
+TEST_F(WriterTest, TextFileGetsHeadingRowsRulesAndCopies)
+{
+    const fs::path file = data_ / "LIST.PRN";
+    TagRepInfo r = Silent(REPORT_TO_TEXT_FILE);
+    std::snprintf(r.outputFile, sizeof r.outputFile, "%s", file.c_str());
+    r.copies = 3;
+    ASSERT_EQ(ReportOpen(&r, "Stock list"), 1) << Transcript();
+    WriteSmallReport(r);
+    ReportEndPage(&r);
+    EXPECT_EQ(r.aborted, 0) << "a page end without an engine job does not abort a file";
+    EXPECT_FALSE(fs::exists(file)) << "the file is put in place at the close";
+    EXPECT_EQ(ReportClose(&r), 0);
+    const std::string text = Slurp(file);
+    EXPECT_NE(text.find("Corner Shop & Sons"), std::string::npos) << text;
+    EXPECT_NE(text.find("Page 1"), std::string::npos);
+    EXPECT_NE(text.find("  Nuts <big> & bolts               1234.50\r\n"), std::string::npos) << text;
+    EXPECT_NE(text.find("  --------------------        ------------\r\n"), std::string::npos) << text;
+    size_t copies = 0;
+    for (size_t at = text.find("Washers"); at != std::string::npos; at = text.find("Washers", at + 1))
+        ++copies;
+    EXPECT_EQ(copies, 3u) << text;
+}
+
+TEST_F(WriterTest, SilentFileReportKeepsTheCallersFileAndMode)
+{
+    struct Case {
+        uint8_t mode;
+        const char* name;
+        const char* expected;
+    };
+    const Case cases[] = {
+        {REPORT_MODE_SEPARATED, "list.csv", "\"Washers\",-7.25\r\n"},
+        {REPORT_MODE_HTML, "list.htm", "Nuts &lt;big&gt; &amp; bolts"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        TagRepInfo r = Silent(REPORT_TO_TEXT_FILE);
+        r.outputMode = c.mode;
+        std::snprintf(r.outputFile, sizeof r.outputFile, "%s", (data_ / c.name).c_str());
+        ASSERT_EQ(ReportOpen(&r, "List"), 1);
+        EXPECT_EQ(r.outputMode, c.mode);
+        WriteSmallReport(r);
+        ReportClose(&r);
+        const std::string text = Slurp(data_ / c.name);
+        EXPECT_NE(text.find(c.expected), std::string::npos) << text;
+    }
+    const std::string html = (data_ / "list.htm").string();
+    const std::string parsed = Shell("/usr/bin/python3 -c \"import html.parser,sys\nclass P(html.parser.HTMLParser):\n"
+                                   "  t=''\n  def handle_data(s,d): s.t+=d\np=P();p.feed(open(sys.argv[1],encoding='cp1252').read());"
+                                   "print(p.t)\" " + html);
+    EXPECT_NE(parsed.find("Nuts <big> & bolts"), std::string::npos) << parsed;
+}
+
+TEST_F(WriterTest, WorkbookKeepsNumbersAsNumbers)
+{
+    const fs::path file = data_ / "list.xlsx";
+    TagRepInfo r = Silent(REPORT_TO_TEXT_FILE);
+    r.outputMode = REPORT_MODE_SHEET;
+    std::snprintf(r.outputFile, sizeof r.outputFile, "%s", file.c_str());
+    ASSERT_EQ(ReportOpen(&r, "List"), 1) << Transcript();
+    WriteSmallReport(r);
+    ASSERT_EQ(ReportClose(&r), 0);
+    const std::string cells = Shell("/usr/bin/python3 -c \"import openpyxl,sys\nws=openpyxl.load_workbook(sys.argv[1]).active\n"
+                                  "for row in ws.iter_rows(values_only=True): print(repr(row))\" " + file.string());
+    EXPECT_NE(cells.find("('Nuts <big> & bolts', 1234.5)"), std::string::npos) << cells;
+    EXPECT_NE(cells.find("('Washers', -7.25)"), std::string::npos) << cells;
+    // A workbook must be named .xlsx: another name is refused and nothing is made.
+    TagRepInfo bad = Silent(REPORT_TO_TEXT_FILE);
+    bad.outputMode = REPORT_MODE_SHEET;
+    std::snprintf(bad.outputFile, sizeof bad.outputFile, "%s", (data_ / "list.xls").c_str());
+    EXPECT_EQ(ReportOpen(&bad, "List"), 0);
+    EXPECT_FALSE(fs::exists(data_ / "list.xls"));
+}
+
+TEST_F(WriterTest, PreviewShowsWhatThePdfPrints)
+{
+    // The preview's page text in the transcript...
+    TagRepInfo preview = Silent(REPORT_TO_PREVIEW);
+    ASSERT_EQ(ReportOpen(&preview, "Stock list"), 1) << Transcript();
+    WriteSmallReport(preview, 2);
+    FxTranscriptClear();
+    ASSERT_EQ(FxScriptLoad("key PgDn\nkey PgUp\nkey Esc\n"), 0);
+    ASSERT_EQ(ReportClose(&preview), 0) << ReportEngineLastError();
+    const std::string shown = Transcript();
+    ASSERT_NE(shown.find("preview page 2 of 2"), std::string::npos) << shown;
+    std::string page1;
+    {
+        std::istringstream in(shown.substr(0, shown.find("preview page 2 of 2")));
+        for (std::string line; std::getline(in, line);) {
+            const size_t at = line.find("preview| ");
+            if (at != std::string::npos) {
+                std::string text = line.substr(at + 9);
+                if (!text.empty() && text.back() == '"')
+                    text.pop_back();
+                page1 += text + "\n";
+            }
+        }
+    }
+    // ... and the PDF of the same report.
+    TagRepInfo pdf = Silent(REPORT_TO_EXPORT);
+    pdf.exportKind = REPORT_EXPORT_FILE;
+    std::snprintf(pdf.exportFile, sizeof pdf.exportFile, "%s", (data_ / "list.pdf").c_str());
+    ASSERT_EQ(ReportOpen(&pdf, "Stock list"), 1);
+    WriteSmallReport(pdf, 2);
+    ASSERT_EQ(ReportClose(&pdf), 0) << ReportEngineLastError();
+    const std::string text = Shell("pdftotext -f 1 -l 1 -layout " + (data_ / "list.pdf").string() + " -");
+    EXPECT_EQ(Words(text), Words(page1)) << text << "\n---\n" << page1;
+    EXPECT_NE(text.find("Nuts <big> & bolts"), std::string::npos);
+    EXPECT_NE(Shell("pdfinfo " + (data_ / "list.pdf").string()).find("Pages:           2"), std::string::npos);
+}
+
+TEST_F(WriterTest, PrinterFolderGetsOnePdfPerJobAndAFailingQueueKeepsIt)
+{
+    for (int job = 0; job < 2; ++job) {
+        TagRepInfo r = Silent(REPORT_TO_PRINTER);
+        ASSERT_EQ(ReportOpen(&r, "Stock list"), 1);
+        WriteSmallReport(r);
+        ASSERT_EQ(ReportClose(&r), 0) << ReportEngineLastError();
+    }
+    int pdfs = 0;
+    for (const auto& entry : fs::directory_iterator(program_ / "prints"))
+        pdfs += entry.path().extension() == ".pdf" ? 1 : 0;
+    EXPECT_EQ(pdfs, 2);
+
+    EngPrinter queue{};
+    std::snprintf(queue.name, sizeof queue.name, "Office laser");
+    std::snprintf(queue.folder, sizeof queue.folder, "%s", (data_ / "spool").c_str());
+    std::snprintf(queue.queue, sizeof queue.queue, "no-such-queue");
+    queue.isDefault = 1;
+    ASSERT_EQ(BrmRepPutPrinter(Folder(base_).c_str(), &queue), 0);
+    TagRepInfo r = Silent(REPORT_TO_PRINTER);
+    ASSERT_EQ(ReportOpen(&r, "Stock list"), 1);
+    WriteSmallReport(r);
+    FxTranscriptClear();
+    EXPECT_EQ(ReportClose(&r), 1);
+    EXPECT_NE(Transcript().find("did not take the report"), std::string::npos) << Transcript();
+    const std::string kept = ReportEngineLastOutput();
+    ASSERT_FALSE(kept.empty());
+    EXPECT_TRUE(fs::exists(kept)) << kept;
+}
+
+TEST_F(WriterTest, FailedOrRefusedReportsLeaveOldFilesWhole)
+{
+    // An output folder that does not exist: message 375 and nothing made.
+    TagRepInfo r = Silent(REPORT_TO_TEXT_FILE);
+    std::snprintf(r.outputFile, sizeof r.outputFile, "%s", (data_ / "no" / "such.prn").c_str());
+    EXPECT_EQ(ReportOpen(&r, "List"), 0);
+    EXPECT_FALSE(fs::exists(data_ / "no"));
+    // A report stopped by a failed write keeps the old file.
+    const fs::path file = data_ / "old.prn";
+    { std::ofstream(file) << "old report"; }
+    TagRepInfo w = Silent(REPORT_TO_TEXT_FILE);
+    std::snprintf(w.outputFile, sizeof w.outputFile, "%s", file.c_str());
+    ASSERT_EQ(FxScriptLoad("answer Overwrite\n"), 0);
+    ASSERT_EQ(ReportOpen(&w, "List"), 1) << Transcript();
+    WriteSmallReport(w);
+    w.aborted = 1;
+    ReportClose(&w);
+    EXPECT_EQ(Slurp(file), "old report");
+    EXPECT_FALSE(fs::exists(file.string() + ".part"));
+    // No company record: the report does not open.
+    fs::remove(GetDataFilePath(bwps::No(bwps::FileNo::General)));
+    TagRepInfo none = Silent(REPORT_TO_TEXT_FILE);
+    std::snprintf(none.outputFile, sizeof none.outputFile, "%s", (data_ / "x.prn").c_str());
+    EXPECT_EQ(ReportOpen(&none, "List"), 0);
+}
+
+TEST_F(WriterTest, TitlesAreCutAndTerminated)
+{
+    const std::string longTitle(60, 'T');
+    TagRepInfo r = Silent(REPORT_TO_TEXT_FILE);
+    std::snprintf(r.outputFile, sizeof r.outputFile, "%s", (data_ / "t.prn").c_str());
+    ASSERT_EQ(ReportOpen(&r, longTitle.c_str()), 1);
+    EXPECT_EQ(std::string(r.title), std::string(51, 'T'));
+    EXPECT_EQ(r.title[51], '\0');
+    ReportClose(&r);
+}
+
+}  // namespace
+}  // namespace bwps::test
