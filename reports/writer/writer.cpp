@@ -18,6 +18,7 @@
 #include "bwps/session.h"
 #include "bwps/settings.h"
 #include "bwps/status_windows.h"
+#include "bwps/table.h"
 #include "fx.h"
 #include "report_engine.h"
 #include "reports/writer/writer_internal.h"
@@ -174,8 +175,15 @@ bool HasDigit(const std::string& s)
 // The company record's texts: trimmed in place, the heading lines listed.
 bool ReadCompany(TagRepInfo& r)
 {
+    // Read quietly: a company without the record has no report, and says
+    // nothing more about it.
     TagCompanyRecord company;
-    if (ReadGeneralRecord(0, 0, sizeof company, GENERAL_KEY_COMPANY, &company) != 0)
+    bwps::Table general;
+    if (!general.Open(bwps::FileNo::General).Ok())
+        return false;
+    bwps::KeyBuffer key;
+    std::memcpy(key.bytes, GENERAL_KEY_COMPANY, GENERAL_KEY_SIZE - 1);
+    if (!general.Get(B_GET_EQUAL, key, company).Ok())
         return false;
     std::memcpy(r.companyRecord, &company, sizeof company);
     auto trim = [&](size_t offset, size_t size) {
@@ -837,7 +845,9 @@ BWPS_EXPORT int ReportWriteText(TagRepInfo* report, const char* text, int column
     c[0].width = static_cast<int16_t>(std::min<size_t>(std::strlen(text), 511));
     c[0].column = column;
     c[0].align = column;
-    ReportWriteColumnRow(&r, c, newLines);
+    // The text stays on the line until the caller moves on; a new-line
+    // count only counts the row.
+    ReportWriteColumnRow(&r, c, 0);
     r.linePending = 1;
     if (newLines > 0)
         ++r.rowCount;
@@ -1239,13 +1249,17 @@ BWPS_EXPORT int ReportWritePageHeading(TagRepInfo* report, int width)
         char page[32];
         std::snprintf(page, sizeof page, "Page %u", r.page);
         if (picture) {
-            ReportWriteText(&r, r.headingDate, REPORT_ALIGN_RIGHT, 1);
-            ReportWriteText(&r, r.headingTime, REPORT_ALIGN_RIGHT, 1);
-            ReportWriteText(&r, page, REPORT_ALIGN_RIGHT, 1);
+            for (const char* text : {static_cast<const char*>(r.headingDate), static_cast<const char*>(r.headingTime),
+                                     static_cast<const char*>(page)}) {
+                ReportWriteText(&r, text, REPORT_ALIGN_RIGHT, 1);
+                ReportNewLines(&r, 1);
+            }
         } else {
             ReportWriteText(&r, r.headingDate, 1, 0);
             ReportWriteText(&r, page, REPORT_ALIGN_RIGHT, 1);
+            ReportNewLines(&r, 1);
             ReportWriteText(&r, r.headingTime, 1, 1);
+            ReportNewLines(&r, 1);
         }
         dateHeight = ReportBlockEnd(&r);
     }
@@ -1257,11 +1271,13 @@ BWPS_EXPORT int ReportWritePageHeading(TagRepInfo* report, int width)
     for (int i = 0; i < 4 && r.headingLines[i] != 0; ++i) {
         ReportSetFont(&r, i);
         ReportWriteText(&r, reinterpret_cast<const char*>(r.companyRecord) + r.headingLines[i], REPORT_ALIGN_CENTRE, 1);
+        ReportNewLines(&r, 1);
         ++written;
     }
     if (r.phoneLine && r.phoneFax[0] != '\0') {
         ReportSetFont(&r, 4);
         ReportWriteText(&r, r.phoneFax, REPORT_ALIGN_CENTRE, 1);
+        ReportNewLines(&r, 1);
     }
     if (picture && r.engine >= 0) {
         const auto* company = reinterpret_cast<const TagCompanyRecord*>(r.companyRecord);

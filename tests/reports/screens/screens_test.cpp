@@ -85,9 +85,9 @@ TEST_F(ReportScreensTest, FileNamesAreCompletedFromTheProgramFolderAndTheExportK
         {"report", TEXT_EXPORT_HTML, 0, program + "report.HTM"},
         {"  report  ", TEXT_EXPORT_REPORT, 0, program + "report.PRN"},
         {"report", TEXT_EXPORT_DELIMITED, 0, program + "report.PRN"},
-        {"report", TEXT_EXPORT_XLS2, 0, program + "report.XLS"},
-        {"report", TEXT_EXPORT_WK3, 0, program + "report.WK3"},
-        {"report", TEXT_EXPORT_WKW, 0, program + "report.WKW"},
+        {"report", TEXT_EXPORT_XLS2, 0, program + "report.XLSX"},
+        {"report", TEXT_EXPORT_WK3, 0, program + "report.XLSX"},
+        {"report", TEXT_EXPORT_WKW, 0, program + "report.XLSX"},
         {"out\\month.txt", 0, 0, program + "out/month.txt"},
         {"/tmp/x/month", 0, 0, "/tmp/x/month.PRN"},
     };
