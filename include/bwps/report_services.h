@@ -337,6 +337,16 @@ BWPS_EXPORT int PageBufferFlush(TagRepInfo* report, const void* form);
 BWPS_EXPORT void StylePresetInit(void* record);
 BWPS_EXPORT void StylePresetSelect(void* record, int id);
 
+/* ---- session printing services */
+
+/* The session's own 119-byte printer entry (StationPrinterEntry), the text
+ * reports' printer choice 'c'. */
+BWPS_EXPORT void* GetSessionPrinterEntry(void);
+/* A yyyymmdd date in the picture of a date format: 0 MM/DD/YY, 1
+ * MM/DD/YYYY, 2 DD/MM/YY, 3 DD/MM/YYYY, 4 YYYY-MM-DD, 5 YYYYMMDD (others as
+ * 0); out holds 11 bytes; "" for 0. out. */
+BWPS_EXPORT char* GetMaskForColumnKind(int32_t date, int format, char* out);
+
 /* ---- mail merge */
 
 /* Runs the customer (vendor) mail merge for one customer (vendor) by its

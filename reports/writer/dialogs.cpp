@@ -359,7 +359,7 @@ BWPS_EXPORT int EditDefaultPrinter(const char* baseFolder, char* printerName, co
         return 0;
     static constexpr std::array<ScreenField, 5> kFields{{
         bwps::Field(1, 1, 20, "%-40s"),
-        bwps::Field(2, 2, 20, "%-50s"),
+        bwps::Field(2, 2, 20, "%-54s"),
         bwps::Field(3, 3, 20, "%-30s"),
         bwps::Field(4, 4, 20, "%-3sm"),
         {},

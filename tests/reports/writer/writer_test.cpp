@@ -13,7 +13,9 @@
 #include <string>
 #include <vector>
 
+#include "bwps/records/masters.h"
 #include "bwps/report_services.h"
+#include "bwps/screens.h"
 #include "fx.h"
 #include "report_engine.h"
 #include "tests/setup/station_fixture.h"
@@ -373,6 +375,105 @@ TEST_F(WriterTest, TitlesAreCutAndTerminated)
     EXPECT_EQ(std::string(r.title), std::string(51, 'T'));
     EXPECT_EQ(r.title[51], '\0');
     ReportClose(&r);
+}
+
+TEST_F(WriterTest, OfficeExportWritesASheetAPageWithNumbersAsNumbers)
+{
+    const fs::path file = data_ / "office.xlsx";
+    TagRepInfo r = Silent(REPORT_TO_EXPORT);
+    r.exportKind = REPORT_EXPORT_OFFICE;
+    std::snprintf(r.exportFile, sizeof r.exportFile, "%s", file.c_str());
+    ASSERT_EQ(ReportOpen(&r, "Stock list"), 1) << Transcript();
+    EXPECT_TRUE(ReportIsSpreadsheetActive(&r));
+    EXPECT_EQ(r.linesPerPage, 65535);
+    WriteSmallReport(r, 2);
+    ReportEndPage(&r);  // no row after it: no third sheet
+    ASSERT_EQ(ReportClose(&r), 0) << Transcript();
+    const std::string sheets = Shell(
+        "/usr/bin/python3 -c \"import openpyxl,sys\nwb=openpyxl.load_workbook(sys.argv[1])\nprint(len(wb.sheetnames), "
+        "wb.active.title)\nfor ws in wb:\n  for row in ws.iter_rows(values_only=True):\n    "
+        "print(repr(tuple(v for v in row if v is not None)))\" " + file.string());
+    EXPECT_EQ(sheets.rfind("2 Sheet1\n", 0), 0u) << sheets;
+    EXPECT_NE(sheets.find("('Nuts <big> & bolts', 1234.5)"), std::string::npos) << sheets;
+    EXPECT_NE(sheets.find("('Washers', -7.25)"), std::string::npos) << sheets;
+    EXPECT_NE(sheets.find("Corner Shop & Sons"), std::string::npos) << sheets;
+}
+
+TEST_F(WriterTest, DefaultPrinterScreenChangesWhereTheNextReportPrints)
+{
+    // A relative folder is in the program folder.
+    const fs::path folder = program_ / "office-prints";
+    FxTranscriptClear();
+    const std::string script = "key F4\nfield 1 Office PDFs\nfield 2 office-prints\nfield 4 Yes\nkey F10\nkey Esc\n";
+    ASSERT_EQ(FxScriptLoad(script.c_str()), 0);
+    char name[64] = {};
+    EXPECT_EQ(EditDefaultPrinter(Folder(base_).c_str(), name, "Generic Report"), 0) << Transcript();
+    EXPECT_STREQ(name, "Office PDFs") << Transcript();
+    TagRepInfo r = Silent(REPORT_TO_PRINTER);
+    ASSERT_EQ(ReportOpen(&r, "Stock list"), 1);
+    WriteSmallReport(r);
+    ASSERT_EQ(ReportClose(&r), 0) << ReportEngineLastError();
+    ASSERT_TRUE(fs::exists(folder));
+    EXPECT_EQ(std::distance(fs::directory_iterator(folder), fs::directory_iterator()), 1);
+    // A printer without a name or a target is refused with a reason.
+    FxTranscriptClear();
+    ASSERT_EQ(FxScriptLoad("key F4\nfield 1 Nowhere\nkey F10\nkey Esc\n"), 0);
+    EditDefaultPrinter(Folder(base_).c_str(), name, "Generic Report");
+    EXPECT_NE(Transcript().find("a folder for its PDF files or a spool queue"), std::string::npos) << Transcript();
+    EXPECT_STREQ(name, "Office PDFs");
+}
+
+TEST_F(WriterTest, CustomerMailMergeWritesACsvSourceAndAnOdtLetter)
+{
+    uint8_t spec[FILE_SPEC_SIZE] = {};
+    ASSERT_EQ(CreateDataFile(bwps::No(bwps::FileNo::Customers), 0, Folder(data_).c_str(), nullptr, spec), 0);
+    const struct {
+        const char* code;
+        const char* name;
+        const char* city;
+    } customers[] = {{"C100", "Ann, \"Annie\" Smith", "Springfield"}, {"C200", "Bob <Bros> & Co", "Shelbyville"}};
+    for (const auto& c : customers) {
+        CustomerRecord record{};
+        std::snprintf(record.Code, sizeof record.Code, "%s", c.code);
+        std::snprintf(record.Name, sizeof record.Name, "%s", c.name);
+        std::snprintf(record.City, sizeof record.City, "%s", c.city);
+        ASSERT_EQ(bwpstest::PutRecord(GetDataFilePath(bwps::No(bwps::FileNo::Customers)), &record, 11, &record,
+                                      sizeof record),
+                  0);
+    }
+    fs::create_directories(base_ / "MAILMERGE");
+    { std::ofstream(base_ / "MAILMERGE" / "CUSTMERG.TXT") << "Dear {Name} of {City},\nHello.\n"; }
+    EXPECT_EQ(RunCustomerMailMerge(""), 2) << Transcript();
+    EXPECT_EQ(RunCustomerMailMerge("C200"), 1);
+    const fs::path folder = data_ / "MAILMERGE";
+    const std::string check = Shell(
+        "/usr/bin/python3 -c \"import csv,sys,zipfile,xml.dom.minidom\n"
+        "rows=list(csv.reader(open(sys.argv[1],newline='',encoding='utf-8'),strict=True))\nprint(rows)\n"
+        "z=zipfile.ZipFile(sys.argv[2])\ni=z.infolist()[0]\nprint(i.filename, i.compress_type==zipfile.ZIP_STORED)\n"
+        "d=xml.dom.minidom.parseString(z.read('content.xml'))\n"
+        "print([''.join(t.data for t in p.childNodes if t.nodeType==t.TEXT_NODE) for p in d.getElementsByTagName('text:p')])"
+        "\" " + (folder / "CUSTMERG.CSV").string() + " " + (folder / "CUSTMERG.odt").string());
+    EXPECT_NE(check.find("[['Code', 'Name', 'Address1', 'Address2', 'City', 'State', 'Zip', 'Phone'], "
+                         "['C200', 'Bob <Bros> & Co', '', '', 'Shelbyville', '', '', '']]"),
+              std::string::npos)
+        << check;
+    EXPECT_NE(check.find("mimetype True"), std::string::npos) << check;
+    EXPECT_NE(check.find("['Dear Bob <Bros> & Co of Shelbyville,', 'Hello.']"), std::string::npos) << check;
+    EXPECT_TRUE(fs::exists(folder / "CUSTMERG.TXT")) << "the sample letter is copied for the company";
+}
+
+TEST_F(WriterTest, DatesTakeTheirFormatsPicture)
+{
+    const struct {
+        int32_t date;
+        int format;
+        const char* text;
+    } cases[] = {{20261211, 0, "12/11/26"}, {20261211, 1, "12/11/2026"}, {20261211, 3, "11/12/2026"},
+                 {20261211, 4, "2026-12-11"}, {20261211, 99, "12/11/26"}, {0, 1, ""}};
+    for (const auto& c : cases) {
+        char out[16] = "x";
+        EXPECT_STREQ(GetMaskForColumnKind(c.date, c.format, out), c.text) << c.format;
+    }
 }
 
 }  // namespace
