@@ -132,7 +132,7 @@ int PrintLookUpList(CEnhLookDlg* dialog)
             ReportWriteText(&report, text.c_str(), c.at + shift, 0);
         }
         ReportNewLines(&report, 1);
-        if (ReportCheckUserBreak(work))
+        if (ReportCheckUserBreakEx(&report, work))
             break;
     }
     // 5. the end

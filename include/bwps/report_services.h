@@ -271,7 +271,9 @@ BWPS_EXPORT int ReportReopenPort(TagRepInfo* report);
 /* Between lines of a long job: when a key is waiting, asks whether to stop
  * (message 989, Yes first). 1 to stop, else 0. work: 32 bytes, cleared. */
 BWPS_EXPORT int ReportCheckUserBreak(void* work);
-/* The same; an engine file export (kind 4) stops at once on any key. */
+/* The same; an engine file export (kind 4) stops at once on any key. A
+ * report stopped here is dropped at its close: no output replaces an older
+ * file of its name. */
 BWPS_EXPORT int ReportCheckUserBreakEx(TagRepInfo* report, void* work);
 
 /* ---- small helpers */

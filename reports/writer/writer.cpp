@@ -1434,8 +1434,17 @@ BWPS_EXPORT int ReportClose(TagRepInfo* report)
         if (SheetExportClose(r) < 0)
             result = 1;
     } else if (r.engine >= 0) {
-        if (r.endPageOnClose && r.line != 0)
+        if (r.endPageOnClose && r.line != 0 && !r.aborted)
             ReportEndPage(&r);
+        if (r.aborted) {
+            // A failed or stopped report prints nothing and leaves any
+            // older file of its name as it was.
+            uint16_t drop = 1;
+            ReportEngineCall(r.engine, ENGINE_END_JOB, &drop);
+            r.engine = -1;
+            DropCopies(r);
+            return 1;
+        }
         if (ReportEngineEnd(r.engine) != 0)
             result = 1;
         r.engine = -1;
@@ -1510,14 +1519,19 @@ BWPS_EXPORT int ReportCheckUserBreak(void* work)
 
 BWPS_EXPORT int ReportCheckUserBreakEx(TagRepInfo* report, void* work)
 {
+    int stop = 0;
     if (report != nullptr && report->destination == REPORT_TO_EXPORT && report->exportKind == 4) {
         if (work != nullptr)
             std::memset(work, 0, 32);
-        if (!FxUsingTerminal() && FxScriptRemaining() == 0)
-            return 0;
-        return FxGetKey(0) != 0 ? 1 : 0;
+        if (FxUsingTerminal() || FxScriptRemaining() != 0)
+            stop = FxGetKey(0) != 0 ? 1 : 0;
+    } else {
+        stop = ReportCheckUserBreak(work);
     }
-    return ReportCheckUserBreak(work);
+    // A stopped report is not put in place: its close drops what was written.
+    if (stop && report != nullptr)
+        report->aborted = 1;
+    return stop;
 }
 
 BWPS_EXPORT int PackAddressLines(char* block)

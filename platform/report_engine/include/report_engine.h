@@ -4,7 +4,8 @@
  * one entry, BrmReportEngine (engine handle or 0, service, request): service
  * 1 opens a job and answers its handle (-1 on failure), 2 sends a command,
  * 3 asks a query (the engine fills the block), 4 ends the job and produces
- * its output. Every block begins with a 16-bit code and a 16-bit length;
+ * its output (with a request whose first 16-bit word is 1, the job is
+ * dropped: a report that failed or was stopped leaves no output). Every block begins with a 16-bit code and a 16-bit length;
  * the layouts below are exact. The writer loads the engine by name from the
  * program folder (ENGINE_LIBRARY_NAME) and finds its entries with dlsym.
  *

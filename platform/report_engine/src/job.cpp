@@ -404,7 +404,10 @@ ENGINE_API int BrmReportEngine(int engine, int service, void* request)
     case ENGINE_QUERY:
         return Query(job, request);
     case ENGINE_END_JOB: {
-        const int answer = End(job);
+        uint16_t drop = 0;
+        if (request != nullptr)
+            std::memcpy(&drop, request, sizeof drop);
+        const int answer = drop == 1 ? 0 : End(job);
         Jobs().erase(it);
         return answer;
     }

@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cmath>
 #include <cstdio>
 #include <cstring>
 #include <fstream>
@@ -474,6 +475,59 @@ TEST_F(WriterTest, DatesTakeTheirFormatsPicture)
         char out[16] = "x";
         EXPECT_STREQ(GetMaskForColumnKind(c.date, c.format, out), c.text) << c.format;
     }
+}
+
+TEST_F(WriterTest, StoppedReportsAndOverwritesKeepTheOldFile)
+{
+    const fs::path file = data_ / "list.pdf";
+    { std::ofstream(file) << "old report"; }
+    // Overwriting is agreed to, but the old file stays until a new one is whole.
+    ASSERT_EQ(FxScriptLoad("answer Yes\n"), 0);
+    EXPECT_EQ(ConfirmOverwrite(file.c_str()), 1) << Transcript();
+    EXPECT_EQ(Slurp(file), "old report");
+    ASSERT_EQ(FxScriptLoad("answer No\n"), 0);
+    EXPECT_EQ(ConfirmOverwrite(file.c_str()), 0);
+    EXPECT_EQ(ConfirmOverwrite((data_ / "no" / "such.pdf").c_str()), 0);
+    EXPECT_EQ(ConfirmOverwrite((data_ / "a:b.pdf").c_str()), 0);
+    // A report stopped with Esc between pages leaves nothing of itself.
+    TagRepInfo r = Silent(REPORT_TO_EXPORT);
+    r.exportKind = REPORT_EXPORT_FILE;
+    std::snprintf(r.exportFile, sizeof r.exportFile, "%s", file.c_str());
+    ASSERT_EQ(ReportOpen(&r, "Stock list"), 1);
+    WriteSmallReport(r);
+    ASSERT_EQ(FxScriptLoad("key Esc\nanswer Yes\n"), 0);
+    uint8_t work[32];
+    EXPECT_EQ(ReportCheckUserBreakEx(&r, work), 1);
+    WriteSmallReport(r);
+    EXPECT_EQ(ReportClose(&r), 1);
+    EXPECT_EQ(Slurp(file), "old report");
+    EXPECT_FALSE(fs::exists(file.string() + ".part"));
+}
+
+TEST_F(WriterTest, AmountsThatAreNoNumbersAndControlBytesPrintAsText)
+{
+    const double amounts[] = {std::nan(""), HUGE_VAL, -HUGE_VAL};
+    const char* name = "Bell\a and\ttab";
+    TagRepInfo r = Silent(REPORT_TO_TEXT_FILE);
+    std::snprintf(r.outputFile, sizeof r.outputFile, "%s", (data_ / "odd.prn").c_str());
+    ASSERT_EQ(ReportOpen(&r, "Odd values"), 1);
+    for (double amount : amounts) {
+        std::array<TagRepColumn, 3> row{};
+        row[0].type = REPORT_TYPE_TEXT;
+        row[0].value = name;
+        row[0].width = 20;
+        row[1].type = REPORT_TYPE_DOUBLE;
+        std::snprintf(row[1].format, sizeof row[1].format, "%%12.2f");
+        row[1].value = &amount;
+        row[1].column = 30;
+        row[1].width = 12;
+        ReportWriteColumnRow(&r, row.data(), 1);
+    }
+    ASSERT_EQ(ReportClose(&r), 0);
+    const std::string text = Slurp(data_ / "odd.prn");
+    EXPECT_NE(text.find("Bell  and tab                 NaN\r\n"), std::string::npos) << text;
+    EXPECT_NE(text.find("Infinity\r\n"), std::string::npos) << text;
+    EXPECT_NE(text.find("-Infinity\r\n"), std::string::npos) << text;
 }
 
 }  // namespace
