@@ -328,14 +328,12 @@ BWPS_EXPORT int SelectPrinter(char* name);
 BWPS_EXPORT int GetPrinterPortName(const char* printer, char* port);
 BWPS_EXPORT int ReportSetCustomPaperSize(TagRepInfo* report, const char* layout, int mask);
 
-/* ---- page line buffer and label presets */
+/* ---- label style presets */
 
-BWPS_EXPORT int PageBufferCreate(const void* form);
-BWPS_EXPORT void PageBufferClear(void);
-BWPS_EXPORT void PageBufferFree(void);
-BWPS_EXPORT int PageBufferFieldColumn(const void* field);
-BWPS_EXPORT int PageBufferPutText(TagRepInfo* report, const char* text, int row, const void* field);
-BWPS_EXPORT int PageBufferFlush(TagRepInfo* report, const void* form);
+/* A label style record is 29 bytes: a leading byte, four more, then the
+ * preset part of twelve 16-bit values (the id and eleven layout values).
+ * Init clears the record and selects preset 0; Select clears the preset
+ * part and copies preset `id` (an unknown id leaves only the id). */
 BWPS_EXPORT void StylePresetInit(void* record);
 BWPS_EXPORT void StylePresetSelect(void* record, int id);
 

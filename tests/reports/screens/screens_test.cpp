@@ -161,7 +161,7 @@ TEST_F(ReportScreensTest, RefusedNamesTouchNoFile)
         const char* type;   // pick of the export type
         const char* message;
     } cases[] = {
-        {"book.xls", "5", "must carry the extension of its type"},
+        {"book.xls", "5", "must carry the extension of a workbook"},
         {"page.txt", "2", "must end in .HTM or .HTML"},
         {"", "0", "Enter the name of the report file"},
     };

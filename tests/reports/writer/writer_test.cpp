@@ -530,5 +530,95 @@ TEST_F(WriterTest, AmountsThatAreNoNumbersAndControlBytesPrintAsText)
     EXPECT_NE(text.find("-Infinity\r\n"), std::string::npos) << text;
 }
 
+TEST_F(WriterTest, LayoutScreenSendsTheReportWhereThePersonChose)
+{
+    const struct {
+        const char* script;
+        int opens;
+        const char* file;  // in the program folder
+        const char* refusal;
+    } cases[] = {
+        {"field 1 Export\nkey Enter\nfield 5 File by type\nfield 6 dlg.xlsx\nkey F10\n", 1, "dlg.xlsx", nullptr},
+        {"field 1 File\nkey Enter\nfield 3 dlg.xls\nfield 4 Workbook\nkey F10\nkey Esc\n", 0, "dlg.xls",
+         "must carry the extension"},
+        {"field 1 File\nkey Enter\nfield 3 \nkey F10\nkey Esc\n", 0, nullptr, "file name is empty"},
+        {"key Esc\n", 0, nullptr, nullptr},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.script);
+        FxTranscriptClear();
+        ASSERT_EQ(FxScriptLoad(c.script), 0);
+        TagRepInfo r;
+        std::memset(&r, 0, sizeof r);
+        r.keepStatus = 1;
+        EXPECT_EQ(ReportOpen(&r, "Stock list"), c.opens) << Transcript();
+        if (c.refusal != nullptr) {
+            EXPECT_NE(Transcript().find(c.refusal), std::string::npos) << Transcript();
+        }
+        if (c.opens) {
+            WriteSmallReport(r);
+            ASSERT_EQ(ReportClose(&r), 0) << ReportEngineLastError();
+            const std::string cells = Shell("/usr/bin/python3 -c \"import openpyxl,sys\nws=openpyxl.load_workbook(sys.argv[1]).active\n"
+                                            "print([v for row in ws.iter_rows(values_only=True) for v in row if v is not None])\" " +
+                                            (program_ / c.file).string());
+            EXPECT_NE(cells.find("'Nuts <big> & bolts', 1234.5"), std::string::npos) << cells;
+            EXPECT_EQ(GetSessionPaths()->ReportDestination, REPORT_TO_EXPORT) << "the next report starts there";
+        } else if (c.file != nullptr) {
+            EXPECT_FALSE(fs::exists(program_ / c.file));
+        }
+    }
+}
+
+TEST_F(WriterTest, StylePresetsFillThePresetPart)
+{
+    const struct {
+        int id;
+        std::array<int16_t, 12> words;
+    } cases[] = {{3, {3, 3, 12, 1, 6, 0, 5, 23, 3, 8, 40, 4}},
+                 {6, {6, 2, 7, 3, 8, 0, 2, 38, 3, 3, 63, 6}},
+                 {9, {9, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0}}};
+    for (const auto& c : cases) {
+        uint8_t record[29];
+        std::memset(record, 0x55, sizeof record);
+        StylePresetSelect(record, c.id);
+        std::array<int16_t, 12> words{};
+        std::memcpy(words.data(), record + 5, sizeof words);
+        EXPECT_EQ(words, c.words) << c.id;
+        EXPECT_EQ(record[0], 0x55) << "the leading bytes are left";
+    }
+    uint8_t record[29];
+    std::memset(record, 0x55, sizeof record);
+    StylePresetInit(record);
+    EXPECT_EQ(record[0], 0);
+    int16_t first[2] = {};
+    std::memcpy(first, record + 5, sizeof first);
+    EXPECT_EQ(first[0], 0);
+    EXPECT_EQ(first[1], 1);
+}
+
+TEST_F(WriterTest, ColumnDefinitionsBecomeAColumnTable)
+{
+    TagRepColumnDef defs[4] = {};
+    defs[0].type = REPORT_TYPE_TEXT;
+    std::snprintf(defs[0].caption, sizeof defs[0].caption, "Code");
+    defs[0].width = 10;
+    defs[1].type = REPORT_TYPE_DOUBLE;
+    std::snprintf(defs[1].caption, sizeof defs[1].caption, "Balance");  // width from the caption
+    defs[2].type = REPORT_TYPE_TEXT;
+    defs[2].skip = 1;
+    defs[2].width = 5;
+    TagRepColumn table[5];
+    std::memset(table, 0x55, sizeof table);
+    ASSERT_EQ(ReportBuildColumnTable(defs, 4, table), 3);
+    EXPECT_EQ(table[0].column, 0);
+    EXPECT_EQ(table[0].width, 10);
+    EXPECT_STREQ(table[0].format, "%-10s");
+    EXPECT_EQ(table[1].column, 11);
+    EXPECT_EQ(table[1].width, 7);
+    EXPECT_EQ(table[1].align, REPORT_ALIGN_RIGHT_CELL);
+    EXPECT_EQ(table[2].skip, 1);
+    EXPECT_EQ(table[3].type, REPORT_TYPE_END) << "the table is ended";
+}
+
 }  // namespace
 }  // namespace bwps::test
