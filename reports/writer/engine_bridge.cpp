@@ -338,7 +338,7 @@ BWPS_EXPORT int ReportEngineOutText(TagRepInfo* report, int startColumn, int end
     std::vector<unsigned char> metrics(ENGINE_METRICS_SIZE, 0);
     EngHead head{ENG_QUERY_METRICS, static_cast<uint16_t>(ENGINE_METRICS_SIZE & 0xFFFF)};
     std::memcpy(metrics.data(), &head, sizeof head);
-    const int font = std::clamp(report->font.id, 0, ENGINE_FONT_COUNT - 1);
+    const int font = std::clamp(static_cast<int>(report->font.id), 0, ENGINE_FONT_COUNT - 1);
     if (ReportEngineCall(report->engine, ENGINE_QUERY, metrics.data()) == 0)
         std::memcpy(&b.fillCode, metrics.data() + ENGINE_METRICS_FONTS + 22 * font, sizeof b.fillCode);
     return Send(*report, &b);
@@ -459,7 +459,7 @@ BWPS_EXPORT int ReportEngineSwitchBlockFont(TagRepInfo* report, int font)
         OfficeActive(*report))
         return 0;
     EngTwoWords b = Head<EngTwoWords>(ENG_CMD_BLOCK_FONT);
-    b.first = static_cast<uint16_t>(report->line - static_cast<uint32_t>(std::max(0, report->blockStartLine)) + 1);
+    b.first = static_cast<uint16_t>(report->line - static_cast<uint32_t>(std::max(0, static_cast<int>(report->blockStartLine))) + 1);
     b.second = static_cast<uint16_t>(font);
     if (Send(*report, &b) < 0)
         return -1;
@@ -476,7 +476,7 @@ BWPS_EXPORT int ReportEngineBlockEnd(TagRepInfo* report)
         return 0;
     if (report->engine < 0)
         return -1;
-    const int since = static_cast<int>(report->line) - std::max(0, report->blockStartLine);
+    const int since = static_cast<int>(report->line) - std::max(0, static_cast<int>(report->blockStartLine));
     EngTwoWords q = Head<EngTwoWords>(ENG_QUERY_BLOCK_HEIGHT);
     q.first = static_cast<uint16_t>(std::max(0, since));
     if (ReportEngineCall(report->engine, ENGINE_QUERY, &q) != 0)
@@ -485,7 +485,7 @@ BWPS_EXPORT int ReportEngineBlockEnd(TagRepInfo* report)
     end.value = static_cast<uint16_t>(report->line);
     if (Send(*report, &end) < 0)
         return -1;
-    report->line = static_cast<uint32_t>(std::max(0, report->blockStartLine)) + q.second;
+    report->line = static_cast<uint32_t>(std::max(0, static_cast<int>(report->blockStartLine))) + q.second;
     return q.second;
 }
 

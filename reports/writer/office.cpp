@@ -226,7 +226,7 @@ int SheetExportWriteRow(TagRepInfo& r, const TagRepColumn* columns, int newLines
         if (c->skip || c->value == nullptr)
             continue;
         const std::string text = Trimmed(FormatColumn(*c, true));
-        const int position = std::max(0, c->column);
+        const int position = std::max(0, static_cast<int>(c->column));
         q.column = static_cast<uint32_t>(SheetColumn(r, c->column, position));
         q.row = r.line + 1;
         q.option1 = q.option2 = 1;
@@ -259,7 +259,7 @@ int SheetExportWriteRule(TagRepInfo& r, const TagRepColumn* columns, int newLine
         if (c->skip)
             continue;
         int number = 0;
-        if (!ReportFindSpreadsheetColumn(&r, std::max(0, c->column), &number)) {
+        if (!ReportFindSpreadsheetColumn(&r, std::max(0, static_cast<int>(c->column)), &number)) {
             answer = 1;
             break;
         }
@@ -325,8 +325,8 @@ BWPS_EXPORT int ReportSetSpreadsheetColumns(TagRepInfo* report, const TagRepColu
             ++n;
         for (const TagRepColumn* c = columns; c->type != REPORT_TYPE_END && n < 256; ++c, ++n) {
             const int width = c->width != 0 ? c->width : static_cast<int>(strnlen(c->format, sizeof c->format));
-            q.starts[n] = static_cast<int16_t>(std::max(0, c->column));
-            q.ends[n] = static_cast<int16_t>(std::max(0, c->column) + width);
+            q.starts[n] = static_cast<int16_t>(std::max(0, static_cast<int>(c->column)));
+            q.ends[n] = static_cast<int16_t>(std::max(0, static_cast<int>(c->column)) + width);
             q.numbers[n] = static_cast<int16_t>(n + 1);
             q.enabled[n] = 1;
         }

@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <iterator>
 #include <map>
 #include <string>
 #include <vector>
@@ -80,7 +81,7 @@ bool SheetMode(const TagRepInfo& r)
 
 FxSheet* Sheet(const TagRepInfo& r)
 {
-    auto it = Objects().sheets.find(r.sheetWriter);
+    auto it = Objects().sheets.find(+r.sheetWriter);
     return it == Objects().sheets.end() ? nullptr : reinterpret_cast<FxSheet*>(it->second.data());
 }
 
@@ -291,7 +292,7 @@ bool StartSheetWriter(TagRepInfo& r)
 
 void DropCopies(TagRepInfo& r)
 {
-    Objects().copies.erase(r.copyList);
+    Objects().copies.erase(+r.copyList);
     r.copyList = 0;
     r.copyListInUse = 0;
 }
@@ -302,7 +303,7 @@ void KeepCopyLine(TagRepInfo& r, const std::string& line)
         return;
     if (r.copyList == 0)
         r.copyList = Objects().New();
-    auto& list = Objects().copies[r.copyList];
+    auto& list = Objects().copies[+r.copyList];
     // The list holds one page: a page longer than any printer's is not kept.
     if (list.size() >= 10000) {
         ShowMessage(kMsgCopies, MESSAGE_DEFAULT_CONTEXT);
@@ -448,7 +449,7 @@ bool CommitTextFile(TagRepInfo& r, bool keep)
 {
     if (r.fileHandle < 0)
         return true;
-    auto it = Files().find(r.fileHandle);
+    auto it = Files().find(+r.fileHandle);
     FxFileClose(r.fileHandle);
     r.fileHandle = -1;
     if (it == Files().end())
@@ -705,8 +706,8 @@ BWPS_EXPORT int ReportOpen(TagRepInfo* report, const char* title)
     }
     r.fileHandle = -1;
     r.engine = -1;
-    for (int& h : r.portHandles)
-        h = -1;
+    for (size_t i = 0; i < sizeof r.portHandles / sizeof r.portHandles[0]; ++i)
+        r.portHandles[i] = -1;
     r.blockStartLine = -1;
     SetText(r.headingTime, "Time : " + NowTime());
     SetText(r.headingDate, "Date : " + NowDate());
@@ -974,7 +975,7 @@ BWPS_EXPORT int ReportWriteColumnRule(TagRepInfo* report, TagRepColumn* columns,
     for (const TagRepColumn* c = columns; c->type != REPORT_TYPE_END; ++c) {
         if (c->skip)
             continue;
-        const int start = std::max(0, c->column);
+        const int start = std::max(0, static_cast<int>(c->column));
         if (start + c->width > REPORT_LINE_LAST)
             break;
         const int width = std::min<int>(c->width, REPORT_LINE_SIZE - 1);
@@ -1188,7 +1189,7 @@ BWPS_EXPORT int ReportEndPage(TagRepInfo* report)
             if (r.outputMode != REPORT_MODE_HTML && r.destination == REPORT_TO_TEXT_FILE)
                 r.formFeedPending = 1;
             if (r.engineSetup[1452] == 'Y' && r.copies >= 2 && r.copyList != 0 && !r.copyListFailed) {
-                const std::vector<std::string> lines = Objects().copies[r.copyList];
+                const std::vector<std::string> lines = Objects().copies[+r.copyList];
                 for (uint32_t copy = 1; copy < r.copies && !r.aborted; ++copy) {
                     if (r.destination == REPORT_TO_TEXT_FILE) {
                         std::string bytes = "\f";
@@ -1212,7 +1213,7 @@ BWPS_EXPORT int ReportEndPage(TagRepInfo* report)
                         }
                     }
                 }
-                Objects().copies[r.copyList].clear();
+                Objects().copies[+r.copyList].clear();
             }
         }
     }
@@ -1421,7 +1422,7 @@ BWPS_EXPORT int ReportClose(TagRepInfo* report)
             const bool written = !r.aborted ? FxSheetClose(sheet) == 0 : false;
             if (r.aborted)
                 FxSheetClose(sheet), FxFileDelete(r.outputFile);
-            Objects().sheets.erase(r.sheetWriter);
+            Objects().sheets.erase(+r.sheetWriter);
             r.sheetWriter = 0;
             if (!written && !r.aborted) {
                 ShowMessage(kMsgNotPutInPlace, MESSAGE_DEFAULT_CONTEXT);

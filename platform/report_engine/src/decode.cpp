@@ -181,7 +181,7 @@ extern "C" ENGINE_API int EngDecode(const void* block, int size, EngDecoded* out
         out->style = b->style;
         out->value1 = b->value1;
         out->value2 = b->value2;
-        TextInto(out, b->text, static_cast<int>(std::min<uint32_t>(b->textLength, ENGINE_TEXT_MAX)),
+        TextInto(out, b->text, static_cast<int>(std::min<uint32_t>(static_cast<uint32_t>(b->textLength), ENGINE_TEXT_MAX)),
                  size - static_cast<int>(offsetof(EngTextBox, text)));
         return 0;
     }

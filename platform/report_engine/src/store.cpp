@@ -4,6 +4,7 @@
 
 #include <cstdio>
 #include <cstring>
+#include <iterator>
 #include <string>
 
 #include "engine_internal.h"
@@ -87,8 +88,8 @@ void Defaults(EngSetup& s)
     s.paperWidth = 850;
     s.paperHeight = 1100;
     s.orientation = 1;
-    for (int& m : s.margin)
-        m = 50;
+    for (size_t i = 0; i < sizeof s.margin / sizeof s.margin[0]; ++i)
+        s.margin[i] = 50;
     static const struct {
         int size, style;
     } kFonts[ENGINE_FONT_COUNT] = {{14, 1}, {11, 1}, {10, 0}, {10, 0}, {9, 0}, {8, 0}, {10, 0}, {10, 0},

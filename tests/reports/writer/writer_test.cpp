@@ -386,7 +386,7 @@ TEST_F(WriterTest, OfficeExportWritesASheetAPageWithNumbersAsNumbers)
     std::snprintf(r.exportFile, sizeof r.exportFile, "%s", file.c_str());
     ASSERT_EQ(ReportOpen(&r, "Stock list"), 1) << Transcript();
     EXPECT_TRUE(ReportIsSpreadsheetActive(&r));
-    EXPECT_EQ(r.linesPerPage, 65535);
+    EXPECT_EQ(+r.linesPerPage, 65535);
     WriteSmallReport(r, 2);
     ReportEndPage(&r);  // no row after it: no third sheet
     ASSERT_EQ(ReportClose(&r), 0) << Transcript();
@@ -610,12 +610,12 @@ TEST_F(WriterTest, ColumnDefinitionsBecomeAColumnTable)
     TagRepColumn table[5];
     std::memset(table, 0x55, sizeof table);
     ASSERT_EQ(ReportBuildColumnTable(defs, 4, table), 3);
-    EXPECT_EQ(table[0].column, 0);
-    EXPECT_EQ(table[0].width, 10);
+    EXPECT_EQ(+table[0].column, 0);
+    EXPECT_EQ(+table[0].width, 10);
     EXPECT_STREQ(table[0].format, "%-10s");
-    EXPECT_EQ(table[1].column, 11);
-    EXPECT_EQ(table[1].width, 7);
-    EXPECT_EQ(table[1].align, REPORT_ALIGN_RIGHT_CELL);
+    EXPECT_EQ(+table[1].column, 11);
+    EXPECT_EQ(+table[1].width, 7);
+    EXPECT_EQ(+table[1].align, REPORT_ALIGN_RIGHT_CELL);
     EXPECT_EQ(table[2].skip, 1);
     EXPECT_EQ(table[3].type, REPORT_TYPE_END) << "the table is ended";
 }
