@@ -19,6 +19,7 @@
 #include "bwps/db_table.h"
 #include "bwps/records/general.h"
 #include "bwps/records/items.h"
+#include "bwps/records/masters.h"
 #include "bwps/records/products.h"
 #include "bwps/related_tables.h"
 #include "bwps/screen_fields.h"
@@ -42,7 +43,7 @@ enum FieldNo {
     kDate286, kVendor2, kVendorCode2, kVendor3, kVendorCode3, kUnit2, kUnits2, kAmount290, kDate282,
     kWeight, kWeightUnit, kPriceBreak1, kPriceBreak6 = 35, kRelated1, kRelated2, kFlag264, kSerial,
     kFlag267, kFlag263, kFirstLabel, kFirstUdf = 54, kUdfDate1 = 64, kUdfDate2, kBalance, kOnHand1, kOnHand2,
-    kCommitted, kFurther, kText637, kMasterCode
+    kCommitted, kFurther, kWarehouse, kMasterCode
 };
 
 // Rights and the audit entity of products.
@@ -224,6 +225,7 @@ class ProductEditor : public EditorFrame {
 public:
     explicit ProductEditor(TagLookUp* caller) : EditorFrame(MakeSpec(), caller)
     {
+        AddCompanion(UdfLabelsCompanion('P'));
         auto udf = std::make_unique<UdfCompanion>();
         udf_ = udf.get();
         AddCompanion(std::move(udf));
@@ -379,7 +381,7 @@ std::span<const ScreenField> ProductEditor::Template() const
         Field(kOnHand2, 22, 37, "%11.4fF").Prompt(1).DisplayOnly(),
         Field(kCommitted, 22, 51, "%11.4fF").Prompt(1).DisplayOnly(),
         Field(kFurther, 22, 63, "%11.4fF").Prompt(1).DisplayOnly(),
-        Field(kText637, 2, 50, "%-3sC").Prompt(1).DisplayOnly(),
+        Field(kWarehouse, 2, 50, "%-3sC").Prompt(1).DisplayOnly(),
         Field(kMasterCode, 0, 0, "%-10sC").Prompt(1).DisplayOnly(),
         {},
     }};
@@ -565,8 +567,8 @@ void ProductEditor::RecordToScreen()
     ShowNumber(kOnHand2, "%11.4fF", pack2, p.Amounts[PRODUCT_QUANTITY]);
     ShowNumber(kCommitted, "%11.4fF", pack2, p.Amounts[PRODUCT_SECOND_QUANTITY]);
     ShowNumber(kFurther, "%11.4fF", pack1, p.Amounts[PRODUCT_FURTHER_QUANTITY]);
-    set(kText637, p.Text637, sizeof p.Text637);
-    set(kMasterCode, p.Text626, sizeof p.Text626);
+    set(kWarehouse, p.Warehouse, sizeof p.Warehouse);
+    set(kMasterCode, p.MasterCode, sizeof p.MasterCode);
     ApplyStockRules();
 }
 
@@ -592,7 +594,7 @@ void ProductEditor::SetUnitFields()
 {
     const TagProduct& p = Product();
     const bool free = p.Amounts[PRODUCT_QUANTITY] <= 0 && p.Amounts[PRODUCT_SECOND_QUANTITY] <= 0 &&
-                      p.Amounts[PRODUCT_FURTHER_QUANTITY] <= 0 && Text(p.Text626, sizeof p.Text626).empty();
+                      p.Amounts[PRODUCT_FURTHER_QUANTITY] <= 0 && Text(p.MasterCode, sizeof p.MasterCode).empty();
     FxFieldSetDisplayOnly(Form(), kUnits1, free ? 0 : 1);
     FxFieldSetDisplayOnly(Form(), kUnits2, free ? 0 : 1);
 }
@@ -957,7 +959,8 @@ int ProductEditor::LookUp(int field)
     }
     if (field >= kPriceBreak1 && field <= kPriceBreak6) {
         uint8_t priceBreak[128] = {};
-        if (!FlyPriceBreaks(text[0] ? text : nullptr, 1, priceBreaks_.Handle(), priceBreak, 4, 14, 13, 53, nullptr))
+        if (!FlyPriceBreaks(text[0] ? text : nullptr, 1, priceBreaks_.Handle(), priceBreak, 4, 14, 13, 53,
+                            EditPriceBreaksFromList))
             return FX_STAY;
         return pick(Text(reinterpret_cast<const char*>(priceBreak), 6).c_str());
     }
@@ -1145,13 +1148,35 @@ int ProductEditor::AlternatesKey()
     return FX_STAY;
 }
 
+// F8: the price-break editor nested on a work record that starts with the
+// current field's text as its code; a saved price break's code goes into
+// the field.
 int ProductEditor::PriceBreakKey()
 {
-    if (RSEditPriceBreaks == nullptr)
-        return NotAvailable("RSEditPriceBreaks");
-    RSEditPriceBreaks(0);
-    FxFormRedraw(Context(), Form());
-    return FX_STAY;
+    PriceBreakRecord work{};
+    work.Rounding = 'P';
+    const int field = Form()->currentField;
+    const std::string text = Trim(FxFieldGet(Form(), field));
+    std::memcpy(work.Code, text.data(), std::min(text.size(), sizeof work.Code - 1));
+    TagLookUpData data{};
+    data.FileId = static_cast<uint16_t>(No(FileNo::PriceBook));
+    data.Handle = priceBreaks_.Handle();
+    data.RecordLength = sizeof work;
+    data.Record = &work;
+    uint8_t area[32] = {};
+    const int32_t word = kEditorEdit;
+    std::memcpy(area, &word, sizeof word);
+    TagLookUp lookup{};
+    lookup.Data = &data;
+    lookup.WorkArea = area;
+    const int answer = EditPriceBreaksFromList(&lookup);
+    if (answer == 0)
+        return FX_STAY;
+    if (answer == kEditorSaved) {
+        FxFieldSet(Form(), field, Text(work.Code, sizeof work.Code).c_str());
+        FxFormRedraw(Context(), Form());
+    }
+    return FX_LOOKUP_SET;
 }
 
 int ProductEditor::DefaultsKey()

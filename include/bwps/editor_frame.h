@@ -146,6 +146,10 @@ struct EditorContext {
     EditorFrame* editor = nullptr;
 };
 
+// The store's labels of one kind of user-defined fields ('C', 'P', 'S'):
+// the label manager started for the kind while the editor runs.
+BWPS_EXPORT std::unique_ptr<EditorCompanion> UdfLabelsCompanion(char entity);
+
 class BWPS_EXPORT EditorFrame {
 public:
     EditorFrame(const EditorSpec& spec, TagLookUp* caller);
@@ -316,6 +320,7 @@ BWPS_EXPORT int EditTermsCodeFromList(void* lookup);   /* 635 */
 BWPS_EXPORT int EditShipViaFromList(void* lookup);     /* 4230 */
 BWPS_EXPORT int EditTendersFromList(void* lookup);     /* 633 */
 BWPS_EXPORT int EditTaxCodeFromList(void* lookup);     /* 637 */
+BWPS_EXPORT int EditPriceBreaksFromList(void* lookup);
 /* The period history of a tax code: the open tax file, the array selector
  * (non-zero: arrays 0 and 2, zero: arrays 1 and 3), the 995-byte record and
  * the "0Periods" record. 0 when the screen could not be set up, else 32 or
