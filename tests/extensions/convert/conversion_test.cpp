@@ -27,6 +27,7 @@
 #include "recman.h"
 #include "tests/extensions/company/fixture.h"
 #include "tests/extensions/convert/old_release.h"
+#include "tests/support/program.h"
 
 namespace fs = std::filesystem;
 using bwps::FileNo;
@@ -399,6 +400,67 @@ TEST_F(ConversionTest, ARunKilledAtAnyMomentLeavesTheFolderWhollyOldOrWhollyNew)
     EXPECT_EQ(Convert(), 0) << Transcript();
     EXPECT_EQ(DetectDataSetVersion(folder_.c_str()), DATASET_CURRENT);
     EXPECT_FALSE(bwps::conversion::JournalExists(folder_));
+}
+
+}  // namespace
+
+namespace {
+
+// ---- the screen ----
+
+TEST_F(ConversionTest, TheScreenConvertsOnF10AndLeavesTheDataOnEsc)
+{
+    Make(12);
+    ASSERT_FALSE(HasFatalFailure());
+    Script("key Esc\n");
+    EXPECT_EQ(ConvertCompanyData(folder_.c_str()), 27);
+    EXPECT_EQ(DetectDataSetVersion(folder_.c_str()), 12);
+
+    FxTranscriptClear();
+    Script("key Space\nkey Enter\nkey F10\n");
+    EXPECT_EQ(ConvertCompanyData(folder_.c_str()), 0);
+    EXPECT_EQ(DetectDataSetVersion(folder_.c_str()), DATASET_CURRENT);
+    EXPECT_TRUE(Saw("window open 5,3-20,79 \" Convert Company Data \"")) << Transcript();
+    EXPECT_TRUE(Saw("field 1 exit \"Keep old files\"")) << Transcript();
+    // the progress names each file with its count of records
+    EXPECT_TRUE(Saw("\"BPOSCUST.DB: 2 records converted\"")) << Transcript();
+    // option 2 kept the old files
+    EXPECT_TRUE(fs::exists(folder_ + "/BPOSCUST.V10"));
+}
+
+}  // namespace
+
+namespace {
+
+// ---- as a user runs it ----
+
+// The host is asked to run the company heading over a company of code 12:
+// the opening shows the conversion screen, F10 converts it with its
+// progress, and the company opens.
+TEST_F(ConversionTest, TheHostConvertsACompanyOfCode12ThenRunsTheCommand)
+{
+    Make(12);
+    ASSERT_FALSE(HasFatalFailure());
+    BWPSStopSession();
+    const std::string untouched = Folder("untouched");
+    fs::copy(folder_, untouched);
+    const std::string program = Folder("host");
+    bwpstest::InstallProgramFolder(program);
+    const std::string script = Folder("convert.txt");
+    std::ofstream(script) << "key F10\n";
+    const auto run = bwpstest::RunBwpos(
+        program, {"--company", folder_, "--user", "CLERK", "--password", "x", "--script", script, "103"});
+    EXPECT_EQ(run.status, 0) << run.out;
+    EXPECT_NE(run.out.find("run begin RSFileConvert"), std::string::npos) << run.out;
+    EXPECT_NE(run.out.find("BPOSCUST.DB: 2 records converted"), std::string::npos) << run.out;
+    EXPECT_EQ(DetectDataSetVersion(folder_.c_str()), DATASET_CURRENT);
+
+    // Without the key the screen is left: nothing is converted and the
+    // company does not open.
+    const auto left = bwpstest::RunBwpos(program, {"--company", untouched, "--user", "CLERK", "--password", "x", "103"});
+    EXPECT_NE(left.status, 0) << left.out;
+    EXPECT_NE(left.out.find("run end RSFileConvert Esc"), std::string::npos) << left.out;
+    EXPECT_EQ(DetectDataSetVersion(untouched.c_str()), 12);
 }
 
 }  // namespace
