@@ -6,6 +6,7 @@
 
 #include <signal.h>
 #include <sys/wait.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <chrono>
@@ -27,6 +28,7 @@
 #include "recman.h"
 #include "tests/extensions/company/fixture.h"
 #include "tests/extensions/convert/old_release.h"
+#include "tests/support/privileges.h"
 #include "tests/support/program.h"
 
 namespace fs = std::filesystem;
@@ -297,6 +299,23 @@ TEST_F(ConversionTest, AFileThatIsNotADataFileIsReportedAndNothingChanges)
     const auto before = Snapshot(12);
     EXPECT_EQ(Convert(), B_NOT_A_RECORD_FILE);
     ExpectUnchanged(before);
+}
+
+// A file that may not be written is reported (status 94) before anything
+// is touched.
+TEST_F(ConversionTest, AReadOnlyFileIsReportedAndNothingChanges)
+{
+    Make(12);
+    ASSERT_FALSE(HasFatalFailure());
+    const std::string tenders = PathOf(folder_, FileNo::Tenders);
+    ASSERT_TRUE(bwpstest::GiveToUnprivileged(Folder("")));
+    ::chmod(tenders.c_str(), 0444);
+    const auto before = Snapshot(12);
+    const int answer = bwpstest::RunUnprivileged([&] { return Convert() == B_PERMISSION_ERROR ? 0 : 1; });
+    EXPECT_EQ(answer, 0);
+    ::chmod(tenders.c_str(), 0644);
+    ExpectUnchanged(before);
+    EXPECT_EQ(DetectDataSetVersion(folder_.c_str()), 12);
 }
 
 // ---- the driver's checks ----
