@@ -390,7 +390,7 @@ TEST_F(ConversionTest, ARunKilledAtAnyMomentLeavesTheFolderWhollyOldOrWhollyNew)
     std::mt19937 random(27);
     std::uniform_int_distribution<long> later(0, whole.count() * 2 / 3);
     int undone = 0, finished = 0;
-    for (int kill = 0; kill < 20; ++kill) {
+    for (int kill = 0; kill < 15; ++kill) {
         SCOPED_TRACE("kill " + std::to_string(kill));
         const pid_t pid = run(folder_);
         std::this_thread::sleep_for(std::chrono::microseconds(later(random)));
