@@ -287,6 +287,8 @@ public:
         auto udf = std::make_unique<UdfCompanion>(file);
         udf_ = udf.get();
         AddCompanion(std::make_unique<NoteCompanion>(file));
+        if (file == FileNo::Customers)
+            AddCompanion(UdfLabelsCompanion('C'));
         AddCompanion(std::move(udf));
     }
 
@@ -682,6 +684,8 @@ protected:
         ShowDescriptions();
         if (udf_->Data().GetFileId() >= 0)
             udf_->Data().StructToScreen(Form(), kFirstValue);
+        if (master_ == FileNo::Customers)
+            CBwUDFSMngr::CustStructToScreen(Form(), kFirstLabel);
     }
 
     void ScreenToRecord() override

@@ -340,8 +340,8 @@ BWPS_EXPORT int WriteProductActivity(uint16_t activityHandle, const TagProduct* 
     }
     if (product != nullptr) {
         std::memcpy(activity->Text64, product->Text85, 6);
-        std::memcpy(activity->Text106, product->Text626, 11);
-        std::memcpy(activity->Text117, product->Text637, 11);
+        std::memcpy(activity->Text106, product->MasterCode, 11);
+        std::memcpy(activity->Text117, product->Warehouse, 11);
     } else if (service196 != nullptr) {
         std::memcpy(activity->Text64, static_cast<const char*>(service196) + kServiceTextOffset, 6);
     }

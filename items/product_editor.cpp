@@ -42,7 +42,7 @@ enum FieldNo {
     kDate286, kVendor2, kVendorCode2, kVendor3, kVendorCode3, kUnit2, kUnits2, kAmount290, kDate282,
     kWeight, kWeightUnit, kPriceBreak1, kPriceBreak6 = 35, kRelated1, kRelated2, kFlag264, kSerial,
     kFlag267, kFlag263, kFirstLabel, kFirstUdf = 54, kUdfDate1 = 64, kUdfDate2, kBalance, kOnHand1, kOnHand2,
-    kCommitted, kFurther, kText637, kMasterCode
+    kCommitted, kFurther, kWarehouse, kMasterCode
 };
 
 // Rights and the audit entity of products.
@@ -224,6 +224,7 @@ class ProductEditor : public EditorFrame {
 public:
     explicit ProductEditor(TagLookUp* caller) : EditorFrame(MakeSpec(), caller)
     {
+        AddCompanion(UdfLabelsCompanion('P'));
         auto udf = std::make_unique<UdfCompanion>();
         udf_ = udf.get();
         AddCompanion(std::move(udf));
@@ -379,7 +380,7 @@ std::span<const ScreenField> ProductEditor::Template() const
         Field(kOnHand2, 22, 37, "%11.4fF").Prompt(1).DisplayOnly(),
         Field(kCommitted, 22, 51, "%11.4fF").Prompt(1).DisplayOnly(),
         Field(kFurther, 22, 63, "%11.4fF").Prompt(1).DisplayOnly(),
-        Field(kText637, 2, 50, "%-3sC").Prompt(1).DisplayOnly(),
+        Field(kWarehouse, 2, 50, "%-3sC").Prompt(1).DisplayOnly(),
         Field(kMasterCode, 0, 0, "%-10sC").Prompt(1).DisplayOnly(),
         {},
     }};
@@ -565,8 +566,8 @@ void ProductEditor::RecordToScreen()
     ShowNumber(kOnHand2, "%11.4fF", pack2, p.Amounts[PRODUCT_QUANTITY]);
     ShowNumber(kCommitted, "%11.4fF", pack2, p.Amounts[PRODUCT_SECOND_QUANTITY]);
     ShowNumber(kFurther, "%11.4fF", pack1, p.Amounts[PRODUCT_FURTHER_QUANTITY]);
-    set(kText637, p.Text637, sizeof p.Text637);
-    set(kMasterCode, p.Text626, sizeof p.Text626);
+    set(kWarehouse, p.Warehouse, sizeof p.Warehouse);
+    set(kMasterCode, p.MasterCode, sizeof p.MasterCode);
     ApplyStockRules();
 }
 
@@ -592,7 +593,7 @@ void ProductEditor::SetUnitFields()
 {
     const TagProduct& p = Product();
     const bool free = p.Amounts[PRODUCT_QUANTITY] <= 0 && p.Amounts[PRODUCT_SECOND_QUANTITY] <= 0 &&
-                      p.Amounts[PRODUCT_FURTHER_QUANTITY] <= 0 && Text(p.Text626, sizeof p.Text626).empty();
+                      p.Amounts[PRODUCT_FURTHER_QUANTITY] <= 0 && Text(p.MasterCode, sizeof p.MasterCode).empty();
     FxFieldSetDisplayOnly(Form(), kUnits1, free ? 0 : 1);
     FxFieldSetDisplayOnly(Form(), kUnits2, free ? 0 : 1);
 }

@@ -195,6 +195,7 @@ class ServiceEditor : public EditorFrame {
 public:
     explicit ServiceEditor(TagLookUp* caller) : EditorFrame(MakeSpec(), caller)
     {
+        AddCompanion(UdfLabelsCompanion('S'));
         auto udf = std::make_unique<UdfCompanion>();
         udf_ = udf.get();
         AddCompanion(std::move(udf));

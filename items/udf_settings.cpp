@@ -5,12 +5,14 @@
 #include <type_traits>
 #include <cstdio>
 #include <cstring>
+#include <memory>
 #include <new>
 #include <string>
 
 #include "bwps/catalogue.h"
 #include "bwps/messages.h"
 #include "bwps/records.h"
+#include "bwps/editor_frame.h"
 #include "bwps/udf.h"
 #include "bwps/table.h"
 #include "fx.h"
@@ -345,27 +347,101 @@ CBwUDFSMngr::~CBwUDFSMngr()
     m_pUDFSServ = nullptr;
 }
 
+bool CBwUDFSMngr::CreateManager()
+{
+    if (m_pUDFSManager == nullptr)
+        m_pUDFSManager = new (std::nothrow) CBwUDFSMngr();
+    return m_pUDFSManager != nullptr;
+}
+
+template <class Kind>
+static bool CreateKind(Kind*& object)
+{
+    if (object == nullptr)
+        object = new (std::nothrow) Kind();
+    if (object == nullptr) {
+        ShowMessage(1, 1);
+        return false;
+    }
+    return true;
+}
+
+bool CBwUDFSMngr::CreateCust() { return CreateKind(m_pUDFSCust); }
+bool CBwUDFSMngr::CreateProd() { return CreateKind(m_pUDFSProd); }
+bool CBwUDFSMngr::CreateServ() { return CreateKind(m_pUDFSServ); }
+bool CBwUDFSMngr::CreateAll() { return CreateCust() && CreateProd() && CreateServ(); }
+
 bool CBwUDFSMngr::Create()
 {
-    if (m_pUDFSManager == nullptr) {
-        m_pUDFSManager = new (std::nothrow) CBwUDFSMngr();
-        if (m_pUDFSManager == nullptr) {
-            ShowMessage(1, 1);
-            return false;
-        }
-    }
-    if (m_pUDFSCust == nullptr)
-        m_pUDFSCust = new (std::nothrow) CBwUDFSCust();
-    if (m_pUDFSCust != nullptr && m_pUDFSProd == nullptr)
-        m_pUDFSProd = new (std::nothrow) CBwUDFSProd();
-    if (m_pUDFSProd != nullptr && m_pUDFSServ == nullptr)
-        m_pUDFSServ = new (std::nothrow) CBwUDFSServ();
-    if (m_pUDFSCust == nullptr || m_pUDFSProd == nullptr || m_pUDFSServ == nullptr) {
+    if (!CreateManager()) {
         ShowMessage(1, 1);
+        return false;
+    }
+    if (!CreateAll()) {
         Destroy();
         return false;
     }
     return true;
+}
+
+bool CBwUDFSMngr::CreateOneEntity(char entity)
+{
+    if (!CreateManager()) {
+        ShowMessage(1, 1);
+        return false;
+    }
+    bool made = false;
+    switch (entity) {
+    case 'C': made = CreateCust(); break;
+    case 'P': made = CreateProd(); break;
+    case 'S': made = CreateServ(); break;
+    default: break;
+    }
+    if (!made && m_pUDFSCust == nullptr && m_pUDFSProd == nullptr && m_pUDFSServ == nullptr)
+        Destroy();
+    return made;
+}
+
+bool CBwUDFSMngr::InitializeOneEntity(char entity)
+{
+    if (!CreateOneEntity(entity))
+        return false;
+    // a program that has not said which general file holds the labels
+    // keeps them in the store's own
+    if (m_nGrlTableId < 0)
+        m_nGrlTableId = bwps::No(bwps::FileNo::General);
+    if (m_hGrlHdl == kNoHandle) {
+        bwps::Table file;
+        const bwps::Status s = file.Open(static_cast<bwps::FileNo>(m_nGrlTableId));
+        if (!s.Ok()) {
+            bwps::Status{s.status, -100, s.file}.Report();
+            return false;
+        }
+        m_hGrlHdl = static_cast<short>(file.Release());
+    }
+    CBwUDFSBase::SetGrlTableId(m_nGrlTableId);
+    CBwUDFSBase::ReleaseHandle();
+    CBwUDFSBase::SetHandle(m_hGrlHdl);
+    CBwUDFSBase* object = GetEntity(entity);
+    if (!object->Read())
+        return false;
+    if (object->GetLastStatus() != 0)
+        object->InitStruct();
+    return true;
+}
+
+void CBwUDFSMngr::DestroyOneEntity(char entity, bool destroyManager)
+{
+    switch (entity) {
+    case 'C': delete m_pUDFSCust; m_pUDFSCust = nullptr; break;
+    case 'P': delete m_pUDFSProd; m_pUDFSProd = nullptr; break;
+    case 'S': delete m_pUDFSServ; m_pUDFSServ = nullptr; break;
+    default: return;
+    }
+    if (destroyManager && m_pUDFSCust == nullptr && m_pUDFSProd == nullptr && m_pUDFSServ == nullptr) {
+        CBwUDFSBase::ReleaseHandle();
+        Destroy();
+    }
 }
 
 void CBwUDFSMngr::Destroy()
@@ -516,3 +592,50 @@ void CBwUDFSMngr::ServStructToScreen(FxForm* form, int firstField) { ToScreen(m_
 void CBwUDFSMngr::CustScreenToStruct(FxForm* form, int firstField) { FromScreen(m_pUDFSCust, form, firstField); }
 void CBwUDFSMngr::ProdScreenToStruct(FxForm* form, int firstField) { FromScreen(m_pUDFSProd, form, firstField); }
 void CBwUDFSMngr::ServScreenToStruct(FxForm* form, int firstField) { FromScreen(m_pUDFSServ, form, firstField); }
+
+bool CBwUDFSMngr::SaveCust() { return m_pUDFSCust != nullptr && m_pUDFSCust->Save(); }
+bool CBwUDFSMngr::SaveProd() { return m_pUDFSProd != nullptr && m_pUDFSProd->Save(); }
+bool CBwUDFSMngr::SaveServ() { return m_pUDFSServ != nullptr && m_pUDFSServ->Save(); }
+bool CBwUDFSMngr::SetCustStruct(const TagUDFSettings* r) { return m_pUDFSCust != nullptr && m_pUDFSCust->SetStruct(r); }
+bool CBwUDFSMngr::SetProdStruct(const TagUDFSettings* r) { return m_pUDFSProd != nullptr && m_pUDFSProd->SetStruct(r); }
+bool CBwUDFSMngr::SetServStruct(const TagUDFSettings* r) { return m_pUDFSServ != nullptr && m_pUDFSServ->SetStruct(r); }
+void CBwUDFSMngr::CloneCustStruct(TagUDFSettings* out)
+{
+    if (m_pUDFSCust != nullptr)
+        m_pUDFSCust->CloneStruct(out);
+}
+void CBwUDFSMngr::CloneProdStruct(TagUDFSettings* out)
+{
+    if (m_pUDFSProd != nullptr)
+        m_pUDFSProd->CloneStruct(out);
+}
+void CBwUDFSMngr::CloneServStruct(TagUDFSettings* out)
+{
+    if (m_pUDFSServ != nullptr)
+        m_pUDFSServ->CloneStruct(out);
+}
+bool CBwUDFSMngr::CustGetStruct() { return m_pUDFSCust != nullptr && m_pUDFSCust->GetStruct(); }
+bool CBwUDFSMngr::ProdGetStruct() { return m_pUDFSProd != nullptr && m_pUDFSProd->GetStruct(); }
+bool CBwUDFSMngr::ServGetStruct() { return m_pUDFSServ != nullptr && m_pUDFSServ->GetStruct(); }
+
+namespace bwps {
+namespace {
+
+class UdfLabels : public EditorCompanion {
+public:
+    explicit UdfLabels(char entity) : entity_(entity) {}
+    bool Open() override { return CBwUDFSMngr::InitializeOneEntity(entity_); }
+    void Close() override { CBwUDFSMngr::DestroyOneEntity(entity_, true); }
+    void Start(const void*, bool) override {}
+    bool Save(const void*) override { return true; }
+    bool Delete(const void*) override { return true; }
+
+private:
+    char entity_;
+};
+
+}  // namespace
+
+std::unique_ptr<EditorCompanion> UdfLabelsCompanion(char entity) { return std::make_unique<UdfLabels>(entity); }
+
+}  // namespace bwps

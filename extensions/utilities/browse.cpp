@@ -23,6 +23,7 @@
 #include "bwps/records/sales.h"
 #include "bwps/screen_utils.h"
 #include "bwps/salespersons.h"
+#include "bwps/serials.h"
 #include "bwps/settings.h"
 #include "bwps/stations.h"
 #include "bwps/table.h"
@@ -31,10 +32,6 @@
 #include "fx.h"
 #include "lookup.h"
 
-// A service this build may lack: skipped when absent.
-extern "C" {
-__attribute__((weak)) int DeleteSerialMovementsOfDocument(const char* document);
-}
 
 namespace {
 
@@ -51,6 +48,9 @@ constexpr int kKeyF6 = FX_KEY_F1 + 5 * 0x100;
 constexpr int kKeyF8 = FX_KEY_F1 + 7 * 0x100;
 constexpr int kKeyF9 = FX_KEY_F1 + 8 * 0x100;
 constexpr int kNumberWidth = 11;
+// A failure that the service which met it has reported: the delete stops
+// without a second report.
+constexpr int kReportedAlready = -1;
 
 enum class Kind { Single, Records, Assemblies, Ledger, Layaways, Invoices, Quotes };
 
@@ -201,7 +201,8 @@ int LineLeft(uint16_t lines, FileNo file, const std::string& number, bool* left)
 // Gives back what the sale took: the customer's open items go to history,
 // the salesperson's period sales and the products' quantities are reduced,
 // the serial movements go. Lines kept in the detail file are deleted. Runs
-// inside the caller's transaction. 0, or the failing status.
+// inside the caller's transaction. 0, or the failing status
+// (kReportedAlready when the serial services reported it).
 int ReverseInvoice(const TagSalesHdr& header, uint16_t lines, int* operation, FileNo* file)
 {
     const std::string number = NumberOf(header.InvoiceNo);
@@ -260,10 +261,13 @@ int ReverseInvoice(const TagSalesHdr& header, uint16_t lines, int* operation, Fi
             const std::string code(line.ItemCode, strnlen(line.ItemCode, sizeof line.ItemCode));
             UpdateProductRecord(products.Handle(), code.c_str(), -line.Quantity);
         }
-        if (line.HasSerials == 'Y' && DeleteSerialMovementsOfDocument != nullptr) {
-            char document[sizeof line.SerialDocument + 1] = {};
-            std::memcpy(document, line.SerialDocument, sizeof line.SerialDocument);
-            DeleteSerialMovementsOfDocument(document);
+        if (line.HasSerials == 'Y') {
+            uint32_t link = line.SerialLink;
+            const int status = DeleteSerialMovementsOfDocument(&link);
+            if (status != 0) {
+                CloseInvDetailSource(&source);
+                return kReportedAlready;
+            }
         }
     }
     CloseInvDetailSource(&source);
@@ -312,7 +316,8 @@ int DeleteDocumentHeader(TagLookUp* lookup)
         status = DeleteLinesOf(b.lines, s.detail, number, &operation);
     }
     if (status != 0) {
-        ReportStatus(status, operation, failed);
+        if (status != kReportedAlready)
+            ReportStatus(status, operation, failed);
         return LK_ANSWER_REFRESH;
     }
     status = BtrWrite(B_DELETE, b.headers, nullptr, header.data(), length);

@@ -146,6 +146,10 @@ struct EditorContext {
     EditorFrame* editor = nullptr;
 };
 
+// The store's labels of one kind of user-defined fields ('C', 'P', 'S'):
+// the label manager started for the kind while the editor runs.
+BWPS_EXPORT std::unique_ptr<EditorCompanion> UdfLabelsCompanion(char entity);
+
 class BWPS_EXPORT EditorFrame {
 public:
     EditorFrame(const EditorSpec& spec, TagLookUp* caller);

@@ -281,6 +281,24 @@ public:
     static bool InitializeCust();
     static bool InitializeProd();
     static bool InitializeServ();
+    // Makes one kind's object (and the manager), opens the general file
+    // when it is not open yet, hands it to the base and reads the kind's
+    // record (a kind without one shows the default labels).
+    static bool InitializeOneEntity(char entity);
+    // Deletes one kind's object; with destroyManager, and no object left,
+    // the manager too.
+    static void DestroyOneEntity(char entity, bool destroyManager);
+    // The manager and one kind's object; message 1 when it cannot be made.
+    static bool CreateOneEntity(char entity);
+    static bool SaveCust();
+    static bool SaveProd();
+    static bool SaveServ();
+    static bool SetCustStruct(const TagUDFSettings* record);
+    static bool SetProdStruct(const TagUDFSettings* record);
+    static bool SetServStruct(const TagUDFSettings* record);
+    static void CloneCustStruct(TagUDFSettings* out);
+    static void CloneProdStruct(TagUDFSettings* out);
+    static void CloneServStruct(TagUDFSettings* out);
     // Create, open the general file, hand it to the settings objects and
     // read the three records.
     static bool Initialize();
@@ -300,10 +318,20 @@ public:
     static CBwUDFSBase* GetEntity(char entity);
     static bool GetLabel(char entity, int kind, int index, char* out, unsigned int size);
 
+protected:
+    static bool CustGetStruct();
+    static bool ProdGetStruct();
+    static bool ServGetStruct();
+
 private:
     CBwUDFSMngr() = default;
     static bool Open(const char* path);
     static void Close();
+    static bool CreateManager();
+    static bool CreateCust();
+    static bool CreateProd();
+    static bool CreateServ();
+    static bool CreateAll();
 
     static CBwUDFSMngr* m_pUDFSManager;
     static CBwUDFSCust* m_pUDFSCust;

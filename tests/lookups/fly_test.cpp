@@ -826,7 +826,7 @@ TEST_F(FlyLookups, MasterItemDrillsDownToItsProducts)
         TagProduct p{};
         std::snprintf(p.Code, sizeof p.Code, "%s", code);
         std::snprintf(p.Description, sizeof p.Description, "%s of %s", code, master);
-        std::snprintf(p.Text626, sizeof p.Text626, "%s", master);
+        std::snprintf(p.MasterCode, sizeof p.MasterCode, "%s", master);
         char key[256] = {};
         ASSERT_EQ(BtrWrite(B_INSERT, Open(FileNo::Products), key, &p, sizeof p), 0);
     };

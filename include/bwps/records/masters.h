@@ -9,6 +9,7 @@
 #include <stdint.h>
 
 #include "bwps/records/products.h"
+#include "bwps/records/promotions.h"
 #include "bwps/records/tenders.h"
 
 // The product record is TagProduct (bwps/records/products.h).
@@ -69,24 +70,6 @@ struct PriceBreakRecord {           // BPOSPRBK.DB, 87 bytes
     } Breaks[5];                    // 38
     char Type;                      // 78: 'Q', 'P', 'D', 'F'
     double SingleValue;             // 79
-};
-struct PromotionHeaderRecord {      // BPOSPPHD.DB, 120 bytes
-    char Number[11];                // 0: key 0
-    int32_t StartDate;              // 11
-    int32_t EndDate;                // 15
-    uint8_t ProductKind;            // 19
-    char ProductFirst[15];          // 20
-    char ProductLast[15];           // 35
-    char Description[26];           // 50
-    uint8_t PriceKind;              // 76
-    double Amount;                  // 77
-    char Lowest;                    // 85
-    char Removed;                   // 86
-    char SecondFlag;                // 87
-    uint8_t CustomerKind;           // 88
-    char CustomerFirst[15];         // 89
-    char CustomerLast[15];          // 104
-    char AllCustomers;              // 119
 };
 struct CustomerRecord {             // BPOSCUST.DB, 795 bytes
     char Code[11];                  // 0
@@ -222,8 +205,6 @@ static_assert(sizeof(BillingCodeRecord) == 89 && offsetof(BillingCodeRecord, Acc
               offsetof(BillingCodeRecord, Description) == 6 &&
               offsetof(BillingCodeRecord, Options) == 70 && offsetof(BillingCodeRecord, Amount) == 73 &&
               offsetof(BillingCodeRecord, Data81) == 81);
-static_assert(sizeof(PromotionHeaderRecord) == 120 && offsetof(PromotionHeaderRecord, Description) == 50 &&
-              offsetof(PromotionHeaderRecord, Removed) == 86 && offsetof(PromotionHeaderRecord, AllCustomers) == 119);
 static_assert(sizeof(PriceBreakRecord) == 87 && offsetof(PriceBreakRecord, Breaks) == 38 &&
               offsetof(PriceBreakRecord, Type) == 78 && offsetof(PriceBreakRecord, SingleValue) == 79);
 static_assert(offsetof(CustomerRecord, LedgerAccount) == 29 &&

@@ -50,8 +50,8 @@ typedef struct TagProduct {
     double Runs[6][5];          /* 370, 410, 450, 490, 530, 570 */
     double BaselineQuantity;    /* 610: before the recorded activity */
     double BaselineValue;       /* 618 */
-    char Text626[11];           /* 626: copied into activity 106 */
-    char Text637[11];           /* 637: copied into activity 117 */
+    char MasterCode[11];        /* 626: master item of a sub-item; copied into activity 106 */
+    char Warehouse[11];         /* 637: warehouse code, 3 characters; copied into activity 117 */
     uint8_t Data648[4];         /* 648 */
     char WeightUnit[7];         /* 652: a unit code of BPOSWUNI.DB (key 7) */
     double Weight;              /* 659 */
@@ -166,8 +166,8 @@ static_assert(offsetof(TagProduct, Amounts) + 8 * PRODUCT_AVAILABLE == 362, "ava
 static_assert(offsetof(TagProduct, Runs) == 370, "product runs");
 static_assert(offsetof(TagProduct, BaselineQuantity) == 610, "baseline quantity");
 static_assert(offsetof(TagProduct, BaselineValue) == 618, "baseline value");
-static_assert(offsetof(TagProduct, Text626) == 626, "product 626");
-static_assert(offsetof(TagProduct, Text637) == 637, "product 637");
+static_assert(offsetof(TagProduct, MasterCode) == 626, "product master code");
+static_assert(offsetof(TagProduct, Warehouse) == 637, "product warehouse");
 static_assert(offsetof(TagProduct, Status) == 667, "product status");
 static_assert(offsetof(TagProduct, WeightUnit) == 652, "product weight unit");
 static_assert(sizeof(TagProductActivity) == 175, "product activity");

@@ -113,7 +113,8 @@ typedef struct TagSalesDetail {
     uint8_t Data152[19];            /* 152 */
     char HasSerials;                /* 171: 'Y' when serial movements belong to the line */
     uint8_t Data172;                /* 172 */
-    char SerialDocument[9];         /* 173: the document the serial movements carry */
+    uint32_t SerialLink;            /* 173: link number of the line's serial movements; 0 or -1 none */
+    uint8_t Data177[5];             /* 177 */
 } TagSalesDetail;
 
 /* A tender slot of a register: its code and the amount taken (19 bytes). */
@@ -180,7 +181,7 @@ static_assert(offsetof(TagSalesHdr, TaxCode) == 287, "sale tax code");
 static_assert(offsetof(TagSalesHdr, TermsCode) == 293, "sale terms code");
 static_assert(offsetof(TagSalesHdr, CashDescription) == 303, "sale cash description");
 static_assert(offsetof(TagSalesHdr, LayawayCustomer) == 309, "sale layaway customer");
-static_assert(offsetof(TagSalesDetail, HasSerials) == 171 && offsetof(TagSalesDetail, SerialDocument) == 173 &&
+static_assert(offsetof(TagSalesDetail, HasSerials) == 171 && offsetof(TagSalesDetail, SerialLink) == 173 &&
                   sizeof(TagSalesDetail) == 182,
               "sale line serial fields");
 static_assert(offsetof(TagSalesHdr, Tender1) == 331, "sale tender 1");

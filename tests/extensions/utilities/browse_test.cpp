@@ -1,12 +1,20 @@
 // The transaction browse screens: each lists its file, F6 deletes what the
 // screen lets it delete, a header goes with its lines, and the last line of
 // a document offers its header.
+#include <algorithm>
 #include <cstring>
+#include <tuple>
 #include <string>
 #include <vector>
 
+#include <sys/wait.h>
+#include <unistd.h>
+
 #include "bwps/files.h"
+#include "bwps/records/items.h"
 #include "bwps/records/sales.h"
+#include "bwps/serials.h"
+#include "bwps/table.h"
 #include "extensions/utilities/utilities.h"
 #include "extensions/utilities/verify_records.h"
 #include "fx.h"
@@ -69,6 +77,88 @@ protected:
 };
 
 using Texts = std::vector<std::string>;
+
+// An invoice whose lines carry serial movements: deleting it removes them
+// (undoing them on their units) in the delete's transaction; when one of
+// them cannot go, the invoice, its lines and every movement stay.
+TEST_F(BrowseTest, DeletingAnInvoiceTakesItsSerialMovementsOrNothing)
+{
+    const auto serialSale = [&](const char* number, uint32_t link) {
+        Document(FileNo::SalesHeader, number, 0);
+        TagSalesDetail l{};
+        std::snprintf(l.InvoiceNo, sizeof l.InvoiceNo, "%s", number);
+        l.LineNo = 1;
+        l.Kind = 'M';
+        l.HasSerials = 'Y';
+        l.SerialLink = link;
+        ASSERT_EQ(Insert(No(FileNo::SalesDetail), &l, sizeof l), 0);
+    };
+    {
+        bwps::Table units, movements;
+        ASSERT_TRUE(units.Open(FileNo::SerialNumbers).Ok());
+        ASSERT_TRUE(movements.Open(FileNo::SerialDetail).Ok());
+        for (auto [serial, effect, date] : {std::tuple{"S1", 'A', 100}, std::tuple{"S1", 'R', 150},
+                                            std::tuple{"S2", 'R', 160}}) {
+            TagSerialMovement m{};
+            std::snprintf(m.Code, sizeof m.Code, "TV");
+            std::snprintf(m.Serial, sizeof m.Serial, "%s", serial);
+            m.Effect = effect;
+            m.Date = date;
+            ASSERT_EQ(AddSerialMovement(movements.Handle(), units.Handle(), &m, nullptr), 1);
+        }
+    }
+    serialSale("D1", 2);  // sold S1
+    serialSale("D2", 3);  // sold S2
+    const auto movementsLeft = [&] { return Records(FilePath(No(FileNo::SerialDetail))).size(); };
+
+    // another station holds D1's movement: nothing goes
+    int ready[2], done[2];
+    ASSERT_EQ(::pipe(ready), 0);
+    ASSERT_EQ(::pipe(done), 0);
+    const pid_t station = fork();
+    if (station == 0) {
+        bwps::Table movements;
+        char byte = 'n';
+        if (movements.Open(FileNo::SerialDetail).Ok()) {
+            movements.SetKey(SERIAL_KEY_LINK);
+            bwps::KeyBuffer key;
+            key.Set(uint32_t{2});
+            TagSerialMovement m{};
+            if (movements.Get(B_GET_EQUAL + B_LOCK_MULTI_NOWAIT, key, m).Ok())
+                byte = 'y';
+        }
+        (void)!::write(ready[1], &byte, 1);
+        (void)!::read(done[0], &byte, 1);
+        _exit(0);
+    }
+    char byte = 0;
+    ASSERT_EQ(::read(ready[0], &byte, 1), 1);
+    ASSERT_EQ(byte, 'y');
+    Script("key F6\nanswer Yes\nkey Esc\n");
+    ViewTransactions(No(FileNo::SalesHeader));
+    (void)!::write(done[1], "x", 1);
+    ::waitpid(station, nullptr, 0);
+    for (int fd : {ready[0], ready[1], done[0], done[1]})
+        ::close(fd);
+    EXPECT_EQ(Numbers(FileNo::SalesHeader), (Texts{"D1", "D2"}));
+    EXPECT_EQ(Numbers(FileNo::SalesDetail), (Texts{"D1", "D2"}));
+    EXPECT_EQ(movementsLeft(), 3u);
+
+    // and once it is free, D1 goes with its movement; S1 is in stock again
+    Script("key F6\nanswer Yes\nkey Esc\n");
+    ViewTransactions(No(FileNo::SalesHeader));
+    EXPECT_EQ(Numbers(FileNo::SalesHeader), (Texts{"D2"}));
+    EXPECT_EQ(Numbers(FileNo::SalesDetail), (Texts{"D2"}));
+    EXPECT_EQ(movementsLeft(), 2u);
+    bool s1InStock = false;
+    for (const std::string& r : Records(FilePath(No(FileNo::SerialNumbers)))) {
+        TagSerialNumber u{};
+        std::memcpy(&u, r.data(), std::min(r.size(), sizeof u));
+        if (std::string(u.Serial) == "S1")
+            s1InStock = u.Available == 'Y' && u.Date == 100;
+    }
+    EXPECT_TRUE(s1InStock);
+}
 
 TEST_F(BrowseTest, DeletingAHeaderTakesItsLinesAndLeavesTheOtherDocuments)
 {

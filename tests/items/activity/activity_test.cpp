@@ -23,8 +23,8 @@ TagProduct Product(const char* code, double quantity, double value, uint8_t kind
     p.Amounts[PRODUCT_QUANTITY] = quantity;
     p.Amounts[PRODUCT_VALUE] = value;
     Put(p.Text85, "BOX");
-    Put(p.Text626, "MASTER");
-    Put(p.Text637, "WH1");
+    Put(p.MasterCode, "MASTER");
+    Put(p.Warehouse, "WH1");
     return p;
 }
 

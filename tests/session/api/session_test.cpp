@@ -63,7 +63,7 @@ extern "C" __attribute__((visibility("default"))) int FlyProducts(const char*, i
     std::strcpy(r->Text85, "HW");
     std::strcpy(r->Text58, "UPC12345");
     std::strcpy(r->Vendor1, "VEND1");
-    std::strcpy(r->Text637, "MAIN");            // cut to 3
+    std::strcpy(r->Warehouse, "MAIN");            // cut to 3
     return g_lookupResult;
 }
 

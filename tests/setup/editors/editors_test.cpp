@@ -115,7 +115,7 @@ protected:
     {
         TagProduct p{};
         std::snprintf(p.Code, sizeof p.Code, "%s", code);
-        std::snprintf(p.Text637, sizeof p.Text637, "%s", warehouse);
+        std::snprintf(p.Warehouse, sizeof p.Warehouse, "%s", warehouse);
         std::snprintf(p.WeightUnit, sizeof p.WeightUnit, "%s", unit);
         ASSERT_EQ(bwpstest::PutRecord(Path(FileNo::Products), p.Code, 15, &p, sizeof p), 0);
     }
