@@ -20,16 +20,12 @@
 #include "bwps/files.h"
 #include "bwps/messages.h"
 #include "bwps/records/sales.h"
+#include "bwps/serials.h"
 #include "bwps/status_windows.h"
 #include "bwps/table.h"
 #include "extensions/convert/layouts.h"
 #include "fx.h"
 #include "recman.h"
-
-// The serial services of the item files write a movement and keep its unit
-// in step (ordinal 155 of bwpsbase). Bound when bwpsbase has them.
-extern "C" __attribute__((weak)) int AddSerialMovement(uint16_t movements, uint16_t units, void* movement,
-                                                       void* document);
 
 using bwps::FileNo;
 using bwps::No;
@@ -80,12 +76,13 @@ void BuildMovement(const uint8_t* serial, uint8_t* movement)
     Put32(movement, 65, -1);
 }
 
-// The one call into the serial services; without them no movement can be
-// written and the step fails.
-bool AddMovementThroughSerialServices(uint16_t movements, uint16_t units, uint8_t* movement, void* line)
+// The serial services write the movement and keep its unit in step.
+bool AddMovement(uint16_t movements, uint16_t units, const uint8_t* bytes, void* line)
 {
-    if (AddSerialMovement == nullptr) return false;
-    return AddSerialMovement(movements, units, movement, line) == 1;
+    static_assert(sizeof(TagSerialMovement) == kMovementLength);
+    TagSerialMovement movement;
+    std::memcpy(&movement, bytes, sizeof movement);
+    return AddSerialMovement(movements, units, &movement, line) == 1;
 }
 
 std::string OlderSerialPath(int olderRelease)
@@ -128,7 +125,7 @@ bool CarryOver(SerialFiles& f, uint8_t* serial, int length, void* line)
         marked.Report();
         return false;
     }
-    if (!AddMovementThroughSerialServices(f.movements.Handle(), f.units.Handle(), movement, line))
+    if (!AddMovement(f.movements.Handle(), f.units.Handle(), movement, line))
         return false;
     const Status committed = batch.Commit();
     committed.Report();

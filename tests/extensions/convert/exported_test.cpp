@@ -309,3 +309,113 @@ TEST_F(RegisterRebuildTest, AFailedRebuildLeavesTheOlderFileWhole)
 }
 
 }  // namespace
+
+namespace {
+
+// An older serial record (65 bytes): invoice, line, serial, product,
+// customer, date and the status byte whose bit 0x80 marks a record carried
+// over.
+std::string OlderSerial(const char* invoice, int16_t line, const char* serial, uint8_t status)
+{
+    std::string r(65, '\0');
+    std::memcpy(r.data(), invoice, std::strlen(invoice));
+    std::memcpy(r.data() + 11, &line, 2);
+    std::memcpy(r.data() + 13, serial, std::strlen(serial));
+    std::memcpy(r.data() + 28, "PROD", 4);
+    std::memcpy(r.data() + 49, "CUST1", 5);
+    const int32_t date = 20240105;
+    std::memcpy(r.data() + 60, &date, 4);
+    r[64] = static_cast<char>(status);
+    return r;
+}
+
+class SerialCarryTest : public RegisterRebuildTest {
+protected:
+    void WriteOlderSerials(const std::vector<std::string>& records)
+    {
+        const std::string path = GetRelease1FilePath(bwps::No(FileNo::SerialNumbers));
+        uint8_t spec[16] = {};
+        const uint16_t length = 65, page = 4096;
+        std::memcpy(spec, &length, 2);
+        std::memcpy(spec + 2, &page, 2);
+        spec[4] = 1;
+        uint8_t key[32] = {};
+        const uint16_t position = 1, width = 13, flags = KF_DUPLICATES;
+        std::memcpy(key, &position, 2);
+        std::memcpy(key + 2, &width, 2);
+        std::memcpy(key + 4, &flags, 2);
+        ASSERT_EQ(BtrCreateFile(path.c_str(), spec, key), 0) << path;
+        uint16_t handle = 0;
+        ASSERT_EQ(BtrOpenFile(&handle, path.c_str(), 0, 0), 0);
+        for (std::string r : records) {
+            char k[256] = {};
+            ASSERT_EQ(BtrWrite(B_INSERT, handle, k, r.data(), 65), 0);
+        }
+        BtrCloseFile(handle);
+    }
+    std::vector<std::string> Movements()
+    {
+        std::vector<std::string> out;
+        bwps::Table t;
+        EXPECT_TRUE(t.Open(FileNo::SerialDetail).Ok());
+        char r[69];
+        char key[256] = {};
+        for (int s = BtrGet(B_STEP_FIRST, t.Handle(), key, r, 69); s == 0;
+             s = BtrGet(B_STEP_NEXT, t.Handle(), key, r, 69))
+            out.emplace_back(r, 69);
+        return out;
+    }
+};
+
+// The serial numbers sold on a line become movements of that sale; the
+// rest become movements of their own; a record already carried over, and
+// any pass run again, makes no second movement.
+TEST_F(SerialCarryTest, SerialNumbersBecomeMovementsOnce)
+{
+    AddRegister("REG1");
+    AddHeader("INV1", 1, 0);
+    ASSERT_FALSE(HasFatalFailure());
+    WriteOlderSerials({OlderSerial("INV1", 1, "SN-A", 0), OlderSerial("INV1", 1, "SN-B", 1),
+                       OlderSerial("INV1", 1, "SN-C", 0x80), OlderSerial("INV1", 2, "SN-D", 0)});
+    ASSERT_FALSE(HasFatalFailure());
+    Write("REG1.db", Line("INV1", 1, true));
+    ASSERT_EQ(RebuildFileThroughTemp(0, 9), 1) << Transcript();
+    auto movements = Movements();
+    ASSERT_EQ(movements.size(), 2u);
+    struct Expected {
+        const char* serial;
+        char kind;
+        char availability;
+    };
+    const Expected expected[] = {{"SN-A", 'I', 'R'}, {"SN-B", 'R', 'A'}};
+    for (size_t i = 0; i < 2; ++i) {
+        const auto* m = reinterpret_cast<const uint8_t*>(movements[i].data());
+        EXPECT_EQ(Text(m, 0), expected[i].serial);
+        EXPECT_EQ(Text(m, 15), "PROD");
+        EXPECT_EQ(m[36], 'B');
+        EXPECT_EQ(m[37], expected[i].kind) << expected[i].serial;
+        EXPECT_EQ(Text(m, 38), "INV1");
+        EXPECT_EQ(Text(m, 49), "CUST1");
+        EXPECT_EQ(m[60], expected[i].availability) << expected[i].serial;
+        EXPECT_EQ(Get<int32_t>(m, 61), 20240105);
+    }
+    // the one on no line of a register
+    EXPECT_EQ(CopyDataFileToNewLayout35(nullptr, 9, 0), 1);
+    movements = Movements();
+    ASSERT_EQ(movements.size(), 3u);
+    EXPECT_EQ(Text(reinterpret_cast<const uint8_t*>(movements[2].data()), 0), "SN-D");
+    // again: nothing more
+    uint8_t line[182] = {};
+    std::memcpy(line, "INV1", 4);
+    const int16_t one = 1;
+    std::memcpy(line + 11, &one, 2);
+    line[171] = 'Y';
+    EXPECT_EQ(CopyDataFileToNewLayout34(line, 9), 1);
+    EXPECT_EQ(CopyDataFileToNewLayout35(nullptr, 9, 0), 1);
+    EXPECT_EQ(Movements().size(), 3u);
+    // with the delete flag the older file goes
+    EXPECT_EQ(CopyDataFileToNewLayout35(nullptr, 9, 1), 1);
+    EXPECT_FALSE(fs::exists(GetRelease1FilePath(bwps::No(FileNo::SerialNumbers))));
+}
+
+}  // namespace
