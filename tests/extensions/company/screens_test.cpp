@@ -20,7 +20,6 @@ const std::set<std::string> kNotInThisBuild = {
     "EditDefaultPrinter",
     "EditFormSetup",
     "RSEditMasterItems",
-    "RSEditSerialNumbers",
     "ViewCustHistoryByParams",
 };
 
