@@ -419,3 +419,149 @@ TEST_F(SerialCarryTest, SerialNumbersBecomeMovementsOnce)
 }
 
 }  // namespace
+
+namespace {
+
+// A data file of its own in a folder: the given record length, one key on
+// the first `keyLength` bytes, variable length when asked.
+uint16_t MakeFile(const std::string& path, int length, int keyLength, bool variable)
+{
+    uint8_t spec[16] = {};
+    const uint16_t recordLength = static_cast<uint16_t>(length), page = 4096;
+    std::memcpy(spec, &recordLength, 2);
+    std::memcpy(spec + 2, &page, 2);
+    spec[4] = 1;
+    const uint16_t flags = variable ? FF_VARIABLE : 0;
+    std::memcpy(spec + 10, &flags, 2);
+    uint8_t key[32] = {};
+    const uint16_t position = 1, width = static_cast<uint16_t>(keyLength), keyFlags = KF_MODIFIABLE;
+    std::memcpy(key, &position, 2);
+    std::memcpy(key + 2, &width, 2);
+    std::memcpy(key + 4, &keyFlags, 2);
+    EXPECT_EQ(BtrCreateFile(path.c_str(), spec, key), 0) << path;
+    uint16_t handle = 0;
+    EXPECT_EQ(BtrOpenFile(&handle, path.c_str(), 0, 0), 0) << path;
+    return handle;
+}
+
+void Insert(uint16_t handle, std::string record)
+{
+    char key[256] = {};
+    ASSERT_EQ(BtrWrite(B_INSERT, handle, key, record.data(), static_cast<int>(record.size())), 0);
+}
+
+std::string Setting(const char* name, size_t length)
+{
+    std::string r(length, '\0');
+    std::memcpy(r.data(), name, std::strlen(name));
+    std::memset(r.data() + std::strlen(name), ' ', 15 - std::strlen(name));
+    return r;
+}
+
+std::string SettingOf(uint16_t handle, const char* name)
+{
+    char key[256] = {};
+    std::memcpy(key, Setting(name, 16).data(), 16);
+    std::string r(4096, '\0');
+    if (BtrGet(B_GET_EQUAL, handle, key, r.data(), 4096) != 0) return "";
+    r.resize(static_cast<size_t>(BtrCall218(handle)));
+    return r;
+}
+
+class SystemRecordsTest : public TemplateTest {};
+
+TEST_F(SystemRecordsTest, TheOlderSettingsRecordsAreRebuiltInTheNewGeneralFile)
+{
+    const uint16_t old = MakeFile(Folder("old.db"), 16, 16, true);
+    const uint16_t fresh = MakeFile(Folder("new.db"), 16, 16, true);
+    std::string company = Setting("0Company", 394);
+    std::memcpy(company.data() + 16, "Old Co", 6);
+    std::memcpy(company.data() + 47, "Old Co Ltd", 10);
+    std::memcpy(company.data() + 78, "Block Name", 10);
+    std::memcpy(company.data() + 78 + 284, "Contact", 7);
+    Insert(old, company);
+    std::string sys = Setting("0sysinterface", 431);
+    std::memcpy(sys.data() + 98, "/acc", 4);
+    sys[430] = 'N';
+    sys[71] = 'x';
+    Insert(old, sys);
+    Insert(old, Setting("0Passwords", 122));
+    std::string product = Setting("0proddefaults", 85);
+    product[23] = 1;
+    std::memcpy(product.data() + 49, "LVL1", 4);
+    Insert(old, product);
+    std::string customer = Setting("0custdefaults", 116);
+    std::memcpy(customer.data() + 82, "NET30", 5);
+    std::memcpy(customer.data() + 105, "1200", 4);
+    Insert(old, customer);
+    Insert(old, Setting("0lastnumbers", 44));
+    Insert(old, Setting("0currentyear", 20));
+    Insert(old, Setting("0Banners", 344));
+    ASSERT_FALSE(HasFatalFailure());
+
+    FxTranscriptClear();
+    EXPECT_EQ(ConvertSystemRecords(old, fresh), 1);
+    EXPECT_FALSE(Saw("Btrieve Error")) << Transcript();
+
+    const std::string c = SettingOf(fresh, "0Company");
+    ASSERT_EQ(c.size(), 818u);
+    EXPECT_STREQ(c.data() + 393, "Old Co");
+    EXPECT_STREQ(c.data() + 424, "Old Co Ltd");
+    EXPECT_STREQ(c.data() + 16, "Block Name");
+    EXPECT_STREQ(c.data() + 341, "Contact");
+    const std::string s = SettingOf(fresh, "0sysinterface");
+    ASSERT_EQ(s.size(), 477u);
+    EXPECT_STREQ(s.data() + 108, "/acc");
+    EXPECT_EQ(s[81], 'x');
+    EXPECT_EQ(std::string(s.data() + 71, 10), std::string("Y\0N\0N\0N\0Y\0", 10));
+    EXPECT_EQ(s[47], 1);
+    EXPECT_EQ(s[445], 1);
+    EXPECT_EQ(s[441], 'N');
+    EXPECT_EQ(s[440], 'N');
+    const std::string l = SettingOf(fresh, "0LookUps");
+    ASSERT_EQ(l.size(), 76u);
+    EXPECT_EQ(l[43], 'C');  // byte 440 is "N"
+    EXPECT_EQ(l[17], 'C');  // the value at 43 is not "N"
+    const std::string d = SettingOf(fresh, "0Defaults");
+    ASSERT_EQ(d.size(), 1479u);
+    EXPECT_EQ(d[811 + 266], 'Y');
+    EXPECT_STREQ(d.data() + 811 + 210, "LVL1");
+    EXPECT_STREQ(d.data() + 16 + 11, "NET30");
+    EXPECT_STREQ(d.data() + 16 + 29, "1200");
+    EXPECT_EQ(SettingOf(fresh, "0lastnumbers").size(), 60u);
+    EXPECT_EQ(SettingOf(fresh, "0Passwords").size(), 122u);
+    EXPECT_EQ(SettingOf(fresh, "0Banners").size(), 344u);
+    const std::string stamp = SettingOf(fresh, "0BwFilesVersion");
+    ASSERT_EQ(stamp.size(), 18u);
+    EXPECT_EQ(stamp[16], 14);
+    BtrCloseFile(old);
+    BtrCloseFile(fresh);
+}
+
+// Open invoices of the older file: only paid, fully paid and open ones
+// (byte 47 "P", "F", "O") are taken, numbered from 1.
+TEST_F(SystemRecordsTest, OnlyPaidAndOpenInvoicesAreTakenAndNumbered)
+{
+    const uint16_t old = MakeFile(Folder("oldinv.db"), 106, 22, false);
+    const uint16_t fresh = MakeFile(Folder("newinv.db"), 123, 22, false);
+    const std::pair<const char*, char> rows[] = {{"I1", 'P'}, {"I2", 'X'}, {"I3", 'O'}, {"I4", 'F'}, {"I5", 0}};
+    for (const auto& [invoice, state] : rows) {
+        std::string r(106, '\0');
+        std::memcpy(r.data() + 11, invoice, 2);
+        r[47] = state;
+        Insert(old, r);
+    }
+    ASSERT_FALSE(HasFatalFailure());
+    EXPECT_EQ(ConvertFileRecords32(fresh, old), 0);
+    std::vector<std::pair<std::string, int32_t>> taken;
+    char key[256] = {};
+    char r[123];
+    for (int st = BtrGet(B_STEP_FIRST, fresh, key, r, 123); st == 0; st = BtrGet(B_STEP_NEXT, fresh, key, r, 123))
+        taken.emplace_back(r + 11, Get<int32_t>(reinterpret_cast<uint8_t*>(r), 42));
+    const std::vector<std::pair<std::string, int32_t>> expected = {{"I1", 1}, {"I3", 2}, {"I4", 3}};
+    EXPECT_EQ(taken, expected);
+    BtrCloseFile(old);
+    BtrCloseFile(fresh);
+}
+
+}  // namespace
