@@ -99,6 +99,8 @@ namespace bwps {
 // A new sub-item prepared from its master: the built-in product defaults,
 // then every master field a sub-item takes (the master code included).
 void PrepareSubItem(const TagMasterItem& master, TagProduct& product);
+// The product-code mask screen over a master-item object; 1 when it ran.
+BWPS_EXPORT int RunProductMask(CMasterItem* master);
 }  // namespace bwps
 
 #endif

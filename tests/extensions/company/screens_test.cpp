@@ -19,7 +19,6 @@ namespace {
 const std::set<std::string> kNotInThisBuild = {
     "EditDefaultPrinter",
     "EditFormSetup",
-    "RSEditMasterItems",
     "ViewCustHistoryByParams",
 };
 

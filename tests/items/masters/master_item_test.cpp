@@ -138,8 +138,8 @@ TEST_F(MasterItemTest, AnEmptyRecordStartsFromTheDefaultProduct)
     std::snprintf(m.pItem()->Code, sizeof m.pItem()->Code, "OLD");
     m.StructInit();
     EXPECT_EQ(m.pItem()->Code[0], '\0');
-    EXPECT_EQ(m.pItem()->Units[0], 1);
-    EXPECT_EQ(m.pItem()->Units[1], 1);
+    EXPECT_EQ(+m.pItem()->Units[0], 1);
+    EXPECT_EQ(+m.pItem()->Units[1], 1);
     EXPECT_EQ(m.pItem()->CodeKind, 'Y');
     EXPECT_EQ(m.pItem()->Flag255, 'Y');
     EXPECT_EQ(m.pItem()->Serials, 'N');

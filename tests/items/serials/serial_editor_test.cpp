@@ -61,7 +61,7 @@ TEST_F(SerialEditorTest, AUnitAndAMovementAreWrittenTogether)
     EXPECT_EQ(m.Kind, 'P');
     EXPECT_EQ(m.SubKind, 'I');
     EXPECT_EQ(m.Effect, 'A');
-    EXPECT_EQ(m.Date, u.Date);
+    EXPECT_EQ(+m.Date, +u.Date);
 }
 
 TEST_F(SerialEditorTest, ItemsWithoutSerialNumbersAreRefused)

@@ -77,7 +77,7 @@ protected:
     {
         std::vector<uint32_t> out;
         for (const TagSerialMovement& m : Movements())
-            out.push_back(m.Link);
+            out.push_back(+m.Link);
         return out;
     }
 
@@ -126,7 +126,7 @@ TEST_F(SerialServicesTest, MergeAppliesAMovementInMemoryOnly)
         const TagSerialMovement m = Movement("TV", "S1", c.effect, c.movementDate);
         EXPECT_EQ(MergeSerialAvailability(&unit, &m), 0);
         EXPECT_EQ(unit.Available, c.availableAfter) << c.effect << " " << c.movementDate;
-        EXPECT_EQ(unit.Date, c.dateAfter) << c.effect << " " << c.movementDate;
+        EXPECT_EQ(+unit.Date, c.dateAfter) << c.effect << " " << c.movementDate;
     }
     EXPECT_TRUE(Units().empty());
 }
@@ -147,8 +147,8 @@ TEST_F(SerialServicesTest, MovementsOfOneDocumentShareTheNextLinkNumber)
         ASSERT_EQ(Add(Movement("TV", "S3", 'R', 110), &line), 1);
         ASSERT_EQ(Add(Movement("TV", "S4", 'R', 110), &line), 1);
         const uint32_t expected = none == 0 ? 3 : 4;
-        EXPECT_EQ(line.SerialLink, expected);
-        EXPECT_EQ(last_.Link, expected);
+        EXPECT_EQ(+line.SerialLink, expected);
+        EXPECT_EQ(+last_.Link, expected);
     }
     std::vector<uint32_t> links = Links();
     std::sort(links.begin(), links.end());
@@ -196,7 +196,7 @@ TEST_F(SerialServicesTest, DeletingADocumentsMovementsUndoesThemOnTheirUnits)
     TagSalesDetail line{};
     ASSERT_EQ(Add(Movement("TV", "S1", 'R', 150, 'B'), &line), 1);
     ASSERT_EQ(Add(Movement("TV", "S2", 'R', 150, 'B'), &line), 1);
-    ASSERT_EQ(line.SerialLink, 2u);
+    ASSERT_EQ(+line.SerialLink, 2u);
     EXPECT_EQ(Units(), (std::vector<Unit>{{"S1", 'N', 150}, {"S2", 'N', 150}}));
     units_.Close();
     movements_.Close();
@@ -259,7 +259,7 @@ TEST_F(SerialServicesTest, AFailedDeleteLeavesTheDocumentsMovementsWhole)
     for (int fd : {ready[0], ready[1], done[0], done[1]})
         ::close(fd);
     EXPECT_NE(status, 0);
-    EXPECT_EQ(link, line.SerialLink);
+    EXPECT_EQ(link, +line.SerialLink);
     EXPECT_EQ(Movements().size(), before.size());
     EXPECT_EQ(Units(), unitsBefore);
 }
