@@ -1129,14 +1129,14 @@ void DrawTexts(Screen& s)
         int row, column;
         const char* text;
     } const labels[] = {
-        {1, 2, "Code:"},          {1, 32, "Description:"},  {2, 1, "Account:"},     {2, 34, "Item type:"},
-        {3, 4, "Text:"},          {3, 31, "Code printed:"}, {4, 1, "Number:"},      {4, 25, "Number:"},
+        {1, 2, "Code:"},          {1, 32, "Description:"},  {2, 2, "Acct:"},     {2, 34, "Item type:"},
+        {3, 4, "Text:"},          {3, 31, "Code printed:"}, {4, 2, "Number:"},      {4, 25, "Number:"},
         {4, 55, "Text:"},         {6, 7, "Option A:"},      {6, 30, "Serials:"},    {6, 56, "Option B:"},
         {7, 10, "Unit 2:"},       {7, 34, "Units:"},        {7, 57, "Amount:"},     {8, 10, "Unit 1:"},
         {8, 34, "Units:"},        {9, 10, "Break 1:"},      {9, 32, "Break 2:"},    {9, 58, "Break 3:"},
         {10, 10, "Break 4:"},     {10, 32, "Break 5:"},     {10, 58, "Break 6:"},   {11, 10, "Vendor"},
-        {11, 24, "Vendor's code"}, {11, 46, "Related products"}, {12, 1, "First:"}, {13, 1, "Second:"},
-        {14, 1, "Third:"},        {17, 1, "Sub-item code"}, {17, 16, "Whs"},        {17, 20, "Description"},
+        {11, 24, "Vendor's code"}, {11, 46, "Related products"}, {12, 2, "First:"}, {13, 2, "Second:"},
+        {14, 2, "Third:"},        {17, 1, "Sub-item code"}, {17, 16, "Whs"},        {17, 20, "Description"},
         {17, 51, "Acct"},         {17, 57, "Amount"},       {17, 69, "Text"},
     };
     for (const Label& l : labels)

@@ -19,6 +19,7 @@
 #include "bwps/db_table.h"
 #include "bwps/records/general.h"
 #include "bwps/records/items.h"
+#include "bwps/records/masters.h"
 #include "bwps/records/products.h"
 #include "bwps/related_tables.h"
 #include "bwps/screen_fields.h"
@@ -958,7 +959,8 @@ int ProductEditor::LookUp(int field)
     }
     if (field >= kPriceBreak1 && field <= kPriceBreak6) {
         uint8_t priceBreak[128] = {};
-        if (!FlyPriceBreaks(text[0] ? text : nullptr, 1, priceBreaks_.Handle(), priceBreak, 4, 14, 13, 53, nullptr))
+        if (!FlyPriceBreaks(text[0] ? text : nullptr, 1, priceBreaks_.Handle(), priceBreak, 4, 14, 13, 53,
+                            EditPriceBreaksFromList))
             return FX_STAY;
         return pick(Text(reinterpret_cast<const char*>(priceBreak), 6).c_str());
     }
@@ -1146,13 +1148,35 @@ int ProductEditor::AlternatesKey()
     return FX_STAY;
 }
 
+// F8: the price-break editor nested on a work record that starts with the
+// current field's text as its code; a saved price break's code goes into
+// the field.
 int ProductEditor::PriceBreakKey()
 {
-    if (RSEditPriceBreaks == nullptr)
-        return NotAvailable("RSEditPriceBreaks");
-    RSEditPriceBreaks(0);
-    FxFormRedraw(Context(), Form());
-    return FX_STAY;
+    PriceBreakRecord work{};
+    work.Rounding = 'P';
+    const int field = Form()->currentField;
+    const std::string text = Trim(FxFieldGet(Form(), field));
+    std::memcpy(work.Code, text.data(), std::min(text.size(), sizeof work.Code - 1));
+    TagLookUpData data{};
+    data.FileId = static_cast<uint16_t>(No(FileNo::PriceBook));
+    data.Handle = priceBreaks_.Handle();
+    data.RecordLength = sizeof work;
+    data.Record = &work;
+    uint8_t area[32] = {};
+    const int32_t word = kEditorEdit;
+    std::memcpy(area, &word, sizeof word);
+    TagLookUp lookup{};
+    lookup.Data = &data;
+    lookup.WorkArea = area;
+    const int answer = EditPriceBreaksFromList(&lookup);
+    if (answer == 0)
+        return FX_STAY;
+    if (answer == kEditorSaved) {
+        FxFieldSet(Form(), field, Text(work.Code, sizeof work.Code).c_str());
+        FxFormRedraw(Context(), Form());
+    }
+    return FX_LOOKUP_SET;
 }
 
 int ProductEditor::DefaultsKey()

@@ -320,6 +320,7 @@ BWPS_EXPORT int EditTermsCodeFromList(void* lookup);   /* 635 */
 BWPS_EXPORT int EditShipViaFromList(void* lookup);     /* 4230 */
 BWPS_EXPORT int EditTendersFromList(void* lookup);     /* 633 */
 BWPS_EXPORT int EditTaxCodeFromList(void* lookup);     /* 637 */
+BWPS_EXPORT int EditPriceBreaksFromList(void* lookup);
 /* The period history of a tax code: the open tax file, the array selector
  * (non-zero: arrays 0 and 2, zero: arrays 1 and 3), the 995-byte record and
  * the "0Periods" record. 0 when the screen could not be set up, else 32 or

@@ -96,5 +96,36 @@ TEST_F(UdfSettingsTest, InitialisationNeedsTheManagerAndTheFile)
     EXPECT_NE(Transcript().find("BPOSGNRL.DB"), std::string::npos) << Transcript();
 }
 
+// An editor starts the labels of its own kind only, and the last kind to
+// go takes the manager with it.
+TEST_F(UdfSettingsTest, OneKindAtATimeForTheEditors)
+{
+    CreateGeneralFile();
+    TagUDFSettings product{};
+    std::memcpy(product.key, "0UDFProduct    ", 16);
+    std::strcpy(product.texts[0], "Colour");
+    PutGeneralRecord(&product, sizeof product);
+
+    char label[64] = {};
+    ASSERT_TRUE(CBwUDFSMngr::InitializeOneEntity('P'));
+    ASSERT_TRUE(CBwUDFSMngr::InitializeOneEntity('C'));
+    EXPECT_TRUE(CBwUDFSMngr::GetLabel('P', UDF_TEXT, 1, label, sizeof label));
+    EXPECT_EQ(std::string(label), "Colour");
+    // a kind without its record shows the default labels
+    EXPECT_TRUE(CBwUDFSMngr::GetLabel('C', UDF_DATE, 2, label, sizeof label));
+    EXPECT_EQ(std::string(label).substr(0, 13), "Date Label 2:");
+    EXPECT_FALSE(CBwUDFSMngr::GetLabel('S', UDF_TEXT, 1, label, sizeof label));
+    TagUDFSettings copy{};
+    CBwUDFSMngr::CloneProdStruct(&copy);
+    EXPECT_EQ(Label(copy.texts[0]), "Colour");
+
+    CBwUDFSMngr::DestroyOneEntity('P', true);
+    EXPECT_TRUE(CBwUDFSMngr::IsActive());  // the customers' object is left
+    EXPECT_FALSE(CBwUDFSMngr::GetLabel('P', UDF_TEXT, 1, label, sizeof label));
+    CBwUDFSMngr::DestroyOneEntity('C', true);
+    EXPECT_FALSE(CBwUDFSMngr::IsActive());
+    EXPECT_EQ(CBwUDFSMngr::GetHandle(), -1);
+}
+
 }  // namespace
 }  // namespace bwps::test

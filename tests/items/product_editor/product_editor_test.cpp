@@ -430,3 +430,22 @@ TEST_F(ProductEditorTest, DefaultProductRefusals)
 
 }  // namespace
 }  // namespace bwps::test
+
+namespace bwps::test {
+namespace {
+
+// F8 on a price-break field edits the price break named there; the code of
+// the saved price break goes into the field.
+TEST_F(ProductEditorTest, F8EditsThePriceBreakOfTheField)
+{
+    const std::string t = Edit("field 30 VOL\nkey F8\nkey Enter\ntype Volume\nkey F10\nkey Esc\n");
+    const auto breaks = ReadAll<PriceBreakRecord>(Path(FileNo::PriceBook));
+    ASSERT_EQ(breaks.size(), 1u) << t;
+    EXPECT_STREQ(breaks[0].Code, "VOL");
+    EXPECT_STREQ(breaks[0].Description, "Volume");
+    EXPECT_TRUE(Has(t, "run begin RSEditPriceBreaks nested")) << t;
+    EXPECT_TRUE(Has(t, "key F8 -> lookup set")) << t;
+}
+
+}  // namespace
+}  // namespace bwps::test
