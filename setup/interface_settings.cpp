@@ -711,9 +711,10 @@ int OnOptionsSave(void* context)
             return FX_STAY;
     }
 
+    // Turning passwords off, or on for the first time, makes this session
+    // the supervisor's once the options are stored.
     const char passwords = s->record.PasswordsInForce;
-    if (passwords == 'N' || (passwords == 'Y' && s->loadedPasswords == 'N'))
-        GetSessionPaths()->UserLevel = 5;
+    const bool raise = passwords == 'N' || (passwords == 'Y' && s->loadedPasswords == 'N');
 
     const int target = form->currentField == F_PASSWORD_REQUIRED && FxChoiceGet(form, F_PASSWORD_REQUIRED) != 1
                            ? F_PASSWORD_REQUIRED
@@ -739,6 +740,8 @@ int OnOptionsSave(void* context)
         // other failure nothing more is written.
         return st.Is(B_CONFLICT) || st.Is(B_DUPLICATE_KEY) ? FX_GO_ON : FX_LEAVE;
     }
+    if (raise)
+        GetSessionPaths()->UserLevel = 5;
     SaveRunningNumbers(s, general);
     BtrUnlock(-2, general.Handle(), nullptr);
     return FX_LEAVE;

@@ -12,6 +12,7 @@
 
 #include "bwps/catalogue.h"
 #include "bwps/check_register.h"
+#include "bwps/ledger.h"
 #include "bwps/products.h"
 #include "bwps/dictionary.h"
 #include "bwps/records.h"
@@ -57,15 +58,18 @@ bool PromptUserPassword(char* userId, char* password)
     return ::PromptUserPassword(userId, password) != 0;
 }
 
-// The check register is brought in line with the store's option (the
-// question screens). The ledger's online check belongs to its verification
-// class, which is not in this build: the ledger is left as it stands.
+// The check register and the online ledger are brought in line with the
+// store's options (the question screens).
 bool VerifyOnlineCheckRegister()
 {
     CBaseCheckReg reg;
     return reg.VerifyChkRegOnLine();
 }
-bool VerifyOnlineLedger() { return true; }
+bool VerifyOnlineLedger()
+{
+    CBaseGL ledger;
+    return ledger.VerifyGLOnLine();
+}
 LedgerObjects::LedgerObjects() = default;
 LedgerObjects::~LedgerObjects() = default;
 
