@@ -223,6 +223,13 @@ struct Host {
         return libs.DetectDataSetVersion(folder.c_str()) == kDataSetCurrent;
     }
 
+    // A company of an earlier release that the company opening converts.
+    bool IsConvertible(const std::string& folder)
+    {
+        const int code = libs.DetectDataSetVersion(folder.c_str());
+        return code >= 10 && code <= 15;
+    }
+
     // Why the folder does not hold a company this build can open.
     std::string CompanyProblem(const std::string& folder)
     {
@@ -504,7 +511,8 @@ int RunHeadless(int argc, char** argv)
         return Fail("company folder " + host::Printable(company) + " does not exist", kExitCompany);
     if (!fs::is_directory(company, ec) && ec.value() != EACCES)
         return Fail(host::Printable(company) + " is a file, not a company folder", kExitCompany);
-    if (!h.IsCompany(company)) return Fail(h.CompanyProblem(company), kExitCompany);
+    if (!h.IsCompany(company) && !h.IsConvertible(company))
+        return Fail(h.CompanyProblem(company), kExitCompany);
 
     if (!host::UseScript(a.script, error)) return Fail(error);
     host::SetApplication(a.user, a.password, a.params, a.station, company);
