@@ -40,6 +40,7 @@ constexpr int kCompanyHeading = 103;
 constexpr int kSalesPosting = 206;
 constexpr int kRunRestore = 112;  // exit code and command: restore the company's data
 constexpr int kDataSetCurrent = 16;
+constexpr int kSupervisorLevel = 5;
 constexpr size_t kFolderLimit = 143;  // the session's folder fields
 constexpr size_t kNameLimit = 18;     // the company list's name field
 
@@ -71,7 +72,8 @@ const char* const kUsage =
     "\n"
     "COMMAND is a command number (e.g. 103) or its name (e.g. CmdCompanyHeading),\n"
     "or lookup-customer / lookup-product: pick from the list and print the fields\n"
-    "returned (the next lookup of the run starts at the pick).\n"
+    "returned (the next lookup of the run starts at the pick), or system-options:\n"
+    "the system options (passwords in force; the supervisor's once they are).\n"
     "DIR is a company folder of at most 143 characters (its absolute path); NAME has\n"
     "1 to 18 characters (18 bytes). A new company has no users and no passwords:\n"
     "any --user and --password (e.g. empty ones) sign in until passwords are set up.\n"
@@ -221,6 +223,13 @@ struct Host {
     bool IsCompany(const std::string& folder)
     {
         return libs.DetectDataSetVersion(folder.c_str()) == kDataSetCurrent;
+    }
+
+    // A company of an earlier release that the company opening converts.
+    bool IsConvertible(const std::string& folder)
+    {
+        const int code = libs.DetectDataSetVersion(folder.c_str());
+        return code >= 10 && code <= 15;
     }
 
     // Why the folder does not hold a company this build can open.
@@ -377,6 +386,43 @@ int RunHeadlessLookup(Host& h, const LookupCommand& l)
     return 0;
 }
 
+// The system options (passwords in force, posting and sales options): a
+// screen of the session that the command entry has no command for. While
+// passwords are in force only the supervisor opens it.
+constexpr const char* kSystemOptionsWord = "system-options";
+constexpr int kSystemOptionsMenuNumber = 903;
+constexpr int kScreenLeftWithEsc = 27;
+constexpr const char* kSystemOptionsTitle = "System options";
+
+// Runs the system options: 0 done, 1 refused (the reason in `why`), 2 left
+// with Esc, -1 the screen is not in the libraries.
+int RunSystemOptions(Host& h, std::string& why)
+{
+    using Screen = int (*)();
+    const auto screen = reinterpret_cast<Screen>(dlsym(h.libs.base, "RSEditInterface"));
+    const auto inForce = reinterpret_cast<Screen>(dlsym(h.libs.base, "PasswordsInForce"));
+    if (screen == nullptr || inForce == nullptr) return -1;
+    if (inForce() != 0 && h.Session()->UserLevel != kSupervisorLevel) {
+        why = "the system options are the supervisor's while passwords are in force";
+        return 1;
+    }
+    return screen() == kScreenLeftWithEsc ? 2 : 0;
+}
+
+int RunHeadlessSystemOptions(Host& h)
+{
+    const int errorsBefore = h.Errors();
+    std::string why;
+    const int result = RunSystemOptions(h, why);
+    if (result < 0)
+        return Fail(std::string(kSystemOptionsWord) + ": RSEditInterface is not in the libraries",
+                    kExitProgramFolder);
+    if (result == 1) return Fail(std::string(kSystemOptionsWord) + ": " + why, kExitSignIn);
+    if (h.Errors() != errorsBefore) return Fail(std::string(kSystemOptionsWord) + ": " + h.LastError(), kExitRecordManager);
+    if (result == 2) return Fail(std::string(kSystemOptionsWord) + " ended cancelled", kExitCancelled);
+    return 0;
+}
+
 // ---- headless -----------------------------------------------------------------
 
 struct HeadlessArgs {
@@ -451,6 +497,10 @@ int RunHeadless(int argc, char** argv)
             numbers.push_back(l->menuNumber);
             continue;
         }
+        if (c == kSystemOptionsWord) {
+            numbers.push_back(kSystemOptionsMenuNumber);
+            continue;
+        }
         const int n = h.CommandOf(c);
         if (n == 0) return Fail("unknown command " + host::Printable(c) + " (see bwpos --help)");
         numbers.push_back(n);
@@ -463,7 +513,8 @@ int RunHeadless(int argc, char** argv)
         return Fail("company folder " + host::Printable(company) + " does not exist", kExitCompany);
     if (!fs::is_directory(company, ec) && ec.value() != EACCES)
         return Fail(host::Printable(company) + " is a file, not a company folder", kExitCompany);
-    if (!h.IsCompany(company)) return Fail(h.CompanyProblem(company), kExitCompany);
+    if (!h.IsCompany(company) && !h.IsConvertible(company))
+        return Fail(h.CompanyProblem(company), kExitCompany);
 
     if (!host::UseScript(a.script, error)) return Fail(error);
     host::SetApplication(a.user, a.password, a.params, a.station, company);
@@ -474,6 +525,10 @@ int RunHeadless(int argc, char** argv)
         const int n = numbers[i];
         if (const LookupCommand* l = LookupByMenuNumber(n)) {
             status = RunHeadlessLookup(h, *l);
+            continue;
+        }
+        if (n == kSystemOptionsMenuNumber) {
+            status = RunHeadlessSystemOptions(h);
             continue;
         }
         const int errorsBefore = h.Errors();
@@ -1059,17 +1114,18 @@ int RunCard(int argc, char** argv)
     PrintStoredCard(cards, key);
     cards.Close();
     h.Stop();
-    return result != 0 ? kExitDone : kExitNotApproved;
+    if (result != 0) return kExitDone;
+    return Fail(a.voidIt ? "card: the void was not recorded"
+                         : "card: the tender was not approved (declined, not answered or cancelled)",
+                kExitNotApproved);
 }
 
 // ---- interactive -----------------------------------------------------------------
 
 int RunInteractive()
 {
-    if (!host::TerminalAttached()) {
-        std::fputs(kUsage, stderr);
-        return kExitUsage;
-    }
+    if (!host::TerminalAttached())
+        return Fail("no terminal to sign in at: give a COMMAND to run headless (see bwpos --help)");
     Host h;
     if (int status = h.Load()) return status;
     host::UseTerminal();
@@ -1085,6 +1141,7 @@ int RunInteractive()
     }
     std::vector<host::MenuEntry> menu = h.Menu();
     for (const LookupCommand& l : kLookupCommands) menu.push_back({l.menuNumber, l.title});
+    menu.push_back({kSystemOptionsMenuNumber, kSystemOptionsTitle});
     for (;;) {
         const std::string heading = std::string(h.Session()->CompanyName) + "  " + h.Session()->DataPath;
         const int number = host::ChooseCommand(menu, heading);
@@ -1099,6 +1156,13 @@ int RunInteractive()
             if (picked < 0) host::Notice(std::string(l->entry) + " is not in the libraries.");
             else if (picked == 0) host::Notice(std::string("No ") + l->noun + " was picked.");
             else host::Notice(std::string("Picked ") + l->noun + ":\n" + PickedText(*l, buffer));
+            continue;
+        }
+        if (number == kSystemOptionsMenuNumber) {
+            std::string why;
+            const int result = RunSystemOptions(h, why);
+            if (result < 0) host::Notice("RSEditInterface is not in the libraries.");
+            else if (result == 1) host::Notice("Refused: " + why + ".");
             continue;
         }
         if (h.Run(number, &exitCode) == -1) host::Notice("That command is not known.");

@@ -5,6 +5,7 @@
 #include "extensions/company/session_steps.h"
 #include "bwps/files.h"
 #include "bwps/screens.h"
+#include "recman.h"
 
 #include <cstdio>
 #include <cstring>
@@ -23,6 +24,8 @@ namespace {
 void RunLogin();
 void RunOpenCompany();
 
+constexpr int kBackupRunDone = 0x4400;  // BackupRestore's answer after a finished run
+
 // Screens of other areas are reached by their plain names (bwps/screens.h).
 // A screen that is not in this build has no entry, and its command answers
 // through ScreenNotInThisBuild.
@@ -40,9 +43,21 @@ void RunConfirmExit()
 {
     if (AskNumberedMessage(955, "Yes,No", 1) == 1) ExitCode() = ExitCancelled;
 }
-void RunHelpIndex() { ShowHelpTopic(156); }
+void RunHelpIndex()
+{
+    if (HelpTopicsInBuild()) ShowHelpTopic(156);
+    else ScreenNotInThisBuild("ShowHelpTopic");
+}
 void RunCopyCompany() { SCREEN(CopyCompany); }
-void RunBackupRestore() { SCREEN(BackupRestore, 0, 0); }
+// Left without a backup or restore that ran to its end: cancelled.
+void RunBackupRestore()
+{
+    if (!::BackupRestore) {
+        ScreenNotInThisBuild("BackupRestore");
+        return;
+    }
+    if (::BackupRestore(0, 0) != kBackupRunDone && ExitCode() == ExitDone) ExitCode() = ExitCancelled;
+}
 void RunFileUtilities() { SCREEN(ShowUtilityScreen); }
 void RunEditCompanyId()
 {
@@ -168,6 +183,7 @@ void RunLogin()
         int listCreated = 0, defaultKnown = 0;
         if (!OpenCompany(firstPass, &listCreated, &defaultKnown)) break;
         if (DataPath()[0] == 0) return;
+        RecmanClearStaleMarkers(DataPath());
         CheckNewFiles90();
         WriteSysInterfaceRecord();
         ExitCode() = ExitDone;
@@ -206,6 +222,7 @@ void RunOpenCompany()
     int listCreated = 0, defaultKnown = 0;
     if (!OpenCompany(0, &listCreated, &defaultKnown)) return;
     if (DataPath()[0] == 0) return;
+    RecmanClearStaleMarkers(DataPath());
     CheckNewFiles90();
     WriteSysInterfaceRecord();
     ShowCompanyBanner(0);

@@ -152,6 +152,7 @@ TEST_F(CardCommandTest, AfterTheDemoATenderIsApprovedStoredAndVoided)
     o = Card({"--invoice", "IN00000001", "--void"});
     EXPECT_EQ(o.status, 31) << o.out;
     EXPECT_TRUE(Has(o, "could not be voided")) << o.out;
+    EXPECT_TRUE(Has(o, "bwpos: card: the void was not recorded\n")) << o.out;
 }
 
 TEST_F(CardCommandTest, ADeclineAndATimeOutEndWithoutHanging)
@@ -162,6 +163,7 @@ TEST_F(CardCommandTest, ADeclineAndATimeOutEndWithoutHanging)
     Outcome o = Card({"--amount", "5", "--card", "4000000000000002", "--expiry", "2512"});
     EXPECT_EQ(o.status, 31) << o.out;
     EXPECT_TRUE(Has(o, "Answer: declined: 05 DO NOT HONOR")) << o.out;
+    EXPECT_TRUE(Has(o, "bwpos: card: the tender was not approved")) << o.out;
     EXPECT_TRUE(Has(o, "Nothing is stored in BPOSCARD.DB for invoice IN00000001")) << o.out;
 
     const auto start = Clock::now();

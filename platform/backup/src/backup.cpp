@@ -139,7 +139,8 @@ bool SyncFolder(const std::string& folder) { return SyncPath(folder, O_RDONLY | 
 
 // The files of a folder, by their paths inside it, in name order. The
 // record manager's shared-memory index ("-shm") is rebuilt on open and
-// left out; links and special files are left out.
+// left out, and so are its transaction markers; links and special files
+// are left out.
 bool ListFiles(const std::string& root, std::vector<std::string>& out, std::string& error)
 {
     std::error_code ec;
@@ -158,6 +159,10 @@ bool ListFiles(const std::string& root, std::vector<std::string>& out, std::stri
             continue;
         const std::string name = e.path().filename().string();
         if (name.size() > 4 && name.compare(name.size() - 4, 4, "-shm") == 0)
+            continue;
+        // A transaction marker belongs to the process that made it and names
+        // files by their paths here: never part of a copy.
+        if (name.rfind(".recman-tx-", 0) == 0)
             continue;
         out.push_back(e.path().lexically_relative(root).string());
     }

@@ -95,7 +95,7 @@ TEST_F(DataCommandsTest, ErrorsAUserCanMake)
     const Case cases[] = {
         {{"export", "--company", company_, "33"}, 2, "usage"},
         {{"export", "--company", company_, "333", "x.csv"}, 2, "FILE-NUMBER"},
-        {{"export", "--company", scratch_ + "/none", "33", "x.csv"}, 2, "does not exist"},
+        {{"export", "--company", scratch_ + "/none", "33", "x.csv"}, 4, "does not exist"},
         {{"export", "--company", company_, "4", scratch_ + "/c.csv"}, 2, "no column"},
         {{"export", "--company", company_, "27", scratch_ + "/t.csv"}, 1, "holds no record"},
         {{"import", "--company", company_, "33", scratch_ + "/missing.csv"}, 1, "cannot be opened"},
