@@ -370,6 +370,16 @@ int ConvertSalesHeaderFile(void)
     return 1;
 }
 
+int QueryProductFile(int /*unused*/)
+{
+    Table products;
+    if (!products.Open(FileNo::Products).Ok())
+        return 0;
+    int status = 0;
+    const int32_t length = StatRecordLength(products.Handle(), &status);
+    return length >= 0 && length < kProductLength ? 1 : 0;
+}
+
 int ProductFileNeedsConversion(uint16_t handle)
 {
     Table products;

@@ -209,8 +209,8 @@ TEST_F(CommandEntryTest, RestoreCheckDecidesOnTheRestoredData)
     EXPECT_EQ(Session().ConversionState, 0);
     EXPECT_FALSE(Saw("incomplete or of an unknown version"));
 
-    // Data stamped 12.0: converted at once (the conversion is not in this
-    // build, so the data stays as it is).
+    // Data stamped 12.0: the conversion screen comes up at once; left with
+    // Esc, the data stays as it is.
     TagFilesVersion stamp{};
     std::memcpy(stamp.Key, "0BwFilesVersion", 16);
     stamp.Major = 12;
@@ -223,7 +223,8 @@ TEST_F(CommandEntryTest, RestoreCheckDecidesOnTheRestoredData)
     FxTranscriptClear();
     EXPECT_EQ(Run(CmdBackupRestore), 0);
     EXPECT_EQ(Session().ConversionState, 0);
-    EXPECT_TRUE(Saw("ConvertCompanyData is not available in this build")) << Transcript();
+    EXPECT_TRUE(Saw("run end RSFileConvert Esc")) << Transcript();
+    EXPECT_EQ(DetectDataSetVersion(company_.c_str()), 14);
 
     // Data of the oldest release: refused.
     const std::string oldest = Folder("oldest");
