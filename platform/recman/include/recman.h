@@ -378,6 +378,12 @@ RECMAN_API int BtrTableClose(RecmanTable* table);                        /* 303 
 RECMAN_API void BtrTableFree(RecmanTable* table);                        /* 304 */
 RECMAN_API uint16_t BtrTableHandle(const RecmanTable* table);
 
+/* Removes the transaction markers in the folder that processes stopped
+ * outside a commit left behind (naming no transaction, no longer held);
+ * a marker that names a transaction is kept for its files' next open.
+ * The number removed. */
+RECMAN_API int RecmanClearStaleMarkers(const char* folder);
+
 /* The entry of an ordinal, or null. */
 RECMAN_API void* RecmanOrdinal(int ordinal);
 

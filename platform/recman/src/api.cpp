@@ -358,25 +358,30 @@ std::string hex64(uint64_t v) {
 }
 
 // Markers left by processes that died outside a commit (naming no
-// transaction, unlocked, older than a minute) are removed when a process
-// makes its own marker in that folder.
-void sweepMarkers(const std::string& dir) {
+// transaction, unlocked, at least minAge seconds old) are removed; this
+// process's own marker is kept (its lock does not show to itself). The
+// number removed.
+int sweepMarkers(const std::string& dir, time_t minAge) {
     DIR* d = ::opendir(dir.c_str());
-    if (!d) return;
+    if (!d) return 0;
     const time_t now = ::time(nullptr);
+    const std::string own = state().markerFd >= 0 ? state().marker : std::string();
+    int removed = 0;
     while (dirent* e = ::readdir(d)) {
         if (std::strncmp(e->d_name, ".recman-tx-", 11) != 0) continue;
         const std::string m = dir + "/" + e->d_name;
+        if (!own.empty() && m == own) continue;
         struct stat st {};
-        if (::stat(m.c_str(), &st) != 0 || !S_ISREG(st.st_mode) || now - st.st_mtime < 60) continue;
+        if (::stat(m.c_str(), &st) != 0 || !S_ISREG(st.st_mode) || now - st.st_mtime < minAge) continue;
         const int fd = ::open(m.c_str(), O_RDONLY | O_CLOEXEC);
         if (fd < 0) continue;
         char b[17] = {};
         const bool zero = ::pread(fd, b, 16, 0) == 16 && std::strtoull(b, nullptr, 16) == 0;
-        if (zero && !byteHeld(fd, F_WRLCK, 0)) ::unlink(m.c_str());
+        if (zero && !byteHeld(fd, F_WRLCK, 0) && ::unlink(m.c_str()) == 0) ++removed;
         ::close(fd);
     }
     ::closedir(d);
+    return removed;
 }
 
 // Before a write inside a transaction: the file joins it (0 or a status).
@@ -404,7 +409,7 @@ int ensureMarker(const File& first) {
     if (s.markerFd >= 0) return 0;
     const size_t slash = first.canon.rfind('/');
     const std::string dir = slash == std::string::npos ? "." : first.canon.substr(0, slash);
-    sweepMarkers(dir);
+    sweepMarkers(dir, 60);
     s.marker = dir + "/.recman-tx-" + std::to_string(::getpid()) + "-" + hex64(s.rng()).substr(0, 8);
     s.markerFd = ::open(s.marker.c_str(), O_CREAT | O_RDWR | O_CLOEXEC, 0666);
     if (s.markerFd < 0) {
@@ -1461,6 +1466,13 @@ int32_t BtrGetRecordCount(uint16_t handle) {
     } catch (...) {
         return -1;
     }
+}
+
+int RecmanClearStaleMarkers(const char* folder) {
+    if (folder == nullptr || folder[0] == '\0') return 0;
+    std::string dir = folder;
+    while (dir.size() > 1 && dir.back() == '/') dir.pop_back();
+    return sweepMarkers(dir, 0);
 }
 
 int BtrLockDelay(int count) {
