@@ -125,9 +125,9 @@ int RunDataCommand(int argc, char** argv)
 
     std::error_code ec;
     const std::string company = fs::absolute(a.company, ec).lexically_normal().string();
-    if (!fs::is_directory(company, ec)) return Fail("company folder " + company + " does not exist", 2);
+    if (!fs::is_directory(company, ec)) return Fail("company folder " + company + " does not exist", 4);
     if (libs.DetectDataSetVersion(company.c_str()) != kDataSetCurrent)
-        return Fail("no company in " + company + " (create one with: bwpos create-company DIR NAME)", 2);
+        return Fail("no company in " + company + " (create one with: bwpos create-company DIR NAME)", 4);
 
     if (!UseScript("", error)) return Fail(error, 2);
     ClearTranscript();

@@ -9,6 +9,7 @@
 
 #include "bwps/cards.h"
 #include "bwps/files.h"
+#include "bwps/report_services.h"
 #include "bwps/records.h"
 #include "bwps/session.h"
 #include "bwps/table.h"
@@ -25,6 +26,7 @@
 #include <filesystem>
 #include <fstream>
 #include <string>
+#include <memory>
 #include <vector>
 
 namespace fs = std::filesystem;
@@ -38,6 +40,7 @@ constexpr int kCompanyHeading = 103;
 constexpr int kSalesPosting = 206;
 constexpr int kRunRestore = 112;  // exit code and command: restore the company's data
 constexpr int kDataSetCurrent = 16;
+constexpr int kSupervisorLevel = 5;
 constexpr size_t kFolderLimit = 143;  // the session's folder fields
 constexpr size_t kNameLimit = 18;     // the company list's name field
 
@@ -69,7 +72,8 @@ const char* const kUsage =
     "\n"
     "COMMAND is a command number (e.g. 103) or its name (e.g. CmdCompanyHeading),\n"
     "or lookup-customer / lookup-product: pick from the list and print the fields\n"
-    "returned (the next lookup of the run starts at the pick).\n"
+    "returned (the next lookup of the run starts at the pick), or system-options:\n"
+    "the system options (passwords in force; the supervisor's once they are).\n"
     "DIR is a company folder of at most 143 characters (its absolute path); NAME has\n"
     "1 to 18 characters (18 bytes). A new company has no users and no passwords:\n"
     "any --user and --password (e.g. empty ones) sign in until passwords are set up.\n"
@@ -219,6 +223,13 @@ struct Host {
     bool IsCompany(const std::string& folder)
     {
         return libs.DetectDataSetVersion(folder.c_str()) == kDataSetCurrent;
+    }
+
+    // A company of an earlier release that the company opening converts.
+    bool IsConvertible(const std::string& folder)
+    {
+        const int code = libs.DetectDataSetVersion(folder.c_str());
+        return code >= 10 && code <= 15;
     }
 
     // Why the folder does not hold a company this build can open.
@@ -375,6 +386,43 @@ int RunHeadlessLookup(Host& h, const LookupCommand& l)
     return 0;
 }
 
+// The system options (passwords in force, posting and sales options): a
+// screen of the session that the command entry has no command for. While
+// passwords are in force only the supervisor opens it.
+constexpr const char* kSystemOptionsWord = "system-options";
+constexpr int kSystemOptionsMenuNumber = 903;
+constexpr int kScreenLeftWithEsc = 27;
+constexpr const char* kSystemOptionsTitle = "System options";
+
+// Runs the system options: 0 done, 1 refused (the reason in `why`), 2 left
+// with Esc, -1 the screen is not in the libraries.
+int RunSystemOptions(Host& h, std::string& why)
+{
+    using Screen = int (*)();
+    const auto screen = reinterpret_cast<Screen>(dlsym(h.libs.base, "RSEditInterface"));
+    const auto inForce = reinterpret_cast<Screen>(dlsym(h.libs.base, "PasswordsInForce"));
+    if (screen == nullptr || inForce == nullptr) return -1;
+    if (inForce() != 0 && h.Session()->UserLevel != kSupervisorLevel) {
+        why = "the system options are the supervisor's while passwords are in force";
+        return 1;
+    }
+    return screen() == kScreenLeftWithEsc ? 2 : 0;
+}
+
+int RunHeadlessSystemOptions(Host& h)
+{
+    const int errorsBefore = h.Errors();
+    std::string why;
+    const int result = RunSystemOptions(h, why);
+    if (result < 0)
+        return Fail(std::string(kSystemOptionsWord) + ": RSEditInterface is not in the libraries",
+                    kExitProgramFolder);
+    if (result == 1) return Fail(std::string(kSystemOptionsWord) + ": " + why, kExitSignIn);
+    if (h.Errors() != errorsBefore) return Fail(std::string(kSystemOptionsWord) + ": " + h.LastError(), kExitRecordManager);
+    if (result == 2) return Fail(std::string(kSystemOptionsWord) + " ended cancelled", kExitCancelled);
+    return 0;
+}
+
 // ---- headless -----------------------------------------------------------------
 
 struct HeadlessArgs {
@@ -449,6 +497,10 @@ int RunHeadless(int argc, char** argv)
             numbers.push_back(l->menuNumber);
             continue;
         }
+        if (c == kSystemOptionsWord) {
+            numbers.push_back(kSystemOptionsMenuNumber);
+            continue;
+        }
         const int n = h.CommandOf(c);
         if (n == 0) return Fail("unknown command " + host::Printable(c) + " (see bwpos --help)");
         numbers.push_back(n);
@@ -461,7 +513,8 @@ int RunHeadless(int argc, char** argv)
         return Fail("company folder " + host::Printable(company) + " does not exist", kExitCompany);
     if (!fs::is_directory(company, ec) && ec.value() != EACCES)
         return Fail(host::Printable(company) + " is a file, not a company folder", kExitCompany);
-    if (!h.IsCompany(company)) return Fail(h.CompanyProblem(company), kExitCompany);
+    if (!h.IsCompany(company) && !h.IsConvertible(company))
+        return Fail(h.CompanyProblem(company), kExitCompany);
 
     if (!host::UseScript(a.script, error)) return Fail(error);
     host::SetApplication(a.user, a.password, a.params, a.station, company);
@@ -472,6 +525,10 @@ int RunHeadless(int argc, char** argv)
         const int n = numbers[i];
         if (const LookupCommand* l = LookupByMenuNumber(n)) {
             status = RunHeadlessLookup(h, *l);
+            continue;
+        }
+        if (n == kSystemOptionsMenuNumber) {
+            status = RunHeadlessSystemOptions(h);
             continue;
         }
         const int errorsBefore = h.Errors();
@@ -486,8 +543,10 @@ int RunHeadless(int argc, char** argv)
         } else if (exitCode == kExitCancelled) {
             status = Fail("command " + CommandName(h, n) + " ended cancelled", kExitCancelled);
         } else if (exitCode != 0) {
+            char outcome[256] = {};
+            h.libs.CommandOutcome(outcome, sizeof outcome);
             status = Fail("command " + CommandName(h, n) + " ended with exit code " +
-                              std::to_string(exitCode),
+                              std::to_string(exitCode) + (outcome[0] ? std::string(": ") + outcome : ""),
                           exitCode);
         }
     }
@@ -627,6 +686,51 @@ void PrintDataFiles(Host& h, const std::string& folder)
         std::printf("Data-files version stamp: %u.%u\n", stamp.Major, stamp.Minor);
 }
 
+// Prints lines through the report writer into a PDF in prints/ of the
+// company folder, with the page heading on every page.
+void PrintBooksToPdf(Host& h, const std::string& company, const char* title, const char* file,
+                     const std::vector<std::string>& lines)
+{
+    using Open = int (*)(TagRepInfo*, const char*);
+    using Report = int (*)(TagRepInfo*);
+    using Heading = int (*)(TagRepInfo*, int);
+    using Write = int (*)(TagRepInfo*, const char*, int, int);
+    using Lines = int (*)(TagRepInfo*, int);
+    const auto open = reinterpret_cast<Open>(dlsym(h.libs.base, "ReportOpen"));
+    const auto heading = reinterpret_cast<Heading>(dlsym(h.libs.base, "ReportWritePageHeading"));
+    const auto write = reinterpret_cast<Write>(dlsym(h.libs.base, "ReportWriteText"));
+    const auto newLines = reinterpret_cast<Lines>(dlsym(h.libs.base, "ReportNewLines"));
+    const auto endPage = reinterpret_cast<Report>(dlsym(h.libs.base, "ReportEndPage"));
+    const auto close = reinterpret_cast<Report>(dlsym(h.libs.base, "ReportClose"));
+    if (!open || !heading || !write || !newLines || !endPage || !close)
+        return;
+    std::error_code ec;
+    std::filesystem::create_directories(company + "/prints", ec);
+    auto report = std::make_unique<TagRepInfo>();
+    std::memset(report.get(), 0, sizeof *report);
+    report->silent = 1;
+    report->keepStatus = 1;
+    report->destination = REPORT_TO_EXPORT;
+    report->exportKind = REPORT_EXPORT_FILE;
+    const std::string target = std::filesystem::absolute(company + "/prints/" + file, ec).lexically_normal().string();
+    std::snprintf(report->exportFile, sizeof report->exportFile, "%s", target.c_str());
+    if (!open(report.get(), title)) {
+        std::printf("\n%s was not printed.\n%s", title, host::Transcript().c_str());
+        return;
+    }
+    heading(report.get(), 0);
+    for (const std::string& line : lines) {
+        if (static_cast<int>(report->line) >= report->linesPerPage - 2 && report->linesPerPage > 0) {
+            endPage(report.get());
+            heading(report.get(), 0);
+        }
+        write(report.get(), line.c_str(), 0, 1);
+        newLines(report.get(), 1);
+    }
+    const int failed = close(report.get());
+    std::printf("\n%s %s %s\n", title, failed ? "could not be printed to" : "printed to", target.c_str());
+}
+
 int RunDemo(int argc, char** argv)
 {
     if (argc > 3) return Fail("usage: bwpos demo [DIR]");
@@ -690,6 +794,8 @@ int RunDemo(int argc, char** argv)
     std::printf("\nPosting the sales (command %d) showed:\n%s\n", kSalesPosting,
                 host::Transcript().c_str());
     host::PrintBooks(path);
+    PrintBooksToPdf(h, folder, "Trial Balance", "TRIALBAL.pdf", host::TrialBalanceLines(path));
+    PrintBooksToPdf(h, folder, "Open Invoices", "OPENINV.pdf", host::OpenInvoiceLines(path));
     h.Stop();
     return exitCode;
 }
@@ -842,7 +948,7 @@ std::string TenderScript(const CardArgs& a, std::string& note)
     if (number.empty()) {
         number = "4111111111111111";
         if (name.empty()) name = "DEMO CARD";
-        note = "no card was given: the test card 4111 1111 1111 1111 is used";
+        note = "no card was given: the test card ending 1111 is used";
     }
     if (expiry.empty()) {
         char text[8];
@@ -977,8 +1083,10 @@ int RunCard(int argc, char** argv)
         invoice = text;
     }
     std::snprintf(c.InvoiceNo, sizeof c.InvoiceNo, "%s", invoice.c_str());
+    // A credit card is recorded by the kind its number shows (the library
+    // names it when no tender code is given).
     std::snprintf(c.PaymentMethod, sizeof c.PaymentMethod, "%s",
-                  a.kind == "N" ? "VISA" : a.kind == "D" ? "DEBIT" : "CHECK");
+                  a.kind == "N" ? "" : a.kind == "D" ? "DEBIT" : "CHECK");
     c.Register = static_cast<uint16_t>(registerNumber);
     c.FileHandle = cards.Handle();
     c.TenderKind = a.kind[0];
@@ -1010,17 +1118,18 @@ int RunCard(int argc, char** argv)
     PrintStoredCard(cards, key);
     cards.Close();
     h.Stop();
-    return result != 0 ? kExitDone : kExitNotApproved;
+    if (result != 0) return kExitDone;
+    return Fail(a.voidIt ? "card: the void was not recorded"
+                         : "card: the tender was not approved (declined, not answered or cancelled)",
+                kExitNotApproved);
 }
 
 // ---- interactive -----------------------------------------------------------------
 
 int RunInteractive()
 {
-    if (!host::TerminalAttached()) {
-        std::fputs(kUsage, stderr);
-        return kExitUsage;
-    }
+    if (!host::TerminalAttached())
+        return Fail("no terminal to sign in at: give a COMMAND to run headless (see bwpos --help)");
     Host h;
     if (int status = h.Load()) return status;
     host::UseTerminal();
@@ -1036,6 +1145,7 @@ int RunInteractive()
     }
     std::vector<host::MenuEntry> menu = h.Menu();
     for (const LookupCommand& l : kLookupCommands) menu.push_back({l.menuNumber, l.title});
+    menu.push_back({kSystemOptionsMenuNumber, kSystemOptionsTitle});
     for (;;) {
         const std::string heading = std::string(h.Session()->CompanyName) + "  " + h.Session()->DataPath;
         const int number = host::ChooseCommand(menu, heading);
@@ -1050,6 +1160,13 @@ int RunInteractive()
             if (picked < 0) host::Notice(std::string(l->entry) + " is not in the libraries.");
             else if (picked == 0) host::Notice(std::string("No ") + l->noun + " was picked.");
             else host::Notice(std::string("Picked ") + l->noun + ":\n" + PickedText(*l, buffer));
+            continue;
+        }
+        if (number == kSystemOptionsMenuNumber) {
+            std::string why;
+            const int result = RunSystemOptions(h, why);
+            if (result < 0) host::Notice("RSEditInterface is not in the libraries.");
+            else if (result == 1) host::Notice("Refused: " + why + ".");
             continue;
         }
         if (h.Run(number, &exitCode) == -1) host::Notice("That command is not known.");

@@ -228,6 +228,13 @@ int OnSave(void*)
             return FX_STAY_FOCUSED;
         }
     ScreenToLines(s);
+    // The old lines go and the new ones come in one transaction: a failure
+    // leaves the lines as they were.
+    WriteBatch batch;
+    if (!batch.Begun().Ok()) {
+        Status{batch.Begun().status, B_BEGIN_TRAN, FileNo::ItemDetails}.Report();
+        return FX_STAY;
+    }
     if (!DeleteStored(s))
         return FX_STAY;
     uint8_t written = 0;
@@ -247,6 +254,11 @@ int OnSave(void*)
         }
         ++written;
     }
+    const Status committed = batch.Commit();
+    if (!committed.Ok()) {
+        Status{committed.status, B_END_TRAN, FileNo::ItemDetails}.Report();
+        return FX_STAY;
+    }
     return FX_LEAVE;
 }
 
@@ -262,8 +274,18 @@ int OnDelete(void*)
                LibraryColorSets() + 5 * COLOR_SET_SIZE, -1, -1, 0, 0, 0);
     if (choice != 1)
         return FX_STAY;
+    WriteBatch batch;
+    if (!batch.Begun().Ok()) {
+        Status{batch.Begun().status, B_BEGIN_TRAN, FileNo::ItemDetails}.Report();
+        return FX_STAY;
+    }
     if (!DeleteStored(s))
         return FX_STAY;
+    const Status committed = batch.Commit();
+    if (!committed.Ok()) {
+        Status{committed.status, B_END_TRAN, FileNo::ItemDetails}.Report();
+        return FX_STAY;
+    }
     for (Line& l : s.lines) {
         l.messageCode[0] = '\0';
         l.text[0] = '\0';

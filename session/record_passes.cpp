@@ -13,8 +13,8 @@
 
 namespace bwps {
 
-RecordPass::RecordPass(int fileNumber, int recordLength)
-    : fileNumber_(fileNumber), recordLength_(recordLength)
+RecordPass::RecordPass(int fileNumber, int recordLength, int keyNumber)
+    : fileNumber_(fileNumber), recordLength_(recordLength), keyNumber_(keyNumber)
 {
 }
 
@@ -64,8 +64,8 @@ bool RecordPass::Run()
     return true;
 }
 
-DatePass::DatePass(int fileNumber, int recordLength, std::vector<int> offsets)
-    : RecordPass(fileNumber, recordLength), offsets_(std::move(offsets))
+DatePass::DatePass(int fileNumber, int recordLength, std::vector<int> offsets, int keyNumber)
+    : RecordPass(fileNumber, recordLength, keyNumber), offsets_(std::move(offsets))
 {
 }
 
@@ -85,9 +85,9 @@ void DatePass::ConvertRecord(unsigned char* record)
 
 namespace {
 
-int RunDatePass(int file, int length, std::vector<int> offsets)
+int RunDatePass(int file, int length, std::vector<int> offsets, int keyNumber = 0)
 {
-    bwps::DatePass pass(file, length, std::move(offsets));
+    bwps::DatePass pass(file, length, std::move(offsets), keyNumber);
     return pass.Run() ? 1 : 0;
 }
 
@@ -98,7 +98,8 @@ extern "C" {
 int ConvertCustomerDates(void) { return RunDatePass(10, 795, {130, 126}); }
 int ConvertProductDates(void) { return RunDatePass(20, 668, {286, 282}); }
 int ConvertServiceDates(void) { return RunDatePass(21, 196, {95}); }
-int ConvertOpenItemDates(void) { return RunDatePass(3, 123, {46, 50, 54}); }
+// The date at 54 ends key 0: the walk follows the identifier (key 3).
+int ConvertOpenItemDates(void) { return RunDatePass(3, 123, {46, 50, 54}, 3); }
 int ConvertAssemblyHeaderDates(void) { return RunDatePass(6, 70, {37, 41}); }
 int ConvertProductActivityDates(void) { return RunDatePass(63, 175, {31}); }
 int ConvertOpenHeaderDates(void) { return RunDatePass(70, 124, {52, 56, 60}); }

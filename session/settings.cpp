@@ -193,7 +193,10 @@ int LoadSysInterfaceRecord(void)
         return 0;
     }
     const Status s = ReadFromFile(FileNo::General, GENERAL_KEY_SYSINTERFACE, gInterface);
-    s.Report();
+    // The shorter record of an earlier release is the conversion's to read.
+    const int release = s.Is(B_DATA_BUFFER_TOO_SHORT) ? DetectDataSetVersion(GetFilesPath()) : 0;
+    if (release < 10 || release > 15)
+        s.Report();
     if (!s.Ok()) {
         std::memset(&gInterface, 0, sizeof gInterface);
         FxSetInterfaced(0);

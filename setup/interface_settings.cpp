@@ -44,7 +44,6 @@ constexpr int kColourSetScreen = 2;
 constexpr int kColourSetQuestion = 5;
 constexpr int kLockedRead = B_GET_EQUAL + B_LOCK_MULTI_NOWAIT;
 constexpr int kNumberWidth = 10;
-constexpr int kProductRecordLength = 668;
 
 // Messages.
 constexpr int kMsgDifferenceAccount = 1706;
@@ -642,15 +641,7 @@ int OnFirstNumberKey(void* context)
 // Non-zero when the product file holds records of an older, shorter layout.
 int ProductFileIsOlder()
 {
-    Table products;
-    if (!products.Open(FileNo::Products).Ok())
-        return 0;
-    uint8_t stat[RECMAN_STAT_BUFFER] = {};
-    if (BtrStat(products.Handle(), stat) != 0)
-        return 0;
-    TagFileSpec spec{};
-    std::memcpy(&spec, stat, sizeof spec);
-    return spec.RecordLength < kProductRecordLength ? 1 : 0;
+    return QueryProductFile(0);
 }
 
 // Stores the six running numbers; interfaced, the stored sixth one stays.
@@ -720,9 +711,10 @@ int OnOptionsSave(void* context)
             return FX_STAY;
     }
 
+    // Turning passwords off, or on for the first time, makes this session
+    // the supervisor's once the options are stored.
     const char passwords = s->record.PasswordsInForce;
-    if (passwords == 'N' || (passwords == 'Y' && s->loadedPasswords == 'N'))
-        GetSessionPaths()->UserLevel = 5;
+    const bool raise = passwords == 'N' || (passwords == 'Y' && s->loadedPasswords == 'N');
 
     const int target = form->currentField == F_PASSWORD_REQUIRED && FxChoiceGet(form, F_PASSWORD_REQUIRED) != 1
                            ? F_PASSWORD_REQUIRED
@@ -748,6 +740,8 @@ int OnOptionsSave(void* context)
         // other failure nothing more is written.
         return st.Is(B_CONFLICT) || st.Is(B_DUPLICATE_KEY) ? FX_GO_ON : FX_LEAVE;
     }
+    if (raise)
+        GetSessionPaths()->UserLevel = 5;
     SaveRunningNumbers(s, general);
     BtrUnlock(-2, general.Handle(), nullptr);
     return FX_LEAVE;

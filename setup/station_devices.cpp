@@ -73,20 +73,26 @@ void EnterRegister(int registerNumber)
     s.Report();
 }
 
+// A line of the register file. The end of the file after a whole line is
+// the end of the lines; a file that ends inside a line, or before the first
+// line its sale points at, is cut short: an I/O error, never an end.
 int ReadRegisterLine(InvDetailSource* source, short op)
 {
     if (source->fd < 0)
-        return B_END_OF_FILE;
+        return B_FILE_NOT_OPEN;
     const int base = op % 100;
-    if (base == B_GET_EQUAL || base == B_GET_GE) {
+    const bool first = base == B_GET_EQUAL || base == B_GET_GE;
+    if (first) {
         const int32_t offset = HeaderOf(source->header).FirstLineOffset;
-        if (FxFileSeek(source->fd, offset, 0) < 0)
-            return B_END_OF_FILE;
+        if (offset < 0 || FxFileSeek(source->fd, offset, 0) < 0)
+            return B_IO_ERROR;
     }
     int got = 0;
     if (FxFileRead(source->fd, source->line, kLineLength, &got) != 0)
-        return B_END_OF_FILE;
-    return got == kLineLength ? B_OK : B_END_OF_FILE;
+        return B_IO_ERROR;
+    if (got == kLineLength)
+        return B_OK;
+    return got == 0 && !first ? B_END_OF_FILE : B_IO_ERROR;
 }
 
 int ReadDataFileLine(InvDetailSource* source, short op, bool report)

@@ -18,6 +18,7 @@
 #include "bwps/screens.h"
 #include "bwps/session.h"
 #include "bwps/settings.h"
+#include "bwps/users.h"
 #include "fx.h"
 #include "recman.h"
 
@@ -110,8 +111,9 @@ int OnSavePassword(void* context)
         return FX_STAY;
     }
     PutStoredSlot(s->record, password);
-    if (!password.empty() && !s->hadPassword)
-        GetSessionPaths()->UserLevel = BWPS_SUPERVISOR_LEVEL;
+    // A first supervisor password makes this session the supervisor's once
+    // it is stored.
+    const bool raise = !password.empty() && !s->hadPassword;
 
     // The record as stored now: only the supervisor's slot changes, so a
     // slot another station set meanwhile is kept.
@@ -124,6 +126,8 @@ int OnSavePassword(void* context)
     const int status = BtrWrite(B_UPDATE, s->files[0], key, &stored, GENERAL_PASSWORDS_SIZE);
     if (status == 0) {
         s->record = stored;
+        if (raise)
+            GetSessionPaths()->UserLevel = BWPS_SUPERVISOR_LEVEL;
         return FX_LEAVE;
     }
     ReportRecordManagerError(status, 1, B_UPDATE, bwps::No(bwps::FileNo::General), 0);
@@ -164,6 +168,10 @@ BWPS_EXPORT int RSEditPassword(void)
     FxWindowSetName(&s.window, "RSEditPassword");
     SetupStandardScreen(&s.form, 0, 0);
     FxWindowAttachForm(&s.window, &s.form, 0);
+    // A password set here protects nothing until the system options put
+    // passwords in force.
+    if (!PasswordsInForce())
+        FxWindowText(&s.window, 6, 2, -1, "Passwords are not in force: see the system options.", 0);
     FxReleaseKey(&s.form, FX_KEY_F1 + 5 * 0x100);  // F6
     FxReleaseKey(&s.form, FX_KEY_F1 + 7 * 0x100);  // F8
     FxSetKeyHandler(&s.form, FX_KEY_F1 + 4 * 0x100, OnStationsKey);  // F5

@@ -3,8 +3,12 @@
 #include "extensions/company/company.h"
 #include "extensions/company/services.h"
 #include "extensions/company/session_steps.h"
+#include "extensions/posting/post_outcome.h"
+#include "extensions/utilities/backup_restore.h"
 #include "bwps/files.h"
 #include "bwps/screens.h"
+#include "fx.h"
+#include "recman.h"
 
 #include <cstdio>
 #include <cstring>
@@ -18,10 +22,16 @@ using bwps::No;
 
 namespace {
 
+// What the last command left undone, in one line for the host ("" when
+// it did its work).
+std::string g_outcome;
+
 // ---- commands -------------------------------------------------------------
 
 void RunLogin();
 void RunOpenCompany();
+
+constexpr int kBackupRunDone = 0x4400;  // BackupRestore's answer after a finished run
 
 // Screens of other areas are reached by their plain names (bwps/screens.h).
 // A screen that is not in this build has no entry, and its command answers
@@ -40,9 +50,28 @@ void RunConfirmExit()
 {
     if (AskNumberedMessage(955, "Yes,No", 1) == 1) ExitCode() = ExitCancelled;
 }
-void RunHelpIndex() { ShowHelpTopic(156); }
+void RunHelpIndex()
+{
+    if (HelpTopicsInBuild()) ShowHelpTopic(156);
+    else ScreenNotInThisBuild("ShowHelpTopic");
+}
 void RunCopyCompany() { SCREEN(CopyCompany); }
-void RunBackupRestore() { SCREEN(BackupRestore, 0, 0); }
+// Left without a backup or restore that ran to its end: cancelled; one
+// asked for and refused or not completed: not done.
+void RunBackupRestore()
+{
+    if (!::BackupRestore) {
+        ScreenNotInThisBuild("BackupRestore");
+        return;
+    }
+    const int ran = ::BackupRestore(0, 0);
+    if (BackupRunRefused()) {
+        ExitCode() = ExitNotDone;
+        g_outcome = "the backup or restore was refused or did not complete";
+    } else if (ran != kBackupRunDone && ExitCode() == ExitDone) {
+        ExitCode() = ExitCancelled;
+    }
+}
 void RunFileUtilities() { SCREEN(ShowUtilityScreen); }
 void RunEditCompanyId()
 {
@@ -79,7 +108,17 @@ void RunEditPasswords() { SCREEN(RSEditPassword); }
 void RunEditFormSetup() { SCREEN(EditFormSetup); }
 void RunEditPrinters() { SCREEN(RSDosEditPrinters); }
 void RunEditUdfSettings() { SCREEN(RSUDFSettings); }
-void RunSalesPosting() { SCREEN(ShowPosPostScreen); }
+void RunSalesPosting()
+{
+    SCREEN(ShowPosPostScreen);
+    int found = 0, posted = 0, stopped = 0;
+    if (::ShowPosPostScreen && PostingRunOutcome(&found, &posted, &stopped)) {
+        ExitCode() = ExitNotDone;
+        g_outcome = "sales posted: " + std::to_string(posted) + " of " + std::to_string(found) +
+                    (stopped ? ", the run was stopped" : found == 0 ? ", the run was refused" : "") +
+                    "; the rest stay unposted";
+    }
+}
 void RunCustomerHistory() { SCREEN(ViewCustHistoryByParams, CommandParamText()); }
 #undef SCREEN
 
@@ -168,6 +207,7 @@ void RunLogin()
         int listCreated = 0, defaultKnown = 0;
         if (!OpenCompany(firstPass, &listCreated, &defaultKnown)) break;
         if (DataPath()[0] == 0) return;
+        RecmanClearStaleMarkers(DataPath());
         CheckNewFiles90();
         WriteSysInterfaceRecord();
         ExitCode() = ExitDone;
@@ -195,6 +235,13 @@ void RunLogin()
         }
         if (signedIn) return;
         if (PromptUserPassword(userId, password)) return;
+        // Run from a script that has nothing left, nobody can pick another
+        // company or type again: the cancelled or failed sign-in ends the
+        // log-in at once (the company list would only open the same one).
+        if (!FxUsingTerminal() && FxScriptRemaining() == 0) {
+            ExitCode() = ExitCancelled;
+            return;
+        }
         repeat = 1;
         firstPass = 0;
     }
@@ -206,6 +253,7 @@ void RunOpenCompany()
     int listCreated = 0, defaultKnown = 0;
     if (!OpenCompany(0, &listCreated, &defaultKnown)) return;
     if (DataPath()[0] == 0) return;
+    RecmanClearStaleMarkers(DataPath());
     CheckNewFiles90();
     WriteSysInterfaceRecord();
     ShowCompanyBanner(0);
@@ -255,6 +303,13 @@ BWPS1_API int BWPS1CommandInfo(int index, int* number, const char** constant, co
     return 1;
 }
 
+BWPS1_API int BWPS1CommandOutcome(char* text, int size)
+{
+    if (text != nullptr && size > 0)
+        std::snprintf(text, static_cast<size_t>(size), "%s", g_outcome.c_str());
+    return g_outcome.empty() ? 0 : 1;
+}
+
 BWPS1_API int BWPS1CommandInBuild(int number)
 {
     const Command* c = FindCommand(number);
@@ -291,6 +346,7 @@ BWPS1_API int BWPSRunCommand(void)
     }
 
     int result = 0;
+    g_outcome.clear();
     const Command* c = FindCommand(CommandNumber());
     if (c) {
         c->run();

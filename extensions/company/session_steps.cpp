@@ -8,9 +8,11 @@
 #include "extensions/company/company.h"
 #include "extensions/company/session_steps.h"
 #include "extensions/company/services.h"
+#include "extensions/convert/convert.h"
 
 #include "bwps/catalogue.h"
 #include "bwps/check_register.h"
+#include "bwps/ledger.h"
 #include "bwps/products.h"
 #include "bwps/dictionary.h"
 #include "bwps/records.h"
@@ -56,28 +58,25 @@ bool PromptUserPassword(char* userId, char* password)
     return ::PromptUserPassword(userId, password) != 0;
 }
 
-// The check register is brought in line with the store's option (the
-// question screens). The ledger's online check belongs to its verification
-// class, which is not in this build: the ledger is left as it stands.
+// The check register and the online ledger are brought in line with the
+// store's options (the question screens).
 bool VerifyOnlineCheckRegister()
 {
     CBaseCheckReg reg;
     return reg.VerifyChkRegOnLine();
 }
-bool VerifyOnlineLedger() { return true; }
+bool VerifyOnlineLedger()
+{
+    CBaseGL ledger;
+    return ledger.VerifyGLOnLine();
+}
 LedgerObjects::LedgerObjects() = default;
 LedgerObjects::~LedgerObjects() = default;
 
 int GetConversionState() { return Session()->ConversionState; }
 void SetConversionState(int state) { Session()->ConversionState = state; }
 
-// Converting data of an older release is not in this build: the data stays
-// as it is and the caller is told it was not converted.
-int ConvertCompanyData(const char* /*folder*/)
-{
-    ScreenNotInThisBuild("ConvertCompanyData");
-    return ExitCancelled;
-}
+int ConvertCompanyData(const char* folder) { return ::ConvertCompanyData(folder); }
 
 void PushClientConfig()
 {

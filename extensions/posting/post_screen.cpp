@@ -13,11 +13,14 @@
 #include "bwps/export.h"
 #include "bwps/messages.h"
 #include "bwps/periods.h"
+#include "bwps/records/documents.h"
+#include "bwps/status_windows.h"
 #include "bwps/screen_fields.h"
 #include "bwps/screen_utils.h"
 #include "bwps/screens.h"
 #include "bwps/settings.h"
 #include "bwps/table.h"
+#include "extensions/posting/post_outcome.h"
 #include "extensions/posting/posting_run.h"
 #include "fx.h"
 
@@ -68,6 +71,14 @@ namespace {
 
 using namespace bwps1::posting;
 
+// The last F10 of the screen: left unposted, and the counts.
+struct Outcome {
+    bool unposted = false;
+    bool stopped = false;
+    int found = 0;
+    int posted = 0;
+} g_outcome;
+
 enum { kDate = 1, kStart = 2, kPeriod = 3, kThrough = 4, kReference = 5 };
 
 struct PostContext {
@@ -108,11 +119,13 @@ int CheckPostingPeriodField(void* context)
         return FX_STAY;
     }
     const int32_t date = FxDateParse(text);
+    // A date outside the periods, in a closed period or in another period
+    // than the current one is refused; the period check shows why.
     TagPeriodInfo info{};
-    if (GetPeriodInfo(0, date, &info) != 0 || info.Index < 0) {
-        ShowMessage(1363, 1);
+    if (GetPeriodInfo(PERIOD_SHOW_OUTSIDE | PERIOD_REFUSE_CLOSED | PERIOD_REFUSE_OTHER, date,
+                      &info) != 0 ||
+        info.Index < 0)
         return FX_STAY;
-    }
     c.date = date;
     c.period = info;
     ShowPeriod(c);
@@ -167,6 +180,77 @@ bool CheckJournalPrinted(int32_t from, int32_t to, bool& found)
     return true;
 }
 
+}  // namespace
+
+namespace bwps1::posting {
+
+// An accounting document of the dates that is neither done with nor posted
+// (orders aside). A file that cannot be read counts as holding one.
+bool CheckAccountingPosted(int32_t from, int32_t through)
+{
+    if (!IsInterfacedToAccounting())
+        return false;
+    Table documents;
+    const Status opened = documents.Open(FileNo::PurchaseOrderHeader);
+    if (!opened.Ok()) {
+        opened.Report();
+        return true;
+    }
+    FxStatus* window = FxStatusOpen("RSVerifyingPosted", 0);
+    bool found = false;
+    KeyBuffer key;
+    TagAccountingDocument document;
+    Status s = documents.Get(B_GET_FIRST, key, document);
+    for (; s.Ok(); s = documents.Get(B_GET_NEXT, key, document)) {
+        if (window != nullptr)
+            FxStatusUpdate(window, 0);
+        const int32_t date = document.Date;
+        if (document.Closed == 'Y' || document.Kind == 'O' ||
+            (from != 0 && through != 0 && date > through))
+            continue;
+        if (document.Posted != 'Y') {
+            found = true;
+            break;
+        }
+    }
+    if (!found && !s.NotFound()) {
+        s.Report();
+        found = true;
+    }
+    if (window != nullptr)
+        FxStatusClose(window);
+    return found;
+}
+
+}  // namespace bwps1::posting
+
+namespace {
+
+// The posting accounts of an interfaced store (sales, receivables, cost
+// of goods, inventory, rounding) must all be in the chart before the
+// screen opens; a missing one has shown its window.
+bool PostingAccountsReadable()
+{
+    if (!IsInterfacedToAccounting())
+        return true;
+    TagInterfaceRecord interface{};
+    if (ReadInterfaceRecord(&interface) != 0)
+        return false;
+    Table accounts;
+    const Status opened = accounts.Open(FileNo::Accounts);
+    if (!opened.Ok()) {
+        ReportRecordManagerError(opened.status, 1, MESSAGE_OPEN_OPERATION, No(FileNo::Accounts), 0);
+        return false;
+    }
+    OpenMessageLog();
+    TagAccount account{};
+    TagPostingStatus block{};
+    ReadPostingAccounts(0, accounts.Handle(), &account, &interface, &block, 1, 4, 3, 5, 6, -1);
+    accounts.Close();
+    CloseMessageLog();
+    return block.Status == 0;
+}
+
 // Unposted sales of earlier periods: the window of their count, and the run
 // stops.
 bool ShowUnpostedCounts(int32_t before)
@@ -206,6 +290,9 @@ int RunPosPost(void* context)
 
     if (c.mode == 1 && SetCurrentPosting(0, request.start, request.through) == 0)
         return FX_STAY;
+    // Refused until the run says otherwise.
+    g_outcome = Outcome{};
+    g_outcome.unposted = true;
     auto finish = [&](int answer) {
         if (c.mode == 1)
             ClearCurrentPosting(0);
@@ -218,11 +305,20 @@ int RunPosPost(void* context)
             return finish(FX_LEAVE);
         if (!found) {
             ShowMessage(309, 1);
+            g_outcome.unposted = false;  // nothing to post
             return finish(FX_LEAVE);
         }
     }
     if (ShowUnpostedCounts(request.start))
         return finish(FX_STAY);
+    if (CheckAccountingPosted(request.start, request.through)) {
+        uint8_t colours[COLOR_SET_SIZE] = {};
+        SetColorSet(colours, 5);
+        int choice = 1;
+        if (AskMessage(1053, 116, &choice, MESSAGE_BUTTONS_YES_NO, colours, -1, -1, 0, 0, 0) != 0 ||
+            choice == 2)
+            return finish(FX_LEAVE);
+    }
 
     // With the verification option every code the sales need is looked up
     // first; a fault ends the run before anything is written.
@@ -231,6 +327,11 @@ int RunPosPost(void* context)
 
     RunResult result;
     const bool posted = PostSales(request, result);
+    g_outcome.found = result.found;
+    g_outcome.posted = result.posted;
+    g_outcome.stopped = result.stopped;
+    // nothing found is no failure: there was nothing left to post
+    g_outcome.unposted = result.failed || result.stopped || result.posted < result.found;
     char line[120];
     std::snprintf(line, sizeof line, "Sales posted: %d of %d%s", result.posted, result.found,
                   result.stopped ? " (stopped)" : "");
@@ -256,11 +357,12 @@ int OnBackupRestore(void*)
 
 extern "C" BWPS_EXPORT int ShowPosPostScreen(void)
 {
-    if (!LoadSysInterfaceRecord() || !CheckInterfaceAccountsFilled())
+    if (!LoadSysInterfaceRecord() || !CheckInterfaceAccountsFilled() || !PostingAccountsReadable())
         return 0;
     const TagSysInterface* iface = GetSysInterfaceRecord();
     PostContext c{};
     c.mode = iface != nullptr && iface->PostingVariant == 1 ? 1 : 2;
+    g_outcome = Outcome{};
 
     const bool byDate = c.mode == 1;
     const int shift = byDate ? 1 : 0;   // the fields move up a line through a date
@@ -317,4 +419,15 @@ extern "C" BWPS_EXPORT int ShowPosPostScreen(void)
     }
     FxAppEnd(&c.fx);
     return ran;
+}
+
+BWPS1_API int PostingRunOutcome(int* found, int* posted, int* stopped)
+{
+    if (found != nullptr)
+        *found = g_outcome.found;
+    if (posted != nullptr)
+        *posted = g_outcome.posted;
+    if (stopped != nullptr)
+        *stopped = g_outcome.stopped ? 1 : 0;
+    return g_outcome.unposted ? 1 : 0;
 }

@@ -57,6 +57,11 @@ bool PostSales(const RunRequest& request, RunResult& result);
 // The number of unposted sales dated before `before` (not void).
 int CountUnpostedBefore(int32_t before);
 
+// True when the accounting company holds a document (not an order) dated
+// on or before `through` that is neither done with nor posted, or when its
+// documents cannot be read (reported). False for a stand-alone store.
+bool CheckAccountingPosted(int32_t from, int32_t through);
+
 // The one stop for a sale that cannot be posted: a box naming the invoice
 // and the cause, closed with Enter. Always 0.
 int ShowPostingFatalError(const char* invoice, const char* format, int32_t argument);

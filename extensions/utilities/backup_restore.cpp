@@ -61,6 +61,7 @@ constexpr int kLibraryQuestion = 1461;
 constexpr int kBackupRefused = 1447;
 constexpr int kTargetCurrentPos = 1495;
 constexpr int kTargetCurrentAccounting = 1497;
+constexpr int kLibraryMissing = 3100;
 
 // The record manager read-locks this byte of a data file while a handle has
 // it open; a write lock on it proves that no process has the file open, and
@@ -130,6 +131,8 @@ struct BackupScreen {
     int kind = BACKUP_DATA_POINT_OF_SALE;  // chosen before (0: none yet)
     bool restoreOnly = false;
     bool checkFirst = true;
+    bool runDone = false;      // the library ran to its end without a stop or an error
+    std::string restoredData;  // the folder point-of-sale data was restored into
     char dataFolder[kPathBuffer] = {};
     char sourceBrowse[kPathBuffer] = {};
     char targetBrowse[kPathBuffer] = {};
@@ -137,6 +140,7 @@ struct BackupScreen {
 
 // The open screen (one at a time), and the progress the callback shows.
 BackupScreen* gScreen = nullptr;
+bool gRunRefused = false;  // a run of the open screen was refused or failed
 int gProgressTotal = 0;
 int gProgressShown = 0;
 
@@ -257,13 +261,16 @@ int RunBackupRestore(void* context)
     const int kind = FxChoiceGet(&s.form, kData);
     if (s.restoreOnly && action != BACKUP_ACTION_RESTORE) {
         ShowMessage(kBackupRefused, 1);
+        gRunRefused = true;
         return FX_STAY;
     }
     const SessionBlock* session = GetSessionPaths();
     const char* user = session != nullptr ? session->UserId : "";
     const bool backup = action == BACKUP_ACTION_BACKUP;
-    if (!CheckUserAccess(backup ? kRightBackup : kRightRestore, 0, user, 1))
+    if (!CheckUserAccess(backup ? kRightBackup : kRightRestore, 0, user, 1)) {
+        gRunRefused = true;
         return FX_STAY;
+    }
     const std::string source = FieldFolder(s, kSource);
     const std::string target = FieldFolder(s, kTarget);
     if (!backup) {
@@ -280,6 +287,7 @@ int RunBackupRestore(void* context)
         return FX_STAY;
 
     SwitchKeys(s, 0);
+    int result = -1;
     {
         // No other station may have the company's files open while they
         // are copied or replaced.
@@ -291,11 +299,24 @@ int RunBackupRestore(void* context)
                           hold.busy().c_str());
             FxMessageBox(FxActiveOwner(), text, FxGetAppCaption(0), FX_MB_ICONERROR, 0);
             SwitchKeys(s, 1);
+            gRunRefused = true;
             return FX_STAY;
         }
-        RunBackupLibrary(action, kind, source.c_str(), target.c_str());
+        result = RunBackupLibrary(action, kind, source.c_str(), target.c_str());
+        if (result == BACKUP_FAILED)
+            gRunRefused = true;
     }
     LoadSysInterfaceRecord();
+    if (result < 0) {
+        ShowMessage(kLibraryMissing, 1);
+        SwitchKeys(s, 1);
+        return FX_STAY;
+    }
+    if (result == BACKUP_DONE) {
+        s.runDone = true;
+        if (!backup && kind == BACKUP_DATA_POINT_OF_SALE)
+            s.restoredData = target;
+    }
 
     if (kind == BACKUP_DATA_POINT_OF_SALE && IsInterfacedToAccounting() &&
         AskNumbered(backup ? kOfferAccountingBackup : kOfferAccountingRestore, 1, 5) == 1) {
@@ -637,7 +658,6 @@ BWPS1_API int EditBackupDefaults(void)
 
 extern "C" int BackupRestore(int first, int second)
 {
-    (void)first;
     SessionBlock* session = GetSessionPaths();
     if (gScreen != nullptr)
         return 0;  // one backup screen at a time
@@ -684,15 +704,33 @@ extern "C" int BackupRestore(int first, int second)
     const std::string dataFolder = GetFilesPathBuffer();
     CopyText(s.dataFolder, sizeof s.dataFolder, dataFolder);
     gScreen = &s;
+    gRunRefused = false;
     FxAppRun(&s.fx, 0);
     gScreen = nullptr;
     if (session != nullptr) {
-        SetFolders(nullptr, dataFolder.c_str(), session->BasePath);
+        // With a first argument the restored point-of-sale data becomes the
+        // session's company.
+        const bool openRestored = s.runDone && first != 0 && !s.restoredData.empty();
+        if (openRestored) {
+            std::string folder = s.restoredData;
+            while (folder.size() > 1 && folder.back() == '/')
+                folder.pop_back();
+            CopyText(session->DataPath, sizeof session->DataPath, folder);
+        }
+        SetFolders(nullptr, openRestored ? session->DataPath : dataFolder.c_str(), session->BasePath);
+        if (openRestored)
+            LoadSysInterfaceRecord();
         session->OptionFlags &= ~static_cast<uint32_t>(BWPS_OPTION_RESTORE_ONLY);
     }
     FxWindowClose(&s.window, 1);
     FxAppEnd(&s.fx);
-    return 27;
+    // 0x4400 (F10) once a run was done, else 27 (left without one).
+    return s.runDone ? FX_KEY_F10 : 27;
+}
+
+BWPS1_API int BackupRunRefused(void)
+{
+    return gRunRefused ? 1 : 0;
 }
 
 // ---- Holding a data folder
@@ -745,6 +783,7 @@ DataFolderHold::~DataFolderHold()
 BWPS1_API void ResetBackupRestoreState(void)
 {
     gScreen = nullptr;
+    gRunRefused = false;
     gProgressTotal = 0;
     gProgressShown = 0;
     gLibraryFile = BACKUP_LIBRARY_NAME;

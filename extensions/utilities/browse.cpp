@@ -249,17 +249,29 @@ int ReverseInvoice(const TagSalesHdr& header, uint16_t lines, int* operation, Fi
     source.handle = -1;
     source.fd = -1;
     std::memcpy(source.header, &header, sizeof header);
+    // The sale's lines must be read whole, or nothing is given back and the
+    // sale stays.
+    *operation = B_GET_NEXT;
+    *file = FileNo::Registers;
     if (!OpenInvDetailSource(&source))
-        return 0;
-    for (int s = ReadInvDetailSourceAt(&source, B_GET_GE); s == 0;
-         s = ReadInvDetailSourceAt(&source, B_GET_NEXT)) {
+        return B_FILE_NOT_OPEN;
+    if (source.mode == 1 && source.fd < 0) {
+        CloseInvDetailSource(&source);
+        return B_FILE_NOT_OPEN;
+    }
+    int s = ReadInvDetailSourceAt(&source, B_GET_GE);
+    for (; s == 0; s = ReadInvDetailSourceAt(&source, B_GET_NEXT)) {
         TagSalesDetail line;
         std::memcpy(&line, source.line, sizeof line);
         if (NumberOf(line.InvoiceNo) != number)
             break;
         if (line.Kind == SALE_LINE_PRODUCT) {
             const std::string code(line.ItemCode, strnlen(line.ItemCode, sizeof line.ItemCode));
-            UpdateProductRecord(products.Handle(), code.c_str(), -line.Quantity);
+            // The product update reports its own failure.
+            if (UpdateProductRecord(products.Handle(), code.c_str(), -line.Quantity) != 0) {
+                CloseInvDetailSource(&source);
+                return kReportedAlready;
+            }
         }
         if (line.HasSerials == 'Y') {
             uint32_t link = line.SerialLink;
@@ -271,6 +283,8 @@ int ReverseInvoice(const TagSalesHdr& header, uint16_t lines, int* operation, Fi
         }
     }
     CloseInvDetailSource(&source);
+    if (s != 0 && s != B_END_OF_FILE && s != B_KEY_NOT_FOUND)
+        return s;
     return 0;
 }
 

@@ -165,6 +165,9 @@ bool IsPlaceholder(const PairKind& k, const uint8_t* header)
     return std::strncmp(description, kDeleted, std::strlen(kDeleted)) == 0;
 }
 
+// Only a clean "not found" lets a record go.
+bool NotFound(int status) { return status == B_KEY_NOT_FOUND || status == B_END_OF_FILE; }
+
 int EndOfPass(int status, int fileNumber)
 {
     if (status == 0 || status == B_END_OF_FILE)
@@ -188,6 +191,7 @@ int VerifyPair(const PairKind& k, UtilityRunContext* context, int32_t* interrupt
     TagPostingStatus block{};
 
     ShowFile(No(k.header));
+    int failed = 0;   // a read that failed otherwise than "not found" stops the pass
     status = BtrGet(B_GET_FIRST, headers, key, header.data(), k.headerSize);
     while (status == 0) {
         Poll(context, interrupted);
@@ -197,9 +201,12 @@ int VerifyPair(const PairKind& k, UtilityRunContext* context, int32_t* interrupt
         AddStatusLine(1, 0, number.c_str());
         if (!IsPlaceholder(k, header.data())) {
             const int found = FindLines(k, lines, header.data(), &block);
+            if (found != 0 && !NotFound(found)) {
+                DatabaseError(found, block.Operation, block.FileNumber);
+                failed = found;
+                break;
+            }
             if (found != 0) {
-                if (found != B_KEY_NOT_FOUND && found != B_END_OF_FILE)
-                    DatabaseError(found, block.Operation, block.FileNumber);
                 LogFormatted(formats.At(0, k.headerFallback), number);
                 const int deleted = BtrWrite(B_DELETE, headers, nullptr, header.data(), k.headerSize);
                 if (deleted != 0)
@@ -208,7 +215,7 @@ int VerifyPair(const PairKind& k, UtilityRunContext* context, int32_t* interrupt
         }
         status = BtrGet(B_GET_NEXT, headers, key, header.data(), k.headerSize);
     }
-    status = Stopped(interrupted) ? 0 : EndOfPass(status, No(k.header));
+    status = failed != 0 ? failed : Stopped(interrupted) ? 0 : EndOfPass(status, No(k.header));
 
     if (status == 0 && !Stopped(interrupted)) {
         ShowFile(No(k.detail));
@@ -225,8 +232,12 @@ int VerifyPair(const PairKind& k, UtilityRunContext* context, int32_t* interrupt
                 walk = BtrGet(B_GET_NEXT, lines, key, line.data(), k.detailSize);
                 continue;
             }
-            if (found != 0 && found != B_KEY_NOT_FOUND && found != B_END_OF_FILE)
+            if (found != 0 && !NotFound(found)) {
                 DatabaseError(found, block.Operation, block.FileNumber);
+                status = found;
+                walk = -1;
+                break;
+            }
             LogFormatted(formats.At(1, k.detailFallback), number);
             const int cleared = ClearLines(k, lines, line.data(), &block);
             if (cleared != 0) {
@@ -299,7 +310,8 @@ double AmountAt(const uint8_t* record, int at)
     return value;
 }
 
-// Lines of a document read from its own detail file: 1 sound, 0 unsound.
+// Lines of a document read from its own detail file: 1 sound, 0 unsound,
+// -1 a line could not be read (reported).
 int CheckByDetailFile(const DocumentKind& k, uint16_t lines, const uint8_t* header,
                       UtilityRunContext* context, int32_t* interrupted)
 {
@@ -323,6 +335,10 @@ int CheckByDetailFile(const DocumentKind& k, uint16_t lines, const uint8_t* head
         }
         status = BtrGet(B_GET_NEXT, lines, key, line.data(), k.detailSize);
     }
+    if (status != 0 && !NotFound(status)) {
+        DatabaseError(status, B_GET_NEXT, No(k.detail));
+        return -1;
+    }
     double total = AmountAt(header, k.totalAt);
     if (counted == 0)
         return FxIsZeroAmount(&total) ? 1 : 0;
@@ -330,7 +346,7 @@ int CheckByDetailFile(const DocumentKind& k, uint16_t lines, const uint8_t* head
 }
 
 // An invoice through the invoice detail source: 1 sound, 0 unsound, -1 the
-// source could not be opened.
+// source could not be opened or a line not read.
 int CheckInvoiceTotals(const TagSalesHdr& invoice, UtilityRunContext* context, int32_t* interrupted)
 {
     if (invoice.Type == SALE_TYPE_VOID)
@@ -348,8 +364,8 @@ int CheckInvoiceTotals(const TagSalesHdr& invoice, UtilityRunContext* context, i
     double sum = 0.0;
     int counted = 0;
     const size_t width = strnlen(invoice.InvoiceNo, sizeof invoice.InvoiceNo);
-    for (int status = ReadInvDetailSourceAt(&source, B_GET_GE); status == 0;
-         status = ReadInvDetailSourceAt(&source, B_GET_NEXT)) {
+    int status = ReadInvDetailSourceAt(&source, B_GET_GE);
+    for (; status == 0; status = ReadInvDetailSourceAt(&source, B_GET_NEXT)) {
         TagSalesDetail line;
         std::memcpy(&line, source.line, sizeof line);
         if (strnlen(line.InvoiceNo, sizeof line.InvoiceNo) != width ||
@@ -363,7 +379,13 @@ int CheckInvoiceTotals(const TagSalesHdr& invoice, UtilityRunContext* context, i
             ++counted;
         }
     }
+    const bool registerFile = source.mode == 1;
     CloseInvDetailSource(&source);
+    // A line that cannot be read says nothing about the sale.
+    if (status != 0 && !NotFound(status)) {
+        DatabaseError(status, B_GET_NEXT, No(registerFile ? FileNo::Registers : FileNo::SalesDetail));
+        return -1;
+    }
     if (counted == 0)
         return invoice.CashAmount > 0.001 ? 0 : 1;
     return FxAmountsEqual(sum, invoice.CashAmount) ? 1 : 0;
@@ -478,7 +500,8 @@ void ReleaseLayawayOfInvoice(const TagSalesHdr& invoice, uint16_t layaways)
         ReportRecordManagerError(status, 1, B_UPDATE, No(FileNo::LayawayHeader), 0);
 }
 
-// The line pass shared by the three documents: lines without a header go.
+// The line pass shared by the three documents: lines whose header is not
+// found go; a header that cannot be read stops the pass (reported).
 bool DeleteOrphanLines(const DocumentKind& k, uint16_t headers, uint16_t lines, bool listOpen,
                        UtilityRunContext* context, int32_t* interrupted)
 {
@@ -496,7 +519,12 @@ bool DeleteOrphanLines(const DocumentKind& k, uint16_t headers, uint16_t lines, 
         ShowNumber(number.c_str(), number.size());
         uint8_t headerKey[256] = {};
         std::memcpy(headerKey, line.data(), 11);
-        if (BtrGet(B_GET_EQUAL, headers, headerKey, header.data(), k.headerSize) != 0) {
+        const int found = BtrGet(B_GET_EQUAL, headers, headerKey, header.data(), k.headerSize);
+        if (found != 0 && !NotFound(found)) {
+            DatabaseError(found, B_GET_EQUAL, No(k.header));
+            return removed;
+        }
+        if (found != 0) {
             const int deleted = BtrWrite(B_DELETE, lines, nullptr, line.data(), k.detailSize);
             if (deleted != 0)
                 DatabaseError(deleted, B_DELETE, No(k.detail));
@@ -538,6 +566,7 @@ int VerifyDocuments(const DocumentKind& k, UtilityRunContext* context, int32_t* 
     OpenMessageLog();
     ShowFile(No(k.header));
     bool removed = false;
+    bool failed = false;
     std::vector<uint8_t> header(static_cast<size_t>(k.headerSize) + 16);
     uint8_t key[256] = {};
     status = BtrGet(B_GET_FIRST, headers, key, header.data(), k.headerSize);
@@ -547,7 +576,12 @@ int VerifyDocuments(const DocumentKind& k, UtilityRunContext* context, int32_t* 
             break;
         const std::string number = Text(reinterpret_cast<const char*>(header.data()), 11);
         ShowNumber(number.c_str(), number.size());
-        if (!CheckByDetailFile(k, lines, header.data(), context, interrupted) && !Stopped(interrupted)) {
+        const int sound = CheckByDetailFile(k, lines, header.data(), context, interrupted);
+        if (sound < 0) {
+            failed = true;
+            break;
+        }
+        if (sound == 0 && !Stopped(interrupted)) {
             Report(listOpen, k.headerLine, number.c_str());
             const int deleted = BtrWrite(B_DELETE, headers, nullptr, header.data(), k.headerSize);
             if (deleted != 0)
@@ -556,9 +590,11 @@ int VerifyDocuments(const DocumentKind& k, UtilityRunContext* context, int32_t* 
         }
         status = BtrGet(B_GET_NEXT, headers, key, header.data(), k.headerSize);
     }
-    if (status != 0 && status != B_END_OF_FILE && !Stopped(interrupted))
+    if (!failed && status != 0 && status != B_END_OF_FILE && !Stopped(interrupted)) {
         DatabaseError(status, B_GET_NEXT, No(k.header));
-    if (!Stopped(interrupted))
+        failed = true;
+    }
+    if (!failed && !Stopped(interrupted))
         removed = DeleteOrphanLines(k, headers, lines, listOpen, context, interrupted) || removed;
     BtrCloseFile(lines);
     BtrCloseFile(headers);
@@ -606,6 +642,7 @@ BWPS1_API int VerifyInvoices(UtilityRunContext* context, int32_t* interrupted)
     OpenMessageLog();
     ShowFile(No(k.header));
     bool removed = false;
+    bool failed = false;
     TagSalesHdr invoice{};
     uint8_t key[256] = {};
     int status = BtrGet(B_GET_FIRST, headers, key, &invoice, sizeof invoice);
@@ -624,8 +661,10 @@ BWPS1_API int VerifyInvoices(UtilityRunContext* context, int32_t* interrupted)
             RepairLayawayInvoice(invoice, layawayLines, products);
             sound = CheckInvoiceTotals(invoice, context, interrupted);
         }
-        if (sound < 0)
+        if (sound < 0) {
+            failed = true;
             break;
+        }
         if (sound == 0 && !Stopped(interrupted)) {
             ReleaseLayawayOfInvoice(invoice, layaways);
             // The invoice stays, as a void: its number is never given again.
@@ -643,9 +682,11 @@ BWPS1_API int VerifyInvoices(UtilityRunContext* context, int32_t* interrupted)
         }
         status = BtrGet(B_GET_NEXT, headers, key, &invoice, sizeof invoice);
     }
-    if (status != 0 && status != B_END_OF_FILE && !Stopped(interrupted))
+    if (!failed && status != 0 && status != B_END_OF_FILE && !Stopped(interrupted)) {
         DatabaseError(status, B_GET_NEXT, No(k.header));
-    if (!Stopped(interrupted))
+        failed = true;
+    }
+    if (!failed && !Stopped(interrupted))
         removed = DeleteOrphanLines(k, headers, lines, listOpen, context, interrupted) || removed;
     CloseFileList(list);
     if (!removed && listOpen)

@@ -25,10 +25,12 @@ BWPS_EXPORT int ConvertOpenHeaderDates(void);       /* 6156: file 70 */
 
 namespace bwps {
 
-// One pass over a data file, record by record, in key 0 order.
+// One pass over a data file, record by record, in the order of one key
+// (key 0 unless given): a key none of whose segments the conversion
+// rewrites, so that no record moves past the rest of the walk.
 class RecordPass {
 public:
-    RecordPass(int fileNumber, int recordLength);
+    RecordPass(int fileNumber, int recordLength, int keyNumber = 0);
     virtual ~RecordPass();
     RecordPass(const RecordPass&) = delete;
     RecordPass& operator=(const RecordPass&) = delete;
@@ -43,7 +45,7 @@ protected:
 
     int fileNumber_;
     int recordLength_;
-    int keyNumber_ = 0;
+    int keyNumber_;
     int status_ = 0;
     unsigned short handle_ = 0;
     bool opened_ = false;
@@ -53,7 +55,7 @@ protected:
 // A pass that moves the listed 32-bit date fields on by one year.
 class DatePass : public RecordPass {
 public:
-    DatePass(int fileNumber, int recordLength, std::vector<int> offsets);
+    DatePass(int fileNumber, int recordLength, std::vector<int> offsets, int keyNumber = 0);
 
 protected:
     void ConvertRecord(unsigned char* record) override;

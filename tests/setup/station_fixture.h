@@ -13,6 +13,7 @@
 #include <system_error>
 #include <vector>
 
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include "bwps/files.h"
@@ -31,6 +32,53 @@
 namespace bwps::test {
 
 namespace fs = std::filesystem;
+
+// Another station holding a record of the general file locked: a child
+// process that reads the record with a lock and keeps it until the holder
+// is destroyed.
+class HeldGeneralRecord {
+public:
+    explicit HeldGeneralRecord(const char* key)
+    {
+        const std::string path = GetDataFilePath(bwps::No(bwps::FileNo::General));
+        RecmanReset();
+        EXPECT_EQ(::pipe(toChild_), 0);
+        EXPECT_EQ(::pipe(toParent_), 0);
+        pid_ = ::fork();
+        if (pid_ == 0) {
+            uint16_t handle = 0;
+            char buffer[255] = {};
+            std::memcpy(buffer, key, GENERAL_KEY_SIZE);
+            std::vector<uint8_t> record(4096);
+            char answer = 'n';
+            if (BtrOpenFile(&handle, path.c_str(), 0, 0) == 0 &&
+                BtrGet(B_GET_EQUAL + B_LOCK_SINGLE_NOWAIT, handle, buffer, record.data(),
+                       static_cast<int>(record.size())) == 0)
+                answer = 'y';
+            (void)!::write(toParent_[1], &answer, 1);
+            (void)!::read(toChild_[0], &answer, 1);
+            ::_exit(0);
+        }
+        char answer = 0;
+        EXPECT_EQ(::read(toParent_[0], &answer, 1), 1);
+        EXPECT_EQ(answer, 'y') << "the other station could not lock the record";
+    }
+    ~HeldGeneralRecord()
+    {
+        char c = 'q';
+        (void)!::write(toChild_[1], &c, 1);
+        int status = 0;
+        ::waitpid(pid_, &status, 0);
+        for (int fd : {toChild_[0], toChild_[1], toParent_[0], toParent_[1]})
+            ::close(fd);
+    }
+    HeldGeneralRecord(const HeldGeneralRecord&) = delete;
+    HeldGeneralRecord& operator=(const HeldGeneralRecord&) = delete;
+
+private:
+    int toChild_[2]{}, toParent_[2]{};
+    pid_t pid_ = -1;
+};
 
 class InstallationTest : public ::testing::Test {
 protected:

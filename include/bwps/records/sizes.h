@@ -10,6 +10,7 @@
 #include "bwps/records/barcode_printers.h"
 #include "bwps/records/check_register.h"
 #include "bwps/records/company_ids.h"
+#include "bwps/records/documents.h"
 #include "bwps/records/items.h"
 #include "bwps/records/keys.h"
 #include "bwps/records/messages.h"
@@ -47,6 +48,7 @@ inline constexpr RecordSize kRecordSizes[] = {
     {FileNo::CashRegisters, sizeof(CashRegisterRecord), "CashRegisterRecord"},
     {FileNo::CheckRegister, sizeof(TagCheckRegister), "TagCheckRegister"},
     {FileNo::BarcodePrinters, sizeof(BarcodePrinterRecord), "BarcodePrinterRecord"},
+    {FileNo::PurchaseOrderHeader, sizeof(TagAccountingDocument), "TagAccountingDocument"},
 };
 
 }  // namespace bwps::records

@@ -24,8 +24,11 @@
 #include "bwps/records/masters.h"
 #include "bwps/records/options.h"
 #include "bwps/records/products.h"
+#include "bwps/records/documents.h"
+#include "bwps/periods.h"
 #include "bwps/screens.h"
 #include "bwps/settings.h"
+#include "extensions/posting/post_outcome.h"
 #include "fx.h"
 #include "posting/posting_internal.h"
 #include "recman.h"
@@ -350,22 +353,50 @@ TEST_F(PostingRunTest, ASalesDetailHistoryRecordThatCannotBeWrittenLeavesTheSale
 
 // The last unit out takes the value left on hand as its cost, so stock is
 // never worth less than nothing.
+// The last units out take what value is left, and the ledger's inventory
+// credit is what the stock's value lost: stock and ledger agree, also for
+// a product on two lines of one sale.
 TEST_F(PostingRunTest, TheLastUnitOutCostsWhatValueIsLeft)
 {
-    PutProduct("LASTONE", 1, 4.0);
-    TagProduct p = Product("LASTONE");
-    p.Amounts[PRODUCT_QUANTITY] = 1.0;
-    p.Amounts[PRODUCT_VALUE] = 3.0;
-    ASSERT_EQ(bwpstest::PutRecord(FilePath(bwps::No(bwps::FileNo::Products)), &p, 15, &p, sizeof p), 0);
-    TagSalesHdr sale = Sale("0000008001", 1, 9.0);
-    CopyText(sale.Tender1, "CASH");
-    sale.TenderAmount1 = sale.Tendered = 9.0;
-    PutSale(sale, {{'P', "LASTONE", "", 1.0, 9.0}});
-    Run();
-    const TagProduct after = Product("LASTONE");
-    EXPECT_NEAR(after.Amounts[PRODUCT_QUANTITY], 0.0, 1e-9);
-    EXPECT_NEAR(after.Amounts[PRODUCT_VALUE], 0.0, 0.005);
-    EXPECT_NEAR(after.Runs[3][2], 3.0, 0.005);   // the period's cost
+    struct Case {
+        const char* what;
+        double onHand, value;
+        std::vector<double> lines;
+        double cost;
+    } cases[] = {
+        {"one line, the last unit", 1.0, 3.0, {1.0}, 3.0},
+        {"two lines, the second takes the last unit", 2.0, 7.0, {1.0, 1.0}, 7.0},
+        {"stock left, the unit cost", 3.0, 12.0, {1.0}, 4.0},
+    };
+    int n = 0;
+    for (const Case& c : cases) {
+        const std::string code = "LAST" + std::to_string(++n);
+        PutProduct(code.c_str(), 1, 4.0);
+        TagProduct p = Product(code.c_str());
+        p.Amounts[PRODUCT_QUANTITY] = c.onHand;
+        p.Amounts[PRODUCT_VALUE] = c.value;
+        ASSERT_EQ(bwpstest::PutRecord(FilePath(bwps::No(bwps::FileNo::Products)), &p, 15, &p, sizeof p), 0);
+        char invoice[11];
+        std::snprintf(invoice, sizeof invoice, "%010d", 8000 + n);
+        TagSalesHdr sale = Sale(invoice, 1, 9.0);
+        CopyText(sale.Tender1, "CASH");
+        sale.TenderAmount1 = sale.Tendered = 9.0;
+        std::vector<SaleLine> lines;
+        for (double q : c.lines)
+            lines.push_back({'P', code.c_str(), "", q, 9.0 / static_cast<double>(c.lines.size())});
+        PutSale(sale, lines);
+        const double creditBefore = Account("11071").CreditTotal;
+        Run();
+        const TagProduct after = Product(code.c_str());
+        double sold = 0.0;
+        for (double q : c.lines)
+            sold += q;
+        EXPECT_NEAR(after.Amounts[PRODUCT_QUANTITY], c.onHand - sold, 1e-9) << c.what;
+        EXPECT_NEAR(after.Amounts[PRODUCT_VALUE], c.value - c.cost, 0.005) << c.what;
+        EXPECT_NEAR(after.Runs[3][2], c.cost, 0.005) << c.what << ": the period's cost";
+        EXPECT_NEAR(Account("11071").CreditTotal - creditBefore, c.cost, 0.005)
+            << c.what << ": the inventory credit is what the stock's value lost";
+    }
 }
 
 // A completed layaway is its customer's sale: the customer is found through
@@ -425,10 +456,17 @@ TEST_F(PostingRunTest, ASaleThatCannotBePostedIsLeftWholeAndTheRunStops)
     EXPECT_FALSE(ReadSale("0000002003").Flags & 2);
     const auto [debit, credit] = Totals();
     EXPECT_NEAR(debit, credit, 0.005);
+    // The command reports the run as not done, with its counts.
+    int found = 0, posted = 0, stopped = 0;
+    EXPECT_EQ(PostingRunOutcome(&found, &posted, &stopped), 1);
+    EXPECT_EQ(found, 3);
+    EXPECT_EQ(posted, 1);
 
     // Put right, the next run posts the rest exactly once.
     PutProduct("NOSUCH", 1, 1.0);
     Run();
+    EXPECT_EQ(PostingRunOutcome(&found, &posted, &stopped), 0);
+    EXPECT_EQ(posted, 2);
     EXPECT_TRUE(ReadSale("0000002002").Flags & 2);
     EXPECT_TRUE(ReadSale("0000002003").Flags & 2);
     const auto after = Totals();
@@ -438,42 +476,56 @@ TEST_F(PostingRunTest, ASaleThatCannotBePostedIsLeftWholeAndTheRunStops)
 
 TEST_F(PostingRunTest, RegisterLinesAreCopiedOnceAndTheSaleIsPostedFromThem)
 {
-    // The sale's line lives only in register 1's detail file.
-    TagSalesHdr sale = Sale("0000003001", 1, 30.0);
-    CopyText(sale.Tender1, "CASH");
-    sale.TenderAmount1 = 30.0;
-    sale.Tendered = 30.0;
-    sale.RegisterNumber = 1;
-    sale.FirstLineOffset = 0;
-    PutSale(sale, {});
-    TagSalesDetail line{};
-    std::memcpy(line.InvoiceNo, sale.InvoiceNo, sizeof line.InvoiceNo);
-    line.LineNo = 1;
-    line.Kind = 'P';
-    CopyText(line.ItemCode, "GADGET");
-    line.Quantity = line.Quantity2 = 3.0;
-    line.Extended = 30.0;
-    {
-        std::ofstream out(DataPath("REG1.db"), std::ios::binary);
+    // Two sales whose lines live only in register 1's detail file; the
+    // second one's line an earlier run copied before it was stopped (its
+    // header still points into the register file).
+    struct Stored {
+        const char* invoice;
+        double quantity;
+        bool copiedBefore;
+    } const sales[] = {{"0000003001", 3.0, false}, {"0000003002", 2.0, true}};
+    std::ofstream out(DataPath("REG1.db"), std::ios::binary);
+    int32_t offset = 0;
+    for (const Stored& st : sales) {
+        TagSalesHdr sale = Sale(st.invoice, 1, 10.0 * st.quantity);
+        CopyText(sale.Tender1, "CASH");
+        sale.TenderAmount1 = sale.Tendered = 10.0 * st.quantity;
+        sale.RegisterNumber = 1;
+        sale.FirstLineOffset = offset;
+        if (st.copiedBefore)
+            PutSale(sale, {{'P', "GADGET", "", st.quantity, 10.0 * st.quantity}});
+        else
+            PutSale(sale, {});
+        TagSalesDetail line{};
+        std::memcpy(line.InvoiceNo, sale.InvoiceNo, sizeof line.InvoiceNo);
+        line.LineNo = 1;
+        line.Kind = 'P';
+        CopyText(line.ItemCode, "GADGET");
+        line.Quantity = line.Quantity2 = st.quantity;
+        line.Extended = 10.0 * st.quantity;
         out.write(reinterpret_cast<const char*>(&line), sizeof line);
-        out.write("cut short", 9);   // a last line cut short is not a line
+        offset += static_cast<int32_t>(sizeof line);
     }
+    out.write("cut short", 9);   // a last line cut short is not a line
+    out.close();
     const double before = Product("GADGET").Amounts[6];
-    Run();
-    const TagSalesHdr after = ReadSale("0000003001");
-    EXPECT_TRUE(after.Flags & 2);
-    EXPECT_EQ(+after.FirstLineOffset, -1);
-    EXPECT_NEAR(Product("GADGET").Amounts[6], before - 3.0, 1e-9);
-    int copied = 0;
+    const std::string transcript = Run();
+    std::map<std::string, int> copied;
     uint16_t handle = 0;
     ASSERT_EQ(BtrOpenFile(&handle, FilePath(bwps::No(bwps::FileNo::SalesDetail)).c_str(), 0, 0), 0);
     uint8_t key[256] = {};
     TagSalesDetail row;
     for (int op = B_GET_FIRST; BtrGet(op, handle, key, &row, sizeof row) == 0; op = B_GET_NEXT)
-        if (std::memcmp(row.InvoiceNo, sale.InvoiceNo, 11) == 0)
-            ++copied;
+        ++copied[std::string(row.InvoiceNo, strnlen(row.InvoiceNo, sizeof row.InvoiceNo))];
     BtrCloseFile(handle);
-    EXPECT_EQ(copied, 1);
+    for (const Stored& st : sales) {
+        SCOPED_TRACE(st.invoice);
+        const TagSalesHdr after = ReadSale(st.invoice);
+        EXPECT_TRUE(after.Flags & 2) << transcript;
+        EXPECT_EQ(+after.FirstLineOffset, -1);
+        EXPECT_EQ(copied[st.invoice], 1);
+    }
+    EXPECT_NEAR(Product("GADGET").Amounts[6], before - 5.0, 1e-9) << transcript;
 }
 
 TEST_F(PostingRunTest, AMissingRegisterFileStopsTheRunNamingTheFile)
@@ -499,6 +551,9 @@ TEST_F(PostingRunTest, UnpostedSalesOfAnEarlierPeriodStopTheRun)
     EXPECT_NE(transcript.find("RSUnpostedTranCount"), std::string::npos) << transcript;
     EXPECT_FALSE(ReadSale("0000005002").Flags & 2);
     EXPECT_TRUE(AllLines().empty());
+    int found = 0, posted = 0, stopped = 0;
+    EXPECT_EQ(PostingRunOutcome(&found, &posted, &stopped), 1) << "nothing could be posted";
+    EXPECT_EQ(posted, 0);
 }
 
 }  // namespace
@@ -721,6 +776,298 @@ TEST_F(PostingRunTest, EscBetweenSalesAsksAndAStopKeepsWhatWasPosted)
     for (const TagLedgerDetail& l : AllLines())
         (l.DebitCredit == 'D' ? debit : credit) += l.Amount;
     EXPECT_NEAR(debit, credit, 0.005);
+}
+
+}  // namespace
+
+namespace {
+
+// Inside one batch, the third sale fails after its ledger lines and its
+// product were written (its second line names a service not on file): it
+// is put back alone, the two before it stay posted, the run stops before
+// the fourth; put right, the next run posts the rest once.
+TEST_F(PostingRunTest, ASaleThatFailsInsideABatchGoesAloneAndTheSalesBeforeItStay)
+{
+    const double onHand = Product("WIDGET").Amounts[PRODUCT_QUANTITY];
+    const char* invoices[] = {"0000012001", "0000012002", "0000012003", "0000012004"};
+    for (const char* invoice : invoices) {
+        TagSalesHdr h = Sale(invoice, 1, 10.0);
+        CopyText(h.Tender1, "CASH");
+        h.TenderAmount1 = h.Tendered = 10.0;
+        if (std::strcmp(invoice, "0000012003") == 0)
+            PutSale(h, {{'P', "WIDGET", "", 1.0, 10.0}, {'S', "NOSERV", "", 1.0, 0.0}});
+        else
+            PutSale(h, {{'P', "WIDGET", "", 1.0, 10.0}});
+    }
+    const std::string transcript = Run(std::string(kRunScript) + "key Enter\n");
+    EXPECT_NE(transcript.find("0000012003"), std::string::npos) << transcript;
+    EXPECT_NE(transcript.find("NOSERV"), std::string::npos) << transcript;
+    EXPECT_TRUE(ReadSale("0000012001").Flags & SALE_POSTED);
+    EXPECT_TRUE(ReadSale("0000012002").Flags & SALE_POSTED);
+    EXPECT_FALSE(ReadSale("0000012003").Flags & SALE_POSTED);
+    EXPECT_FALSE(ReadSale("0000012004").Flags & SALE_POSTED);
+    EXPECT_NEAR(Product("WIDGET").Amounts[PRODUCT_QUANTITY], onHand - 2.0, 1e-9);
+    auto [debit, credit] = Totals();
+    EXPECT_NEAR(debit, credit, 0.005);
+    EXPECT_NEAR(Account("11071").CreditTotal, 8.0, 0.005) << "the cost of two widgets, no more";
+
+    PutService("NOSERV");
+    Run();
+    for (const char* invoice : invoices)
+        EXPECT_TRUE(ReadSale(invoice).Flags & SALE_POSTED) << invoice;
+    EXPECT_NEAR(Product("WIDGET").Amounts[PRODUCT_QUANTITY], onHand - 4.0, 1e-9);
+    std::tie(debit, credit) = Totals();
+    EXPECT_NEAR(debit, credit, 0.005);
+    EXPECT_NEAR(Account("11071").CreditTotal, 16.0, 0.005);
+}
+
+// A file named like the accounting vendor file in the working folder is
+// none of a stand-alone store's business: the run posts as without it.
+TEST_F(PostingRunTest, AStrayVendorFileInTheWorkingFolderChangesNothing)
+{
+    const fs::path work = fs::path(scratch_.path()) / "working";
+    fs::create_directories(work);
+    {
+        std::ofstream stray(work / "BWAVEND.DB");
+        stray << "not a data file";
+    }
+    TagSalesHdr h = Sale("0000013001", 1, 10.0);
+    CopyText(h.Tender1, "CASH");
+    h.TenderAmount1 = h.Tendered = 10.0;
+    PutSale(h, {{'P', "WIDGET", "", 1.0, 10.0}});
+    const fs::path before = fs::current_path();
+    fs::current_path(work);
+    const std::string transcript = Run();
+    fs::current_path(before);
+    EXPECT_NE(transcript.find("Sales posted: 1 of 1"), std::string::npos) << transcript;
+    EXPECT_TRUE(ReadSale("0000013001").Flags & SALE_POSTED);
+}
+
+}  // namespace
+
+namespace {
+
+// A tax code that the sale names but the tax file lacks posts its tax to
+// the summary tax account, as a sale without a code does; the sale is
+// posted.
+TEST_F(PostingRunTest, ATaxCodeNotOnFilePostsItsTaxToTheSummaryAccount)
+{
+    TagSalesHdr h = Sale("0000014001", 1, 11.5);
+    CopyText(h.Tender1, "CASH");
+    h.TenderAmount1 = h.Tendered = 11.5;
+    h.TaxAmount = 1.5;
+    CopyText(h.TaxCode, "ZZ");
+    PutSale(h, {{'P', "WIDGET", "", 1.0, 10.0}});
+    const std::string transcript = Run();
+    EXPECT_NE(transcript.find("Sales posted: 1 of 1"), std::string::npos) << transcript;
+    EXPECT_TRUE(ReadSale("0000014001").Flags & SALE_POSTED);
+    double tax = 0.0;
+    for (const TagLedgerDetail& l : AllLines())
+        if (std::strncmp(l.Description, "POS System Summary-Tax", 22) == 0)
+            tax += l.DebitCredit == 'C' ? l.Amount : -l.Amount;
+    EXPECT_NEAR(tax, 1.5, 0.005);
+    const auto [debit, credit] = Totals();
+    EXPECT_NEAR(debit, credit, 0.005);
+}
+
+// The sale's open receivable detail, marked posted, takes its precedence
+// letter from its type digit, and an invoice the sale's cost.
+TEST_F(PostingRunTest, AnOpenInvoicePostedTakesItsPrecedenceAndTheSalesCost)
+{
+    TagSalesHdr h = Sale("0000015001", 1, 40.0);
+    CopyText(h.CustomerNo, "C100");
+    h.TotalCost = 8.0;
+    PutSale(h, {{'P', "WIDGET", "", 2.0, 40.0}});
+    TagOpenInvoice d{};
+    CopyText(d.Customer, "C100");
+    CopyText(d.Invoice, "0000015001");
+    CopyText(d.Reference, "0000015001");
+    d.Type = 'I';
+    d.Type2 = '1';
+    d.Status = 'O';
+    d.Id = 7;
+    d.Date = h.TranDate;
+    d.Amount = 40.0;
+    d.Precedence = '0';
+    ASSERT_EQ(bwpstest::PutRecord(FilePath(bwps::No(bwps::FileNo::ReceivablesOpenItems)), &d, 27, &d, sizeof d), 0);
+    TagOpenInvoiceHdr o{};
+    CopyText(o.Customer, "C100");
+    CopyText(o.Invoice, "0000015001");
+    CopyText(o.Reference, "0000015001");
+    o.Type = 'I';
+    o.Precedence = '0';
+    o.MainId = 7;
+    o.Date = h.TranDate;
+    o.Balance = o.ChargesTotal = o.BalanceLessDiscount = 40.0;
+    ASSERT_EQ(bwpstest::PutRecord(FilePath(bwps::No(bwps::FileNo::ReceivablesOpenHeaders)), &o, 22, &o, sizeof o), 0);
+    const std::string transcript = Run();
+    EXPECT_NE(transcript.find("Sales posted: 1 of 1"), std::string::npos) << transcript;
+    const auto details = ReadAll<TagOpenInvoice>(FilePath(bwps::No(bwps::FileNo::ReceivablesOpenItems)));
+    ASSERT_EQ(details.size(), 1u);
+    EXPECT_EQ(details[0].Status, 'P');
+    EXPECT_EQ(details[0].Precedence, '1');
+    EXPECT_NEAR(details[0].Double70, 8.0, 1e-9);
+}
+
+}  // namespace
+
+namespace {
+
+// An interfaced store whose accounting company shares the data folder: the
+// shared and accounting files under their accounting names, the posting
+// accounts, the periods of 2026 and 2027, and documents of the accounting
+// company.
+class InterfacedPostingTest : public PostingRunTest {
+protected:
+    void SetUp() override
+    {
+        PostingRunTest::SetUp();
+        if (IsSkipped())
+            return;
+        std::memcpy(accounts_.Key, GENERAL_KEY_INTERFACE, GENERAL_KEY_SIZE);
+        InterfaceRecordDefaults(&accounts_, nullptr);
+        for (int n = 1; n <= DATA_FILE_COUNT; ++n) {
+            const int kind = GetDataFileKind(n);
+            const char* name = GetDataFileEntry(n)->Name;
+            if ((kind != FOLDER_SHARED && kind != FOLDER_ACCOUNTING) || name == nullptr)
+                continue;
+            const std::string own = DataPath(name);
+            const std::string mapped = DataPath(MapToAccountingFileName(name));
+            if (!fs::exists(own)) {
+                uint8_t spec[FILE_SPEC_SIZE] = {};
+                ASSERT_EQ(CreateDataFile(n, 0, data_.c_str(), nullptr, spec), 0) << n;
+            }
+            fs::copy_file(own, mapped, fs::copy_options::overwrite_existing);
+        }
+        general_ = DataPath(MapToAccountingFileName(GetDataFileEntry(bwps::No(bwps::FileNo::AccountingGeneral))->Name));
+        ASSERT_EQ(bwpstest::PutRecord(general_, &accounts_, 15, &accounts_, sizeof accounts_), 0);
+        TagAccountingSystemRecord system{};
+        std::memcpy(system.Key, GENERAL_KEY_SYSTEM, GENERAL_KEY_SIZE);
+        ASSERT_EQ(bwpstest::PutRecord(general_, &system, 15, &system, sizeof system), 0);
+        PutPeriods('O', -1);
+
+        TagSysInterface record = *GetSysInterfaceRecord();
+        record.Interfaced = 1;
+        record.InterfacedChar = 'Y';
+        std::snprintf(record.DefaultTaxCode, sizeof record.DefaultTaxCode, "%s", "ST");
+        std::snprintf(record.AccountingFolder, sizeof record.AccountingFolder, "%s/", data_.c_str());
+        ASSERT_EQ(bwpstest::PutRecord(FilePath(bwps::No(bwps::FileNo::General)), &record, 15, &record, sizeof record), 0);
+        ASSERT_TRUE(LoadSysInterfaceRecord());
+        ASSERT_TRUE(IsInterfacedToAccounting());
+
+        TagSalesHdr h = Sale("0000012001", 1, 10.0);
+        CopyText(h.Tender1, "CASH");
+        h.TenderAmount1 = h.Tendered = 10.0;
+        PutSale(h, {{'P', "WIDGET", "", 1.0, 10.0}});
+    }
+
+    // Monthly periods of 2026 and 2027; January 2026 with the status given.
+    void PutPeriods(char january, int16_t current)
+    {
+        TagPeriods periods{};
+        std::memcpy(periods.Key, GENERAL_KEY_PERIODS, GENERAL_KEY_SIZE);
+        periods.Count = 12;
+        periods.CurrentPeriod = current;
+        static const int kDays[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+        for (int year = 0; year < 2; ++year)
+            for (int m = 0; m < 12; ++m) {
+                TagPeriodEntry& e = periods.Entries[year * 13 + m];
+                e.Status = 'O';
+                e.State = 'I';
+                e.FirstDate = (2026 + year) * 10000 + (m + 1) * 100 + 1;
+                e.LastDate = (2026 + year) * 10000 + (m + 1) * 100 + kDays[m];
+            }
+        periods.Entries[0].Status = january;
+        ASSERT_EQ(bwpstest::PutRecord(general_, &periods, 15, &periods, sizeof periods), 0);
+    }
+
+    void PutDocument(const char* number, char kind, int32_t date, char closed, char posted)
+    {
+        TagAccountingDocument d{};
+        d.Kind = kind;
+        CopyText(d.Number, number);
+        d.Date = date;
+        d.Closed = closed;
+        d.Posted = posted;
+        const std::string path = DataPath(MapToAccountingFileName(
+            GetDataFileEntry(bwps::No(bwps::FileNo::PurchaseOrderHeader))->Name));
+        ASSERT_EQ(bwpstest::PutRecord(path, &d, 16, &d, sizeof d), 0);
+    }
+
+    bool Posted() { return (ReadSale("0000012001").Flags & 2) != 0; }
+
+    std::string general_;
+    TagInterfaceRecord accounts_{};
+};
+
+TEST_F(InterfacedPostingTest, ADateThePeriodsRefuseIsNotPosted)
+{
+    struct Case {
+        const char* name;
+        char january;
+        int16_t current;
+        const char* date;
+        bool posted;
+    };
+    const Case cases[] = {
+        {"open January", 'O', -1, "01/05/26", true},
+        {"closed January", 'C', -1, "01/05/26", false},
+        {"the current period is March", 'O', 3, "01/05/26", false},
+        {"before the first period", 'O', -1, "12/05/25", false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        PutPeriods(c.january, c.current);
+        const std::string transcript = Run(std::string("type ") + c.date + "\nkey F10\nkey Enter\nanswer Continue\nkey Esc\n");
+        EXPECT_EQ(Posted(), c.posted) << transcript;
+        if (c.posted)
+            break;
+    }
+}
+
+TEST_F(InterfacedPostingTest, UnpostedAccountingDocumentsAskBeforeTheRun)
+{
+    struct Case {
+        const char* name;
+        char kind;
+        int32_t date;
+        char closed, posted;
+        bool asked;
+    };
+    const Case cases[] = {
+        {"an order", 'O', 20260103, 'N', 'N', false},
+        {"done with", 'I', 20260103, 'Y', 'N', false},
+        {"posted", 'I', 20260103, 'N', 'Y', false},
+        {"after the period", 'I', 20260203, 'N', 'N', false},
+        {"unposted in the period", 'I', 20260103, 'N', 'N', true},
+    };
+    int number = 0;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        PutDocument(std::to_string(++number).c_str(), c.kind, c.date, c.closed, c.posted);
+        // Answered No: the run stops before anything is posted.
+        const std::string transcript = Run("type 01/05/26\nkey F10\nanswer No\nanswer Continue\nkey Esc\n");
+        EXPECT_EQ(transcript.find("not posted.") != std::string::npos, c.asked) << transcript;
+        EXPECT_EQ(Posted(), !c.asked) << transcript;
+        if (!c.asked)
+            return;
+    }
+    // Answered Yes: the sales are posted.
+    const std::string transcript = Run("type 01/05/26\nkey F10\nanswer Yes\nanswer Continue\n");
+    EXPECT_TRUE(Posted()) << transcript;
+}
+
+TEST_F(InterfacedPostingTest, AMissingPostingAccountKeepsTheScreenShut)
+{
+    // The sales account of the store's interface is not in the chart.
+    TagInterfaceRecord accounts = accounts_;
+    PadText(accounts.Accounts[1], "9999");
+    ASSERT_EQ(bwpstest::PutRecord(general_, &accounts, 15, &accounts, sizeof accounts), 0);
+    FxTranscriptClear();
+    ASSERT_EQ(FxScriptLoad("key Enter\ntype 01/05/26\nkey F10\nanswer Continue\n"), 0);
+    EXPECT_EQ(ShowPosPostScreen(), 0) << FxTranscript();
+    EXPECT_NE(std::string(FxTranscript()).find("9999"), std::string::npos) << FxTranscript();
+    EXPECT_FALSE(Posted());
 }
 
 }  // namespace

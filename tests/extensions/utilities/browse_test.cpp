@@ -3,6 +3,8 @@
 // a document offers its header.
 #include <algorithm>
 #include <cstring>
+#include <filesystem>
+#include <fstream>
 #include <tuple>
 #include <string>
 #include <vector>
@@ -11,9 +13,12 @@
 #include <unistd.h>
 
 #include "bwps/files.h"
+#include "bwps/catalogue.h"
 #include "bwps/records/items.h"
+#include "bwps/records/products.h"
 #include "bwps/records/sales.h"
 #include "bwps/serials.h"
+#include "bwps/stations.h"
 #include "bwps/table.h"
 #include "extensions/utilities/utilities.h"
 #include "extensions/utilities/verify_records.h"
@@ -229,6 +234,73 @@ TEST_F(BrowseTest, TheLastLineOfADocumentOffersItsHeader)
             ViewTransactions(No(FileNo::LayawayHeader));
         }
     }
+}
+
+// An invoice whose lines live in its register's file: deleting it gives its
+// products their quantity back, or, when that cannot be done, keeps it.
+TEST_F(BrowseTest, AnInvoiceGoesOnlyWithItsReversal)
+{
+    struct Case {
+        const char* name;
+        bool product;        // the line's product is on file
+        bool registerFile;   // the register file can be read
+        bool deleted;
+    } const cases[] = {
+        {"reversed", true, true, true},
+        {"the product is gone", false, true, false},
+        {"the register file cannot be opened", true, false, false},
+    };
+    char path[FOLDER_BUFFER_SIZE] = {};
+    BuildRegisterDetailPath(1, path);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        std::filesystem::remove_all(path);
+        TagProduct p{};
+        std::snprintf(p.Code, sizeof p.Code, "%s", "P1");
+        p.Kind = 1;
+        p.Amounts[PRODUCT_SECOND_QUANTITY] = 10.0;
+        if (c.product) {
+            ASSERT_EQ(Insert(No(FileNo::Products), &p, sizeof p), 0);
+        }
+        TagSalesHdr h{};
+        std::snprintf(h.InvoiceNo, sizeof h.InvoiceNo, "%s", "R1");
+        h.Type = 1;
+        h.RegisterNumber = 1;
+        h.FirstLineOffset = 0;
+        ASSERT_EQ(Insert(No(FileNo::SalesHeader), &h, sizeof h), 0);
+        TagSalesDetail line{};
+        std::snprintf(line.InvoiceNo, sizeof line.InvoiceNo, "%s", "R1");
+        line.Kind = 'P';
+        std::snprintf(line.ItemCode, sizeof line.ItemCode, "%s", "P1");
+        line.Quantity = 3.0;
+        if (c.registerFile) {
+            std::ofstream out(path, std::ios::binary);
+            out.write(reinterpret_cast<const char*>(&line), sizeof line);
+        } else {
+            std::filesystem::create_directories(path);   // a folder where the file should be
+        }
+        Script("key F6\nanswer Yes\nkey Enter\nkey Enter\nkey Enter\nkey Esc\n");
+        ViewTransactions(No(FileNo::SalesHeader));
+        EXPECT_EQ(Numbers(FileNo::SalesHeader), c.deleted ? Texts{} : Texts{"R1"}) << FxTranscript();
+        const auto products = Records(FilePath(No(FileNo::Products)));
+        if (c.product) {
+            ASSERT_EQ(products.size(), 1u);
+            TagProduct stored;
+            std::memcpy(&stored, products[0].data(), sizeof stored);
+            EXPECT_EQ(+stored.Amounts[PRODUCT_SECOND_QUANTITY], c.deleted ? 7.0 : 10.0);
+        }
+        // Start the next case afresh.
+        for (FileNo f : {FileNo::SalesHeader, FileNo::Products}) {
+            uint16_t handle = 0;
+            ASSERT_EQ(BtrOpenFile(&handle, FilePath(No(f)).c_str(), 0, 0), 0);
+            uint8_t key[256] = {};
+            std::vector<uint8_t> row(4096);
+            while (BtrGet(B_GET_FIRST, handle, key, row.data(), static_cast<int>(row.size())) == 0)
+                ASSERT_EQ(BtrWrite(B_DELETE, handle, nullptr, row.data(), 0), 0);
+            BtrCloseFile(handle);
+        }
+    }
+    std::filesystem::remove_all(path);
 }
 
 TEST_F(BrowseTest, FilesWithoutABrowseScreenAreRefused)

@@ -1,13 +1,18 @@
 // Verification of the transaction files: documents whose lines do not add
 // up to their total go (invoices become voids), lines without a header go,
 // and each file's list says what was done.
+#include <sqlite3.h>
+
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 
+#include "bwps/catalogue.h"
 #include "bwps/files.h"
 #include "bwps/records/assemblies.h"
 #include "bwps/records/sales.h"
+#include "bwps/stations.h"
 #include "extensions/utilities/utilities.h"
 #include "extensions/utilities/verify_records.h"
 #include "fx.h"
@@ -176,6 +181,106 @@ TEST_F(VerifyTest, MarkerPairKeepsPlaceholdersAndRemovesWhatLostItsPartner)
     EXPECT_EQ(VerifyMarkerPairAsth(&context_, &interrupted_), 0);
     EXPECT_EQ(Numbers(FileNo::AssemblyHeader), (std::vector<std::string>{"A1", "A2"}));
     EXPECT_EQ(Numbers(FileNo::AssemblyDetail), (std::vector<std::string>{"A1"}));
+}
+
+// The n-th record stored in a (closed) data file made unreadable: its bytes
+// no longer have the file's record length.
+void DamageRecord(const std::string& path, int position)
+{
+    sqlite3* db = nullptr;
+    ASSERT_EQ(sqlite3_open(path.c_str(), &db), SQLITE_OK);
+    const std::string sql = "UPDATE rec SET data = X'4C3100' WHERE pos = " + std::to_string(position);
+    char* error = nullptr;
+    EXPECT_EQ(sqlite3_exec(db, sql.c_str(), nullptr, nullptr, &error), SQLITE_OK) << (error ? error : "");
+    sqlite3_free(error);
+    sqlite3_close(db);
+}
+
+// A record that cannot be read says nothing about its partner: the pass
+// stops with the error and deletes nothing.
+TEST_F(VerifyTest, ARecordThatCannotBeReadDeletesNothing)
+{
+    struct Case {
+        const char* name;
+        std::function<void()> store;
+        std::function<int()> verify;
+        FileNo header, detail;
+    };
+    const Case cases[] = {
+        {"a layaway line",
+         [&] {
+             Layaway("L1", 10.0);
+             LayawayLine("L1", 'P', 10.0);
+             DamageRecord(FilePath(No(FileNo::LayawayDetail)), 1);
+         },
+         [&] { return VerifyLayaways(&context_, &interrupted_); }, FileNo::LayawayHeader,
+         FileNo::LayawayDetail},
+        {"the header of a quote line",
+         [&] {
+             Document(FileNo::QuoteHeader, "Q1", 1, 0.0);
+             DocumentLine(FileNo::QuoteDetail, "Q1", 1, 'M', 0.0);
+             DamageRecord(FilePath(No(FileNo::QuoteHeader)), 1);
+         },
+         [&] { return VerifyQuotes(&context_, &interrupted_); }, FileNo::QuoteHeader, FileNo::QuoteDetail},
+        {"an assembly line",
+         [&] {
+             TagAssemblyHeader h{};
+             std::snprintf(reinterpret_cast<char*>(&h), 11, "%s", "A1");
+             std::snprintf(reinterpret_cast<char*>(&h) + 26, 11, "%s", "KIT");
+             ASSERT_EQ(Insert(No(FileNo::AssemblyHeader), &h, sizeof h), 0);
+             TagAssemblyLine l{};
+             std::snprintf(reinterpret_cast<char*>(&l), 11, "%s", "A1");
+             ASSERT_EQ(Insert(No(FileNo::AssemblyDetail), &l, sizeof l), 0);
+             DamageRecord(FilePath(No(FileNo::AssemblyDetail)), 1);
+         },
+         [&] { return VerifyMarkerPairAsth(&context_, &interrupted_); }, FileNo::AssemblyHeader,
+         FileNo::AssemblyDetail},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        c.store();
+        const auto headers = Records(FilePath(No(c.header))).size();
+        const auto lines = Records(FilePath(No(c.detail))).size();
+        Script("answer Continue\nkey Enter\nkey Enter\n");
+        FxTranscriptClear();
+        c.verify();
+        EXPECT_NE(std::string(FxTranscript()).find("Error"), std::string::npos) << FxTranscript();
+        EXPECT_EQ(Records(FilePath(No(c.header))).size(), headers) << FxTranscript();
+        EXPECT_EQ(Records(FilePath(No(c.detail))).size(), lines) << FxTranscript();
+    }
+}
+
+// An invoice whose lines lie past the end of a register file cut short
+// is not voided: the cut file is an error.
+TEST_F(VerifyTest, ARegisterFileCutShortVoidsNoInvoice)
+{
+    TagSalesHdr h{};
+    std::snprintf(h.InvoiceNo, sizeof h.InvoiceNo, "%s", "I5");
+    h.Type = 1;
+    h.CashAmount = 30.0;
+    h.RegisterNumber = 1;
+    h.FirstLineOffset = static_cast<int32_t>(sizeof(TagSalesDetail));   // the second line
+    ASSERT_EQ(Insert(No(FileNo::SalesHeader), &h, sizeof h), 0);
+    char path[FOLDER_BUFFER_SIZE] = {};
+    BuildRegisterDetailPath(1, path);
+    TagSalesDetail line{};
+    std::snprintf(line.InvoiceNo, sizeof line.InvoiceNo, "%s", "I4");
+    line.Kind = 'P';
+    line.Quantity2 = 5.0;
+    {
+        std::ofstream out(path, std::ios::binary);
+        out.write(reinterpret_cast<const char*>(&line), sizeof line);
+        out.write(reinterpret_cast<const char*>(&line), 40);   // cut inside I5's line
+    }
+    Script("answer Continue\nkey Enter\nkey Enter\n");
+    EXPECT_EQ(VerifyInvoices(&context_, &interrupted_), VERIFY_DONE);
+    const auto headers = Records(FilePath(No(FileNo::SalesHeader)));
+    ASSERT_EQ(headers.size(), 1u);
+    TagSalesHdr kept;
+    std::memcpy(&kept, headers[0].data(), sizeof kept);
+    EXPECT_EQ(kept.Type, 1) << FxTranscript();
+    EXPECT_EQ(+kept.CashAmount, 30.0);
+    EXPECT_EQ(ReadText("versale.txt").find("I5"), std::string::npos);
 }
 
 TEST_F(VerifyTest, FilesThatCannotBeVerifiedSayWhy)

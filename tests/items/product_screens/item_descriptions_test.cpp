@@ -3,12 +3,17 @@
 // line insert and removal, the refusals at start.
 #include <gtest/gtest.h>
 
+#include <sys/wait.h>
+#include <unistd.h>
+
 #include <array>
 #include <cstring>
 
 #include "bwps/records/messages.h"
 #include "bwps/records/products.h"
 #include "bwps/screens.h"
+#include "recman.h"
+#include "recman_testing.h"
 #include "tests/items/frame/editor_fixture.h"
 
 namespace bwps::test {
@@ -220,6 +225,58 @@ TEST_F(ItemDescriptionTest, DeleteAllLinesAfterTheQuestion)
         const std::string t = Edit("P1", 20, "key F6\nanswer " + std::string(row.answer) + "\nkey Esc\n");
         EXPECT_TRUE(Has(t, "Delete all the description lines of this item?")) << t;
         EXPECT_EQ(Stored().size(), row.left) << t;
+    }
+}
+
+// A line another station holds locked: neither the save nor the delete
+// may leave the item with part of its lines.
+TEST_F(ItemDescriptionTest, ALineThatCannotBeRewrittenKeepsEveryLine)
+{
+    struct Row {
+        const char* name;
+        const char* script;
+    } rows[] = {
+        {"save", "key Enter\nkey Enter\ntype changed\nkey F10\nkey Enter\nkey Esc\nanswer No\nkey Esc\n"},
+        {"delete", "key F6\nanswer Yes\nkey Enter\nkey Esc\n"},
+    };
+    PutLine("P1", 0, 'D', "", "one");
+    PutLine("P1", 1, 'H', "", "two");
+    const std::string path = Path(FileNo::ItemDetails);
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        RecmanReset();
+        int toChild[2], toParent[2];
+        ASSERT_EQ(::pipe(toChild), 0);
+        ASSERT_EQ(::pipe(toParent), 0);
+        const pid_t child = ::fork();
+        ASSERT_GE(child, 0);
+        if (child == 0) {
+            uint16_t handle = 0;
+            TagItemDetail d{};
+            char key[256] = {};
+            std::strncpy(key, "P1", 14);
+            key[15] = 1;
+            char answer = BtrOpenFile(&handle, path.c_str(), 0, 0) == 0 &&
+                                  BtrGet(B_GET_EQUAL + B_LOCK_SINGLE_NOWAIT, handle, key, &d, sizeof d) == 0
+                              ? 'y'
+                              : 'n';
+            (void)!::write(toParent[1], &answer, 1);
+            (void)!::read(toChild[0], &answer, 1);
+            ::_exit(0);
+        }
+        char locked = 0;
+        ASSERT_EQ(::read(toParent[0], &locked, 1), 1);
+        ASSERT_EQ(locked, 'y');
+        const std::string t = Edit("P1", 20, row.script);
+        (void)!::write(toChild[1], "q", 1);
+        int status = 0;
+        ::waitpid(child, &status, 0);
+        for (int fd : {toChild[0], toChild[1], toParent[0], toParent[1]})
+            ::close(fd);
+        const auto stored = Stored();
+        ASSERT_EQ(stored.size(), 2u) << t;
+        EXPECT_EQ(stored[0].text, "one") << t;
+        EXPECT_EQ(stored[1].text, "two") << t;
     }
 }
 

@@ -451,3 +451,57 @@ TEST_F(Tran, LocksKeptForTheTransactionServeItsOtherHandles) {
 }
 
 }  // namespace
+
+namespace {
+
+int markerCount(const std::string& dir) {
+    int n = 0;
+    DIR* d = ::opendir(dir.c_str());
+    if (!d) return -1;
+    while (dirent* e = ::readdir(d))
+        if (std::strncmp(e->d_name, ".recman-tx-", 11) == 0) ++n;
+    ::closedir(d);
+    return n;
+}
+
+// A process stopped after its transactions (Ctrl+C, kill) leaves its marker
+// naming none; the clearing removes that one at once and keeps the markers
+// of processes that still run, this one's own included.
+TEST_F(Tran, MarkersOfStoppedProcessesAreClearedAndLiveOnesKept) {
+    const std::string dir = names[0].substr(0, names[0].rfind('/'));
+    RecmanReset();
+    Pipe ended, hold;
+    const pid_t kid = mp::spawn([&]() -> int {
+        uint16_t hs[3];
+        for (int i = 0; i < 3; ++i)
+            if (BtrOpenFile(&hs[i], names[i].c_str(), 0, 0)) return 10;
+        if (BtrTransaction(B_BEGIN_TRAN)) return 11;
+        for (int i = 0; i < 3; ++i) {
+            Rec r = rec(i + 1);
+            if (BtrWrite(B_INSERT, hs[i], nullptr, &r, kLen)) return 12;
+        }
+        if (BtrTransaction(B_END_TRAN)) return 13;
+        ended.put('e');
+        hold.get(60000);
+        return 0;
+    });
+    ASSERT_EQ(ended.get(), 'e');
+    EXPECT_EQ(markerCount(dir), 1);
+    EXPECT_EQ(RecmanClearStaleMarkers(dir.c_str()), 0) << "its process still runs";
+    ::kill(kid, SIGKILL);
+    mp::reap(kid);
+
+    openAll();
+    ASSERT_EQ(BtrTransaction(B_BEGIN_TRAN), 0);
+    for (int i = 0; i < 2; ++i) {
+        Rec r = rec(10 + i);
+        ASSERT_EQ(BtrWrite(B_INSERT, h[i], nullptr, &r, kLen), 0);
+    }
+    ASSERT_EQ(BtrTransaction(B_END_TRAN), 0);
+    EXPECT_EQ(markerCount(dir), 2);
+    EXPECT_EQ(RecmanClearStaleMarkers((dir + "/").c_str()), 1);
+    EXPECT_EQ(markerCount(dir), 1) << "this process's own marker is kept";
+    for (int i = 0; i < 2; ++i) EXPECT_EQ(count(i), 2);
+}
+
+}  // namespace

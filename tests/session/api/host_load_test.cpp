@@ -72,6 +72,9 @@ TEST(HostLoad, ASessionOverANewCompanyFromLoadToStop)
     Scratch programFolder;
     const std::string program = fs::canonical(programFolder.path).string();
     fs::copy(BWPS_BASE_LIBRARY, program + "/libbwpsbase.so");
+    // The libraries it needs come from its own folder only.
+    for (const char* needed : {"libDuVaVedu.so", "libRuDeRivi.so", "librecman.so"})
+        fs::copy(fs::path(BWPS_PROGRAM_FOLDER) / needed, program + "/" + needed);
     fs::copy(fs::path(BWPS_PROGRAM_FOLDER) / "RAZAVUR", program + "/RAZAVUR",
              fs::copy_options::recursive);
     Library lib((program + "/libbwpsbase.so").c_str());

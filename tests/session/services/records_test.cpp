@@ -71,6 +71,32 @@ TEST_F(RecordsTest, DatePassMovesDatesAboveZeroOneYearOn)
     EXPECT_NE(Transcript().find("Btrieve Error #  12"), std::string::npos);
 }
 
+// The open-item date ends the key the items are kept in: every detail of
+// one invoice moves one year on, none twice.
+TEST_F(RecordsTest, OpenItemDatePassMovesEveryDetailOfAnInvoiceOnce)
+{
+    const int32_t dates[] = {20300101, 20300102, 20300103};
+    for (int i = 0; i < 3; ++i) {
+        auto r = Record(123, "C1", 11);
+        std::memcpy(&r[11], "IN1       ", 10);
+        r[122] = 'I';
+        Set32(r, 42, i + 1);   // the identifier
+        Set32(r, 46, dates[i]);
+        Set32(r, 54, dates[i]);
+        Put(3, r.data(), 123, 0);
+    }
+    ASSERT_TRUE(ConvertOpenItemDates());
+    auto rows = All(3, 123);
+    ASSERT_EQ(rows.size(), 3u);
+    for (const auto& row : rows) {
+        const int i = Get32(row, 42) - 1;
+        ASSERT_GE(i, 0);
+        ASSERT_LT(i, 3);
+        EXPECT_EQ(Get32(row, 54), dates[i] + 10000) << "detail " << i + 1;
+        EXPECT_EQ(Get32(row, 46), dates[i] + 10000) << "detail " << i + 1;
+    }
+}
+
 TEST_F(RecordsTest, DatePassStopsWhenARecordCannotBeWritten)
 {
     for (const char* code : {"A", "B", "C"})

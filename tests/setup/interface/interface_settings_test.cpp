@@ -4,6 +4,7 @@
 
 #include <cstring>
 #include <fstream>
+#include <memory>
 #include <string>
 
 #include "bwps/catalogue.h"
@@ -353,6 +354,32 @@ TEST_F(InterfaceSettingsTest, TurningPasswordsOffGivesTheSessionFullRights)
     RunOptions("field 2 No\nkey Enter\nkey F10\n");
     EXPECT_EQ(Stored().PasswordsInForce, 'N');
     EXPECT_EQ(GetSessionPaths()->UserLevel, 5);
+}
+
+TEST_F(InterfaceSettingsTest, AnOptionsSaveThatIsRefusedOrFailsKeepsTheSessionsRights)
+{
+    struct {
+        const char* name;
+        bool held;   // another station holds the record
+        const char* script;
+    } cases[] = {
+        {"a required password left empty", false,
+         "field 2 No\nkey Enter\nfield 43 Yes\nkey Enter\nfield 44 \nkey Enter\nkey F10\n"},
+        {"the record held by another station", true, "field 2 No\nkey Enter\nkey F10\n"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        GetSessionPaths()->UserLevel = 0;
+        FxTranscriptClear();
+        {
+            std::unique_ptr<HeldGeneralRecord> held;
+            if (c.held)
+                held = std::make_unique<HeldGeneralRecord>(GENERAL_KEY_SYSINTERFACE);
+            RunOptions(std::string(c.script) + "key Esc\nanswer Yes\nkey Esc\nanswer No\nkey Esc\n");
+        }
+        EXPECT_TRUE(SameBytes(Stored(), record_)) << Transcript();
+        EXPECT_EQ(GetSessionPaths()->UserLevel, 0) << Transcript();
+    }
 }
 
 // ---- the accounting-interface screen ----

@@ -147,6 +147,18 @@ TEST_F(PasswordScreenTest, RefusalsAndEscKeepTheRecord)
     }
 }
 
+TEST_F(PasswordScreenTest, AFirstPasswordThatIsNotStoredKeepsTheSessionsRights)
+{
+    GetSessionPaths()->UserLevel = 0;
+    {
+        HeldGeneralRecord held(GENERAL_KEY_PASSWORDS);
+        FxScriptLoad("field 1 ABC\nfield 2 ABC\nkey F10\nkey Enter\nkey Esc\nanswer Yes\nkey Esc\nanswer No\nkey Esc\n");
+        RSEditPassword();
+    }
+    EXPECT_TRUE(Same(Stored(), record_)) << Transcript();
+    EXPECT_EQ(GetSessionPaths()->UserLevel, 0) << Transcript();
+}
+
 TEST_F(PasswordScreenTest, AMismatchClearsTheConfirmation)
 {
     FxScriptLoad("field 1 ABC\nfield 2 ABD\nkey F10\nfield 1 ABC\nkey F10\nkey Esc\nanswer Yes\nkey Esc\n");
