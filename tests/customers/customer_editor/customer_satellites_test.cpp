@@ -414,6 +414,12 @@ protected:
         SatelliteTest::SetUp();
         for (FileNo f : {FileNo::SalesHeader, FileNo::SalesDetail, FileNo::Registers})
             Create(f);
+        // the report writer prints for a company with its name on file
+        uint8_t company[GENERAL_COMPANY_SIZE] = {};
+        std::memcpy(company, GENERAL_KEY_COMPANY, GENERAL_KEY_SIZE - 1);
+        std::memset(company + 16, ' ', 40);
+        std::memcpy(company + 16, "Test Store", 10);
+        PutGeneralRecord(company, sizeof company);
     }
     void Sale(const char* invoice, const char* customer, int32_t date, char type = 1, uint16_t flags = 0,
               const char* second = "", int32_t registerOffset = -1)
