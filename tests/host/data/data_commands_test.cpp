@@ -315,6 +315,30 @@ TEST_F(DataCommandsTest, ProductValuesOutOfRangeAreRefusedWithLineAndColumn)
     }
 }
 
+// A beginning balance posted from the product editor (F7) reaches the
+// product on file with the ledger transaction (seen through export).
+TEST_F(DataCommandsTest, ABeginningBalanceFromTheProductEditorReachesTheProduct)
+{
+    const std::string csv = scratch_ + "/on-hand.csv";
+    auto onHand = [&]() {
+        EXPECT_EQ(Bwpos({"export", "--company", company_, "20", csv, "--columns", "1,45"}).status, 0);
+        const std::string text = Read(csv);
+        const size_t at = text.find("\"WIDGET\",");
+        return at == std::string::npos ? std::string("(missing)") : text.substr(at + 9, text.find('\r', at) - at - 9);
+    };
+    const std::string before = onHand();
+    ASSERT_EQ(before, "-3.0");
+    const int headers = Count(13);
+    const std::string script = scratch_ + "/balance.script";
+    std::ofstream(script) << "type WIDGET\nkey Enter\nkey F7\nanswer Continue\nfield 2 OPEN\nkey Enter\n"
+                             "field 3 10\nkey Enter\nfield 4 2.5\nkey Enter\nkey F10\nkey Esc\n";
+    const Outcome out = Bwpos({"--company", company_, "--user", "", "--password", "", "--script", script, "122"});
+    ASSERT_EQ(out.status, 0) << out.out;
+    EXPECT_NE(out.out.find("run end RSEditProdBal F10"), std::string::npos) << out.out;
+    EXPECT_EQ(Count(13), headers + 1);
+    EXPECT_EQ(onHand(), "7.0");
+}
+
 // The files that hold card data or passwords are made unreadable by
 // everyone but their owner and group.
 TEST_F(DataCommandsTest, FilesWithCardDataOrPasswordsAreNotForEveryone)
