@@ -2,6 +2,7 @@
 #include "extensions/company/company.h"
 #include "extensions/company/services.h"
 #include "extensions/company/copy_company_testing.h"
+#include "extensions/convert/convert.h"
 #include "extensions/utilities/utilities.h"
 #include "extensions/utilities/backup_restore.h"
 #include "bwps/screens.h"
@@ -41,11 +42,28 @@ BWPS1_API void* BWPS1Ordinal(int ordinal)
         {10, reinterpret_cast<void*>(&WriteBackupSettings)},
         {11, reinterpret_cast<void*>(&ReadBackupSettings)},
         {19, reinterpret_cast<void*>(&BackupRestore)},
+        {20, reinterpret_cast<void*>(&ConvertFileRecords20)},
+        {21, reinterpret_cast<void*>(&ConvertFileRecords21)},
+        {22, reinterpret_cast<void*>(&ConvertRecordLayout22)},
+        {23, reinterpret_cast<void*>(&ConvertRecordLayout23)},
+        {24, reinterpret_cast<void*>(&ConvertRecordLayout24)},
+        {25, reinterpret_cast<void*>(&ConvertRecordLayout25)},
+        {26, reinterpret_cast<void*>(&ConvertFileRecords26)},
+        {27, reinterpret_cast<void*>(&ConvertFileRecords27)},
+        {28, reinterpret_cast<void*>(&ConvertFileRecords28)},
+        {29, reinterpret_cast<void*>(&ConvertSystemRecords)},
+        {30, reinterpret_cast<void*>(&ConvertImportTemplates)},
+        {31, reinterpret_cast<void*>(&ConvertImportTemplateFields)},
+        {32, reinterpret_cast<void*>(&ConvertFileRecords32)},
+        {33, reinterpret_cast<void*>(&RebuildFileThroughTemp)},
+        {34, reinterpret_cast<void*>(&CopyDataFileToNewLayout34)},
+        {35, reinterpret_cast<void*>(&CopyDataFileToNewLayout35)},
         {36, reinterpret_cast<void*>(&OpenCompanyList)},
         {37, reinterpret_cast<void*>(&SetDefaultCompany)},
         {38, reinterpret_cast<void*>(&CopyCompany)},
         {39, reinterpret_cast<void*>(&CheckCopyDestinationSpace)},
         {40, reinterpret_cast<void*>(&EditCopySystemId)},
+        {41, reinterpret_cast<void*>(&ConvertCompanyData)},
         {42, reinterpret_cast<void*>(&CreateCompanyFiles)},
         {43, reinterpret_cast<void*>(&SeedCompanySettingsRecords)},
         {44, reinterpret_cast<void*>(&BuildCompanyRecord)},

@@ -69,7 +69,8 @@ bool LoadLibraries(const std::string& folder, Libraries& libs, std::string& erro
            Find(e, "BWPSVerifyBaseFiles", libs.VerifyBaseFiles, error) &&
            Find(e, "BWPSCreateCompany", libs.CreateCompany, error) &&
            Find(e, "BWPS1CommandInfo", libs.CommandInfo, error) &&
-           Find(e, "BWPS1CommandInBuild", libs.CommandInBuild, error);
+           Find(e, "BWPS1CommandInBuild", libs.CommandInBuild, error) &&
+           Find(e, "BWPS1CommandOutcome", libs.CommandOutcome, error);
 }
 
 void UnloadLibraries(Libraries& libs)

@@ -38,6 +38,7 @@ struct Libraries {
     int (*CreateCompany)(const char*, const char*, int, int, int) = nullptr;
     int (*CommandInfo)(int, int*, const char**, const char**) = nullptr;
     int (*CommandInBuild)(int) = nullptr;
+    int (*CommandOutcome)(char*, int) = nullptr;
 };
 
 // The folder of the running program.

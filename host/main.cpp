@@ -9,6 +9,7 @@
 
 #include "bwps/cards.h"
 #include "bwps/files.h"
+#include "bwps/report_services.h"
 #include "bwps/records.h"
 #include "bwps/session.h"
 #include "bwps/table.h"
@@ -26,6 +27,7 @@
 #include <filesystem>
 #include <fstream>
 #include <string>
+#include <memory>
 #include <vector>
 
 namespace fs = std::filesystem;
@@ -243,6 +245,13 @@ struct Host {
     bool IsCompany(const std::string& folder)
     {
         return libs.DetectDataSetVersion(folder.c_str()) == kDataSetCurrent;
+    }
+
+    // A company of an earlier release that the company opening converts.
+    bool IsConvertible(const std::string& folder)
+    {
+        const int code = libs.DetectDataSetVersion(folder.c_str());
+        return code >= 10 && code <= 15;
     }
 
     // Why the folder does not hold a company this build can open.
@@ -526,7 +535,8 @@ int RunHeadless(int argc, char** argv)
         return Fail("company folder " + host::Printable(company) + " does not exist", kExitCompany);
     if (!fs::is_directory(company, ec) && ec.value() != EACCES)
         return Fail(host::Printable(company) + " is a file, not a company folder", kExitCompany);
-    if (!h.IsCompany(company)) return Fail(h.CompanyProblem(company), kExitCompany);
+    if (!h.IsCompany(company) && !h.IsConvertible(company))
+        return Fail(h.CompanyProblem(company), kExitCompany);
 
     if (!host::UseScript(a.script, error)) return Fail(error);
     host::SetApplication(a.user, a.password, a.params, a.station, company);
@@ -555,8 +565,10 @@ int RunHeadless(int argc, char** argv)
         } else if (exitCode == kExitCancelled) {
             status = Fail("command " + CommandName(h, n) + " ended cancelled", kExitCancelled);
         } else if (exitCode != 0) {
+            char outcome[256] = {};
+            h.libs.CommandOutcome(outcome, sizeof outcome);
             status = Fail("command " + CommandName(h, n) + " ended with exit code " +
-                              std::to_string(exitCode),
+                              std::to_string(exitCode) + (outcome[0] ? std::string(": ") + outcome : ""),
                           exitCode);
         }
     }
@@ -696,6 +708,51 @@ void PrintDataFiles(Host& h, const std::string& folder)
         std::printf("Data-files version stamp: %u.%u\n", stamp.Major, stamp.Minor);
 }
 
+// Prints lines through the report writer into a PDF in prints/ of the
+// company folder, with the page heading on every page.
+void PrintBooksToPdf(Host& h, const std::string& company, const char* title, const char* file,
+                     const std::vector<std::string>& lines)
+{
+    using Open = int (*)(TagRepInfo*, const char*);
+    using Report = int (*)(TagRepInfo*);
+    using Heading = int (*)(TagRepInfo*, int);
+    using Write = int (*)(TagRepInfo*, const char*, int, int);
+    using Lines = int (*)(TagRepInfo*, int);
+    const auto open = reinterpret_cast<Open>(dlsym(h.libs.base, "ReportOpen"));
+    const auto heading = reinterpret_cast<Heading>(dlsym(h.libs.base, "ReportWritePageHeading"));
+    const auto write = reinterpret_cast<Write>(dlsym(h.libs.base, "ReportWriteText"));
+    const auto newLines = reinterpret_cast<Lines>(dlsym(h.libs.base, "ReportNewLines"));
+    const auto endPage = reinterpret_cast<Report>(dlsym(h.libs.base, "ReportEndPage"));
+    const auto close = reinterpret_cast<Report>(dlsym(h.libs.base, "ReportClose"));
+    if (!open || !heading || !write || !newLines || !endPage || !close)
+        return;
+    std::error_code ec;
+    std::filesystem::create_directories(company + "/prints", ec);
+    auto report = std::make_unique<TagRepInfo>();
+    std::memset(report.get(), 0, sizeof *report);
+    report->silent = 1;
+    report->keepStatus = 1;
+    report->destination = REPORT_TO_EXPORT;
+    report->exportKind = REPORT_EXPORT_FILE;
+    const std::string target = std::filesystem::absolute(company + "/prints/" + file, ec).lexically_normal().string();
+    std::snprintf(report->exportFile, sizeof report->exportFile, "%s", target.c_str());
+    if (!open(report.get(), title)) {
+        std::printf("\n%s was not printed.\n%s", title, host::Transcript().c_str());
+        return;
+    }
+    heading(report.get(), 0);
+    for (const std::string& line : lines) {
+        if (static_cast<int>(report->line) >= report->linesPerPage - 2 && report->linesPerPage > 0) {
+            endPage(report.get());
+            heading(report.get(), 0);
+        }
+        write(report.get(), line.c_str(), 0, 1);
+        newLines(report.get(), 1);
+    }
+    const int failed = close(report.get());
+    std::printf("\n%s %s %s\n", title, failed ? "could not be printed to" : "printed to", target.c_str());
+}
+
 int RunDemo(int argc, char** argv)
 {
     if (argc > 3) return Fail("usage: bwpos demo [DIR]");
@@ -759,6 +816,8 @@ int RunDemo(int argc, char** argv)
     std::printf("\nPosting the sales (command %d) showed:\n%s\n", kSalesPosting,
                 host::Transcript().c_str());
     host::PrintBooks(path);
+    PrintBooksToPdf(h, folder, "Trial Balance", "TRIALBAL.pdf", host::TrialBalanceLines(path));
+    PrintBooksToPdf(h, folder, "Open Invoices", "OPENINV.pdf", host::OpenInvoiceLines(path));
     h.Stop();
     return exitCode;
 }
@@ -911,7 +970,7 @@ std::string TenderScript(const CardArgs& a, std::string& note)
     if (number.empty()) {
         number = "4111111111111111";
         if (name.empty()) name = "DEMO CARD";
-        note = "no card was given: the test card 4111 1111 1111 1111 is used";
+        note = "no card was given: the test card ending 1111 is used";
     }
     if (expiry.empty()) {
         char text[8];
@@ -1046,8 +1105,10 @@ int RunCard(int argc, char** argv)
         invoice = text;
     }
     std::snprintf(c.InvoiceNo, sizeof c.InvoiceNo, "%s", invoice.c_str());
+    // A credit card is recorded by the kind its number shows (the library
+    // names it when no tender code is given).
     std::snprintf(c.PaymentMethod, sizeof c.PaymentMethod, "%s",
-                  a.kind == "N" ? "VISA" : a.kind == "D" ? "DEBIT" : "CHECK");
+                  a.kind == "N" ? "" : a.kind == "D" ? "DEBIT" : "CHECK");
     c.Register = static_cast<uint16_t>(registerNumber);
     c.FileHandle = cards.Handle();
     c.TenderKind = a.kind[0];

@@ -217,8 +217,16 @@ bool AddSampleStore(const FilePath& path, const std::string& dataFolder, int32_t
             ProductRecord p{};
             Put(p.Code, item.code);
             Put(p.Description, item.description);
+            // as a new product of the product editor starts: one unit in
+            // each unit, so the editor saves it as it stands
+            std::memcpy(p.Flags262, "NYNNN", sizeof p.Flags262);
+            p.AssemblyOnly = 'N';
+            p.Byte269 = 'Y';
+            Put(p.Unit1, "EA");
+            Put(p.Unit2, "EA");
             p.Kind = 1;
             p.UnitFactor = 1;
+            p.Value272 = 1;
             p.Status = 'A';
             p.Amounts[PRODUCT_AVERAGE_COST] = p.Amounts[PRODUCT_LAST_COST] = p.Amounts[PRODUCT_STANDARD_COST] = cost;
             products.Insert(p);
@@ -302,6 +310,7 @@ bool AddSampleStore(const FilePath& path, const std::string& dataFolder, int32_t
         Put(d.Invoice, "0000001002");
         Put(d.Reference, "0000001002");
         d.Type = 'I';
+        d.Type2 = '1';
         d.Status = 'O';
         d.Id = 1;
         d.Date = day;
@@ -393,56 +402,80 @@ void PrintBooks(const FilePath& path)
             std::printf("  %-10s %-24s    %10.2f debits, %.2f credits\n", "", "Total", debit, credit);
         }
     }
-    {
-        Table accounts;
-        accounts.OpenPath(FileNo::Accounts, path(FileNo::Accounts).c_str());
-        KeyBuffer key;
-        TagAccount a;
-        double debit = 0.0, credit = 0.0;
-        std::printf("\nTrial balance:\n  %-10s %-26s %12s %12s\n", "Account", "Description", "Debit",
-                    "Credit");
-        for (Status s = accounts.Get(B_GET_FIRST, key, a); s.Ok(); s = accounts.Get(B_GET_NEXT, key, a)) {
-            if (a.Kind != 'D')
-                continue;
-            const double net = std::round((a.DebitTotal - a.CreditTotal) * 100.0) / 100.0;
-            if (net == 0.0)
-                continue;
-            char dr[16] = "", cr[16] = "";
-            std::snprintf(net > 0 ? dr : cr, sizeof dr, "%.2f", std::fabs(net));
-            std::printf("  %-10s %-26s %12s %12s\n", Text(a.Number, 11).c_str(),
-                        Text(a.Description, 26).c_str(), dr, cr);
-            (net > 0 ? debit : credit) += std::fabs(net);
-        }
-        std::printf("  %-10s %-26s %12.2f %12.2f%s\n", "", "Total", debit, credit,
-                    std::fabs(debit - credit) < 0.005 ? "  (balanced)" : "  (NOT BALANCED)");
-    }
-    {
-        Table items;
-        items.OpenPath(FileNo::ReceivablesOpenItems, path(FileNo::ReceivablesOpenItems).c_str());
-        KeyBuffer key;
-        TagOpenInvoice d;
-        std::map<std::string, std::vector<std::string>> byCustomer;
-        for (Status s = items.Get(B_GET_FIRST, key, d); s.Ok(); s = items.Get(B_GET_NEXT, key, d)) {
-            char line[120];
-            std::snprintf(line, sizeof line, "invoice %s %10.2f %s", Text(d.Invoice, 11).c_str(),
-                          d.Amount, d.Status == 'P' ? "posted" : "open");
-            byCustomer[Text(d.Customer, 11)].push_back(line);
-        }
-        std::printf("\nCustomer balances:\n");
-        Table customers;
-        customers.OpenPath(FileNo::Customers, path(FileNo::Customers).c_str());
-        KeyBuffer ck;
-        CustomerRecord c;
-        for (Status s = customers.Get(B_GET_FIRST, ck, c); s.Ok(); s = customers.Get(B_GET_NEXT, ck, c))
-            std::printf("  %-10s %10.2f\n", Text(c.Code, sizeof c.Code).c_str(), +c.Balance);
-        std::printf("\nOpen invoices by customer:\n");
-        if (byCustomer.empty())
-            std::printf("  none\n");
-        for (const auto& [customer, lines] : byCustomer)
-            for (const std::string& l : lines)
-                std::printf("  %-10s %s\n", customer.c_str(), l.c_str());
-    }
+    for (const std::string& line : TrialBalanceLines(path))
+        std::printf("%s\n", line.c_str());
+    for (const std::string& line : OpenInvoiceLines(path))
+        std::printf("%s\n", line.c_str());
 }
+
+std::vector<std::string> TrialBalanceLines(const FilePath& path)
+{
+    std::vector<std::string> out;
+    char line[160];
+    Table accounts;
+    accounts.OpenPath(FileNo::Accounts, path(FileNo::Accounts).c_str());
+    KeyBuffer key;
+    TagAccount a;
+    double debit = 0.0, credit = 0.0;
+    out.push_back("");
+    out.push_back("Trial balance:");
+    std::snprintf(line, sizeof line, "  %-10s %-26s %12s %12s", "Account", "Description", "Debit", "Credit");
+    out.push_back(line);
+    for (Status s = accounts.Get(B_GET_FIRST, key, a); s.Ok(); s = accounts.Get(B_GET_NEXT, key, a)) {
+        if (a.Kind != 'D')
+            continue;
+        const double net = std::round((a.DebitTotal - a.CreditTotal) * 100.0) / 100.0;
+        if (net == 0.0)
+            continue;
+        char dr[16] = "", cr[16] = "";
+        std::snprintf(net > 0 ? dr : cr, sizeof dr, "%.2f", std::fabs(net));
+        std::snprintf(line, sizeof line, "  %-10s %-26s %12s %12s", Text(a.Number, 11).c_str(),
+                      Text(a.Description, 26).c_str(), dr, cr);
+        out.push_back(line);
+        (net > 0 ? debit : credit) += std::fabs(net);
+    }
+    std::snprintf(line, sizeof line, "  %-10s %-26s %12.2f %12.2f%s", "", "Total", debit, credit,
+                  std::fabs(debit - credit) < 0.005 ? "  (balanced)" : "  (NOT BALANCED)");
+    out.push_back(line);
+    return out;
+}
+
+std::vector<std::string> OpenInvoiceLines(const FilePath& path)
+{
+    std::vector<std::string> out;
+    char line[160];
+    Table items;
+    items.OpenPath(FileNo::ReceivablesOpenItems, path(FileNo::ReceivablesOpenItems).c_str());
+    KeyBuffer key;
+    TagOpenInvoice d;
+    std::map<std::string, std::vector<std::string>> byCustomer;
+    for (Status s = items.Get(B_GET_FIRST, key, d); s.Ok(); s = items.Get(B_GET_NEXT, key, d)) {
+        std::snprintf(line, sizeof line, "invoice %s %10.2f %s", Text(d.Invoice, 11).c_str(), d.Amount,
+                      d.Status == 'P' ? "posted" : "open");
+        byCustomer[Text(d.Customer, 11)].push_back(line);
+    }
+    out.push_back("");
+    out.push_back("Customer balances:");
+    Table customers;
+    customers.OpenPath(FileNo::Customers, path(FileNo::Customers).c_str());
+    KeyBuffer ck;
+    CustomerRecord c;
+    for (Status s = customers.Get(B_GET_FIRST, ck, c); s.Ok(); s = customers.Get(B_GET_NEXT, ck, c)) {
+        std::snprintf(line, sizeof line, "  %-10s %10.2f", Text(c.Code, sizeof c.Code).c_str(), +c.Balance);
+        out.push_back(line);
+    }
+    out.push_back("");
+    out.push_back("Open invoices by customer:");
+    if (byCustomer.empty())
+        out.push_back("  none");
+    for (const auto& [customer, lines] : byCustomer)
+        for (const std::string& l : lines) {
+            std::snprintf(line, sizeof line, "  %-10s %s", customer.c_str(), l.c_str());
+            out.push_back(line);
+        }
+    return out;
+}
+
 
 // ---- card interface
 

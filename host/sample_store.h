@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <vector>
 
 #include "bwps/files.h"
 
@@ -39,5 +40,8 @@ bool HasSales(const FilePath& path);
 // Prints the sales (posted or not), the run ledger transactions with their
 // lines, the trial balance of the chart and the open invoices by customer.
 void PrintBooks(const FilePath& path);
+// The trial balance and the customers' open invoices as printed lines.
+std::vector<std::string> TrialBalanceLines(const FilePath& path);
+std::vector<std::string> OpenInvoiceLines(const FilePath& path);
 
 }  // namespace host

@@ -100,9 +100,9 @@ int PrintLookUpList(CEnhLookDlg* dialog)
     }
     // 3. the report
     TagRepInfo report{};
-    report.silent = 1;
+    // The person chooses where the list goes; a file is offered in the
+    // data folder.
     report.wide = wide ? 1 : 0;
-    report.destination = REPORT_TO_TEXT_FILE;
     char folder[FOLDER_BUFFER_SIZE] = {};
     std::snprintf(folder, sizeof folder, "%s", GetFilesPath());
     FxFolderEnd(folder);
@@ -132,7 +132,7 @@ int PrintLookUpList(CEnhLookDlg* dialog)
             ReportWriteText(&report, text.c_str(), c.at + shift, 0);
         }
         ReportNewLines(&report, 1);
-        if (ReportCheckUserBreak(work))
+        if (ReportCheckUserBreakEx(&report, work))
             break;
     }
     // 5. the end

@@ -574,7 +574,8 @@ int bwps::desk::CompleteReportFileName(const std::string& typed, int exportKind,
     if (folder.empty() || folder[0] != '/')
         folder = textreport::ProgramFolder() + folder;
     if (extension.empty() || extension == ".") {
-        static const char* const kExtensions[] = {".PRN", ".PRN", ".HTM", ".XLS", ".XLS", ".WK3", ".WKW"};
+        // Every spreadsheet kind is written as a workbook (.xlsx).
+        static const char* const kExtensions[] = {".PRN", ".PRN", ".HTM", ".XLSX", ".XLSX", ".XLSX", ".XLSX"};
         extension = exportKind >= 0 && exportKind <= 6 ? kExtensions[exportKind] : ".PRN";
     }
     out = folder + file + extension;
@@ -588,9 +589,9 @@ std::vector<std::string> RequiredExtensions(int exportKind)
     switch (exportKind) {
     case TEXT_EXPORT_HTML: return {".HTM", ".HTML"};
     case TEXT_EXPORT_XLS:
-    case TEXT_EXPORT_XLS2: return {".XLS"};
-    case TEXT_EXPORT_WK3: return {".WK3"};
-    case TEXT_EXPORT_WKW: return {".WKW"};
+    case TEXT_EXPORT_XLS2:
+    case TEXT_EXPORT_WK3:
+    case TEXT_EXPORT_WKW: return {".XLSX"};
     default: return {};
     }
 }

@@ -11,4 +11,4 @@ cmake --build build -j"$jobs"
 (cd build && ctest --output-on-failure -j"$jobs")
 cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=Debug -DBWPS_SANITIZE=ON -DBWPS_BENCH=OFF -DBWPS_WERROR=ON >/dev/null
 cmake --build build-asan -j"$jobs"
-(cd build-asan && ASAN_OPTIONS=detect_leaks=1 ctest --output-on-failure -j"$jobs")
+(cd build-asan && ASAN_OPTIONS=detect_leaks=1 LSAN_OPTIONS=suppressions="$PWD/../scripts/lsan.supp":print_suppressions=0 ctest --output-on-failure -j"$jobs")

@@ -8,6 +8,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <strings.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include "bwps/messages.h"
@@ -46,6 +47,24 @@ int OpenKeyFile(Table& keys)
     const Status s = keys.Open(FileNo::KeyDefinitions);
     s.Report();
     return s.status;
+}
+
+// Files that hold card data (card transactions) or passwords (the users,
+// and the settings files with the passwords record): read and written by
+// their owner and group only.
+constexpr mode_t kSecretMode = 0660;
+
+bool HoldsSecrets(int fileNumber)
+{
+    switch (static_cast<FileNo>(fileNumber)) {
+    case FileNo::CardTransactions:
+    case FileNo::Users:
+    case FileNo::General:
+    case FileNo::AccountingGeneral:
+        return true;
+    default:
+        return false;
+    }
 }
 
 int CreateUnder(int fileNumber, uint16_t keyHandle, const char* folder, const char* extension,
@@ -99,6 +118,9 @@ int CreateUnder(int fileNumber, uint16_t keyHandle, const char* folder, const ch
     char path[FOLDER_BUFFER_SIZE];
     Concat(path, sizeof path, dir, name);
     status = BtrCreateFile(path, &spec, segments);
+    // Card data and passwords: never readable by everyone.
+    if (status == 0 && HoldsSecrets(fileNumber))
+        ::chmod(path, kSecretMode);
     Status{status, 0, static_cast<FileNo>(fileNumber)}.Report();
     return status;
 }
@@ -346,6 +368,16 @@ int ConvertSalesHeaderFile(void)
     }
     unlink(temp);
     return 1;
+}
+
+int QueryProductFile(int /*unused*/)
+{
+    Table products;
+    if (!products.Open(FileNo::Products).Ok())
+        return 0;
+    int status = 0;
+    const int32_t length = StatRecordLength(products.Handle(), &status);
+    return length >= 0 && length < kProductLength ? 1 : 0;
 }
 
 int ProductFileNeedsConversion(uint16_t handle)

@@ -268,7 +268,14 @@ BWPS_EXPORT int AskMessage(int number, int context, int* choice, const char* but
     if (list.empty())
         list = MESSAGE_BUTTONS_CONTINUE;
     int preset = choice != nullptr && *choice >= 1 ? *choice : 1;
-    list[0] = static_cast<char>(preset);
+    // The first byte holds the default: a blank or a button number stands
+    // there; a list that begins with its first caption gets the byte put
+    // before it (its caption stays whole).
+    const auto lead = static_cast<unsigned char>(list[0]);
+    if (lead == ' ' || lead < 0x20)
+        list[0] = static_cast<char>(preset);
+    else
+        list.insert(list.begin(), static_cast<char>(preset));
 
     (void)dialogValue1;
     (void)dialogValue2;

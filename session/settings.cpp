@@ -15,6 +15,8 @@
 #include "bwps/testing.h"
 #include "bwps/messages.h"
 #include "bwps/versions.h"
+#include "bwps/session.h"
+#include "customers/code_replace.h"
 #include "fx.h"
 #include "recman.h"
 #include "session/catalogue_internal.h"
@@ -191,7 +193,10 @@ int LoadSysInterfaceRecord(void)
         return 0;
     }
     const Status s = ReadFromFile(FileNo::General, GENERAL_KEY_SYSINTERFACE, gInterface);
-    s.Report();
+    // The shorter record of an earlier release is the conversion's to read.
+    const int release = s.Is(B_DATA_BUFFER_TOO_SHORT) ? DetectDataSetVersion(GetFilesPath()) : 0;
+    if (release < 10 || release > 15)
+        s.Report();
     if (!s.Ok()) {
         std::memset(&gInterface, 0, sizeof gInterface);
         FxSetInterfaced(0);
@@ -199,6 +204,8 @@ int LoadSysInterfaceRecord(void)
     }
     TrimField(gInterface.AccountingFolder, sizeof gInterface.AccountingFolder);
     EnsureLaterReleaseFiles();
+    // a code replacement stopped between its commit and its end
+    bwps::customers::FinishCodeReplacement(GetSessionPaths()->DataPath);
     ConvertSalesHeaderFile();
     ApplySysInterfaceFlags(&gInterface);
     FxSetInterfaced(gInterface.InterfacedChar == 'Y' ? 1 : 0);

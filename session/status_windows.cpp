@@ -163,6 +163,24 @@ void LogLine(const std::string& text, int column = 0)
     ReportNewLines(g_log, 1);
 }
 
+// Adds the lines of one opening of the log to its end, and drops them.
+void AppendMessageLog(const std::string& added, const std::string& log)
+{
+    int from = -1, to = -1;
+    if (FxFileOpen(added.c_str(), 0x8000, 0, 0, &from) != 0)
+        return;
+    if (FxFileOpen(log.c_str(), 0x8000 | 0x100 | 0x008 | 1, 0644, 0, &to) == 0) {
+        char buffer[8192];
+        int count = 0, written = 0;
+        while (FxFileRead(from, buffer, sizeof buffer, &count) == 0 && count > 0)
+            if (FxFileWrite(to, buffer, count, &written) != 0 || written != count)
+                break;
+        FxFileClose(to);
+    }
+    FxFileClose(from);
+    FxFileDelete(added.c_str());
+}
+
 int OpenMessageFile(uint16_t& handle)
 {
     const int status = BtrOpenFile(&handle, GetDataFilePath(bwps::No(bwps::FileNo::MessageTexts)), 0, 0);
@@ -685,11 +703,17 @@ int OpenMessageLog(void)
         return 1;
     log->silent = 1;
     log->keepStatus = 1;
-    log->destination = REPORT_TO_PRINTER;
+    // The log is a plain text file of the data folder, put in place when it
+    // closes.
+    log->destination = REPORT_TO_TEXT_FILE;
+    log->outputMode = REPORT_MODE_TEXT;
     char folder[FOLDER_BUFFER_SIZE] = {};
     std::snprintf(folder, sizeof folder, "%s", GetFilesPath());
     FxFolderEnd(folder);
-    std::snprintf(log->outputFile, sizeof log->outputFile, "%sMSGLOG.TXT", folder);
+    // The lines of one opening go to MSGLOG.NEW; the close adds them to the
+    // end of MSGLOG.TXT, so the log keeps every opening's lines.
+    std::snprintf(log->outputFile, sizeof log->outputFile, "%sMSGLOG.NEW", folder);
+    FxFileDelete(log->outputFile);
     // The log is no report the user chose: the session keeps its last
     // report destination.
     SessionBlock* session = GetSessionPaths();
@@ -702,7 +726,7 @@ int OpenMessageLog(void)
     }
     g_log = log;
     ReportWritePageHeading(g_log, 0);
-    FxTranscriptNote((std::string("message log ") + log->outputFile).c_str());
+    FxTranscriptNote((std::string("message log ") + folder + "MSGLOG.TXT").c_str());
     return 0;
 }
 
@@ -733,6 +757,9 @@ int CloseMessageLog(void)
     if (g_log == nullptr)
         return 0;
     ReportClose(g_log);
+    std::string added = g_log->outputFile;
+    std::string log = added.substr(0, added.size() - 3) + "TXT";
+    AppendMessageLog(added, log);
     FxFree(g_log);
     g_log = nullptr;
     return 0;

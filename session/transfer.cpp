@@ -10,7 +10,7 @@
 #include <cstring>
 #include <filesystem>
 #include <limits>
-#include <set>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -20,8 +20,15 @@
 #include "bwps/ordinals.h"
 #include "bwps/report_services.h"
 #include "bwps/table.h"
+#include "bwps/records/general.h"
+#include "bwps/records/products.h"
 #include "fx.h"
+#include "items/product_defaults.h"
 #include "recman.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace fs = std::filesystem;
 
@@ -39,7 +46,73 @@ struct Column {
     TagColumnInfo info;
     int width = 0;            // text: characters before the NUL
     int decimalsOffset = -1;  // amount: offset of its 16-bit decimals column
+    bool blanks = true;       // text: padded with blanks (else with NULs)
+    bool known = false;       // the padding was seen in the file
 };
+
+// Padding of a stored text: blanks up to the field's width (before its
+// NUL), or NULs after the text. Each file keeps its texts one way (its
+// records as written by its editors and by the company's creation); an
+// imported text takes the padding of the same column in the file's first
+// record, so that a code typed in an editor and the same code imported are
+// one key.
+enum class Pad { Unknown, Blanks, Nuls };
+
+Pad PaddingOf(const uint8_t* field, int width)
+{
+    const auto* text = reinterpret_cast<const char*>(field);
+    const size_t length = strnlen(text, static_cast<size_t>(width) + 1);
+    if (length >= static_cast<size_t>(width)) {
+        // full: blanks at its end tell
+        return width > 0 && text[width - 1] == ' ' ? Pad::Blanks : Pad::Unknown;
+    }
+    return length > 0 ? Pad::Nuls : Pad::Unknown;
+}
+
+// The padding of each text column, from the file's records (the first
+// that show it); blanks (the transfer's own padding) where none does.
+void LearnPadding(uint16_t handle, std::vector<Column>& columns, int length)
+{
+    std::vector<uint8_t> record(static_cast<size_t>(length));
+    char key[256] = {};
+    int seen = 0;
+    for (int st = BtrGet(B_GET_FIRST, handle, key, record.data(), length); st == 0 && seen < 64;
+         st = BtrGet(B_GET_NEXT, handle, key, record.data(), length), ++seen) {
+        bool all = true;
+        for (Column& col : columns) {
+            if (col.info.Kind != COLUMN_TEXT || col.known)
+                continue;
+            const Pad pad = PaddingOf(record.data() + col.info.Offset, col.width);
+            if (pad != Pad::Unknown) {
+                col.blanks = pad == Pad::Blanks;
+                col.known = true;
+            } else {
+                all = false;
+            }
+        }
+        if (all)
+            break;
+    }
+}
+
+// The record with each text column padded the other way (to find a key
+// stored before the file settled on one way).
+void OtherPadding(const std::vector<Column>& columns, uint8_t* record)
+{
+    for (const Column& col : columns) {
+        if (col.info.Kind != COLUMN_TEXT)
+            continue;
+        char* field = reinterpret_cast<char*>(record + col.info.Offset);
+        const size_t size = static_cast<size_t>(col.width) + 1;
+        std::string text(field, strnlen(field, size));
+        while (!text.empty() && text.back() == ' ')
+            text.pop_back();
+        std::memset(field, 0, size);
+        std::memcpy(field, text.data(), text.size());
+        if (!col.blanks)
+            FxPadBlanks(field, col.width + 1);
+    }
+}
 
 struct Columns {
     std::vector<Column> list;
@@ -357,7 +430,8 @@ bool StoreValue(const Column& col, const std::string& text, uint8_t* record, std
         std::memset(field, 0, static_cast<size_t>(col.width) + 1);
         std::memcpy(field, text.data(), text.size());
         FxTrimText(4, field);
-        FxPadBlanks(field, col.width + 1);
+        if (col.blanks)
+            FxPadBlanks(field, col.width + 1);
         return true;
     }
     case COLUMN_DATE: {
@@ -420,6 +494,106 @@ bool StoreValue(const Column& col, const std::string& text, uint8_t* record, std
     return false;
 }
 
+// A value holds text only: no NUL or other control character, and valid
+// UTF-8. False with the reason.
+bool PlainText(const std::string& text, std::string& why)
+{
+    for (size_t i = 0; i < text.size();) {
+        const auto b = static_cast<unsigned char>(text[i]);
+        if (b < 0x20 || b == 0x7F) {
+            char hex[8];
+            std::snprintf(hex, sizeof hex, "0x%02X", b);
+            why = std::string("the value holds the control character ") + hex;
+            return false;
+        }
+        int more = 0;
+        uint32_t code = 0;
+        if (b < 0x80) {
+            ++i;
+            continue;
+        } else if (b >= 0xC2 && b <= 0xDF) {
+            more = 1;
+            code = b & 0x1Fu;
+        } else if (b >= 0xE0 && b <= 0xEF) {
+            more = 2;
+            code = b & 0x0Fu;
+        } else if (b >= 0xF0 && b <= 0xF4) {
+            more = 3;
+            code = b & 0x07u;
+        } else {
+            why = "the value is not valid UTF-8";
+            return false;
+        }
+        if (i + static_cast<size_t>(more) >= text.size()) {
+            why = "the value is not valid UTF-8";
+            return false;
+        }
+        for (int k = 1; k <= more; ++k) {
+            const auto n = static_cast<unsigned char>(text[i + static_cast<size_t>(k)]);
+            if ((n & 0xC0u) != 0x80u) {
+                why = "the value is not valid UTF-8";
+                return false;
+            }
+            code = (code << 6) | (n & 0x3Fu);
+        }
+        // overlong forms, surrogates and values beyond U+10FFFF
+        if ((more == 2 && code < 0x800) || (more == 3 && (code < 0x10000 || code > 0x10FFFF)) ||
+            (code >= 0xD800 && code <= 0xDFFF)) {
+            why = "the value is not valid UTF-8";
+            return false;
+        }
+        i += static_cast<size_t>(more) + 1;
+    }
+    return true;
+}
+
+// The values a column of a master file may hold, as its editor offers
+// them; a value outside them is refused with its line and column.
+struct Allowed {
+    bwps::FileNo file;
+    int offset;
+    const char* letters;  // a character column: one of these
+    int low, high;        // a number column: within these
+    const char* what;     // what the column holds
+};
+
+constexpr Allowed kAllowed[] = {
+    {bwps::FileNo::Products, 268, nullptr, 1, 3, "the item type is 1 (Normal), 2 (Non-Inventory) or 3 (Negative)"},
+    {bwps::FileNo::Products, 667, "AI", 0, 0, "the status is A (active) or I (inactive)"},
+    {bwps::FileNo::Products, 262, "YN", 0, 0, "the flag is Y or N"},
+    {bwps::FileNo::Products, 263, "YN", 0, 0, "the flag is Y or N"},
+    {bwps::FileNo::Products, 264, "YN", 0, 0, "the flag is Y or N"},
+    {bwps::FileNo::Products, 265, "YN", 0, 0, "the flag is Y or N"},
+    {bwps::FileNo::Products, 266, "YN", 0, 0, "the flag is Y or N"},
+    {bwps::FileNo::Products, 267, "YN", 0, 0, "the flag is Y or N"},
+    {bwps::FileNo::Products, 270, nullptr, 1, INT16_MAX, "the units are at least 1"},
+    {bwps::FileNo::Products, 272, nullptr, 1, INT16_MAX, "the units are at least 1"},
+};
+
+// False (with the reason) when the column's stored value is outside what
+// its file allows.
+bool WithinAllowed(const TransferContext* c, const Column& col, const uint8_t* record, std::string& why)
+{
+    for (const Allowed& a : kAllowed) {
+        if (bwps::No(a.file) != c->FileNumber || a.offset != col.info.Offset)
+            continue;
+        bool ok = true;
+        const int o = col.info.Offset;
+        switch (col.info.Kind) {
+        case COLUMN_CHAR: ok = a.letters != nullptr && record[o] != 0 && std::strchr(a.letters, record[o]) != nullptr; break;
+        case COLUMN_BYTE: ok = record[o] >= a.low && record[o] <= a.high; break;
+        case COLUMN_INT16: ok = Read<int16_t>(record, o) >= a.low && Read<int16_t>(record, o) <= a.high; break;
+        case COLUMN_UINT16: ok = Read<uint16_t>(record, o) >= a.low && Read<uint16_t>(record, o) <= a.high; break;
+        default: break;
+        }
+        if (!ok) {
+            why = a.what;
+            return false;
+        }
+    }
+    return true;
+}
+
 // Fills the record (cleared first) from one line. False with the error set.
 bool FillRecord(TransferContext* c, const Columns& columns, const std::string& line, uint8_t* record)
 {
@@ -438,12 +612,49 @@ bool FillRecord(TransferContext* c, const Columns& columns, const std::string& l
         return false;
     }
     for (size_t i = 0; i < fields.size(); ++i) {
-        if (!StoreValue(columns.list[i], fields[i], record, why)) {
+        if (!PlainText(fields[i], why) || !StoreValue(columns.list[i], fields[i], record, why)) {
             SetError(c, Where(c, c->LineNumber, static_cast<int>(i) + 1) + why);
+            return false;
+        }
+        if (!WithinAllowed(c, columns.list[i], record, why)) {
+            SetError(c, Where(c, c->LineNumber, static_cast<int>(i) + 1) + "\"" + fields[i] + "\": " + why);
             return false;
         }
     }
     return true;
+}
+
+// What a record new to the file starts from before the listed columns go
+// onto it: a product starts as the product editor starts a new one, from
+// the company's default product; other records from zeros (empty).
+std::vector<uint8_t> NewRecordStart(int fileNumber)
+{
+    std::vector<uint8_t> start;
+    if (fileNumber != bwps::No(bwps::FileNo::Products))
+        return start;
+    TagProduct product{};
+    TagDefaults stored{};
+    bwps::Table general;
+    if (!general.Open(bwps::FileNo::General).Ok() ||
+        !bwps::ReadProductDefaults(general.Handle(), &stored, &product))
+        bwps::BuiltInProductDefaults(&product);
+    bwps::StartProductFromDefaults(&product);
+    const auto* bytes = reinterpret_cast<const uint8_t*>(&product);
+    start.assign(bytes, bytes + sizeof product);
+    return start;
+}
+
+// The listed columns of the record put onto the start of a new record.
+void OntoNewRecord(const std::vector<uint8_t>& start, const Columns& columns, uint8_t* record, int length)
+{
+    if (start.empty() || static_cast<int>(start.size()) > length)
+        return;
+    std::vector<uint8_t> fresh(start);
+    for (const Column& col : columns.list) {
+        const int size = col.info.Kind == COLUMN_TEXT ? col.width + 1 : col.info.Length;
+        std::memcpy(fresh.data() + col.info.Offset, record + col.info.Offset, static_cast<size_t>(size));
+    }
+    std::memcpy(record, fresh.data(), fresh.size());
 }
 
 std::string TrimmedText(const uint8_t* field, int size)
@@ -463,16 +674,24 @@ bool SameText(const uint8_t* a, const uint8_t* b, int size)
 
 // Reads the next line without its line end; false at the end of the file.
 // A line longer than the limit gives `tooLong`.
+// Reading stops at the limit (and its line end): a line without end is
+// never taken into memory.
 bool NextLine(std::FILE* file, std::string& line, int limit, bool& tooLong)
 {
     line.clear();
     tooLong = false;
+    // room for the limit and a CR before the LF
+    const size_t most = limit > 0 ? static_cast<size_t>(limit) + 1 : std::string::npos;
     int ch;
     bool any = false;
     while ((ch = std::fgetc(file)) != EOF) {
         any = true;
         if (ch == '\n')
             break;
+        if (line.size() >= most) {
+            tooLong = true;
+            return true;
+        }
         line += static_cast<char>(ch);
     }
     if (!any)
@@ -499,16 +718,21 @@ bool UserBreak()
     return ReportCheckUserBreak(work) != 0;
 }
 
-// The key-0 value of a record, built from the key's segments.
-void KeyOfRecord(uint16_t handle, const uint8_t* record, char* key)
+// The key-0 value of a record, built from the key's segments; `unique`
+// (when given) tells whether the key admits no duplicates.
+void KeyOfRecord(uint16_t handle, const uint8_t* record, char* key, bool* unique = nullptr)
 {
     std::memset(key, 0, 256);
+    if (unique != nullptr)
+        *unique = true;
     std::vector<uint8_t> info(RECMAN_STAT_BUFFER);
     auto* segment = static_cast<TagKeySegment*>(BtrGetKeyInfo(handle, info.data(), 0));
     int at = 0;
     for (int i = 0; segment != nullptr && i < RECMAN_MAX_SEGMENTS; ++i, ++segment) {
         if (at + segment->Length > 255)
             break;
+        if (unique != nullptr && (segment->Flags & KF_DUPLICATES))
+            *unique = false;
         std::memcpy(key + at, record + segment->Position - 1, segment->Length);
         at += segment->Length;
         if (!(segment->Flags & KF_SEGMENTED))
@@ -531,6 +755,28 @@ public:
             ok = std::fclose(file_) == 0;
         file_ = nullptr;
         return ok;
+    }
+    // Reading: a regular file only (a folder, device or pipe is refused
+    // without waiting on it); `why` says what the path is otherwise.
+    bool OpenRegular(const std::string& path, std::string& why)
+    {
+        const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+        if (fd < 0) {
+            why = "the text file cannot be opened";
+            return false;
+        }
+        struct stat st {};
+        if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+            ::close(fd);
+            why = S_ISDIR(st.st_mode) ? "is a folder, not a text file" : "is not a regular file";
+            return false;
+        }
+        file_ = ::fdopen(fd, "rb");
+        if (file_ == nullptr) {
+            ::close(fd);
+            why = "the text file cannot be opened";
+        }
+        return file_ != nullptr;
     }
     std::FILE* get() const { return file_; }
 
@@ -603,6 +849,20 @@ int ExportDataFileToText(TransferContext* c)
     const std::string target = c->Path;
     const std::string work = target + ".new";
     std::error_code ec;
+    // Only a regular file (or no file) is replaced: a link, pipe, device or
+    // folder at the path stays what it is.
+    const fs::file_status was = fs::symlink_status(target, ec);
+    if (fs::exists(was) && !fs::is_regular_file(was)) {
+        SetError(c, target + ": is not a regular file; nothing was written");
+        ShowMessage(kTextFileMessage, MESSAGE_DEFAULT_CONTEXT);
+        return 0;
+    }
+    const fs::file_status aside = fs::symlink_status(work, ec);
+    if (fs::exists(aside) && !fs::is_regular_file(aside)) {
+        SetError(c, work + ": is not a regular file; nothing was written");
+        ShowMessage(kTextFileMessage, MESSAGE_DEFAULT_CONTEXT);
+        return 0;
+    }
     fs::remove(work, ec);
     if (c->Mode == TRANSFER_APPEND && fs::exists(target)) {
         fs::copy_file(target, work, fs::copy_options::overwrite_existing, ec);
@@ -727,8 +987,9 @@ int ImportDataFileFromText(TransferContext* c)
     } forget{c};
     c->Columns = &columns;
     TextFile text;
-    if (!text.Open(c->Path, "rb")) {
-        SetError(c, std::string(c->Path) + ": the text file cannot be opened");
+    std::string why;
+    if (!text.OpenRegular(c->Path, why)) {
+        SetError(c, std::string(c->Path) + ": " + why);
         ShowMessage(kTextFileMessage, MESSAGE_DEFAULT_CONTEXT);
         return 0;
     }
@@ -742,12 +1003,29 @@ int ImportDataFileFromText(TransferContext* c)
         return 0;
     }
     c->Handle = data.Handle();
+    LearnPadding(c->Handle, columns.list, length);
+    const std::vector<uint8_t> start = NewRecordStart(c->FileNumber);
     auto* record = static_cast<uint8_t*>(c->Record);
     std::vector<uint8_t> stored(static_cast<size_t>(length));
     char key[256];
-    auto exists = [&](const uint8_t* r) {
+    // A key stored with its texts padded the other way is the same key:
+    // the record then takes the stored texts.
+    auto exists = [&](uint8_t* r) {
         KeyOfRecord(c->Handle, r, key);
-        return BtrGet(B_GET_EQUAL, c->Handle, key, stored.data(), length) == 0;
+        if (BtrGet(B_GET_EQUAL, c->Handle, key, stored.data(), length) == 0)
+            return true;
+        std::vector<uint8_t> other(r, r + length);
+        OtherPadding(columns.list, other.data());
+        char otherKey[256];
+        KeyOfRecord(c->Handle, other.data(), otherKey);
+        if (std::memcmp(otherKey, key, sizeof key) == 0 ||
+            BtrGet(B_GET_EQUAL, c->Handle, otherKey, stored.data(), length) != 0) {
+            KeyOfRecord(c->Handle, r, key);
+            return false;
+        }
+        std::memcpy(r, other.data(), static_cast<size_t>(length));
+        std::memcpy(key, otherKey, sizeof key);
+        return true;
     };
     auto call = [&](int event) {
         if (c->Callback == nullptr)
@@ -769,7 +1047,7 @@ int ImportDataFileFromText(TransferContext* c)
     };
 
     // Every line is read and checked before anything is written.
-    std::set<std::string> seen;
+    std::map<std::string, int> seen;  // key -> the line that gave it
     call(TRANSFER_EVENT_BEGIN);
     std::string line;
     bool tooLong = false;
@@ -791,14 +1069,23 @@ int ImportDataFileFromText(TransferContext* c)
         if (!FillRecord(c, columns, line, record))
             return finish(false);
         c->Exists = exists(record) ? 1 : 0;
-        if (c->Callback == nullptr) {
-            // Without a callback every line is an insert: a key that is in
-            // the file, or twice in the text, is refused now.
-            const std::string keyValue(key, key + 255);
-            if (c->Exists || !seen.insert(keyValue).second) {
-                SetError(c, Where(c, lines, 0) + "the record already exists");
-                return finish(false);
-            }
+        if (!c->Exists)
+            OntoNewRecord(start, columns, record, length);
+        // One key once in the text: a second line would overwrite the
+        // first or fail half-way.
+        bool unique = true;
+        KeyOfRecord(c->Handle, record, key, &unique);
+        const auto [first, fresh] = seen.emplace(std::string(key, key + 255), lines);
+        if (unique && !fresh) {
+            SetError(c, Where(c, lines, 0) + "the key of line " + std::to_string(first->second) +
+                            " comes again: the record already exists");
+            return finish(false);
+        }
+        // Without a callback every line is an insert: a key that is in the
+        // file is refused now.
+        if (c->Callback == nullptr && c->Exists) {
+            SetError(c, Where(c, lines, 0) + "the record already exists");
+            return finish(false);
         }
         if (c->Callback != nullptr) {
             c->Event = TRANSFER_EVENT_SCAN_LINE;
@@ -859,6 +1146,8 @@ int ImportDataFileFromText(TransferContext* c)
         }
         const bool found = exists(record);
         c->Exists = found ? 1 : 0;
+        if (!found)
+            OntoNewRecord(start, columns, record, length);
         int op = B_INSERT;
         if (c->Callback != nullptr) {
             c->Event = TRANSFER_EVENT_WRITE_LINE;

@@ -3,6 +3,7 @@
 // warehouse, and the setting of one right.
 #include "bwps/users.h"
 
+#include <cctype>
 #include <cstring>
 
 #include "bwps/catalogue.h"
@@ -364,6 +365,22 @@ BWPS_EXPORT int ValidateUserPassword(char* userId, char* password, int* stillToP
     prompt = 1;
     int inForce = 0, idOk = 0, passwordOk = 0;
     if (!CheckSilentUserId(&inForce, id, &idOk, pw, &passwordOk)) {
+        FxMessageBox(nullptr,
+                     "Unexpected error while validating user id and password. Please try again.",
+                     0, 0x10, 0);
+        return 0;
+    }
+    // The user screens keep ids and passwords in upper case: texts given in
+    // lower case are tried in the form the screens store.
+    char upperId[sizeof id] = {};
+    char upperPw[sizeof pw] = {};
+    for (size_t i = 0; i < sizeof id; ++i)
+        upperId[i] = static_cast<char>(std::toupper(static_cast<unsigned char>(id[i])));
+    for (size_t i = 0; i < sizeof pw; ++i)
+        upperPw[i] = static_cast<char>(std::toupper(static_cast<unsigned char>(pw[i])));
+    if (inForce && (!idOk || !passwordOk) &&
+        (std::memcmp(upperId, id, sizeof id) != 0 || std::memcmp(upperPw, pw, sizeof pw) != 0) &&
+        !CheckSilentUserId(&inForce, upperId, &idOk, upperPw, &passwordOk)) {
         FxMessageBox(nullptr,
                      "Unexpected error while validating user id and password. Please try again.",
                      0, 0x10, 0);

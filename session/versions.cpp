@@ -9,6 +9,7 @@
 #include <sys/stat.h>
 
 #include "bwps/catalogue.h"
+#include "bwps/conversion.h"
 #include "bwps/messages.h"
 #include "bwps/records.h"
 #include "bwps/reports.h"
@@ -304,6 +305,9 @@ int DetectDataSetVersion(const char* folder)
 {
     char dir[FOLDER_BUFFER_SIZE];
     NormalisedCopy(dir, folder);
+    // A conversion that stopped without its process is finished or undone
+    // first, so that the folder is wholly of one release.
+    bwps::conversion::ResolvePending(dir);
 
     uint16_t stored = 0;
     int status = 0;

@@ -44,7 +44,6 @@ constexpr int kColourSetScreen = 2;
 constexpr int kColourSetQuestion = 5;
 constexpr int kLockedRead = B_GET_EQUAL + B_LOCK_MULTI_NOWAIT;
 constexpr int kNumberWidth = 10;
-constexpr int kProductRecordLength = 668;
 
 // Messages.
 constexpr int kMsgDifferenceAccount = 1706;
@@ -642,15 +641,7 @@ int OnFirstNumberKey(void* context)
 // Non-zero when the product file holds records of an older, shorter layout.
 int ProductFileIsOlder()
 {
-    Table products;
-    if (!products.Open(FileNo::Products).Ok())
-        return 0;
-    uint8_t stat[RECMAN_STAT_BUFFER] = {};
-    if (BtrStat(products.Handle(), stat) != 0)
-        return 0;
-    TagFileSpec spec{};
-    std::memcpy(&spec, stat, sizeof spec);
-    return spec.RecordLength < kProductRecordLength ? 1 : 0;
+    return QueryProductFile(0);
 }
 
 // Stores the six running numbers; interfaced, the stored sixth one stays.

@@ -3,8 +3,11 @@
 #include "extensions/company/company.h"
 #include "extensions/company/services.h"
 #include "extensions/company/session_steps.h"
+#include "extensions/posting/post_outcome.h"
+#include "extensions/utilities/backup_restore.h"
 #include "bwps/files.h"
 #include "bwps/screens.h"
+#include "fx.h"
 #include "recman.h"
 
 #include <cstdio>
@@ -18,6 +21,10 @@ using bwps::FileNo;
 using bwps::No;
 
 namespace {
+
+// What the last command left undone, in one line for the host ("" when
+// it did its work).
+std::string g_outcome;
 
 // ---- commands -------------------------------------------------------------
 
@@ -49,14 +56,21 @@ void RunHelpIndex()
     else ScreenNotInThisBuild("ShowHelpTopic");
 }
 void RunCopyCompany() { SCREEN(CopyCompany); }
-// Left without a backup or restore that ran to its end: cancelled.
+// Left without a backup or restore that ran to its end: cancelled; one
+// asked for and refused or not completed: not done.
 void RunBackupRestore()
 {
     if (!::BackupRestore) {
         ScreenNotInThisBuild("BackupRestore");
         return;
     }
-    if (::BackupRestore(0, 0) != kBackupRunDone && ExitCode() == ExitDone) ExitCode() = ExitCancelled;
+    const int ran = ::BackupRestore(0, 0);
+    if (BackupRunRefused()) {
+        ExitCode() = ExitNotDone;
+        g_outcome = "the backup or restore was refused or did not complete";
+    } else if (ran != kBackupRunDone && ExitCode() == ExitDone) {
+        ExitCode() = ExitCancelled;
+    }
 }
 void RunFileUtilities() { SCREEN(ShowUtilityScreen); }
 void RunEditCompanyId()
@@ -94,7 +108,17 @@ void RunEditPasswords() { SCREEN(RSEditPassword); }
 void RunEditFormSetup() { SCREEN(EditFormSetup); }
 void RunEditPrinters() { SCREEN(RSDosEditPrinters); }
 void RunEditUdfSettings() { SCREEN(RSUDFSettings); }
-void RunSalesPosting() { SCREEN(ShowPosPostScreen); }
+void RunSalesPosting()
+{
+    SCREEN(ShowPosPostScreen);
+    int found = 0, posted = 0, stopped = 0;
+    if (::ShowPosPostScreen && PostingRunOutcome(&found, &posted, &stopped)) {
+        ExitCode() = ExitNotDone;
+        g_outcome = "sales posted: " + std::to_string(posted) + " of " + std::to_string(found) +
+                    (stopped ? ", the run was stopped" : found == 0 ? ", the run was refused" : "") +
+                    "; the rest stay unposted";
+    }
+}
 void RunCustomerHistory() { SCREEN(ViewCustHistoryByParams, CommandParamText()); }
 #undef SCREEN
 
@@ -211,6 +235,13 @@ void RunLogin()
         }
         if (signedIn) return;
         if (PromptUserPassword(userId, password)) return;
+        // Run from a script that has nothing left, nobody can pick another
+        // company or type again: the cancelled or failed sign-in ends the
+        // log-in at once (the company list would only open the same one).
+        if (!FxUsingTerminal() && FxScriptRemaining() == 0) {
+            ExitCode() = ExitCancelled;
+            return;
+        }
         repeat = 1;
         firstPass = 0;
     }
@@ -272,6 +303,13 @@ BWPS1_API int BWPS1CommandInfo(int index, int* number, const char** constant, co
     return 1;
 }
 
+BWPS1_API int BWPS1CommandOutcome(char* text, int size)
+{
+    if (text != nullptr && size > 0)
+        std::snprintf(text, static_cast<size_t>(size), "%s", g_outcome.c_str());
+    return g_outcome.empty() ? 0 : 1;
+}
+
 BWPS1_API int BWPS1CommandInBuild(int number)
 {
     const Command* c = FindCommand(number);
@@ -308,6 +346,7 @@ BWPS1_API int BWPSRunCommand(void)
     }
 
     int result = 0;
+    g_outcome.clear();
     const Command* c = FindCommand(CommandNumber());
     if (c) {
         c->run();

@@ -60,8 +60,10 @@ enum : int {
 
 // Exit codes left in the session block.
 // ExitNotInThisBuild: the command's screen is not in this build (told
-// apart from a cancelled command).
-enum : int { ExitDone = 0, ExitCancelled = 27, ExitNotInThisBuild = 28, ExitRunRestore = 112 };
+// apart from a cancelled command). ExitNotDone: the command ran but did
+// not do its work (sales left unposted, a backup or restore refused);
+// BWPS1CommandOutcome says what.
+enum : int { ExitDone = 0, ExitCancelled = 27, ExitNotInThisBuild = 28, ExitNotDone = 33, ExitRunRestore = 112 };
 
 // Data-set codes of a folder.
 enum : int { DataSetCurrent = 16, DataSetUnusable = 20 };
@@ -100,6 +102,9 @@ BWPS1_API int BWPS1CommandInfo(int index, int* number, const char** constant,
 // 1 when this build has what the command runs, 0 when the command answers
 // "... is not available in this build.", -1 for an unknown command.
 BWPS1_API int BWPS1CommandInBuild(int number);
+// What the last command left undone, one line into text (empty when it
+// did its work); 1 when there is such a line.
+BWPS1_API int BWPS1CommandOutcome(char* text, int size);
 
 // Lower-level steps, exported for the host and the tests.
 BWPS1_API int ConvertCompanyList(const char* folder);

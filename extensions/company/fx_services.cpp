@@ -70,11 +70,4 @@ void SetStatusWindowQuietFlag(int flag)
     if (bwps::service::SetStatusWindowQuiet) bwps::service::SetStatusWindowQuiet(flag);
 }
 
-// Converting a company of an older release is not in this build.
-int ShowFileConvert(const char* /*folder*/, int /*a*/, int /*b*/)
-{
-    ScreenNotInThisBuild("ShowFileConvert");
-    return ExitCancelled;
-}
-
 } // namespace bwps1

@@ -160,6 +160,14 @@ BWPS1_API int OpenCompany(int firstPass, int* listCreated, int* defaultKnown)
     // chosen: the caller is told so.
     if (GetColumnDefinitions85() != 0) return 0;
 
+    // The company the host named is converted first, whether or not the
+    // list holds it (and before the list is open: the conversion ends with
+    // a pass over every file); then it opens as a current one.
+    if (firstPass && DataPath()[0] != 0) {
+        const int code = DetectDataSetVersion(DataPath());
+        if (code >= 10 && code <= 15 && ShowFileConvert(DataPath(), 1, 0) != 0) return 0;
+    }
+
     uint16_t handle = 0;
     int status = OpenCompanyList(&handle, BasePath(), 0, listCreated);
     if (status != 0) {

@@ -8,6 +8,7 @@
 #include "extensions/company/company.h"
 #include "extensions/company/session_steps.h"
 #include "extensions/company/services.h"
+#include "extensions/convert/convert.h"
 
 #include "bwps/catalogue.h"
 #include "bwps/check_register.h"
@@ -75,13 +76,7 @@ LedgerObjects::~LedgerObjects() = default;
 int GetConversionState() { return Session()->ConversionState; }
 void SetConversionState(int state) { Session()->ConversionState = state; }
 
-// Converting data of an older release is not in this build: the data stays
-// as it is and the caller is told it was not converted.
-int ConvertCompanyData(const char* /*folder*/)
-{
-    ScreenNotInThisBuild("ConvertCompanyData");
-    return ExitCancelled;
-}
+int ConvertCompanyData(const char* folder) { return ::ConvertCompanyData(folder); }
 
 void PushClientConfig()
 {

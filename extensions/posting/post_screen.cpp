@@ -20,6 +20,7 @@
 #include "bwps/screens.h"
 #include "bwps/settings.h"
 #include "bwps/table.h"
+#include "extensions/posting/post_outcome.h"
 #include "extensions/posting/posting_run.h"
 #include "fx.h"
 
@@ -69,6 +70,14 @@ int ShowPostingFatalError(const char* invoice, const char* format, int32_t argum
 namespace {
 
 using namespace bwps1::posting;
+
+// The last F10 of the screen: left unposted, and the counts.
+struct Outcome {
+    bool unposted = false;
+    bool stopped = false;
+    int found = 0;
+    int posted = 0;
+} g_outcome;
 
 enum { kDate = 1, kStart = 2, kPeriod = 3, kThrough = 4, kReference = 5 };
 
@@ -281,6 +290,9 @@ int RunPosPost(void* context)
 
     if (c.mode == 1 && SetCurrentPosting(0, request.start, request.through) == 0)
         return FX_STAY;
+    // Refused until the run says otherwise.
+    g_outcome = Outcome{};
+    g_outcome.unposted = true;
     auto finish = [&](int answer) {
         if (c.mode == 1)
             ClearCurrentPosting(0);
@@ -293,6 +305,7 @@ int RunPosPost(void* context)
             return finish(FX_LEAVE);
         if (!found) {
             ShowMessage(309, 1);
+            g_outcome.unposted = false;  // nothing to post
             return finish(FX_LEAVE);
         }
     }
@@ -314,6 +327,11 @@ int RunPosPost(void* context)
 
     RunResult result;
     const bool posted = PostSales(request, result);
+    g_outcome.found = result.found;
+    g_outcome.posted = result.posted;
+    g_outcome.stopped = result.stopped;
+    // nothing found is no failure: there was nothing left to post
+    g_outcome.unposted = result.failed || result.stopped || result.posted < result.found;
     char line[120];
     std::snprintf(line, sizeof line, "Sales posted: %d of %d%s", result.posted, result.found,
                   result.stopped ? " (stopped)" : "");
@@ -344,6 +362,7 @@ extern "C" BWPS_EXPORT int ShowPosPostScreen(void)
     const TagSysInterface* iface = GetSysInterfaceRecord();
     PostContext c{};
     c.mode = iface != nullptr && iface->PostingVariant == 1 ? 1 : 2;
+    g_outcome = Outcome{};
 
     const bool byDate = c.mode == 1;
     const int shift = byDate ? 1 : 0;   // the fields move up a line through a date
@@ -400,4 +419,15 @@ extern "C" BWPS_EXPORT int ShowPosPostScreen(void)
     }
     FxAppEnd(&c.fx);
     return ran;
+}
+
+BWPS1_API int PostingRunOutcome(int* found, int* posted, int* stopped)
+{
+    if (found != nullptr)
+        *found = g_outcome.found;
+    if (posted != nullptr)
+        *posted = g_outcome.posted;
+    if (stopped != nullptr)
+        *stopped = g_outcome.stopped ? 1 : 0;
+    return g_outcome.unposted ? 1 : 0;
 }

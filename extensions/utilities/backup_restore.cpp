@@ -160,6 +160,7 @@ struct BackupScreen {
 
 // The open screen (one at a time), and the progress the callback shows.
 BackupScreen* gScreen = nullptr;
+bool gRunRefused = false;  // a run of the open screen was refused or failed
 int gProgressTotal = 0;
 int gProgressShown = 0;
 
@@ -295,13 +296,16 @@ int RunBackupRestore(void* context)
     const int kind = FxChoiceGet(&s.form, kData);
     if (s.restoreOnly && action != BACKUP_ACTION_RESTORE) {
         ShowMessage(kBackupRefused, 1);
+        gRunRefused = true;
         return FX_STAY;
     }
     const SessionBlock* session = GetSessionPaths();
     const char* user = session != nullptr ? session->UserId : "";
     const bool backup = action == BACKUP_ACTION_BACKUP;
-    if (!CheckUserAccess(backup ? kRightBackup : kRightRestore, 0, user, 1))
+    if (!CheckUserAccess(backup ? kRightBackup : kRightRestore, 0, user, 1)) {
+        gRunRefused = true;
         return FX_STAY;
+    }
     const std::string source = FieldFolder(s, kSource);
     const std::string target = FieldFolder(s, kTarget);
     if (!backup) {
@@ -340,11 +344,14 @@ int RunBackupRestore(void* context)
                           hold.busy().c_str());
             FxMessageBox(FxActiveOwner(), text, FxGetAppCaption(0), FX_MB_ICONERROR, 0);
             SwitchKeys(s, 1);
+            gRunRefused = true;
             return FX_STAY;
         }
         result = RunBackupLibrary(action, kind, source.c_str(), target.c_str());
         if (result == 0)
             RememberBackupFolder(backup ? target : source);
+        if (result == BACKUP_FAILED)
+            gRunRefused = true;
     }
     LoadSysInterfaceRecord();
     if (result < 0) {
@@ -744,6 +751,7 @@ extern "C" int BackupRestore(int first, int second)
     const std::string dataFolder = GetFilesPathBuffer();
     CopyText(s.dataFolder, sizeof s.dataFolder, dataFolder);
     gScreen = &s;
+    gRunRefused = false;
     FxAppRun(&s.fx, 0);
     gScreen = nullptr;
     if (session != nullptr) {
@@ -765,6 +773,11 @@ extern "C" int BackupRestore(int first, int second)
     FxAppEnd(&s.fx);
     // 0x4400 (F10) once a run was done, else 27 (left without one).
     return s.runDone ? FX_KEY_F10 : 27;
+}
+
+BWPS1_API int BackupRunRefused(void)
+{
+    return gRunRefused ? 1 : 0;
 }
 
 // ---- Holding a data folder
@@ -817,6 +830,7 @@ DataFolderHold::~DataFolderHold()
 BWPS1_API void ResetBackupRestoreState(void)
 {
     gScreen = nullptr;
+    gRunRefused = false;
     gProgressTotal = 0;
     gProgressShown = 0;
     gLibraryFile = BACKUP_LIBRARY_NAME;

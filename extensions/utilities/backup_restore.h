@@ -40,6 +40,10 @@ BWPS1_API char* NormalizeBackupPath(char* path);
 // the library's result, or -1 when the library or its entry is missing.
 BWPS1_API int RunBackupLibrary(int action, int kind, const char* source, const char* target);
 
+// 1 when a backup or restore asked for on the last backup screen was
+// refused or failed (not made, or made only in part), else 0.
+BWPS1_API int BackupRunRefused(void);
+
 // The callback the library calls: 2 go on, 4 stop, 3 and 0 as the events
 // want.
 BWPS1_API int BackupDiskPrompt(int kind, int event, int parameter, void* data);

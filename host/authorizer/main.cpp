@@ -48,7 +48,8 @@ constexpr const char* kUsage =
     "  --rules FILE    answers by card-number ending, amount or transaction code\n"
     "                  (first match wins); without rules everything is approved\n"
     "  --delay-ms N    waits N milliseconds before each answer\n"
-    "  --idle-exit S   ends after S seconds without a request\n"
+    "  --idle-exit S   ends after S seconds without a request (600 unless given);\n"
+    "                  it also ends when FOLDER is removed or replaced\n"
     "init writes the parameter file FOLDER/ATOM.PRM with the two texts that the\n"
     "voice-approval screen shows.\n";
 
@@ -75,7 +76,7 @@ struct Options {
     std::string folder;
     std::vector<Rule> rules;
     int delayMs = 0;
-    int idleExitSeconds = 0;
+    int idleExitSeconds = 600;
 };
 
 [[noreturn]] void Refuse(const std::string& why)
@@ -363,6 +364,7 @@ struct Pending {
     Clock::time_point due;
     std::string answer;
     std::string approval;
+    std::string echo;            // the request's reference and amount
 };
 
 class Server {
@@ -373,8 +375,17 @@ public:
     {
         if (!TakeLock())
             return 3;
+        // The folder is held open: removed, it keeps its number, so another
+        // folder made at its name never looks like it.
+        const int served = ::open(o_.folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
         auto lastRequest = Clock::now();
         while (!g_stop) {
+            // The folder removed, or another put in its place: nobody can
+            // send to this program any more.
+            struct stat held {}, now {};
+            if (served < 0 || ::fstat(served, &held) != 0 || held.st_nlink == 0 ||
+                ::stat(o_.folder.c_str(), &now) != 0 || now.st_ino != held.st_ino || now.st_dev != held.st_dev)
+                break;
             bool any = false;
             for (const std::string& name : RequestNames()) {
                 Serve(name);
@@ -383,11 +394,15 @@ public:
             AnswerDue();
             if (any)
                 lastRequest = Clock::now();
-            if (o_.idleExitSeconds > 0 && pending_.empty() &&
+            const bool due = std::any_of(pending_.begin(), pending_.end(),
+                                         [](const auto& p) { return !p.second.unanswered; });
+            if (o_.idleExitSeconds > 0 && !due &&
                 Clock::now() - lastRequest >= std::chrono::seconds(o_.idleExitSeconds))
                 break;
             std::this_thread::sleep_for(std::chrono::milliseconds(kPollMs));
         }
+        if (served >= 0)
+            ::close(served);
         Log("stopped");
         return 0;
     }
@@ -445,13 +460,21 @@ private:
 
     void Serve(const std::string& name)
     {
+        echo_.clear();
         const std::string path = o_.folder + name;
         std::string text;
         {
-            std::ifstream in(path, std::ios::binary);
+            // a regular file only: a pipe or device put there is never
+            // waited on
+            const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOFOLLOW | O_CLOEXEC);
+            struct stat st {};
             char buffer[kMaxRequest + 1] = {};
-            in.read(buffer, kMaxRequest);
-            text.assign(buffer, ::strnlen(buffer, static_cast<std::size_t>(in.gcount())));
+            ssize_t n = 0;
+            if (fd >= 0 && ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode))
+                n = ::read(fd, buffer, kMaxRequest);
+            if (fd >= 0)
+                ::close(fd);
+            text.assign(buffer, ::strnlen(buffer, static_cast<std::size_t>(std::max<ssize_t>(n, 0))));
         }
         ::unlink(path.c_str());
         while (!text.empty() && (text.back() == '\n' || text.back() == '\r'))
@@ -468,6 +491,9 @@ private:
             return;
         }
         const Request& r = *request;
+        // Every answer names the request it answers: its reference and
+        // amount follow the text.
+        echo_ = "," + r.reference + "," + r.amount;
         const std::string card = Masked(CardNumber(r));
         const std::string what = "AUTH" + seq + " " + r.letter + " code " + r.code + " card " +
                                  card + " amount " + r.amount;
@@ -561,6 +587,7 @@ private:
             p.due = Clock::now() + std::chrono::milliseconds(delayMs);
             p.answer = answer;
             p.approval = approval;
+            p.echo = echo_;
             pending_[seq] = p;
             Log(what + " -> " + answer + " after " + std::to_string(delayMs) + " ms");
             return;
@@ -574,6 +601,7 @@ private:
         const auto now = Clock::now();
         for (auto it = pending_.begin(); it != pending_.end();) {
             if (!it->second.unanswered && it->second.due <= now) {
+                echo_ = it->second.echo;
                 Write(it->first, it->second.answer);
                 Log("AUTH" + it->first + " answered");
                 it = pending_.erase(it);
@@ -589,11 +617,13 @@ private:
     {
         const std::string aside = o_.folder + "AUTH" + seq + ".OUT.tmp";
         const std::string final = o_.folder + "AUTH" + seq + ".OUT";
-        const int fd = ::open(aside.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC | O_NOFOLLOW,
-                              0600);
+        const std::string line = answer + echo_;
+        echo_.clear();
+        ::unlink(aside.c_str());
+        const int fd = ::open(aside.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0600);
         bool ok = fd >= 0;
         if (ok) {
-            ok = ::write(fd, answer.data(), answer.size()) == static_cast<ssize_t>(answer.size());
+            ok = ::write(fd, line.data(), line.size()) == static_cast<ssize_t>(line.size());
             ok = ::close(fd) == 0 && ok;
         }
         if (!ok || ::rename(aside.c_str(), final.c_str()) != 0) {
@@ -622,6 +652,7 @@ private:
     }
 
     Options o_;
+    std::string echo_;  // what the next answer written carries after its text
     int lock_ = -1;
     unsigned issued_ = 0;
     std::map<std::string, Pending> pending_;

@@ -176,6 +176,9 @@ BWPS_EXPORT int CheckNewFiles90(void);
 BWPS_EXPORT int EnsureLaterReleaseFiles(void);
 /* Widens BPOSINHD.DB (file 36) from 531-byte to 586-byte records; 1 or 0. */
 BWPS_EXPORT int ConvertSalesHeaderFile(void);
+/* Non-zero when the product file of the session opens and its records are
+ * shorter than the current 668 bytes (a layout of an older release). */
+BWPS_EXPORT int QueryProductFile(int unused);
 /* True when the product file's records are not 668 bytes (or unreadable). */
 BWPS_EXPORT int ProductFileNeedsConversion(uint16_t handle);
 

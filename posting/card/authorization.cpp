@@ -3,6 +3,8 @@
 // transaction, the void of a stored transaction, and the questions on the
 // way (decline and voice approval, address verification, retries).
 #include <array>
+#include <cctype>
+#include <cstdlib>
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -107,6 +109,42 @@ CardTransactionKey KeyOf(const CardContext& context)
     return key;
 }
 
+// A card number as every message shows it: its last four digits, the
+// others as '*'.
+std::string MaskedCard(std::string number)
+{
+    size_t keep = 0;
+    for (size_t i = number.size(); i-- > 0;)
+        if (number[i] != ' ' && ++keep > 4)
+            number[i] = '*';
+    return number;
+}
+
+// The kind of a credit card by its number's leading digits, as the tender
+// codes name them; "CREDIT" for a number of no known kind.
+std::string CardKindOf(const std::string& number)
+{
+    std::string digits;
+    for (char ch : number)
+        if (std::isdigit(static_cast<unsigned char>(ch)))
+            digits += ch;
+    auto starts = [&](int low, int high, size_t width) {
+        if (digits.size() < width)
+            return false;
+        const int head = std::atoi(digits.substr(0, width).c_str());
+        return head >= low && head <= high;
+    };
+    if (starts(4, 4, 1))
+        return "VISA";
+    if (starts(51, 55, 2) || starts(2221, 2720, 4))
+        return "M/C";
+    if (starts(34, 34, 2) || starts(37, 37, 2))
+        return "AMEX";
+    if (starts(6011, 6011, 4) || starts(644, 649, 3) || starts(65, 65, 2))
+        return "DISCOVER";
+    return "CREDIT";
+}
+
 bool InsertTransaction(CardContext* context, bool unreversed)
 {
     CardTransactionRecord record{};
@@ -118,6 +156,10 @@ bool InsertTransaction(CardContext* context, bool unreversed)
     std::memcpy(record.Approval, context->Approval, sizeof record.Approval);
     record.Approval[sizeof record.Approval - 1] = '\0';
     std::memcpy(record.PaymentMethod, context->PaymentMethod, sizeof record.PaymentMethod);
+    // A credit card tendered without its tender's code is recorded by the
+    // kind its number shows.
+    if (context->PaymentMethod[0] == '\0' && context->TenderKind == CARD_TENDER_CREDIT)
+        PutText(record.PaymentMethod, CardKindOf(TextOf(context->CardNumber)));
     std::memcpy(record.Name, context->Name, sizeof record.Name);
     record.Amount = context->Amount;
     record.Value = context->Value;
@@ -445,7 +487,7 @@ int VoidCardTransaction(CardContext* context)
         stored.Kind == CARD_RECORD_CHECK || stored.PreviousKind != 0) {
         const std::string invoice = TextOf(context->InvoiceNo);
         const std::string amount = FormatAmount(s.Ok() ? stored.Amount : context->Amount);
-        const std::string card = s.Ok() ? TextOf(stored.CardNumber) : TextOf(context->CardNumber);
+        const std::string card = MaskedCard(s.Ok() ? TextOf(stored.CardNumber) : TextOf(context->CardNumber));
         const std::string expiry = s.Ok() ? TextOf(stored.Expiry) : TextOf(context->Expiry);
         ShowErrorMessageWindow(kVoidRefused, 0, 1, 1, invoice.c_str(), amount.c_str(), card.c_str(),
                                expiry.c_str(), nullptr);
@@ -459,7 +501,7 @@ int VoidCardTransaction(CardContext* context)
                   "%s\nApproval Code\t: %s\nPayment Method\t: %s\n\nDo you want to issue a Void or "
                   "Credit ?",
                   TextOf(stored.InvoiceNo).c_str(), FormatAmount(stored.Amount).c_str(),
-                  TextOf(stored.CardNumber).c_str(), TextOf(stored.Expiry).c_str(),
+                  MaskedCard(TextOf(stored.CardNumber)).c_str(), TextOf(stored.Expiry).c_str(),
                   TextOf(stored.Approval).c_str(), TextOf(stored.PaymentMethod).c_str());
     if (Box(text, FX_MB_YESNO | FX_MB_ICONQUESTION) != FX_ID_YES)
         return 0;

@@ -62,6 +62,8 @@ enum Message {
     kRetry = 1091,
     kUnreversed = 1093,
     kVoidRefused = 199,
+    kExchangeBusy = 3000,   // another station uses the register's exchange
+    kOtherRequest = 3001,   // the answer names another request
 };
 
 // The handler of a slot; 0 for an empty slot.
@@ -87,6 +89,11 @@ BWPS_EXPORT std::string RequestLine(const CardRequest& request);
 // Takes an answer line into the context; false (message 651) when it has no
 // second field.
 BWPS_EXPORT bool TakeAnswer(CardContext& context, const char* text);
+// Checks that an answer line names the request (its reference and amount
+// after the text) and leaves "LETTER,CODE,TEXT" in text; false with
+// message 3001 when an approval, or an answer that names a request, is not
+// this request's.
+BWPS_EXPORT bool AnswerOfRequest(std::string& text, const CardRequest& request);
 // The address-verification letter of an answer text, 0 for none.
 BWPS_EXPORT char AddressResultLetter(const char* text);
 // The message that explains an address-verification letter.

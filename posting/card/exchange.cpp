@@ -3,6 +3,7 @@
 // the authorizer's parameter file, and the authorizer started when it does
 // not run.
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -98,7 +99,10 @@ bool WriteRequestFile(const CardContext& context, const CardRequest& request)
 {
     const std::string folder = FolderOf(context);
     const std::string temporary = folder + ExchangeName(context, "TMP");
-    const int fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW | O_CLOEXEC,
+    // Made new: whatever stands at the name (a link to another file) is
+    // removed, never written through.
+    ::unlink(temporary.c_str());
+    const int fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC,
                           0600);
     if (fd < 0) {
         ShowMessage(kCannotOpen, 1);
@@ -130,7 +134,15 @@ bool WriteRequestFile(const CardContext& context, const CardRequest& request)
 // with message 647 or 651 when it cannot be opened or read.
 bool ReadAnswerText(const CardContext& context, std::string& text)
 {
-    const int fd = ::open(AnswerPath(context).c_str(), O_RDONLY | O_CLOEXEC);
+    // A regular file only: a pipe or device at the name is never waited on,
+    // and a link is not followed.
+    const int fd = ::open(AnswerPath(context).c_str(), O_RDONLY | O_NONBLOCK | O_NOFOLLOW | O_CLOEXEC);
+    struct stat st {};
+    if (fd >= 0 && (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode))) {
+        ::close(fd);
+        ShowMessage(kCannotRead, 1);
+        return false;
+    }
     if (fd < 0) {
         ShowMessage(kCannotOpen, 1);
         return false;
@@ -200,7 +212,62 @@ void VoidUnanswered(CardContext& context)
         WaitForAnswer(context, Clock::now() + std::chrono::milliseconds(kVoidAnswerWaitMs), false);
 }
 
+// The exchange of one register: held by one station from the clearing of
+// the files to the end of the wait (a second station of the same register
+// number is refused, not answered with the first one's approval).
+class ExchangeLock {
+public:
+    explicit ExchangeLock(const CardContext& context)
+    {
+        const std::string path = FolderOf(context) + ExchangeName(context, "LCK");
+        fd_ = ::open(path.c_str(), O_RDWR | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0600);
+        if (fd_ >= 0 && ::flock(fd_, LOCK_EX | LOCK_NB) != 0) {
+            ::close(fd_);
+            fd_ = -1;
+            busy_ = true;
+        }
+    }
+    ~ExchangeLock()
+    {
+        if (fd_ >= 0)
+            ::close(fd_);
+    }
+    ExchangeLock(const ExchangeLock&) = delete;
+    ExchangeLock& operator=(const ExchangeLock&) = delete;
+    // False when another station holds the exchange.
+    bool Held() const { return !busy_; }
+
+private:
+    int fd_ = -1;
+    bool busy_ = false;
+};
+
 }  // namespace
+
+bool AnswerOfRequest(std::string& text, const CardRequest& request)
+{
+    std::string line = text;
+    while (!line.empty() && (line.back() == '\n' || line.back() == '\r'))
+        line.pop_back();
+    const std::vector<std::string> fields = SplitFields(line);
+    const bool echoed = fields.size() >= 5;
+    const bool same = echoed && fields[fields.size() - 2] == TextOf(request.Reference) &&
+                      fields[fields.size() - 1] == TextOf(request.Amount);
+    // An approval must name this request; a decline that names another is
+    // refused too.
+    const bool approval = !fields.empty() && fields[0] == "0";
+    if ((approval && !same) || (echoed && !same)) {
+        ShowMessage(kOtherRequest, 1);
+        return false;
+    }
+    if (echoed) {
+        std::string shown = fields[0] + "," + fields[1] + ",";
+        for (std::size_t i = 2; i + 2 < fields.size(); ++i)
+            shown += (i > 2 ? "," : "") + fields[i];
+        text = shown;
+    }
+    return true;
+}
 
 int AnswerTimeoutMs() { return g_timeoutSeconds * 1000; }
 
@@ -301,6 +368,11 @@ bool TakeAnswer(CardContext& context, const char* text)
     }
     const char letter = fields[0].empty() ? '\0' : fields[0][0];
     const std::string code = fields[1].substr(0, sizeof CardRequest{}.ApprovalCode - 1);
+    // An approval carries its code: without one the answer cannot be read.
+    if (letter == '0' && code.find_first_not_of(' ') == std::string::npos) {
+        ShowMessage(kCannotRead, 1);
+        return false;
+    }
     const std::string answer = fields.size() > 2 ? fields[2] : std::string();
     context.AnswerLetter = letter;
     context.AnswerLetterCopy = letter;
@@ -456,7 +528,8 @@ int ReceiveAnswer(CardContext* context)
         return 0;
     }
     std::string text;
-    if (!ReadAnswerText(*context, text) || !TakeAnswer(*context, text.c_str())) {
+    if (!ReadAnswerText(*context, text) || !AnswerOfRequest(text, g_lastRequest) ||
+        !TakeAnswer(*context, text.c_str())) {
         context->Result = CARD_RESULT_FAILED;
         return 0;
     }
@@ -465,6 +538,16 @@ int ReceiveAnswer(CardContext* context)
 
 int SendAndWait(CardContext* context)
 {
+    const ExchangeLock lock(*context);
+    if (!lock.Held()) {
+        ShowMessage(kExchangeBusy, 1);
+        return 0;
+    }
+    // The request holds card data: it never outlives the exchange.
+    struct Leave {
+        std::string request;
+        ~Leave() { ::unlink(request.c_str()); }
+    } leave{RequestPath(*context)};
     CallSlot(context, kClearFiles);
     if (CallSlot(context, kSend) == 0)
         return 0;

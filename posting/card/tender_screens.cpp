@@ -115,7 +115,7 @@ struct CardScreen {
 };
 
 constexpr std::array<ScreenField, 7> kCardTemplate{{
-    bwps::Field(kCardNumberField, 2, 25, "%-25s"),
+    bwps::Field(kCardNumberField, 2, 25, "%-25s").Flags(FX_FIELD_CARD),
     bwps::Field(kExpiryField, 3, 25, "nnnn"),
     bwps::Field(kNameField, 4, 25, "%-26s"),
     bwps::Field(kCardAmountField, 5, 25, "%12.2f").DisplayOnly(),

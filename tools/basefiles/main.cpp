@@ -5,6 +5,11 @@
 // PROGRAMDIR/ROVAZERI from the tables in TABLEDIR (the source tree's
 // tools/tables when not given). The tables and the record structs are
 // first held against the catalogue: a disagreement stops the build.
+#include "report_engine.h"
+#include <filesystem>
+#include <fstream>
+#include <stdexcept>
+#include <string>
 #include "builder.h"
 #include "catalogue_check.h"
 #include "table_error.h"
@@ -25,6 +30,47 @@ const char* const kUsage =
     "(default: the source tree's tools/tables).\n";
 
 }  // namespace
+
+// The report engine's printer table starts with one printer: "PDF files",
+// writing PDF files into prints/ of the program folder. A table that has
+// printers already is left as it is.
+static void SeedPrinters(const std::string& baseFolder)
+{
+    EngPrinter printer{};
+    if (BrmRepPrinterAt(baseFolder.c_str(), 0, &printer) == 0)
+        return;
+    std::snprintf(printer.name, sizeof printer.name, "PDF files");
+    std::snprintf(printer.folder, sizeof printer.folder, "prints/");
+    printer.isDefault = 1;
+    if (BrmRepPutPrinter(baseFolder.c_str(), &printer) != 0)
+        throw std::runtime_error("the printer table of " + baseFolder + " could not be written");
+}
+
+// The sample letters of the mail merges, copied into a company's
+// MAILMERGE folder the first time it merges. Fields are written {Name}.
+static void SeedLetters(const std::string& baseFolder)
+{
+    const std::string folder = baseFolder + "/MAILMERGE";
+    std::filesystem::create_directories(folder);
+    const struct {
+        const char* file;
+        const char* text;
+    } letters[] = {
+        {"CUSTMERG.TXT", "{Name}\n{Address1}\n{Address2}\n{City} {State} {Zip}\n\nDear {Name},\n\n"
+                         "Thank you for shopping with us. Your account number is {Code}.\n\nYours sincerely,\n"},
+        {"VENDMERG.TXT", "{Name}\n{Address1}\n{Address2}\n{City} {State} {Zip}\n\nDear {Name},\n\n"
+                         "Please send us your current price list for our account {Code}.\n\nYours sincerely,\n"},
+    };
+    for (const auto& letter : letters) {
+        const std::string path = folder + "/" + letter.file;
+        if (std::filesystem::exists(path))
+            continue;
+        std::ofstream out(path, std::ios::binary);
+        out << letter.text;
+        if (!out)
+            throw std::runtime_error("the sample letter " + path + " could not be written");
+    }
+}
 
 int main(int argc, char** argv) {
     for (int i = 1; i < argc; ++i) {
@@ -48,6 +94,8 @@ int main(int argc, char** argv) {
         basefiles::Tables tables = basefiles::LoadTables(tableDir);
         basefiles::CheckCatalogue(tables.keys);
         basefiles::BuildProgramFolders(tables, argv[1]);
+        SeedPrinters(std::string(argv[1]) + "/RAZAVUR");
+        SeedLetters(std::string(argv[1]) + "/RAZAVUR");
     } catch (const std::exception& e) {
         std::fprintf(stderr, "bwps-basefiles: %s\n", e.what());
         return 1;

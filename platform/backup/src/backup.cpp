@@ -7,16 +7,20 @@
 #include <dirent.h>
 #include <fcntl.h>
 #include <stdio.h>
+#include <sys/file.h>
 #include <sys/stat.h>
+#include <sys/statvfs.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
 #include <cctype>
 #include <cstdarg>
+#include <cstdlib>
 #include <cstring>
 #include <ctime>
 #include <filesystem>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -26,6 +30,115 @@ namespace {
 
 constexpr const char* kInfoName = "BACKUP.INF";
 constexpr const char* kExtension = ".tgz";
+// The description lists every file; it is read whole up to this size.
+constexpr size_t kInfoLimit = 16u << 20;
+
+// ---- The description of an archive
+//
+// "BACKUP.INF" comes first: "kind=POS-" (or "ACCT-"), "files=N",
+// "source=FOLDER", then one line a file: "file=SIZE CRC NAME" (the size in
+// bytes, the CRC-32 of its bytes in 8 hex digits, its path in the folder).
+// A restore takes an archive only when it holds exactly the files listed,
+// each of its size and checksum.
+
+uint32_t Crc32(uint32_t crc, const void* data, size_t size)
+{
+    static uint32_t table[256];
+    static bool built = false;
+    if (!built) {
+        for (uint32_t i = 0; i < 256; ++i) {
+            uint32_t c = i;
+            for (int k = 0; k < 8; ++k)
+                c = (c & 1u) != 0 ? 0xEDB88320u ^ (c >> 1) : c >> 1;
+            table[i] = c;
+        }
+        built = true;
+    }
+    const auto* p = static_cast<const unsigned char*>(data);
+    crc = ~crc;
+    for (size_t i = 0; i < size; ++i)
+        crc = table[(crc ^ p[i]) & 0xFFu] ^ (crc >> 8);
+    return ~crc;
+}
+
+struct Listed {
+    int64_t size = 0;
+    uint32_t crc = 0;
+};
+
+struct Description {
+    std::string kind;
+    long files = -1;
+    std::map<std::string, Listed> listed;
+};
+
+// False when a line is not of the form above.
+bool ParseDescription(const std::string& text, Description& d, std::string& error)
+{
+    size_t at = 0;
+    while (at < text.size()) {
+        size_t end = text.find('\n', at);
+        if (end == std::string::npos)
+            end = text.size();
+        const std::string line = text.substr(at, end - at);
+        at = end + 1;
+        if (line.rfind("kind=", 0) == 0) {
+            d.kind = line.substr(5);
+        } else if (line.rfind("files=", 0) == 0) {
+            char* stop = nullptr;
+            d.files = std::strtol(line.c_str() + 6, &stop, 10);
+            if (*stop != '\0' || d.files < 0) {
+                error = "its description is damaged";
+                return false;
+            }
+        } else if (line.rfind("file=", 0) == 0) {
+            long long size = -1;
+            unsigned crc = 0;
+            int used = 0;
+            if (std::sscanf(line.c_str() + 5, "%lld %8x %n", &size, &crc, &used) < 2 || used == 0 ||
+                size < 0 || line.size() <= 5 + static_cast<size_t>(used)) {
+                error = "its description is damaged";
+                return false;
+            }
+            const std::string name = line.substr(5 + static_cast<size_t>(used));
+            if (!d.listed.emplace(name, Listed{size, crc}).second) {
+                error = "its description lists \"" + name + "\" twice";
+                return false;
+            }
+        }
+    }
+    if (d.files != static_cast<long>(d.listed.size())) {
+        error = "its description does not list its files";
+        return false;
+    }
+    return true;
+}
+
+// The file's size and checksum, read through once.
+bool Measure(const std::string& path, Listed& out, std::string& error)
+{
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW);
+    if (fd < 0) {
+        error = std::strerror(errno);
+        return false;
+    }
+    char buffer[65536];
+    out = Listed{};
+    for (;;) {
+        const ssize_t n = ::read(fd, buffer, sizeof buffer);
+        if (n < 0) {
+            error = std::strerror(errno);
+            ::close(fd);
+            return false;
+        }
+        if (n == 0)
+            break;
+        out.crc = Crc32(out.crc, buffer, static_cast<size_t>(n));
+        out.size += n;
+    }
+    ::close(fd);
+    return true;
+}
 
 // ---- The callback
 
@@ -187,7 +300,8 @@ std::string ArchiveName(int kind, const std::string& target)
     return name;
 }
 
-bool AddFile(archive* a, const std::string& root, const std::string& relative, std::string& error)
+bool AddFile(archive* a, const std::string& root, const std::string& relative, const Listed& listed,
+             std::string& error)
 {
     const std::string path = root + "/" + relative;
     const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW);
@@ -201,22 +315,23 @@ bool AddFile(archive* a, const std::string& root, const std::string& relative, s
     archive_entry_set_pathname(e, relative.c_str());
     archive_entry_set_filetype(e, AE_IFREG);
     archive_entry_set_perm(e, st.st_mode & 0777);
-    archive_entry_set_size(e, st.st_size);
+    archive_entry_set_size(e, listed.size);
     archive_entry_set_mtime(e, st.st_mtime, 0);
     bool ok = archive_write_header(a, e) == ARCHIVE_OK;
     char buffer[65536];
-    la_int64_t left = st.st_size;
+    la_int64_t left = listed.size;
+    uint32_t crc = 0;
     while (ok && left > 0) {
         const ssize_t n = ::read(fd, buffer, sizeof buffer);
         if (n <= 0)
             break;
         const ssize_t take = std::min<ssize_t>(n, static_cast<ssize_t>(left));
+        crc = Crc32(crc, buffer, static_cast<size_t>(take));
         ok = archive_write_data(a, buffer, take) == take;
         left -= take;
     }
-    // A file that shrank while it was read is padded so the archive stays
-    // readable; the backup still fails.
-    if (ok && left > 0) {
+    // A file that changed after it was described fails the backup.
+    if (ok && (left > 0 || crc != listed.crc || st.st_size != listed.size)) {
         error = relative + ": the file changed while it was read";
         ok = false;
     }
@@ -225,6 +340,33 @@ bool AddFile(archive* a, const std::string& root, const std::string& relative, s
     archive_entry_free(e);
     ::close(fd);
     return ok;
+}
+
+// Hidden archives of backups that were killed while they wrote: nobody
+// holds them (a running backup holds its own).
+void RemoveKilledBackups(int kind, const std::string& target)
+{
+    const std::string prefix = std::string(".") + Prefix(kind);
+    const std::string middle = std::string(kExtension) + ".";
+    DIR* d = ::opendir(target.c_str());
+    if (d == nullptr)
+        return;
+    std::vector<std::string> found;
+    while (dirent* e = ::readdir(d)) {
+        const std::string name = e->d_name;
+        if (name.compare(0, prefix.size(), prefix) == 0 && name.find(middle) != std::string::npos)
+            found.push_back(target + "/" + name);
+    }
+    ::closedir(d);
+    for (const std::string& path : found) {
+        const int fd = ::open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+        if (fd < 0)
+            continue;
+        struct stat st {};
+        if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && ::flock(fd, LOCK_EX | LOCK_NB) == 0)
+            ::unlink(path.c_str());
+        ::close(fd);
+    }
 }
 
 int Backup(int kind, const char* sourceText, const char* baseText, const char* targetText,
@@ -262,6 +404,20 @@ int Backup(int kind, const char* sourceText, const char* baseText, const char* t
                     error.c_str());
         return BACKUP_FAILED;
     }
+    std::vector<Listed> listed(files.size());
+    for (size_t i = 0; i < files.size(); ++i) {
+        if (files[i].find('\n') != std::string::npos) {
+            run.Message(BACKUP_MESSAGE_ERROR, "The file name \"%s\" holds a line end: rename the file.",
+                        files[i].c_str());
+            return BACKUP_FAILED;
+        }
+        if (!Measure(source + "/" + files[i], listed[i], error)) {
+            run.Message(BACKUP_MESSAGE_ERROR, "The file %s cannot be read: %s", files[i].c_str(),
+                        error.c_str());
+            return BACKUP_FAILED;
+        }
+    }
+    RemoveKilledBackups(kind, target);
     const std::string name = ArchiveName(kind, target);
     std::string temp = target + "/." + name + ".XXXXXX";
     const int fd = ::mkstemp(temp.data());
@@ -270,26 +426,35 @@ int Backup(int kind, const char* sourceText, const char* baseText, const char* t
                     target.c_str(), std::strerror(errno));
         return BACKUP_FAILED;
     }
+    // Held while it is written: a later backup removes only the hidden
+    // archives nobody holds (those of killed runs).
+    ::flock(fd, LOCK_EX);
     archive* a = archive_write_new();
     archive_write_add_filter_gzip(a);
     archive_write_set_format_pax_restricted(a);
     bool ok = archive_write_open_fd(a, fd) == ARCHIVE_OK;
     if (ok) {
-        char info[512];
-        const int length = std::snprintf(info, sizeof info, "kind=%s\nfiles=%zu\nsource=%s\n",
-                                         Prefix(kind), files.size(), source.c_str());
+        std::string info = std::string("kind=") + Prefix(kind) + "\nfiles=" + std::to_string(files.size()) +
+                           "\nsource=" + source + "\n";
+        for (size_t i = 0; i < files.size(); ++i) {
+            char head[64];
+            std::snprintf(head, sizeof head, "file=%lld %08x ", static_cast<long long>(listed[i].size),
+                          static_cast<unsigned>(listed[i].crc));
+            info += head + files[i] + "\n";
+        }
+        const auto length = static_cast<la_ssize_t>(info.size());
         archive_entry* e = archive_entry_new();
         archive_entry_set_pathname(e, kInfoName);
         archive_entry_set_filetype(e, AE_IFREG);
-        archive_entry_set_perm(e, 0644);
+        archive_entry_set_perm(e, 0600);
         archive_entry_set_size(e, length);
-        ok = archive_write_header(a, e) == ARCHIVE_OK && archive_write_data(a, info, length) == length;
+        ok = archive_write_header(a, e) == ARCHIVE_OK && archive_write_data(a, info.data(), info.size()) == length;
         archive_entry_free(e);
     }
     run.Total(static_cast<int>(files.size()));
     bool stopped = false;
     for (size_t i = 0; ok && i < files.size(); ++i) {
-        ok = AddFile(a, source, files[i], error);
+        ok = AddFile(a, source, files[i], listed[i], error);
         if (ok && !run.Step(static_cast<int>(i + 1), files[i]))
             stopped = true;
         if (stopped)
@@ -379,9 +544,23 @@ archive* OpenArchive(const std::string& path)
     return a;
 }
 
-// Reads the archive through: its info first, every entry a plain file (or
-// folder) under a safe name, every byte readable. The count of files.
-bool CheckArchive(int kind, const std::string& path, int& files, std::string& error)
+// Free bytes of the file system that holds the folder; false when it
+// cannot be asked.
+bool FreeBytes(const std::string& folder, unsigned long long& bytes)
+{
+    struct statvfs st {};
+    if (::statvfs(folder.c_str(), &st) != 0)
+        return false;
+    bytes = static_cast<unsigned long long>(st.f_bavail) * st.f_frsize;
+    return true;
+}
+
+// Reads the archive through: its description first, every entry a plain
+// file (or folder) under a safe name, exactly the files the description
+// lists, each of its size and checksum, and room for them beside the
+// folder restored into. The count of files.
+bool CheckArchive(int kind, const std::string& path, const std::string& room, int& files,
+                  std::string& error)
 {
     archive* a = OpenArchive(path);
     if (a == nullptr) {
@@ -390,6 +569,8 @@ bool CheckArchive(int kind, const std::string& path, int& files, std::string& er
     }
     files = 0;
     bool ok = true, first = true;
+    Description d;
+    std::map<std::string, bool> seen;
     archive_entry* e = nullptr;
     int r;
     while (ok && (r = archive_read_next_header(a, &e)) == ARCHIVE_OK) {
@@ -412,13 +593,28 @@ bool CheckArchive(int kind, const std::string& path, int& files, std::string& er
         }
         if (first) {
             first = false;
-            char info[512] = {};
-            const la_ssize_t n = archive_read_data(a, info, sizeof info - 1);
             const std::string want = std::string("kind=") + Prefix(kind) + "\n";
-            if (std::strcmp(name, kInfoName) != 0 || n < 0 ||
-                std::strncmp(info, want.c_str(), want.size()) != 0) {
+            std::string info;
+            char buffer[65536];
+            la_ssize_t n = 0;
+            while ((n = archive_read_data(a, buffer, sizeof buffer)) > 0 && info.size() <= kInfoLimit)
+                info.append(buffer, static_cast<size_t>(n));
+            if (std::strcmp(name, kInfoName) != 0 || n < 0 || info.compare(0, want.size(), want) != 0) {
                 error = std::string("it is not a backup of ") + KindName(kind) + " data";
                 ok = false;
+            } else if (info.size() > kInfoLimit || !ParseDescription(info, d, error)) {
+                if (info.size() > kInfoLimit)
+                    error = "its description is too long";
+                ok = false;
+            } else {
+                unsigned long long total = 0, available = 0;
+                for (const auto& entry : d.listed)
+                    total += static_cast<unsigned long long>(entry.second.size);
+                if (FreeBytes(room, available) && total > available) {
+                    error = "it needs " + std::to_string(total) + " bytes and " + room + " has " +
+                            std::to_string(available) + " free";
+                    ok = false;
+                }
             }
             continue;
         }
@@ -427,17 +623,53 @@ bool CheckArchive(int kind, const std::string& path, int& files, std::string& er
             ok = false;
             break;
         }
+        const auto listed = d.listed.find(name);
+        if (type == AE_IFREG && listed == d.listed.end()) {
+            error = std::string("it holds \"") + name + "\", which its description does not list";
+            ok = false;
+            break;
+        }
+        if (type == AE_IFREG && !seen.emplace(name, true).second) {
+            error = std::string("it holds \"") + name + "\" twice";
+            ok = false;
+            break;
+        }
         const void* block;
         size_t size;
         la_int64_t offset;
+        int64_t bytes = 0;
+        uint32_t crc = 0;
         while ((r = archive_read_data_block(a, &block, &size, &offset)) == ARCHIVE_OK) {
+            // holes read as zeros
+            static const char zeros[4096] = {};
+            while (bytes < offset) {
+                const auto gap = static_cast<size_t>(std::min<int64_t>(offset - bytes, sizeof zeros));
+                crc = Crc32(crc, zeros, gap);
+                bytes += static_cast<int64_t>(gap);
+            }
+            crc = Crc32(crc, block, size);
+            bytes += static_cast<int64_t>(size);
         }
         if (r != ARCHIVE_EOF) {
             error = std::string("it is damaged (") + archive_error_string(a) + ")";
             ok = false;
+            break;
         }
-        if (type == AE_IFREG)
+        if (type == AE_IFREG) {
+            // a hole at the end reads as zeros too
+            static const char tail[4096] = {};
+            while (archive_entry_size_is_set(e) && archive_entry_size(e) > bytes) {
+                const auto gap = static_cast<size_t>(std::min<int64_t>(archive_entry_size(e) - bytes, sizeof tail));
+                crc = Crc32(crc, tail, gap);
+                bytes += static_cast<int64_t>(gap);
+            }
+            if (bytes != listed->second.size || crc != listed->second.crc) {
+                error = std::string("\"") + name + "\" is not the file that was backed up";
+                ok = false;
+                break;
+            }
             ++files;
+        }
     }
     if (ok && r != ARCHIVE_EOF) {
         error = std::string("it is damaged (") + archive_error_string(a) + ")";
@@ -445,6 +677,15 @@ bool CheckArchive(int kind, const std::string& path, int& files, std::string& er
     }
     if (ok && first) {
         error = "it is empty";
+        ok = false;
+    }
+    if (ok && seen.size() != d.listed.size()) {
+        for (const auto& [file, entry] : d.listed)
+            if (!seen.count(file)) {
+                error = "it lacks \"" + file + "\" and " + std::to_string(d.listed.size() - seen.size() - 1) +
+                        " more of the " + std::to_string(d.listed.size()) + " files it lists";
+                break;
+            }
         ok = false;
     }
     archive_read_free(a);
@@ -551,7 +792,7 @@ int Restore(int kind, const char* sourceText, const char* targetText, const char
     }
     int files = 0;
     std::string error;
-    if (!CheckArchive(kind, archivePath, files, error)) {
+    if (!CheckArchive(kind, archivePath, parent, files, error)) {
         run.Message(BACKUP_MESSAGE_ERROR, "The backup %s cannot be restored: %s.",
                     archivePath.c_str(), error.c_str());
         return BACKUP_FAILED;

@@ -138,7 +138,8 @@ enum {
     FX_FIELD_UPPER = 0x10, /* typed text is turned to upper case */
     FX_FIELD_SKIP = 0x80,  /* the cursor skips the field (shown only) */
     FX_FIELD_CONCEALED = 0x0400, /* a password: shown and written to the transcript as '*' */
-    FX_FIELD_CAPTION = 0x0800    /* a display field that holds the label of the input field on its right
+    FX_FIELD_CARD = 0x0800,      /* a card number: the transcript shows its last four characters only (the others as '*') */
+    FX_FIELD_CAPTION = 0x1000   /* a display field that holds the label of the input field on its right
                                     (labels filled at run time, such as those of user-defined fields) */
 };
 
@@ -362,18 +363,21 @@ typedef struct FxTextReader {
     void* impl;
 } FxTextReader;
 
-/* Spreadsheet writer: rows ended by CR LF; cells separated by tabs
- * (FX_SHEET_TABS) or by commas with every text cell in double quotes
- * (FX_SHEET_COMMAS, a quote doubled). Either the caller opens the file
- * (FxFileOpen) and fills handle (kind 0 = tabs), or FxSheetOpen opens it by
- * name into a caller's block that begins with an FxSheet, and FxSheetClose
- * closes it. */
+/* Spreadsheet writer. FxSheetOpen opens a workbook (.xlsx) by name into a
+ * caller's block that begins with an FxSheet: text cells, number cells and
+ * row ends fill its one sheet, and FxSheetClose writes the file (under a
+ * temporary name, renamed into place only when it was written whole) with
+ * each column as wide as its widest cell. A caller that opened a plain
+ * file itself (FxFileOpen) fills handle and gets text rows ended by CR LF,
+ * cells separated by tabs (FX_SHEET_TABS) or by commas with every text cell
+ * in double quotes (FX_SHEET_COMMAS, a quote doubled). */
 typedef struct FxSheet {
     int32_t handle;
     int32_t column;          /* cells written in the current row */
     int32_t row;             /* rows ended */
-    int32_t kind;            /* FX_SHEET_TABS or FX_SHEET_COMMAS */
-    int32_t owned;           /* 1 when FxSheetOpen opened the file */
+    int32_t kind;            /* FX_SHEET_TABS or FX_SHEET_COMMAS (plain files) */
+    int32_t owned;           /* 1 when FxSheetOpen opened the workbook */
+    int32_t book;            /* the workbook's number, 0 for a plain file */
 } FxSheet;
 
 enum { FX_SHEET_TABS = 1, FX_SHEET_COMMAS = 3, FX_SHEET_BLOCK = 279 };
@@ -743,8 +747,8 @@ FX_API int FxTextNext(FxTextReader* reader);               /* (151) reads the ne
 FX_API int FxSheetEndRow(FxSheet* sheet);                  /* (514) ends the row; 0, -1 on a write failure */
 FX_API int FxSheetText(FxSheet* sheet, const char* text);  /* (515) a text cell; 0 */
 FX_API int FxSheetNumber(FxSheet* sheet, double value);    /* (516) a number cell; 0 */
-FX_API int FxSheetOpen(int kind, int unused1, int unused2, const char* path, void* block); /* (512) creates the file and an FxSheet at the head of block (FX_SHEET_BLOCK bytes): kind 3 commas, others tabs; 0, -1 when the file cannot be made */
-FX_API int FxSheetClose(void* block);                      /* (513) ends an open row and closes a sheet of 512; 0, -1 when it was not open */
+FX_API int FxSheetOpen(int kind, int unused1, int unused2, const char* path, void* block); /* (512) starts a workbook for the file and an FxSheet at the head of block (FX_SHEET_BLOCK bytes); 0, -1 when the folder cannot take the file */
+FX_API int FxSheetClose(void* block);                      /* (513) writes and closes a workbook of 512; 0, -1 when it was not open or could not be written (the target is left as it was) */
 FX_API int FxFreeSpace(const char* folder, uint64_t* bytes); /* (435) free bytes of the folder (null or "": the data folder, else the current one); 0, -1 when it cannot be asked */
 FX_API void FxSetFreeSpaceSource(FxFreeSpaceSource source); /* where 435 asks (null: the file system) */
 
@@ -944,6 +948,11 @@ FX_API void FxListViewClose(FxListView* view);             /* closes and frees t
 /* Key binding of a key bar or form: 1 bound (handler into *handler, null
  * for a key bound to no action), 0 not bound, -1 bound but switched off. */
 FX_API int FxKeyBinding(void* keys, int key, FxHandler* handler);
+/* A key bar that goes away while screens run (a list's keys on the stack,
+ * never loaded as a form): its bindings are dropped and no running screen
+ * consults it any more. A loaded form is left alone (its bindings go when
+ * its screen ends). */
+FX_API void FxKeyBarForget(void* keys);
 /* Sets the text that FxListWalk mode 7 searches for (the list keeps the
  * pointer; null: none). */
 FX_API void FxListSetSearch(FxList* list, const char* text, int length);

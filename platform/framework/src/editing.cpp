@@ -87,6 +87,16 @@ std::string shownText(const ScreenField* f, const FieldState* st, const std::str
     return text;
 }
 
+std::string recordedText(const ScreenField* f, const FieldState* st, const std::string& text) {
+    std::string t = shownText(f, st, text);
+    if (f && (f->flags & FX_FIELD_CARD)) {
+        size_t keep = 0;
+        for (size_t i = t.size(); i-- > 0;)
+            if (t[i] != ' ' && ++keep > 4) t[i] = '*';
+    }
+    return t;
+}
+
 bool isConcealed(const ScreenField* f, const FieldState* st) {
     if (st && st->concealed) return true;
     return f && (f->flags & FX_FIELD_CONCEALED);

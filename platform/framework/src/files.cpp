@@ -1,6 +1,7 @@
 // Memory, lists, plain files, folders, the text reader, the spreadsheet
 // writer and the device ports (written to files, one per port).
 #include "internal.hpp"
+#include "xlsx_book.h"
 
 #include <cerrno>
 #include <cstdio>
@@ -10,6 +11,7 @@
 #include <fnmatch.h>
 #include <dirent.h>
 #include <map>
+#include <memory>
 #include <string>
 #include <strings.h>
 #include <sys/stat.h>
@@ -467,18 +469,37 @@ int FxTextNext(FxTextReader* reader) {
 
 // ---- spreadsheet writer
 
-int FxSheetOpen(int kind, int, int, const char* path, void* block) {
+namespace {
+
+std::map<int32_t, std::unique_ptr<bwxlsx::Book>>& Books()
+{
+    static std::map<int32_t, std::unique_ptr<bwxlsx::Book>> books;
+    return books;
+}
+
+bwxlsx::Book* BookOf(const FxSheet* sheet)
+{
+    if (sheet == nullptr || sheet->book == 0) return nullptr;
+    auto it = Books().find(sheet->book);
+    return it == Books().end() ? nullptr : it->second.get();
+}
+
+}  // namespace
+
+int FxSheetOpen(int, int, int, const char* path, void* block) {
     if (!block || !path || !*path) return -1;
     FxSheet* sheet = static_cast<FxSheet*>(block);
     std::memset(sheet, 0, sizeof *sheet);
     sheet->handle = -1;
-    int fd = ::open(path, O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-    if (fd < 0) {
+    auto book = std::make_unique<bwxlsx::Book>();
+    if (!book->Open(path)) {
         fx::record("sheet open failed " + fx::quote(path));
         return -1;
     }
-    sheet->handle = fd;
-    sheet->kind = kind == FX_SHEET_COMMAS ? FX_SHEET_COMMAS : FX_SHEET_TABS;
+    static int32_t next = 0;
+    if (++next <= 0) next = 1;
+    Books()[next] = std::move(book);
+    sheet->book = next;
     sheet->owned = 1;
     return 0;
 }
@@ -486,16 +507,24 @@ int FxSheetOpen(int kind, int, int, const char* path, void* block) {
 int FxSheetClose(void* block) {
     if (!block) return -1;
     FxSheet* sheet = static_cast<FxSheet*>(block);
-    if (!sheet->owned || sheet->handle < 0) return -1;
-    if (sheet->column > 0) FxSheetEndRow(sheet);
-    int rc = ::close(sheet->handle) == 0 ? 0 : -1;
-    sheet->handle = -1;
+    bwxlsx::Book* book = BookOf(sheet);
+    if (!sheet->owned || book == nullptr) return -1;
+    book->FitWidths();
+    const bool written = book->Close();
+    Books().erase(sheet->book);
+    sheet->book = 0;
     sheet->owned = 0;
-    return rc;
+    if (!written) fx::record("sheet not written");
+    return written ? 0 : -1;
 }
 
 int FxSheetText(FxSheet* sheet, const char* text) {
     if (!sheet) return -1;
+    if (bwxlsx::Book* book = BookOf(sheet)) {
+        if (!book->Text(sheet->row, sheet->column, text ? text : "")) return -1;
+        ++sheet->column;
+        return 0;
+    }
     std::string cell;
     if (sheet->kind == FX_SHEET_COMMAS) {
         cell = sheet->column > 0 ? ",\"" : "\"";
@@ -514,9 +543,14 @@ int FxSheetText(FxSheet* sheet, const char* text) {
 }
 
 int FxSheetNumber(FxSheet* sheet, double value) {
+    if (!sheet) return -1;
+    if (bwxlsx::Book* book = BookOf(sheet)) {
+        if (!book->Number(sheet->row, sheet->column, value)) return -1;
+        ++sheet->column;
+        return 0;
+    }
     char buf[64];
     std::snprintf(buf, sizeof buf, "%.10g", value);
-    if (!sheet) return -1;
     std::string cell = sheet->column > 0 ? (sheet->kind == FX_SHEET_COMMAS ? "," : "\t") : "";
     cell += buf;
     if (writeAll(sheet->handle, cell.data(), cell.size(), nullptr) != 0) return -1;
@@ -526,7 +560,7 @@ int FxSheetNumber(FxSheet* sheet, double value) {
 
 int FxSheetEndRow(FxSheet* sheet) {
     if (!sheet) return -1;
-    if (writeAll(sheet->handle, "\r\n", 2, nullptr) != 0) return -1;
+    if (BookOf(sheet) == nullptr && writeAll(sheet->handle, "\r\n", 2, nullptr) != 0) return -1;
     sheet->column = 0;
     ++sheet->row;
     return 0;

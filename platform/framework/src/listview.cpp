@@ -319,6 +319,13 @@ int FxKeyBinding(void* keys, int key, FxHandler* handler) {
     return 1;
 }
 
+void FxKeyBarForget(void* keys) {
+    if (!keys || fx::scr::gForms.count(static_cast<FxForm*>(keys))) return;
+    for (fx::scr::ContextImpl& c : fx::scr::gContexts)
+        c.keyBars.erase(std::remove(c.keyBars.begin(), c.keyBars.end(), keys), c.keyBars.end());
+    fx::scr::gKeyBars.erase(keys);
+}
+
 int FxAutoFillChoose(int row, int column, int count, const char* const* codes, const char* const* descriptions) {
     if (count <= 0) return 0;
     const std::vector<std::string> lines = dropLines(count, codes, descriptions);

@@ -40,7 +40,7 @@ void enterField(Run& r, int n) {
         fi->shownPage = st->page;
         fx::record("page " + std::to_string(st->page) + " of " + std::to_string(pageCount(fi)));
     }
-    fx::record("field " + std::to_string(n) + " enter " + fx::quote(shownText(f, st, fieldText(fi, n))));
+    fx::record("field " + std::to_string(n) + " enter " + fx::quote(recordedText(f, st, fieldText(fi, n))));
     if (f && f->entryHandler) {
         r.ctx->key = 0;
         f->entryHandler(r.ctx);
@@ -265,14 +265,14 @@ void autoFill(Run& r, int n) {
     if (!fi || r.form->currentField != n || !enterable(fi, n)) return;
     typeWhole(fi, n, codes[static_cast<size_t>(chosen - 1)]);
     fx::record("field " + std::to_string(n) + " filled " +
-               fx::quote(shownText(fieldDef(fi, n), fieldState(fi, n), fieldText(fi, n))));
+               fx::quote(recordedText(fieldDef(fi, n), fieldState(fi, n), fieldText(fi, n))));
 }
 
 void typeInto(Run& r, const std::string& text) {
     FormImpl* fi = formImpl(r.form);
     int n = r.form ? r.form->currentField : 0;
     if (!fi || !enterable(fi, n)) {
-        fx::record("type " + fx::quote(text) + " ignored: no field takes input");
+        fx::record("type of " + std::to_string(text.size()) + " characters ignored: no field takes input");
         return;
     }
     ScreenField* f = fieldDef(fi, n);
@@ -286,7 +286,7 @@ void typeInto(Run& r, const std::string& text) {
     } else {
         typeWhole(fi, n, text);
     }
-    fx::record("field " + std::to_string(n) + " type " + fx::quote(shownText(f, st, fieldText(fi, n))));
+    fx::record("field " + std::to_string(n) + " type " + fx::quote(recordedText(f, st, fieldText(fi, n))));
     autoFill(r, n);
 }
 
@@ -301,7 +301,7 @@ int exitField(Run& r, int key, int dir) {
     }
     if (std::string why = checkLeave(fi, n); !why.empty()) {
         gStatusLine = why;
-        fx::record("field " + std::to_string(n) + " refused " + fx::quote(shownText(f, fieldState(fi, n), fieldText(fi, n))) +
+        fx::record("field " + std::to_string(n) + " refused " + fx::quote(recordedText(f, fieldState(fi, n), fieldText(fi, n))) +
                    ": " + why);
         FxBeep();
         return FX_STAY;
@@ -315,7 +315,7 @@ int exitField(Run& r, int key, int dir) {
         answer = f->exitHandler(r.ctx);
         fi = formImpl(r.form);
     }
-    fx::record("field " + std::to_string(n) + " exit " + fx::quote(shownText(fieldDef(fi, n), fieldState(fi, n), fieldText(fi, n))) +
+    fx::record("field " + std::to_string(n) + " exit " + fx::quote(recordedText(fieldDef(fi, n), fieldState(fi, n), fieldText(fi, n))) +
                " -> " + answerName(answer));
     // A handler that accepts the field and puts the cursor elsewhere itself
     // is followed there.

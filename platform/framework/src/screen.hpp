@@ -152,6 +152,8 @@ extern bool gInsertMode;
 extern std::string gStatusLine; // reason of the last refused entry, shown at the bottom
 bool isConcealed(const ScreenField* f, const FieldState* st);
 std::string shownText(const ScreenField* f, const FieldState* st, const std::string& text);
+// As shownText, for the transcript: a card field keeps its last four.
+std::string recordedText(const ScreenField* f, const FieldState* st, const std::string& text);
 void enterFieldText(FieldState& st);
 bool typeChar(FormImpl* fi, int n, char c);
 bool editKey(FormImpl* fi, int n, int key);

@@ -375,6 +375,13 @@ struct LookupRun {
     int Run()
     {
         TagLookUp& t = *l;
+        // The keys bound on the lookup's form serve this list only: they go
+        // with the run, so the screen under it never reaches a handler that
+        // expects a lookup (its form is gone when the lookup returns).
+        struct Keys {
+            FxForm* form;
+            ~Keys() { FxKeyBarForget(form); }
+        } keys{t.Form};
         // window numbers: row, column, height, width; clipped to the screen
         const int top = std::clamp<int>(t.Row, 0, 24);
         const int left = std::clamp<int>(t.Column, 0, 79);

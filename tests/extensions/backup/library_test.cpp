@@ -5,7 +5,9 @@
 
 #include <archive.h>
 #include <archive_entry.h>
+#include <fcntl.h>
 #include <signal.h>
+#include <sys/file.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -16,6 +18,7 @@
 #include <sstream>
 #include <string>
 #include <thread>
+#include <tuple>
 #include <vector>
 
 #include "backup_library.h"
@@ -367,6 +370,134 @@ TEST_F(BackupLibraryTest, AKilledRestoreNeverLeavesAHalfRestoredCompany)
     EXPECT_EQ(Read(data_), restored);
     for (const std::string& name : Names(scratch_.path()))
         EXPECT_EQ(name.find(".restore-"), std::string::npos) << name;
+}
+
+// The entries of an archive in order: name and bytes.
+std::vector<std::pair<std::string, std::string>> Entries(const std::string& path)
+{
+    std::vector<std::pair<std::string, std::string>> out;
+    archive* a = archive_read_new();
+    archive_read_support_filter_gzip(a);
+    archive_read_support_format_tar(a);
+    if (archive_read_open_filename(a, path.c_str(), 65536) == ARCHIVE_OK) {
+        archive_entry* e = nullptr;
+        while (archive_read_next_header(a, &e) == ARCHIVE_OK) {
+            std::string data;
+            char buffer[8192];
+            la_ssize_t n = 0;
+            while ((n = archive_read_data(a, buffer, sizeof buffer)) > 0)
+                data.append(buffer, static_cast<size_t>(n));
+            out.emplace_back(archive_entry_pathname(e), data);
+        }
+    }
+    archive_read_free(a);
+    return out;
+}
+
+// Writes a whole, well-formed archive of the entries.
+void WriteArchive(const std::string& path, const std::vector<std::pair<std::string, std::string>>& entries)
+{
+    archive* a = archive_write_new();
+    archive_write_add_filter_gzip(a);
+    archive_write_set_format_pax_restricted(a);
+    archive_write_open_filename(a, path.c_str());
+    for (const auto& [name, data] : entries) {
+        archive_entry* e = archive_entry_new();
+        archive_entry_set_pathname(e, name.c_str());
+        archive_entry_set_filetype(e, AE_IFREG);
+        archive_entry_set_perm(e, 0600);
+        archive_entry_set_size(e, static_cast<la_int64_t>(data.size()));
+        archive_write_header(a, e);
+        archive_write_data(a, data.data(), data.size());
+        archive_entry_free(e);
+    }
+    archive_write_close(a);
+    archive_write_free(a);
+}
+
+// Archives that read well but are not the whole backup their description
+// lists: refused, and the company stays as it was.
+TEST_F(BackupLibraryTest, AnArchiveThatIsNotTheWholeBackupIsRefused)
+{
+    for (int i = 0; i < 12; ++i)
+        Write(data_ + "/FILE" + std::to_string(i) + ".DB", std::string(300 + i, 'a' + i));
+    ASSERT_EQ(Backup(), BACKUP_DONE);
+    const std::string archive = Archive();
+    const auto whole = Entries(archive);
+    ASSERT_GT(whole.size(), 10u);
+    ASSERT_EQ(whole[0].first, "BACKUP.INF");
+    EXPECT_NE(whole[0].second.find("file=303 "), std::string::npos) << whole[0].second;
+    fs::remove(archive);
+    Write(data_ + "/BPOSCUST.DB", "current");
+    const Files before = Read(data_);
+
+    using List = std::vector<std::pair<std::string, std::string>>;
+    auto changed = whole;
+    changed[3].second[0] ^= 1;  // same size, other bytes
+    auto extra = whole;
+    extra.emplace_back("EXTRA.DB", "not listed");
+    auto twice = whole;
+    twice.push_back(whole[2]);
+    auto shorter = whole;
+    shorter[4].second.pop_back();
+    struct Case {
+        const char* what;
+        List entries;
+        const char* why;
+    };
+    const Case cases[] = {
+        {"only its description", List(whole.begin(), whole.begin() + 1), "it lacks"},
+        {"cut after a few files", List(whole.begin(), whole.begin() + 4), "it lacks"},
+        {"a file changed", changed, "is not the file that was backed up"},
+        {"a file cut short", shorter, "is not the file that was backed up"},
+        {"a file not listed", extra, "does not list"},
+        {"a file twice", twice, "twice"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        WriteArchive(backups_ + "/POS-20990101-000000.tgz", c.entries);
+        asked_.messages.clear();
+        EXPECT_EQ(Restore(data_), BACKUP_FAILED);
+        ASSERT_EQ(asked_.messages.size(), 1u);
+        EXPECT_NE(asked_.messages[0].find(c.why), std::string::npos) << asked_.messages[0];
+        EXPECT_EQ(Read(data_), before);
+    }
+    // The whole archive again: restored.
+    WriteArchive(backups_ + "/POS-20990101-000000.tgz", whole);
+    EXPECT_EQ(Restore(data_), BACKUP_DONE);
+    EXPECT_EQ(Read(data_).at("FILE3.DB"), std::string(303, 'd'));
+}
+
+// A restore that needs more room than the folder's file system has is
+// refused before anything is unpacked.
+TEST_F(BackupLibraryTest, ARestoreLargerThanTheFreeSpaceIsRefused)
+{
+    fs::create_directories(backups_);
+    const std::string info = "kind=POS-\nfiles=1\nsource=/x\nfile=1152921504606846976 00000000 BPOSCUST.DB\n";
+    WriteArchive(backups_ + "/POS-20990101-000000.tgz", {{"BACKUP.INF", info}, {"BPOSCUST.DB", "x"}});
+    const Files before = Read(data_);
+    EXPECT_EQ(Restore(data_), BACKUP_FAILED);
+    ASSERT_EQ(asked_.messages.size(), 1u);
+    EXPECT_NE(asked_.messages[0].find("free"), std::string::npos) << asked_.messages[0];
+    EXPECT_EQ(Read(data_), before);
+}
+
+// The hidden archive a killed backup left is removed by the next backup;
+// one that a running backup holds is left to it.
+TEST_F(BackupLibraryTest, HiddenArchivesOfKilledBackupsAreRemovedByTheNextBackup)
+{
+    fs::create_directories(backups_);
+    const std::string killed = backups_ + "/.POS-20260101-000000.tgz.Ab12Cd";
+    const std::string running = backups_ + "/.POS-20260101-000001.tgz.Ef34Gh";
+    Write(killed, "half an archive");
+    Write(running, "being written");
+    const int held = ::open(running.c_str(), O_RDONLY);
+    ASSERT_GE(held, 0);
+    ASSERT_EQ(::flock(held, LOCK_EX), 0);
+    ASSERT_EQ(Backup(), BACKUP_DONE);
+    EXPECT_FALSE(fs::exists(killed));
+    EXPECT_TRUE(fs::exists(running));
+    ::close(held);
 }
 
 }  // namespace

@@ -15,6 +15,7 @@
 #include "bwps/reports.h"
 #include "bwps/versions.h"
 #include "bwps/session.h"
+#include "extensions/utilities/backup_restore_testing.h"
 #include "fx.h"
 
 namespace fs = std::filesystem;
@@ -219,8 +220,8 @@ TEST_F(CommandEntryTest, RestoreCheckDecidesOnTheRestoredData)
     EXPECT_EQ(Session().ConversionState, 0);
     EXPECT_FALSE(Saw("incomplete or of an unknown version"));
 
-    // Data stamped 12.0: converted at once (the conversion is not in this
-    // build, so the data stays as it is).
+    // Data stamped 12.0: the conversion screen comes up at once; left with
+    // Esc, the data stays as it is.
     TagFilesVersion stamp{};
     std::memcpy(stamp.Key, "0BwFilesVersion", 16);
     stamp.Major = 12;
@@ -233,7 +234,8 @@ TEST_F(CommandEntryTest, RestoreCheckDecidesOnTheRestoredData)
     FxTranscriptClear();
     EXPECT_EQ(Run(CmdBackupRestore), 0);
     EXPECT_EQ(Session().ConversionState, 0);
-    EXPECT_TRUE(Saw("ConvertCompanyData is not available in this build")) << Transcript();
+    EXPECT_TRUE(Saw("run end RSFileConvert Esc")) << Transcript();
+    EXPECT_EQ(DetectDataSetVersion(company_.c_str()), 14);
 
     // Data of the oldest release: refused.
     const std::string oldest = Folder("oldest");
@@ -246,6 +248,29 @@ TEST_F(CommandEntryTest, RestoreCheckDecidesOnTheRestoredData)
     EXPECT_EQ(Session().ConversionState, BWPS_CONVERSION_REFUSED);
     EXPECT_TRUE(Saw("The company data is incomplete or of an unknown version.")) << Transcript();
     EXPECT_FALSE(Saw("ConvertCompanyData"));
+}
+
+// A backup that was asked for and not made ends the command with exit code
+// 33 and a line saying so; leaving the screen without a run is no failure.
+TEST_F(CommandEntryTest, ABackupNotMadeEndsTheCommandNotDone)
+{
+    // A backup into the data folder itself: the library refuses it.
+    const std::string library = bwpstest::BuildProgramFolder() + "/libDuVoDod.so";
+    SetBackupLibraryFile(library.c_str());
+    Script("field 3 " + company_ + "\nfield 4 " + company_ + "/bk\nkey F10\nanswer 1\nanswer OK\nkey Esc\n");
+    Session().ExitCode = 0;
+    EXPECT_EQ(Run(CmdBackupRestore), 0);
+    EXPECT_EQ(Session().ExitCode, ExitNotDone) << Transcript();
+    char outcome[200] = {};
+    EXPECT_EQ(BWPS1CommandOutcome(outcome, sizeof outcome), 1);
+    EXPECT_NE(std::string(outcome).find("backup or restore"), std::string::npos) << outcome;
+
+    Script("key Esc\n");
+    Session().ExitCode = 0;
+    EXPECT_EQ(Run(CmdBackupRestore), 0);
+    EXPECT_NE(Session().ExitCode, ExitNotDone) << Transcript();
+    EXPECT_EQ(BWPS1CommandOutcome(outcome, sizeof outcome), 0);
+    ResetBackupRestoreState();
 }
 
 TEST_F(CommandEntryTest, VerifyBaseFilesFindsTheFirstMissingFile)

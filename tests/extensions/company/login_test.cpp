@@ -78,6 +78,36 @@ TEST_F(LoginTest, CancelledPromptOffersTheListAndCancellingItEnds)
     EXPECT_LT(prompt, list);
 }
 
+// With the script spent nobody can answer the list or the prompt again:
+// the log-in ends cancelled after one prompt instead of going round.
+TEST_F(LoginTest, ACancelledPromptWithNothingLeftToAnswerEndsAtOnce)
+{
+    for (const char* script : {"", "key Esc\nanswer Cancel\n"}) {
+        SCOPED_TRACE(script);
+        std::memset(Session().DataPath, 0, BWPS_PATH_SIZE);
+        FxTranscriptClear();
+        Script(script);
+        EXPECT_EQ(Login(), ExitCancelled) << Transcript();
+        const std::string t = Transcript();
+        const size_t prompt = t.find("run begin RSGetUserPassword");
+        ASSERT_NE(prompt, std::string::npos) << t;
+        EXPECT_EQ(t.find("run begin RSGetUserPassword", prompt + 1), std::string::npos) << t;
+        EXPECT_FALSE(Saw("RSOpenCompany")) << t;
+    }
+}
+
+// The user screens keep ids and passwords in upper case: the log-in's
+// texts in lower case sign in as the same user.
+TEST_F(LoginTest, TheLogInsTextsCompareAsTheUserScreensKeepThem)
+{
+    AddUser(Folder("main"), "BERT", "HIDDEN");
+    FxAppSetUserId("bert");
+    FxAppSetPassword("hidden");
+    EXPECT_EQ(Login(), 0) << Transcript();
+    EXPECT_FALSE(Saw("RSGetUserPassword"));
+    EXPECT_EQ(std::string(Session().UserId, strnlen(Session().UserId, 4)), "BERT");
+}
+
 TEST_F(LoginTest, RepeatOpensTheCompanyChosenFromTheList)
 {
     Script("key Esc\nanswer Cancel\n"

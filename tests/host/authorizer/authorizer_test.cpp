@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <signal.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -145,14 +146,14 @@ TEST_F(AuthorizerTest, RequestsAnsweredByTheRules)
         std::string line;
         std::string answer;
     } cases[] = {
-        {"approved", Line('W', '5', "4111111111111111+1209", "1250"), "0,123456,APPROVED"},
+        {"approved", Line('W', '5', "4111111111111111+1209", "1250"), "0,123456,APPROVED,00012345,1250"},
         {"declined by card ending", Line('W', '5', "4000000000000002+1209", "1250"),
-         "1,12,CALL CENTER"},
+         "1,12,CALL CENTER,00012345,1250"},
         {"address result", Line('W', '5', "4000000000000003+1209", "1250"),
-         "0,300003,APPROVED AVS=N"},
-        {"declined by amount", Line('W', '0', "4111111111111111+1209", "9999"), "2,51,DECLINED"},
+         "0,300003,APPROVED AVS=N,00012345,1250"},
+        {"declined by amount", Line('W', '0', "4111111111111111+1209", "9999"), "2,51,DECLINED,00012345,9999"},
         {"voice approval takes its code", Line('W', '1', "4000000000000002+1209", "1250", "A1B2C3"),
-         "0,A1B2C3,VOICE APPROVED"},
+         "0,A1B2C3,VOICE APPROVED,00012345,1250"},
         {"too few fields", "W,P,5,0,4111+1209,1250", "2,96,BAD REQUEST 6 FIELDS"},
         {"amount not digits", Line('W', '5', "4111111111111111+1209", "12.50"), "2,96,BAD AMOUNT"},
         {"amount of 10 digits", Line('W', '5', "4111111111111111+1209", "1000000000"),
@@ -181,12 +182,12 @@ TEST_F(AuthorizerTest, AVoidCancelsAnUnansweredRequest)
     Start("card=0009 noanswer\ncard=0008 delay=800 approve 808080\n");
     EXPECT_EQ(Exchange("0003", Line('W', '5', "4000000000000009+1209", "500"), 300), "");
     EXPECT_EQ(Exchange("0003", Line('C', '5', "4000000000000009+1209", "500")),
-              "0,000000,CANCELLED");
+              "0,000000,CANCELLED,00012345,500");
 
     // A delayed approval cancelled before it is due never comes.
     EXPECT_EQ(Exchange("0004", Line('W', '5', "4000000000000008+1209", "500"), 100), "");
     EXPECT_EQ(Exchange("0004", Line('C', '5', "4000000000000008+1209", "500")),
-              "0,808080,CANCELLED");
+              "0,808080,CANCELLED,00012345,500");
     fs::remove(folder_ + "/AUTH0004.OUT");
     std::this_thread::sleep_for(std::chrono::milliseconds(1000));
     EXPECT_FALSE(fs::exists(folder_ + "/AUTH0004.OUT"));
@@ -194,7 +195,7 @@ TEST_F(AuthorizerTest, AVoidCancelsAnUnansweredRequest)
     // A void of an answered request reverses it.
     EXPECT_EQ(Exchange("0005", Line('W', '5', "4111111111111111+1209", "500")).substr(0, 2), "0,");
     EXPECT_EQ(Exchange("0005", Line('C', '5', "4111111111111111+1209", "500", "100001")),
-              "0,100001,VOIDED");
+              "0,100001,VOIDED,00012345,500");
 }
 
 TEST_F(AuthorizerTest, OneAuthorizerAFolderAndItsLockNamesIt)
@@ -204,6 +205,42 @@ TEST_F(AuthorizerTest, OneAuthorizerAFolderAndItsLockNamesIt)
     const Outcome second = RunProgram(folder_, scratch_.path());
     EXPECT_EQ(second.status, 3);
     EXPECT_NE(second.err.find("another authorizer"), std::string::npos) << second.err;
+}
+
+// Nobody can send to a folder that is gone: its authorizer ends (its idle
+// time aside), and so does one whose folder another took the place of.
+TEST_F(AuthorizerTest, TheAuthorizerEndsWhenItsFolderGoes)
+{
+    for (bool replaced : {false, true}) {
+        SCOPED_TRACE(replaced ? "replaced" : "removed");
+        fs::create_directories(folder_);
+        Start("");
+        ASSERT_TRUE(fs::exists(folder_ + "/AUTHORIZER.LCK"));
+        fs::remove_all(folder_);
+        if (replaced)
+            fs::create_directories(folder_);
+        int status = -1;
+        pid_t ended = 0;
+        for (int i = 0; i < 300 && ended == 0; ++i) {
+            ended = ::waitpid(pid_, &status, WNOHANG);
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        }
+        EXPECT_EQ(ended, pid_) << "still running after its folder went";
+        if (ended == pid_) {
+            EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+            pid_ = 0;
+        }
+        Stop();
+    }
+}
+
+// A pipe put at a request's name is passed over, never waited on: the
+// requests after it are still answered.
+TEST_F(AuthorizerTest, APipeAtARequestNameDoesNotStopTheService)
+{
+    Start("");
+    ASSERT_EQ(::mkfifo((folder_ + "/AUTH0001.IN").c_str(), 0600), 0);
+    EXPECT_EQ(Exchange("0002", Line('W', '5', "4111111111111111+1209", "700")).substr(0, 2), "0,");
 }
 
 TEST_F(AuthorizerTest, InitWritesTheParameterTexts)

@@ -6,6 +6,8 @@
 #include "fx.h"
 
 #include <gtest/gtest.h>
+#include <filesystem>
+#include <cmath>
 
 #include <cstdio>
 #include <cstring>
@@ -177,25 +179,32 @@ TEST_F(Calls, TextListsLoadByNumberOrSplitAColumnList) {
     EXPECT_NE(0, load(121, lines, &width, &count, 8));
 }
 
-TEST_F(Calls, SheetsOpenedByFileName) {
+TEST_F(Calls, SheetsOpenedByFileNameAreWorkbooks) {
     auto open = reinterpret_cast<int (*)(int, int, int, const char*, void*)>(FxOrdinal(512));
     auto close = reinterpret_cast<int (*)(void*)>(FxOrdinal(513));
     alignas(8) unsigned char block[FX_SHEET_BLOCK];
-    ASSERT_EQ(0, open(3, 0, 0, path("list.csv").c_str(), block));
+    ASSERT_EQ(0, open(3, 0, 0, path("list.xlsx").c_str(), block));
     FxSheet* s = reinterpret_cast<FxSheet*>(block);
     FxSheetText(s, "Say \"hi\"");
     FxSheetNumber(s, 2.5);
     FxSheetEndRow(s);
-    FxSheetText(s, "a,b"); // the open row is ended by the close
+    FxSheetText(s, "a\x01,b\x80");   // a control byte is dropped; 0x80 is the euro sign
+    FxSheetNumber(s, std::nan(""));   // not a number: written as text
+    EXPECT_FALSE(std::filesystem::exists(path("list.xlsx"))) << "the file is put in place at the close";
     EXPECT_EQ(0, close(block));
-    EXPECT_EQ("\"Say \"\"hi\"\"\",2.5\r\n\"a,b\"\r\n", slurp(path("list.csv")));
+    EXPECT_FALSE(std::filesystem::exists(path("list.xlsx.part")));
+    std::string rows;
+    const std::string command = "/usr/bin/python3 -c \"import openpyxl,sys\nfor r in openpyxl.load_workbook(sys.argv[1])"
+                                ".active.iter_rows(values_only=True): print(repr(r))\" " + path("list.xlsx");
+    if (FILE* p = ::popen(command.c_str(), "r")) {
+        char buffer[1024];
+        for (size_t n; (n = std::fread(buffer, 1, sizeof buffer, p)) > 0;) rows.append(buffer, n);
+        ::pclose(p);
+    }
+    EXPECT_EQ(rows, "('Say \"hi\"', 2.5)\n('a,b\u20ac', 'NaN')\n");
     EXPECT_EQ(-1, close(block)); // not open any more
-    ASSERT_EQ(0, open(1, 0, 0, path("list.txt").c_str(), block));
-    FxSheetText(s, "x");
-    FxSheetNumber(s, 1);
-    EXPECT_EQ(0, close(block));
-    EXPECT_EQ("x\t1\r\n", slurp(path("list.txt")));
-    EXPECT_EQ(-1, open(1, 0, 0, path("no/such/folder/x.txt").c_str(), block));
+    EXPECT_EQ(-1, open(1, 0, 0, path("no/such/folder/x.xlsx").c_str(), block));
+    EXPECT_FALSE(std::filesystem::exists(path("no")));
 }
 
 TEST_F(Calls, PrinterPortsTakeCodesAndCloseByPortAndHandle) {

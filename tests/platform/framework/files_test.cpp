@@ -157,7 +157,7 @@ TEST_F(Files, TextReaderAndSheet) {
 
     int h = -1;
     ASSERT_EQ(0, FxFileOpen(path("out.xls").c_str(), 0x8102, 0x180, 0, &h));
-    FxSheet sheet{h, 0, 0, 0, 0};
+    FxSheet sheet{h, 0, 0, 0, 0, 0};
     FxSheetText(&sheet, "Code");
     FxSheetNumber(&sheet, 12.5);
     FxSheetEndRow(&sheet);

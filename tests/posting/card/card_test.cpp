@@ -2,11 +2,14 @@
 
 #include <fcntl.h>
 #include <signal.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <chrono>
+#include <cstdlib>
+#include <iterator>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
@@ -166,6 +169,10 @@ TEST(CardAnswer, LettersCodesAndTexts)
         {"7,99,ODD ANSWER", true, 'N', "99 ODD ANSWER"},
         {"0", false, 'Y', "OLD"},
         {"", false, 'Y', "OLD"},
+        // an approval without its code cannot be read
+        {"0,", false, 'Y', "OLD"},
+        {"0,,APPROVED", false, 'Y', "OLD"},
+        {"0,   ,APPROVED", false, 'Y', "OLD"},
     };
     for (const Case& c : cases) {
         CardContext context{};
@@ -177,6 +184,40 @@ TEST(CardAnswer, LettersCodesAndTexts)
     }
     EXPECT_NE(std::string(FxTranscript()).find("incomplete"), std::string::npos)
         << "an answer of one field shows message 651";
+}
+
+// The answer names the request it answers (its reference and amount): an
+// approval of another request, or one that names none, is not taken.
+TEST(CardAnswer, AnAnswerIsTakenOnlyForItsOwnRequest)
+{
+    FxReset();
+    FxUseScriptDriver();
+    CardRequest request{};
+    std::snprintf(request.Reference, sizeof request.Reference, "00012345");
+    std::snprintf(request.Amount, sizeof request.Amount, "1250");
+    struct Case {
+        const char* answer;
+        bool taken;
+        const char* left;  // what goes on to be read
+    } cases[] = {
+        {"0,A10001,APPROVED,00012345,1250", true, "0,A10001,APPROVED"},
+        {"0,A10001,APPROVED,00012345,1250\r\n", true, "0,A10001,APPROVED"},
+        {"0,A10001,CALL, ME,00012345,1250", true, "0,A10001,CALL, ME"},
+        {"2,05,DECLINED,00012345,1250", true, "2,05,DECLINED"},
+        {"2,96,BAD AMOUNT", true, "2,96,BAD AMOUNT"},
+        {"0,A10001,APPROVED,00099999,1250", false, ""},
+        {"0,A10001,APPROVED,00012345,999", false, ""},
+        {"0,A10001,APPROVED", false, ""},
+        {"2,05,DECLINED,00099999,1250", false, ""},
+    };
+    for (const Case& c : cases) {
+        std::string text = c.answer;
+        EXPECT_EQ(AnswerOfRequest(text, request), c.taken) << c.answer;
+        if (c.taken) {
+            EXPECT_EQ(text, c.left);
+        }
+    }
+    EXPECT_NE(std::string(FxTranscript()).find("for another request"), std::string::npos);
 }
 
 TEST(CardAnswer, AddressVerificationLetters)
@@ -317,6 +358,112 @@ TEST_F(CardTest, SetupNamesTheExchangeFilesAndWritesTheRequestForOwnerOnly)
     EXPECT_EQ(none.Kind, CARD_KIND_NONE);
     EXPECT_EQ(RunCardAuthorization(&none), 0);
     EXPECT_NE(Transcript().find("Card authorization is not available."), std::string::npos);
+}
+
+// A link planted at the request's temporary name is removed, never written
+// through: the file it pointed at keeps its bytes.
+TEST_F(CardTest, ALinkAtTheTemporaryRequestNameIsNotWrittenThrough)
+{
+    const std::string victim = scratch_.path() + "/victim.txt";
+    std::ofstream(victim) << "victim";
+    ASSERT_EQ(::link(victim.c_str(), (folder_ + "/AUTH0005.TMP").c_str()), 0);
+    fs::create_symlink(victim, folder_ + "/AUTH0006.TMP");
+    for (int32_t sequence : {5, 6}) {
+        CardContext c = Context(sequence);
+        std::snprintf(c.CardNumber, sizeof c.CardNumber, "4111111111111111");
+        std::snprintf(c.Expiry, sizeof c.Expiry, "0912");
+        c.Operation = CARD_OP_SALE;
+        ASSERT_EQ(CallSlot(&c, kSend), 1) << Transcript();
+    }
+    EXPECT_EQ(Slurp(victim), "victim");
+    EXPECT_NE(Slurp(folder_ + "/AUTH0005.IN").find("4111111111111111+1209"), std::string::npos);
+}
+
+// Two stations of one register number: the second finds the exchange held
+// and sends nothing; nothing is stored for it.
+TEST_F(CardTest, ASecondStationOfTheSameRegisterIsRefused)
+{
+    StartAuthorizer("any approve 111111\n");
+    const int held = ::open((folder_ + "/AUTH0005.LCK").c_str(), O_RDWR | O_CREAT, 0600);
+    ASSERT_GE(held, 0);
+    ASSERT_EQ(::flock(held, LOCK_EX), 0);
+    CardContext c = Context();
+    Script("answer No\n");
+    EXPECT_EQ(RunCardAuthorization(&c), 0);
+    EXPECT_NE(Transcript().find("Another station is using the card exchange"), std::string::npos)
+        << Transcript();
+    EXPECT_TRUE(Stored().empty());
+    EXPECT_EQ(Log().find("AUTH0005 W"), std::string::npos) << Log();
+    ::close(held);
+    // Free again: the exchange goes through.
+    FxTranscriptClear();
+    CardContext again = Context();
+    EXPECT_EQ(RunCardAuthorization(&again), 1) << Transcript();
+}
+
+// A pipe put at the answer name is refused as unreadable, not waited on.
+TEST_F(CardTest, APipeAtTheAnswerNameDoesNotHangTheWait)
+{
+    StartAuthorizer("any noanswer\n");
+    SetCardAuthorizationTimeout(3);
+    std::thread plant([&] {
+        // once the authorizer took the request
+        for (int i = 0; i < 300 && !fs::exists(folder_ + "/AUTH0005.IN"); ++i)
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        for (int i = 0; i < 300 && fs::exists(folder_ + "/AUTH0005.IN"); ++i)
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        ::mkfifo((folder_ + "/AUTH0005.OUT").c_str(), 0600);
+    });
+    CardContext c = Context();
+    Script("answer No\n");
+    const auto start = Clock::now();
+    EXPECT_EQ(RunCardAuthorization(&c), 0);
+    plant.join();
+    EXPECT_LT(Clock::now() - start, std::chrono::seconds(10));
+    EXPECT_TRUE(Stored().empty());
+}
+
+// An authorizer that holds its lock but no longer serves: the wait ends,
+// and neither the request nor its void stays behind with the card number.
+TEST_F(CardTest, ARequestLeftByADeadAuthorizerIsRemovedWhenTheWaitEnds)
+{
+    StartAuthorizer("any approve\n");
+    ::kill(pid_, SIGSTOP);
+    SetCardAuthorizationTimeout(1);
+    CardContext c = Context();
+    Script("answer No\n");
+    EXPECT_EQ(RunCardAuthorization(&c), 0);
+    ::kill(pid_, SIGCONT);
+    EXPECT_FALSE(fs::exists(folder_ + "/AUTH0005.IN"));
+    EXPECT_FALSE(fs::exists(folder_ + "/AUTH0005.TMP"));
+    EXPECT_TRUE(Stored().empty());
+}
+
+// A credit card tendered without a tender code is recorded by its kind.
+TEST_F(CardTest, CreditCardsAreRecordedByTheirKind)
+{
+    StartAuthorizer("any approve 135790\n");
+    struct Case {
+        const char* number;
+        const char* kind;
+    } cases[] = {
+        {"4111111111111111", "VISA"},   {"5500000000000004", "M/C"},   {"2223000048400011", "M/C"},
+        {"371449635398431", "AMEX"},    {"6011000990139424", "DISCOVER"}, {"9999000011112222", "CREDIT"},
+    };
+    int n = 0;
+    for (const Case& k : cases) {
+        g_typed.number = k.number;
+        CardContext c = Context();
+        std::snprintf(c.InvoiceNo, sizeof c.InvoiceNo, "IN%08d", ++n);
+        std::memset(c.PaymentMethod, 0, sizeof c.PaymentMethod);
+        ASSERT_EQ(RunCardAuthorization(&c), 1) << Transcript();
+    }
+    const auto stored = Stored();
+    ASSERT_EQ(stored.size(), std::size(cases));
+    for (const auto& r : stored) {
+        const int i = std::atoi(r.InvoiceNo + 2) - 1;
+        EXPECT_STREQ(r.PaymentMethod, cases[i].kind) << cases[i].number;
+    }
 }
 
 TEST_F(CardTest, AnApprovalIsRecorded)

@@ -85,9 +85,9 @@ TEST_F(ReportScreensTest, FileNamesAreCompletedFromTheProgramFolderAndTheExportK
         {"report", TEXT_EXPORT_HTML, 0, program + "report.HTM"},
         {"  report  ", TEXT_EXPORT_REPORT, 0, program + "report.PRN"},
         {"report", TEXT_EXPORT_DELIMITED, 0, program + "report.PRN"},
-        {"report", TEXT_EXPORT_XLS2, 0, program + "report.XLS"},
-        {"report", TEXT_EXPORT_WK3, 0, program + "report.WK3"},
-        {"report", TEXT_EXPORT_WKW, 0, program + "report.WKW"},
+        {"report", TEXT_EXPORT_XLS2, 0, program + "report.XLSX"},
+        {"report", TEXT_EXPORT_WK3, 0, program + "report.XLSX"},
+        {"report", TEXT_EXPORT_WKW, 0, program + "report.XLSX"},
         {"out\\month.txt", 0, 0, program + "out/month.txt"},
         {"/tmp/x/month", 0, 0, "/tmp/x/month.PRN"},
     };
@@ -161,7 +161,7 @@ TEST_F(ReportScreensTest, RefusedNamesTouchNoFile)
         const char* type;   // pick of the export type
         const char* message;
     } cases[] = {
-        {"book.xls", "5", "must carry the extension of its type"},
+        {"book.xls", "5", "must carry the extension of a workbook"},
         {"page.txt", "2", "must end in .HTM or .HTML"},
         {"", "0", "Enter the name of the report file"},
     };

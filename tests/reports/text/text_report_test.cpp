@@ -4,6 +4,7 @@
 // headings, columns, copies, condensed mode and the failures.
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <cstring>
 #include <fstream>
 #include <functional>
@@ -30,8 +31,24 @@ std::string Codes(uint8_t first)
     return bytes;
 }
 
+// The rows of a workbook's first sheet as openpyxl reads them, one a line.
+std::string SheetRowsOf(const std::string& path)
+{
+    const std::string command = "/usr/bin/python3 -c \"import openpyxl,sys\nfor r in openpyxl.load_workbook(open(sys.argv[1],'rb'))"
+                                ".active.iter_rows(values_only=True): print(repr(r))\" '" + path + "' 2>&1";
+    std::string out;
+    if (FILE* p = ::popen(command.c_str(), "r")) {
+        char buffer[4096];
+        for (size_t n; (n = std::fread(buffer, 1, sizeof buffer, p)) > 0;)
+            out.append(buffer, n);
+        ::pclose(p);
+    }
+    return out;
+}
+
 class TextReportTest : public InstallationTest {
 protected:
+    std::string SheetRows(const std::string& name) { return SheetRowsOf((data_ / name).string()); }
     void SetUp() override
     {
         InstallationTest::SetUp();
@@ -331,17 +348,10 @@ TEST_F(TextReportTest, SpreadsheetRowsTakeTextAndNumberCells)
 {
     static const char* kName = "Nuts, \"big\"";
     static const double kPrice = 2.5;
-    struct Case {
-        uint8_t kind;
-        const char* name;
-        std::string bytes;
-    } cases[] = {
-        {TEXT_EXPORT_XLS, "out.xls", "Nuts, \"big\"\t2.5\r\n"},
-        {TEXT_EXPORT_WK3, "out.wk3", "\"Nuts, \"\"big\"\"\",2.5\r\n"},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
-        TextReportState& s = FileRequest(c.name, c.kind);
+    for (uint8_t kind : {TEXT_EXPORT_XLS, TEXT_EXPORT_WK3}) {
+        SCOPED_TRACE(kind);
+        fs::remove(data_ / "out.xlsx");
+        TextReportState& s = FileRequest("out.xlsx", kind);
         ASSERT_EQ(TextReportOpen(&s), 1) << Transcript();
         TagReportColumn row[] = {Column(2, "%-12s", 0, kName), Column(10, "%6.2f", 14, &kPrice),
                                  Column(0, "", 0, nullptr)};
@@ -350,7 +360,7 @@ TEST_F(TextReportTest, SpreadsheetRowsTakeTextAndNumberCells)
         TextReportEndPage(&s);
         EXPECT_EQ(s.Page, 2);
         TextReportClose(&s);
-        EXPECT_EQ(Read(c.name), c.bytes);
+        EXPECT_EQ(SheetRows("out.xlsx"), "('Nuts, \"big\"', 2.5)\n");
     }
 }
 
@@ -368,7 +378,7 @@ TEST_F(TextReportTest, AnExistingReportFileIsOverwrittenAppendedOrKept)
         {"answer Overwrite\n", 0, true, "new \r\n"},  // nothing of the old report is left
         {"answer Append\n", 0, true, old + "new \r\n"},
         {"answer Cancel\n", 0, false, old},
-        {"answer Overwrite\n", TEXT_EXPORT_XLS, true, "new\r\n"},
+        {"answer Overwrite\n", TEXT_EXPORT_XLS, true, "('new',)\n"},
         {"answer Cancel\n", TEXT_EXPORT_XLS, false, old},
     };
     for (const Case& c : cases) {
@@ -385,7 +395,10 @@ TEST_F(TextReportTest, AnExistingReportFileIsOverwrittenAppendedOrKept)
         else
             TextReportNewLines(&s, 1);
         TextReportClose(&s);
-        EXPECT_EQ(Read("out.prn"), c.bytes);
+        if (c.kind != 0 && c.opens)
+            EXPECT_EQ(SheetRows("out.prn"), c.bytes);
+        else
+            EXPECT_EQ(Read("out.prn"), c.bytes);
         EXPECT_FALSE(fs::exists(data_ / "out.prn.part"));
         EXPECT_EQ(FxScriptRemaining(), 0);
     }

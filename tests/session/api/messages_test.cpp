@@ -161,6 +161,10 @@ TEST_F(Messages, AskingTakesTheScriptedAnswer)
         {nullptr, 2, "Yes", 1},
         {MESSAGE_BUTTONS_CONTINUE_CANCEL, 0, "Cancel", 2},
         {MESSAGE_BUTTONS_YES_NO, 1, "1", 1},
+        // a list given without its default byte keeps its first caption
+        {"Wait,Stop", 1, "Wait", 1},
+        {"Wait,Stop", 2, "Stop", 2},
+        {"Yes,No", 0, "Yes", 1},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.answer);

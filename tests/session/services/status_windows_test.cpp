@@ -1,12 +1,16 @@
 // Status windows, posting error windows and the message log.
 #include <gtest/gtest.h>
 
+#include <cstdio>
+#include <cstring>
 #include <fstream>
 #include <sstream>
 #include <string>
 #include <utility>
 #include <vector>
 
+#include "bwps/files.h"
+#include "bwps/records/general.h"
 #include "bwps/status_windows.h"
 #include "fx.h"
 #include "tests/session/services/fixture.h"
@@ -115,22 +119,34 @@ TEST_F(StatusWindowsTest, ErrorWindowsShowTheirValues)
 
 TEST_F(StatusWindowsTest, DatabaseErrorWindowWritesTheMessageLog)
 {
+    // The log is a report: it takes its heading from the company record.
+    TagCompanyRecord company{};
+    std::memcpy(company.Key, GENERAL_KEY_COMPANY, GENERAL_KEY_SIZE - 1);
+    std::snprintf(company.Name, sizeof company.Name, "Corner Shop");
+    Put(bwps::No(bwps::FileNo::General), &company, sizeof company, GENERAL_KEY_SIZE);
     FxTranscriptClear();
     FxScriptLoad("answer Continue");
     EXPECT_EQ(ShowDatabaseErrorWindow(3, 1, 4, 5, 33, nullptr), 2);
     EXPECT_NE(Transcript().find("MSGLOG.TXT"), std::string::npos) << Transcript();
-    std::string log = Log();
-    EXPECT_EQ(log.rfind("Message Log", 0), 0u) << log;
-    EXPECT_NE(log.find("Page 1"), std::string::npos);
-    EXPECT_NE(log.find("Btrieve Error #   4\r\n"), std::string::npos) << log;
-    EXPECT_NE(log.find("BPOSTEND.DB"), std::string::npos);
-    EXPECT_NE(log.find("The record was not found."), std::string::npos);
     // A full page goes on after a form feed under a new heading.
     for (int i = 0; i < 70; ++i)
         WriteMessageLogLine("line", 2, 0);
-    log = Log();
-    EXPECT_NE(log.find("\fMessage Log"), std::string::npos);
+    // The log's lines are in the file once it closes.
+    CloseMessageLog();
+    std::string log = Log();
+    EXPECT_NE(log.find("Page 1"), std::string::npos) << log;
+    EXPECT_NE(log.find("Btrieve Error #   4\r\n"), std::string::npos) << log;
+    EXPECT_NE(log.find("BPOSTEND.DB"), std::string::npos);
+    EXPECT_NE(log.find("The record was not found."), std::string::npos);
+    EXPECT_NE(log.find("\f Date :"), std::string::npos) << log;
     EXPECT_NE(log.find("Page 2"), std::string::npos);
+    // A second opening adds to the end of the log.
+    FxScriptLoad("answer Continue");
+    EXPECT_EQ(ShowDatabaseErrorWindow(3, 1, 4, 5, 33, nullptr), 2);
+    CloseMessageLog();
+    const std::string longer = Log();
+    EXPECT_EQ(longer.rfind(log, 0), 0u) << "the first opening's lines stay first";
+    EXPECT_GT(longer.size(), log.size());
     CloseMessageLog();
     EXPECT_EQ(WriteMessageLogLine("after", 0, 0), 0);
     EXPECT_EQ(Log().find("after"), std::string::npos) << "nothing is written without a log";
