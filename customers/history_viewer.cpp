@@ -472,7 +472,7 @@ int ViewCustomerHistory(const char* code, int year)
         FxAppEnd(&v.fx);
         return 27;
     }
-    if (FxWindowCreate(&v.window, 1, 1, 23, 78, 1, 1, ' ', nullptr) == 0) {
+    if (FxWindowCreate(&v.window, 1, 1, 21, 78, 1, 1, ' ', nullptr) == 0) {
         SetColorSet(v.colours, 2);
         FxWindowSetName(&v.window, "RSViewCustHistory");
         SetupStandardScreen(&v.form, 0x51, kKeyList);
