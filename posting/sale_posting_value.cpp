@@ -1055,6 +1055,11 @@ int SaleSnapshot::Get(FileNo file, const std::string& key, void* out, int size)
     return it->second.first;
 }
 
+int SaleSnapshot::GetAccount(const char* number, TagAccount& out)
+{
+    return Get(FileNo::Accounts, posting::AccountKey(number), out);
+}
+
 std::string ProductKey(const char* code)
 {
     std::string key(15, '\0');

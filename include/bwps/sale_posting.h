@@ -77,6 +77,8 @@ public:
     {
         return Get(file, key, &out, static_cast<int>(sizeof out));
     }
+    // An account of the chart by its number (as a line holds it).
+    int GetAccount(const char* number, TagAccount& out);
     // How many records were asked of the reader.
     int reads = 0;
 
