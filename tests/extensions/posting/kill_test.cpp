@@ -8,6 +8,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cmath>
 #include <cstring>
@@ -62,7 +63,13 @@ protected:
             return;
         FxUseScriptDriver();
         SetOnline('N');
-        for (int i = 0; i < kSales; ++i) {
+        AddSales(0, kSales);
+    }
+
+    // Sales first to first + count - 1 of the day.
+    void AddSales(int first, int count)
+    {
+        for (int i = first; i < first + count; ++i) {
             char invoice[11];
             std::snprintf(invoice, sizeof invoice, "%010d", 5000 + i);
             TagSalesHdr h = Sale(invoice, 1, 30.0 + i);
@@ -138,12 +145,15 @@ protected:
 
 TEST_F(PostingKillTest, KilledRunsRunAgainEndWithTheBooksOfOneRun)
 {
+    // Enough sales for a run to commit several batches of them.
+    constexpr int kRunSales = 3 * kSales;
+    AddSales(kSales, kRunSales - kSales);
     const std::string reference = CopyOfTheCompany();
 
     // The run never interrupted.
     ASSERT_TRUE(Ended(Start(reference)));
     const Books expected = Read(reference);
-    ASSERT_EQ(expected.posted, kSales);
+    ASSERT_EQ(expected.posted, kRunSales);
 
     // Each run is killed once it has posted a few more sales (or at once),
     // a random moment later: inside a sale, between sales, in a commit.
@@ -151,7 +161,7 @@ TEST_F(PostingKillTest, KilledRunsRunAgainEndWithTheBooksOfOneRun)
     std::uniform_int_distribution<int> more(0, 2);
     std::uniform_int_distribution<int> later(0, 3000);
     int kills = 0, cutMidway = 0;
-    for (; kills < kKills && Posted(data_) < kSales; ++kills) {
+    for (; kills < kKills && Posted(data_) < kRunSales; ++kills) {
         const int target = Posted(data_) + more(random);
         const pid_t pid = Start(data_);
         const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
@@ -165,13 +175,13 @@ TEST_F(PostingKillTest, KilledRunsRunAgainEndWithTheBooksOfOneRun)
         ::kill(pid, SIGKILL);
         waitpid(pid, nullptr, 0);
         const int posted = Posted(data_);
-        cutMidway += posted < kSales ? 1 : 0;
+        cutMidway += posted < kRunSales ? 1 : 0;
     }
     EXPECT_GT(cutMidway, 5) << "the kills did not fall inside the runs";
     ASSERT_TRUE(Ended(Start(data_)));
 
     const Books got = Read(data_);
-    EXPECT_EQ(got.posted, kSales);
+    EXPECT_EQ(got.posted, kRunSales);
     EXPECT_EQ(got.accounts, expected.accounts);
     EXPECT_EQ(got.lineNet, expected.lineNet);
     EXPECT_EQ(got.onHand, expected.onHand);
