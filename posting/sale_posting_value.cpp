@@ -214,6 +214,9 @@ bool Builder::CheckAmounts()
 
 bool Builder::Build()
 {
+    // The posting run posts nothing of a void sale but its posted mark.
+    if (s_.statistics && sale_.Type == SALE_TYPE_VOID)
+        return true;
     if (!CheckAmounts())
         return false;
     if (!DetailLines() || !HeaderLines() || !Final())
@@ -1053,6 +1056,11 @@ int SaleSnapshot::Get(FileNo file, const std::string& key, void* out, int size)
     if (it->second.first == 0)
         std::memcpy(out, it->second.second.data(), std::min<std::size_t>(size, it->second.second.size()));
     return it->second.first;
+}
+
+void SaleSnapshot::PutAccount(const TagAccount& account)
+{
+    Put(FileNo::Accounts, posting::AccountKey(account.Number), &account, sizeof account);
 }
 
 int SaleSnapshot::GetAccount(const char* number, TagAccount& out)

@@ -45,7 +45,8 @@ struct SalePostingSettings {
     bool unlistedAccounts = false;
     // What only the posting run keeps (a sale posted to the ledger alone
     // leaves them out): the period of the statistics, the sales-detail
-    // history and the customer history.
+    // history and the customer history. The run posts nothing of a void
+    // sale.
     bool statistics = false;
     int periodIndex = 0;                // 0-25
     int slot = 2;                       // slot of the period arrays: 4 next year, else 2
@@ -77,6 +78,7 @@ public:
     {
         return Get(file, key, &out, static_cast<int>(sizeof out));
     }
+    void PutAccount(const TagAccount& account);
     // An account of the chart by its number (as a line holds it).
     int GetAccount(const char* number, TagAccount& out);
     // How many records were asked of the reader.
