@@ -325,15 +325,18 @@ bool Pass::OpenFiles()
             return false;
         }
     }
-    if (settings_.customerHistory) {
-        // Numbered history records draw their numbers from the store's
-        // general file; the history files stay open for the pass.
+    {
+        // Activity and history records draw their numbers from the store's
+        // general file.
         const Status s = general_.Open(IsInterfacedToAccounting() ? FileNo::AccountingGeneral
                                                                    : FileNo::General);
         if (!s.Ok()) {
             s.Report();
             return false;
         }
+    }
+    if (settings_.customerHistory) {
+        // The history files stay open for the pass.
         const int status = OpenCustomerHistoryFiles();
         if (status != 0) {
             Status{status, B_OPEN, FileNo::CustomerHistoryDetail}.Report();
@@ -799,12 +802,18 @@ bool Pass::Apply(const TagSalesHdr& sale, const SalePosting& posting)
                                   Text(product.Code, sizeof product.Code));
         }
     }
-    for (TagProductActivity a : posting.activity) {
-        const ProductRecord* product = nullptr;
-        for (const ProductRecord& p : posting.products)
-            if (std::memcmp(p.Code, a.Code, sizeof a.Code) == 0)
-                product = &p;
-        if (WriteProductActivity(activity_.Handle(), product, nullptr, &a) != 0)
+    if (!posting.activity.empty()) {
+        std::vector<TagProductActivity> activity = posting.activity;
+        std::vector<const TagProduct*> of;
+        for (const TagProductActivity& a : activity) {
+            const ProductRecord* product = nullptr;
+            for (const ProductRecord& p : posting.products)
+                if (std::memcmp(p.Code, a.Code, sizeof a.Code) == 0)
+                    product = &p;
+            of.push_back(product);
+        }
+        if (WriteProductActivities(activity_.Handle(), general_.Handle(), of.data(), activity.data(),
+                                   static_cast<int>(activity.size())) != 0)
             return Fail(sale, "Error on writing the product activity.");
     }
     for (SalesDetailHistoryRecord h : posting.detailHistory) {
