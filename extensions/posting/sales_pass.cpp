@@ -105,7 +105,6 @@ class HandlePool {
 public:
     Status Open(FileNo file)
     {
-        file_ = file;
         for (std::size_t i = 0; i < kPoolHandles; ++i) {
             const Status s = tables_[i].Open(file);
             if (!s.Ok())
@@ -143,7 +142,6 @@ public:
     }
 
 private:
-    FileNo file_ = FileNo::None;
     Table tables_[kPoolHandles];
     std::string current_[kPoolHandles];
     std::map<std::string, std::size_t> of_;
@@ -443,9 +441,11 @@ bool Pass::Run()
         const Outcome outcome = PostOne(next.invoice);
         if (outcome == Outcome::Failed) {
             // The sales of the batch before this one stay posted.
+            const std::string failure = failure_, invoice = failedInvoice_;
+            failure_.clear();
             CommitBatch();
-            if (!failure_.empty())
-                ShowPostingFatalError(failedInvoice_.c_str(), failure_.c_str(), 0);
+            if (!failure.empty())
+                ShowPostingFatalError(invoice.c_str(), failure.c_str(), 0);
             result_.failed = true;
             ok = false;
             break;
