@@ -872,6 +872,29 @@ TEST_F(PostingRunTest, ATaxCodeNotOnFilePostsItsTaxToTheSummaryAccount)
     EXPECT_NEAR(debit, credit, 0.005);
 }
 
+// A stand-alone store's run writes a line to an account that is not on
+// file as a detail account's line; the chart has nothing to roll it up to.
+TEST_F(PostingRunTest, AStandAloneStoreWritesALineToAnAccountNotOnFile)
+{
+    TagSalesHdr h = Sale("0000014101", 6, 0.0);
+    CopyText(h.Tender1, "CASH");
+    h.TenderAmount1 = -3.0;
+    h.CashAmount = 3.0;
+    CopyText(h.Tender2, "9999");
+    CopyText(h.CashDescription, "PETTY");
+    PutSale(h, {});
+    const std::string transcript = Run();
+    EXPECT_NE(transcript.find("Sales posted: 1 of 1"), std::string::npos) << transcript;
+    double net = 0.0;
+    for (const TagLedgerDetail& l : AllLines())
+        if (TrimRight(FieldText(l.Account, 11)) == "9999")
+            net += l.DebitCredit == 'D' ? l.Amount : -l.Amount;
+    EXPECT_NEAR(net, 3.0, 0.005);
+    EXPECT_EQ(Account("9999").Number[0], '\0');
+    const auto [debit, credit] = Totals();
+    EXPECT_NEAR(debit, credit, 0.005);
+}
+
 // The sale's open receivable detail, marked posted, takes its precedence
 // letter from its type digit, and an invoice the sale's cost.
 TEST_F(PostingRunTest, AnOpenInvoicePostedTakesItsPrecedenceAndTheSalesCost)
