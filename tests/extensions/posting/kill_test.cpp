@@ -70,7 +70,7 @@ protected:
     void AddSales(int first, int count)
     {
         for (int i = first; i < first + count; ++i) {
-            char invoice[11];
+            char invoice[16];
             std::snprintf(invoice, sizeof invoice, "%010d", 5000 + i);
             TagSalesHdr h = Sale(invoice, 1, 30.0 + i);
             h.FirstLineOffset = -1;
