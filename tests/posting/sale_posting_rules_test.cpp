@@ -326,10 +326,11 @@ TEST(SalePostingRules, EachSaleGivesItsPosting)
                 moves.emplace_back(m.code, std::round(m.cost * 100) / 100, m.valueAfter);
         EXPECT_EQ(moves, c.moves);
 
-        EXPECT_TRUE(Same(posting.customerChanged ? posting.customer.Balance : kNone, c.customerBalance))
-            << posting.customer.Balance;
-        EXPECT_TRUE(Same(posting.taxChanged ? posting.tax.History[0][14] : kNone, c.taxStats.first));
-        EXPECT_TRUE(Same(posting.taxChanged ? posting.tax.History[1][14] : kNone, c.taxStats.second));
+        const double balance = posting.customer.Balance;
+        EXPECT_TRUE(Same(posting.customerChanged ? balance : kNone, c.customerBalance)) << balance;
+        const double taxable = posting.tax.History[0][14], tax = posting.tax.History[1][14];
+        EXPECT_TRUE(Same(posting.taxChanged ? taxable : kNone, c.taxStats.first));
+        EXPECT_TRUE(Same(posting.taxChanged ? tax : kNone, c.taxStats.second));
 
         std::vector<Bucket> history;
         std::map<std::tuple<int, std::string, int>, std::pair<double, double>> sums;
@@ -349,7 +350,8 @@ TEST(SalePostingRules, EachSaleGivesItsPosting)
         for (const TagOpenInvoice& item : posting.openInvoices) {
             EXPECT_EQ(item.Status, 'P');
             EXPECT_EQ(item.Precedence, '1');
-            EXPECT_DOUBLE_EQ(item.Double70, c.sale.TotalCost);
+            const double amount = item.Double70, cost = c.sale.TotalCost;
+            EXPECT_DOUBLE_EQ(amount, cost);
         }
         EXPECT_EQ(static_cast<int>(posting.customerHistory.size()), c.historyRecords);
         EXPECT_EQ(posting.historyMarks,
