@@ -994,8 +994,10 @@ TEST_F(PostingRunTest, WithCustomerHistoryAPostedInvoiceGetsItsNumberedRecordAnd
     EXPECT_FALSE(ReadSale("0000016002").Flags & 2);
 
     std::map<int32_t, CustHistDetail> byNumber;
-    for (const CustHistDetail& d : ReadAll<CustHistDetail>(FilePath(bwps::No(bwps::FileNo::CustomerHistoryDetail))))
-        byNumber[d.Line.Id] = d;
+    for (const CustHistDetail& d : ReadAll<CustHistDetail>(FilePath(bwps::No(bwps::FileNo::CustomerHistoryDetail)))) {
+        const int32_t number = d.Line.Id;
+        byNumber[number] = d;
+    }
     ASSERT_EQ(byNumber.size(), 3u) << "the two sales' own records and one numbered record";
     EXPECT_EQ(byNumber[-2].Line.Status, 'P');
     EXPECT_NEAR(byNumber[-2].Line.Double70, 8.0, 1e-9);
