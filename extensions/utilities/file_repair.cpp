@@ -1,12 +1,15 @@
 // Dropping the supplemental indexes of a data file, rebuilding a data file
 // record by record, the runs of either over the check table and the key
 // poll that stops them.
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -19,6 +22,7 @@
 #include "bwps/messages.h"
 #include "bwps/screen_utils.h"
 #include "bwps/status_windows.h"
+#include "extensions/convert/notice.h"
 #include "extensions/utilities/utilities.h"
 #include "extensions/utilities/utilities_testing.h"
 #include "fx.h"
@@ -41,6 +45,7 @@ constexpr int kModeReadOnly = 0x200;
 constexpr int kModeNew = 0x100;
 constexpr int kStopQuestion = 1519;
 constexpr int kHeaderRebuildFailed = 343;
+constexpr int kRecordsKeptAside = 3010;
 
 // Statistics block: file specification, then segments.
 constexpr int kStatLengthAt = 1817;
@@ -167,7 +172,8 @@ int SwapInRebuiltFile(const std::string& rebuilt, const std::string& path)
 
 struct RecoverFiles {
     int fileNumber = 0;
-    std::string path, oldPath, newPath;
+    std::string path, oldPath, newPath, rejectPath;
+    int rejected = 0;   // records kept in the REJ file by this recover
     uint16_t slots[FILE_LIST_SLOTS] = {};
     uint8_t spec[FILE_SPEC_SIZE] = {};
     bool sourceOpen = false;
@@ -411,11 +417,57 @@ int ReadWhole(uint16_t source, std::vector<uint8_t>& buffer, int status, int& le
     return status;
 }
 
+// The rebuilt file takes the source's records whole: a source whose
+// records are of another length than the file's (longer ones would be cut,
+// shorter ones filled out) is not rebuilt. 0, or the status shown.
+int CheckRecordLengths(RecoverFiles& f)
+{
+    std::vector<uint8_t> source(RECMAN_STAT_BUFFER), rebuilt(RECMAN_STAT_BUFFER);
+    int status = BtrStat(f.slots[1], source.data());
+    if (status != 0) {
+        ShowRecordManagerError(status, 1, kStatOperation, f.path.c_str(), 0);
+        return status;
+    }
+    status = BtrStat(f.slots[0], rebuilt.data());
+    if (status != 0) {
+        ShowRecordManagerError(status, 1, kStatOperation, f.newPath.c_str(), 0);
+        return status;
+    }
+    if (U16(source.data() + kSpecRecordLength) != U16(rebuilt.data() + kSpecRecordLength)) {
+        ShowRecordManagerError(B_INVALID_RECORD_LENGTH, 1, kStatOperation, f.path.c_str(), 0);
+        return B_INVALID_RECORD_LENGTH;
+    }
+    return 0;
+}
+
+// Keeps a record the rebuilt file refused in the REJ file beside the data
+// file: its length (32-bit, little-endian), then its bytes. Records are
+// added after those of earlier recovers. 0, or the failure.
+int KeepRejectedRecord(RecoverFiles& f, const uint8_t* record, int length)
+{
+    const int fd = ::open(f.rejectPath.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0660);
+    if (fd < 0)
+        return B_IO_ERROR;
+    std::vector<uint8_t> entry(4 + static_cast<size_t>(length));
+    const uint32_t size = static_cast<uint32_t>(length);
+    for (int i = 0; i < 4; ++i)
+        entry[static_cast<size_t>(i)] = static_cast<uint8_t>(size >> (8 * i));
+    std::memcpy(entry.data() + 4, record, static_cast<size_t>(length));
+    const bool written = ::write(fd, entry.data(), entry.size()) == static_cast<ssize_t>(entry.size());
+    const bool synced = written && ::fsync(fd) == 0;
+    ::close(fd);
+    if (!synced)
+        return B_IO_ERROR;
+    ++f.rejected;
+    return 0;
+}
+
 int CopyRecords(RecoverFiles& f, int32_t total, UtilityRunContext* context, int32_t* interrupted,
                 int quiet)
 {
     const bool variable = (U16(f.spec + kSpecFlags) & FF_VARIABLE) != 0;
     std::vector<uint8_t> buffer(kBufferSize);
+    std::vector<uint8_t> asRead;   // the record before the copy's changes
     const uint16_t source = f.slots[1], target = f.slots[0];
     uint8_t key[256] = {};
     const int readLength = [&] { return variable ? static_cast<int>(buffer.size()) : 0; }();
@@ -441,6 +493,7 @@ int CopyRecords(RecoverFiles& f, int32_t total, UtilityRunContext* context, int3
         }
         const int recordLength =
             variable ? length : static_cast<int>(U16(f.spec + kSpecRecordLength));
+        asRead.assign(buffer.begin(), buffer.begin() + std::min<size_t>(buffer.size(), static_cast<size_t>(recordLength)));
         if (f.fileNumber == No(FileNo::Products))
             CleanProductAmounts(buffer.data(), recordLength);
         SetDefaultActiveStatus(f.fileNumber, buffer.data(), recordLength);
@@ -449,6 +502,13 @@ int CopyRecords(RecoverFiles& f, int32_t total, UtilityRunContext* context, int3
             ShowRecordManagerError(status, 1, B_INSERT, f.newPath.c_str(), 0);
             if (status != B_DUPLICATE_KEY)
                 return status;
+            // A record left out of the rebuilt file is kept, or the file is
+            // not rebuilt.
+            status = KeepRejectedRecord(f, asRead.data(), static_cast<int>(asRead.size()));
+            if (status != 0) {
+                ShowRecordManagerError(status, 1, B_INSERT, f.rejectPath.c_str(), 0);
+                return status;
+            }
         }
         status = BtrGet(B_STEP_NEXT, source, key, buffer.data(),
                         variable ? static_cast<int>(buffer.size()) : 0);
@@ -463,9 +523,71 @@ int CopyRecords(RecoverFiles& f, int32_t total, UtilityRunContext* context, int3
     return status;
 }
 
+// This process itself has the file open: one of its descriptors is the
+// file's (a handle of the caller, such as the company list of the dialog
+// that asked for a conversion).
+bool HeldOpenHere(const std::string& path)
+{
+    struct stat target {};
+    if (path.empty() || ::stat(path.c_str(), &target) != 0)
+        return false;
+    DIR* fds = ::opendir("/proc/self/fd");
+    if (fds == nullptr)
+        return false;
+    bool held = false;
+    while (const dirent* e = ::readdir(fds)) {
+        if (e->d_name[0] < '0' || e->d_name[0] > '9')
+            continue;
+        struct stat st {};
+        if (::fstat(std::atoi(e->d_name), &st) == 0 && st.st_dev == target.st_dev && st.st_ino == target.st_ino) {
+            held = true;
+            break;
+        }
+    }
+    ::closedir(fds);
+    return held;
+}
+
 const char* RowDescription(const FileCheckRow& row)
 {
     return CheckEntryDescription(row.FileNumber);
+}
+
+int OverAllFiles(UtilityRunContext* context, int selection, int operation, int* current, int32_t* interrupted,
+                 int quiet, bool passOwnOpen)
+{
+    if (g_checkTable == nullptr)
+        LoadCheckTableCopy();
+    if (g_checkTable == nullptr)
+        return -1;
+    int status = 0;
+    for (int i = 1; i < GetCheckTableSize() && g_checkTable[i].FileNumber != 0 && status == 0; ++i) {
+        const int file = selection == CHECK_ALL_FILES ? g_checkTable[i].FileNumber : 0;
+        if (current != nullptr)
+            *current = file;
+        if (file == 0)
+            continue;
+        if (GetStatusWindowQuiet())
+            AddStatusLine(0, 0, FileNameOf(file).c_str());
+        else
+            AddStatusLine(0, 0, RowDescription(g_checkTable[i]));
+        if (operation == UTILITY_DROP_INDEXES) {
+            status = DropFileIndexes(context, file, interrupted);
+            if (status == B_KEY_NOT_FOUND)
+                status = 0;
+        } else if (operation == UTILITY_RECOVER) {
+            status = RecoverFile(context, file, interrupted, quiet);
+            if (status == B_FILE_NOT_FOUND)
+                status = 0;
+            // In use by this very process: the caller keeps it open on
+            // purpose, and it stays as it is.
+            if (status == B_FILE_IN_USE && passOwnOpen && HeldOpenHere(FilePathOf(file)))
+                status = 0;
+        }
+        if (interrupted != nullptr && *interrupted != 0)
+            break;
+    }
+    return status;
 }
 
 }  // namespace
@@ -614,6 +736,7 @@ BWPS1_API int RecoverFile(UtilityRunContext* context, int fileNumber, int32_t* i
         return B_PERMISSION_ERROR;
     f.oldPath = WithExtension(f.path, "OLD");
     f.newPath = WithExtension(f.path, "NEW");
+    f.rejectPath = WithExtension(f.path, "REJ");
     f.slots[1] = 0xFFFF;
 
     int status = PrepareRecoverFiles(f);
@@ -629,10 +752,14 @@ BWPS1_API int RecoverFile(UtilityRunContext* context, int fileNumber, int32_t* i
     int32_t total = -1;
     status = OpenRecoverFiles(f, total);
     if (status == 0)
+        status = CheckRecordLengths(f);
+    if (status == 0)
         status = CopyRecords(f, total, context, interrupted, quiet);
     status = FinishRecover(f, status);
     if (status == 0)
         FinishRebuiltFile(f.path);
+    if (f.rejected > 0)
+        bwps1::convert::ShowMessageWithLine(kRecordsKeptAside, f.rejectPath.substr(f.rejectPath.rfind('/') + 1));
     return status;
 }
 
@@ -641,32 +768,10 @@ BWPS1_API int RecoverFile(UtilityRunContext* context, int fileNumber, int32_t* i
 BWPS1_API int RunUtilityOverAllFiles(UtilityRunContext* context, int selection, int operation,
                                      int* current, int32_t* interrupted, int quiet)
 {
-    if (g_checkTable == nullptr)
-        LoadCheckTableCopy();
-    if (g_checkTable == nullptr)
-        return -1;
-    int status = 0;
-    for (int i = 1; i < GetCheckTableSize() && g_checkTable[i].FileNumber != 0 && status == 0; ++i) {
-        const int file = selection == CHECK_ALL_FILES ? g_checkTable[i].FileNumber : 0;
-        if (current != nullptr)
-            *current = file;
-        if (file == 0)
-            continue;
-        if (GetStatusWindowQuiet())
-            AddStatusLine(0, 0, FileNameOf(file).c_str());
-        else
-            AddStatusLine(0, 0, RowDescription(g_checkTable[i]));
-        if (operation == UTILITY_DROP_INDEXES) {
-            status = DropFileIndexes(context, file, interrupted);
-            if (status == B_KEY_NOT_FOUND)
-                status = 0;
-        } else if (operation == UTILITY_RECOVER) {
-            status = RecoverFile(context, file, interrupted, quiet);
-            if (status == B_FILE_NOT_FOUND)
-                status = 0;
-        }
-        if (interrupted != nullptr && *interrupted != 0)
-            break;
-    }
-    return status;
+    return OverAllFiles(context, selection, operation, current, interrupted, quiet, false);
+}
+
+int RecoverAllFilesButOwnOpen(UtilityRunContext* context, int* current, int32_t* interrupted)
+{
+    return OverAllFiles(context, CHECK_ALL_FILES, UTILITY_RECOVER, current, interrupted, 1, true);
 }
