@@ -1458,7 +1458,8 @@ private:
             size_t at = 0;
             do {
                 const std::string part = text.substr(at, static_cast<size_t>(width));
-                ReportWriteText(&report, part.c_str(), 0, 1);
+                ReportWriteText(&report, part.c_str(), 0, 0);
+                ReportNewLines(&report, 1);
                 at += static_cast<size_t>(width);
                 if (++written % perPage == 0)
                     ReportEndPage(&report);

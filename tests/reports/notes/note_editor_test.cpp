@@ -319,6 +319,31 @@ TEST_F(NoteEditorTest, FindAndReplace)
     }
 }
 
+// ---------------------------------------------------------------- printing
+
+TEST_F(NoteEditorTest, PrintingGoesThroughTheReportWriter)
+{
+    CreateGeneralFile();
+    uint8_t company[GENERAL_COMPANY_SIZE] = {};
+    std::memcpy(company, GENERAL_KEY_COMPANY, GENERAL_KEY_SIZE - 1);
+    std::memset(company + 16, ' ', 40);
+    std::memcpy(company + 16, "Corner Shop", 11);
+    PutGeneralRecord(company, sizeof company);
+    const fs::path file = data_ / "FORM.TXT";
+    const std::string longLine = std::string(80, 'x') + "TAIL";
+    Write(file, "line one\r\n" + longLine + "\r\n\r\n\x1a");
+    // the person sends the notes to a file (a bare name lands in the program folder)
+    EXPECT_EQ(Edit(file, "key F7\nfield 1 File\nkey Enter\nfield 3 NOTES.PRN\nkey F10\n"), 0);
+    const std::string printed = Read(program_ / "NOTES.PRN");
+    EXPECT_NE(printed.find("line one"), std::string::npos) << Transcript();
+    EXPECT_NE(printed.find(std::string(80, 'x')), std::string::npos) << printed;
+    EXPECT_NE(printed.find("\nTAIL"), std::string::npos) << "a line longer than the report goes on: " << printed;
+
+    Write(file, "   \r\n\x1a");
+    EXPECT_EQ(Edit(file, "key F7\n"), 0);
+    EXPECT_TRUE(Shows(MessageLine(NOTE_MSG_NOTHING_TO_PRINT))) << Transcript();
+}
+
 // ---------------------------------------------------------------- saving and refused files
 
 TEST_F(NoteEditorTest, AFailedSaveLeavesTheOldFileAndTheTextInTheEditor)
