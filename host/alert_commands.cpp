@@ -169,14 +169,18 @@ int RunAlertCommand(int argc, char** argv)
     if (add) {
         if (a.rest[0].empty() || a.rest[0].size() >= sizeof rule.Name) return Fail("NAME has 1 to 127 characters", 2);
         std::snprintf(rule.Name, sizeof rule.Name, "%s", a.rest[0].c_str());
-        if (!Lookup(kConditions, a.rest[1], rule.Condition)) return Fail("unknown CONDITION " + a.rest[1] + "\n" + kUsage, 2);
+        uint32_t condition = 0;
+        if (!Lookup(kConditions, a.rest[1], condition)) return Fail("unknown CONDITION " + a.rest[1] + "\n" + kUsage, 2);
+        rule.Condition = condition;
         const std::string threshold = a.rest.size() > 2 ? a.rest[2] : "";
         if (threshold.size() >= sizeof rule.Threshold || !ThresholdIsNumber(threshold))
             return Fail("THRESHOLD must be an amount or a number of days, not \"" + threshold + "\"", 2);
         std::snprintf(rule.Threshold, sizeof rule.Threshold, "%s", threshold.c_str());
         if (!a.range.empty()) {
-            if (!Lookup(kFields, a.range[0], rule.RangeField) || (rule.RangeField >> 8) != ((rule.Condition >> 8) & 0xFF))
+            uint32_t field = 0;
+            if (!Lookup(kFields, a.range[0], field) || (field >> 8) != ((condition >> 8) & 0xFF))
                 return Fail("FIELD " + a.range[0] + " is not a field of the rule's subjects\n" + kUsage, 2);
+            rule.RangeField = field;
             if (a.range[1].size() >= sizeof rule.RangeStart || a.range[2].size() >= sizeof rule.RangeEnd)
                 return Fail("FROM and TO have at most 127 characters", 2);
             std::snprintf(rule.RangeStart, sizeof rule.RangeStart, "%s", a.range[1].c_str());

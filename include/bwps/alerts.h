@@ -140,10 +140,11 @@ private:
     bool valid_ = false;
 };
 
-/* The interface the host gets. */
-class BWPS_EXPORT AlertSessionBase {
+/* The interface the host gets (defined whole here, so that a host that
+ * loads the library at run time needs nothing of it but the entry). */
+class AlertSessionBase {
 public:
-    virtual ~AlertSessionBase();
+    virtual ~AlertSessionBase() = default;
     virtual void Release() = 0;
     /* The open alerts file and today (a framework date). 1. */
     virtual int Init(uint16_t alertsHandle, int32_t today) = 0;

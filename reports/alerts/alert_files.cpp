@@ -154,7 +154,6 @@ bool WriteAside(const std::string& path, const std::string& bytes)
 // ---------------------------------------------------------------- objects
 
 AlertObject::~AlertObject() = default;
-AlertSessionBase::~AlertSessionBase() = default;
 
 AlertDbFile::AlertDbFile() = default;
 

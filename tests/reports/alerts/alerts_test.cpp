@@ -77,7 +77,8 @@ protected:
         std::snprintf(o.Document, 11, "%s", document);
         o.Type = 'I';
         o.Status = 'O';
-        o.DocumentDate = o.TransactionDate = date;
+        o.DocumentDate = date;
+        o.TransactionDate = date;
         o.DueDate = date;
         o.Amount = o.OpenAmount = amount;
         o.Precedence = 'A';
@@ -231,7 +232,8 @@ TEST_F(AlertsTest, TheStricterRuleKeepsTheAlert)
     ASSERT_EQ(all.size(), 1u);
     AlertCustomerBlock block;
     std::memcpy(&block, all[0].Subject, sizeof block);
-    EXPECT_EQ(block.Balance, 750);
+    const double balance = block.Balance;
+    EXPECT_EQ(balance, 750);
 }
 
 TEST_F(AlertsTest, LayawaysDueAndOverdueOnePerLayaway)
@@ -264,8 +266,10 @@ TEST_F(AlertsTest, LayawaysDueAndOverdueOnePerLayaway)
     ASSERT_EQ(all.size(), 1u);
     AlertCustomerBlock block;
     std::memcpy(&block, all[0].Subject, sizeof block);
-    EXPECT_EQ(block.LayawayDueDate, 20260313);
-    EXPECT_EQ(block.LayawayAmountDue, 60);
+    const int32_t due = block.LayawayDueDate;
+    const double amount = block.LayawayAmountDue;
+    EXPECT_EQ(due, 20260313);
+    EXPECT_EQ(amount, 60);
 }
 
 TEST_F(AlertsTest, ProductConditions)
@@ -425,7 +429,8 @@ TEST_F(AlertsTest, EmailSaveUpdatesByNameAndWritesTheOutbox)
     const uint32_t id = email.record.Id;
     EXPECT_GT(id, 0u);
     ASSERT_EQ(email.Save(Message("daily/../X", "Second", "two"), folder.c_str()), 0) << "names ignore case";
-    EXPECT_EQ(email.record.Id, id) << "an update keeps the id";
+    const uint32_t kept = email.record.Id;
+    EXPECT_EQ(kept, id) << "an update keeps the id";
     const fs::path eml = data_ / "OUTBOX" / "daily_.._x.eml";
     std::ifstream in(eml, std::ios::binary);
     std::stringstream s;
