@@ -72,6 +72,11 @@ struct WindowImpl {
     std::map<std::pair<int, int>, int> textPages; // page of a text by its place (absent: every page)
     int textPage = 0;                             // page of the texts written next
     int stackOrder = 0;                           // when it opened (fx::nextStackOrder)
+    int cursorRow = -1, cursorColumn = -1; // FxWindowCursor: -1 none
+    struct Mark {
+        int row, column, width;
+    };
+    std::vector<Mark> marks; // FxWindowMark: spans drawn reversed
 };
 
 struct ContextImpl {

@@ -29,6 +29,9 @@ std::vector<WindowView> screenViews() {
             if (onShownPage(wf, p == wi.textPages.end() ? 0 : p->second)) v.texts.push_back(t);
         }
         for (const auto& l : labelTexts(w)) v.texts.push_back(l);
+        v.cursorRow = wi.cursorRow;
+        v.cursorColumn = wi.cursorColumn;
+        for (const WindowImpl::Mark& m : wi.marks) v.marks.push_back({m.row, m.column, m.width});
         std::vector<FxForm*> forms;
         if (w->form) forms.push_back(w->form);
         if (FormImpl* fi = formImpl(w->form))
