@@ -101,6 +101,7 @@ BWPS_EXPORT void ResetReportsState(void)
     std::memset(&g_banner, 0, sizeof g_banner);
     bwps::stations::ResetStationUpgradeState();
     bwps::forms::ResetFormVariables();
+    bwps::forms::ResetFormTools();
 }
 
 BWPS_EXPORT void ReportSetPeriodHeadingOff(int value)

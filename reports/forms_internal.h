@@ -11,6 +11,8 @@ namespace bwps::forms {
 
 // Frees the table of form variables (tests and FormVarsFree).
 void ResetFormVariables();
+// Deletes the kept temporary layout of the form tools.
+void ResetFormTools();
 // The line the reader read last, NUL bytes turned into blanks.
 std::string ReaderLine(const FxTextReader& reader);
 
