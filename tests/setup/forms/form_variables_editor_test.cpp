@@ -57,14 +57,14 @@ TEST_F(VarsEditorTest, NewVariableIsInsertedThenASecondSaveUpdatesIt)
     EXPECT_EQ(after.size(), before + 1) << t;
     const TagColumnVar* v = Find(after, "SUBTOTAL");
     ASSERT_NE(v, nullptr) << t;
-    EXPECT_EQ(v->Category, 8);
-    EXPECT_EQ(v->Number, 9);
-    EXPECT_EQ(v->Justify, 'R');
-    EXPECT_EQ(v->Fill, 'F');
-    EXPECT_EQ(v->SourceFile, 36);
-    EXPECT_EQ(v->Width, 11);
-    EXPECT_EQ(v->SourceOffset, 415);
-    EXPECT_EQ(v->Type, 10);
+    EXPECT_EQ(+v->Category, 8);
+    EXPECT_EQ(+v->Number, 9);
+    EXPECT_EQ(+v->Justify, 'R');
+    EXPECT_EQ(+v->Fill, 'F');
+    EXPECT_EQ(+v->SourceFile, 36);
+    EXPECT_EQ(+v->Width, 11);
+    EXPECT_EQ(+v->SourceOffset, 415);
+    EXPECT_EQ(+v->Type, 10);
     EXPECT_STREQ(v->Picture, "%11.2f");
     EXPECT_STREQ(v->Description, "Sub total");
 }
