@@ -310,6 +310,7 @@ bool AddSampleStore(const FilePath& path, const std::string& dataFolder, int32_t
         Put(d.Invoice, "0000001002");
         Put(d.Reference, "0000001002");
         d.Type = 'I';
+        d.Type2 = '1';
         d.Status = 'O';
         d.Id = 1;
         d.Date = day;

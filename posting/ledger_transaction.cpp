@@ -44,6 +44,12 @@ bool OpenInto(uint16_t& handle, int fileNumber, int mode)
     const char* path = GetDataFilePath(fileNumber);
     if (path == nullptr)
         return false;
+    if (std::strchr(path, '/') == nullptr) {
+        // No folder for the file (an accounting file of a store that has
+        // none): never a file of the working folder.
+        ReportRecordManagerError(B_FILE_NOT_FOUND, 1, OPEN_OPERATION, fileNumber, mode);
+        return false;
+    }
     uint16_t opened = 0;
     int status = BtrOpenFile(&opened, path, mode, 0);
     if (status != 0) {
@@ -264,9 +270,8 @@ bool CBaseGL::OpenTables(int hdrFile, int dtlFile)
 bool CBaseGL::OpenTables(int hdrFile, int dtlFile, int custFile, int vendFile)
 {
     // A store that is not interfaced keeps no vendor file of its own; the
-    // posting of a sale never reads it.
-    const bool vendorNeeded = IsInterfacedToAccounting() ||
-                              (GetDataFilePath(vendFile) != nullptr && FileExistsAt(GetDataFilePath(vendFile)));
+    // posting of a sale never reads it, nor looks for it.
+    const bool vendorNeeded = IsInterfacedToAccounting();
     if (!OpenInto(salesHdr_, hdrFile, 0) || !OpenInto(salesDtl_, dtlFile, 0) ||
         !OpenInto(cust_, custFile, 0) || (vendorNeeded && !OpenInto(vend_, vendFile, 0)) ||
         !OpenTables()) {

@@ -1,6 +1,7 @@
 // The error windows of the posting sources that still name their values
 // as texts: each forwards to the shared error windows of the session.
 
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -58,6 +59,8 @@ Status OpenWithRetry(FileNo file, uint16_t& handle, int mode)
     const char* path = GetDataFilePath(No(file));
     if (path == nullptr)
         return {B_INVALID_FILE_NAME, kOpenOperation, file};
+    if (std::strchr(path, '/') == nullptr)   // no folder: never the working folder's file
+        return {B_FILE_NOT_FOUND, kOpenOperation, file};
     uint16_t opened = 0;
     int status = BtrOpenFile(&opened, path, mode, 0);
     if (status != 0) {

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "bwps/stock_cost.h"
 #include "bwps/accounts.h"
 #include "bwps/ledger.h"
 #include "bwps/messages.h"
@@ -364,6 +365,7 @@ bool CBaseGL::SalesTransaction(TagSalesHdr& sale)
 {
     net_ = 0.0;
     costTotal_ = 0.0;
+    saleStock_.clear();
     recordsFound_ = false;
     detailLines_ = false;
     if (!CheckSale(sale))
@@ -565,12 +567,16 @@ bool CBaseGL::UpdateInventory(char costMethod, double* amounts, TagSalesDetail& 
             SaleError(*sales_.GetHdrPtr(), "a product cost is not a number or too large");
             return false;
         }
-        const int factor = product.UnitFactor > 1 ? product.UnitFactor : 1;
-        double cost = Round2(FxDivide(std::fabs(line.Quantity), factor) * unit);
-        cost = Round2(FxAmountCorrect(cost, 2));
-        savedCost_ = cost;
+        // The stock as the sale's earlier lines left it.
+        const std::string code(line.ItemCode, strnlen(line.ItemCode, sizeof line.ItemCode));
+        const double onHand = product.Amounts[PRODUCT_QUANTITY], value = product.Amounts[PRODUCT_VALUE];
+        auto stock = saleStock_.try_emplace(code, onHand, value).first;
+        const StockMove move = MoveStock(stock->second.first, stock->second.second, unit, product.UnitFactor,
+                                         line.Quantity);
+        stock->second = {move.quantity, move.value};
+        savedCost_ = move.cost;
         updateDetail_ = true;
-        amounts[kCost] = Round2(amounts[kCost] + (line.Quantity < 0 ? -cost : cost));
+        amounts[kCost] = Round2(amounts[kCost] + (move.out ? move.cost : -move.cost));
     }
     return true;
 }
@@ -819,10 +825,14 @@ bool CBaseGL::AccumulateTaxes(FxList* list, const TagSalesHdr& sale, double& tot
     PadText(reinterpret_cast<char*>(key.bytes), 6, code.c_str());
     TaxRecord tax;
     Status s = taxTable.Get(B_GET_EQUAL, key, tax);
+    if (s.Is(B_KEY_NOT_FOUND)) {
+        // a code not on file posts its tax as a blank one does
+        total = Round2(total + sale.TaxAmount);
+        return true;
+    }
     if (!s.Ok()) {
-        if (!s.Is(B_KEY_NOT_FOUND))
-            s.Report(1, 0);
-        SaleError(sale, ("the tax code " + Trim(code) + " does not exist").c_str());
+        s.Report(1, 0);
+        SaleError(sale, ("the tax code " + Trim(code) + " cannot be read").c_str());
         return false;
     }
     if (!(tax.TotalRate > 0.001f))

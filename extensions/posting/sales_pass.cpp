@@ -1,5 +1,11 @@
 // The ledger pass of the posting run: each unposted sale of the dates, in
-// date and invoice order, is posted whole in one record-manager transaction.
+// date and invoice order, is posted whole. The sales go in batches: one
+// record-manager transaction (one commit, synced once) holds up to
+// kBatchSales sales or what kBatchMs brought, each sale behind a savepoint
+// of its own, so that a sale that fails is put back alone and the sales
+// before it in the batch are committed. A run stopped at any moment (an
+// error, the user, a kill, a power loss) leaves every sale posted once or
+// not at all; the run's own totals follow the batch.
 //
 // With the on-line ledger off, a sale's ledger lines (the lines that
 // posting the sale on its own would write: sales and returns by group,
@@ -17,6 +23,7 @@
 #include <cstdio>
 #include <cstring>
 #include <map>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -35,6 +42,7 @@
 #include "bwps/records/options.h"
 #include "bwps/records/products.h"
 #include "bwps/settings.h"
+#include "bwps/stock_cost.h"
 #include "bwps/table.h"
 #include "extensions/posting/posting_run.h"
 #include "extensions/posting/sale_lines.h"
@@ -49,6 +57,8 @@ constexpr uint16_t kPostedFlag = SALE_POSTED;
 using TagTaxStats = TaxRecord;
 constexpr char kRunJournal[] = "POS";
 constexpr int kLockInUse1 = 84, kLockInUse2 = 85;
+constexpr int kBatchSales = 50;
+constexpr auto kBatchTime = std::chrono::milliseconds(50);
 
 double Round2(double v)
 {
@@ -117,6 +127,35 @@ private:
     bool AddTaxStatistics(const TagSalesHdr& sale);
     bool UpdateSaleCustomer(const TagSalesHdr& sale);
     bool Fail(const TagSalesHdr& sale, const std::string& cause);
+    bool BeginBatch();
+    bool CommitBatch();
+
+    // What the run keeps in memory of the ledger written so far: put back
+    // with the writes of a sale or a batch that did not go through.
+    struct Memory {
+        bool runMade;
+        TagGLHeader run;
+        int32_t debitCounter, creditCounter;
+        std::map<std::string, double> net;
+        double unmergedDebits;
+        int posted, linesCopied;
+    };
+    Memory Save() const
+    {
+        return {runMade_, run_, debitCounter_, creditCounter_, net_, unmergedDebits_,
+                result_.posted, result_.linesCopied};
+    }
+    void Restore(const Memory& m)
+    {
+        runMade_ = m.runMade;
+        run_ = m.run;
+        debitCounter_ = m.debitCounter;
+        creditCounter_ = m.creditCounter;
+        net_ = m.net;
+        unmergedDebits_ = m.unmergedDebits;
+        result_.posted = m.posted;
+        result_.linesCopied = m.linesCopied;
+    }
 
     const RunRequest& request_;
     RunResult& result_;
@@ -131,7 +170,47 @@ private:
     std::map<std::string, double> net_;   // per merged account of the run: debit positive
     double unmergedDebits_ = 0.0;
     CBaseGL gl_;
+    // The open batch, the sales it holds, when it began, and the memory of
+    // the run at its begin.
+    std::unique_ptr<WriteBatch> batch_;
+    int batchSales_ = 0;
+    std::chrono::steady_clock::time_point batchBegan_;
+    Memory batchStart_{};
+    // Why the last sale failed, shown once its batch is settled.
+    std::string failedInvoice_, failure_;
 };
+
+bool Pass::BeginBatch()
+{
+    if (batch_)
+        return true;
+    batch_ = std::make_unique<WriteBatch>();
+    if (!batch_->Begun().Ok()) {
+        batch_->Begun().Report();
+        batch_.reset();
+        return false;
+    }
+    batchSales_ = 0;
+    batchBegan_ = std::chrono::steady_clock::now();
+    batchStart_ = Save();
+    return true;
+}
+
+// Commits the open batch; a batch that cannot be committed is gone whole,
+// and the run's memory with it.
+bool Pass::CommitBatch()
+{
+    if (!batch_)
+        return true;
+    const Status s = batch_->Commit();
+    batch_.reset();
+    if (!s.Ok()) {
+        Restore(batchStart_);
+        s.Report();
+        return false;
+    }
+    return true;
+}
 
 bool Pass::OpenFiles()
 {
@@ -236,23 +315,48 @@ bool Pass::Run()
                       done + 1, result_.found, static_cast<long long>(seconds));
         progress.SetLine(0, line);
 
+        if (!BeginBatch()) {
+            result_.failed = true;
+            ok = false;
+            break;
+        }
         const Outcome outcome = PostOne(next.invoice);
         if (outcome == Outcome::Failed) {
+            // The sales of the batch before this one stay posted.
+            CommitBatch();
+            if (!failure_.empty())
+                ShowPostingFatalError(failedInvoice_.c_str(), failure_.c_str(), 0);
             result_.failed = true;
             ok = false;
             break;
         }
         if (outcome == Outcome::Stopped) {
+            if (!CommitBatch())
+                ok = false;
             result_.stopped = true;
             break;
         }
         ++done;
         progress.Step();
-        if (outcome == Outcome::Posted)
+        if (outcome == Outcome::Posted) {
             ++result_.posted;
+            ++batchSales_;
+        }
+        if ((batchSales_ >= kBatchSales || std::chrono::steady_clock::now() - batchBegan_ >= kBatchTime) &&
+            !CommitBatch()) {
+            result_.failed = true;
+            ok = false;
+            break;
+        }
         // Esc between sales asks whether to stop; the sales posted so far
-        // stay posted. Answered No, the run goes on and Esc can ask again.
+        // stay posted (their batch is committed before the question).
+        // Answered No, the run goes on and Esc can ask again.
         if (EscPressed()) {
+            if (!CommitBatch()) {
+                result_.failed = true;
+                ok = false;
+                break;
+            }
             int choice = 1;
             if (AskMessage(1371, 1, &choice, "Yes,No", nullptr, -1, -1, 0, 0, 0) == 0 &&
                 choice == 1) {
@@ -260,6 +364,10 @@ bool Pass::Run()
                 break;
             }
         }
+    }
+    if (!CommitBatch()) {
+        result_.failed = true;
+        ok = false;
     }
     progress.Destroy();
     if (runMade_) {
@@ -281,45 +389,57 @@ Pass::Outcome Pass::LockSale(KeyBuffer& key, TagSalesHdr& sale)
             s.Report();
             return Outcome::Failed;
         }
+        // The sales before this one are committed first: nothing stays
+        // held while the question waits for the user.
+        const Memory memory = Save();
+        if (!batch_->Undo().Ok() || !CommitBatch())
+            return Outcome::Failed;
+        Restore(memory);
         int choice = 2;
         if (AskMessage(1365, 1, &choice, "Wait,Stop", nullptr, -1, -1, 0, 0, 0) != 0 || choice != 1)
             return Outcome::Stopped;
         BtrLockDelay(20);
+        if (!BeginBatch() || !batch_->Mark().Ok())
+            return Outcome::Failed;
     }
 }
 
 Pass::Outcome Pass::PostOne(const char* invoice)
 {
-    WriteBatch batch;
-    if (!batch.Begun().Ok()) {
-        batch.Begun().Report();
+    failure_.clear();
+    Status marked = batch_->Mark();
+    if (!marked.Ok()) {
+        marked.Report();
         return Outcome::Failed;
     }
+    const Memory before = Save();
+    // A sale that does not go through is put back alone, in the files and
+    // in the run's memory.
+    auto undo = [&] {
+        if (batch_->Undo().Ok()) {
+            Restore(before);
+            return;
+        }
+        // Not put back alone: the whole batch goes.
+        batch_.reset();
+        Restore(batchStart_);
+    };
     KeyBuffer key;
     std::memcpy(key.bytes, invoice, 11);
     TagSalesHdr sale;
     const Outcome locked = LockSale(key, sale);
-    if (locked != Outcome::Posted)
+    if (locked != Outcome::Posted) {
+        if (batch_)
+            batch_->Undo();
         return locked;
-    if (sale.Flags & kPostedFlag)
+    }
+    if (sale.Flags & kPostedFlag) {
+        batch_->Keep();
         return Outcome::Skipped;   // another station posted it meanwhile
+    }
     // The ledger classes read the sale through handles of their own: the
     // lock stays with the transaction and lets them in.
     sales_.UnlockAll();
-
-    const bool runWasMade = runMade_;
-    const TagGLHeader runBefore = run_;
-    const int32_t debitBefore = debitCounter_, creditBefore = creditCounter_;
-    const std::map<std::string, double> netBefore = net_;
-    const double unmergedBefore = unmergedDebits_;
-    auto undo = [&] {
-        net_ = netBefore;
-        unmergedDebits_ = unmergedBefore;
-        runMade_ = runWasMade;
-        run_ = runBefore;
-        debitCounter_ = debitBefore;
-        creditCounter_ = creditBefore;
-    };
 
     int copied = 0;
     if (sale.FirstLineOffset >= 0 && !CopySaleRegisterLines(sale, &copied)) {
@@ -342,7 +462,7 @@ Pass::Outcome Pass::PostOne(const char* invoice)
     if (s.Ok())
         s = sales_.Update(sale);
     if (s.Ok())
-        s = batch.Commit();
+        s = batch_->Keep();
     if (!s.Ok()) {
         s.Report();
         undo();
@@ -352,10 +472,11 @@ Pass::Outcome Pass::PostOne(const char* invoice)
     return Outcome::Posted;
 }
 
+// The cause is shown once the sale is put back and the batch settled.
 bool Pass::Fail(const TagSalesHdr& sale, const std::string& cause)
 {
-    const std::string invoice = Text(sale.InvoiceNo, 11);
-    ShowPostingFatalError(invoice.c_str(), cause.c_str(), 0);
+    failedInvoice_ = Text(sale.InvoiceNo, 11);
+    failure_ = cause;
     return false;
 }
 
@@ -630,18 +751,12 @@ bool Pass::UpdateProduct(const TagSalesHdr& sale, const TagSalesDetail& line)
         const double unit = costMethod_ == 'S'   ? product.Amounts[3]
                             : costMethod_ == 'L' ? product.Amounts[PRODUCT_LAST_COST]
                                                  : product.Amounts[PRODUCT_AVERAGE_COST];
-        const int factor = product.UnitFactor > 1 ? product.UnitFactor : 1;
-        cost = Round2(quantity / factor * unit);
-        double value = Round2(product.Amounts[PRODUCT_VALUE] - sign * cost);
-        product.Amounts[PRODUCT_QUANTITY] -= sign * quantity;
+        const StockMove move = MoveStock(product.Amounts[PRODUCT_QUANTITY], product.Amounts[PRODUCT_VALUE],
+                                         unit, product.UnitFactor, line.Quantity);
+        cost = move.cost;
+        product.Amounts[PRODUCT_QUANTITY] = move.quantity;
         product.Amounts[PRODUCT_SECOND_QUANTITY] -= sign * quantity;
-        // The last unit out takes what value is left; stock is never worth
-        // less than nothing.
-        if (std::fabs(product.Amounts[PRODUCT_QUANTITY]) < 0.001 && value <= -0.001) {
-            cost = Round2(cost + value);
-            value = 0.0;
-        }
-        product.Amounts[PRODUCT_VALUE] = value;
+        product.Amounts[PRODUCT_VALUE] = move.value;
         product.Runs[3][slot] = Round2(product.Runs[3][slot] + sign * cost);
         product.Runs[5][slot] = Round2(product.Runs[5][slot] + Round2(sign * cost));
     }
@@ -895,14 +1010,15 @@ bool Pass::AddTaxStatistics(const TagSalesHdr& sale)
         std::memcpy(key.bytes, code.data(), std::min<std::size_t>(code.size(), 5));
         s = taxes_.Get(B_GET_EQUAL, key, tax);
     }
+    if (s.Is(B_KEY_NOT_FOUND))
+        return true;   // no statistics to keep: its tax went to the summary account
     if (s.Ok()) {
         tax.History[0][period] = Round2(tax.History[0][period] + sale.TaxableAmount);
         tax.History[1][period] = Round2(tax.History[1][period] + sale.TaxAmount);
         s = taxes_.Update(tax);
     }
     if (!s.Ok()) {
-        if (!s.Is(B_KEY_NOT_FOUND))
-            s.Report();
+        s.Report();
         return Fail(sale, "Error in reading billing code : " + code);
     }
     return true;
@@ -932,6 +1048,9 @@ bool Pass::PostOpenInvoices(const TagSalesHdr& sale)
             break;
         if (!header.SaveDtlBeforeModification(item, false))
             return Fail(sale, "Error on updating an open invoice.");
+        item.Precedence = BwOIHeader::GetPrecedence(bwps::No(bwps::FileNo::ReceivablesOpenItems), item.Type2);
+        if (item.Type == 'I')
+            item.Double70 = sale.TotalCost;
         item.Status = 'P';
         s = openItems_.Update(item);
         if (!s.Ok()) {

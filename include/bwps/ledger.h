@@ -10,6 +10,7 @@
 #define BWPS_LEDGER_H
 
 #include <cstdint>
+#include <map>
 #include <vector>
 #include <string>
 
@@ -273,6 +274,9 @@ private:
     bool detailLines_;
     bool recordsFound_;
     double savedCost_;
+    // Stock of the sale's products as its lines take it (quantity, value),
+    // so that a product on two lines is costed as the stock update does.
+    std::map<std::string, std::pair<double, double>> saleStock_;
     char postRef_[11];
     bool verify_;
     unsigned char sysInterface_[GENERAL_SYSINTERFACE_SIZE];

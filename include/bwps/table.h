@@ -317,7 +317,21 @@ public:
         }
     }
 
+    // A unit of work inside the batch: Mark before it, then Keep when it
+    // went through or Undo to put back all it wrote (the batch goes on).
+    Status Mark() { return Savepoint(RECMAN_SAVEPOINT_SET); }
+    Status Keep() { return Savepoint(RECMAN_SAVEPOINT_RELEASE); }
+    Status Undo() { return Savepoint(RECMAN_SAVEPOINT_UNDO); }
+
 private:
+    Status Savepoint(int op)
+    {
+        if (!active_)
+            return Status{B_NO_TRANSACTION, B_BEGIN_TRAN, FileNo::None};
+        const int status = BtrSavepoint(op);
+        return status == 0 ? Status{} : Status{status, B_BEGIN_TRAN, FileNo::None};
+    }
+
     Status begun_;
     bool active_ = false;
 };

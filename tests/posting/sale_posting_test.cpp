@@ -231,8 +231,6 @@ TEST_F(SalePostingTest, ASaleThatCannotBePostedWritesNothing)
         {"amount too large", huge, {}, GL_ERROR_SALE, "too large"},
         {"line amount not a number", With(Sale("BAD5", '1', 5), "", "", 0, "CASH", 5, 5, 0),
          {{'S', "INSTALL", "", 1, nan}}, GL_ERROR_SALE, "line amount"},
-        {"missing tax code", With(Sale("BAD6", '1', 5), "", "ZZ", 1, "CASH", 5, 5, 0),
-         {{'S', "INSTALL", "", 1, 4}}, GL_ERROR_SALE, "tax code ZZ"},
         {"missing customer", With(Sale("BAD7", '1', 5), "C999", "", 0, "", 0, 0, 0),
          {{'S', "INSTALL", "", 1, 5}}, GL_ERROR_SALE, "customer"},
         {"line to an account outside the chart", With(Sale("BAD8", '6', 0), "", "", 0, "CASH", 3, 0, 0),

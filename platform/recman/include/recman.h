@@ -162,12 +162,36 @@
  *     process that had the file open when the writer died may see part.
  *   - Supplemental keys cannot be made or dropped inside one (41).
  *   - End gives 0, or the status of a failed commit (then nothing of the
- *     transaction is there).
+ *     transaction is there). End returns only once the transaction is on
+ *     the disk (synced): after a power loss or a crash of the machine, as
+ *     after a kill, each transaction is whole or absent, and one that ended
+ *     with 0 is there.
+ *   - Reads inside a transaction of a file it has not written see one
+ *     snapshot of that file, taken at the first read, to the end of the
+ *     transaction (no lock is asked per read); a file's first write starts
+ *     from a new snapshot, and its reads see the transaction's writes.
+ *   - A record is saved for undoing once per transaction (its state
+ *     before it); a transaction that writes one file saves none.
+ *   - A lock read (bias 100-400) of a record the handle already holds
+ *     takes no second lock and reads the record once.
  *   The files keep two small tables of their own (rm_tx, rm_undo) for this,
- *   and each process that ends a transaction over two files or more keeps a
- *   marker file ".recman-tx-<pid>-<n>" in the folder of its first file while
- *   it runs (removed at exit; one left by a killed process is removed by a
- *   later transaction in that folder after a minute).
+ *   written by transactions over two files or more, and each process that
+ *   ends such a transaction keeps a marker file ".recman-tx-<pid>-<n>" in
+ *   the folder of its first file while it runs (removed at exit; one left
+ *   by a killed process is removed by a later transaction in that folder
+ *   after a minute).
+ *
+ * ---- Savepoints: BtrSavepoint(op), inside a transaction.
+ *   RECMAN_SAVEPOINT_SET marks the point; RECMAN_SAVEPOINT_UNDO puts back
+ *   every write made since, in every file (also files first written after
+ *   the mark), and the transaction goes on; RECMAN_SAVEPOINT_RELEASE keeps
+ *   them and drops the mark. One mark at a time: set while one is set gives
+ *   37; any of them without a transaction, and release or undo without a
+ *   mark, give 39. End and abort drop the mark with the transaction. Locks
+ *   taken after the mark stay to the end of the transaction. So a batch of
+ *   units of work in one transaction (one commit, one sync) lets a unit
+ *   that fails go alone: set before each unit, undo when it fails, release
+ *   when it succeeds.
  */
 #ifndef RECMAN_H
 #define RECMAN_H
@@ -331,6 +355,9 @@ RECMAN_API int BtrLockDelay(int count);                             /* 220: wait
 /* Transactions: op B_BEGIN_TRAN 19, B_END_TRAN 20, B_ABORT_TRAN 21 (see
  * "Transactions" above; BtrGet and BtrWrite take these operations too). */
 RECMAN_API int BtrTransaction(int op);
+/* Savepoints inside a transaction (see "Savepoints" above). */
+enum { RECMAN_SAVEPOINT_SET = 1, RECMAN_SAVEPOINT_RELEASE = 2, RECMAN_SAVEPOINT_UNDO = 3 };
+RECMAN_API int BtrSavepoint(int op);
 /* 227: fills buffer as BtrStat does and returns a pointer into it at the
  * first segment of `key`, or null (unknown handle or key). */
 RECMAN_API void* BtrGetKeyInfo(uint16_t handle, void* buffer, int key); /* 227 */

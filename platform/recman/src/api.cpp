@@ -77,6 +77,7 @@ struct Handle {
 // order of their first write, and the record locks taken inside it.
 struct Tx {
     bool active = false;
+    bool savepoint = false;  // a savepoint is set (BtrSavepoint)
     int64_t id = 0;
     std::vector<std::shared_ptr<File>> files;
     std::vector<std::pair<std::shared_ptr<File>, uint32_t>> locks;
@@ -160,6 +161,8 @@ void forgetInherited() {
     for (auto& f : s.tx.files) inherited->push_back(std::move(f));
     for (auto& [f, pos] : s.tx.locks) inherited->push_back(std::move(f));
     s.tx = Tx();
+    recman::processTxActive = false;
+    recman::readTxFiles.clear();  // the parent's read transactions, not ended here
     // a child draws transaction ids of its own, not its parent's sequence
     s.rng.seed(std::random_device{}() ^ (uint64_t(::getpid()) << 32) ^ uint64_t(nowMs()));
     if (s.markerFd >= 0) ::close(s.markerFd);  // the parent's: its lock stays with the parent
@@ -267,10 +270,11 @@ bool heldOnlyForTx(File& f, uint32_t pos, const LockEntry& e) {
 // Takes a lock of a record for a handle: 0, 84 (held elsewhere, no wait) or
 // 78 (held by another handle of this process and the caller would wait:
 // nobody could ever release it).
-int acquire(Handle& h, uint32_t pos, bool multi, bool wait) {
+int acquire(Handle& h, uint32_t pos, bool multi, bool wait, bool* held = nullptr) {
     File& f = *h.file;
     const uint16_t me = idOf(h);
     auto it = f.locks.find(pos);
+    if (held) *held = it != f.locks.end() && it->second.handle == me;
     if (it != f.locks.end() && it->second.handle != me && heldOnlyForTx(f, pos, it->second))
         it->second.handle = me;
     if (it != f.locks.end() && it->second.handle != me) return wait ? B_DEADLOCK : B_RECORD_IN_USE;
@@ -334,6 +338,9 @@ void endTxLocks() {
 void endTx() {
     Tx& tx = state().tx;
     tx.active = false;
+    tx.savepoint = false;
+    recman::processTxActive = false;
+    while (!recman::readTxFiles.empty()) recman::readTxFiles.back()->endReadTx();
     endTxLocks();
     tx.files.clear();
     tx.id = 0;
@@ -378,50 +385,71 @@ int sweepMarkers(const std::string& dir, time_t minAge) {
 }
 
 // Before a write inside a transaction: the file joins it (0 or a status).
+// A file joining while a savepoint is set takes one too, so that undoing
+// the savepoint undoes what it wrote.
 int joinTx(Handle& h) {
     Tx& tx = state().tx;
     File& f = *h.file;
     if (!tx.active || f.inTx()) return 0;
-    State& s = state();
-    if (s.markerFd < 0) {
-        const size_t slash = f.canon.rfind('/');
-        const std::string dir = slash == std::string::npos ? "." : f.canon.substr(0, slash);
-        sweepMarkers(dir, 60);
-        s.marker = dir + "/.recman-tx-" + std::to_string(::getpid()) + "-" + hex64(s.rng()).substr(0, 8);
-        s.markerFd = ::open(s.marker.c_str(), O_CREAT | O_RDWR | O_CLOEXEC, 0666);
-        if (s.markerFd < 0) {
-            const int e = errno;
-            s.marker.clear();
-            return e == EMFILE || e == ENFILE ? B_TOO_MANY_FILES
-                   : e == EACCES || e == EPERM || e == EROFS ? B_PERMISSION_ERROR
-                                                             : B_IO_ERROR;
-        }
-        static const char zeros[] = "0000000000000000\n";
-        if (lockByte(s.markerFd, F_WRLCK, 0) != 0 || ::pwrite(s.markerFd, zeros, 17, 0) != 17) {
-            ::close(s.markerFd);
-            ::unlink(s.marker.c_str());
-            s.markerFd = -1;
-            s.marker.clear();
-            return B_IO_ERROR;
-        }
-    }
-    const int st = f.txJoin(tx.id, s.marker);
+    int st = f.txJoin(tx.id);
     if (st) return st;
     tx.files.push_back(h.file);
+    if (tx.savepoint && (st = f.spSet())) return st;
     return 0;
 }
 
-// All or nothing: one file commits alone; several commit under their
-// commit bytes, with the marker made before the first COMMIT and removed
-// after the last (its removal is the commit point; see store.hpp).
+// Syncs a descriptor's data to the disk; 0 or a status.
+int syncFd(int fd) { return ::fdatasync(fd) == 0 ? 0 : B_IO_ERROR; }
+
+// The process's marker, made at its first transaction over two files or
+// more, in the folder of that transaction's first file; its name is made
+// durable with the folder, so that it is there after a power loss.
+int ensureMarker(const File& first) {
+    State& s = state();
+    if (s.markerFd >= 0) return 0;
+    const size_t slash = first.canon.rfind('/');
+    const std::string dir = slash == std::string::npos ? "." : first.canon.substr(0, slash);
+    sweepMarkers(dir, 60);
+    s.marker = dir + "/.recman-tx-" + std::to_string(::getpid()) + "-" + hex64(s.rng()).substr(0, 8);
+    s.markerFd = ::open(s.marker.c_str(), O_CREAT | O_RDWR | O_CLOEXEC, 0666);
+    if (s.markerFd < 0) {
+        const int e = errno;
+        s.marker.clear();
+        return e == EMFILE || e == ENFILE ? B_TOO_MANY_FILES
+               : e == EACCES || e == EPERM || e == EROFS ? B_PERMISSION_ERROR
+                                                         : B_IO_ERROR;
+    }
+    static const char zeros[] = "0000000000000000\n";
+    bool ok = lockByte(s.markerFd, F_WRLCK, 0) == 0 && ::pwrite(s.markerFd, zeros, 17, 0) == 17 &&
+              syncFd(s.markerFd) == 0;
+    if (ok) {
+        const int d = ::open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        ok = d >= 0 && ::fsync(d) == 0;
+        if (d >= 0) ::close(d);
+    }
+    if (!ok) {
+        ::close(s.markerFd);
+        ::unlink(s.marker.c_str());
+        s.markerFd = -1;
+        s.marker.clear();
+        return B_IO_ERROR;
+    }
+    return 0;
+}
+
+// All or nothing, and durable when it returns 0: one file commits alone
+// and is synced; several write their before-images and commit under their
+// commit bytes, between the marker naming the transaction (synced before
+// the first COMMIT) and its zeros (written and synced after every file is
+// synced: the commit point; see store.hpp).
 int commitTx() {
     Tx& tx = state().tx;
     auto& files = tx.files;
     int st = 0;
     if (files.size() == 1) {
-        st = files[0]->txDropOwnRows();
-        if (!st) st = files[0]->txCommit();
+        st = files[0]->txCommit();
         if (st) files[0]->txRollback();
+        else st = files[0]->syncCommitted();
         endTx();
         return st;
     }
@@ -429,18 +457,22 @@ int commitTx() {
         endTx();
         return 0;
     }
+    State& s = state();
+    st = ensureMarker(*files[0]);
+    for (size_t i = 0; !st && i < files.size(); ++i) st = files[i]->txWriteUndo(s.marker);
+    if (st) {
+        abortTx();
+        return st;
+    }
     size_t locked = 0;
     for (; locked < files.size(); ++locked)
         if (lockByte(files[locked]->lockFd, F_WRLCK, kCommitByte) != 0) break;
-    State& s = state();
     bool named = false;
     if (locked == files.size()) {
         std::string body = hex64(uint64_t(tx.id)) + "\n";
         for (auto& f : files) body += f->canon + "\n";
         body += "\n";
-        if (s.markerFd < 0)
-            st = B_IO_ERROR;
-        else if (::pwrite(s.markerFd, body.data(), body.size(), 0) != ssize_t(body.size()))
+        if (::pwrite(s.markerFd, body.data(), body.size(), 0) != ssize_t(body.size()) || syncFd(s.markerFd))
             st = B_IO_ERROR;
         else
             named = true;
@@ -453,6 +485,7 @@ int commitTx() {
         for (; committed < files.size(); ++committed)
             if ((st = files[committed]->txCommit())) break;
     }
+    for (size_t i = 0; !st && i < committed; ++i) st = files[i]->syncCommitted();
     if (st) {
         // Put back what committed, drop the rest.
         bool all = true;
@@ -466,7 +499,7 @@ int commitTx() {
         if (named && all) ::pwrite(s.markerFd, zeros, 16, 0);
     } else {
         // the commit point: the marker names this transaction no more
-        if (::pwrite(s.markerFd, zeros, 16, 0) != 16) st = B_IO_ERROR;
+        if (::pwrite(s.markerFd, zeros, 16, 0) != 16 || syncFd(s.markerFd)) st = B_IO_ERROR;
     }
     for (size_t i = 0; i < locked; ++i) {
         struct flock fl {};
@@ -480,6 +513,37 @@ int commitTx() {
     return st;
 }
 
+// Savepoints inside the transaction (BtrSavepoint).
+int savepoint(int op) {
+    checkFork();
+    Tx& tx = state().tx;
+    if (!tx.active) return B_NO_TRANSACTION;
+    int st = 0;
+    switch (op) {
+    case RECMAN_SAVEPOINT_SET:
+        if (tx.savepoint) return B_TRANSACTION_ACTIVE;
+        for (auto& f : tx.files)
+            if (!st) st = f->spSet();
+        if (st) {
+            for (auto& f : tx.files) f->spUndo();
+            return st;
+        }
+        tx.savepoint = true;
+        return 0;
+    case RECMAN_SAVEPOINT_RELEASE:
+    case RECMAN_SAVEPOINT_UNDO:
+        if (!tx.savepoint) return B_NO_TRANSACTION;
+        for (auto& f : tx.files) {
+            const int one = op == RECMAN_SAVEPOINT_UNDO ? f->spUndo() : f->spRelease();
+            if (!st) st = one;
+        }
+        tx.savepoint = false;
+        return st;
+    default:
+        return B_INVALID_OPERATION;
+    }
+}
+
 int transaction(int op) {
     checkFork();
     Tx& tx = state().tx;
@@ -488,6 +552,7 @@ int transaction(int op) {
         if (tx.active) return B_TRANSACTION_ACTIVE;
         tx = Tx();
         tx.active = true;
+        recman::processTxActive = true;
         while (tx.id == 0) tx.id = int64_t(state().rng() >> 1);
         return 0;
     case B_END_TRAN:
@@ -856,7 +921,7 @@ int doUpdate(Handle& h, void* key, void* data, int length) {
         changed[i] = encodeRecordKey(k, old.data(), old.size()) != encs[i];
         if (changed[i] && !k.modifiable) return B_MODIFIABLE_KEY_CHANGED;
     }
-    st = f.update(h.curPos, h.curVer, rec, encs, changed);
+    st = f.update(h.curPos, h.curVer, rec, encs, changed, old);
     if (st) return st;
     Row row;
     row.pos = h.curPos;
@@ -876,7 +941,7 @@ int doDelete(Handle& h) {
     if (!h.hasCurrent) return B_INVALID_POSITIONING;
     int st = lockedByOther(h, h.curPos);
     if (st) return st;
-    st = f.remove(h.curPos, h.curVer);
+    st = f.remove(h.curPos, h.curVer, h.curData);
     if (st) return st;
     // The logical position stays where the record was, so that get next
     // and get previous continue with its neighbours.
@@ -1160,8 +1225,21 @@ int BtrGet(int op, uint16_t handle, void* key, void* data, int length) {
                 const bool multi = bias >= B_LOCK_MULTI_WAIT;
                 const bool wait = bias == B_LOCK_SINGLE_WAIT || bias == B_LOCK_MULTI_WAIT;
                 const uint32_t pos = view.pos;
-                st = acquire(*h, pos, multi, wait);
+                bool held = false;
+                st = acquire(*h, pos, multi, wait, &held);
                 if (st) return st;
+                // Held by this handle already: nobody could change the
+                // record since it was locked; what was read stands.
+                if (held) {
+                    const bool step = base == B_STEP_NEXT || base == B_STEP_FIRST || base == B_STEP_LAST ||
+                                      base == B_STEP_PREVIOUS;
+                    copyOut(*h, view, data, length, key, !step);
+                    if (fromAhead)
+                        setCurrentAhead(*h, view);
+                    else
+                        setCurrent(*h, view);
+                    return 0;
+                }
                 // Read again under the lock: the record may have changed (or gone)
                 // while this handle waited for it.
                 st = f.byPosition(pos, row, found);
@@ -1595,6 +1673,14 @@ void* RecmanOrdinal(int ordinal) {
 int BtrTransaction(int op) {
     try {
         return transaction(op);
+    } catch (...) {
+        return B_IO_ERROR;
+    }
+}
+
+int BtrSavepoint(int op) {
+    try {
+        return savepoint(op);
     } catch (...) {
         return B_IO_ERROR;
     }

@@ -22,9 +22,11 @@ namespace {
 //   with write(); once write() returned, the bytes are in the kernel's page
 //   cache and survive a kill -9 of the process (the kernel writes them out).
 //   Readers of other processes go on reading while one writes.
-// - synchronous=NORMAL: no fsync at each commit, only at checkpoints. That
-//   gives up only the last commits on a power loss or a kernel crash, never
-//   on a process crash, and it never corrupts the file.
+// - synchronous=NORMAL: no fsync at each commit, only at checkpoints. A
+//   single write outside a transaction may be lost to a power loss or a
+//   kernel crash (never to a process crash, and the file is never
+//   corrupted); the end of a process transaction syncs what it committed
+//   itself (File::syncCommitted), so a transaction that ended is durable.
 // - busy timeout (set with sqlite3_busy_timeout before any statement, so
 //   that the first read of the schema waits too): several processes share
 //   the files; a write waits for another process's write to end instead of
@@ -210,6 +212,7 @@ bool byteHeld(int fd, short type, off_t at) {
 }
 
 File::~File() {
+    if (readTx_) endReadTx();
     dropStatements();
     for (sqlite3_stmt** s : {&begin_, &commit_, &rollback_}) {
         sqlite3_finalize(*s);
@@ -242,7 +245,7 @@ void File::dropStatements() {
     for (auto& [mask, s] : updates_) sqlite3_finalize(s);
     updates_.clear();
     for (sqlite3_stmt** s : {&byPos_, &stepStmts_[0], &stepStmts_[1], &stepStmts_[2], &stepStmts_[3], &count_,
-                             &insert_, &delete_, &undoIns_, &undoBefore_, &txRow_, &leftovers_, &dropRows_[0],
+                             &insert_, &delete_, &undoIns_, &readBegin_, &txRow_, &leftovers_, &dropRows_[0],
                              &dropRows_[1]}) {
         sqlite3_finalize(*s);
         *s = nullptr;
@@ -478,23 +481,75 @@ int File::rowFits(size_t n) const {
     return 0;
 }
 
+// Inside a process transaction, a file it has not written is read in one
+// read transaction: one snapshot for every read to the transaction's end,
+// checked whole once (afterRead), with no lock taken or asked per read.
+std::vector<File*> readTxFiles;
+bool processTxActive = false;
+
+int File::beforeRead() {
+    if (!processTxActive || txId_ || readTx_ || !shm_ || readOnly) return 0;
+    sqlite3_stmt* s = prepare(readBegin_, "BEGIN DEFERRED");
+    if (!s) return B_IO_ERROR;
+    int rc;
+    {
+        StmtUse use(s);
+        rc = sqlite3_step(s);
+    }
+    if (rc != SQLITE_DONE) return statusOf(rc);
+    readTx_ = true;
+    readChecked_ = false;
+    readTxFiles.push_back(this);
+    return 0;
+}
+
+void File::endReadTx() {
+    if (!readTx_) return;
+    readTx_ = false;
+    readChecked_ = false;
+    for (size_t i = 0; i < readTxFiles.size(); ++i)
+        if (readTxFiles[i] == this) {
+            readTxFiles.erase(readTxFiles.begin() + long(i));
+            break;
+        }
+    if (!sqlite3_get_autocommit(db_)) {
+        sqlite3_stmt* s = prepare(commit_, "COMMIT");
+        if (s) {
+            StmtUse use(s);
+            if (sqlite3_step(s) != SQLITE_DONE) execAll(db_, "ROLLBACK");
+        }
+    }
+}
+
 int File::afterRead() {
     if (txId_ || !shm_) return 0;
+    if (readTx_ && readChecked_) return 0;
     uint8_t now[sizeof checkedHdr_];
     std::memcpy(now, const_cast<const uint8_t*>(shm_), sizeof now);
-    if (std::memcmp(now, checkedHdr_, sizeof now) == 0) return 0;
+    if (std::memcmp(now, checkedHdr_, sizeof now) == 0) {
+        readChecked_ = readTx_;
+        return 0;
+    }
     // Something committed since the last check. While a transaction of
     // another process holds the commit byte, it is between the commits of
     // its files: what was read may be half of it. Wait for its end and read
     // again. Else every commit up to `now` is whole.
     if (!byteHeld(lockFd, F_WRLCK, kCommitByte)) {
         std::memcpy(checkedHdr_, now, sizeof now);
+        readChecked_ = readTx_;
         return 0;
     }
+    // A read transaction keeps its snapshot: it starts again, on a new one.
+    const bool again = readTx_;
+    if (again) endReadTx();
     const int64_t end = nowMs() + kTranWaitMs;
     while (byteHeld(lockFd, F_WRLCK, kCommitByte)) {
         if (nowMs() > end) return B_FILE_IN_USE;
         ::usleep(500);
+    }
+    if (again) {
+        const int st = beforeRead();
+        if (st) return st;
     }
     return 1;
 }
@@ -563,6 +618,7 @@ int File::keyQuery(int key, KeyQuery q, const std::string* enc, uint32_t pos, in
     }
     sqlite3_stmt* s = slot;
     if (!s) return B_IO_ERROR;
+    if (int st = beforeRead()) return st;
     for (;;) {
         int st;
         {
@@ -586,6 +642,7 @@ int File::keyQuery(int key, KeyQuery q, const std::string* enc, uint32_t pos, in
 int File::byPosition(uint32_t pos, Row& row, bool& found) {
     sqlite3_stmt* s = prepare(byPos_, "SELECT pos, ver, data FROM rec WHERE pos = ?1");
     if (!s) return B_IO_ERROR;
+    if (int st = beforeRead()) return st;
     for (;;) {
         int st;
         {
@@ -610,6 +667,7 @@ int File::step(int dir, uint32_t pos, int limit, RowSet& rows) {
     };
     sqlite3_stmt* s = prepare(stepStmts_[dir], sql[dir]);
     if (!s) return B_IO_ERROR;
+    if (int st = beforeRead()) return st;
     for (;;) {
         rows.clear();
         int st;
@@ -687,6 +745,7 @@ int File::rankOf(int key, const std::string& enc, uint32_t pos, int64_t& rank) {
 int File::count(int64_t& n) {
     sqlite3_stmt* s = prepare(count_, "SELECT count(*) FROM rec");
     if (!s) return B_IO_ERROR;
+    if (int st = beforeRead()) return st;
     for (;;) {
         {
             StmtUse use(s);
@@ -700,20 +759,10 @@ int File::count(int64_t& n) {
     }
 }
 
-// Inside a process transaction: the before-image of a record about to
-// change, or (inserted) the mark that it did not exist.
-int File::saveBefore(uint32_t pos, bool inserted) {
-    if (!txId_) return 0;
-    sqlite3_stmt* s = inserted ? prepare(undoIns_, "INSERT INTO rm_undo(txid, pos) VALUES(?1, ?2)")
-                               : prepare(undoBefore_,
-                                         "INSERT INTO rm_undo(txid, pos, ver, data)"
-                                         " SELECT ?1, pos, ver, data FROM rec WHERE pos = ?2");
-    if (!s) return B_IO_ERROR;
-    StmtUse use(s);
-    sqlite3_bind_int64(s, 1, txId_);
-    sqlite3_bind_int64(s, 2, pos);
-    const int rc = sqlite3_step(s);
-    return rc == SQLITE_DONE ? 0 : statusOf(rc);
+void File::saveBefore(uint32_t pos, int64_t ver, const std::vector<uint8_t>* old) {
+    if (!txId_ || imaged_.count(pos)) return;
+    imaged_.emplace(pos, images_.size());
+    images_.push_back(Image{pos, old != nullptr, ver, old ? *old : std::vector<uint8_t>()});
 }
 
 int File::insert(const std::vector<uint8_t>& data, int64_t ver, const std::vector<std::string>& encs,
@@ -751,15 +800,12 @@ int File::insert(const std::vector<uint8_t>& data, int64_t ver, const std::vecto
         return B_FILE_FULL;
     }
     pos = uint32_t(p);
-    if (txId_) {
-        const int st = saveBefore(pos, true);
-        if (st) return st;  // the caller's transaction is rolled back or aborted
-    }
+    saveBefore(pos, 0, nullptr);
     return 0;
 }
 
 int File::update(uint32_t pos, int64_t ver, const std::vector<uint8_t>& data, const std::vector<std::string>& encs,
-                 const std::vector<bool>& changed) {
+                 const std::vector<bool>& changed, const std::vector<uint8_t>& old) {
     ++writeSeq_;
     // One statement per set of changed key columns, so that an index whose
     // key value stays is not touched.
@@ -772,10 +818,6 @@ int File::update(uint32_t pos, int64_t ver, const std::vector<uint8_t>& data, co
     }
     sqlite3_stmt* s = slot;
     if (!s) return B_IO_ERROR;
-    if (txId_) {
-        const int st = saveBefore(pos, false);
-        if (st) return st;
-    }
     StmtUse use(s);
     sqlite3_bind_blob(s, 1, data.data(), int(data.size()), SQLITE_STATIC);
     sqlite3_bind_int64(s, 2, pos);
@@ -785,23 +827,23 @@ int File::update(uint32_t pos, int64_t ver, const std::vector<uint8_t>& data, co
             sqlite3_bind_blob(s, int(i) + 4, encs[i].data(), int(encs[i].size()), SQLITE_STATIC);
     const int rc = sqlite3_step(s);
     if (rc != SQLITE_DONE) return statusOf(rc);
-    return sqlite3_changes(db_) == 1 ? 0 : B_CONFLICT;
+    if (sqlite3_changes(db_) != 1) return B_CONFLICT;
+    saveBefore(pos, ver, &old);
+    return 0;
 }
 
-int File::remove(uint32_t pos, int64_t ver) {
+int File::remove(uint32_t pos, int64_t ver, const std::vector<uint8_t>& old) {
     ++writeSeq_;
     sqlite3_stmt* s = prepare(delete_, "DELETE FROM rec WHERE pos = ?1 AND ver = ?2");
     if (!s) return B_IO_ERROR;
-    if (txId_) {
-        const int st = saveBefore(pos, false);
-        if (st) return st;
-    }
     StmtUse use(s);
     sqlite3_bind_int64(s, 1, pos);
     sqlite3_bind_int64(s, 2, ver);
     const int rc = sqlite3_step(s);
     if (rc != SQLITE_DONE) return statusOf(rc);
-    return sqlite3_changes(db_) == 1 ? 0 : B_CONFLICT;
+    if (sqlite3_changes(db_) != 1) return B_CONFLICT;
+    saveBefore(pos, ver, &old);
+    return 0;
 }
 
 int File::begin() {
@@ -892,8 +934,9 @@ std::vector<std::string> markerFiles(const std::string& m) {
 
 }  // namespace
 
-int File::txJoin(int64_t id, const std::string& marker) {
+int File::txJoin(int64_t id) {
     if (readOnly) return B_PERMISSION_ERROR;
+    if (readTx_) endReadTx();  // the write transaction takes a snapshot of its own
     const int64_t end = nowMs() + kTranWaitMs;
     for (bool recover = false;; recover = true) {
         int st = 0;
@@ -928,17 +971,7 @@ int File::txJoin(int64_t id, const std::string& marker) {
             if (m == Marker::Dead) dead = true;
             else if (m == Marker::Absent) st = dropRows(l.txid);
         }
-        doneTx.clear();
-        if (!st && !dead) {
-            sqlite3_stmt* s = prepare(txRow_, "INSERT OR REPLACE INTO rm_tx(txid, marker) VALUES(?1, ?2)");
-            if (s) {
-                StmtUse use(s);
-                sqlite3_bind_int64(s, 1, id);
-                sqlite3_bind_text(s, 2, marker.c_str(), -1, SQLITE_STATIC);
-                rc = sqlite3_step(s);
-            }
-            st = s && rc == SQLITE_DONE ? 0 : statusOf(s ? rc : SQLITE_ERROR);
-        }
+        if (!st && !dead) doneTx.clear();
         if (st || dead) {
             sqlite3_stmt* r = prepare(rollback_, "ROLLBACK");
             if (r) {
@@ -950,17 +983,43 @@ int File::txJoin(int64_t id, const std::string& marker) {
         }
         txId_ = id;
         savepoints_ = 0;
+        images_.clear();
+        imaged_.clear();
+        spImages_ = -1;
         return 0;
     }
 }
 
-int File::txDropOwnRows() { return txId_ ? dropRows(txId_) : 0; }
+int File::txWriteUndo(const std::string& marker) {
+    if (!txId_) return 0;
+    sqlite3_stmt* s = prepare(txRow_, "INSERT OR REPLACE INTO rm_tx(txid, marker) VALUES(?1, ?2)");
+    if (!s) return B_IO_ERROR;
+    {
+        StmtUse use(s);
+        sqlite3_bind_int64(s, 1, txId_);
+        sqlite3_bind_text(s, 2, marker.c_str(), -1, SQLITE_STATIC);
+        const int rc = sqlite3_step(s);
+        if (rc != SQLITE_DONE) return statusOf(rc);
+    }
+    sqlite3_stmt* ins = prepare(undoIns_, "INSERT INTO rm_undo(txid, pos, ver, data) VALUES(?1, ?2, ?3, ?4)");
+    if (!ins) return B_IO_ERROR;
+    for (const Image& im : images_) {
+        StmtUse use(ins);
+        sqlite3_bind_int64(ins, 1, txId_);
+        sqlite3_bind_int64(ins, 2, im.pos);
+        if (im.existed) {
+            sqlite3_bind_int64(ins, 3, im.ver);
+            sqlite3_bind_blob(ins, 4, im.data.data(), int(im.data.size()), SQLITE_STATIC);
+        }
+        const int rc = sqlite3_step(ins);
+        if (rc != SQLITE_DONE) return statusOf(rc);
+    }
+    return 0;
+}
 
 int File::leftovers(std::vector<Leftover>& out) {
     out.clear();
-    sqlite3_stmt* s = prepare(leftovers_,
-                              "SELECT u.txid, (SELECT marker FROM rm_tx t WHERE t.txid = u.txid)"
-                              " FROM (SELECT DISTINCT txid FROM rm_undo) u");
+    sqlite3_stmt* s = prepare(leftovers_, "SELECT txid, marker FROM rm_tx");
     if (!s) return 0;  // no such table (a file of an older build): nothing left over
     StmtUse use(s);
     int rc;
@@ -995,13 +1054,30 @@ int File::txCommit() {
     doneTx.push_back(txId_);
     txId_ = 0;
     savepoints_ = 0;
+    images_.clear();
+    imaged_.clear();
+    spImages_ = -1;
     ++writeSeq_;
     return 0;
+}
+
+// The write-ahead log holds what COMMIT wrote (the connection's own file
+// object syncs it: no second descriptor on the file, whose closing would
+// drop this process's locks).
+int File::syncCommitted() {
+    sqlite3_file* fp = nullptr;
+    if (sqlite3_file_control(db_, "main", SQLITE_FCNTL_JOURNAL_POINTER, &fp) != SQLITE_OK || !fp ||
+        !fp->pMethods)
+        return 0;  // no log open: the commit went into the file itself
+    return fp->pMethods->xSync(fp, SQLITE_SYNC_NORMAL) == SQLITE_OK ? 0 : B_IO_ERROR;
 }
 
 void File::txRollback() {
     txId_ = 0;
     savepoints_ = 0;
+    images_.clear();
+    imaged_.clear();
+    spImages_ = -1;
     ++writeSeq_;
     if (sqlite3_get_autocommit(db_)) return;
     sqlite3_stmt* s = prepare(rollback_, "ROLLBACK");
@@ -1010,8 +1086,38 @@ void File::txRollback() {
     sqlite3_step(s);
 }
 
+int File::spSet() {
+    if (!txId_ || spImages_ >= 0) return B_TRANSACTION_ACTIVE;
+    const int rc = execAll(db_, "SAVEPOINT rm_sp");
+    if (rc != SQLITE_OK) return statusOf(rc);
+    spImages_ = long(images_.size());
+    return 0;
+}
+
+int File::spRelease() {
+    if (spImages_ < 0) return 0;
+    const int rc = execAll(db_, "RELEASE rm_sp");
+    if (rc != SQLITE_OK) return statusOf(rc);
+    spImages_ = -1;
+    return 0;
+}
+
+int File::spUndo() {
+    if (spImages_ < 0) return 0;
+    ++writeSeq_;
+    const int rc = execAll(db_, "ROLLBACK TO rm_sp; RELEASE rm_sp");
+    if (rc != SQLITE_OK) return statusOf(rc);
+    while (images_.size() > size_t(spImages_)) {
+        imaged_.erase(images_.back().pos);
+        images_.pop_back();
+    }
+    spImages_ = -1;
+    return 0;
+}
+
 int File::undo(int64_t id) {
     if (txId_ || readOnly) return B_FILE_IN_USE;
+    if (readTx_) endReadTx();
     int st = begin();
     if (st) return st;
     ++writeSeq_;

@@ -24,19 +24,28 @@
 //
 // Transactions over several files (BtrTransaction, api.cpp): a process
 // transaction opens BEGIN IMMEDIATE on each file's connection at its first
-// write there and COMMITs them all at the end. Each file also writes,
-// inside its own SQLite transaction, the before-images of what it changes
-// into rm_undo (keyed by the transaction id), and a row of rm_tx naming the
-// process's marker file. One file commits alone. With two or more, the
-// process writes into its marker (a small file it keeps, and holds a lock
-// on, for its life) the transaction's id and files before the first COMMIT,
-// and overwrites the id with zeros after the last: that is the commit
-// point. Opening a file whose rm_undo holds rows of a transaction that its
+// write there and COMMITs them all at the end. While the transaction runs,
+// each file keeps in memory the before-image of every record it changes,
+// once per record (the first one: what was there before the transaction),
+// or the mark that the record did not exist. A transaction that wrote one
+// file commits it alone and writes no before-image at all. With two or
+// more, each file writes, inside its own SQLite transaction, its before-
+// images into rm_undo and a row of rm_tx (keyed by the transaction id)
+// naming the process's marker file; then the process writes into its marker
+// (a small file it keeps, and holds a lock on, for its life) the
+// transaction's id and files and syncs it, COMMITs and syncs every file,
+// and overwrites the id with zeros and syncs the marker again: that is the
+// commit point. So after a power loss as after a kill, a file that kept its
+// commit has the rows to put it back while the marker still names the
+// transaction. Opening a file whose rm_tx names a transaction that its
 // marker still names while no process holds the marker's lock (its owner
-// died between two COMMITs) puts the before-images back, in every file the
-// marker names, then removes the marker. Rows of a transaction the marker
-// no longer names are left-overs of one that committed; they are dropped
-// at the next transaction's first write to the file.
+// died, or the machine stopped, between two COMMITs) puts the before-images
+// back, in every file the marker names, then removes the marker. Rows of a
+// transaction the marker no longer names are left-overs of one that
+// committed; they are dropped at the next transaction's first write to the
+// file. Savepoints (BtrSavepoint) are SQLite savepoints on every file of the
+// transaction; a file that joins after the savepoint was set takes one at
+// its join, and each file remembers how many before-images it held then.
 //
 // Lock bytes on the descriptor each File holds for its whole life (never a
 // second descriptor on the data file, -wal or -shm: closing any descriptor
@@ -60,6 +69,7 @@
 #include <map>
 #include <memory>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "keys.hpp"
@@ -192,9 +202,10 @@ public:
     // `encs` holds the encoded value of every key (only column keys are used).
     int insert(const std::vector<uint8_t>& data, int64_t ver, const std::vector<std::string>& encs, uint32_t& pos);
     // `changed` marks the column keys whose value changes.
+    // `old` is the record as stored (version `ver`): its before-image.
     int update(uint32_t pos, int64_t ver, const std::vector<uint8_t>& data, const std::vector<std::string>& encs,
-               const std::vector<bool>& changed);
-    int remove(uint32_t pos, int64_t ver);
+               const std::vector<bool>& changed, const std::vector<uint8_t>& old);
+    int remove(uint32_t pos, int64_t ver, const std::vector<uint8_t>& old);
 
     // Snapshot of what rows read ahead depend on; false when there is
     // nothing to look at (then nothing is read ahead).
@@ -220,16 +231,30 @@ public:
     int addKey(const KeyDef& k, int& keyNo);
     int dropKey(int keyNo);
 
-    // ---- process transactions (txn.cpp) ----
+    // ---- process transactions ----
     bool inTx() const { return txId_ != 0; }
     int64_t txId() const { return txId_; }
     // First write of transaction `id` to this file: BEGIN IMMEDIATE within
-    // kTranWaitMs (else 85), left-overs dropped, rm_tx row written.
-    int txJoin(int64_t id, const std::string& marker);
+    // kTranWaitMs (else 85), left-overs of committed transactions dropped.
+    int txJoin(int64_t id);
+    // For a transaction over several files, before the first COMMIT: the
+    // before-images and the rm_tx row naming `marker` go into this file's
+    // transaction.
+    int txWriteUndo(const std::string& marker);
     int txCommit();     // COMMIT; the file leaves the transaction
     void txRollback();  // ROLLBACK; the file leaves the transaction
-    // For the last file of a transaction: its own rows go with the commit.
-    int txDropOwnRows();
+    // Syncs what the last COMMIT wrote to the disk; 0 or a status.
+    int syncCommitted();
+    // Savepoints of the process transaction on this file.
+    int spSet();
+    int spRelease();
+    int spUndo();
+    bool hasSavepoint() const { return spImages_ >= 0; }
+    // Reads inside a process transaction on a file it has not written: one
+    // read transaction, begun at the first read and checked once, serves
+    // every read to the end of the process transaction (endReadTx).
+    bool inReadTx() const { return readTx_; }
+    void endReadTx();
     // Puts back the before-images of transaction `id` in a transaction of
     // its own; 0 or a status.
     int undo(int64_t id);
@@ -262,7 +287,12 @@ private:
     // 1 when it must be read again (a transaction of another process was
     // committing), or a status.
     int afterRead();
-    int saveBefore(uint32_t pos, bool inserted);
+    // Inside a process transaction: keeps the before-image of a record
+    // about to change (`old` null: the record is new), the first time only.
+    void saveBefore(uint32_t pos, int64_t ver, const std::vector<uint8_t>* old);
+    // Before a read: inside a process transaction, the file's one read
+    // transaction is begun; 0 or a status.
+    int beforeRead();
     struct Leftover {
         int64_t txid;
         std::string marker;
@@ -286,6 +316,17 @@ private:
     uint64_t writeSeq_ = 0;
     int64_t txId_ = 0;
     int savepoints_ = 0;
+    bool readTx_ = false;       // a read transaction of the process transaction is open
+    bool readChecked_ = false;  // and what it sees was checked whole
+    struct Image {
+        uint32_t pos;
+        bool existed;
+        int64_t ver;
+        std::vector<uint8_t> data;
+    };
+    std::vector<Image> images_;
+    std::unordered_map<uint32_t, size_t> imaged_;
+    long spImages_ = -1;  // images held when the savepoint was set; -1: none set
     sqlite3_stmt* byPos_ = nullptr;
     sqlite3_stmt* stepStmts_[4] = {};
     sqlite3_stmt* count_ = nullptr;
@@ -296,10 +337,10 @@ private:
     sqlite3_stmt* rollback_ = nullptr;
     sqlite3_stmt* undoIns_ = nullptr;
     sqlite3_stmt* txRow_ = nullptr;
+    sqlite3_stmt* readBegin_ = nullptr;
     sqlite3_stmt* leftovers_ = nullptr;
     sqlite3_stmt* dropRows_[2] = {};
     bool txTables_ = false;
-    sqlite3_stmt* undoBefore_ = nullptr;
 
     friend struct FileAccess;
 };
@@ -307,6 +348,11 @@ private:
 // Finds a file this process has open by device and inode (set by the
 // client calls).
 extern std::function<std::shared_ptr<File>(dev_t, ino_t)> openHere;
+
+// Set while this process has a transaction open (api.cpp); the files read
+// in it with a read transaction of their own, ended with the transaction.
+extern bool processTxActive;
+extern std::vector<File*> readTxFiles;
 
 // Lock helpers on a File's descriptor (open-file-description locks).
 // 0 when set, else errno.

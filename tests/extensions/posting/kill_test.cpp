@@ -1,6 +1,7 @@
-// The posting run killed (SIGKILL) at random moments, each time run again:
-// the books end as those of a run never interrupted, every sale posted
-// exactly once.
+// The posting run killed (SIGKILL) at random moments, or cut by a power
+// loss (a disk that keeps only what was synced), each time run again: the
+// books end as those of a run never interrupted, every sale posted exactly
+// once.
 #include <gtest/gtest.h>
 
 #include <signal.h>
@@ -25,8 +26,10 @@
 #include "fx.h"
 #include "posting/posting_internal.h"
 #include "recman.h"
+#include "recman_testing.h"
 #include "tests/posting/fixture.h"
 #include "tests/support/library.h"
+#include "tests/support/unsynced_disk.h"
 
 namespace fs = std::filesystem;
 using namespace postingtest;
@@ -193,6 +196,85 @@ TEST_F(PostingKillTest, TwoStationsPostingAtOnceEndWithTheBooksOfOneRun)
     EXPECT_TRUE(Ended(second));
     ASSERT_TRUE(Ended(Start(data_)));
 
+    const Books got = Read(data_);
+    EXPECT_EQ(got.posted, kSales);
+    EXPECT_EQ(got.accounts, expected.accounts);
+    EXPECT_EQ(got.lineNet, expected.lineNet);
+    EXPECT_EQ(got.onHand, expected.onHand);
+}
+
+}  // namespace
+
+namespace {
+
+// The power fails at random moments of runs: the disk keeps only what was
+// synced. When it comes back, every sale is whole or absent (the stock on
+// hand is what the posted sales took, the ledger balances, the sales the
+// run had committed are there), and the run goes on to the books of one
+// run never interrupted.
+TEST_F(PostingKillTest, PowerLossesLeaveEverySaleWholeOrAbsentAndARerunGivesTheBooksOfOneRun)
+{
+    constexpr int kCuts = 10;
+    const std::string reference = CopyOfTheCompany();
+    ASSERT_TRUE(Ended(Start(reference)));
+    const Books expected = Read(reference);
+    const Books start = Read(data_);
+    const std::string disk = scratch_.path() + "/disk";
+
+    std::mt19937 random(20261211);
+    std::uniform_int_distribution<int> more(1, 60);
+    std::uniform_int_distribution<int> later(0, 50000);
+    int cutMidway = 0;
+    for (int cut = 0; cut < kCuts && Posted(data_) < kSales; ++cut) {
+        RecmanReset();
+        testdisk::Mirror(data_, disk);
+        const pid_t pid = Start(data_);
+        testdisk::Stop();   // the station that runs is the child; this process only waits
+        // Cut once the run has committed a few more sales, a random moment
+        // later: inside a batch, between batches, in a commit.
+        const int target = Posted(data_) + more(random);
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+        while (Posted(data_) < target && std::chrono::steady_clock::now() < deadline) {
+            int status = 0;
+            if (waitpid(pid, &status, WNOHANG) == pid)
+                break;
+            std::this_thread::sleep_for(std::chrono::microseconds(500));
+        }
+        std::this_thread::sleep_for(std::chrono::microseconds(later(random)));
+        ::kill(pid, SIGKILL);
+        waitpid(pid, nullptr, 0);
+        testdisk::PowerBack(data_, disk);
+
+        // What each posted sale took: one widget (every fifth) or two gadgets.
+        std::map<std::string, double> took;
+        int posted = 0;
+        ForEachRecord<TagSalesHdr>(data_ + "/" + GetDataFileName(bwps::No(bwps::FileNo::SalesHeader)),
+                                   [&](const TagSalesHdr& h) {
+                                       if (!(h.Flags & 2))
+                                           return;
+                                       ++posted;
+                                       const int i = std::atoi(std::string(h.InvoiceNo, 10).c_str()) - 5000;
+                                       took[i % 5 == 0 ? "WIDGET" : "GADGET"] += i % 5 == 0 ? 1.0 : 2.0;
+                                   });
+        const Books got = Read(data_);
+        for (const char* code : {"WIDGET", "GADGET"}) {
+            const double before = start.onHand.at(code), now = got.onHand.at(code);
+            ASSERT_NEAR(before - now, took[code], 1e-9) << code << " after cut " << cut << " with " << posted << " posted";
+        }
+        // The ledger lines balance, and their cost of goods is that of the
+        // posted sales (a widget costs 4, a gadget 10).
+        double net = 0.0, cost = 0.0;
+        for (const auto& [account, amount] : got.lineNet) {
+            net += amount;
+            if (account.substr(0, account.find_first_of(std::string(" \0", 2))) == "5101")
+                cost += amount;
+        }
+        ASSERT_NEAR(net, 0.0, 0.005) << "after cut " << cut;
+        ASSERT_NEAR(cost, took["WIDGET"] * 4.0 + took["GADGET"] * 10.0, 0.005) << "after cut " << cut;
+        cutMidway += posted > 0 && posted < kSales ? 1 : 0;
+    }
+    EXPECT_GT(cutMidway, 0) << "no cut fell inside a run";
+    ASSERT_TRUE(Ended(Start(data_)));
     const Books got = Read(data_);
     EXPECT_EQ(got.posted, kSales);
     EXPECT_EQ(got.accounts, expected.accounts);

@@ -353,22 +353,50 @@ TEST_F(PostingRunTest, ASalesDetailHistoryRecordThatCannotBeWrittenLeavesTheSale
 
 // The last unit out takes the value left on hand as its cost, so stock is
 // never worth less than nothing.
+// The last units out take what value is left, and the ledger's inventory
+// credit is what the stock's value lost: stock and ledger agree, also for
+// a product on two lines of one sale.
 TEST_F(PostingRunTest, TheLastUnitOutCostsWhatValueIsLeft)
 {
-    PutProduct("LASTONE", 1, 4.0);
-    TagProduct p = Product("LASTONE");
-    p.Amounts[PRODUCT_QUANTITY] = 1.0;
-    p.Amounts[PRODUCT_VALUE] = 3.0;
-    ASSERT_EQ(bwpstest::PutRecord(FilePath(bwps::No(bwps::FileNo::Products)), &p, 15, &p, sizeof p), 0);
-    TagSalesHdr sale = Sale("0000008001", 1, 9.0);
-    CopyText(sale.Tender1, "CASH");
-    sale.TenderAmount1 = sale.Tendered = 9.0;
-    PutSale(sale, {{'P', "LASTONE", "", 1.0, 9.0}});
-    Run();
-    const TagProduct after = Product("LASTONE");
-    EXPECT_NEAR(after.Amounts[PRODUCT_QUANTITY], 0.0, 1e-9);
-    EXPECT_NEAR(after.Amounts[PRODUCT_VALUE], 0.0, 0.005);
-    EXPECT_NEAR(after.Runs[3][2], 3.0, 0.005);   // the period's cost
+    struct Case {
+        const char* what;
+        double onHand, value;
+        std::vector<double> lines;
+        double cost;
+    } cases[] = {
+        {"one line, the last unit", 1.0, 3.0, {1.0}, 3.0},
+        {"two lines, the second takes the last unit", 2.0, 7.0, {1.0, 1.0}, 7.0},
+        {"stock left, the unit cost", 3.0, 12.0, {1.0}, 4.0},
+    };
+    int n = 0;
+    for (const Case& c : cases) {
+        const std::string code = "LAST" + std::to_string(++n);
+        PutProduct(code.c_str(), 1, 4.0);
+        TagProduct p = Product(code.c_str());
+        p.Amounts[PRODUCT_QUANTITY] = c.onHand;
+        p.Amounts[PRODUCT_VALUE] = c.value;
+        ASSERT_EQ(bwpstest::PutRecord(FilePath(bwps::No(bwps::FileNo::Products)), &p, 15, &p, sizeof p), 0);
+        char invoice[11];
+        std::snprintf(invoice, sizeof invoice, "%010d", 8000 + n);
+        TagSalesHdr sale = Sale(invoice, 1, 9.0);
+        CopyText(sale.Tender1, "CASH");
+        sale.TenderAmount1 = sale.Tendered = 9.0;
+        std::vector<SaleLine> lines;
+        for (double q : c.lines)
+            lines.push_back({'P', code.c_str(), "", q, 9.0 / static_cast<double>(c.lines.size())});
+        PutSale(sale, lines);
+        const double creditBefore = Account("11071").CreditTotal;
+        Run();
+        const TagProduct after = Product(code.c_str());
+        double sold = 0.0;
+        for (double q : c.lines)
+            sold += q;
+        EXPECT_NEAR(after.Amounts[PRODUCT_QUANTITY], c.onHand - sold, 1e-9) << c.what;
+        EXPECT_NEAR(after.Amounts[PRODUCT_VALUE], c.value - c.cost, 0.005) << c.what;
+        EXPECT_NEAR(after.Runs[3][2], c.cost, 0.005) << c.what << ": the period's cost";
+        EXPECT_NEAR(Account("11071").CreditTotal - creditBefore, c.cost, 0.005)
+            << c.what << ": the inventory credit is what the stock's value lost";
+    }
 }
 
 // A completed layaway is its customer's sale: the customer is found through
@@ -748,6 +776,137 @@ TEST_F(PostingRunTest, EscBetweenSalesAsksAndAStopKeepsWhatWasPosted)
     for (const TagLedgerDetail& l : AllLines())
         (l.DebitCredit == 'D' ? debit : credit) += l.Amount;
     EXPECT_NEAR(debit, credit, 0.005);
+}
+
+}  // namespace
+
+namespace {
+
+// Inside one batch, the third sale fails after its ledger lines and its
+// product were written (its second line names a service not on file): it
+// is put back alone, the two before it stay posted, the run stops before
+// the fourth; put right, the next run posts the rest once.
+TEST_F(PostingRunTest, ASaleThatFailsInsideABatchGoesAloneAndTheSalesBeforeItStay)
+{
+    const double onHand = Product("WIDGET").Amounts[PRODUCT_QUANTITY];
+    const char* invoices[] = {"0000012001", "0000012002", "0000012003", "0000012004"};
+    for (const char* invoice : invoices) {
+        TagSalesHdr h = Sale(invoice, 1, 10.0);
+        CopyText(h.Tender1, "CASH");
+        h.TenderAmount1 = h.Tendered = 10.0;
+        if (std::strcmp(invoice, "0000012003") == 0)
+            PutSale(h, {{'P', "WIDGET", "", 1.0, 10.0}, {'S', "NOSERV", "", 1.0, 0.0}});
+        else
+            PutSale(h, {{'P', "WIDGET", "", 1.0, 10.0}});
+    }
+    const std::string transcript = Run(std::string(kRunScript) + "key Enter\n");
+    EXPECT_NE(transcript.find("0000012003"), std::string::npos) << transcript;
+    EXPECT_NE(transcript.find("NOSERV"), std::string::npos) << transcript;
+    EXPECT_TRUE(ReadSale("0000012001").Flags & SALE_POSTED);
+    EXPECT_TRUE(ReadSale("0000012002").Flags & SALE_POSTED);
+    EXPECT_FALSE(ReadSale("0000012003").Flags & SALE_POSTED);
+    EXPECT_FALSE(ReadSale("0000012004").Flags & SALE_POSTED);
+    EXPECT_NEAR(Product("WIDGET").Amounts[PRODUCT_QUANTITY], onHand - 2.0, 1e-9);
+    auto [debit, credit] = Totals();
+    EXPECT_NEAR(debit, credit, 0.005);
+    EXPECT_NEAR(Account("11071").CreditTotal, 8.0, 0.005) << "the cost of two widgets, no more";
+
+    PutService("NOSERV");
+    Run();
+    for (const char* invoice : invoices)
+        EXPECT_TRUE(ReadSale(invoice).Flags & SALE_POSTED) << invoice;
+    EXPECT_NEAR(Product("WIDGET").Amounts[PRODUCT_QUANTITY], onHand - 4.0, 1e-9);
+    std::tie(debit, credit) = Totals();
+    EXPECT_NEAR(debit, credit, 0.005);
+    EXPECT_NEAR(Account("11071").CreditTotal, 16.0, 0.005);
+}
+
+// A file named like the accounting vendor file in the working folder is
+// none of a stand-alone store's business: the run posts as without it.
+TEST_F(PostingRunTest, AStrayVendorFileInTheWorkingFolderChangesNothing)
+{
+    const fs::path work = fs::path(scratch_.path()) / "working";
+    fs::create_directories(work);
+    {
+        std::ofstream stray(work / "BWAVEND.DB");
+        stray << "not a data file";
+    }
+    TagSalesHdr h = Sale("0000013001", 1, 10.0);
+    CopyText(h.Tender1, "CASH");
+    h.TenderAmount1 = h.Tendered = 10.0;
+    PutSale(h, {{'P', "WIDGET", "", 1.0, 10.0}});
+    const fs::path before = fs::current_path();
+    fs::current_path(work);
+    const std::string transcript = Run();
+    fs::current_path(before);
+    EXPECT_NE(transcript.find("Sales posted: 1 of 1"), std::string::npos) << transcript;
+    EXPECT_TRUE(ReadSale("0000013001").Flags & SALE_POSTED);
+}
+
+}  // namespace
+
+namespace {
+
+// A tax code that the sale names but the tax file lacks posts its tax to
+// the summary tax account, as a sale without a code does; the sale is
+// posted.
+TEST_F(PostingRunTest, ATaxCodeNotOnFilePostsItsTaxToTheSummaryAccount)
+{
+    TagSalesHdr h = Sale("0000014001", 1, 11.5);
+    CopyText(h.Tender1, "CASH");
+    h.TenderAmount1 = h.Tendered = 11.5;
+    h.TaxAmount = 1.5;
+    CopyText(h.TaxCode, "ZZ");
+    PutSale(h, {{'P', "WIDGET", "", 1.0, 10.0}});
+    const std::string transcript = Run();
+    EXPECT_NE(transcript.find("Sales posted: 1 of 1"), std::string::npos) << transcript;
+    EXPECT_TRUE(ReadSale("0000014001").Flags & SALE_POSTED);
+    double tax = 0.0;
+    for (const TagLedgerDetail& l : AllLines())
+        if (std::strncmp(l.Description, "POS System Summary-Tax", 22) == 0)
+            tax += l.DebitCredit == 'C' ? l.Amount : -l.Amount;
+    EXPECT_NEAR(tax, 1.5, 0.005);
+    const auto [debit, credit] = Totals();
+    EXPECT_NEAR(debit, credit, 0.005);
+}
+
+// The sale's open receivable detail, marked posted, takes its precedence
+// letter from its type digit, and an invoice the sale's cost.
+TEST_F(PostingRunTest, AnOpenInvoicePostedTakesItsPrecedenceAndTheSalesCost)
+{
+    TagSalesHdr h = Sale("0000015001", 1, 40.0);
+    CopyText(h.CustomerNo, "C100");
+    h.TotalCost = 8.0;
+    PutSale(h, {{'P', "WIDGET", "", 2.0, 40.0}});
+    TagOpenInvoice d{};
+    CopyText(d.Customer, "C100");
+    CopyText(d.Invoice, "0000015001");
+    CopyText(d.Reference, "0000015001");
+    d.Type = 'I';
+    d.Type2 = '1';
+    d.Status = 'O';
+    d.Id = 7;
+    d.Date = h.TranDate;
+    d.Amount = 40.0;
+    d.Precedence = '0';
+    ASSERT_EQ(bwpstest::PutRecord(FilePath(bwps::No(bwps::FileNo::ReceivablesOpenItems)), &d, 27, &d, sizeof d), 0);
+    TagOpenInvoiceHdr o{};
+    CopyText(o.Customer, "C100");
+    CopyText(o.Invoice, "0000015001");
+    CopyText(o.Reference, "0000015001");
+    o.Type = 'I';
+    o.Precedence = '0';
+    o.MainId = 7;
+    o.Date = h.TranDate;
+    o.Balance = o.ChargesTotal = o.BalanceLessDiscount = 40.0;
+    ASSERT_EQ(bwpstest::PutRecord(FilePath(bwps::No(bwps::FileNo::ReceivablesOpenHeaders)), &o, 22, &o, sizeof o), 0);
+    const std::string transcript = Run();
+    EXPECT_NE(transcript.find("Sales posted: 1 of 1"), std::string::npos) << transcript;
+    const auto details = ReadAll<TagOpenInvoice>(FilePath(bwps::No(bwps::FileNo::ReceivablesOpenItems)));
+    ASSERT_EQ(details.size(), 1u);
+    EXPECT_EQ(details[0].Status, 'P');
+    EXPECT_EQ(details[0].Precedence, '1');
+    EXPECT_NEAR(details[0].Double70, 8.0, 1e-9);
 }
 
 }  // namespace
