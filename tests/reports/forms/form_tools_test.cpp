@@ -149,6 +149,16 @@ TEST_F(FormToolsTest, LayoutToolIsWaitedForAndItsExitStatusCounts)
 
 TEST_F(FormToolsTest, FormCompilerRunsOnItsOwnAndLeavesNoZombie)
 {
+    // The stand-in compiler writes its arguments, waits for GO (at most ten
+    // seconds), writes DONE and ends.
+    const fs::path go = data_ / "GO", done = data_ / "DONE";
+    const fs::path program = program_ / FORM_COMPILER_PROGRAM;
+    std::ofstream(program) << "#!/bin/sh\nfor a in \"$@\"; do printf '[%s]\\n' \"$a\"; done > '" << data_.string()
+                           << "/args.part'\nmv '" << data_.string() << "/args.part' '" << data_.string()
+                           << "/ARGS-fmtp.txt'\nn=0\nwhile [ ! -f '" << go.string()
+                           << "' ] && [ $n -lt 200 ]; do sleep 0.05; n=$((n+1)); done\ntouch '" << done.string()
+                           << "'\n";
+    fs::permissions(program, fs::perms::owner_all);
     struct Case {
         const char* name;
         int mode;
@@ -156,20 +166,22 @@ TEST_F(FormToolsTest, FormCompilerRunsOnItsOwnAndLeavesNoZombie)
     };
     const Case cases[] = {{"LABELS.FMT", 0, "LABELS"}, {nullptr, 2, ""}, {"  RECEIPT  ", 2, "RECEIPT"}};
     for (const Case& c : cases) {
-        FakeTool(FORM_COMPILER_PROGRAM, 0, 0.3);
-        fs::remove(data_ / "ARGS-fmtp.txt");
+        for (const fs::path& p : {go, done, data_ / "ARGS-fmtp.txt"})
+            fs::remove(p);
         TagRepInfo report{};
-        const auto started = std::chrono::steady_clock::now();
         EXPECT_EQ(c.mode == 0 ? RunFormCompilerMode0(&report, c.name) : RunFormCompilerMode2(&report, c.name), 1);
-        EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::milliseconds(300))
-            << "the compiler is not waited for";
         const std::vector<std::string> args = ArgsOf(FORM_COMPILER_PROGRAM);
+        EXPECT_FALSE(fs::exists(done)) << "the call came back while the compiler still ran";
         ASSERT_EQ(args.size(), 5u) << (c.name ? c.name : "no name");
         EXPECT_EQ(args[0], "[/ID=BRAMLOW]");
         EXPECT_EQ(args[1], "[" + Folder(data_) + "]");
         EXPECT_EQ(args[2], std::string("[") + c.base + "]");
         EXPECT_EQ(args[4], "[" + std::to_string(c.mode) + "]");
-        std::this_thread::sleep_for(std::chrono::milliseconds(500));
+        std::ofstream(go) << "";
+        for (int waited = 0; !fs::exists(done) && waited < 10000; waited += 20)
+            std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        ASSERT_TRUE(fs::exists(done));
+        std::this_thread::sleep_for(std::chrono::milliseconds(200));
         EXPECT_EQ(Zombies(), 0);
     }
 }
