@@ -17,7 +17,6 @@ namespace {
 
 // The screen entries of the command table that this build lacks.
 const std::set<std::string> kNotInThisBuild = {
-    "EditFormSetup",
     "ViewCustHistoryByParams",
 };
 
