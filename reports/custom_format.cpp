@@ -43,14 +43,15 @@ void WriteToken(TagRepInfo* report, const std::string& token, int column)
     entry[0].column = column;
     entry[0].width = static_cast<int16_t>(copy.size());
     const bool ruleChars = copy.size() >= 3 && copy.find_first_not_of("-=") == std::string::npos;
-    const bool fieldChars = copy.find_first_not_of(kFiller) == std::string::npos;
-    if (ruleChars || (fieldChars && copy.size() >= 3)) {
+    if (ruleChars) {
         entry[0].value = copy.c_str();
-        ReportWriteColumnRule(report, entry, 0, fieldChars ? 'X' : copy[0]);
+        ReportWriteColumnRule(report, entry, 0, copy[0]);
         return;
     }
-    if (fieldChars)
-        copy.assign(copy.size(), 'X');   // a short field still shows as its marks
+    // A field is its run of "X" characters, written as characters so that
+    // every destination (a PDF's text too) shows the field's place and width.
+    if (copy.find_first_not_of(kFiller) == std::string::npos)
+        copy.assign(copy.size(), 'X');
     entry[0].value = copy.c_str();
     ReportWriteColumnRow(report, entry, 0);
 }
@@ -119,7 +120,6 @@ BWPS_EXPORT void PrintCustomFormat(int mode, const char* formatFile)
     r.wide = 0;
     r.firstPage = 1;
     r.linesPerPage = 0;
-    r.fixedPageLines = 6;
     const std::string name = formatFile != nullptr ? formatFile : "";
     std::string folder = GetBasePath() != nullptr ? GetBasePath() : "";
     if (!folder.empty() && folder.back() != '/')

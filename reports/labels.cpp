@@ -248,7 +248,6 @@ BWPS_EXPORT int PrintLabelAlign(const TagLabelJob* job, const void* printerSetup
     r.wide = style.printMode != 0 ? 1 : 0;
     if (printerSetup != nullptr)
         std::memcpy(r.engineSetup, printerSetup, sizeof r.engineSetup);
-    r.fixedPageLines = 6;
     FxTextReader reader{};
     if (job->formatPath == nullptr || FxTextOpen(&reader, job->formatPath) != 0) {
         ShowMessage(reader.status == -2 ? FORM_FILE_MISSING_MESSAGE : FORM_FILE_UNREADABLE_MESSAGE,
