@@ -80,8 +80,10 @@ BWPS_OPTIONAL_ENTRY int RSEditProdAssm(uint16_t productFile, uint16_t serviceFil
 BWPS_OPTIONAL_ENTRY int RSEditItemDescr(const char* code, int fileNumber);            /* 607 */
 /* Alternate products of a product: product file, alternate-product file, product code. */
 BWPS_OPTIONAL_ENTRY int RSEditAltProduct(uint16_t productFile, uint16_t alternateFile, const char* code);
-/* Beginning balance of a product: account file, product file, the product
- * record (668 bytes, a work copy) and the product editor's screen context. */
+/* Beginning balance of a product: account file, product file (0: opened
+ * here), the product record (668 bytes, a work copy) and the product
+ * editor's screen context. 0 when posted: the product is then written with
+ * the ledger, in one transaction, and the work copy holds it as written. */
 BWPS_OPTIONAL_ENTRY int RSEditProdBal(uint16_t accountFile, uint16_t productFile, void* product,
                                       void* editorContext);                           /* 618 */
 /* Period history of a product (668-byte record) or a service (196-byte record). */
@@ -100,6 +102,11 @@ BWPS_OPTIONAL_ENTRY int RSEditCVBal(int customer, uint16_t masterFile, uint16_t 
 BWPS_OPTIONAL_ENTRY int RSEditCustHist(int fileNumber, uint16_t masterFile, void* master); /* 603 */
 /* Dials a customer's telephone number (the 795-byte record). */
 BWPS_OPTIONAL_ENTRY int RSEditDialer(void* customer);                                 /* 608 */
+/* A customer's history by period for a year (0: this year), beside its
+ * balances and open items; the code may be null. */
+BWPS_OPTIONAL_ENTRY int RSViewCustHistory(const char* customer, int year);            /* 459 */
+/* The mail merge of one customer (its code); the merge's answer. */
+BWPS_OPTIONAL_ENTRY int RunCustomerMailMerge(const char* customer);
 
 /* ---- Services with a stand-in in bwpsbase ---- */
 
