@@ -5,6 +5,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/deps.sh
+bash scripts/check_raw_calls.sh
 jobs=${BWPS_JOBS:-$(nproc)}
 cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo -DBWPS_WERROR=ON >/dev/null
 cmake --build build -j"$jobs"
