@@ -623,6 +623,7 @@ FX_API int FxChoosePrinter(const char* printers, char* out, int size); /* pop-up
                                                               "file"; the chosen name into out; its number from 1, 0 on Esc */
 FX_API char* FxChoiceText(char* out, const char* list, int option); /* (602) text of option n of a list (first byte skipped when below ' '); out */
 FX_API int FxShowHelp(int kind, intptr_t topic, int flags);/* help (recorded): kind 1 topic number, 11 index, 513 topic text; 0 */
+FX_API int FxCurrentScreen(char* name, int size, void** keys); /* the innermost screen context's name (its first window's) and its first form (the keys of F1 help); 1, 0 when no screen runs */
 
 /* ---- status and progress windows */
 FX_API FxStatus* FxStatusOpen(const char* name, int flags);/* (1470) status window by screen name; null on failure */
