@@ -21,7 +21,6 @@ tmux_start "$prog/bwpos"
 wait_for "Main Menu"
 wait_for "Enter Run  F1 Help"
 wait_for "Demo Company"
-wait_for "(not in this build)"
 send 1 3 3
 wait_for "Command number: 133"
 send Enter
