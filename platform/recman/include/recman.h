@@ -424,6 +424,36 @@ RECMAN_API uint16_t BtrTableHandle(const RecmanTable* table);
  * The number removed. */
 RECMAN_API int RecmanClearStaleMarkers(const char* folder);
 
+/* Data files as wholes, in a local folder or a server folder alike (so that
+ * no caller needs to know where a file lives):
+ * RecmanFileExists: 1 when the path names a data file (local: a regular
+ *   file there, whatever it holds), 0 when not.
+ * RecmanFileInUse: 1 when a process other than this one has the file open
+ *   (on a server: a process of any machine), 0 when not (also when the file
+ *   is not there).
+ * RecmanRemoveFile: removes a data file; 12 when there is none, 85 when
+ *   this or another process has it open.
+ * RecmanRenameFile: gives a data file another name in its folder, replacing
+ *   a file of that name; 12 without the source, 85 when either is open
+ *   (this or another process). Between a local folder and a server folder,
+ *   or two servers, the file is copied and the source removed.
+ * RecmanCopyFile: copies a data file (its specification, keys with their
+ *   supplemental keys, and records in position order) to another path,
+ *   replacing a closed file there; works between any two folders, local or
+ *   on a server. The source is read in one transaction-free pass while it
+ *   may be open elsewhere; a caller that needs one consistent state of
+ *   several files reads them inside a transaction (as a backup does).
+ * RecmanListFiles: calls `each` with the name of every data file of a
+ *   folder (local: every regular file that holds a data file of this
+ *   manager; server: every file of the folder's schema), in name order;
+ *   0 or a status. */
+RECMAN_API int RecmanFileExists(const char* path);
+RECMAN_API int RecmanFileInUse(const char* path);
+RECMAN_API int RecmanRemoveFile(const char* path);
+RECMAN_API int RecmanRenameFile(const char* from, const char* to);
+RECMAN_API int RecmanCopyFile(const char* from, const char* to);
+RECMAN_API int RecmanListFiles(const char* folder, void (*each)(const char* name, void* context), void* context);
+
 /* The entry of an ordinal, or null. */
 RECMAN_API void* RecmanOrdinal(int ordinal);
 

@@ -1504,6 +1504,282 @@ int RecmanClearStaleMarkers(const char* folder) {
     return sweepMarkers(dir, 0);
 }
 
+namespace {
+
+// The file a path names among those this process has open, or null.
+std::shared_ptr<Store> openByPath(const char* path) {
+    State& s = state();
+    ServerConf conf;
+    std::string name;
+    const int sv = serverPath(path, conf, name);
+    std::string ident;
+    if (sv > 0) {
+        ident = serverIdent(conf, name);
+    } else {
+        struct stat st {};
+        if (::stat(path, &st) != 0) return nullptr;
+        ident = localIdent(st.st_dev, st.st_ino);
+    }
+    auto it = s.files.find(ident);
+    return it == s.files.end() ? nullptr : it->second.lock();
+}
+
+// A local path: 1 when another process holds the file open, 0 when not,
+// -status when it cannot be told. Never a second descriptor on a file this
+// process has open (closing it would drop the database library's locks).
+int localInUse(const char* path) {
+    if (std::shared_ptr<Store> f = openByPath(path)) {
+        if (!f->local()) return 0;
+        return byteHeld(static_cast<File&>(*f).lockFd, F_WRLCK, kOpenByte) ? 1 : 0;
+    }
+    const int fd = ::open(path, O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    if (fd < 0) return errno == ENOENT || errno == ENOTDIR ? 0 : -B_PERMISSION_ERROR;
+    const bool held = byteHeld(fd, F_WRLCK, kOpenByte);
+    ::close(fd);
+    return held ? 1 : 0;
+}
+
+bool localDataFile(const std::string& path) {
+    struct stat st {};
+    if (::stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return false;
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    if (fd < 0) return false;
+    char head[16] = {};
+    const bool ok = ::pread(fd, head, sizeof head, 0) == ssize_t(sizeof head) &&
+                    std::memcmp(head, "SQLite format 3", 16) == 0;
+    ::close(fd);
+    return ok;
+}
+
+int localRemove(const char* path) {
+    struct stat st {};
+    if (::stat(path, &st) != 0) return errno == ENOENT || errno == ENOTDIR ? B_FILE_NOT_FOUND : B_IO_ERROR;
+    if (!S_ISREG(st.st_mode)) return B_NOT_A_RECORD_FILE;
+    // held against opens while it goes (as a creation holds the old file)
+    const int fd = ::open(path, O_RDWR | O_CLOEXEC | O_NONBLOCK);
+    if (fd < 0) return errno == EACCES || errno == EPERM || errno == EROFS ? B_PERMISSION_ERROR : B_IO_ERROR;
+    if (lockByte(fd, F_WRLCK, kOpenByte) != 0) {
+        ::close(fd);
+        return B_FILE_IN_USE;
+    }
+    int st2 = 0;
+    if (::unlink(path) != 0) st2 = errno == EACCES || errno == EPERM ? B_PERMISSION_ERROR : B_IO_ERROR;
+    if (!st2) {
+        ::unlink((std::string(path) + "-wal").c_str());
+        ::unlink((std::string(path) + "-shm").c_str());
+    }
+    ::close(fd);
+    return st2;
+}
+
+// The stat block's keys, split into those of creation and supplemental
+// ones (each as its block, with the collating sequence when it uses one).
+struct CopySpec {
+    std::vector<uint8_t> fileSpec;
+    std::vector<uint8_t> keys;                      // creation keys' segments
+    std::vector<std::vector<uint8_t>> supplemental;  // one block each
+};
+
+int readSpec(uint16_t h, CopySpec& out) {
+    std::vector<uint8_t> b(RECMAN_STAT_BUFFER);
+    int st = BtrStat(h, b.data());
+    if (st) return st;
+    out.fileSpec.assign(b.begin(), b.begin() + 16);
+    Handle* hd = getHandle(h);
+    if (!hd) return B_FILE_NOT_OPEN;
+    int created = 0;
+    const uint8_t* acs = nullptr;
+    for (const KeyDef& k : hd->file->keys())
+        if (k.usesAcs()) acs = k.acs.data();
+    for (const KeyDef& k : hd->file->keys()) {
+        std::vector<uint8_t> block(k.segs.size() * kSegSize);
+        for (size_t i = 0; i < k.segs.size(); ++i) writeSegment(k.segs[i], block.data() + i * kSegSize);
+        if (k.supplemental) {
+            if (k.usesAcs() && acs) block.insert(block.end(), k.acs.begin(), k.acs.end());
+            out.supplemental.push_back(std::move(block));
+        } else {
+            out.keys.insert(out.keys.end(), block.begin(), block.end());
+            ++created;
+        }
+    }
+    out.keys.resize(out.keys.size() + kSegSize, 0);  // ends the block
+    out.fileSpec[4] = uint8_t(created);
+    std::memset(out.fileSpec.data() + 6, 0, 4);
+    return 0;
+}
+
+int copyRecords(uint16_t from, uint16_t to, int recordLength) {
+    std::vector<uint8_t> buf(size_t(std::max(recordLength, 4096)));
+    std::vector<uint8_t> key(256);
+    for (int st = BtrGet(B_STEP_FIRST, from, key.data(), buf.data(), int(buf.size()));; ) {
+        if (st == B_END_OF_FILE) return 0;
+        if (st) return st;
+        int n = BtrCall218(from);
+        if (n == int(buf.size())) {
+            // perhaps longer: read it again, whole
+            uint32_t pos = 0;
+            if ((st = BtrPosition(B_GET_DIRECT, from, &pos))) return st;
+            for (;;) {
+                buf.resize(buf.size() * 4);
+                std::memcpy(buf.data(), &pos, 4);
+                if ((st = BtrGet(B_GET_DIRECT, from, key.data(), buf.data(), int(buf.size())))) return st;
+                n = BtrCall218(from);
+                if (n < int(buf.size()) || buf.size() >= (size_t(1) << 24)) break;
+            }
+        }
+        std::vector<uint8_t> rec(buf.begin(), buf.begin() + n);
+        if ((st = BtrWrite(B_INSERT, to, nullptr, rec.data(), n))) return st;
+        st = BtrGet(B_STEP_NEXT, from, key.data(), buf.data(), int(buf.size()));
+    }
+}
+
+}  // namespace
+
+int RecmanFileExists(const char* path) {
+    try {
+        checkFork();
+        if (!path || !*path) return 0;
+        ServerConf conf;
+        std::string name;
+        const int sv = serverPath(path, conf, name);
+        if (sv < 0) return 0;
+        if (sv > 0) return PgFile::exists(conf, name) == 1 ? 1 : 0;
+        struct stat st {};
+        return ::stat(path, &st) == 0 && S_ISREG(st.st_mode) ? 1 : 0;
+    } catch (...) {
+        return 0;
+    }
+}
+
+int RecmanFileInUse(const char* path) {
+    try {
+        checkFork();
+        if (!path || !*path) return 0;
+        ServerConf conf;
+        std::string name;
+        const int sv = serverPath(path, conf, name);
+        if (sv < 0) return 0;
+        if (sv > 0) return PgFile::openElsewhere(conf, name) == 1 ? 1 : 0;
+        return localInUse(path) == 1 ? 1 : 0;
+    } catch (...) {
+        return 0;
+    }
+}
+
+int RecmanRemoveFile(const char* path) {
+    try {
+        checkFork();
+        if (!path || !*path) return B_INVALID_FILE_NAME;
+        if (openByPath(path)) return B_FILE_IN_USE;
+        ServerConf conf;
+        std::string name;
+        const int sv = serverPath(path, conf, name);
+        if (sv < 0) return -sv;
+        if (sv > 0) return PgFile::remove(conf, name);
+        return localRemove(path);
+    } catch (...) {
+        return B_IO_ERROR;
+    }
+}
+
+int RecmanCopyFile(const char* from, const char* to) {
+    try {
+        checkFork();
+        if (!from || !*from || !to || !*to) return B_INVALID_FILE_NAME;
+        uint16_t src = 0, dst = 0;
+        int st = BtrOpenFile(&src, from, 0, 0);
+        if (st) return st;
+        CopySpec spec;
+        st = readSpec(src, spec);
+        const int recordLength = spec.fileSpec.empty() ? 0 : spec.fileSpec[0] | (spec.fileSpec[1] << 8);
+        if (!st) st = BtrCreateFile(to, spec.fileSpec.data(), spec.keys.data());
+        if (!st) st = BtrOpenFile(&dst, to, 0, 0);
+        for (const auto& block : spec.supplemental)
+            if (!st) st = BtrCreateSupIndex(dst, int(block.size()), block.data());
+        if (!st) {
+            // the records go in one transaction (unless the caller has one open)
+            const bool own = BtrTransaction(B_BEGIN_TRAN) == 0;
+            st = copyRecords(src, dst, recordLength);
+            if (own) {
+                if (st) BtrTransaction(B_ABORT_TRAN);
+                else st = BtrTransaction(B_END_TRAN);
+            }
+        }
+        BtrCloseFile(src);
+        if (dst) BtrCloseFile(dst);
+        if (st && dst) RecmanRemoveFile(to);
+        return st;
+    } catch (...) {
+        return B_IO_ERROR;
+    }
+}
+
+int RecmanRenameFile(const char* from, const char* to) {
+    try {
+        checkFork();
+        if (!from || !*from || !to || !*to) return B_INVALID_FILE_NAME;
+        if (openByPath(from) || openByPath(to)) return B_FILE_IN_USE;
+        ServerConf fc, tc;
+        std::string fn, tn;
+        const int fs = serverPath(from, fc, fn);
+        const int ts = serverPath(to, tc, tn);
+        if (fs < 0) return -fs;
+        if (ts < 0) return -ts;
+        if (fs > 0 && ts > 0 && fc.uri == tc.uri && fc.schema == tc.schema) return PgFile::rename(fc, fn, tn);
+        if (fs == 0 && ts == 0) {
+            struct stat st {};
+            if (::stat(from, &st) != 0) return B_FILE_NOT_FOUND;
+            if (localInUse(from) == 1 || localInUse(to) == 1) return B_FILE_IN_USE;
+            if (::rename(from, to) == 0) {
+                ::unlink((std::string(to) + "-wal").c_str());
+                ::unlink((std::string(to) + "-shm").c_str());
+                return 0;
+            }
+            if (errno != EXDEV) return errno == EACCES || errno == EPERM ? B_PERMISSION_ERROR : B_IO_ERROR;
+        }
+        if (!RecmanFileExists(from)) return B_FILE_NOT_FOUND;
+        if (RecmanFileInUse(from)) return B_FILE_IN_USE;
+        const int st = RecmanCopyFile(from, to);
+        return st ? st : RecmanRemoveFile(from);
+    } catch (...) {
+        return B_IO_ERROR;
+    }
+}
+
+namespace {
+int listFiles(const char* folder, void (*each)(const char*, void*), void* context) {
+    if (!folder || !*folder || !each) return B_INVALID_FILE_NAME;
+    std::string dir = folder;
+    while (dir.size() > 1 && dir.back() == '/') dir.pop_back();
+    ServerConf conf;
+    const int sv = serverFolder(dir, conf);
+    if (sv < 0) return -sv;
+    std::vector<std::string> names;
+    if (sv > 0) {
+        const int st = PgFile::list(conf, names);
+        if (st) return st;
+    } else {
+        DIR* d = ::opendir(dir.c_str());
+        if (!d) return errno == ENOENT || errno == ENOTDIR ? B_FILE_NOT_FOUND : B_PERMISSION_ERROR;
+        while (dirent* e = ::readdir(d))
+            if (e->d_name[0] != '.' && localDataFile(dir + "/" + e->d_name)) names.emplace_back(e->d_name);
+        ::closedir(d);
+        std::sort(names.begin(), names.end());
+    }
+    for (const auto& n : names) each(n.c_str(), context);
+    return 0;
+}
+}  // namespace
+
+int RecmanListFiles(const char* folder, void (*each)(const char* name, void* context), void* context) {
+    try {
+        checkFork();
+        return listFiles(folder, each, context);
+    } catch (...) {
+        return B_IO_ERROR;
+    }
+}
+
 int BtrLockDelay(int count) {
     try {
         if (count > 0) ::usleep(useconds_t(count) * 50000u);
