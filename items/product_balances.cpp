@@ -1,11 +1,12 @@
 // The beginning balance of a product: a quantity, a unit cost or a total
 // amount and a reference. F10 posts the amount to the ledger (journal
 // "SU": the inventory account debited, the difference account "D"
-// credited), adds it to both accounts' period totals and records the
-// quantity as product activity, all in one record-manager transaction, so
-// that a failure leaves none of them. The new quantity on hand, inventory
-// amount and average cost are shown on the product editor's screen, which
-// writes the product record when this screen answers 0.
+// credited), adds it to both accounts' period totals, records the quantity
+// as product activity and writes the product's new quantity on hand,
+// inventory amount, average and last cost, all in one record-manager
+// transaction, so that a failure leaves none of them. The new figures are
+// shown on the product editor's screen and handed back in the caller's
+// product record.
 #include <array>
 #include <cmath>
 #include <cstdio>
@@ -75,7 +76,10 @@ struct BalanceScreen {
     FxWindow window;
     uint16_t files[30];
     uint16_t accounts;
+    uint16_t products;          // the product file (the caller's or one opened here)
+    bool ownProducts;           // opened here: its reads lock the product
     TagProduct product;         // the editor's work copy as it came in
+    void* handedBack;           // the caller's record: the product as written
     FxForm* editor;             // the product editor's form, or null
     TagInterfaceRecord iface;
     TagAccount difference;
@@ -211,8 +215,48 @@ int WriteActivity(BalanceScreen& s, const Figures& f)
     return WriteProductActivity(0, &s.product, nullptr, &a);
 }
 
-// The ledger transaction, both account totals and the activity record:
-// all of them or none.
+// The product on file takes the balance: quantity on hand and inventory
+// amount grow by it, the average follows them (kept when nothing is left
+// on hand), a typed unit cost becomes the last cost. Written inside the
+// caller's transaction; the product as written goes into `written`.
+int UpdateProduct(BalanceScreen& s, const Figures& f, TagProduct& written)
+{
+    char key[256] = {};
+    std::memcpy(key, s.product.Code, sizeof s.product.Code);
+    const int lock = s.ownProducts ? B_LOCK_MULTI_NOWAIT : 0;
+    int status = BtrGet(B_GET_EQUAL + lock, s.products, key, &written, sizeof written);
+    if (status != 0) {
+        ReportRecordManagerError(status, 1, B_GET_EQUAL, No(FileNo::Products), 0);
+        return status;
+    }
+    const int u1 = FirstUnits(written);
+    const double onHand = written.Amounts[PRODUCT_QUANTITY] + f.quantity;
+    const double value = written.Amounts[PRODUCT_VALUE] + f.amount;
+    written.Amounts[PRODUCT_QUANTITY] = onHand;
+    written.Amounts[PRODUCT_VALUE] = value;
+    if (!IsZero(onHand))
+        written.Amounts[PRODUCT_AVERAGE_COST] = FxRound(u1 * value / onHand, 4);
+    if (!IsZero(f.unitCost))
+        written.Amounts[PRODUCT_LAST_COST] = f.unitCost;
+    status = BtrWrite(B_UPDATE, s.products, key, &written, sizeof written);
+    if (status != 0)
+        ReportRecordManagerError(status, 1, B_UPDATE, No(FileNo::Products), 0);
+    return status;
+}
+
+// The product as written goes back to the caller once the transaction is
+// committed.
+bool Commit(BalanceScreen& s, bwps::WriteBatch& batch, const TagProduct& written)
+{
+    const bwps::Status done = batch.Commit();
+    done.Report(1, 0);
+    if (done.Ok() && s.handedBack != nullptr)
+        std::memcpy(s.handedBack, &written, sizeof written);
+    return done.Ok();
+}
+
+// The ledger transaction, both account totals, the activity record and the
+// product: all of them or none.
 bool Post(BalanceScreen& s, const Figures& f)
 {
     bwps::WriteBatch batch;
@@ -244,9 +288,10 @@ bool Post(BalanceScreen& s, const Figures& f)
         return false;
     if (WriteActivity(s, f) != 0)
         return false;
-    const bwps::Status done = batch.Commit();
-    done.Report(1, 0);
-    return done.Ok();
+    TagProduct written{};
+    if (UpdateProduct(s, f, written) != 0)
+        return false;
+    return Commit(s, batch, written);
 }
 
 int OnPost(void* context)
@@ -264,7 +309,9 @@ int OnPost(void* context)
             return FX_STAY;
         f.amount = 0;
         bwps::WriteBatch batch;
-        s.posted = batch.Active() && WriteActivity(s, f) == 0 && batch.Commit().Ok();
+        TagProduct written{};
+        s.posted = batch.Active() && WriteActivity(s, f) == 0 && UpdateProduct(s, f, written) == 0 &&
+                   Commit(s, batch, written);
         return FX_LEAVE;
     }
     if (f.quantity < 0 && !IsZero(f.quantity) && f.amount > 0) {
@@ -309,14 +356,26 @@ constexpr std::array<ScreenField, 6> kBalanceTemplate{{
     {},
 }};
 
-int EditBalance(uint16_t accounts, const void* product, void* editorContext)
+int EditBalance(uint16_t accounts, uint16_t products, void* product, void* editorContext)
 {
     if (product == nullptr)
         return kNotPosted;
     auto screen = std::make_unique<BalanceScreen>();
     BalanceScreen& s = *screen;
     std::memcpy(&s.product, product, sizeof s.product);
+    s.handedBack = product;
     s.accounts = accounts;
+    bwps::Table own;
+    if (products == 0) {
+        const bwps::Status opened = own.Open(FileNo::Products);
+        if (!opened.Ok()) {
+            opened.Report();
+            return kNotPosted;
+        }
+        products = own.Handle();
+        s.ownProducts = true;
+    }
+    s.products = products;
     if (editorContext != nullptr)
         s.editor = static_cast<FxContext*>(editorContext)->form;
     s.date = FxToday();
@@ -375,8 +434,7 @@ extern "C" {
 
 int RSEditProdBal(uint16_t accountFile, uint16_t productFile, void* product, void* editorContext)
 {
-    (void)productFile;
-    return EditBalance(accountFile, product, editorContext);
+    return EditBalance(accountFile, productFile, product, editorContext);
 }
 
 }  // extern "C"

@@ -1012,29 +1012,11 @@ int ProductEditor::BalancesKey()
         File().UnlockAll();
         return FX_STAY;
     }
-    uint32_t position = 0;
-    File().Position(position);
+    // The balance screen writes the product with the ledger, in one
+    // transaction; the screen shows the product as it then stands on file.
     const int answer = RSEditProdBal(accounts_.Handle(), File().Handle(), &work, Context());
     int result = FX_STAY;
     if (answer == 0) {
-        // the balance screen's result goes into the product as it stands now
-        TagProduct stored{};
-        s = File().Direct(position, key, stored);
-        if (s.Ok()) {
-            std::memcpy(&Product(), &stored, sizeof stored);
-            const TagProduct changed = work;
-            Product().Amounts[PRODUCT_QUANTITY] = changed.Amounts[PRODUCT_QUANTITY];
-            Product().Amounts[PRODUCT_VALUE] = changed.Amounts[PRODUCT_VALUE];
-            Product().Amounts[PRODUCT_AVERAGE_COST] = changed.Amounts[PRODUCT_AVERAGE_COST];
-            Product().Amounts[PRODUCT_LAST_COST] = changed.Amounts[PRODUCT_LAST_COST];
-            Product().BaselineQuantity = changed.BaselineQuantity;
-            Product().BaselineValue = changed.BaselineValue;
-            s = File().Update(Product(), &key);
-            if (!s.Ok())
-                ReportRecordManagerError(s.status, 1, B_UPDATE, No(FileNo::Products), 0);
-        } else {
-            ReportRecordManagerError(s.status, 1, B_GET_EQUAL, No(FileNo::Products), 0);
-        }
         FxFocusField(Form(), kCode);
         result = FX_STAY_FOCUSED;
     }

@@ -20,7 +20,10 @@
 #include "bwps/ordinals.h"
 #include "bwps/report_services.h"
 #include "bwps/table.h"
+#include "bwps/records/general.h"
+#include "bwps/records/products.h"
 #include "fx.h"
+#include "items/product_defaults.h"
 #include "recman.h"
 
 #include <fcntl.h>
@@ -544,6 +547,53 @@ bool PlainText(const std::string& text, std::string& why)
     return true;
 }
 
+// The values a column of a master file may hold, as its editor offers
+// them; a value outside them is refused with its line and column.
+struct Allowed {
+    bwps::FileNo file;
+    int offset;
+    const char* letters;  // a character column: one of these
+    int low, high;        // a number column: within these
+    const char* what;     // what the column holds
+};
+
+constexpr Allowed kAllowed[] = {
+    {bwps::FileNo::Products, 268, nullptr, 1, 3, "the item type is 1 (Normal), 2 (Non-Inventory) or 3 (Negative)"},
+    {bwps::FileNo::Products, 667, "AI", 0, 0, "the status is A (active) or I (inactive)"},
+    {bwps::FileNo::Products, 262, "YN", 0, 0, "the flag is Y or N"},
+    {bwps::FileNo::Products, 263, "YN", 0, 0, "the flag is Y or N"},
+    {bwps::FileNo::Products, 264, "YN", 0, 0, "the flag is Y or N"},
+    {bwps::FileNo::Products, 265, "YN", 0, 0, "the flag is Y or N"},
+    {bwps::FileNo::Products, 266, "YN", 0, 0, "the flag is Y or N"},
+    {bwps::FileNo::Products, 267, "YN", 0, 0, "the flag is Y or N"},
+    {bwps::FileNo::Products, 270, nullptr, 1, INT16_MAX, "the units are at least 1"},
+    {bwps::FileNo::Products, 272, nullptr, 1, INT16_MAX, "the units are at least 1"},
+};
+
+// False (with the reason) when the column's stored value is outside what
+// its file allows.
+bool WithinAllowed(const TransferContext* c, const Column& col, const uint8_t* record, std::string& why)
+{
+    for (const Allowed& a : kAllowed) {
+        if (bwps::No(a.file) != c->FileNumber || a.offset != col.info.Offset)
+            continue;
+        bool ok = true;
+        const int o = col.info.Offset;
+        switch (col.info.Kind) {
+        case COLUMN_CHAR: ok = a.letters != nullptr && record[o] != 0 && std::strchr(a.letters, record[o]) != nullptr; break;
+        case COLUMN_BYTE: ok = record[o] >= a.low && record[o] <= a.high; break;
+        case COLUMN_INT16: ok = Read<int16_t>(record, o) >= a.low && Read<int16_t>(record, o) <= a.high; break;
+        case COLUMN_UINT16: ok = Read<uint16_t>(record, o) >= a.low && Read<uint16_t>(record, o) <= a.high; break;
+        default: break;
+        }
+        if (!ok) {
+            why = a.what;
+            return false;
+        }
+    }
+    return true;
+}
+
 // Fills the record (cleared first) from one line. False with the error set.
 bool FillRecord(TransferContext* c, const Columns& columns, const std::string& line, uint8_t* record)
 {
@@ -566,8 +616,45 @@ bool FillRecord(TransferContext* c, const Columns& columns, const std::string& l
             SetError(c, Where(c, c->LineNumber, static_cast<int>(i) + 1) + why);
             return false;
         }
+        if (!WithinAllowed(c, columns.list[i], record, why)) {
+            SetError(c, Where(c, c->LineNumber, static_cast<int>(i) + 1) + "\"" + fields[i] + "\": " + why);
+            return false;
+        }
     }
     return true;
+}
+
+// What a record new to the file starts from before the listed columns go
+// onto it: a product starts as the product editor starts a new one, from
+// the company's default product; other records from zeros (empty).
+std::vector<uint8_t> NewRecordStart(int fileNumber)
+{
+    std::vector<uint8_t> start;
+    if (fileNumber != bwps::No(bwps::FileNo::Products))
+        return start;
+    TagProduct product{};
+    TagDefaults stored{};
+    bwps::Table general;
+    if (!general.Open(bwps::FileNo::General).Ok() ||
+        !bwps::ReadProductDefaults(general.Handle(), &stored, &product))
+        bwps::BuiltInProductDefaults(&product);
+    bwps::StartProductFromDefaults(&product);
+    const auto* bytes = reinterpret_cast<const uint8_t*>(&product);
+    start.assign(bytes, bytes + sizeof product);
+    return start;
+}
+
+// The listed columns of the record put onto the start of a new record.
+void OntoNewRecord(const std::vector<uint8_t>& start, const Columns& columns, uint8_t* record, int length)
+{
+    if (start.empty() || static_cast<int>(start.size()) > length)
+        return;
+    std::vector<uint8_t> fresh(start);
+    for (const Column& col : columns.list) {
+        const int size = col.info.Kind == COLUMN_TEXT ? col.width + 1 : col.info.Length;
+        std::memcpy(fresh.data() + col.info.Offset, record + col.info.Offset, static_cast<size_t>(size));
+    }
+    std::memcpy(record, fresh.data(), fresh.size());
 }
 
 std::string TrimmedText(const uint8_t* field, int size)
@@ -917,6 +1004,7 @@ int ImportDataFileFromText(TransferContext* c)
     }
     c->Handle = data.Handle();
     LearnPadding(c->Handle, columns.list, length);
+    const std::vector<uint8_t> start = NewRecordStart(c->FileNumber);
     auto* record = static_cast<uint8_t*>(c->Record);
     std::vector<uint8_t> stored(static_cast<size_t>(length));
     char key[256];
@@ -981,6 +1069,8 @@ int ImportDataFileFromText(TransferContext* c)
         if (!FillRecord(c, columns, line, record))
             return finish(false);
         c->Exists = exists(record) ? 1 : 0;
+        if (!c->Exists)
+            OntoNewRecord(start, columns, record, length);
         // One key once in the text: a second line would overwrite the
         // first or fail half-way.
         bool unique = true;
@@ -1056,6 +1146,8 @@ int ImportDataFileFromText(TransferContext* c)
         }
         const bool found = exists(record);
         c->Exists = found ? 1 : 0;
+        if (!found)
+            OntoNewRecord(start, columns, record, length);
         int op = B_INSERT;
         if (c->Callback != nullptr) {
             c->Event = TRANSFER_EVENT_WRITE_LINE;

@@ -5,6 +5,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -19,6 +20,7 @@
 #include "bwps/messages.h"
 #include "bwps/screen_utils.h"
 #include "bwps/status_windows.h"
+#include "extensions/convert/notice.h"
 #include "extensions/utilities/utilities.h"
 #include "extensions/utilities/utilities_testing.h"
 #include "fx.h"
@@ -41,6 +43,7 @@ constexpr int kModeReadOnly = 0x200;
 constexpr int kModeNew = 0x100;
 constexpr int kStopQuestion = 1519;
 constexpr int kHeaderRebuildFailed = 343;
+constexpr int kRecordsKeptAside = 3010;
 
 // Statistics block: file specification, then segments.
 constexpr int kStatLengthAt = 1817;
@@ -167,7 +170,8 @@ int SwapInRebuiltFile(const std::string& rebuilt, const std::string& path)
 
 struct RecoverFiles {
     int fileNumber = 0;
-    std::string path, oldPath, newPath;
+    std::string path, oldPath, newPath, rejectPath;
+    int rejected = 0;   // records kept in the REJ file by this recover
     uint16_t slots[FILE_LIST_SLOTS] = {};
     uint8_t spec[FILE_SPEC_SIZE] = {};
     bool sourceOpen = false;
@@ -411,11 +415,57 @@ int ReadWhole(uint16_t source, std::vector<uint8_t>& buffer, int status, int& le
     return status;
 }
 
+// The rebuilt file takes the source's records whole: a source whose
+// records are of another length than the file's (longer ones would be cut,
+// shorter ones filled out) is not rebuilt. 0, or the status shown.
+int CheckRecordLengths(RecoverFiles& f)
+{
+    std::vector<uint8_t> source(RECMAN_STAT_BUFFER), rebuilt(RECMAN_STAT_BUFFER);
+    int status = BtrStat(f.slots[1], source.data());
+    if (status != 0) {
+        ShowRecordManagerError(status, 1, kStatOperation, f.path.c_str(), 0);
+        return status;
+    }
+    status = BtrStat(f.slots[0], rebuilt.data());
+    if (status != 0) {
+        ShowRecordManagerError(status, 1, kStatOperation, f.newPath.c_str(), 0);
+        return status;
+    }
+    if (U16(source.data() + kSpecRecordLength) != U16(rebuilt.data() + kSpecRecordLength)) {
+        ShowRecordManagerError(B_INVALID_RECORD_LENGTH, 1, kStatOperation, f.path.c_str(), 0);
+        return B_INVALID_RECORD_LENGTH;
+    }
+    return 0;
+}
+
+// Keeps a record the rebuilt file refused in the REJ file beside the data
+// file: its length (32-bit, little-endian), then its bytes. Records are
+// added after those of earlier recovers. 0, or the failure.
+int KeepRejectedRecord(RecoverFiles& f, const uint8_t* record, int length)
+{
+    const int fd = ::open(f.rejectPath.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0660);
+    if (fd < 0)
+        return B_IO_ERROR;
+    std::vector<uint8_t> entry(4 + static_cast<size_t>(length));
+    const uint32_t size = static_cast<uint32_t>(length);
+    for (int i = 0; i < 4; ++i)
+        entry[static_cast<size_t>(i)] = static_cast<uint8_t>(size >> (8 * i));
+    std::memcpy(entry.data() + 4, record, static_cast<size_t>(length));
+    const bool written = ::write(fd, entry.data(), entry.size()) == static_cast<ssize_t>(entry.size());
+    const bool synced = written && ::fsync(fd) == 0;
+    ::close(fd);
+    if (!synced)
+        return B_IO_ERROR;
+    ++f.rejected;
+    return 0;
+}
+
 int CopyRecords(RecoverFiles& f, int32_t total, UtilityRunContext* context, int32_t* interrupted,
                 int quiet)
 {
     const bool variable = (U16(f.spec + kSpecFlags) & FF_VARIABLE) != 0;
     std::vector<uint8_t> buffer(kBufferSize);
+    std::vector<uint8_t> asRead;   // the record before the copy's changes
     const uint16_t source = f.slots[1], target = f.slots[0];
     uint8_t key[256] = {};
     const int readLength = [&] { return variable ? static_cast<int>(buffer.size()) : 0; }();
@@ -441,6 +491,7 @@ int CopyRecords(RecoverFiles& f, int32_t total, UtilityRunContext* context, int3
         }
         const int recordLength =
             variable ? length : static_cast<int>(U16(f.spec + kSpecRecordLength));
+        asRead.assign(buffer.begin(), buffer.begin() + std::min<size_t>(buffer.size(), static_cast<size_t>(recordLength)));
         if (f.fileNumber == No(FileNo::Products))
             CleanProductAmounts(buffer.data(), recordLength);
         SetDefaultActiveStatus(f.fileNumber, buffer.data(), recordLength);
@@ -449,6 +500,13 @@ int CopyRecords(RecoverFiles& f, int32_t total, UtilityRunContext* context, int3
             ShowRecordManagerError(status, 1, B_INSERT, f.newPath.c_str(), 0);
             if (status != B_DUPLICATE_KEY)
                 return status;
+            // A record left out of the rebuilt file is kept, or the file is
+            // not rebuilt.
+            status = KeepRejectedRecord(f, asRead.data(), static_cast<int>(asRead.size()));
+            if (status != 0) {
+                ShowRecordManagerError(status, 1, B_INSERT, f.rejectPath.c_str(), 0);
+                return status;
+            }
         }
         status = BtrGet(B_STEP_NEXT, source, key, buffer.data(),
                         variable ? static_cast<int>(buffer.size()) : 0);
@@ -614,6 +672,7 @@ BWPS1_API int RecoverFile(UtilityRunContext* context, int fileNumber, int32_t* i
         return B_PERMISSION_ERROR;
     f.oldPath = WithExtension(f.path, "OLD");
     f.newPath = WithExtension(f.path, "NEW");
+    f.rejectPath = WithExtension(f.path, "REJ");
     f.slots[1] = 0xFFFF;
 
     int status = PrepareRecoverFiles(f);
@@ -629,10 +688,14 @@ BWPS1_API int RecoverFile(UtilityRunContext* context, int fileNumber, int32_t* i
     int32_t total = -1;
     status = OpenRecoverFiles(f, total);
     if (status == 0)
+        status = CheckRecordLengths(f);
+    if (status == 0)
         status = CopyRecords(f, total, context, interrupted, quiet);
     status = FinishRecover(f, status);
     if (status == 0)
         FinishRebuiltFile(f.path);
+    if (f.rejected > 0)
+        bwps1::convert::ShowMessageWithLine(kRecordsKeptAside, f.rejectPath.substr(f.rejectPath.rfind('/') + 1));
     return status;
 }
 

@@ -80,8 +80,10 @@ BWPS_OPTIONAL_ENTRY int RSEditProdAssm(uint16_t productFile, uint16_t serviceFil
 BWPS_OPTIONAL_ENTRY int RSEditItemDescr(const char* code, int fileNumber);            /* 607 */
 /* Alternate products of a product: product file, alternate-product file, product code. */
 BWPS_OPTIONAL_ENTRY int RSEditAltProduct(uint16_t productFile, uint16_t alternateFile, const char* code);
-/* Beginning balance of a product: account file, product file, the product
- * record (668 bytes, a work copy) and the product editor's screen context. */
+/* Beginning balance of a product: account file, product file (0: opened
+ * here), the product record (668 bytes, a work copy) and the product
+ * editor's screen context. 0 when posted: the product is then written with
+ * the ledger, in one transaction, and the work copy holds it as written. */
 BWPS_OPTIONAL_ENTRY int RSEditProdBal(uint16_t accountFile, uint16_t productFile, void* product,
                                       void* editorContext);                           /* 618 */
 /* Period history of a product (668-byte record) or a service (196-byte record). */

@@ -33,7 +33,9 @@ namespace {
 std::vector<uint8_t> Customer(int n)
 {
     std::vector<uint8_t> r(static_cast<size_t>(GetDataFileRecordLength(No(FileNo::Customers))), 0);
-    std::snprintf(reinterpret_cast<char*>(r.data()), 11, "C%08d", n);
+    char code[16] = {};
+    std::snprintf(code, sizeof code, "C%08d", n % 100000000);
+    std::memcpy(r.data(), code, 10);
     std::snprintf(reinterpret_cast<char*>(r.data()) + 350, 40, "Name %d", n % 97);
     r[734] = ' ';
     return r;
@@ -207,6 +209,94 @@ TEST_F(RepairTest, RecoverCopiesRecordsWholeInEveryKindOfFile)
         EXPECT_EQ(RecoverFile(&context_, c.file, &interrupted_, 1), 0);
         EXPECT_EQ(Records(path), before);
         EXPECT_FALSE(Leftovers(path));
+    }
+}
+
+// A customer file made here with one key, the code, of the flags given and
+// records of the length given; the status.
+int MakeCustomerFile(const std::string& path, int recordLength, uint16_t keyFlags)
+{
+    uint8_t spec[16] = {};
+    const uint16_t length = static_cast<uint16_t>(recordLength), page = 4096;
+    std::memcpy(spec, &length, 2);
+    std::memcpy(spec + 2, &page, 2);
+    spec[4] = 1;
+    uint8_t segment[16] = {};
+    const uint16_t position = 1, keyLength = 11;
+    std::memcpy(segment, &position, 2);
+    std::memcpy(segment + 2, &keyLength, 2);
+    std::memcpy(segment + 4, &keyFlags, 2);
+    std::filesystem::remove(path);
+    return BtrCreateFile(path.c_str(), spec, segment);
+}
+
+struct LengthCase {
+    const char* name;
+    int extra;   // bytes more (or fewer) than the customer record
+};
+
+TEST_F(RepairTest, ASourceOfAnotherRecordLengthIsNotRebuilt)
+{
+    const int length = static_cast<int>(GetDataFileRecordLength(No(FileNo::Customers)));
+    const std::string path = FilePath(No(FileNo::Customers));
+    const LengthCase cases[] = {{"longer records: they would be cut", 40}, {"shorter records", -40}};
+    for (const LengthCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        ASSERT_EQ(MakeCustomerFile(path, length + c.extra, 0), 0);
+        for (int i = 0; i < 3; ++i) {
+            std::vector<uint8_t> r = Customer(i);
+            r.resize(static_cast<size_t>(length + c.extra), 'x');
+            ASSERT_EQ(Insert(No(FileNo::Customers), r.data(), length + c.extra), 0);
+        }
+        const auto before = Records(path);
+        EXPECT_EQ(RecoverFile(&context_, No(FileNo::Customers), &interrupted_, 1), B_INVALID_RECORD_LENGTH);
+        EXPECT_EQ(Records(path), before);
+        EXPECT_FALSE(Leftovers(path));
+        const std::string shown = FxTranscript();
+        EXPECT_NE(shown.find("Error #  28 on file " + path), std::string::npos) << shown;
+    }
+}
+
+TEST_F(RepairTest, RecordsTheRebuiltFileRefusesAreKeptInTheRejFile)
+{
+    const int length = static_cast<int>(GetDataFileRecordLength(No(FileNo::Customers)));
+    const std::string path = FilePath(No(FileNo::Customers));
+    const std::string rejects = path.substr(0, path.rfind('.')) + ".REJ";
+    // The source lets one code stand twice; the rebuilt file does not.
+    ASSERT_EQ(MakeCustomerFile(path, length, KF_DUPLICATES), 0);
+    std::vector<uint8_t> twice = Customer(1);
+    std::memcpy(twice.data() + 350, "Second of C1", 13);
+    for (const std::vector<uint8_t>& r : {Customer(1), twice, Customer(2)})
+        ASSERT_EQ(Insert(No(FileNo::Customers), r.data(), length), 0);
+
+    for (int run = 1; run <= 2; ++run) {
+        SCOPED_TRACE(run);
+        if (run == 2) {
+            // a second recover adds what it leaves out after the first's
+            ASSERT_EQ(MakeCustomerFile(path, length, KF_DUPLICATES), 0);
+            for (const std::vector<uint8_t>& r : {Customer(1), twice, Customer(2)})
+                ASSERT_EQ(Insert(No(FileNo::Customers), r.data(), length), 0);
+        }
+        EXPECT_EQ(RecoverFile(&context_, No(FileNo::Customers), &interrupted_, 1), 0);
+        EXPECT_FALSE(Leftovers(path));
+        std::ifstream in(rejects, std::ios::binary);
+        const std::string kept((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+        const size_t entry = 4 + static_cast<size_t>(length);
+        ASSERT_EQ(kept.size(), entry * static_cast<size_t>(run));
+        for (int i = 0; i < run; ++i) {
+            const std::string e = kept.substr(entry * static_cast<size_t>(i), entry);
+            uint32_t size = 0;
+            for (int b = 0; b < 4; ++b)
+                size |= static_cast<uint32_t>(static_cast<uint8_t>(e[static_cast<size_t>(b)])) << (8 * b);
+            EXPECT_EQ(size, static_cast<uint32_t>(length));
+            EXPECT_EQ(e.substr(4), std::string(twice.begin(), twice.end()));
+        }
+        const std::string shown = FxTranscript();
+        EXPECT_NE(shown.find(rejects.substr(rejects.rfind('/') + 1)), std::string::npos) << shown;
+        const auto after = Records(path);
+        ASSERT_EQ(after.size(), 2u);
+        const std::vector<uint8_t> first = Customer(1);
+        EXPECT_EQ(after[0].substr(0, 400), std::string(first.begin(), first.begin() + 400));
     }
 }
 

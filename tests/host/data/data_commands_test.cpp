@@ -256,6 +256,89 @@ TEST_F(DataCommandsTest, ExportOverAPathThatIsNoRegularFileIsRefused)
     EXPECT_FALSE(fs::exists(link + ".new"));
 }
 
+// A product made by import is the product the editor makes from the same
+// code and description: the company's default product under them (a new
+// company's default product is of type 3, Negative), active.
+TEST_F(DataCommandsTest, ImportedProductsStartAsTheEditorsNewProduct)
+{
+    const std::string script = scratch_ + "/product.script";
+    std::ofstream(script) << "type EDITP\nkey Enter\ntype New part\nkey F10\nkey Esc\n";
+    Outcome out = Bwpos({"--company", company_, "--user", "", "--password", "", "--script", script, "122"});
+    ASSERT_EQ(out.status, 0) << out.out;
+    const std::string csv = scratch_ + "/new-product.csv";
+    std::ofstream(csv) << "\"IMPP\",\"New part\"\r\n";
+    out = Bwpos({"import", "--company", company_, "20", csv, "--columns", "1,2"});
+    ASSERT_EQ(out.status, 0) << out.out;
+
+    const std::string all = scratch_ + "/products.csv";
+    ASSERT_EQ(Bwpos({"export", "--company", company_, "20", all, "--columns", "1,31,86,26,33,34,6"}).status, 0);
+    const std::string text = Read(all);
+    EXPECT_NE(text.find("\"EDITP\",3,A,Y,1,1,"), std::string::npos) << text;
+    // everything after the code the same for both
+    const auto rest = [&](const std::string& code) {
+        const size_t at = text.find("\"" + code + "\",");
+        if (at == std::string::npos)
+            return std::string("(missing)");
+        const size_t from = text.find(',', at);
+        return text.substr(from, text.find('\n', from) - from);
+    };
+    EXPECT_EQ(rest("IMPP"), rest("EDITP")) << text;
+}
+
+// Values a product cannot hold are refused with their line and column, and
+// nothing of the file is stored; an update is checked the same way.
+TEST_F(DataCommandsTest, ProductValuesOutOfRangeAreRefusedWithLineAndColumn)
+{
+    struct Case {
+        const char* line2;     // the second line, columns 1,2,31,86,26,33
+        const char* refusal;
+    };
+    const Case cases[] = {
+        {"\"BADP\",\"Bad\",9,A,Y,1", "line 2, column 3: \"9\": the item type is 1 (Normal)"},
+        {"\"BADP\",\"Bad\",0,A,Y,1", "line 2, column 3: \"0\": the item type"},
+        {"\"BADP\",\"Bad\",1,X,Y,1", "line 2, column 4: \"X\": the status is A (active) or I (inactive)"},
+        {"\"BADP\",\"Bad\",1,,Y,1", "line 2, column 4: \"\": the status"},
+        {"\"BADP\",\"Bad\",1,A,Q,1", "line 2, column 5: \"Q\": the flag is Y or N"},
+        {"\"BADP\",\"Bad\",1,A,Y,0", "line 2, column 6: \"0\": the units are at least 1"},
+        {"\"WIDGET\",\"Widget\",7,A,Y,1", "line 2, column 3: \"7\": the item type"},
+    };
+    const int before = Count(20);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.line2);
+        const std::string csv = scratch_ + "/bad-products.csv";
+        std::ofstream(csv, std::ios::trunc) << "\"GOODP\",\"Good\",2,I,N,12\r\n" << c.line2 << "\r\n";
+        const Outcome out =
+            Bwpos({"import", "--update", "--company", company_, "20", csv, "--columns", "1,2,31,86,26,33"});
+        EXPECT_EQ(out.status, 1) << out.out;
+        EXPECT_NE(out.out.find(c.refusal), std::string::npos) << out.out;
+        EXPECT_EQ(Count(20), before);
+    }
+}
+
+// A beginning balance posted from the product editor (F7) reaches the
+// product on file with the ledger transaction (seen through export).
+TEST_F(DataCommandsTest, ABeginningBalanceFromTheProductEditorReachesTheProduct)
+{
+    const std::string csv = scratch_ + "/on-hand.csv";
+    auto onHand = [&]() {
+        EXPECT_EQ(Bwpos({"export", "--company", company_, "20", csv, "--columns", "1,45"}).status, 0);
+        const std::string text = Read(csv);
+        const size_t at = text.find("\"WIDGET\",");
+        return at == std::string::npos ? std::string("(missing)") : text.substr(at + 9, text.find('\r', at) - at - 9);
+    };
+    const std::string before = onHand();
+    ASSERT_EQ(before, "-3.0");
+    const int headers = Count(13);
+    const std::string script = scratch_ + "/balance.script";
+    std::ofstream(script) << "type WIDGET\nkey Enter\nkey F7\nanswer Continue\nfield 2 OPEN\nkey Enter\n"
+                             "field 3 10\nkey Enter\nfield 4 2.5\nkey Enter\nkey F10\nkey Esc\n";
+    const Outcome out = Bwpos({"--company", company_, "--user", "", "--password", "", "--script", script, "122"});
+    ASSERT_EQ(out.status, 0) << out.out;
+    EXPECT_NE(out.out.find("run end RSEditProdBal F10"), std::string::npos) << out.out;
+    EXPECT_EQ(Count(13), headers + 1);
+    EXPECT_EQ(onHand(), "7.0");
+}
+
 // The files that hold card data or passwords are made unreadable by
 // everyone but their owner and group.
 TEST_F(DataCommandsTest, FilesWithCardDataOrPasswordsAreNotForEveryone)

@@ -6,6 +6,9 @@
 // posting that leaves nothing behind.
 #include <gtest/gtest.h>
 
+#include <sys/wait.h>
+#include <unistd.h>
+
 #include <array>
 #include <cstring>
 #include <filesystem>
@@ -100,17 +103,46 @@ protected:
         return p;
     }
 
-    // Runs the screen on the script; its answer.
-    int Run(const std::string& script)
+    // Runs the screen on the script over product_, stored first; its
+    // answer. With `editorsHandle` the screen gets an open product file that
+    // holds the product locked, as the product editor hands it; else 0.
+    int Run(const std::string& script, bool editorsHandle = false)
     {
+        if (storeProduct_) {
+            EXPECT_EQ(bwpstest::PutRecord(FilePath(No(FileNo::Products)), product_.Code, sizeof product_.Code,
+                                          &product_, sizeof product_),
+                      0);
+        }
         FxTranscriptClear();
         EXPECT_EQ(FxScriptLoad(script.c_str()), 0) << script;
-        uint16_t accounts = 0;
+        uint16_t accounts = 0, products = 0;
         EXPECT_EQ(BtrOpenFile(&accounts, FilePath(No(FileNo::Accounts)).c_str(), 0, 0), 0);
-        const int answer = RSEditProdBal(accounts, 0, &product_, &editor_->fx);
+        if (editorsHandle) {
+            EXPECT_EQ(BtrOpenFile(&products, FilePath(No(FileNo::Products)).c_str(), 0, 0), 0);
+            char key[256] = {};
+            std::memcpy(key, product_.Code, sizeof product_.Code);
+            TagProduct locked{};
+            EXPECT_EQ(BtrGet(B_GET_EQUAL + B_LOCK_MULTI_NOWAIT, products, key, &locked, sizeof locked), 0);
+        }
+        const int answer = RSEditProdBal(accounts, products, &product_, &editor_->fx);
+        if (products != 0)
+            BtrCloseFile(products);
         BtrCloseFile(accounts);
         transcript_ = FxTranscript();
         return answer;
+    }
+
+    // The product as it stands on file.
+    TagProduct OnFile()
+    {
+        TagProduct p{};
+        uint16_t h = 0;
+        EXPECT_EQ(BtrOpenFile(&h, FilePath(No(FileNo::Products)).c_str(), 0, 0), 0);
+        char key[256] = {};
+        std::memcpy(key, "BOLT", 4);
+        EXPECT_EQ(BtrGet(B_GET_EQUAL, h, key, &p, sizeof p), 0);
+        BtrCloseFile(h);
+        return p;
     }
 
     // Quantity, unit cost and amount typed (an empty text leaves the field),
@@ -135,6 +167,7 @@ protected:
     double PeriodTotal(const char* account) { return Account(account).Periods[period_.Index]; }
 
     TagProduct product_{};
+    bool storeProduct_ = true;
     std::unique_ptr<EditorScreen> editor_ = std::make_unique<EditorScreen>();
     TagPeriodInfo period_{};
     std::string transcript_;
@@ -245,7 +278,79 @@ TEST_F(ProductBalanceTest, FiguresHandedToTheProductEditor)
         EXPECT_EQ(Trim(FxFieldGet(&editor_->form, 13)), row.average);
         EXPECT_EQ(Trim(FxFieldGet(&editor_->form, 14)), row.lastCost);
         EXPECT_TRUE(Headers().empty());
+        EXPECT_DOUBLE_EQ(+OnFile().Amounts[PRODUCT_QUANTITY], +row.product.Amounts[PRODUCT_QUANTITY]);
     }
+}
+
+// The posted balance reaches the product on file in the same transaction
+// as the ledger, and the caller's work copy holds the product as written.
+TEST_F(ProductBalanceTest, TheProductIsWrittenWithTheLedger)
+{
+    struct Row {
+        const char* what;
+        TagProduct product;
+        bool editorsHandle;
+        const char* script;
+        double onHand, value, average, lastCost;
+    } rows[] = {
+        {"first balance", Product(0, 0, 0), false, "field 3 10\nkey Enter\nfield 4 2.5\nkey Enter\nkey F10\n", 10,
+         25, 2.5, 2.5},
+        {"added to stock, through the editor's locked handle", Product(10, 0, 30), true,
+         "answer Continue\nfield 3 10\nkey Enter\nfield 4 5\nkey Enter\nkey F10\n", 20, 80, 4, 5},
+        {"a quantity without amount", Product(4, 0, 8), false,
+         "answer Continue\nfield 3 4\nkey Enter\nkey F10\nanswer Continue\n", 8, 8, 1, 0},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.what);
+        product_ = row.product;
+        ASSERT_EQ(Run(row.script, row.editorsHandle), 0) << transcript_;
+        const TagProduct p = OnFile();
+        EXPECT_DOUBLE_EQ(+p.Amounts[PRODUCT_QUANTITY], row.onHand);
+        EXPECT_DOUBLE_EQ(+p.Amounts[PRODUCT_VALUE], row.value);
+        EXPECT_DOUBLE_EQ(+p.Amounts[PRODUCT_AVERAGE_COST], row.average);
+        EXPECT_DOUBLE_EQ(+p.Amounts[PRODUCT_LAST_COST], row.lastCost);
+        EXPECT_EQ(std::memcmp(&p, &product_, sizeof p), 0) << "the work copy holds the product as written";
+    }
+}
+
+// Another station holds the product: nothing of the balance is written.
+TEST_F(ProductBalanceTest, AProductThatCannotBeWrittenLeavesNoLedgerEntry)
+{
+    ASSERT_EQ(bwpstest::PutRecord(FilePath(No(FileNo::Products)), product_.Code, sizeof product_.Code, &product_,
+                                  sizeof product_),
+              0);
+    int ready[2], done[2];
+    ASSERT_EQ(::pipe(ready), 0);
+    ASSERT_EQ(::pipe(done), 0);
+    const pid_t child = ::fork();
+    if (child == 0) {
+        uint16_t h = 0;
+        char key[256] = {};
+        std::memcpy(key, "BOLT", 4);
+        TagProduct p{};
+        char byte = BtrOpenFile(&h, FilePath(No(FileNo::Products)).c_str(), 0, 0) == 0 &&
+                            BtrGet(B_GET_EQUAL + B_LOCK_SINGLE_NOWAIT, h, key, &p, sizeof p) == 0
+                        ? 'y'
+                        : 'n';
+        (void)!::write(ready[1], &byte, 1);
+        (void)!::read(done[0], &byte, 1);
+        ::_exit(0);
+    }
+    char byte = 0;
+    ASSERT_EQ(::read(ready[0], &byte, 1), 1);
+    ASSERT_EQ(byte, 'y');
+    storeProduct_ = false;
+    EXPECT_EQ(Run(Typed("R", "10", "2.5", "")), kNotPosted) << transcript_;
+    (void)!::write(done[1], "x", 1);
+    ::waitpid(child, nullptr, 0);
+    for (int fd : {ready[0], ready[1], done[0], done[1]})
+        ::close(fd);
+    EXPECT_TRUE(Has("BPOSPROD.DB")) << transcript_;   // the failed read was reported
+    EXPECT_TRUE(Headers().empty());
+    EXPECT_TRUE(AllLines().empty());
+    EXPECT_TRUE(Activity().empty());
+    EXPECT_DOUBLE_EQ(PeriodTotal("11071"), 0.0);
+    EXPECT_DOUBLE_EQ(+OnFile().Amounts[PRODUCT_QUANTITY], 0.0);
 }
 
 // Refusals: the message shown, nothing written, the screen left with Esc.
@@ -305,6 +410,7 @@ TEST_F(ProductBalanceTest, ZeroAmountRecordsOnlyTheQuantity)
     ASSERT_EQ(activity.size(), 1u);
     EXPECT_DOUBLE_EQ(+activity[0].Quantity, 4.0);
     EXPECT_DOUBLE_EQ(+activity[0].Value, 0.0);
+    EXPECT_DOUBLE_EQ(+OnFile().Amounts[PRODUCT_QUANTITY], 4.0);
 }
 
 TEST_F(ProductBalanceTest, ZeroQuantityPostsOnlyTheAmount)
