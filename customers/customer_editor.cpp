@@ -7,6 +7,8 @@
 #include <cstring>
 
 #include "bwps/accounts.h"
+#include "bwps/alt_addresses.h"
+#include "bwps/code_editors.h"
 #include "bwps/editor_frame.h"
 #include "bwps/lookups.h"
 #include "bwps/messages.h"
@@ -17,6 +19,7 @@
 #include "bwps/records/options.h"
 #include "bwps/screen_fields.h"
 #include "bwps/screen_utils.h"
+#include "bwps/salespersons.h"
 #include "bwps/screens.h"
 #include "bwps/session.h"
 #include "bwps/settings.h"
@@ -30,6 +33,24 @@ namespace bwps::customers {
 
 // ---------------------------------------------------------------------------
 // The record
+
+namespace {
+
+std::string Text(const char* field, size_t width)
+{
+    std::string s(field, strnlen(field, width));
+    while (!s.empty() && s.back() == ' ')
+        s.pop_back();
+    return s;
+}
+
+void Put(char* field, size_t width, const char* text)
+{
+    std::memset(field, 0, width);
+    std::snprintf(field, width, "%s", text);
+}
+
+}  // namespace
 
 void InitCustomer(CustomerRecord& r)
 {
@@ -117,14 +138,21 @@ CustomerRecord ReadCustomerDefaults(Table& general)
                     sizeof defaults);
     else
         InitCustomer(defaults);
+    // The store's own "0Interface" record; a store that has none (every new
+    // stand-alone one) takes the built-in accounts, an interfaced one the
+    // accounting company's record.
     TagInterfaceRecord iface{};
     key.Clear();
     std::memcpy(key.bytes, GENERAL_KEY_INTERFACE, GENERAL_KEY_SIZE - 1);
-    if (!general.Get(B_GET_EQUAL, key.bytes, &iface, static_cast<int>(sizeof iface)).Ok())
+    if (!general.Get(B_GET_EQUAL, key.bytes, &iface, static_cast<int>(sizeof iface)).Ok()) {
         std::memset(&iface, 0, sizeof iface);
+        if (ReadInterfaceRecord(&iface) != 0)
+            std::memset(&iface, 0, sizeof iface);
+    }
     constexpr int kReceivables = 1;  // the account at 28
-    std::memcpy(defaults.Account, iface.Accounts[kReceivables], sizeof defaults.Account);
-    defaults.Account[sizeof defaults.Account - 1] = '\0';
+    char account[sizeof defaults.Account] = {};
+    std::memcpy(account, iface.Accounts[kReceivables], sizeof account - 1);
+    Put(defaults.Account, sizeof defaults.Account, Text(account, sizeof account).c_str());
     return defaults;
 }
 
@@ -183,7 +211,10 @@ constexpr int kKeyBalances = 0x4100;     // F7
 constexpr int kKeyCodeEditor = 0x4200;   // F8
 constexpr int kKeyDial = 0x4300;         // F9
 constexpr int kKeyHistory = 0x5600;      // Shift+F3
+constexpr int kKeyNoteName = 0x5700;     // Shift+F4
+constexpr int kKeyAddresses = 0x5800;    // Shift+F5
 constexpr int kKeyReplace = 0x5900;      // Shift+F6
+constexpr int kKeyMailMerge = 0x5B00;    // Shift+F8
 constexpr int kKeyDefaults = 0x5C00;     // Shift+F9
 constexpr int kKeyPurge = 0x1600;        // Alt+U
 constexpr int kKeyTransactions = 0x1400; // Alt+T
@@ -203,20 +234,6 @@ constexpr double kMaxAmountLimit = 999999999999.0;
 const char kYesNo[] = "\001No,Yes";
 const char kAccountTypes[] = "\001Open,Balance Forward,Cash";
 const char kPriceLevels[] = "\001None,A,B,C,D,E,F";
-
-std::string Text(const char* field, size_t width)
-{
-    std::string s(field, strnlen(field, width));
-    while (!s.empty() && s.back() == ' ')
-        s.pop_back();
-    return s;
-}
-
-void Put(char* field, size_t width, const char* text)
-{
-    std::memset(field, 0, width);
-    std::snprintf(field, width, "%s", text);
-}
 
 // A user-defined companion record under the customer's code.
 class UdfCompanion : public EditorCompanion {
@@ -390,7 +407,57 @@ public:
         return FX_STAY;
     }
 
-    int CodeEditorKey() { return NotAvailable("The code editor of this field"); }
+    // F8: the code of the current field on its own editor, nested as a pick
+    // list would open it; a saved code comes back into the field.
+    int CodeEditorKey()
+    {
+        const int field = Form()->currentField;
+        const std::string typed = Text(FxFieldGet(Form(), field), 64);
+        switch (field) {
+        case kTaxCode: {
+            TaxRecord t{};
+            Put(t.Code, sizeof t.Code, typed.c_str());
+            if (!RunNested(FileNo::TaxTable, taxes_, &t, sizeof t, kEditorEdit, EditTaxCodeFromList))
+                return FX_STAY;
+            FxFieldSet(Form(), field, Text(t.Code, sizeof t.Code).c_str());
+            CheckTax();
+            return FX_LOOKUP_SET;
+        }
+        case kTermsCode: {
+            TagTermsRecord t{};
+            Put(t.Code, sizeof t.Code, typed.c_str());
+            t.Mode = 'N';
+            t.NextMonth = 'N';
+            if (!RunNested(FileNo::Terms, terms_, &t, sizeof t, kEditorEdit, EditTermsCodeFromList))
+                return FX_STAY;
+            FxFieldSet(Form(), field, Text(t.Code, sizeof t.Code).c_str());
+            CheckTerms();
+            return FX_LOOKUP_SET;
+        }
+        case kMessageCode: {
+            MessageCodeRecord m{};
+            Put(m.Code, sizeof m.Code, typed.c_str());
+            // the editor starts on the code typed, as the other code editors do
+            int32_t word = kEditorEdit;
+            EditorCaller caller{messages_.Handle(), &m, &word};
+            if (RSEditMsgCodeFor(&caller) != FX_KEY_F10)
+                return FX_STAY;
+            FxFieldSet(Form(), field, Text(m.Code, sizeof m.Code).c_str());
+            return FX_LOOKUP_SET;
+        }
+        case kSalesperson: {
+            SalespersonRecord p{};
+            Put(p.Code, sizeof p.Code, typed.c_str());
+            if (!RunNested(FileNo::Salespersons, salespersons_, &p, sizeof p, kEditorEdit, RSEditSPerNoTrack))
+                return FX_STAY;
+            FxFieldSet(Form(), field, Text(p.Code, sizeof p.Code).c_str());
+            CheckSalesperson();
+            return FX_LOOKUP_SET;
+        }
+        default:
+            return FX_STAY;
+        }
+    }
 
     int DialKey()
     {
@@ -423,6 +490,60 @@ public:
             return saved;
         RSSearchReplaceCode(No(master_), File().Handle(), code.c_str());
         return FX_RECORD_DONE;
+    }
+
+    // Shift+F4: the name of the customer's note file.
+    int NoteNameKey()
+    {
+        const int saved = Save();
+        if (saved == FX_STAY_FOCUSED || saved == FX_STAY)
+            return saved;
+        char name[32] = {};
+        std::memcpy(name, Customer().NoteName, sizeof Customer().NoteName);
+        RSEditNoteName(name, RecordCode().c_str(), No(master_));
+        Put(Customer().NoteName, sizeof Customer().NoteName, name);
+        return FX_STAY;
+    }
+
+    // Shift+F5: the customer's further addresses.
+    int AddressesKey()
+    {
+        if (Save() != FX_RECORD_DONE)
+            return FX_STAY;
+        const std::string code = RecordCode();
+        CustomerRecord r{};
+        if (!ReadByCode(code, &r, 0))
+            return FX_STAY;
+        std::memcpy(Record(), &r, sizeof r);
+        SetDeleteKey();
+        Table addresses;
+        const Status s = addresses.Open(FileNo::CustomerAddresses);
+        if (!s.Ok()) {
+            s.Report();
+            return FX_STAY;
+        }
+        TagAltAddress picked{};
+        SelectAltAddress(1, code.c_str(), addresses.Handle(), &picked, 4, 5, 13, 68,
+                         No(FileNo::CustomerAddresses), 1, 1);
+        return FX_STAY;
+    }
+
+    // Shift+F8: the mail merge of this customer.
+    int MailMergeKey()
+    {
+        if (RunCustomerMailMerge == nullptr)
+            return NotAvailable("RunCustomerMailMerge");
+        const int saved = Save();
+        if (saved != FX_LEAVE && saved != FX_RECORD_DONE)
+            return FX_STAY;
+        const std::string code = RecordCode();
+        if (code.empty())
+            return FX_STAY;
+        const int answer = RunCustomerMailMerge(code.c_str());
+        CustomerRecord r{};
+        if (ReadByCode(code, &r, 0))
+            std::memcpy(Record(), &r, sizeof r);
+        return answer;
     }
 
     int DefaultsKey()
@@ -569,9 +690,17 @@ protected:
         const bool readOnly = ReadOnly();
         FxSetKeyHandler(Form(), kKeyNotes, EditorHandler<CustomerEditor, &CustomerEditor::NotesKey>);
         FxSetKeyHandler(Form(), kKeyCodeEditor, EditorHandler<CustomerEditor, &CustomerEditor::CodeEditorKey>);
+        FxSetKeyCaption(Form(), kKeyCodeEditor, "Edit Code");
         FxSetKeyHandler(Form(), kKeyDial, EditorHandler<CustomerEditor, &CustomerEditor::DialKey>);
         FxSetKeyHandler(Form(), kKeyTransactions,
                         EditorHandler<CustomerEditor, &CustomerEditor::TransactionsKey>);
+        FxSetKeyHandler(Form(), kKeyNoteName, EditorHandler<CustomerEditor, &CustomerEditor::NoteNameKey>);
+        if (master_ == FileNo::Customers) {
+            FxSetKeyHandler(Form(), kKeyMailMerge, EditorHandler<CustomerEditor, &CustomerEditor::MailMergeKey>);
+            if (!Nested())
+                FxSetKeyHandler(Form(), kKeyAddresses,
+                                EditorHandler<CustomerEditor, &CustomerEditor::AddressesKey>);
+        }
         if (readOnly)
             return;
         if (!Nested())
@@ -924,11 +1053,30 @@ private:
         return std::string(session->UserId, strnlen(session->UserId, BWPS_USER_ID_SIZE));
     }
 
-    int NotAvailable(const char* entry)
+    static int NotAvailable(const char* entry)
     {
         const std::string note = std::string(entry) + " is not available in this build.";
-        FxTranscriptNote(note.c_str());
+        FxMessageBox(nullptr, note.c_str(), nullptr, FX_MB_ICONINFORMATION, 0);
         return FX_STAY;
+    }
+
+    // Opens an editor of a code file for this screen as its pick list
+    // would: the record holds the code typed, the word asks for it. True
+    // when the editor saved; the record then holds the saved one.
+    static bool RunNested(FileNo file, Table& table, void* record, size_t length, int32_t word,
+                          int (*editor)(void*))
+    {
+        TagLookUpData data{};
+        data.FileId = static_cast<uint16_t>(No(file));
+        data.Handle = table.Handle();
+        data.RecordLength = static_cast<uint16_t>(length);
+        data.Record = record;
+        uint8_t work[32] = {};
+        std::memcpy(work, &word, sizeof word);
+        TagLookUp caller{};
+        caller.Data = &data;
+        caller.WorkArea = work;
+        return editor(&caller) == kEditorSaved;
     }
 
     int Refuse(int message, int field)

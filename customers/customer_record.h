@@ -38,7 +38,9 @@ BWPS_EXPORT bool HasAmounts(const CustomerRecord& record);
 BWPS_EXPORT bool HasOpenInvoice(Table& openInvoices, const std::string& code);
 // The customer defaults: the image of "0Defaults" (a new record when it
 // cannot be read), its receivables account replaced by the one of
-// "0Interface" (blank when that record cannot be read).
+// "0Interface": the store's record, else the interface accounts in force
+// (the built-in ones of a stand-alone store, the accounting company's when
+// interfaced); blank only when neither can be read.
 BWPS_EXPORT CustomerRecord ReadCustomerDefaults(Table& general);
 // Takes the next customer number from "0lastnumbers" under lock; false
 // when a step failed (reported with the general file).

@@ -550,11 +550,13 @@ BWPS_EXPORT int UpdateCustHistDetail(int32_t number, double amount, HistPostResu
     return batch.Commit().status;
 }
 
+// Every number it gives is below zero: 0 tells the caller it has none.
 BWPS_EXPORT int32_t NextSetupCustHistNumber(void)
 {
+    constexpr int32_t kNoNumber = 0;
     if (DetailHandle() == 0) {
         Status{B_FILE_NOT_OPEN, B_GET_FIRST, FileNo::CustomerHistoryDetail}.Report();
-        return 1;
+        return kNoNumber;
     }
     Table detail;
     detail.Borrow(FileNo::CustomerHistoryDetail, DetailHandle());
@@ -563,7 +565,7 @@ BWPS_EXPORT int32_t NextSetupCustHistNumber(void)
     Status s = detail.Get(B_GET_FIRST, key, first);
     if (!s.Ok() && !s.NotFound()) {
         s.Report();
-        return 1;
+        return kNoNumber;
     }
     const int32_t smallest = s.Ok() && first.Line.Id < 0 ? first.Line.Id : 0;
     return smallest - 1;

@@ -22,6 +22,7 @@
 #include "bwps/records/stations.h"
 #include "bwps/records/users.h"
 #include "bwps/ordinals.h"
+#include "bwps/screens.h"
 #include "bwps/screen_utils.h"
 #include "bwps/session.h"
 #include "bwps/settings.h"
@@ -32,8 +33,6 @@
 using namespace bwps::lookups;
 using bwps::FileNo;
 
-// The customer history viewer, when this build has it.
-extern "C" __attribute__((weak, visibility("default"))) int RSViewCustHistory(const char* customer, int year);
 
 namespace {
 

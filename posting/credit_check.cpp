@@ -7,6 +7,7 @@
 #include <cstring>
 
 #include "bwps/catalogue.h"
+#include "bwps/lookups.h"
 #include "bwps/messages.h"
 #include "bwps/options.h"
 #include "bwps/records/masters.h"
@@ -14,12 +15,6 @@
 #include "bwps/table.h"
 #include "fx.h"
 #include "recman.h"
-
-// The open-invoice list of the record lookups, reached when this build
-// carries it.
-extern "C" __attribute__((weak)) int FlyOpenInvoiceHeaders(char* customer, int restorePosition,
-                                                           uint16_t handle, void* record124,
-                                                           int a, int b, int c, int d, int file);
 
 namespace {
 
@@ -133,16 +128,18 @@ bool AskOverridePassword(const uint8_t* sysPref)
 
 void ShowOpenInvoices(CheckScreen& c)
 {
-    if (!FlyOpenInvoiceHeaders) {
-        FxMessageBox(nullptr, "The open-invoice list is not available in this build.", 0, 0x40,
-                     0);
-        return;
-    }
     char customer[12] = {};
     std::memcpy(customer, c.customer, 11);
     TagOpenInvoiceHdr record;
     std::memset(&record, 0, sizeof record);
-    FlyOpenInvoiceHeaders(customer, 1, H(c.headersHandle), &record, 5, 21, 10, 53,
+    // the credit-limit check reads no headers: the list opens the file itself
+    Table headers;
+    const Status s = headers.Borrow(FileNo::ReceivablesOpenHeaders, c.headersHandle == -1 ? 0 : H(c.headersHandle));
+    if (!s.Ok()) {
+        s.Report();
+        return;
+    }
+    FlyOpenInvoiceHeaders(customer, 1, headers.Handle(), &record, 5, 21, 10, 53,
                           bwps::No(FileNo::ReceivablesOpenHeaders));
 }
 

@@ -15,6 +15,8 @@
 #include "bwps/testing.h"
 #include "bwps/messages.h"
 #include "bwps/versions.h"
+#include "bwps/session.h"
+#include "customers/code_replace.h"
 #include "fx.h"
 #include "recman.h"
 #include "session/catalogue_internal.h"
@@ -202,6 +204,8 @@ int LoadSysInterfaceRecord(void)
     }
     TrimField(gInterface.AccountingFolder, sizeof gInterface.AccountingFolder);
     EnsureLaterReleaseFiles();
+    // a code replacement stopped between its commit and its end
+    bwps::customers::FinishCodeReplacement(GetSessionPaths()->DataPath);
     ConvertSalesHeaderFile();
     ApplySysInterfaceFlags(&gInterface);
     FxSetInterfaced(gInterface.InterfacedChar == 'Y' ? 1 : 0);

@@ -33,6 +33,10 @@ constexpr int kMsgTooLarge = 3803;
 constexpr int kMsgNotAList = 3804;
 constexpr int kReleaseOfOwnNumbering = 8;
 constexpr int kKeepNumber = -2;
+// Written after the "." that ends a converted template's list (text there
+// is not read as part of the template): a template that carries it is
+// never renumbered again, whether a run is repeated or cut short.
+constexpr const char kConvertedMark[] = "\r\n;converted for data-version 16\r\n";
 
 struct Pair {
     int from;
@@ -85,7 +89,7 @@ int NewField(int type, int release, int field)
 // The numbers of a template: its type and up to 100 fields. False when the
 // text is not such a list (a character other than a digit, a sign or a
 // blank inside a number, no ":" or no ".", more than 100 fields).
-bool Parse(const char* text, int* type, std::vector<int>& fields)
+bool Parse(const char* text, int* type, std::vector<int>& fields, const char** after = nullptr)
 {
     fields.clear();
     const char* p = text;
@@ -114,7 +118,10 @@ bool Parse(const char* text, int* type, std::vector<int>& fields)
         if (!number(&field, ',')) return false;
         if (static_cast<int>(fields.size()) == kMostFields) return false;
         fields.push_back(field);
-        if (*p++ == '.') return true;
+        if (*p++ == '.') {
+            if (after != nullptr) *after = p;
+            return true;
+        }
     }
 }
 
@@ -167,10 +174,12 @@ bool ConvertTemplate(const std::string& folder, const std::string& name, int rel
     }
     int type = 0;
     std::vector<int> fields;
-    if (!Parse(buffer, &type, fields)) {
+    const char* after = nullptr;
+    if (!Parse(buffer, &type, fields, &after)) {
         bwps1::convert::ShowMessageWithLine(kMsgNotAList, name);
         return false;
     }
+    if (std::strncmp(after, kConvertedMark, sizeof kConvertedMark - 1) == 0) return false;
     std::string text = std::to_string(NewType(type, release)) + ":";
     const int newType = NewType(type, release);
     for (size_t i = 0; i < fields.size(); ++i) {
@@ -178,6 +187,7 @@ bool ConvertTemplate(const std::string& folder, const std::string& name, int rel
         text += std::to_string(NewField(newType, release, fields[i]));
     }
     text += ".";
+    text += kConvertedMark;
 
     const std::string output = folder + WithExtension(name, "I60");
     status = FxFileOpen(output.c_str(), 1 | 0x100 | 0x200, 0666, 0, &handle);

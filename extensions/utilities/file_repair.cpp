@@ -1,6 +1,7 @@
 // Dropping the supplemental indexes of a data file, rebuilding a data file
 // record by record, the runs of either over the check table and the key
 // poll that stops them.
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -8,6 +9,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -521,9 +523,71 @@ int CopyRecords(RecoverFiles& f, int32_t total, UtilityRunContext* context, int3
     return status;
 }
 
+// This process itself has the file open: one of its descriptors is the
+// file's (a handle of the caller, such as the company list of the dialog
+// that asked for a conversion).
+bool HeldOpenHere(const std::string& path)
+{
+    struct stat target {};
+    if (path.empty() || ::stat(path.c_str(), &target) != 0)
+        return false;
+    DIR* fds = ::opendir("/proc/self/fd");
+    if (fds == nullptr)
+        return false;
+    bool held = false;
+    while (const dirent* e = ::readdir(fds)) {
+        if (e->d_name[0] < '0' || e->d_name[0] > '9')
+            continue;
+        struct stat st {};
+        if (::fstat(std::atoi(e->d_name), &st) == 0 && st.st_dev == target.st_dev && st.st_ino == target.st_ino) {
+            held = true;
+            break;
+        }
+    }
+    ::closedir(fds);
+    return held;
+}
+
 const char* RowDescription(const FileCheckRow& row)
 {
     return CheckEntryDescription(row.FileNumber);
+}
+
+int OverAllFiles(UtilityRunContext* context, int selection, int operation, int* current, int32_t* interrupted,
+                 int quiet, bool passOwnOpen)
+{
+    if (g_checkTable == nullptr)
+        LoadCheckTableCopy();
+    if (g_checkTable == nullptr)
+        return -1;
+    int status = 0;
+    for (int i = 1; i < GetCheckTableSize() && g_checkTable[i].FileNumber != 0 && status == 0; ++i) {
+        const int file = selection == CHECK_ALL_FILES ? g_checkTable[i].FileNumber : 0;
+        if (current != nullptr)
+            *current = file;
+        if (file == 0)
+            continue;
+        if (GetStatusWindowQuiet())
+            AddStatusLine(0, 0, FileNameOf(file).c_str());
+        else
+            AddStatusLine(0, 0, RowDescription(g_checkTable[i]));
+        if (operation == UTILITY_DROP_INDEXES) {
+            status = DropFileIndexes(context, file, interrupted);
+            if (status == B_KEY_NOT_FOUND)
+                status = 0;
+        } else if (operation == UTILITY_RECOVER) {
+            status = RecoverFile(context, file, interrupted, quiet);
+            if (status == B_FILE_NOT_FOUND)
+                status = 0;
+            // In use by this very process: the caller keeps it open on
+            // purpose, and it stays as it is.
+            if (status == B_FILE_IN_USE && passOwnOpen && HeldOpenHere(FilePathOf(file)))
+                status = 0;
+        }
+        if (interrupted != nullptr && *interrupted != 0)
+            break;
+    }
+    return status;
 }
 
 }  // namespace
@@ -704,32 +768,10 @@ BWPS1_API int RecoverFile(UtilityRunContext* context, int fileNumber, int32_t* i
 BWPS1_API int RunUtilityOverAllFiles(UtilityRunContext* context, int selection, int operation,
                                      int* current, int32_t* interrupted, int quiet)
 {
-    if (g_checkTable == nullptr)
-        LoadCheckTableCopy();
-    if (g_checkTable == nullptr)
-        return -1;
-    int status = 0;
-    for (int i = 1; i < GetCheckTableSize() && g_checkTable[i].FileNumber != 0 && status == 0; ++i) {
-        const int file = selection == CHECK_ALL_FILES ? g_checkTable[i].FileNumber : 0;
-        if (current != nullptr)
-            *current = file;
-        if (file == 0)
-            continue;
-        if (GetStatusWindowQuiet())
-            AddStatusLine(0, 0, FileNameOf(file).c_str());
-        else
-            AddStatusLine(0, 0, RowDescription(g_checkTable[i]));
-        if (operation == UTILITY_DROP_INDEXES) {
-            status = DropFileIndexes(context, file, interrupted);
-            if (status == B_KEY_NOT_FOUND)
-                status = 0;
-        } else if (operation == UTILITY_RECOVER) {
-            status = RecoverFile(context, file, interrupted, quiet);
-            if (status == B_FILE_NOT_FOUND)
-                status = 0;
-        }
-        if (interrupted != nullptr && *interrupted != 0)
-            break;
-    }
-    return status;
+    return OverAllFiles(context, selection, operation, current, interrupted, quiet, false);
+}
+
+int RecoverAllFilesButOwnOpen(UtilityRunContext* context, int* current, int32_t* interrupted)
+{
+    return OverAllFiles(context, CHECK_ALL_FILES, UTILITY_RECOVER, current, interrupted, 1, true);
 }

@@ -95,6 +95,11 @@ BWPS1_API int RecoverFile(UtilityRunContext* context, int fileNumber, int32_t* i
 // the file last worked on. The last status.
 BWPS1_API int RunUtilityOverAllFiles(UtilityRunContext* context, int selection, int operation,
                                      int* current, int32_t* interrupted, int quiet);
+// The recover of every file for the batch after a conversion: as
+// RunUtilityOverAllFiles (recover, quiet), but a file in use only because
+// this process itself holds it open (the company list of the dialog that
+// asked for the conversion) is left as it is and the run goes on.
+int RecoverAllFilesButOwnOpen(UtilityRunContext* context, int* current, int32_t* interrupted);
 // 1 when the run is to stop after the current file: already interrupted, or
 // a key was pressed and the user answered Yes to message 1519.
 BWPS1_API int32_t PollInterruptKey(UtilityRunContext* context, int32_t interrupted);

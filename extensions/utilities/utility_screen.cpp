@@ -484,7 +484,7 @@ BWPS1_API int RunFileUtilityBatch(void)
     const bool open = OpenRunWindow(50, kRecoverWindow, kRecoverItems, sizeof kRecoverItems, quiet ? -1 : 0);
     int32_t interrupted = 0;
     int current = 0;
-    const int status = RunUtilityOverAllFiles(&s.run, CHECK_ALL_FILES, UTILITY_RECOVER, &current, &interrupted, 1);
+    const int status = RecoverAllFilesButOwnOpen(&s.run, &current, &interrupted);
     if (RunFailed(status))
         ReportFileError(status, 1, -100, current, 0);
     if (open)

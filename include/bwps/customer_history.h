@@ -42,8 +42,9 @@ BWPS_EXPORT int MarkCustHistDetailPosted(const TagOpenInvoice* line, const void*
                                          const void* unused, HistPostResult* result);
 /* 48: marks the detail posted with a new amount (at 70); summary updated. */
 BWPS_EXPORT int UpdateCustHistDetail(int32_t number, double amount, HistPostResult* result);
-/* 49: the next free negative detail number (below every number in use), or
- * 1 on a read error. */
+/* 49: the next free negative detail number (below every number in use),
+ * or 0 when there is none to give: the files are not open or the read
+ * failed (reported). */
 BWPS_EXPORT int32_t NextSetupCustHistNumber(void);
 
 /* 396: creates and opens a work file of one of five layouts (0-4);

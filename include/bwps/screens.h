@@ -102,6 +102,11 @@ BWPS_OPTIONAL_ENTRY int RSEditCVBal(int customer, uint16_t masterFile, uint16_t 
 BWPS_OPTIONAL_ENTRY int RSEditCustHist(int fileNumber, uint16_t masterFile, void* master); /* 603 */
 /* Dials a customer's telephone number (the 795-byte record). */
 BWPS_OPTIONAL_ENTRY int RSEditDialer(void* customer);                                 /* 608 */
+/* A customer's history by period for a year (0: this year), beside its
+ * balances and open items; the code may be null. */
+BWPS_OPTIONAL_ENTRY int RSViewCustHistory(const char* customer, int year);            /* 459 */
+/* The mail merge of one customer (its code); the merge's answer. */
+BWPS_OPTIONAL_ENTRY int RunCustomerMailMerge(const char* customer);
 
 /* ---- Services with a stand-in in bwpsbase ---- */
 

@@ -229,7 +229,7 @@ TEST_F(HostTest, HelpListsTheCommands)
     EXPECT_EQ(o.status, 0);
     for (const char* line : {"    103 CmdCompanyHeading        Company banner",
                              "    141 CmdEditCompanyId         Company information",
-                             "    110 CmdOpenCompany", "  - 401 CmdCustomerHistory"})
+                             "    110 CmdOpenCompany", "    401 CmdCustomerHistory"})
         EXPECT_TRUE(Has(o, line)) << line << "\n" << o.out;
     EXPECT_TRUE(Has(o, "at most 143 characters")) << o.out;
     EXPECT_TRUE(Has(o, "no users and no passwords")) << o.out;

@@ -40,6 +40,8 @@ enum { GENERAL_KEY_SIZE = 16 };
 #define GENERAL_KEY_CCARDINTF     "0ccardintf     "
 #define GENERAL_KEY_BAKDEFAULTS   "0bakdefaults   "
 #define GENERAL_KEY_DIALER        "0dialer        "
+#define GENERAL_KEY_DIALPROGRAM   "0dialprogram   "
+#define GENERAL_KEY_REPLACERUN    "0replacerun    "
 #define GENERAL_KEY_HOSTDEFAULTS  "0hostdefaults  "
 #define GENERAL_KEY_PROGVERSION   "0ProgVersion   "
 #define GENERAL_KEY_PRODMASK      "0ProdMask      "
@@ -138,6 +140,29 @@ typedef struct TagInterfaceRecord {
     char Accounts[14][11];          /* 17 */
     uint8_t Rest[33];               /* 171 */
 } TagInterfaceRecord;
+
+/* "0dialer        " (45 bytes): how the customer editor dials. */
+typedef struct TagDialerRecord {
+    char Key[16];                   /* 0 */
+    char LongDistance;              /* 16: "Y" puts "1" after the prefix */
+    char AreaCode;                  /* 17: "N" drops the number up to its first ")" */
+    int16_t ModemPort;              /* 18: 0 none, 1-3 the serial ports COM1-COM3 */
+    char Prefix[25];                /* 20: dialed before every number */
+} TagDialerRecord;
+
+/* "0dialprogram   " (160 bytes): a program that places the call, run with
+ * the dial string as its one argument (empty: none). */
+typedef struct TagDialProgramRecord {
+    char Key[16];                   /* 0 */
+    char Program[144];              /* 16 */
+} TagDialProgramRecord;
+
+/* "0replacerun    " (48 bytes): the last code replacement that committed,
+ * by the name its marker file gives it. */
+typedef struct TagReplaceRunRecord {
+    char Key[16];                   /* 0 */
+    char Run[32];                   /* 16 */
+} TagReplaceRunRecord;
 
 /* "0lastnumbers   " (60 bytes): the last number given out of each counter. */
 typedef struct TagLastNumbers {
@@ -387,6 +412,11 @@ static_assert(offsetof(TagSysInterface, OptionSet) == 454, "option set");
 static_assert(offsetof(TagSysInterface, SystemText) == 462, "system text");
 static_assert(sizeof(TagInterfaceRecord) == 204, "0Interface");
 static_assert(offsetof(TagInterfaceRecord, Accounts) == 17, "0Interface accounts");
+static_assert(sizeof(TagDialerRecord) == 45 && offsetof(TagDialerRecord, ModemPort) == 18 &&
+                  offsetof(TagDialerRecord, Prefix) == 20,
+              "0dialer");
+static_assert(sizeof(TagDialProgramRecord) == 160, "0dialprogram");
+static_assert(sizeof(TagReplaceRunRecord) == 48, "0replacerun");
 static_assert(sizeof(TagLastNumbers) == 60, "0lastnumbers");
 static_assert(offsetof(TagLastNumbers, Counters) + 4 * LASTNUMBER_THIRD == 24, "third number");
 static_assert(offsetof(TagLastNumbers, Counters) + 4 * LASTNUMBER_FOURTH == 32, "fourth number");

@@ -23,6 +23,7 @@
 #include "bwps/files.h"
 #include "bwps/records/general.h"
 #include "bwps/versions.h"
+#include "extensions/company/company.h"
 #include "extensions/convert/convert.h"
 #include "extensions/convert/convert_testing.h"
 #include "fx.h"
@@ -432,6 +433,23 @@ TEST_F(ConversionTest, ARunKilledAtAnyMomentLeavesTheFolderWhollyOldOrWhollyNew)
 namespace {
 
 // ---- the screen ----
+
+// Converting from the "Open Company" list: the list holds the company list
+// file open while the conversion runs, and the pass over every file after
+// it leaves that file alone instead of stopping with "in use" (85).
+TEST_F(ConversionTest, ConvertingWhileTheCompanyListIsOpenEndsWithoutAFileInUse)
+{
+    Make(12);
+    ASSERT_FALSE(HasFatalFailure());
+    uint16_t list = 0;
+    int created = 0;
+    ASSERT_EQ(OpenCompanyList(&list, GetBasePath(), 0, &created), 0);
+    FxTranscriptClear();
+    EXPECT_EQ(Convert(), 0);
+    BtrCloseFile(list);
+    EXPECT_EQ(DetectDataSetVersion(folder_.c_str()), DATASET_CURRENT);
+    EXPECT_FALSE(Saw("Error #  85")) << Transcript();
+}
 
 TEST_F(ConversionTest, TheScreenConvertsOnF10AndLeavesTheDataOnEsc)
 {

@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <fstream>
 #include <sstream>
+#include <vector>
 
 #include "bwps/catalogue.h"
 #include "bwps/files.h"
@@ -176,14 +177,16 @@ TEST_F(TemplateTest, TemplatesAreRenumberedOrKeptWithTheirReason)
     std::string many = "19:";
     for (int i = 0; i < 101; ++i) many += (i ? "," : "") + std::string("1");
     many += ".";
+    // a converted template carries the mark after its end
+    const std::string mark = "\r\n;converted for data-version 16\r\n";
     const Row rows[] = {
-        {"A.IPT", "19:15,16.", 9, "10:11,2."},
-        {"B.IPT", "47:3,9.", 8, "47:3,9."},
-        {"C.IPT", "38:1,3,99.", 9, "20:1,0,0."},
-        {"D.IPT", "19:-2,1.", 9, "10:-2,1."},
-        {"E.IPT", "41:25,13.anything after the end", 9, "21:4,14."},
-        {"F.IPT", "19:14,22.", 8, "19:0,0."},
-        {"G.IPT", "55:1,2.", 9, "0:0,0."},
+        {"A.IPT", "19:15,16.", 9, "10:11,2." + mark},
+        {"B.IPT", "47:3,9.", 8, "47:3,9." + mark},
+        {"C.IPT", "38:1,3,99.", 9, "20:1,0,0." + mark},
+        {"D.IPT", "19:-2,1.", 9, "10:-2,1." + mark},
+        {"E.IPT", "41:25,13.anything after the end", 9, "21:4,14." + mark},
+        {"F.IPT", "19:14,22.", 8, "19:0,0." + mark},
+        {"G.IPT", "55:1,2.", 9, "0:0,0." + mark},
         {"BIG.IPT", big, 9, big},
         {"BAD.IPT", "19:1,x.", 9, "19:1,x."},
         {"MANY.IPT", many, 9, many},
@@ -214,6 +217,172 @@ TEST_F(TemplateTest, TemplatesAreRenumberedOrKeptWithTheirReason)
     EXPECT_TRUE(Saw("BAD.IPT")) << Transcript();
     EXPECT_TRUE(Saw("MANY.IPT")) << Transcript();
     for (const auto& e : fs::directory_iterator(folder_)) EXPECT_NE(e.path().extension(), ".I60") << e.path();
+}
+
+// A converted template is never renumbered again: a second run changes
+// nothing, and neither does a run after one cut short while it was putting
+// the converted templates back under their names.
+TEST_F(TemplateTest, ASecondRunOrARunAfterACutOneChangesNothing)
+{
+    const std::pair<const char*, const char*> templates[] = {
+        {"A.IPT", "19:15,16."}, {"B.IPT", "38:1,4,16."}, {"C.IPT", "41:25,13."}};
+    for (const auto& [name, text] : templates) Write(name, text);
+    ASSERT_EQ(ConvertImportTemplates(9), -1);
+    std::vector<std::string> converted;
+    for (const auto& [name, text] : templates) {
+        converted.push_back(Read(name));
+        ASSERT_NE(converted.back(), text) << name;
+    }
+    ASSERT_EQ(converted[0].rfind("10:11,2.", 0), 0u) << converted[0];
+
+    struct Case {
+        const char* what;
+        std::vector<const char*> leftAsI60;  // converted but not yet renamed back
+    };
+    const Case cases[] = {{"a second run", {}}, {"a run cut during the renames", {"B.IPT", "C.IPT"}}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        for (const char* name : c.leftAsI60) {
+            const std::string base = std::string(name).substr(0, std::strlen(name) - 4);
+            fs::rename(folder_ + "/" + name, folder_ + "/" + base + ".I60");
+        }
+        ConvertImportTemplates(9);
+        size_t i = 0;
+        for (const auto& [name, text] : templates) EXPECT_EQ(Read(name), converted[i++]) << name;
+        for (const auto& e : fs::directory_iterator(folder_)) EXPECT_NE(e.path().extension(), ".I60") << e.path();
+    }
+}
+
+// ---- the exported file converters ----
+
+// A data file of the record length given, keyed by its first bytes.
+uint16_t MakeFile(const std::string& path, int recordLength, int keyLength)
+{
+    uint8_t spec[16] = {};
+    const uint16_t length = static_cast<uint16_t>(recordLength), page = 4096;
+    std::memcpy(spec, &length, 2);
+    std::memcpy(spec + 2, &page, 2);
+    spec[4] = 1;
+    uint8_t segment[16] = {};
+    const uint16_t position = 1, size = static_cast<uint16_t>(keyLength);
+    std::memcpy(segment, &position, 2);
+    std::memcpy(segment + 2, &size, 2);
+    fs::remove(path);
+    uint16_t handle = 0;
+    if (BtrCreateFile(path.c_str(), spec, segment) != 0 || BtrOpenFile(&handle, path.c_str(), 0, 0) != 0) return 0;
+    return handle;
+}
+
+struct Bytes {
+    size_t at;
+    std::string bytes;
+};
+
+struct ConverterCase {
+    const char* what;
+    int (*convert)(uint16_t, uint16_t);
+    int oldLength, newLength, keyLength;
+    std::vector<Bytes> old;       // put into the old record (zeros elsewhere)
+    std::vector<Bytes> expected;  // found in the new record
+};
+
+std::string Amount(double value) { return std::string(reinterpret_cast<const char*>(&value), sizeof value); }
+std::string Long(int32_t value) { return std::string(reinterpret_cast<const char*>(&value), sizeof value); }
+
+using ConverterTest = TemplateTest;
+
+TEST_F(ConverterTest, EachFileConverterPutsTheOldFieldsWhereTheNewLayoutHasThem)
+{
+    const ConverterCase cases[] = {
+        {"20 accounts: kind and level change places, whole cents become amounts", ConvertFileRecords20, 562, 569,
+         11,
+         {{0, "1100"}, {22, "Cash on hand"}, {75, "\x02"}, {86, "A"}, {78, Long(123456)}, {82, Long(-250)},
+          {458, "N"}},
+         {{0, "1100"}, {22, "Cash on hand"}, {75, "A"}, {76, "\x02"}, {136, Amount(1234.56)}, {144, Amount(-2.5)},
+          {464, "N"}}},
+        {"21 codes: every field where it was", ConvertFileRecords21, 40, 40, 15,
+         {{0, "TAXA"}, {15, "\x07"}, {17, "Sales tax"}, {32, "12345678"}},
+         {{0, "TAXA"}, {15, "\x07"}, {17, "Sales tax"}, {32, "12345678"}}},
+        {"26 billing codes: the flags and the rate move on", ConvertFileRecords26, 78, 89, 6,
+         {{0, "SHIP"}, {6, "Shipping"}, {47, "4100"}, {64, "Y"}, {65, "NY"}, {70, Amount(7.5)}},
+         {{0, "SHIP"}, {6, "Shipping"}, {47, "4100"}, {70, "Y"}, {71, "NY"}, {73, Amount(7.5)}}},
+        {"27 customers: codes first, the address block after them, two new flags", ConvertFileRecords27, 632, 795,
+         11,
+         {{0, "C100"}, {11, "Corner Deli"}, {11 + 164, "Springfield"}, {11 + 284, "Ann"}, {11 + 300, "Bob"},
+          {341, "NET30"}, {359, "1200"}, {400, "YNY"}, {592, "last remark"}},
+         {{0, "C100"}, {350, "Corner Deli"}, {350 + 164, "Springfield"}, {350 + 325, "Ann"}, {350 + 341, "Bob"},
+          {11, "NET30"}, {29, "1200"}, {117, "YNY"}, {120, "NR"}, {310, "last remark"}}},
+        {"28 addresses: the block keeps its place, its contacts move", ConvertFileRecords28, 360, 401, 11,
+         {{0, "C100"}, {12, "WAREHOUSE"}, {44, "Back door"}, {44 + 284, "Ann"}, {44 + 300, "Bob"}},
+         {{0, "C100"}, {12, "WAREHOUSE"}, {44, "Back door"}, {44 + 325, "Ann"}, {44 + 341, "Bob"}}},
+    };
+    for (const ConverterCase& c : cases) {
+        SCOPED_TRACE(c.what);
+        const uint16_t oldFile = MakeFile(folder_ + "/OLD.DB", c.oldLength, c.keyLength);
+        const uint16_t newFile = MakeFile(folder_ + "/NEW.DB", c.newLength, c.keyLength);
+        ASSERT_NE(oldFile, 0);
+        ASSERT_NE(newFile, 0);
+        std::vector<uint8_t> old(static_cast<size_t>(c.oldLength), 0);
+        for (const Bytes& b : c.old) std::memcpy(old.data() + b.at, b.bytes.data(), b.bytes.size());
+        ASSERT_EQ(BtrWrite(B_INSERT, oldFile, nullptr, old.data(), c.oldLength), 0);
+        EXPECT_EQ(c.convert(newFile, oldFile), 0);
+        std::vector<uint8_t> record(static_cast<size_t>(c.newLength), 0xEE);
+        uint8_t key[256] = {};
+        ASSERT_EQ(BtrGet(B_GET_FIRST, newFile, key, record.data(), c.newLength), 0);
+        EXPECT_EQ(BtrCall218(newFile), c.newLength);
+        for (const Bytes& b : c.expected)
+            EXPECT_EQ(std::string(reinterpret_cast<const char*>(record.data() + b.at), b.bytes.size()), b.bytes)
+                << "at " << b.at;
+        EXPECT_EQ(BtrGet(B_GET_NEXT, newFile, key, record.data(), c.newLength), B_END_OF_FILE);
+        BtrCloseFile(oldFile);
+        BtrCloseFile(newFile);
+    }
+}
+
+// Ordinal 31: the note-file name of each listed record goes into its
+// master record with the extension of the file; a listed code without a
+// master record is passed over.
+TEST_F(ConverterTest, NoteNamesOfTheListGoIntoTheMasterRecords)
+{
+    struct Case {
+        const char* what;
+        int type, masterLength, keyLength;
+        size_t noteAt;
+        const char* name;
+    };
+    const Case cases[] = {
+        {"customers", 10, 795, 11, 101, "DELI.CST"},
+        {"products", 20, 668, 15, 246, "BOLTS.PRD"},
+        {"services", 21, 196, 15, 73, "REPAIR.SRV"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        const uint16_t master = MakeFile(folder_ + "/MASTER.DB", c.masterLength, c.keyLength);
+        const uint16_t list = MakeFile(folder_ + "/LIST.DB", 40, c.keyLength);
+        ASSERT_NE(master, 0);
+        ASSERT_NE(list, 0);
+        std::vector<uint8_t> record(static_cast<size_t>(c.masterLength), 0);
+        std::memcpy(record.data(), "K1", 2);
+        std::memcpy(record.data() + c.noteAt + 16, "kept", 4);  // the field after the name
+        ASSERT_EQ(BtrWrite(B_INSERT, master, nullptr, record.data(), c.masterLength), 0);
+        const std::string base = std::string(c.name).substr(0, std::string(c.name).find('.'));
+        for (const char* code : {"K0", "K1"}) {
+            std::vector<uint8_t> entry(40, 0);
+            std::memcpy(entry.data(), code, 2);
+            std::memset(entry.data() + 15, ' ', 16);
+            std::memcpy(entry.data() + 15, base.data(), base.size());
+            ASSERT_EQ(BtrWrite(B_INSERT, list, nullptr, entry.data(), 40), 0);
+        }
+        EXPECT_EQ(ConvertImportTemplateFields(nullptr, master, list, c.type), 0);
+        uint8_t key[256] = {};
+        ASSERT_EQ(BtrGet(B_GET_FIRST, master, key, record.data(), c.masterLength), 0);
+        EXPECT_EQ(Text(record.data(), c.noteAt), c.name);
+        EXPECT_EQ(Text(record.data(), c.noteAt + 16), "kept");
+        EXPECT_EQ(BtrGet(B_GET_NEXT, master, key, record.data(), c.masterLength), B_END_OF_FILE);
+        BtrCloseFile(master);
+        BtrCloseFile(list);
+    }
+    EXPECT_EQ(ConvertImportTemplateFields(nullptr, 0, 0, 23), B_INVALID_OPERATION);
 }
 
 // ---- register detail files ----

@@ -92,5 +92,23 @@ TEST_F(MasterItemsEditorTest, TheMaskScreenRefusesABlankSeparatorAndKeepsTheOrde
     }
 }
 
+// Detaching every sub-item makes the master deletable; the products stay,
+// free of it.
+TEST_F(MasterItemsEditorTest, DetachedSubItemsLetTheMasterGo)
+{
+    Edit("type HAT\nkey Enter\ntype Hat\nkey F10\ntype HAT\nkey Enter\nkey F7\nanswer Yes\nkey Esc\nanswer Yes\n");
+    ASSERT_EQ(Products().size(), 2u);
+    std::string toList = "type HAT\nkey Enter\n";
+    for (int f = 2; f <= 31; ++f)
+        toList += "key Enter\n";
+    const std::string t = Edit(toList + "key Shift+F6\nanswer Detach\nkey Shift+F6\nanswer Detach\n"
+                                        "key F6\nanswer Yes\nkey Esc\nanswer Yes\n");
+    EXPECT_TRUE(Has(t, "Delete this master item?")) << t;
+    EXPECT_TRUE(ReadAll<TagMasterItem>(Path(FileNo::MasterItems)).empty()) << t;
+    std::string masters;
+    EXPECT_EQ(Products(&masters).size(), 2u);
+    EXPECT_EQ(masters, "//Hat-01\n//Hat-02\n");
+}
+
 }  // namespace
 }  // namespace bwps::test

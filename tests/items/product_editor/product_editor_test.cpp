@@ -333,8 +333,10 @@ TEST_F(ProductEditorTest, SatelliteKeys)
         fs::remove(Path(FileNo::Products));
         Create(FileNo::Products);
         PutProduct(Product("K1", "Before"));
+        // the code replacement ends with an empty form: nothing is asked on leaving
+        const bool emptied = std::string(row.key) == "Shift+F6" && row.inBuild;
         const std::string t = Edit("type K1\nkey Enter\ntype After\nkey " + std::string(row.key) +
-                                   "\nkey Esc\nanswer Yes\nkey Esc\nanswer Yes\n");
+                                   (emptied ? "\nkey Esc\nkey Esc\n" : "\nkey Esc\nanswer Yes\nkey Esc\nanswer Yes\n"));
         const bool said = Has(t, std::string(row.screen) + " is not available in this build.");
         EXPECT_EQ(said, !row.inBuild) << t;
         ASSERT_EQ(Stored().size(), 1u);
