@@ -1,6 +1,7 @@
 // bwpos: the host program. Loads bwpsbase and bwpos-1 from its own folder,
 // starts a session over a company and drives the command entry: in a
 // terminal with a menu, headless from the command line, or as a demo.
+#include "host/alert_commands.h"
 #include "host/data_commands.h"
 #include "host/host_framework.h"
 #include "host/host_session.h"
@@ -62,6 +63,9 @@ const char* const kUsage =
     "       bwpos demo [DIR]                  create a demo company (./demo-company) and open it\n"
     "       bwpos export|import --company DIR FILE-NUMBER PATH [--columns LIST] [--update]\n"
     "       bwpos files --company DIR         list the company's data files and their records\n"
+    "       bwpos alerts --company DIR rule-add NAME CONDITION [THRESHOLD] [--range FIELD FROM TO]\n"
+    "       bwpos alerts --company DIR rules|run [--date MM/DD/YYYY]|list\n"
+    "                                         business alert rules, their run and the alert list\n"
     "       bwpos card --company DIR --amount A [--kind N|D|C] [--invoice NO] [--void]\n"
     "             [--card-timeout S] [CARD or CHECK options] [--swipe-first] [--script FILE]\n"
     "                                         take a card or check tender (or void one) as the\n"
@@ -1209,6 +1213,7 @@ int main(int argc, char** argv)
         if (first == "export" || first == "import" || first == "files") return host::RunDataCommand(argc, argv);
         if (first == "verify-gl" || first == "verify-checks") return RunVerification(argc, argv);
         if (first == "card") return RunCard(argc, argv);
+        if (first == "alerts") return host::RunAlertCommand(argc, argv);
         if (first.rfind("-", 0) != 0)
             return Fail("unknown command " + host::Printable(first) + " (see bwpos --help)");
         return RunHeadless(argc, argv);

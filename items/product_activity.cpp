@@ -4,7 +4,9 @@
 #include "bwps/products.h"
 
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
+#include <vector>
 
 #include "bwps/catalogue.h"
 #include "bwps/db_table.h"
@@ -87,7 +89,7 @@ bool SameCode(const char* stored, const char* code, size_t width = 15)
 
 // ---- Activity numbers --------------------------------------------------------
 
-Status NextActivity(uint16_t handle, bool take, char* out)
+Status NextActivity(uint16_t handle, bool take, char* out, int count = 1)
 {
     const bool interfaced = IsInterfacedToAccounting() != 0;
     const FileNo file = interfaced ? FileNo::AccountingGeneral : FileNo::General;
@@ -106,7 +108,7 @@ Status NextActivity(uint16_t handle, bool take, char* out)
             return {s.status, B_GET_EQUAL, file};
         number = static_cast<long>(record.Counters[kInterfacedActivityCounter]) + 1;
         if (take) {
-            record.Counters[kInterfacedActivityCounter] += 1;
+            record.Counters[kInterfacedActivityCounter] += count;
             s = general.Update(record);
         }
     } else {
@@ -117,7 +119,7 @@ Status NextActivity(uint16_t handle, bool take, char* out)
             return {s.status, B_GET_EQUAL, file};
         number = static_cast<long>(record.Counters[kActivityCounter]) + 1;
         if (take) {
-            record.Counters[kActivityCounter] += 1;
+            record.Counters[kActivityCounter] += count;
             s = general.Update(record);
         }
     }
@@ -348,6 +350,59 @@ BWPS_EXPORT int WriteProductActivity(uint16_t activityHandle, const TagProduct* 
     s = file.Insert(*activity);
     s.Report();
     return s.status;
+}
+
+BWPS_EXPORT int WriteProductActivities(uint16_t activityHandle, uint16_t generalHandle,
+                                       const TagProduct* const* products, TagProductActivity* activities,
+                                       int count)
+{
+    if (activities == nullptr || count <= 0 || !ActivityOn())
+        return 0;
+    std::vector<TagProductActivity*> kept;
+    std::vector<const TagProduct*> of;
+    for (int i = 0; i < count; ++i) {
+        double quantity = activities[i].Quantity, value = activities[i].Value;
+        if (FxIsZeroAmount(&quantity) && FxIsZeroAmount(&value))
+            continue;
+        kept.push_back(&activities[i]);
+        of.push_back(products != nullptr ? products[i] : nullptr);
+    }
+    if (kept.empty())
+        return 0;
+    Table file;
+    Status s = file.Borrow(FileNo::ProductActivity, activityHandle);
+    if (!s.Ok()) {
+        s.Report();
+        return s.status;
+    }
+    // One draw of the counter numbers them all: the first number and the
+    // ones after it.
+    char first[11] = {};
+    s = NextActivity(generalHandle, true, first, static_cast<int>(kept.size()));
+    if (!s.Ok()) {
+        s.Report();
+        return s.status;
+    }
+    const long base = std::strtol(first, nullptr, 10);
+    for (std::size_t i = 0; i < kept.size(); ++i) {
+        TagProductActivity& a = *kept[i];
+        char text[32];
+        std::snprintf(text, sizeof text, "%ld", base + static_cast<long>(i));
+        FxRightAlignNumber(text, 10);
+        std::memcpy(a.Number, text, 10);
+        a.Number[10] = '\0';
+        if (const TagProduct* product = of[i]) {
+            std::memcpy(a.Text64, product->Text85, 6);
+            std::memcpy(a.Text106, product->MasterCode, 11);
+            std::memcpy(a.Text117, product->Warehouse, 11);
+        }
+        s = file.Insert(a);
+        if (!s.Ok()) {
+            s.Report();
+            return s.status;
+        }
+    }
+    return 0;
 }
 
 BWPS_EXPORT int HasProductActivity(const char* code, int handle)

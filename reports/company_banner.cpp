@@ -14,6 +14,7 @@
 #include "bwps/settings.h"
 #include "fx.h"
 #include "recman.h"
+#include "reports/forms_internal.h"
 #include "reports/station_layouts.h"
 #include "bwps/files.h"
 #include "bwps/table.h"
@@ -99,6 +100,8 @@ BWPS_EXPORT void ResetReportsState(void)
     g_bannerCreated = false;
     std::memset(&g_banner, 0, sizeof g_banner);
     bwps::stations::ResetStationUpgradeState();
+    bwps::forms::ResetFormVariables();
+    bwps::forms::ResetFormTools();
 }
 
 BWPS_EXPORT void ReportSetPeriodHeadingOff(int value)

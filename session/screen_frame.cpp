@@ -153,7 +153,16 @@ int CloseKey(void* context)
     static_cast<FxContext*>(context)->key = FX_KEY_ESC;
     return 0;
 }
-int HelpKey(void*) { return bwps::service::ShowHelpTopic(0), FX_STAY; }
+// F1: the topic of the screen that runs (the handler's context may be a
+// lookup's, so the framework is asked which screen that is).
+int HelpKey(void*)
+{
+    char name[32] = {};
+    void* keys = nullptr;
+    FxCurrentScreen(name, sizeof name, &keys);
+    ShowScreenHelp(name, keys);
+    return FX_STAY;
+}
 int HelpIndexKey(void*) { return HelpIndex(), FX_STAY; }
 int CalculatorKey(void*)
 {

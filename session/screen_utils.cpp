@@ -315,16 +315,6 @@ int AskChoiceMessage(FxForm* form)
     return choice == 2 ? 0 : 1;
 }
 
-void ShowHelpTopic(int topic)
-{
-    FxShowHelp(topic == 0 ? 11 : 1, topic, 0);
-}
-
-int HelpIndex(void)
-{
-    FxShowHelp(11, 0, 0);
-    return 0;
-}
 
 int FindInShortList(int value, ...)
 {

@@ -7,16 +7,17 @@
 // error, the user, a kill, a power loss) leaves every sale posted once or
 // not at all; the run's own totals follow the batch.
 //
-// With the on-line ledger off, a sale's ledger lines (the lines that
-// posting the sale on its own would write: sales and returns by group,
-// cost of goods, taxes, payments, receivables, layaway and the balancing
-// line) are added into the run's one "POS" transaction, a line of the same
-// account and side merging with the line already there, and each amount is
-// rolled up the chart at once. With the on-line ledger on, the sale gets
-// its own ledger transaction, posted to the chart. Either way the sale's
-// products (quantity and value on hand, last sale date, activity) and its
-// open invoices (marked posted) are brought up to date and the sale is
-// marked posted (flag 2, register field -1) in the same transaction.
+// Each sale is walked, locked, built, checked and applied: its posting
+// (bwps/sale_posting.h) is built from one snapshot of the sale, its lines
+// and the records they name, each read once; checked whole; then its
+// products, services, customer, tax code, histories and open invoices are
+// written from it and the sale is marked posted (flag 2, register field
+// -1). With the on-line ledger off, the sale's ledger lines wait with the
+// batch and go into the run's one "POS" transaction when the batch is
+// written: a line of the same account and side merges with the line
+// already there, and each account's amount is rolled up the chart once
+// per batch. With the on-line ledger on, the sale gets its own ledger
+// transaction, posted to the chart.
 
 #include <chrono>
 #include <cmath>
@@ -24,12 +25,14 @@
 #include <cstring>
 #include <map>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "bwps/files.h"
 #include "bwps/accounts.h"
 #include "bwps/check_register.h"
+#include "bwps/customer_history.h"
 #include "bwps/ledger.h"
 #include "bwps/messages.h"
 #include "bwps/open_invoices.h"
@@ -41,8 +44,8 @@
 #include "bwps/record_helpers.h"
 #include "bwps/records/options.h"
 #include "bwps/records/products.h"
+#include "bwps/sale_posting.h"
 #include "bwps/settings.h"
-#include "bwps/stock_cost.h"
 #include "bwps/table.h"
 #include "extensions/posting/posting_run.h"
 #include "extensions/posting/sale_lines.h"
@@ -54,11 +57,13 @@ namespace bwps1::posting {
 namespace {
 
 constexpr uint16_t kPostedFlag = SALE_POSTED;
-using TagTaxStats = TaxRecord;
 constexpr char kRunJournal[] = "POS";
 constexpr int kLockInUse1 = 84, kLockInUse2 = 85;
 constexpr int kBatchSales = 50;
 constexpr auto kBatchTime = std::chrono::milliseconds(50);
+constexpr int kBankModeOffset = 29;     // "0System        ": 'D' or 'S'
+constexpr int kPeriodsInYear = 13;
+constexpr std::size_t kPoolHandles = 8;
 
 double Round2(double v)
 {
@@ -92,10 +97,83 @@ struct DateKey {
 };
 #pragma pack(pop)
 
+// Handles of a file whose records a sale reads and then writes back: each
+// record of the sale is read through a handle of its own, so that it is
+// still that handle's current record when it is written (read again only
+// when the sale holds more records of the file than there are handles).
+class HandlePool {
+public:
+    Status Open(FileNo file)
+    {
+        for (std::size_t i = 0; i < kPoolHandles; ++i) {
+            const Status s = tables_[i].Open(file);
+            if (!s.Ok())
+                return s;
+        }
+        return {};
+    }
+    void NextSale() { of_.clear(); }
+    int Read(const std::string& key, void* record, int size)
+    {
+        const std::size_t at = next_++ % kPoolHandles;
+        KeyBuffer k;
+        std::memcpy(k.bytes, key.data(), std::min(key.size(), sizeof k.bytes));
+        const Status s = tables_[at].Get(B_GET_EQUAL, k.bytes, record, size);
+        current_[at] = s.Ok() ? key : std::string();
+        of_[key] = at;
+        if (!s.Ok() && !s.Is(B_KEY_NOT_FOUND))
+            s.Report();
+        return s.status;
+    }
+    Status Write(const std::string& key, const void* record, int size)
+    {
+        auto it = of_.find(key);
+        const std::size_t at = it != of_.end() ? it->second : 0;
+        if (current_[at] != key) {
+            std::string buffer(size, '\0');
+            KeyBuffer k;
+            std::memcpy(k.bytes, key.data(), std::min(key.size(), sizeof k.bytes));
+            const Status s = tables_[at].Get(B_GET_EQUAL, k.bytes, buffer.data(), size);
+            if (!s.Ok())
+                return s;
+            current_[at] = key;
+        }
+        return tables_[at].Write(B_UPDATE, const_cast<void*>(record), size);
+    }
+
+private:
+    Table tables_[kPoolHandles];
+    std::string current_[kPoolHandles];
+    std::map<std::string, std::size_t> of_;
+    std::size_t next_ = 0;
+};
+
+// A ledger line of a posted sale waiting for its batch to be written.
+struct RunLine {
+    TagLedgerDetail line;
+    bool merge;                        // merges with the run's line of its account and side
+    bool listed;                       // its account is on file (rolled up the chart)
+    std::optional<TagSalesHdr> bank;   // a bank account's line: its register entry's sale
+};
+
+// What the run has written of its ledger transaction.
+struct RunLedger {
+    bool made = false;
+    TagGLHeader header{};
+    int32_t debitCounter = 0, creditCounter = 20000;
+    std::map<std::string, double> net;   // per merged account of the run: debit positive
+    double unmergedDebits = 0.0;
+};
+
 // The state of one pass.
 class Pass {
 public:
     Pass(const RunRequest& request, RunResult& result) : request_(request), result_(result) {}
+    ~Pass()
+    {
+        if (historyOpen_)
+            CloseCustomerHistoryFiles();
+    }
 
     bool Run();
 
@@ -103,81 +181,52 @@ private:
     enum class Outcome { Posted, Skipped, Failed, Stopped };
 
     bool OpenFiles();
+    void Settings();
     int CountToDo();
     Outcome PostOne(const char* invoice);
     Outcome LockSale(KeyBuffer& key, TagSalesHdr& sale);
-    bool PostLedger(TagSalesHdr& sale);
+    bool PostSale(const TagSalesHdr& sale, std::vector<RunLine>& lines, bool& bank);
+    int Read(FileNo file, const std::string& key, void* record, int size);
+    bool ReadOpenItems(const TagSalesHdr& sale, std::vector<TagOpenInvoice>& items);
+    bool Apply(const TagSalesHdr& sale, const SalePosting& posting);
+    bool ApplyHistory(const TagSalesHdr& sale, const SalePosting& posting);
+    bool ApplyOpenInvoices(const TagSalesHdr& sale, const SalePosting& posting);
     bool PostOnline(TagSalesHdr& sale);
-    bool EnsureRunHeader(int32_t date);
-    bool AddRunLine(TagLedgerDetail line, const TagSalesHdr& sale, CBaseGL::LineKind kind);
+    void RunLines(const TagSalesHdr& sale, SaleSnapshot& snapshot, const SalePosting& posting,
+                  std::vector<RunLine>& lines, bool& bank) const;
+    bool EnsureRunHeader(RunLedger& ledger, int32_t date);
+    bool Flush();
+    bool WriteLine(RunLedger& ledger, RunLine& l);
     bool DescribeBySale() const;
-    bool UpdateLines(const TagSalesHdr& sale);
-    bool UpdateProduct(const TagSalesHdr& sale, const TagSalesDetail& line);
-    bool UpdateService(const TagSalesHdr& sale, const TagSalesDetail& line);
-    bool ItemFailed(const TagSalesHdr& sale, const TagSalesDetail& line);
-    bool WriteDetailHistory(const TagSalesHdr& sale, const TagSalesDetail& line,
-                            const TagProduct* product, double cost);
-    void AddCustomerStatistics(CustomerRecord& customer, const TagSalesHdr& sale, double owing,
-                               int slot);
-    // The slot of the period arrays: 4 in the next year, else 2.
-    int Slot() const { return request_.period.NextYear > 0 ? 4 : 2; }
-    bool AddHistory(const TagSalesHdr& sale, const TagSalesDetail& line, double cost);
     bool CreateBankEntry(const TagLedgerDetail& line, TagAccount& account, const TagSalesHdr& sale);
-    bool PostOpenInvoices(const TagSalesHdr& sale);
-    bool AddTaxStatistics(const TagSalesHdr& sale);
-    bool UpdateSaleCustomer(const TagSalesHdr& sale);
     bool Fail(const TagSalesHdr& sale, const std::string& cause);
     bool BeginBatch();
     bool CommitBatch();
-
-    // What the run keeps in memory of the ledger written so far: put back
-    // with the writes of a sale or a batch that did not go through.
-    struct Memory {
-        bool runMade;
-        TagGLHeader run;
-        int32_t debitCounter, creditCounter;
-        std::map<std::string, double> net;
-        double unmergedDebits;
-        int posted, linesCopied;
-    };
-    Memory Save() const
-    {
-        return {runMade_, run_, debitCounter_, creditCounter_, net_, unmergedDebits_,
-                result_.posted, result_.linesCopied};
-    }
-    void Restore(const Memory& m)
-    {
-        runMade_ = m.runMade;
-        run_ = m.run;
-        debitCounter_ = m.debitCounter;
-        creditCounter_ = m.creditCounter;
-        net_ = m.net;
-        unmergedDebits_ = m.unmergedDebits;
-        result_.posted = m.posted;
-        result_.linesCopied = m.linesCopied;
-    }
+    void DropBatch();
+    // The slot of the period arrays: 4 in the next year, else 2.
+    int Slot() const { return request_.period.NextYear > 0 ? 4 : 2; }
 
     const RunRequest& request_;
     RunResult& result_;
-    Table sales_, walk_, accounts_, journals_, glHeaders_, glLines_, products_, activity_,
-        openItems_, productHistory_, serviceHistory_, customerHistory_, taxes_, customers_,
-        services_, layaways_, detailHistory_;
+    SalePostingSettings settings_;
+    Table sales_, walk_, lines_, accounts_, journals_, glHeaders_, glLines_, activity_, openItems_,
+        productHistory_, serviceHistory_, customerHistory_, layaways_, codes_, tenders_,
+        detailHistory_, general_;
+    HandlePool products_, services_, customers_, taxes_;
     bool online_ = false;
-    char costMethod_ = 'A';
-    TagGLHeader run_{};
-    bool runMade_ = false;
-    int32_t debitCounter_ = 0, creditCounter_ = 20000;
-    std::map<std::string, double> net_;   // per merged account of the run: debit positive
-    double unmergedDebits_ = 0.0;
+    bool historyOpen_ = false;
     CBaseGL gl_;
-    // The open batch, the sales it holds, when it began, and the memory of
-    // the run at its begin.
+    // The run's ledger as committed, and as the open batch has written it.
+    RunLedger committed_, written_;
+    // The open batch, the sales it holds, when it began, and the ledger
+    // lines of its sales not yet written.
     std::unique_ptr<WriteBatch> batch_;
-    int batchSales_ = 0;
+    int batchSales_ = 0, batchCopied_ = 0;
     std::chrono::steady_clock::time_point batchBegan_;
-    Memory batchStart_{};
-    // Why the last sale failed, shown once its batch is settled.
-    std::string failedInvoice_, failure_;
+    std::vector<RunLine> pending_;
+    // Why the last sale failed, shown once its batch is settled; the last
+    // sale the open batch took.
+    std::string failedInvoice_, failure_, lastInvoice_;
 };
 
 bool Pass::BeginBatch()
@@ -191,24 +240,45 @@ bool Pass::BeginBatch()
         return false;
     }
     batchSales_ = 0;
+    batchCopied_ = 0;
     batchBegan_ = std::chrono::steady_clock::now();
-    batchStart_ = Save();
+    written_ = committed_;
+    pending_.clear();
     return true;
 }
 
-// Commits the open batch; a batch that cannot be committed is gone whole,
-// and the run's memory with it.
+// The whole batch is gone: its sales are unposted again.
+void Pass::DropBatch()
+{
+    batch_.reset();
+    result_.posted -= batchSales_;
+    result_.linesCopied -= batchCopied_;
+    batchSales_ = batchCopied_ = 0;
+    pending_.clear();
+    written_ = committed_;
+}
+
+// Writes the batch's ledger lines and commits it; a batch that cannot be
+// written or committed is gone whole.
 bool Pass::CommitBatch()
 {
     if (!batch_)
         return true;
+    if (!Flush()) {
+        DropBatch();
+        if (!failure_.empty())
+            ShowPostingFatalError(lastInvoice_.c_str(), failure_.c_str(), 0);
+        failure_.clear();
+        return false;
+    }
     const Status s = batch_->Commit();
-    batch_.reset();
     if (!s.Ok()) {
-        Restore(batchStart_);
+        DropBatch();
         s.Report();
         return false;
     }
+    batch_.reset();
+    committed_ = written_;
     return true;
 }
 
@@ -219,17 +289,17 @@ bool Pass::OpenFiles()
         FileNo file;
     } files[] = {
         {&sales_, FileNo::SalesHeader},     {&walk_, FileNo::SalesHeader},
+        {&lines_, FileNo::SalesDetail},
         {&accounts_, FileNo::Accounts},     {&journals_, FileNo::Journals},
         {&glHeaders_, FileNo::LedgerHeader}, {&glLines_, FileNo::LedgerDetail},
-        {&products_, FileNo::Products},     {&activity_, FileNo::ProductActivity},
+        {&activity_, FileNo::ProductActivity},
         {&openItems_, FileNo::ReceivablesOpenItems},
         {&productHistory_, FileNo::ProductHistory},
         {&serviceHistory_, FileNo::ServiceHistory},
         {&customerHistory_, FileNo::CustomerStatistics},
-        {&taxes_, FileNo::TaxTable},
-        {&customers_, FileNo::Customers},
-        {&services_, FileNo::Services},
         {&layaways_, FileNo::LayawayHeader},
+        {&codes_, FileNo::BillingCodes},
+        {&tenders_, FileNo::Tenders},
     };
     for (auto& f : files) {
         const Status s = f.table->Open(f.file);
@@ -238,14 +308,62 @@ bool Pass::OpenFiles()
             return false;
         }
     }
-    if (GetSystemOption(OPTION_SALES_DETAIL_HISTORY) == 'Y') {
+    for (auto [pool, file] : {std::pair{&products_, FileNo::Products}, std::pair{&services_, FileNo::Services},
+                              std::pair{&customers_, FileNo::Customers}, std::pair{&taxes_, FileNo::TaxTable}}) {
+        const Status s = pool->Open(file);
+        if (!s.Ok()) {
+            s.Report();
+            return false;
+        }
+    }
+    if (settings_.detailHistory) {
         const Status s = detailHistory_.Open(FileNo::AccountingSalesLines);
         if (!s.Ok()) {
             s.Report();
             return false;
         }
     }
+    {
+        // Activity and history records draw their numbers from the store's
+        // general file.
+        const Status s = general_.Open(IsInterfacedToAccounting() ? FileNo::AccountingGeneral
+                                                                   : FileNo::General);
+        if (!s.Ok()) {
+            s.Report();
+            return false;
+        }
+    }
+    if (settings_.customerHistory) {
+        // The history files stay open for the pass.
+        const int status = OpenCustomerHistoryFiles();
+        if (status != 0) {
+            Status{status, B_OPEN, FileNo::CustomerHistoryDetail}.Report();
+            return false;
+        }
+        historyOpen_ = true;
+    }
     return walk_.SetKey(2).Ok();
+}
+
+// The store's settings the sales are posted by, read once for the pass.
+void Pass::Settings()
+{
+    ReadInterfaceRecord(&settings_.interface);
+    if (const TagSysInterface* sys = GetSysInterfaceRecord())
+        settings_.sysInterface = *sys;
+    unsigned char system[GENERAL_SYSTEM_SIZE] = {};
+    if (ReadSystemRecordRaw(system) == 0)
+        settings_.bankMode = static_cast<char>(system[kBankModeOffset]);
+    const int option = GetSystemOption(OPTION_COSTING);
+    settings_.costMethod = option == 'S' || option == 'L' ? static_cast<char>(option) : 'A';
+    settings_.interfaced = IsInterfacedToAccounting() != 0;
+    settings_.unlistedAccounts = true;
+    settings_.statistics = true;
+    settings_.periodIndex = request_.period.Index;
+    settings_.slot = Slot();
+    settings_.historyYear = FxDateYear(request_.period.FirstDate);
+    settings_.detailHistory = GetSystemOption(OPTION_SALES_DETAIL_HISTORY) == 'Y';
+    settings_.customerHistory = settings_.sysInterface.SystemByte43 == 'Y';
 }
 
 // The unposted sales of the dates (for the progress count).
@@ -262,14 +380,14 @@ int Pass::CountToDo()
     return count;
 }
 
+
 bool Pass::Run()
 {
+    Settings();
     if (!OpenFiles())
         return false;
     online_ = gl_.IsPosOnLine();
     gl_.SetPostRef(request_.reference);
-    const int option = GetSystemOption(OPTION_COSTING);
-    costMethod_ = option == 'S' || option == 'L' ? static_cast<char>(option) : 'A';
 
     result_.found = CountToDo();
     if (result_.found == 0) {
@@ -323,9 +441,11 @@ bool Pass::Run()
         const Outcome outcome = PostOne(next.invoice);
         if (outcome == Outcome::Failed) {
             // The sales of the batch before this one stay posted.
+            const std::string failure = failure_, invoice = failedInvoice_;
+            failure_.clear();
             CommitBatch();
-            if (!failure_.empty())
-                ShowPostingFatalError(failedInvoice_.c_str(), failure_.c_str(), 0);
+            if (!failure.empty())
+                ShowPostingFatalError(invoice.c_str(), failure.c_str(), 0);
             result_.failed = true;
             ok = false;
             break;
@@ -370,12 +490,14 @@ bool Pass::Run()
         ok = false;
     }
     progress.Destroy();
-    if (runMade_) {
-        std::memcpy(result_.journal, run_.JournalCode, sizeof run_.JournalCode);
-        std::memcpy(result_.number, run_.TranNo, sizeof run_.TranNo);
+    if (committed_.made) {
+        std::memcpy(result_.journal, committed_.header.JournalCode, sizeof committed_.header.JournalCode);
+        std::memcpy(result_.number, committed_.header.TranNo, sizeof committed_.header.TranNo);
     }
     return ok && !result_.stopped;
 }
+
+
 
 // Reads the sale with a lock that holds to the end of its transaction. A
 // sale held by another station: message 1365 asks whether to wait.
@@ -391,10 +513,8 @@ Pass::Outcome Pass::LockSale(KeyBuffer& key, TagSalesHdr& sale)
         }
         // The sales before this one are committed first: nothing stays
         // held while the question waits for the user.
-        const Memory memory = Save();
         if (!batch_->Undo().Ok() || !CommitBatch())
             return Outcome::Failed;
-        Restore(memory);
         int choice = 2;
         if (AskMessage(1365, 1, &choice, "Wait,Stop", nullptr, -1, -1, 0, 0, 0) != 0 || choice != 1)
             return Outcome::Stopped;
@@ -412,17 +532,11 @@ Pass::Outcome Pass::PostOne(const char* invoice)
         marked.Report();
         return Outcome::Failed;
     }
-    const Memory before = Save();
-    // A sale that does not go through is put back alone, in the files and
-    // in the run's memory.
+    // A sale that does not go through is put back alone; when it cannot
+    // be, the whole batch goes.
     auto undo = [&] {
-        if (batch_->Undo().Ok()) {
-            Restore(before);
-            return;
-        }
-        // Not put back alone: the whole batch goes.
-        batch_.reset();
-        Restore(batchStart_);
+        if (!batch_->Undo().Ok())
+            DropBatch();
     };
     KeyBuffer key;
     std::memcpy(key.bytes, invoice, 11);
@@ -437,28 +551,32 @@ Pass::Outcome Pass::PostOne(const char* invoice)
         batch_->Keep();
         return Outcome::Skipped;   // another station posted it meanwhile
     }
-    // The ledger classes read the sale through handles of their own: the
-    // lock stays with the transaction and lets them in.
-    sales_.UnlockAll();
+    // The ledger class reads the sale through handles of its own: the lock
+    // stays with the transaction and lets it in.
+    if (online_)
+        sales_.UnlockAll();
 
     int copied = 0;
     if (sale.FirstLineOffset >= 0 && !CopySaleRegisterLines(sale, &copied)) {
         undo();
         return Outcome::Failed;
     }
-    if (sale.Type != 'V') {
-        const bool ledger = online_ ? PostOnline(sale) : PostLedger(sale);
-        if (!ledger || !UpdateLines(sale) || !PostOpenInvoices(sale) ||
-            !AddTaxStatistics(sale) || !UpdateSaleCustomer(sale)) {
-            undo();
-            return Outcome::Failed;
-        }
+    std::vector<RunLine> lines;
+    bool bank = false;
+    if (sale.Type != 'V' && !PostSale(sale, lines, bank)) {
+        undo();
+        return Outcome::Failed;
     }
     sale.Flags |= kPostedFlag;
     sale.FirstLineOffset = -1;
-    // Back on the sale's record (other handles have read and written since).
-    TagSalesHdr stored;
-    Status s = sales_.Get(B_GET_EQUAL, key, stored);
+    Status s;
+    if (online_) {
+        // Back on the sale's record (the ledger class has written it).
+        TagSalesHdr stored;
+        s = sales_.Get(B_GET_EQUAL, key, stored);
+        if (s.Ok())
+            sale.LedgerKey = stored.LedgerKey;
+    }
     if (s.Ok())
         s = sales_.Update(sale);
     if (s.Ok())
@@ -469,6 +587,16 @@ Pass::Outcome Pass::PostOne(const char* invoice)
         return Outcome::Failed;
     }
     result_.linesCopied += copied;
+    batchCopied_ += copied;
+    lastInvoice_ = Text(sale.InvoiceNo, sizeof sale.InvoiceNo);
+    pending_.insert(pending_.end(), lines.begin(), lines.end());
+    // A bank account's next number moves with its register entry: the
+    // sales after this one read it as this one leaves it.
+    if (bank && !Flush()) {
+        failedInvoice_ = lastInvoice_;
+        DropBatch();
+        return Outcome::Failed;
+    }
     return Outcome::Posted;
 }
 
@@ -478,6 +606,107 @@ bool Pass::Fail(const TagSalesHdr& sale, const std::string& cause)
     failedInvoice_ = Text(sale.InvoiceNo, 11);
     failure_ = cause;
     return false;
+}
+
+// A record of the sale's posting, read for its snapshot.
+int Pass::Read(FileNo file, const std::string& key, void* record, int size)
+{
+    switch (file) {
+    case FileNo::Products: return products_.Read(key, record, size);
+    case FileNo::Services: return services_.Read(key, record, size);
+    case FileNo::Customers: return customers_.Read(key, record, size);
+    case FileNo::TaxTable: return taxes_.Read(key, record, size);
+    case FileNo::Accounts: {
+        TagAccount account;
+        if (!ValidateAccountNo(accounts_.Handle(), key.c_str(), &account))
+            return B_KEY_NOT_FOUND;
+        std::memcpy(record, &account, std::min<std::size_t>(size, sizeof account));
+        return 0;
+    }
+    default: break;
+    }
+    Table* table = file == FileNo::LayawayHeader  ? &layaways_
+                   : file == FileNo::BillingCodes ? &codes_
+                   : file == FileNo::Tenders      ? &tenders_
+                                                  : nullptr;
+    if (table == nullptr)
+        return B_KEY_NOT_FOUND;
+    KeyBuffer k;
+    std::memcpy(k.bytes, key.data(), std::min(key.size(), sizeof k.bytes));
+    const Status s = table->Get(B_GET_EQUAL, k.bytes, record, size);
+    if (!s.Ok() && !s.Is(B_KEY_NOT_FOUND))
+        s.Report();
+    return s.status;
+}
+
+// The sale's open receivable items (status 'O').
+bool Pass::ReadOpenItems(const TagSalesHdr& sale, std::vector<TagOpenInvoice>& items)
+{
+    if (sale.CustomerNo[0] == '\0' || sale.CustomerNo[0] == ' ')
+        return true;
+    OpenInvoiceStatusKey start{'O', {}, {}};
+    std::memcpy(start.Customer, sale.CustomerNo, sizeof start.Customer);
+    std::memcpy(start.Invoice, sale.InvoiceNo, sizeof start.Invoice);
+    openItems_.SetKey(2);
+    KeyBuffer key;
+    key.Set(start);
+    TagOpenInvoice item;
+    Status s = openItems_.Get(B_GET_GE, key, item);
+    while (s.Ok() && item.Status == 'O' &&
+           std::memcmp(item.Customer, sale.CustomerNo, sizeof item.Customer) == 0 &&
+           std::memcmp(item.Invoice, sale.InvoiceNo, sizeof item.Invoice) == 0) {
+        items.push_back(item);
+        s = openItems_.Get(B_GET_NEXT, key, item);
+    }
+    openItems_.SetKey(0);
+    if (!s.Ok() && !s.NotFound()) {
+        s.Report();
+        return Fail(sale, "Error on reading the open invoices.");
+    }
+    return true;
+}
+
+// Walk, lock, build, check, apply: the sale's posting from one snapshot.
+bool Pass::PostSale(const TagSalesHdr& sale, std::vector<RunLine>& lines, bool& bank)
+{
+    SaleSnapshot snapshot;
+    snapshot.sale = sale;
+    {
+        KeyBuffer key;
+        std::memcpy(key.bytes, sale.InvoiceNo, sizeof sale.InvoiceNo);
+        TagSalesDetail line;
+        Status s = lines_.Get(B_GET_GE, key, line);
+        while (s.Ok() && std::memcmp(line.InvoiceNo, sale.InvoiceNo, sizeof line.InvoiceNo) == 0) {
+            snapshot.lines.push_back(line);
+            s = lines_.Get(B_GET_NEXT, key, line);
+        }
+        if (!s.Ok() && !s.NotFound()) {
+            s.Report();
+            return Fail(sale, "Error on reading the lines of the sale.");
+        }
+    }
+    if (!ReadOpenItems(sale, snapshot.openItems))
+        return false;
+    products_.NextSale();
+    services_.NextSale();
+    customers_.NextSale();
+    taxes_.NextSale();
+    snapshot.reader = [this](FileNo file, const std::string& key, void* record, int size) {
+        return Read(file, key, record, size);
+    };
+    SalePosting posting;
+    SalePostingError error;
+    if (!BuildSalePosting(settings_, snapshot, posting, error) ||
+        !CheckSalePosting(settings_, snapshot, posting, error))
+        return Fail(sale, error.runText);
+    if (online_) {
+        TagSalesHdr copy = sale;
+        if (!PostOnline(copy))
+            return false;
+    } else {
+        RunLines(sale, snapshot, posting, lines, bank);
+    }
+    return Apply(sale, posting);
 }
 
 bool Pass::PostOnline(TagSalesHdr& sale)
@@ -499,73 +728,11 @@ bool Pass::PostOnline(TagSalesHdr& sale)
     return true;
 }
 
-bool Pass::PostLedger(TagSalesHdr& sale)
-{
-    std::vector<TagLedgerDetail> lines;
-    std::vector<CBaseGL::LineKind> kinds;
-    if (!gl_.BuildSaleLines(sale, lines, kinds))
-        return Fail(sale, gl_.GetErrorStr()[0] != '\0' ? gl_.GetErrorStr()
-                                                      : "The sale's ledger lines cannot be built.");
-    double debit = 0.0, credit = 0.0;
-    for (const TagLedgerDetail& l : lines)
-        (l.DebitCredit == 'D' ? debit : credit) += l.Amount;
-    if (std::fabs(Round2(debit) - Round2(credit)) >= 0.005) {
-        char text[120];
-        std::snprintf(text, sizeof text,
-                      "The sale's ledger lines do not balance (debits %.2f, credits %.2f).", debit,
-                      credit);
-        return Fail(sale, text);
-    }
-    for (std::size_t i = 0; i < lines.size(); ++i)
-        if (!AddRunLine(lines[i], sale, kinds[i]))
-            return false;
-    if (!runMade_)
-        return true;
-    // The run header carries the sum of its debits.
-    KeyBuffer key;
-    std::memcpy(key.bytes, run_.JournalCode, 18);
-    TagGLHeader stored;
-    Status s = glHeaders_.Get(B_GET_EQUAL, key, stored);
-    if (s.Ok()) {
-        stored.DebitTotal = Round2(run_.DebitTotal);
-        s = glHeaders_.Update(stored);
-    }
-    if (!s.Ok()) {
-        s.Report();
-        return Fail(sale, "Error on updating the run's ledger transaction.");
-    }
-    return true;
-}
-
-bool Pass::EnsureRunHeader(int32_t date)
-{
-    if (runMade_)
-        return true;
-    TagPostingStatus block{};
-    std::memset(&run_, 0, sizeof run_);
-    std::snprintf(run_.JournalCode, sizeof run_.JournalCode, "%-6s", kRunJournal);
-    if (DrawJournalNumber(journals_.Handle(), run_.JournalCode, run_.TranNo, &block) != 0) {
-        ShowMessage(589, 1);
-        return false;
-    }
-    std::snprintf(run_.Reference, sizeof run_.Reference, "%s", request_.reference);
-    run_.TranDate = date;
-    run_.StartDate = date;
-    run_.Posted = 'Y';   // every line is rolled up the chart as it is written
-    run_.Deleted = 'N';
-    run_.Reverse = 'N';
-    if (InsertGLHeaderRecord(glHeaders_.Handle(), &run_, &block) != 0)
-        return false;
-    runMade_ = true;
-    return true;
-}
-
 // Through a date, a store may have its lines described by the sale:
 // "POS-" and the customer, then the invoice number, each line on its own.
 bool Pass::DescribeBySale() const
 {
-    const TagSysInterface* iface = GetSysInterfaceRecord();
-    return request_.mode == 1 && iface != nullptr && iface->DescribeBySale == 'Y';
+    return request_.mode == 1 && settings_.sysInterface.DescribeBySale == 'Y';
 }
 
 std::string SaleText(const TagSalesHdr& sale)
@@ -586,69 +753,357 @@ std::string WithInvoice(const std::string& text, const TagSalesHdr& sale)
     return joined;
 }
 
-bool Pass::AddRunLine(TagLedgerDetail line, const TagSalesHdr& sale, CBaseGL::LineKind kind)
+// The sale's ledger lines as the run writes them: described and merged by
+// their kind.
+void Pass::RunLines(const TagSalesHdr& sale, SaleSnapshot& snapshot, const SalePosting& posting,
+                    std::vector<RunLine>& lines, bool& bank) const
 {
-    const std::string account = Text(line.Account, sizeof line.Account);
-    TagAccount record;
-    if (!ValidateAccountNo(accounts_.Handle(), line.Account, &record)) {
-        char text[120];
-        std::snprintf(text, sizeof text, "Error in reading or updating account : %s", account.c_str());
-        return Fail(sale, text);
-    }
-    if (record.Kind != 'D') {
-        char text[120];
-        std::snprintf(text, sizeof text, "Account %s is not a detail account.", account.c_str());
-        return Fail(sale, text);
-    }
-    if (!EnsureRunHeader(request_.through))
-        return Fail(sale, "Error on creating the run's ledger transaction.");
-    std::memcpy(line.JournalCode, run_.JournalCode, sizeof line.JournalCode);
-    std::memcpy(line.TranNo, run_.TranNo, sizeof line.TranNo);
-    line.TranDate = run_.TranDate;
-    line.RegisterKey = 0;
-    // Lines of an account merge into one, except where each line stands on
-    // its own: a cash in or out through a date, and the lines described by
-    // the sale.
     using Kind = CBaseGL::LineKind;
     const bool bySale = DescribeBySale();
-    std::string description = "POS System Summary";
-    bool merge = true;
-    if (bySale && (kind == Kind::Detail || kind == Kind::Tax || kind == Kind::Layaway)) {
-        description = WithInvoice(SaleText(sale), sale);
-        merge = false;
-    } else if (bySale && kind == Kind::Other) {
-        description = SaleText(sale);
-    } else if (kind == Kind::Tax) {
-        description = "POS System Summary-Tax";
-    } else if (kind == Kind::CashInOut) {
-        description = Text(line.Description, sizeof line.Description);
-        merge = request_.mode != 1;
+    const bool registerEntries = settings_.interfaced && !IsCheckRegisterOnline();
+    for (const SalePostingLine& p : posting.ledger) {
+        RunLine l{p.line, true, false, std::nullopt};
+        std::string description = "POS System Summary";
+        const Kind kind = p.kind;
+        if (bySale && (kind == Kind::Detail || kind == Kind::Tax || kind == Kind::Layaway)) {
+            description = WithInvoice(SaleText(sale), sale);
+            l.merge = false;
+        } else if (bySale && kind == Kind::Other) {
+            description = SaleText(sale);
+        } else if (kind == Kind::Tax) {
+            description = "POS System Summary-Tax";
+        } else if (kind == Kind::CashInOut) {
+            description = Text(l.line.Description, sizeof l.line.Description);
+            l.merge = request_.mode != 1;
+        }
+        std::snprintf(l.line.Description, sizeof l.line.Description, "%-24.24s", description.c_str());
+        l.line.RegisterKey = 0;
+        TagAccount account;
+        if (snapshot.GetAccount(l.line.Account, account) == 0) {
+            l.listed = true;
+            if (registerEntries && account.CheckRegister == 'Y') {
+                l.bank = sale;
+                bank = true;
+            }
+        }
+        lines.push_back(l);
     }
-    std::snprintf(line.Description, sizeof line.Description, "%-24.24s", description.c_str());
+}
+
+
+// Writes what the posting changes besides the ledger.
+bool Pass::Apply(const TagSalesHdr& sale, const SalePosting& posting)
+{
+    for (const ProductRecord& product : posting.products) {
+        const Status s = products_.Write(ProductKey(product.Code), &product, sizeof product);
+        if (!s.Ok()) {
+            s.Report();
+            return Fail(sale, "Error in reading or updating product/service code : " +
+                                  Text(product.Code, sizeof product.Code));
+        }
+    }
+    if (!posting.activity.empty()) {
+        std::vector<TagProductActivity> activity = posting.activity;
+        std::vector<const TagProduct*> of;
+        for (const TagProductActivity& a : activity) {
+            const ProductRecord* product = nullptr;
+            for (const ProductRecord& p : posting.products)
+                if (std::memcmp(p.Code, a.Code, sizeof a.Code) == 0)
+                    product = &p;
+            of.push_back(product);
+        }
+        if (WriteProductActivities(activity_.Handle(), general_.Handle(), of.data(), activity.data(),
+                                   static_cast<int>(activity.size())) != 0)
+            return Fail(sale, "Error on writing the product activity.");
+    }
+    for (SalesDetailHistoryRecord h : posting.detailHistory) {
+        const Status s = detailHistory_.Insert(h);
+        if (!s.Ok()) {
+            s.Report();
+            return Fail(sale, "Error on writing the sales-detail history of line " +
+                                  std::to_string(h.LineNo) + ".");
+        }
+    }
+    for (const ServiceRecord& service : posting.services) {
+        const Status s = services_.Write(ProductKey(service.Code), &service, sizeof service);
+        if (!s.Ok()) {
+            s.Report();
+            return Fail(sale, "Error in reading or updating product/service code : " +
+                                  Text(service.Code, sizeof service.Code));
+        }
+    }
+    if (!ApplyHistory(sale, posting))
+        return false;
+    if (posting.customerChanged) {
+        const Status s = customers_.Write(CustomerKey(posting.customer.Code), &posting.customer,
+                                          sizeof posting.customer);
+        if (!s.Ok()) {
+            s.Report();
+            return Fail(sale, "Error in reading or updating customer code : " +
+                                  Text(posting.customer.Code, sizeof posting.customer.Code));
+        }
+    }
+    if (posting.taxChanged) {
+        const Status s = taxes_.Write(PaddedKey(Text(posting.tax.Code, sizeof posting.tax.Code), 6),
+                                      &posting.tax, sizeof posting.tax);
+        if (!s.Ok()) {
+            s.Report();
+            return Fail(sale, "Error in reading billing code : " + Text(posting.tax.Code, sizeof posting.tax.Code));
+        }
+    }
+    return ApplyOpenInvoices(sale, posting);
+}
+
+// The period's amounts of the products, services and customer, one record
+// per code and bucket.
+bool Pass::ApplyHistory(const TagSalesHdr& sale, const SalePosting& posting)
+{
+    std::vector<HistoryBucket> sums;
+    for (const HistoryBucket& b : posting.history) {
+        HistoryBucket* same = nullptr;
+        for (HistoryBucket& s : sums)
+            if (s.file == b.file && s.code == b.code && s.bucket == b.bucket)
+                same = &s;
+        if (same == nullptr) {
+            sums.push_back(b);
+        } else {
+            same->amount = Round2(same->amount + b.amount);
+            same->cost = Round2(same->cost + b.cost);
+        }
+    }
+    const int32_t year = settings_.historyYear;
+    const int period = request_.period.Index;
+    for (const HistoryBucket& b : sums) {
+        char code[16] = {};
+        std::memcpy(code, b.code.data(), std::min<std::size_t>(b.code.size(), 15));
+        bool ok = true;
+        if (b.file == FileNo::ProductHistory) {
+            TagProductHistory h{};
+            h.First[b.bucket] = b.amount;
+            h.Second[b.bucket] = b.cost;
+            ok = AddProductHistory(productHistory_.Handle(), &h, code, year, period, kPeriodsInYear) != 0;
+        } else if (b.file == FileNo::ServiceHistory) {
+            TagServiceHistory h{};
+            h.Amounts[b.bucket] = b.amount;
+            ok = AddServiceHistory(serviceHistory_.Handle(), &h, code, year, period, kPeriodsInYear) != 0;
+        } else {
+            TagCustomerStatistics stats{};
+            stats.First[b.bucket] = b.amount;
+            stats.Second[b.bucket] = b.cost;
+            char number[12] = {};
+            std::memcpy(number, code, 11);
+            if (AddSaleToCustomerHistory(customerHistory_.Handle(), &stats, number, year, period,
+                                         kPeriodsInYear) == 0)
+                return Fail(sale, std::string("Error in reading or updating customer code : ") + number);
+        }
+        if (!ok)
+            return Fail(sale, std::string("Error in reading or updating product/service code : ") + code);
+    }
+    return true;
+}
+
+// The sale's open receivable items become posted, their headers kept in
+// step; with customer history kept, each gets its numbered history record
+// and the sale's own history records are marked posted.
+bool Pass::ApplyOpenInvoices(const TagSalesHdr& sale, const SalePosting& posting)
+{
+    if (!posting.openInvoices.empty()) {
+        BwOIHeader header(bwps::No(bwps::FileNo::ReceivablesOpenHeaders), -1,
+                          static_cast<short>(openItems_.Handle()));
+        if (!header.Init())
+            return Fail(sale, "Error on opening the open invoices.");
+        openItems_.SetKey(2);
+        for (const TagOpenInvoice& posted : posting.openInvoices) {
+            // Each item is read where the snapshot found it (still open).
+            OpenInvoiceStatusKey start{'O', {}, {}};
+            std::memcpy(start.Customer, posted.Customer, sizeof start.Customer);
+            std::memcpy(start.Invoice, posted.Invoice, sizeof start.Invoice);
+            KeyBuffer key;
+            key.Set(start);
+            TagOpenInvoice item;
+            Status s = openItems_.Get(B_GET_GE, key, item);
+            if (s.Ok() && std::memcmp(&item, &posted, offsetof(TagOpenInvoice, Status)) != 0)
+                s = {B_KEY_NOT_FOUND, B_GET_GE, FileNo::ReceivablesOpenItems};
+            if (!s.Ok()) {
+                openItems_.SetKey(0);
+                s.Report();
+                return Fail(sale, "Error on reading the open invoices.");
+            }
+            if (!header.SaveDtlBeforeModification(item, false)) {
+                openItems_.SetKey(0);
+                return Fail(sale, "Error on updating an open invoice.");
+            }
+            TagOpenInvoice changed = posted;
+            s = openItems_.Update(changed);
+            if (!s.Ok()) {
+                openItems_.SetKey(0);
+                s.Report();
+                return Fail(sale, "Error on updating an open invoice.");
+            }
+            if (!header.UpdateDtlModification(changed)) {
+                openItems_.SetKey(0);
+                return Fail(sale, "Error on updating an open invoice header.");
+            }
+        }
+        openItems_.SetKey(0);
+    }
+    if (posting.customerHistory.empty() && posting.historyMarks.empty())
+        return true;
+    CustomerRecord customer{};
+    KeyBuffer key;
+    std::memcpy(key.bytes, sale.CustomerNo, sizeof sale.CustomerNo);
+    if (!posting.customerHistory.empty()) {
+        // The customer as the sale left it (its history follows its type).
+        customer = posting.customerChanged ? posting.customer : CustomerRecord{};
+        if (!posting.customerChanged ||
+            std::memcmp(customer.Code, sale.CustomerNo, sizeof customer.Code) != 0) {
+            const int status = Read(FileNo::Customers, CustomerKey(sale.CustomerNo), &customer,
+                                    sizeof customer);
+            if (status != 0)
+                return Fail(sale, "Error in reading or updating customer code : " +
+                                      Text(sale.CustomerNo, sizeof sale.CustomerNo));
+        }
+    }
+    for (TagOpenInvoice item : posting.customerHistory) {
+        HistPostResult result{};
+        if (AddNumberedCustHistDetail(general_.Handle(), &item, &customer, &sale, &result) != 0)
+            return Fail(sale, "Error on writing the customer history of invoice " +
+                                  Text(item.Invoice, sizeof item.Invoice) + ".");
+    }
+    for (int32_t number : posting.historyMarks) {
+        HistPostResult result{};
+        if (UpdateCustHistDetail(number, sale.TotalCost, &result) != 0)
+            return Fail(sale, "Error on marking the customer history record " + std::to_string(number) +
+                                  " posted.");
+    }
+    return true;
+}
+
+// ---- The run's ledger transaction
+
+bool Pass::EnsureRunHeader(RunLedger& ledger, int32_t date)
+{
+    if (ledger.made)
+        return true;
+    TagPostingStatus block{};
+    TagGLHeader& run = ledger.header;
+    std::memset(&run, 0, sizeof run);
+    std::snprintf(run.JournalCode, sizeof run.JournalCode, "%-6s", kRunJournal);
+    if (DrawJournalNumber(journals_.Handle(), run.JournalCode, run.TranNo, &block) != 0) {
+        ShowMessage(589, 1);
+        return false;
+    }
+    std::snprintf(run.Reference, sizeof run.Reference, "%s", request_.reference);
+    run.TranDate = date;
+    run.StartDate = date;
+    run.Posted = 'Y';   // every line is rolled up the chart as it is written
+    run.Deleted = 'N';
+    run.Reverse = 'N';
+    if (InsertGLHeaderRecord(glHeaders_.Handle(), &run, &block) != 0)
+        return false;
+    ledger.made = true;
+    return true;
+}
+
+// One line into the run's transaction (merged or on its own).
+bool Pass::WriteLine(RunLedger& ledger, RunLine& l)
+{
+    TagLedgerDetail& line = l.line;
+    std::memcpy(line.JournalCode, ledger.header.JournalCode, sizeof line.JournalCode);
+    std::memcpy(line.TranNo, ledger.header.TranNo, sizeof line.TranNo);
+    line.TranDate = ledger.header.TranDate;
+    const std::string account = Text(line.Account, sizeof line.Account);
     const char side = line.DebitCredit;
     const double amount = line.Amount;
     TagPostingStatus block{};
-    if (AddGLDetailAmount(merge ? 1 : 0, glLines_.Handle(), &debitCounter_, &creditCounter_, &line,
-                          &block) != 0)
-        return Fail(sale, "Error on inserting general ledger detail line.");
+    if (AddGLDetailAmount(l.merge ? 1 : 0, glLines_.Handle(), &ledger.debitCounter,
+                          &ledger.creditCounter, &line, &block) != 0) {
+        failure_ = "Error on inserting general ledger detail line.";
+        return false;
+    }
     // The header carries the debits of its lines: the nets of the merged
     // accounts and each debit line standing on its own.
-    if (merge)
-        net_[account] += side == 'D' ? amount : -amount;
+    if (l.merge)
+        ledger.net[account] += side == 'D' ? amount : -amount;
     else if (side == 'D')
-        unmergedDebits_ = Round2(unmergedDebits_ + amount);
-    run_.DebitTotal = unmergedDebits_;
-    for (const auto& [number, net] : net_)
+        ledger.unmergedDebits = Round2(ledger.unmergedDebits + amount);
+    return true;
+}
+
+// Writes the ledger lines of the batch's sales: lines of one account and
+// side (that merge) go in as one, each account's amounts are rolled up the
+// chart once, a bank account's line gets its register entry.
+bool Pass::Flush()
+{
+    if (pending_.empty())
+        return true;
+    RunLedger ledger = written_;
+    if (!EnsureRunHeader(ledger, request_.through)) {
+        failure_ = "Error on creating the run's ledger transaction.";
+        return false;
+    }
+    std::vector<RunLine> lines;
+    std::map<std::string, std::size_t> mergedAt;
+    std::vector<std::pair<std::string, double>> rollUps;   // account and side, amount
+    std::map<std::string, std::size_t> rollUpAt;
+    for (const RunLine& l : pending_) {
+        const std::string account = Text(l.line.Account, sizeof l.line.Account);
+        const std::string side(1, l.line.DebitCredit);
+        if (l.listed) {
+            auto [at, fresh] = rollUpAt.try_emplace(side + account, rollUps.size());
+            if (fresh)
+                rollUps.emplace_back(side + account, 0.0);
+            rollUps[at->second].second += l.line.Amount;
+        }
+        if (l.merge && !l.bank) {
+            auto [at, fresh] = mergedAt.try_emplace(side + account, lines.size());
+            if (fresh)
+                lines.push_back(l);
+            else
+                lines[at->second].line.Amount += l.line.Amount;
+            continue;
+        }
+        lines.push_back(l);
+    }
+    for (RunLine& l : lines) {
+        if (!WriteLine(ledger, l))
+            return false;
+        if (l.bank) {
+            TagAccount account;
+            if (!ValidateAccountNo(accounts_.Handle(), l.line.Account, &account) ||
+                !CreateBankEntry(l.line, account, *l.bank)) {
+                failure_ = "Error on creating check register entry.";
+                return false;
+            }
+        }
+    }
+    for (const auto& [key, amount] : rollUps) {
+        if (PostAccountAmount(accounts_.Handle(), key.c_str() + 1, key[0], request_.period.NextYear,
+                              request_.period.Index, amount, nullptr) != 0) {
+            failure_ = "Error on account posting.";
+            return false;
+        }
+    }
+    // The run header carries the sum of its debits.
+    ledger.header.DebitTotal = ledger.unmergedDebits;
+    for (const auto& [number, net] : ledger.net)
         if (net > 0.0)
-            run_.DebitTotal += net;
-    if (PostAccountAmount(accounts_.Handle(), account.c_str(), side, request_.period.NextYear,
-                          request_.period.Index, amount, nullptr) != 0)
-        return Fail(sale, "Error on account posting.");
-    // A bank account of an interfaced store gets its register entry here
-    // unless the check register keeps it on line.
-    if (IsInterfacedToAccounting() && record.CheckRegister == 'Y' && !IsCheckRegisterOnline() &&
-        !CreateBankEntry(line, record, sale))
-        return Fail(sale, "Error on creating check register entry.");
+            ledger.header.DebitTotal += net;
+    KeyBuffer key;
+    std::memcpy(key.bytes, ledger.header.JournalCode, 18);
+    TagGLHeader stored;
+    Status s = glHeaders_.Get(B_GET_EQUAL, key, stored);
+    if (s.Ok()) {
+        stored.DebitTotal = Round2(ledger.header.DebitTotal);
+        s = glHeaders_.Update(stored);
+    }
+    if (!s.Ok()) {
+        s.Report();
+        failure_ = "Error on updating the run's ledger transaction.";
+        return false;
+    }
+    written_ = ledger;
+    pending_.clear();
     return true;
 }
 
@@ -697,376 +1152,6 @@ bool Pass::CreateBankEntry(const TagLedgerDetail& line, TagAccount& account, con
     return s.Ok();
 }
 
-// Each line of the sale brings its item up to date: a product leaves (or,
-// returned, comes back to) stock at its cost, with its period sales, cost
-// and profit; a service gets its period sales; every line gets its history
-// and, when the store keeps it, its sales-detail history record.
-bool Pass::UpdateLines(const TagSalesHdr& sale)
-{
-    for (const TagSalesDetail& line : ReadSaleLines(sale)) {
-        if (line.Kind == 'D' || line.Kind == 'M' || line.Kind == 'K' || line.Kind == 'C') {
-            if (!WriteDetailHistory(sale, line, nullptr, 0.0) || !AddHistory(sale, line, 0.0))
-                return false;
-            continue;
-        }
-        if (line.Kind == 'S') {
-            if (!UpdateService(sale, line) || !WriteDetailHistory(sale, line, nullptr, 0.0) ||
-                !AddHistory(sale, line, 0.0))
-                return false;
-            continue;
-        }
-        if (!UpdateProduct(sale, line))
-            return false;
-    }
-    return true;
-}
-
-bool Pass::ItemFailed(const TagSalesHdr& sale, const TagSalesDetail& line)
-{
-    return Fail(sale, "Error in reading or updating product/service code : " +
-                          Text(line.ItemCode, sizeof line.ItemCode));
-}
-
-bool Pass::UpdateProduct(const TagSalesHdr& sale, const TagSalesDetail& line)
-{
-    KeyBuffer key;
-    std::memcpy(key.bytes, line.ItemCode, sizeof line.ItemCode);
-    TagProduct product;
-    Status s = products_.Get(B_GET_EQUAL, key, product);
-    if (!s.Ok()) {
-        if (!s.Is(B_KEY_NOT_FOUND))
-            s.Report();
-        return ItemFailed(sale, line);
-    }
-    // A quantity below 0.001 (none included) is a return.
-    const bool out = line.Quantity >= 0.001;
-    const double sign = out ? 1.0 : -1.0;
-    const double quantity = sign * line.Quantity;   // as positive numbers
-    const double amount = sign * line.Extended;
-    const int slot = Slot();
-    double cost = 0.0;
-    product.Runs[0][slot] += sign * quantity;
-    product.Runs[2][slot] = Round2(product.Runs[2][slot] + sign * amount);
-    if (product.Kind == 1 || product.Kind == 3) {
-        const double unit = costMethod_ == 'S'   ? product.Amounts[3]
-                            : costMethod_ == 'L' ? product.Amounts[PRODUCT_LAST_COST]
-                                                 : product.Amounts[PRODUCT_AVERAGE_COST];
-        const StockMove move = MoveStock(product.Amounts[PRODUCT_QUANTITY], product.Amounts[PRODUCT_VALUE],
-                                         unit, product.UnitFactor, line.Quantity);
-        cost = move.cost;
-        product.Amounts[PRODUCT_QUANTITY] = move.quantity;
-        product.Amounts[PRODUCT_SECOND_QUANTITY] -= sign * quantity;
-        product.Amounts[PRODUCT_VALUE] = move.value;
-        product.Runs[3][slot] = Round2(product.Runs[3][slot] + sign * cost);
-        product.Runs[5][slot] = Round2(product.Runs[5][slot] + Round2(sign * cost));
-    }
-    product.Runs[4][slot] = Round2(product.Runs[2][slot] - product.Runs[3][slot]);
-    if (out && sale.TranDate > product.LastDate)
-        product.LastDate = sale.TranDate;
-    s = products_.Update(product);
-    if (!s.Ok()) {
-        s.Report();
-        return ItemFailed(sale, line);
-    }
-    TagProductActivity a{};
-    std::memcpy(a.Code, product.Code, sizeof a.Code);
-    a.Source = 'P';
-    a.Date = sale.TranDate;
-    a.Direction = out ? '5' : '1';
-    a.DocumentKind[0] = 'P';
-    a.DocumentKind[1] = 'P';
-    std::memcpy(a.Document, sale.InvoiceNo, sizeof sale.InvoiceNo);
-    a.Quantity = -line.Quantity;
-    a.UnitCost = quantity != 0.0 ? cost / quantity : 0.0;
-    a.Value = -sign * cost;
-    a.Value94 = product.Value272;
-    a.UnitFactor = product.UnitFactor;
-    if (WriteProductActivity(activity_.Handle(), &product, nullptr, &a) != 0)
-        return Fail(sale, "Error on writing the product activity.");
-    return WriteDetailHistory(sale, line, &product, cost) && AddHistory(sale, line, sign * cost);
-}
-
-// A service's last sale date and its period sales and quantity.
-bool Pass::UpdateService(const TagSalesHdr& sale, const TagSalesDetail& line)
-{
-    KeyBuffer key;
-    std::memcpy(key.bytes, line.ItemCode, sizeof line.ItemCode);
-    ServiceRecord service;
-    Status s = services_.Get(B_GET_EQUAL, key, service);
-    if (s.Ok()) {
-        const bool out = line.Quantity >= 0.001;
-        const int slot = Slot();
-        if (out && sale.TranDate > service.LastDate)
-            service.LastDate = sale.TranDate;
-        service.Amounts[slot] = Round2(service.Amounts[slot] + Round2(line.Extended));
-        service.Quantities[slot] += line.Quantity;
-        s = services_.Update(service);
-    }
-    if (!s.Ok()) {
-        if (!s.Is(B_KEY_NOT_FOUND))
-            s.Report();
-        return ItemFailed(sale, line);
-    }
-    return true;
-}
-
-// The sales-detail history record of a line, when the store keeps them.
-// A record that cannot be written fails the sale: the next run writes it
-// with the sale, so no history is ever dropped.
-bool Pass::WriteDetailHistory(const TagSalesHdr& sale, const TagSalesDetail& line,
-                              const TagProduct* product, double cost)
-{
-    if (!detailHistory_.IsOpen() || SaleLayawayInProgress(&sale))
-        return true;
-    SalesDetailHistoryRecord h{};
-    const bool issued = line.Extended > 0.0;
-    const double sign = issued ? 1.0 : -1.0;
-    h.Kind = issued ? 'I' : 'R';
-    std::memcpy(h.InvoiceNo, line.InvoiceNo, sizeof h.InvoiceNo);
-    h.LineNo = line.LineNo;
-    switch (line.Kind) {
-    case 'C': h.ItemType = 4; break;
-    case 'S': h.ItemType = 6; break;
-    case 'D':
-    case 'K': h.ItemType = 5; break;
-    case 'M': h.ItemType = 7; break;
-    default: h.ItemType = product == nullptr ? 1 : product->Kind == 2 ? 2 : 3; break;
-    }
-    std::memcpy(h.ItemCode, line.ItemCode, sizeof h.ItemCode);
-    std::memcpy(h.Description, line.Description, sizeof h.Description);
-    std::memcpy(h.Category, line.Category, sizeof h.Category);
-    h.Date = sale.TranDate;
-    h.SaleType = sale.Type;
-    h.RegisterNumber = sale.RegisterNumber;
-    std::memcpy(h.CustomerNo, SaleTypeIs(sale.Type, SALE_TYPE_LAYAWAY) ? sale.LayawayCustomer : sale.CustomerNo,
-                sizeof h.CustomerNo);
-    std::memcpy(h.TaxCode, sale.TaxCode, sizeof h.TaxCode);
-    h.Quantity = sign * line.Quantity;
-    h.UnitPrice = line.UnitPrice;
-    h.Amount = sign * line.Extended;
-    h.Taxable = line.Value112 != 0.0 ? 'Y' : 'N';
-    if (product != nullptr && line.Quantity != 0.0) {
-        h.UnitCost = cost / std::fabs(line.Quantity);
-        h.Cost = cost;
-    }
-    const Status s = detailHistory_.Insert(h);
-    if (!s.Ok()) {
-        s.Report();
-        return Fail(sale, "Error on writing the sales-detail history of line " +
-                              std::to_string(line.LineNo) + ".");
-    }
-    return true;
-}
-
-// The period's amounts of the product (sales and cost), the service
-// (sales) and the sale's customer (sales and cost), by year and period.
-bool Pass::AddHistory(const TagSalesHdr& sale, const TagSalesDetail& line, double cost)
-{
-    constexpr int kPeriodsInYear = 13;
-    const int period = request_.period.Index;
-    const int bucket = period >= kPeriodsInYear ? period - kPeriodsInYear : period;
-    if (bucket < 0 || bucket >= kPeriodsInYear)
-        return true;
-    const int32_t year = FxDateYear(request_.period.FirstDate);
-    const double amount = Round2(line.Extended);
-    char code[16] = {};
-    std::memcpy(code, line.ItemCode, sizeof line.ItemCode);
-    bool ok = true;
-    if (line.Kind == 'P') {
-        TagProductHistory h{};
-        h.First[bucket] = amount;
-        h.Second[bucket] = Round2(cost);
-        ok = AddProductHistory(productHistory_.Handle(), &h, code, year, period, kPeriodsInYear) != 0;
-    } else if (line.Kind == 'S') {
-        TagServiceHistory h{};
-        h.Amounts[bucket] = amount;
-        ok = AddServiceHistory(serviceHistory_.Handle(), &h, code, year, period, kPeriodsInYear) != 0;
-    }
-    if (!ok)
-        return Fail(sale, std::string("Error in reading or updating product/service code : ") + code);
-    const char* customer =
-        SaleTypeIs(sale.Type, SALE_TYPE_LAYAWAY) ? sale.LayawayCustomer : sale.CustomerNo;
-    if (customer[0] == '\0' || customer[0] == ' ' || line.Kind == 'D' || line.Kind == 'M' ||
-        line.Kind == 'K')
-        return true;
-    TagCustomerStatistics stats{};
-    stats.First[bucket] = amount;
-    stats.Second[bucket] = Round2(cost);
-    char number[12] = {};
-    std::memcpy(number, customer, 11);
-    if (AddSaleToCustomerHistory(customerHistory_.Handle(), &stats, number, year, period,
-                                 kPeriodsInYear) == 0)
-        return Fail(sale, std::string("Error in reading or updating customer code : ") + number);
-    return true;
-}
-
-// The sale's customer: its balance takes what the sale left owing (a
-// payment on account lowers it) and its statistics the sale or payment. A
-// layaway in progress only adds what was paid on it to the customer's
-// layaway slot; a completed layaway is its customer's, found through the
-// layaway.
-bool Pass::UpdateSaleCustomer(const TagSalesHdr& sale)
-{
-    const bool inProgress = SaleLayawayInProgress(&sale);
-    const bool completed = SaleTypeIs(sale.Type, SALE_TYPE_LAYAWAY) && !inProgress;
-    std::string code = Text(inProgress ? sale.LayawayCustomer : sale.CustomerNo, 11);
-    if (code.empty())
-        return true;
-    const double paid = Round2(sale.Tendered - sale.ChangeGiven);
-    const double owing = Round2(sale.InvoiceTotal - paid);
-    KeyBuffer key;
-    if (completed) {
-        std::memcpy(key.bytes, sale.CustomerNo, sizeof sale.CustomerNo);
-        LayawayRecord layaway;
-        const Status s = layaways_.Get(B_GET_EQUAL, key, layaway);
-        if (!s.Ok()) {
-            if (!s.Is(B_KEY_NOT_FOUND))
-                s.Report();
-            return Fail(sale, "Error in reading layaway number : " + code + " ");
-        }
-        code = Text(layaway.Customer, sizeof layaway.Customer);
-        if (code.empty())
-            return true;
-        key.Clear();
-        std::memcpy(key.bytes, layaway.Customer, sizeof layaway.Customer);
-    } else {
-        std::memcpy(key.bytes, inProgress ? sale.LayawayCustomer : sale.CustomerNo, 11);
-    }
-    CustomerRecord customer;
-    Status s = customers_.Get(B_GET_EQUAL, key, customer);
-    if (s.Ok()) {
-        const int slot = Slot();
-        if (inProgress)
-            customer.Layaways[slot] = Round2(customer.Layaways[slot] + sale.Tendered);
-        else
-            AddCustomerStatistics(customer, sale, owing, slot);
-        s = customers_.Update(customer);
-    }
-    if (!s.Ok()) {
-        if (!s.Is(B_KEY_NOT_FOUND))
-            s.Report();
-        return Fail(sale, "Error in reading or updating customer code : " + code);
-    }
-    return true;
-}
-
-// A receipt counts as a payment; any other sale as a sale (or, of no
-// amount, in the second count), with what was paid on it.
-void Pass::AddCustomerStatistics(CustomerRecord& customer, const TagSalesHdr& sale, double owing,
-                                 int slot)
-{
-    const double paid = Round2(sale.Tendered - sale.ChangeGiven);
-    if (SaleTypeIs(sale.Type, SALE_TYPE_RECEIPT)) {
-        if (sale.Tendered != 0.0 || sale.DiscountTaken != 0.0) {
-            const double payment = Round2(paid + sale.DiscountTaken);
-            customer.Payments[slot] = Round2(customer.Payments[slot] + payment);
-            customer.PaymentsTotal = Round2(customer.PaymentsTotal + payment);
-            if (sale.TranDate > customer.LastPaymentDate) {
-                customer.LastPaymentDate = sale.TranDate;
-                customer.LastPaymentAmount = paid;
-            }
-        }
-    } else if (std::fabs(sale.InvoiceTotal) >= 0.001) {
-        const double net = Round2(sale.InvoiceTotal - sale.TaxAmount);
-        if (sale.TranDate >= customer.LastSaleDate) {
-            customer.LastSaleDate = sale.TranDate;
-            customer.LastSaleAmount = net;
-        }
-        ++customer.Invoices[slot];
-        customer.Sales[slot] = Round2(customer.Sales[slot] + net);
-        customer.Payments[slot] = Round2(customer.Payments[slot] + paid);
-    } else {
-        ++customer.ZeroInvoices[slot];
-    }
-    if (owing < 0.0)
-        customer.CreditsTotal = Round2(customer.CreditsTotal - owing);
-    customer.Balance = Round2(customer.Balance + owing);
-}
-
-// The tax code's statistics of the period: the taxable amount and the
-// tax. A layaway in progress and a receipt carry no tax.
-bool Pass::AddTaxStatistics(const TagSalesHdr& sale)
-{
-    if (SaleLayawayInProgress(&sale) || SaleTypeIs(sale.Type, SALE_TYPE_RECEIPT))
-        return true;
-    std::string code = Text(sale.TaxCode, sizeof sale.TaxCode);
-    if (code.empty()) {
-        const TagSysInterface* iface = GetSysInterfaceRecord();
-        if (iface != nullptr)
-            code = Text(iface->DefaultTaxCode, sizeof iface->DefaultTaxCode);
-    }
-    if (code.empty())
-        return true;
-    const int period = request_.period.Index;
-    if (period < 0 || period >= 26)
-        return true;
-    KeyBuffer key;
-    std::memset(key.bytes, ' ', 5);
-    std::memcpy(key.bytes, code.data(), std::min<std::size_t>(code.size(), 5));
-    TagTaxStats tax;
-    Status s = taxes_.Get(B_GET_EQUAL, key, tax);
-    if (s.Is(B_KEY_NOT_FOUND)) {   // the code as the sale holds it
-        key.Clear();
-        std::memcpy(key.bytes, code.data(), std::min<std::size_t>(code.size(), 5));
-        s = taxes_.Get(B_GET_EQUAL, key, tax);
-    }
-    if (s.Is(B_KEY_NOT_FOUND))
-        return true;   // no statistics to keep: its tax went to the summary account
-    if (s.Ok()) {
-        tax.History[0][period] = Round2(tax.History[0][period] + sale.TaxableAmount);
-        tax.History[1][period] = Round2(tax.History[1][period] + sale.TaxAmount);
-        s = taxes_.Update(tax);
-    }
-    if (!s.Ok()) {
-        s.Report();
-        return Fail(sale, "Error in reading billing code : " + code);
-    }
-    return true;
-}
-
-// The sale's open receivable items become posted, their headers kept in
-// step.
-bool Pass::PostOpenInvoices(const TagSalesHdr& sale)
-{
-    if (sale.CustomerNo[0] == '\0' || sale.CustomerNo[0] == ' ')
-        return true;
-    BwOIHeader header(bwps::No(bwps::FileNo::ReceivablesOpenHeaders), -1, static_cast<short>(openItems_.Handle()));
-    if (!header.Init())
-        return Fail(sale, "Error on opening the open invoices.");
-    OpenInvoiceStatusKey start{'O', {}, {}};
-    std::memcpy(start.Customer, sale.CustomerNo, sizeof start.Customer);
-    std::memcpy(start.Invoice, sale.InvoiceNo, sizeof start.Invoice);
-    Status s = openItems_.SetKey(2);
-    for (;;) {
-        KeyBuffer key;
-        key.Set(start);
-        TagOpenInvoice item;
-        s = openItems_.Get(B_GET_GE, key, item);
-        if (!s.Ok() || item.Status != 'O' ||
-            std::memcmp(item.Customer, sale.CustomerNo, sizeof item.Customer) != 0 ||
-            std::memcmp(item.Invoice, sale.InvoiceNo, sizeof item.Invoice) != 0)
-            break;
-        if (!header.SaveDtlBeforeModification(item, false))
-            return Fail(sale, "Error on updating an open invoice.");
-        item.Precedence = BwOIHeader::GetPrecedence(bwps::No(bwps::FileNo::ReceivablesOpenItems), item.Type2);
-        if (item.Type == 'I')
-            item.Double70 = sale.TotalCost;
-        item.Status = 'P';
-        s = openItems_.Update(item);
-        if (!s.Ok()) {
-            s.Report();
-            return Fail(sale, "Error on updating an open invoice.");
-        }
-        if (!header.UpdateDtlModification(item))
-            return Fail(sale, "Error on updating an open invoice header.");
-    }
-    openItems_.SetKey(0);
-    if (!s.Ok() && !s.NotFound()) {
-        s.Report();
-        return Fail(sale, "Error on reading the open invoices.");
-    }
-    return true;
-}
 
 }  // namespace
 

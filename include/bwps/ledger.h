@@ -79,8 +79,6 @@ private:
     uint16_t handle_;
 };
 
-class CBaseGLAr;
-
 class BWPS_EXPORT CBaseGL {
 public:
     CBaseGL();
@@ -222,28 +220,6 @@ private:
     // Posting a sale (the steps of UpdateFromSalesTran).
     bool SalesTransaction(TagSalesHdr& sale);
     bool SalesInitGLHeader(const char* invoiceNo, int32_t date);
-    bool CheckSale(const TagSalesHdr& sale);
-    bool PostDetailRecords(TagSalesHdr& sale);
-    bool CreateGLEntry(char kind, const char* item, const char* category, double* amounts,
-                       TagSalesHdr& sale, int saleType);
-    bool UpdateGenLedger(char side, const char* description, const char* account, double amount);
-    bool UpdateInventory(char costMethod, double* amounts, TagSalesDetail& line);
-    bool PostHeaderRecords(TagSalesHdr& sale);
-    bool UpdateCustomer(const TagSalesHdr& sale, double& layawayFinal, char* account,
-                        double& amount);
-    bool AccumulatePayments(FxList* list, const TagSalesHdr& sale, double& total);
-    bool ProcessPayments(double total, const TagSalesHdr& sale, FxList* list);
-    bool AccumulateTaxes(FxList* list, const TagSalesHdr& sale, double& total);
-    bool ProcessTaxes(double total, FxList* list);
-    bool ProcessArEntries(CBaseGLAr& ar);
-    bool ProcessDiscTaken(double amount);
-    bool CreateGLLayEntry(double amount, char side, const TagSalesHdr& sale, bool tenderAccount);
-    bool CreateLayawayFinalEntry(double amount);
-    bool PostPosFinal();
-    bool UpdateZeroEntry();
-    bool UpdateCashOutTrans(const TagSalesHdr& sale);
-    std::string SaleDescription(const TagSalesHdr& sale) const;
-    void SaleError(const TagSalesHdr& sale, const char* cause);
     void Fail(int error, int file, int operation);
     bool WriteTransaction(bool clearTranNo);
     bool RemoveWritten(long newKey);

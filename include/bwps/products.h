@@ -26,6 +26,13 @@ BWPS_EXPORT int NextActivityNumber(uint16_t generalHandle, int take, char* numbe
  * quantity and value are zero. The status. */
 BWPS_EXPORT int WriteProductActivity(uint16_t activityHandle, const TagProduct* product,
                                      const void* service196, TagProductActivity* activity);
+/* The activity records of one document (products[i] the product of
+ * activities[i], or null), numbered in one draw of the counter and
+ * inserted; records of zero quantity and value are left out. generalHandle
+ * 0: the general file is opened here. 0 or the failing status. */
+BWPS_EXPORT int WriteProductActivities(uint16_t activityHandle, uint16_t generalHandle,
+                                       const TagProduct* const* products, TagProductActivity* activities,
+                                       int count);
 /* 428, 429: whether the product has activity records; delete them (true
  * when one was deleted). handle -1: the file is opened here. */
 BWPS_EXPORT int HasProductActivity(const char* code, int handle);

@@ -118,6 +118,9 @@ BWPS_EXPORT double AmountDifference(double a, double b);                    /* 3
 BWPS_EXPORT int CheckDiskSpace(double bytes);                               /* 373 */
 BWPS_EXPORT int AskChoiceMessage(FxForm* form);                             /* 287 */
 BWPS_EXPORT int HelpIndex(void);
+/* The help topic of a screen by its name; a screen without a topic of its
+ * own is shown its keys (from keys, a form or key bar; may be null). 0. */
+BWPS_EXPORT int ShowScreenHelp(const char* screen, void* keys);
 /* 0 when the value (not 0) is among the candidates (ended by a negative
  * value), else the value. */
 BWPS_EXPORT int FindInShortList(int value, ...);

@@ -9,9 +9,9 @@
  *    not available in this build.".
  *  - Services of bwpsbase that bwpos-1 calls when this build has them
  *    (namespace bwps::service, weak references as well).
- *  - Services with a stand-in: bwpsbase defines a weak stand-in that any
- *    real definition compiled into bwpsbase replaces (RunTextEditor; the
- *    lookups FlyCustomers and FlyProducts are declared in bwps/lookups.h).
+ *  - Services that the session code calls in other parts of bwpsbase
+ *    (RunTextEditor; the lookups FlyCustomers and FlyProducts are declared
+ *    in bwps/lookups.h).
  */
 #ifndef BWPS_SCREENS_H
 #define BWPS_SCREENS_H
@@ -108,10 +108,12 @@ BWPS_OPTIONAL_ENTRY int RSViewCustHistory(const char* customer, int year);      
 /* The mail merge of one customer (its code); the merge's answer. */
 BWPS_OPTIONAL_ENTRY int RunCustomerMailMerge(const char* customer);
 
-/* ---- Services with a stand-in in bwpsbase ---- */
+/* ---- Services of other parts of bwpsbase ---- */
 
-/* Text editor window on a file: top row, left column, bottom row, right
- * column, line length, 32-bit result (the caller sets -1), full path. */
+/* The record-notes window on a file (bwps/note_editor.h): top row, left
+ * column, bottom row, right column, line length (lines of the notes are cut
+ * at 255), 32-bit result (the caller sets -1; 1 when the notes were saved,
+ * 0 when not), full path. 0. */
 BWPS_EXPORT int RunTextEditor(int top, int left, int bottom, int right, int lineLength,
                               int32_t* result, const char* path);
 

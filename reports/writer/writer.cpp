@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "bwps/custom_forms.h"
 #include "bwps/catalogue.h"
 #include "bwps/messages.h"
 #include "bwps/records/general.h"
@@ -1435,6 +1436,8 @@ BWPS_EXPORT int ReportClose(TagRepInfo* report)
         if (SheetExportClose(r) < 0)
             result = 1;
     } else if (r.engine >= 0) {
+        // A compiled layout made for this job is no longer needed.
+        RemoveFormTempFile();
         if (r.endPageOnClose && r.line != 0 && !r.aborted)
             ReportEndPage(&r);
         if (r.aborted) {

@@ -145,7 +145,7 @@ LayawayRecord Layaway(const char* number, const char* customer, double prepaid)
     std::snprintf(r.Customer, sizeof r.Customer, "%s", customer);
     std::snprintf(reinterpret_cast<char*>(r.Data22), 41, "name of %s", customer);
     r.Prepayments = prepaid;
-    r.Data122[49] = 0x5A;
+    r.Data153[18] = 0x5A;
     return r;
 }
 

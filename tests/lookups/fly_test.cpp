@@ -944,6 +944,18 @@ TEST_F(FlyLookups, SerialNumbersFollowTheStatusLetter)
 // variable from the list (each written to the file at once).
 class FormVariables : public FlyLookups {
 protected:
+    // The cases hold their own variables: the shipped dictionary is emptied.
+    void SetUp() override
+    {
+        FlyLookups::SetUp();
+        const uint16_t handle = Open(FileNo::FormVariables);
+        TagColumnVar v{};
+        char key[256] = {};
+        BtrSetDefaults(handle, 0, -1);
+        while (BtrGet(B_GET_FIRST, handle, key, &v, sizeof v) == 0)
+            ASSERT_EQ(BtrWrite(B_DELETE, handle, key, &v, sizeof v), 0);
+    }
+
     void PutVariable(const char* name, int16_t category, int16_t number, int16_t type, int16_t width,
                      int16_t format = 0)
     {

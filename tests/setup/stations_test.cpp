@@ -191,10 +191,10 @@ TEST_F(StationsTest, ScreenHasTheStandardFrameAndTheLeaveQuestion)
     SetStationPrompt(true);
     // F1 is the frame's help, F4 is switched off; leaving after typing asks
     // whether to keep the choices: No stays, Yes leaves without a station.
-    FxScriptLoad("key F1\nkey F4\nfield 1 TILL9\nkey Esc\nanswer No\nkey Esc\nanswer Yes\n");
+    FxScriptLoad("key F1\nkey Esc\nkey F4\nfield 1 TILL9\nkey Esc\nanswer No\nkey Esc\nanswer Yes\n");
     EXPECT_EQ(RSASKSTATIONID(), 0);
     const std::string t = Transcript();
-    EXPECT_NE(t.find("help 11"), std::string::npos) << t;
+    EXPECT_NE(t.find("help 513 \"RSASKSTATIONID\""), std::string::npos) << t;
     EXPECT_NE(t.find("key F4 -> off"), std::string::npos) << t;
     size_t asked = 0;
     for (size_t at = t.find("keep these choices"); at != std::string::npos;

@@ -28,8 +28,7 @@ constexpr size_t kSegmentBufferEntries = 1536 / sizeof(TagKeySegment);
 // Record-manager files of the base folder that start empty. The company
 // list (85), the stations (86) and the cash drawers (100) are created by
 // the program itself when it first needs them.
-constexpr FileNo kEmptyBaseFiles[] = {FileNo::MenuRights, FileNo::FormVariables,
-                                     FileNo::BarcodePrinters};
+constexpr FileNo kEmptyBaseFiles[] = {FileNo::MenuRights, FileNo::BarcodePrinters};
 
 // Seed files that company creation copies from the base folder into every
 // new company: data files under their catalogue names, the report and query
@@ -149,6 +148,11 @@ Tables LoadTables(const std::string& tableDir) {
         t.columns = LoadColumnTable(columns.string());
         CheckColumnTable(t.columns, t.keys);
     }
+    const fs::path variables = fs::path(tableDir) / "formvars.txt";
+    if (fs::exists(variables)) {
+        t.formVariables = LoadFormVariableTable(variables.string());
+        t.forms = LoadSampleForms((fs::path(tableDir) / "forms").string(), t.formVariables);
+    }
     return t;
 }
 
@@ -223,6 +227,13 @@ void WriteBaseFiles(const Tables& tables, const std::string& baseDir) {
         const FileKeys& file = Row(keys, number);
         CreateFromTable(file, (base / file.name).string());
     }
+
+    const FileKeys& variableFile = Row(keys, FileNo::FormVariables);
+    const std::string variablePath = (base / variableFile.name).string();
+    CreateFromTable(variableFile, variablePath);
+    const std::vector<TagColumnVar>& variables = tables.formVariables.records;
+    if (!variables.empty()) InsertRecords(variablePath, variables.data(), sizeof(TagColumnVar), variables.size());
+    for (const auto& [name, text] : tables.forms) WriteTextFile(base / name, text);
 
     WriteTextFile(base / "WBPSDTL.HLP", kHelpText);
 

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "column_table.h"
+#include "formvar_table.h"
 #include "key_table.h"
 #include "message_table.h"
 #include "resource_table.h"
@@ -10,6 +11,7 @@
 #include <bwps/records.h>
 
 #include <cstdint>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -20,10 +22,15 @@ struct Tables {
     MessageTable messages;
     ResourceTable resources;
     ColumnTable columns;
+    FormVariableTable formVariables;
+    // The sample forms of the base folder, by file name.
+    std::map<std::string, std::string> forms;
 };
 
-// Reads keys.txt, messages.txt, resources.txt and columns.txt of a table
-// folder; the columns are checked against the keys' record lengths.
+// Reads keys.txt, messages.txt, resources.txt, columns.txt, formvars.txt
+// and the sample forms forms/*.FMT of a table folder; the columns are
+// checked against the keys' record lengths, the forms' tags against the
+// form variables.
 Tables LoadTables(const std::string& tableDir);
 
 // The 16-byte file specification of a table row: record length, page size,

@@ -183,13 +183,24 @@ struct ShipViaRecord {              // BPOSSVIA.DB, 114 bytes
 struct LayawayRecord {              // BPOSLAYH.DB, 172 bytes
     char Number[11];                // 0
     char Customer[11];              // 11
-    uint8_t Data22[92];             // 22
+    uint8_t Data22[41];             // 22
+    int32_t Date;                   // 63: the layaway's date
+    uint8_t Data67[47];             // 67
     double Prepayments;             // 114
-    uint8_t Data122[50];            // 122
+    uint8_t Data122[12];            // 122
+    uint16_t DueDays;               // 134: days from the date to the due date
+    double Amount136;               // 136
+    double Amount144;               // 144: with 136, the amount before the prepayments
+    uint8_t Verified;               // 152: 0 in use; key 3 begins with it
+    uint8_t Data153[19];            // 153
 };
 // The tender record is TagTender (bwps/records/tenders.h).
 using TenderRecord = TagTender;
 #pragma pack(pop)
+static_assert(sizeof(LayawayRecord) == 172 && offsetof(LayawayRecord, Date) == 63 &&
+              offsetof(LayawayRecord, Prepayments) == 114 && offsetof(LayawayRecord, DueDays) == 134 &&
+              offsetof(LayawayRecord, Amount136) == 136 && offsetof(LayawayRecord, Amount144) == 144 &&
+              offsetof(LayawayRecord, Verified) == 152);
 static_assert(sizeof(ServiceRecord) == 196 && offsetof(ServiceRecord, LastDate) == 95 &&
               offsetof(ServiceRecord, Description) == 15 && offsetof(ServiceRecord, UnitFactor) == 93 &&
               offsetof(ServiceRecord, Amounts) == 107 &&

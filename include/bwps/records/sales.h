@@ -60,10 +60,12 @@ typedef struct TagSalesHdr {
     double DiscountTaken;           /* 485 */
     uint8_t Data493[8];             /* 493 */
     double TaxableAmount;           /* 501: added to the tax code's statistics */
-    uint8_t Data509[6];             /* 509 */
+    uint8_t Data509[2];             /* 509 */
+    int32_t HistoryNumber;          /* 511: customer-history record of the sale, 0 when none */
     double SalespersonSecond;       /* 515: added to the salesperson's second period total */
     double TotalCost;               /* 523 */
-    uint8_t Data531[43];            /* 531 */
+    int32_t SecondHistoryNumber;    /* 531: a second customer-history record of the sale, 0 when none */
+    uint8_t Data535[39];            /* 535 */
     int32_t LedgerKey;              /* 574: key 2 of the sale's ledger transaction, 0 when none */
     int32_t DepositKey1;            /* 578: check-register keys of the deposits */
     int32_t DepositKey2;            /* 582 */
@@ -198,6 +200,8 @@ static_assert(offsetof(TagSalesHdr, TenderAmount2) == 463, "sale tender amount 2
 static_assert(offsetof(TagSalesHdr, Flags) == 475, "sale flags");
 static_assert(offsetof(TagSalesHdr, DiscountTaken) == 485, "sale discount");
 static_assert(offsetof(TagSalesHdr, TotalCost) == 523, "sale total cost");
+static_assert(offsetof(TagSalesHdr, HistoryNumber) == 511, "sale history record");
+static_assert(offsetof(TagSalesHdr, SecondHistoryNumber) == 531, "sale second history record");
 static_assert(offsetof(TagSalesHdr, SalespersonSecond) == 515, "sale salesperson second amount");
 static_assert(offsetof(TagSalesHdr, TaxableAmount) == 501, "sale taxable amount");
 static_assert(offsetof(TagSalesHdr, LedgerKey) == 574, "sale ledger key");

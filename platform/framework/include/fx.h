@@ -545,6 +545,12 @@ FX_API int FxWindowClose(FxWindow* window, int restore);   /* (173) 0 */
 FX_API int FxWindowAttachForm(FxWindow* window, FxForm* form, int flags); /* (174) shows the form (null: none); 0 */
 FX_API int FxWindowText(FxWindow* window, int row, int column, int attribute, const char* text, int flags); /* writes a text in the window; 0 */
 FX_API int FxWindowHasForm(FxWindow* window);              /* (1100) non-zero when the window shows a form */
+FX_API int FxWindowCursor(FxWindow* window, int row, int column); /* the terminal cursor at the window's row and column (as FxWindowText)
+                                                              while no field has it; row -1 takes it away; 0 */
+FX_API int FxWindowMark(FxWindow* window, int row, int column, int width); /* shows width characters of the window's row from column
+                                                              reversed (a block, a found text); width 0: no mark on that row any
+                                                              more; row -1: none at all; 0. Transcript: "mark <window> <row>,<col>
+                                                              <width>", "mark <window> <row> none", "mark <window> none" */
 FX_API int FxPlaceWindow(int row, int column, int height, int width, FxRect* out); /* (494) corners of a window; -1 centres; 0 */
 FX_API int FxClearWindow(FxWindow* window);                /* (200) blanks the window's inside; 0 */
 
@@ -563,6 +569,11 @@ FX_API int FxKeyBarText(void* keys, int width, char* out, int size); /* the key 
 FX_API int FxKeyRead(void* buffer, int wait, int flags);   /* (344) reads a key into the int32 at buffer; non-zero when one came */
 FX_API int FxIsLeaveKey(const void* keyOrContext);         /* (346) non-zero when the int32 at the pointer is Esc (contexts: escaped) */
 FX_API int FxGetKey(int wait);                             /* (348) next key, 0 when none (wait 0) */
+FX_API int FxScreenKey(const char* name);                  /* next key of a screen that reads its own keys (a text editor), waiting:
+                                                              a script's "type TEXT" gives its characters one a call (transcript
+                                                              "type "TEXT""); a script that ran out answers Esc, and from its fourth
+                                                              time 0: the framework closes the screen (transcript "run forced closed
+                                                              <name>"), as it closes a screen of FxAppRun */
 FX_API int FxPostKey(int key);                             /* (950) queues a key for the running screen; 0 */
 FX_API int FxPump(void);                                   /* (660) lets the screen refresh; 0 */
 FX_API int FxKeyFlush(void);                               /* (500) drops the keys typed ahead and queued by FxPostKey (after a run was broken off); 0 */
@@ -582,6 +593,7 @@ FX_API int FxChoosePrinter(const char* printers, char* out, int size); /* pop-up
                                                               "file"; the chosen name into out; its number from 1, 0 on Esc */
 FX_API char* FxChoiceText(char* out, const char* list, int option); /* (602) text of option n of a list (first byte skipped when below ' '); out */
 FX_API int FxShowHelp(int kind, intptr_t topic, int flags);/* help (recorded): kind 1 topic number, 11 index, 513 topic text; 0 */
+FX_API int FxCurrentScreen(char* name, int size, void** keys); /* the innermost screen context's name (its first window's) and its first form (the keys of F1 help); 1, 0 when no screen runs */
 
 /* ---- status and progress windows */
 FX_API FxStatus* FxStatusOpen(const char* name, int flags);/* (1470) status window by screen name; null on failure */
@@ -774,7 +786,9 @@ FX_API void FxReset(void);                                 /* forgets all framew
 
 /* Script format: one event a line; blank lines and lines starting '#'
  * are skipped. Keys are named F1..F10, Shift+F1..Shift+F10, Alt+A..Alt+Z,
- * Alt+0..Alt+9, Esc, Enter, Tab, ShiftTab, Up, Down, Left, Right, PgUp,
+ * Alt+0..Alt+9, Ctrl+A..Ctrl+Z (the control codes 1..26; the terminal
+ * gives them as typed, except those the terminal keeps for itself, such as
+ * Ctrl+C), Esc, Enter, Tab, ShiftTab, Up, Down, Left, Right, PgUp,
  * PgDn, Home, End, Backspace, Del, Ins, Ctrl+Home, Ctrl+End, Space, a
  * single character ('A' or A), or given as a number (0x4400, 27).
  *   key <key>            press a key

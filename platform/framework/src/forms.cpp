@@ -189,6 +189,19 @@ int FxFormText(void* form, int row, int column, int attribute, const char* text,
     return FxWindowText(fi->window, row, column, attribute, text, flags);
 }
 
+int FxCurrentScreen(char* name, int size, void** keys) {
+    if (name && size > 0) name[0] = '\0';
+    if (keys) *keys = nullptr;
+    fx::scr::ContextImpl* ci = fx::scr::innermost();
+    if (!ci) return 0;
+    if (name && size > 0 && !ci->windows.empty() && ci->windows.front()) {
+        std::strncpy(name, ci->windows.front()->name, static_cast<size_t>(size) - 1);
+        name[size - 1] = '\0';
+    }
+    if (keys && !ci->forms.empty()) *keys = ci->forms.front();
+    return 1;
+}
+
 void FxWindowSetName(FxWindow* window, const char* name) {
     if (!window) return;
     std::memset(window->name, 0, sizeof window->name);

@@ -78,6 +78,11 @@ struct WindowView {
         int step;
     };
     std::vector<GridLines> grids;
+    int cursorRow = -1, cursorColumn = -1; // the window's own cursor (FxWindowCursor), -1 none
+    struct Mark {
+        int row, column, width;
+    };
+    std::vector<Mark> marks; // spans drawn reversed (FxWindowMark)
 };
 std::vector<WindowView> screenViews();
 // The lines around the windows: the heading (company, period), the prompt

@@ -67,6 +67,11 @@ struct KeyBarImpl {
 
 struct WindowImpl {
     std::vector<std::pair<std::pair<int, int>, std::string>> texts;
+    int cursorRow = -1, cursorColumn = -1; // FxWindowCursor: -1 none
+    struct Mark {
+        int row, column, width;
+    };
+    std::vector<Mark> marks; // FxWindowMark: spans drawn reversed
 };
 
 struct ContextImpl {

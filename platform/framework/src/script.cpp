@@ -156,6 +156,7 @@ std::string keyName(int key) {
         return "Alt+" + std::to_string((key - 0x7800) / 0x100 + 1);
     if (key == 0x8100) return "Alt+0";
     if (key >= 32 && key < 127) return std::string("'") + static_cast<char>(key) + "'";
+    if (key >= 1 && key <= 26) return std::string("Ctrl+") + static_cast<char>('A' + key - 1);
     char buf[16];
     std::snprintf(buf, sizeof buf, "0x%X", key);
     return buf;
@@ -185,6 +186,7 @@ int keyFromName(const std::string& name) {
         if (c == '0') return 0x8100;
         return -1;
     }
+    if (up.rfind("CTRL+", 0) == 0 && up.size() == 6 && up[5] >= 'A' && up[5] <= 'Z') return up[5] - 'A' + 1;
     if (name.size() == 3 && name[0] == '\'' && name[2] == '\'') return static_cast<unsigned char>(name[1]);
     if (std::isdigit(static_cast<unsigned char>(name[0]))) {
         char* end = nullptr;

@@ -95,6 +95,8 @@ int mapKey(int ch) {
         return 27;
     }
     if (ch >= 32 && ch < 256) return ch;
+    // Ctrl+letter: the control code itself (Ctrl+F 6, Ctrl+L 12, Ctrl+R 18)
+    if (ch >= 1 && ch <= 26) return ch;
     return -1;
 }
 
@@ -281,6 +283,15 @@ void drawAll() {
         for (const fx::WindowView::GridLines& g : v.grids)
             drawListRows(*g.lines, static_cast<int>(g.lines->rows.size()), g.row, g.step);
         attroff(look(kWindow));
+        for (const fx::WindowView::Mark& m : v.marks) {
+            const int r = gLayout.top + w->top + m.row, c = w->left + m.column;
+            if (w->top + m.row > w->bottom || r > gLayout.clip || c > 79) continue;
+            mvchgat(r, gLayout.left + c, std::min(m.width, 80 - c), A_REVERSE, gColour ? kCurrent : 0, nullptr);
+        }
+        if (v.cursorRow >= 0 && w->top + v.cursorRow <= w->bottom && w->left + v.cursorColumn <= w->right) {
+            cursorRow = gLayout.top + w->top + v.cursorRow;
+            cursorCol = gLayout.left + w->left + v.cursorColumn;
+        }
         for (const fx::FieldView& f : v.fields) {
             if (f.hidden) continue;
             int r = w->top + f.row, c = w->left + f.column;

@@ -21,7 +21,11 @@ std::vector<WindowView> screenViews() {
     for (FxWindow* w : gOpenWindows) {
         WindowView v;
         v.window = w;
-        v.texts = gWindows[w].texts;
+        const WindowImpl& wi = gWindows[w];
+        v.texts = wi.texts;
+        v.cursorRow = wi.cursorRow;
+        v.cursorColumn = wi.cursorColumn;
+        for (const WindowImpl::Mark& m : wi.marks) v.marks.push_back({m.row, m.column, m.width});
         std::vector<FxForm*> forms;
         if (w->form) forms.push_back(w->form);
         if (FormImpl* fi = formImpl(w->form))

@@ -168,6 +168,39 @@ int FxWindowText(FxWindow* window, int row, int column, int, const char* text, i
     return 0;
 }
 
+int FxWindowCursor(FxWindow* window, int row, int column) {
+    if (!window || !openWindow(window)) return -1;
+    WindowImpl& wi = gWindows[window];
+    wi.cursorRow = row < 0 || column < 0 ? -1 : row;
+    wi.cursorColumn = row < 0 || column < 0 ? -1 : column;
+    fx::terminalRedraw();
+    return 0;
+}
+
+int FxWindowMark(FxWindow* window, int row, int column, int width) {
+    if (!window || !openWindow(window)) return -1;
+    auto& marks = gWindows[window].marks;
+    if (row < 0) {
+        if (marks.empty()) return 0;
+        marks.clear();
+        fx::record("mark " + windowName(window) + " none");
+    } else if (width <= 0) {
+        const size_t before = marks.size();
+        marks.erase(std::remove_if(marks.begin(), marks.end(), [row](const WindowImpl::Mark& m) { return m.row == row; }),
+                    marks.end());
+        if (marks.size() == before) return 0;
+        fx::record("mark " + windowName(window) + " " + std::to_string(row) + " none");
+    } else {
+        for (const WindowImpl::Mark& m : marks)
+            if (m.row == row && m.column == column && m.width == width) return 0;
+        marks.push_back({row, column, width});
+        fx::record("mark " + windowName(window) + " " + std::to_string(row) + "," + std::to_string(column) + " " +
+                   std::to_string(width));
+    }
+    fx::terminalRedraw();
+    return 0;
+}
+
 int FxWindowHasForm(FxWindow* window) { return window && openWindow(window) && window->form ? 1 : 0; }
 
 int FxClearWindow(FxWindow* window) {
@@ -258,6 +291,29 @@ int FxGetKey(int wait) {
         default:
             fx::record("event ignored by a key read");
             if (!wait) return 0;
+        }
+    }
+}
+
+int FxScreenKey(const char* name) {
+    for (;;) {
+        fx::Event ev = fx::nextEvent(true);
+        switch (ev.kind) {
+        case fx::Event::Key: return ev.key;
+        case fx::Event::Type:
+            fx::record("type " + fx::quote(ev.text));
+            if (ev.text.empty()) continue;
+            // the characters after the first come next, before any other input
+            for (size_t i = 1; i < ev.text.size(); ++i) fx::pushKey(static_cast<unsigned char>(ev.text[i]));
+            return static_cast<unsigned char>(ev.text[0]);
+        case fx::Event::Exhausted:
+            if (fx::exhaustedCount() > 3) {
+                fx::record(std::string("run forced closed ") + (name ? name : ""));
+                return 0;
+            }
+            return FX_KEY_ESC;
+        default:
+            fx::record("event ignored by a key read");
         }
     }
 }

@@ -232,12 +232,13 @@ TEST_F(CompanyListTest, ListDialogHasTheStandardFrame)
 {
     CreateListed("Alpha", Folder("alpha"));
     CreateListed("Beta", Folder("beta"));
-    // F1 is the frame's help; F5 is released, so it does nothing.
-    Script("key F1\nkey F5\ntype Beta\nkey Enter\n");
+    // F1 is the frame's help (the screen's topic, closed by Esc); F5 is
+    // released, so it does nothing.
+    Script("key F1\nkey Esc\nkey F5\ntype Beta\nkey Enter\n");
     int created = 0, known = 0;
     FxTranscriptClear();
     ASSERT_EQ(OpenCompany(0, &created, &known), 1) << Transcript();
-    EXPECT_TRUE(Saw("help 11")) << Transcript();
+    EXPECT_TRUE(Saw("help 513 \"RSOpenCompany\"")) << Transcript();
     EXPECT_FALSE(Saw("key F5 -> stay")) << Transcript();
     EXPECT_STREQ(Session().CompanyName, "Beta");
 }

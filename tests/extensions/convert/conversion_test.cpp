@@ -22,6 +22,7 @@
 #include "bwps/conversion.h"
 #include "bwps/files.h"
 #include "bwps/records/general.h"
+#include "bwps/settings.h"
 #include "bwps/versions.h"
 #include "extensions/company/company.h"
 #include "extensions/convert/convert.h"
@@ -433,6 +434,60 @@ TEST_F(ConversionTest, ARunKilledAtAnyMomentLeavesTheFolderWhollyOldOrWhollyNew)
 namespace {
 
 // ---- the screen ----
+
+// An interfaced company's promotional prices go into its accounting
+// company once the conversion has succeeded.
+TEST_F(ConversionTest, TheLinkedAccountingCompanyGetsThePromotionalPrices)
+{
+    Make(14);
+    ASSERT_FALSE(HasFatalFailure());
+    // an accounting company of the current release, without promotions
+    const std::string accounting = Folder("accounting");
+    fs::create_directories(accounting);
+    const std::string scratch = Folder("scratch");
+    fs::create_directories(scratch);
+    for (int id = 1; GetDataFileKind(id) >= 0; ++id) {
+        const int kind = GetDataFileKind(id);
+        const bool promotion = id == bwps::No(FileNo::PromotionHeader) || id == bwps::No(FileNo::PromotionProducts);
+        if (kind != FOLDER_SHARED && kind != FOLDER_ACCOUNTING && !promotion) continue;
+        const char* name = AccountingFileNameOfId(id);
+        if (name == nullptr || *name == '\0') continue;
+        char spec[16] = {};
+        ASSERT_EQ(CreateSessionDataFile(id, 0, scratch.c_str(), nullptr, spec), 0) << id;
+        for (const auto& e : fs::directory_iterator(scratch)) fs::rename(e.path(), accounting + "/" + name);
+    }
+    // the company links to it
+    {
+        const std::string general = PathOf(folder_, FileNo::General);
+        uint16_t h = 0;
+        ASSERT_EQ(BtrOpenFile(&h, general.c_str(), 0, 0), 0);
+        uint8_t key[256] = {};
+        std::memcpy(key, GENERAL_KEY_SYSINTERFACE, GENERAL_KEY_SIZE);
+        std::vector<uint8_t> record(4096, 0);
+        ASSERT_EQ(BtrGet(B_GET_EQUAL, h, key, record.data(), 4096), 0);
+        const int length = BtrCall218(h);
+        const int16_t linked = 1;
+        std::memcpy(record.data() + 51, &linked, 2);
+        std::memset(record.data() + 108, 0, 144);
+        std::memcpy(record.data() + 108, accounting.data(), accounting.size());
+        ASSERT_EQ(BtrWrite(B_UPDATE, h, key, record.data(), length), 0);
+        BtrCloseFile(h);
+    }
+    SetAccountingCompanyPath(accounting.c_str());
+    FxTranscriptClear();
+    ASSERT_EQ(Convert(), 0) << Transcript();
+    ASSERT_EQ(DetectDataSetVersion(folder_.c_str()), DATASET_CURRENT);
+    for (FileNo file : {FileNo::PromotionHeader, FileNo::PromotionProducts}) {
+        SCOPED_TRACE(bwps::No(file));
+        const int length = GetDataFileRecordLength(bwps::No(file));
+        const auto own = ReadRecords(PathOf(folder_, file), length);
+        const auto copied = ReadRecords(accounting + "/" + AccountingFileNameOfId(bwps::No(file)), length);
+        EXPECT_EQ(copied, own);
+        if (file == FileNo::PromotionHeader) {
+            EXPECT_FALSE(own.empty());
+        }
+    }
+}
 
 // Converting from the "Open Company" list: the list holds the company list
 // file open while the conversion runs, and the pass over every file after

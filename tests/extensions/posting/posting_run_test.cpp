@@ -17,8 +17,10 @@
 #include "bwps/files.h"
 #include "bwps/accounts.h"
 #include "bwps/catalogue.h"
+#include "bwps/customer_history.h"
 #include "bwps/ledger.h"
 #include "bwps/records.h"
+#include "bwps/records/customer_history.h"
 #include "bwps/records/open_invoices.h"
 #include "bwps/options.h"
 #include "bwps/records/masters.h"
@@ -870,6 +872,29 @@ TEST_F(PostingRunTest, ATaxCodeNotOnFilePostsItsTaxToTheSummaryAccount)
     EXPECT_NEAR(debit, credit, 0.005);
 }
 
+// A stand-alone store's run writes a line to an account that is not on
+// file as a detail account's line; the chart has nothing to roll it up to.
+TEST_F(PostingRunTest, AStandAloneStoreWritesALineToAnAccountNotOnFile)
+{
+    TagSalesHdr h = Sale("0000014101", 6, 0.0);
+    CopyText(h.Tender1, "CASH");
+    h.TenderAmount1 = -3.0;
+    h.CashAmount = 3.0;
+    CopyText(h.Tender2, "9999");
+    CopyText(h.CashDescription, "PETTY");
+    PutSale(h, {});
+    const std::string transcript = Run();
+    EXPECT_NE(transcript.find("Sales posted: 1 of 1"), std::string::npos) << transcript;
+    double net = 0.0;
+    for (const TagLedgerDetail& l : AllLines())
+        if (TrimRight(FieldText(l.Account, 11)) == "9999")
+            net += l.DebitCredit == 'D' ? l.Amount : -l.Amount;
+    EXPECT_NEAR(net, 3.0, 0.005);
+    EXPECT_EQ(Account("9999").Number[0], '\0');
+    const auto [debit, credit] = Totals();
+    EXPECT_NEAR(debit, credit, 0.005);
+}
+
 // The sale's open receivable detail, marked posted, takes its precedence
 // letter from its type digit, and an invoice the sale's cost.
 TEST_F(PostingRunTest, AnOpenInvoicePostedTakesItsPrecedenceAndTheSalesCost)
@@ -907,6 +932,80 @@ TEST_F(PostingRunTest, AnOpenInvoicePostedTakesItsPrecedenceAndTheSalesCost)
     EXPECT_EQ(details[0].Status, 'P');
     EXPECT_EQ(details[0].Precedence, '1');
     EXPECT_NEAR(details[0].Double70, 8.0, 1e-9);
+}
+
+// With customer history kept, an open-item customer's invoice posted gets a
+// numbered history record and the sale's own history record is marked
+// posted; a sale that fails leaves the history as it was.
+TEST_F(PostingRunTest, WithCustomerHistoryAPostedInvoiceGetsItsNumberedRecordAndTheSalesOwnIsMarked)
+{
+    TagSysInterface record = *GetSysInterfaceRecord();
+    record.SystemByte43 = 'Y';
+    ASSERT_EQ(bwpstest::PutRecord(FilePath(bwps::No(bwps::FileNo::General)), &record, 15, &record, sizeof record), 0);
+    ASSERT_TRUE(LoadSysInterfaceRecord());
+    CustomerRecord customer{};
+    CopyText(customer.Code, "C100");
+    bwps::posting::PadText(customer.Account, "11051");
+    customer.AccountType = 'O';
+    ASSERT_EQ(bwpstest::PutRecord(FilePath(bwps::No(bwps::FileNo::Customers)), &customer, 11, &customer, sizeof customer), 0);
+
+    struct Row {
+        const char* invoice;
+        const char* product;
+        int32_t history;
+        bool posted;
+    } rows[] = {{"0000016001", "WIDGET", -2, true}, {"0000016002", "NOSUCH", -3, false}};
+    for (const Row& r : rows) {
+        TagSalesHdr h = Sale(r.invoice, 1, 40.0);
+        CopyText(h.CustomerNo, "C100");
+        h.TotalCost = 8.0;
+        h.HistoryNumber = r.history;
+        PutSale(h, {{'P', r.product, "", 2.0, 40.0}});
+        TagOpenInvoice d{};
+        CopyText(d.Customer, "C100");
+        CopyText(d.Invoice, r.invoice);
+        CopyText(d.Reference, r.invoice);
+        d.Type = 'I';
+        d.Type2 = '1';
+        d.Status = 'O';
+        d.Date = h.TranDate;
+        d.Amount = 40.0;
+        d.Id = -10 * r.history;
+        ASSERT_EQ(bwpstest::PutRecord(FilePath(bwps::No(bwps::FileNo::ReceivablesOpenItems)), &d, 27, &d, sizeof d), 0);
+        TagOpenInvoiceHdr o{};
+        CopyText(o.Customer, "C100");
+        CopyText(o.Invoice, r.invoice);
+        CopyText(o.Reference, r.invoice);
+        o.Type = 'I';
+        o.MainId = d.Id;
+        o.Date = h.TranDate;
+        o.Balance = o.ChargesTotal = o.BalanceLessDiscount = 40.0;
+        ASSERT_EQ(bwpstest::PutRecord(FilePath(bwps::No(bwps::FileNo::ReceivablesOpenHeaders)), &o, 22, &o, sizeof o), 0);
+        // The sale's own history record, as the register left it.
+        ASSERT_EQ(OpenCustomerHistoryFiles(), 0);
+        TagOpenInvoice own = d;
+        own.Id = r.history;
+        HistPostResult result{};
+        ASSERT_EQ(PostCustHistDetail(B_INSERT, 0, &own, &customer, &h, &result), 0);
+        CloseCustomerHistoryFiles();
+    }
+    const std::string transcript = Run(std::string(kRunScript) + "key Enter\n");
+    EXPECT_TRUE(ReadSale("0000016001").Flags & 2) << transcript;
+    EXPECT_FALSE(ReadSale("0000016002").Flags & 2);
+
+    std::map<int32_t, CustHistDetail> byNumber;
+    for (const CustHistDetail& d : ReadAll<CustHistDetail>(FilePath(bwps::No(bwps::FileNo::CustomerHistoryDetail)))) {
+        const int32_t number = d.Line.Id;
+        byNumber[number] = d;
+    }
+    ASSERT_EQ(byNumber.size(), 3u) << "the two sales' own records and one numbered record";
+    EXPECT_EQ(byNumber[-2].Line.Status, 'P');
+    EXPECT_NEAR(byNumber[-2].Line.Double70, 8.0, 1e-9);
+    EXPECT_EQ(byNumber[-3].Line.Status, 'O') << "the sale that failed left its record";
+    const auto numbered = std::find_if(byNumber.begin(), byNumber.end(), [](const auto& e) { return e.first > 0; });
+    ASSERT_NE(numbered, byNumber.end());
+    EXPECT_EQ(FieldText(numbered->second.Line.Invoice, 11), "0000016001");
+    EXPECT_EQ(numbered->second.Line.Status, 'P');
 }
 
 }  // namespace

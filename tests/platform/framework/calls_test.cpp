@@ -264,6 +264,35 @@ TEST_F(Calls, KeyFlushDropsPostedKeys) {
     EXPECT_EQ('C', FxGetKey(1));
 }
 
+TEST_F(Calls, ScreenKeysTakeControlLettersAndTypedTextAndEndWhenTheScriptRunsOut) {
+    ASSERT_EQ(0, FxScriptLoad("key Ctrl+L\nkey ctrl+r\ntype ab\nkey Alt+B\n"));
+    const int expected[] = {12, 18, 'a', 'b', 0x3000, FX_KEY_ESC, FX_KEY_ESC, FX_KEY_ESC, 0};
+    for (int key : expected)
+        EXPECT_EQ(key, FxScreenKey("RSNoteEditor"));
+    const std::string t = FxTranscript();
+    EXPECT_NE(std::string::npos, t.find("type \"ab\"")) << t;
+    EXPECT_NE(std::string::npos, t.find("run forced closed RSNoteEditor")) << t;
+    EXPECT_EQ(-1, FxScriptLoad("key Ctrl+1\n")) << "only letters have a Ctrl+ name";
+}
+
+TEST_F(Calls, WindowMarksAndCursor) {
+    FxWindow w{};
+    ASSERT_EQ(0, FxWindowCreate(&w, 2, 1, 20, 77, 1, 1, ' ', nullptr));
+    FxWindowSetName(&w, "RSNoteEditor");
+    FxTranscriptClear();
+    EXPECT_EQ(0, FxWindowMark(&w, 3, 1, 75));
+    EXPECT_EQ(0, FxWindowMark(&w, 3, 1, 75));
+    EXPECT_EQ(0, FxWindowMark(&w, 4, 1, 75));
+    EXPECT_EQ(0, FxWindowMark(&w, 3, 0, 0));
+    EXPECT_EQ(0, FxWindowMark(&w, -1, 0, 0));
+    EXPECT_EQ(0, FxWindowCursor(&w, 5, 7));
+    EXPECT_EQ("mark RSNoteEditor 3,1 75\nmark RSNoteEditor 4,1 75\nmark RSNoteEditor 3 none\nmark RSNoteEditor none\n",
+              std::string(FxTranscript())) << "a mark set twice is written once";
+    FxWindowClose(&w, 1);
+    EXPECT_EQ(-1, FxWindowMark(&w, 3, 1, 5));
+    EXPECT_EQ(-1, FxWindowCursor(&w, 1, 1));
+}
+
 TEST_F(Calls, WindowPromptOnTheLastRow) {
     FxWindow w{};
     ASSERT_EQ(0, FxWindowCreate(&w, 5, 10, 12, 60, 1, 1, ' ', nullptr));
