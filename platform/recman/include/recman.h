@@ -1,5 +1,7 @@
 /* recman: the record-manager client. Btrieve-compatible operations over
- * data files that are stored, one file each, as SQLite databases.
+ * data files that are stored, one file each, as SQLite databases, or, for
+ * a folder on a server, as tables of a PostgreSQL database (see "Server
+ * folders" at the end).
  *
  * Every call returns a Btrieve status (0 success) unless said otherwise.
  * Handles are unsigned 16-bit and never 0. Callers that go by ordinal use
@@ -192,6 +194,43 @@
  *   units of work in one transaction (one commit, one sync) lets a unit
  *   that fails go alone: set before each unit, undo when it fails, release
  *   when it succeeds.
+ *
+ * ---- Server folders
+ *   A folder that holds the connection file SERVER.CONF keeps its data
+ *   files on a PostgreSQL server; every path in it names a file there by
+ *   its file name (no disk file is made). SERVER.CONF: the first line is
+ *   the connection URI (postgresql://user@host:port/dbname; a password
+ *   comes from ~/.pgpass or the service file, never from this file); an
+ *   optional line "schema NAME" names the schema of the folder's files
+ *   (public by default). Lines starting with # are comments. A connection
+ *   file that cannot be read gives 94 (or 2 when it names no server).
+ *   Every call above works on them as on local files, with these
+ *   differences:
+ *   - One connection per process and server folder, made at its first
+ *     open. A connection that cannot be made, or is lost (server stopped,
+ *     network cut), gives B_SESSION_LOST (95) for every later call on the
+ *     folder's open files, and a transaction open on it is gone (end gives
+ *     95); opening a file again connects anew.
+ *   - Locks are held by the server for the connection, so they hold
+ *     between processes of different machines; a process that ends, however
+ *     it ends, loses them as soon as the server sees its connection close.
+ *   - A transaction is one server transaction over every file of the
+ *     folder it writes (begun at its first write there); no marker files,
+ *     no undo rows. Writes of two processes wait for each other only on
+ *     the same record or the same unique key value (not for the whole
+ *     file): up to RECMAN_TRAN_WAIT_MS, then 85, after which the
+ *     transaction can only be aborted (end gives 85, nothing of it is
+ *     there). Reads inside a transaction see what has committed when they
+ *     run, and the transaction's own writes (no snapshot per file).
+ *   - "Open" is a shared lock the server holds on the file's name for the
+ *     connection: BtrCreateFile, RecmanRemoveFile and RecmanRenameFile give
+ *     85 while another process anywhere has the file open.
+ *   - A key added or dropped by another process while this one has the
+ *     file open is taken up by this process's next write.
+ *   - A transaction that writes local files and files of a server commits
+ *     the server's last, just before its commit point: a failure there
+ *     puts the local files back; a kill exactly between the two leaves
+ *     the server's part without the local one.
  */
 #ifndef RECMAN_H
 #define RECMAN_H
@@ -261,6 +300,7 @@ enum {
     B_FILE_FULL = 86,
     B_TOO_MANY_FILES = 86,         /* the process ran out of file descriptors (EMFILE/ENFILE) */
     B_PERMISSION_ERROR = 94,
+    B_SESSION_LOST = 95,           /* the server of a server folder cannot be reached, or the connection was lost */
     B_NOT_A_RECORD_FILE = 30,
     /* further codes this client gives */
     B_DISK_FULL = 18,
@@ -383,6 +423,36 @@ RECMAN_API uint16_t BtrTableHandle(const RecmanTable* table);
  * a marker that names a transaction is kept for its files' next open.
  * The number removed. */
 RECMAN_API int RecmanClearStaleMarkers(const char* folder);
+
+/* Data files as wholes, in a local folder or a server folder alike (so that
+ * no caller needs to know where a file lives):
+ * RecmanFileExists: 1 when the path names a data file (local: a regular
+ *   file there, whatever it holds), 0 when not.
+ * RecmanFileInUse: 1 when a process other than this one has the file open
+ *   (on a server: a process of any machine), 0 when not (also when the file
+ *   is not there).
+ * RecmanRemoveFile: removes a data file; 12 when there is none, 85 when
+ *   this or another process has it open.
+ * RecmanRenameFile: gives a data file another name in its folder, replacing
+ *   a file of that name; 12 without the source, 85 when either is open
+ *   (this or another process). Between a local folder and a server folder,
+ *   or two servers, the file is copied and the source removed.
+ * RecmanCopyFile: copies a data file (its specification, keys with their
+ *   supplemental keys, and records in position order) to another path,
+ *   replacing a closed file there; works between any two folders, local or
+ *   on a server. The source is read in one transaction-free pass while it
+ *   may be open elsewhere; a caller that needs one consistent state of
+ *   several files reads them inside a transaction (as a backup does).
+ * RecmanListFiles: calls `each` with the name of every data file of a
+ *   folder (local: every regular file that holds a data file of this
+ *   manager; server: every file of the folder's schema), in name order;
+ *   0 or a status. */
+RECMAN_API int RecmanFileExists(const char* path);
+RECMAN_API int RecmanFileInUse(const char* path);
+RECMAN_API int RecmanRemoveFile(const char* path);
+RECMAN_API int RecmanRenameFile(const char* from, const char* to);
+RECMAN_API int RecmanCopyFile(const char* from, const char* to);
+RECMAN_API int RecmanListFiles(const char* folder, void (*each)(const char* name, void* context), void* context);
 
 /* The entry of an ordinal, or null. */
 RECMAN_API void* RecmanOrdinal(int ordinal);

@@ -21,6 +21,7 @@
 #include "keys.hpp"
 #include "recman.h"
 #include "recman_testing.h"
+#include "pgstore.hpp"
 #include "store.hpp"
 
 using namespace recman;
@@ -39,7 +40,7 @@ constexpr int kAheadBytes = 512 * 1024;
 
 struct Handle {
     uint16_t id = 0;
-    std::shared_ptr<File> file;
+    std::shared_ptr<Store> file;
     int keyNo = 0;
     int second = 0;
     // Logical position: the record the handle stands on (or stood on, when
@@ -79,8 +80,8 @@ struct Tx {
     bool active = false;
     bool savepoint = false;  // a savepoint is set (BtrSavepoint)
     int64_t id = 0;
-    std::vector<std::shared_ptr<File>> files;
-    std::vector<std::pair<std::shared_ptr<File>, uint32_t>> locks;
+    std::vector<std::shared_ptr<Store>> files;
+    std::vector<std::pair<std::shared_ptr<Store>, uint32_t>> locks;
 };
 
 struct State {
@@ -96,7 +97,7 @@ struct State {
     // search; cleared whenever a handle goes away.
     uint16_t lastId = 0;
     Handle* last = nullptr;
-    std::map<std::pair<dev_t, ino_t>, std::weak_ptr<File>> files;
+    std::map<std::string, std::weak_ptr<Store>> files;  // by Store::ident
     uint16_t nextHandle = 1;
     uint8_t client[RECMAN_CLIENT_BLOCK] = {};
     std::mt19937_64 rng{std::random_device{}()};
@@ -116,8 +117,10 @@ State& state() {
         ::pthread_atfork(nullptr, nullptr, markForked);
         auto* st = new State;
         recman::openHere = [st](dev_t d, ino_t i) -> std::shared_ptr<File> {
-            auto it = st->files.find({d, i});
-            return it == st->files.end() ? nullptr : it->second.lock();
+            auto it = st->files.find(localIdent(d, i));
+            if (it == st->files.end()) return nullptr;
+            std::shared_ptr<Store> f = it->second.lock();
+            return f && f->local() ? std::static_pointer_cast<File>(f) : nullptr;
         };
         return st;
     }();
@@ -142,7 +145,7 @@ std::string canonical(const char* path) {
 bool replacedWhileOpen(const std::string& canon, dev_t dev, ino_t ino) {
     for (auto& [id, w] : state().files) {
         auto f = w.lock();
-        if (f && f->canon == canon && (f->dev != dev || f->ino != ino)) return true;
+        if (f && f->local() && f->canon == canon && f->ident != localIdent(dev, ino)) return true;
     }
     return false;
 }
@@ -156,7 +159,7 @@ void forgetInherited() {
     State& s = state();
     // Kept, never closed: closing would let SQLite checkpoint the parent's
     // files under it.
-    static auto* inherited = new std::vector<std::shared_ptr<File>>;
+    static auto* inherited = new std::vector<std::shared_ptr<Store>>;
     for (auto& [id, h] : s.handles) inherited->push_back(std::move(h->file));
     for (auto& f : s.tx.files) inherited->push_back(std::move(f));
     for (auto& [f, pos] : s.tx.locks) inherited->push_back(std::move(f));
@@ -172,6 +175,7 @@ void forgetInherited() {
     s.last = nullptr;
     s.lastId = 0;
     s.files.clear();
+    pgForgetInherited();
 }
 
 inline void checkFork() {
@@ -189,52 +193,14 @@ Handle* getHandle(uint16_t id) {
     return s.last;
 }
 
-// ---- OS record locks ------------------------------------------------------
+// ---- record locks ------------------------------------------------------
 
-// The one-byte lock range of a record position.
-struct flock lockRange(short type, uint32_t pos) {
-    struct flock fl {};
-    fl.l_type = type;
-    fl.l_whence = SEEK_SET;
-    fl.l_start = kLockBase + off_t(pos);
-    fl.l_len = 1;
-    return fl;
-}
-
-// A wait lock never blocks in the kernel (open-file-description locks know
-// no deadlocks between processes): it polls with no-wait attempts, and when
-// the record is still held after kLockWaitMs it gives 78, so that a cycle
-// of waits between processes always ends.
-int osLock(File& f, uint32_t pos, bool wait) {
-    // a read-only descriptor can hold only read locks
-    struct flock fl = lockRange(f.readOnly ? F_RDLCK : F_WRLCK, pos);
-    const int64_t end = wait ? nowMs() + kLockWaitMs : 0;
-    useconds_t pause = 1000;
-    for (;;) {
-        if (::fcntl(f.lockFd, F_OFD_SETLK, &fl) == 0) return 0;
-        if (errno == EINTR) continue;
-        if (errno != EAGAIN && errno != EACCES) return B_IO_ERROR;
-        if (!wait) return B_RECORD_IN_USE;
-        if (nowMs() >= end) return B_DEADLOCK;
-        ::usleep(pause);
-        pause = std::min<useconds_t>(pause * 2, 20000);
-    }
-}
-
-void osUnlock(File& f, uint32_t pos) {
-    struct flock fl = lockRange(F_UNLCK, pos);
-    ::fcntl(f.lockFd, F_OFD_SETLK, &fl);
-}
-
-// True when another process holds the lock of a position.
-bool osLockedElsewhere(File& f, uint32_t pos) {
-    struct flock fl = lockRange(F_WRLCK, pos);
-    if (::fcntl(f.lockFd, F_OFD_GETLK, &fl) != 0) return false;
-    return fl.l_type != F_UNLCK;
-}
+inline int osLock(Store& f, uint32_t pos, bool wait) { return f.recordLock(pos, wait); }
+inline void osUnlock(Store& f, uint32_t pos) { f.recordUnlock(pos); }
+inline bool osLockedElsewhere(Store& f, uint32_t pos) { return f.recordLockedElsewhere(pos); }
 
 void releaseLock(Handle& h, uint32_t pos) {
-    File& f = *h.file;
+    Store& f = *h.file;
     auto it = f.locks.find(pos);
     if (it != f.locks.end() && it->second.handle != 0) {
         // a lock taken inside a transaction is held to its end
@@ -260,7 +226,7 @@ Handle* handleById(uint16_t id);
 // let it go (released, or the handle closed): it guards the transaction's
 // writes against other processes, and is this process's own, so any of its
 // handles may take it over until the transaction ends.
-bool heldOnlyForTx(File& f, uint32_t pos, const LockEntry& e) {
+bool heldOnlyForTx(Store& f, uint32_t pos, const LockEntry& e) {
     if (!e.tx || !state().tx.active) return false;
     const Handle* owner = handleById(e.handle);
     return !(owner && owner->file.get() == &f &&
@@ -271,7 +237,7 @@ bool heldOnlyForTx(File& f, uint32_t pos, const LockEntry& e) {
 // 78 (held by another handle of this process and the caller would wait:
 // nobody could ever release it).
 int acquire(Handle& h, uint32_t pos, bool multi, bool wait, bool* held = nullptr) {
-    File& f = *h.file;
+    Store& f = *h.file;
     const uint16_t me = idOf(h);
     auto it = f.locks.find(pos);
     if (held) *held = it != f.locks.end() && it->second.handle == me;
@@ -301,7 +267,7 @@ int acquire(Handle& h, uint32_t pos, bool multi, bool wait, bool* held = nullptr
 
 // 84 when another handle or process holds the record.
 int lockedByOther(Handle& h, uint32_t pos) {
-    File& f = *h.file;
+    Store& f = *h.file;
     auto it = f.locks.find(pos);
     if (it != f.locks.end())
         return it->second.handle == idOf(h) || heldOnlyForTx(f, pos, it->second) ? 0 : B_RECORD_IN_USE;
@@ -389,7 +355,7 @@ int sweepMarkers(const std::string& dir, time_t minAge) {
 // the savepoint undoes what it wrote.
 int joinTx(Handle& h) {
     Tx& tx = state().tx;
-    File& f = *h.file;
+    Store& f = *h.file;
     if (!tx.active || f.inTx()) return 0;
     int st = f.txJoin(tx.id);
     if (st) return st;
@@ -444,9 +410,26 @@ int ensureMarker(const File& first) {
 // synced: the commit point; see store.hpp).
 int commitTx() {
     Tx& tx = state().tx;
-    auto& files = tx.files;
+    // The local files, and the server files: those of one connection are
+    // one server transaction, which the first of them commits.
+    std::vector<File*> files;
+    std::vector<Store*> server;
+    for (auto& f : tx.files) {
+        if (f->local())
+            files.push_back(static_cast<File*>(f.get()));
+        else
+            server.push_back(f.get());
+    }
+    auto commitServer = [&server]() {
+        int st = 0;
+        for (Store* f : server) {
+            const int one = f->txCommit();
+            if (!st) st = one;
+        }
+        return st;
+    };
     int st = 0;
-    if (files.size() == 1) {
+    if (files.size() == 1 && server.empty()) {
         st = files[0]->txCommit();
         if (st) files[0]->txRollback();
         else st = files[0]->syncCommitted();
@@ -454,8 +437,10 @@ int commitTx() {
         return st;
     }
     if (files.empty()) {
-        endTx();
-        return 0;
+        st = commitServer();
+        if (st) abortTx();
+        else endTx();
+        return st;
     }
     State& s = state();
     st = ensureMarker(*files[0]);
@@ -486,7 +471,11 @@ int commitTx() {
             if ((st = files[committed]->txCommit())) break;
     }
     for (size_t i = 0; !st && i < committed; ++i) st = files[i]->syncCommitted();
+    // Server files commit last, just before the commit point: a failure
+    // there puts the local files back.
+    if (!st) st = commitServer();
     if (st) {
+        for (Store* f : server) f->txRollback();
         // Put back what committed, drop the rest.
         bool all = true;
         for (size_t i = 0; i < files.size(); ++i) {
@@ -713,7 +702,7 @@ int locate(Handle& h, int base, const void* key, const void* data, Row& row, Row
            bool sequential, bool& fromAhead) {
     fromAhead = false;
     if (base == B_GET_NEXT || base == B_GET_PREVIOUS || base == B_STEP_NEXT || base == B_STEP_PREVIOUS) {
-        File& f = *h.file;
+        Store& f = *h.file;
         found = false;
         const bool byKey = base == B_GET_NEXT || base == B_GET_PREVIOUS;
         if (byKey && !validKey(h, h.keyNo)) return B_INVALID_KEY_NUMBER;
@@ -780,7 +769,7 @@ int locate(Handle& h, int base, const void* key, const void* data, Row& row, Row
 }
 
 int locateRow(Handle& h, int base, const void* key, const void* data, Row& row, bool& found) {
-    File& f = *h.file;
+    Store& f = *h.file;
     found = false;
     RowSet rows;
     switch (base) {
@@ -834,7 +823,7 @@ int writeLength(const Handle& h, int length, int& n) {
 }
 
 int doInsert(Handle& h, void* key, void* data, int length) {
-    File& f = *h.file;
+    Store& f = *h.file;
     int n = 0;
     if (!data) return B_DATA_BUFFER_TOO_SHORT;
     int st = writeLength(h, length, n);
@@ -889,7 +878,7 @@ int doInsert(Handle& h, void* key, void* data, int length) {
 }
 
 int doUpdate(Handle& h, void* key, void* data, int length) {
-    File& f = *h.file;
+    Store& f = *h.file;
     if (!h.hasCurrent) return B_INVALID_POSITIONING;
     if (!data) return B_DATA_BUFFER_TOO_SHORT;
     int st = lockedByOther(h, h.curPos);
@@ -937,7 +926,7 @@ int doUpdate(Handle& h, void* key, void* data, int length) {
 }
 
 int doDelete(Handle& h) {
-    File& f = *h.file;
+    Store& f = *h.file;
     if (!h.hasCurrent) return B_INVALID_POSITIONING;
     int st = lockedByOther(h, h.curPos);
     if (st) return st;
@@ -956,7 +945,7 @@ void closeHandle(uint16_t id) {
     if (it == hs.end()) return;
     Handle& h = *it->second;
     releaseAll(h);
-    std::shared_ptr<File> f = std::move(h.file);
+    std::shared_ptr<Store> f = std::move(h.file);
     if (state().last == &h) {
         state().last = nullptr;
         state().lastId = 0;
@@ -964,14 +953,14 @@ void closeHandle(uint16_t id) {
     hs.erase(it);
     if (!f) return;
     --f->handles;
-    const std::pair<dev_t, ino_t> id2{f->dev, f->ino};
+    const std::string id2 = f->ident;
     f.reset();  // a transaction may keep the file open to its end
     auto fit = state().files.find(id2);
     if (fit != state().files.end() && fit->second.expired()) state().files.erase(fit);
 }
 
 int statFill(Handle& h, uint8_t* b, int64_t count) {
-    File& f = *h.file;
+    Store& f = *h.file;
     std::memset(b, 0, RECMAN_STAT_BUFFER);
     auto wr16 = [](uint8_t* p, int v) {
         p[0] = uint8_t(v);
@@ -1000,7 +989,7 @@ int statFill(Handle& h, uint8_t* b, int64_t count) {
     return 0;
 }
 
-int totalSegments(const File& f) {
+int totalSegments(const Store& f) {
     int n = 0;
     for (const auto& k : f.keys()) n += int(k.segs.size());
     return n;
@@ -1009,7 +998,7 @@ int totalSegments(const File& f) {
 // Room in a stat block: 16 + 16 per segment + 265 must stay below byte 1817.
 bool fitsStat(int segments) { return 16 + segments * kSegSize + kAcsSize <= RECMAN_STAT_BUFFER - 2; }
 
-void fixKeyNumbersAfterDrop(File& f, int dropped) {
+void fixKeyNumbersAfterDrop(Store& f, int dropped) {
     for (auto& [id, h] : state().handles) {
         if (h->file.get() != &f) continue;
         if (h->keyNo == dropped)
@@ -1021,7 +1010,7 @@ void fixKeyNumbersAfterDrop(File& f, int dropped) {
 }
 
 int dropKey(Handle& h, int key) {
-    File& f = *h.file;
+    Store& f = *h.file;
     if (!validKey(h, key)) return B_INVALID_KEY_NUMBER;
     if (!f.keys()[size_t(key)].supplemental) return B_NOT_ALLOWED;
     const int st = f.dropKey(key);
@@ -1040,6 +1029,38 @@ struct TableObject {
 }  // namespace
 
 struct RecmanTable : TableObject {};
+
+namespace {
+
+// A path in a folder on a server: 1 (conf and name filled), 0 for a local
+// path, or -status when the folder's connection file cannot be read.
+int serverPath(const char* path, ServerConf& conf, std::string& name) {
+    std::string folder;
+    splitPath(path, folder, name);
+    return serverFolder(folder, conf);
+}
+
+std::string serverIdent(const ServerConf& conf, const std::string& name) {
+    return "server:" + conf.uri + "\n" + conf.schema + "\n" + name;
+}
+
+// A new handle on an open file.
+int newHandle(const std::shared_ptr<Store>& f, uint16_t& out) {
+    State& s = state();
+    if (s.handles.size() >= 0xFFFE) return B_IO_ERROR;
+    uint16_t id = s.nextHandle;
+    while (id == 0 || s.handles.count(id)) ++id;
+    s.nextHandle = uint16_t(id + 1);
+    auto h = std::make_unique<Handle>();
+    h->id = id;
+    h->file = f;
+    ++f->handles;
+    s.handles[id] = std::move(h);
+    out = id;
+    return 0;
+}
+
+}  // namespace
 
 // Every entry below catches whatever C++ exception its work may raise
 // (bad_alloc above all): none ever crosses into a C caller; it gives 2 (or
@@ -1084,6 +1105,23 @@ int BtrOpenFile(uint16_t* handle, const char* path, int /*mode*/, int /*reserved
         if (!handle) return B_INVALID_OPERATION;
         *handle = 0;
         if (!path || !*path) return B_INVALID_FILE_NAME;
+        State& s = state();
+        ServerConf conf;
+        std::string name;
+        if (const int sv = serverPath(path, conf, name)) {
+            if (sv < 0) return -sv;
+            std::shared_ptr<Store> f;
+            const std::string ident = serverIdent(conf, name);
+            if (auto it = s.files.find(ident); it != s.files.end()) f = it->second.lock();
+            if (!f) {
+                const int rc = PgFile::open(conf, name, f);
+                if (rc) return rc;
+                f->ident = ident;
+                f->canon = canonical(path);
+                s.files[ident] = f;
+            }
+            return newHandle(f, *handle);
+        }
         struct stat st {};
         if (::stat(path, &st) != 0) {
             if (errno == ENOENT || errno == ENOTDIR) return B_FILE_NOT_FOUND;
@@ -1093,28 +1131,19 @@ int BtrOpenFile(uint16_t* handle, const char* path, int /*mode*/, int /*reserved
         }
         if (!S_ISREG(st.st_mode)) return B_NOT_A_RECORD_FILE;
         if (::access(path, R_OK) != 0) return B_PERMISSION_ERROR;
-        State& s = state();
         const std::string canon = canonical(path);
         if (replacedWhileOpen(canon, st.st_dev, st.st_ino)) return B_FILE_IN_USE;
-        std::shared_ptr<File> f;
-        if (auto it = s.files.find({st.st_dev, st.st_ino}); it != s.files.end()) f = it->second.lock();
+        std::shared_ptr<Store> f;
+        if (auto it = s.files.find(localIdent(st.st_dev, st.st_ino)); it != s.files.end()) f = it->second.lock();
         if (!f) {
-            const int rc = File::open(path, f);
+            std::shared_ptr<File> lf;
+            const int rc = File::open(path, lf);
+            f = lf;
             if (rc) return rc;
             if (f->canon.empty()) f->canon = canon;
-            s.files[{f->dev, f->ino}] = f;
+            s.files[f->ident] = f;
         }
-        if (s.handles.size() >= 0xFFFE) return B_IO_ERROR;
-        uint16_t id = s.nextHandle;
-        while (id == 0 || s.handles.count(id)) ++id;
-        s.nextHandle = uint16_t(id + 1);
-        auto h = std::make_unique<Handle>();
-        h->id = id;
-        h->file = f;
-        ++f->handles;
-        s.handles[id] = std::move(h);
-        *handle = id;
-        return 0;
+        return newHandle(f, *handle);
     } catch (...) {
         return B_IO_ERROR;
     }
@@ -1136,7 +1165,7 @@ namespace {
 // order that data holds (0 to 10000, hundredths of a per cent). Find
 // percentage (45): the share at which the current record stands, into data.
 int percentage(Handle& h, int base, void* data, int length, void* key) {
-    File& f = *h.file;
+    Store& f = *h.file;
     if (!validKey(h, h.keyNo)) return B_INVALID_KEY_NUMBER;
     int64_t count = 0;
     if (int st = f.count(count)) return st;
@@ -1194,7 +1223,7 @@ int BtrGet(int op, uint16_t handle, void* key, void* data, int length) {
             if (bias) return B_INVALID_OPERATION;
             return percentage(*h, base, data, length, key);
         }
-        File& f = *h->file;
+        Store& f = *h->file;
         const bool sequential = bias == 0 && (base == B_GET_NEXT || base == B_GET_PREVIOUS || base == B_STEP_NEXT ||
                                               base == B_STEP_PREVIOUS);
         if (!sequential) {
@@ -1422,7 +1451,7 @@ int BtrCreateSupIndex(uint16_t handle, int length, const void* block) {
         if (k.segs.back().flags & KF_SEGMENTED) return B_INVALID_KEY_POSITION;  // the block ends inside a key
         for (auto& s : k.segs) s.flags |= KF_SUPPLEMENTAL;
         finishKey(k);
-        File& f = *h->file;
+        Store& f = *h->file;
         int st = validateKey(k, f.recordLength());
         if (st) return st;
         if (k.autoinc) return B_INVALID_KEY_TYPE;
@@ -1473,6 +1502,282 @@ int RecmanClearStaleMarkers(const char* folder) {
     std::string dir = folder;
     while (dir.size() > 1 && dir.back() == '/') dir.pop_back();
     return sweepMarkers(dir, 0);
+}
+
+namespace {
+
+// The file a path names among those this process has open, or null.
+std::shared_ptr<Store> openByPath(const char* path) {
+    State& s = state();
+    ServerConf conf;
+    std::string name;
+    const int sv = serverPath(path, conf, name);
+    std::string ident;
+    if (sv > 0) {
+        ident = serverIdent(conf, name);
+    } else {
+        struct stat st {};
+        if (::stat(path, &st) != 0) return nullptr;
+        ident = localIdent(st.st_dev, st.st_ino);
+    }
+    auto it = s.files.find(ident);
+    return it == s.files.end() ? nullptr : it->second.lock();
+}
+
+// A local path: 1 when another process holds the file open, 0 when not,
+// -status when it cannot be told. Never a second descriptor on a file this
+// process has open (closing it would drop the database library's locks).
+int localInUse(const char* path) {
+    if (std::shared_ptr<Store> f = openByPath(path)) {
+        if (!f->local()) return 0;
+        return byteHeld(static_cast<File&>(*f).lockFd, F_WRLCK, kOpenByte) ? 1 : 0;
+    }
+    const int fd = ::open(path, O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    if (fd < 0) return errno == ENOENT || errno == ENOTDIR ? 0 : -B_PERMISSION_ERROR;
+    const bool held = byteHeld(fd, F_WRLCK, kOpenByte);
+    ::close(fd);
+    return held ? 1 : 0;
+}
+
+bool localDataFile(const std::string& path) {
+    struct stat st {};
+    if (::stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return false;
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    if (fd < 0) return false;
+    char head[16] = {};
+    const bool ok = ::pread(fd, head, sizeof head, 0) == ssize_t(sizeof head) &&
+                    std::memcmp(head, "SQLite format 3", 16) == 0;
+    ::close(fd);
+    return ok;
+}
+
+int localRemove(const char* path) {
+    struct stat st {};
+    if (::stat(path, &st) != 0) return errno == ENOENT || errno == ENOTDIR ? B_FILE_NOT_FOUND : B_IO_ERROR;
+    if (!S_ISREG(st.st_mode)) return B_NOT_A_RECORD_FILE;
+    // held against opens while it goes (as a creation holds the old file)
+    const int fd = ::open(path, O_RDWR | O_CLOEXEC | O_NONBLOCK);
+    if (fd < 0) return errno == EACCES || errno == EPERM || errno == EROFS ? B_PERMISSION_ERROR : B_IO_ERROR;
+    if (lockByte(fd, F_WRLCK, kOpenByte) != 0) {
+        ::close(fd);
+        return B_FILE_IN_USE;
+    }
+    int st2 = 0;
+    if (::unlink(path) != 0) st2 = errno == EACCES || errno == EPERM ? B_PERMISSION_ERROR : B_IO_ERROR;
+    if (!st2) {
+        ::unlink((std::string(path) + "-wal").c_str());
+        ::unlink((std::string(path) + "-shm").c_str());
+    }
+    ::close(fd);
+    return st2;
+}
+
+// The stat block's keys, split into those of creation and supplemental
+// ones (each as its block, with the collating sequence when it uses one).
+struct CopySpec {
+    std::vector<uint8_t> fileSpec;
+    std::vector<uint8_t> keys;                      // creation keys' segments
+    std::vector<std::vector<uint8_t>> supplemental;  // one block each
+};
+
+int readSpec(uint16_t h, CopySpec& out) {
+    std::vector<uint8_t> b(RECMAN_STAT_BUFFER);
+    int st = BtrStat(h, b.data());
+    if (st) return st;
+    out.fileSpec.assign(b.begin(), b.begin() + 16);
+    Handle* hd = getHandle(h);
+    if (!hd) return B_FILE_NOT_OPEN;
+    int created = 0;
+    const uint8_t* acs = nullptr;
+    for (const KeyDef& k : hd->file->keys())
+        if (k.usesAcs()) acs = k.acs.data();
+    for (const KeyDef& k : hd->file->keys()) {
+        std::vector<uint8_t> block(k.segs.size() * kSegSize);
+        for (size_t i = 0; i < k.segs.size(); ++i) writeSegment(k.segs[i], block.data() + i * kSegSize);
+        if (k.supplemental) {
+            if (k.usesAcs() && acs) block.insert(block.end(), k.acs.begin(), k.acs.end());
+            out.supplemental.push_back(std::move(block));
+        } else {
+            out.keys.insert(out.keys.end(), block.begin(), block.end());
+            ++created;
+        }
+    }
+    out.keys.resize(out.keys.size() + kSegSize, 0);  // ends the block
+    out.fileSpec[4] = uint8_t(created);
+    std::memset(out.fileSpec.data() + 6, 0, 4);
+    return 0;
+}
+
+int copyRecords(uint16_t from, uint16_t to, int recordLength) {
+    std::vector<uint8_t> buf(size_t(std::max(recordLength, 4096)));
+    std::vector<uint8_t> key(256);
+    for (int st = BtrGet(B_STEP_FIRST, from, key.data(), buf.data(), int(buf.size()));; ) {
+        if (st == B_END_OF_FILE) return 0;
+        if (st) return st;
+        int n = BtrCall218(from);
+        if (n == int(buf.size())) {
+            // perhaps longer: read it again, whole
+            uint32_t pos = 0;
+            if ((st = BtrPosition(B_GET_DIRECT, from, &pos))) return st;
+            for (;;) {
+                buf.resize(buf.size() * 4);
+                std::memcpy(buf.data(), &pos, 4);
+                if ((st = BtrGet(B_GET_DIRECT, from, key.data(), buf.data(), int(buf.size())))) return st;
+                n = BtrCall218(from);
+                if (n < int(buf.size()) || buf.size() >= (size_t(1) << 24)) break;
+            }
+        }
+        std::vector<uint8_t> rec(buf.begin(), buf.begin() + n);
+        if ((st = BtrWrite(B_INSERT, to, nullptr, rec.data(), n))) return st;
+        st = BtrGet(B_STEP_NEXT, from, key.data(), buf.data(), int(buf.size()));
+    }
+}
+
+}  // namespace
+
+int RecmanFileExists(const char* path) {
+    try {
+        checkFork();
+        if (!path || !*path) return 0;
+        ServerConf conf;
+        std::string name;
+        const int sv = serverPath(path, conf, name);
+        if (sv < 0) return 0;
+        if (sv > 0) return PgFile::exists(conf, name) == 1 ? 1 : 0;
+        struct stat st {};
+        return ::stat(path, &st) == 0 && S_ISREG(st.st_mode) ? 1 : 0;
+    } catch (...) {
+        return 0;
+    }
+}
+
+int RecmanFileInUse(const char* path) {
+    try {
+        checkFork();
+        if (!path || !*path) return 0;
+        ServerConf conf;
+        std::string name;
+        const int sv = serverPath(path, conf, name);
+        if (sv < 0) return 0;
+        if (sv > 0) return PgFile::openElsewhere(conf, name) == 1 ? 1 : 0;
+        return localInUse(path) == 1 ? 1 : 0;
+    } catch (...) {
+        return 0;
+    }
+}
+
+int RecmanRemoveFile(const char* path) {
+    try {
+        checkFork();
+        if (!path || !*path) return B_INVALID_FILE_NAME;
+        if (openByPath(path)) return B_FILE_IN_USE;
+        ServerConf conf;
+        std::string name;
+        const int sv = serverPath(path, conf, name);
+        if (sv < 0) return -sv;
+        if (sv > 0) return PgFile::remove(conf, name);
+        return localRemove(path);
+    } catch (...) {
+        return B_IO_ERROR;
+    }
+}
+
+int RecmanCopyFile(const char* from, const char* to) {
+    try {
+        checkFork();
+        if (!from || !*from || !to || !*to) return B_INVALID_FILE_NAME;
+        uint16_t src = 0, dst = 0;
+        int st = BtrOpenFile(&src, from, 0, 0);
+        if (st) return st;
+        CopySpec spec;
+        st = readSpec(src, spec);
+        const int recordLength = spec.fileSpec.empty() ? 0 : spec.fileSpec[0] | (spec.fileSpec[1] << 8);
+        if (!st) st = BtrCreateFile(to, spec.fileSpec.data(), spec.keys.data());
+        if (!st) st = BtrOpenFile(&dst, to, 0, 0);
+        for (const auto& block : spec.supplemental)
+            if (!st) st = BtrCreateSupIndex(dst, int(block.size()), block.data());
+        if (!st) {
+            // the records go in one transaction (unless the caller has one open)
+            const bool own = BtrTransaction(B_BEGIN_TRAN) == 0;
+            st = copyRecords(src, dst, recordLength);
+            if (own) {
+                if (st) BtrTransaction(B_ABORT_TRAN);
+                else st = BtrTransaction(B_END_TRAN);
+            }
+        }
+        BtrCloseFile(src);
+        if (dst) BtrCloseFile(dst);
+        if (st && dst) RecmanRemoveFile(to);
+        return st;
+    } catch (...) {
+        return B_IO_ERROR;
+    }
+}
+
+int RecmanRenameFile(const char* from, const char* to) {
+    try {
+        checkFork();
+        if (!from || !*from || !to || !*to) return B_INVALID_FILE_NAME;
+        if (openByPath(from) || openByPath(to)) return B_FILE_IN_USE;
+        ServerConf fc, tc;
+        std::string fn, tn;
+        const int fs = serverPath(from, fc, fn);
+        const int ts = serverPath(to, tc, tn);
+        if (fs < 0) return -fs;
+        if (ts < 0) return -ts;
+        if (fs > 0 && ts > 0 && fc.uri == tc.uri && fc.schema == tc.schema) return PgFile::rename(fc, fn, tn);
+        if (fs == 0 && ts == 0) {
+            struct stat st {};
+            if (::stat(from, &st) != 0) return B_FILE_NOT_FOUND;
+            if (localInUse(from) == 1 || localInUse(to) == 1) return B_FILE_IN_USE;
+            if (::rename(from, to) == 0) {
+                ::unlink((std::string(to) + "-wal").c_str());
+                ::unlink((std::string(to) + "-shm").c_str());
+                return 0;
+            }
+            if (errno != EXDEV) return errno == EACCES || errno == EPERM ? B_PERMISSION_ERROR : B_IO_ERROR;
+        }
+        if (!RecmanFileExists(from)) return B_FILE_NOT_FOUND;
+        if (RecmanFileInUse(from)) return B_FILE_IN_USE;
+        const int st = RecmanCopyFile(from, to);
+        return st ? st : RecmanRemoveFile(from);
+    } catch (...) {
+        return B_IO_ERROR;
+    }
+}
+
+namespace {
+int listFiles(const char* folder, void (*each)(const char*, void*), void* context) {
+    if (!folder || !*folder || !each) return B_INVALID_FILE_NAME;
+    std::string dir = folder;
+    while (dir.size() > 1 && dir.back() == '/') dir.pop_back();
+    ServerConf conf;
+    const int sv = serverFolder(dir, conf);
+    if (sv < 0) return -sv;
+    std::vector<std::string> names;
+    if (sv > 0) {
+        const int st = PgFile::list(conf, names);
+        if (st) return st;
+    } else {
+        DIR* d = ::opendir(dir.c_str());
+        if (!d) return errno == ENOENT || errno == ENOTDIR ? B_FILE_NOT_FOUND : B_PERMISSION_ERROR;
+        while (dirent* e = ::readdir(d))
+            if (e->d_name[0] != '.' && localDataFile(dir + "/" + e->d_name)) names.emplace_back(e->d_name);
+        ::closedir(d);
+        std::sort(names.begin(), names.end());
+    }
+    for (const auto& n : names) each(n.c_str(), context);
+    return 0;
+}
+}  // namespace
+
+int RecmanListFiles(const char* folder, void (*each)(const char* name, void* context), void* context) {
+    try {
+        checkFork();
+        return listFiles(folder, each, context);
+    } catch (...) {
+        return B_IO_ERROR;
+    }
 }
 
 int BtrLockDelay(int count) {
@@ -1539,12 +1844,20 @@ int BtrCreateFile(const char* path, const void* fileSpec, const void* keySpecs) 
             const int st = validateKey(k, recordLength);
             if (st) return st;
         }
+        ServerConf conf;
+        std::string name;
+        if (const int sv = serverPath(path, conf, name)) {
+            if (sv < 0) return -sv;
+            if (auto it = state().files.find(serverIdent(conf, name)); it != state().files.end() && !it->second.expired())
+                return B_FILE_IN_USE;
+            return PgFile::create(conf, name, recordLength, pageSize, flags, keys);
+        }
         // A file open here cannot be replaced under its handles.
         struct stat st {};
         const bool exists = ::stat(path, &st) == 0;
         for (auto& [id, w] : state().files) {
             auto f = w.lock();
-            if (f && (f->canon == canonical(path) || (exists && f->dev == st.st_dev && f->ino == st.st_ino)))
+            if (f && (f->canon == canonical(path) || (exists && f->ident == localIdent(st.st_dev, st.st_ino))))
                 return B_FILE_IN_USE;
         }
         return File::create(path, recordLength, pageSize, flags, keys);
@@ -1720,6 +2033,7 @@ void closeAll() {
     for (auto& [id, h] : state().handles) ids.push_back(id);
     for (uint16_t id : ids) closeHandle(id);
     state().files.clear();
+    pgCloseAll();
     std::memset(state().client, 0, RECMAN_CLIENT_BLOCK);
 }
 }  // namespace

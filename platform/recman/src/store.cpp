@@ -7,6 +7,7 @@
 
 #include <cerrno>
 #include <cstdio>
+#include <algorithm>
 #include <cstring>
 #include <functional>
 
@@ -211,6 +212,57 @@ bool byteHeld(int fd, short type, off_t at) {
     return fl.l_type != F_UNLCK;
 }
 
+std::string localIdent(dev_t dev, ino_t ino) {
+    return "local:" + std::to_string(uint64_t(dev)) + ":" + std::to_string(uint64_t(ino));
+}
+
+namespace {
+// The one-byte lock range of a record position.
+struct flock lockRange(short type, uint32_t pos) {
+    struct flock fl {};
+    fl.l_type = type;
+    fl.l_whence = SEEK_SET;
+    fl.l_start = kLockBase + off_t(pos);
+    fl.l_len = 1;
+    return fl;
+}
+}  // namespace
+
+// Records are locked across processes with open-file-description locks on
+// one byte per position (kLockBase + position), far above the bytes SQLite
+// locks (around 1 GiB) so that the two never meet. The kernel drops them
+// when the process dies.
+// A wait lock never blocks in the kernel (open-file-description locks know
+// no deadlocks between processes): it polls with no-wait attempts, and when
+// the record is still held after kLockWaitMs it gives 78, so that a cycle
+// of waits between processes always ends.
+int File::recordLock(uint32_t pos, bool wait) {
+    // a read-only descriptor can hold only read locks
+    struct flock fl = lockRange(readOnly ? F_RDLCK : F_WRLCK, pos);
+    const int64_t end = wait ? nowMs() + kLockWaitMs : 0;
+    useconds_t pause = 1000;
+    for (;;) {
+        if (::fcntl(lockFd, F_OFD_SETLK, &fl) == 0) return 0;
+        if (errno == EINTR) continue;
+        if (errno != EAGAIN && errno != EACCES) return B_IO_ERROR;
+        if (!wait) return B_RECORD_IN_USE;
+        if (nowMs() >= end) return B_DEADLOCK;
+        ::usleep(pause);
+        pause = std::min<useconds_t>(pause * 2, 20000);
+    }
+}
+
+void File::recordUnlock(uint32_t pos) {
+    struct flock fl = lockRange(F_UNLCK, pos);
+    ::fcntl(lockFd, F_OFD_SETLK, &fl);
+}
+
+bool File::recordLockedElsewhere(uint32_t pos) {
+    struct flock fl = lockRange(F_WRLCK, pos);
+    if (::fcntl(lockFd, F_OFD_GETLK, &fl) != 0) return false;
+    return fl.l_type != F_UNLCK;
+}
+
 File::~File() {
     if (readTx_) endReadTx();
     dropStatements();
@@ -320,6 +372,7 @@ int File::open(const std::string& path, std::shared_ptr<File>& out, bool recover
         f->readOnly = !writable;
         f->dev = st.st_dev;
         f->ino = st.st_ino;
+        f->ident = localIdent(st.st_dev, st.st_ino);
         f->path_ = path;
         bool immutable = false;
         int status = f->connect(writable ? SQLITE_OPEN_READWRITE : SQLITE_OPEN_READONLY, path);

@@ -164,9 +164,99 @@ struct Snapshot {
 // Milliseconds of a monotonic clock.
 int64_t nowMs();
 
-class File {
+// What every store of data files does (the local SQLite store, File below,
+// and the server store, PgFile in pgstore.hpp): the client calls of api.cpp
+// reach a data file only through this.
+class Store {
 public:
-    ~File();
+    virtual ~Store() = default;
+
+    // True for a file of the local store (a File).
+    virtual bool local() const = 0;
+
+    int recordLength() const { return recordLength_; }
+    int pageSize() const { return pageSize_; }
+    int fileFlags() const { return fileFlags_; }
+    bool variable() const { return fileFlags_ & 0x0001; }
+    const std::vector<KeyDef>& keys() const { return keys_; }
+    const std::string& path() const { return path_; }
+
+    // Row access: 0 or a status for an engine failure; `rows` gets at most
+    // `limit` rows (none when nothing matched).
+    // With `append`, the rows are added after those `rows` holds already.
+    virtual int keyQuery(int key, KeyQuery q, const std::string* enc, uint32_t pos, int limit, RowSet& rows,
+                         bool append = false) = 0;
+    virtual int byPosition(uint32_t pos, Row& row, bool& found) = 0;
+    // dir: 0 first, 1 next, 2 prev, 3 last
+    virtual int step(int dir, uint32_t pos, int limit, RowSet& rows) = 0;
+    virtual int count(int64_t& n) = 0;
+    // Key order by rank: the row at rank `rank` (from 0) of key `key`, and
+    // the rank of the row of encoded key `enc` at position `pos`.
+    virtual int rowAtRank(int key, int64_t rank, Row& row, bool& found) = 0;
+    virtual int rankOf(int key, const std::string& enc, uint32_t pos, int64_t& rank) = 0;
+
+    // Keys whose encoded value the writes pass in `encs`.
+    virtual bool hasColumn(int key) const = 0;
+    // `encs` holds the encoded value of every key (only column keys are used).
+    virtual int insert(const std::vector<uint8_t>& data, int64_t ver, const std::vector<std::string>& encs,
+                       uint32_t& pos) = 0;
+    // `changed` marks the column keys whose value changes.
+    // `old` is the record as stored (version `ver`): its before-image.
+    virtual int update(uint32_t pos, int64_t ver, const std::vector<uint8_t>& data,
+                       const std::vector<std::string>& encs, const std::vector<bool>& changed,
+                       const std::vector<uint8_t>& old) = 0;
+    virtual int remove(uint32_t pos, int64_t ver, const std::vector<uint8_t>& old) = 0;
+
+    // Snapshot of what rows read ahead depend on; false when there is
+    // nothing to look at (then nothing is read ahead).
+    virtual bool snapshot(Snapshot&) const { return false; }
+    virtual bool unchanged(const Snapshot&) const { return false; }
+
+    // A transaction around a multi-step write (an autoincrement value and
+    // its insert): no other process draws a value of this file meanwhile.
+    virtual int begin() = 0;
+    virtual int commit() = 0;
+    virtual void rollback() = 0;
+
+    virtual int addKey(const KeyDef& k, int& keyNo) = 0;
+    virtual int dropKey(int keyNo) = 0;
+
+    // ---- process transactions ----
+    virtual bool inTx() const = 0;
+    // First write of transaction `id` to this file.
+    virtual int txJoin(int64_t id) = 0;
+    virtual int txCommit() = 0;     // the file leaves the transaction, its writes kept
+    virtual void txRollback() = 0;  // the file leaves the transaction, its writes dropped
+    virtual int spSet() = 0;
+    virtual int spRelease() = 0;
+    virtual int spUndo() = 0;
+
+    // Record locks that keep other processes out (the in-process table,
+    // `locks`, is the client's): 0, 84 (held elsewhere, no wait) or 78
+    // (still held after kLockWaitMs).
+    virtual int recordLock(uint32_t pos, bool wait) = 0;
+    virtual void recordUnlock(uint32_t pos) = 0;
+    // True when another process holds the lock of a position.
+    virtual bool recordLockedElsewhere(uint32_t pos) = 0;
+
+    std::map<uint32_t, LockEntry> locks;
+    bool readOnly = false;  // opened for reading only
+    std::string canon;      // the path with its folder resolved
+    std::string ident;      // names the file among those this process has open
+    int handles = 0;
+
+protected:
+    std::string path_;
+    int recordLength_ = 0;
+    int pageSize_ = 0;
+    int fileFlags_ = 0;
+    std::vector<KeyDef> keys_;
+};
+
+// The local store: one SQLite database per data file.
+class File final : public Store {
+public:
+    ~File() override;
 
     // Opens an existing data file; 0 or a status. `recover` runs the
     // recovery of transactions whose process died (see above).
@@ -175,47 +265,32 @@ public:
     static int create(const std::string& path, int recordLength, int pageSize, int fileFlags,
                       const std::vector<KeyDef>& keys);
 
-    int recordLength() const { return recordLength_; }
-    int pageSize() const { return pageSize_; }
-    int fileFlags() const { return fileFlags_; }
-    bool variable() const { return fileFlags_ & 0x0001; }
-    const std::vector<KeyDef>& keys() const { return keys_; }
-    const std::string& path() const { return path_; }
     sqlite3* db() const { return db_; }
+    bool local() const override { return true; }
 
-    // Row access: 0 or a status for an engine failure; `rows` gets at most
-    // `limit` rows (none when nothing matched).
-    // With `append`, the rows are added after those `rows` holds already.
     int keyQuery(int key, KeyQuery q, const std::string* enc, uint32_t pos, int limit, RowSet& rows,
-                 bool append = false);
-    int byPosition(uint32_t pos, Row& row, bool& found);
-    // dir: 0 first, 1 next, 2 prev, 3 last
-    int step(int dir, uint32_t pos, int limit, RowSet& rows);
-    int count(int64_t& n);
-    // Key order by rank: the row at rank `rank` (from 0) of key `key`, and
-    // the rank of the row of encoded key `enc` at position `pos`.
-    int rowAtRank(int key, int64_t rank, Row& row, bool& found);
-    int rankOf(int key, const std::string& enc, uint32_t pos, int64_t& rank);
+                 bool append = false) override;
+    int byPosition(uint32_t pos, Row& row, bool& found) override;
+    int step(int dir, uint32_t pos, int limit, RowSet& rows) override;
+    int count(int64_t& n) override;
+    int rowAtRank(int key, int64_t rank, Row& row, bool& found) override;
+    int rankOf(int key, const std::string& enc, uint32_t pos, int64_t& rank) override;
 
     // Keys with a column of their own (the keys given at creation).
-    bool hasColumn(int key) const { return !cols_[size_t(key)].empty(); }
-    // `encs` holds the encoded value of every key (only column keys are used).
-    int insert(const std::vector<uint8_t>& data, int64_t ver, const std::vector<std::string>& encs, uint32_t& pos);
-    // `changed` marks the column keys whose value changes.
-    // `old` is the record as stored (version `ver`): its before-image.
+    bool hasColumn(int key) const override { return !cols_[size_t(key)].empty(); }
+    int insert(const std::vector<uint8_t>& data, int64_t ver, const std::vector<std::string>& encs,
+               uint32_t& pos) override;
     int update(uint32_t pos, int64_t ver, const std::vector<uint8_t>& data, const std::vector<std::string>& encs,
-               const std::vector<bool>& changed, const std::vector<uint8_t>& old);
-    int remove(uint32_t pos, int64_t ver, const std::vector<uint8_t>& old);
+               const std::vector<bool>& changed, const std::vector<uint8_t>& old) override;
+    int remove(uint32_t pos, int64_t ver, const std::vector<uint8_t>& old) override;
 
-    // Snapshot of what rows read ahead depend on; false when there is
-    // nothing to look at (then nothing is read ahead).
-    bool snapshot(Snapshot& out) const {
+    bool snapshot(Snapshot& out) const override {
         if (!shm_) return false;
         std::memcpy(out.hdr, const_cast<const uint8_t*>(shm_), sizeof out.hdr);
         out.seq = writeSeq_;
         return true;
     }
-    bool unchanged(const Snapshot& s) const {
+    bool unchanged(const Snapshot& s) const override {
         if (!shm_ || s.seq != writeSeq_) return false;
         uint8_t now[sizeof s.hdr];
         std::memcpy(now, const_cast<const uint8_t*>(shm_), sizeof now);
@@ -224,31 +299,33 @@ public:
 
     // Transactions around multi-step writes (autoincrement, index builds);
     // savepoints inside a process transaction.
-    int begin();
-    int commit();
-    void rollback();
+    int begin() override;
+    int commit() override;
+    void rollback() override;
 
-    int addKey(const KeyDef& k, int& keyNo);
-    int dropKey(int keyNo);
+    int addKey(const KeyDef& k, int& keyNo) override;
+    int dropKey(int keyNo) override;
 
     // ---- process transactions ----
-    bool inTx() const { return txId_ != 0; }
+    bool inTx() const override { return txId_ != 0; }
     int64_t txId() const { return txId_; }
     // First write of transaction `id` to this file: BEGIN IMMEDIATE within
     // kTranWaitMs (else 85), left-overs of committed transactions dropped.
-    int txJoin(int64_t id);
+    int txJoin(int64_t id) override;
     // For a transaction over several files, before the first COMMIT: the
     // before-images and the rm_tx row naming `marker` go into this file's
     // transaction.
     int txWriteUndo(const std::string& marker);
-    int txCommit();     // COMMIT; the file leaves the transaction
-    void txRollback();  // ROLLBACK; the file leaves the transaction
+    int txCommit() override;     // COMMIT; the file leaves the transaction
+    void txRollback() override;  // ROLLBACK; the file leaves the transaction
+    int spSet() override;
+    int spRelease() override;
+    int spUndo() override;
+    int recordLock(uint32_t pos, bool wait) override;
+    void recordUnlock(uint32_t pos) override;
+    bool recordLockedElsewhere(uint32_t pos) override;
     // Syncs what the last COMMIT wrote to the disk; 0 or a status.
     int syncCommitted();
-    // Savepoints of the process transaction on this file.
-    int spSet();
-    int spRelease();
-    int spUndo();
     bool hasSavepoint() const { return spImages_ >= 0; }
     // Reads inside a process transaction on a file it has not written: one
     // read transaction, begun at the first read and checked once, serves
@@ -262,17 +339,12 @@ public:
     int recoverDead();
     std::vector<int64_t> doneTx;  // own transactions that committed: left-overs to drop
 
-    // Locks of records: the in-process table, and the OS byte-range locks
-    // that keep other processes out.
-    std::map<uint32_t, LockEntry> locks;
+    // The descriptor that holds the OS byte-range locks of records.
     int lockFd = -1;
     std::vector<int> spareFds;  // descriptors of this file closed only after SQLite's
-    bool readOnly = false;  // opened for reading only: record locks are read locks
 
     dev_t dev = 0;
     ino_t ino = 0;
-    std::string canon;  // the path with its folder resolved
-    int handles = 0;
 
 private:
     File() = default;
@@ -301,12 +373,7 @@ private:
     int dropRows(int64_t txid);
     int rowFits(size_t n) const;
 
-    std::string path_;
     sqlite3* db_ = nullptr;
-    int recordLength_ = 0;
-    int pageSize_ = 0;
-    int fileFlags_ = 0;
-    std::vector<KeyDef> keys_;
     std::vector<std::string> exprs_;
     std::vector<std::string> cols_;
     std::vector<std::vector<sqlite3_stmt*>> keyStmts_;
@@ -344,6 +411,9 @@ private:
 
     friend struct FileAccess;
 };
+
+// The name of a local file among the files this process has open.
+std::string localIdent(dev_t dev, ino_t ino);
 
 // Finds a file this process has open by device and inode (set by the
 // client calls).

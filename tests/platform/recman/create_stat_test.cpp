@@ -105,6 +105,7 @@ TEST_F(RecmanTest, StatIsByteExactWithSegmentsCountAndCollatingSequence) {
 }
 
 TEST_F(RecmanTest, OpenGivesClearStatusesAndNeverCrashesOnForeignOrDamagedFiles) {
+    RMTEST_LOCAL_ONLY();
     uint16_t h = 7;
     EXPECT_EQ(BtrOpenFile(&h, path("missing.db").c_str(), 0, 0), B_FILE_NOT_FOUND);
     EXPECT_EQ(h, 0);
@@ -155,6 +156,7 @@ TEST_F(RecmanTest, OpenGivesClearStatusesAndNeverCrashesOnForeignOrDamagedFiles)
 // super-user), in a forked child; it answers the number of the first check
 // that failed.
 TEST_F(RecmanTest, AReadOnlyFileOpensForReading) {
+    RMTEST_LOCAL_ONLY();
     uint16_t h = make("ro.db", 8, {{1, 8, 0}}, 1);
     ASSERT_EQ(BtrWrite(B_INSERT, h, nullptr, const_cast<char*>("readonly"), 8), 0);
     BtrCloseFile(h);
@@ -210,6 +212,7 @@ TEST_F(RecmanTest, OneFileThroughSeveralHandlesEachWithItsOwnPositionAndKey) {
 }
 
 TEST_F(RecmanTest, AClosedDataFileIsOneFileThatCanBeCopiedAndRenamed) {
+    RMTEST_LOCAL_ONLY();
     uint16_t h = make("one.db", 8, {{1, 8, 0}}, 1);
     for (const char* r : {"first   ", "second  "})
         ASSERT_EQ(BtrWrite(B_INSERT, h, nullptr, const_cast<char*>(r), 8), 0);
@@ -231,6 +234,7 @@ TEST_F(RecmanTest, AClosedDataFileIsOneFileThatCanBeCopiedAndRenamed) {
 }
 
 TEST_F(RecmanTest, CreateReplacesAClosedFileButNotAnOpenOne) {
+    RMTEST_LOCAL_ONLY();
     uint16_t h = make("r.db", 8, {{1, 8, 0}}, 1);
     char rec[8] = {'a', 'b', 'c', 'd', 'e', 'f', 'g', 'h'};
     ASSERT_EQ(BtrWrite(B_INSERT, h, nullptr, rec, 8), 0);

@@ -42,6 +42,7 @@ protected:
 };
 
 TEST_F(Damaged, StoredKeySpecificationsAreCheckedAtOpen) {
+    RMTEST_LOCAL_ONLY();
     // segment length 300 (longer than a key may be and than the record),
     // a position past the record, a float of width 3, an unknown type
     for (const char* spec : {"X'01002C01000000000000000000000000'", "X'10000400000000000000000000000000'",
@@ -60,6 +61,7 @@ TEST_F(Damaged, StoredKeySpecificationsAreCheckedAtOpen) {
 }
 
 TEST_F(Damaged, AWalkOverADamagedIndexEndsWithStatus2) {
+    RMTEST_LOCAL_ONLY();
     // record 5's stored key 0 says it sorts last, its bytes say 5
     sql("UPDATE rec SET kc0 = X'FFFFFFFF' WHERE pos = 6");
     uint16_t h = 0;
@@ -83,6 +85,7 @@ TEST_F(Damaged, AWalkOverADamagedIndexEndsWithStatus2) {
 }
 
 TEST_F(Damaged, ARecordOfTheWrongLengthInAFixedLengthFileGives2) {
+    RMTEST_LOCAL_ONLY();
     sql("UPDATE rec SET data = X'0300000041' WHERE pos = 4");
     uint16_t h = 0;
     ASSERT_EQ(BtrOpenFile(&h, file.c_str(), 0, 0), 0);
@@ -101,6 +104,7 @@ TEST_F(Damaged, ARecordOfTheWrongLengthInAFixedLengthFileGives2) {
 }
 
 TEST_F(Damaged, ATruncatedFileGivesAStatusNotACrash) {
+    RMTEST_LOCAL_ONLY();
     ::truncate(file.c_str(), 4096 + 100);
     uint16_t h = 0;
     int st = BtrOpenFile(&h, file.c_str(), 0, 0);
@@ -116,6 +120,7 @@ TEST_F(Damaged, ATruncatedFileGivesAStatusNotACrash) {
 }
 
 TEST_F(Damaged, PathsThatAreNotRegularFilesAreNeitherOpenedNorReplaced) {
+    RMTEST_LOCAL_ONLY();
     const std::string fifo = path("fifo");
     ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
     const std::string dir = path("sub");
@@ -139,6 +144,7 @@ TEST_F(Damaged, PathsThatAreNotRegularFilesAreNeitherOpenedNorReplaced) {
 // than older data. Run as an unprivileged user (permission bits do not bind
 // the super-user): the test drops to "nobody" in a child.
 TEST_F(Damaged, AReadOnlyFolderWithFramesInItsWalGives94) {
+    RMTEST_LOCAL_ONLY();
     // a writer killed with its last commits in the -wal
     const pid_t kid = ::fork();
     if (kid == 0) {
@@ -206,6 +212,7 @@ TEST_F(Damaged, AReadOnlyFolderWithFramesInItsWalGives94) {
 }
 
 TEST_F(Damaged, RunningOutOfDescriptorsGivesTooManyFiles) {
+    RMTEST_LOCAL_ONLY();
     rlimit old{};
     ASSERT_EQ(::getrlimit(RLIMIT_NOFILE, &old), 0);
     std::vector<int> fds;

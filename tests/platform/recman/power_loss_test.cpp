@@ -50,6 +50,7 @@ int32_t EndedUpTo(const std::string& file) {
 }
 
 TEST_F(PowerLoss, EveryTransactionIsWholeOrAbsentAndEveryEndedOneIsThere) {
+    RMTEST_LOCAL_ONLY();
     constexpr int kTransactions = 60;
     constexpr int kCuts = 12;
     {

@@ -3,11 +3,14 @@
 #pragma once
 
 #include <gtest/gtest.h>
+#include <libpq-fe.h>
 #include <unistd.h>
 
 #include <cstdint>
+#include <cstdlib>
 #include <cstring>
 #include <filesystem>
+#include <fstream>
 #include <string>
 #include <vector>
 
@@ -55,6 +58,42 @@ inline std::vector<uint8_t> fileSpec(int recordLength, int keys, int flags = 0, 
     return s;
 }
 
+// The store the tests run against: the local one, or, when the test run
+// names a server (RECMAN_TEST_SERVER=<connection URI>), the server store:
+// each test's folder then holds a connection file naming a schema of its
+// own, dropped at the end.
+inline std::string serverUri() {
+    const char* u = std::getenv("RECMAN_TEST_SERVER");
+    return u ? u : "";
+}
+inline bool serverStore() { return !serverUri().empty(); }
+
+// Runs statements on the test server outside the record manager.
+inline bool serverExec(const std::string& sql) {
+    PGconn* c = PQconnectdb(serverUri().c_str());
+    bool ok = PQstatus(c) == CONNECTION_OK;
+    if (ok) {
+        PQclear(PQexec(c, "SET client_min_messages = warning"));
+        PGresult* r = PQexec(c, sql.c_str());
+        ok = PQresultStatus(r) == PGRES_COMMAND_OK || PQresultStatus(r) == PGRES_TUPLES_OK;
+        PQclear(r);
+    }
+    PQfinish(c);
+    return ok;
+}
+
+// Puts a folder on the test server, under schema `schema`.
+inline void writeServerConf(const std::filesystem::path& dir, const std::string& schema) {
+    std::ofstream(dir / "SERVER.CONF") << serverUri() << "\nschema " << schema << "\n";
+}
+
+// Skips a test of what only the local store has (its database files on
+// disk, their damage, power loss, marker files).
+#define RMTEST_LOCAL_ONLY()                                              \
+    do {                                                                 \
+        if (::rmtest::serverStore()) GTEST_SKIP() << "local store only"; \
+    } while (0)
+
 class RecmanTest : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -64,10 +103,16 @@ protected:
                (std::string("recman-") += std::to_string(::getpid()) + "-" + info->test_suite_name() + "-" + info->name());
         std::filesystem::remove_all(dir_);
         std::filesystem::create_directories(dir_);
+        if (serverStore()) {
+            static int n = 0;
+            schema_ = "rmt_" + std::to_string(::getpid()) + "_" + std::to_string(++n);
+            writeServerConf(dir_, schema_);
+        }
     }
     void TearDown() override {
         RecmanReset();
         std::filesystem::remove_all(dir_);
+        if (!schema_.empty()) serverExec("DROP SCHEMA IF EXISTS " + schema_ + " CASCADE");
     }
     std::string path(const std::string& name) const { return (dir_ / name).string(); }
 
@@ -84,6 +129,7 @@ protected:
     }
 
     std::filesystem::path dir_;
+    std::string schema_;  // on the server store: the test's schema
 };
 
 }  // namespace rmtest

@@ -145,6 +145,7 @@ int undoRows(const std::string& file) {
 }
 
 TEST_F(Savepoints, ARecordIsSavedForUndoingOnceAndAOneFileTransactionSavesNone) {
+    RMTEST_LOCAL_ONLY();
     openAll();
     ASSERT_EQ(put(0, 1, "a"), 0);
     ASSERT_EQ(put(1, 1, "a"), 0);
@@ -172,6 +173,7 @@ TEST_F(Savepoints, ARecordIsSavedForUndoingOnceAndAOneFileTransactionSavesNone) 
 // starts from a new one (the record changed since it was read: 80); after
 // the end the change is seen.
 TEST_F(Savepoints, ReadsInsideATransactionSeeOneSnapshot) {
+    RMTEST_LOCAL_ONLY();
     openAll();
     ASSERT_EQ(put(0, 1, "before"), 0);
     RecmanReset();

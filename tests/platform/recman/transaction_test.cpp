@@ -242,6 +242,7 @@ TEST_F(Tran, ASecondProcessReadsNothingOfAnOpenTransaction) {
 // transaction on that file waits the documented time, then gives 85 (and
 // stays active); once the other ends, the file can join.
 TEST_F(Tran, AFileInAnotherProcessesTransactionGivesFileInUseAfterTheBoundedWait) {
+    RMTEST_LOCAL_ONLY();
     Pipe ready, go;
     const pid_t kid = mp::spawn([&]() -> int {
         uint16_t a = 0;
@@ -468,6 +469,7 @@ int markerCount(const std::string& dir) {
 // naming none; the clearing removes that one at once and keeps the markers
 // of processes that still run, this one's own included.
 TEST_F(Tran, MarkersOfStoppedProcessesAreClearedAndLiveOnesKept) {
+    RMTEST_LOCAL_ONLY();
     const std::string dir = names[0].substr(0, names[0].rfind('/'));
     RecmanReset();
     Pipe ended, hold;
