@@ -10,6 +10,7 @@
 
 #include "bwps/cards.h"
 #include "bwps/files.h"
+#include "bwps/home_folder.h"
 #include "bwps/report_services.h"
 #include "bwps/records.h"
 #include "bwps/session.h"
@@ -17,7 +18,6 @@
 #include "recman.h"
 
 #include <dlfcn.h>
-#include <pwd.h>
 #include <unistd.h>
 
 #include <cctype>
@@ -110,14 +110,7 @@ std::string HomeExpanded(const std::string& folder)
     if (folder.empty() || folder[0] != '~') return folder;
     const size_t slash = folder.find('/');
     const std::string user = folder.substr(1, slash == std::string::npos ? std::string::npos : slash - 1);
-    std::string home;
-    if (user.empty()) {
-        const char* env = std::getenv("HOME");
-        if (env != nullptr && env[0] != '\0') home = env;
-        else if (const passwd* pw = getpwuid(getuid()); pw != nullptr && pw->pw_dir != nullptr) home = pw->pw_dir;
-    } else if (const passwd* pw = getpwnam(user.c_str()); pw != nullptr && pw->pw_dir != nullptr) {
-        home = pw->pw_dir;
-    }
+    const std::string home = bwps::HomeFolderOf(user);
     if (home.empty()) return folder;
     return home + (slash == std::string::npos ? "" : folder.substr(slash));
 }

@@ -2,8 +2,8 @@
 // result absolute, free of control characters, short enough for the
 // session's folder fields and outside the program folder.
 #include "bwps/catalogue.h"
+#include "bwps/home_folder.h"
 
-#include <pwd.h>
 #include <unistd.h>
 
 #include <cstdio>
@@ -17,22 +17,6 @@
 
 namespace {
 
-// The home folder a typed "~" or "~user" stands for, as the shell reads
-// it: the user's HOME, else the password entry.
-std::string HomeOf(const std::string& user)
-{
-    if (user.empty()) {
-        const char* home = std::getenv("HOME");
-        if (home != nullptr && home[0] != '\0')
-            return home;
-        const passwd* pw = getpwuid(getuid());
-        return pw != nullptr && pw->pw_dir != nullptr ? pw->pw_dir : "";
-    }
-    const passwd* pw = getpwnam(user.c_str());
-    return pw != nullptr && pw->pw_dir != nullptr ? pw->pw_dir : "";
-}
-
-// "/a/./b/../c/" -> "/a/c"; the path is absolute.
 std::string Normalised(const std::string& path)
 {
     std::vector<std::string> parts;
@@ -84,7 +68,7 @@ BWPS_EXPORT int CheckFolderTextProblem(const char* folder, char* normalised, int
     if (text[0] == '~') {
         const size_t slash = text.find('/');
         const std::string user = text.substr(1, slash == std::string::npos ? std::string::npos : slash - 1);
-        const std::string home = HomeOf(user);
+        const std::string home = bwps::HomeFolderOf(user);
         if (home.empty())
             return FOLDER_TEXT_RELATIVE;
         text = home + (slash == std::string::npos ? "" : text.substr(slash));
