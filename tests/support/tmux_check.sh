@@ -20,6 +20,10 @@ trap 'tm kill-server 2>/dev/null; rm -rf "$work"' EXIT
 tmux_start() {
     command -v tmux >/dev/null 2>&1 || { echo "tmux is not installed: skipped"; exit 77; }
     [ -x "$1" ] || { echo "no program at $1"; exit 1; }
+    # a server of its own for each start: one killed just before may still
+    # be going away on the old socket
+    starts=$((${starts:-0} + 1))
+    session=check$$-$starts
     tm new-session -d -s "$session" -x "${cols:-80}" -y "${rows:-24}" "TERM=${term:-xterm-256color} $*; echo DEMO-ENDED \$?; sleep 30"
 }
 

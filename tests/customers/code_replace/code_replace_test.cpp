@@ -429,12 +429,17 @@ TEST_F(CodeReplaceTest, AKilledRunLeavesAllOldOrAllNew)
     ASSERT_FALSE(after == before);
 
     std::mt19937 random(20261211);
-    std::uniform_int_distribution<long> when(0, runTime.count() + 2000);
+    // The kill window is the uninterrupted run's time; on a loaded machine
+    // a run may take longer, so every ten kills that all came before the
+    // commit double it.
+    long window = runTime.count() + 2000;
     int oldSeen = 0, newSeen = 0;
-    for (int kill = 0; kill < 40; ++kill) {
+    for (int kill = 0; kill < 80 && (kill < 40 || newSeen == 0 || oldSeen == 0); ++kill) {
+        if (kill > 0 && kill % 10 == 0 && newSeen == 0)
+            window *= 2;
         restore();
         const pid_t pid = start();
-        std::this_thread::sleep_for(std::chrono::microseconds(when(random)));
+        std::this_thread::sleep_for(std::chrono::microseconds(std::uniform_int_distribution<long>(0, window)(random)));
         ::kill(pid, SIGKILL);
         waitpid(pid, nullptr, 0);
         // the next opening of the company
